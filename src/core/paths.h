@@ -1,0 +1,32 @@
+#pragma once
+// Path pieces, cut the way Windows paths are written: at the last backslash
+// or colon.
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+// The directory part of a path: cut at the last backslash or colon (the
+// separator goes too), and a colon appended when none is left.
+// "C:\Tools\a.exe" -> "C:\Tools"; "C:\a.exe" -> "C:"; "C:a.exe" -> "C:".
+std::string directoryPart(std::string_view path);
+
+// The text after the last backslash or colon (the whole text without one).
+std::string fileNamePart(std::string_view path);
+
+// A file name without its extension: everything from the last full stop on
+// is cut; a name without a full stop is kept whole. "my.tool.exe" -> "my.tool".
+std::string stripExtension(std::string_view name);
+
+// Files beside the program.
+struct ProgramFiles {
+  std::string directory;
+  std::string baseName;
+  std::string languageFile() const { return directory + "\\" + baseName + ".language"; }
+  std::string skinFile() const { return directory + "\\" + baseName + ".smf"; }
+  std::string configFile() const { return directory + "\\config.xml"; }
+  std::string logDataFolder() const { return directory + "\\Log\\Data"; }
+};
+ProgramFiles programFilesFor(std::string_view programPath);
+
+}  // namespace velmora

@@ -1,0 +1,60 @@
+#pragma once
+// The registry as the logic sees it. The Win32 adapter calls the W APIs and
+// converts at the edge; the fake keeps keys in memory. Values are read whole,
+// whatever their size.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+// The five predefined root keys that have a name, with their handle values.
+enum class RootKey : std::uint32_t {
+  ClassesRoot = 0x80000000u,
+  CurrentUser = 0x80000001u,
+  LocalMachine = 0x80000002u,
+  Users = 0x80000003u,
+  CurrentConfig = 0x80000005u,
+};
+
+enum class RegStatus {
+  Ok,
+  NotFound,      // key or value missing
+  AccessDenied,  // the user may not read or change it
+  Failed,        // anything else
+};
+
+constexpr std::uint32_t kRegSz = 1;
+constexpr std::uint32_t kRegExpandSz = 2;
+
+struct RegValue {
+  std::string name;
+  std::uint32_t type = 0;
+  // For string types the text up to its first zero; for other types empty.
+  std::string text;
+};
+
+class RegistryPort {
+ public:
+  virtual ~RegistryPort() = default;
+
+  // Every value of the key, in the registry's enumeration order.
+  [[nodiscard]] virtual RegStatus enumerateValues(RootKey root, const std::string& subkey,
+                                                  std::vector<RegValue>& out) = 0;
+  // One value. `out` is left untouched on failure.
+  [[nodiscard]] virtual RegStatus queryValue(RootKey root, const std::string& subkey,
+                                             const std::string& name, RegValue& out) = 0;
+  // Writes a REG_SZ value (with its terminating zero) and flushes the key.
+  // With createKey the key is created when missing; otherwise a missing key
+  // gives NotFound.
+  [[nodiscard]] virtual RegStatus setString(RootKey root, const std::string& subkey,
+                                            const std::string& name, const std::string& data,
+                                            bool createKey) = 0;
+  // Deletes one value and flushes the key.
+  [[nodiscard]] virtual RegStatus deleteValue(RootKey root, const std::string& subkey,
+                                              const std::string& name) = 0;
+};
+
+const char* describe(RegStatus status);
+
+}  // namespace velmora

@@ -1,0 +1,69 @@
+#pragma once
+// The disabled-entry store: config.xml beside the program. Every call opens
+// the file afresh, does its one job and drops it. A change reports Ok only
+// when the file on disk holds it; a file that exists but cannot be read as a
+// store is never overwritten.
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+enum class ItemKind { Registry, Winini, StartupFolder };
+
+// "disabledregistryitem", "disabledwininiitem", "disabledstartupfolderitem".
+std::string_view elementName(ItemKind kind);
+// "/config/toolvelmora/disabledregistryitem" and so on.
+std::string selectionPath(ItemKind kind);
+
+struct DisabledItem {
+  std::string path;
+  std::string valuename;
+  std::string valuedata;
+  bool operator==(const DisabledItem&) const = default;
+};
+
+// An item as listed: its attributes and its place among the elements of its
+// kind in document order (elements that lack an attribute are counted but
+// not listed).
+struct StoredItem {
+  std::size_t ordinal = 0;
+  DisabledItem item;
+};
+
+enum class StoreStatus {
+  Ok,
+  Unreadable,   // the file exists but is not a store (malformed, other root, unreadable)
+  WriteFailed,  // the change could not be saved; the file is as it was
+  Vanished,     // the item to change is no longer where it was listed
+};
+
+const char* describe(StoreStatus status);
+
+class DisabledEntryStore {
+ public:
+  virtual ~DisabledEntryStore() = default;
+
+  // Items of one kind in document order. A missing file lists nothing (Ok).
+  [[nodiscard]] virtual StoreStatus list(ItemKind kind, std::vector<StoredItem>& out) = 0;
+  // Appends an item to the container (attributes path, valuedata, valuename).
+  // A missing file is created; a root without the container gains one.
+  [[nodiscard]] virtual StoreStatus add(ItemKind kind, const DisabledItem& item) = 0;
+  // Removes the listed item. Fails with Vanished when the element at that
+  // place no longer holds exactly the listed attributes.
+  [[nodiscard]] virtual StoreStatus remove(ItemKind kind, const StoredItem& item) = 0;
+  // Sets valuename (when given) and then valuedata of the listed item; path
+  // never changes.
+  [[nodiscard]] virtual StoreStatus update(ItemKind kind, const StoredItem& item,
+                                           const std::optional<std::string>& valuename,
+                                           const std::string& valuedata) = 0;
+};
+
+// The first item whose three attributes equal the key's, ignoring case.
+std::optional<StoredItem> findItem(const std::vector<StoredItem>& items, const DisabledItem& key);
+// Every such item, in document order.
+std::vector<StoredItem> findAllItems(const std::vector<StoredItem>& items, const DisabledItem& key);
+
+}  // namespace velmora

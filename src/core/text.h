@@ -1,0 +1,31 @@
+#pragma once
+// Text helpers shared by every layer. Text is UTF-8 in std::string throughout
+// the logic; only the Win32 adapters see UTF-16.
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+// UTF-8 <-> UTF-16. Invalid UTF-8 bytes become U+FFFD; lone surrogates too.
+std::u16string utf8ToUtf16(std::string_view s);
+std::string utf16ToUtf8(std::u16string_view s);
+bool isValidUtf8(std::string_view s);
+
+// Upper-cases one UTF-16 code unit with the simple (one-to-one) mapping that
+// Windows' ordinal ignore-case comparison uses.
+char16_t upperOrdinal(char16_t c);
+
+// Case-insensitive equality as CompareStringOrdinal(..., TRUE) decides it.
+// Every comparison of rows against stored records goes through this.
+bool equalsIgnoreCase(std::string_view a, std::string_view b);
+
+// ASCII-only upper-casing (root key names are ASCII).
+std::string asciiUpper(std::string_view s);
+
+bool endsWith(std::string_view s, std::string_view suffix);
+bool startsWith(std::string_view s, std::string_view prefix);
+
+// Replaces every non-overlapping occurrence of `from`, left to right, in one pass.
+std::string replaceAll(std::string_view s, std::string_view from, std::string_view to);
+
+}  // namespace velmora

@@ -1,0 +1,75 @@
+#include "lang/win32/translate_win32.h"
+
+#include <vector>
+
+#include "platform/win32/files_win32.h"
+#include "platform/win32/wide.h"
+
+namespace velmora::win32 {
+
+LanguageTable& languageTable() {
+  static LanguageTable table(readFileBytes, decodeLegacy);
+  return table;
+}
+
+std::wstring windowText(HWND window) {
+  const int len = GetWindowTextLengthW(window);
+  if (len <= 0) return {};
+  std::wstring text(static_cast<std::size_t>(len) + 1, L'\0');
+  const int got = GetWindowTextW(window, text.data(), len + 1);
+  text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+  return text;
+}
+
+void translateWindowText(HWND window, const Translator& translator) {
+  const std::wstring text = windowText(window);
+  if (text.empty()) return;
+  const std::string translated = unescape(translator.translate(narrow(text)));
+  if (!translated.empty()) SetWindowTextW(window, widen(translated).c_str());
+}
+
+namespace {
+BOOL CALLBACK translateChild(HWND child, LPARAM param) {
+  const auto* translator = reinterpret_cast<const Translator*>(param);
+  if (translator) translateWindowText(child, *translator);
+  return TRUE;
+}
+}  // namespace
+
+void translateDialog(HWND window, const Translator& translator) {
+  translateWindowText(window, translator);
+  EnumChildWindows(window, translateChild, reinterpret_cast<LPARAM>(&translator));
+}
+
+void translateMenu(HMENU menu, const Translator& translator) {
+  if (!IsMenu(menu)) return;
+  const int count = GetMenuItemCount(menu);
+  for (int pos = 0; pos < count; ++pos) {
+    if (HMENU sub = GetSubMenu(menu, pos)) translateMenu(sub, translator);
+    const int len = GetMenuStringW(menu, static_cast<UINT>(pos), nullptr, 0, MF_BYPOSITION);
+    if (len <= 0) continue;  // separators and empty items
+    std::wstring text(static_cast<std::size_t>(len) + 1, L'\0');
+    GetMenuStringW(menu, static_cast<UINT>(pos), text.data(), len + 1, MF_BYPOSITION);
+    text.resize(static_cast<std::size_t>(len));
+    const std::wstring translated = widen(translator.translate(narrow(text)));
+    if (translated.empty()) continue;
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STRING;
+    info.dwTypeData = const_cast<wchar_t*>(translated.c_str());
+    info.cch = static_cast<UINT>(translated.size() + 1);
+    SetMenuItemInfoW(menu, static_cast<UINT>(pos), TRUE, &info);
+  }
+}
+
+void showMessage(HWND owner, const Translator& translator, const std::string& text) {
+  MessageBoxW(owner, widen(text).c_str(), widen(translator.translate("_ToolVelmora")).c_str(),
+              MB_OK | MB_ICONINFORMATION);
+}
+
+bool askConfirm(HWND owner, const Translator& translator, const std::string& text) {
+  return MessageBoxW(owner, widen(text).c_str(), widen(translator.translate("_ToolVelmora")).c_str(),
+                     MB_OKCANCEL | MB_ICONINFORMATION) == IDOK;
+}
+
+}  // namespace velmora::win32

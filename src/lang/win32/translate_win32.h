@@ -1,0 +1,29 @@
+#pragma once
+// Translation of windows, dialogs and menus, and the message-box convention.
+#include <windows.h>
+
+#include <string>
+
+#include "lang/language_table.h"
+
+namespace velmora::win32 {
+
+// The process-wide table; start-up points it at the language file.
+LanguageTable& languageTable();
+
+// A window's text is taken as a key; a non-empty translation (escapes
+// converted) replaces it.
+void translateWindowText(HWND window, const Translator& translator);
+// The window and every window below it.
+void translateDialog(HWND window, const Translator& translator);
+// Every item of a menu, pop-ups first, at any depth; separators are left alone.
+void translateMenu(HMENU menu, const Translator& translator);
+
+// Information message (0x40) with the translated _ToolVelmora caption.
+void showMessage(HWND owner, const Translator& translator, const std::string& text);
+// OK/Cancel question (0x41); true only on OK.
+bool askConfirm(HWND owner, const Translator& translator, const std::string& text);
+
+std::wstring windowText(HWND window);
+
+}  // namespace velmora::win32

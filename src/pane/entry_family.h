@@ -1,0 +1,27 @@
+#pragma once
+// The contract every entry family fills in: the registry keys, the program-
+// list values and the startup folders each implement it once.
+#include "pane/entry_list.h"
+
+namespace velmora {
+
+struct ColumnWidths {
+  int name, type, data, path;
+};
+
+class EntryFamily {
+ public:
+  virtual ~EntryFamily() = default;
+  virtual ColumnWidths columnWidths() const = 0;
+  virtual void fill(EntryList& list) = 0;
+  virtual void remove(EntryList& list) = 0;
+  virtual void add(EntryList& list) = 0;
+  virtual void modify(EntryList& list) = 0;
+  virtual void property(EntryList& list) = 0;
+  // Run when row's box was set or cleared by the user. Return false when the
+  // entry did not move; the pane then shows the row's real state again.
+  virtual bool enable(EntryList& list, int row) = 0;
+  virtual bool disable(EntryList& list, int row) = 0;
+};
+
+}  // namespace velmora

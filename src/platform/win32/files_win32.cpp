@@ -1,0 +1,61 @@
+#include "platform/win32/files_win32.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/win32/wide.h"
+
+namespace velmora::win32 {
+
+std::optional<std::string> readFileBytes(const std::string& path) {
+  HANDLE h = CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string out;
+  char buffer[65536];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(h, buffer, sizeof buffer, &got, nullptr)) {
+      CloseHandle(h);
+      return std::nullopt;
+    }
+    if (got == 0) break;
+    out.append(buffer, got);
+  }
+  CloseHandle(h);
+  return out;
+}
+
+std::string decodeLegacy(std::string_view bytes) {
+  UINT cp = 0;
+  if (GetLocaleInfoEx(LOCALE_NAME_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                      reinterpret_cast<LPWSTR>(&cp), sizeof(cp) / sizeof(wchar_t)) == 0 ||
+      cp == 0 || cp == CP_UTF8) {
+    cp = 1252;
+  }
+  if (bytes.empty()) return {};
+  const int n = MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  if (n <= 0) return std::string(bytes);
+  std::wstring w(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(cp, 0, bytes.data(), static_cast<int>(bytes.size()), w.data(), n);
+  return narrow(w);
+}
+
+std::string programPath() {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return {};
+    if (n < buffer.size()) return narrow(std::wstring_view(buffer.data(), n));
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+ProgramFiles programFiles() { return programFilesFor(programPath()); }
+
+bool fileExists(const std::string& path) {
+  return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace velmora::win32

@@ -1,0 +1,139 @@
+#include "platform/win32/registry_win32.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/win32/wide.h"
+
+namespace velmora::win32 {
+
+namespace {
+
+class Key {
+ public:
+  Key() = default;
+  Key(const Key&) = delete;
+  Key& operator=(const Key&) = delete;
+  ~Key() {
+    if (h_) RegCloseKey(h_);
+  }
+  HKEY* out() { return &h_; }
+  HKEY get() const { return h_; }
+
+ private:
+  HKEY h_ = nullptr;
+};
+
+HKEY rootHandle(RootKey root) {
+  return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(static_cast<std::uint32_t>(root))));
+}
+
+RegStatus status(LSTATUS s) {
+  switch (s) {
+    case ERROR_SUCCESS: return RegStatus::Ok;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return RegStatus::NotFound;
+    case ERROR_ACCESS_DENIED: return RegStatus::AccessDenied;
+    default: return RegStatus::Failed;
+  }
+}
+
+bool isStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+
+// The text of string data up to its first zero, whether or not the data
+// carries a terminator.
+std::string textOf(DWORD type, const std::vector<BYTE>& data, DWORD size) {
+  if (!isStringType(type)) return {};
+  const auto* w = reinterpret_cast<const wchar_t*>(data.data());
+  std::size_t n = size / sizeof(wchar_t);
+  std::size_t len = 0;
+  while (len < n && w[len] != L'\0') ++len;
+  return narrow(std::wstring_view(w, len));
+}
+
+}  // namespace
+
+RegStatus Win32Registry::enumerateValues(RootKey root, const std::string& subkey, std::vector<RegValue>& out) {
+  Key key;
+  LSTATUS s = RegOpenKeyExW(rootHandle(root), widen(subkey).c_str(), 0, KEY_QUERY_VALUE, key.out());
+  if (s != ERROR_SUCCESS) return status(s);
+  DWORD maxName = 0, maxData = 0;
+  s = RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName,
+                       &maxData, nullptr, nullptr);
+  if (s != ERROR_SUCCESS) return status(s);
+  std::vector<wchar_t> name(maxName + 2);
+  std::vector<BYTE> data(maxData + sizeof(wchar_t));
+  std::vector<RegValue> values;
+  for (DWORD index = 0;; ++index) {
+    DWORD nameLen = static_cast<DWORD>(name.size());
+    DWORD dataLen = static_cast<DWORD>(data.size());
+    DWORD type = 0;
+    s = RegEnumValueW(key.get(), index, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
+    if (s == ERROR_MORE_DATA) {
+      // The key grew while we read it: size the buffers again and retry.
+      if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName,
+                           &maxData, nullptr, nullptr) != ERROR_SUCCESS)
+        return RegStatus::Failed;
+      name.resize(std::max<std::size_t>(name.size() * 2, maxName + 2));
+      data.resize(std::max<std::size_t>(data.size() * 2, maxData + sizeof(wchar_t)));
+      --index;
+      continue;
+    }
+    if (s == ERROR_NO_MORE_ITEMS) break;
+    if (s != ERROR_SUCCESS) return status(s);
+    values.push_back(RegValue{narrow(std::wstring_view(name.data(), nameLen)), type, textOf(type, data, dataLen)});
+  }
+  out = std::move(values);
+  return RegStatus::Ok;
+}
+
+RegStatus Win32Registry::queryValue(RootKey root, const std::string& subkey, const std::string& name, RegValue& out) {
+  Key key;
+  LSTATUS s = RegOpenKeyExW(rootHandle(root), widen(subkey).c_str(), 0, KEY_QUERY_VALUE, key.out());
+  if (s != ERROR_SUCCESS) return status(s);
+  const std::wstring wname = widen(name);
+  std::vector<BYTE> data(256);
+  for (;;) {
+    DWORD type = 0;
+    DWORD size = static_cast<DWORD>(data.size());
+    s = RegQueryValueExW(key.get(), wname.c_str(), nullptr, &type, data.data(), &size);
+    if (s == ERROR_MORE_DATA) {
+      data.resize(size + sizeof(wchar_t));
+      continue;
+    }
+    if (s != ERROR_SUCCESS) return status(s);
+    out = RegValue{name, type, textOf(type, data, size)};
+    return RegStatus::Ok;
+  }
+}
+
+RegStatus Win32Registry::setString(RootKey root, const std::string& subkey, const std::string& name,
+                                   const std::string& data, bool createKey) {
+  Key key;
+  LSTATUS s;
+  if (createKey) {
+    s = RegCreateKeyExW(rootHandle(root), widen(subkey).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, key.out(), nullptr);
+  } else {
+    s = RegOpenKeyExW(rootHandle(root), widen(subkey).c_str(), 0, KEY_SET_VALUE | KEY_QUERY_VALUE, key.out());
+  }
+  if (s != ERROR_SUCCESS) return status(s);
+  const std::wstring text = widen(data);
+  s = RegSetValueExW(key.get(), widen(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  if (s != ERROR_SUCCESS) return status(s);
+  return status(RegFlushKey(key.get()));
+}
+
+RegStatus Win32Registry::deleteValue(RootKey root, const std::string& subkey, const std::string& name) {
+  Key key;
+  LSTATUS s = RegOpenKeyExW(rootHandle(root), widen(subkey).c_str(), 0, KEY_SET_VALUE | KEY_QUERY_VALUE, key.out());
+  if (s != ERROR_SUCCESS) return status(s);
+  s = RegDeleteValueW(key.get(), widen(name).c_str());
+  if (s != ERROR_SUCCESS) return status(s);
+  return status(RegFlushKey(key.get()));
+}
+
+}  // namespace velmora::win32

@@ -1,0 +1,110 @@
+#pragma once
+// One behaviour for every RegistryPort: the in-memory fake natively and the
+// real registry under Wine run these same cases. An Env provides port() and
+// base(), a key under HKEY_CURRENT_USER that is empty at the start.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "core/registry_port.h"
+
+namespace velmora::testing {
+
+template <class Env>
+class RegistryContract : public ::testing::Test {
+ protected:
+  Env env;
+  RegistryPort& reg() { return env.port(); }
+  std::string key(const std::string& rest = "") { return rest.empty() ? env.base() : env.base() + "\\" + rest; }
+  static constexpr RootKey kRoot = RootKey::CurrentUser;
+};
+
+TYPED_TEST_SUITE_P(RegistryContract);
+
+TYPED_TEST_P(RegistryContract, MissingKeyAndValueAreNotFound) {
+  std::vector<RegValue> values;
+  EXPECT_EQ(this->reg().enumerateValues(this->kRoot, this->key("Missing"), values), RegStatus::NotFound);
+  RegValue v{"keep", 7, "untouched"};
+  EXPECT_EQ(this->reg().queryValue(this->kRoot, this->key("Missing"), "x", v), RegStatus::NotFound);
+  EXPECT_EQ(v.text, "untouched") << "a failed query leaves its output alone";
+  EXPECT_EQ(this->reg().deleteValue(this->kRoot, this->key("Missing"), "x"), RegStatus::NotFound);
+  EXPECT_EQ(this->reg().setString(this->kRoot, this->key("Missing"), "x", "y", false), RegStatus::NotFound);
+}
+
+TYPED_TEST_P(RegistryContract, WriteCreatesKeyAndReadsBack) {
+  ASSERT_EQ(this->reg().setString(this->kRoot, this->key("Run"), "Tool", "C:\\Tools\\tool.exe /min", true),
+            RegStatus::Ok);
+  RegValue v;
+  ASSERT_EQ(this->reg().queryValue(this->kRoot, this->key("Run"), "Tool", v), RegStatus::Ok);
+  EXPECT_EQ(v.type, kRegSz);
+  EXPECT_EQ(v.text, "C:\\Tools\\tool.exe /min");
+  std::vector<RegValue> values;
+  ASSERT_EQ(this->reg().enumerateValues(this->kRoot, this->key("Run"), values), RegStatus::Ok);
+  ASSERT_EQ(values.size(), 1u);
+  EXPECT_EQ(values[0].name, "Tool");
+}
+
+TYPED_TEST_P(RegistryContract, SameNameInOtherCaseReplacesTheValue) {
+  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), "Tool", "a", true), RegStatus::Ok);
+  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), "TOOL", "b", false), RegStatus::Ok);
+  std::vector<RegValue> values;
+  ASSERT_EQ(this->reg().enumerateValues(this->kRoot, this->key(), values), RegStatus::Ok);
+  ASSERT_EQ(values.size(), 1u);
+  EXPECT_EQ(values[0].text, "b");
+}
+
+TYPED_TEST_P(RegistryContract, LongNamesAndDataAreReadWhole) {
+  const std::string name(300, 'n');
+  std::string data;
+  for (int i = 0; data.size() < 100000; ++i) data += "C:\\Program Files\\App" + std::to_string(i) + "\\run.exe,";
+  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), "short", "x", true), RegStatus::Ok);
+  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), name, data, false), RegStatus::Ok);
+  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), "after", "y", false), RegStatus::Ok);
+  std::vector<RegValue> values;
+  ASSERT_EQ(this->reg().enumerateValues(this->kRoot, this->key(), values), RegStatus::Ok);
+  ASSERT_EQ(values.size(), 3u) << "no value is skipped because of its size";
+  auto it = std::find_if(values.begin(), values.end(), [&](const RegValue& v) { return v.name == name; });
+  ASSERT_NE(it, values.end());
+  EXPECT_EQ(it->text, data);
+  RegValue v;
+  ASSERT_EQ(this->reg().queryValue(this->kRoot, this->key(), name, v), RegStatus::Ok);
+  EXPECT_EQ(v.text, data);
+}
+
+TYPED_TEST_P(RegistryContract, TextOutsideAnyLegacyCodePageRoundTrips) {
+  const std::string name = "\xC5\x81ukasz \xCE\x95\xCE\xBB\xCE\xBB\xCE\xAC\xCE\xB4\xCE\xB1 \xE6\x97\xA5\xE6\x9C\xAC";
+  const std::string data = "C:\\Users\\\xC5\x81ukasz\\\xD0\x9F\xD1\x80\xD0\xB8\xD0\xBB\\\xF0\x9F\x9A\x80.exe";
+  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), name, data, true), RegStatus::Ok);
+  std::vector<RegValue> values;
+  ASSERT_EQ(this->reg().enumerateValues(this->kRoot, this->key(), values), RegStatus::Ok);
+  ASSERT_EQ(values.size(), 1u);
+  EXPECT_EQ(values[0].name, name);
+  EXPECT_EQ(values[0].text, data);
+}
+
+TYPED_TEST_P(RegistryContract, DeleteRemovesOnlyThatValue) {
+  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), "a", "1", true), RegStatus::Ok);
+  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), "b", "2", false), RegStatus::Ok);
+  ASSERT_EQ(this->reg().deleteValue(this->kRoot, this->key(), "A"), RegStatus::Ok);
+  EXPECT_EQ(this->reg().deleteValue(this->kRoot, this->key(), "a"), RegStatus::NotFound);
+  std::vector<RegValue> values;
+  ASSERT_EQ(this->reg().enumerateValues(this->kRoot, this->key(), values), RegStatus::Ok);
+  ASSERT_EQ(values.size(), 1u);
+  EXPECT_EQ(values[0].name, "b");
+}
+
+TYPED_TEST_P(RegistryContract, EmptyDataIsAValue) {
+  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), "Load", "", true), RegStatus::Ok);
+  RegValue v{"", 0, "stale"};
+  ASSERT_EQ(this->reg().queryValue(this->kRoot, this->key(), "Load", v), RegStatus::Ok);
+  EXPECT_EQ(v.text, "");
+  EXPECT_EQ(v.type, kRegSz);
+}
+
+REGISTER_TYPED_TEST_SUITE_P(RegistryContract, MissingKeyAndValueAreNotFound, WriteCreatesKeyAndReadsBack,
+                            SameNameInOtherCaseReplacesTheValue, LongNamesAndDataAreReadWhole,
+                            TextOutsideAnyLegacyCodePageRoundTrips, DeleteRemovesOnlyThatValue,
+                            EmptyDataIsAValue);
+
+}  // namespace velmora::testing

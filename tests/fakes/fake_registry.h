@@ -1,0 +1,43 @@
+#pragma once
+// An in-memory registry: keys compared without regard to case, values kept
+// in insertion order. Failures can be injected per key for fault tests.
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/registry_port.h"
+
+namespace velmora::testing {
+
+class FakeRegistry : public RegistryPort {
+ public:
+  RegStatus enumerateValues(RootKey root, const std::string& subkey, std::vector<RegValue>& out) override;
+  RegStatus queryValue(RootKey root, const std::string& subkey, const std::string& name, RegValue& out) override;
+  RegStatus setString(RootKey root, const std::string& subkey, const std::string& name,
+                      const std::string& data, bool createKey) override;
+  RegStatus deleteValue(RootKey root, const std::string& subkey, const std::string& name) override;
+
+  // Test set-up and inspection.
+  void createKey(RootKey root, const std::string& subkey);
+  void put(RootKey root, const std::string& subkey, const std::string& name, const std::string& text,
+           std::uint32_t type = kRegSz);
+  bool hasKey(RootKey root, const std::string& subkey) const;
+  const RegValue* find(RootKey root, const std::string& subkey, const std::string& name) const;
+  std::vector<RegValue> values(RootKey root, const std::string& subkey) const;
+
+  // Fault injection: the key refuses reads, writes or deletions.
+  void denyRead(RootKey root, const std::string& subkey) { denyRead_.insert(id(root, subkey)); }
+  void denyWrite(RootKey root, const std::string& subkey) { denyWrite_.insert(id(root, subkey)); }
+  void denyDelete(RootKey root, const std::string& subkey) { denyDelete_.insert(id(root, subkey)); }
+
+  int writes = 0;
+  int deletions = 0;
+
+ private:
+  static std::string id(RootKey root, const std::string& subkey);
+  std::map<std::string, std::vector<RegValue>> keys_;
+  std::set<std::string> denyRead_, denyWrite_, denyDelete_;
+};
+
+}  // namespace velmora::testing

@@ -1,0 +1,81 @@
+#pragma once
+// Small fakes of the ports the families use: a translator from a map, a
+// recording log sink, a list of rows, and a scripted user.
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/operation_log.h"
+#include "lang/language_table.h"
+#include "pane/entry_list.h"
+#include "pane/prompt.h"
+
+namespace velmora::testing {
+
+// Translates from a map; a missing or empty key gives the key.
+class MapTranslator : public Translator {
+ public:
+  std::map<std::string, std::string> texts;
+  std::string translate(std::string_view key, bool convertEscapes = false) const override;
+};
+
+class RecordingLog : public LogSink {
+ public:
+  std::vector<LogRecord> records;
+  bool fail = false;
+  bool write(const LogRecord& r) override {
+    records.push_back(r);
+    return !fail;
+  }
+};
+
+class FakeList : public EntryList {
+ public:
+  std::vector<Row> rows;
+  int selection = -1;
+  int fills = 0;
+  void setRows(const std::vector<Row>& r) override {
+    rows = r;
+    selection = -1;
+    ++fills;
+  }
+  int count() const override { return static_cast<int>(rows.size()); }
+  Row row(int i) const override { return rows.at(static_cast<std::size_t>(i)); }
+  int selected() const override { return selection; }
+  void select(int i) override { selection = i; }
+  void showState(int i, RowState s) override { rows.at(static_cast<std::size_t>(i)).state = s; }
+};
+
+// Answers questions and dialogs from scripts, and records what was shown.
+class ScriptedPrompt : public UserPrompt {
+ public:
+  std::vector<std::string> messages;
+  std::vector<std::string> questions;
+  std::deque<bool> answers;  // confirm answers; when empty, OK
+  struct DialogCall {
+    EntryDialogKind kind;
+    EntryDialogData in;
+  };
+  std::vector<DialogCall> dialogs;
+  // Fills the dialog's result; return false for Cancel. When unset, Cancel.
+  std::function<bool(EntryDialogKind, EntryDialogData&)> onDialog;
+  std::vector<std::string> fileInfoPaths;
+
+  void message(const std::string& text) override { messages.push_back(text); }
+  bool confirm(const std::string& text) override {
+    questions.push_back(text);
+    if (answers.empty()) return true;
+    const bool a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  bool entryDialog(EntryDialogKind kind, EntryDialogData& data) override {
+    dialogs.push_back({kind, data});
+    return onDialog ? onDialog(kind, data) : false;
+  }
+  void fileInformation(const std::string& path) override { fileInfoPaths.push_back(path); }
+};
+
+}  // namespace velmora::testing

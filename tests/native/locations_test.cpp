@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include "core/locations.h"
+#include "fakes/fake_registry.h"
+
+namespace velmora {
+namespace {
+
+using testing::FakeRegistry;
+
+TEST(SplitKeyPath, RootNameIsMatchedAfterUpperCasingAndSubkeyKeepsItsCase) {
+  auto k = splitKeyPath("hkey_local_machine\\Software\\X");
+  ASSERT_TRUE(k);
+  EXPECT_EQ(k->root, RootKey::LocalMachine);
+  EXPECT_EQ(k->subkey, "Software\\X");
+}
+
+TEST(SplitKeyPath, LeadingAndTrailingBackslashesAreIgnored) {
+  auto k = splitKeyPath("\\\\HKEY_CURRENT_USER\\Software\\X\\\\");
+  ASSERT_TRUE(k);
+  EXPECT_EQ(k->root, RootKey::CurrentUser);
+  EXPECT_EQ(k->subkey, "Software\\X");
+}
+
+TEST(SplitKeyPath, FailsWithoutSubkeyForUnknownRootsAndForEmptyText) {
+  EXPECT_FALSE(splitKeyPath("HKEY_LOCAL_MACHINE"));
+  EXPECT_FALSE(splitKeyPath("HKLM\\Software"));
+  EXPECT_FALSE(splitKeyPath("HKEY_PERFORMANCE_DATA\\X"));
+  EXPECT_FALSE(splitKeyPath(""));
+  EXPECT_FALSE(splitKeyPath("\\\\\\"));
+}
+
+TEST(SplitKeyPath, EveryNamedRootMapsToItsHandle) {
+  EXPECT_EQ(splitKeyPath("HKEY_CLASSES_ROOT\\a")->root, RootKey::ClassesRoot);
+  EXPECT_EQ(splitKeyPath("HKEY_CURRENT_CONFIG\\a")->root, RootKey::CurrentConfig);
+  EXPECT_EQ(splitKeyPath("HKEY_USERS\\a")->root, RootKey::Users);
+  EXPECT_EQ(static_cast<std::uint32_t>(RootKey::CurrentConfig), 0x80000005u);
+}
+
+TEST(SplitValuePath, CutsTheValueNameAtTheLastBackslash) {
+  auto v = splitValuePath(startupLocations()[10].path);
+  ASSERT_TRUE(v);
+  EXPECT_EQ(v->root, RootKey::LocalMachine);
+  EXPECT_EQ(v->key, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon");
+  EXPECT_EQ(v->valueName, "Userinit");
+  auto load = splitValuePath(startupLocations()[8].path);
+  ASSERT_TRUE(load);
+  EXPECT_EQ(load->key, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows");
+  EXPECT_EQ(load->valueName, "Load");
+}
+
+TEST(SplitValuePath, APathWithOneBackslashIsAKeyButNotAValue) {
+  EXPECT_TRUE(splitKeyPath("HKEY_CURRENT_USER\\Load"));
+  EXPECT_FALSE(splitValuePath("HKEY_CURRENT_USER\\Load"));
+}
+
+TEST(NormaliseKeyPaths, DropsBackslashOnlyPathsAndCutsTrailingOnes) {
+  auto out = normaliseKeyPaths({"\\\\\\", "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\",
+                                " HKEY_USERS\\x "});
+  ASSERT_EQ(out.size(), 2u);
+  EXPECT_EQ(out[0], "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+  EXPECT_EQ(out[1], " HKEY_USERS\\x ") << "blanks are not trimmed";
+}
+
+TEST(CategoryNodes, TableMatchesTheTreeUsersSee) {
+  const auto& nodes = categoryNodes();
+  struct Want {
+    const char* key;
+    int parent, image;
+    PaneClass pane;
+    std::vector<int> locations;
+  };
+  using P = PaneClass;
+  const Want want[kNodeCount] = {
+      {"_TreeStartupFolder", -1, 1, P::StartupFolderPane, {0, 1}},
+      {"_AllUser", 0, 4, P::StartupFolderPane, {0}},
+      {"_CurrentUser", 0, 5, P::StartupFolderPane, {1}},
+      {"_TreeRegistry", -1, 3, P::RegistryEntryPane, {2, 3, 4, 5, 6, 7}},
+      {"_AllUser", 3, 4, P::RegistryEntryPane, {2, 3, 4, 5}},
+      {"_Run", 4, 2, P::RegistryEntryPane, {2}},
+      {"_RunOnce", 4, 2, P::RegistryEntryPane, {3}},
+      {"_RunService", 4, 2, P::RegistryEntryPane, {4}},
+      {"_RunServiceOnce", 4, 2, P::RegistryEntryPane, {5}},
+      {"_CurrentUser", 3, 5, P::RegistryEntryPane, {6, 7}},
+      {"_Run", 9, 2, P::RegistryEntryPane, {6}},
+      {"_RunOnce", 9, 2, P::RegistryEntryPane, {7}},
+      {"_Winini", -1, 6, P::WininiEntryPane, {8, 9}},
+      {"_LoadSection", 12, 2, P::WininiEntryPane, {8}},
+      {"_RunSection", 12, 2, P::WininiEntryPane, {9}},
+      {"_TreeUserInit", -1, 6, P::WininiEntryPane, {10}},
+  };
+  for (int i = 0; i < kNodeCount; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(nodes[i].index, i);
+    EXPECT_EQ(nodes[i].labelKey, want[i].key);
+    EXPECT_EQ(nodes[i].parent, want[i].parent);
+    EXPECT_EQ(nodes[i].image, want[i].image);
+    EXPECT_EQ(nodes[i].paneClass, want[i].pane);
+    EXPECT_EQ(nodes[i].locations, want[i].locations);
+    EXPECT_LT(nodes[i].parent, i) << "parents are inserted first";
+  }
+}
+
+TEST(StartupLocations, PathsKeepTheirSpelling) {
+  const auto& l = startupLocations();
+  EXPECT_EQ(l[2].path, "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+  EXPECT_EQ(l[7].path, "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
+  EXPECT_EQ(l[10].path, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Userinit");
+  EXPECT_EQ(l[8].family, Family::ProgramList);
+  EXPECT_EQ(l[0].family, Family::StartupFolder);
+}
+
+// Counts the Shell Folders reads, in order, to check the window's four reads.
+class CountingRegistry : public FakeRegistry {
+ public:
+  std::vector<std::string> reads;
+  RegStatus queryValue(RootKey root, const std::string& subkey, const std::string& name, RegValue& out) override {
+    reads.push_back(name);
+    return FakeRegistry::queryValue(root, subkey, name, out);
+  }
+};
+
+TEST(BuildPaneLocations, ReadsTheFoldersFourTimesAndFillsEveryNode) {
+  CountingRegistry reg;
+  reg.put(RootKey::LocalMachine, std::string(kShellFoldersKey), "Common Startup",
+          "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp");
+  reg.put(RootKey::CurrentUser, std::string(kShellFoldersKey), "Startup", "C:\\Users\\me\\Startup", 2);
+  auto lists = buildPaneLocations(reg);
+  EXPECT_EQ(reg.reads, (std::vector<std::string>{"Common Startup", "Startup", "Common Startup", "Startup"}));
+  EXPECT_EQ(lists[0], (std::vector<std::string>{"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp",
+                                                "C:\\Users\\me\\Startup"}));
+  EXPECT_EQ(lists[2], std::vector<std::string>{"C:\\Users\\me\\Startup"}) << "the value's type is ignored";
+  ASSERT_EQ(lists[3].size(), 6u);
+  EXPECT_EQ(lists[3][0], "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+  EXPECT_EQ(lists[3][5], "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
+  EXPECT_EQ(lists[12].size(), 2u);
+  EXPECT_EQ(lists[15], std::vector<std::string>{std::string(startupLocations()[10].path)});
+}
+
+TEST(BuildPaneLocations, AMissingShellFoldersValueGivesAnEmptyFolderPath) {
+  FakeRegistry reg;
+  auto lists = buildPaneLocations(reg);
+  ASSERT_EQ(lists[0].size(), 2u);
+  EXPECT_EQ(lists[0][0], "");
+  EXPECT_EQ(lists[1], std::vector<std::string>{""});
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,101 @@
+// The registry adapter against Wine's real registry, in the test prefix.
+#include <gtest/gtest.h>
+
+#include "contract/registry_contract.h"
+#include "core/locations.h"
+#include "core/text.h"
+#include "platform/win32/registry_win32.h"
+#include "platform/win32/wide.h"
+#include "wine/support/win_test_support.h"
+
+namespace velmora::testing {
+namespace {
+
+struct RealEnv {
+  TestKey key;
+  win32::Win32Registry registry;
+  RegistryPort& port() { return registry; }
+  std::string base() { return key.subkey(); }
+};
+
+using Envs = ::testing::Types<RealEnv>;
+INSTANTIATE_TYPED_TEST_SUITE_P(Real, RegistryContract, Envs);
+
+TEST(Win32Registry, ListsTheTypeOfEveryValue) {
+  TestKey key;
+  win32::Win32Registry reg;
+  ASSERT_EQ(reg.setString(RootKey::CurrentUser, key.subkey(), "plain", "a.exe", true), RegStatus::Ok);
+  HKEY h;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, win32::widen(key.subkey()).c_str(), 0, KEY_SET_VALUE, &h), ERROR_SUCCESS);
+  const wchar_t expand[] = L"%SystemRoot%\\x.exe";
+  RegSetValueExW(h, L"expand", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(expand), sizeof expand);
+  const DWORD number = 5;
+  RegSetValueExW(h, L"number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+  // String data written without its terminating zero still reads cleanly.
+  const wchar_t bare[] = {L'b', L'.', L'e', L'x', L'e'};
+  RegSetValueExW(h, L"bare", 0, REG_SZ, reinterpret_cast<const BYTE*>(bare), sizeof bare);
+  RegCloseKey(h);
+
+  std::vector<RegValue> values;
+  ASSERT_EQ(reg.enumerateValues(RootKey::CurrentUser, key.subkey(), values), RegStatus::Ok);
+  ASSERT_EQ(values.size(), 4u);
+  for (const auto& v : values) {
+    if (v.name == "expand") EXPECT_EQ(v.type, kRegExpandSz);
+    if (v.name == "number") EXPECT_EQ(v.type, 4u);
+    if (v.name == "plain") EXPECT_EQ(v.type, kRegSz);
+    if (v.name == "bare") EXPECT_EQ(v.text, "b.exe");
+  }
+}
+
+TEST(Win32Registry, WritesTheTextWithOneTerminatingZero) {
+  TestKey key;
+  win32::Win32Registry reg;
+  ASSERT_EQ(reg.setString(RootKey::CurrentUser, key.subkey(), "ten", "0123456789", true), RegStatus::Ok);
+  DWORD size = 0, type = 0;
+  ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, win32::widen(key.subkey()).c_str(), L"ten", RRF_RT_ANY | RRF_NOEXPAND,
+                         &type, nullptr, &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(size, 11u * sizeof(wchar_t));
+}
+
+TEST(Win32Registry, ReadsTheShellFoldersOfThePrefix) {
+  win32::Win32Registry reg;
+  const std::string common = readStartupFolder(reg, RootKey::LocalMachine, "Common Startup");
+  const std::string user = readStartupFolder(reg, RootKey::CurrentUser, "Startup");
+  EXPECT_NE(common, "");
+  EXPECT_NE(user, "");
+  EXPECT_TRUE(endsWith(user, "Startup") || endsWith(user, "StartUp")) << user;
+}
+
+// The one case-insensitive comparison must agree with the system's ordinal
+// ignore-case rule on the scripts users write paths in.
+TEST(EqualsIgnoreCase, AgreesWithCompareStringOrdinal) {
+  const std::pair<char16_t, char16_t> ranges[] = {
+      {0x0020, 0x024F},  // ASCII, Latin-1, Latin Extended-A and -B
+      {0x0370, 0x03FF},  // Greek
+      {0x0400, 0x052F},  // Cyrillic
+      {0x1E00, 0x1EFF},  // Latin Extended Additional
+      {0xFF01, 0xFF5E},  // full-width forms
+  };
+  int mismatches = 0;
+  for (auto [first, last] : ranges) {
+    for (char32_t c = first; c <= last; ++c) {
+      const wchar_t wc = static_cast<wchar_t>(c);
+      wchar_t up = wc;
+      CharUpperBuffW(&up, 1);
+      for (wchar_t other : {wc, up, static_cast<wchar_t>(upperOrdinal(static_cast<char16_t>(c)))}) {
+        const bool system = CompareStringOrdinal(&wc, 1, &other, 1, TRUE) == CSTR_EQUAL;
+        const bool ours = equalsIgnoreCase(win32::narrow(std::wstring(1, wc)), win32::narrow(std::wstring(1, other)));
+        if (system != ours && ++mismatches < 20) {
+          ADD_FAILURE() << std::hex << "U+" << static_cast<int>(c) << " vs U+" << static_cast<int>(other)
+                        << ": system " << system << ", ours " << ours;
+        }
+      }
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
+}
+
+}  // namespace
+}  // namespace velmora::testing

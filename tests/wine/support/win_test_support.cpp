@@ -1,0 +1,103 @@
+#include "wine/support/win_test_support.h"
+
+#include <shellapi.h>
+
+#include <atomic>
+
+#include "platform/win32/wide.h"
+
+namespace velmora::testing {
+
+using win32::narrow;
+using win32::widen;
+
+namespace {
+std::atomic<int> counter{0};
+DialogAnswerer* active = nullptr;
+
+std::string uniqueName() {
+  return std::to_string(GetCurrentProcessId()) + "_" + std::to_string(GetTickCount64()) + "_" +
+         std::to_string(counter++);
+}
+}  // namespace
+
+TestKey::TestKey() : subkey_("Software\\VelmoraTest\\" + uniqueName()) {}
+
+TestKey::~TestKey() { RegDeleteTreeW(HKEY_CURRENT_USER, widen(subkey_).c_str()); }
+
+TempDir::TempDir() {
+  wchar_t tmp[MAX_PATH];
+  GetTempPathW(MAX_PATH, tmp);
+  path_ = narrow(tmp) + "velmora-test-" + uniqueName();
+  CreateDirectoryW(widen(path_).c_str(), nullptr);
+}
+
+TempDir::~TempDir() {
+  std::wstring from = widen(path_);
+  from.push_back(L'\0');  // the list ends with two zeros
+  SHFILEOPSTRUCTW op{};
+  op.wFunc = FO_DELETE;
+  op.pFrom = from.c_str();
+  op.fFlags = FOF_NO_UI;
+  SHFileOperationW(&op);
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+  HANDLE h = CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(h);
+}
+
+std::string readFile(const std::string& path) {
+  HANDLE h = CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return {};
+  std::string out;
+  char buf[4096];
+  DWORD got = 0;
+  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
+  CloseHandle(h);
+  return out;
+}
+
+DialogAnswerer::DialogAnswerer(Answer answer) : answer_(std::move(answer)) {
+  active = this;
+  hook_ = SetWindowsHookExW(WH_CBT, hook, nullptr, GetCurrentThreadId());
+}
+
+DialogAnswerer::~DialogAnswerer() {
+  if (hook_) UnhookWindowsHookEx(hook_);
+  if (active == this) active = nullptr;
+}
+
+LRESULT CALLBACK DialogAnswerer::hook(int code, WPARAM wp, LPARAM lp) {
+  if (code == HCBT_ACTIVATE && active) {
+    HWND dlg = reinterpret_cast<HWND>(wp);
+    wchar_t cls[64] = {};
+    GetClassNameW(dlg, cls, 64);
+    if (std::wstring(cls) == L"#32770") {
+      Seen s;
+      wchar_t buf[4096] = {};
+      GetWindowTextW(dlg, buf, 4096);
+      s.title = buf;
+      buf[0] = 0;
+      if (HWND text = GetDlgItem(dlg, 0xFFFF)) GetWindowTextW(text, buf, 4096);
+      s.text = buf;
+      active->seen.push_back(s);
+      const int id = active->answer_ ? active->answer_(dlg, s) : IDCANCEL;
+      if (id != 0) PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+    }
+  }
+  return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+void pumpMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+}  // namespace velmora::testing
