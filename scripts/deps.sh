@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ googletest
+  cmake ninja-build ccache g++ googletest
   g++-mingw-w64-x86-64-posix
   wine64 xvfb x11-utils imagemagick xdotool
 )
