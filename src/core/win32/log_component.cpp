@@ -1,15 +1,217 @@
-// TEMPORARY scaffolding so the program links while the log component is built.
 #include "core/win32/log_component.h"
 
-namespace velmora::win32 {
+#include <shlobj.h>
 
-struct LogConnection::Impl {};
-LogConnection::LogConnection() : impl_(nullptr) {}
-LogConnection::~LogConnection() = default;
-bool LogConnection::connect(const std::string&) { return false; }
-void LogConnection::disconnect() {}
-LogSink* LogConnection::sink() { return nullptr; }
-void LogConnection::openViewer(HWND) {}
+#include <atomic>
+
+#include "core/log_file.h"
+#include "core/win32/com_ptr.h"
+#include "dialogs/win32/log_viewer.h"
+#include "lang/win32/translate_win32.h"
+#include "platform/win32/wide.h"
+
+namespace velmora::win32 {
+namespace {
+
+HRESULT lastError() {
+  const DWORD e = GetLastError();
+  return e == 0 ? E_FAIL : HRESULT_FROM_WIN32(e);
+}
+
+std::wstring text(BSTR b) { return b ? std::wstring(b, SysStringLen(b)) : std::wstring(); }
+
+// Creates the folder and every missing folder above it.
+HRESULT ensureFolder(const std::wstring& folder) {
+  const DWORD attributes = GetFileAttributesW(folder.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? S_OK : HRESULT_FROM_WIN32(ERROR_DIRECTORY);
+  }
+  const int r = SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+  return r == ERROR_SUCCESS || r == ERROR_ALREADY_EXISTS ? S_OK : HRESULT_FROM_WIN32(r);
+}
+
+// The built-in component. Single-threaded like the program; the reference
+// count is atomic only because COM may release from elsewhere.
+class BuiltinLog final : public ILogComponent {
+ public:
+  explicit BuiltinLog(const Translator& translator) : translator_(&translator) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, kIidLogComponent)) {
+      *out = static_cast<ILogComponent*>(this);
+      AddRef();
+      return S_OK;
+    }
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG n = --refs_;
+    if (n == 0) delete this;
+    return n;
+  }
+
+  HRESULT STDMETHODCALLTYPE OpenViewer(long, IUnknown*) override {
+    if (folder_.empty()) return E_UNEXPECTED;
+    try {
+      // The log is small next to memory; a missing file is an empty log.
+      showLogViewer(owner_ ? owner_ : GetActiveWindow(), logFilePath(narrow(folder_)), *translator_);
+      return S_OK;
+    } catch (...) {
+      return E_FAIL;
+    }
+  }
+
+  HRESULT STDMETHODCALLTYPE SetDataFolder(BSTR folder) override {
+    std::wstring f = text(folder);
+    while (f.size() > 3 && (f.back() == L'\\' || f.back() == L'/')) f.pop_back();
+    if (f.empty()) return E_INVALIDARG;
+    const HRESULT hr = ensureFolder(f);
+    if (FAILED(hr)) return hr;
+    folder_ = std::move(f);
+    return S_OK;
+  }
+
+  HRESULT STDMETHODCALLTYPE Reserved3() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Reserved4() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Reserved5() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Reserved6() override { return E_NOTIMPL; }
+
+  HRESULT STDMETHODCALLTYPE WriteRecord(BSTR type, BSTR category, BSTR itemType, BSTR source, BSTR content) override {
+    if (folder_.empty()) return E_UNEXPECTED;
+    try {
+      SYSTEMTIME now;
+      GetLocalTime(&now);
+      LogEntry entry;
+      entry.time = formatTimeStamp({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond});
+      entry.record = LogRecord{narrow(text(type)), narrow(text(category)), narrow(text(itemType)),
+                               narrow(text(source)), narrow(text(content))};
+      return append(encodeLogLine(entry) + "\r\n");
+    } catch (...) {
+      return E_OUTOFMEMORY;
+    }
+  }
+
+  void setOwner(HWND owner) { owner_ = owner; }
+  void setTranslator(const Translator& translator) { translator_ = &translator; }
+
+ private:
+  // One write at the end of the file, then a flush: a record is either on
+  // disk whole or not at all, and the next process appends after it.
+  HRESULT append(const std::string& line) {
+    const HRESULT folder = ensureFolder(folder_);  // it may have been deleted since start-up
+    if (FAILED(folder)) return folder;
+    const std::wstring path = widen(logFilePath(narrow(folder_)));
+    HANDLE h = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return lastError();
+    DWORD written = 0;
+    BOOL ok = WriteFile(h, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) && written == line.size();
+    HRESULT hr = ok ? S_OK : lastError();
+    if (ok && !FlushFileBuffers(h)) hr = lastError();
+    CloseHandle(h);
+    return hr;
+  }
+
+  std::atomic<ULONG> refs_{1};
+  const Translator* translator_;
+  std::wstring folder_;
+  HWND owner_ = nullptr;
+};
+
+class Bstrs {
+ public:
+  explicit Bstrs(const LogRecord& r)
+      : type_(widen(r.type)),
+        category_(widen(r.category)),
+        itemType_(widen(r.itemType)),
+        source_(widen(r.source)),
+        content_(widen(r.content)) {}
+  bool valid() const { return type_ && category_ && itemType_ && source_ && content_; }
+  Bstr type_, category_, itemType_, source_, content_;
+};
+
+// Hands each record to the component. A failure is reported to the caller,
+// which never undoes the change it describes.
+class ComponentSink final : public LogSink {
+ public:
+  ILogComponent* component = nullptr;
+  bool write(const LogRecord& r) override {
+    if (!component) return false;
+    Bstrs b(r);
+    if (!b.valid()) return false;
+    return SUCCEEDED(
+        component->WriteRecord(b.type_.get(), b.category_.get(), b.itemType_.get(), b.source_.get(), b.content_.get()));
+  }
+};
+
+}  // namespace
+
+ILogComponent* createBuiltinLog(const Translator& translator) { return new BuiltinLog(translator); }
+
+struct LogConnection::Impl {
+  ComPtr<ILogComponent> component;
+  BuiltinLog* builtin = nullptr;  // the same object as component, when it is ours
+  ComponentSink sink;
+  const Translator* translator = nullptr;
+};
+
+LogConnection::LogConnection() : impl_(new Impl) {}
+
+LogConnection::~LogConnection() {
+  disconnect();
+  delete impl_;
+}
+
+void LogConnection::setTranslator(const Translator& translator) {
+  impl_->translator = &translator;
+  if (impl_->builtin) impl_->builtin->setTranslator(translator);
+}
+
+bool LogConnection::connect(const std::string& dataFolder) {
+  disconnect();
+  ComPtr<ILogComponent> component;
+  CLSID clsid;
+  if (SUCCEEDED(CLSIDFromProgID(L"Tessary.Log", &clsid))) {
+    CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER,
+                     kIidLogComponent, component.putVoid());
+  }
+  BuiltinLog* builtin = nullptr;
+  if (!component) {
+    // None registered, or it would not start: ours keeps the log instead.
+    builtin = static_cast<BuiltinLog*>(
+        createBuiltinLog(impl_->translator ? *impl_->translator : static_cast<const Translator&>(languageTable())));
+    component = ComPtr<ILogComponent>::attach(builtin);
+  }
+  Bstr folder(widen(dataFolder));
+  if (!folder || FAILED(component->SetDataFolder(folder.get()))) return false;
+  impl_->component = std::move(component);
+  impl_->builtin = builtin;
+  impl_->sink.component = impl_->component.get();
+  return true;
+}
+
+void LogConnection::disconnect() {
+  impl_->sink.component = nullptr;
+  impl_->builtin = nullptr;
+  impl_->component.reset();
+}
+
+LogSink* LogConnection::sink() { return impl_->component ? &impl_->sink : nullptr; }
+
+ILogComponent* LogConnection::component() const { return impl_->component.get(); }
+
+void LogConnection::openViewer(HWND owner) {
+  if (!impl_->component) return;
+  if (impl_->builtin) impl_->builtin->setOwner(owner);
+  ComPtr<IUnknown> site;
+  impl_->component->QueryInterface(kIidViewerSite, site.putVoid());
+  impl_->component->OpenViewer(0, site.get());
+  if (impl_->builtin) impl_->builtin->setOwner(nullptr);
+}
+
 LogConnection& logConnection() {
   static LogConnection connection;
   return connection;

@@ -3,12 +3,40 @@
 // "Tessary.Log" when there is one, otherwise our built-in one behind the
 // same interface.
 #include <windows.h>
+#include <oaidl.h>
 
 #include <string>
 
 #include "core/operation_log.h"
 
+namespace velmora {
+class Translator;
+}
+
 namespace velmora::win32 {
+
+// {3266C63B-1B1F-4589-B661-9658F8D07496}
+inline constexpr IID kIidLogComponent = {0x3266C63B, 0x1B1F, 0x4589, {0xB6, 0x61, 0x96, 0x58, 0xF8, 0xD0, 0x74, 0x96}};
+// Asked of the component and handed to OpenViewer (null when it has none).
+inline constexpr IID kIidViewerSite = {0xB196B28D, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
+
+// The component's interface. The slot order is binary: OpenViewer is the
+// first slot after IUnknown's, SetDataFolder the second, WriteRecord the
+// seventh; the four between are not called by us.
+struct ILogComponent : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE OpenViewer(long reserved, IUnknown* site) = 0;
+  virtual HRESULT STDMETHODCALLTYPE SetDataFolder(BSTR folder) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Reserved3() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Reserved4() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Reserved5() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Reserved6() = 0;
+  virtual HRESULT STDMETHODCALLTYPE WriteRecord(BSTR type, BSTR category, BSTR itemType, BSTR source,
+                                                BSTR content) = 0;
+};
+
+// Our own component: appends each record to a file in the data folder and
+// shows them in the log viewer. Returned with one reference.
+ILogComponent* createBuiltinLog(const Translator& translator);
 
 class LogConnection {
  public:
@@ -18,7 +46,8 @@ class LogConnection {
   LogConnection& operator=(const LogConnection&) = delete;
 
   // Start-up: connects and hands over the data folder. Returns whether a
-  // component is connected.
+  // component is connected; when the component refuses the folder there is
+  // no logging.
   bool connect(const std::string& dataFolder);
   // Shutdown, before CoUninitialize.
   void disconnect();
@@ -26,6 +55,12 @@ class LogConnection {
   LogSink* sink();
   // The _LogViewer command; does nothing without a component.
   void openViewer(HWND owner);
+  // The component in use; null when none is connected.
+  ILogComponent* component() const;
+
+  // Translations for the built-in component's viewer (by default the
+  // process-wide language table).
+  void setTranslator(const Translator& translator);
 
  private:
   struct Impl;

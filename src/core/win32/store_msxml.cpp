@@ -1,17 +1,358 @@
-// TEMPORARY scaffolding so the program links while the MSXML store is built.
 #include "core/win32/store_msxml.h"
 
-namespace velmora::win32 {
+#include <windows.h>
+#include <msxml2.h>
+#include <objidl.h>
 
-StoreStatus MsxmlStore::list(ItemKind, std::vector<StoredItem>& out) {
+#include <optional>
+
+#include "core/win32/com_ptr.h"
+#include "platform/win32/wide.h"
+
+namespace velmora::win32 {
+namespace {
+
+// Our own copies: msxml2.h maps CLSID_DOMDocument to a different class.
+constexpr GUID kClsidDomDocument = {0x2933BF90, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+constexpr IID kIidDomDocument = {0x2933BF81, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+constexpr IID kIidDomDocument2 = {0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+constexpr IID kIidDomElement = {0x2933BF86, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+
+constexpr wchar_t kContainerPath[] = L"/config/toolvelmora";
+constexpr wchar_t kNewDocument[] = L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<config><toolvelmora/></config>";
+
+ComPtr<IXMLDOMDocument> createDocument() {
+  ComPtr<IXMLDOMDocument> doc;
+  if (FAILED(CoCreateInstance(kClsidDomDocument, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER,
+                              kIidDomDocument, doc.putVoid()))) {
+    return {};
+  }
+  doc->put_async(VARIANT_FALSE);
+  // XPath numbering and syntax; the default pattern language differs.
+  if (auto doc2 = doc.as<IXMLDOMDocument2>(kIidDomDocument2)) {
+    Variant lang;
+    V_VT(lang.put()) = VT_BSTR;
+    V_BSTR(&lang.get()) = SysAllocString(L"XPath");
+    Bstr name(L"SelectionLanguage");
+    doc2->setProperty(name.get(), lang.get());
+  }
+  return doc;
+}
+
+bool sameAttributes(const DisabledItem& a, const DisabledItem& b) {
+  return a.path == b.path && a.valuename == b.valuename && a.valuedata == b.valuedata;
+}
+
+std::optional<std::string> attribute(IXMLDOMElement* element, const wchar_t* name) {
+  Bstr n{std::wstring(name)};
+  Variant value;
+  if (element->getAttribute(n.get(), value.put()) != S_OK) return std::nullopt;
+  if (V_VT(&value.get()) != VT_BSTR && FAILED(VariantChangeType(&value.get(), &value.get(), 0, VT_BSTR))) {
+    return std::nullopt;
+  }
+  BSTR b = V_BSTR(&value.get());
+  return narrow(std::wstring_view(b ? b : L"", b ? SysStringLen(b) : 0));
+}
+
+// The three attributes of an item element; nothing when one is missing.
+std::optional<DisabledItem> readItem(IXMLDOMNode* node) {
+  ComPtr<IXMLDOMElement> element;
+  if (FAILED(node->QueryInterface(kIidDomElement, element.putVoid())) || !element) return std::nullopt;
+  auto path = attribute(element.get(), L"path");
+  auto name = attribute(element.get(), L"valuename");
+  auto data = attribute(element.get(), L"valuedata");
+  if (!path || !name || !data) return std::nullopt;
+  return DisabledItem{*path, *name, *data};
+}
+
+bool setAttribute(IXMLDOMElement* element, const wchar_t* name, const std::string& value) {
+  Bstr n{std::wstring(name)};
+  Variant v;
+  V_VT(v.put()) = VT_BSTR;
+  const std::wstring w = widen(value);
+  V_BSTR(&v.get()) = SysAllocStringLen(w.data(), static_cast<UINT>(w.size()));
+  if (!V_BSTR(&v.get())) return false;
+  return SUCCEEDED(element->setAttribute(n.get(), v.get()));
+}
+
+ComPtr<IXMLDOMNode> selectSingle(IXMLDOMNode* from, const std::wstring& path) {
+  Bstr p(path);
+  ComPtr<IXMLDOMNode> node;
+  if (from->selectSingleNode(p.get(), node.put()) != S_OK) return {};
+  return node;
+}
+
+ComPtr<IXMLDOMNodeList> selectAll(IXMLDOMNode* from, const std::wstring& path) {
+  Bstr p(path);
+  ComPtr<IXMLDOMNodeList> list;
+  if (FAILED(from->selectNodes(p.get(), list.put()))) return {};
+  return list;
+}
+
+DWORD attributesOf(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
+
+class Handle {
+ public:
+  explicit Handle(HANDLE h) : h_(h) {}
+  ~Handle() {
+    if (valid()) CloseHandle(h_);
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
+  HANDLE get() const { return h_; }
+
+ private:
+  HANDLE h_;
+};
+
+// We always write UTF-8. A file that declared another encoding gets a UTF-8
+// declaration: Wine's msxml3 writes UTF-8 bytes under any declaration, which
+// would leave a file that no longer parses.
+void declareUtf8(IXMLDOMDocument* doc) {
+  ComPtr<IXMLDOMNode> first;
+  if (doc->get_firstChild(first.put()) != S_OK || !first) return;
+  DOMNodeType type = NODE_INVALID;
+  Bstr name;
+  if (FAILED(first->get_nodeType(&type)) || type != NODE_PROCESSING_INSTRUCTION ||
+      FAILED(first->get_nodeName(name.put())) || name.str() != L"xml") {
+    return;
+  }
+  Bstr target(L"xml");
+  Bstr data(L"version=\"1.0\" encoding=\"UTF-8\"");
+  ComPtr<IXMLDOMProcessingInstruction> declaration;
+  ComPtr<IXMLDOMNode> old;
+  if (SUCCEEDED(doc->createProcessingInstruction(target.get(), data.get(), declaration.put())) && declaration) {
+    doc->replaceChild(declaration.get(), first.get(), old.put());
+  }
+}
+
+ComPtr<IStream> streamOf(const std::string& bytes) {
+  ComPtr<IStream> stream;
+  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.put()))) return {};
+  ULONG written = 0;
+  LARGE_INTEGER zero{};
+  if (FAILED(stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written)) || written != bytes.size() ||
+      FAILED(stream->Seek(zero, STREAM_SEEK_SET, nullptr))) {
+    return {};
+  }
+  return stream;
+}
+
+// Whether the bytes parse as a store again: nothing is written that the next
+// load could not read.
+bool readsBack(const std::string& bytes) {
+  auto doc = createDocument();
+  auto stream = streamOf(bytes);
+  if (!doc || !stream) return false;
+  Variant source;
+  V_VT(source.put()) = VT_UNKNOWN;
+  V_UNKNOWN(&source.get()) = stream.get();
+  stream->AddRef();
+  VARIANT_BOOL loaded = VARIANT_FALSE;
+  if (FAILED(doc->load(source.get(), &loaded)) || loaded != VARIANT_TRUE) return false;
+  ComPtr<IXMLDOMElement> root;
+  Bstr name;
+  return doc->get_documentElement(root.put()) == S_OK && root && SUCCEEDED(root->get_tagName(name.put())) &&
+         name.str() == L"config";
+}
+
+// The document as the bytes of a file.
+std::optional<std::string> serialise(IXMLDOMDocument* doc) {
+  declareUtf8(doc);
+  ComPtr<IStream> stream;
+  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.put()))) return std::nullopt;
+  Variant target;
+  V_VT(target.put()) = VT_UNKNOWN;
+  V_UNKNOWN(&target.get()) = stream.get();
+  stream->AddRef();  // the variant owns one reference
+  if (FAILED(doc->save(target.get()))) return std::nullopt;
+  STATSTG stat{};
+  if (FAILED(stream->Stat(&stat, STATFLAG_NONAME))) return std::nullopt;
+  std::string bytes(static_cast<std::size_t>(stat.cbSize.QuadPart), '\0');
+  LARGE_INTEGER zero{};
+  if (FAILED(stream->Seek(zero, STREAM_SEEK_SET, nullptr))) return std::nullopt;
+  ULONG got = 0;
+  if (!bytes.empty() && (FAILED(stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &got)) ||
+                         got != bytes.size())) {
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+// Writes the whole file beside the old one, flushes it, then swaps it in. A
+// failure at any point leaves the old file as it was.
+bool saveAtomically(IXMLDOMDocument* doc, const std::wstring& target) {
+  const DWORD existing = attributesOf(target);
+  if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY)) return false;
+  const auto bytes = serialise(doc);
+  if (!bytes || bytes->empty() || !readsBack(*bytes)) return false;
+
+  const std::size_t cut = target.find_last_of(L"\\/:");
+  std::wstring folder = cut == std::wstring::npos ? std::wstring(L".") : target.substr(0, cut + 1);
+  wchar_t temp[MAX_PATH + 1] = {};
+  // The folder may be longer than GetTempFileNameW accepts; name it ourselves then.
+  std::wstring tempPath;
+  if (folder.size() < MAX_PATH - 14 && GetTempFileNameW(folder.c_str(), L"vcf", 0, temp) != 0) {
+    tempPath = temp;
+  } else {
+    tempPath = target + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+  }
+  bool ok = false;
+  {
+    Handle h(CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (h.valid()) {
+      DWORD written = 0;
+      ok = WriteFile(h.get(), bytes->data(), static_cast<DWORD>(bytes->size()), &written, nullptr) &&
+           written == bytes->size() && FlushFileBuffers(h.get());
+    }
+  }
+  if (ok) ok = MoveFileExW(tempPath.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!ok) DeleteFileW(tempPath.c_str());
+  return ok;
+}
+
+enum class Opened { Loaded, Missing, Unreadable };
+
+struct Document {
+  ComPtr<IXMLDOMDocument> doc;
+  Opened state = Opened::Unreadable;
+};
+
+// Loads the file and checks that it is a store (root "config").
+Document open(const std::wstring& path) {
+  Document d;
+  d.doc = createDocument();
+  if (!d.doc) return d;
+  if (attributesOf(path) == INVALID_FILE_ATTRIBUTES) {
+    // load() fails alike for missing, empty and malformed files: only a
+    // missing one may be started afresh.
+    const DWORD error = GetLastError();
+    d.state = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Opened::Missing : Opened::Unreadable;
+    return d;
+  }
+  Variant source;
+  V_VT(source.put()) = VT_BSTR;
+  V_BSTR(&source.get()) = SysAllocStringLen(path.data(), static_cast<UINT>(path.size()));
+  VARIANT_BOOL loaded = VARIANT_FALSE;
+  if (FAILED(d.doc->load(source.get(), &loaded)) || loaded != VARIANT_TRUE) return d;
+  ComPtr<IXMLDOMElement> root;
+  if (d.doc->get_documentElement(root.put()) != S_OK || !root) return d;
+  Bstr name;
+  if (FAILED(root->get_tagName(name.put())) || name.str() != L"config") return d;
+  d.state = Opened::Loaded;
+  return d;
+}
+
+// The element at `ordinal` among the items of the kind, if it still holds
+// exactly the listed attributes.
+ComPtr<IXMLDOMNode> locate(IXMLDOMDocument* doc, ItemKind kind, const StoredItem& item) {
+  auto list = selectAll(doc, widen(selectionPath(kind)));
+  if (!list) return {};
+  long length = 0;
+  if (FAILED(list->get_length(&length)) || item.ordinal >= static_cast<std::size_t>(length)) return {};
+  ComPtr<IXMLDOMNode> node;
+  if (list->get_item(static_cast<long>(item.ordinal), node.put()) != S_OK || !node) return {};
+  const auto found = readItem(node.get());
+  if (!found || !sameAttributes(*found, item.item)) return {};
+  return node;
+}
+
+StoreStatus statusFor(Opened state) {
+  return state == Opened::Missing ? StoreStatus::Vanished : StoreStatus::Unreadable;
+}
+
+}  // namespace
+
+StoreStatus MsxmlStore::list(ItemKind kind, std::vector<StoredItem>& out) {
   out.clear();
-  return StoreStatus::Unreadable;
+  ComScope com;
+  Document d = open(widen(path_));
+  if (d.state == Opened::Missing) return StoreStatus::Ok;
+  if (d.state != Opened::Loaded) return StoreStatus::Unreadable;
+  auto list = selectAll(d.doc.get(), widen(selectionPath(kind)));
+  if (!list) return StoreStatus::Unreadable;
+  std::size_t ordinal = 0;
+  for (;;) {
+    ComPtr<IXMLDOMNode> node;
+    if (list->nextNode(node.put()) != S_OK || !node) break;
+    // Counted even when skipped, so that ordinals name the same element later.
+    if (auto item = readItem(node.get())) out.push_back(StoredItem{ordinal, std::move(*item)});
+    ++ordinal;
+  }
+  return StoreStatus::Ok;
 }
-StoreStatus MsxmlStore::add(ItemKind, const DisabledItem&) { return StoreStatus::WriteFailed; }
-StoreStatus MsxmlStore::remove(ItemKind, const StoredItem&) { return StoreStatus::WriteFailed; }
-StoreStatus MsxmlStore::update(ItemKind, const StoredItem&, const std::optional<std::string>&, const std::string&) {
-  return StoreStatus::WriteFailed;
+
+StoreStatus MsxmlStore::add(ItemKind kind, const DisabledItem& item) {
+  ComScope com;
+  const std::wstring path = widen(path_);
+  Document d = open(path);
+  if (d.state == Opened::Missing) {
+    VARIANT_BOOL ok = VARIANT_FALSE;
+    Bstr text{std::wstring(kNewDocument)};
+    if (FAILED(d.doc->loadXML(text.get(), &ok)) || ok != VARIANT_TRUE) return StoreStatus::WriteFailed;
+  } else if (d.state != Opened::Loaded) {
+    return StoreStatus::Unreadable;
+  }
+
+  ComPtr<IXMLDOMNode> container = selectSingle(d.doc.get(), kContainerPath);
+  if (!container) {
+    ComPtr<IXMLDOMElement> root;
+    ComPtr<IXMLDOMElement> created;
+    Bstr name(L"toolvelmora");
+    if (d.doc->get_documentElement(root.put()) != S_OK || FAILED(d.doc->createElement(name.get(), created.put())) ||
+        FAILED(root->appendChild(created.get(), container.put())) || !container) {
+      return StoreStatus::WriteFailed;
+    }
+  }
+
+  ComPtr<IXMLDOMElement> element;
+  Bstr name(widen(elementName(kind)));
+  if (FAILED(d.doc->createElement(name.get(), element.put())) || !element) return StoreStatus::WriteFailed;
+  // Attribute order as older files have it: path, valuedata, valuename.
+  if (!setAttribute(element.get(), L"path", item.path) || !setAttribute(element.get(), L"valuedata", item.valuedata) ||
+      !setAttribute(element.get(), L"valuename", item.valuename)) {
+    return StoreStatus::WriteFailed;
+  }
+  ComPtr<IXMLDOMNode> appended;
+  if (FAILED(container->appendChild(element.get(), appended.put()))) return StoreStatus::WriteFailed;
+  return saveAtomically(d.doc.get(), path) ? StoreStatus::Ok : StoreStatus::WriteFailed;
 }
-bool xmlParserInstalled() { return true; }
+
+StoreStatus MsxmlStore::remove(ItemKind kind, const StoredItem& item) {
+  ComScope com;
+  const std::wstring path = widen(path_);
+  Document d = open(path);
+  if (d.state != Opened::Loaded) return statusFor(d.state);
+  auto node = locate(d.doc.get(), kind, item);
+  if (!node) return StoreStatus::Vanished;
+  // Its own parent: with several containers the item may sit in any of them.
+  ComPtr<IXMLDOMNode> parent;
+  ComPtr<IXMLDOMNode> removed;
+  if (node->get_parentNode(parent.put()) != S_OK || !parent || FAILED(parent->removeChild(node.get(), removed.put()))) {
+    return StoreStatus::WriteFailed;
+  }
+  return saveAtomically(d.doc.get(), path) ? StoreStatus::Ok : StoreStatus::WriteFailed;
+}
+
+StoreStatus MsxmlStore::update(ItemKind kind, const StoredItem& item, const std::optional<std::string>& valuename,
+                               const std::string& valuedata) {
+  ComScope com;
+  const std::wstring path = widen(path_);
+  Document d = open(path);
+  if (d.state != Opened::Loaded) return statusFor(d.state);
+  auto node = locate(d.doc.get(), kind, item);
+  if (!node) return StoreStatus::Vanished;
+  auto element = node.as<IXMLDOMElement>(kIidDomElement);
+  if (!element) return StoreStatus::Vanished;
+  if (valuename && !setAttribute(element.get(), L"valuename", *valuename)) return StoreStatus::WriteFailed;
+  if (!setAttribute(element.get(), L"valuedata", valuedata)) return StoreStatus::WriteFailed;
+  return saveAtomically(d.doc.get(), path) ? StoreStatus::Ok : StoreStatus::WriteFailed;
+}
+
+bool xmlParserInstalled() {
+  ComScope com;
+  return static_cast<bool>(createDocument());
+}
 
 }  // namespace velmora::win32

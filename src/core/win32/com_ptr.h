@@ -1,0 +1,111 @@
+#pragma once
+// Small owners for COM pointers, BSTRs and the apartment, so that no early
+// return leaks a reference.
+#include <windows.h>
+#include <oleauto.h>
+
+#include <string>
+#include <utility>
+
+namespace velmora::win32 {
+
+template <class T>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  ~ComPtr() { reset(); }
+  ComPtr(const ComPtr& o) : p_(o.p_) {
+    if (p_) p_->AddRef();
+  }
+  ComPtr(ComPtr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
+  ComPtr& operator=(ComPtr o) noexcept {
+    std::swap(p_, o.p_);
+    return *this;
+  }
+
+  void reset() {
+    if (p_) std::exchange(p_, nullptr)->Release();
+  }
+  // For out-parameters: releases what is held first.
+  T** put() {
+    reset();
+    return &p_;
+  }
+  void** putVoid() { return reinterpret_cast<void**>(put()); }
+  T* get() const { return p_; }
+  T* operator->() const { return p_; }
+  explicit operator bool() const { return p_ != nullptr; }
+
+  // Takes over a reference the caller already owns.
+  static ComPtr attach(T* p) {
+    ComPtr c;
+    c.p_ = p;
+    return c;
+  }
+  T* detach() { return std::exchange(p_, nullptr); }
+
+  template <class U>
+  ComPtr<U> as(const IID& iid) const {
+    ComPtr<U> out;
+    if (p_) p_->QueryInterface(iid, out.putVoid());
+    return out;
+  }
+
+ private:
+  T* p_ = nullptr;
+};
+
+class Bstr {
+ public:
+  Bstr() = default;
+  explicit Bstr(const std::wstring& s) : b_(SysAllocStringLen(s.data(), static_cast<UINT>(s.size()))) {}
+  ~Bstr() { SysFreeString(b_); }
+  Bstr(const Bstr&) = delete;
+  Bstr& operator=(const Bstr&) = delete;
+  Bstr(Bstr&& o) noexcept : b_(std::exchange(o.b_, nullptr)) {}
+
+  BSTR get() const { return b_; }
+  BSTR* put() {
+    SysFreeString(std::exchange(b_, nullptr));
+    return &b_;
+  }
+  std::wstring str() const { return b_ ? std::wstring(b_, SysStringLen(b_)) : std::wstring(); }
+  // A valid allocation, or null when memory ran out.
+  explicit operator bool() const { return b_ != nullptr; }
+
+ private:
+  BSTR b_ = nullptr;
+};
+
+class Variant {
+ public:
+  Variant() { VariantInit(&v_); }
+  ~Variant() { VariantClear(&v_); }
+  Variant(const Variant&) = delete;
+  Variant& operator=(const Variant&) = delete;
+  VARIANT* put() {
+    VariantClear(&v_);
+    return &v_;
+  }
+  VARIANT& get() { return v_; }
+
+ private:
+  VARIANT v_;
+};
+
+// Makes sure this thread is in a COM apartment for the scope; balances only
+// what it started. Adapters use it so that callers need not remember.
+class ComScope {
+ public:
+  ComScope() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~ComScope() {
+    if (SUCCEEDED(hr_)) CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  HRESULT hr_;
+};
+
+}  // namespace velmora::win32
