@@ -46,7 +46,7 @@ fi
 "$wine" "$app/velmora.exe" </dev/null >/dev/null 2>&1 &
 pid=$!
 for _ in $(seq 1 100); do
-  xdotool search --name 'Velmora' >/dev/null 2>&1 && break
+  xdotool search --onlyvisible --classname 'velmora.exe' >/dev/null 2>&1 && break
   sleep 0.2
 done
 sleep 2

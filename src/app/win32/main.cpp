@@ -1,44 +1,99 @@
-// Velmora's entry point.
+// Velmora's entry point: start-up, the main window's message loop, shutdown.
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
 
+#include <exception>
+
+#include "app/win32/main_frame.h"
+#include "app/win32/message_loop.h"
+#include "app/win32/skin_layer.h"
+#include "core/win32/log_component.h"
+#include "core/win32/store_msxml.h"
 #include "lang/win32/translate_win32.h"
 #include "platform/win32/files_win32.h"
-#include "resource.h"
+#include "platform/win32/wide.h"
 
 using namespace velmora;
 
 namespace {
-INT_PTR CALLBACK frameProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
-  switch (msg) {
-    case WM_INITDIALOG:
-      win32::translateDialog(dlg, win32::languageTable());
-      win32::translateMenu(GetMenu(dlg), win32::languageTable());
-      return TRUE;
-    case WM_COMMAND:
-      if (LOWORD(wp) == ID_APP_EXIT_CMD) {
-        DestroyWindow(dlg);
-        PostQuitMessage(2);
-      }
-      return TRUE;
+
+constexpr const wchar_t* kInstanceMutex = L"{2E1BCC9F-86B7-44fd-BD6A-171E82463969}";
+
+class Handle {
+ public:
+  explicit Handle(HANDLE h) : h_(h) {}
+  ~Handle() {
+    if (h_) CloseHandle(h_);
   }
-  return FALSE;
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+
+ private:
+  HANDLE h_;
+};
+
+// Everything after the component model is up, so that every way out of
+// start-up takes it down again in the same order.
+int runProgram(HINSTANCE instance) {
+  const ProgramFiles files = win32::programFiles();
+  win32::SkinLayer& skin = win32::skinLayer();
+  skin.init(instance, "Demo");
+  skin.load(files.skinFile());
+
+  LanguageTable& language = win32::languageTable();
+  language.setFile(files.languageFile());
+
+  int result = 0;
+  if (!win32::xmlParserInstalled()) {
+    MessageBoxW(nullptr, win32::widen(language.translate("_NotInstallXML2")).c_str(),
+                win32::widen(language.translate("_ToolVelmora")).c_str(), MB_ICONINFORMATION);
+  } else {
+    win32::LogConnection& log = win32::logConnection();
+    // Without a log (none registered, or the data folder refused) the
+    // program works all the same.
+    log.connect(files.logDataFolder());
+
+    // The program's own controls as well as the bar and cool classes.
+    INITCOMMONCONTROLSEX controls{sizeof controls,
+                                  ICC_BAR_CLASSES | ICC_COOL_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    {
+      win32::MessageLoop loop;
+      win32::MainFrame frame(files, language, log.sink());
+      if (HWND window = frame.create(instance, &loop)) {
+        ShowWindow(window, SW_SHOWMAXIMIZED);
+        result = loop.run();
+      }
+    }
+    log.disconnect();
+  }
+  skin.shutdown();
+  return result;
 }
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  win32::languageTable().setFile(win32::programFiles().languageFile());
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_COOL_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
-  InitCommonControlsEx(&icc);
-  HWND frame = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MAINFRAME), nullptr, frameProc, 0);
-  if (!frame) return 0;
-  ShowWindow(frame, SW_SHOWMAXIMIZED);
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (!IsDialogMessageW(frame, &msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, kInstanceMutex);
+  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+    CloseHandle(mutex);
+    return 0;
   }
-  return static_cast<int>(msg.wParam);
+  Handle instanceLock(mutex);
+
+  // COM stays up until everything that used it (the store, shell links, the
+  // log) is gone.
+  const HRESULT com = CoInitialize(nullptr);
+  int result = 0;
+  try {
+    result = runProgram(instance);
+  } catch (const std::exception& e) {
+    OutputDebugStringA(e.what());
+  } catch (...) {
+    OutputDebugStringA("unexpected exception at start-up");
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
+  return result;
 }

@@ -1,0 +1,236 @@
+#include "app/win32/main_frame.h"
+
+#include <algorithm>
+
+#include "app/win32/frame_commands.h"
+#include "lang/win32/translate_win32.h"
+#include "pane/pane_logic.h"
+#include "platform/win32/environment.h"
+#include "platform/win32/wide.h"
+#include "resource.h"
+
+namespace velmora::win32 {
+
+MainFrame::MainFrame(const ProgramFiles& files, const Translator& translator, LogSink* logSink, SkinLayer& skin)
+    : MainFrame(std::make_unique<Win32Environment>(files, translator, logSink), translator, skin) {}
+
+// The environment must exist before the families that refer to it.
+MainFrame::MainFrame(std::unique_ptr<Win32Environment> env, const Translator& translator, SkinLayer& skin)
+    : env_(std::move(env)),
+      services_(std::make_unique<FamilyServices>(env_->services())),
+      translator_(translator),
+      skin_(skin) {
+  FamilyServices& services = *services_;
+  createPanes(env_->registry, [&services](const CategoryNode& node, std::vector<std::string> locations,
+                                          UserPrompt& prompt) {
+    return makeFamily(node.paneClass, std::move(locations), services, prompt);
+  });
+}
+
+MainFrame::MainFrame(const Translator& translator, RegistryPort& registry, NodeFamilyMaker makeFamily,
+                     SkinLayer& skin)
+    : translator_(translator), skin_(skin) {
+  createPanes(registry, makeFamily);
+}
+
+MainFrame::~MainFrame() {
+  unregister();
+  if (hwnd()) DestroyWindow(hwnd());  // the panes go with it, while their objects still live
+  if (images_) ImageList_Destroy(images_);
+}
+
+void MainFrame::createPanes(RegistryPort& registry, const NodeFamilyMaker& makeFamily) {
+  const auto lists = buildPaneLocations(registry);
+  for (const CategoryNode& node : categoryNodes()) {
+    const std::vector<std::string>& locations = lists[static_cast<std::size_t>(node.index)];
+    panes_.push_back(std::make_unique<EntryListPane>(
+        translator_, [&](UserPrompt& prompt) { return makeFamily(node, locations, prompt); }));
+  }
+}
+
+HWND MainFrame::create(HINSTANCE instance, MessageLoop* loop) {
+  instance_ = instance;
+  loop_ = loop;
+  HWND frame = createDialog(instance, IDD_MAINFRAME, nullptr);
+  if (!frame) loop_ = nullptr;
+  return frame;
+}
+
+void MainFrame::unregister() {
+  if (!loop_) return;
+  loop_->removeFilter(this);
+  loop_->removeIdleHandler(this);
+  loop_ = nullptr;
+}
+
+void MainFrame::centre() {
+  RECT window{};
+  GetWindowRect(hwnd(), &window);
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  RECT around = work;
+  HWND owner = GetWindow(hwnd(), GW_OWNER);
+  if (owner && IsWindowVisible(owner) && !IsIconic(owner)) GetWindowRect(owner, &around);
+  const int width = window.right - window.left;
+  const int height = window.bottom - window.top;
+  int x = (around.left + around.right - width) / 2;
+  int y = (around.top + around.bottom - height) / 2;
+  // Keep it inside the work area.
+  if (x + width > work.right) x = work.right - width;
+  if (x < work.left) x = work.left;
+  if (y + height > work.bottom) y = work.bottom - height;
+  if (y < work.top) y = work.top;
+  SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainFrame::setIcons() {
+  auto load = [this](int cx, int cy) {
+    return static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_VELMORA), IMAGE_ICON, GetSystemMetrics(cx),
+                                         GetSystemMetrics(cy), LR_DEFAULTCOLOR | LR_SHARED));
+  };
+  SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(load(SM_CXICON, SM_CYICON)));
+  SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(load(SM_CXSMICON, SM_CYSMICON)));
+}
+
+void MainFrame::buildTree() {
+  tree_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
+                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS,
+                          0, 0, 0, 0, splitter_.hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_CATEGORYTREE)),
+                          instance_, nullptr);
+  if (!tree_) return;
+
+  // With a mask the green background is see-through; without one it would
+  // turn black behind every image.
+  images_ = ImageList_Create(32, 32, ILC_COLOR24 | ILC_MASK, 10, 0);
+  if (HBITMAP strip = static_cast<HBITMAP>(
+          LoadImageW(instance_, MAKEINTRESOURCEW(IDB_TREEIMAGES), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR))) {
+    ImageList_AddMasked(images_, strip, RGB(0, 255, 0));
+    DeleteObject(strip);
+  }
+  TreeView_SetImageList(tree_, images_, TVSIL_NORMAL);
+  TreeView_SetBkColor(tree_, RGB(255, 255, 255));
+
+  const auto& expansions = treeExpansions();
+  for (const CategoryNode& node : categoryNodes()) {
+    std::wstring text = widen(translator_.translate(node.labelKey));
+    TVINSERTSTRUCTW insert{};
+    insert.hParent = node.parent < 0 ? TVI_ROOT : items_[static_cast<std::size_t>(node.parent)];
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+    insert.item.pszText = text.data();
+    insert.item.iImage = node.image;
+    insert.item.iSelectedImage = node.image;
+    insert.item.lParam = node.index;
+    items_[static_cast<std::size_t>(node.index)] = TreeView_InsertItem(tree_, &insert);
+    for (const Expansion& e : expansions) {
+      if (e.afterInserting == node.index) TreeView_Expand(tree_, items_[static_cast<std::size_t>(e.expand)], TVE_EXPAND);
+    }
+  }
+}
+
+void MainFrame::initialise() {
+  // Title, children and menu bar: keys become texts, pop-ups first.
+  translateDialog(hwnd(), translator_);
+  if (HMENU menu = GetMenu(hwnd())) {
+    translateMenu(menu, translator_);
+    DrawMenuBar(hwnd());
+  }
+
+  skin_.applyToFrame(hwnd(), "MainFrame");
+  skin_.setDialogSkin("Dialog");
+
+  centre();
+  setIcons();
+
+  if (loop_) {
+    loop_->addFilter(this);
+    loop_->addIdleHandler(this);
+  }
+
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  splitter_.create(instance_, hwnd(), client);
+  buildTree();
+  host_.create(instance_, splitter_.hwnd());
+
+  const PaneLook look{skin_.dialogBrush(), skin_.dialogTextColour()};
+  for (auto& pane : panes_) {
+    pane->setLook(look);
+    host_.add(pane->create(instance_, host_.hwnd()));
+  }
+
+  if (tree_) TreeView_SelectItem(tree_, items_[0]);
+
+  splitter_.setPanes(tree_, host_.hwnd());
+  splitter_.setPosition(kSplitterStart);
+
+  const ProductInfo info = productInfo();
+  SetWindowTextW(hwnd(), widen(info.name + " (" + info.version + ")").c_str());
+}
+
+void MainFrame::selectionChanged(const NMTREEVIEWW& change) {
+  if (!change.itemNew.hItem) return;
+  const int index = static_cast<int>(change.itemNew.lParam);
+  host_.show(index);
+  // Every selection reloads the pane, so what it shows is current.
+  forward(pane_command::kRefresh);
+}
+
+void MainFrame::forward(int id) {
+  if (HWND pane = host_.visiblePane()) SendMessageW(pane, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+void MainFrame::command(int id) {
+  switch (id) {
+    case ID_APP_EXIT_CMD:
+      unregister();
+      DestroyWindow(hwnd());
+      PostQuitMessage(2);
+      return;
+    case ID_HELP_PAGE: openWebPage(hwnd(), WebPage::Help); return;
+    case ID_WEBSITE: openWebPage(hwnd(), WebPage::Home); return;
+    case ID_SUPPORT: openWebPage(hwnd(), WebPage::Support); return;
+    case ID_LOGVIEWER: showLogViewer(hwnd()); return;
+    case ID_APP_ABOUT_CMD: showAboutDialog(hwnd(), translator_); return;
+  }
+  if (isPaneCommand(id)) forward(id);
+}
+
+bool MainFrame::preTranslate(MSG& msg) {
+  HWND frame = hwnd();
+  if (!frame) return false;
+  if (msg.hwnd != frame && !IsChild(frame, msg.hwnd)) return false;
+  const int visible = host_.visibleIndex();
+  if (visible >= 0 && host_.visiblePane() && pane(visible).translateKeys(msg)) return true;
+  return IsDialogMessageW(frame, &msg) != 0;
+}
+
+INT_PTR MainFrame::handle(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_INITDIALOG:
+      initialise();
+      return TRUE;
+    case WM_SIZE:
+      if (splitter_.hwnd()) {
+        SetWindowPos(splitter_.hwnd(), nullptr, 0, 0, LOWORD(lp), HIWORD(lp), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      return TRUE;
+    case WM_COMMAND:
+      command(LOWORD(wp));
+      return TRUE;
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lp);
+      if (header->idFrom == IDC_CATEGORYTREE && header->code == TVN_SELCHANGEDW) {
+        selectionChanged(*reinterpret_cast<const NMTREEVIEWW*>(lp));
+        return TRUE;
+      }
+      return FALSE;
+    }
+    case WM_DESTROY:
+      unregister();
+      return FALSE;
+  }
+  return FALSE;
+}
+
+}  // namespace velmora::win32

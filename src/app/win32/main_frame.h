@@ -1,0 +1,89 @@
+#pragma once
+// The main window: the category tree at the left of a splitter, the entry
+// list panes (one per node, one visible) at the right, and the menu.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/win32/message_loop.h"
+#include "app/win32/pane_host.h"
+#include "app/win32/skin_layer.h"
+#include "app/win32/splitter.h"
+#include "core/locations.h"
+#include "core/operation_log.h"
+#include "core/paths.h"
+#include "pane/family_factory.h"
+#include "pane/win32/dialog_window.h"
+#include "pane/win32/entry_list_pane.h"
+
+namespace velmora::win32 {
+
+struct Win32Environment;
+
+// Makes the family behind a node's pane.
+using NodeFamilyMaker = std::function<std::unique_ptr<EntryFamily>(
+    const CategoryNode& node, std::vector<std::string> locations, UserPrompt& prompt)>;
+
+class MainFrame : public DialogWindow, public MessageFilter, public IdleHandler {
+ public:
+  static constexpr int kSplitterStart = 250;
+
+  // The program's frame: the real registry, config.xml and log.
+  MainFrame(const ProgramFiles& files, const Translator& translator, LogSink* logSink,
+            SkinLayer& skin = skinLayer());
+  // A frame whose families come from `makeFamily`; `registry` gives the
+  // startup folder paths.
+  MainFrame(const Translator& translator, RegistryPort& registry, NodeFamilyMaker makeFamily,
+            SkinLayer& skin = skinLayer());
+  ~MainFrame() override;
+
+  // Creates the (not yet shown) window from its dialog template, with no
+  // owner, and registers it with `loop` when there is one. Null on failure.
+  HWND create(HINSTANCE instance, MessageLoop* loop);
+
+  bool preTranslate(MSG& msg) override;
+  bool onIdle(int) override { return false; }
+
+  HWND tree() const { return tree_; }
+  HTREEITEM treeItem(int node) const { return items_[static_cast<std::size_t>(node)]; }
+  const Splitter& splitter() const { return splitter_; }
+  const PaneHost& host() const { return host_; }
+  EntryListPane& pane(int node) { return *panes_[static_cast<std::size_t>(node)]; }
+
+ protected:
+  INT_PTR handle(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  MainFrame(std::unique_ptr<Win32Environment> env, const Translator& translator, SkinLayer& skin);
+
+  void initialise();
+  void centre();
+  void setIcons();
+  void buildTree();
+  void createPanes(RegistryPort& registry, const NodeFamilyMaker& makeFamily);
+  void selectionChanged(const NMTREEVIEWW& change);
+  void forward(int id);
+  void command(int id);
+  void unregister();
+
+  std::unique_ptr<Win32Environment> env_;
+  std::unique_ptr<FamilyServices> services_;
+  const Translator& translator_;
+  SkinLayer& skin_;
+  std::vector<std::unique_ptr<EntryListPane>> panes_;
+
+  HINSTANCE instance_ = nullptr;
+  MessageLoop* loop_ = nullptr;
+  Splitter splitter_;
+  PaneHost host_;
+  HWND tree_ = nullptr;
+  HIMAGELIST images_ = nullptr;
+  std::array<HTREEITEM, kNodeCount> items_{};
+};
+
+}  // namespace velmora::win32

@@ -1,0 +1,74 @@
+#include "app/win32/pane_host.h"
+
+namespace velmora::win32 {
+
+namespace {
+constexpr const wchar_t* kClassName = L"VelmoraPaneHost";
+}
+
+HWND PaneHost::create(HINSTANCE instance, HWND parent) {
+  WNDCLASSEXW wc{};
+  if (!GetClassInfoExW(instance, kClassName, &wc)) {
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kClassName;
+    RegisterClassExW(&wc);
+  }
+  return CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_CLIPCHILDREN,
+                         0, 0, 0, 0, parent, nullptr, instance, this);
+}
+
+HWND PaneHost::pane(int index) const {
+  return index >= 0 && index < count() ? panes_[static_cast<std::size_t>(index)] : nullptr;
+}
+
+HWND PaneHost::visiblePane() const {
+  HWND p = pane(visible_);
+  return p && IsWindow(p) ? p : nullptr;
+}
+
+void PaneHost::show(int index) {
+  HWND next = pane(index);
+  if (!next || index == visible_) return;
+  if (HWND old = visiblePane()) ShowWindow(old, SW_HIDE);
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  MoveWindow(next, 0, 0, client.right, client.bottom, FALSE);
+  ShowWindow(next, SW_SHOW);
+  visible_ = index;
+}
+
+LRESULT PaneHost::handle(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_SIZE) {
+    if (HWND p = visiblePane()) MoveWindow(p, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
+    return 0;
+  }
+  return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+LRESULT CALLBACK PaneHost::procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = reinterpret_cast<PaneHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (msg == WM_NCCREATE) {
+    self = static_cast<PaneHost*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    if (self) self->hwnd_ = hwnd;
+  }
+  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+    self->visible_ = -1;
+    return DefWindowProcW(hwnd, msg, wp, lp);
+  }
+  try {
+    return self->handle(msg, wp, lp);
+  } catch (...) {
+    return DefWindowProcW(hwnd, msg, wp, lp);
+  }
+}
+
+}  // namespace velmora::win32

@@ -1,0 +1,150 @@
+#include "app/win32/splitter.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "app/win32/skin_layer.h"
+
+namespace velmora::win32 {
+
+HWND Splitter::create(HINSTANCE instance, HWND parent, const RECT& rect) {
+  WNDCLASSEXW wc{};
+  if (!GetClassInfoExW(instance, kClassName, &wc)) {
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = nullptr;  // the bar is painted; the panes cover the rest
+    wc.lpszClassName = kClassName;
+    RegisterClassExW(&wc);
+  }
+  // Control parent: dialog keyboard navigation walks into the panes.
+  return CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, rect.left,
+                         rect.top, rect.right - rect.left, rect.bottom - rect.top, parent, nullptr, instance, this);
+}
+
+void Splitter::setPanes(HWND left, HWND right) {
+  left_ = left;
+  right_ = right;
+  layout();
+}
+
+void Splitter::setPosition(int x) {
+  position_ = std::max(0, x);
+  layout();
+}
+
+RECT Splitter::barRect() const {
+  RECT client{};
+  if (hwnd_) GetClientRect(hwnd_, &client);
+  return RECT{position_, 0, position_ + kBarWidth, client.bottom};
+}
+
+bool Splitter::overBar(int x, int y) const {
+  const RECT bar = barRect();
+  const POINT p{x, y};
+  return PtInRect(&bar, p) != 0;
+}
+
+void Splitter::layout() {
+  if (!hwnd_) return;
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  const int height = client.bottom;
+  const int rightStart = position_ + kBarWidth;
+  if (left_) SetWindowPos(left_, nullptr, 0, 0, position_, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (right_) {
+    SetWindowPos(right_, nullptr, rightStart, 0, std::max(0, static_cast<int>(client.right) - rightStart), height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  const RECT bar = barRect();
+  InvalidateRect(hwnd_, &bar, TRUE);
+}
+
+void Splitter::paint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  const RECT bar = barRect();
+  if (const auto colour = skinLayer().frameColour("Splitter")) {
+    HBRUSH brush = CreateSolidBrush(*colour);
+    FillRect(dc, &bar, brush);
+    DeleteObject(brush);
+  } else {
+    FillRect(dc, &bar, GetSysColorBrush(COLOR_BTNFACE));
+  }
+  EndPaint(hwnd_, &ps);
+}
+
+LRESULT Splitter::handle(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_SIZE:
+      layout();
+      return 0;
+    case WM_PAINT:
+      paint();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_SETCURSOR: {
+      POINT p{};
+      GetCursorPos(&p);
+      ScreenToClient(hwnd_, &p);
+      if (reinterpret_cast<HWND>(wp) == hwnd_ && overBar(p.x, p.y)) {
+        SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
+        return TRUE;
+      }
+      break;
+    }
+    case WM_LBUTTONDOWN:
+      if (overBar(GET_X_LPARAM(lp), GET_Y_LPARAM(lp))) {
+        dragging_ = true;
+        dragOffset_ = GET_X_LPARAM(lp) - position_;
+        SetCapture(hwnd_);
+      }
+      return 0;
+    case WM_MOUSEMOVE:
+      if (dragging_) {
+        RECT client{};
+        GetClientRect(hwnd_, &client);
+        const int limit = std::max(0, static_cast<int>(client.right) - kBarWidth);
+        setPosition(std::clamp(GET_X_LPARAM(lp) - dragOffset_, 0, limit));
+        UpdateWindow(hwnd_);
+      }
+      return 0;
+    case WM_LBUTTONUP:
+      if (dragging_) ReleaseCapture();
+      return 0;
+    case WM_CAPTURECHANGED:
+      dragging_ = false;
+      return 0;
+    case WM_NOTIFY:
+    case WM_COMMAND:
+      // The tree's notifications belong to the frame.
+      return SendMessageW(GetParent(hwnd_), msg, wp, lp);
+  }
+  return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+LRESULT CALLBACK Splitter::procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = reinterpret_cast<Splitter*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (msg == WM_NCCREATE) {
+    self = static_cast<Splitter*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    if (self) self->hwnd_ = hwnd;
+  }
+  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+    return DefWindowProcW(hwnd, msg, wp, lp);
+  }
+  try {
+    return self->handle(msg, wp, lp);
+  } catch (...) {
+    return DefWindowProcW(hwnd, msg, wp, lp);
+  }
+}
+
+}  // namespace velmora::win32

@@ -1,0 +1,93 @@
+#pragma once
+// The part of the entry list pane that is not Win32: which command does
+// what, when a check-box change is an Enable or a Disable, what the context
+// menu offers, and how About file turns a command line into a file path.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "pane/entry_family.h"
+#include "pane/prompt.h"
+
+namespace velmora {
+
+class Translator;
+
+// The pane's commands: its buttons, its context menu and the main window's
+// _Operation menu all use these identifiers.
+namespace pane_command {
+constexpr int kRemove = 1007;
+constexpr int kRefresh = 1008;
+constexpr int kAddNew = 1009;
+constexpr int kModify = 1010;
+constexpr int kProperty = 1011;
+constexpr int kAboutFile = 1012;
+constexpr int kEnable = 1013;
+constexpr int kDisable = 1015;
+}  // namespace pane_command
+
+bool isPaneCommand(int id);
+
+// The file path in a command line: blanks trimmed, enclosing quotes dropped,
+// and everything from the first " /" or " -" on cut (a switch written right
+// after the path, with no blank, stays). A lone double quote gives "".
+std::string aboutFilePath(std::string_view commandLine);
+
+// The list view's item state: the check box lives in the state-image field.
+constexpr std::uint32_t kStateImageMask = 0xF000;
+constexpr int stateImageOf(std::uint32_t state) { return static_cast<int>((state & kStateImageMask) >> 12); }
+
+enum class CheckBoxAction { None, Enable, Disable };
+
+// What an item-changed report means. Only a change between image 1 and 2
+// counts (selection and focus changes carry no image bits); the row's image
+// now decides the direction. While the list is being filled nothing counts.
+CheckBoxAction checkBoxAction(bool loading, std::uint32_t oldState, std::uint32_t newState, int currentImage);
+
+// The state the Enable or Disable button gives the selected row, or nothing
+// when the row is already there.
+std::optional<RowState> buttonTarget(int commandId, int currentImage);
+
+// Whether an item of the context menu is enabled, given the selected row's
+// state image (nothing when no row is selected).
+bool contextItemEnabled(int commandId, std::optional<int> selectedImage);
+
+// The list's check boxes as the user sets them.
+class CheckBoxes {
+ public:
+  virtual ~CheckBoxes() = default;
+  virtual int stateImage(int row) const = 0;
+  // Sets a row's box the way a click does: the list reports the change
+  // back at once, through PaneController::itemChanged.
+  virtual void check(int row, RowState state) = 0;
+};
+
+// The pane's dispatch: commands, check-box changes and the double click go
+// to the family or to the pane's own handling.
+class PaneController {
+ public:
+  PaneController(EntryFamily& family, EntryList& list, CheckBoxes& boxes, UserPrompt& prompt,
+                 const Translator& translator)
+      : family_(family), list_(list), boxes_(boxes), prompt_(prompt), translator_(translator) {}
+
+  // False when the id is not one of the pane's commands.
+  bool command(int id);
+  void itemChanged(int row, std::uint32_t oldState, std::uint32_t newState, bool loading);
+  // A double click without a selected row does nothing, not even a message.
+  void doubleClick();
+
+ private:
+  // The selected row, or -1 after telling the user to select one.
+  int requireSelection();
+  void aboutFile();
+  void checkButton(int id);
+
+  EntryFamily& family_;
+  EntryList& list_;
+  CheckBoxes& boxes_;
+  UserPrompt& prompt_;
+  const Translator& translator_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,71 @@
+#pragma once
+// The entry list pane: eight buttons over a list of entries with check
+// boxes. The same window serves every family; the family behind it fills
+// the list and carries out the commands.
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "lang/language_table.h"
+#include "pane/entry_family.h"
+#include "pane/pane_logic.h"
+#include "pane/win32/dialog_window.h"
+#include "pane/win32/list_view_rows.h"
+
+namespace velmora::win32 {
+
+// Makes the family of a pane; it gets the pane's own prompt.
+using PaneFamilyMaker = std::function<std::unique_ptr<EntryFamily>(UserPrompt& prompt)>;
+
+// Colours a skin gives the pane; nothing set means the system look.
+struct PaneLook {
+  HBRUSH background = nullptr;
+  std::optional<COLORREF> text;
+};
+
+class EntryListPane : public DialogWindow {
+ public:
+  // Without a prompt the pane talks to the user through its own windows.
+  EntryListPane(const Translator& translator, const PaneFamilyMaker& makeFamily,
+                std::unique_ptr<UserPrompt> prompt = nullptr);
+  ~EntryListPane() override;
+
+  // Creates the (hidden) pane window from its dialog template; the list is
+  // filled while the window is initialised.
+  HWND create(HINSTANCE instance, HWND parent);
+
+  EntryFamily& family() { return *family_; }
+  ListViewRows& rows() { return rows_; }
+  void setLook(const PaneLook& look) { look_ = look; }
+
+  // The context menu for the current selection, translated and greyed;
+  // the caller destroys it. Null when the menu resource is missing.
+  HMENU buildContextMenu() const;
+  // F5 refreshes; Delete in the list removes. True when the key was taken.
+  bool translateKeys(MSG& msg);
+
+ protected:
+  INT_PTR handle(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  void initialise();
+  void layout(int width, int height);
+  void showContextMenu();
+  INT_PTR notify(const NMHDR& header);
+
+  const Translator& translator_;
+  std::unique_ptr<UserPrompt> prompt_;
+  std::unique_ptr<EntryFamily> family_;
+  ListViewRows rows_;
+  std::unique_ptr<PaneController> controller_;
+  HINSTANCE instance_ = nullptr;
+  HACCEL keys_ = nullptr;
+  PaneLook look_;
+  // The list's distances to the pane's right and bottom edges.
+  int listRightGap_ = 0, listBottomGap_ = 0;
+  RECT listStart_{};
+};
+
+}  // namespace velmora::win32

@@ -1,0 +1,143 @@
+#include "pane/win32/list_view_rows.h"
+
+#include <commctrl.h>
+
+#include "platform/win32/wide.h"
+
+namespace velmora::win32 {
+
+// Sets the loading flag for a scope; fills nest inside operations.
+class ListViewRows::Loading {
+ public:
+  explicit Loading(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
+  ~Loading() { flag_ = was_; }
+  Loading(const Loading&) = delete;
+  Loading& operator=(const Loading&) = delete;
+
+ private:
+  bool& flag_;
+  bool was_;
+};
+
+namespace {
+
+void setItemText(HWND list, int index, int column, const std::string& text) {
+  std::wstring w = widen(text);
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = w.data();
+  SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
+
+// Turns drawing back on however the fill ends.
+class RedrawOff {
+ public:
+  explicit RedrawOff(HWND list) : list_(list) { SendMessageW(list_, WM_SETREDRAW, FALSE, 0); }
+  ~RedrawOff() {
+    SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list_, nullptr, TRUE);
+  }
+  RedrawOff(const RedrawOff&) = delete;
+  RedrawOff& operator=(const RedrawOff&) = delete;
+
+ private:
+  HWND list_;
+};
+
+}  // namespace
+
+void ListViewRows::setRows(const std::vector<Row>& rows) {
+  if (!list_) return;
+  Loading loading(loading_);
+  RedrawOff redraw(list_);
+  SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
+  int index = 0;
+  for (const Row& r : rows) {
+    std::wstring name = widen(r.name);
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_STATE;
+    item.iItem = index;
+    item.pszText = name.data();
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(static_cast<UINT>(r.state));
+    const int at = static_cast<int>(SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    if (at < 0) continue;
+    setItemText(list_, at, 1, r.type);
+    setItemText(list_, at, 2, r.data);
+    setItemText(list_, at, 3, r.path);
+    // Some list versions give a new item the unchecked box whatever it asked for.
+    if (stateImage(at) != static_cast<int>(r.state)) setState(at, r.state);
+    index = at + 1;
+  }
+}
+
+int ListViewRows::count() const {
+  return list_ ? static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+std::string ListViewRows::text(int index, int column) const {
+  // The list does not say how long a text is: grow the buffer while the
+  // text fills it.
+  std::wstring buffer(256, L'\0');
+  for (;;) {
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buffer.data();
+    item.cchTextMax = static_cast<int>(buffer.size());
+    const auto got = static_cast<std::size_t>(
+        SendMessageW(list_, LVM_GETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
+    if (got + 1 < buffer.size()) return narrow(std::wstring_view(buffer.data(), got));
+    buffer.assign(buffer.size() * 2, L'\0');
+  }
+}
+
+Row ListViewRows::row(int index) const {
+  Row r;
+  if (!list_ || index < 0 || index >= count()) return r;
+  r.name = text(index, 0);
+  r.type = text(index, 1);
+  r.data = text(index, 2);
+  r.path = text(index, 3);
+  r.state = stateImage(index) == 1 ? RowState::Disabled : RowState::Live;
+  return r;
+}
+
+int ListViewRows::selected() const {
+  if (!list_) return -1;
+  return static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void ListViewRows::select(int index) {
+  if (!list_) return;
+  LVITEMW item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+  SendMessageW(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
+}
+
+void ListViewRows::setState(int index, RowState state) {
+  LVITEMW item{};
+  item.stateMask = LVIS_STATEIMAGEMASK;
+  item.state = INDEXTOSTATEIMAGEMASK(static_cast<UINT>(state));
+  SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
+
+void ListViewRows::showState(int index, RowState state) {
+  if (!list_) return;
+  Loading loading(loading_);
+  setState(index, state);
+}
+
+int ListViewRows::stateImage(int row) const {
+  if (!list_) return 0;
+  const auto state = static_cast<std::uint32_t>(
+      SendMessageW(list_, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK));
+  return stateImageOf(state);
+}
+
+void ListViewRows::check(int row, RowState state) {
+  if (list_) setState(row, state);
+}
+
+}  // namespace velmora::win32

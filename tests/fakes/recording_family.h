@@ -1,0 +1,51 @@
+#pragma once
+// A family that records what the pane asks of it and fills the list with
+// the rows a test gives it.
+#include <string>
+#include <vector>
+
+#include "pane/entry_family.h"
+
+namespace velmora::testing {
+
+class RecordingFamily : public EntryFamily {
+ public:
+  std::vector<Row> rowsToFill;
+  ColumnWidths widths{150, 60, 350, 350};
+  // Result of enable/disable: whether the entry moved.
+  bool moves = true;
+
+  int fills = 0;
+  std::vector<std::string> calls;  // "remove", "add", "modify", "property", "enable 2", "disable 0"
+  std::vector<int> enabled, disabled;
+
+  ColumnWidths columnWidths() const override { return widths; }
+  void fill(EntryList& list) override {
+    ++fills;
+    calls.push_back("fill");
+    list.setRows(rowsToFill);
+  }
+  void remove(EntryList&) override { calls.push_back("remove"); }
+  void add(EntryList&) override { calls.push_back("add"); }
+  void modify(EntryList&) override { calls.push_back("modify"); }
+  void property(EntryList&) override { calls.push_back("property"); }
+  bool enable(EntryList&, int row) override {
+    enabled.push_back(row);
+    calls.push_back("enable " + std::to_string(row));
+    return moves;
+  }
+  bool disable(EntryList&, int row) override {
+    disabled.push_back(row);
+    calls.push_back("disable " + std::to_string(row));
+    return moves;
+  }
+  // Everything but fills.
+  std::vector<std::string> operations() const {
+    std::vector<std::string> out;
+    for (const auto& c : calls)
+      if (c != "fill") out.push_back(c);
+    return out;
+  }
+};
+
+}  // namespace velmora::testing

@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include "fakes/fakes.h"
+#include "fakes/recording_family.h"
+#include "pane/pane_logic.h"
+
+namespace velmora {
+namespace {
+
+using namespace pane_command;
+using testing::FakeList;
+using testing::MapTranslator;
+using testing::RecordingFamily;
+using testing::ScriptedPrompt;
+
+TEST(AboutFilePath, QuotedPathWithSlashSwitchLosesQuotesAndSwitch) {
+  EXPECT_EQ(aboutFilePath("\"C:\\Program Files\\App\\app.exe\" /background"), "C:\\Program Files\\App\\app.exe");
+  EXPECT_EQ(aboutFilePath("  \"C:\\A B\\x.exe\" -min  "), "C:\\A B\\x.exe");
+  EXPECT_EQ(aboutFilePath("C:\\Tools\\sync.exe /q /r"), "C:\\Tools\\sync.exe");
+}
+
+TEST(AboutFilePath, SwitchWithoutBlankBeforeItIsKept) {
+  EXPECT_EQ(aboutFilePath("C:\\Tools\\app.exe/hide"), "C:\\Tools\\app.exe/hide");
+  EXPECT_EQ(aboutFilePath("C:\\Tools\\app.exe-q"), "C:\\Tools\\app.exe-q");
+}
+
+TEST(AboutFilePath, QuotesAndBlanksAtTheEdges) {
+  EXPECT_EQ(aboutFilePath("\""), "") << "a lone quote";
+  EXPECT_EQ(aboutFilePath("\"\""), "");
+  EXPECT_EQ(aboutFilePath(""), "");
+  EXPECT_EQ(aboutFilePath("    "), "");
+  EXPECT_EQ(aboutFilePath("\"C:\\a.exe"), "\"C:\\a.exe") << "an unmatched quote stays";
+  // Only the space is a blank; a tab is part of the text.
+  EXPECT_EQ(aboutFilePath("\tC:\\a.exe"), "\tC:\\a.exe");
+}
+
+TEST(AboutFilePath, SwitchAtTheVeryStartIsNotCut) {
+  // A " /" found at position 0 is no switch after a path.
+  EXPECT_EQ(aboutFilePath("\" /x\""), " /x");
+  // After trimming and unquoting, the path may end in a quote that a second
+  // pass removes: "C:\a b.exe" /s  ->  C:\a b.exe
+  EXPECT_EQ(aboutFilePath("\"\"C:\\a b.exe\" /s\""), "C:\\a b.exe");
+}
+
+TEST(CheckBoxAction, OnlyAChangeBetweenImageOneAndTwoCounts) {
+  EXPECT_EQ(checkBoxAction(false, 0x2000, 0x1000, 1), CheckBoxAction::Disable);
+  EXPECT_EQ(checkBoxAction(false, 0x1000, 0x2000, 2), CheckBoxAction::Enable);
+  // Selection and focus changes carry no image bits.
+  EXPECT_EQ(checkBoxAction(false, 0x2000 | 0x2, 0x2000, 2), CheckBoxAction::None) << "state image unchanged";
+  EXPECT_EQ(checkBoxAction(false, 0x0, 0x3, 2), CheckBoxAction::None);
+  // An item getting its first box (0 to 2) is no user's change.
+  EXPECT_EQ(checkBoxAction(false, 0x0000, 0x2000, 2), CheckBoxAction::None);
+  // Bits above the image field spoil it.
+  EXPECT_EQ(checkBoxAction(false, 0x12000, 0x1000, 1), CheckBoxAction::None);
+  // Selection bits riding along a real box change do not.
+  EXPECT_EQ(checkBoxAction(false, 0x2002, 0x1003, 1), CheckBoxAction::Disable);
+}
+
+TEST(CheckBoxAction, NothingCountsWhileTheListIsFilled) {
+  EXPECT_EQ(checkBoxAction(true, 0x2000, 0x1000, 1), CheckBoxAction::None);
+  EXPECT_EQ(checkBoxAction(true, 0x1000, 0x2000, 2), CheckBoxAction::None);
+}
+
+TEST(ButtonTarget, EnableOnlyAnUncheckedRowAndDisableOnlyAChecked) {
+  EXPECT_EQ(buttonTarget(kEnable, 1), RowState::Live);
+  EXPECT_EQ(buttonTarget(kEnable, 2), std::nullopt);
+  EXPECT_EQ(buttonTarget(kDisable, 2), RowState::Disabled);
+  EXPECT_EQ(buttonTarget(kDisable, 1), std::nullopt);
+  EXPECT_EQ(buttonTarget(kRemove, 1), std::nullopt);
+}
+
+TEST(ContextMenuGreying, WithoutARowOnlyAddAndRefresh) {
+  for (int id : {kRemove, kModify, kProperty, kAboutFile, kEnable, kDisable}) {
+    EXPECT_FALSE(contextItemEnabled(id, std::nullopt)) << id;
+  }
+  EXPECT_TRUE(contextItemEnabled(kAddNew, std::nullopt));
+  EXPECT_TRUE(contextItemEnabled(kRefresh, std::nullopt));
+}
+
+TEST(ContextMenuGreying, LiveRowGreysEnableAndDisabledRowGreysDisable) {
+  EXPECT_FALSE(contextItemEnabled(kEnable, 2));
+  EXPECT_TRUE(contextItemEnabled(kDisable, 2));
+  EXPECT_TRUE(contextItemEnabled(kEnable, 1));
+  EXPECT_FALSE(contextItemEnabled(kDisable, 1));
+  for (int image : {1, 2}) {
+    for (int id : {kRemove, kModify, kProperty, kAboutFile, kAddNew, kRefresh}) {
+      EXPECT_TRUE(contextItemEnabled(id, image)) << id;
+    }
+  }
+}
+
+// A list whose boxes report back the way the list view does: setting one
+// runs the item-changed handling at once.
+class ReportingList : public FakeList, public CheckBoxes {
+ public:
+  PaneController* controller = nullptr;
+  int stateImage(int row) const override { return static_cast<int>(rows.at(static_cast<std::size_t>(row)).state); }
+  void check(int row, RowState state) override {
+    const auto old = static_cast<std::uint32_t>(stateImage(row)) << 12;
+    rows.at(static_cast<std::size_t>(row)).state = state;
+    if (controller) controller->itemChanged(row, old, static_cast<std::uint32_t>(state) << 12, false);
+  }
+};
+
+class PaneDispatch : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    translator.texts["_YouMustSelectAnItem"] = "Select an entry.";
+    list.rows = {{"a", "t", "\"C:\\A\\a.exe\" /s", "P", RowState::Live},
+                 {"b", "t", "C:\\b.exe", "P", RowState::Disabled}};
+    list.controller = &controller;
+  }
+  RecordingFamily family;
+  ReportingList list;
+  ScriptedPrompt prompt;
+  MapTranslator translator;
+  PaneController controller{family, list, list, prompt, translator};
+};
+
+TEST_F(PaneDispatch, CommandsGoToTheFamily) {
+  for (int id : {kRemove, kAddNew, kModify, kProperty, kRefresh}) EXPECT_TRUE(controller.command(id));
+  EXPECT_EQ(family.calls, (std::vector<std::string>{"remove", "add", "modify", "property", "fill"}));
+  EXPECT_FALSE(controller.command(2));
+  EXPECT_FALSE(controller.command(1014));
+  EXPECT_TRUE(prompt.messages.empty()) << "the families check the selection of their own commands";
+}
+
+TEST_F(PaneDispatch, PaneCommandsWithoutSelectionTellTheUserAndDoNothingElse) {
+  for (int id : {kAboutFile, kEnable, kDisable}) controller.command(id);
+  EXPECT_EQ(prompt.messages, std::vector<std::string>(3, "Select an entry."));
+  EXPECT_TRUE(family.calls.empty());
+  EXPECT_TRUE(prompt.fileInfoPaths.empty());
+}
+
+TEST_F(PaneDispatch, AboutFileAndDoubleClickShowTheCleanedPath) {
+  controller.doubleClick();
+  EXPECT_TRUE(prompt.messages.empty()) << "a double click without a row says nothing";
+  EXPECT_TRUE(prompt.fileInfoPaths.empty());
+  list.selection = 0;
+  controller.doubleClick();
+  list.selection = 1;
+  controller.command(kAboutFile);
+  EXPECT_EQ(prompt.fileInfoPaths, (std::vector<std::string>{"C:\\A\\a.exe", "C:\\b.exe"}));
+}
+
+TEST_F(PaneDispatch, ButtonsMoveTheSelectedRowThroughTheCheckBox) {
+  list.selection = 1;
+  controller.command(kDisable);  // already unchecked
+  EXPECT_TRUE(family.calls.empty());
+  controller.command(kEnable);
+  EXPECT_EQ(family.enabled, std::vector<int>{1});
+  EXPECT_EQ(list.rows[1].state, RowState::Live);
+  controller.command(kEnable);  // now checked: nothing
+  EXPECT_EQ(family.enabled.size(), 1u);
+  list.selection = 0;
+  controller.command(kDisable);
+  EXPECT_EQ(family.disabled, std::vector<int>{0});
+  EXPECT_TRUE(prompt.messages.empty());
+}
+
+TEST_F(PaneDispatch, ARowThatDidNotMoveShowsItsRealStateAgain) {
+  family.moves = false;
+  list.rows[0].state = RowState::Disabled;  // the user cleared the box
+  controller.itemChanged(0, 0x2000, 0x1000, false);
+  EXPECT_EQ(family.disabled, std::vector<int>{0});
+  EXPECT_EQ(list.rows[0].state, RowState::Live);
+
+  list.rows[1].state = RowState::Live;  // the user set the box
+  controller.itemChanged(1, 0x1000, 0x2000, false);
+  EXPECT_EQ(family.enabled, std::vector<int>{1});
+  EXPECT_EQ(list.rows[1].state, RowState::Disabled);
+}
+
+TEST_F(PaneDispatch, ChangesWhileLoadingAndOfOtherBitsStartNothing) {
+  controller.itemChanged(0, 0x2000, 0x1000, true);
+  controller.itemChanged(0, 0x2000, 0x2002, false);
+  controller.itemChanged(-1, 0x2000, 0x1000, false);
+  EXPECT_TRUE(family.calls.empty());
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,315 @@
+// The entry list pane with its real list view, buttons and menu, driven the
+// way a user drives it, over a family that records what it is asked.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "fakes/fakes.h"
+#include "fakes/recording_family.h"
+#include "pane/win32/entry_list_pane.h"
+#include "platform/win32/wide.h"
+#include "resource.h"
+#include "wine/support/win_test_support.h"
+
+namespace velmora::testing {
+namespace {
+
+using win32::EntryListPane;
+using win32::narrow;
+
+class PaneTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    translator.texts = {{"_Name", "Name"},     {"_Type", "Type"},       {"_Data", "Command"},
+                        {"_RegPath", "Where"}, {"_Remove", "&Remove"},  {"_Enable", "&Enable"},
+                        {"_ToolVelmora", "Velmora"}, {"_YouMustSelectAnItem", "Select an entry first."}};
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&icc);
+    parent = CreateWindowExW(0, L"Static", L"pane test", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+                             900, 600, nullptr, nullptr, nullptr, nullptr);
+  }
+  void TearDown() override {
+    pane.reset();
+    DestroyWindow(parent);
+    pumpMessages();
+  }
+
+  // A pane whose family fills `rows`; `prompt` null gives the pane's own.
+  void open(std::vector<Row> rows, std::unique_ptr<UserPrompt> prompt = nullptr) {
+    pane = std::make_unique<EntryListPane>(
+        translator,
+        [&](UserPrompt&) {
+          auto f = std::make_unique<RecordingFamily>();
+          f->rowsToFill = rows;
+          f->widths = widths;
+          family = f.get();
+          return f;
+        },
+        std::move(prompt));
+    HWND hwnd = pane->create(GetModuleHandleW(nullptr), parent);
+    ASSERT_NE(hwnd, nullptr);
+    RECT client;
+    GetClientRect(parent, &client);
+    MoveWindow(hwnd, 0, 0, client.right, client.bottom, TRUE);
+    ShowWindow(hwnd, SW_SHOW);
+    UpdateWindow(hwnd);
+    list = pane->rows().handle();
+  }
+
+  static std::vector<Row> threeRows() {
+    return {{"one", "Registry value", "\"C:\\Program Files\\One\\one.exe\" /tray", "HKEY_CURRENT_USER\\Run", RowState::Live},
+            {"two", "Registry value", "C:\\two.exe -q", "HKEY_CURRENT_USER\\Run", RowState::Disabled},
+            {"three", "Registry value", "C:\\three.exe", "HKEY_CURRENT_USER\\Run", RowState::Live}};
+  }
+
+  POINT pointIn(int row, int code) {
+    RECT r{};
+    r.left = code;
+    SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+    return {r.left, (r.top + r.bottom) / 2};
+  }
+  // Where a click lands on the row's box (found by hit testing the row's left end).
+  POINT boxOf(int row) {
+    RECT r{};
+    r.left = LVIR_BOUNDS;
+    SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+    for (int x = r.left; x < r.left + 40; ++x) {
+      LVHITTESTINFO hit{};
+      hit.pt = {x, (r.top + r.bottom) / 2};
+      SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+      if (hit.iItem == row && (hit.flags & LVHT_ONITEMSTATEICON)) return hit.pt;
+    }
+    ADD_FAILURE() << "no check box found on row " << row;
+    return {r.left + 8, (r.top + r.bottom) / 2};
+  }
+  void click(POINT p) {
+    SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+    pumpMessages();
+  }
+  void select(int row) {
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  }
+  void command(int id) { SendMessageW(pane->hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+  int image(int row) { return pane->rows().stateImage(row); }
+
+  MapTranslator translator;
+  ColumnWidths widths{150, 60, 350, 350};
+  HWND parent = nullptr;
+  HWND list = nullptr;
+  RecordingFamily* family = nullptr;
+  std::unique_ptr<EntryListPane> pane;
+};
+
+std::wstring buttonText(HWND pane, int id) {
+  wchar_t text[64] = {};
+  GetDlgItemTextW(pane, id, text, 64);
+  return text;
+}
+
+TEST_F(PaneTest, CreationBuildsColumnsStyleAndTextsAndFillsOnceWithoutOperations) {
+  widths = {200, 80, 350, 340};
+  open(threeRows());
+  EXPECT_EQ(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0), LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES);
+  const int expected[] = {200, 80, 350, 340};
+  const wchar_t* titles[] = {L"Name", L"Type", L"Command", L"Where"};
+  for (int i = 0; i < 4; ++i) {
+    wchar_t title[64] = {};
+    LVCOLUMNW col{};
+    col.mask = LVCF_WIDTH | LVCF_TEXT;
+    col.pszText = title;
+    col.cchTextMax = 64;
+    ASSERT_TRUE(SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&col)));
+    EXPECT_EQ(col.cx, expected[i]);
+    EXPECT_STREQ(title, titles[i]);
+  }
+  EXPECT_EQ(buttonText(pane->hwnd(), IDC_REMOVE), L"&Remove");
+  EXPECT_EQ(buttonText(pane->hwnd(), IDC_MODIFY), L"_Modify") << "a key the file lacks shows itself";
+
+  EXPECT_EQ(family->fills, 1);
+  ASSERT_EQ(pane->rows().count(), 3);
+  EXPECT_EQ(image(0), 2);
+  EXPECT_EQ(image(1), 1);
+  EXPECT_EQ(pane->rows().row(0), threeRows()[0]);
+  EXPECT_TRUE(family->operations().empty()) << "filling checks boxes but starts nothing";
+}
+
+TEST_F(PaneTest, RowsReadBackWholeAndInUnicode) {
+  Row big{"\xC5\x81ukasz \xE6\x97\xA5", "t", std::string(3000, 'x') + "\xD0\x96", "HKEY_CURRENT_USER\\R", RowState::Live};
+  open({big});
+  EXPECT_EQ(pane->rows().row(0), big);
+}
+
+TEST_F(PaneTest, ClickOnTheBoxOfAnUnselectedRowMovesThatRow) {
+  open(threeRows());
+  select(0);
+  click(boxOf(2));
+  EXPECT_EQ(family->disabled, std::vector<int>{2});
+  EXPECT_EQ(image(2), 1);
+  click(boxOf(1));
+  EXPECT_EQ(family->enabled, std::vector<int>{1});
+  EXPECT_EQ(image(1), 2);
+  EXPECT_EQ(family->operations().size(), 2u);
+}
+
+TEST_F(PaneTest, SelectionChangesAndRefreshesStartNoOperation) {
+  open(threeRows());
+  select(0);
+  select(1);
+  click(pointIn(2, LVIR_LABEL));
+  EXPECT_EQ(pane->rows().selected(), 2);
+  // A refresh that turns every box over.
+  auto flipped = threeRows();
+  for (auto& r : flipped) r.state = r.state == RowState::Live ? RowState::Disabled : RowState::Live;
+  family->rowsToFill = flipped;
+  command(IDC_REFRESH);
+  EXPECT_EQ(family->fills, 2);
+  EXPECT_EQ(image(0), 1);
+  EXPECT_EQ(image(1), 2);
+  EXPECT_TRUE(family->operations().empty());
+}
+
+TEST_F(PaneTest, EnableAndDisableButtonsWorkOnlyWhereTheyChangeSomething) {
+  DialogAnswerer answerer([](HWND, const DialogAnswerer::Seen&) { return IDOK; });
+  open(threeRows());
+  select(0);  // live
+  command(IDC_ENABLE);
+  select(1);  // disabled
+  command(IDC_DISABLE);
+  EXPECT_TRUE(family->operations().empty());
+  EXPECT_TRUE(answerer.seen.empty()) << "no message either";
+
+  command(IDC_ENABLE);
+  EXPECT_EQ(family->enabled, std::vector<int>{1});
+  EXPECT_EQ(image(1), 2);
+  select(2);
+  command(IDC_DISABLE);
+  EXPECT_EQ(family->disabled, std::vector<int>{2});
+  EXPECT_EQ(image(2), 1);
+}
+
+TEST_F(PaneTest, WithoutSelectionThePaneAsksForOneInItsOwnMessageBox) {
+  DialogAnswerer answerer([](HWND, const DialogAnswerer::Seen&) { return IDOK; });
+  open(threeRows());
+  for (int id : {IDC_ENABLE, IDC_DISABLE, IDC_ABOUTFILE}) command(id);
+  ASSERT_EQ(answerer.seen.size(), 3u);
+  for (const auto& s : answerer.seen) {
+    EXPECT_EQ(s.text, L"Select an entry first.");
+    EXPECT_EQ(s.title, L"Velmora");
+  }
+  EXPECT_TRUE(family->operations().empty());
+}
+
+TEST_F(PaneTest, AnEntryThatDidNotMoveShowsItsStateAgain) {
+  open(threeRows());
+  family->moves = false;
+  click(boxOf(0));
+  EXPECT_EQ(family->disabled, std::vector<int>{0});
+  EXPECT_EQ(image(0), 2) << "the entry is still live";
+  click(boxOf(1));
+  EXPECT_EQ(family->enabled, std::vector<int>{1});
+  EXPECT_EQ(image(1), 1);
+  EXPECT_EQ(family->operations().size(), 2u) << "showing the state again starts nothing";
+}
+
+TEST_F(PaneTest, DoubleClickShowsTheFileOfTheRow) {
+  auto owned = std::make_unique<ScriptedPrompt>();
+  ScriptedPrompt* prompt = owned.get();
+  open(threeRows(), std::move(owned));
+  const POINT p = pointIn(0, LVIR_LABEL);
+  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+  SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+  SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+  SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+  pumpMessages();
+  ASSERT_EQ(prompt->fileInfoPaths, std::vector<std::string>{"C:\\Program Files\\One\\one.exe"});
+  select(1);
+  command(IDC_ABOUTFILE);
+  EXPECT_EQ(prompt->fileInfoPaths.back(), "C:\\two.exe");
+  EXPECT_TRUE(family->operations().empty());
+}
+
+struct MenuItem {
+  bool enabled;
+  std::wstring text;
+};
+MenuItem item(HMENU menu, int id) {
+  wchar_t text[64] = {};
+  GetMenuStringW(menu, static_cast<UINT>(id), text, 64, MF_BYCOMMAND);
+  const UINT state = GetMenuState(menu, static_cast<UINT>(id), MF_BYCOMMAND);
+  return {!(state & (MF_GRAYED | MF_DISABLED)), text};
+}
+
+TEST_F(PaneTest, ContextMenuIsTheTranslatedOperationMenuGreyedForTheRow) {
+  open(threeRows());
+  const int all[] = {IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_ENABLE, IDC_DISABLE, IDC_REFRESH, IDC_PROPERTY, IDC_ABOUTFILE};
+  auto enabledIds = [&](HMENU menu) {
+    std::vector<int> ids;
+    for (int id : all)
+      if (item(menu, id).enabled) ids.push_back(id);
+    DestroyMenu(menu);
+    return ids;
+  };
+  HMENU menu = pane->buildContextMenu();
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(GetMenuItemCount(menu), 11);
+  EXPECT_EQ(item(menu, IDC_REMOVE).text, L"&Remove");
+  EXPECT_EQ(enabledIds(menu), (std::vector<int>{IDC_ADDNEW, IDC_REFRESH}));
+
+  select(0);  // live
+  EXPECT_EQ(enabledIds(pane->buildContextMenu()),
+            (std::vector<int>{IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_DISABLE, IDC_REFRESH, IDC_PROPERTY, IDC_ABOUTFILE}));
+  select(1);  // disabled
+  EXPECT_EQ(enabledIds(pane->buildContextMenu()),
+            (std::vector<int>{IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_ENABLE, IDC_REFRESH, IDC_PROPERTY, IDC_ABOUTFILE}));
+}
+
+TEST_F(PaneTest, F5RefreshesAndDeleteRemovesOnlyInTheList) {
+  open(threeRows());
+  MSG f5{list, WM_KEYDOWN, VK_F5, 0, 0, {}};
+  EXPECT_TRUE(pane->translateKeys(f5));
+  EXPECT_EQ(family->fills, 2);
+  MSG del{list, WM_KEYDOWN, VK_DELETE, 0, 0, {}};
+  EXPECT_TRUE(pane->translateKeys(del));
+  MSG delElsewhere{GetDlgItem(pane->hwnd(), IDC_ADDNEW), WM_KEYDOWN, VK_DELETE, 0, 0, {}};
+  EXPECT_FALSE(pane->translateKeys(delElsewhere));
+  MSG letter{list, WM_KEYDOWN, 'A', 0, 0, {}};
+  EXPECT_FALSE(pane->translateKeys(letter));
+  EXPECT_EQ(family->operations(), std::vector<std::string>{"remove"});
+}
+
+RECT childRect(HWND parent, HWND child) {
+  RECT r;
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+TEST_F(PaneTest, ListFollowsThePaneSizeAndButtonsStay) {
+  open(threeRows());
+  const RECT list0 = childRect(pane->hwnd(), list);
+  const RECT button0 = childRect(pane->hwnd(), GetDlgItem(pane->hwnd(), IDC_ABOUTFILE));
+  RECT pane0;
+  GetClientRect(pane->hwnd(), &pane0);
+
+  MoveWindow(pane->hwnd(), 0, 0, pane0.right + 120, pane0.bottom + 70, TRUE);
+  const RECT list1 = childRect(pane->hwnd(), list);
+  EXPECT_EQ(list1.left, list0.left);
+  EXPECT_EQ(list1.top, list0.top);
+  EXPECT_EQ(list1.right, list0.right + 120);
+  EXPECT_EQ(list1.bottom, list0.bottom + 70);
+  const RECT button1 = childRect(pane->hwnd(), GetDlgItem(pane->hwnd(), IDC_ABOUTFILE));
+  EXPECT_TRUE(EqualRect(&button0, &button1));
+
+  // And back: the list shrinks with the pane.
+  MoveWindow(pane->hwnd(), 0, 0, pane0.right, pane0.bottom, TRUE);
+  const RECT list2 = childRect(pane->hwnd(), list);
+  EXPECT_TRUE(EqualRect(&list0, &list2));
+}
+
+}  // namespace
+}  // namespace velmora::testing

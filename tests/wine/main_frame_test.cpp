@@ -1,0 +1,277 @@
+// The main window in this process: its tree, its sixteen panes, the
+// selection change, command forwarding and the layout, over families that
+// record what they are asked.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/win32/frame_commands.h"
+#include "app/win32/main_frame.h"
+#include "fakes/fake_registry.h"
+#include "fakes/fakes.h"
+#include "fakes/recording_family.h"
+#include "lang/win32/translate_win32.h"
+#include "platform/win32/files_win32.h"
+#include "platform/win32/wide.h"
+#include "resource.h"
+#include "wine/support/win_test_support.h"
+
+namespace velmora::testing {
+namespace {
+
+using win32::MainFrame;
+using win32::widen;
+
+constexpr const char* kAllUsers = "C:\\users\\Public\\Start Menu\\Programs\\Startup";
+
+class FrameTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_COOL_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
+    InitCommonControlsEx(&icc);
+  }
+  void SetUp() override {
+    translator.texts = {{"_TreeStartupFolder", "Startup Folders"}, {"_AllUser", "All Users"},
+                        {"_RunOnce", "RunOnce"},  {"_File", "&File"},  {"_Exit", "E&xit"},
+                        {"_Operation", "&Entry"}, {"_Refresh", "Re&fresh"}};
+    registry.put(RootKey::LocalMachine, std::string(kShellFoldersKey), "Common Startup", kAllUsers);
+  }
+  void open(const Translator& t) {
+    frame = std::make_unique<MainFrame>(t, registry,
+                                        [this](const CategoryNode& node, std::vector<std::string> locations,
+                                               UserPrompt&) {
+                                          auto f = std::make_unique<RecordingFamily>();
+                                          f->rowsToFill = {{"r" + std::to_string(node.index), "t", "d", "p",
+                                                            RowState::Live}};
+                                          families[static_cast<std::size_t>(node.index)] = f.get();
+                                          lists[static_cast<std::size_t>(node.index)] = std::move(locations);
+                                          return f;
+                                        });
+    hwnd = frame->create(GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(hwnd, nullptr);
+    SetWindowPos(hwnd, nullptr, 0, 0, 1000, 700, SWP_NOZORDER);
+    ShowWindow(hwnd, SW_SHOW);
+    pumpMessages();
+  }
+  void TearDown() override {
+    frame.reset();
+    pumpMessages();
+  }
+  void select(int node) { TreeView_SelectItem(frame->tree(), frame->treeItem(node)); }
+  bool visible(int node) { return IsWindowVisible(frame->pane(node).hwnd()) != 0; }
+  std::vector<int> fills() {
+    std::vector<int> out;
+    for (auto* f : families) out.push_back(f->fills);
+    return out;
+  }
+
+  MapTranslator translator;
+  FakeRegistry registry;
+  std::array<RecordingFamily*, kNodeCount> families{};
+  std::array<std::vector<std::string>, kNodeCount> lists;
+  std::unique_ptr<MainFrame> frame;
+  HWND hwnd = nullptr;
+};
+
+std::wstring itemText(HWND tree, HTREEITEM item, TVITEMW& info) {
+  static wchar_t text[128];
+  info = {};
+  info.hItem = item;
+  info.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_STATE;
+  info.stateMask = TVIS_EXPANDED | TVIS_SELECTED;
+  info.pszText = text;
+  info.cchTextMax = 128;
+  TreeView_GetItem(tree, &info);
+  return text;
+}
+
+TEST_F(FrameTest, TreeHoldsTheSixteenNodesExpandedWithNodeZeroSelected) {
+  open(translator);
+  HWND tree = frame->tree();
+  ASSERT_NE(tree, nullptr);
+  EXPECT_EQ(GetDlgCtrlID(tree), IDC_CATEGORYTREE);
+  EXPECT_EQ(TreeView_GetCount(tree), 16u);
+  const LONG style = GetWindowLongW(tree, GWL_STYLE);
+  EXPECT_TRUE(style & TVS_HASBUTTONS);
+  EXPECT_TRUE(style & TVS_LINESATROOT);
+  EXPECT_FALSE(style & TVS_HASLINES);
+  EXPECT_EQ(TreeView_GetBkColor(tree), RGB(255, 255, 255));
+  HIMAGELIST images = TreeView_GetImageList(tree, TVSIL_NORMAL);
+  ASSERT_NE(images, nullptr);
+  EXPECT_EQ(ImageList_GetImageCount(images), 10);
+
+  // Walk the tree in display order; it must be node order.
+  int expectedIndex = 0;
+  for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextVisible(tree, item), ++expectedIndex) {
+    TVITEMW info;
+    const std::wstring text = itemText(tree, item, info);
+    ASSERT_LT(expectedIndex, kNodeCount);
+    const CategoryNode& node = categoryNodes()[static_cast<std::size_t>(expectedIndex)];
+    EXPECT_EQ(info.lParam, node.index);
+    EXPECT_EQ(text, widen(translator.translate(node.labelKey))) << node.index;
+    EXPECT_EQ(info.iImage, node.image);
+    EXPECT_EQ(info.iSelectedImage, node.image);
+    HTREEITEM parent = TreeView_GetParent(tree, item);
+    EXPECT_EQ(parent, node.parent < 0 ? nullptr : frame->treeItem(node.parent));
+    if (TreeView_GetChild(tree, item)) {
+      EXPECT_TRUE(info.state & TVIS_EXPANDED) << node.index;
+    }
+  }
+  EXPECT_EQ(expectedIndex, kNodeCount) << "every node is shown";
+  EXPECT_EQ(TreeView_GetSelection(tree), frame->treeItem(0));
+}
+
+TEST_F(FrameTest, PanesGetTheirNodesLocations) {
+  open(translator);
+  EXPECT_EQ(lists[0], (std::vector<std::string>{kAllUsers, ""}));
+  EXPECT_EQ(lists[1], std::vector<std::string>{kAllUsers});
+  EXPECT_EQ(lists[15],
+            std::vector<std::string>{"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Userinit"});
+  EXPECT_EQ(frame->host().count(), 16);
+  for (int i = 0; i < kNodeCount; ++i) {
+    EXPECT_EQ(frame->host().pane(i), frame->pane(i).hwnd());
+    EXPECT_EQ(GetParent(frame->pane(i).hwnd()), frame->host().hwnd());
+  }
+}
+
+TEST_F(FrameTest, AtStartOnlyNodeZerosPaneShowsAndItWasFilledTwice) {
+  open(translator);
+  std::vector<int> expected(kNodeCount, 1);
+  expected[0] = 2;
+  EXPECT_EQ(fills(), expected);
+  EXPECT_EQ(frame->host().visibleIndex(), 0);
+  for (int i = 0; i < kNodeCount; ++i) EXPECT_EQ(visible(i), i == 0) << i;
+}
+
+TEST_F(FrameTest, SelectingANodeShowsItsPaneAndRefreshesOnlyIt) {
+  open(translator);
+  select(11);
+  EXPECT_FALSE(visible(0));
+  EXPECT_TRUE(visible(11));
+  EXPECT_EQ(frame->host().visibleIndex(), 11);
+  std::vector<int> expected(kNodeCount, 1);
+  expected[0] = 2;
+  expected[11] = 2;
+  EXPECT_EQ(fills(), expected);
+
+  RECT host, pane;
+  GetClientRect(frame->host().hwnd(), &host);
+  GetWindowRect(frame->pane(11).hwnd(), &pane);
+  EXPECT_EQ(pane.right - pane.left, host.right);
+  EXPECT_EQ(pane.bottom - pane.top, host.bottom);
+  for (auto* f : families) EXPECT_TRUE(f->operations().empty()) << "showing a pane moves no entry";
+}
+
+TEST_F(FrameTest, OperationMenuCommandsReachOnlyTheVisiblePane) {
+  open(translator);
+  select(5);
+  for (int id : {IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_PROPERTY, IDC_REFRESH}) {
+    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+  }
+  EXPECT_EQ(families[5]->operations(), (std::vector<std::string>{"add", "remove", "modify", "property"}));
+  EXPECT_EQ(families[5]->fills, 3);
+  for (int i = 0; i < kNodeCount; ++i) {
+    if (i != 5) {
+      EXPECT_TRUE(families[static_cast<std::size_t>(i)]->operations().empty()) << i;
+    }
+  }
+  EXPECT_EQ(families[0]->fills, 2);
+}
+
+TEST_F(FrameTest, MenuIsTranslatedAndTitleIsTheProductName) {
+  open(translator);
+  HMENU menu = GetMenu(hwnd);
+  ASSERT_NE(menu, nullptr);
+  wchar_t text[64];
+  GetMenuStringW(menu, 0, text, 64, MF_BYPOSITION);
+  EXPECT_STREQ(text, L"&File");
+  GetMenuStringW(menu, ID_APP_EXIT_CMD, text, 64, MF_BYCOMMAND);
+  EXPECT_STREQ(text, L"E&xit");
+  GetMenuStringW(menu, IDC_REFRESH, text, 64, MF_BYCOMMAND);
+  EXPECT_STREQ(text, L"Re&fresh");
+  GetMenuStringW(menu, 2, text, 64, MF_BYPOSITION);
+  EXPECT_STREQ(text, L"_Tools");
+
+  const auto info = win32::productInfo();
+  EXPECT_EQ(win32::windowText(hwnd), widen(info.name + " (" + info.version + ")"));
+}
+
+TEST_F(FrameTest, TreeKeepsItsWidthWhenTheFrameGrowsAndThePaneTakesTheRest) {
+  open(translator);
+  RECT tree, host;
+  GetWindowRect(frame->tree(), &tree);
+  EXPECT_EQ(tree.right - tree.left, MainFrame::kSplitterStart);
+  GetWindowRect(frame->host().hwnd(), &host);
+  const int hostWidth = host.right - host.left;
+  RECT list0;
+  GetWindowRect(frame->pane(0).rows().handle(), &list0);
+
+  SetWindowPos(hwnd, nullptr, 0, 0, 1300, 800, SWP_NOZORDER | SWP_NOMOVE);
+  GetWindowRect(frame->tree(), &tree);
+  EXPECT_EQ(tree.right - tree.left, MainFrame::kSplitterStart);
+  GetWindowRect(frame->host().hwnd(), &host);
+  EXPECT_EQ(host.right - host.left, hostWidth + 300);
+  RECT list1;
+  GetWindowRect(frame->pane(0).rows().handle(), &list1);
+  EXPECT_EQ(list1.right - list1.left, list0.right - list0.left + 300);
+  EXPECT_EQ(list1.bottom - list1.top, list0.bottom - list0.top + 100);
+}
+
+TEST_F(FrameTest, SplitterBarCanBeDragged) {
+  open(translator);
+  HWND splitter = frame->splitter().hwnd();
+  wchar_t cls[64];
+  GetClassNameW(splitter, cls, 64);
+  EXPECT_STREQ(cls, L"WTL_SplitterWindow");
+  const int y = 100;
+  SendMessageW(splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(MainFrame::kSplitterStart + 2, y));
+  SendMessageW(splitter, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(MainFrame::kSplitterStart + 82, y));
+  SendMessageW(splitter, WM_LBUTTONUP, 0, MAKELPARAM(MainFrame::kSplitterStart + 82, y));
+  RECT tree;
+  GetWindowRect(frame->tree(), &tree);
+  EXPECT_EQ(tree.right - tree.left, MainFrame::kSplitterStart + 80);
+  // The dragged width is kept on resize too.
+  SetWindowPos(hwnd, nullptr, 0, 0, 1200, 700, SWP_NOZORDER | SWP_NOMOVE);
+  GetWindowRect(frame->tree(), &tree);
+  EXPECT_EQ(tree.right - tree.left, MainFrame::kSplitterStart + 80);
+}
+
+TEST_F(FrameTest, WithoutLanguageFileEveryTextIsItsKey) {
+  TempDir dir;
+  LanguageTable table(win32::readFileBytes, win32::decodeLegacy);
+  table.setFile(dir.file("missing.language"));
+  open(table);
+  HWND tree = frame->tree();
+  int index = 0;
+  for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextVisible(tree, item), ++index) {
+    TVITEMW info;
+    EXPECT_EQ(itemText(tree, item, info), widen(categoryNodes()[static_cast<std::size_t>(index)].labelKey));
+  }
+  wchar_t text[64];
+  GetMenuStringW(GetMenu(hwnd), 1, text, 64, MF_BYPOSITION);
+  EXPECT_STREQ(text, L"_Operation");
+  GetMenuStringW(GetMenu(hwnd), ID_APP_ABOUT_CMD, text, 64, MF_BYCOMMAND);
+  EXPECT_STREQ(text, L"_About");
+  HWND pane = frame->pane(3).hwnd();
+  GetDlgItemTextW(pane, IDC_ADDNEW, text, 64);
+  EXPECT_STREQ(text, L"_AddNew");
+  LVCOLUMNW col{};
+  col.mask = LVCF_TEXT;
+  col.pszText = text;
+  col.cchTextMax = 64;
+  SendMessageW(frame->pane(3).rows().handle(), LVM_GETCOLUMNW, 3, reinterpret_cast<LPARAM>(&col));
+  EXPECT_STREQ(text, L"_RegPath");
+}
+
+TEST_F(FrameTest, F5InTheTreeRefreshesTheVisiblePane) {
+  open(translator);
+  select(9);
+  MSG f5{frame->tree(), WM_KEYDOWN, VK_F5, 0, 0, {}};
+  EXPECT_TRUE(frame->preTranslate(f5));
+  EXPECT_EQ(families[9]->fills, 3);
+  EXPECT_EQ(families[0]->fills, 2);
+}
+
+}  // namespace
+}  // namespace velmora::testing

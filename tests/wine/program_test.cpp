@@ -1,0 +1,166 @@
+// The real velmora.exe, started as a user starts it: one instance only,
+// files named after the program, and the ways out through the frame.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <optional>
+
+#include "platform/win32/files_win32.h"
+#include "platform/win32/wide.h"
+#include "resource.h"
+#include "wine/support/win_test_support.h"
+
+namespace velmora::testing {
+namespace {
+
+using win32::narrow;
+using win32::widen;
+
+// A started program; ended at the end of the test if it still runs.
+class Program {
+ public:
+  explicit Program(const std::string& exe) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    std::wstring line = L"\"" + widen(exe) + L"\"";
+    started_ = CreateProcessW(widen(exe).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_);
+  }
+  ~Program() {
+    if (!started_) return;
+    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 99);
+    WaitForSingleObject(pi_.hProcess, 5000);
+    CloseHandle(pi_.hThread);
+    CloseHandle(pi_.hProcess);
+  }
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  bool started() const { return started_; }
+  bool running() const { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
+  // The exit code, or nothing when it has not ended within the time.
+  std::optional<DWORD> exitCode(DWORD ms) const {
+    if (WaitForSingleObject(pi_.hProcess, ms) != WAIT_OBJECT_0) return std::nullopt;
+    DWORD code = 0;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    return code;
+  }
+  // The program's main window once it is shown.
+  HWND frame(DWORD ms = 20000) const {
+    for (DWORD waited = 0; waited < ms; waited += 50) {
+      Search s{pi_.dwProcessId, nullptr};
+      EnumWindows(
+          [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            wchar_t cls[32] = {};
+            GetClassNameW(w, cls, 32);
+            if (pid == s->pid && IsWindowVisible(w) && std::wstring(cls) == L"#32770") {
+              s->found = w;
+              return FALSE;
+            }
+            return TRUE;
+          },
+          reinterpret_cast<LPARAM>(&s));
+      if (s.found) return s.found;
+      if (!running()) return nullptr;
+      Sleep(50);
+    }
+    return nullptr;
+  }
+  DWORD thread() const { return pi_.dwThreadId; }
+
+ private:
+  struct Search {
+    DWORD pid;
+    HWND found;
+  };
+  PROCESS_INFORMATION pi_{};
+  bool started_ = false;
+};
+
+// The program, copied under a name of the test's choosing into a folder of its own.
+class ProgramTest : public ::testing::Test {
+ protected:
+  std::string install(const std::string& name) {
+    const std::string built = directoryPart(win32::programPath()) + "\\velmora.exe";
+    const std::string copy = dir.file(name);
+    EXPECT_TRUE(CopyFileW(widen(built).c_str(), widen(copy).c_str(), FALSE))
+        << "velmora.exe must be built beside the tests: " << built;
+    return copy;
+  }
+  TempDir dir;
+};
+
+HWND childWithId(HWND parent, int id) {
+  struct Search {
+    int id;
+    HWND found;
+  } s{id, nullptr};
+  EnumChildWindows(
+      parent,
+      [](HWND w, LPARAM p) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(p);
+        if (GetDlgCtrlID(w) == s->id) {
+          s->found = w;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+TEST_F(ProgramTest, SecondInstanceEndsAtOnceAndTheFirstRunsOnUntilClosed) {
+  const std::string exe = install("velmora.exe");
+  Program first(exe);
+  ASSERT_TRUE(first.started());
+  HWND frame = first.frame();
+  ASSERT_NE(frame, nullptr);
+
+  Program second(exe);
+  ASSERT_TRUE(second.started());
+  EXPECT_EQ(second.exitCode(15000), std::optional<DWORD>(0));
+  EXPECT_TRUE(first.running());
+  EXPECT_TRUE(IsWindow(frame));
+
+  // The close box leaves through the frame like _Exit.
+  PostMessageW(frame, WM_CLOSE, 0, 0);
+  EXPECT_EQ(first.exitCode(15000), std::optional<DWORD>(2));
+}
+
+TEST_F(ProgramTest, EscapeInTheMainWindowEndsTheProgramWithTwo) {
+  Program program(install("velmora.exe"));
+  HWND frame = program.frame();
+  ASSERT_NE(frame, nullptr);
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof gui;
+  HWND focus = GetGUIThreadInfo(program.thread(), &gui) && gui.hwndFocus ? gui.hwndFocus : frame;
+  PostMessageW(focus, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+  PostMessageW(focus, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+  EXPECT_EQ(program.exitCode(15000), std::optional<DWORD>(2));
+}
+
+TEST_F(ProgramTest, LanguageFileIsNamedAfterTheProgram) {
+  const std::string exe = install("my.tool.exe");
+  writeFile(dir.file("my.tool.language"), "[String]\r\n_AddNew=Add it\r\n");
+  writeFile(dir.file("velmora.language"), "[String]\r\n_AddNew=Wrong file\r\n");
+  Program program(exe);
+  HWND frame = program.frame();
+  ASSERT_NE(frame, nullptr);
+  HWND add = childWithId(frame, IDC_ADDNEW);
+  ASSERT_NE(add, nullptr);
+  wchar_t text[64] = {};
+  GetWindowTextW(add, text, 64);
+  EXPECT_STREQ(text, L"Add it");
+  HWND remove = childWithId(frame, IDC_REMOVE);
+  ASSERT_NE(remove, nullptr);
+  GetWindowTextW(remove, text, 64);
+  EXPECT_STREQ(text, L"_Remove") << "a key the file lacks shows itself";
+  PostMessageW(frame, WM_COMMAND, MAKEWPARAM(ID_APP_EXIT_CMD, 0), 0);
+  EXPECT_EQ(program.exitCode(15000), std::optional<DWORD>(2));
+}
+
+}  // namespace
+}  // namespace velmora::testing
