@@ -1,0 +1,76 @@
+#pragma once
+// The Run-type registry keys: every REG_SZ value of a key is one startup
+// entry (value name = entry name, text = command line). A disabled entry is a
+// disabledregistryitem record in config.xml until it is enabled again.
+//
+// Every operation that moves an entry checks each step before the next and
+// undoes what it did when a later step fails: an entry is never left in
+// neither place, a failure is always told to the user, and the log hears only
+// of changes that were really made.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/locations.h"
+#include "core/operation_log.h"
+#include "core/registry_port.h"
+#include "core/store.h"
+#include "pane/entry_family.h"
+#include "pane/family_factory.h"
+
+namespace velmora {
+
+class UserPrompt;
+
+class RegistryEntryPane : public EntryFamily {
+ public:
+  // `keyPaths` are full key paths ("HKEY_CURRENT_USER\Software\...\Run"), in
+  // the order they are listed; new entries go into the first.
+  RegistryEntryPane(std::vector<std::string> keyPaths, FamilyServices services, UserPrompt& prompt);
+
+  const std::vector<std::string>& keyPaths() const { return keyPaths_; }
+
+  ColumnWidths columnWidths() const override { return {150, 60, 350, 350}; }
+  void fill(EntryList& list) override;
+  void remove(EntryList& list) override;
+  void add(EntryList& list) override;
+  void modify(EntryList& list) override;
+  void property(EntryList& list) override;
+  bool enable(EntryList& list, int row) override;
+  bool disable(EntryList& list, int row) override;
+
+ private:
+  // How a change that failed half-way ended.
+  enum class Undo { Done, Failed };
+
+  void modifyDisabled(const Row& old, const std::string& newName, const std::string& newData);
+  void modifyLive(const Row& old, const std::string& newName, const std::string& newData);
+
+  // The value's current state, or nullopt when there is none (or it cannot
+  // be read: the write that follows then reports the problem).
+  std::optional<RegValue> existingValue(const KeyPath& key, const std::string& name);
+  // Asks before an existing value of another entry is replaced. True when
+  // there is nothing to replace, the value already holds `data`, or the user
+  // agreed.
+  bool mayReplace(const std::string& path, const std::string& name, const std::string& data,
+                  const std::optional<RegValue>& existing);
+  // Puts a value back as it was before we wrote it: deleted when it did not
+  // exist, its old text when it was a REG_SZ value.
+  Undo restoreValue(const KeyPath& key, const std::string& name, const std::optional<RegValue>& before);
+  // Takes back the record that disable appended (the last one that matches).
+  Undo takeBackRecord(const DisabledItem& record);
+
+  // Shows a translated message, filled through safeFormat.
+  void tell(std::string_view key, const std::vector<std::string>& values = {});
+  void tellStoreProblem(StoreStatus status);
+  bool selectedRow(const EntryList& list, Row& out);
+  std::string typeText() const;
+  void log(LogOperation op, const std::vector<std::string>& values);
+
+  std::vector<std::string> keyPaths_;
+  FamilyServices services_;
+  UserPrompt& prompt_;
+};
+
+}  // namespace velmora

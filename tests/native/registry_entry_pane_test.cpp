@@ -1,0 +1,670 @@
+// The Run-key family against in-memory ports: what it lists, and that every
+// operation leaves each entry in exactly one place (or, for Remove, gone on
+// purpose) with a log that tells only what happened.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <functional>
+
+#include "core/operation_log.h"
+#include "fakes/fake_registry.h"
+#include "fakes/fake_store.h"
+#include "fakes/fakes.h"
+#include "registry/registry_entry_pane.h"
+
+namespace velmora::testing {
+namespace {
+
+const std::string kRun = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const std::string kRunSub = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const std::string kOnce = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+const std::string kOnceSub = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+constexpr RootKey kHkcu = RootKey::CurrentUser;
+
+// One pane over fresh fakes; fault-matrix tests make one per case.
+struct PaneWorld {
+  PaneWorld() {
+    tr.texts = {
+        {"_RegString", "Registry value"},
+        {"_AreyousureDeleteThisEntry", "Delete this?\\n%s"},
+        {"_YouMustSelectAnItem", "select first"},
+        {"_RegistryWriteFailed", "cannot write %s"},
+        {"_RegistryDeleteFailed", "cannot delete from %s"},
+        {"_RegistryValueExists", "replace %s|%s?"},
+        {"_EntryKeptTwice", "twice %s"},
+        {"_ConfigUnreadable", "config unreadable"},
+        {"_ConfigWriteFailed", "config not saved"},
+        {"_LogItemType1Content", "remove %s|%s"},
+        {"_LogItemType2Content", "add %s|%s|%s"},
+        {"_LogItemType3Content", "modify %s|%s|%s|%s|%s"},
+        {"_LogItemType4Content", "enable %s|%s"},
+        {"_LogItemType5Content", "disable %s|%s"},
+    };
+  }
+
+  void live(const std::string& name, const std::string& data, const std::string& sub = kRunSub) {
+    reg.put(kHkcu, sub, name, data);
+  }
+  void record(const std::string& path, const std::string& name, const std::string& data) {
+    store.elements.push_back({ItemKind::Registry, {path, name, data}});
+  }
+  // Lists the pane and selects a row.
+  void refresh(int select = -1) {
+    pane.fill(list);
+    list.selection = select;
+  }
+  int rowOf(const std::string& name, RowState state) const {
+    for (std::size_t i = 0; i < list.rows.size(); ++i) {
+      if (list.rows[i].name == name && list.rows[i].state == state) return static_cast<int>(i);
+    }
+    return -1;
+  }
+  // Where an entry of the Run key is: its live value's text ("" when there
+  // is none) and how many records hold it.
+  std::string liveData(const std::string& name, const std::string& sub = kRunSub) const {
+    const RegValue* v = reg.find(kHkcu, sub, name);
+    return v ? v->text : "";
+  }
+  bool isLive(const std::string& name, const std::string& sub = kRunSub) const {
+    return reg.find(kHkcu, sub, name) != nullptr;
+  }
+  int records(const std::string& name) const {
+    const auto items = store.items(ItemKind::Registry);
+    return static_cast<int>(std::count_if(items.begin(), items.end(),
+                                          [&](const DisabledItem& i) { return i.valuename == name; }));
+  }
+  std::vector<std::string> logged() const {
+    std::vector<std::string> out;
+    for (const auto& r : sink.records) out.push_back(r.content);
+    return out;
+  }
+  // The dialog answers OK with these texts.
+  void dialogAnswers(const std::string& name, const std::string& path) {
+    prompt.onDialog = [name, path](EntryDialogKind, EntryDialogData& d) {
+      d.name = name;
+      d.path = path;
+      return true;
+    };
+  }
+
+  FakeRegistry reg;
+  FakeStore store;
+  MapTranslator tr;
+  RecordingLog sink;
+  OperationLog log{tr, &sink};
+  ScriptedPrompt prompt;
+  FakeList list;
+  FamilyServices services{reg, store, log, tr};
+  RegistryEntryPane pane{{kRun, kOnce}, services, prompt};
+};
+
+class RegistryPane : public ::testing::Test, public PaneWorld {};
+
+using Rows = std::vector<Row>;
+
+// --- Listing ---------------------------------------------------------------
+
+TEST_F(RegistryPane, ListsRecordsThenLiveValuesKeyByKey) {
+  live("A", "a.exe");
+  reg.put(kHkcu, kRunSub, "Expand", "%windir%\\x.exe", kRegExpandSz);
+  reg.put(kHkcu, kRunSub, "Number", "", 4);
+  live("B", "b.exe");
+  live("C", "c.exe", kOnceSub);
+  record(kOnce, "D2", "d2.exe");
+  record("HKEY_CURRENT_USER\\Software\\Other", "X", "x.exe");
+  record(kRun, "D1", "d1.exe");
+
+  pane.fill(list);
+
+  const std::string t = "Registry value";
+  EXPECT_EQ(list.rows, (Rows{{"D1", t, "d1.exe", kRun, RowState::Disabled},
+                             {"A", t, "a.exe", kRun, RowState::Live},
+                             {"B", t, "b.exe", kRun, RowState::Live},
+                             {"D2", t, "d2.exe", kOnce, RowState::Disabled},
+                             {"C", t, "c.exe", kOnce, RowState::Live}}));
+  EXPECT_TRUE(prompt.messages.empty());
+}
+
+TEST_F(RegistryPane, RecordWithPathInOtherCaseShowsThePanesSpelling) {
+  std::string lower = kRun;
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return static_cast<char>(std::tolower(c)); });
+  record(lower, "Tool", "t.exe");
+  pane.fill(list);
+  ASSERT_EQ(list.rows.size(), 1u);
+  EXPECT_EQ(list.rows[0].path, kRun);
+  EXPECT_EQ(list.rows[0].state, RowState::Disabled);
+}
+
+TEST_F(RegistryPane, LiveValueAndIdenticalRecordAreListedTwice) {
+  live("Tool", "t.exe");
+  record(kRun, "Tool", "t.exe");
+  pane.fill(list);
+  ASSERT_EQ(list.rows.size(), 2u);
+  EXPECT_EQ(list.rows[0].state, RowState::Disabled);
+  EXPECT_EQ(list.rows[1].state, RowState::Live);
+}
+
+TEST_F(RegistryPane, UnreachableKeysAndStoresListWhatIsLeftSilently) {
+  record(kRun, "Kept", "k.exe");  // the Run key itself does not exist
+  live("Hidden", "h.exe", kOnceSub);
+  reg.denyRead(kHkcu, kOnceSub);
+  pane.fill(list);
+  EXPECT_EQ(list.rows, (Rows{{"Kept", "Registry value", "k.exe", kRun, RowState::Disabled}}));
+
+  store.unreadable = true;
+  live("A", "a.exe");
+  pane.fill(list);
+  EXPECT_EQ(list.rows, (Rows{{"A", "Registry value", "a.exe", kRun, RowState::Live}}));
+  EXPECT_TRUE(prompt.messages.empty());
+}
+
+// --- Remove ----------------------------------------------------------------
+
+TEST_F(RegistryPane, RemoveNeedsASelectionAndAConfirmation) {
+  live("A", "a.exe");
+  refresh(-1);
+  pane.remove(list);
+  EXPECT_EQ(prompt.messages, (std::vector<std::string>{"select first"}));
+  EXPECT_TRUE(prompt.questions.empty());
+
+  refresh(0);
+  prompt.answers = {false};
+  pane.remove(list);
+  EXPECT_TRUE(isLive("A"));
+  EXPECT_EQ(list.fills, 2) << "a cancelled remove does not refill";
+  EXPECT_TRUE(sink.records.empty());
+}
+
+TEST_F(RegistryPane, RemoveQuestionConvertsEscapesAndTakesDataLiterally) {
+  live("A", "a.exe %s %n %d");
+  refresh(0);
+  prompt.answers = {false};
+  pane.remove(list);
+  EXPECT_EQ(prompt.questions, (std::vector<std::string>{"Delete this?\na.exe %s %n %d"}));
+}
+
+TEST_F(RegistryPane, RemoveOfLastOfFiveRowsSelectsTheNewLastRow) {
+  for (const char* n : {"a", "b", "c", "d", "e"}) live(n, std::string(n) + ".exe");
+  refresh(4);
+  pane.remove(list);
+  EXPECT_FALSE(isLive("e"));
+  ASSERT_EQ(list.count(), 4);
+  EXPECT_EQ(list.selected(), 3);
+  EXPECT_EQ(logged(), (std::vector<std::string>{"remove " + kRun + "|e"}));
+
+  refresh(1);
+  pane.remove(list);
+  EXPECT_EQ(list.selected(), 1) << "the row that moved up into the old place";
+  EXPECT_EQ(list.rows[1].name, "c");
+
+  for (int i = 0; i < 3; ++i) {
+    list.selection = 0;
+    pane.remove(list);
+  }
+  EXPECT_EQ(list.count(), 0);
+  EXPECT_EQ(list.selected(), -1) << "nothing left to select";
+}
+
+TEST_F(RegistryPane, RemoveOfADisabledEntryTakesOnlyTheFirstIdenticalRecord) {
+  record(kRun, "Tool", "t.exe");
+  record(kRun, "TOOL", "T.EXE");
+  refresh(0);
+  pane.remove(list);
+  EXPECT_EQ(store.items(ItemKind::Registry), (std::vector<DisabledItem>{{kRun, "TOOL", "T.EXE"}}));
+  EXPECT_EQ(list.count(), 1) << "the second record is listed again";
+  EXPECT_EQ(logged(), (std::vector<std::string>{"remove " + kRun + "|Tool"}));
+}
+
+TEST_F(RegistryPane, RemoveOfADisabledEntryWhoseRecordVanishedChangesNothing) {
+  record(kRun, "Tool", "t.exe");
+  refresh(0);
+  store.elements.clear();  // removed by hand meanwhile
+  record(kRun, "Other", "o.exe");
+  pane.remove(list);
+  EXPECT_EQ(records("Other"), 1);
+  EXPECT_EQ(store.saves, 0);
+  EXPECT_TRUE(sink.records.empty());
+  EXPECT_TRUE(prompt.messages.empty());
+  EXPECT_EQ(list.rows.size(), 1u) << "refilled: the vanished row is gone";
+}
+
+TEST_F(RegistryPane, RemoveFaults) {
+  // The store cannot be read, or not saved: the record stays, and the user hears why.
+  record(kRun, "Tool", "t.exe");
+  refresh(0);
+  store.unreadable = true;
+  pane.remove(list);
+  store.unreadable = false;
+  store.readOnly = true;
+  refresh(0);
+  pane.remove(list);
+  EXPECT_EQ(records("Tool"), 1);
+  EXPECT_EQ(prompt.messages, (std::vector<std::string>{"config unreadable", "config not saved"}));
+  store.readOnly = false;
+  store.elements.clear();
+
+  // The value may not be deleted.
+  prompt.messages.clear();
+  live("A", "a.exe");
+  reg.denyDelete(kHkcu, kRunSub);
+  refresh(0);
+  pane.remove(list);
+  EXPECT_TRUE(isLive("A"));
+  EXPECT_EQ(prompt.messages, (std::vector<std::string>{"cannot delete from " + kRun}));
+  EXPECT_TRUE(sink.records.empty());
+
+  // The value is gone already (deleted by another program): nothing to
+  // report or log, and the refill drops the row.
+  prompt.messages.clear();
+  live("G", "g.exe", kOnceSub);
+  refresh();
+  list.selection = rowOf("G", RowState::Live);
+  ASSERT_EQ(reg.deleteValue(kHkcu, kOnceSub, "G"), RegStatus::Ok);
+  pane.remove(list);
+  EXPECT_TRUE(prompt.messages.empty());
+  EXPECT_TRUE(sink.records.empty());
+  EXPECT_EQ(list.rows, (Rows{{"A", "Registry value", "a.exe", kRun, RowState::Live}}));
+}
+
+// --- Disable -----------------------------------------------------------------
+
+TEST_F(RegistryPane, DisableMovesTheValueIntoTheStore) {
+  live("Tool", "\"C:\\Tools\\t.exe\" /min");
+  refresh();
+  const int fills = list.fills;
+  list.rows[0].state = RowState::Disabled;  // the box as the user cleared it
+  EXPECT_TRUE(pane.disable(list, 0));
+  EXPECT_FALSE(isLive("Tool"));
+  EXPECT_EQ(store.items(ItemKind::Registry),
+            (std::vector<DisabledItem>{{kRun, "Tool", "\"C:\\Tools\\t.exe\" /min"}}));
+  EXPECT_EQ(logged(), (std::vector<std::string>{"disable " + kRun + "|Tool"}));
+  EXPECT_EQ(list.fills, fills) << "disable does not refill";
+  EXPECT_FALSE(pane.disable(list, -1));
+  EXPECT_FALSE(pane.disable(list, 7));
+}
+
+TEST_F(RegistryPane, DisableFaultsLeaveTheEntryLive) {
+  struct Case {
+    const char* what;
+    std::function<void(PaneWorld&)> fault;
+    const char* message;
+  };
+  const std::vector<Case> cases = {
+      {"store unreadable", [](PaneWorld& t) { t.store.unreadable = true; }, "config unreadable"},
+      {"store read-only", [](PaneWorld& t) { t.store.readOnly = true; }, "config not saved"},
+      {"deletion refused", [](PaneWorld& t) { t.reg.denyDelete(kHkcu, kRunSub); }, "cannot delete from "},
+      {"key read-only", [](PaneWorld& t) { t.reg.denyWrite(kHkcu, kRunSub); }, "cannot delete from "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    PaneWorld t;
+    t.live("Tool", "t.exe");
+    t.refresh();
+    c.fault(t);
+    EXPECT_FALSE(t.pane.disable(t.list, 0));
+    t.store.unreadable = false;
+    EXPECT_EQ(t.liveData("Tool"), "t.exe");
+    EXPECT_EQ(t.records("Tool"), 0) << "a record written first is taken back";
+    ASSERT_EQ(t.prompt.messages.size(), 1u);
+    EXPECT_EQ(t.prompt.messages[0].rfind(c.message, 0), 0u) << t.prompt.messages[0];
+    EXPECT_TRUE(t.sink.records.empty());
+  }
+}
+
+TEST_F(RegistryPane, FailedDisableKeepsAnEarlierIdenticalRecord) {
+  record(kRun, "Tool", "t.exe");
+  live("Tool", "t.exe");
+  refresh();
+  reg.denyDelete(kHkcu, kRunSub);
+  EXPECT_FALSE(pane.disable(list, 1));
+  EXPECT_EQ(records("Tool"), 1);
+  EXPECT_EQ(store.saves, 2) << "one add, one take-back";
+  EXPECT_TRUE(isLive("Tool"));
+}
+
+TEST_F(RegistryPane, DisableOfAValueWhoseKeyVanishedKeepsTheRecord) {
+  live("Tool", "t.exe");
+  refresh();
+  FakeRegistry empty;
+  FamilyServices emptyServices{empty, store, log, tr};
+  RegistryEntryPane p{{kRun}, emptyServices, prompt};
+  EXPECT_TRUE(p.disable(list, 0));
+  EXPECT_EQ(records("Tool"), 1) << "the row's entry now lives in the store only";
+  EXPECT_EQ(logged().size(), 1u);
+}
+
+// --- Enable ------------------------------------------------------------------
+
+TEST_F(RegistryPane, EnableWritesTheValueThenDropsTheRecord) {
+  record(kRun, "Tool", "t.exe /x");
+  refresh();
+  EXPECT_TRUE(pane.enable(list, 0));
+  EXPECT_EQ(liveData("Tool"), "t.exe /x");
+  EXPECT_EQ(records("Tool"), 0);
+  EXPECT_EQ(logged(), (std::vector<std::string>{"enable " + kRun + "|Tool"}));
+  EXPECT_EQ(list.fills, 1);
+}
+
+TEST_F(RegistryPane, EnableFindsARecordDifferingInCaseAndTakesOnlyTheFirst) {
+  record(kRun, "Tool", "T.EXE");
+  record(kRun, "Tool", "t.exe");
+  refresh();
+  list.rows = {list.rows[1]};  // the row of the second record
+  EXPECT_TRUE(pane.enable(list, 0));
+  EXPECT_EQ(store.items(ItemKind::Registry), (std::vector<DisabledItem>{{kRun, "Tool", "t.exe"}}));
+  EXPECT_EQ(liveData("Tool"), "t.exe");
+}
+
+TEST_F(RegistryPane, EnableOfARowWhoseRecordVanishedStillPutsTheEntryBack) {
+  record(kRun, "Tool", "t.exe");
+  refresh();
+  store.elements.clear();
+  EXPECT_TRUE(pane.enable(list, 0));
+  EXPECT_EQ(liveData("Tool"), "t.exe");
+  EXPECT_EQ(logged().size(), 1u);
+}
+
+TEST_F(RegistryPane, EnableIntoAMissingKeyCreatesIt) {
+  record(kOnce, "Tool", "t.exe");
+  refresh();
+  ASSERT_FALSE(reg.hasKey(kHkcu, kOnceSub));
+  EXPECT_TRUE(pane.enable(list, 0));
+  EXPECT_EQ(liveData("Tool", kOnceSub), "t.exe");
+  EXPECT_EQ(records("Tool"), 0);
+}
+
+TEST_F(RegistryPane, EnableFaultsKeepTheRecord) {
+  struct Case {
+    const char* what;
+    std::function<void(PaneWorld&)> fault;
+    const char* message;
+  };
+  const std::vector<Case> cases = {
+      {"store unreadable", [](PaneWorld& t) { t.store.unreadable = true; }, "config unreadable"},
+      {"store read-only", [](PaneWorld& t) { t.store.readOnly = true; }, "config not saved"},
+      {"write refused", [](PaneWorld& t) { t.reg.denyWrite(kHkcu, kRunSub); }, "cannot write "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    PaneWorld t;
+    t.record(kRun, "Tool", "t.exe");
+    t.reg.createKey(kHkcu, kRunSub);
+    t.refresh();
+    c.fault(t);
+    EXPECT_FALSE(t.pane.enable(t.list, 0));
+    t.store.unreadable = false;
+    EXPECT_FALSE(t.isLive("Tool")) << "a value written first is taken back";
+    EXPECT_EQ(t.records("Tool"), 1);
+    ASSERT_EQ(t.prompt.messages.size(), 1u);
+    EXPECT_EQ(t.prompt.messages[0].rfind(c.message, 0), 0u) << t.prompt.messages[0];
+    EXPECT_TRUE(t.sink.records.empty());
+  }
+}
+
+TEST_F(RegistryPane, EnableOverAnotherValueOfTheSameNameAsksFirst) {
+  record(kRun, "Tool", "old.exe");
+  live("Tool", "new.exe");  // reinstalled since it was disabled
+  refresh();
+  prompt.answers = {false};
+  EXPECT_FALSE(pane.enable(list, 0));
+  EXPECT_EQ(prompt.questions, (std::vector<std::string>{"replace " + kRun + "|Tool?"}));
+  EXPECT_EQ(liveData("Tool"), "new.exe");
+  EXPECT_EQ(records("Tool"), 1);
+
+  // Agreed, but the record cannot go: the replaced value comes back.
+  store.readOnly = true;
+  EXPECT_FALSE(pane.enable(list, 0));
+  EXPECT_EQ(liveData("Tool"), "new.exe");
+  EXPECT_EQ(records("Tool"), 1);
+  store.readOnly = false;
+
+  EXPECT_TRUE(pane.enable(list, 0));
+  EXPECT_EQ(liveData("Tool"), "old.exe");
+  EXPECT_EQ(records("Tool"), 0);
+}
+
+TEST_F(RegistryPane, EnableOfARecordIdenticalToItsLiveValueAsksNothing) {
+  record(kRun, "Tool", "t.exe");
+  live("Tool", "t.exe");
+  refresh();
+  EXPECT_TRUE(pane.enable(list, 0));
+  EXPECT_TRUE(prompt.questions.empty());
+  EXPECT_EQ(records("Tool"), 0);
+  EXPECT_EQ(reg.values(kHkcu, kRunSub).size(), 1u);
+}
+
+// --- Add ---------------------------------------------------------------------
+
+TEST_F(RegistryPane, AddWritesIntoTheFirstKey) {
+  prompt.onDialog = [](EntryDialogKind, EntryDialogData&) { return false; };
+  pane.add(list);
+  ASSERT_EQ(prompt.dialogs.size(), 1u);
+  EXPECT_EQ(prompt.dialogs[0].kind, EntryDialogKind::Add);
+  EXPECT_EQ(prompt.dialogs[0].in.typeText, "Registry value");
+  EXPECT_EQ(prompt.dialogs[0].in.sectionText, kRun);
+  EXPECT_EQ(prompt.dialogs[0].in.name, "");
+  EXPECT_EQ(prompt.dialogs[0].in.path, "");
+  EXPECT_EQ(list.fills, 0) << "cancel refills nothing";
+
+  dialogAnswers("New", "n.exe");
+  pane.add(list);
+  EXPECT_EQ(liveData("New"), "n.exe") << "the key is created when missing";
+  EXPECT_FALSE(isLive("New", kOnceSub));
+  EXPECT_EQ(logged(), (std::vector<std::string>{"add " + kRun + "|New|n.exe"}));
+  EXPECT_EQ(list.fills, 1);
+  EXPECT_EQ(list.selected(), -1);
+}
+
+TEST_F(RegistryPane, AddOfAnExistingNameAsksBeforeReplacing) {
+  live("Tool", "old.exe");
+  dialogAnswers("TOOL", "new.exe");
+  prompt.answers = {false};
+  pane.add(list);
+  EXPECT_EQ(liveData("Tool"), "old.exe");
+  EXPECT_TRUE(sink.records.empty());
+
+  pane.add(list);
+  EXPECT_EQ(liveData("Tool"), "new.exe");
+  EXPECT_EQ(list.count(), 1) << "listed once, with the new data";
+  EXPECT_EQ(prompt.questions.size(), 2u);
+}
+
+TEST_F(RegistryPane, AddFaults) {
+  dialogAnswers("New", "n.exe");
+  reg.denyWrite(kHkcu, kRunSub);
+  pane.add(list);
+  EXPECT_FALSE(isLive("New"));
+  EXPECT_EQ(prompt.messages, (std::vector<std::string>{"cannot write " + kRun}));
+  EXPECT_TRUE(sink.records.empty());
+  EXPECT_EQ(list.fills, 1);
+
+  // The store plays no part in Add.
+  PaneWorld t;
+  t.store.unreadable = true;
+  t.dialogAnswers("New", "n.exe");
+  t.pane.add(t.list);
+  EXPECT_EQ(t.liveData("New"), "n.exe");
+  EXPECT_TRUE(t.prompt.messages.empty());
+}
+
+// --- Modify ------------------------------------------------------------------
+
+TEST_F(RegistryPane, ModifyShowsTheRowAndCancelChangesNothing) {
+  live("A", "a.exe");
+  refresh(0);
+  const int fills = list.fills;
+  pane.modify(list);
+  ASSERT_EQ(prompt.dialogs.size(), 1u);
+  EXPECT_EQ(prompt.dialogs[0].kind, EntryDialogKind::Modify);
+  EXPECT_EQ(prompt.dialogs[0].in.name, "A");
+  EXPECT_EQ(prompt.dialogs[0].in.path, "a.exe");
+  EXPECT_EQ(prompt.dialogs[0].in.sectionText, kRun);
+  EXPECT_EQ(list.fills, fills);
+
+  list.selection = -1;
+  pane.modify(list);
+  EXPECT_EQ(prompt.messages, (std::vector<std::string>{"select first"}));
+}
+
+TEST_F(RegistryPane, ModifyOfALiveEntryRenamesIt) {
+  live("A", "a.exe");
+  refresh(0);
+  dialogAnswers("B", "b.exe");
+  pane.modify(list);
+  EXPECT_FALSE(isLive("A"));
+  EXPECT_EQ(liveData("B"), "b.exe");
+  EXPECT_EQ(logged(), (std::vector<std::string>{"modify " + kRun + "|A|a.exe|B|b.exe"}));
+  EXPECT_EQ(list.rows, (Rows{{"B", "Registry value", "b.exe", kRun, RowState::Live}}));
+}
+
+TEST_F(RegistryPane, ModifyOfALiveEntryKeepingItsNameRewritesIt) {
+  live("A", "a.exe");
+  refresh(0);
+  dialogAnswers("A", "a2.exe");
+  pane.modify(list);
+  EXPECT_EQ(liveData("A"), "a2.exe");
+  EXPECT_EQ(reg.deletions, 0) << "written in place";
+
+  refresh(0);
+  dialogAnswers("a", "a2.exe");
+  pane.modify(list);
+  ASSERT_EQ(reg.values(kHkcu, kRunSub).size(), 1u);
+  EXPECT_EQ(reg.values(kHkcu, kRunSub)[0].name, "a") << "a change of case reaches the registry";
+}
+
+TEST_F(RegistryPane, ModifyOntoAnotherValuesNameAsksFirst) {
+  live("A", "a.exe");
+  live("B", "b.exe");
+  refresh(0);
+  dialogAnswers("B", "new.exe");
+  prompt.answers = {false};
+  pane.modify(list);
+  EXPECT_EQ(liveData("A"), "a.exe");
+  EXPECT_EQ(liveData("B"), "b.exe");
+  EXPECT_TRUE(sink.records.empty());
+
+  refresh(0);
+  pane.modify(list);
+  EXPECT_FALSE(isLive("A"));
+  EXPECT_EQ(liveData("B"), "new.exe");
+}
+
+TEST_F(RegistryPane, ModifyOfALiveEntryFaults) {
+  // Write refused: nothing changes.
+  live("A", "a.exe");
+  refresh(0);
+  dialogAnswers("B", "b.exe");
+  reg.denyWrite(kHkcu, kRunSub);
+  pane.modify(list);
+  EXPECT_EQ(liveData("A"), "a.exe");
+  EXPECT_FALSE(isLive("B"));
+  EXPECT_EQ(prompt.messages, (std::vector<std::string>{"cannot write " + kRun}));
+  EXPECT_TRUE(sink.records.empty());
+  EXPECT_EQ(list.count(), 1) << "refilled all the same";
+
+  // Deletion refused after the new name was written over another value:
+  // that value gets its text back and A stays.
+  PaneWorld t;
+  t.live("A", "a.exe");
+  t.live("B", "b.exe");
+  t.refresh(0);
+  t.dialogAnswers("B", "new.exe");
+  t.reg.denyDelete(kHkcu, kRunSub);
+  t.pane.modify(t.list);
+  EXPECT_EQ(t.liveData("A"), "a.exe");
+  EXPECT_EQ(t.liveData("B"), "b.exe");
+  EXPECT_EQ(t.prompt.messages, (std::vector<std::string>{"cannot delete from " + kRun}));
+  EXPECT_TRUE(t.sink.records.empty());
+
+  // Deletion refused and the new value cannot be taken back either: the
+  // entry is under both names, never under none, and the user is told.
+  PaneWorld u;
+  u.live("A", "a.exe");
+  u.refresh(0);
+  u.dialogAnswers("B", "b.exe");
+  u.reg.denyDelete(kHkcu, kRunSub);
+  u.pane.modify(u.list);
+  EXPECT_EQ(u.liveData("A"), "a.exe");
+  EXPECT_EQ(u.prompt.messages, (std::vector<std::string>{"twice A"}));
+  EXPECT_TRUE(u.sink.records.empty());
+
+  // A case-only rename deletes first; a refused deletion changes nothing.
+  PaneWorld v;
+  v.live("A", "a.exe");
+  v.refresh(0);
+  v.dialogAnswers("a", "a.exe");
+  v.reg.denyDelete(kHkcu, kRunSub);
+  v.pane.modify(v.list);
+  EXPECT_EQ(v.reg.values(kHkcu, kRunSub)[0].name, "A");
+  EXPECT_EQ(v.prompt.messages, (std::vector<std::string>{"cannot delete from " + kRun}));
+}
+
+TEST_F(RegistryPane, ModifyOfALiveEntryWhoseKeyVanishedWritesTheNewValue) {
+  live("A", "a.exe");
+  refresh(0);
+  FakeRegistry empty;
+  FamilyServices emptyServices{empty, store, log, tr};
+  RegistryEntryPane p{{kRun}, emptyServices, prompt};
+  dialogAnswers("B", "b.exe");
+  p.modify(list);
+  ASSERT_NE(empty.find(kHkcu, kRunSub, "B"), nullptr);
+  EXPECT_EQ(empty.values(kHkcu, kRunSub).size(), 1u);
+}
+
+TEST_F(RegistryPane, ModifyOfADisabledEntryChangesItsRecord) {
+  record(kRun, "A", "a.exe");
+  record(kRun, "A", "a.exe");
+  refresh(0);
+  dialogAnswers("B", "b.exe");
+  pane.modify(list);
+  EXPECT_EQ(store.items(ItemKind::Registry), (std::vector<DisabledItem>{{kRun, "B", "b.exe"}, {kRun, "A", "a.exe"}}));
+  EXPECT_FALSE(isLive("B"));
+  EXPECT_EQ(list.rows[0], (Row{"B", "Registry value", "b.exe", kRun, RowState::Disabled}));
+  EXPECT_EQ(logged(), (std::vector<std::string>{"modify " + kRun + "|A|a.exe|B|b.exe"}));
+}
+
+TEST_F(RegistryPane, ModifyOfADisabledEntryFaults) {
+  record(kRun, "A", "a.exe");
+  refresh(0);
+  dialogAnswers("B", "b.exe");
+  store.readOnly = true;
+  pane.modify(list);
+  store.readOnly = false;
+  store.unreadable = true;
+  list.selection = 0;
+  pane.modify(list);
+  store.unreadable = false;
+  EXPECT_EQ(store.items(ItemKind::Registry), (std::vector<DisabledItem>{{kRun, "A", "a.exe"}}));
+  EXPECT_EQ(prompt.messages, (std::vector<std::string>{"config not saved", "config unreadable"}));
+
+  // The record vanished meanwhile: nothing changes, nothing is said or logged.
+  prompt.messages.clear();
+  refresh(0);
+  store.elements.clear();
+  pane.modify(list);
+  EXPECT_TRUE(store.elements.empty());
+  EXPECT_TRUE(prompt.messages.empty());
+  EXPECT_TRUE(sink.records.empty());
+  EXPECT_EQ(list.count(), 0);
+}
+
+// --- Property ----------------------------------------------------------------
+
+TEST_F(RegistryPane, PropertyShowsTheRowAndChangesNothing) {
+  record(kRun, "A", "a.exe");
+  refresh(0);
+  dialogAnswers("B", "b.exe");  // whatever the dialog did, nothing is read back
+  pane.property(list);
+  ASSERT_EQ(prompt.dialogs.size(), 1u);
+  EXPECT_EQ(prompt.dialogs[0].kind, EntryDialogKind::Property);
+  EXPECT_EQ(prompt.dialogs[0].in.name, "A");
+  EXPECT_EQ(prompt.dialogs[0].in.path, "a.exe");
+  EXPECT_EQ(prompt.dialogs[0].in.typeText, "Registry value");
+  EXPECT_EQ(store.items(ItemKind::Registry), (std::vector<DisabledItem>{{kRun, "A", "a.exe"}}));
+  EXPECT_EQ(list.fills, 1);
+  EXPECT_TRUE(sink.records.empty());
+}
+
+}  // namespace
+}  // namespace velmora::testing

@@ -1,0 +1,217 @@
+// The Add, Modify and Property dialogs as real windows, answered through a
+// CBT hook: what they show, what OK accepts, Browse, and where they appear.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+
+#include "dialogs/win32/entry_dialog.h"
+#include "fakes/fakes.h"
+#include "lang/win32/translate_win32.h"
+#include "platform/win32/wide.h"
+#include "resource.h"
+#include "wine/support/win_test_support.h"
+
+namespace velmora::testing {
+namespace {
+
+using win32::narrow;
+using win32::widen;
+using win32::windowText;
+
+class EntryDialogTest : public ::testing::Test {
+ protected:
+  EntryDialogTest() {
+    tr.texts = {{"_AddNewProgram", "Add Program"},
+                {"_ModifyProgram", "Modify Program"},
+                {"_Property", "Properties"},
+                {"_ToolVelmora", "Velmora"},
+                {"_DisplayName", "&Name:"},
+                {"_ApplicationNameInvalid", "Enter a name."},
+                {"_ApplicationPathInvalid", "Enter a path."}};
+  }
+
+  // Runs a dialog; `onDialog` is called each time the entry dialog becomes
+  // active (at its opening, and again after a message box or the open-file
+  // dialog closes) and returns the command to send it, or 0.
+  bool run(EntryDialogKind kind, EntryDialogData& data, std::function<int(HWND, int)> onDialog,
+           HWND owner = nullptr) {
+    int activations = 0;
+    DialogAnswerer answerer([&](HWND dlg, const DialogAnswerer::Seen& seen) -> int {
+      if (seen.title == L"Velmora") return IDOK;  // a message box
+      if (seen.title == L"Add Program" || seen.title == L"Modify Program" || seen.title == L"Properties") {
+        return onDialog(dlg, activations++);
+      }
+      return otherDialog ? otherDialog(dlg) : IDCANCEL;
+    });
+    const bool ok = win32::runEntryDialog(owner, kind, data, tr);
+    seen = answerer.seen;
+    return ok;
+  }
+
+  static std::wstring text(HWND dlg, int id) { return windowText(GetDlgItem(dlg, id)); }
+  static void set(HWND dlg, int id, const std::wstring& s) { SetDlgItemTextW(dlg, id, s.c_str()); }
+  std::vector<std::wstring> messages() const {
+    std::vector<std::wstring> out;
+    for (const auto& s : seen) {
+      if (s.title == L"Velmora") out.push_back(s.text);
+    }
+    return out;
+  }
+
+  MapTranslator tr;
+  std::function<int(HWND)> otherDialog;
+  std::vector<DialogAnswerer::Seen> seen;
+};
+
+TEST_F(EntryDialogTest, ModifyShowsTheCallersTextsTranslatedAroundThem) {
+  EntryDialogData data{"Registry value", "HKEY_CURRENT_USER\\Run", "_Name \xC5\x81ukasz", "C:\\\xE6\x97\xA5.exe"};
+  std::wstring type, section, name, path, label;
+  const bool ok = run(EntryDialogKind::Modify, data, [&](HWND dlg, int) {
+    type = text(dlg, IDC_ENTRY_TYPE);
+    section = text(dlg, IDC_ENTRY_SECTION);
+    name = text(dlg, IDC_ENTRY_NAME);
+    path = text(dlg, IDC_ENTRY_PATH);
+    label = text(dlg, IDOK);
+    return IDCANCEL;
+  });
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(type, L"Registry value");
+  EXPECT_EQ(section, L"HKEY_CURRENT_USER\\Run");
+  EXPECT_EQ(name, L"_Name \u0141ukasz") << "the entry's texts are not translated";
+  EXPECT_EQ(path, L"C:\\\u65E5.exe");
+  EXPECT_EQ(label, L"_OK") << "a key the file lacks stays as it is";
+  EXPECT_EQ(data.name, "_Name \xC5\x81ukasz") << "cancel leaves the data alone";
+}
+
+TEST_F(EntryDialogTest, OkRefusesAnEmptyNameThenAnEmptyPath) {
+  EntryDialogData data{"t", "s", "", ""};
+  const bool ok = run(EntryDialogKind::Add, data, [&](HWND dlg, int n) {
+    if (n == 1) set(dlg, IDC_ENTRY_NAME, L" ");  // blanks are a name
+    if (n == 2) set(dlg, IDC_ENTRY_PATH, L"C:\\a.exe");
+    return IDOK;
+  });
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(messages(), (std::vector<std::wstring>{L"Enter a name.", L"Enter a path."}));
+  EXPECT_EQ(data.name, " ");
+  EXPECT_EQ(data.path, "C:\\a.exe");
+}
+
+TEST_F(EntryDialogTest, TypedTextIsCutTo259CharactersButAnUntouchedFieldIsKeptWhole) {
+  const std::wstring longPath(300, L'p');
+  // 258 units and a character outside the BMP: the cut does not split it.
+  const std::wstring longName = std::wstring(258, L'n') + L"\U0001F680";
+  EntryDialogData data{"t", "s", "", ""};
+  ASSERT_TRUE(run(EntryDialogKind::Add, data, [&](HWND dlg, int) {
+    set(dlg, IDC_ENTRY_NAME, longName);
+    set(dlg, IDC_ENTRY_PATH, longPath);
+    return IDOK;
+  }));
+  EXPECT_EQ(data.path, std::string(259, 'p'));
+  EXPECT_EQ(data.name, std::string(258, 'n'));
+
+  const std::string longCommand = "\"C:\\Program Files\\Tool\\tool.exe\" " + std::string(400, 'x');
+  EntryDialogData modify{"t", "s", "Tool", longCommand};
+  ASSERT_TRUE(run(EntryDialogKind::Modify, modify, [&](HWND dlg, int) {
+    set(dlg, IDC_ENTRY_NAME, L"Renamed");
+    return IDOK;
+  }));
+  EXPECT_EQ(modify.name, "Renamed");
+  EXPECT_EQ(modify.path, longCommand) << "a command line the user did not touch is not cut";
+}
+
+TEST_F(EntryDialogTest, BrowseCancelledChangesNothing) {
+  bool openDialogSeen = false;
+  otherDialog = [&](HWND) {
+    openDialogSeen = true;
+    return IDCANCEL;
+  };
+  std::wstring nameAfter, pathAfter;
+  EntryDialogData data{"t", "s", "Tool", "C:\\old.exe"};
+  const bool ok = run(EntryDialogKind::Modify, data, [&](HWND dlg, int n) {
+    if (n == 0) {
+      set(dlg, IDC_ENTRY_NAME, L"Typed");
+      return IDC_ENTRY_BROWSE;
+    }
+    nameAfter = text(dlg, IDC_ENTRY_NAME);
+    pathAfter = text(dlg, IDC_ENTRY_PATH);
+    return IDCANCEL;
+  });
+  EXPECT_FALSE(ok);
+  EXPECT_TRUE(openDialogSeen) << "the system's open-file dialog was shown";
+  EXPECT_EQ(nameAfter, L"Typed");
+  EXPECT_EQ(pathAfter, L"C:\\old.exe");
+}
+
+TEST_F(EntryDialogTest, PropertyIsReadOnlyAndClosesWithEscape) {
+  EntryDialogData data{"t", "s", "Tool", "C:\\tool.exe"};
+  bool hasOk = true, hasBrowse = true, nameReadOnly = false, pathReadOnly = false;
+  const bool ok = run(EntryDialogKind::Property, data, [&](HWND dlg, int n) {
+    if (n > 0) return IDCANCEL;  // Escape did not close it
+    hasOk = GetDlgItem(dlg, IDOK) != nullptr;
+    hasBrowse = GetDlgItem(dlg, IDC_ENTRY_BROWSE) != nullptr;
+    nameReadOnly = (GetWindowLongW(GetDlgItem(dlg, IDC_ENTRY_NAME), GWL_STYLE) & ES_READONLY) != 0;
+    pathReadOnly = (GetWindowLongW(GetDlgItem(dlg, IDC_ENTRY_PATH), GWL_STYLE) & ES_READONLY) != 0;
+    PostMessageW(dlg, WM_KEYDOWN, VK_ESCAPE, 0);
+    return 0;
+  });
+  EXPECT_FALSE(ok);
+  EXPECT_FALSE(hasOk);
+  EXPECT_FALSE(hasBrowse);
+  EXPECT_TRUE(nameReadOnly);
+  EXPECT_TRUE(pathReadOnly);
+  EXPECT_EQ(data.name, "Tool");
+}
+
+TEST_F(EntryDialogTest, CloseBoxCancels) {
+  EntryDialogData data{"t", "s", "", ""};
+  EXPECT_FALSE(run(EntryDialogKind::Add, data, [&](HWND dlg, int n) {
+    if (n > 0) return IDCANCEL;
+    set(dlg, IDC_ENTRY_NAME, L"x");
+    PostMessageW(dlg, WM_CLOSE, 0, 0);
+    return 0;
+  }));
+  EXPECT_EQ(data.name, "");
+}
+
+RECT rectOf(HWND w) {
+  RECT r{};
+  GetWindowRect(w, &r);
+  return r;
+}
+
+TEST_F(EntryDialogTest, CentresOverAVisibleOwnerAndStaysInsideTheWorkArea) {
+  RECT area{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  HWND owner = CreateWindowExW(0, L"Static", L"owner", WS_POPUP, area.left + 100, area.top + 80, 700, 500, nullptr,
+                               nullptr, nullptr, nullptr);
+  ASSERT_NE(owner, nullptr);
+  EntryDialogData data{"t", "s", "", ""};
+  RECT placed{};
+  auto measure = [&](HWND dlg, int) {
+    placed = rectOf(dlg);
+    return IDCANCEL;
+  };
+
+  ShowWindow(owner, SW_SHOWNOACTIVATE);
+  run(EntryDialogKind::Add, data, measure, owner);
+  EXPECT_NEAR((placed.left + placed.right) / 2, area.left + 100 + 350, 1);
+  EXPECT_NEAR((placed.top + placed.bottom) / 2, area.top + 80 + 250, 1);
+
+  // Hanging over the right and bottom edges: pulled back inside.
+  SetWindowPos(owner, nullptr, area.right - 100, area.bottom - 60, 700, 500, SWP_NOZORDER | SWP_NOACTIVATE);
+  run(EntryDialogKind::Add, data, measure, owner);
+  EXPECT_EQ(placed.right, area.right);
+  EXPECT_EQ(placed.bottom, area.bottom);
+
+  // A hidden owner does not count: the work area's centre.
+  ShowWindow(owner, SW_HIDE);
+  run(EntryDialogKind::Add, data, measure, owner);
+  EXPECT_NEAR((placed.left + placed.right) / 2, (area.left + area.right) / 2, 1);
+  EXPECT_NEAR((placed.top + placed.bottom) / 2, (area.top + area.bottom) / 2, 1);
+  DestroyWindow(owner);
+}
+
+}  // namespace
+}  // namespace velmora::testing
