@@ -1,0 +1,101 @@
+#include "winini/program_list.h"
+
+#include "core/paths.h"
+#include "core/text.h"
+
+namespace velmora {
+
+namespace {
+
+bool isSeparator(char c) { return c == ' ' || c == ','; }
+
+bool standsWholeAt(std::string_view value, std::size_t pos, std::size_t length) {
+  const std::size_t end = pos + length;
+  return (pos == 0 || isSeparator(value[pos - 1])) && (end == value.size() || isSeparator(value[end]));
+}
+
+}  // namespace
+
+std::vector<std::string> splitList(std::string_view text, const std::vector<std::string_view>& separators,
+                                   bool skipEmpty) {
+  std::vector<std::string> out;
+  std::string_view rest = text;
+  while (true) {
+    std::size_t best = std::string_view::npos;
+    std::size_t bestLength = 0;
+    for (std::string_view sep : separators) {
+      if (sep.empty()) continue;
+      const std::size_t hit = rest.find(sep);
+      // `<=` lets a later separator take a tie.
+      if (hit != std::string_view::npos && (best == std::string_view::npos || hit <= best)) {
+        best = hit;
+        bestLength = sep.size();
+      }
+    }
+    if (best == std::string_view::npos) break;
+    const std::string_view piece = rest.substr(0, best);
+    if (!(skipEmpty && piece.empty())) out.emplace_back(piece);
+    rest.remove_prefix(best + bestLength);
+  }
+  if (!(skipEmpty && rest.empty())) out.emplace_back(rest);
+  return out;
+}
+
+std::vector<std::string> splitPrograms(std::string_view value) { return splitList(value, {" ", ","}, true); }
+
+bool containsProgram(std::string_view value, std::string_view program) {
+  if (program.empty()) return false;
+  for (std::size_t pos = value.find(program); pos != std::string_view::npos; pos = value.find(program, pos + 1)) {
+    if (standsWholeAt(value, pos, program.size())) return true;
+  }
+  return false;
+}
+
+std::string trimProgramList(std::string_view value) {
+  const std::size_t first = value.find_first_not_of(", ");
+  if (first == std::string_view::npos) return {};
+  const std::size_t last = value.find_last_not_of(", ");
+  return std::string(value.substr(first, last - first + 1));
+}
+
+std::string deleteProgram(std::string_view value, std::string_view program) {
+  std::string text(value);
+  if (!program.empty()) {
+    std::size_t pos = text.find(program);
+    while (pos != std::string::npos) {
+      if (standsWholeAt(text, pos, program.size())) {
+        // The separator that bounded it stays, so a following occurrence is
+        // still recognised as whole.
+        text.erase(pos, program.size());
+        pos = text.find(program, pos);
+      } else {
+        pos = text.find(program, pos + 1);
+      }
+    }
+  }
+  text = replaceAll(text, "  ", ",");
+  text = replaceAll(text, ",,", ",");
+  text = replaceAll(text, ", ", ",");
+  text = replaceAll(text, " ,", ",");
+  return trimProgramList(text);
+}
+
+std::string appendProgram(std::string_view value, std::string_view program) {
+  std::string text(value);
+  text += ',';
+  text += program;
+  return trimProgramList(text);
+}
+
+bool namesUserinit(std::string_view value) {
+  for (std::string piece : splitPrograms(value)) {
+    // A quoted path may have been cut at a blank inside it: drop a quote at
+    // either end on its own.
+    if (!piece.empty() && piece.front() == '"') piece.erase(0, 1);
+    if (!piece.empty() && piece.back() == '"') piece.pop_back();
+    if (equalsIgnoreCase(fileNamePart(piece), "userinit.exe")) return true;
+  }
+  return false;
+}
+
+}  // namespace velmora

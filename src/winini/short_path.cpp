@@ -1,0 +1,17 @@
+#include "winini/short_path.h"
+
+namespace velmora {
+
+namespace {
+class NoShortPaths : public ShortPathPort {
+ public:
+  std::string shortForm(const std::string&) override { return {}; }
+};
+}  // namespace
+
+ShortPathPort& noShortPaths() {
+  static NoShortPaths none;
+  return none;
+}
+
+}  // namespace velmora

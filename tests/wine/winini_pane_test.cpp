@@ -1,0 +1,308 @@
+// The program-list family against the real registry, a real config.xml,
+// the system's short path names and real message boxes.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <vector>
+
+#include "core/operation_log.h"
+#include "core/win32/store_msxml.h"
+#include "fakes/fakes.h"
+#include "lang/win32/translate_win32.h"
+#include "pane/win32/entry_list_pane.h"
+#include "platform/win32/registry_win32.h"
+#include "platform/win32/wide.h"
+#include "resource.h"
+#include "wine/support/win_test_support.h"
+#include "winini/program_list.h"
+#include "winini/win32/short_path_win32.h"
+#include "winini/winini_entry_pane.h"
+
+namespace velmora::testing {
+namespace {
+
+using win32::narrow;
+using win32::widen;
+
+// Questions asked through real message boxes; the rest is scripted.
+class MessageBoxPrompt : public ScriptedPrompt {
+ public:
+  explicit MessageBoxPrompt(const Translator& tr) : tr_(tr) {}
+  bool confirm(const std::string& text) override { return win32::askConfirm(nullptr, tr_, text); }
+
+ private:
+  const Translator& tr_;
+};
+
+class RealWininiPane : public ::testing::Test {
+ protected:
+  RealWininiPane() {
+    tr.texts = {{"_ToolVelmora", "Velmora"}, {"_TreeWininiType", "Program list"}};
+    EXPECT_EQ(registry.setString(RootKey::CurrentUser, windowsKey(), "Load", "", true), RegStatus::Ok);
+  }
+
+  std::string windowsKey() const { return key.subkey() + "\\Windows"; }
+  std::string loadPath() const { return key.path() + "\\Windows\\Load"; }
+  std::string runPath() const { return key.path() + "\\Windows\\Run"; }
+
+  void put(const std::string& name, const std::string& text) {
+    ASSERT_EQ(registry.setString(RootKey::CurrentUser, windowsKey(), name, text, true), RegStatus::Ok);
+  }
+  // Read straight from the registry, not through the adapter under test.
+  std::string raw(const std::string& name) {
+    DWORD size = 0, type = 0;
+    const std::wstring sub = widen(windowsKey()), wname = widen(name);
+    if (RegGetValueW(HKEY_CURRENT_USER, sub.c_str(), wname.c_str(), RRF_RT_REG_SZ, &type, nullptr, &size) !=
+        ERROR_SUCCESS)
+      return "<missing>";
+    std::wstring text(size / sizeof(wchar_t), L'\0');
+    RegGetValueW(HKEY_CURRENT_USER, sub.c_str(), wname.c_str(), RRF_RT_REG_SZ, &type, text.data(), &size);
+    text.resize(wcslen(text.c_str()));
+    return narrow(text);
+  }
+  std::vector<DisabledItem> records() {
+    std::vector<StoredItem> items;
+    EXPECT_EQ(store.list(ItemKind::Winini, items), StoreStatus::Ok);
+    std::vector<DisabledItem> out;
+    for (const auto& s : items) out.push_back(s.item);
+    return out;
+  }
+  int rowOf(const std::string& data) const {
+    for (std::size_t i = 0; i < list.rows.size(); ++i) {
+      if (list.rows[i].data == data) return static_cast<int>(i);
+    }
+    return -1;
+  }
+
+  TestKey key;
+  TempDir dir;
+  win32::Win32Registry registry;
+  win32::MsxmlStore store{dir.file("config.xml")};
+  win32::Win32ShortPaths shortPaths;
+  MapTranslator tr;
+  RecordingLog sink;
+  OperationLog log{tr, &sink};
+  ScriptedPrompt scripted;
+  FakeList list;
+  FamilyServices services{registry, store, log, tr, shortPaths};
+};
+
+TEST_F(RealWininiPane, TheTwoLocationPaneListsLoadBeforeRun) {
+  put("Load", "a.exe b.exe");
+  put("Run", "r.exe");
+  ASSERT_EQ(store.add(ItemKind::Winini, {runPath(), "Run", "off-run.exe"}), StoreStatus::Ok);
+  ASSERT_EQ(store.add(ItemKind::Winini, {loadPath(), "Load", "off-load.exe"}), StoreStatus::Ok);
+  WininiEntryPane pane({loadPath(), runPath()}, services, scripted);
+  pane.fill(list);
+  std::vector<std::pair<std::string, RowState>> seen;
+  for (const Row& r : list.rows) seen.emplace_back(r.data, r.state);
+  const std::vector<std::pair<std::string, RowState>> expected = {{"off-load.exe", RowState::Disabled},
+                                                                  {"a.exe", RowState::Live},
+                                                                  {"b.exe", RowState::Live},
+                                                                  {"off-run.exe", RowState::Disabled},
+                                                                  {"r.exe", RowState::Live}};
+  EXPECT_EQ(seen, expected);
+}
+
+TEST_F(RealWininiPane, DisableAndEnableOfOneProgramLeaveTheOthersAsTheyWere) {
+  // One program outside any legacy code page, to see the text round-trip.
+  const std::string odd = "C:\\Users\\\xC5\x81ukasz\\\xD0\x9F\xD1\x80\xD0\xB8.exe";
+  put("Load", "C:\\a.exe," + odd + ",C:\\c.exe");
+  WininiEntryPane pane({loadPath()}, services, scripted);
+  pane.fill(list);
+  ASSERT_EQ(list.rows.size(), 3u);
+
+  ASSERT_TRUE(pane.disable(list, rowOf(odd)));
+  EXPECT_EQ(raw("Load"), "C:\\a.exe,C:\\c.exe");
+  EXPECT_EQ(records(), std::vector<DisabledItem>{(DisabledItem{loadPath(), "Load", odd})});
+
+  pane.fill(list);
+  ASSERT_EQ(list.rows.size(), 3u);
+  EXPECT_EQ(list.rows[0].state, RowState::Disabled);
+  ASSERT_TRUE(pane.enable(list, 0));
+  EXPECT_EQ(raw("Load"), "C:\\a.exe,C:\\c.exe," + odd);
+  EXPECT_TRUE(records().empty());
+  EXPECT_EQ(sink.records.size(), 2u);
+  EXPECT_TRUE(scripted.messages.empty());
+}
+
+TEST_F(RealWininiPane, AValueOverTwoHundredFiftyFiveCharactersIsListedAndSurvivesAChange) {
+  std::string value;
+  std::vector<std::string> programs;
+  for (int i = 0; i < 30; ++i) {
+    programs.push_back("C:\\PROGRA~1\\Vendor" + std::to_string(i) + "\\tool.exe");
+    value += (i ? "," : "") + programs.back();
+  }
+  ASSERT_GT(value.size(), 255u);
+  put("Load", value);
+  WininiEntryPane pane({loadPath()}, services, scripted);
+  pane.fill(list);
+  ASSERT_EQ(list.rows.size(), programs.size());
+  EXPECT_EQ(list.rows.back().data, programs.back());
+
+  list.select(rowOf(programs[7]));
+  scripted.onDialog = [](EntryDialogKind, EntryDialogData& d) {
+    d.path = "C:\\NEW\\n.exe";
+    return true;
+  };
+  pane.modify(list);
+  std::vector<std::string> expected = programs;
+  expected.erase(expected.begin() + 7);
+  expected.push_back("C:\\NEW\\n.exe");
+  EXPECT_EQ(splitPrograms(raw("Load")), expected);
+  EXPECT_EQ(list.rows.size(), programs.size());
+}
+
+TEST_F(RealWininiPane, ShortFormOfAPathWithABlankHasNone) {
+  CreateDirectoryW(widen(dir.file("My Tools")).c_str(), nullptr);
+  const std::string file = dir.file("My Tools\\start me.exe");
+  writeFile(file, "MZ");
+  const std::string shortForm = shortPaths.shortForm(file);
+  ASSERT_FALSE(shortForm.empty());
+  EXPECT_EQ(shortForm.find(' '), std::string::npos) << shortForm;
+  // It names the same file.
+  wchar_t longForm[MAX_PATH];
+  ASSERT_NE(GetLongPathNameW(widen(shortForm).c_str(), longForm, MAX_PATH), 0u);
+  EXPECT_TRUE(equalsIgnoreCase(narrow(longForm), file)) << narrow(longForm);
+
+  EXPECT_EQ(shortPaths.shortForm(dir.file("no such file.exe")), "");
+  EXPECT_EQ(shortPaths.shortForm(""), "");
+}
+
+TEST_F(RealWininiPane, AddWritesTheShortFormSoTheProgramListsAsOneRow) {
+  const std::string file = dir.file("add me.exe");
+  writeFile(file, "MZ");
+  put("Load", "C:\\a.exe");
+  scripted.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
+    d.name = "x";
+    d.path = file;
+    return true;
+  };
+  WininiEntryPane pane({loadPath(), runPath()}, services, scripted);
+  pane.add(list);
+  const auto programs = splitPrograms(raw("Load"));
+  ASSERT_EQ(programs.size(), 2u);
+  EXPECT_EQ(programs[1], shortPaths.shortForm(file));
+  EXPECT_EQ(list.rows.size(), 2u);
+  EXPECT_EQ(raw("Run"), "<missing>") << "Add goes into the first location only";
+}
+
+TEST_F(RealWininiPane, AKeyThatDoesNotExistIsToldAndNothingIsLogged) {
+  const std::string missing = key.path() + "\\NoSuchKey\\Load";
+  scripted.onDialog = [](EntryDialogKind, EntryDialogData& d) {
+    d.path = "C:\\a.exe";
+    return true;
+  };
+  WininiEntryPane pane({missing}, services, scripted);
+  pane.add(list);
+  EXPECT_EQ(scripted.messages, std::vector<std::string>{"_WininiKeyMissing"});
+  EXPECT_TRUE(sink.records.empty());
+  HKEY h;
+  EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, widen(key.subkey() + "\\NoSuchKey").c_str(), 0, KEY_READ, &h),
+            ERROR_SUCCESS)
+      << "the key is not created";
+}
+
+TEST_F(RealWininiPane, LosingUserinitExeAsksInAMessageBoxAndCancelKeepsEverything) {
+  const std::string winlogon = key.subkey() + "\\Winlogon";
+  const std::string userinitPath = key.path() + "\\Winlogon\\Userinit";
+  const std::string original = "C:\\windows\\system32\\userinit.exe,";
+  ASSERT_EQ(registry.setString(RootKey::CurrentUser, winlogon, "Userinit", original, true), RegStatus::Ok);
+  tr.texts["_WininiUserinitWarning"] = "No one can log on without userinit.exe. Go on?";
+  MessageBoxPrompt prompt(tr);
+  WininiEntryPane pane({userinitPath}, services, prompt);
+  pane.fill(list);
+  ASSERT_EQ(list.rows.size(), 1u);
+
+  {
+    DialogAnswerer answerer([](HWND, const DialogAnswerer::Seen&) { return IDCANCEL; });
+    EXPECT_FALSE(pane.disable(list, 0));
+    ASSERT_EQ(answerer.seen.size(), 1u);
+    EXPECT_EQ(narrow(answerer.seen[0].text), "No one can log on without userinit.exe. Go on?");
+    EXPECT_EQ(narrow(answerer.seen[0].title), "Velmora");
+  }
+  RegValue v;
+  ASSERT_EQ(registry.queryValue(RootKey::CurrentUser, winlogon, "Userinit", v), RegStatus::Ok);
+  EXPECT_EQ(v.text, original);
+  EXPECT_TRUE(records().empty());
+  EXPECT_TRUE(sink.records.empty());
+
+  {
+    DialogAnswerer answerer([](HWND, const DialogAnswerer::Seen&) { return IDOK; });
+    EXPECT_TRUE(pane.disable(list, 0));
+  }
+  ASSERT_EQ(registry.queryValue(RootKey::CurrentUser, winlogon, "Userinit", v), RegStatus::Ok);
+  EXPECT_EQ(v.text, "");
+  EXPECT_EQ(records().size(), 1u);
+}
+
+// Through the real pane window: the user's clicks on a box and on Remove
+// reach this family, and a box whose entry did not move shows the truth.
+TEST_F(RealWininiPane, ThePaneWindowDrivesTheFamilyThroughItsBoxesAndButtons) {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&icc);
+  HWND parent = CreateWindowExW(0, L"Static", L"winini pane", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 900, 600,
+                                nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(parent, nullptr);
+  const std::string winlogon = key.subkey() + "\\Winlogon";
+  ASSERT_EQ(registry.setString(RootKey::CurrentUser, winlogon, "Userinit", "C:\\userinit.exe", true), RegStatus::Ok);
+  put("Load", "C:\\a.exe C:\\b.exe,C:\\c.exe");
+  tr.texts["_AreyousureDeleteThisEntry"] = "Delete %s?";
+  tr.texts["_WininiUserinitWarning"] = "Userinit warning";
+  {
+    auto pane = std::make_unique<win32::EntryListPane>(tr, [&](UserPrompt& prompt) {
+      return std::make_unique<WininiEntryPane>(
+          std::vector<std::string>{loadPath(), key.path() + "\\Winlogon\\Userinit"}, services, prompt);
+    });
+    HWND hwnd = pane->create(GetModuleHandleW(nullptr), parent);
+    ASSERT_NE(hwnd, nullptr);
+    ShowWindow(hwnd, SW_SHOW);
+    auto& rows = pane->rows();
+    ASSERT_EQ(rows.count(), 4);
+    const HWND list = rows.handle();
+    auto setImage = [&](int row, int image) {
+      LVITEMW item{};
+      item.stateMask = LVIS_STATEIMAGEMASK;
+      item.state = INDEXTOSTATEIMAGEMASK(image);
+      SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+      pumpMessages();
+    };
+
+    setImage(1, 1);  // clear the box of C:\b.exe
+    EXPECT_EQ(raw("Load"), "C:\\a.exe,C:\\c.exe");
+    EXPECT_EQ(records().size(), 1u);
+    setImage(1, 2);
+    EXPECT_EQ(raw("Load"), "C:\\a.exe,C:\\c.exe,C:\\b.exe");
+    EXPECT_TRUE(records().empty());
+
+    {
+      // Cancel the Userinit warning: the box shows the entry live again.
+      DialogAnswerer answerer([](HWND, const DialogAnswerer::Seen&) { return IDCANCEL; });
+      setImage(3, 1);
+      ASSERT_EQ(answerer.seen.size(), 1u);
+      EXPECT_EQ(narrow(answerer.seen[0].text), "Userinit warning");
+    }
+    EXPECT_EQ(rows.stateImage(3), 2);
+    EXPECT_TRUE(records().empty());
+
+    {
+      DialogAnswerer answerer([](HWND, const DialogAnswerer::Seen&) { return IDOK; });
+      rows.select(0);
+      SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDC_REMOVE, BN_CLICKED), 0);
+      pumpMessages();
+      ASSERT_EQ(answerer.seen.size(), 1u);
+      EXPECT_EQ(narrow(answerer.seen[0].text), "Delete C:\\a.exe?");
+    }
+    EXPECT_EQ(raw("Load"), "C:\\c.exe,C:\\b.exe");
+    EXPECT_EQ(rows.count(), 3);
+    EXPECT_EQ(rows.selected(), 0);
+  }
+  DestroyWindow(parent);
+  pumpMessages();
+}
+
+}  // namespace
+}  // namespace velmora::testing
