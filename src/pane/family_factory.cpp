@@ -1,5 +1,9 @@
 #include "pane/family_factory.h"
 
+#include "registry/registry_entry_pane.h"
+#include "startupfolder/startup_folder_pane.h"
+#include "winini/winini_entry_pane.h"
+
 namespace velmora {
 
 namespace {
@@ -21,14 +25,16 @@ class EmptyFamily : public EntryFamily {
 
 std::unique_ptr<EntryFamily> makeFamily(PaneClass paneClass, std::vector<std::string> locations,
                                         FamilyServices& services, UserPrompt& prompt) {
-  (void)locations;
-  (void)services;
-  (void)prompt;
   switch (paneClass) {
-    case PaneClass::RegistryEntryPane:
     case PaneClass::WininiEntryPane:
+      return std::make_unique<WininiEntryPane>(std::move(locations), services, prompt);
     case PaneClass::StartupFolderPane:
+      if (services.folders && services.shellLinks) {
+        return std::make_unique<StartupFolderPane>(std::move(locations), services, prompt);
+      }
       break;
+    case PaneClass::RegistryEntryPane:
+      return std::make_unique<RegistryEntryPane>(std::move(locations), services, prompt);
   }
   return std::make_unique<EmptyFamily>();
 }

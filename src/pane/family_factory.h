@@ -7,10 +7,13 @@
 
 #include "core/locations.h"
 #include "pane/entry_family.h"
+#include "winini/short_path.h"
 
 namespace velmora {
 
 class DisabledEntryStore;
+class FolderPort;
+class ShellLinkPort;
 class OperationLog;
 class RegistryPort;
 class Translator;
@@ -21,6 +24,12 @@ struct FamilyServices {
   DisabledEntryStore& store;
   OperationLog& log;
   const Translator& translator;
+  ShortPathPort& shortPaths = noShortPaths();
+  // Startup folders: without both ports their panes list nothing. Disabled
+  // files are kept in a folder beside config.xml, in programDirectory.
+  FolderPort* folders = nullptr;
+  ShellLinkPort* shellLinks = nullptr;
+  std::string programDirectory;
 };
 
 // `prompt` is the pane's own: its messages are owned by the pane window.

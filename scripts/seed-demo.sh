@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Seeds the run prefix, once, with demo startup entries: values in the Run
+# keys, a program list in the Load value, and a config.xml beside the
+# program with a disabled entry of each family. Called by run.sh with the
+# program's folder; WINEPREFIX and the Wine settings come from run.sh.
+set -euo pipefail
+app=$1
+marker="$WINEPREFIX/.velmora-demo-seeded"
+[ -f "$marker" ] && exit 0
+
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver64
+[ -x "$wineserver" ] || wineserver=/usr/lib/wine/wineserver
+reg() { "$wine" reg "$@" </dev/null >/dev/null 2>&1; }
+
+run_cu='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+run_lm='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+runonce_lm='HKLM\Software\Microsoft\Windows\CurrentVersion\RunOnce'
+windows_cu='HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows'
+
+reg add "$run_cu" /v 'Notepad Helper' /d 'C:\windows\notepad.exe /background' /f
+reg add "$run_cu" /v 'Clock Sync' /d '"C:\windows\system32\cmd.exe" /c exit' /f
+reg add "$run_lm" /v 'Wine Explorer' /d 'C:\windows\explorer.exe' /f
+reg add "$run_lm" /v 'Velmora Check' /d '"C:\Program Files\Velmora\velmora.exe" -check' /f
+reg add "$runonce_lm" /v 'Finish Setup' /d 'C:\windows\regedit.exe /s C:\setup.reg' /f
+# The Load value holds a list of programs, separated by blanks or commas.
+reg add "$windows_cu" /v Load /d 'C:\windows\notepad.exe,C:\windows\winhlp32.exe' /f
+
+# The startup folders, as the program reads them.
+folder() {
+  "$wine" reg query "$1" /v "$2" </dev/null 2>/dev/null | tr -d '\r' |
+    sed -n "s/^ *$2 *REG_[A-Z_]* *//p" | head -n1
+}
+shell_folders='SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
+common_startup=$(folder "HKLM\\$shell_folders" 'Common Startup')
+user_startup=$(folder "HKCU\\$shell_folders" 'Startup')
+
+# Shortcuts in the startup folders, one in each, written by the shell's own
+# shortcut object. The disabled Notes.lnk below has no kept copy (as if an
+# older version had disabled it), so Enable writes a new shortcut for it.
+tools="$(cd "$(dirname "$0")/../tools" && pwd)"
+shortcut() { "$wine" cscript //nologo "$("$wine" winepath -w "$tools/make-shortcut.js" 2>/dev/null)" "$@" </dev/null >/dev/null 2>&1 || true; }
+for f in "$common_startup" "$user_startup"; do
+  [ -n "$f" ] && mkdir -p "$("$wine" winepath -u "$f" 2>/dev/null)"
+done
+[ -n "$common_startup" ] && shortcut "$common_startup\\Wine Notepad.lnk" 'C:\windows\notepad.exe'
+[ -n "$user_startup" ] && shortcut "$user_startup\\Read win.ini.lnk" 'C:\windows\notepad.exe' 'C:\windows\win.ini' 'C:\windows'
+
+xml_escape() { sed -e 's/&/\&amp;/g' -e 's/</\&lt;/g' -e 's/>/\&gt;/g' -e 's/"/\&quot;/g' <<<"$1"; }
+cfu=$(xml_escape "${user_startup:-C:\\users\\Public\\Start Menu\\Programs\\Startup}")
+cat >"$app/config.xml" <<XML
+<?xml version="1.0" encoding="UTF-8"?>
+<config><toolvelmora>
+<disabledregistryitem path="HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run" valuedata="&quot;C:\\Program Files\\Updater\\update.exe&quot; /silent" valuename="Old Updater"/>
+<disabledwininiitem path="HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\Load" valuedata="C:\\windows\\hh.exe" valuename="Load"/>
+<disabledstartupfolderitem path="$cfu" valuedata="C:\\windows\\notepad.exe" valuename="Notes.lnk"/>
+</toolvelmora></config>
+XML
+
+"$wineserver" -w
+touch "$marker"

@@ -1,0 +1,80 @@
+#include "startupfolder/folder_scan.h"
+
+#include "core/text.h"
+
+namespace velmora {
+
+std::string withoutTrailingBackslash(std::string_view folder) {
+  if (!folder.empty() && folder.back() == '\\') folder.remove_suffix(1);
+  return std::string(folder);
+}
+
+std::string entryPath(std::string_view folder, std::string_view name) {
+  return withoutTrailingBackslash(folder) + "\\" + std::string(name);
+}
+
+bool sameFolder(std::string_view a, std::string_view b) {
+  return equalsIgnoreCase(withoutTrailingBackslash(a), withoutTrailingBackslash(b));
+}
+
+bool isPlainFileName(std::string_view name) {
+  if (name.find_first_of("\\/:") != std::string_view::npos) return false;
+  return name.find_first_not_of(". ") != std::string_view::npos;
+}
+
+std::string ensureExtension(std::string_view fileName, std::string_view extension) {
+  std::string ext;
+  if (extension.empty() || extension.front() != '.') ext = ".";
+  for (char c : extension) ext.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+  std::string out(fileName);
+  if (out.size() < ext.size() || !equalsIgnoreCase(std::string_view(out).substr(out.size() - ext.size()), ext)) {
+    out += ext;
+  }
+  return out;
+}
+
+std::vector<ScannedFile> folderScan(FolderPort& folders, std::string_view folder) {
+  std::vector<ScannedFile> files;
+  const std::string base = withoutTrailingBackslash(folder);
+  if (base.empty()) return files;
+  std::vector<FolderEntry> entries;
+  if (folders.list(base, entries) != FileStatus::Ok) return files;
+  for (const auto& e : entries) {
+    if (e.attributes & (kAttrReadOnly | kAttrHidden | kAttrSystem)) continue;
+    if (e.attributes & kAttrDirectory) continue;
+    files.push_back({e.name, base + "\\" + e.name});
+  }
+  return files;
+}
+
+std::optional<std::string> resolveShortcut(ShellLinkPort& links, const std::string& path) {
+  std::string target;
+  if (links.resolve(path, target) != LinkStatus::Ok) return std::nullopt;
+  return target;
+}
+
+const char* describe(FileStatus status) {
+  switch (status) {
+    case FileStatus::Ok: return "ok";
+    case FileStatus::NotFound: return "not found";
+    case FileStatus::AccessDenied: return "access denied";
+    case FileStatus::Exists: return "exists";
+    case FileStatus::InvalidName: return "invalid name";
+    case FileStatus::Failed: return "failed";
+  }
+  return "failed";
+}
+
+const char* describe(LinkStatus status) {
+  switch (status) {
+    case LinkStatus::Ok: return "ok";
+    case LinkStatus::NotFound: return "not found";
+    case LinkStatus::NotALink: return "not a link";
+    case LinkStatus::AccessDenied: return "access denied";
+    case LinkStatus::WriteFailed: return "write failed";
+    case LinkStatus::Failed: return "failed";
+  }
+  return "failed";
+}
+
+}  // namespace velmora

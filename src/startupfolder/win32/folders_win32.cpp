@@ -1,0 +1,102 @@
+#include "startupfolder/win32/folders_win32.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "platform/win32/wide.h"
+
+namespace velmora::win32 {
+
+namespace {
+
+FileStatus fromError(DWORD error) {
+  switch (error) {
+    case ERROR_SUCCESS: return FileStatus::Ok;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return FileStatus::NotFound;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT: return FileStatus::AccessDenied;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS: return FileStatus::Exists;
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_DIRECTORY: return FileStatus::InvalidName;
+    default: return FileStatus::Failed;
+  }
+}
+
+FileStatus lastError() { return fromError(GetLastError()); }
+
+class FindHandle {
+ public:
+  explicit FindHandle(HANDLE h) : h_(h) {}
+  ~FindHandle() {
+    if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
+  }
+  FindHandle(const FindHandle&) = delete;
+  FindHandle& operator=(const FindHandle&) = delete;
+  HANDLE get() const { return h_; }
+
+ private:
+  HANDLE h_;
+};
+
+// Pushes a written file's data to the disk before the caller relies on it.
+FileStatus flushToDisk(const std::wstring& path) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return lastError();
+  const BOOL flushed = FlushFileBuffers(h);
+  const DWORD error = GetLastError();
+  CloseHandle(h);
+  return flushed ? FileStatus::Ok : fromError(error);
+}
+
+}  // namespace
+
+FileStatus Win32Folders::list(const std::string& folder, std::vector<FolderEntry>& out) {
+  out.clear();
+  WIN32_FIND_DATAW data;
+  FindHandle find(FindFirstFileExW(widen(folder + "\\*.*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                   nullptr, 0));
+  if (find.get() == INVALID_HANDLE_VALUE) return lastError();
+  do {
+    out.push_back(FolderEntry{narrow(data.cFileName), data.dwFileAttributes});
+  } while (FindNextFileW(find.get(), &data));
+  return FileStatus::Ok;
+}
+
+bool Win32Folders::exists(const std::string& path) {
+  return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+FileStatus Win32Folders::removeFile(const std::string& path) {
+  return DeleteFileW(widen(path).c_str()) ? FileStatus::Ok : lastError();
+}
+
+FileStatus Win32Folders::copyFile(const std::string& from, const std::string& to, bool replace) {
+  const std::wstring target = widen(to);
+  if (!CopyFileW(widen(from).c_str(), target.c_str(), replace ? FALSE : TRUE)) return lastError();
+  return flushToDisk(target);
+}
+
+FileStatus Win32Folders::moveFile(const std::string& from, const std::string& to, bool replace) {
+  DWORD flags = MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH;
+  if (replace) flags |= MOVEFILE_REPLACE_EXISTING;
+  return MoveFileExW(widen(from).c_str(), widen(to).c_str(), flags) ? FileStatus::Ok : lastError();
+}
+
+FileStatus Win32Folders::makeFolder(const std::string& path) {
+  const std::wstring full = widen(path);
+  const int made = SHCreateDirectoryExW(nullptr, full.c_str(), nullptr);
+  if (made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS && made != ERROR_FILE_EXISTS) {
+    return fromError(static_cast<DWORD>(made));
+  }
+  const DWORD attributes = GetFileAttributesW(full.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return lastError();
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? FileStatus::Ok : FileStatus::Exists;
+}
+
+}  // namespace velmora::win32

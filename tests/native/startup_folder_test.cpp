@@ -1,0 +1,696 @@
+// The startup-folder family against an in-memory folder tree: the listing,
+// the six commands, and what is left behind when a step fails.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "core/operation_log.h"
+#include "fakes/fake_folders.h"
+#include "fakes/fake_registry.h"
+#include "fakes/fake_store.h"
+#include "fakes/fakes.h"
+#include "pane/family_factory.h"
+#include "startupfolder/disabled_copies.h"
+#include "startupfolder/folder_scan.h"
+#include "startupfolder/startup_folder_pane.h"
+
+namespace velmora::testing {
+namespace {
+
+TEST(EnsureExtension, AppendsOnlyWhenTheNameDoesNotEndInIt) {
+  EXPECT_EQ(ensureExtension("Backup", "lnk"), "Backup.lnk");
+  EXPECT_EQ(ensureExtension("Backup.lnk", "lnk"), "Backup.lnk");
+  EXPECT_EQ(ensureExtension("Backup.LNK", "lnk"), "Backup.LNK");
+  EXPECT_EQ(ensureExtension("Backup.LnK", ".LNK"), "Backup.LnK");
+  EXPECT_EQ(ensureExtension("Backuplnk", "lnk"), "Backuplnk.lnk") << "no dot, so not the extension";
+  EXPECT_EQ(ensureExtension("Backup.lnk.txt", "lnk"), "Backup.lnk.txt.lnk");
+  EXPECT_EQ(ensureExtension("Backup", ".LNK"), "Backup.lnk") << "the extension is lower-cased";
+  EXPECT_EQ(ensureExtension("nk", "lnk"), "nk.lnk");
+}
+
+TEST(StartupPaths, EntryPathsAndFolderComparison) {
+  EXPECT_EQ(entryPath("C:\\Startup", "a.lnk"), "C:\\Startup\\a.lnk");
+  EXPECT_EQ(entryPath("C:\\Startup\\", "a.lnk"), "C:\\Startup\\a.lnk");
+  EXPECT_TRUE(sameFolder("C:\\Users\\\xC5\x81ukasz\\Startup", "c:\\users\\\xC5\x82ukasz\\STARTUP\\"));
+  EXPECT_FALSE(sameFolder("C:\\Startup", "C:\\Startup2"));
+  EXPECT_FALSE(sameFolder("C:\\Startup\\\\", "C:\\Startup")) << "only one trailing backslash is dropped";
+
+  EXPECT_TRUE(isPlainFileName("Backup.lnk"));
+  EXPECT_TRUE(isPlainFileName("..Backup"));
+  EXPECT_FALSE(isPlainFileName(""));
+  EXPECT_FALSE(isPlainFileName(".."));
+  EXPECT_FALSE(isPlainFileName(". ."));
+  EXPECT_FALSE(isPlainFileName("..\\..\\Windows\\evil.lnk"));
+  EXPECT_FALSE(isPlainFileName("sub/evil.lnk"));
+  EXPECT_FALSE(isPlainFileName("C:evil.lnk"));
+  EXPECT_FALSE(isPlainFileName("a.lnk:stream"));
+}
+
+TEST(DisabledCopies, NamedFromFolderAndNameIgnoringCase) {
+  EXPECT_EQ(disabledCopyFolder("C:\\Velmora"), "C:\\Velmora\\Disabled");
+  const std::string name = disabledCopyName("C:\\Startup", "Backup.lnk");
+  ASSERT_EQ(name.size(), 21u);
+  EXPECT_EQ(name.substr(16), ".copy");
+  EXPECT_EQ(name.find_first_not_of("0123456789abcdef"), 16u);
+  // Copies on disk must still be found by later versions: the key is fixed.
+  EXPECT_EQ(disabledCopyName("C:\\a", "b"), "4d7a39fcf41da709.copy");
+
+  EXPECT_EQ(disabledCopyName("c:\\STARTUP\\", "backup.LNK"), name);
+  EXPECT_EQ(disabledCopyName("C:\\\xC5\x81ukasz", "\xCE\x91.lnk"), disabledCopyName("C:\\\xC5\x82ukasz", "\xCE\xB1.lnk"));
+  EXPECT_NE(disabledCopyName("C:\\Other", "Backup.lnk"), name) << "two folders with one file name";
+  EXPECT_NE(disabledCopyName("C:\\Startup", "Backup2.lnk"), name);
+  EXPECT_EQ(disabledCopyPath("C:\\Velmora", "C:\\Startup", "Backup.lnk"), "C:\\Velmora\\Disabled\\" + name);
+}
+
+TEST(FolderScan, SkipsReadOnlyHiddenSystemEntriesAndFolders) {
+  FakeFolders fs;
+  fs.put("C:\\S\\plain.lnk", "x");
+  fs.put("C:\\S\\readonly.lnk", "x", kAttrReadOnly);
+  fs.put("C:\\S\\hidden.lnk", "x", kAttrHidden);
+  fs.put("C:\\S\\system.lnk", "x", kAttrSystem);
+  fs.put("C:\\S\\desktop.ini", "x", kAttrHidden | kAttrSystem);
+  fs.addFolder("C:\\S\\Sub");
+  fs.put("C:\\S\\Sub\\inner.lnk", "x");
+  fs.put("C:\\S\\run.bat", "x", 0x20);  // archive bit alone does not matter
+  const auto files = folderScan(fs, "C:\\S\\");
+  ASSERT_EQ(files.size(), 2u);
+  EXPECT_EQ(files[0].name, "plain.lnk");
+  EXPECT_EQ(files[0].fullPath, "C:\\S\\plain.lnk");
+  EXPECT_EQ(files[1].name, "run.bat");
+  EXPECT_TRUE(folderScan(fs, "C:\\Missing").empty());
+}
+
+TEST(FolderScan, AnEmptyFolderPathNeverBecomesTheDriveRoot) {
+  FakeFolders fs;
+  fs.put("C:\\boot.ini", "x");
+  fs.put("\\boot.ini", "x");
+  EXPECT_TRUE(folderScan(fs, "").empty());
+  EXPECT_TRUE(folderScan(fs, "\\").empty());
+}
+
+// A pane over two startup folders with the fakes behind it. Log contents are
+// the values joined with '|', so tests can read them back.
+class StartupFolderFamily : public ::testing::Test {
+ protected:
+  const std::string common = "C:\\ProgramData\\Startup";
+  const std::string user = "C:\\Users\\Ann\\Startup";
+  const std::string program = "C:\\Velmora";
+
+  FakeRegistry registry;
+  FakeStore store;
+  MapTranslator tr;
+  RecordingLog sink;
+  OperationLog log{tr, &sink};
+  FakeFolders fs;
+  FakeShellLinks links{fs};
+  ScriptedPrompt prompt;
+  FakeList list;
+  FamilyServices services{registry, store, log, tr};
+
+  StartupFolderFamily() {
+    tr.texts["_StartupFolderType"] = "Startup folder";
+    for (int i = 1; i <= 5; ++i) tr.texts["_LogItemType" + std::to_string(i) + "Content1"] = "%s|%s|%s";
+    tr.texts["_StartupFileExists"] = "_StartupFileExists %s";
+    services.folders = &fs;
+    services.shellLinks = &links;
+    services.programDirectory = program;
+    fs.addFolder(common);
+    fs.addFolder(user);
+    fs.addFolder(program);
+  }
+
+  std::unique_ptr<EntryFamily> pane(std::vector<std::string> folders) {
+    return makeFamily(PaneClass::StartupFolderPane, std::move(folders), services, prompt);
+  }
+  std::unique_ptr<EntryFamily> pane() { return pane({common, user}); }
+
+  void disabledRecord(const std::string& folder, const std::string& name, const std::string& data) {
+    store.elements.push_back({ItemKind::StartupFolder, {folder, name, data}});
+  }
+  std::string copyOf(const std::string& folder, const std::string& name) {
+    return disabledCopyPath(program, folder, name);
+  }
+  int rowNamed(const std::string& name, RowState state) {
+    for (int i = 0; i < list.count(); ++i) {
+      if (list.rows[i].name == name && list.rows[i].state == state) return i;
+    }
+    ADD_FAILURE() << "no row " << name;
+    return 0;
+  }
+  // What the check-box protocol does before it calls the family.
+  bool clickBox(EntryFamily& family, int row) {
+    const bool live = list.rows[row].state == RowState::Live;
+    list.rows[row].state = live ? RowState::Disabled : RowState::Live;
+    return live ? family.disable(list, row) : family.enable(list, row);
+  }
+  std::vector<std::string> logContents() const {
+    std::vector<std::string> out;
+    for (const auto& r : sink.records) out.push_back(r.itemType + ":" + r.content);
+    return out;
+  }
+  bool messaged(const std::string& key) const {
+    for (const auto& m : prompt.messages) {
+      if (m.rfind(key, 0) == 0) return true;
+    }
+    return false;
+  }
+};
+
+using Strings = std::vector<std::string>;
+
+TEST_F(StartupFolderFamily, ListsEachFolderDisabledRowsFirstThenItsFiles) {
+  fs.put(common + "\\Tool.lnk", FakeShellLinks::linkBytes("C:\\Tools\\tool.exe"));
+  fs.put(common + "\\sync.bat", "@echo off\r\n");
+  fs.put(user + "\\Mail.lnk", FakeShellLinks::linkBytes("C:\\Mail\\mail.exe", "args=/min"));
+  disabledRecord(user, "Chat.lnk", "C:\\Chat\\chat.exe");
+  disabledRecord("c:\\programdata\\STARTUP\\", "Old.lnk", "C:\\Old\\old.exe");
+  disabledRecord("C:\\Elsewhere", "Other.lnk", "C:\\x.exe");
+  auto family = pane();
+  family->fill(list);
+  const std::vector<Row> expected = {
+      {"Old.lnk", "Startup folder", "C:\\Old\\old.exe", common, RowState::Disabled},
+      {"Tool.lnk", "Startup folder", "C:\\Tools\\tool.exe", common, RowState::Live},
+      {"sync.bat", "Startup folder", "", common, RowState::Live},
+      {"Chat.lnk", "Startup folder", "C:\\Chat\\chat.exe", user, RowState::Disabled},
+      {"Mail.lnk", "Startup folder", "C:\\Mail\\mail.exe", user, RowState::Live},
+  };
+  EXPECT_EQ(list.rows, expected);
+  EXPECT_TRUE(prompt.messages.empty());
+  const auto widths = family->columnWidths();
+  EXPECT_EQ((std::vector<int>{widths.name, widths.type, widths.data, widths.path}), (std::vector<int>{200, 80, 350, 350}));
+}
+
+TEST_F(StartupFolderFamily, AFolderHeldWithATrailingBackslashStillFindsItsRecords) {
+  fs.put(common + "\\Tool.lnk", FakeShellLinks::linkBytes("C:\\t.exe"));
+  disabledRecord(common, "Tool.lnk", "C:\\t.exe");  // same name, disabled and live both listed
+  auto family = pane({common + "\\"});
+  family->fill(list);
+  ASSERT_EQ(list.count(), 2);
+  EXPECT_EQ(list.rows[0].path, common + "\\") << "disabled rows show the folder as the pane holds it";
+  EXPECT_EQ(list.rows[0].state, RowState::Disabled);
+  EXPECT_EQ(list.rows[1].path, common) << "file rows show it without the trailing backslash";
+  EXPECT_EQ(list.rows[1].state, RowState::Live);
+}
+
+TEST_F(StartupFolderFamily, ARedirectedFolderOnAServerKeepsItsPath) {
+  // DirectoryPart would add a colon to a path without a drive letter.
+  const std::string unc = "\\\\server\\profiles\\Ann\\Startup";
+  fs.put(unc + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
+  fs.addFolder(unc);
+  auto family = pane({unc});
+  family->fill(list);
+  ASSERT_EQ(list.count(), 1);
+  EXPECT_EQ(list.rows[0].path, unc);
+  ASSERT_TRUE(clickBox(*family, 0));
+  EXPECT_EQ(store.items(ItemKind::StartupFolder), (std::vector<DisabledItem>{{unc, "a.lnk", "C:\\a.exe"}}));
+  family->fill(list);
+  ASSERT_EQ(list.count(), 1);
+  ASSERT_TRUE(clickBox(*family, 0));
+  EXPECT_TRUE(fs.hasFile(unc + "\\a.lnk"));
+}
+
+TEST_F(StartupFolderFamily, AnUnreadableStoreStillListsTheFilesQuietly) {
+  fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
+  store.unreadable = true;
+  auto family = pane();
+  family->fill(list);
+  ASSERT_EQ(list.count(), 1);
+  EXPECT_TRUE(prompt.messages.empty());
+}
+
+TEST_F(StartupFolderFamily, AnUnknownFolderListsNothingAndRefusesEveryChange) {
+  fs.put("C:\\boot.lnk", FakeShellLinks::linkBytes("C:\\x.exe"));
+  disabledRecord("", "boot.lnk", "C:\\x.exe");
+  auto family = pane({""});
+  family->fill(list);
+  EXPECT_EQ(list.count(), 0);
+
+  prompt.onDialog = [](EntryDialogKind, EntryDialogData& d) {
+    d.name = "boot";
+    d.path = "C:\\x.exe";
+    return true;
+  };
+  family->add(list);
+  EXPECT_TRUE(prompt.dialogs.empty());
+  EXPECT_TRUE(messaged("_StartupFolderUnknown"));
+
+  // A row naming a folder the pane does not hold is refused as well.
+  list.rows = {Row{"boot.lnk", "", "C:\\x.exe", "C:", RowState::Live}};
+  list.selection = 0;
+  family->remove(list);
+  family->modify(list);
+  list.rows[0].state = RowState::Disabled;
+  EXPECT_FALSE(family->disable(list, 0));
+  EXPECT_TRUE(prompt.questions.empty());
+  EXPECT_TRUE(fs.hasFile("C:\\boot.lnk"));
+  EXPECT_EQ(fs.writes + fs.deletions, 0);
+  EXPECT_TRUE(sink.records.empty());
+}
+
+TEST_F(StartupFolderFamily, DisableKeepsTheExactFileAndEnablePutsItBack) {
+  const std::string bytes = FakeShellLinks::linkBytes("C:\\Mail\\mail.exe", "args=/min;dir=C:\\Mail;icon=1");
+  fs.put(user + "\\Mail.lnk", bytes);
+  auto family = pane();
+  family->fill(list);
+  const int row = rowNamed("Mail.lnk", RowState::Live);
+
+  ASSERT_TRUE(clickBox(*family, row));
+  EXPECT_FALSE(fs.hasFile(user + "\\Mail.lnk"));
+  EXPECT_EQ(fs.bytes(copyOf(user, "Mail.lnk")), bytes);
+  EXPECT_EQ(store.items(ItemKind::StartupFolder),
+            (std::vector<DisabledItem>{{user, "Mail.lnk", "C:\\Mail\\mail.exe"}}));
+  EXPECT_EQ(list.rows[row].state, RowState::Disabled) << "Disable does not refill the list";
+
+  ASSERT_TRUE(clickBox(*family, row));
+  EXPECT_EQ(fs.bytes(user + "\\Mail.lnk"), bytes) << "arguments, folder and icon come back";
+  EXPECT_FALSE(fs.hasFile(copyOf(user, "Mail.lnk")));
+  EXPECT_TRUE(store.items(ItemKind::StartupFolder).empty());
+  EXPECT_EQ(logContents(), (Strings{"_LogItemType5:" + user + "\\Mail.lnk||", "_LogItemType4:" + user + "\\Mail.lnk||"}));
+  EXPECT_TRUE(prompt.messages.empty());
+  EXPECT_EQ(list.fills, 1);
+}
+
+TEST_F(StartupFolderFamily, ARecordWithoutACopyIsEnabledAsANewShortcutToItsTarget) {
+  disabledRecord(user, "Old.lnk", "C:\\Old\\old.exe");
+  disabledRecord(user, "Lost.bat", "");
+  auto family = pane();
+  family->fill(list);
+  ASSERT_TRUE(clickBox(*family, rowNamed("Old.lnk", RowState::Disabled)));
+  EXPECT_EQ(fs.bytes(user + "\\Old.lnk"), FakeShellLinks::linkBytes("C:\\Old\\old.exe"));
+
+  // No copy and no target: there is nothing to write, so nothing moves.
+  EXPECT_FALSE(clickBox(*family, rowNamed("Lost.bat", RowState::Disabled)));
+  EXPECT_TRUE(messaged("_StartupNothingToRestore"));
+  EXPECT_FALSE(fs.hasFile(user + "\\Lost.bat"));
+  EXPECT_EQ(store.items(ItemKind::StartupFolder), (std::vector<DisabledItem>{{user, "Lost.bat", ""}}));
+  EXPECT_EQ(sink.records.size(), 1u);
+}
+
+TEST_F(StartupFolderFamily, ASecondEntryOfTheSameNameIsNotDisabledOverTheFirstOnesCopy) {
+  fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\new.exe"));
+  fs.put(copyOf(user, "a.lnk"), FakeShellLinks::linkBytes("C:\\old.exe", "args=keep"));
+  disabledRecord(user, "A.LNK", "C:\\old.exe");
+  auto family = pane();
+  family->fill(list);
+  EXPECT_FALSE(clickBox(*family, rowNamed("a.lnk", RowState::Live)));
+  EXPECT_TRUE(messaged("_StartupAlreadyDisabled"));
+  EXPECT_TRUE(fs.hasFile(user + "\\a.lnk"));
+  EXPECT_EQ(fs.bytes(copyOf(user, "a.lnk")), FakeShellLinks::linkBytes("C:\\old.exe", "args=keep"));
+  EXPECT_EQ(store.items(ItemKind::StartupFolder).size(), 1u);
+}
+
+TEST_F(StartupFolderFamily, EnableAsksBeforeReplacingALiveFileOfTheSameName) {
+  fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\new.exe"));
+  disabledRecord(user, "a.lnk", "C:\\old.exe");
+  auto family = pane();
+  family->fill(list);
+  prompt.answers = {false};
+  EXPECT_FALSE(clickBox(*family, rowNamed("a.lnk", RowState::Disabled)));
+  EXPECT_EQ(prompt.questions, (Strings{"_StartupFileExists a.lnk"}));
+  EXPECT_EQ(fs.bytes(user + "\\a.lnk"), FakeShellLinks::linkBytes("C:\\new.exe"));
+  EXPECT_EQ(store.items(ItemKind::StartupFolder).size(), 1u);
+
+  family->fill(list);
+  EXPECT_TRUE(clickBox(*family, rowNamed("a.lnk", RowState::Disabled)));  // OK this time
+  EXPECT_EQ(fs.bytes(user + "\\a.lnk"), FakeShellLinks::linkBytes("C:\\old.exe"));
+  EXPECT_TRUE(store.items(ItemKind::StartupFolder).empty());
+}
+
+// Disable: whatever step fails, the file stays in its folder, no record and
+// no copy are left, the user is told, and the log holds nothing.
+TEST_F(StartupFolderFamily, DisableThatFailsLeavesTheFileWhereItWas) {
+  const std::string file = user + "\\a.lnk";
+  const std::string bytes = FakeShellLinks::linkBytes("C:\\a.exe", "args=x");
+  struct Case {
+    const char* what;
+    std::function<void()> breakIt;
+    const char* message;
+  };
+  const std::vector<Case> cases = {
+      {"store unreadable", [&] { store.unreadable = true; }, "_ConfigUnreadable"},
+      {"store cannot be saved", [&] { store.readOnly = true; }, "_ConfigWriteFailed"},
+      {"copy cannot be written", [&] { fs.denyWrites(program); }, "_StartupCopyFailed"},
+      {"file cannot be deleted", [&] { fs.denyDelete(file); }, "_StartupAccessDenied"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs = FakeFolders();
+    fs.addFolder(user);
+    fs.addFolder(program);
+    fs.put(file, bytes);
+    store = FakeStore();
+    prompt.messages.clear();
+    c.breakIt();
+    auto family = pane({user});
+    family->fill(list);
+    EXPECT_FALSE(clickBox(*family, 0));
+    EXPECT_EQ(fs.bytes(file), bytes);
+    EXPECT_FALSE(fs.hasFile(copyOf(user, "a.lnk")));
+    EXPECT_TRUE(store.items(ItemKind::StartupFolder).empty());
+    EXPECT_TRUE(messaged(c.message)) << (prompt.messages.empty() ? "" : prompt.messages[0]);
+    EXPECT_TRUE(sink.records.empty());
+  }
+}
+
+// A store that keeps records but cannot give them up again.
+class StickyStore : public FakeStore {
+ public:
+  StoreStatus remove(ItemKind, const StoredItem&) override { return StoreStatus::WriteFailed; }
+};
+
+TEST_F(StartupFolderFamily, DisableThatCannotBeUndoneKeepsTheFileAndSaysSo) {
+  StickyStore sticky;
+  FamilyServices stickyServices{registry, sticky, log, tr};
+  stickyServices.folders = &fs;
+  stickyServices.shellLinks = &links;
+  stickyServices.programDirectory = program;
+  fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
+  fs.denyDelete(user + "\\a.lnk");
+  auto family = makeFamily(PaneClass::StartupFolderPane, {user}, stickyServices, prompt);
+  family->fill(list);
+  EXPECT_FALSE(clickBox(*family, 0));
+  EXPECT_TRUE(fs.hasFile(user + "\\a.lnk"));
+  EXPECT_TRUE(fs.hasFile(copyOf(user, "a.lnk"))) << "the copy stays with the record it belongs to";
+  EXPECT_EQ(sticky.items(ItemKind::StartupFolder).size(), 1u);
+  EXPECT_EQ(prompt.messages, (Strings{"_EntryKeptTwice"}));
+  EXPECT_TRUE(sink.records.empty());
+}
+
+TEST_F(StartupFolderFamily, DisableOfAFileThatVanishedRecordsNothing) {
+  fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
+  auto family = pane({user});
+  family->fill(list);
+  ASSERT_EQ(fs.removeFile(user + "\\a.lnk"), FileStatus::Ok);
+  EXPECT_FALSE(clickBox(*family, 0));
+  EXPECT_TRUE(store.items(ItemKind::StartupFolder).empty());
+  EXPECT_TRUE(messaged("_StartupFileMissing"));
+}
+
+// Enable: whatever step fails, the entry stays disabled with its record and
+// its copy, no file is left in the folder, and the log holds nothing.
+TEST_F(StartupFolderFamily, EnableThatFailsLeavesTheEntryDisabled) {
+  const std::string bytes = FakeShellLinks::linkBytes("C:\\a.exe", "args=x");
+  struct Case {
+    const char* what;
+    std::function<void()> breakIt;
+    const char* message;
+    bool recordLeft;
+  };
+  const std::vector<Case> cases = {
+      {"store unreadable", [&] { store.unreadable = true; }, "_ConfigUnreadable", true},
+      {"store cannot be saved", [&] { store.readOnly = true; }, "_ConfigWriteFailed", true},
+      {"folder refuses the file", [&] { fs.denyWrites(user); }, "_StartupAccessDenied", true},
+      {"store missing", [&] { store.elements.clear(); }, "_StartupEntryMissing", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs = FakeFolders();
+    fs.addFolder(user);
+    fs.put(copyOf(user, "a.lnk"), bytes);
+    store = FakeStore();
+    disabledRecord(user, "a.lnk", "C:\\a.exe");
+    prompt.messages.clear();
+    auto family = pane({user});
+    family->fill(list);
+    c.breakIt();
+    EXPECT_FALSE(clickBox(*family, 0));
+    EXPECT_FALSE(fs.hasFile(user + "\\a.lnk"));
+    EXPECT_EQ(fs.bytes(copyOf(user, "a.lnk")), bytes);
+    store.unreadable = false;
+    EXPECT_EQ(store.items(ItemKind::StartupFolder).size(), c.recordLeft ? 1u : 0u);
+    EXPECT_TRUE(messaged(c.message)) << (prompt.messages.empty() ? "" : prompt.messages[0]);
+    EXPECT_TRUE(sink.records.empty());
+  }
+}
+
+TEST_F(StartupFolderFamily, EnableOfAnOldRecordFailsCleanlyForANameTheFileSystemRefuses) {
+  disabledRecord(user, "a?b.lnk", "C:\\a.exe");
+  auto family = pane({user});
+  family->fill(list);
+  EXPECT_FALSE(clickBox(*family, 0));
+  EXPECT_TRUE(messaged("_StartupWriteFailed"));
+  EXPECT_EQ(store.items(ItemKind::StartupFolder).size(), 1u);
+  EXPECT_TRUE(fs.filesIn(user).empty());
+}
+
+TEST_F(StartupFolderFamily, ARecordNamingAFileElsewhereNeverTouchesIt) {
+  fs.put("C:\\Windows\\evil.lnk", "keep");
+  disabledRecord(user, "..\\..\\..\\Windows\\evil.lnk", "C:\\evil.exe");
+  auto family = pane({user});
+  family->fill(list);
+  EXPECT_FALSE(clickBox(*family, 0));
+  EXPECT_TRUE(messaged("_StartupInvalidName"));
+  EXPECT_EQ(fs.bytes("C:\\Windows\\evil.lnk"), "keep");
+  list.rows[0].state = RowState::Disabled;
+  list.selection = 0;
+  family->remove(list);  // the record itself can still be removed
+  EXPECT_TRUE(store.items(ItemKind::StartupFolder).empty());
+  EXPECT_EQ(fs.bytes("C:\\Windows\\evil.lnk"), "keep");
+}
+
+TEST_F(StartupFolderFamily, RemoveOfADisabledRowNeverDeletesAFileOfTheSameName) {
+  fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\live.exe"));
+  fs.put(copyOf(user, "a.lnk"), FakeShellLinks::linkBytes("C:\\old.exe"));
+  disabledRecord(user, "a.lnk", "C:\\old.exe");
+  tr.texts["_AreyousureDeleteThisEntry"] = "Delete?\\n%s";
+  auto family = pane({user});
+  family->fill(list);
+  list.select(rowNamed("a.lnk", RowState::Disabled));
+  family->remove(list);
+  EXPECT_EQ(prompt.questions, (Strings{"Delete?\nC:\\old.exe"}));
+  EXPECT_TRUE(fs.hasFile(user + "\\a.lnk"));
+  EXPECT_FALSE(fs.hasFile(copyOf(user, "a.lnk"))) << "the copy goes with its record";
+  EXPECT_TRUE(store.items(ItemKind::StartupFolder).empty());
+  EXPECT_EQ(logContents(), (Strings{"_LogItemType1:" + user + "\\a.lnk||"}));
+  EXPECT_EQ(list.count(), 1);
+  EXPECT_EQ(list.selected(), 0) << "the row at the old index, or the last one";
+}
+
+TEST_F(StartupFolderFamily, RemoveOfALiveRow) {
+  fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
+  fs.put(user + "\\b.lnk", FakeShellLinks::linkBytes("C:\\b.exe"));
+  auto family = pane({user});
+  family->fill(list);
+
+  list.select(0);
+  prompt.answers = {false};
+  family->remove(list);
+  EXPECT_TRUE(fs.hasFile(user + "\\a.lnk")) << "Cancel changes nothing";
+  EXPECT_TRUE(sink.records.empty());
+
+  fs.denyDelete(user + "\\b.lnk");
+  list.select(1);
+  family->remove(list);
+  EXPECT_TRUE(fs.hasFile(user + "\\b.lnk"));
+  EXPECT_TRUE(messaged("_StartupAccessDenied"));
+  EXPECT_TRUE(sink.records.empty());
+
+  list.select(0);
+  family->remove(list);
+  EXPECT_FALSE(fs.hasFile(user + "\\a.lnk"));
+  EXPECT_EQ(logContents(), (Strings{"_LogItemType1:" + user + "\\a.lnk||"}));
+
+  prompt.messages.clear();
+  list.selection = -1;
+  family->remove(list);
+  EXPECT_EQ(prompt.messages, (Strings{"_YouMustSelectAnItem"}));
+}
+
+TEST_F(StartupFolderFamily, RemoveOfADisabledRowWhoseStoreCannotBeReadChangesNothing) {
+  disabledRecord(user, "a.lnk", "C:\\a.exe");
+  fs.put(copyOf(user, "a.lnk"), "copy");
+  auto family = pane({user});
+  family->fill(list);
+  store.unreadable = true;
+  list.select(0);
+  family->remove(list);
+  store.unreadable = false;
+  EXPECT_EQ(store.items(ItemKind::StartupFolder).size(), 1u);
+  EXPECT_TRUE(fs.hasFile(copyOf(user, "a.lnk")));
+  EXPECT_TRUE(sink.records.empty());
+  EXPECT_TRUE(messaged("_ConfigUnreadable"));
+}
+
+TEST_F(StartupFolderFamily, AddWritesAShortcutIntoTheFirstFolder) {
+  auto family = pane();
+  prompt.onDialog = [&](EntryDialogKind kind, EntryDialogData& d) {
+    EXPECT_EQ(kind, EntryDialogKind::Add);
+    EXPECT_EQ(d.typeText, "Startup folder");
+    EXPECT_EQ(d.sectionText, common);
+    EXPECT_EQ(d.name, "");
+    d.name = "Backup";
+    d.path = "C:\\Backup\\backup.exe";
+    return true;
+  };
+  family->add(list);
+  EXPECT_EQ(fs.bytes(common + "\\Backup.lnk"), FakeShellLinks::linkBytes("C:\\Backup\\backup.exe"));
+  EXPECT_EQ(logContents(), (Strings{"_LogItemType2:" + common + "\\Backup.lnk||"}));
+  EXPECT_EQ(list.count(), 1);
+}
+
+TEST_F(StartupFolderFamily, AddAsksBeforeReplacingAndRefusesBadNames) {
+  fs.put(common + "\\Backup.lnk", "precious");
+  auto family = pane();
+  std::string name = "backup";
+  prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
+    d.name = name;
+    d.path = "C:\\new.exe";
+    return true;
+  };
+  prompt.answers = {false};
+  family->add(list);
+  EXPECT_EQ(prompt.questions, (Strings{"_StartupFileExists backup.lnk"}));
+  EXPECT_EQ(fs.bytes(common + "\\Backup.lnk"), "precious");
+
+  name = "..\\..\\Windows\\evil";
+  family->add(list);
+  EXPECT_TRUE(messaged("_StartupInvalidName"));
+
+  name = "what?";  // passes our check, refused by the file system
+  family->add(list);
+  EXPECT_TRUE(messaged("_StartupWriteFailed"));
+  EXPECT_EQ(fs.filesIn(common), (Strings{"Backup.lnk"}));
+  EXPECT_TRUE(sink.records.empty());
+
+  prompt.onDialog = nullptr;  // Cancel
+  family->add(list);
+  EXPECT_EQ(fs.filesIn(common), (Strings{"Backup.lnk"}));
+}
+
+TEST_F(StartupFolderFamily, ModifyOfAShortcutKeepsItsOtherFieldsAndTakesTheNameAsTyped) {
+  fs.put(user + "\\Mail.lnk", FakeShellLinks::linkBytes("C:\\Mail\\mail.exe", "args=/min"));
+  auto family = pane({user});
+  family->fill(list);
+  list.select(0);
+  prompt.onDialog = [&](EntryDialogKind kind, EntryDialogData& d) {
+    EXPECT_EQ(kind, EntryDialogKind::Modify);
+    EXPECT_EQ(d.name, "Mail.lnk");
+    EXPECT_EQ(d.path, "C:\\Mail\\mail.exe");
+    EXPECT_EQ(d.sectionText, user);
+    d.name = "Post";
+    d.path = "C:\\Post\\post.exe";
+    return true;
+  };
+  family->modify(list);
+  EXPECT_EQ(fs.filesIn(user), (Strings{"Post"}));
+  EXPECT_EQ(fs.bytes(user + "\\Post"), FakeShellLinks::linkBytes("C:\\Post\\post.exe", "args=/min"));
+  EXPECT_EQ(logContents(),
+            (Strings{"_LogItemType3:" + user + "\\Mail.lnk|" + user + "\\Post|C:\\Post\\post.exe"}));
+  EXPECT_EQ(list.selected(), -1);
+}
+
+TEST_F(StartupFolderFamily, ModifyUnderTheSameNameReplacesTheFileInPlace) {
+  fs.put(user + "\\Mail.lnk", FakeShellLinks::linkBytes("C:\\old.exe", "args=/min"));
+  auto family = pane({user});
+  family->fill(list);
+  list.select(0);
+  prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
+    d.path = "C:\\new.exe";
+    return true;
+  };
+  family->modify(list);
+  EXPECT_TRUE(prompt.questions.empty()) << "its own file is not a file to ask about";
+  EXPECT_EQ(fs.filesIn(user), (Strings{"Mail.lnk"}));
+  EXPECT_EQ(fs.bytes(user + "\\Mail.lnk"), FakeShellLinks::linkBytes("C:\\new.exe", "args=/min"));
+}
+
+// Modify of a live shortcut: the old one stays until the new one is whole.
+TEST_F(StartupFolderFamily, ModifyThatFailsKeepsTheOldShortcut) {
+  const std::string old = FakeShellLinks::linkBytes("C:\\a.exe", "args=x");
+  struct Case {
+    const char* what;
+    std::string newName;
+    std::function<void()> breakIt;
+    const char* message;
+  };
+  const std::vector<Case> cases = {
+      {"name the file system refuses", "a|b.lnk", [] {}, "_StartupWriteFailed"},
+      {"old file cannot be deleted", "b.lnk", [&] { fs.denyDelete(user + "\\a.lnk"); }, "_StartupAccessDenied"},
+      {"folder refuses writes", "b.lnk", [&] { fs.denyWrites(user); }, "_StartupAccessDenied"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs = FakeFolders();
+    fs.addFolder(user);
+    fs.put(user + "\\a.lnk", old);
+    prompt.messages.clear();
+    auto family = pane({user});
+    family->fill(list);
+    list.select(0);
+    c.breakIt();
+    prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
+      d.name = c.newName;
+      d.path = "C:\\b.exe";
+      return true;
+    };
+    family->modify(list);
+    EXPECT_EQ(fs.filesIn(user), (Strings{"a.lnk"}));
+    EXPECT_EQ(fs.bytes(user + "\\a.lnk"), old);
+    EXPECT_TRUE(messaged(c.message)) << (prompt.messages.empty() ? "" : prompt.messages[0]);
+    EXPECT_TRUE(sink.records.empty());
+  }
+}
+
+TEST_F(StartupFolderFamily, ModifyOfAFileThatIsNotAShortcutIsRefusedBeforeTheDialog) {
+  fs.put(user + "\\sync.bat", "@echo off");
+  fs.put(copyOf(user, "tool.exe"), "MZ...");
+  disabledRecord(user, "tool.exe", "");
+  auto family = pane({user});
+  family->fill(list);
+  for (int row = 0; row < 2; ++row) {
+    list.select(row);
+    family->modify(list);
+  }
+  EXPECT_TRUE(prompt.dialogs.empty());
+  EXPECT_EQ(prompt.messages.size(), 2u);
+  EXPECT_TRUE(messaged("_StartupNotAShortcut"));
+  EXPECT_EQ(fs.bytes(user + "\\sync.bat"), "@echo off");
+  EXPECT_EQ(fs.bytes(copyOf(user, "tool.exe")), "MZ...");
+}
+
+TEST_F(StartupFolderFamily, ModifyOfADisabledShortcutMovesItsCopyAndEnableSetsTheNewTarget) {
+  fs.put(user + "\\Mail.lnk", FakeShellLinks::linkBytes("C:\\Mail\\mail.exe", "args=/min"));
+  auto family = pane({user});
+  family->fill(list);
+  ASSERT_TRUE(clickBox(*family, 0));
+  list.select(0);
+  prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
+    d.name = "Post.lnk";
+    d.path = "C:\\Post\\post.exe";
+    return true;
+  };
+  family->modify(list);
+  EXPECT_EQ(store.items(ItemKind::StartupFolder), (std::vector<DisabledItem>{{user, "Post.lnk", "C:\\Post\\post.exe"}}));
+  EXPECT_FALSE(fs.hasFile(copyOf(user, "Mail.lnk")));
+  EXPECT_TRUE(fs.hasFile(copyOf(user, "Post.lnk")));
+  EXPECT_TRUE(fs.filesIn(user).empty()) << "no file of the folder is touched";
+
+  ASSERT_EQ(list.count(), 1);
+  ASSERT_TRUE(clickBox(*family, 0));
+  EXPECT_EQ(fs.bytes(user + "\\Post.lnk"), FakeShellLinks::linkBytes("C:\\Post\\post.exe", "args=/min"));
+  EXPECT_FALSE(fs.hasFile(copyOf(user, "Post.lnk")));
+}
+
+TEST_F(StartupFolderFamily, ModifyOfADisabledRowThatCannotBeSavedPutsTheCopyBack) {
+  fs.put(copyOf(user, "a.lnk"), FakeShellLinks::linkBytes("C:\\a.exe"));
+  disabledRecord(user, "a.lnk", "C:\\a.exe");
+  auto family = pane({user});
+  family->fill(list);
+  list.select(0);
+  store.readOnly = true;
+  prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
+    d.name = "b.lnk";
+    d.path = "C:\\b.exe";
+    return true;
+  };
+  family->modify(list);
+  EXPECT_TRUE(fs.hasFile(copyOf(user, "a.lnk")));
+  EXPECT_FALSE(fs.hasFile(copyOf(user, "b.lnk")));
+  EXPECT_EQ(store.items(ItemKind::StartupFolder), (std::vector<DisabledItem>{{user, "a.lnk", "C:\\a.exe"}}));
+  EXPECT_TRUE(messaged("_ConfigWriteFailed"));
+  EXPECT_TRUE(sink.records.empty());
+}
+
+}  // namespace
+}  // namespace velmora::testing

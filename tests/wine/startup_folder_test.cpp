@@ -1,0 +1,269 @@
+// The startup-folder family against real folders, real shortcuts and a real
+// config.xml, in throwaway folders of the test prefix.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <objidl.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "contract/folder_contract.h"
+#include "core/operation_log.h"
+#include "core/win32/com_ptr.h"
+#include "core/win32/store_msxml.h"
+#include "fakes/fake_registry.h"
+#include "fakes/fakes.h"
+#include "pane/family_factory.h"
+#include "platform/win32/wide.h"
+#include "startupfolder/disabled_copies.h"
+#include "startupfolder/win32/folders_win32.h"
+#include "startupfolder/win32/shell_links_win32.h"
+#include "wine/support/win_test_support.h"
+
+namespace velmora::testing {
+namespace {
+
+using win32::ComPtr;
+using win32::narrow;
+using win32::widen;
+
+struct RealFolderEnv {
+  TempDir dir;
+  win32::Win32Folders realFolders;
+  win32::Win32ShellLinks realLinks;
+  FolderPort& folders() { return realFolders; }
+  ShellLinkPort& links() { return realLinks; }
+  std::string base() { return dir.path(); }
+  void put(const std::string& path, const std::string& bytes, std::uint32_t attributes) {
+    writeFile(path, bytes);
+    if (attributes) SetFileAttributesW(widen(path).c_str(), attributes);
+  }
+  std::string bytes(const std::string& path) { return readFile(path); }
+};
+
+using Envs = ::testing::Types<RealFolderEnv>;
+INSTANTIATE_TYPED_TEST_SUITE_P(RealFolders, FolderContract, Envs);
+
+// A shortcut with every field the family must not lose.
+struct LinkFields {
+  std::string target, arguments, folder, description, icon;
+  bool operator==(const LinkFields&) const = default;
+};
+
+void writeLink(const std::string& path, const LinkFields& f) {
+  win32::ComScope com;
+  ComPtr<IShellLinkW> link;
+  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                         link.putVoid())));
+  link->SetPath(widen(f.target).c_str());
+  link->SetArguments(widen(f.arguments).c_str());
+  link->SetWorkingDirectory(widen(f.folder).c_str());
+  link->SetDescription(widen(f.description).c_str());
+  link->SetIconLocation(widen(f.icon).c_str(), 2);
+  ASSERT_TRUE(SUCCEEDED(link.as<IPersistFile>(IID_IPersistFile)->Save(widen(path).c_str(), TRUE)));
+}
+
+LinkFields readLink(const std::string& path) {
+  win32::ComScope com;
+  ComPtr<IShellLinkW> link;
+  LinkFields f;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.putVoid()))) {
+    return f;
+  }
+  if (FAILED(link.as<IPersistFile>(IID_IPersistFile)->Load(widen(path).c_str(), STGM_READ))) return f;
+  wchar_t buffer[1024];
+  WIN32_FIND_DATAW unused;
+  int index = 0;
+  if (link->GetPath(buffer, 1024, &unused, 0) == S_OK) f.target = narrow(buffer);
+  if (SUCCEEDED(link->GetArguments(buffer, 1024))) f.arguments = narrow(buffer);
+  if (SUCCEEDED(link->GetWorkingDirectory(buffer, 1024))) f.folder = narrow(buffer);
+  if (SUCCEEDED(link->GetDescription(buffer, 1024))) f.description = narrow(buffer);
+  if (SUCCEEDED(link->GetIconLocation(buffer, 1024, &index))) f.icon = narrow(buffer);
+  return f;
+}
+
+bool exists(const std::string& path) { return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+class RealStartupFolders : public ::testing::Test {
+ protected:
+  TempDir common, user, program;
+  FakeRegistry registry;
+  win32::MsxmlStore store{program.file("config.xml")};
+  MapTranslator tr;
+  RecordingLog sink;
+  OperationLog log{tr, &sink};
+  win32::Win32Folders folders;
+  win32::Win32ShellLinks links;
+  ScriptedPrompt prompt;
+  FakeList list;
+  FamilyServices services{registry, store, log, tr};
+  std::unique_ptr<EntryFamily> family;
+
+  RealStartupFolders() {
+    services.folders = &folders;
+    services.shellLinks = &links;
+    services.programDirectory = program.path();
+    family = makeFamily(PaneClass::StartupFolderPane, {common.path(), user.path()}, services, prompt);
+  }
+
+  void record(const std::string& folder, const std::string& name, const std::string& data) {
+    ASSERT_EQ(store.add(ItemKind::StartupFolder, {folder, name, data}), StoreStatus::Ok);
+  }
+  std::vector<DisabledItem> records() {
+    std::vector<StoredItem> items;
+    EXPECT_EQ(store.list(ItemKind::StartupFolder, items), StoreStatus::Ok);
+    std::vector<DisabledItem> out;
+    for (const auto& s : items) out.push_back(s.item);
+    return out;
+  }
+  int rowNamed(const std::string& name, RowState state) {
+    for (int i = 0; i < list.count(); ++i) {
+      if (list.rows[i].name == name && list.rows[i].state == state) return i;
+    }
+    ADD_FAILURE() << "no row " << name;
+    return 0;
+  }
+  bool clickBox(int row) {
+    const bool live = list.rows[row].state == RowState::Live;
+    list.rows[row].state = live ? RowState::Disabled : RowState::Live;
+    return live ? family->disable(list, row) : family->enable(list, row);
+  }
+  // Disables the file, checks it is gone and kept, enables it again.
+  void roundTrip(const std::string& folder, const std::string& name) {
+    const std::string path = folder + "\\" + name;
+    const std::string before = readFile(path);
+    ASSERT_FALSE(before.empty());
+    family->fill(list);
+    const int row = rowNamed(name, RowState::Live);
+    ASSERT_TRUE(clickBox(row)) << (prompt.messages.empty() ? "" : prompt.messages[0]);
+    EXPECT_FALSE(exists(path));
+    EXPECT_EQ(readFile(disabledCopyPath(program.path(), folder, name)), before);
+    ASSERT_EQ(records().size(), 1u);
+    ASSERT_TRUE(clickBox(row)) << (prompt.messages.empty() ? "" : prompt.messages[0]);
+    EXPECT_EQ(readFile(path), before) << "byte for byte";
+    EXPECT_TRUE(records().empty());
+    EXPECT_FALSE(exists(disabledCopyPath(program.path(), folder, name)));
+    EXPECT_TRUE(prompt.messages.empty());
+    EXPECT_EQ(sink.records.size(), 2u);
+  }
+};
+
+TEST_F(RealStartupFolders, ListsEachFolderDisabledFirstAndSkipsWhatWindowsDoesNotStart) {
+  writeLink(common.file("Tool.lnk"), {"C:\\Tools\\tool.exe", "/min", "C:\\Tools", "", ""});
+  writeFile(common.file("sync.bat"), "@echo off\r\n");
+  writeFile(common.file("hidden.lnk"), "x");
+  SetFileAttributesW(widen(common.file("hidden.lnk")).c_str(), FILE_ATTRIBUTE_HIDDEN);
+  writeFile(common.file("desktop.ini"), "x");
+  SetFileAttributesW(widen(common.file("desktop.ini")).c_str(), FILE_ATTRIBUTE_SYSTEM);
+  writeFile(common.file("locked.lnk"), "x");
+  SetFileAttributesW(widen(common.file("locked.lnk")).c_str(), FILE_ATTRIBUTE_READONLY);
+  CreateDirectoryW(widen(common.file("Sub")).c_str(), nullptr);
+  writeLink(user.file("Mail.lnk"), {"C:\\Mail\\mail.exe", "", "", "", ""});
+  record(user.path(), "Chat.lnk", "C:\\Chat\\chat.exe");
+  record(common.path(), "Old.lnk", "C:\\Old\\old.exe");
+
+  family->fill(list);
+  std::vector<std::string> seen;
+  for (const auto& r : list.rows) {
+    seen.push_back(r.name + "|" + r.data + "|" + (r.path == common.path() ? "common" : r.path == user.path() ? "user" : r.path) +
+                   (r.state == RowState::Live ? "|live" : "|disabled"));
+  }
+  const std::vector<std::string> expected = {
+      "Old.lnk|C:\\Old\\old.exe|common|disabled", "Tool.lnk|C:\\Tools\\tool.exe|common|live",
+      "sync.bat||common|live",  // not a shortcut: listed with empty data
+      "Chat.lnk|C:\\Chat\\chat.exe|user|disabled", "Mail.lnk|C:\\Mail\\mail.exe|user|live"};
+  // Within a folder the files come in the file system's own order.
+  ASSERT_EQ(seen.size(), expected.size());
+  std::sort(seen.begin() + 1, seen.begin() + 3);
+  EXPECT_EQ(seen, expected);
+  SetFileAttributesW(widen(common.file("locked.lnk")).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(RealStartupFolders, DisableThenEnableGivesBackTheSameShortcut) {
+  writeLink(user.file("Backup.lnk"),
+            {"C:\\Program Files\\Backup\\backup.exe", "/quiet --profile \"Home\"", "C:\\Program Files\\Backup",
+             "Nightly backup", "C:\\Windows\\system32\\shell32.dll"});
+  roundTrip(user.path(), "Backup.lnk");
+  EXPECT_EQ(readLink(user.file("Backup.lnk")).arguments, "/quiet --profile \"Home\"");
+}
+
+TEST_F(RealStartupFolders, DisableThenEnableGivesBackABatchFile) {
+  writeFile(common.file("sync.bat"), "@echo off\r\nstart sync.exe\r\n");
+  roundTrip(common.path(), "sync.bat");
+}
+
+TEST_F(RealStartupFolders, NamesAndTargetsOutsideAnyLegacyCodePageRoundTrip) {
+  const std::string name = "\xC5\x81ukasz \xE6\x97\xA5\xE6\x9C\xAC.lnk";
+  const std::string target = "C:\\Users\\\xC5\x81ukasz\\\xD0\x9F\xD1\x80\xD0\xB8\xD0\xBB\\tool.exe";
+  writeLink(user.file(name), {target, "", "", "", ""});
+  family->fill(list);
+  const int row = rowNamed(name, RowState::Live);
+  EXPECT_EQ(list.rows[row].data, target);
+  roundTrip(user.path(), name);
+  EXPECT_EQ(readLink(user.file(name)).target, target);
+}
+
+TEST_F(RealStartupFolders, AddWithoutAnExtensionCreatesAShortcutInTheFirstFolder) {
+  prompt.onDialog = [](EntryDialogKind, EntryDialogData& d) {
+    d.name = "Backup";
+    d.path = "C:\\Backup\\backup.exe";
+    return true;
+  };
+  family->add(list);
+  EXPECT_EQ(readLink(common.file("Backup.lnk")).target, "C:\\Backup\\backup.exe");
+  EXPECT_FALSE(exists(user.file("Backup.lnk")));
+  ASSERT_EQ(list.count(), 1);
+  EXPECT_EQ(list.rows[0].name, "Backup.lnk");
+  EXPECT_EQ(sink.records.size(), 1u);
+}
+
+TEST_F(RealStartupFolders, AddOfANameTheFileSystemRefusesSaysSoAndLogsNothing) {
+  prompt.onDialog = [](EntryDialogKind, EntryDialogData& d) {
+    d.name = "what?";
+    d.path = "C:\\x.exe";
+    return true;
+  };
+  family->add(list);
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0], "_StartupWriteFailed");
+  EXPECT_TRUE(sink.records.empty());
+  family->fill(list);
+  EXPECT_EQ(list.count(), 0);
+}
+
+TEST_F(RealStartupFolders, RemoveOfAnUncheckedRowNeverDeletesAFileOfTheSameName) {
+  writeLink(user.file("Mail.lnk"), {"C:\\Mail\\new.exe", "", "", "", ""});
+  record(user.path(), "Mail.lnk", "C:\\Mail\\old.exe");
+  family->fill(list);
+  list.select(rowNamed("Mail.lnk", RowState::Disabled));
+  family->remove(list);
+  EXPECT_TRUE(records().empty());
+  EXPECT_EQ(readLink(user.file("Mail.lnk")).target, "C:\\Mail\\new.exe");
+  ASSERT_EQ(list.count(), 1);
+  EXPECT_EQ(list.rows[0].state, RowState::Live);
+}
+
+TEST_F(RealStartupFolders, ModifyOfAShortcutChangesNameAndTargetAndKeepsTheRest) {
+  const LinkFields before{"C:\\Mail\\mail.exe", "-background", "C:\\Mail", "Mail checker", "C:\\Mail\\mail.ico"};
+  writeLink(user.file("Mail.lnk"), before);
+  family->fill(list);
+  list.select(rowNamed("Mail.lnk", RowState::Live));
+  prompt.onDialog = [](EntryDialogKind, EntryDialogData& d) {
+    d.name = "Post";
+    d.path = "C:\\Post\\post.exe";
+    return true;
+  };
+  family->modify(list);
+  EXPECT_TRUE(prompt.messages.empty()) << prompt.messages[0];
+  EXPECT_FALSE(exists(user.file("Mail.lnk")));
+  LinkFields expected = before;
+  expected.target = "C:\\Post\\post.exe";
+  EXPECT_EQ(readLink(user.file("Post")), expected) << "the name is used as typed";
+  EXPECT_FALSE(exists(user.file("Post.velmora-new")));
+}
+
+}  // namespace
+}  // namespace velmora::testing
