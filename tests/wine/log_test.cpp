@@ -308,24 +308,5 @@ TEST_F(LogConnectionTest, RegisteredComponentIsPreferred) {
       << "the built-in log was not used";
 }
 
-// Not a check: opens the viewer with a few records and leaves it up for a
-// few seconds, so that a screenshot can be taken of it.
-TEST_F(LogConnectionTest, DISABLED_ShowViewerForAScreenshot) {
-  ASSERT_TRUE(connection.connect(dataFolder));
-  const char* sample[][2] = {
-      {"Disable", "Disabled in HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run: \"Updater\""},
-      {"Add", "Added to HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run: \"Tool\" = C:\\Tools\\tool.exe /min"},
-      {"Enable", "Enabled C:\\Users\\\xC5\x81ukasz\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup\\Notes.lnk"},
-      {"Remove", "Removed \"OldHelper\" from HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\Load."},
-  };
-  for (auto& s : sample) connection.sink()->write(LogRecord{"Change", "Startup entry", s[0], "Velmora", s[1]});
-  DialogAnswerer answerer([](HWND dlg, const DialogAnswerer::Seen&) {
-    SetTimer(dlg, 1, 6000, [](HWND d, UINT, UINT_PTR, DWORD) { PostMessageW(d, WM_COMMAND, IDCANCEL, 0); });
-    return 0;
-  });
-  connection.openViewer(nullptr);
-  EXPECT_EQ(answerer.seen.size(), 1u);
-}
-
 }  // namespace
 }  // namespace velmora::testing
