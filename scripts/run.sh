@@ -26,6 +26,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 if [ ! -f "$WINEPREFIX/.velmora-ready" ]; then
+  rm -rf "$WINEPREFIX"
   "$wine" wineboot --init </dev/null >/dev/null 2>&1
   "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
   "$wineserver" -w
@@ -45,10 +46,16 @@ fi
 
 "$wine" "$app/velmora.exe" </dev/null >/dev/null 2>&1 &
 pid=$!
+shown=0
 for _ in $(seq 1 100); do
-  xdotool search --onlyvisible --classname 'velmora.exe' >/dev/null 2>&1 && break
+  if xdotool search --onlyvisible --classname 'velmora.exe' >/dev/null 2>&1; then shown=1; break; fi
+  kill -0 "$pid" 2>/dev/null || break
   sleep 0.2
 done
+if [ "$shown" = 0 ]; then
+  echo "velmora.exe did not show its window" >&2
+  exit 1
+fi
 sleep 2
 import -window root "$shot"
 echo "Screenshot of the running window: $shot"

@@ -1,21 +1,21 @@
-# Sourced: start_xvfb starts a private Xvfb on a free display and exports
-# DISPLAY; stop_xvfb ends it.
+# Sourced: start_xvfb starts a private Xvfb on a display it picks itself and
+# exports DISPLAY; stop_xvfb ends it. -displayfd lets the server choose a
+# free display, so parallel runs never adopt each other's server.
 start_xvfb() {
-  local n
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1600x1000x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-    VELMORA_XVFB_PID=$!
-    local _
-    for _ in $(seq 1 50); do
-      if xdpyinfo -display ":$n" >/dev/null 2>&1; then
-        export DISPLAY=":$n"
-        return 0
-      fi
-      kill -0 "$VELMORA_XVFB_PID" 2>/dev/null || break
-      sleep 0.1
-    done
+  local out _
+  out=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$out" </dev/null >/dev/null 2>&1 &
+  VELMORA_XVFB_PID=$!
+  for _ in $(seq 1 100); do
+    if [ -s "$out" ]; then
+      export DISPLAY=":$(head -n1 "$out")"
+      rm -f "$out"
+      return 0
+    fi
+    kill -0 "$VELMORA_XVFB_PID" 2>/dev/null || break
+    sleep 0.1
   done
+  rm -f "$out"
   echo "could not start Xvfb" >&2
   return 1
 }

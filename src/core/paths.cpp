@@ -20,8 +20,16 @@ std::string stripExtension(std::string_view name) {
   return std::string(dot == std::string_view::npos ? name : name.substr(0, dot));
 }
 
+std::string programDirectory(std::string_view programPath) {
+  // A module path is always absolute, and may be a UNC path
+  // (\\server\share\app.exe), where the drive-letter rule would add a colon.
+  const std::size_t cut = programPath.rfind('\\');
+  if (cut == std::string_view::npos) return directoryPart(programPath);
+  return std::string(programPath.substr(0, cut));
+}
+
 ProgramFiles programFilesFor(std::string_view programPath) {
-  return ProgramFiles{directoryPart(programPath), stripExtension(fileNamePart(programPath))};
+  return ProgramFiles{programDirectory(programPath), stripExtension(fileNamePart(programPath))};
 }
 
 }  // namespace velmora

@@ -18,6 +18,10 @@ std::string fileNamePart(std::string_view path);
 // is cut; a name without a full stop is kept whole. "my.tool.exe" -> "my.tool".
 std::string stripExtension(std::string_view name);
 
+// The folder of the running program: its path cut at the last backslash
+// (UNC paths included); drive-relative paths fall back to directoryPart.
+std::string programDirectory(std::string_view programPath);
+
 // Files beside the program.
 struct ProgramFiles {
   std::string directory;

@@ -52,6 +52,9 @@ TEST(Paths, ProgramFilesAreNamedFromTheProgramsBaseName) {
   EXPECT_EQ(f.configFile(), "C:\\Program Files\\Velmora\\config.xml");
   EXPECT_EQ(f.logDataFolder(), "C:\\Program Files\\Velmora\\Log\\Data");
   EXPECT_EQ(programFilesFor("D:\\app").baseName, "app");
+  EXPECT_EQ(programFilesFor("\\\\server\\share\\Velmora\\velmora.exe").configFile(),
+            "\\\\server\\share\\Velmora\\config.xml")
+      << "a program on a network share keeps its folder";
 }
 
 }  // namespace

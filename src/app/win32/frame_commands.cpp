@@ -14,7 +14,7 @@
 
 namespace velmora::win32 {
 
-std::string webPagesFolder() { return directoryPart(programPath()); }
+std::string webPagesFolder() { return programDirectory(programPath()); }
 
 void openWebPage(HWND frame, WebPage page) {
   (void)shellOpen(frame, ShellRequest{webPageAddress(webPagesFolder(), page), {}});

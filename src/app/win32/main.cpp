@@ -53,6 +53,11 @@ int runProgram(HINSTANCE instance) {
     // Without a log (none registered, or the data folder refused) the
     // program works all the same.
     log.connect(files.logDataFolder());
+    // Released before COM goes down, however start-up or the loop ends.
+    struct Disconnect {
+      win32::LogConnection& log;
+      ~Disconnect() { log.disconnect(); }
+    } disconnect{log};
 
     // The program's own controls as well as the bar and cool classes.
     INITCOMMONCONTROLSEX controls{sizeof controls,
@@ -67,7 +72,6 @@ int runProgram(HINSTANCE instance) {
         result = loop.run();
       }
     }
-    log.disconnect();
   }
   skin.shutdown();
   return result;

@@ -27,14 +27,26 @@ ComPtr<IXMLDOMDocument> createDocument() {
                               kIidDomDocument, doc.putVoid()))) {
     return {};
   }
-  doc->put_async(VARIANT_FALSE);
+  // Loading must be synchronous, and config.xml is plain data: no DTD
+  // processing, no external entities.
+  if (FAILED(doc->put_async(VARIANT_FALSE)) || FAILED(doc->put_resolveExternals(VARIANT_FALSE)) ||
+      FAILED(doc->put_validateOnParse(VARIANT_FALSE))) {
+    return {};
+  }
   // XPath numbering and syntax; the default pattern language differs.
   if (auto doc2 = doc.as<IXMLDOMDocument2>(kIidDomDocument2)) {
     Variant lang;
     V_VT(lang.put()) = VT_BSTR;
     V_BSTR(&lang.get()) = SysAllocString(L"XPath");
     Bstr name(L"SelectionLanguage");
-    doc2->setProperty(name.get(), lang.get());
+    if (FAILED(doc2->setProperty(name.get(), lang.get()))) return {};
+    Variant prohibit;
+    V_VT(prohibit.put()) = VT_BOOL;
+    V_BOOL(&prohibit.get()) = VARIANT_TRUE;
+    Bstr dtd(L"ProhibitDTD");
+    doc2->setProperty(dtd.get(), prohibit.get());  // not every parser version knows it
+  } else {
+    return {};
   }
   return doc;
 }

@@ -31,7 +31,12 @@ void translateWindowText(HWND window, const Translator& translator) {
 namespace {
 BOOL CALLBACK translateChild(HWND child, LPARAM param) {
   const auto* translator = reinterpret_cast<const Translator*>(param);
-  if (translator) translateWindowText(child, *translator);
+  try {
+    if (translator) translateWindowText(child, *translator);
+  } catch (...) {
+    // A window that cannot be translated keeps its text; no exception
+    // may unwind through the system's enumeration.
+  }
   return TRUE;
 }
 }  // namespace

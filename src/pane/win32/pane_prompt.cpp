@@ -10,12 +10,22 @@ void PanePrompt::message(const std::string& text) { showMessage(owner_(), transl
 
 bool PanePrompt::confirm(const std::string& text) { return askConfirm(owner_(), translator_, text); }
 
+namespace {
+// The active window, or the pane's top-level window when none is active, so
+// the dialog is always modal to the main window and no second operation can
+// start on a list that the first one is still working on.
+HWND dialogOwner(HWND pane) {
+  if (HWND active = GetActiveWindow()) return active;
+  return pane ? GetAncestor(pane, GA_ROOT) : nullptr;
+}
+}  // namespace
+
 bool PanePrompt::entryDialog(EntryDialogKind kind, EntryDialogData& data) {
-  return runEntryDialog(GetActiveWindow(), kind, data, translator_);
+  return runEntryDialog(dialogOwner(owner_()), kind, data, translator_);
 }
 
 void PanePrompt::fileInformation(const std::string& path) {
-  showFileInformation(GetActiveWindow(), path, translator_);
+  showFileInformation(dialogOwner(owner_()), path, translator_);
 }
 
 }  // namespace velmora::win32

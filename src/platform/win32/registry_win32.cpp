@@ -40,6 +40,11 @@ RegStatus status(LSTATUS s) {
   }
 }
 
+// The change is made once the set or delete succeeded; the flush only asks
+// for it to reach the disk now. Reporting a failed flush as a failed change
+// would make callers undo a change that happened.
+void flush(HKEY key) { (void)RegFlushKey(key); }
+
 bool isStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
 
 // The text of string data up to its first zero, whether or not the data
@@ -124,7 +129,8 @@ RegStatus Win32Registry::setString(RootKey root, const std::string& subkey, cons
   s = RegSetValueExW(key.get(), widen(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                      static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
   if (s != ERROR_SUCCESS) return status(s);
-  return status(RegFlushKey(key.get()));
+  flush(key.get());
+  return RegStatus::Ok;
 }
 
 RegStatus Win32Registry::deleteValue(RootKey root, const std::string& subkey, const std::string& name) {
@@ -133,7 +139,8 @@ RegStatus Win32Registry::deleteValue(RootKey root, const std::string& subkey, co
   if (s != ERROR_SUCCESS) return status(s);
   s = RegDeleteValueW(key.get(), widen(name).c_str());
   if (s != ERROR_SUCCESS) return status(s);
-  return status(RegFlushKey(key.get()));
+  flush(key.get());
+  return RegStatus::Ok;
 }
 
 }  // namespace velmora::win32
