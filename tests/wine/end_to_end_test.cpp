@@ -1,0 +1,626 @@
+// Whole-program tests: the real main window with the real families, the
+// real registry, startup folders, config.xml and built-in log of the test
+// prefix, driven through the tree and the list as a user drives them; and
+// the built velmora.exe started as a user starts it.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <objidl.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/win32/main_frame.h"
+#include "core/log_file.h"
+#include "core/paths.h"
+#include "core/win32/com_ptr.h"
+#include "core/win32/log_component.h"
+#include "core/win32/store_msxml.h"
+#include "lang/language_table.h"
+#include "platform/win32/files_win32.h"
+#include "platform/win32/wide.h"
+#include "resource.h"
+#include "wine/support/win_test_support.h"
+
+namespace velmora::testing {
+namespace {
+
+using win32::ComPtr;
+using win32::MainFrame;
+using win32::narrow;
+using win32::widen;
+
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kWindowsKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr char kRunPath[] = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kLoadPath[] = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\Load";
+
+// Nodes of the category tree this file drives.
+constexpr int kCurrentUserFolderNode = 2;
+constexpr int kCurrentUserRunNode = 10;
+constexpr int kLoadNode = 13;
+
+constexpr int kUnchecked = 1;  // state image of a disabled entry
+constexpr int kChecked = 2;    // state image of a live one
+
+// Unique per run, so that a value or shortcut left by a crashed run never
+// meets the next one.
+std::string uniqueSuffix() {
+  static int counter = 0;
+  return std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount64()) + "-" +
+         std::to_string(++counter);
+}
+
+struct RawValue {
+  DWORD type = 0;
+  std::vector<BYTE> bytes;
+  bool operator==(const RawValue&) const = default;
+};
+
+// A value exactly as the registry holds it, read without any adapter of ours.
+std::optional<RawValue> readRaw(HKEY root, const std::wstring& key, const std::wstring& name) {
+  RawValue v;
+  DWORD size = 0;
+  if (RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &v.type, nullptr, &size) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  v.bytes.resize(size);
+  if (RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &v.type, v.bytes.data(), &size) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  v.bytes.resize(size);
+  return v;
+}
+
+RawValue textValue(const std::wstring& text) {
+  const auto* p = reinterpret_cast<const BYTE*>(text.c_str());
+  return {REG_SZ, std::vector<BYTE>(p, p + (text.size() + 1) * sizeof(wchar_t))};
+}
+
+std::wstring textOf(const std::optional<RawValue>& v) {
+  if (!v) return L"<missing>";
+  std::wstring text(reinterpret_cast<const wchar_t*>(v->bytes.data()), v->bytes.size() / sizeof(wchar_t));
+  text.resize(wcslen(text.c_str()));
+  return text;
+}
+
+// Puts a value into a real startup key of the prefix and gives the key back
+// as it was at the end: the earlier value restored, or the value deleted,
+// and a key that had to be created deleted again when it is empty.
+class SeededValue {
+ public:
+  SeededValue(std::wstring key, std::wstring name, const RawValue& value)
+      : key_(std::move(key)), name_(std::move(name)) {
+    HKEY h = nullptr;
+    keyExisted_ = RegOpenKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, KEY_READ, &h) == ERROR_SUCCESS;
+    if (h) RegCloseKey(h);
+    previous_ = readRaw(HKEY_CURRENT_USER, key_, name_);
+    write(value);
+  }
+  ~SeededValue() {
+    if (previous_) {
+      write(*previous_);
+    } else {
+      RegDeleteKeyValueW(HKEY_CURRENT_USER, key_.c_str(), name_.c_str());
+    }
+    if (!keyExisted_) deleteKeyIfEmpty();
+  }
+  SeededValue(const SeededValue&) = delete;
+  SeededValue& operator=(const SeededValue&) = delete;
+
+  std::optional<RawValue> now() const { return readRaw(HKEY_CURRENT_USER, key_, name_); }
+
+ private:
+  void write(const RawValue& v) {
+    HKEY h = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr) !=
+        ERROR_SUCCESS) {
+      ADD_FAILURE() << "cannot create " << narrow(key_);
+      return;
+    }
+    EXPECT_EQ(RegSetValueExW(h, name_.c_str(), 0, v.type, v.bytes.data(), static_cast<DWORD>(v.bytes.size())),
+              ERROR_SUCCESS);
+    RegCloseKey(h);
+  }
+  void deleteKeyIfEmpty() {
+    HKEY h = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return;
+    DWORD subkeys = 0, values = 0;
+    const bool empty = RegQueryInfoKeyW(h, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                                        nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+                       subkeys == 0 && values == 0;
+    RegCloseKey(h);
+    if (empty) RegDeleteKeyW(HKEY_CURRENT_USER, key_.c_str());
+  }
+
+  std::wstring key_, name_;
+  bool keyExisted_ = false;
+  std::optional<RawValue> previous_;
+};
+
+// A shortcut placed in a real startup folder, deleted at the end whatever
+// the test did with it.
+class SeededShortcut {
+ public:
+  explicit SeededShortcut(std::string path) : path_(std::move(path)) {
+    win32::ComScope com;
+    ComPtr<IShellLinkW> link;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.putVoid()))) {
+      ADD_FAILURE() << "no shell link object";
+      return;
+    }
+    link->SetPath(L"C:\\Program Files\\E2E Tools\\tray.exe");
+    link->SetArguments(L"/minimized --profile \"Home\"");
+    link->SetWorkingDirectory(L"C:\\Program Files\\E2E Tools");
+    link->SetDescription(L"Starts the tray helper");
+    link->SetIconLocation(L"C:\\Program Files\\E2E Tools\\tray.exe", 1);
+    EXPECT_TRUE(SUCCEEDED(link.as<IPersistFile>(IID_IPersistFile)->Save(widen(path_).c_str(), TRUE)));
+  }
+  ~SeededShortcut() { DeleteFileW(widen(path_).c_str()); }
+  SeededShortcut(const SeededShortcut&) = delete;
+  SeededShortcut& operator=(const SeededShortcut&) = delete;
+
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+bool exists(const std::string& path) { return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The current user's startup folder, as the prefix's Shell Folders value names it.
+std::string userStartupFolder() {
+  return narrow(textOf(readRaw(HKEY_CURRENT_USER, kShellFolders, L"Startup")));
+}
+
+// --- The list view of a pane in this process ---------------------------------
+
+std::wstring cellText(HWND list, int row, int column) {
+  std::wstring text(4096, L'\0');
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = text.data();
+  item.cchTextMax = static_cast<int>(text.size());
+  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  text.resize(wcslen(text.c_str()));
+  return text;
+}
+
+int rowWhere(HWND list, int column, const std::string& text) {
+  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; row < count; ++row) {
+    if (cellText(list, row, column) == widen(text)) return row;
+  }
+  return -1;
+}
+
+int boxImage(HWND list, int row) {
+  return static_cast<int>(SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK) >> 12);
+}
+
+// What a click on the box does to the list: the state image changes, and
+// the list tells the pane at once.
+void setBox(HWND list, int row, int image) {
+  LVITEMW item{};
+  item.stateMask = LVIS_STATEIMAGEMASK;
+  item.state = INDEXTOSTATEIMAGEMASK(image);
+  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  pumpMessages();
+}
+
+// --- The real main window in this process -------------------------------------
+
+class EndToEnd : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_COOL_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
+    InitCommonControlsEx(&icc);
+  }
+  void SetUp() override {
+    // The language file the build puts beside the program (and these tests).
+    const std::string shipped = directoryPart(win32::programPath()) + "\\velmora.language";
+    ASSERT_TRUE(win32::fileExists(shipped)) << "velmora.language must be built beside the tests: " << shipped;
+    language.setFile(shipped);
+    ASSERT_TRUE(log.connect(files.logDataFolder()));
+  }
+  void TearDown() override {
+    frame.reset();
+    pumpMessages();
+    log.disconnect();
+  }
+
+  void open() {
+    frame = std::make_unique<MainFrame>(files, language, log.sink());
+    HWND hwnd = frame->create(GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(hwnd, nullptr);
+    SetWindowPos(hwnd, nullptr, 0, 0, 1000, 700, SWP_NOZORDER);
+    ShowWindow(hwnd, SW_SHOW);
+    pumpMessages();
+  }
+  // Selects the node through the tree; gives the list of the pane now shown.
+  HWND selectNode(int node) {
+    SendMessageW(frame->tree(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(frame->treeItem(node)));
+    pumpMessages();
+    HWND pane = frame->host().visiblePane();
+    EXPECT_EQ(pane, frame->pane(node).hwnd()) << "node " << node << "'s pane is the visible one";
+    HWND list = GetDlgItem(pane, IDC_ENTRYLIST);
+    EXPECT_TRUE(list && IsWindowVisible(list));
+    return list;
+  }
+
+  std::vector<DisabledItem> records(ItemKind kind) {
+    win32::MsxmlStore store{files.configFile()};
+    std::vector<StoredItem> items;
+    EXPECT_EQ(store.list(kind, items), StoreStatus::Ok);
+    std::vector<DisabledItem> out;
+    for (const auto& s : items) out.push_back(s.item);
+    return out;
+  }
+  std::vector<LogEntry> logEntries() { return readLogNewestFirst(readFile(logFilePath(files.logDataFolder()))); }
+  std::string text(const char* key) { return language.translate(key); }
+
+  // Checks the newest log record: the operation and a text it must name.
+  void expectLogged(std::size_t count, const char* itemTypeKey, const std::string& named) {
+    const auto entries = logEntries();
+    ASSERT_EQ(entries.size(), count);
+    EXPECT_EQ(entries[0].record.itemType, text(itemTypeKey));
+    EXPECT_NE(entries[0].record.content.find(named), std::string::npos) << entries[0].record.content;
+  }
+
+  win32::ComScope com;
+  TempDir dir;
+  ProgramFiles files{dir.path(), "velmora"};
+  LanguageTable language{win32::readFileBytes, win32::decodeLegacy};
+  win32::LogConnection log;
+  // Every message box or dialog other than the main window (which is a
+  // dialog too, activated again whenever a box closes) is recorded and
+  // answered OK; a success path shows none.
+  std::vector<DialogAnswerer::Seen> shown;
+  DialogAnswerer answerer{[this](HWND dialog, const DialogAnswerer::Seen& seen) {
+    if (frame && dialog == frame->hwnd()) return 0;
+    shown.push_back(seen);
+    return IDOK;
+  }};
+  std::unique_ptr<MainFrame> frame;
+};
+
+TEST_F(EndToEnd, RunValueLeavesTheKeyAndComesBackByteForByteThroughItsBox) {
+  // A name and a command line outside any legacy code page: they pass
+  // through the list's texts on their way back to the registry.
+  const std::wstring name = widen("Velmora e2e \xC5\x81ukasz \xE6\x97\xA5\xE6\x9C\xAC " + uniqueSuffix());
+  const std::wstring data = L"\"C:\\Program Files\\\u0141\u00F3d\u017A\\\u043F\u0440\u0438.exe\" /tray";
+  SeededValue seeded(kRunKey, name, textValue(data));
+  const RawValue before = *seeded.now();
+  open();
+
+  HWND list = selectNode(kCurrentUserRunNode);
+  const int row = rowWhere(list, 0, narrow(name));
+  ASSERT_GE(row, 0) << "the seeded value is listed";
+  EXPECT_EQ(cellText(list, row, 2), data);
+  EXPECT_EQ(cellText(list, row, 3), widen(kRunPath));
+  ASSERT_EQ(boxImage(list, row), kChecked);
+
+  setBox(list, row, kUnchecked);
+  EXPECT_EQ(seeded.now(), std::nullopt) << "the value left the key";
+  EXPECT_EQ(records(ItemKind::Registry), (std::vector<DisabledItem>{{kRunPath, narrow(name), narrow(data)}}));
+  expectLogged(1, "_LogItemType5", narrow(name));
+  EXPECT_EQ(boxImage(list, row), kUnchecked);
+
+  setBox(list, row, kChecked);
+  EXPECT_EQ(seeded.now(), std::optional<RawValue>(before)) << "back byte for byte";
+  EXPECT_TRUE(records(ItemKind::Registry).empty());
+  expectLogged(2, "_LogItemType4", narrow(name));
+  EXPECT_EQ(boxImage(list, row), kChecked);
+  EXPECT_TRUE(shown.empty()) << narrow(shown.empty() ? L"" : shown[0].text);
+
+  // What the user sees after a refresh agrees: one live row, no disabled twin.
+  list = selectNode(kCurrentUserRunNode);
+  int listed = 0;
+  for (int r = 0; r < static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); ++r) {
+    if (cellText(list, r, 0) == name) {
+      ++listed;
+      EXPECT_EQ(boxImage(list, r), kChecked);
+    }
+  }
+  EXPECT_EQ(listed, 1);
+}
+
+TEST_F(EndToEnd, OneProgramOfTheLoadValueGoesAndComesBackLeavingTheOtherTwo) {
+  const std::string tag = uniqueSuffix();
+  const std::string one = "C:\\E2E\\one-" + tag + ".exe";
+  const std::string two = "C:\\E2E\\two-" + tag + ".exe";
+  const std::string three = "C:\\E2E\\three-" + tag + ".exe";
+  SeededValue seeded(kWindowsKey, L"Load", textValue(widen(one + "," + two + "," + three)));
+  open();
+
+  HWND list = selectNode(kLoadNode);
+  ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 3);
+  const int row = rowWhere(list, 2, two);
+  ASSERT_EQ(row, 1);
+  EXPECT_EQ(cellText(list, row, 0), L"Load");
+
+  setBox(list, row, kUnchecked);
+  EXPECT_EQ(textOf(seeded.now()), widen(one + "," + three)) << "the other two as they were";
+  EXPECT_EQ(records(ItemKind::Winini), (std::vector<DisabledItem>{{kLoadPath, "Load", two}}));
+  expectLogged(1, "_LogItemType5", kLoadPath);
+
+  setBox(list, row, kChecked);
+  EXPECT_EQ(textOf(seeded.now()), widen(one + "," + three + "," + two)) << "an enabled program is appended";
+  EXPECT_TRUE(records(ItemKind::Winini).empty());
+  expectLogged(2, "_LogItemType4", kLoadPath);
+  EXPECT_TRUE(shown.empty()) << narrow(shown.empty() ? L"" : shown[0].text);
+}
+
+TEST_F(EndToEnd, AShortcutInTheUsersStartupFolderComesBackByteIdentical) {
+  const std::string folder = userStartupFolder();
+  ASSERT_FALSE(folder.empty()) << "the prefix names the user's startup folder";
+  const std::string name = "Velmora e2e " + uniqueSuffix() + ".lnk";
+  SeededShortcut shortcut(folder + "\\" + name);
+  const std::string before = readFile(shortcut.path());
+  ASSERT_FALSE(before.empty());
+  open();
+
+  HWND list = selectNode(kCurrentUserFolderNode);
+  const int row = rowWhere(list, 0, name);
+  ASSERT_GE(row, 0) << "the shortcut is listed";
+  EXPECT_EQ(cellText(list, row, 2), L"C:\\Program Files\\E2E Tools\\tray.exe");
+
+  setBox(list, row, kUnchecked);
+  EXPECT_FALSE(exists(shortcut.path())) << "the shortcut left the folder";
+  ASSERT_EQ(records(ItemKind::StartupFolder).size(), 1u);
+  EXPECT_EQ(records(ItemKind::StartupFolder)[0].valuename, name);
+  expectLogged(1, "_LogItemType5", name);
+
+  setBox(list, row, kChecked);
+  EXPECT_EQ(readFile(shortcut.path()), before) << "byte-identical, arguments, folder and icon included";
+  EXPECT_TRUE(records(ItemKind::StartupFolder).empty());
+  expectLogged(2, "_LogItemType4", name);
+  EXPECT_TRUE(shown.empty()) << narrow(shown.empty() ? L"" : shown[0].text);
+}
+
+TEST_F(EndToEnd, DisableWithADamagedConfigFileSaysSoAndChangesNothing) {
+  const std::string damaged = "<config><toolvelmora><disabledregistryitem path=\"x\"";
+  writeFile(files.configFile(), damaged);
+  const std::wstring name = widen("Velmora e2e " + uniqueSuffix());
+  SeededValue seeded(kRunKey, name, textValue(L"C:\\E2E\\stays.exe"));
+  const RawValue before = *seeded.now();
+  open();
+
+  HWND list = selectNode(kCurrentUserRunNode);
+  const int row = rowWhere(list, 0, narrow(name));
+  ASSERT_GE(row, 0);
+  setBox(list, row, kUnchecked);
+
+  ASSERT_EQ(shown.size(), 1u) << "one message box";
+  EXPECT_EQ(shown[0].text, widen(language.translate("_ConfigUnreadable", true)));
+  EXPECT_EQ(shown[0].title, widen(text("_ToolVelmora")));
+  EXPECT_EQ(seeded.now(), std::optional<RawValue>(before)) << "the value stays in the key";
+  EXPECT_EQ(boxImage(list, row), kChecked) << "the box shows the entry is still live";
+  EXPECT_EQ(readFile(files.configFile()), damaged) << "a file we cannot read is never overwritten";
+  EXPECT_TRUE(logEntries().empty()) << "nothing happened, so nothing is logged";
+}
+
+// --- The built program, in a process of its own -----------------------------
+
+// Memory in another process, for the list and tree messages whose
+// structures the control reads and writes in its own address space.
+class RemoteBuffer {
+ public:
+  static constexpr SIZE_T kSize = 16384;
+  static constexpr SIZE_T kTextAt = 1024;  // where texts go; structures sit before it
+
+  explicit RemoteBuffer(DWORD pid)
+      : process_(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid)) {
+    if (process_) base_ = static_cast<BYTE*>(VirtualAllocEx(process_, nullptr, kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  }
+  ~RemoteBuffer() {
+    if (base_) VirtualFreeEx(process_, base_, 0, MEM_RELEASE);
+    if (process_) CloseHandle(process_);
+  }
+  RemoteBuffer(const RemoteBuffer&) = delete;
+  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+  bool ok() const { return base_ != nullptr; }
+  wchar_t* text() const { return reinterpret_cast<wchar_t*>(base_ + kTextAt); }
+  int textCapacity() const { return static_cast<int>((kSize - kTextAt) / sizeof(wchar_t)); }
+  LPARAM address() const { return reinterpret_cast<LPARAM>(base_); }
+
+  template <class T>
+  void put(const T& value) {
+    WriteProcessMemory(process_, base_, &value, sizeof value, nullptr);
+  }
+  template <class T>
+  T get() const {
+    T value{};
+    ReadProcessMemory(process_, base_, &value, sizeof value, nullptr);
+    return value;
+  }
+  std::wstring readText() const {
+    std::wstring s(static_cast<std::size_t>(textCapacity()), L'\0');
+    ReadProcessMemory(process_, base_ + kTextAt, s.data(), s.size() * sizeof(wchar_t), nullptr);
+    s.resize(wcslen(s.c_str()));
+    return s;
+  }
+
+ private:
+  HANDLE process_;
+  BYTE* base_ = nullptr;
+};
+
+std::wstring remoteCell(RemoteBuffer& mem, HWND list, int row, int column) {
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = mem.text();
+  item.cchTextMax = mem.textCapacity();
+  mem.put(item);
+  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), mem.address());
+  return mem.readText();
+}
+
+struct RemoteTreeItem {
+  std::wstring text;
+  LPARAM value = -1;
+};
+
+RemoteTreeItem remoteTreeItem(RemoteBuffer& mem, HWND tree, HTREEITEM handle) {
+  TVITEMW item{};
+  item.mask = TVIF_TEXT | TVIF_PARAM;
+  item.hItem = handle;
+  item.pszText = mem.text();
+  item.cchTextMax = mem.textCapacity();
+  mem.put(item);
+  if (!SendMessageW(tree, TVM_GETITEMW, 0, mem.address())) return {};
+  return {mem.readText(), mem.get<TVITEMW>().lParam};
+}
+
+HWND descendantWithId(HWND parent, int id, bool visibleOnly) {
+  struct Search {
+    int id;
+    bool visibleOnly;
+    HWND found;
+  } s{id, visibleOnly, nullptr};
+  EnumChildWindows(
+      parent,
+      [](HWND w, LPARAM p) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(p);
+        if (GetDlgCtrlID(w) == s->id && (!s->visibleOnly || IsWindowVisible(w))) {
+          s->found = w;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+// The program started from a folder of its own; ended at the end of the
+// test if it still runs.
+class StartedProgram {
+ public:
+  StartedProgram(const std::string& exe, const std::string& folder) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    std::wstring line = L"\"" + widen(exe) + L"\"";
+    started_ = CreateProcessW(widen(exe).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              widen(folder).c_str(), &si, &pi_) != 0;
+  }
+  ~StartedProgram() {
+    if (!started_) return;
+    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 99);
+    WaitForSingleObject(pi_.hProcess, 5000);
+    CloseHandle(pi_.hThread);
+    CloseHandle(pi_.hProcess);
+  }
+  StartedProgram(const StartedProgram&) = delete;
+  StartedProgram& operator=(const StartedProgram&) = delete;
+
+  bool started() const { return started_; }
+  DWORD id() const { return pi_.dwProcessId; }
+  std::optional<DWORD> exitCode(DWORD ms) const {
+    if (WaitForSingleObject(pi_.hProcess, ms) != WAIT_OBJECT_0) return std::nullopt;
+    DWORD code = 0;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    return code;
+  }
+  // The shown top-level dialog window of the program titled `title`.
+  HWND window(const std::wstring& title, DWORD ms = 20000) const {
+    struct Search {
+      DWORD pid;
+      const std::wstring* title;
+      HWND found;
+    } s{pi_.dwProcessId, &title, nullptr};
+    for (DWORD waited = 0; waited < ms && !s.found; waited += 50) {
+      EnumWindows(
+          [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            if (pid != s->pid || !IsWindowVisible(w)) return TRUE;
+            wchar_t cls[32] = {}, text[128] = {};
+            GetClassNameW(w, cls, 32);
+            GetWindowTextW(w, text, 128);
+            if (std::wstring(cls) == L"#32770" && text == *s->title) {
+              s->found = w;
+              return FALSE;
+            }
+            return TRUE;
+          },
+          reinterpret_cast<LPARAM>(&s));
+      if (!s.found) {
+        if (exitCode(0)) return nullptr;
+        Sleep(50);
+      }
+    }
+    return s.found;
+  }
+
+ private:
+  PROCESS_INFORMATION pi_{};
+  bool started_ = false;
+};
+
+TEST(RealProgram, ShowsASeededRunValueUnderTheCurrentUsersRunNodeAndClosesWithTwo) {
+  TempDir dir;
+  const std::string built = directoryPart(win32::programPath());
+  for (const char* file : {"velmora.exe", "velmora.language"}) {
+    ASSERT_TRUE(CopyFileW(widen(built + "\\" + file).c_str(), widen(dir.file(file)).c_str(), FALSE))
+        << file << " must be built beside the tests";
+  }
+  LanguageTable language{win32::readFileBytes, win32::decodeLegacy};
+  language.setFile(dir.file("velmora.language"));
+  const std::wstring name = widen("Velmora e2e \xE6\x97\xA5\xE6\x9C\xAC " + uniqueSuffix());
+  const std::wstring data = L"\"C:\\Program Files\\E2E\\tray.exe\" /background";
+  SeededValue seeded(kRunKey, name, textValue(data));
+
+  StartedProgram program(dir.file("velmora.exe"), dir.path());
+  ASSERT_TRUE(program.started());
+  HWND frame = program.window(L"Velmora (V 2.0)");
+  ASSERT_NE(frame, nullptr) << "the main window is shown with the product name and version";
+  RemoteBuffer mem(program.id());
+  ASSERT_TRUE(mem.ok());
+
+  HWND tree = descendantWithId(frame, IDC_CATEGORYTREE, true);
+  ASSERT_NE(tree, nullptr);
+  EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 16);
+
+  // Every node is expanded, so the visible order is the node order.
+  HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+  for (int i = 0; i < kCurrentUserRunNode && item; ++i) {
+    item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, reinterpret_cast<LPARAM>(item)));
+  }
+  ASSERT_NE(item, nullptr);
+  const RemoteTreeItem runNode = remoteTreeItem(mem, tree, item);
+  EXPECT_EQ(runNode.value, kCurrentUserRunNode);
+  EXPECT_EQ(runNode.text, widen(language.translate("_Run")));
+  HTREEITEM parent = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(item)));
+  EXPECT_EQ(remoteTreeItem(mem, tree, parent).text, widen(language.translate("_CurrentUser")));
+
+  ASSERT_TRUE(SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)));
+  HWND list = descendantWithId(frame, IDC_ENTRYLIST, true);
+  ASSERT_NE(list, nullptr) << "one pane's list is shown";
+  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  int row = -1;
+  for (int r = 0; r < count && row < 0; ++r) {
+    if (remoteCell(mem, list, r, 0) == name) row = r;
+  }
+  ASSERT_GE(row, 0) << "the seeded value is listed among " << count << " rows";
+  EXPECT_EQ(remoteCell(mem, list, row, 2), data);
+  EXPECT_EQ(remoteCell(mem, list, row, 3), widen(kRunPath));
+  EXPECT_EQ(SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK) >> 12, kChecked);
+
+  PostMessageW(frame, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.exitCode(15000), std::optional<DWORD>(2));
+  EXPECT_EQ(seeded.now(), std::optional<RawValue>(textValue(data))) << "looking changes nothing";
+}
+
+}  // namespace
+}  // namespace velmora::testing
