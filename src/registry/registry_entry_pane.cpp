@@ -1,8 +1,5 @@
 #include "registry/registry_entry_pane.h"
 
-#include <algorithm>
-
-#include "core/format.h"
 #include "core/text.h"
 #include "lang/language_table.h"
 #include "pane/prompt.h"
@@ -11,45 +8,36 @@ namespace velmora {
 
 namespace {
 
-constexpr ItemKind kKind = ItemKind::Registry;
-
-DisabledItem recordOf(const Row& row) { return DisabledItem{row.path, row.name, row.data}; }
-
 // A deletion of a value that is not there leaves the key as we want it.
 bool deleted(RegStatus status) { return status == RegStatus::Ok || status == RegStatus::NotFound; }
 
 }  // namespace
 
-RegistryEntryPane::RegistryEntryPane(std::vector<std::string> keyPaths, FamilyServices services,
+RegistryEntryPane::RegistryEntryPane(std::vector<std::string> keyPaths, const FamilyServices& services,
                                      UserPrompt& prompt)
-    : keyPaths_(normaliseKeyPaths(keyPaths)), services_(services), prompt_(prompt) {}
+    : keyPaths_(normaliseKeyPaths(keyPaths)),
+      support_(services, prompt, {ItemKind::Registry, LogKeys::Entry, "_RegString", nullptr, &equalsIgnoreCase}) {}
 
 // ---------------------------------------------------------------------------
 // Listing
 
 void RegistryEntryPane::fill(EntryList& list) {
   // Looked up once: the language table reads its file on every lookup.
-  const std::string type = typeText();
-  // One read of config.xml serves every key. An unreadable store lists no
-  // disabled entries; the operations that need it say so.
-  std::vector<StoredItem> items;
-  if (services_.store.list(kKind, items) != StoreStatus::Ok) items.clear();
+  const std::string type = support_.typeText();
+  // One read of config.xml serves every key.
+  const std::vector<StoredItem> items = support_.recordsForListing();
 
   std::vector<Row> rows;
   for (const std::string& path : keyPaths_) {
     const auto key = splitKeyPath(path);
     if (!key) continue;
-
     // The key's disabled entries first, under the pane's spelling of the path.
-    for (const StoredItem& s : items) {
-      if (!equalsIgnoreCase(s.item.path, path)) continue;
-      rows.push_back(Row{s.item.valuename, type, s.item.valuedata, path, RowState::Disabled});
-    }
+    support_.addDisabledRows(rows, items, path, type);
 
     // Then its live REG_SZ values, in the registry's order. A key that is
     // missing or may not be read lists nothing.
     std::vector<RegValue> values;
-    if (services_.registry.enumerateValues(key->root, key->subkey, values) != RegStatus::Ok) continue;
+    if (registry().enumerateValues(key->root, key->subkey, values) != RegStatus::Ok) continue;
     for (const RegValue& v : values) {
       if (v.type != kRegSz) continue;
       rows.push_back(Row{v.name, type, v.text, path, RowState::Live});
@@ -62,112 +50,83 @@ void RegistryEntryPane::fill(EntryList& list) {
 // Remove, Disable, Enable
 
 void RegistryEntryPane::remove(EntryList& list) {
-  Row row;
-  if (!selectedRow(list, row)) return;
-  const int index = list.selected();
-  const std::string question =
-      safeFormat(services_.translator.translate("_AreyousureDeleteThisEntry", true), {row.data});
-  if (!prompt_.confirm(question)) return;
+  const int index = support_.selectedOrComplain(list);
+  if (index < 0) return;
+  const Row row = list.row(index);
+  if (!support_.confirmRemove(row.data)) return;
 
-  if (const auto key = splitKeyPath(row.path)) {
-    if (row.state == RowState::Disabled) {
-      // Only the store changes; a record that is gone already needs nothing.
-      std::vector<StoredItem> items;
-      const StoreStatus listed = services_.store.list(kKind, items);
-      if (listed != StoreStatus::Ok) {
-        tellStoreProblem(listed);
-      } else if (const auto found = findItem(items, recordOf(row))) {
-        const StoreStatus removed = services_.store.remove(kKind, *found);
-        if (removed == StoreStatus::Ok) {
-          log(LogOperation::Remove, {row.path, row.name});
-        } else if (removed != StoreStatus::Vanished) {
-          tellStoreProblem(removed);
-        }
-      }
-    } else {
-      // Only the registry changes. A value that is gone already is not ours
-      // to report as removed.
-      const RegStatus status = services_.registry.deleteValue(key->root, key->subkey, row.name);
-      if (status == RegStatus::Ok) {
-        log(LogOperation::Remove, {row.path, row.name});
-      } else if (status != RegStatus::NotFound) {
-        tell("_RegistryDeleteFailed", {row.path});
-      }
-    }
+  if (splitKeyPath(row.path)) {
+    // Only the store changes for a disabled entry, only the registry for a live one.
+    const Outcome outcome = row.state == RowState::Disabled ? support_.removeRecordOf(row) : removeLive(row);
+    if (outcome == Outcome::Done) support_.log(LogOperation::Remove, {row.path, row.name});
     fill(list);
   }
+  FamilySupport::reselect(list, index);
+}
 
-  const int n = list.count();
-  if (n > 0) list.select(std::min(index, n - 1));
+Outcome RegistryEntryPane::removeLive(const Row& row) {
+  const auto key = splitKeyPath(row.path);
+  if (!key) return Outcome::Failed;
+  // A value that is gone already is not ours to report as removed.
+  const RegStatus status = registry().deleteValue(key->root, key->subkey, row.name);
+  if (status == RegStatus::Ok) return Outcome::Done;
+  if (status == RegStatus::NotFound) return Outcome::Stale;
+  support_.tell("_RegistryDeleteFailed", {row.path});
+  return Outcome::Failed;
 }
 
 bool RegistryEntryPane::disable(EntryList& list, int index) {
-  if (index < 0 || index >= list.count()) return false;
+  if (!FamilySupport::isRow(list, index)) return false;
   const Row row = list.row(index);
   const auto key = splitKeyPath(row.path);
   if (!key) return false;
 
   // The record goes to disk first: until it is there the value stays.
   const DisabledItem record = recordOf(row);
-  const StoreStatus added = services_.store.add(kKind, record);
-  if (added != StoreStatus::Ok) {
-    tellStoreProblem(added);
-    return false;
-  }
+  if (!support_.addRecord(record)) return false;
 
-  const RegStatus status = services_.registry.deleteValue(key->root, key->subkey, row.name);
-  if (!deleted(status)) {
+  if (!deleted(registry().deleteValue(key->root, key->subkey, row.name))) {
     // The value stays live, so the record must go again.
-    if (takeBackRecord(record) == Undo::Done) {
-      tell("_RegistryDeleteFailed", {row.path});
-    } else {
-      tell("_EntryKeptTwice", {row.name});
+    if (support_.undone(support_.takeBackRecord(record), row.name)) {
+      support_.tell("_RegistryDeleteFailed", {row.path});
     }
     return false;
   }
 
-  log(LogOperation::Disable, {row.path, row.name});
+  support_.log(LogOperation::Disable, {row.path, row.name});
   return true;
 }
 
 bool RegistryEntryPane::enable(EntryList& list, int index) {
-  if (index < 0 || index >= list.count()) return false;
+  if (!FamilySupport::isRow(list, index)) return false;
   const Row row = list.row(index);
   const auto key = splitKeyPath(row.path);
   if (!key) return false;
 
   // Read the store before writing anything: a store we cannot change would
   // leave the entry both live and disabled.
-  std::vector<StoredItem> items;
-  const StoreStatus listed = services_.store.list(kKind, items);
-  if (listed != StoreStatus::Ok) {
-    tellStoreProblem(listed);
-    return false;
-  }
-  const auto record = findItem(items, recordOf(row));
+  const auto items = support_.records();
+  if (!items) return false;
+  const auto record = support_.findRecord(*items, recordOf(row));
 
   const auto before = existingValue(*key, row.name);
   if (!mayReplace(row.path, row.name, row.data, before)) return false;
-  if (services_.registry.setString(key->root, key->subkey, row.name, row.data, true) != RegStatus::Ok) {
-    tell("_RegistryWriteFailed", {row.path});
+  if (registry().setString(key->root, key->subkey, row.name, row.data, true) != RegStatus::Ok) {
+    support_.tell("_RegistryWriteFailed", {row.path});
     return false;
   }
 
   // The value is written; now the record may go. A record that is gone
   // already (edited by hand) leaves nothing to remove.
   if (record) {
-    const StoreStatus removed = services_.store.remove(kKind, *record);
+    const StoreStatus removed = support_.services().store.remove(ItemKind::Registry, *record);
     if (removed != StoreStatus::Ok && removed != StoreStatus::Vanished) {
-      if (restoreValue(*key, row.name, before) == Undo::Done) {
-        tellStoreProblem(removed);
-      } else {
-        tell("_EntryKeptTwice", {row.name});
-      }
+      if (support_.undone(restoreValue(*key, row.name, before), row.name)) support_.tellStoreProblem(removed);
       return false;
     }
   }
 
-  log(LogOperation::Enable, {row.path, row.name});
+  support_.log(LogOperation::Enable, {row.path, row.name});
   return true;
 }
 
@@ -177,16 +136,16 @@ bool RegistryEntryPane::enable(EntryList& list, int index) {
 void RegistryEntryPane::add(EntryList& list) {
   if (keyPaths_.empty()) return;
   const std::string& path = keyPaths_.front();
-  EntryDialogData data{typeText(), path, {}, {}};
-  if (!prompt_.entryDialog(EntryDialogKind::Add, data)) return;
+  EntryDialogData data = support_.dialogData(path);
+  if (!support_.prompt().entryDialog(EntryDialogKind::Add, data)) return;
 
   if (const auto key = splitKeyPath(path)) {
     const auto before = existingValue(*key, data.name);
     if (mayReplace(path, data.name, data.path, before)) {
-      if (services_.registry.setString(key->root, key->subkey, data.name, data.path, true) == RegStatus::Ok) {
-        log(LogOperation::Add, {path, data.name, data.path});
+      if (registry().setString(key->root, key->subkey, data.name, data.path, true) == RegStatus::Ok) {
+        support_.log(LogOperation::Add, {path, data.name, data.path});
       } else {
-        tell("_RegistryWriteFailed", {path});
+        support_.tell("_RegistryWriteFailed", {path});
       }
     }
   }
@@ -195,97 +154,68 @@ void RegistryEntryPane::add(EntryList& list) {
 
 void RegistryEntryPane::modify(EntryList& list) {
   Row row;
-  if (!selectedRow(list, row)) return;
-  EntryDialogData data{typeText(), row.path, row.name, row.data};
-  if (!prompt_.entryDialog(EntryDialogKind::Modify, data)) return;
+  EntryDialogData data;
+  if (!support_.editSelected(list, row, data)) return;
 
-  // The row's box as it is now, after the dialog.
-  const int index = list.selected();
-  if (index >= 0 && index < list.count()) row.state = list.row(index).state;
-
-  if (row.state == RowState::Disabled) {
-    modifyDisabled(row, data.name, data.path);
-  } else {
-    modifyLive(row, data.name, data.path);
+  // A record removed by hand meanwhile leaves nothing to change.
+  const Outcome outcome = row.state == RowState::Disabled ? support_.updateRecordOf(row, data.name, data.path)
+                                                          : modifyLive(row, data.name, data.path);
+  if (outcome == Outcome::Done) {
+    support_.log(LogOperation::Modify, {row.path, row.name, row.data, data.name, data.path});
   }
   fill(list);
 }
 
-void RegistryEntryPane::modifyDisabled(const Row& old, const std::string& newName, const std::string& newData) {
-  std::vector<StoredItem> items;
-  const StoreStatus listed = services_.store.list(kKind, items);
-  if (listed != StoreStatus::Ok) {
-    tellStoreProblem(listed);
-    return;
-  }
-  const auto found = findItem(items, recordOf(old));
-  if (!found) return;  // removed by hand meanwhile: nothing to change
-  const StoreStatus updated = services_.store.update(kKind, *found, newName, newData);
-  if (updated == StoreStatus::Ok) {
-    log(LogOperation::Modify, {old.path, old.name, old.data, newName, newData});
-  } else if (updated != StoreStatus::Vanished) {
-    tellStoreProblem(updated);
-  }
-}
-
-void RegistryEntryPane::modifyLive(const Row& old, const std::string& newName, const std::string& newData) {
+Outcome RegistryEntryPane::modifyLive(const Row& old, const std::string& newName, const std::string& newData) {
   const auto key = splitKeyPath(old.path);
-  if (!key) return;
+  if (!key) return Outcome::Failed;
 
   if (old.name == newName) {
     // Same value: one write replaces the text in place.
-    if (services_.registry.setString(key->root, key->subkey, newName, newData, true) != RegStatus::Ok) {
-      tell("_RegistryWriteFailed", {old.path});
-      return;
+    if (registry().setString(key->root, key->subkey, newName, newData, true) != RegStatus::Ok) {
+      support_.tell("_RegistryWriteFailed", {old.path});
+      return Outcome::Failed;
     }
   } else if (equalsIgnoreCase(old.name, newName)) {
     // Only the case of the name changes. The registry keeps the spelling a
     // value was created with, so the old value has to go first; should the
     // new one then fail, the old one is written back.
-    if (!deleted(services_.registry.deleteValue(key->root, key->subkey, old.name))) {
-      tell("_RegistryDeleteFailed", {old.path});
-      return;
+    if (!deleted(registry().deleteValue(key->root, key->subkey, old.name))) {
+      support_.tell("_RegistryDeleteFailed", {old.path});
+      return Outcome::Failed;
     }
-    if (services_.registry.setString(key->root, key->subkey, newName, newData, true) != RegStatus::Ok) {
-      const bool restored =
-          services_.registry.setString(key->root, key->subkey, old.name, old.data, true) == RegStatus::Ok;
-      tell(restored ? "_RegistryWriteFailed" : "_RegistryEntryLost", {old.path, old.name, old.data});
-      return;
+    if (registry().setString(key->root, key->subkey, newName, newData, true) != RegStatus::Ok) {
+      const bool restored = registry().setString(key->root, key->subkey, old.name, old.data, true) == RegStatus::Ok;
+      support_.tell(restored ? "_RegistryWriteFailed" : "_RegistryEntryLost", {old.path, old.name, old.data});
+      return Outcome::Failed;
     }
   } else {
     // A new name: write the new value first, then delete the old one, so
     // that a failure leaves the entry under at least one of its names.
     const auto before = existingValue(*key, newName);
-    if (!mayReplace(old.path, newName, newData, before)) return;
-    if (services_.registry.setString(key->root, key->subkey, newName, newData, true) != RegStatus::Ok) {
-      tell("_RegistryWriteFailed", {old.path});
-      return;
+    if (!mayReplace(old.path, newName, newData, before)) return Outcome::Failed;
+    if (registry().setString(key->root, key->subkey, newName, newData, true) != RegStatus::Ok) {
+      support_.tell("_RegistryWriteFailed", {old.path});
+      return Outcome::Failed;
     }
-    if (!deleted(services_.registry.deleteValue(key->root, key->subkey, old.name))) {
-      if (restoreValue(*key, newName, before) == Undo::Done) {
-        tell("_RegistryDeleteFailed", {old.path});
-      } else {
-        tell("_EntryKeptTwice", {old.name});
+    if (!deleted(registry().deleteValue(key->root, key->subkey, old.name))) {
+      if (support_.undone(restoreValue(*key, newName, before), old.name)) {
+        support_.tell("_RegistryDeleteFailed", {old.path});
       }
-      return;
+      return Outcome::Failed;
     }
   }
-  log(LogOperation::Modify, {old.path, old.name, old.data, newName, newData});
+  return Outcome::Done;
 }
 
-void RegistryEntryPane::property(EntryList& list) {
-  Row row;
-  if (!selectedRow(list, row)) return;
-  EntryDialogData data{typeText(), row.path, row.name, row.data};
-  prompt_.entryDialog(EntryDialogKind::Property, data);
-}
+void RegistryEntryPane::property(EntryList& list) { support_.showProperty(list); }
 
 // ---------------------------------------------------------------------------
 // Helpers
 
 std::optional<RegValue> RegistryEntryPane::existingValue(const KeyPath& key, const std::string& name) {
   RegValue value;
-  if (services_.registry.queryValue(key.root, key.subkey, name, value) != RegStatus::Ok) return std::nullopt;
+  if (registry().queryValue(key.root, key.subkey, name, value) != RegStatus::Ok) return std::nullopt;
   return value;
 }
 
@@ -293,55 +223,20 @@ bool RegistryEntryPane::mayReplace(const std::string& path, const std::string& n
                                    const std::optional<RegValue>& existing) {
   if (!existing) return true;
   if (existing->type == kRegSz && existing->text == data) return true;
-  return prompt_.confirm(
-      safeFormat(services_.translator.translate("_RegistryValueExists", true), {path, name}));
+  return support_.ask("_RegistryValueExists", {path, name});
 }
 
-RegistryEntryPane::Undo RegistryEntryPane::restoreValue(const KeyPath& key, const std::string& name,
-                                                        const std::optional<RegValue>& before) {
+bool RegistryEntryPane::restoreValue(const KeyPath& key, const std::string& name,
+                                     const std::optional<RegValue>& before) {
   RegStatus status;
   if (!before) {
-    status = services_.registry.deleteValue(key.root, key.subkey, name);
+    status = registry().deleteValue(key.root, key.subkey, name);
   } else if (before->type == kRegSz) {
-    status = services_.registry.setString(key.root, key.subkey, before->name, before->text, false);
+    status = registry().setString(key.root, key.subkey, before->name, before->text, false);
   } else {
-    return Undo::Failed;  // a value of another type cannot be written back through the port
+    return false;  // a value of another type cannot be written back through the port
   }
-  return status == RegStatus::Ok ? Undo::Done : Undo::Failed;
-}
-
-RegistryEntryPane::Undo RegistryEntryPane::takeBackRecord(const DisabledItem& record) {
-  std::vector<StoredItem> items;
-  if (services_.store.list(kKind, items) != StoreStatus::Ok) return Undo::Failed;
-  // The record was appended, so it is the last of its kind; an identical one
-  // further up belongs to an earlier disable and stays.
-  const std::vector<StoredItem> matches = findAllItems(items, record);
-  if (matches.empty()) return Undo::Failed;
-  return services_.store.remove(kKind, matches.back()) == StoreStatus::Ok ? Undo::Done : Undo::Failed;
-}
-
-void RegistryEntryPane::tell(std::string_view key, const std::vector<std::string>& values) {
-  prompt_.message(safeFormat(services_.translator.translate(key, true), values));
-}
-
-void RegistryEntryPane::tellStoreProblem(StoreStatus status) {
-  tell(status == StoreStatus::Unreadable ? "_ConfigUnreadable" : "_ConfigWriteFailed");
-}
-
-bool RegistryEntryPane::selectedRow(const EntryList& list, Row& out) {
-  const int index = list.selected();
-  if (index < 0 || index >= list.count()) {
-    tell("_YouMustSelectAnItem");
-    return false;
-  }
-  out = list.row(index);
-  return true;
-}
-
-std::string RegistryEntryPane::typeText() const { return services_.translator.translate("_RegString"); }
-
-void RegistryEntryPane::log(LogOperation op, const std::vector<std::string>& values) {
-  services_.log.record(op, LogKeys::Entry, values);
+  return status == RegStatus::Ok;
 }
 
 }  // namespace velmora

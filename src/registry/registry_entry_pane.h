@@ -9,25 +9,21 @@
 // of changes that were really made.
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "core/locations.h"
-#include "core/operation_log.h"
 #include "core/registry_port.h"
-#include "core/store.h"
 #include "pane/entry_family.h"
 #include "pane/family_factory.h"
+#include "pane/family_support.h"
 
 namespace velmora {
-
-class UserPrompt;
 
 class RegistryEntryPane : public EntryFamily {
  public:
   // `keyPaths` are full key paths ("HKEY_CURRENT_USER\Software\...\Run"), in
   // the order they are listed; new entries go into the first.
-  RegistryEntryPane(std::vector<std::string> keyPaths, FamilyServices services, UserPrompt& prompt);
+  RegistryEntryPane(std::vector<std::string> keyPaths, const FamilyServices& services, UserPrompt& prompt);
 
   const std::vector<std::string>& keyPaths() const { return keyPaths_; }
 
@@ -41,11 +37,8 @@ class RegistryEntryPane : public EntryFamily {
   bool disable(EntryList& list, int row) override;
 
  private:
-  // How a change that failed half-way ended.
-  enum class Undo { Done, Failed };
-
-  void modifyDisabled(const Row& old, const std::string& newName, const std::string& newData);
-  void modifyLive(const Row& old, const std::string& newName, const std::string& newData);
+  Outcome removeLive(const Row& row);
+  Outcome modifyLive(const Row& old, const std::string& newName, const std::string& newData);
 
   // The value's current state, or nullopt when there is none (or it cannot
   // be read: the write that follows then reports the problem).
@@ -56,21 +49,13 @@ class RegistryEntryPane : public EntryFamily {
   bool mayReplace(const std::string& path, const std::string& name, const std::string& data,
                   const std::optional<RegValue>& existing);
   // Puts a value back as it was before we wrote it: deleted when it did not
-  // exist, its old text when it was a REG_SZ value.
-  Undo restoreValue(const KeyPath& key, const std::string& name, const std::optional<RegValue>& before);
-  // Takes back the record that disable appended (the last one that matches).
-  Undo takeBackRecord(const DisabledItem& record);
+  // exist, its old text when it was a REG_SZ value. False when it could not.
+  bool restoreValue(const KeyPath& key, const std::string& name, const std::optional<RegValue>& before);
 
-  // Shows a translated message, filled through safeFormat.
-  void tell(std::string_view key, const std::vector<std::string>& values = {});
-  void tellStoreProblem(StoreStatus status);
-  bool selectedRow(const EntryList& list, Row& out);
-  std::string typeText() const;
-  void log(LogOperation op, const std::vector<std::string>& values);
+  RegistryPort& registry() const { return support_.services().registry; }
 
   std::vector<std::string> keyPaths_;
-  FamilyServices services_;
-  UserPrompt& prompt_;
+  FamilySupport support_;
 };
 
 }  // namespace velmora

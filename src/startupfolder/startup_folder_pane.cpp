@@ -2,10 +2,8 @@
 
 #include <algorithm>
 
-#include "core/format.h"
 #include "core/operation_log.h"
 #include "core/text.h"
-#include "lang/language_table.h"
 #include "pane/family_factory.h"
 #include "pane/prompt.h"
 #include "startupfolder/disabled_copies.h"
@@ -14,62 +12,48 @@
 namespace velmora {
 
 namespace {
+
 constexpr ItemKind kKind = ItemKind::StartupFolder;
+
 }  // namespace
 
-StartupFolderPane::StartupFolderPane(std::vector<std::string> folders, FamilyServices& services,
+StartupFolderPane::StartupFolderPane(std::vector<std::string> folders, const FamilyServices& services,
                                      UserPrompt& prompt)
     : folders_(std::move(folders)),
-      store_(services.store),
-      log_(services.log),
-      translator_(services.translator),
+      // Disable records the folder without its trailing backslash, so a
+      // folder held with one must still find its records.
+      support_(services, prompt,
+               {kKind, LogKeys::StartupFolder, "_StartupFolderType", "_StartupEntryMissing", &sameFolder}),
       files_(*services.folders),
       links_(*services.shellLinks),
-      programDirectory_(services.programDirectory),
-      prompt_(prompt) {}
+      programDirectory_(services.programDirectory) {}
 
 std::string StartupFolderPane::Entry::path() const { return entryPath(folder, name); }
 
-StartupFolderPane::Entry StartupFolderPane::entryAt(const EntryList& list, int row) const {
-  const Row r = list.row(row);
-  return Entry{r.name, r.data, r.path, r.state != RowState::Disabled};
+StartupFolderPane::Entry StartupFolderPane::entryOf(const Row& row) {
+  return Entry{row.name, row.data, row.path, row.state != RowState::Disabled};
 }
-
-std::string StartupFolderPane::typeText() const { return translator_.translate("_StartupFolderType"); }
 
 std::string StartupFolderPane::copyPath(const std::string& folder, const std::string& name) const {
   return disabledCopyPath(programDirectory_, folder, name);
 }
 
-void StartupFolderPane::say(const char* key, const std::vector<std::string>& values) {
-  prompt_.message(safeFormat(translator_.translate(key, true), values));
-}
-
-void StartupFolderPane::storeFailed(StoreStatus status) {
-  switch (status) {
-    case StoreStatus::Ok: return;
-    case StoreStatus::Unreadable: say("_ConfigUnreadable"); return;
-    case StoreStatus::WriteFailed: say("_ConfigWriteFailed"); return;
-    case StoreStatus::Vanished: say("_StartupEntryMissing"); return;
-  }
-}
-
 void StartupFolderPane::fileFailed(FileStatus status, const char* key, const std::string& path,
                                    const std::string& folder) {
   if (status == FileStatus::AccessDenied) {
-    say("_StartupAccessDenied", {withoutTrailingBackslash(folder)});
+    support_.tell("_StartupAccessDenied", {withoutTrailingBackslash(folder)});
   } else if (status == FileStatus::NotFound) {
-    say("_StartupFileMissing", {path});
+    support_.tell("_StartupFileMissing", {path});
   } else {
-    say(key, {path});
+    support_.tell(key, {path});
   }
 }
 
 void StartupFolderPane::linkFailed(LinkStatus status, const std::string& path, const std::string& folder) {
   if (status == LinkStatus::AccessDenied) {
-    say("_StartupAccessDenied", {withoutTrailingBackslash(folder)});
+    support_.tell("_StartupAccessDenied", {withoutTrailingBackslash(folder)});
   } else {
-    say("_StartupWriteFailed", {path});
+    support_.tell("_StartupWriteFailed", {path});
   }
 }
 
@@ -79,36 +63,24 @@ bool StartupFolderPane::mayChange(const Entry& e, bool touchesFile) {
                       return !withoutTrailingBackslash(f).empty() && sameFolder(f, e.folder);
                     });
   if (!ours) {
-    say("_StartupFolderUnknown");
+    support_.tell("_StartupFolderUnknown");
     return false;
   }
   // A record edited by hand could name a file elsewhere; such a name is
   // never used to touch a file, but the record itself may still be removed.
-  if (touchesFile && !isPlainFileName(e.name)) {
-    say("_StartupInvalidName", {e.name});
-    return false;
-  }
-  return true;
+  return !touchesFile || plainName(e.name);
 }
 
-std::optional<std::vector<StoredItem>> StartupFolderPane::items() {
-  std::vector<StoredItem> out;
-  const StoreStatus status = store_.list(kKind, out);
-  if (status != StoreStatus::Ok) {
-    storeFailed(status);
-    return std::nullopt;
-  }
-  return out;
+bool StartupFolderPane::plainName(const std::string& name) {
+  if (isPlainFileName(name)) return true;
+  support_.tell("_StartupInvalidName", {name});
+  return false;
 }
 
-std::optional<StoredItem> StartupFolderPane::findEntry(const std::vector<StoredItem>& items, const Entry& e) {
-  for (const auto& s : items) {
-    if (sameFolder(s.item.path, e.folder) && equalsIgnoreCase(s.item.valuename, e.name) &&
-        equalsIgnoreCase(s.item.valuedata, e.data)) {
-      return s;
-    }
-  }
-  return std::nullopt;
+std::optional<StoredItem> StartupFolderPane::recordFor(const std::vector<StoredItem>& items, const Entry& e) {
+  auto found = support_.findRecord(items, DisabledItem{e.folder, e.name, e.data});
+  if (!found) support_.tellRecordGone();
+  return found;
 }
 
 bool StartupFolderPane::hasRecordNamed(const std::vector<StoredItem>& items, const std::string& folder,
@@ -121,24 +93,17 @@ bool StartupFolderPane::hasRecordNamed(const std::vector<StoredItem>& items, con
 
 bool StartupFolderPane::mayReplace(const std::string& name, const std::string& path) {
   if (!files_.exists(path)) return true;
-  return prompt_.confirm(safeFormat(translator_.translate("_StartupFileExists", true), {name}));
+  return support_.ask("_StartupFileExists", {name});
 }
 
 void StartupFolderPane::fill(EntryList& list) {
-  const std::string type = typeText();
+  const std::string type = support_.typeText();
+  const std::vector<StoredItem> stored = support_.recordsForListing();
   std::vector<Row> rows;
   for (const auto& folder : folders_) {
     // An unknown folder must not turn into the current drive's root.
     if (withoutTrailingBackslash(folder).empty()) continue;
-    std::vector<StoredItem> stored;
-    if (store_.list(kKind, stored) == StoreStatus::Ok) {
-      for (const auto& s : stored) {
-        // Disable records the folder without its trailing backslash, so a
-        // folder held with one must still find its records.
-        if (!sameFolder(s.item.path, folder)) continue;
-        rows.push_back(Row{s.item.valuename, type, s.item.valuedata, folder, RowState::Disabled});
-      }
-    }
+    support_.addDisabledRows(rows, stored, folder, type);
     for (const auto& file : folderScan(files_, folder)) {
       // The scanned folder without its trailing backslash: what DirectoryPart
       // gives for a drive path, and still right for a redirected (UNC) folder.
@@ -149,20 +114,23 @@ void StartupFolderPane::fill(EntryList& list) {
   list.setRows(rows);
 }
 
+int StartupFolderPane::selectedEntry(const EntryList& list, Entry& e) {
+  const int index = support_.selectedOrComplain(list);
+  if (index < 0) return -1;
+  e = entryOf(list.row(index));
+  return mayChange(e, e.live) ? index : -1;
+}
+
 void StartupFolderPane::remove(EntryList& list) {
-  const int index = list.selected();
-  if (index < 0) {
-    say("_YouMustSelectAnItem");
-    return;
-  }
-  const Entry e = entryAt(list, index);
-  if (!mayChange(e, e.live)) return;
-  if (!prompt_.confirm(safeFormat(translator_.translate("_AreyousureDeleteThisEntry", true), {e.data}))) return;
+  Entry e;
+  const int index = selectedEntry(list, e);
+  if (index < 0) return;
+  if (!support_.confirmRemove(e.data)) return;
   if (e.live ? removeLive(e) : removeDisabled(e)) {
-    log_.record(LogOperation::Remove, LogKeys::StartupFolder, {e.path()});
+    support_.log(LogOperation::Remove, {e.path()});
   }
   fill(list);
-  if (list.count() > 0) list.select(std::min(index, list.count() - 1));
+  FamilySupport::reselect(list, index);
 }
 
 bool StartupFolderPane::removeLive(const Entry& e) {
@@ -175,18 +143,11 @@ bool StartupFolderPane::removeLive(const Entry& e) {
 }
 
 bool StartupFolderPane::removeDisabled(const Entry& e) {
-  const auto stored = items();
+  const auto stored = support_.records();
   if (!stored) return false;
-  const auto found = findEntry(*stored, e);
-  if (!found) {
-    say("_StartupEntryMissing");
-    return false;
-  }
-  const StoreStatus status = store_.remove(kKind, *found);
-  if (status != StoreStatus::Ok) {
-    storeFailed(status);
-    return false;
-  }
+  // A record that has left config.xml already leaves nothing to remove.
+  const auto found = support_.findRecord(*stored, DisabledItem{e.folder, e.name, e.data});
+  if (!found || support_.removeRecord(*found) != Outcome::Done) return false;
   // The copy goes with the last record of its name; a leftover copy would
   // only be replaced by the next Disable of that name.
   if (!hasRecordNamed(*stored, e.folder, e.name, found->ordinal)) {
@@ -199,15 +160,12 @@ void StartupFolderPane::add(EntryList& list) {
   if (folders_.empty()) return;
   const std::string& folder = folders_.front();
   if (withoutTrailingBackslash(folder).empty()) {
-    say("_StartupFolderUnknown");
+    support_.tell("_StartupFolderUnknown");
     return;
   }
-  EntryDialogData data{typeText(), folder, "", ""};
-  if (!prompt_.entryDialog(EntryDialogKind::Add, data)) return;
-  if (!isPlainFileName(data.name)) {
-    say("_StartupInvalidName", {data.name});
-    return;
-  }
+  EntryDialogData data = support_.dialogData(folder);
+  if (!support_.prompt().entryDialog(EntryDialogKind::Add, data)) return;
+  if (!plainName(data.name)) return;
   const std::string name = ensureExtension(data.name, "lnk");
   const std::string link = entryPath(folder, name);
   if (!mayReplace(name, link)) return;
@@ -215,19 +173,15 @@ void StartupFolderPane::add(EntryList& list) {
   if (status != LinkStatus::Ok) {
     linkFailed(status, link, folder);
   } else {
-    log_.record(LogOperation::Add, LogKeys::StartupFolder, {link});
+    support_.log(LogOperation::Add, {link});
   }
   fill(list);
 }
 
 void StartupFolderPane::modify(EntryList& list) {
-  const int index = list.selected();
-  if (index < 0) {
-    say("_YouMustSelectAnItem");
-    return;
-  }
-  const Entry e = entryAt(list, index);
-  if (!mayChange(e, e.live)) return;
+  Entry e;
+  const int index = selectedEntry(list, e);
+  if (index < 0) return;
 
   // Only a shortcut has a target to change: a program or batch file placed
   // in the folder would be lost if it were rewritten as a shortcut.
@@ -236,24 +190,20 @@ void StartupFolderPane::modify(EntryList& list) {
   const LinkStatus kind = e.live ? links_.resolve(e.path(), ignored)
                                  : (files_.exists(copy) ? links_.resolve(copy, ignored) : LinkStatus::Ok);
   if (kind == LinkStatus::NotFound) {
-    say("_StartupFileMissing", {e.path()});
+    support_.tell("_StartupFileMissing", {e.path()});
     return;
   }
   if (kind != LinkStatus::Ok) {
-    say("_StartupNotAShortcut", {e.name});
+    support_.tell("_StartupNotAShortcut", {e.name});
     return;
   }
 
-  EntryDialogData data{typeText(), e.folder, e.name, e.data};
-  if (!prompt_.entryDialog(EntryDialogKind::Modify, data)) return;
-  if (!isPlainFileName(data.name)) {
-    say("_StartupInvalidName", {data.name});
-    return;
-  }
+  EntryDialogData data = support_.dialogData(list.row(index));
+  if (!support_.prompt().entryDialog(EntryDialogKind::Modify, data)) return;
+  if (!plainName(data.name)) return;
   const bool done = e.live ? modifyLive(e, data.name, data.path) : modifyDisabled(e, data.name, data.path);
   if (done) {
-    log_.record(LogOperation::Modify, LogKeys::StartupFolder,
-                {e.path(), entryPath(e.folder, data.name), data.path});
+    support_.log(LogOperation::Modify, {e.path(), entryPath(e.folder, data.name), data.path});
   }
   fill(list);
 }
@@ -285,9 +235,7 @@ bool StartupFolderPane::modifyLive(const Entry& e, const std::string& newName, c
   const FileStatus removed = files_.removeFile(oldPath);
   if (removed != FileStatus::Ok) {
     // Both would now be live; take the new one back so the change is all or nothing.
-    if (files_.removeFile(newPath) != FileStatus::Ok) {
-      say("_EntryKeptTwice", {e.name});
-    } else {
+    if (support_.undone(files_.removeFile(newPath) == FileStatus::Ok, e.name)) {
       fileFailed(removed, "_StartupDeleteFailed", oldPath, e.folder);
     }
     return false;
@@ -296,16 +244,13 @@ bool StartupFolderPane::modifyLive(const Entry& e, const std::string& newName, c
 }
 
 bool StartupFolderPane::modifyDisabled(const Entry& e, const std::string& newName, const std::string& newData) {
-  const auto stored = items();
+  const auto stored = support_.records();
   if (!stored) return false;
-  const auto found = findEntry(*stored, e);
-  if (!found) {
-    say("_StartupEntryMissing");
-    return false;
-  }
+  const auto found = recordFor(*stored, e);
+  if (!found) return false;
   const bool renamed = !equalsIgnoreCase(e.name, newName);
   if (renamed && hasRecordNamed(*stored, e.folder, newName)) {
-    say("_StartupAlreadyDisabled", {newName});
+    support_.tell("_StartupAlreadyDisabled", {newName});
     return false;
   }
   // The copy is keyed by name, so it follows a new name; its target is set
@@ -316,44 +261,36 @@ bool StartupFolderPane::modifyDisabled(const Entry& e, const std::string& newNam
   if (moveCopy) {
     const FileStatus moved = files_.moveFile(oldCopy, newCopy, true);
     if (moved != FileStatus::Ok) {
-      say("_StartupCopyFailed", {e.path()});
+      support_.tell("_StartupCopyFailed", {e.path()});
       return false;
     }
   }
-  const StoreStatus status = store_.update(kKind, *found, newName, newData);
-  if (status != StoreStatus::Ok) {
+  const Outcome updated = support_.updateRecord(*found, newName, newData);
+  if (updated != Outcome::Done) {
     if (moveCopy) (void)files_.moveFile(newCopy, oldCopy, true);
-    storeFailed(status);
+    if (updated == Outcome::Stale) support_.tellRecordGone();
     return false;
   }
   return true;
 }
 
-void StartupFolderPane::property(EntryList& list) {
-  const int index = list.selected();
-  if (index < 0) {
-    say("_YouMustSelectAnItem");
-    return;
-  }
-  const Entry e = entryAt(list, index);
-  EntryDialogData data{typeText(), e.folder, e.name, e.data};
-  (void)prompt_.entryDialog(EntryDialogKind::Property, data);
-}
+void StartupFolderPane::property(EntryList& list) { support_.showProperty(list); }
 
 bool StartupFolderPane::disable(EntryList& list, int row) {
-  const Entry e = entryAt(list, row);
+  if (!FamilySupport::isRow(list, row)) return false;
+  const Entry e = entryOf(list.row(row));
   if (!mayChange(e, true)) return false;
   const std::string path = e.path();
   if (!files_.exists(path)) {
-    say("_StartupFileMissing", {path});
+    support_.tell("_StartupFileMissing", {path});
     return false;
   }
-  const auto stored = items();
+  const auto stored = support_.records();
   if (!stored) return false;
   // One copy per folder and name: a second disabled entry of the same name
   // would overwrite the first one's copy.
   if (hasRecordNamed(*stored, e.folder, e.name)) {
-    say("_StartupAlreadyDisabled", {e.name});
+    support_.tell("_StartupAlreadyDisabled", {e.name});
     return false;
   }
 
@@ -363,52 +300,40 @@ bool StartupFolderPane::disable(EntryList& list, int row) {
   if (files_.makeFolder(disabledCopyFolder(programDirectory_)) != FileStatus::Ok ||
       files_.copyFile(path, copy, true) != FileStatus::Ok) {
     (void)files_.removeFile(copy);
-    say("_StartupCopyFailed", {path});
+    support_.tell("_StartupCopyFailed", {path});
     return false;
   }
   const DisabledItem record{withoutTrailingBackslash(e.folder), e.name, e.data};
-  const StoreStatus added = store_.add(kKind, record);
-  if (added != StoreStatus::Ok) {
+  if (!support_.addRecord(record)) {
     (void)files_.removeFile(copy);
-    storeFailed(added);
     return false;
   }
   const FileStatus removed = files_.removeFile(path);
   if (removed != FileStatus::Ok) {
     // The file stays live, so the record and the copy must go again.
-    std::vector<StoredItem> now;
-    bool undone = false;
-    if (store_.list(kKind, now) == StoreStatus::Ok) {
-      const auto mine = findAllItems(now, record);
-      undone = !mine.empty() && store_.remove(kKind, mine.back()) == StoreStatus::Ok;
-    }
-    if (undone) {
+    if (support_.undone(support_.takeBackRecord(record), e.name)) {
       (void)files_.removeFile(copy);
       fileFailed(removed, "_StartupDeleteFailed", path, e.folder);
-    } else {
-      say("_EntryKeptTwice", {e.name});
     }
     return false;
   }
-  log_.record(LogOperation::Disable, LogKeys::StartupFolder, {path});
+  support_.log(LogOperation::Disable, {path});
   return true;
 }
 
 bool StartupFolderPane::enable(EntryList& list, int row) {
-  const Entry e = entryAt(list, row);
+  if (!FamilySupport::isRow(list, row)) return false;
+  const Entry e = entryOf(list.row(row));
   if (!mayChange(e, true)) return false;
-  const auto stored = items();
+  const auto stored = support_.records();
   if (!stored) return false;
-  const auto found = findEntry(*stored, e);
-  if (!found) {
-    say("_StartupEntryMissing");
-    return false;
-  }
+  const auto found = recordFor(*stored, e);
+  if (!found) return false;
   const std::string path = e.path();
   const std::string copy = copyPath(e.folder, e.name);
   const bool hasCopy = files_.exists(copy);
   if (!hasCopy && e.data.empty()) {
-    say("_StartupNothingToRestore", {e.name});
+    support_.tell("_StartupNothingToRestore", {e.name});
     return false;
   }
   if (!mayReplace(e.name, path)) return false;
@@ -441,19 +366,15 @@ bool StartupFolderPane::enable(EntryList& list, int row) {
     }
   }
 
-  const StoreStatus removed = store_.remove(kKind, *found);
+  const StoreStatus removed = support_.services().store.remove(kKind, *found);
   if (removed != StoreStatus::Ok) {
-    if (files_.removeFile(path) != FileStatus::Ok) {
-      say("_EntryKeptTwice", {e.name});
-    } else {
-      storeFailed(removed);
-    }
+    if (support_.undone(files_.removeFile(path) == FileStatus::Ok, e.name)) support_.tellStoreProblem(removed);
     return false;
   }
   if (hasCopy && !hasRecordNamed(*stored, e.folder, e.name, found->ordinal)) {
     (void)files_.removeFile(copy);
   }
-  log_.record(LogOperation::Enable, LogKeys::StartupFolder, {path});
+  support_.log(LogOperation::Enable, {path});
   return true;
 }
 

@@ -8,22 +8,18 @@
 
 #include "core/store.h"
 #include "pane/entry_family.h"
+#include "pane/family_support.h"
 #include "startupfolder/folder_port.h"
 #include "startupfolder/shell_link_port.h"
 
 namespace velmora {
-
-class OperationLog;
-class Translator;
-class UserPrompt;
-struct FamilyServices;
 
 class StartupFolderPane : public EntryFamily {
  public:
   // `folders` in the pane's order, as the node holds them; an empty one lists
   // nothing and refuses every change. The services must carry the folder and
   // shell-link ports.
-  StartupFolderPane(std::vector<std::string> folders, FamilyServices& services, UserPrompt& prompt);
+  StartupFolderPane(std::vector<std::string> folders, const FamilyServices& services, UserPrompt& prompt);
 
   ColumnWidths columnWidths() const override { return {200, 80, 350, 350}; }
   void fill(EntryList& list) override;
@@ -44,16 +40,20 @@ class StartupFolderPane : public EntryFamily {
     std::string path() const;
   };
 
-  Entry entryAt(const EntryList& list, int row) const;
+  static Entry entryOf(const Row& row);
+  // The selected row's index when its entry may be changed; otherwise -1,
+  // after saying why.
+  int selectedEntry(const EntryList& list, Entry& e);
   // True when the entry lies in one of this pane's (non-empty) folders and,
   // when a file is to be touched, has a plain file name; otherwise says why.
   bool mayChange(const Entry& e, bool touchesFile);
+  // True when `name` may name a file of the folder; otherwise says why.
+  bool plainName(const std::string& name);
   std::string copyPath(const std::string& folder, const std::string& name) const;
 
-  // The startup-folder items of the store; says why and gives nothing when
-  // the store cannot be read.
-  std::optional<std::vector<StoredItem>> items();
-  static std::optional<StoredItem> findEntry(const std::vector<StoredItem>& items, const Entry& e);
+  // The record a disabled entry stands for, or nothing after saying that it
+  // has left config.xml.
+  std::optional<StoredItem> recordFor(const std::vector<StoredItem>& items, const Entry& e);
   static bool hasRecordNamed(const std::vector<StoredItem>& items, const std::string& folder,
                              const std::string& name, const std::optional<std::size_t>& except = std::nullopt);
 
@@ -64,20 +64,14 @@ class StartupFolderPane : public EntryFamily {
   // True when an existing file at `path` may be replaced (asks the user).
   bool mayReplace(const std::string& name, const std::string& path);
 
-  void say(const char* key, const std::vector<std::string>& values = {});
-  void storeFailed(StoreStatus status);
   void fileFailed(FileStatus status, const char* key, const std::string& path, const std::string& folder);
   void linkFailed(LinkStatus status, const std::string& path, const std::string& folder);
-  std::string typeText() const;
 
   std::vector<std::string> folders_;
-  DisabledEntryStore& store_;
-  OperationLog& log_;
-  const Translator& translator_;
+  FamilySupport support_;
   FolderPort& files_;
   ShellLinkPort& links_;
   std::string programDirectory_;
-  UserPrompt& prompt_;
 };
 
 }  // namespace velmora

@@ -1,9 +1,5 @@
 #include "winini/winini_entry_pane.h"
 
-#include <algorithm>
-
-#include "core/format.h"
-#include "core/operation_log.h"
 #include "core/registry_port.h"
 #include "core/text.h"
 #include "lang/language_table.h"
@@ -17,8 +13,6 @@ namespace {
 
 constexpr ItemKind kKind = ItemKind::Winini;
 
-DisabledItem recordOf(const Row& row) { return DisabledItem{row.path, row.name, row.data}; }
-
 // Only plain text can be written back as it was read: the port writes
 // REG_SZ, which keeps the meaning of an expandable text only when it has
 // nothing to expand.
@@ -29,31 +23,26 @@ bool rewritable(const RegValue& value) {
 
 }  // namespace
 
-WininiEntryPane::WininiEntryPane(std::vector<std::string> locations, FamilyServices& services, UserPrompt& prompt)
-    : locations_(std::move(locations)), services_(services), prompt_(prompt) {}
+WininiEntryPane::WininiEntryPane(std::vector<std::string> locations, const FamilyServices& services,
+                                 UserPrompt& prompt)
+    : locations_(std::move(locations)),
+      support_(services, prompt, {kKind, LogKeys::Entry, "_TreeWininiType", "_WininiRecordGone", &equalsIgnoreCase}) {}
 
 // ---------------------------------------------------------------------------
 // Listing
 
 void WininiEntryPane::fill(EntryList& list) {
-  const std::string type = typeText();
-  std::vector<StoredItem> stored;
-  // A config.xml that cannot be read lists no disabled rows; the live ones
-  // are still worth showing.
-  const bool haveStored = services_.store.list(kKind, stored) == StoreStatus::Ok;
+  const std::string type = support_.typeText();
+  const std::vector<StoredItem> stored = support_.recordsForListing();
 
   std::vector<Row> rows;
   for (const std::string& path : locations_) {
-    if (haveStored) {
-      for (const StoredItem& s : stored) {
-        if (!equalsIgnoreCase(s.item.path, path)) continue;
-        rows.push_back(Row{s.item.valuename, type, s.item.valuedata, path, RowState::Disabled});
-      }
-    }
+    support_.addDisabledRows(rows, stored, path, type);
     const auto where = splitValuePath(path);
     if (!where) continue;
     RegValue value;
-    if (services_.registry.queryValue(where->root, where->key, where->valueName, value) != RegStatus::Ok) continue;
+    if (support_.services().registry.queryValue(where->root, where->key, where->valueName, value) != RegStatus::Ok)
+      continue;
     for (std::string& program : splitPrograms(value.text)) {
       rows.push_back(Row{where->valueName, type, std::move(program), path, RowState::Live});
     }
@@ -65,218 +54,149 @@ void WininiEntryPane::fill(EntryList& list) {
 // Commands
 
 void WininiEntryPane::remove(EntryList& list) {
-  const int index = selectedOrComplain(list);
+  const int index = support_.selectedOrComplain(list);
   if (index < 0) return;
   const Row row = list.row(index);
-  if (!prompt_.confirm(safeFormat(services_.translator.translate("_AreyousureDeleteThisEntry", true), {row.data})))
-    return;
+  if (!support_.confirmRemove(row.data)) return;
 
-  const Outcome outcome = row.state == RowState::Disabled ? removeRecord(row) : removeFromValue(row);
-  if (outcome == Outcome::Done) services_.log.record(LogOperation::Remove, LogKeys::Entry, {row.path, row.name});
+  Outcome outcome = Outcome::Failed;
+  if (row.state == RowState::Disabled) {
+    outcome = support_.removeRecordOf(row);
+  } else {
+    ValueChange change;
+    outcome = changeValue(row.path, row.data, std::nullopt, change);
+  }
+  if (outcome == Outcome::Done) support_.log(LogOperation::Remove, {row.path, row.name});
   if (outcome != Outcome::Failed) fill(list);
-
-  const int count = list.count();
-  if (count > 0) list.select(std::min(index, count - 1));
+  FamilySupport::reselect(list, index);
 }
 
 void WininiEntryPane::add(EntryList& list) {
   if (locations_.empty()) return;
   const std::string& target = locations_.front();
-  EntryDialogData data{typeText(), target, "", ""};
-  if (!prompt_.entryDialog(EntryDialogKind::Add, data)) return;
+  EntryDialogData data = support_.dialogData(target);
+  if (!support_.prompt().entryDialog(EntryDialogKind::Add, data)) return;
   const std::string program = programFor(data.path);
 
-  const auto where = locate(target);
-  if (!where) return;
-  const auto before = readForChange(*where, target);
-  if (!before) return;
-  const std::string after = appendProgram(*before, program);
-  if (!confirmUserinit(*where, *before, after)) return;
-  if (!write(*where, target, after)) return;
-
-  services_.log.record(LogOperation::Add, LogKeys::Entry, {target, where->valueName, program});
+  ValueChange change;
+  if (changeValue(target, std::nullopt, program, change) != Outcome::Done) return;
+  support_.log(LogOperation::Add, {target, change.where.valueName, program});
   fill(list);
 }
 
 void WininiEntryPane::modify(EntryList& list) {
-  const int index = selectedOrComplain(list);
-  if (index < 0) return;
-  Row row = list.row(index);
-  EntryDialogData data{typeText(), row.path, row.name, row.data};
-  if (!prompt_.entryDialog(EntryDialogKind::Modify, data)) return;
-  // The row's box as it is now, after the dialog.
-  if (index < list.count()) row.state = list.row(index).state;
+  Row row;
+  EntryDialogData data;
+  if (!support_.editSelected(list, row, data)) return;
   const std::string program = programFor(data.path);
 
-  const Outcome outcome = row.state == RowState::Disabled ? modifyRecord(row, program) : modifyValue(row, program);
+  Outcome outcome = Outcome::Failed;
+  if (row.state == RowState::Disabled) {
+    outcome = support_.updateRecordOf(row, std::nullopt, program);
+    if (outcome == Outcome::Stale) support_.tellRecordGone();
+  } else {
+    // Delete and append happen on one text and reach the registry in one
+    // write, so the value never holds neither program.
+    ValueChange change;
+    outcome = changeValue(row.path, row.data, program, change);
+  }
   if (outcome == Outcome::Done) {
-    services_.log.record(LogOperation::Modify, LogKeys::Entry, {row.path, row.name, row.data, row.name, program});
+    support_.log(LogOperation::Modify, {row.path, row.name, row.data, row.name, program});
   }
   if (outcome != Outcome::Failed) fill(list);
 }
 
-void WininiEntryPane::property(EntryList& list) {
-  const int index = selectedOrComplain(list);
-  if (index < 0) return;
-  const Row row = list.row(index);
-  EntryDialogData data{typeText(), row.path, row.name, row.data};
-  prompt_.entryDialog(EntryDialogKind::Property, data);
-}
+void WininiEntryPane::property(EntryList& list) { support_.showProperty(list); }
 
 // Disable stores the record first and takes the program out of the value
 // only once the record is on disk; a failed write takes the record back.
 bool WininiEntryPane::disable(EntryList& list, int index) {
-  if (index < 0 || index >= list.count()) return false;
+  if (!FamilySupport::isRow(list, index)) return false;
   const Row row = list.row(index);
-  const auto where = locate(row.path);
-  if (!where) return false;
-  const auto before = readForChange(*where, row.path);
-  if (!before) return false;
-  if (!containsProgram(*before, row.data)) {
-    say("_WininiProgramGone", {row.data, row.path});
-    return false;
-  }
-  const std::string after = deleteProgram(*before, row.data);
-  if (!confirmUserinit(*where, *before, after)) return false;
+  ValueChange change;
+  if (planChange(row.path, row.data, std::nullopt, change) != Outcome::Done) return false;
 
   const DisabledItem record = recordOf(row);
-  const StoreStatus stored = services_.store.add(kKind, record);
-  if (stored != StoreStatus::Ok) {
-    storeFailed(stored);
-    return false;
-  }
-  const RegStatus written = writeValue(*where, after);
+  if (!support_.addRecord(record)) return false;
+  const RegStatus written = writeValue(change.where, change.after);
   if (written != RegStatus::Ok) {
     // The program is still in the value, so the record must go again.
-    if (takeBackRecord(record)) {
-      tellWriteProblem(written, row.path);
-    } else {
-      say("_EntryKeptTwice", {row.data});
-    }
+    if (support_.undone(support_.takeBackRecord(record), row.data)) tellWriteProblem(written, row.path);
     return false;
   }
 
-  services_.log.record(LogOperation::Disable, LogKeys::Entry, {row.path, row.name});
+  support_.log(LogOperation::Disable, {row.path, row.name});
   return true;
 }
 
 // Enable writes the value first and removes the records only after that;
 // a record that cannot be removed puts everything back as it was.
 bool WininiEntryPane::enable(EntryList& list, int index) {
-  if (index < 0 || index >= list.count()) return false;
+  if (!FamilySupport::isRow(list, index)) return false;
   const Row row = list.row(index);
-  const auto where = locate(row.path);
-  if (!where) return false;
-  std::vector<StoredItem> items;
-  if (!listRecords(items)) return false;
-  const std::vector<StoredItem> matches = findAllItems(items, recordOf(row));
+  const auto items = support_.records();
+  if (!items) return false;
+  const std::vector<StoredItem> matches = findAllItems(*items, recordOf(row));
   if (matches.empty()) {
-    say("_WininiRecordGone");
+    support_.tellRecordGone();
     return false;
   }
-  const auto before = readForChange(*where, row.path);
-  if (!before) return false;
-  const std::string after = appendProgram(*before, row.data);
-  if (!confirmUserinit(*where, *before, after)) return false;
-  if (!write(*where, row.path, after)) return false;
+  ValueChange change;
+  if (changeValue(row.path, std::nullopt, row.data, change) != Outcome::Done) return false;
 
   // Later records first, so the places of the earlier ones stay valid.
+  DisabledEntryStore& store = support_.services().store;
   std::vector<DisabledItem> removed;
   for (auto it = matches.rbegin(); it != matches.rend(); ++it) {
-    const StoreStatus status = services_.store.remove(kKind, *it);
+    const StoreStatus status = store.remove(kKind, *it);
     if (status == StoreStatus::Ok) {
       removed.push_back(it->item);
       continue;
     }
     if (status == StoreStatus::Vanished) continue;  // gone already: nothing left to remove
     // Put the value and the records taken so far back as they were.
-    bool undone = writeValue(*where, *before) == RegStatus::Ok;
+    bool undone = writeValue(change.where, change.before) == RegStatus::Ok;
     for (auto back = removed.rbegin(); back != removed.rend(); ++back) {
-      undone = services_.store.add(kKind, *back) == StoreStatus::Ok && undone;
+      undone = store.add(kKind, *back) == StoreStatus::Ok && undone;
     }
-    if (undone) {
-      storeFailed(status);
-    } else {
-      say("_EntryKeptTwice", {row.data});
-    }
+    if (support_.undone(undone, row.data)) support_.tellStoreProblem(status);
     return false;
   }
 
-  services_.log.record(LogOperation::Enable, LogKeys::Entry, {row.path, row.name});
+  support_.log(LogOperation::Enable, {row.path, row.name});
   return true;
-}
-
-// ---------------------------------------------------------------------------
-// The steps of remove and modify
-
-WininiEntryPane::Outcome WininiEntryPane::removeRecord(const Row& row) {
-  std::vector<StoredItem> items;
-  if (!listRecords(items)) return Outcome::Failed;
-  const auto hit = findItem(items, recordOf(row));
-  if (!hit) {
-    say("_WininiRecordGone");
-    return Outcome::Stale;
-  }
-  const StoreStatus status = services_.store.remove(kKind, *hit);
-  if (status != StoreStatus::Ok) {
-    storeFailed(status);
-    return status == StoreStatus::Vanished ? Outcome::Stale : Outcome::Failed;
-  }
-  return Outcome::Done;
-}
-
-WininiEntryPane::Outcome WininiEntryPane::removeFromValue(const Row& row) {
-  const auto where = locate(row.path);
-  if (!where) return Outcome::Failed;
-  const auto before = readForChange(*where, row.path);
-  if (!before) return Outcome::Failed;
-  if (!containsProgram(*before, row.data)) {
-    say("_WininiProgramGone", {row.data, row.path});
-    return Outcome::Stale;
-  }
-  const std::string after = deleteProgram(*before, row.data);
-  if (!confirmUserinit(*where, *before, after)) return Outcome::Failed;
-  return write(*where, row.path, after) ? Outcome::Done : Outcome::Failed;
-}
-
-WininiEntryPane::Outcome WininiEntryPane::modifyRecord(const Row& row, const std::string& program) {
-  std::vector<StoredItem> items;
-  if (!listRecords(items)) return Outcome::Failed;
-  const auto hit = findItem(items, recordOf(row));
-  if (!hit) {
-    say("_WininiRecordGone");
-    return Outcome::Stale;
-  }
-  const StoreStatus status = services_.store.update(kKind, *hit, std::nullopt, program);
-  if (status != StoreStatus::Ok) {
-    storeFailed(status);
-    return status == StoreStatus::Vanished ? Outcome::Stale : Outcome::Failed;
-  }
-  return Outcome::Done;
-}
-
-// Delete and append happen on one text and reach the registry in one write,
-// so the value never holds neither program.
-WininiEntryPane::Outcome WininiEntryPane::modifyValue(const Row& row, const std::string& program) {
-  const auto where = locate(row.path);
-  if (!where) return Outcome::Failed;
-  const auto before = readForChange(*where, row.path);
-  if (!before) return Outcome::Failed;
-  if (!containsProgram(*before, row.data)) {
-    say("_WininiProgramGone", {row.data, row.path});
-    return Outcome::Stale;
-  }
-  const std::string after = appendProgram(deleteProgram(*before, row.data), program);
-  if (!confirmUserinit(*where, *before, after)) return Outcome::Failed;
-  return write(*where, row.path, after) ? Outcome::Done : Outcome::Failed;
 }
 
 // ---------------------------------------------------------------------------
 // Helpers
 
+Outcome WininiEntryPane::planChange(const std::string& path, const std::optional<std::string>& removed,
+                                    const std::optional<std::string>& appended, ValueChange& change) {
+  const auto where = locate(path);
+  if (!where) return Outcome::Failed;
+  auto before = readForChange(*where, path);
+  if (!before) return Outcome::Failed;
+  if (removed && !containsProgram(*before, *removed)) {
+    support_.tell("_WininiProgramGone", {*removed, path});
+    return Outcome::Stale;
+  }
+  std::string after = removed ? deleteProgram(*before, *removed) : *before;
+  if (appended) after = appendProgram(after, *appended);
+  if (!confirmUserinit(*where, *before, after)) return Outcome::Failed;
+  change = ValueChange{*where, std::move(*before), std::move(after)};
+  return Outcome::Done;
+}
+
+Outcome WininiEntryPane::changeValue(const std::string& path, const std::optional<std::string>& removed,
+                                     const std::optional<std::string>& appended, ValueChange& change) {
+  const Outcome planned = planChange(path, removed, appended, change);
+  if (planned != Outcome::Done) return planned;
+  return write(change.where, path, change.after) ? Outcome::Done : Outcome::Failed;
+}
+
 std::optional<ValuePath> WininiEntryPane::locate(const std::string& path) {
   auto where = splitValuePath(path);
-  if (!where) say("_WininiBadLocation", {path});
+  if (!where) support_.tell("_WininiBadLocation", {path});
   return where;
 }
 
@@ -285,10 +205,10 @@ std::optional<ValuePath> WininiEntryPane::locate(const std::string& path) {
 // A missing value is an empty list (the write then tells a missing key).
 std::optional<std::string> WininiEntryPane::readForChange(const ValuePath& where, const std::string& path) {
   RegValue value;
-  switch (services_.registry.queryValue(where.root, where.key, where.valueName, value)) {
+  switch (support_.services().registry.queryValue(where.root, where.key, where.valueName, value)) {
     case RegStatus::Ok:
       if (!rewritable(value)) {
-        say("_WininiNotText", {path});
+        support_.tell("_WininiNotText", {path});
         return std::nullopt;
       }
       return value.text;
@@ -298,13 +218,13 @@ std::optional<std::string> WininiEntryPane::readForChange(const ValuePath& where
     case RegStatus::Failed:
       break;
   }
-  say("_WininiCannotRead", {path});
+  support_.tell("_WininiCannotRead", {path});
   return std::nullopt;
 }
 
 // The key must exist already: a program list is only ever changed in place.
 RegStatus WininiEntryPane::writeValue(const ValuePath& where, const std::string& text) {
-  return services_.registry.setString(where.root, where.key, where.valueName, text, false);
+  return support_.services().registry.setString(where.root, where.key, where.valueName, text, false);
 }
 
 bool WininiEntryPane::write(const ValuePath& where, const std::string& path, const std::string& text) {
@@ -317,60 +237,23 @@ bool WininiEntryPane::write(const ValuePath& where, const std::string& path, con
 void WininiEntryPane::tellWriteProblem(RegStatus status, const std::string& path) {
   switch (status) {
     case RegStatus::Ok: return;
-    case RegStatus::NotFound: say("_WininiKeyMissing", {path}); return;
-    case RegStatus::AccessDenied: say("_WininiAccessDenied", {path}); return;
-    case RegStatus::Failed: say("_WininiCannotWrite", {path}); return;
+    case RegStatus::NotFound: support_.tell("_WininiKeyMissing", {path}); return;
+    case RegStatus::AccessDenied: support_.tell("_WininiAccessDenied", {path}); return;
+    case RegStatus::Failed: support_.tell("_WininiCannotWrite", {path}); return;
   }
-}
-
-// The record was appended, so it is the last of its kind that matches; an
-// identical one further up belongs to an earlier disable and stays.
-bool WininiEntryPane::takeBackRecord(const DisabledItem& record) {
-  std::vector<StoredItem> items;
-  if (services_.store.list(kKind, items) != StoreStatus::Ok) return false;
-  const std::vector<StoredItem> matches = findAllItems(items, record);
-  return !matches.empty() && services_.store.remove(kKind, matches.back()) == StoreStatus::Ok;
 }
 
 bool WininiEntryPane::confirmUserinit(const ValuePath& where, const std::string& before, const std::string& after) {
   if (!equalsIgnoreCase(where.valueName, "Userinit")) return true;
   if (!namesUserinit(before) || namesUserinit(after)) return true;
-  return prompt_.confirm(services_.translator.translate("_WininiUserinitWarning", true));
+  return support_.prompt().confirm(support_.services().translator.translate("_WininiUserinitWarning", true));
 }
-
-bool WininiEntryPane::listRecords(std::vector<StoredItem>& out) {
-  const StoreStatus status = services_.store.list(kKind, out);
-  if (status == StoreStatus::Ok) return true;
-  storeFailed(status);
-  return false;
-}
-
-void WininiEntryPane::storeFailed(StoreStatus status) {
-  switch (status) {
-    case StoreStatus::Ok: return;
-    case StoreStatus::Unreadable: say("_ConfigUnreadable"); return;
-    case StoreStatus::WriteFailed: say("_ConfigWriteFailed"); return;
-    case StoreStatus::Vanished: say("_WininiRecordGone"); return;
-  }
-}
-
-void WininiEntryPane::say(const char* key, const std::vector<std::string>& values) {
-  prompt_.message(safeFormat(services_.translator.translate(key, true), values));
-}
-
-std::string WininiEntryPane::typeText() const { return services_.translator.translate("_TreeWininiType"); }
 
 // The short form has no blanks, so the listing keeps it whole; a path that
 // has none (it does not exist) goes in as entered.
 std::string WininiEntryPane::programFor(const std::string& entered) {
-  std::string shortPath = services_.shortPaths.shortForm(entered);
+  std::string shortPath = support_.services().shortPaths.shortForm(entered);
   return shortPath.empty() ? entered : shortPath;
-}
-
-int WininiEntryPane::selectedOrComplain(const EntryList& list) {
-  const int index = list.selected();
-  if (index < 0) say("_YouMustSelectAnItem");
-  return index;
 }
 
 }  // namespace velmora

@@ -9,18 +9,16 @@
 
 #include "core/locations.h"
 #include "core/registry_port.h"
-#include "core/store.h"
 #include "pane/entry_family.h"
 #include "pane/family_factory.h"
+#include "pane/family_support.h"
 
 namespace velmora {
-
-class UserPrompt;
 
 class WininiEntryPane : public EntryFamily {
  public:
   // `locations` are value paths (key path + "\" + value name), kept as given.
-  WininiEntryPane(std::vector<std::string> locations, FamilyServices& services, UserPrompt& prompt);
+  WininiEntryPane(std::vector<std::string> locations, const FamilyServices& services, UserPrompt& prompt);
 
   ColumnWidths columnWidths() const override { return {200, 80, 350, 350}; }
   void fill(EntryList& list) override;
@@ -32,32 +30,33 @@ class WininiEntryPane : public EntryFamily {
   bool disable(EntryList& list, int row) override;
 
  private:
-  // How a change ended: Stale means the row no longer matched what is
-  // stored, so nothing changed but the list is worth refilling.
-  enum class Outcome { Done, Failed, Stale };
+  // A value read for a change, and the text it is to become.
+  struct ValueChange {
+    ValuePath where;
+    std::string before;
+    std::string after;
+  };
+
+  // Reads the value at `path` whole and works out its new text: `removed`
+  // taken out (it must still stand in the value, or the row is Stale), then
+  // `appended` added. Asks before Userinit loses userinit.exe. Done when the
+  // change may go ahead; otherwise the user has been told or said no.
+  Outcome planChange(const std::string& path, const std::optional<std::string>& removed,
+                     const std::optional<std::string>& appended, ValueChange& change);
+  // planChange, then the write.
+  Outcome changeValue(const std::string& path, const std::optional<std::string>& removed,
+                      const std::optional<std::string>& appended, ValueChange& change);
 
   std::optional<ValuePath> locate(const std::string& path);
   std::optional<std::string> readForChange(const ValuePath& where, const std::string& path);
   RegStatus writeValue(const ValuePath& where, const std::string& text);
   bool write(const ValuePath& where, const std::string& path, const std::string& text);
   void tellWriteProblem(RegStatus status, const std::string& path);
-  bool takeBackRecord(const DisabledItem& record);
   bool confirmUserinit(const ValuePath& where, const std::string& before, const std::string& after);
-  bool listRecords(std::vector<StoredItem>& out);
-  void storeFailed(StoreStatus status);
-  void say(const char* key, const std::vector<std::string>& values = {});
-  std::string typeText() const;
   std::string programFor(const std::string& entered);
-  int selectedOrComplain(const EntryList& list);
-
-  Outcome removeRecord(const Row& row);
-  Outcome removeFromValue(const Row& row);
-  Outcome modifyRecord(const Row& row, const std::string& program);
-  Outcome modifyValue(const Row& row, const std::string& program);
 
   std::vector<std::string> locations_;
-  FamilyServices services_;
-  UserPrompt& prompt_;
+  FamilySupport support_;
 };
 
 }  // namespace velmora

@@ -101,6 +101,12 @@ struct PaneWorld {
 
 class RegistryPane : public ::testing::Test, public PaneWorld {};
 
+// A store whose records have moved away by the time they are removed.
+class VanishingStore : public FakeStore {
+ public:
+  StoreStatus remove(ItemKind, const StoredItem&) override { return StoreStatus::Vanished; }
+};
+
 using Rows = std::vector<Row>;
 
 // --- Listing ---------------------------------------------------------------
@@ -227,6 +233,19 @@ TEST_F(RegistryPane, RemoveOfADisabledEntryWhoseRecordVanishedChangesNothing) {
   EXPECT_TRUE(sink.records.empty());
   EXPECT_TRUE(prompt.messages.empty());
   EXPECT_EQ(list.rows.size(), 1u) << "refilled: the vanished row is gone";
+
+  // Listed, then moved away before its removal (another program saved
+  // config.xml in between): just as quiet.
+  VanishingStore vanishing;
+  vanishing.elements = store.elements;
+  FamilyServices vanishingServices{reg, vanishing, log, tr};
+  RegistryEntryPane p{{kRun}, vanishingServices, prompt};
+  p.fill(list);
+  list.selection = 0;
+  p.remove(list);
+  EXPECT_TRUE(prompt.messages.empty());
+  EXPECT_TRUE(sink.records.empty());
+  EXPECT_EQ(vanishing.items(ItemKind::Registry).size(), 1u);
 }
 
 TEST_F(RegistryPane, RemoveFaults) {

@@ -269,6 +269,11 @@ TEST_F(StartupFolderFamily, DisableKeepsTheExactFileAndEnablePutsItBack) {
   EXPECT_EQ(logContents(), (Strings{"_LogItemType5:" + user + "\\Mail.lnk||", "_LogItemType4:" + user + "\\Mail.lnk||"}));
   EXPECT_TRUE(prompt.messages.empty());
   EXPECT_EQ(list.fills, 1);
+
+  // A row that is not there moves nothing.
+  EXPECT_FALSE(family->disable(list, -1));
+  EXPECT_FALSE(family->enable(list, list.count()));
+  EXPECT_EQ(sink.records.size(), 2u);
 }
 
 TEST_F(StartupFolderFamily, ARecordWithoutACopyIsEnabledAsANewShortcutToItsTarget) {
@@ -465,6 +470,51 @@ TEST_F(StartupFolderFamily, RemoveOfADisabledRowNeverDeletesAFileOfTheSameName) 
   EXPECT_EQ(logContents(), (Strings{"_LogItemType1:" + user + "\\a.lnk||"}));
   EXPECT_EQ(list.count(), 1);
   EXPECT_EQ(list.selected(), 0) << "the row at the old index, or the last one";
+}
+
+// A store whose records have moved away by the time they are removed
+// (another program saved config.xml in between).
+class VanishingStore : public FakeStore {
+ public:
+  StoreStatus remove(ItemKind, const StoredItem&) override { return StoreStatus::Vanished; }
+};
+
+// The entry is gone already, which is what the user asked for: Remove
+// refills without a word, logs nothing and touches no file.
+TEST_F(StartupFolderFamily, RemoveOfADisabledRowWhoseRecordIsGoneRefillsQuietly) {
+  const std::string live = FakeShellLinks::linkBytes("C:\\live.exe");
+  fs.put(user + "\\a.lnk", live);
+  fs.put(copyOf(user, "a.lnk"), "copy of a");
+  fs.put(copyOf(user, "b.lnk"), "copy of b");
+  disabledRecord(user, "a.lnk", "C:\\old.exe");
+  disabledRecord(user, "b.lnk", "C:\\b.exe");
+  auto family = pane({user});
+  family->fill(list);
+  store.elements.erase(store.elements.begin());  // removed by hand meanwhile
+  list.select(rowNamed("a.lnk", RowState::Disabled));
+  family->remove(list);
+  EXPECT_EQ(prompt.questions.size(), 1u);
+  EXPECT_TRUE(prompt.messages.empty());
+  EXPECT_TRUE(sink.records.empty());
+  EXPECT_EQ(fs.bytes(user + "\\a.lnk"), live);
+  EXPECT_EQ(fs.bytes(copyOf(user, "a.lnk")), "copy of a");
+  EXPECT_EQ(store.items(ItemKind::StartupFolder), (std::vector<DisabledItem>{{user, "b.lnk", "C:\\b.exe"}}));
+  EXPECT_EQ(list.count(), 2) << "refilled";
+
+  VanishingStore vanishing;
+  vanishing.elements = store.elements;
+  FamilyServices vanishingServices{registry, vanishing, log, tr};
+  vanishingServices.folders = &fs;
+  vanishingServices.shellLinks = &links;
+  vanishingServices.programDirectory = program;
+  auto other = makeFamily(PaneClass::StartupFolderPane, {user}, vanishingServices, prompt);
+  other->fill(list);
+  list.select(rowNamed("b.lnk", RowState::Disabled));
+  other->remove(list);
+  EXPECT_TRUE(prompt.messages.empty());
+  EXPECT_TRUE(sink.records.empty());
+  EXPECT_EQ(fs.bytes(copyOf(user, "b.lnk")), "copy of b") << "the copy stays with the record it belongs to";
+  EXPECT_EQ(list.count(), 2);
 }
 
 TEST_F(StartupFolderFamily, RemoveOfALiveRow) {

@@ -28,11 +28,15 @@ class MapShortPaths : public ShortPathPort {
 };
 
 // The store of the fakes, which can also refuse removals after a number of
-// them succeeded (a file that turns read-only half-way).
+// them succeeded (a file that turns read-only half-way), or find every
+// record moved away by the time it is removed (another program saved
+// config.xml in between).
 class TestStore : public FakeStore {
  public:
   int removalsAllowed = -1;
+  bool vanish = false;
   StoreStatus remove(ItemKind kind, const StoredItem& item) override {
+    if (vanish) return StoreStatus::Vanished;
     if (removalsAllowed == 0) return StoreStatus::WriteFailed;
     if (removalsAllowed > 0) --removalsAllowed;
     return FakeStore::remove(kind, item);
@@ -224,7 +228,9 @@ TEST_F(WininiPaneTest, RemoveCancelledOrWithoutSelectionChangesNothing) {
   auto p = pane({kLoad});
   p.fill(list);
   p.remove(list);
-  EXPECT_EQ(prompt.messages, std::vector<std::string>{"_YouMustSelectAnItem"});
+  list.select(1);  // past the last row
+  p.remove(list);
+  EXPECT_EQ(prompt.messages, (std::vector<std::string>{"_YouMustSelectAnItem", "_YouMustSelectAnItem"}));
   EXPECT_TRUE(prompt.questions.empty());
 
   list.select(0);
@@ -247,6 +253,34 @@ TEST_F(WininiPaneTest, RemoveOfADisabledRowTakesOnlyItsFirstRecord) {
   ASSERT_EQ(records().size(), 1u);
   EXPECT_EQ(records()[0].valuedata, "X.EXE");
   EXPECT_EQ(sink.records.size(), 1u);
+}
+
+// The entry is gone already, which is what the user asked for: Remove
+// refills without a word and logs nothing.
+TEST_F(WininiPaneTest, RemoveOfADisabledRowWhoseRecordIsGoneRefillsQuietly) {
+  putLoad("a.exe");
+  addRecord(kLoad, "Load", "off.exe");
+  addRecord(kLoad, "Load", "other.exe");
+  auto p = pane({kLoad});
+  p.fill(list);
+  store.elements.erase(store.elements.begin());  // removed by hand meanwhile
+  list.select(0);
+  p.remove(list);
+  EXPECT_EQ(prompt.questions.size(), 1u);
+  EXPECT_TRUE(prompt.messages.empty());
+  EXPECT_TRUE(sink.records.empty());
+  EXPECT_EQ(records(), (std::vector<DisabledItem>{{kLoad, "Load", "other.exe"}}));
+  EXPECT_EQ(load(), "a.exe");
+  ASSERT_EQ(list.count(), 2) << "refilled";
+  EXPECT_EQ(list.rows[0].data, "other.exe");
+  EXPECT_EQ(list.selected(), 0);
+
+  store.vanish = true;  // listed, then gone before its removal
+  p.remove(list);
+  EXPECT_TRUE(prompt.messages.empty());
+  EXPECT_TRUE(sink.records.empty());
+  EXPECT_EQ(records().size(), 1u);
+  EXPECT_EQ(list.fills, 3);
 }
 
 TEST_F(WininiPaneTest, AddAppendsTheShortFormToTheFirstLocation) {

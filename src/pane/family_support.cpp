@@ -1,0 +1,193 @@
+#include "pane/family_support.h"
+
+#include <algorithm>
+
+#include "core/format.h"
+#include "core/text.h"
+#include "lang/language_table.h"
+
+namespace velmora {
+
+DisabledItem recordOf(const Row& row) { return DisabledItem{row.path, row.name, row.data}; }
+
+FamilySupport::FamilySupport(const FamilyServices& services, UserPrompt& prompt, FamilyTraits traits)
+    : services_(services), prompt_(prompt), traits_(traits) {}
+
+// ---------------------------------------------------------------------------
+// Talking to the user
+
+void FamilySupport::tell(std::string_view key, const std::vector<std::string>& values) const {
+  prompt_.message(safeFormat(services_.translator.translate(key, true), values));
+}
+
+bool FamilySupport::ask(std::string_view key, const std::vector<std::string>& values) const {
+  return prompt_.confirm(safeFormat(services_.translator.translate(key, true), values));
+}
+
+void FamilySupport::tellStoreProblem(StoreStatus status) const {
+  switch (status) {
+    case StoreStatus::Ok: return;
+    case StoreStatus::Unreadable: tell("_ConfigUnreadable"); return;
+    case StoreStatus::WriteFailed: tell("_ConfigWriteFailed"); return;
+    case StoreStatus::Vanished: tellRecordGone(); return;
+  }
+}
+
+void FamilySupport::tellRecordGone() const {
+  tell(traits_.recordGoneKey ? traits_.recordGoneKey : "_ConfigWriteFailed");
+}
+
+bool FamilySupport::undone(bool worked, const std::string& entry) const {
+  if (!worked) tell("_EntryKeptTwice", {entry});
+  return worked;
+}
+
+std::string FamilySupport::typeText() const { return services_.translator.translate(traits_.typeKey); }
+
+// ---------------------------------------------------------------------------
+// Rows
+
+bool FamilySupport::isRow(const EntryList& list, int index) { return index >= 0 && index < list.count(); }
+
+int FamilySupport::selectedOrComplain(const EntryList& list) const {
+  const int index = list.selected();
+  if (isRow(list, index)) return index;
+  tell("_YouMustSelectAnItem");
+  return -1;
+}
+
+bool FamilySupport::confirmRemove(const std::string& data) const { return ask("_AreyousureDeleteThisEntry", {data}); }
+
+void FamilySupport::reselect(EntryList& list, int index) {
+  const int count = list.count();
+  if (count > 0) list.select(std::min(index, count - 1));
+}
+
+EntryDialogData FamilySupport::dialogData(const Row& row) const {
+  return EntryDialogData{typeText(), row.path, row.name, row.data};
+}
+
+EntryDialogData FamilySupport::dialogData(const std::string& location) const {
+  return EntryDialogData{typeText(), location, {}, {}};
+}
+
+bool FamilySupport::editSelected(const EntryList& list, Row& row, EntryDialogData& data) const {
+  const int index = selectedOrComplain(list);
+  if (index < 0) return false;
+  row = list.row(index);
+  data = dialogData(row);
+  if (!prompt_.entryDialog(EntryDialogKind::Modify, data)) return false;
+  if (isRow(list, index)) row.state = list.row(index).state;
+  return true;
+}
+
+void FamilySupport::showProperty(const EntryList& list) const {
+  const int index = selectedOrComplain(list);
+  if (index < 0) return;
+  EntryDialogData data = dialogData(list.row(index));
+  (void)prompt_.entryDialog(EntryDialogKind::Property, data);
+}
+
+// ---------------------------------------------------------------------------
+// Records
+
+std::optional<std::vector<StoredItem>> FamilySupport::records() const {
+  std::vector<StoredItem> items;
+  const StoreStatus status = services_.store.list(traits_.kind, items);
+  if (status == StoreStatus::Ok) return items;
+  tellStoreProblem(status);
+  return std::nullopt;
+}
+
+std::vector<StoredItem> FamilySupport::recordsForListing() const {
+  std::vector<StoredItem> items;
+  if (services_.store.list(traits_.kind, items) != StoreStatus::Ok) items.clear();
+  return items;
+}
+
+void FamilySupport::addDisabledRows(std::vector<Row>& rows, const std::vector<StoredItem>& items,
+                                    const std::string& location, const std::string& type) const {
+  for (const StoredItem& s : items) {
+    if (!traits_.sameLocation(s.item.path, location)) continue;
+    rows.push_back(Row{s.item.valuename, type, s.item.valuedata, location, RowState::Disabled});
+  }
+}
+
+std::optional<StoredItem> FamilySupport::findRecord(const std::vector<StoredItem>& items,
+                                                    const DisabledItem& key) const {
+  for (const StoredItem& s : items) {
+    if (traits_.sameLocation(s.item.path, key.path) && equalsIgnoreCase(s.item.valuename, key.valuename) &&
+        equalsIgnoreCase(s.item.valuedata, key.valuedata)) {
+      return s;
+    }
+  }
+  return std::nullopt;
+}
+
+namespace {
+
+Outcome outcomeOf(StoreStatus status) {
+  switch (status) {
+    case StoreStatus::Ok: return Outcome::Done;
+    case StoreStatus::Vanished: return Outcome::Stale;
+    case StoreStatus::Unreadable:
+    case StoreStatus::WriteFailed: break;
+  }
+  return Outcome::Failed;
+}
+
+}  // namespace
+
+bool FamilySupport::addRecord(const DisabledItem& record) const {
+  const StoreStatus status = services_.store.add(traits_.kind, record);
+  tellStoreProblem(status);
+  return status == StoreStatus::Ok;
+}
+
+Outcome FamilySupport::removeRecord(const StoredItem& item) const {
+  const StoreStatus status = services_.store.remove(traits_.kind, item);
+  if (outcomeOf(status) == Outcome::Failed) tellStoreProblem(status);
+  return outcomeOf(status);
+}
+
+Outcome FamilySupport::updateRecord(const StoredItem& item, const std::optional<std::string>& name,
+                                    const std::string& data) const {
+  const StoreStatus status = services_.store.update(traits_.kind, item, name, data);
+  if (outcomeOf(status) == Outcome::Failed) tellStoreProblem(status);
+  return outcomeOf(status);
+}
+
+Outcome FamilySupport::locateRecord(const Row& row, StoredItem& found) const {
+  const auto items = records();
+  if (!items) return Outcome::Failed;
+  const auto match = findRecord(*items, recordOf(row));
+  if (!match) return Outcome::Stale;
+  found = *match;
+  return Outcome::Done;
+}
+
+Outcome FamilySupport::removeRecordOf(const Row& row) const {
+  StoredItem found;
+  const Outcome located = locateRecord(row, found);
+  return located == Outcome::Done ? removeRecord(found) : located;
+}
+
+Outcome FamilySupport::updateRecordOf(const Row& row, const std::optional<std::string>& name,
+                                      const std::string& data) const {
+  StoredItem found;
+  const Outcome located = locateRecord(row, found);
+  return located == Outcome::Done ? updateRecord(found, name, data) : located;
+}
+
+bool FamilySupport::takeBackRecord(const DisabledItem& record) const {
+  std::vector<StoredItem> items;
+  if (services_.store.list(traits_.kind, items) != StoreStatus::Ok) return false;
+  const std::vector<StoredItem> matches = findAllItems(items, record);
+  return !matches.empty() && services_.store.remove(traits_.kind, matches.back()) == StoreStatus::Ok;
+}
+
+void FamilySupport::log(LogOperation op, const std::vector<std::string>& values) const {
+  services_.log.record(op, traits_.logKeys, values);
+}
+
+}  // namespace velmora
