@@ -33,9 +33,7 @@ void FamilySupport::tellStoreProblem(StoreStatus status) const {
   }
 }
 
-void FamilySupport::tellRecordGone() const {
-  tell(traits_.recordGoneKey ? traits_.recordGoneKey : "_ConfigWriteFailed");
-}
+void FamilySupport::tellRecordGone() const { tell("_EntryRecordGone"); }
 
 bool FamilySupport::undone(bool worked, const std::string& entry) const {
   if (!worked) tell("_EntryKeptTwice", {entry});
@@ -176,7 +174,9 @@ Outcome FamilySupport::updateRecordOf(const Row& row, const std::optional<std::s
                                       const std::string& data) const {
   StoredItem found;
   const Outcome located = locateRecord(row, found);
-  return located == Outcome::Done ? updateRecord(found, name, data) : located;
+  const Outcome outcome = located == Outcome::Done ? updateRecord(found, name, data) : located;
+  if (outcome == Outcome::Stale) tellRecordGone();
+  return outcome;
 }
 
 bool FamilySupport::takeBackRecord(const DisabledItem& record) const {

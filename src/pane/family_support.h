@@ -27,9 +27,6 @@ struct FamilyTraits {
   LogKeys logKeys;
   // Column 1 and the type line of the entry dialogs.
   const char* typeKey;
-  // Told when a record that was to change has left config.xml; without one,
-  // that case is told as a failed save.
-  const char* recordGoneKey;
   // Whether a record's path names a location of the pane: the registry and
   // program-list families compare ignoring case, the startup folders also
   // ignore one trailing backslash.
@@ -101,8 +98,9 @@ class FamilySupport {
   // left config.xml already is Stale, silently: the entry is gone, which is
   // what the user asked for.
   Outcome removeRecordOf(const Row& row) const;
-  // Changes the first record a disabled row stands for. Stale, said nothing,
-  // when it has left config.xml.
+  // Changes the first record a disabled row stands for. Stale when it has
+  // left config.xml, after telling the user: the edit made in the dialog is
+  // not kept anywhere.
   Outcome updateRecordOf(const Row& row, const std::optional<std::string>& name, const std::string& data) const;
   // Takes back the record that a Disable appended: the last that matches, as
   // an identical one further up belongs to an earlier Disable. False when it

@@ -16,7 +16,7 @@ bool deleted(RegStatus status) { return status == RegStatus::Ok || status == Reg
 RegistryEntryPane::RegistryEntryPane(std::vector<std::string> keyPaths, const FamilyServices& services,
                                      UserPrompt& prompt)
     : keyPaths_(normaliseKeyPaths(keyPaths)),
-      support_(services, prompt, {ItemKind::Registry, LogKeys::Entry, "_RegString", nullptr, &equalsIgnoreCase}) {}
+      support_(services, prompt, {ItemKind::Registry, LogKeys::Entry, "_RegString", &equalsIgnoreCase}) {}
 
 // ---------------------------------------------------------------------------
 // Listing
@@ -58,7 +58,7 @@ void RegistryEntryPane::remove(EntryList& list) {
   if (splitKeyPath(row.path)) {
     // Only the store changes for a disabled entry, only the registry for a live one.
     const Outcome outcome = row.state == RowState::Disabled ? support_.removeRecordOf(row) : removeLive(row);
-    if (outcome == Outcome::Done) support_.log(LogOperation::Remove, {row.path, row.name});
+    if (outcome == Outcome::Done) support_.log(LogOperation::Remove, {row.path, row.name, row.data});
     fill(list);
   }
   FamilySupport::reselect(list, index);
@@ -80,6 +80,7 @@ bool RegistryEntryPane::disable(EntryList& list, int index) {
   const Row row = list.row(index);
   const auto key = splitKeyPath(row.path);
   if (!key) return false;
+  if (!stillAsListed(*key, row)) return false;
 
   // The record goes to disk first: until it is there the value stays.
   const DisabledItem record = recordOf(row);
@@ -93,8 +94,29 @@ bool RegistryEntryPane::disable(EntryList& list, int index) {
     return false;
   }
 
-  support_.log(LogOperation::Disable, {row.path, row.name});
+  support_.log(LogOperation::Disable, {row.path, row.name, row.data});
   return true;
+}
+
+// The record keeps the row's text, and the deletion takes whatever the value
+// holds now: should another program have changed the value since the list
+// was read, its new text would be lost. So the value must still be what the
+// row shows.
+bool RegistryEntryPane::stillAsListed(const KeyPath& key, const Row& row) {
+  RegValue value;
+  switch (registry().queryValue(key.root, key.subkey, row.name, value)) {
+    case RegStatus::Ok:
+      if (value.type == kRegSz && value.text == row.data) return true;
+      break;
+    case RegStatus::NotFound:
+      break;
+    case RegStatus::AccessDenied:
+    case RegStatus::Failed:
+      support_.tell("_RegistryDeleteFailed", {row.path});
+      return false;
+  }
+  support_.tell("_RegistryEntryChanged", {row.name, row.path});
+  return false;
 }
 
 bool RegistryEntryPane::enable(EntryList& list, int index) {
@@ -126,7 +148,7 @@ bool RegistryEntryPane::enable(EntryList& list, int index) {
     }
   }
 
-  support_.log(LogOperation::Enable, {row.path, row.name});
+  support_.log(LogOperation::Enable, {row.path, row.name, row.data});
   return true;
 }
 
@@ -157,7 +179,8 @@ void RegistryEntryPane::modify(EntryList& list) {
   EntryDialogData data;
   if (!support_.editSelected(list, row, data)) return;
 
-  // A record removed by hand meanwhile leaves nothing to change.
+  // A record removed by hand meanwhile leaves nothing to change; the user
+  // is told that the edit was not kept.
   const Outcome outcome = row.state == RowState::Disabled ? support_.updateRecordOf(row, data.name, data.path)
                                                           : modifyLive(row, data.name, data.path);
   if (outcome == Outcome::Done) {

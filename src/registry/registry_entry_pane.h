@@ -38,6 +38,9 @@ class RegistryEntryPane : public EntryFamily {
 
  private:
   Outcome removeLive(const Row& row);
+  // True when the live value is still the REG_SZ text the row shows;
+  // otherwise false after telling the user.
+  bool stillAsListed(const KeyPath& key, const Row& row);
   Outcome modifyLive(const Row& old, const std::string& newName, const std::string& newData);
 
   // The value's current state, or nullopt when there is none (or it cannot

@@ -43,8 +43,11 @@ class FolderPort {
   // A byte-for-byte copy that is on disk when Ok is returned. An existing
   // `to` is replaced only with `replace`.
   [[nodiscard]] virtual FileStatus copyFile(const std::string& from, const std::string& to, bool replace) = 0;
-  // Moves a file, across volumes too; on disk when Ok is returned.
+  // Moves a file, across volumes too; on disk when Ok is returned. The file
+  // keeps its attributes.
   [[nodiscard]] virtual FileStatus moveFile(const std::string& from, const std::string& to, bool replace) = 0;
+  // Sets or clears a file's hidden attribute and keeps the others.
+  [[nodiscard]] virtual FileStatus setHidden(const std::string& path, bool hidden) = 0;
   // Creates the folder and any missing parents; Ok when it already exists.
   [[nodiscard]] virtual FileStatus makeFolder(const std::string& path) = 0;
 };

@@ -22,8 +22,7 @@ StartupFolderPane::StartupFolderPane(std::vector<std::string> folders, const Fam
     : folders_(std::move(folders)),
       // Disable records the folder without its trailing backslash, so a
       // folder held with one must still find its records.
-      support_(services, prompt,
-               {kKind, LogKeys::StartupFolder, "_StartupFolderType", "_StartupEntryMissing", &sameFolder}),
+      support_(services, prompt, {kKind, LogKeys::StartupFolder, "_StartupFolderType", &sameFolder}),
       files_(*services.folders),
       links_(*services.shellLinks),
       programDirectory_(services.programDirectory) {}
@@ -217,18 +216,33 @@ bool StartupFolderPane::modifyLive(const Entry& e, const std::string& newName, c
   // The new shortcut is written beside the old one and moved into place, so
   // the old file is given up only once its successor is whole. Arguments,
   // working folder and icon stay: the dialog changes only name and target.
+  // The staged file is hidden until it is in place: were Velmora stopped in
+  // between, Windows would otherwise open it at logon and the list show it.
   const std::string staged = newPath + ".velmora-new";
+  // One left behind that way would refuse the write, being hidden.
+  (void)files_.removeFile(staged);
   const LinkStatus written = links_.retarget(oldPath, newData, staged);
   if (written != LinkStatus::Ok) {
     (void)files_.removeFile(staged);
     linkFailed(written, newPath, e.folder);
     return false;
   }
-  const FileStatus placed = files_.moveFile(staged, newPath, true);
+  const FileStatus hidden = files_.setHidden(staged, true);
+  const FileStatus placed = hidden == FileStatus::Ok ? files_.moveFile(staged, newPath, true) : hidden;
   if (placed != FileStatus::Ok) {
     (void)files_.removeFile(staged);
     fileFailed(placed == FileStatus::NotFound ? FileStatus::Failed : placed, "_StartupWriteFailed", newPath,
                e.folder);
+    return false;
+  }
+  // The attribute came along with the move.
+  if (files_.setHidden(newPath, false) != FileStatus::Ok && !sameFile) {
+    // Unlisted, the new file would be an entry the user cannot see; the old
+    // one is still there, so the change is taken back. (Under the same name
+    // the old file is replaced already: the change stands.)
+    if (support_.undone(files_.removeFile(newPath) == FileStatus::Ok, e.name)) {
+      support_.tell("_StartupWriteFailed", {newPath});
+    }
     return false;
   }
   if (sameFile) return true;

@@ -26,7 +26,7 @@ bool rewritable(const RegValue& value) {
 WininiEntryPane::WininiEntryPane(std::vector<std::string> locations, const FamilyServices& services,
                                  UserPrompt& prompt)
     : locations_(std::move(locations)),
-      support_(services, prompt, {kKind, LogKeys::Entry, "_TreeWininiType", "_WininiRecordGone", &equalsIgnoreCase}) {}
+      support_(services, prompt, {kKind, LogKeys::Entry, "_TreeWininiType", &equalsIgnoreCase}) {}
 
 // ---------------------------------------------------------------------------
 // Listing
@@ -66,7 +66,7 @@ void WininiEntryPane::remove(EntryList& list) {
     ValueChange change;
     outcome = changeValue(row.path, row.data, std::nullopt, change);
   }
-  if (outcome == Outcome::Done) support_.log(LogOperation::Remove, {row.path, row.name});
+  if (outcome == Outcome::Done) support_.log(LogOperation::Remove, {row.path, row.name, row.data});
   if (outcome != Outcome::Failed) fill(list);
   FamilySupport::reselect(list, index);
 }
@@ -93,7 +93,6 @@ void WininiEntryPane::modify(EntryList& list) {
   Outcome outcome = Outcome::Failed;
   if (row.state == RowState::Disabled) {
     outcome = support_.updateRecordOf(row, std::nullopt, program);
-    if (outcome == Outcome::Stale) support_.tellRecordGone();
   } else {
     // Delete and append happen on one text and reach the registry in one
     // write, so the value never holds neither program.
@@ -125,7 +124,7 @@ bool WininiEntryPane::disable(EntryList& list, int index) {
     return false;
   }
 
-  support_.log(LogOperation::Disable, {row.path, row.name});
+  support_.log(LogOperation::Disable, {row.path, row.name, row.data});
   return true;
 }
 
@@ -163,7 +162,7 @@ bool WininiEntryPane::enable(EntryList& list, int index) {
     return false;
   }
 
-  support_.log(LogOperation::Enable, {row.path, row.name});
+  support_.log(LogOperation::Enable, {row.path, row.name, row.data});
   return true;
 }
 

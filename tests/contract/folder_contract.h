@@ -80,6 +80,25 @@ TYPED_TEST_P(FolderContract, MovesReplaceAndTakeTheSourceAway) {
   EXPECT_FALSE(this->fs().exists(this->at("old.lnk")));
 }
 
+TYPED_TEST_P(FolderContract, AHiddenFileStaysHiddenWhenMovedUntilShownAgain) {
+  const auto hidden = [this](const std::string& name) {
+    std::vector<FolderEntry> entries;
+    EXPECT_EQ(this->fs().list(this->env.base(), entries), FileStatus::Ok);
+    const FolderEntry* e = this->listed(entries, name);
+    return e && (e->attributes & kAttrHidden) != 0;
+  };
+  this->env.put(this->at("staged"), "new", 0);
+  ASSERT_EQ(this->fs().setHidden(this->at("staged"), true), FileStatus::Ok);
+  EXPECT_TRUE(hidden("staged"));
+  ASSERT_EQ(this->fs().setHidden(this->at("staged"), true), FileStatus::Ok) << "hiding twice is fine";
+  ASSERT_EQ(this->fs().moveFile(this->at("staged"), this->at("placed.lnk"), true), FileStatus::Ok);
+  EXPECT_TRUE(hidden("placed.lnk")) << "the attribute travels with the file";
+  ASSERT_EQ(this->fs().setHidden(this->at("placed.lnk"), false), FileStatus::Ok);
+  EXPECT_FALSE(hidden("placed.lnk"));
+  EXPECT_EQ(this->env.bytes(this->at("placed.lnk")), "new");
+  EXPECT_EQ(this->fs().setHidden(this->at("missing.lnk"), true), FileStatus::NotFound);
+}
+
 TYPED_TEST_P(FolderContract, MakesMissingFoldersWithTheirParents) {
   ASSERT_EQ(this->fs().makeFolder(this->at("One\\Two")), FileStatus::Ok);
   ASSERT_EQ(this->fs().makeFolder(this->at("One\\Two")), FileStatus::Ok) << "an existing folder is fine";
@@ -129,7 +148,8 @@ TYPED_TEST_P(FolderContract, LinksAreNotWrittenWhereTheFileSystemRefuses) {
 
 REGISTER_TYPED_TEST_SUITE_P(FolderContract, ListsFilesAndFoldersWithTheirAttributes,
                             MissingFilesAndFoldersAreNotFound, CopiesAreExactAndReplaceOnlyWhenAsked,
-                            MovesReplaceAndTakeTheSourceAway, MakesMissingFoldersWithTheirParents,
+                            MovesReplaceAndTakeTheSourceAway, AHiddenFileStaysHiddenWhenMovedUntilShownAgain,
+                            MakesMissingFoldersWithTheirParents,
                             ShortcutsKeepTheirTarget, WhatIsNotAShortcutIsToldApart,
                             LinksAreNotWrittenWhereTheFileSystemRefuses);
 

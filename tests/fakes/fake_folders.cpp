@@ -117,7 +117,16 @@ FileStatus FakeFolders::removeFile(const std::string& path) {
   return FileStatus::Ok;
 }
 
+std::uint32_t FakeFolders::attributes(const std::string& path) const {
+  const Entry* e = find(path);
+  return e ? e->attributes : 0;
+}
+
 FileStatus FakeFolders::write(const std::string& path, const std::string& bytes, bool replace) {
+  return place(path, bytes, replace, false);
+}
+
+FileStatus FakeFolders::place(const std::string& path, const std::string& bytes, bool replace, bool overHidden) {
   const std::string parent = parentOf(path);
   if (!folders_.count(fold(parent))) return FileStatus::NotFound;
   if (denyWrites_.count(fold(parent))) return FileStatus::AccessDenied;
@@ -127,6 +136,7 @@ FileStatus FakeFolders::write(const std::string& path, const std::string& bytes,
     if (e->folder) return FileStatus::AccessDenied;
     if (!replace) return FileStatus::Exists;
     if (e->attributes & kAttrReadOnly) return FileStatus::AccessDenied;
+    if (!overHidden && (e->attributes & (kAttrHidden | kAttrSystem))) return FileStatus::AccessDenied;
     e->bytes = bytes;
   } else {
     folders_[fold(parent)].push_back(Entry{name, false, bytes, 0});
@@ -148,11 +158,21 @@ FileStatus FakeFolders::moveFile(const std::string& from, const std::string& to,
   if (!source || source->folder) return FileStatus::NotFound;
   if (denyDelete_.count(fold(from))) return FileStatus::AccessDenied;
   const std::string content = source->bytes;
+  const std::uint32_t attributes = source->attributes;
   if (fold(from) == fold(to)) return FileStatus::Ok;
-  const FileStatus written = write(to, content, replace);
+  const FileStatus written = place(to, content, replace, true);
   if (written != FileStatus::Ok) return written;
   --writes;
+  find(to)->attributes = attributes;
   return removeFile(from) == FileStatus::Ok ? FileStatus::Ok : FileStatus::Failed;
+}
+
+FileStatus FakeFolders::setHidden(const std::string& path, bool hidden) {
+  Entry* e = find(path);
+  if (!e) return FileStatus::NotFound;
+  if (denyAttributes_.count(fold(path))) return FileStatus::AccessDenied;
+  e->attributes = hidden ? (e->attributes | kAttrHidden) : (e->attributes & ~kAttrHidden);
+  return FileStatus::Ok;
 }
 
 FileStatus FakeFolders::makeFolder(const std::string& path) {

@@ -20,6 +20,7 @@ class FakeFolders : public FolderPort {
   FileStatus removeFile(const std::string& path) override;
   FileStatus copyFile(const std::string& from, const std::string& to, bool replace) override;
   FileStatus moveFile(const std::string& from, const std::string& to, bool replace) override;
+  FileStatus setHidden(const std::string& path, bool hidden) override;
   FileStatus makeFolder(const std::string& path) override;
 
   // Set-up and inspection; paths are compared without regard to case.
@@ -29,14 +30,17 @@ class FakeFolders : public FolderPort {
   std::string bytes(const std::string& path) const;  // empty when missing
   std::vector<std::string> files() const;            // every file path, in creation order
   std::vector<std::string> filesIn(const std::string& folder) const;  // names
+  std::uint32_t attributes(const std::string& path) const;           // 0 when missing
 
   // Writes a file as the adapters do: fails for a missing folder, a refused
-  // name or a folder that refuses writes.
+  // name or a folder that refuses writes, and will not write over a hidden
+  // or system file (as CopyFile and CreateFile's CREATE_ALWAYS refuse to).
   FileStatus write(const std::string& path, const std::string& bytes, bool replace);
 
   // Fault injection.
   void denyDelete(const std::string& path) { denyDelete_.insert(fold(path)); }
   void denyWrites(const std::string& folder) { denyWrites_.insert(fold(folder)); }
+  void denyAttributes(const std::string& path) { denyAttributes_.insert(fold(path)); }
   std::string refusedCharacters = "?*<>|\"";  // in a name, as Windows refuses them
 
   int deletions = 0;
@@ -58,7 +62,10 @@ class FakeFolders : public FolderPort {
   // folded folder path -> entries in creation order
   std::map<std::string, std::vector<Entry>> folders_;
   std::vector<std::string> order_;  // folded file paths, creation order
-  std::set<std::string> denyDelete_, denyWrites_;
+  // Writes without the hidden check: a move replaces whatever is there.
+  FileStatus place(const std::string& path, const std::string& bytes, bool replace, bool overHidden);
+
+  std::set<std::string> denyDelete_, denyWrites_, denyAttributes_;
 };
 
 // Links are files whose bytes begin with a marker, then the target, a zero,

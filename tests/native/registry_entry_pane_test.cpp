@@ -35,11 +35,12 @@ struct PaneWorld {
         {"_EntryKeptTwice", "twice %s"},
         {"_ConfigUnreadable", "config unreadable"},
         {"_ConfigWriteFailed", "config not saved"},
-        {"_LogItemType1Content", "remove %s|%s"},
+        {"_RegistryEntryChanged", "changed %s|%s"},
+        {"_LogItemType1Content", "remove %s|%s|%s"},
         {"_LogItemType2Content", "add %s|%s|%s"},
         {"_LogItemType3Content", "modify %s|%s|%s|%s|%s"},
-        {"_LogItemType4Content", "enable %s|%s"},
-        {"_LogItemType5Content", "disable %s|%s"},
+        {"_LogItemType4Content", "enable %s|%s|%s"},
+        {"_LogItemType5Content", "disable %s|%s|%s"},
     };
   }
 
@@ -65,6 +66,14 @@ struct PaneWorld {
   std::string liveData(const std::string& name, const std::string& sub = kRunSub) const {
     const RegValue* v = reg.find(kHkcu, sub, name);
     return v ? v->text : "";
+  }
+  // The Run key's values as name|type|text.
+  std::vector<std::string> runKey() const {
+    std::vector<std::string> out;
+    for (const RegValue& v : reg.values(kHkcu, kRunSub)) {
+      out.push_back(v.name + "|" + std::to_string(v.type) + "|" + v.text);
+    }
+    return out;
   }
   bool isLive(const std::string& name, const std::string& sub = kRunSub) const {
     return reg.find(kHkcu, sub, name) != nullptr;
@@ -101,10 +110,14 @@ struct PaneWorld {
 
 class RegistryPane : public ::testing::Test, public PaneWorld {};
 
-// A store whose records have moved away by the time they are removed.
+// A store whose records have moved away by the time they are removed or
+// changed.
 class VanishingStore : public FakeStore {
  public:
   StoreStatus remove(ItemKind, const StoredItem&) override { return StoreStatus::Vanished; }
+  StoreStatus update(ItemKind, const StoredItem&, const std::optional<std::string>&, const std::string&) override {
+    return StoreStatus::Vanished;
+  }
 };
 
 using Rows = std::vector<Row>;
@@ -197,7 +210,7 @@ TEST_F(RegistryPane, RemoveOfLastOfFiveRowsSelectsTheNewLastRow) {
   EXPECT_FALSE(isLive("e"));
   ASSERT_EQ(list.count(), 4);
   EXPECT_EQ(list.selected(), 3);
-  EXPECT_EQ(logged(), (std::vector<std::string>{"remove " + kRun + "|e"}));
+  EXPECT_EQ(logged(), (std::vector<std::string>{"remove " + kRun + "|e|e.exe"}));
 
   refresh(1);
   pane.remove(list);
@@ -219,7 +232,7 @@ TEST_F(RegistryPane, RemoveOfADisabledEntryTakesOnlyTheFirstIdenticalRecord) {
   pane.remove(list);
   EXPECT_EQ(store.items(ItemKind::Registry), (std::vector<DisabledItem>{{kRun, "TOOL", "T.EXE"}}));
   EXPECT_EQ(list.count(), 1) << "the second record is listed again";
-  EXPECT_EQ(logged(), (std::vector<std::string>{"remove " + kRun + "|Tool"}));
+  EXPECT_EQ(logged(), (std::vector<std::string>{"remove " + kRun + "|Tool|t.exe"}));
 }
 
 TEST_F(RegistryPane, RemoveOfADisabledEntryWhoseRecordVanishedChangesNothing) {
@@ -297,7 +310,7 @@ TEST_F(RegistryPane, DisableMovesTheValueIntoTheStore) {
   EXPECT_FALSE(isLive("Tool"));
   EXPECT_EQ(store.items(ItemKind::Registry),
             (std::vector<DisabledItem>{{kRun, "Tool", "\"C:\\Tools\\t.exe\" /min"}}));
-  EXPECT_EQ(logged(), (std::vector<std::string>{"disable " + kRun + "|Tool"}));
+  EXPECT_EQ(logged(), (std::vector<std::string>{"disable " + kRun + "|Tool|\"C:\\Tools\\t.exe\" /min"}));
   EXPECT_EQ(list.fills, fills) << "disable does not refill";
   EXPECT_FALSE(pane.disable(list, -1));
   EXPECT_FALSE(pane.disable(list, 7));
@@ -342,15 +355,40 @@ TEST_F(RegistryPane, FailedDisableKeepsAnEarlierIdenticalRecord) {
   EXPECT_TRUE(isLive("Tool"));
 }
 
-TEST_F(RegistryPane, DisableOfAValueWhoseKeyVanishedKeepsTheRecord) {
-  live("Tool", "t.exe");
-  refresh();
-  FakeRegistry empty;
-  FamilyServices emptyServices{empty, store, log, tr};
-  RegistryEntryPane p{{kRun}, emptyServices, prompt};
-  EXPECT_TRUE(p.disable(list, 0));
-  EXPECT_EQ(records("Tool"), 1) << "the row's entry now lives in the store only";
-  EXPECT_EQ(logged().size(), 1u);
+// Another program (an installer, say) changed the value after the list was
+// read: disabling it would delete the new text and keep only the stale one.
+TEST_F(RegistryPane, DisableOfAValueChangedSinceTheListingTouchesNothing) {
+  struct Case {
+    const char* what;
+    std::function<void(PaneWorld&)> change;
+    const char* message;
+  };
+  const std::vector<Case> cases = {
+      {"new text", [](PaneWorld& t) { t.live("Tool", "t2.exe"); }, "changed Tool|"},
+      {"text differing only in case", [](PaneWorld& t) { t.live("Tool", "T.EXE"); }, "changed Tool|"},
+      {"expandable now", [](PaneWorld& t) { t.reg.put(kHkcu, kRunSub, "Tool", "t.exe", kRegExpandSz); },
+       "changed Tool|"},
+      {"deleted", [](PaneWorld& t) { ASSERT_EQ(t.reg.deleteValue(kHkcu, kRunSub, "Tool"), RegStatus::Ok); },
+       "changed Tool|"},
+      {"key deleted", [](PaneWorld& t) { t.reg = FakeRegistry(); }, "changed Tool|"},
+      {"no longer readable", [](PaneWorld& t) { t.reg.denyRead(kHkcu, kRunSub); }, "cannot delete from "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    PaneWorld t;
+    t.live("Tool", "t.exe");
+    t.refresh();
+    c.change(t);
+    const std::vector<std::string> now = t.runKey();
+    const int deletions = t.reg.deletions;
+    EXPECT_FALSE(t.pane.disable(t.list, 0));
+    EXPECT_EQ(t.runKey(), now) << "the value stays as the other program left it";
+    EXPECT_EQ(t.reg.deletions, deletions);
+    EXPECT_EQ(t.store.saves, 0) << "nothing recorded";
+    EXPECT_TRUE(t.sink.records.empty());
+    ASSERT_EQ(t.prompt.messages.size(), 1u);
+    EXPECT_EQ(t.prompt.messages[0].rfind(c.message, 0), 0u) << t.prompt.messages[0];
+  }
 }
 
 // --- Enable ------------------------------------------------------------------
@@ -361,7 +399,7 @@ TEST_F(RegistryPane, EnableWritesTheValueThenDropsTheRecord) {
   EXPECT_TRUE(pane.enable(list, 0));
   EXPECT_EQ(liveData("Tool"), "t.exe /x");
   EXPECT_EQ(records("Tool"), 0);
-  EXPECT_EQ(logged(), (std::vector<std::string>{"enable " + kRun + "|Tool"}));
+  EXPECT_EQ(logged(), (std::vector<std::string>{"enable " + kRun + "|Tool|t.exe /x"}));
   EXPECT_EQ(list.fills, 1);
 }
 
@@ -657,15 +695,28 @@ TEST_F(RegistryPane, ModifyOfADisabledEntryFaults) {
   EXPECT_EQ(store.items(ItemKind::Registry), (std::vector<DisabledItem>{{kRun, "A", "a.exe"}}));
   EXPECT_EQ(prompt.messages, (std::vector<std::string>{"config not saved", "config unreadable"}));
 
-  // The record vanished meanwhile: nothing changes, nothing is said or logged.
+  // The record vanished meanwhile: nothing changes or is logged, and the
+  // user hears that the edit was not kept.
   prompt.messages.clear();
   refresh(0);
   store.elements.clear();
   pane.modify(list);
   EXPECT_TRUE(store.elements.empty());
-  EXPECT_TRUE(prompt.messages.empty());
+  EXPECT_EQ(prompt.messages, (std::vector<std::string>{"_EntryRecordGone"}));
   EXPECT_TRUE(sink.records.empty());
   EXPECT_EQ(list.count(), 0);
+
+  // Found, then moved away by another program's save before the change.
+  prompt.messages.clear();
+  VanishingStore vanishing;
+  vanishing.elements = {{ItemKind::Registry, {kRun, "A", "a.exe"}}};
+  FamilyServices vanishingServices{reg, vanishing, log, tr};
+  RegistryEntryPane p{{kRun}, vanishingServices, prompt};
+  p.fill(list);
+  list.selection = 0;
+  p.modify(list);
+  EXPECT_EQ(prompt.messages, (std::vector<std::string>{"_EntryRecordGone"}));
+  EXPECT_TRUE(sink.records.empty());
 }
 
 // --- Property ----------------------------------------------------------------

@@ -406,7 +406,7 @@ TEST_F(StartupFolderFamily, EnableThatFailsLeavesTheEntryDisabled) {
       {"store unreadable", [&] { store.unreadable = true; }, "_ConfigUnreadable", true},
       {"store cannot be saved", [&] { store.readOnly = true; }, "_ConfigWriteFailed", true},
       {"folder refuses the file", [&] { fs.denyWrites(user); }, "_StartupAccessDenied", true},
-      {"store missing", [&] { store.elements.clear(); }, "_StartupEntryMissing", false},
+      {"store missing", [&] { store.elements.clear(); }, "_EntryRecordGone", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -658,6 +658,11 @@ TEST_F(StartupFolderFamily, ModifyThatFailsKeepsTheOldShortcut) {
       {"name the file system refuses", "a|b.lnk", [] {}, "_StartupWriteFailed"},
       {"old file cannot be deleted", "b.lnk", [&] { fs.denyDelete(user + "\\a.lnk"); }, "_StartupAccessDenied"},
       {"folder refuses writes", "b.lnk", [&] { fs.denyWrites(user); }, "_StartupAccessDenied"},
+      {"new file cannot be hidden while staged", "b.lnk", [&] { fs.denyAttributes(user + "\\b.lnk.velmora-new"); },
+       "_StartupAccessDenied"},
+      // Hidden, it would be an entry the list never shows: taken back.
+      {"new file cannot be shown once in place", "b.lnk", [&] { fs.denyAttributes(user + "\\b.lnk"); },
+       "_StartupWriteFailed"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -680,6 +685,47 @@ TEST_F(StartupFolderFamily, ModifyThatFailsKeepsTheOldShortcut) {
     EXPECT_TRUE(messaged(c.message)) << (prompt.messages.empty() ? "" : prompt.messages[0]);
     EXPECT_TRUE(sink.records.empty());
   }
+}
+
+// The new shortcut is staged in the folder itself (a move there is atomic);
+// were Velmora stopped before the move, Windows would open the staged file
+// at logon and the list would show it, unless it is hidden.
+TEST_F(StartupFolderFamily, AShortcutStagedByModifyIsHiddenUntilItIsInPlace) {
+  fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
+  auto family = pane({user});
+  family->fill(list);
+  list.select(0);
+  prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
+    d.name = "b.lnk";
+    d.path = "C:\\b.exe";
+    return true;
+  };
+  // Stopped between writing and moving: the move never happens and nothing
+  // more is deleted.
+  const std::string staged = user + "\\b.lnk.velmora-new";
+  fs.denyDelete(staged);
+  family->modify(list);
+  ASSERT_TRUE(fs.hasFile(staged));
+  EXPECT_NE(fs.attributes(staged) & kAttrHidden, 0u);
+  family->fill(list);
+  ASSERT_EQ(list.count(), 1) << "the staged file is not listed";
+  EXPECT_EQ(list.rows[0].name, "a.lnk");
+
+  // The next Modify is not blocked by the hidden leftover, and what it puts
+  // in place is visible.
+  fs = FakeFolders();
+  fs.addFolder(user);
+  fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
+  fs.put(staged, "left behind", kAttrHidden);
+  family->fill(list);
+  list.select(0);
+  prompt.messages.clear();
+  family->modify(list);
+  EXPECT_TRUE(prompt.messages.empty()) << prompt.messages[0];
+  EXPECT_EQ(fs.filesIn(user), (Strings{"b.lnk"}));
+  EXPECT_EQ(fs.attributes(user + "\\b.lnk") & kAttrHidden, 0u);
+  ASSERT_EQ(list.count(), 1);
+  EXPECT_EQ(list.rows[0].name, "b.lnk");
 }
 
 TEST_F(StartupFolderFamily, ModifyOfAFileThatIsNotAShortcutIsRefusedBeforeTheDialog) {
@@ -720,6 +766,27 @@ TEST_F(StartupFolderFamily, ModifyOfADisabledShortcutMovesItsCopyAndEnableSetsTh
   ASSERT_TRUE(clickBox(*family, 0));
   EXPECT_EQ(fs.bytes(user + "\\Post.lnk"), FakeShellLinks::linkBytes("C:\\Post\\post.exe", "args=/min"));
   EXPECT_FALSE(fs.hasFile(copyOf(user, "Post.lnk")));
+}
+
+// The user's edit has nowhere to go, so the user is told; the copy keeps its name.
+TEST_F(StartupFolderFamily, ModifyOfADisabledRowWhoseRecordIsGoneSaysTheEditWasNotKept) {
+  fs.put(copyOf(user, "a.lnk"), FakeShellLinks::linkBytes("C:\\a.exe"));
+  disabledRecord(user, "a.lnk", "C:\\a.exe");
+  auto family = pane({user});
+  family->fill(list);
+  list.select(0);
+  store.elements.clear();  // removed by hand meanwhile
+  prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
+    d.name = "b.lnk";
+    d.path = "C:\\b.exe";
+    return true;
+  };
+  family->modify(list);
+  EXPECT_EQ(prompt.messages, (Strings{"_EntryRecordGone"}));
+  EXPECT_TRUE(fs.hasFile(copyOf(user, "a.lnk")));
+  EXPECT_FALSE(fs.hasFile(copyOf(user, "b.lnk")));
+  EXPECT_TRUE(store.elements.empty());
+  EXPECT_TRUE(sink.records.empty());
 }
 
 TEST_F(StartupFolderFamily, ModifyOfADisabledRowThatCannotBeSavedPutsTheCopyBack) {

@@ -53,11 +53,11 @@ class WininiPaneTest : public ::testing::Test {
  protected:
   WininiPaneTest() {
     tr.texts = {{"_TreeWininiType", "Program list"},
-                {"_LogItemType1Content", "remove %s|%s"},
+                {"_LogItemType1Content", "remove %s|%s|%s"},
                 {"_LogItemType2Content", "add %s|%s|%s"},
                 {"_LogItemType3Content", "modify %s|%s|%s|%s|%s"},
-                {"_LogItemType4Content", "enable %s|%s"},
-                {"_LogItemType5Content", "disable %s|%s"}};
+                {"_LogItemType4Content", "enable %s|%s|%s"},
+                {"_LogItemType5Content", "disable %s|%s|%s"}};
   }
 
   FakeRegistry reg;
@@ -201,7 +201,7 @@ TEST_F(WininiPaneTest, RemoveAsksThenDeletesTheProgramLogsRefillsAndReselects) {
   p.remove(list);
   EXPECT_EQ(prompt.questions, std::vector<std::string>{"Delete c.exe?"});
   EXPECT_EQ(load(), "a.exe,b.exe");
-  EXPECT_EQ(logged(), std::vector<std::string>{"remove " + kLoad + "|Load"});
+  EXPECT_EQ(logged(), std::vector<std::string>{"remove " + kLoad + "|Load|c.exe"}) << "names the program";
   EXPECT_EQ(list.count(), 2);
   EXPECT_EQ(list.selected(), 1) << "the old index is past the end: the last row is selected";
 
@@ -355,6 +355,22 @@ TEST_F(WininiPaneTest, ModifyOfADisabledRowChangesOnlyItsRecord) {
   EXPECT_EQ(sink.records.size(), 1u);
 }
 
+// The user's edit has nowhere to go: saying nothing would let it pass for done.
+TEST_F(WininiPaneTest, ModifyOfADisabledRowWhoseRecordIsGoneSaysTheEditWasNotKept) {
+  putLoad("a.exe");
+  addRecord(kLoad, "Load", "old.exe");
+  auto p = pane({kLoad});
+  p.fill(list);
+  list.select(0);
+  store.elements.clear();  // removed by hand meanwhile
+  answerDialog("new.exe");
+  p.modify(list);
+  EXPECT_EQ(prompt.messages, std::vector<std::string>{"_EntryRecordGone"});
+  EXPECT_TRUE(records().empty());
+  EXPECT_EQ(load(), "a.exe");
+  EXPECT_TRUE(sink.records.empty());
+}
+
 TEST_F(WininiPaneTest, PropertyShowsTheRowAndChangesNothing) {
   putLoad("a.exe");
   auto p = pane({kLoad});
@@ -385,7 +401,8 @@ TEST_F(WininiPaneTest, DisableThenEnableMovesTheProgramAndBack) {
   ASSERT_TRUE(p.enable(list, b));
   EXPECT_EQ(load(), "a.exe,b.exe");
   EXPECT_TRUE(records().empty());
-  EXPECT_EQ(logged(), (std::vector<std::string>{"disable " + kLoad + "|Load", "enable " + kLoad + "|Load"}));
+  EXPECT_EQ(logged(), (std::vector<std::string>{"disable " + kLoad + "|Load|b.exe", "enable " + kLoad + "|Load|b.exe"}))
+      << "the log names the program that moved, not only its value";
   EXPECT_EQ(list.fills, 1) << "enable and disable never refill";
 }
 
@@ -423,7 +440,7 @@ TEST_F(WininiPaneTest, ARowThatNoLongerMatchesDoesNotMove) {
   EXPECT_EQ(load(), "a.exe");
   EXPECT_TRUE(records().empty());
   EXPECT_TRUE(sink.records.empty());
-  EXPECT_EQ(prompt.messages, (std::vector<std::string>{"_WininiProgramGone", "_WininiRecordGone"}));
+  EXPECT_EQ(prompt.messages, (std::vector<std::string>{"_WininiProgramGone", "_EntryRecordGone"}));
 }
 
 // ---------------------------------------------------------------------------

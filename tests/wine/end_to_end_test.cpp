@@ -313,12 +313,14 @@ TEST_F(EndToEnd, RunValueLeavesTheKeyAndComesBackByteForByteThroughItsBox) {
   EXPECT_EQ(seeded.now(), std::nullopt) << "the value left the key";
   EXPECT_EQ(records(ItemKind::Registry), (std::vector<DisabledItem>{{kRunPath, narrow(name), narrow(data)}}));
   expectLogged(1, "_LogItemType5", narrow(name));
+  expectLogged(1, "_LogItemType5", narrow(data));  // the command line that moved, too
   EXPECT_EQ(boxImage(list, row), kUnchecked);
 
   setBox(list, row, kChecked);
   EXPECT_EQ(seeded.now(), std::optional<RawValue>(before)) << "back byte for byte";
   EXPECT_TRUE(records(ItemKind::Registry).empty());
   expectLogged(2, "_LogItemType4", narrow(name));
+  expectLogged(2, "_LogItemType4", narrow(data));
   EXPECT_EQ(boxImage(list, row), kChecked);
   EXPECT_TRUE(shown.empty()) << narrow(shown.empty() ? L"" : shown[0].text);
 
@@ -352,11 +354,14 @@ TEST_F(EndToEnd, OneProgramOfTheLoadValueGoesAndComesBackLeavingTheOtherTwo) {
   EXPECT_EQ(textOf(seeded.now()), widen(one + "," + three)) << "the other two as they were";
   EXPECT_EQ(records(ItemKind::Winini), (std::vector<DisabledItem>{{kLoadPath, "Load", two}}));
   expectLogged(1, "_LogItemType5", kLoadPath);
+  // A reader of the log can tell which of the three programs it was.
+  EXPECT_EQ(logEntries()[0].record.content, std::string("Disabled in ") + kLoadPath + ": \"Load\" (" + two + ")");
 
   setBox(list, row, kChecked);
   EXPECT_EQ(textOf(seeded.now()), widen(one + "," + three + "," + two)) << "an enabled program is appended";
   EXPECT_TRUE(records(ItemKind::Winini).empty());
   expectLogged(2, "_LogItemType4", kLoadPath);
+  EXPECT_EQ(logEntries()[0].record.content, std::string("Enabled in ") + kLoadPath + ": \"Load\" (" + two + ")");
   EXPECT_TRUE(shown.empty()) << narrow(shown.empty() ? L"" : shown[0].text);
 }
 

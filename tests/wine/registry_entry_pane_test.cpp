@@ -50,8 +50,9 @@ class RealRegistryPane : public ::testing::Test {
     tr.texts = {{"_ToolVelmora", "Velmora"},
                 {"_AddNewProgram", "Add Program"},
                 {"_RegistryValueExists", "Replace %s|%s?"},
-                {"_LogItemType4Content", "enable %s|%s"},
-                {"_LogItemType5Content", "disable %s|%s"}};
+                {"_RegistryEntryChanged", "changed %s|%s"},
+                {"_LogItemType4Content", "enable %s|%s|%s"},
+                {"_LogItemType5Content", "disable %s|%s|%s"}};
   }
 
   RawValue raw(const std::string& name) {
@@ -130,8 +131,31 @@ TEST_F(RealRegistryPane, DisableThenEnableRestoresTheValueByteForByte) {
   EXPECT_EQ(raw(name), before);
   EXPECT_EQ(raw("ten").bytes.size(), 22u) << "ten UTF-16 characters and their terminating zero";
   EXPECT_TRUE(records().empty());
-  EXPECT_EQ(sink.records.size(), 4u);
+  ASSERT_EQ(sink.records.size(), 4u);
+  EXPECT_EQ(sink.records[0].content, "disable " + key.path() + "|" + name + "|" + narrow(data));
+  EXPECT_EQ(sink.records[2].content, "enable " + key.path() + "|" + name + "|" + narrow(data));
   EXPECT_TRUE(scripted.messages.empty());
+}
+
+// An installer rewrote the value after the list was read: its new text must
+// not be deleted on the strength of the old one.
+TEST_F(RealRegistryPane, DisableOfAValueChangedSinceTheListingLeavesItAlone) {
+  writeRaw("Tool", L"C:\\Tool\\v1.exe");
+  writeRaw("Gone", L"gone.exe");
+  RegistryEntryPane pane{{key.path()}, services, scripted};
+  pane.fill(list);
+  ASSERT_EQ(list.rows.size(), 2u);
+  writeRaw("Tool", L"C:\\Tool\\v2.exe /update");
+  const RawValue now = raw("Tool");
+  ASSERT_EQ(RegDeleteKeyValueW(HKEY_CURRENT_USER, widen(key.subkey()).c_str(), L"Gone"), ERROR_SUCCESS);
+
+  EXPECT_FALSE(pane.disable(list, rowOf("Tool")));
+  EXPECT_FALSE(pane.disable(list, rowOf("Gone")));
+  EXPECT_EQ(raw("Tool"), now) << "the new text stays in the key";
+  EXPECT_EQ(raw("Gone").type, 0u);
+  EXPECT_TRUE(records().empty());
+  EXPECT_EQ(scripted.messages, (std::vector<std::string>{"changed Tool|" + key.path(), "changed Gone|" + key.path()}));
+  EXPECT_TRUE(sink.records.empty());
 }
 
 TEST_F(RealRegistryPane, ModifyFromAToBLeavesNoA) {

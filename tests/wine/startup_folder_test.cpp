@@ -87,6 +87,25 @@ LinkFields readLink(const std::string& path) {
 
 bool exists(const std::string& path) { return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+bool hidden(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(widen(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+}
+
+// The real folders, until the program "stops": from the first move on
+// nothing more happens, as if Velmora had been ended right there.
+class StoppingFolders : public win32::Win32Folders {
+ public:
+  bool stopped = false;
+  FileStatus moveFile(const std::string&, const std::string&, bool) override {
+    stopped = true;
+    return FileStatus::Failed;
+  }
+  FileStatus removeFile(const std::string& path) override {
+    return stopped ? FileStatus::Failed : Win32Folders::removeFile(path);
+  }
+};
+
 class RealStartupFolders : public ::testing::Test {
  protected:
   TempDir common, user, program;
@@ -263,6 +282,45 @@ TEST_F(RealStartupFolders, ModifyOfAShortcutChangesNameAndTargetAndKeepsTheRest)
   expected.target = "C:\\Post\\post.exe";
   EXPECT_EQ(readLink(user.file("Post")), expected) << "the name is used as typed";
   EXPECT_FALSE(exists(user.file("Post.velmora-new")));
+  EXPECT_FALSE(hidden(user.file("Post"))) << "staged hidden, shown once in place";
+  ASSERT_EQ(list.count(), 1);
+  EXPECT_EQ(list.rows[0].name, "Post");
+}
+
+TEST_F(RealStartupFolders, AShortcutStagedByAModifyThatNeverFinishedIsNotListed) {
+  writeLink(user.file("Mail.lnk"), {"C:\\Mail\\mail.exe", "-background", "", "", ""});
+  StoppingFolders stopping;
+  FamilyServices stoppingServices = services;
+  stoppingServices.folders = &stopping;
+  auto stopped = makeFamily(PaneClass::StartupFolderPane, {common.path(), user.path()}, stoppingServices, prompt);
+  stopped->fill(list);
+  list.select(rowNamed("Mail.lnk", RowState::Live));
+  prompt.onDialog = [](EntryDialogKind, EntryDialogData& d) {
+    d.name = "Post.lnk";
+    d.path = "C:\\Post\\post.exe";
+    return true;
+  };
+  stopped->modify(list);
+  ASSERT_TRUE(stopping.stopped);
+  const std::string staged = user.file("Post.lnk.velmora-new");
+  ASSERT_TRUE(exists(staged)) << "written in full before the move";
+  EXPECT_TRUE(hidden(staged));
+
+  // Velmora runs again: the list shows the entry as it was, and the next
+  // Modify is not hindered by the file left behind.
+  prompt.messages.clear();
+  family->fill(list);
+  ASSERT_EQ(list.count(), 1);
+  EXPECT_EQ(list.rows[0].name, "Mail.lnk");
+  list.select(0);
+  family->modify(list);
+  EXPECT_TRUE(prompt.messages.empty()) << prompt.messages[0];
+  EXPECT_FALSE(exists(staged));
+  EXPECT_FALSE(exists(user.file("Mail.lnk")));
+  EXPECT_EQ(readLink(user.file("Post.lnk")).target, "C:\\Post\\post.exe");
+  EXPECT_FALSE(hidden(user.file("Post.lnk")));
+  ASSERT_EQ(list.count(), 1);
+  EXPECT_EQ(list.rows[0].name, "Post.lnk");
 }
 
 }  // namespace

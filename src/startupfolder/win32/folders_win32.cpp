@@ -88,6 +88,18 @@ FileStatus Win32Folders::moveFile(const std::string& from, const std::string& to
   return MoveFileExW(widen(from).c_str(), widen(to).c_str(), flags) ? FileStatus::Ok : lastError();
 }
 
+FileStatus Win32Folders::setHidden(const std::string& path, bool hidden) {
+  const std::wstring full = widen(path);
+  const DWORD attributes = GetFileAttributesW(full.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return lastError();
+  if (((attributes & FILE_ATTRIBUTE_HIDDEN) != 0) == hidden) return FileStatus::Ok;
+  // NORMAL is valid only alone, and zero would mean "leave as is".
+  DWORD wanted = attributes & ~DWORD{FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_HIDDEN};
+  if (hidden) wanted |= FILE_ATTRIBUTE_HIDDEN;
+  if (wanted == 0) wanted = FILE_ATTRIBUTE_NORMAL;
+  return SetFileAttributesW(full.c_str(), wanted) ? FileStatus::Ok : lastError();
+}
+
 FileStatus Win32Folders::makeFolder(const std::string& path) {
   const std::wstring full = widen(path);
   const int made = SHCreateDirectoryExW(nullptr, full.c_str(), nullptr);

@@ -11,6 +11,7 @@ class Win32Folders : public FolderPort {
   FileStatus removeFile(const std::string& path) override;
   FileStatus copyFile(const std::string& from, const std::string& to, bool replace) override;
   FileStatus moveFile(const std::string& from, const std::string& to, bool replace) override;
+  FileStatus setHidden(const std::string& path, bool hidden) override;
   FileStatus makeFolder(const std::string& path) override;
 };
 
