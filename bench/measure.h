@@ -1,0 +1,167 @@
+#pragma once
+// Timing for the benchmark: a millisecond clock, the median and minimum of
+// repeated runs, and decorators over the ports that count and time the
+// calls a fill makes, so the figures say where a refresh spends its time.
+#include <functional>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/registry_port.h"
+#include "core/store.h"
+#include "lang/language_table.h"
+#include "startupfolder/folder_port.h"
+#include "startupfolder/shell_link_port.h"
+
+namespace velmora::bench {
+
+// Milliseconds from the performance counter.
+double nowMs();
+
+struct Figures {
+  double median = 0;
+  double min = 0;
+  double max = 0;
+  int runs = 0;
+};
+
+Figures summarise(std::vector<double> samples);
+
+// Runs `once` a first time untimed (the warm-up loads DLLs and fills the
+// file cache) and then `runs` times, timing each run.
+Figures measure(int runs, const std::function<void()>& once);
+// As measure, but `once` times itself (set-up and tear-down left out).
+Figures measureTimed(int runs, const std::function<double()>& once);
+
+// Calls and time spent in one kind of call.
+struct Tally {
+  long calls = 0;
+  double ms = 0;
+};
+
+// Adds the scope's duration to a tally.
+class Timed {
+ public:
+  explicit Timed(Tally& tally) : tally_(tally), start_(nowMs()) {}
+  ~Timed() {
+    tally_.ms += nowMs() - start_;
+    ++tally_.calls;
+  }
+  Timed(const Timed&) = delete;
+  Timed& operator=(const Timed&) = delete;
+
+ private:
+  Tally& tally_;
+  double start_;
+};
+
+// Every tally the decorators keep, so one reset clears them all.
+struct Tallies {
+  Tally translations;
+  Tally storeLists;
+  Tally registryEnumerations;
+  Tally registryQueries;
+  Tally folderLists;
+  Tally linkLoads;
+  void reset() { *this = Tallies{}; }
+  Tallies& operator+=(const Tallies& other);
+  // Each tally divided by `runs`: the calls and time of one run.
+  Tallies perRun(int runs) const;
+};
+
+class TimedTranslator : public Translator {
+ public:
+  TimedTranslator(const Translator& inner, Tallies& tallies) : inner_(inner), tallies_(tallies) {}
+  std::string translate(std::string_view key, bool convertEscapes = false) const override;
+
+ private:
+  const Translator& inner_;
+  Tallies& tallies_;
+};
+
+// The language table as it could be: each key's text is kept while the
+// file's size and last-write time stay the same, so an edited file still
+// takes effect for every window opened after the edit. One stamp check (a
+// file-attribute read) per lookup instead of reading and parsing the file.
+class StampedTranslator : public Translator {
+ public:
+  explicit StampedTranslator(const LanguageTable& table) : table_(table) {}
+  std::string translate(std::string_view key, bool convertEscapes = false) const override;
+
+ private:
+  const LanguageTable& table_;
+  mutable unsigned long long size_ = 0, written_ = 0;
+  mutable bool stamped_ = false;
+  mutable std::map<std::pair<std::string, bool>, std::string> known_;
+};
+
+class TimedStore : public DisabledEntryStore {
+ public:
+  TimedStore(DisabledEntryStore& inner, Tallies& tallies) : inner_(inner), tallies_(tallies) {}
+  StoreStatus list(ItemKind kind, std::vector<StoredItem>& out) override;
+  StoreStatus add(ItemKind kind, const DisabledItem& item) override { return inner_.add(kind, item); }
+  StoreStatus remove(ItemKind kind, const StoredItem& item) override { return inner_.remove(kind, item); }
+  StoreStatus update(ItemKind kind, const StoredItem& item, const std::optional<std::string>& valuename,
+                     const std::string& valuedata) override {
+    return inner_.update(kind, item, valuename, valuedata);
+  }
+
+ private:
+  DisabledEntryStore& inner_;
+  Tallies& tallies_;
+};
+
+class TimedRegistry : public RegistryPort {
+ public:
+  TimedRegistry(RegistryPort& inner, Tallies& tallies) : inner_(inner), tallies_(tallies) {}
+  RegStatus enumerateValues(RootKey root, const std::string& subkey, std::vector<RegValue>& out) override;
+  RegStatus queryValue(RootKey root, const std::string& subkey, const std::string& name, RegValue& out) override;
+  RegStatus setString(RootKey root, const std::string& subkey, const std::string& name, const std::string& data,
+                      bool createKey) override {
+    return inner_.setString(root, subkey, name, data, createKey);
+  }
+  RegStatus deleteValue(RootKey root, const std::string& subkey, const std::string& name) override {
+    return inner_.deleteValue(root, subkey, name);
+  }
+
+ private:
+  RegistryPort& inner_;
+  Tallies& tallies_;
+};
+
+class TimedFolders : public FolderPort {
+ public:
+  TimedFolders(FolderPort& inner, Tallies& tallies) : inner_(inner), tallies_(tallies) {}
+  FileStatus list(const std::string& folder, std::vector<FolderEntry>& out) override;
+  bool exists(const std::string& path) override { return inner_.exists(path); }
+  FileStatus removeFile(const std::string& path) override { return inner_.removeFile(path); }
+  FileStatus copyFile(const std::string& from, const std::string& to, bool replace) override {
+    return inner_.copyFile(from, to, replace);
+  }
+  FileStatus moveFile(const std::string& from, const std::string& to, bool replace) override {
+    return inner_.moveFile(from, to, replace);
+  }
+  FileStatus setHidden(const std::string& path, bool hidden) override { return inner_.setHidden(path, hidden); }
+  FileStatus makeFolder(const std::string& path) override { return inner_.makeFolder(path); }
+
+ private:
+  FolderPort& inner_;
+  Tallies& tallies_;
+};
+
+class TimedLinks : public ShellLinkPort {
+ public:
+  TimedLinks(ShellLinkPort& inner, Tallies& tallies) : inner_(inner), tallies_(tallies) {}
+  LinkStatus resolve(const std::string& link, std::string& target) override;
+  LinkStatus create(const std::string& target, const std::string& link) override { return inner_.create(target, link); }
+  LinkStatus retarget(const std::string& source, const std::string& target, const std::string& link) override {
+    return inner_.retarget(source, target, link);
+  }
+
+ private:
+  ShellLinkPort& inner_;
+  Tallies& tallies_;
+};
+
+}  // namespace velmora::bench
