@@ -1,5 +1,7 @@
 #include "app/win32/pane_host.h"
 
+#include "platform/win32/window_dispatch.h"
+
 namespace velmora::win32 {
 
 namespace {
@@ -11,7 +13,7 @@ HWND PaneHost::create(HINSTANCE instance, HWND parent) {
   if (!GetClassInfoExW(instance, kClassName, &wc)) {
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = procedure;
+    wc.lpfnWndProc = WindowDispatch::procedure<PaneHost>;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
@@ -48,27 +50,6 @@ LRESULT PaneHost::handle(UINT msg, WPARAM wp, LPARAM lp) {
     return 0;
   }
   return DefWindowProcW(hwnd_, msg, wp, lp);
-}
-
-LRESULT CALLBACK PaneHost::procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = reinterpret_cast<PaneHost*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (msg == WM_NCCREATE) {
-    self = static_cast<PaneHost*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    if (self) self->hwnd_ = hwnd;
-  }
-  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    self->hwnd_ = nullptr;
-    self->visible_ = -1;
-    return DefWindowProcW(hwnd, msg, wp, lp);
-  }
-  try {
-    return self->handle(msg, wp, lp);
-  } catch (...) {
-    return DefWindowProcW(hwnd, msg, wp, lp);
-  }
 }
 
 }  // namespace velmora::win32

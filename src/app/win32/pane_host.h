@@ -27,7 +27,12 @@ class PaneHost {
   void show(int index);
 
  private:
-  static LRESULT CALLBACK procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  friend struct WindowDispatch;
+  void attach(HWND hwnd) { hwnd_ = hwnd; }
+  void detach() {
+    hwnd_ = nullptr;
+    visible_ = -1;
+  }
   LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
 
   HWND hwnd_ = nullptr;

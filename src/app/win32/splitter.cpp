@@ -1,5 +1,7 @@
 #include "app/win32/splitter.h"
 
+#include "platform/win32/window_dispatch.h"
+
 #include <windowsx.h>
 
 #include <algorithm>
@@ -13,7 +15,7 @@ HWND Splitter::create(HINSTANCE instance, HWND parent, const RECT& rect) {
   if (!GetClassInfoExW(instance, kClassName, &wc)) {
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = procedure;
+    wc.lpfnWndProc = WindowDispatch::procedure<Splitter>;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = nullptr;  // the bar is painted; the panes cover the rest
@@ -125,26 +127,6 @@ LRESULT Splitter::handle(UINT msg, WPARAM wp, LPARAM lp) {
       return SendMessageW(GetParent(hwnd_), msg, wp, lp);
   }
   return DefWindowProcW(hwnd_, msg, wp, lp);
-}
-
-LRESULT CALLBACK Splitter::procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = reinterpret_cast<Splitter*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (msg == WM_NCCREATE) {
-    self = static_cast<Splitter*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    if (self) self->hwnd_ = hwnd;
-  }
-  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    self->hwnd_ = nullptr;
-    return DefWindowProcW(hwnd, msg, wp, lp);
-  }
-  try {
-    return self->handle(msg, wp, lp);
-  } catch (...) {
-    return DefWindowProcW(hwnd, msg, wp, lp);
-  }
 }
 
 }  // namespace velmora::win32

@@ -27,7 +27,11 @@ class Splitter {
   RECT barRect() const;
 
  private:
-  static LRESULT CALLBACK procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  friend struct WindowDispatch;
+  void attach(HWND hwnd) { hwnd_ = hwnd; }
+  void detach() {
+    hwnd_ = nullptr;
+  }
   LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
   void layout();
   void paint();

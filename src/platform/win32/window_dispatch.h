@@ -1,0 +1,34 @@
+#pragma once
+// One dispatch point for a window class whose windows belong to a C++
+// object: the object is recovered at WM_NCCREATE (passed as the create
+// parameter), every message goes to its handle(), and no exception ever
+// unwinds through the system's callback. A class befriends WindowDispatch
+// and provides attach(HWND), detach() and handle(msg, wp, lp).
+#include <windows.h>
+
+namespace velmora::win32 {
+
+struct WindowDispatch {
+  template <class T>
+  static LRESULT CALLBACK procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<T*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (msg == WM_NCCREATE) {
+      self = static_cast<T*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+      if (self) self->attach(hwnd);
+    }
+    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+    if (msg == WM_NCDESTROY) {
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+      self->detach();
+      return DefWindowProcW(hwnd, msg, wp, lp);
+    }
+    try {
+      return self->handle(msg, wp, lp);
+    } catch (...) {
+      return DefWindowProcW(hwnd, msg, wp, lp);
+    }
+  }
+};
+
+}  // namespace velmora::win32
