@@ -17,9 +17,25 @@ bool sameFolder(std::string_view a, std::string_view b) {
   return equalsIgnoreCase(withoutTrailingBackslash(a), withoutTrailingBackslash(b));
 }
 
+namespace {
+// CON, NUL, COM1 and the like name devices, whatever extension follows.
+bool isDeviceName(std::string_view name) {
+  std::string stem = asciiUpper(name.substr(0, name.find('.')));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  for (const char* device : {"CON", "PRN", "AUX", "NUL"}) {
+    if (stem == device) return true;
+  }
+  return stem.size() == 4 && (startsWith(stem, "COM") || startsWith(stem, "LPT")) && stem[3] >= '1' &&
+         stem[3] <= '9';
+}
+}  // namespace
+
 bool isPlainFileName(std::string_view name) {
   if (name.find_first_of("\\/:") != std::string_view::npos) return false;
-  return name.find_first_not_of(". ") != std::string_view::npos;
+  if (name.find_first_not_of(". ") == std::string_view::npos) return false;
+  // Windows drops trailing dots and blanks, so the file would get another name.
+  if (name.back() == '.' || name.back() == ' ') return false;
+  return !isDeviceName(name);
 }
 
 std::string ensureExtension(std::string_view fileName, std::string_view extension) {

@@ -45,6 +45,13 @@ TEST(StartupPaths, EntryPathsAndFolderComparison) {
   EXPECT_FALSE(isPlainFileName("sub/evil.lnk"));
   EXPECT_FALSE(isPlainFileName("C:evil.lnk"));
   EXPECT_FALSE(isPlainFileName("a.lnk:stream"));
+  EXPECT_FALSE(isPlainFileName("NUL")) << "device names are no files";
+  EXPECT_FALSE(isPlainFileName("con.lnk"));
+  EXPECT_FALSE(isPlainFileName("Com1 .txt"));
+  EXPECT_TRUE(isPlainFileName("COM10.lnk"));
+  EXPECT_TRUE(isPlainFileName("Console.lnk"));
+  EXPECT_FALSE(isPlainFileName("Backup.lnk.")) << "Windows would drop the dot";
+  EXPECT_FALSE(isPlainFileName("Backup.lnk "));
 }
 
 TEST(DisabledCopies, NamedFromFolderAndNameIgnoringCase) {
