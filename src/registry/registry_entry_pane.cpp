@@ -67,7 +67,12 @@ void RegistryEntryPane::remove(EntryList& list) {
 Outcome RegistryEntryPane::removeLive(const Row& row) {
   const auto key = splitKeyPath(row.path);
   if (!key) return Outcome::Failed;
-  // A value that is gone already is not ours to report as removed.
+  // A value that is gone already is not ours to report as removed; one that
+  // another program changed since the listing is not what the user agreed
+  // to delete.
+  RegValue now;
+  if (registry().queryValue(key->root, key->subkey, row.name, now) == RegStatus::NotFound) return Outcome::Stale;
+  if (!stillAsListed(*key, row)) return Outcome::Failed;
   const RegStatus status = registry().deleteValue(key->root, key->subkey, row.name);
   if (status == RegStatus::Ok) return Outcome::Done;
   if (status == RegStatus::NotFound) return Outcome::Stale;

@@ -391,6 +391,18 @@ TEST_F(RegistryPane, DisableOfAValueChangedSinceTheListingTouchesNothing) {
   }
 }
 
+TEST_F(RegistryPane, RemoveOfAValueChangedSinceTheListingDeletesNothing) {
+  live("Tool", "t.exe");
+  refresh(0);
+  live("Tool", "t2.exe");  // an installer rewrote it meanwhile
+  pane.remove(list);
+  EXPECT_EQ(liveData("Tool"), "t2.exe") << "the user agreed to delete t.exe, not t2.exe";
+  EXPECT_TRUE(sink.records.empty());
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0].rfind("changed Tool|", 0), 0u);
+  EXPECT_EQ(list.rows[0].data, "t2.exe") << "the list shows what is there now";
+}
+
 // --- Enable ------------------------------------------------------------------
 
 TEST_F(RegistryPane, EnableWritesTheValueThenDropsTheRecord) {
