@@ -110,6 +110,13 @@ struct PaneWorld {
 
 class RegistryPane : public ::testing::Test, public PaneWorld {};
 
+// One row of a fault table: what breaks, how, and the message it must give.
+struct FaultCase {
+  const char* what;
+  std::function<void(PaneWorld&)> fault;
+  const char* message;
+};
+
 // A store whose records have moved away by the time they are removed or
 // changed.
 class VanishingStore : public FakeStore {
@@ -317,18 +324,13 @@ TEST_F(RegistryPane, DisableMovesTheValueIntoTheStore) {
 }
 
 TEST_F(RegistryPane, DisableFaultsLeaveTheEntryLive) {
-  struct Case {
-    const char* what;
-    std::function<void(PaneWorld&)> fault;
-    const char* message;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<FaultCase> cases = {
       {"store unreadable", [](PaneWorld& t) { t.store.unreadable = true; }, "config unreadable"},
       {"store read-only", [](PaneWorld& t) { t.store.readOnly = true; }, "config not saved"},
       {"deletion refused", [](PaneWorld& t) { t.reg.denyDelete(kHkcu, kRunSub); }, "cannot delete from "},
       {"key read-only", [](PaneWorld& t) { t.reg.denyWrite(kHkcu, kRunSub); }, "cannot delete from "},
   };
-  for (const Case& c : cases) {
+  for (const FaultCase& c : cases) {
     SCOPED_TRACE(c.what);
     PaneWorld t;
     t.live("Tool", "t.exe");
@@ -358,12 +360,7 @@ TEST_F(RegistryPane, FailedDisableKeepsAnEarlierIdenticalRecord) {
 // Another program (an installer, say) changed the value after the list was
 // read: disabling it would delete the new text and keep only the stale one.
 TEST_F(RegistryPane, DisableOfAValueChangedSinceTheListingTouchesNothing) {
-  struct Case {
-    const char* what;
-    std::function<void(PaneWorld&)> change;
-    const char* message;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<FaultCase> cases = {
       {"new text", [](PaneWorld& t) { t.live("Tool", "t2.exe"); }, "changed Tool|"},
       {"text differing only in case", [](PaneWorld& t) { t.live("Tool", "T.EXE"); }, "changed Tool|"},
       {"expandable now", [](PaneWorld& t) { t.reg.put(kHkcu, kRunSub, "Tool", "t.exe", kRegExpandSz); },
@@ -373,12 +370,12 @@ TEST_F(RegistryPane, DisableOfAValueChangedSinceTheListingTouchesNothing) {
       {"key deleted", [](PaneWorld& t) { t.reg = FakeRegistry(); }, "changed Tool|"},
       {"no longer readable", [](PaneWorld& t) { t.reg.denyRead(kHkcu, kRunSub); }, "cannot delete from "},
   };
-  for (const Case& c : cases) {
+  for (const FaultCase& c : cases) {
     SCOPED_TRACE(c.what);
     PaneWorld t;
     t.live("Tool", "t.exe");
     t.refresh();
-    c.change(t);
+    c.fault(t);
     const std::vector<std::string> now = t.runKey();
     const int deletions = t.reg.deletions;
     EXPECT_FALSE(t.pane.disable(t.list, 0));
@@ -444,17 +441,12 @@ TEST_F(RegistryPane, EnableIntoAMissingKeyCreatesIt) {
 }
 
 TEST_F(RegistryPane, EnableFaultsKeepTheRecord) {
-  struct Case {
-    const char* what;
-    std::function<void(PaneWorld&)> fault;
-    const char* message;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<FaultCase> cases = {
       {"store unreadable", [](PaneWorld& t) { t.store.unreadable = true; }, "config unreadable"},
       {"store read-only", [](PaneWorld& t) { t.store.readOnly = true; }, "config not saved"},
       {"write refused", [](PaneWorld& t) { t.reg.denyWrite(kHkcu, kRunSub); }, "cannot write "},
   };
-  for (const Case& c : cases) {
+  for (const FaultCase& c : cases) {
     SCOPED_TRACE(c.what);
     PaneWorld t;
     t.record(kRun, "Tool", "t.exe");

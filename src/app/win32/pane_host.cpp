@@ -9,17 +9,7 @@ constexpr const wchar_t* kClassName = L"VelmoraPaneHost";
 }
 
 HWND PaneHost::create(HINSTANCE instance, HWND parent) {
-  WNDCLASSEXW wc{};
-  if (!GetClassInfoExW(instance, kClassName, &wc)) {
-    wc.cbSize = sizeof wc;
-    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = WindowDispatch::procedure<PaneHost>;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = kClassName;
-    RegisterClassExW(&wc);
-  }
+  WindowDispatch::registerClass<PaneHost>(instance, kClassName, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
   return CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_CLIPCHILDREN,
                          0, 0, 0, 0, parent, nullptr, instance, this);
 }

@@ -11,17 +11,8 @@
 namespace velmora::win32 {
 
 HWND Splitter::create(HINSTANCE instance, HWND parent, const RECT& rect) {
-  WNDCLASSEXW wc{};
-  if (!GetClassInfoExW(instance, kClassName, &wc)) {
-    wc.cbSize = sizeof wc;
-    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = WindowDispatch::procedure<Splitter>;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = nullptr;  // the bar is painted; the panes cover the rest
-    wc.lpszClassName = kClassName;
-    RegisterClassExW(&wc);
-  }
+  // No background brush: the bar is painted; the panes cover the rest.
+  WindowDispatch::registerClass<Splitter>(instance, kClassName, nullptr);
   // Control parent: dialog keyboard navigation walks into the panes.
   return CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, rect.left,
                          rect.top, rect.right - rect.left, rect.bottom - rect.top, parent, nullptr, instance, this);

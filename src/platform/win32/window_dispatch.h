@@ -9,6 +9,22 @@
 namespace velmora::win32 {
 
 struct WindowDispatch {
+  // Registers the class once per module: double clicks, redraw on resize,
+  // the arrow cursor, and T's dispatch point.
+  template <class T>
+  static void registerClass(HINSTANCE instance, const wchar_t* name, HBRUSH background) {
+    WNDCLASSEXW wc{};
+    if (GetClassInfoExW(instance, name, &wc)) return;
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = procedure<T>;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = background;
+    wc.lpszClassName = name;
+    RegisterClassExW(&wc);
+  }
+
   template <class T>
   static LRESULT CALLBACK procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = reinterpret_cast<T*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
