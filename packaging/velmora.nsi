@@ -67,7 +67,12 @@ Function .onInit
 FunctionEnd
 
 Function un.onInit
-  !insertmacro MUI_UNGETLANGUAGE
+  ; The uninstaller speaks the language chosen at installation, and never
+  ; asks (MUI_UNGETLANGUAGE would, after a silent installation).
+  ReadRegStr $0 HKLM "${UNINSTKEY}" "Language"
+  ${If} $0 != ""
+    StrCpy $LANGUAGE $0
+  ${EndIf}
 FunctionEnd
 
 Section "Velmora" SecProgram
@@ -104,6 +109,8 @@ Section "Velmora" SecProgram
   WriteRegDWORD HKLM "${UNINSTKEY}" "EstimatedSize" $0
   WriteRegDWORD HKLM "${UNINSTKEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTKEY}" "NoRepair" 1
+  ; Offered again by the language page of the next installation.
+  WriteRegStr HKLM "${UNINSTKEY}" "Language" $LANGUAGE
 SectionEnd
 
 Section "un.$(UnProgramName)" SecUnProgram

@@ -45,6 +45,10 @@ unzip -q "$build/release/Velmora-$version-x64-portable.zip" -d "$drive_c/portabl
 cp "$build/release/Velmora-$version-x64-setup.exe" "$build/win/bin/velmora_package_tests.exe" "$drive_c/packages/"
 
 "$wineserver" -p30 </dev/null >/dev/null 2>&1
+# Into a file, not a pipe: a program the tests start could hold a pipe open.
+rc=0
 VELMORA_PORTABLE='C:\portable' VELMORA_SETUP="C:\\packages\\Velmora-$version-x64-setup.exe" \
-  "$wine" 'C:\packages\velmora_package_tests.exe' --gtest_color=no </dev/null 2>&1 |
-  tee "$build/package-tests.log"
+  timeout 600 "$wine" 'C:\packages\velmora_package_tests.exe' --gtest_color=no "$@" \
+  </dev/null >"$build/package-tests.log" 2>&1 || rc=$?
+cat "$build/package-tests.log"
+exit "$rc"

@@ -14,6 +14,7 @@
 #include <shobjidl.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <set>
@@ -468,6 +469,97 @@ TEST_F(Packages, UninstallOfANeverUsedInstallationLeavesNothing) {
   uninstall();
   EXPECT_FALSE(exists(installed)) << "the empty program folder goes too";
   EXPECT_FALSE(exists(startMenuLink));
+}
+
+// The uninstaller's own window, shown by its copy in the temporary folder.
+HWND uninstallerWindow(DWORD ms = 30000) {
+  for (DWORD waited = 0; waited < ms; waited += 100) {
+    HWND found = nullptr;
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+          wchar_t cls[16] = {}, text[64] = {};
+          GetClassNameW(w, cls, 16);
+          GetWindowTextW(w, text, 64);
+          if (IsWindowVisible(w) && std::wstring(cls) == L"#32770" && std::wstring(text).starts_with(L"Velmora Uninstall")) {
+            *reinterpret_cast<HWND*>(p) = w;
+            return FALSE;
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    if (found) return found;
+    Sleep(100);
+  }
+  return nullptr;
+}
+
+TEST_F(Packages, UninstallWithTheBoxTickedRemovesTheUsersFilesButNoOtherFile) {
+  install();
+  // What a user's installation holds after some use, and a file of their own.
+  CreateDirectoryW(widen(installed + "\\Disabled").c_str(), nullptr);
+  CreateDirectoryW(widen(installed + "\\Log").c_str(), nullptr);
+  CreateDirectoryW(widen(installed + "\\Log\\Data").c_str(), nullptr);
+  CreateDirectoryW(widen(installed + "\\history").c_str(), nullptr);
+  for (const char* f : {"config.xml", "Disabled\\0123456789abcdef.copy", "Log\\Data\\operations.log",
+                        "history\\1.xml", "history.xml", "my notes.txt"}) {
+    writeFile(installed + "\\" + f, "kept?");
+  }
+
+  // The uninstaller as Apps & Features starts it, not silent.
+  const auto command = regText(kUninstallKey, L"UninstallString");
+  ASSERT_TRUE(command.has_value());
+  const std::string exe = narrow(command->substr(1, command->size() - 2));
+  ASSERT_TRUE(runAndWait(exe, "").has_value());
+  HWND window = uninstallerWindow();
+  if (!window) {
+    EnumWindows(
+        [](HWND w, LPARAM) -> BOOL {
+          wchar_t cls[64] = {}, text[128] = {};
+          GetClassNameW(w, cls, 64);
+          GetWindowTextW(w, text, 128);
+          if (IsWindowVisible(w)) std::printf("window %s \"%s\"\n", narrow(cls).c_str(), narrow(text).c_str());
+          return TRUE;
+        },
+        0);
+  }
+  ASSERT_NE(window, nullptr) << "the uninstaller shows its window";
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+
+  // Its page lists the box, off; ticked as a user ticks it, with the keyboard.
+  HWND tree = nullptr;
+  for (int i = 0; i < 100 && !tree; ++i, Sleep(100)) tree = FindWindowExW(FindWindowExW(window, nullptr, L"#32770", nullptr), nullptr, L"SysTreeView32", nullptr);
+  ASSERT_NE(tree, nullptr) << "the page with the box";
+  auto first = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+  auto box = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(first)));
+  ASSERT_NE(box, nullptr);
+  const auto before = SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(box), TVIS_STATEIMAGEMASK);
+  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(box));
+  SetForegroundWindow(window);
+  SetFocus(tree);
+  PostMessageW(tree, WM_KEYDOWN, VK_SPACE, 0);
+  PostMessageW(tree, WM_KEYUP, VK_SPACE, 0);
+  LRESULT after = before;
+  for (int i = 0; i < 50 && after == before; ++i, Sleep(100)) {
+    after = SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(box), TVIS_STATEIMAGEMASK);
+  }
+  ASSERT_NE(after, before) << "the box is ticked";
+
+  PostMessageW(window, WM_COMMAND, IDOK, 0);  // Uninstall
+  for (int i = 0; i < 300 && keyExists(kUninstallKey); ++i) Sleep(100);
+  EXPECT_FALSE(keyExists(kUninstallKey));
+  for (int i = 0; i < 100 && process && WaitForSingleObject(process, 0) == WAIT_TIMEOUT; ++i) {
+    PostMessageW(window, WM_COMMAND, IDOK, 0);  // Close, once it is done
+    Sleep(200);
+  }
+  if (process) CloseHandle(process);
+
+  EXPECT_EQ(namesIn(installed), (std::set<std::string>{"my notes.txt"}))
+      << "config.xml, Disabled, Log and the history go with the box ticked; a file of the user's stays";
+  EXPECT_FALSE(exists(startMenuLink));
+  DeleteFileW(widen(installed + "\\my notes.txt").c_str());
+  RemoveDirectoryW(widen(installed).c_str());
 }
 
 }  // namespace
