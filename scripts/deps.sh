@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build ccache g++ googletest
   g++-mingw-w64-x86-64-posix
   wine64 xvfb x11-utils imagemagick xdotool
+  nsis zip unzip
 )
 
 missing=()

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# Builds velmora.exe and starts it under Wine in a prefix of its own, seeded
-# with demo startup entries. On $DISPLAY when there is one; otherwise under
-# Xvfb, where it writes a screenshot of the window and closes the program.
+# Builds the release velmora.exe and starts it under Wine in a prefix of its
+# own, seeded with demo startup entries. On $DISPLAY when there is one;
+# otherwise under Xvfb, where it writes a screenshot of the window and closes
+# the program.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMORA_BUILD:-$root/build}
 shot=${VELMORA_SCREENSHOT:-$build/velmora-screenshot.png}
+say() { echo "run: $*"; }
 
 "$root/scripts/deps.sh"
-cmake -S "$root" -B "$build/win" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
-cmake --build "$build/win" -j "$(nproc)" --target velmora
+say "building the release velmora.exe (build/release-win)..."
+exe=$("$root/scripts/build-release.sh")
 
 export WINEPREFIX="$build/run-prefix"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
@@ -26,6 +28,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 if [ ! -f "$WINEPREFIX/.velmora-ready" ]; then
+  say "preparing the Wine prefix $WINEPREFIX (once, about a minute)..."
   rm -rf "$WINEPREFIX"
   "$wine" wineboot --init </dev/null >/dev/null 2>&1
   "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
@@ -35,28 +38,48 @@ fi
 
 # The program runs from a folder of its own in the prefix, with its files.
 app="$WINEPREFIX/drive_c/Program Files/Velmora"
-mkdir -p "$app"
-cp -f "$build/win/bin/velmora.exe" "$app/"
-cp -f "$root"/dist/* "$app/" 2>/dev/null || true
-[ -x "$root/scripts/seed-demo.sh" ] && "$root/scripts/seed-demo.sh" "$app"
+say "copying velmora.exe and its files to C:\\Program Files\\Velmora..."
+mkdir -p "$app/languages"
+cp -f "$exe" "$app/"
+find "$root/dist" -maxdepth 1 -type f -exec cp -f {} "$app/" \;
+cp -f "$root"/dist/languages/*.language "$app/languages/"
+say "seeding demo startup entries..."
+"$root/scripts/seed-demo.sh" "$app"
+
+# Starting the prefix runs and empties RunOnce: start it first and keep it
+# up, then seed RunOnce, so the program finds the values there.
+"$wineserver" -p60 </dev/null >/dev/null 2>&1
+"$wine" cmd /c exit </dev/null >/dev/null 2>&1
+sleep 1
+"$root/scripts/seed-demo.sh" --runonce
 
 if [ "$headless" = 0 ]; then
+  say "starting Velmora on $DISPLAY"
   exec "$wine" "$app/velmora.exe"
 fi
 
+say "starting Velmora under Xvfb (no \$DISPLAY), for a screenshot..."
 "$wine" "$app/velmora.exe" </dev/null >/dev/null 2>&1 &
 pid=$!
-shown=0
+wid=""
 for _ in $(seq 1 100); do
-  if xdotool search --onlyvisible --classname 'velmora.exe' >/dev/null 2>&1; then shown=1; break; fi
+  wid=$(xdotool search --onlyvisible --classname 'velmora.exe' 2>/dev/null | head -n1 || true)
+  [ -n "$wid" ] && break
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.2
 done
-if [ "$shown" = 0 ]; then
+if [ -z "$wid" ]; then
   echo "velmora.exe did not show its window" >&2
   exit 1
 fi
 sleep 2
-import -window root "$shot"
-echo "Screenshot of the running window: $shot"
+# A script may show a node first: VELMORA_SHOW_NODE=N moves the tree's
+# selection N items down (the tree has the focus at start).
+if [ -n "${VELMORA_SHOW_NODE:-}" ]; then
+  xdotool windowfocus --sync "$wid" 2>/dev/null || true
+  for _ in $(seq 1 "$VELMORA_SHOW_NODE"); do xdotool key Down; sleep 0.1; done
+  sleep 1
+fi
+import -window "$wid" "$shot" 2>/dev/null || import -window root "$shot"
+say "screenshot of the running window: $shot"
 kill "$pid" 2>/dev/null || true

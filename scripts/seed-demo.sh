@@ -3,28 +3,45 @@
 # keys, a program list in the Load value, and a config.xml beside the
 # program with a disabled entry of each family. Called by run.sh with the
 # program's folder; WINEPREFIX and the Wine settings come from run.sh.
+#
+# With --runonce it seeds only the RunOnce keys, and does so on every start:
+# Wine runs and empties RunOnce whenever a prefix starts, so run.sh calls it
+# after the prefix is up, just before it starts the program.
 set -euo pipefail
-app=$1
-marker="$WINEPREFIX/.velmora-demo-seeded"
-[ -f "$marker" ] && exit 0
-
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver64
 [ -x "$wineserver" ] || wineserver=/usr/lib/wine/wineserver
 reg() { "$wine" reg "$@" </dev/null >/dev/null 2>&1; }
 
+if [ "${1:-}" = --runonce ]; then
+  reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\RunOnce' /v 'Finish Setup' /d 'C:\windows\regedit.exe /s C:\setup.reg' /f
+  reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\RunOnce' /v 'Welcome Tour' /d 'C:\windows\notepad.exe C:\windows\win.ini' /f
+  exit 0
+fi
+
+app=$1
+marker="$WINEPREFIX/.velmora-demo-seeded-2"
+[ -f "$marker" ] && exit 0
+
 run_cu='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 run_lm='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
-runonce_lm='HKLM\Software\Microsoft\Windows\CurrentVersion\RunOnce'
+services_lm='HKLM\Software\Microsoft\Windows\CurrentVersion\RunServices'
 windows_cu='HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows'
+winlogon_lm='HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Winlogon'
 
 reg add "$run_cu" /v 'Notepad Helper' /d 'C:\windows\notepad.exe /background' /f
 reg add "$run_cu" /v 'Clock Sync' /d '"C:\windows\system32\cmd.exe" /c exit' /f
 reg add "$run_lm" /v 'Wine Explorer' /d 'C:\windows\explorer.exe' /f
 reg add "$run_lm" /v 'Velmora Check' /d '"C:\Program Files\Velmora\velmora.exe" -check' /f
-reg add "$runonce_lm" /v 'Finish Setup' /d 'C:\windows\regedit.exe /s C:\setup.reg' /f
-# The Load value holds a list of programs, separated by blanks or commas.
+# An old place that Windows 95 to Me used; some old installers still write it.
+reg add "$services_lm" /v 'Legacy Agent' /d 'C:\windows\system32\svchost.exe -k legacy' /f
+# The Load and Run values hold lists of programs, separated by blanks or commas.
 reg add "$windows_cu" /v Load /d 'C:\windows\notepad.exe,C:\windows\winhlp32.exe' /f
+reg add "$windows_cu" /v Run /d 'C:\windows\clock.exe' /f
+# Windows starts userinit.exe from this value at logon; a fresh Wine prefix lacks it.
+if ! "$wine" reg query "$winlogon_lm" /v Userinit </dev/null >/dev/null 2>&1; then
+  reg add "$winlogon_lm" /v Userinit /d 'C:\windows\system32\userinit.exe,' /f
+fi
 
 # The startup folders, as the program reads them.
 folder() {

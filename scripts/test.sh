@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds Velmora twice (native and Windows) and runs every test: the native
 # unit tests with sanitizers, then the Windows tests under Wine in a
-# throwaway prefix on a private X server. Exits non-zero if either set fails.
+# throwaway prefix on a private X server, then the packages (release build,
+# zip and installer) in a Wine prefix of their own. Exits non-zero if any
+# set fails.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMORA_BUILD:-$root/build}
@@ -34,10 +36,25 @@ win_rc=0
 (cd "$build/win" && ctest --output-on-failure --timeout 300) 2>&1 | tee "$win_log" || win_rc=$?
 grep -q '100% tests passed' "$win_log" || win_rc=1
 
+# The packages, as a Windows user gets them: zip, install, upgrade,
+# uninstall, in a Wine prefix of their own.
+pkg_log="$build/package-tests.log"
+pkg_rc=0
+rm -f "$pkg_log"
+pkg_start=$(date +%s)
+"$root/scripts/test-packages.sh" || pkg_rc=$?
+pkg_seconds=$(( $(date +%s) - pkg_start ))
+gtest_count() { sed -n "s/^\[  $2  \] \([0-9]*\) tests\{0,1\}[.,].*/\1/p" "$1" | tail -n1; }
+pp=$(gtest_count "$pkg_log" PASSED 2>/dev/null || true)
+pf=$(gtest_count "$pkg_log" FAILED 2>/dev/null || true)
+pp=${pp:-0}; pf=${pf:-0}
+[ "$pkg_rc" != 0 ] && [ "$pf" = 0 ] && pf=1
+
 count() { sed -n "s/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\1 \2/p" "$1" | tail -n1; }
 read -r nf nt <<<"$(count "$native_log" || true)"
 read -r wf wt <<<"$(count "$win_log" || true)"
 nf=${nf:-0}; nt=${nt:-0}; wf=${wf:-0}; wt=${wt:-0}
-echo "native: $((nt - nf)) passed, $nf failed; wine: $((wt - wf)) passed, $wf failed"
-echo "$((nt - nf + wt - wf)) passed, $((nf + wf)) failed"
-[ "$native_rc" = 0 ] && [ "$win_rc" = 0 ]
+echo "native: $((nt - nf)) passed, $nf failed; wine: $((wt - wf)) passed, $wf failed;" \
+     "packages: $pp passed, $pf failed (${pkg_seconds} s)"
+echo "$((nt - nf + wt - wf + pp)) passed, $((nf + wf + pf)) failed"
+[ "$native_rc" = 0 ] && [ "$win_rc" = 0 ] && [ "$pkg_rc" = 0 ]

@@ -1,10 +1,11 @@
 # Sourced: start_xvfb starts a private Xvfb on a display it picks itself and
 # exports DISPLAY; stop_xvfb ends it. -displayfd lets the server choose a
 # free display, so parallel runs never adopt each other's server.
+# VELMORA_XVFB_SCREEN sets the screen (default 1600x1000x24).
 start_xvfb() {
   local out _
   out=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$out" </dev/null >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${VELMORA_XVFB_SCREEN:-1600x1000x24}" -nolisten tcp 3>"$out" </dev/null >/dev/null 2>&1 &
   VELMORA_XVFB_PID=$!
   for _ in $(seq 1 100); do
     if [ -s "$out" ]; then

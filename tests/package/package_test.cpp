@@ -1,0 +1,566 @@
+// The shipped packages, as a Windows user gets them: the unpacked portable
+// zip and the installer, run in a Wine prefix of their own (made and thrown
+// away by scripts/test-packages.sh, which names the packages through
+// VELMORA_PORTABLE and VELMORA_SETUP). The tests run in order: install,
+// disable an entry with the installed program, upgrade, uninstall, install
+// again.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <objidl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/win32/com_ptr.h"
+#include "platform/win32/wide.h"
+#include "wine/support/win_test_support.h"
+
+namespace velmora::testing {
+namespace {
+
+using win32::ComPtr;
+using win32::narrow;
+using win32::widen;
+
+constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmora";
+constexpr wchar_t kTitle[] = L"Velmora (V 2.0)";
+constexpr int kCategoryTree = 41931;
+constexpr int kEntryList = 1003;
+constexpr int kCurrentUserFolderNode = 2;
+constexpr int kTreeNodes = 16;
+constexpr int kUnchecked = 1;  // state image of a disabled entry
+
+std::string env(const char* name) {
+  const char* v = std::getenv(name);
+  return v ? v : "";
+}
+
+bool exists(const std::string& path) { return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string knownFolder(REFKNOWNFOLDERID id) {
+  PWSTR p = nullptr;
+  std::string out;
+  if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &p))) out = narrow(p);
+  CoTaskMemFree(p);
+  return out;
+}
+
+// The names in a folder, "." and ".." left out.
+std::set<std::string> namesIn(const std::string& folder) {
+  std::set<std::string> names;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(widen(folder + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring n = fd.cFileName;
+    if (n != L"." && n != L"..") names.insert(narrow(n));
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+  return names;
+}
+
+std::optional<std::wstring> regText(const wchar_t* key, const wchar_t* name) {
+  wchar_t buf[1024];
+  DWORD size = sizeof buf;
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ, nullptr, buf, &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return std::wstring(buf);
+}
+
+std::optional<DWORD> regNumber(const wchar_t* key, const wchar_t* name) {
+  DWORD v = 0, size = sizeof v;
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_DWORD, nullptr, &v, &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return v;
+}
+
+bool keyExists(const wchar_t* key) {
+  HKEY h = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
+  RegCloseKey(h);
+  return true;
+}
+
+// Runs a program the way Explorer does (so a manifest asking for
+// administrator rights is honoured) and gives its exit code.
+std::optional<DWORD> runAndWait(const std::string& exe, const std::string& args, DWORD ms = 120000) {
+  const std::wstring file = widen(exe), params = widen(args);
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  info.lpFile = file.c_str();
+  info.lpParameters = params.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  if (!ShellExecuteExW(&info) || !info.hProcess) return std::nullopt;
+  std::optional<DWORD> code;
+  if (WaitForSingleObject(info.hProcess, ms) == WAIT_OBJECT_0) {
+    DWORD c = 0;
+    GetExitCodeProcess(info.hProcess, &c);
+    code = c;
+  }
+  CloseHandle(info.hProcess);
+  return code;
+}
+
+// --- The program in a process of its own --------------------------------------
+
+// Memory in the program's process for the tree and list messages that
+// carry structures.
+class RemoteBuffer {
+ public:
+  static constexpr SIZE_T kSize = 16384;
+  static constexpr SIZE_T kTextAt = 1024;
+
+  explicit RemoteBuffer(DWORD pid)
+      : process_(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid)) {
+    if (process_) base_ = static_cast<BYTE*>(VirtualAllocEx(process_, nullptr, kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  }
+  ~RemoteBuffer() {
+    if (base_) VirtualFreeEx(process_, base_, 0, MEM_RELEASE);
+    if (process_) CloseHandle(process_);
+  }
+  RemoteBuffer(const RemoteBuffer&) = delete;
+  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+  bool ok() const { return base_ != nullptr; }
+  wchar_t* text() const { return reinterpret_cast<wchar_t*>(base_ + kTextAt); }
+  int textCapacity() const { return static_cast<int>((kSize - kTextAt) / sizeof(wchar_t)); }
+  LPARAM address() const { return reinterpret_cast<LPARAM>(base_); }
+  template <class T>
+  void put(const T& value) {
+    WriteProcessMemory(process_, base_, &value, sizeof value, nullptr);
+  }
+  std::wstring readText() const {
+    std::wstring s(static_cast<std::size_t>(textCapacity()), L'\0');
+    ReadProcessMemory(process_, base_ + kTextAt, s.data(), s.size() * sizeof(wchar_t), nullptr);
+    s.resize(wcslen(s.c_str()));
+    return s;
+  }
+
+ private:
+  HANDLE process_;
+  BYTE* base_ = nullptr;
+};
+
+HWND childWithId(HWND parent, int id) {
+  struct Search {
+    int id;
+    HWND found;
+  } s{id, nullptr};
+  EnumChildWindows(
+      parent,
+      [](HWND w, LPARAM p) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(p);
+        if (GetDlgCtrlID(w) == s->id && IsWindowVisible(w)) {
+          s->found = w;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+// velmora.exe started from its folder as the Start menu starts it; ended at
+// the end of the test if it still runs.
+class Program {
+ public:
+  explicit Program(const std::string& exe) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    std::wstring line = L"\"" + widen(exe) + L"\"";
+    const std::wstring folder = widen(exe.substr(0, exe.rfind('\\')));
+    started_ = CreateProcessW(widen(exe).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                              &si, &pi_) != 0;
+  }
+  ~Program() {
+    if (!started_) return;
+    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 99);
+    WaitForSingleObject(pi_.hProcess, 5000);
+    CloseHandle(pi_.hThread);
+    CloseHandle(pi_.hProcess);
+  }
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  bool started() const { return started_; }
+  DWORD id() const { return pi_.dwProcessId; }
+  std::optional<DWORD> exitCode(DWORD ms) const {
+    if (WaitForSingleObject(pi_.hProcess, ms) != WAIT_OBJECT_0) return std::nullopt;
+    DWORD code = 0;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    return code;
+  }
+  // The program's shown main window, once it is there.
+  HWND mainWindow(DWORD ms = 30000) const {
+    struct Search {
+      DWORD pid;
+      HWND found;
+    } s{pi_.dwProcessId, nullptr};
+    for (DWORD waited = 0; waited < ms && !s.found; waited += 50) {
+      EnumWindows(
+          [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            wchar_t text[128] = {};
+            GetWindowTextW(w, text, 128);
+            if (pid == s->pid && IsWindowVisible(w) && std::wstring(text) == kTitle) {
+              s->found = w;
+              return FALSE;
+            }
+            return TRUE;
+          },
+          reinterpret_cast<LPARAM>(&s));
+      if (!s.found) {
+        if (exitCode(0)) return nullptr;
+        Sleep(50);
+      }
+    }
+    return s.found;
+  }
+  // Closes the main window as the user does; the program ends with 2.
+  void close(HWND frame) {
+    PostMessageW(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(exitCode(15000), std::optional<DWORD>(2));
+  }
+
+ private:
+  PROCESS_INFORMATION pi_{};
+  bool started_ = false;
+};
+
+// Selects a node of the category tree (every node is expanded, so the
+// visible order is the node order) and gives the list of the pane shown.
+HWND selectNode(HWND frame, int node) {
+  HWND tree = childWithId(frame, kCategoryTree);
+  if (!tree) return nullptr;
+  auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+  for (int i = 0; i < node && item; ++i) {
+    item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, reinterpret_cast<LPARAM>(item)));
+  }
+  if (!item) return nullptr;
+  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+  return childWithId(frame, kEntryList);
+}
+
+int rowNamed(RemoteBuffer& mem, HWND list, const std::wstring& name) {
+  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; row < count; ++row) {
+    LVITEMW item{};
+    item.pszText = mem.text();
+    item.cchTextMax = mem.textCapacity();
+    mem.put(item);
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), mem.address());
+    if (mem.readText() == name) return row;
+  }
+  return -1;
+}
+
+int boxImage(HWND list, int row) {
+  return static_cast<int>(SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK) >> 12);
+}
+
+// --- The fixture: paths shared by the steps ----------------------------------
+
+class Packages : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  }
+  void SetUp() override {
+    ASSERT_FALSE(portable.empty()) << "VELMORA_PORTABLE names the unpacked zip";
+    ASSERT_FALSE(setup.empty()) << "VELMORA_SETUP names the installer";
+    ASSERT_FALSE(programFiles.empty());
+  }
+
+  void install() {
+    ASSERT_EQ(runAndWait(setup, "/S"), std::optional<DWORD>(0)) << setup << " /S";
+    ASSERT_TRUE(exists(installed + "\\velmora.exe"));
+  }
+
+  // Runs the uninstall command Apps & Features runs for a quiet uninstall
+  // and waits for its copy in the temporary folder to finish.
+  void uninstall() {
+    const auto quiet = regText(kUninstallKey, L"QuietUninstallString");
+    ASSERT_TRUE(quiet.has_value());
+    const std::string command = narrow(*quiet);
+    const auto closing = command.find('"', 1);
+    ASSERT_EQ(command[0], '"');
+    ASSERT_NE(closing, std::string::npos);
+    ASSERT_TRUE(runAndWait(command.substr(1, closing - 1), command.substr(closing + 1)).has_value());
+    for (int i = 0; i < 600 && (keyExists(kUninstallKey) || exists(installed + "\\uninstall.exe")); ++i) Sleep(100);
+    ASSERT_FALSE(keyExists(kUninstallKey)) << "the Apps & Features entry is removed";
+    Sleep(1000);  // the uninstaller's last step, after the entry went
+  }
+
+  const std::string portable = env("VELMORA_PORTABLE");
+  const std::string setup = env("VELMORA_SETUP");
+  const std::string programFiles = knownFolder(FOLDERID_ProgramFiles);
+  const std::string installed = programFiles + "\\Velmora";
+  const std::string startMenuLink = knownFolder(FOLDERID_CommonPrograms) + "\\Velmora.lnk";
+  static inline const std::wstring kEntry = L"Package Test Tray.lnk";
+};
+
+TEST_F(Packages, PortableZipHoldsTheShippedFilesAndItsProgramStarts) {
+  for (const char* f : {"velmora.exe", "velmora.language", "velmora.smf", "help.htm", "index.htm", "support.htm",
+                        "README.txt", "languages\\german.language", "languages\\english.language"}) {
+    EXPECT_TRUE(exists(portable + "\\" + f)) << f;
+  }
+  EXPECT_FALSE(exists(portable + "\\config.xml")) << "the program makes its own";
+
+  Program program(portable + "\\velmora.exe");
+  ASSERT_TRUE(program.started());
+  HWND frame = program.mainWindow();
+  ASSERT_NE(frame, nullptr) << "the unpacked program shows its main window";
+  HWND tree = childWithId(frame, kCategoryTree);
+  ASSERT_NE(tree, nullptr);
+  EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), kTreeNodes);
+  program.close(frame);
+}
+
+TEST_F(Packages, SilentInstallGivesTheProgramItsShortcutAndAnAppsAndFeaturesEntry) {
+  install();
+  for (const char* f : {"velmora.exe", "velmora.language", "velmora.smf", "help.htm", "README.txt",
+                        "languages\\german.language", "uninstall.exe"}) {
+    EXPECT_TRUE(exists(installed + "\\" + f)) << f;
+  }
+  EXPECT_EQ(readFile(installed + "\\velmora.language"), readFile(portable + "\\velmora.language"))
+      << "English unless German was chosen";
+  EXPECT_TRUE(exists(startMenuLink));
+
+  EXPECT_EQ(regText(kUninstallKey, L"DisplayName"), std::optional<std::wstring>(L"Velmora"));
+  EXPECT_EQ(regText(kUninstallKey, L"DisplayVersion"), std::optional<std::wstring>(L"2.0.0"));
+  EXPECT_EQ(regText(kUninstallKey, L"Publisher"), std::optional<std::wstring>(L"Velmora"));
+  EXPECT_EQ(regText(kUninstallKey, L"DisplayIcon"), std::optional<std::wstring>(widen(installed + "\\velmora.exe,0")));
+  EXPECT_EQ(regText(kUninstallKey, L"InstallLocation"), std::optional<std::wstring>(widen(installed)));
+  EXPECT_EQ(regText(kUninstallKey, L"UninstallString"),
+            std::optional<std::wstring>(widen("\"" + installed + "\\uninstall.exe\"")));
+  EXPECT_EQ(regText(kUninstallKey, L"QuietUninstallString"),
+            std::optional<std::wstring>(widen("\"" + installed + "\\uninstall.exe\" /S")));
+  const auto size = regNumber(kUninstallKey, L"EstimatedSize");
+  ASSERT_TRUE(size.has_value());
+  EXPECT_GT(*size, 300u) << "kilobytes";
+  EXPECT_LT(*size, 10000u) << "kilobytes";
+  EXPECT_EQ(regNumber(kUninstallKey, L"NoModify"), std::optional<DWORD>(1));
+  EXPECT_EQ(regNumber(kUninstallKey, L"NoRepair"), std::optional<DWORD>(1));
+
+  Program program(installed + "\\velmora.exe");
+  ASSERT_TRUE(program.started());
+  HWND frame = program.mainWindow();
+  ASSERT_NE(frame, nullptr) << "the installed program shows its main window";
+  program.close(frame);
+}
+
+TEST_F(Packages, AnEntryDisabledWithTheInstalledProgramOutlivesUpgradeAndUninstall) {
+  ASSERT_TRUE(exists(installed + "\\velmora.exe")) << "installed by the test before";
+
+  // A shortcut in the user's startup folder, as another program leaves one.
+  const std::string startup = knownFolder(FOLDERID_Startup);
+  ASSERT_FALSE(startup.empty());
+  CreateDirectoryW(widen(startup).c_str(), nullptr);
+  const std::string link = startup + "\\" + narrow(kEntry);
+  {
+    ComPtr<IShellLinkW> shell;
+    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shell.putVoid())));
+    shell->SetPath(L"C:\\windows\\notepad.exe");
+    shell->SetArguments(L"/tray");
+    ASSERT_TRUE(SUCCEEDED(shell.as<IPersistFile>(IID_IPersistFile)->Save(widen(link).c_str(), TRUE)));
+  }
+  const std::string linkBytes = readFile(link);
+  ASSERT_FALSE(linkBytes.empty());
+
+  // Disabled as the user does it: the box of its row in the real window.
+  const std::string config = installed + "\\config.xml";
+  {
+    Program program(installed + "\\velmora.exe");
+    ASSERT_TRUE(program.started());
+    HWND frame = program.mainWindow();
+    ASSERT_NE(frame, nullptr);
+    RemoteBuffer mem(program.id());
+    ASSERT_TRUE(mem.ok());
+    HWND list = selectNode(frame, kCurrentUserFolderNode);
+    ASSERT_NE(list, nullptr);
+    const int row = rowNamed(mem, list, kEntry);
+    ASSERT_GE(row, 0) << "the shortcut is listed";
+    LVITEMW state{};
+    state.stateMask = LVIS_STATEIMAGEMASK;
+    state.state = INDEXTOSTATEIMAGEMASK(kUnchecked);
+    mem.put(state);
+    DWORD_PTR result = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), mem.address(), SMTO_NORMAL,
+                                    10000, &result));
+    EXPECT_EQ(boxImage(list, rowNamed(mem, list, kEntry)), kUnchecked);
+    program.close(frame);
+  }
+  ASSERT_FALSE(exists(link)) << "the shortcut left the startup folder";
+  const auto copies = namesIn(installed + "\\Disabled");
+  ASSERT_EQ(copies.size(), 1u) << "and a copy of it is kept in the Disabled folder";
+  const std::string copy = installed + "\\Disabled\\" + *copies.begin();
+  EXPECT_EQ(readFile(copy), linkBytes);
+  const std::string record = readFile(config);
+  ASSERT_NE(record.find(narrow(kEntry)), std::string::npos) << record;
+  ASSERT_FALSE(namesIn(installed + "\\Log\\Data").empty()) << "the change is logged";
+
+  // An upgrade over it, with German chosen this time (as the language page
+  // remembers it), keeps every file of the user's.
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+  const wchar_t german[] = L"1031";
+  RegSetValueExW(key, L"Language", 0, REG_SZ, reinterpret_cast<const BYTE*>(german), sizeof german);
+  RegCloseKey(key);
+  const auto logBefore = namesIn(installed + "\\Log\\Data");
+  install();
+  EXPECT_EQ(readFile(config), record);
+  EXPECT_EQ(readFile(copy), linkBytes);
+  EXPECT_EQ(namesIn(installed + "\\Log\\Data"), logBefore);
+  EXPECT_EQ(readFile(installed + "\\velmora.language"), readFile(portable + "\\languages\\german.language"))
+      << "the chosen language is installed as velmora.language";
+
+  // The uninstall keeps them too, and removes everything else.
+  uninstall();
+  EXPECT_EQ(readFile(config), record);
+  EXPECT_EQ(readFile(copy), linkBytes);
+  EXPECT_EQ(namesIn(installed + "\\Log\\Data"), logBefore);
+  EXPECT_EQ(namesIn(installed), (std::set<std::string>{"config.xml", "Disabled", "Log"}));
+  EXPECT_FALSE(exists(startMenuLink));
+
+  // The next installation lists the entry as disabled, and can enable it.
+  install();
+  Program program(installed + "\\velmora.exe");
+  ASSERT_TRUE(program.started());
+  HWND frame = program.mainWindow();
+  ASSERT_NE(frame, nullptr);
+  RemoteBuffer mem(program.id());
+  HWND list = selectNode(frame, kCurrentUserFolderNode);
+  ASSERT_NE(list, nullptr);
+  const int row = rowNamed(mem, list, kEntry);
+  ASSERT_GE(row, 0) << "the disabled entry is listed again";
+  EXPECT_EQ(boxImage(list, row), kUnchecked);
+  program.close(frame);
+}
+
+TEST_F(Packages, UninstallOfANeverUsedInstallationLeavesNothing) {
+  // The installation of the test before, with the user's files removed as
+  // the box "Also remove my disabled entries and logs" would.
+  ASSERT_TRUE(keyExists(kUninstallKey));
+  DeleteFileW(widen(installed + "\\config.xml").c_str());
+  for (const char* folder : {"\\Disabled", "\\Log"}) {
+    std::wstring from = widen(installed + folder);
+    from.push_back(L'\0');
+    SHFILEOPSTRUCTW op{};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NO_UI;
+    SHFileOperationW(&op);
+  }
+  uninstall();
+  EXPECT_FALSE(exists(installed)) << "the empty program folder goes too";
+  EXPECT_FALSE(exists(startMenuLink));
+}
+
+// The uninstaller's own window, shown by its copy in the temporary folder.
+HWND uninstallerWindow(DWORD ms = 30000) {
+  for (DWORD waited = 0; waited < ms; waited += 100) {
+    HWND found = nullptr;
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+          wchar_t cls[16] = {}, text[64] = {};
+          GetClassNameW(w, cls, 16);
+          GetWindowTextW(w, text, 64);
+          if (IsWindowVisible(w) && std::wstring(cls) == L"#32770" && std::wstring(text).starts_with(L"Velmora Uninstall")) {
+            *reinterpret_cast<HWND*>(p) = w;
+            return FALSE;
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    if (found) return found;
+    Sleep(100);
+  }
+  return nullptr;
+}
+
+TEST_F(Packages, UninstallWithTheBoxTickedRemovesTheUsersFilesButNoOtherFile) {
+  install();
+  // What a user's installation holds after some use, and a file of their own.
+  CreateDirectoryW(widen(installed + "\\Disabled").c_str(), nullptr);
+  CreateDirectoryW(widen(installed + "\\Log").c_str(), nullptr);
+  CreateDirectoryW(widen(installed + "\\Log\\Data").c_str(), nullptr);
+  CreateDirectoryW(widen(installed + "\\history").c_str(), nullptr);
+  for (const char* f : {"config.xml", "Disabled\\0123456789abcdef.copy", "Log\\Data\\operations.log",
+                        "history\\1.xml", "history.xml", "my notes.txt"}) {
+    writeFile(installed + "\\" + f, "kept?");
+  }
+
+  // The uninstaller as Apps & Features starts it, not silent.
+  const auto command = regText(kUninstallKey, L"UninstallString");
+  ASSERT_TRUE(command.has_value());
+  const std::string exe = narrow(command->substr(1, command->size() - 2));
+  ASSERT_TRUE(runAndWait(exe, "").has_value());
+  HWND window = uninstallerWindow();
+  if (!window) {
+    EnumWindows(
+        [](HWND w, LPARAM) -> BOOL {
+          wchar_t cls[64] = {}, text[128] = {};
+          GetClassNameW(w, cls, 64);
+          GetWindowTextW(w, text, 128);
+          if (IsWindowVisible(w)) std::printf("window %s \"%s\"\n", narrow(cls).c_str(), narrow(text).c_str());
+          return TRUE;
+        },
+        0);
+  }
+  ASSERT_NE(window, nullptr) << "the uninstaller shows its window";
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+
+  // Its page lists the box, off; ticked as a user ticks it, with the keyboard.
+  HWND tree = nullptr;
+  for (int i = 0; i < 100 && !tree; ++i, Sleep(100)) tree = FindWindowExW(FindWindowExW(window, nullptr, L"#32770", nullptr), nullptr, L"SysTreeView32", nullptr);
+  ASSERT_NE(tree, nullptr) << "the page with the box";
+  auto first = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+  auto box = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(first)));
+  ASSERT_NE(box, nullptr);
+  const auto before = SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(box), TVIS_STATEIMAGEMASK);
+  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(box));
+  SetForegroundWindow(window);
+  SetFocus(tree);
+  PostMessageW(tree, WM_KEYDOWN, VK_SPACE, 0);
+  PostMessageW(tree, WM_KEYUP, VK_SPACE, 0);
+  LRESULT after = before;
+  for (int i = 0; i < 50 && after == before; ++i, Sleep(100)) {
+    after = SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(box), TVIS_STATEIMAGEMASK);
+  }
+  ASSERT_NE(after, before) << "the box is ticked";
+
+  PostMessageW(window, WM_COMMAND, IDOK, 0);  // Uninstall
+  for (int i = 0; i < 300 && keyExists(kUninstallKey); ++i) Sleep(100);
+  EXPECT_FALSE(keyExists(kUninstallKey));
+  for (int i = 0; i < 100 && process && WaitForSingleObject(process, 0) == WAIT_TIMEOUT; ++i) {
+    PostMessageW(window, WM_COMMAND, IDOK, 0);  // Close, once it is done
+    Sleep(200);
+  }
+  if (process) CloseHandle(process);
+
+  EXPECT_EQ(namesIn(installed), (std::set<std::string>{"my notes.txt"}))
+      << "config.xml, Disabled, Log and the history go with the box ticked; a file of the user's stays";
+  EXPECT_FALSE(exists(startMenuLink));
+  DeleteFileW(widen(installed + "\\my notes.txt").c_str());
+  RemoveDirectoryW(widen(installed).c_str());
+}
+
+}  // namespace
+}  // namespace velmora::testing
