@@ -16,9 +16,8 @@ release=$build/release-win
 [ -d "$source_harness" ] || { echo "no harness at $source_harness (set VELMORA_HARNESS)" >&2; exit 2; }
 
 echo "Building the optimised program..."
-cmake -S "$root" -B "$release" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$release" -j "$(nproc)" --target velmora minimal_dialog >/dev/null
+"$root/scripts/build-release.sh" >/dev/null 2>&1
+cmake --build "$release" -j "$(nproc)" --target minimal_dialog >/dev/null
 
 echo "Preparing the harness in $harness..."
 rm -rf "$harness"
