@@ -99,10 +99,10 @@ class StampedTranslator : public Translator {
 class TimedStore : public DisabledEntryStore {
  public:
   TimedStore(DisabledEntryStore& inner, Tallies& tallies) : inner_(inner), tallies_(tallies) {}
-  StoreStatus list(ItemKind kind, std::vector<StoredItem>& out) override;
-  StoreStatus add(ItemKind kind, const DisabledItem& item) override { return inner_.add(kind, item); }
-  StoreStatus remove(ItemKind kind, const StoredItem& item) override { return inner_.remove(kind, item); }
-  StoreStatus update(ItemKind kind, const StoredItem& item, const std::optional<std::string>& valuename,
+  StoreStatus list(RecordKind kind, std::vector<StoredItem>& out) override;
+  StoreStatus add(RecordKind kind, const DisabledItem& item) override { return inner_.add(kind, item); }
+  StoreStatus remove(RecordKind kind, const StoredItem& item) override { return inner_.remove(kind, item); }
+  StoreStatus update(RecordKind kind, const StoredItem& item, const std::optional<std::string>& valuename,
                      const std::string& valuedata) override {
     return inner_.update(kind, item, valuename, valuedata);
   }
@@ -118,8 +118,8 @@ class TimedRegistry : public RegistryPort {
   RegStatus enumerateValues(RootKey root, const std::string& subkey, std::vector<RegValue>& out) override;
   RegStatus queryValue(RootKey root, const std::string& subkey, const std::string& name, RegValue& out) override;
   RegStatus setString(RootKey root, const std::string& subkey, const std::string& name, const std::string& data,
-                      bool createKey) override {
-    return inner_.setString(root, subkey, name, data, createKey);
+                      KeyCreation creation) override {
+    return inner_.setString(root, subkey, name, data, creation);
   }
   RegStatus deleteValue(RootKey root, const std::string& subkey, const std::string& name) override {
     return inner_.deleteValue(root, subkey, name);
@@ -136,13 +136,13 @@ class TimedFolders : public FolderPort {
   FileStatus list(const std::string& folder, std::vector<FolderEntry>& out) override;
   bool exists(const std::string& path) override { return inner_.exists(path); }
   FileStatus removeFile(const std::string& path) override { return inner_.removeFile(path); }
-  FileStatus copyFile(const std::string& from, const std::string& to, bool replace) override {
-    return inner_.copyFile(from, to, replace);
+  FileStatus copyFile(const std::string& from, const std::string& to, IfExists ifExists) override {
+    return inner_.copyFile(from, to, ifExists);
   }
-  FileStatus moveFile(const std::string& from, const std::string& to, bool replace) override {
-    return inner_.moveFile(from, to, replace);
+  FileStatus moveFile(const std::string& from, const std::string& to, IfExists ifExists) override {
+    return inner_.moveFile(from, to, ifExists);
   }
-  FileStatus setHidden(const std::string& path, bool hidden) override { return inner_.setHidden(path, hidden); }
+  FileStatus setVisibility(const std::string& path, Visibility visibility) override { return inner_.setVisibility(path, visibility); }
   FileStatus makeFolder(const std::string& path) override { return inner_.makeFolder(path); }
 
  private:

@@ -1,6 +1,7 @@
 #pragma once
 // The eleven startup locations, the sixteen category nodes, the root-key
-// names and the rules that split a location path.
+// names and the rules that split a location path. Locations and nodes name
+// their family by id; each family registers under its id (pane/families.h).
 #include <array>
 #include <optional>
 #include <string>
@@ -11,11 +12,12 @@
 
 namespace velmora {
 
-enum class Family { RegistryKey, ProgramList, StartupFolder };
-enum class PaneClass { StartupFolderPane, RegistryEntryPane, WininiEntryPane };
+// A family's name as locations and nodes give it: "registry", "programlist",
+// "startupfolder" (the folder of the family's code).
+using FamilyId = std::string_view;
 
 struct StartupLocation {
-  Family family;
+  FamilyId family;
   // A key path, a key path plus value name, or (for the startup folders) the
   // Shell Folders value that names the folder.
   std::string_view path;
@@ -25,15 +27,12 @@ struct StartupLocation {
 constexpr std::size_t kLocationCount = 11;
 const std::array<StartupLocation, kLocationCount>& startupLocations();
 
-constexpr std::string_view kShellFoldersKey =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-
 struct CategoryNode {
   int index;
   std::string_view labelKey;
   int parent;  // -1 for a top-level node
   int image;
-  PaneClass paneClass;
+  FamilyId family;             // the family of the node's pane
   std::vector<int> locations;  // indexes into startupLocations()
 };
 
@@ -72,14 +71,5 @@ std::optional<ValuePath> splitValuePath(std::string_view path);
 
 // Registry-key panes keep their paths normalised and drop empty ones.
 std::vector<std::string> normaliseKeyPaths(const std::vector<std::string>& paths);
-
-// Reads a startup folder path from the Shell Folders values; empty when the
-// key or value cannot be read.
-std::string readStartupFolder(RegistryPort& registry, RootKey root, std::string_view valueName);
-
-// The location list of every node's pane, in node order, built as the main
-// window does it: folder nodes by a fresh Shell Folders read each (Common
-// Startup, Startup, Common Startup, Startup), then the key and value paths.
-std::array<std::vector<std::string>, kNodeCount> buildPaneLocations(RegistryPort& registry);
 
 }  // namespace velmora

@@ -1,12 +1,26 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "core/locations.h"
+#include "fakes/fake_folders.h"
 #include "fakes/fake_registry.h"
+#include "fakes/fake_store.h"
+#include "fakes/fakes.h"
+#include "pane/families.h"
+#include "programlist/program_list_family.h"
+#include "registry/registry_family.h"
+#include "startupfolder/folder_location.h"
+#include "startupfolder/startup_folder_family.h"
 
 namespace velmora {
 namespace {
 
+using testing::FakeFolders;
 using testing::FakeRegistry;
+using testing::FakeShellLinks;
+using testing::FakeStore;
+using testing::MapTranslator;
 
 TEST(SplitKeyPath, RootNameIsMatchedAfterUpperCasingAndSubkeyKeepsItsCase) {
   auto k = splitKeyPath("hkey_local_machine\\Software\\X");
@@ -67,27 +81,26 @@ TEST(CategoryNodes, TableMatchesTheTreeUsersSee) {
   struct Want {
     const char* key;
     int parent, image;
-    PaneClass pane;
+    FamilyId family;
     std::vector<int> locations;
   };
-  using P = PaneClass;
   const Want want[kNodeCount] = {
-      {"_TreeStartupFolder", -1, 1, P::StartupFolderPane, {0, 1}},
-      {"_AllUser", 0, 4, P::StartupFolderPane, {0}},
-      {"_CurrentUser", 0, 5, P::StartupFolderPane, {1}},
-      {"_TreeRegistry", -1, 3, P::RegistryEntryPane, {2, 3, 4, 5, 6, 7}},
-      {"_AllUser", 3, 4, P::RegistryEntryPane, {2, 3, 4, 5}},
-      {"_Run", 4, 2, P::RegistryEntryPane, {2}},
-      {"_RunOnce", 4, 2, P::RegistryEntryPane, {3}},
-      {"_RunService", 4, 2, P::RegistryEntryPane, {4}},
-      {"_RunServiceOnce", 4, 2, P::RegistryEntryPane, {5}},
-      {"_CurrentUser", 3, 5, P::RegistryEntryPane, {6, 7}},
-      {"_Run", 9, 2, P::RegistryEntryPane, {6}},
-      {"_RunOnce", 9, 2, P::RegistryEntryPane, {7}},
-      {"_Winini", -1, 6, P::WininiEntryPane, {8, 9}},
-      {"_LoadSection", 12, 2, P::WininiEntryPane, {8}},
-      {"_RunSection", 12, 2, P::WininiEntryPane, {9}},
-      {"_TreeUserInit", -1, 6, P::WininiEntryPane, {10}},
+      {"_TreeStartupFolder", -1, 1, "startupfolder", {0, 1}},
+      {"_AllUser", 0, 4, "startupfolder", {0}},
+      {"_CurrentUser", 0, 5, "startupfolder", {1}},
+      {"_TreeRegistry", -1, 3, "registry", {2, 3, 4, 5, 6, 7}},
+      {"_AllUser", 3, 4, "registry", {2, 3, 4, 5}},
+      {"_Run", 4, 2, "registry", {2}},
+      {"_RunOnce", 4, 2, "registry", {3}},
+      {"_RunService", 4, 2, "registry", {4}},
+      {"_RunServiceOnce", 4, 2, "registry", {5}},
+      {"_CurrentUser", 3, 5, "registry", {6, 7}},
+      {"_Run", 9, 2, "registry", {6}},
+      {"_RunOnce", 9, 2, "registry", {7}},
+      {"_Winini", -1, 6, "programlist", {8, 9}},
+      {"_LoadSection", 12, 2, "programlist", {8}},
+      {"_RunSection", 12, 2, "programlist", {9}},
+      {"_TreeUserInit", -1, 6, "programlist", {10}},
   };
   for (int i = 0; i < kNodeCount; ++i) {
     SCOPED_TRACE(i);
@@ -95,7 +108,7 @@ TEST(CategoryNodes, TableMatchesTheTreeUsersSee) {
     EXPECT_EQ(nodes[i].labelKey, want[i].key);
     EXPECT_EQ(nodes[i].parent, want[i].parent);
     EXPECT_EQ(nodes[i].image, want[i].image);
-    EXPECT_EQ(nodes[i].paneClass, want[i].pane);
+    EXPECT_EQ(nodes[i].family, want[i].family);
     EXPECT_EQ(nodes[i].locations, want[i].locations);
     EXPECT_LT(nodes[i].parent, i) << "parents are inserted first";
   }
@@ -106,8 +119,8 @@ TEST(StartupLocations, PathsKeepTheirSpelling) {
   EXPECT_EQ(l[2].path, "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
   EXPECT_EQ(l[7].path, "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
   EXPECT_EQ(l[10].path, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Userinit");
-  EXPECT_EQ(l[8].family, Family::ProgramList);
-  EXPECT_EQ(l[0].family, Family::StartupFolder);
+  EXPECT_EQ(l[8].family, "programlist");
+  EXPECT_EQ(l[0].family, "startupfolder");
 }
 
 // Counts the Shell Folders reads, in order, to check the window's four reads.
@@ -120,12 +133,28 @@ class CountingRegistry : public FakeRegistry {
   }
 };
 
+// The table the program builds, over fakes.
+struct RealFamilies {
+  explicit RealFamilies(RegistryPort& reg)
+      : table({startupFolderFamily(reg, folders, links, "C:\\Velmora", context), registryFamily(reg, context),
+               programListFamily(reg, noShortPaths(), context)}) {}
+  FakeStore store;
+  MapTranslator tr;
+  OperationLog log{tr};
+  FamilyContext context{store, log, tr};
+  FakeFolders folders;
+  FakeShellLinks links{folders};
+  FamilyTable table;
+};
+
 TEST(BuildPaneLocations, ReadsTheFoldersFourTimesAndFillsEveryNode) {
   CountingRegistry reg;
   reg.put(RootKey::LocalMachine, std::string(kShellFoldersKey), "Common Startup",
           "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp");
   reg.put(RootKey::CurrentUser, std::string(kShellFoldersKey), "Startup", "C:\\Users\\me\\Startup", 2);
-  auto lists = buildPaneLocations(reg);
+  RealFamilies families(reg);
+  auto lists = families.table.paneLocations();
+  ASSERT_EQ(lists.size(), static_cast<std::size_t>(kNodeCount));
   EXPECT_EQ(reg.reads, (std::vector<std::string>{"Common Startup", "Startup", "Common Startup", "Startup"}));
   EXPECT_EQ(lists[0], (std::vector<std::string>{"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp",
                                                 "C:\\Users\\me\\Startup"}));
@@ -139,10 +168,19 @@ TEST(BuildPaneLocations, ReadsTheFoldersFourTimesAndFillsEveryNode) {
 
 TEST(BuildPaneLocations, AMissingShellFoldersValueGivesAnEmptyFolderPath) {
   FakeRegistry reg;
-  auto lists = buildPaneLocations(reg);
+  RealFamilies families(reg);
+  auto lists = families.table.paneLocations();
   ASSERT_EQ(lists[0].size(), 2u);
   EXPECT_EQ(lists[0][0], "");
   EXPECT_EQ(lists[1], std::vector<std::string>{""});
+}
+
+TEST(FamilyTable, EveryNodeNamesARegisteredFamilyAndAnUnknownIdIsAWiringFault) {
+  FakeRegistry reg;
+  RealFamilies families(reg);
+  for (const CategoryNode& node : categoryNodes()) EXPECT_EQ(families.table.family(node.family).id, node.family);
+  EXPECT_EQ(families.table.family("registry").traits.records, kRegistryRecords);
+  EXPECT_THROW((void)families.table.family("scheduledtasks"), std::invalid_argument);
 }
 
 }  // namespace

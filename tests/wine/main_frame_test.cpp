@@ -14,7 +14,9 @@
 #include "lang/win32/translate_win32.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/wide.h"
+#include "registry/registry_family.h"
 #include "resource.h"
+#include "startupfolder/folder_location.h"
 #include "wine/support/win_test_support.h"
 
 namespace velmora::testing {
@@ -37,17 +39,30 @@ class FrameTest : public ::testing::Test {
                         {"_Operation", "&Entry"}, {"_Refresh", "Re&fresh"}};
     registry.put(RootKey::LocalMachine, std::string(kShellFoldersKey), "Common Startup", kAllUsers);
   }
+  // Families that record what they are asked; the frame makes the panes in
+  // node order, so the n-th family made is node n's. The folder panes read
+  // the Shell Folders values through the real rule.
+  FamilyDescriptor recording(FamilyId id, std::function<std::vector<std::string>(
+                                              const std::vector<std::string_view>&)> paneLocations) {
+    return FamilyDescriptor{id, kRegistryTraits, std::move(paneLocations),
+                            [this](std::vector<std::string> locations, UserPrompt&) -> std::unique_ptr<EntryFamily> {
+                              const auto index = made++;
+                              auto f = std::make_unique<RecordingFamily>();
+                              f->rowsToFill = {{"r" + std::to_string(index), "t", "d", "p", RowState::Live}};
+                              families[index] = f.get();
+                              lists[index] = std::move(locations);
+                              return f;
+                            }};
+  }
   void open(const Translator& t) {
-    frame = std::make_unique<MainFrame>(t, registry,
-                                        [this](const CategoryNode& node, std::vector<std::string> locations,
-                                               UserPrompt&) {
-                                          auto f = std::make_unique<RecordingFamily>();
-                                          f->rowsToFill = {{"r" + std::to_string(node.index), "t", "d", "p",
-                                                            RowState::Live}};
-                                          families[static_cast<std::size_t>(node.index)] = f.get();
-                                          lists[static_cast<std::size_t>(node.index)] = std::move(locations);
-                                          return f;
-                                        });
+    made = 0;
+    const auto asGiven = [](const std::vector<std::string_view>& paths) {
+      return std::vector<std::string>(paths.begin(), paths.end());
+    };
+    table = std::make_unique<FamilyTable>(std::vector<FamilyDescriptor>{
+        recording("startupfolder", [this](const auto& names) { return readStartupFolders(registry, names); }),
+        recording("registry", asGiven), recording("programlist", asGiven)});
+    frame = std::make_unique<MainFrame>(t, *table);
     hwnd = frame->create(GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(hwnd, nullptr);
     SetWindowPos(hwnd, nullptr, 0, 0, 1000, 700, SWP_NOZORDER);
@@ -70,6 +85,8 @@ class FrameTest : public ::testing::Test {
   FakeRegistry registry;
   std::array<RecordingFamily*, kNodeCount> families{};
   std::array<std::vector<std::string>, kNodeCount> lists;
+  std::size_t made = 0;
+  std::unique_ptr<FamilyTable> table;
   std::unique_ptr<MainFrame> frame;
   HWND hwnd = nullptr;
 };
@@ -166,6 +183,7 @@ TEST_F(FrameTest, SelectingANodeShowsItsPaneAndRefreshesOnlyIt) {
 TEST_F(FrameTest, OperationMenuCommandsReachOnlyTheVisiblePane) {
   open(translator);
   select(5);
+  frame->pane(5).rows().select(0);  // Remove, Modify and Property need a row
   for (int id : {IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_PROPERTY, IDC_REFRESH}) {
     SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0);
   }

@@ -2,35 +2,27 @@
 
 #include <algorithm>
 
+#include "app/win32/composition.h"
 #include "app/win32/frame_commands.h"
 #include "lang/win32/translate_win32.h"
 #include "pane/pane_logic.h"
-#include "platform/win32/environment.h"
 #include "platform/win32/wide.h"
 #include "resource.h"
 
 namespace velmora::win32 {
 
 MainFrame::MainFrame(const ProgramFiles& files, const Translator& translator, LogSink* logSink, SkinLayer& skin)
-    : MainFrame(std::make_unique<Win32Environment>(files, translator, logSink), translator, skin) {}
+    : MainFrame(std::make_unique<Composition>(files, translator, logSink), translator, skin) {}
 
-// The environment must exist before the families that refer to it.
-MainFrame::MainFrame(std::unique_ptr<Win32Environment> env, const Translator& translator, SkinLayer& skin)
-    : env_(std::move(env)),
-      services_(std::make_unique<FamilyServices>(env_->services())),
-      translator_(translator),
-      skin_(skin) {
-  FamilyServices& services = *services_;
-  createPanes(env_->registry, [&services](const CategoryNode& node, std::vector<std::string> locations,
-                                          UserPrompt& prompt) {
-    return makeFamily(node.paneClass, std::move(locations), services, prompt);
-  });
+// The adapters must exist before the families that refer to them.
+MainFrame::MainFrame(std::unique_ptr<Composition> root, const Translator& translator, SkinLayer& skin)
+    : root_(std::move(root)), translator_(translator), skin_(skin) {
+  createPanes(root_->families());
 }
 
-MainFrame::MainFrame(const Translator& translator, RegistryPort& registry, NodeFamilyMaker makeFamily,
-                     SkinLayer& skin)
+MainFrame::MainFrame(const Translator& translator, const FamilyTable& families, SkinLayer& skin)
     : translator_(translator), skin_(skin) {
-  createPanes(registry, makeFamily);
+  createPanes(families);
 }
 
 MainFrame::~MainFrame() {
@@ -39,12 +31,13 @@ MainFrame::~MainFrame() {
   if (images_) ImageList_Destroy(images_);
 }
 
-void MainFrame::createPanes(RegistryPort& registry, const NodeFamilyMaker& makeFamily) {
-  const auto lists = buildPaneLocations(registry);
+void MainFrame::createPanes(const FamilyTable& families) {
+  const auto lists = families.paneLocations();
   for (const CategoryNode& node : categoryNodes()) {
+    const FamilyDescriptor& family = families.family(node.family);
     const std::vector<std::string>& locations = lists[static_cast<std::size_t>(node.index)];
     panes_.push_back(std::make_unique<EntryListPane>(
-        translator_, [&](UserPrompt& prompt) { return makeFamily(node, locations, prompt); }));
+        translator_, [&](UserPrompt& prompt) { return family.make(locations, prompt); }));
   }
 }
 

@@ -1,43 +1,52 @@
-#include "startupfolder/startup_folder_pane.h"
+#include "startupfolder/startup_folder_family.h"
 
 #include <algorithm>
 
-#include "core/operation_log.h"
 #include "core/text.h"
-#include "pane/family_factory.h"
+#include "pane/change_log.h"
 #include "pane/prompt.h"
+#include "pane/transaction.h"
 #include "startupfolder/disabled_copies.h"
+#include "startupfolder/folder_location.h"
 #include "startupfolder/folder_scan.h"
 
 namespace velmora {
 
-namespace {
+// Disable records the folder without its trailing backslash, so a folder
+// held with one must still find its records.
+const FamilyTraits kStartupFolderTraits{kStartupFolderRecords, LogKeys{"1"}, "_StartupFolderType", &sameFolder};
 
-constexpr ItemKind kKind = ItemKind::StartupFolder;
+FamilyDescriptor startupFolderFamily(RegistryPort& registry, FolderPort& folders, ShellLinkPort& links,
+                                     std::string programDirectory, const FamilyContext& context) {
+  return FamilyDescriptor{
+      "startupfolder", kStartupFolderTraits,
+      [&registry](const std::vector<std::string_view>& valueNames) { return readStartupFolders(registry, valueNames); },
+      [&folders, &links, programDirectory = std::move(programDirectory), &context](
+          std::vector<std::string> locations, UserPrompt& prompt) -> std::unique_ptr<EntryFamily> {
+        return std::make_unique<StartupFolderFamily>(std::move(locations), folders, links, programDirectory, context,
+                                                     prompt);
+      }};
+}
 
-}  // namespace
-
-StartupFolderPane::StartupFolderPane(std::vector<std::string> folders, const FamilyServices& services,
-                                     UserPrompt& prompt)
+StartupFolderFamily::StartupFolderFamily(std::vector<std::string> folders, FolderPort& files, ShellLinkPort& links,
+                                         std::string programDirectory, const FamilyContext& context,
+                                         UserPrompt& prompt)
     : folders_(std::move(folders)),
-      // Disable records the folder without its trailing backslash, so a
-      // folder held with one must still find its records.
-      support_(services, prompt, {kKind, LogKeys::StartupFolder, "_StartupFolderType", &sameFolder}),
-      files_(*services.folders),
-      links_(*services.shellLinks),
-      programDirectory_(services.programDirectory) {}
+      files_(files),
+      links_(links),
+      programDirectory_(std::move(programDirectory)),
+      support_(context, prompt, kStartupFolderTraits) {}
 
-std::string StartupFolderPane::Entry::path() const { return entryPath(folder, name); }
+std::string StartupFolderFamily::Entry::path() const { return entryPath(folder, name); }
 
-StartupFolderPane::Entry StartupFolderPane::entryOf(const Row& row) {
+StartupFolderFamily::Entry StartupFolderFamily::entryOf(const Row& row) {
   return Entry{row.name, row.data, row.path, row.state != RowState::Disabled};
 }
 
-std::string StartupFolderPane::copyPath(const std::string& folder, const std::string& name) const {
+std::string StartupFolderFamily::copyPath(const std::string& folder, const std::string& name) const {
   return disabledCopyPath(programDirectory_, folder, name);
 }
-
-void StartupFolderPane::fileFailed(FileStatus status, const char* key, const std::string& path,
+void StartupFolderFamily::fileFailed(FileStatus status, const char* key, const std::string& path,
                                    const std::string& folder) {
   if (status == FileStatus::AccessDenied) {
     support_.tell("_StartupAccessDenied", {withoutTrailingBackslash(folder)});
@@ -48,7 +57,7 @@ void StartupFolderPane::fileFailed(FileStatus status, const char* key, const std
   }
 }
 
-void StartupFolderPane::linkFailed(LinkStatus status, const std::string& path, const std::string& folder) {
+void StartupFolderFamily::linkFailed(LinkStatus status, const std::string& path, const std::string& folder) {
   if (status == LinkStatus::AccessDenied) {
     support_.tell("_StartupAccessDenied", {withoutTrailingBackslash(folder)});
   } else {
@@ -56,7 +65,7 @@ void StartupFolderPane::linkFailed(LinkStatus status, const std::string& path, c
   }
 }
 
-bool StartupFolderPane::mayChange(const Entry& e, bool touchesFile) {
+bool StartupFolderFamily::mayChange(const Entry& e, bool touchesFile) {
   const bool ours = !withoutTrailingBackslash(e.folder).empty() &&
                     std::any_of(folders_.begin(), folders_.end(), [&](const std::string& f) {
                       return !withoutTrailingBackslash(f).empty() && sameFolder(f, e.folder);
@@ -70,19 +79,17 @@ bool StartupFolderPane::mayChange(const Entry& e, bool touchesFile) {
   return !touchesFile || plainName(e.name);
 }
 
-bool StartupFolderPane::plainName(const std::string& name) {
+bool StartupFolderFamily::plainName(const std::string& name) {
   if (isPlainFileName(name)) return true;
   support_.tell("_StartupInvalidName", {name});
   return false;
 }
 
-std::optional<StoredItem> StartupFolderPane::recordFor(const std::vector<StoredItem>& items, const Entry& e) {
-  auto found = support_.findRecord(items, DisabledItem{e.folder, e.name, e.data});
-  if (!found) support_.tellRecordGone();
-  return found;
+std::optional<StoredItem> StartupFolderFamily::recordFor(const std::vector<StoredItem>& items, const Entry& e) {
+  return support_.requireRecord(items, DisabledItem{e.folder, e.name, e.data});
 }
 
-bool StartupFolderPane::hasRecordNamed(const std::vector<StoredItem>& items, const std::string& folder,
+bool StartupFolderFamily::hasRecordNamed(const std::vector<StoredItem>& items, const std::string& folder,
                                        const std::string& name, const std::optional<std::size_t>& except) {
   return std::any_of(items.begin(), items.end(), [&](const StoredItem& s) {
     return (!except || s.ordinal != *except) && sameFolder(s.item.path, folder) &&
@@ -90,12 +97,43 @@ bool StartupFolderPane::hasRecordNamed(const std::vector<StoredItem>& items, con
   });
 }
 
-bool StartupFolderPane::mayReplace(const std::string& name, const std::string& path) {
+bool StartupFolderFamily::mayReplace(const std::string& name, const std::string& path) {
   if (!files_.exists(path)) return true;
   return support_.ask("_StartupFileExists", {name});
 }
 
-void StartupFolderPane::fill(EntryList& list) {
+
+bool StartupFolderFamily::keepReplaced(Transaction& tx, const std::string& folder, const std::string& name,
+                                       std::string& kept) {
+  kept.clear();
+  const std::string path = entryPath(folder, name);
+  if (!files_.exists(path)) return true;
+  const std::string copy = replacedCopyPath(programDirectory_, folder, name);
+  if (files_.makeFolder(disabledCopyFolder(programDirectory_)) != FileStatus::Ok ||
+      files_.copyFile(path, copy, IfExists::Replace) != FileStatus::Ok) {
+    (void)files_.removeFile(copy);
+    support_.tell("_StartupKeepFailed", {path});
+    return false;
+  }
+  kept = copy;
+  // The copy goes when the change is over, whichever way it ends.
+  tx.undoWith([this, copy] {
+    (void)files_.removeFile(copy);
+    return true;
+  });
+  tx.onCommit([this, copy] { (void)files_.removeFile(copy); });
+  return true;
+}
+
+void StartupFolderFamily::wrote(Transaction& tx, const std::string& path, const std::string& kept) {
+  tx.undoWith([this, path, kept] {
+    const FileStatus removed = files_.removeFile(path);
+    if (removed != FileStatus::Ok && removed != FileStatus::NotFound) return false;
+    return kept.empty() || files_.copyFile(kept, path, IfExists::Fail) == FileStatus::Ok;
+  });
+}
+
+void StartupFolderFamily::fill(EntryList& list) {
   const std::string type = support_.typeText();
   const std::vector<StoredItem> stored = support_.recordsForListing();
   std::vector<Row> rows;
@@ -113,17 +151,15 @@ void StartupFolderPane::fill(EntryList& list) {
   list.setRows(rows);
 }
 
-int StartupFolderPane::selectedEntry(const EntryList& list, Entry& e) {
-  const int index = support_.selectedOrComplain(list);
-  if (index < 0) return -1;
+bool StartupFolderFamily::changeable(const EntryList& list, int index, Entry& e) {
+  if (!FamilySupport::isRow(list, index)) return false;
   e = entryOf(list.row(index));
-  return mayChange(e, e.live) ? index : -1;
+  return mayChange(e, e.live);
 }
 
-void StartupFolderPane::remove(EntryList& list) {
+void StartupFolderFamily::remove(EntryList& list, int index) {
   Entry e;
-  const int index = selectedEntry(list, e);
-  if (index < 0) return;
+  if (!changeable(list, index, e)) return;
   if (!support_.confirmRemove(e.data)) return;
   if (e.live ? removeLive(e) : removeDisabled(e)) {
     support_.log(LogOperation::Remove, {e.path()});
@@ -132,7 +168,7 @@ void StartupFolderPane::remove(EntryList& list) {
   FamilySupport::reselect(list, index);
 }
 
-bool StartupFolderPane::removeLive(const Entry& e) {
+bool StartupFolderFamily::removeLive(const Entry& e) {
   const FileStatus status = files_.removeFile(e.path());
   if (status != FileStatus::Ok) {
     fileFailed(status, "_StartupDeleteFailed", e.path(), e.folder);
@@ -141,7 +177,7 @@ bool StartupFolderPane::removeLive(const Entry& e) {
   return true;
 }
 
-bool StartupFolderPane::removeDisabled(const Entry& e) {
+bool StartupFolderFamily::removeDisabled(const Entry& e) {
   const auto stored = support_.records();
   if (!stored) return false;
   // A record that has left config.xml already leaves nothing to remove.
@@ -155,7 +191,7 @@ bool StartupFolderPane::removeDisabled(const Entry& e) {
   return true;
 }
 
-void StartupFolderPane::add(EntryList& list) {
+void StartupFolderFamily::add(EntryList& list) {
   if (folders_.empty()) return;
   const std::string& folder = folders_.front();
   if (withoutTrailingBackslash(folder).empty()) {
@@ -177,10 +213,9 @@ void StartupFolderPane::add(EntryList& list) {
   fill(list);
 }
 
-void StartupFolderPane::modify(EntryList& list) {
+void StartupFolderFamily::modify(EntryList& list, int index) {
   Entry e;
-  const int index = selectedEntry(list, e);
-  if (index < 0) return;
+  if (!changeable(list, index, e)) return;
 
   // Only a shortcut has a target to change: a program or batch file placed
   // in the folder would be lost if it were rewritten as a shortcut.
@@ -207,7 +242,7 @@ void StartupFolderPane::modify(EntryList& list) {
   fill(list);
 }
 
-bool StartupFolderPane::modifyLive(const Entry& e, const std::string& newName, const std::string& newData) {
+bool StartupFolderFamily::modifyLive(const Entry& e, const std::string& newName, const std::string& newData) {
   const std::string oldPath = e.path();
   const std::string newPath = entryPath(e.folder, newName);
   const bool sameFile = equalsIgnoreCase(e.name, newName);
@@ -221,43 +256,47 @@ bool StartupFolderPane::modifyLive(const Entry& e, const std::string& newName, c
   const std::string staged = newPath + ".velmora-new";
   // One left behind that way would refuse the write, being hidden.
   (void)files_.removeFile(staged);
+  Transaction tx(support_, e.name);
   const LinkStatus written = links_.retarget(oldPath, newData, staged);
   if (written != LinkStatus::Ok) {
     (void)files_.removeFile(staged);
     linkFailed(written, newPath, e.folder);
     return false;
   }
-  const FileStatus hidden = files_.setHidden(staged, true);
-  const FileStatus placed = hidden == FileStatus::Ok ? files_.moveFile(staged, newPath, true) : hidden;
+  wrote(tx, staged, {});
+  // The file the new one replaces (the old one itself under the same name)
+  // is kept until the change stands.
+  std::string kept;
+  if (!keepReplaced(tx, e.folder, newName, kept)) return false;
+  const FileStatus hidden = files_.setVisibility(staged, Visibility::Hidden);
+  const FileStatus placed = hidden == FileStatus::Ok ? files_.moveFile(staged, newPath, IfExists::Replace) : hidden;
   if (placed != FileStatus::Ok) {
-    (void)files_.removeFile(staged);
-    fileFailed(placed == FileStatus::NotFound ? FileStatus::Failed : placed, "_StartupWriteFailed", newPath,
-               e.folder);
+    tx.fail([&] {
+      fileFailed(placed == FileStatus::NotFound ? FileStatus::Failed : placed, "_StartupWriteFailed", newPath,
+                 e.folder);
+    });
     return false;
   }
-  // The attribute came along with the move.
-  if (files_.setHidden(newPath, false) != FileStatus::Ok && !sameFile) {
-    // Unlisted, the new file would be an entry the user cannot see; the old
-    // one is still there, so the change is taken back. (Under the same name
-    // the old file is replaced already: the change stands.)
-    if (support_.undone(files_.removeFile(newPath) == FileStatus::Ok, e.name)) {
-      support_.tell("_StartupWriteFailed", {newPath});
+  wrote(tx, newPath, kept);
+  // The attribute came along with the move. Hidden, the new file would be
+  // an entry the user cannot see: the change is taken back.
+  if (files_.setVisibility(newPath, Visibility::Shown) != FileStatus::Ok) {
+    tx.fail("_StartupWriteFailed", {newPath});
+    return false;
+  }
+  if (!sameFile) {
+    const FileStatus removed = files_.removeFile(oldPath);
+    if (removed != FileStatus::Ok) {
+      // Both would now be live; take the new one back so the change is all or nothing.
+      tx.fail([&] { fileFailed(removed, "_StartupDeleteFailed", oldPath, e.folder); });
+      return false;
     }
-    return false;
   }
-  if (sameFile) return true;
-  const FileStatus removed = files_.removeFile(oldPath);
-  if (removed != FileStatus::Ok) {
-    // Both would now be live; take the new one back so the change is all or nothing.
-    if (support_.undone(files_.removeFile(newPath) == FileStatus::Ok, e.name)) {
-      fileFailed(removed, "_StartupDeleteFailed", oldPath, e.folder);
-    }
-    return false;
-  }
+  tx.commit();
   return true;
 }
 
-bool StartupFolderPane::modifyDisabled(const Entry& e, const std::string& newName, const std::string& newData) {
+bool StartupFolderFamily::modifyDisabled(const Entry& e, const std::string& newName, const std::string& newData) {
   const auto stored = support_.records();
   if (!stored) return false;
   const auto found = recordFor(*stored, e);
@@ -271,26 +310,29 @@ bool StartupFolderPane::modifyDisabled(const Entry& e, const std::string& newNam
   // from the record when Enable puts it back.
   const std::string oldCopy = copyPath(e.folder, e.name);
   const std::string newCopy = copyPath(e.folder, newName);
-  const bool moveCopy = renamed && files_.exists(oldCopy);
-  if (moveCopy) {
-    const FileStatus moved = files_.moveFile(oldCopy, newCopy, true);
-    if (moved != FileStatus::Ok) {
+  Transaction tx(support_, e.name);
+  if (renamed && files_.exists(oldCopy)) {
+    if (files_.moveFile(oldCopy, newCopy, IfExists::Replace) != FileStatus::Ok) {
       support_.tell("_StartupCopyFailed", {e.path()});
       return false;
     }
+    tx.undoWith([this, oldCopy, newCopy] {
+      return files_.moveFile(newCopy, oldCopy, IfExists::Replace) == FileStatus::Ok;
+    });
   }
   const Outcome updated = support_.updateRecord(*found, newName, newData);
   if (updated != Outcome::Done) {
-    if (moveCopy) (void)files_.moveFile(newCopy, oldCopy, true);
+    (void)tx.rollBack();
     if (updated == Outcome::Stale) support_.tellRecordGone();
     return false;
   }
+  tx.commit();
   return true;
 }
 
-void StartupFolderPane::property(EntryList& list) { support_.showProperty(list); }
+void StartupFolderFamily::property(EntryList& list, int index) { support_.showProperty(list, index); }
 
-bool StartupFolderPane::disable(EntryList& list, int row) {
+bool StartupFolderFamily::disable(EntryList& list, int row) {
   if (!FamilySupport::isRow(list, row)) return false;
   const Entry e = entryOf(list.row(row));
   if (!mayChange(e, true)) return false;
@@ -312,30 +354,35 @@ bool StartupFolderPane::disable(EntryList& list, int row) {
   // the way takes back what was done.
   const std::string copy = copyPath(e.folder, e.name);
   if (files_.makeFolder(disabledCopyFolder(programDirectory_)) != FileStatus::Ok ||
-      files_.copyFile(path, copy, true) != FileStatus::Ok) {
+      files_.copyFile(path, copy, IfExists::Replace) != FileStatus::Ok) {
     (void)files_.removeFile(copy);
     support_.tell("_StartupCopyFailed", {path});
     return false;
   }
   const DisabledItem record{withoutTrailingBackslash(e.folder), e.name, e.data};
-  if (!support_.addRecord(record)) {
+  if (support_.addRecord(record) != Outcome::Done) {
     (void)files_.removeFile(copy);
     return false;
   }
+  Transaction tx(support_, e.name);
+  // The copy belongs to the record: it goes only when the record could go.
+  tx.undoWith([this, record, copy] {
+    if (!support_.takeBackRecord(record)) return false;
+    (void)files_.removeFile(copy);
+    return true;
+  });
   const FileStatus removed = files_.removeFile(path);
   if (removed != FileStatus::Ok) {
     // The file stays live, so the record and the copy must go again.
-    if (support_.undone(support_.takeBackRecord(record), e.name)) {
-      (void)files_.removeFile(copy);
-      fileFailed(removed, "_StartupDeleteFailed", path, e.folder);
-    }
+    tx.fail([&] { fileFailed(removed, "_StartupDeleteFailed", path, e.folder); });
     return false;
   }
+  tx.commit();
   support_.log(LogOperation::Disable, {path});
   return true;
 }
 
-bool StartupFolderPane::enable(EntryList& list, int row) {
+bool StartupFolderFamily::enable(EntryList& list, int row) {
   if (!FamilySupport::isRow(list, row)) return false;
   const Entry e = entryOf(list.row(row));
   if (!mayChange(e, true)) return false;
@@ -352,44 +399,47 @@ bool StartupFolderPane::enable(EntryList& list, int row) {
   }
   if (!mayReplace(e.name, path)) return false;
 
-  if (hasCopy) {
-    // The very file that was disabled; only a target changed while it was
-    // disabled is written into it.
-    std::string target;
-    const bool retarget = !e.data.empty() && links_.resolve(copy, target) == LinkStatus::Ok && target != e.data;
-    if (retarget) {
-      const LinkStatus status = links_.retarget(copy, e.data, path);
-      if (status != LinkStatus::Ok) {
-        linkFailed(status, path, e.folder);
-        return false;
-      }
-    } else {
-      const FileStatus status = files_.copyFile(copy, path, true);
-      if (status != FileStatus::Ok) {
-        fileFailed(status == FileStatus::NotFound ? FileStatus::Failed : status, "_StartupRestoreFailed", path,
-                   e.folder);
-        return false;
-      }
-    }
-  } else {
-    // A record kept by an older version has only the target to go on.
-    const LinkStatus status = links_.create(e.data, path);
-    if (status != LinkStatus::Ok) {
-      linkFailed(status, path, e.folder);
-      return false;
-    }
-  }
+  Transaction tx(support_, e.name);
+  std::string kept;
+  if (!keepReplaced(tx, e.folder, e.name, kept)) return false;
+  if (!restoreFile(e, hasCopy)) return false;
+  wrote(tx, path, kept);
 
-  const StoreStatus removed = support_.services().store.remove(kKind, *found);
+  const StoreStatus removed = support_.removeEnabledRecord(*found);
   if (removed != StoreStatus::Ok) {
-    if (support_.undone(files_.removeFile(path) == FileStatus::Ok, e.name)) support_.tellStoreProblem(removed);
+    tx.fail([&] { support_.tellStoreProblem(removed); });
     return false;
   }
+  tx.commit();
   if (hasCopy && !hasRecordNamed(*stored, e.folder, e.name, found->ordinal)) {
     (void)files_.removeFile(copy);
   }
   support_.log(LogOperation::Enable, {path});
   return true;
+}
+
+bool StartupFolderFamily::restoreFile(const Entry& e, bool hasCopy) {
+  const std::string path = e.path();
+  if (!hasCopy) {
+    // A record kept by an older version has only the target to go on.
+    const LinkStatus status = links_.create(e.data, path);
+    if (status != LinkStatus::Ok) linkFailed(status, path, e.folder);
+    return status == LinkStatus::Ok;
+  }
+  // The very file that was disabled; only a target changed while it was
+  // disabled is written into it.
+  const std::string copy = copyPath(e.folder, e.name);
+  std::string target;
+  if (!e.data.empty() && links_.resolve(copy, target) == LinkStatus::Ok && target != e.data) {
+    const LinkStatus status = links_.retarget(copy, e.data, path);
+    if (status != LinkStatus::Ok) linkFailed(status, path, e.folder);
+    return status == LinkStatus::Ok;
+  }
+  const FileStatus status = files_.copyFile(copy, path, IfExists::Replace);
+  if (status != FileStatus::Ok) {
+    fileFailed(status == FileStatus::NotFound ? FileStatus::Failed : status, "_StartupRestoreFailed", path, e.folder);
+  }
+  return status == FileStatus::Ok;
 }
 
 }  // namespace velmora

@@ -1,5 +1,5 @@
 #pragma once
-#include "winini/short_path.h"
+#include "programlist/short_path.h"
 
 namespace velmora::win32 {
 

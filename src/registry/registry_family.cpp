@@ -1,8 +1,8 @@
-#include "registry/registry_entry_pane.h"
+#include "registry/registry_family.h"
 
 #include "core/text.h"
-#include "lang/language_table.h"
 #include "pane/prompt.h"
+#include "pane/transaction.h"
 
 namespace velmora {
 
@@ -13,15 +13,27 @@ bool deleted(RegStatus status) { return status == RegStatus::Ok || status == Reg
 
 }  // namespace
 
-RegistryEntryPane::RegistryEntryPane(std::vector<std::string> keyPaths, const FamilyServices& services,
-                                     UserPrompt& prompt)
-    : keyPaths_(normaliseKeyPaths(keyPaths)),
-      support_(services, prompt, {ItemKind::Registry, LogKeys::Entry, "_RegString", &equalsIgnoreCase}) {}
+const FamilyTraits kRegistryTraits{kRegistryRecords, LogKeys{""}, "_RegString", &equalsIgnoreCase};
+
+FamilyDescriptor registryFamily(RegistryPort& registry, const FamilyContext& context) {
+  return FamilyDescriptor{
+      "registry", kRegistryTraits,
+      [](const std::vector<std::string_view>& paths) {
+        return normaliseKeyPaths(std::vector<std::string>(paths.begin(), paths.end()));
+      },
+      [&registry, &context](std::vector<std::string> locations, UserPrompt& prompt) -> std::unique_ptr<EntryFamily> {
+        return std::make_unique<RegistryFamily>(std::move(locations), registry, context, prompt);
+      }};
+}
+
+RegistryFamily::RegistryFamily(std::vector<std::string> keyPaths, RegistryPort& registry,
+                               const FamilyContext& context, UserPrompt& prompt)
+    : keyPaths_(normaliseKeyPaths(keyPaths)), registry_(registry), support_(context, prompt, kRegistryTraits) {}
 
 // ---------------------------------------------------------------------------
 // Listing
 
-void RegistryEntryPane::fill(EntryList& list) {
+void RegistryFamily::fill(EntryList& list) {
   // Looked up once: the language table reads its file on every lookup.
   const std::string type = support_.typeText();
   // One read of config.xml serves every key.
@@ -37,7 +49,7 @@ void RegistryEntryPane::fill(EntryList& list) {
     // Then its live REG_SZ values, in the registry's order. A key that is
     // missing or may not be read lists nothing.
     std::vector<RegValue> values;
-    if (registry().enumerateValues(key->root, key->subkey, values) != RegStatus::Ok) continue;
+    if (registry_.enumerateValues(key->root, key->subkey, values) != RegStatus::Ok) continue;
     for (const RegValue& v : values) {
       if (v.type != kRegSz) continue;
       rows.push_back(Row{v.name, type, v.text, path, RowState::Live});
@@ -49,9 +61,8 @@ void RegistryEntryPane::fill(EntryList& list) {
 // ---------------------------------------------------------------------------
 // Remove, Disable, Enable
 
-void RegistryEntryPane::remove(EntryList& list) {
-  const int index = support_.selectedOrComplain(list);
-  if (index < 0) return;
+void RegistryFamily::remove(EntryList& list, int index) {
+  if (!FamilySupport::isRow(list, index)) return;
   const Row row = list.row(index);
   if (!support_.confirmRemove(row.data)) return;
 
@@ -59,46 +70,45 @@ void RegistryEntryPane::remove(EntryList& list) {
     // Only the store changes for a disabled entry, only the registry for a live one.
     const Outcome outcome = row.state == RowState::Disabled ? support_.removeRecordOf(row) : removeLive(row);
     if (outcome == Outcome::Done) support_.log(LogOperation::Remove, {row.path, row.name, row.data});
-    fill(list);
   }
+  fill(list);
   FamilySupport::reselect(list, index);
 }
 
-Outcome RegistryEntryPane::removeLive(const Row& row) {
+Outcome RegistryFamily::removeLive(const Row& row) {
   const auto key = splitKeyPath(row.path);
   if (!key) return Outcome::Failed;
   // A value that is gone already is not ours to report as removed; one that
   // another program changed since the listing is not what the user agreed
   // to delete.
   RegValue now;
-  if (registry().queryValue(key->root, key->subkey, row.name, now) == RegStatus::NotFound) return Outcome::Stale;
-  if (!stillAsListed(*key, row)) return Outcome::Failed;
-  const RegStatus status = registry().deleteValue(key->root, key->subkey, row.name);
+  if (registry_.queryValue(key->root, key->subkey, row.name, now) == RegStatus::NotFound) return Outcome::Stale;
+  if (!stillAsListed(*key, row, "_RegistryRemoveChanged")) return Outcome::Failed;
+  const RegStatus status = registry_.deleteValue(key->root, key->subkey, row.name);
   if (status == RegStatus::Ok) return Outcome::Done;
   if (status == RegStatus::NotFound) return Outcome::Stale;
   support_.tell("_RegistryDeleteFailed", {row.path});
   return Outcome::Failed;
 }
 
-bool RegistryEntryPane::disable(EntryList& list, int index) {
+bool RegistryFamily::disable(EntryList& list, int index) {
   if (!FamilySupport::isRow(list, index)) return false;
   const Row row = list.row(index);
   const auto key = splitKeyPath(row.path);
   if (!key) return false;
-  if (!stillAsListed(*key, row)) return false;
+  if (!stillAsListed(*key, row, "_RegistryEntryChanged")) return false;
 
   // The record goes to disk first: until it is there the value stays.
   const DisabledItem record = recordOf(row);
-  if (!support_.addRecord(record)) return false;
+  if (support_.addRecord(record) != Outcome::Done) return false;
+  Transaction tx(support_, row.name);
+  tx.undoWith([this, record] { return support_.takeBackRecord(record); });
 
-  if (!deleted(registry().deleteValue(key->root, key->subkey, row.name))) {
-    // The value stays live, so the record must go again.
-    if (support_.undone(support_.takeBackRecord(record), row.name)) {
-      support_.tell("_RegistryDeleteFailed", {row.path});
-    }
+  if (!deleted(registry_.deleteValue(key->root, key->subkey, row.name))) {
+    tx.fail("_RegistryDeleteFailed", {row.path});
     return false;
   }
-
+  tx.commit();
   support_.log(LogOperation::Disable, {row.path, row.name, row.data});
   return true;
 }
@@ -107,9 +117,9 @@ bool RegistryEntryPane::disable(EntryList& list, int index) {
 // holds now: should another program have changed the value since the list
 // was read, its new text would be lost. So the value must still be what the
 // row shows.
-bool RegistryEntryPane::stillAsListed(const KeyPath& key, const Row& row) {
+bool RegistryFamily::stillAsListed(const KeyPath& key, const Row& row, const char* changedKey) {
   RegValue value;
-  switch (registry().queryValue(key.root, key.subkey, row.name, value)) {
+  switch (registry_.queryValue(key.root, key.subkey, row.name, value)) {
     case RegStatus::Ok:
       if (value.type == kRegSz && value.text == row.data) return true;
       break;
@@ -120,11 +130,11 @@ bool RegistryEntryPane::stillAsListed(const KeyPath& key, const Row& row) {
       support_.tell("_RegistryDeleteFailed", {row.path});
       return false;
   }
-  support_.tell("_RegistryEntryChanged", {row.name, row.path});
+  support_.tell(changedKey, {row.name, row.path});
   return false;
 }
 
-bool RegistryEntryPane::enable(EntryList& list, int index) {
+bool RegistryFamily::enable(EntryList& list, int index) {
   if (!FamilySupport::isRow(list, index)) return false;
   const Row row = list.row(index);
   const auto key = splitKeyPath(row.path);
@@ -134,25 +144,21 @@ bool RegistryEntryPane::enable(EntryList& list, int index) {
   // leave the entry both live and disabled.
   const auto items = support_.records();
   if (!items) return false;
-  const auto record = support_.findRecord(*items, recordOf(row));
+  const auto record = support_.requireRecord(*items, recordOf(row));
+  if (!record) return false;
 
   const auto before = existingValue(*key, row.name);
   if (!mayReplace(row.path, row.name, row.data, before)) return false;
-  if (registry().setString(key->root, key->subkey, row.name, row.data, true) != RegStatus::Ok) {
-    support_.tell("_RegistryWriteFailed", {row.path});
+  Transaction tx(support_, row.name);
+  if (!write(tx, *key, row.path, row.name, row.data, before)) return false;
+
+  // The value is written; now the record may go.
+  const StoreStatus removed = support_.removeEnabledRecord(*record);
+  if (removed != StoreStatus::Ok) {
+    tx.fail([&] { support_.tellStoreProblem(removed); });
     return false;
   }
-
-  // The value is written; now the record may go. A record that is gone
-  // already (edited by hand) leaves nothing to remove.
-  if (record) {
-    const StoreStatus removed = support_.services().store.remove(ItemKind::Registry, *record);
-    if (removed != StoreStatus::Ok && removed != StoreStatus::Vanished) {
-      if (support_.undone(restoreValue(*key, row.name, before), row.name)) support_.tellStoreProblem(removed);
-      return false;
-    }
-  }
-
+  tx.commit();
   support_.log(LogOperation::Enable, {row.path, row.name, row.data});
   return true;
 }
@@ -160,7 +166,7 @@ bool RegistryEntryPane::enable(EntryList& list, int index) {
 // ---------------------------------------------------------------------------
 // Add, Modify, Property
 
-void RegistryEntryPane::add(EntryList& list) {
+void RegistryFamily::add(EntryList& list) {
   if (keyPaths_.empty()) return;
   const std::string& path = keyPaths_.front();
   EntryDialogData data = support_.dialogData(path);
@@ -168,21 +174,19 @@ void RegistryEntryPane::add(EntryList& list) {
 
   if (const auto key = splitKeyPath(path)) {
     const auto before = existingValue(*key, data.name);
-    if (mayReplace(path, data.name, data.path, before)) {
-      if (registry().setString(key->root, key->subkey, data.name, data.path, true) == RegStatus::Ok) {
-        support_.log(LogOperation::Add, {path, data.name, data.path});
-      } else {
-        support_.tell("_RegistryWriteFailed", {path});
-      }
+    Transaction tx(support_, data.name);
+    if (mayReplace(path, data.name, data.path, before) && write(tx, *key, path, data.name, data.path, before)) {
+      tx.commit();
+      support_.log(LogOperation::Add, {path, data.name, data.path});
     }
   }
   fill(list);
 }
 
-void RegistryEntryPane::modify(EntryList& list) {
+void RegistryFamily::modify(EntryList& list, int index) {
   Row row;
   EntryDialogData data;
-  if (!support_.editSelected(list, row, data)) return;
+  if (!support_.edit(list, index, row, data)) return;
 
   // A record removed by hand meanwhile leaves nothing to change; the user
   // is told that the edit was not kept.
@@ -194,27 +198,28 @@ void RegistryEntryPane::modify(EntryList& list) {
   fill(list);
 }
 
-Outcome RegistryEntryPane::modifyLive(const Row& old, const std::string& newName, const std::string& newData) {
+Outcome RegistryFamily::modifyLive(const Row& old, const std::string& newName, const std::string& newData) {
   const auto key = splitKeyPath(old.path);
   if (!key) return Outcome::Failed;
+  Transaction tx(support_, old.name);
 
   if (old.name == newName) {
     // Same value: one write replaces the text in place.
-    if (registry().setString(key->root, key->subkey, newName, newData, true) != RegStatus::Ok) {
-      support_.tell("_RegistryWriteFailed", {old.path});
-      return Outcome::Failed;
-    }
+    const auto before = existingValue(*key, newName);
+    if (!write(tx, *key, old.path, newName, newData, before)) return Outcome::Failed;
   } else if (equalsIgnoreCase(old.name, newName)) {
     // Only the case of the name changes. The registry keeps the spelling a
     // value was created with, so the old value has to go first; should the
     // new one then fail, the old one is written back.
-    if (!deleted(registry().deleteValue(key->root, key->subkey, old.name))) {
+    if (!deleted(registry_.deleteValue(key->root, key->subkey, old.name))) {
       support_.tell("_RegistryDeleteFailed", {old.path});
       return Outcome::Failed;
     }
-    if (registry().setString(key->root, key->subkey, newName, newData, true) != RegStatus::Ok) {
-      const bool restored = registry().setString(key->root, key->subkey, old.name, old.data, true) == RegStatus::Ok;
-      support_.tell(restored ? "_RegistryWriteFailed" : "_RegistryEntryLost", {old.path, old.name, old.data});
+    tx.undoWith([this, k = *key, old] {
+      return registry_.setString(k.root, k.subkey, old.name, old.data, KeyCreation::CreateKey) == RegStatus::Ok;
+    });
+    if (registry_.setString(key->root, key->subkey, newName, newData, KeyCreation::CreateKey) != RegStatus::Ok) {
+      support_.tell(tx.rollBack() ? "_RegistryWriteFailed" : "_RegistryEntryLost", {old.path, old.name, old.data});
       return Outcome::Failed;
     }
   } else {
@@ -222,45 +227,48 @@ Outcome RegistryEntryPane::modifyLive(const Row& old, const std::string& newName
     // that a failure leaves the entry under at least one of its names.
     const auto before = existingValue(*key, newName);
     if (!mayReplace(old.path, newName, newData, before)) return Outcome::Failed;
-    if (registry().setString(key->root, key->subkey, newName, newData, true) != RegStatus::Ok) {
-      support_.tell("_RegistryWriteFailed", {old.path});
-      return Outcome::Failed;
-    }
-    if (!deleted(registry().deleteValue(key->root, key->subkey, old.name))) {
-      if (support_.undone(restoreValue(*key, newName, before), old.name)) {
-        support_.tell("_RegistryDeleteFailed", {old.path});
-      }
-      return Outcome::Failed;
+    if (!write(tx, *key, old.path, newName, newData, before)) return Outcome::Failed;
+    if (!deleted(registry_.deleteValue(key->root, key->subkey, old.name))) {
+      return tx.fail("_RegistryDeleteFailed", {old.path});
     }
   }
-  return Outcome::Done;
+  return tx.commit();
 }
 
-void RegistryEntryPane::property(EntryList& list) { support_.showProperty(list); }
+void RegistryFamily::property(EntryList& list, int index) { support_.showProperty(list, index); }
 
 // ---------------------------------------------------------------------------
 // Helpers
 
-std::optional<RegValue> RegistryEntryPane::existingValue(const KeyPath& key, const std::string& name) {
+std::optional<RegValue> RegistryFamily::existingValue(const KeyPath& key, const std::string& name) {
   RegValue value;
-  if (registry().queryValue(key.root, key.subkey, name, value) != RegStatus::Ok) return std::nullopt;
+  if (registry_.queryValue(key.root, key.subkey, name, value) != RegStatus::Ok) return std::nullopt;
   return value;
 }
 
-bool RegistryEntryPane::mayReplace(const std::string& path, const std::string& name, const std::string& data,
-                                   const std::optional<RegValue>& existing) {
+bool RegistryFamily::mayReplace(const std::string& path, const std::string& name, const std::string& data,
+                                const std::optional<RegValue>& existing) {
   if (!existing) return true;
   if (existing->type == kRegSz && existing->text == data) return true;
   return support_.ask("_RegistryValueExists", {path, name});
 }
 
-bool RegistryEntryPane::restoreValue(const KeyPath& key, const std::string& name,
-                                     const std::optional<RegValue>& before) {
+bool RegistryFamily::write(Transaction& tx, const KeyPath& key, const std::string& path, const std::string& name,
+                           const std::string& data, const std::optional<RegValue>& before) {
+  if (registry_.setString(key.root, key.subkey, name, data, KeyCreation::CreateKey) != RegStatus::Ok) {
+    support_.tell("_RegistryWriteFailed", {path});
+    return false;
+  }
+  tx.undoWith([this, key, name, before] { return restoreValue(key, name, before); });
+  return true;
+}
+
+bool RegistryFamily::restoreValue(const KeyPath& key, const std::string& name, const std::optional<RegValue>& before) {
   RegStatus status;
   if (!before) {
-    status = registry().deleteValue(key.root, key.subkey, name);
+    status = registry_.deleteValue(key.root, key.subkey, name);
   } else if (before->type == kRegSz) {
-    status = registry().setString(key.root, key.subkey, before->name, before->text, false);
+    status = registry_.setString(key.root, key.subkey, before->name, before->text, KeyCreation::KeyMustExist);
   } else {
     return false;  // a value of another type cannot be written back through the port
   }

@@ -1,4 +1,4 @@
-#include "winini/short_path.h"
+#include "programlist/short_path.h"
 
 namespace velmora {
 
