@@ -5,7 +5,7 @@ namespace velmora {
 namespace {
 class NoShortPaths : public ShortPathPort {
  public:
-  std::string shortForm(const std::string&) override { return {}; }
+  [[nodiscard]] std::string shortForm(const std::string&) override { return {}; }
 };
 }  // namespace
 

@@ -103,33 +103,39 @@ bool StartupFolderFamily::mayReplace(const std::string& name, const std::string&
 }
 
 
-bool StartupFolderFamily::keepReplaced(Transaction& tx, const std::string& folder, const std::string& name,
-                                       std::string& kept) {
-  kept.clear();
+Outcome StartupFolderFamily::keepReplaced(Transaction& tx, const std::string& folder, const std::string& name,
+                                          KeptFile& kept) {
+  kept.reset();
   const std::string path = entryPath(folder, name);
-  if (!files_.exists(path)) return true;
+  if (!files_.exists(path)) return Outcome::Done;
   const std::string copy = replacedCopyPath(programDirectory_, folder, name);
   if (files_.makeFolder(disabledCopyFolder(programDirectory_)) != FileStatus::Ok ||
       files_.copyFile(path, copy, IfExists::Replace) != FileStatus::Ok) {
     (void)files_.removeFile(copy);
     support_.tell("_StartupKeepFailed", {path});
-    return false;
+    return Outcome::Failed;
   }
-  kept = copy;
-  // The copy goes when the change is over, whichever way it ends.
-  tx.undoWith([this, copy] {
-    (void)files_.removeFile(copy);
+  kept = std::make_shared<std::string>(copy);
+  // Dropped when the change is over, unless the write that replaced the file
+  // could not be taken back: then the copy is all that is left of it.
+  tx.undoWith([this, kept] {
+    if (!kept->empty()) (void)files_.removeFile(*kept);
     return true;
   });
-  tx.onCommit([this, copy] { (void)files_.removeFile(copy); });
-  return true;
+  tx.onCommit([this, kept] { (void)files_.removeFile(*kept); });
+  return Outcome::Done;
 }
 
-void StartupFolderFamily::wrote(Transaction& tx, const std::string& path, const std::string& kept) {
+void StartupFolderFamily::wrote(Transaction& tx, const std::string& path, const KeptFile& kept) {
   tx.undoWith([this, path, kept] {
     const FileStatus removed = files_.removeFile(path);
-    if (removed != FileStatus::Ok && removed != FileStatus::NotFound) return false;
-    return kept.empty() || files_.copyFile(kept, path, IfExists::Fail) == FileStatus::Ok;
+    bool back = removed == FileStatus::Ok || removed == FileStatus::NotFound;
+    if (kept) {
+      back = back && files_.copyFile(*kept, path, IfExists::Fail) == FileStatus::Ok;
+      if (back) (void)files_.removeFile(*kept);
+      kept->clear();  // dealt with here: kept on failure, gone on success
+    }
+    return back;
   });
 }
 
@@ -161,34 +167,36 @@ void StartupFolderFamily::remove(EntryList& list, int index) {
   Entry e;
   if (!changeable(list, index, e)) return;
   if (!support_.confirmRemove(e.data)) return;
-  if (e.live ? removeLive(e) : removeDisabled(e)) {
+  if ((e.live ? removeLive(e) : removeDisabled(e)) == Outcome::Done) {
     support_.log(LogOperation::Remove, {e.path()});
   }
   fill(list);
   FamilySupport::reselect(list, index);
 }
 
-bool StartupFolderFamily::removeLive(const Entry& e) {
+Outcome StartupFolderFamily::removeLive(const Entry& e) {
   const FileStatus status = files_.removeFile(e.path());
   if (status != FileStatus::Ok) {
     fileFailed(status, "_StartupDeleteFailed", e.path(), e.folder);
-    return false;
+    return Outcome::Failed;
   }
-  return true;
+  return Outcome::Done;
 }
 
-bool StartupFolderFamily::removeDisabled(const Entry& e) {
+Outcome StartupFolderFamily::removeDisabled(const Entry& e) {
   const auto stored = support_.records();
-  if (!stored) return false;
+  if (!stored) return Outcome::Failed;
   // A record that has left config.xml already leaves nothing to remove.
   const auto found = support_.findRecord(*stored, DisabledItem{e.folder, e.name, e.data});
-  if (!found || support_.removeRecord(*found) != Outcome::Done) return false;
+  if (!found) return Outcome::Stale;
+  const Outcome removed = support_.removeRecord(*found);
+  if (removed != Outcome::Done) return removed;
   // The copy goes with the last record of its name; a leftover copy would
   // only be replaced by the next Disable of that name.
   if (!hasRecordNamed(*stored, e.folder, e.name, found->ordinal)) {
     (void)files_.removeFile(copyPath(e.folder, e.name));
   }
-  return true;
+  return Outcome::Done;
 }
 
 void StartupFolderFamily::add(EntryList& list) {
@@ -211,123 +219,6 @@ void StartupFolderFamily::add(EntryList& list) {
     support_.log(LogOperation::Add, {link});
   }
   fill(list);
-}
-
-void StartupFolderFamily::modify(EntryList& list, int index) {
-  Entry e;
-  if (!changeable(list, index, e)) return;
-
-  // Only a shortcut has a target to change: a program or batch file placed
-  // in the folder would be lost if it were rewritten as a shortcut.
-  std::string ignored;
-  const std::string copy = copyPath(e.folder, e.name);
-  const LinkStatus kind = e.live ? links_.resolve(e.path(), ignored)
-                                 : (files_.exists(copy) ? links_.resolve(copy, ignored) : LinkStatus::Ok);
-  if (kind == LinkStatus::NotFound) {
-    support_.tell("_StartupFileMissing", {e.path()});
-    return;
-  }
-  if (kind != LinkStatus::Ok) {
-    support_.tell("_StartupNotAShortcut", {e.name});
-    return;
-  }
-
-  EntryDialogData data = support_.dialogData(list.row(index));
-  if (!support_.prompt().entryDialog(EntryDialogKind::Modify, data)) return;
-  if (!plainName(data.name)) return;
-  const bool done = e.live ? modifyLive(e, data.name, data.path) : modifyDisabled(e, data.name, data.path);
-  if (done) {
-    support_.log(LogOperation::Modify, {e.path(), entryPath(e.folder, data.name), data.path});
-  }
-  fill(list);
-}
-
-bool StartupFolderFamily::modifyLive(const Entry& e, const std::string& newName, const std::string& newData) {
-  const std::string oldPath = e.path();
-  const std::string newPath = entryPath(e.folder, newName);
-  const bool sameFile = equalsIgnoreCase(e.name, newName);
-  if (!sameFile && !mayReplace(newName, newPath)) return false;
-
-  // The new shortcut is written beside the old one and moved into place, so
-  // the old file is given up only once its successor is whole. Arguments,
-  // working folder and icon stay: the dialog changes only name and target.
-  // The staged file is hidden until it is in place: were Velmora stopped in
-  // between, Windows would otherwise open it at logon and the list show it.
-  const std::string staged = newPath + ".velmora-new";
-  // One left behind that way would refuse the write, being hidden.
-  (void)files_.removeFile(staged);
-  Transaction tx(support_, e.name);
-  const LinkStatus written = links_.retarget(oldPath, newData, staged);
-  if (written != LinkStatus::Ok) {
-    (void)files_.removeFile(staged);
-    linkFailed(written, newPath, e.folder);
-    return false;
-  }
-  wrote(tx, staged, {});
-  // The file the new one replaces (the old one itself under the same name)
-  // is kept until the change stands.
-  std::string kept;
-  if (!keepReplaced(tx, e.folder, newName, kept)) return false;
-  const FileStatus hidden = files_.setVisibility(staged, Visibility::Hidden);
-  const FileStatus placed = hidden == FileStatus::Ok ? files_.moveFile(staged, newPath, IfExists::Replace) : hidden;
-  if (placed != FileStatus::Ok) {
-    tx.fail([&] {
-      fileFailed(placed == FileStatus::NotFound ? FileStatus::Failed : placed, "_StartupWriteFailed", newPath,
-                 e.folder);
-    });
-    return false;
-  }
-  wrote(tx, newPath, kept);
-  // The attribute came along with the move. Hidden, the new file would be
-  // an entry the user cannot see: the change is taken back.
-  if (files_.setVisibility(newPath, Visibility::Shown) != FileStatus::Ok) {
-    tx.fail("_StartupWriteFailed", {newPath});
-    return false;
-  }
-  if (!sameFile) {
-    const FileStatus removed = files_.removeFile(oldPath);
-    if (removed != FileStatus::Ok) {
-      // Both would now be live; take the new one back so the change is all or nothing.
-      tx.fail([&] { fileFailed(removed, "_StartupDeleteFailed", oldPath, e.folder); });
-      return false;
-    }
-  }
-  tx.commit();
-  return true;
-}
-
-bool StartupFolderFamily::modifyDisabled(const Entry& e, const std::string& newName, const std::string& newData) {
-  const auto stored = support_.records();
-  if (!stored) return false;
-  const auto found = recordFor(*stored, e);
-  if (!found) return false;
-  const bool renamed = !equalsIgnoreCase(e.name, newName);
-  if (renamed && hasRecordNamed(*stored, e.folder, newName)) {
-    support_.tell("_StartupAlreadyDisabled", {newName});
-    return false;
-  }
-  // The copy is keyed by name, so it follows a new name; its target is set
-  // from the record when Enable puts it back.
-  const std::string oldCopy = copyPath(e.folder, e.name);
-  const std::string newCopy = copyPath(e.folder, newName);
-  Transaction tx(support_, e.name);
-  if (renamed && files_.exists(oldCopy)) {
-    if (files_.moveFile(oldCopy, newCopy, IfExists::Replace) != FileStatus::Ok) {
-      support_.tell("_StartupCopyFailed", {e.path()});
-      return false;
-    }
-    tx.undoWith([this, oldCopy, newCopy] {
-      return files_.moveFile(newCopy, oldCopy, IfExists::Replace) == FileStatus::Ok;
-    });
-  }
-  const Outcome updated = support_.updateRecord(*found, newName, newData);
-  if (updated != Outcome::Done) {
-    (void)tx.rollBack();
-    if (updated == Outcome::Stale) support_.tellRecordGone();
-    return false;
-  }
-  tx.commit();
-  return true;
 }
 
 void StartupFolderFamily::property(EntryList& list, int index) { support_.showProperty(list, index); }
@@ -400,9 +291,9 @@ bool StartupFolderFamily::enable(EntryList& list, int row) {
   if (!mayReplace(e.name, path)) return false;
 
   Transaction tx(support_, e.name);
-  std::string kept;
-  if (!keepReplaced(tx, e.folder, e.name, kept)) return false;
-  if (!restoreFile(e, hasCopy)) return false;
+  KeptFile kept;
+  if (keepReplaced(tx, e.folder, e.name, kept) != Outcome::Done) return false;
+  if (restoreFile(e, hasCopy) != Outcome::Done) return false;
   wrote(tx, path, kept);
 
   const StoreStatus removed = support_.removeEnabledRecord(*found);
@@ -418,13 +309,13 @@ bool StartupFolderFamily::enable(EntryList& list, int row) {
   return true;
 }
 
-bool StartupFolderFamily::restoreFile(const Entry& e, bool hasCopy) {
+Outcome StartupFolderFamily::restoreFile(const Entry& e, bool hasCopy) {
   const std::string path = e.path();
   if (!hasCopy) {
     // A record kept by an older version has only the target to go on.
     const LinkStatus status = links_.create(e.data, path);
     if (status != LinkStatus::Ok) linkFailed(status, path, e.folder);
-    return status == LinkStatus::Ok;
+    return status == LinkStatus::Ok ? Outcome::Done : Outcome::Failed;
   }
   // The very file that was disabled; only a target changed while it was
   // disabled is written into it.
@@ -433,13 +324,13 @@ bool StartupFolderFamily::restoreFile(const Entry& e, bool hasCopy) {
   if (!e.data.empty() && links_.resolve(copy, target) == LinkStatus::Ok && target != e.data) {
     const LinkStatus status = links_.retarget(copy, e.data, path);
     if (status != LinkStatus::Ok) linkFailed(status, path, e.folder);
-    return status == LinkStatus::Ok;
+    return status == LinkStatus::Ok ? Outcome::Done : Outcome::Failed;
   }
   const FileStatus status = files_.copyFile(copy, path, IfExists::Replace);
   if (status != FileStatus::Ok) {
     fileFailed(status == FileStatus::NotFound ? FileStatus::Failed : status, "_StartupRestoreFailed", path, e.folder);
   }
-  return status == FileStatus::Ok;
+  return status == FileStatus::Ok ? Outcome::Done : Outcome::Failed;
 }
 
 }  // namespace velmora

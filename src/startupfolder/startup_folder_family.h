@@ -2,6 +2,7 @@
 // The startup-folder family: the files of the All Users and Current User
 // startup folders (as a rule shortcuts), and the disabled ones kept in
 // config.xml with an exact copy of each file beside it.
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -69,22 +70,24 @@ class StartupFolderFamily : public EntryFamily {
   static bool hasRecordNamed(const std::vector<StoredItem>& items, const std::string& folder,
                              const std::string& name, const std::optional<std::size_t>& except = std::nullopt);
 
-  bool removeLive(const Entry& e);
-  bool removeDisabled(const Entry& e);
-  bool modifyLive(const Entry& e, const std::string& newName, const std::string& newData);
-  bool modifyDisabled(const Entry& e, const std::string& newName, const std::string& newData);
+  Outcome removeLive(const Entry& e);
+  Outcome removeDisabled(const Entry& e);
+  Outcome modifyLive(const Entry& e, const std::string& newName, const std::string& newData);
+  Outcome modifyDisabled(const Entry& e, const std::string& newName, const std::string& newData);
   // Writes the enabled entry's file from its copy or its target.
-  bool restoreFile(const Entry& e, bool hasCopy);
+  Outcome restoreFile(const Entry& e, bool hasCopy);
   // True when an existing file at `path` may be replaced (asks the user).
   bool mayReplace(const std::string& name, const std::string& path);
+  // The path of a copy of a file that a change replaces; null when there
+  // was nothing to replace.
+  using KeptFile = std::shared_ptr<std::string>;
   // Before a write to `folder`\`name`: keeps the file there (if any) until
-  // `tx` commits, so that taking the change back restores it. `kept` is the
-  // copy's path, empty when there was nothing to keep. False after telling
-  // the user that no copy could be made.
-  bool keepReplaced(Transaction& tx, const std::string& folder, const std::string& name, std::string& kept);
+  // `tx` commits, so that taking the change back restores it. Failed after
+  // telling the user that no copy could be made.
+  Outcome keepReplaced(Transaction& tx, const std::string& folder, const std::string& name, KeptFile& kept);
   // After a write to `path` worked: taking it back removes the new file and
   // puts the kept one (if any) back.
-  void wrote(Transaction& tx, const std::string& path, const std::string& kept);
+  void wrote(Transaction& tx, const std::string& path, const KeptFile& kept);
 
   void fileFailed(FileStatus status, const char* key, const std::string& path, const std::string& folder);
   void linkFailed(LinkStatus status, const std::string& path, const std::string& folder);

@@ -21,7 +21,7 @@ namespace {
 class MapShortPaths : public ShortPathPort {
  public:
   std::map<std::string, std::string> forms;
-  std::string shortForm(const std::string& path) override {
+  [[nodiscard]] std::string shortForm(const std::string& path) override {
     auto it = forms.find(path);
     return it == forms.end() ? std::string() : it->second;
   }
@@ -35,7 +35,7 @@ class TestStore : public FakeStore {
  public:
   int removalsAllowed = -1;
   bool vanish = false;
-  StoreStatus remove(RecordKind kind, const StoredItem& item) override {
+  [[nodiscard]] StoreStatus remove(RecordKind kind, const StoredItem& item) override {
     if (vanish) return StoreStatus::Vanished;
     if (removalsAllowed == 0) return StoreStatus::WriteFailed;
     if (removalsAllowed > 0) --removalsAllowed;
