@@ -213,6 +213,30 @@ TEST_F(RealStartupFolders, DisableThenEnableGivesBackABatchFile) {
   roundTrip(common.path(), "sync.bat");
 }
 
+// The user agreed to replace a live file of the same name; when config.xml
+// then refuses to let the record go, the change is taken back and the file
+// that was replaced is there again, byte for byte.
+TEST_F(RealStartupFolders, EnableThatFailsAfterReplacingAFileGivesThatFileBack) {
+  const std::string path = common.file("sync.bat");
+  writeFile(path, "@echo off\r\nstart sync.exe\r\n");
+  family->fill(list);
+  ASSERT_TRUE(clickBox(rowNamed("sync.bat", RowState::Live)));
+  const std::string other = "@echo off\r\nstart other-sync.exe\r\n";
+  writeFile(path, other);  // another program put one back meanwhile
+  family->fill(list);
+  const std::wstring config = widen(program.file("config.xml"));
+  ASSERT_TRUE(SetFileAttributesW(config.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(clickBox(rowNamed("sync.bat", RowState::Disabled)));
+  SetFileAttributesW(config.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(prompt.questions.size(), 1u) << "asked before replacing";
+  EXPECT_EQ(readFile(path), other);
+  EXPECT_EQ(records().size(), 1u);
+  EXPECT_TRUE(exists(disabledCopyPath(program.path(), common.path(), "sync.bat")));
+  EXPECT_FALSE(exists(replacedCopyPath(program.path(), common.path(), "sync.bat"))) << "no copy left behind";
+  EXPECT_EQ(prompt.messages, std::vector<std::string>{"_ConfigWriteFailed"});
+  EXPECT_EQ(sink.records.size(), 1u) << "only the Disable";
+}
+
 TEST_F(RealStartupFolders, NamesAndTargetsOutsideAnyLegacyCodePageRoundTrip) {
   const std::string name = "\xC5\x81ukasz \xE6\x97\xA5\xE6\x9C\xAC.lnk";
   const std::string target = "C:\\Users\\\xC5\x81ukasz\\\xD0\x9F\xD1\x80\xD0\xB8\xD0\xBB\\tool.exe";
