@@ -59,25 +59,28 @@ struct Ports {
         links(realLinks, tallies),
         log(translator),
         context{store, log, translator},
-        families({redirected(startupFolderFamily(registry, folders, links, data.programDirectory(), context), data),
-                  redirected(registryFamily(registry, context), data),
-                  redirected(programListFamily(registry, shortPaths, context), data)}) {}
+        families(redirected({startupFolderFamily(registry, folders, links, data.programDirectory(), context),
+                             registryFamily(registry, context), programListFamily(registry, shortPaths, context)},
+                            data)) {}
 
-  // The family with its locations moved to the benchmark's data; the usual
-  // reads (the Shell Folders values) still happen and are timed.
-  static FamilyDescriptor redirected(FamilyDescriptor family, const BenchData& data) {
-    family.paneLocations = [read = family.paneLocations, &data](const std::vector<std::string_view>& paths) {
-      (void)read(paths);
-      std::vector<std::string> out;
-      const auto& locations = startupLocations();
-      for (std::string_view path : paths) {
-        for (std::size_t i = 0; i < kLocationCount; ++i) {
-          if (locations[i].path == path) out.push_back(data.locations()[i]);
+  // The families with their locations moved to the benchmark's data (which
+  // keeps them in the program's order, L1 to L11); the usual reads (the
+  // Shell Folders values) still happen and are timed.
+  static FamilyTable redirected(std::vector<FamilyDescriptor> real, const BenchData& data) {
+    const std::vector<std::string_view> order = FamilyTable(real).locations();
+    for (FamilyDescriptor& family : real) {
+      family.paneLocations = [read = family.paneLocations, order, &data](const std::vector<std::string_view>& paths) {
+        (void)read(paths);
+        std::vector<std::string> out;
+        for (std::string_view path : paths) {
+          for (std::size_t i = 0; i < order.size() && i < kLocationCount; ++i) {
+            if (order[i] == path) out.push_back(data.locations()[i]);
+          }
         }
-      }
-      return out;
-    };
-    return family;
+        return out;
+      };
+    }
+    return FamilyTable(std::move(real));
   }
 
   Tallies tallies;
@@ -473,7 +476,7 @@ StartFigures measureStart(HINSTANCE instance, const BenchData& data, Ports& port
     if (i == 0) {
       s.cold = elapsed;
       s.shownRows = frame->pane(0).rows().count();
-      for (int n = 0; n < kNodeCount; ++n) s.allRows += frame->pane(n).rows().count();
+      for (int n = 0; n < static_cast<int>(ports.families.nodes().size()); ++n) s.allRows += frame->pane(n).rows().count();
     } else {
       samples.push_back(elapsed);
       sum += ports.tallies;
@@ -493,18 +496,18 @@ StartFigures measureStart(HINSTANCE instance, const BenchData& data, Ports& port
 double bareStart(const BenchData& data, Ports& ports) {
   const double t0 = nowMs();
   for (const char* name : {"Common Startup", "Startup"}) (void)readStartupFolder(ports.realRegistry, name);
-  const auto& locations = startupLocations();
+  // L1 and L2 are the folders, L3 to L8 the Run keys, L9 to L11 the
+  // program-list values.
   for (std::size_t i = 0; i < kLocationCount; ++i) {
     const std::string& where = data.locations()[i];
-    const FamilyId family = locations[i].family;
-    if (family == "startupfolder") {
+    if (i < 2) {
       for (const ScannedFile& f : folderScan(ports.realFolders, where)) {
         (void)resolveShortcut(ports.realLinks, f.fullPath);
       }
-    } else if (family == "registry") {
+    } else if (i < 8) {
       std::vector<RegValue> values;
       if (const auto key = splitKeyPath(where)) (void)ports.realRegistry.enumerateValues(key->root, key->subkey, values);
-    } else if (family == "programlist") {
+    } else {
       RegValue value;
       if (const auto at = splitValuePath(where))
         (void)ports.realRegistry.queryValue(at->root, at->key, at->valueName, value);

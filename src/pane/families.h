@@ -1,8 +1,8 @@
 #pragma once
 // How a family describes itself, and the table of every family the program
 // has. The composition root fills the table with one descriptor per family;
-// the tree names a node's family by its id, and nothing else needs to know
-// which families there are.
+// each family brings its part of the category tree and the locations its
+// nodes list, and nothing else needs to know which families there are.
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,6 +18,28 @@
 namespace velmora {
 
 class Translator;
+
+// A family's name: "registry", "programlist", "startupfolder" (the folder of
+// its code).
+using FamilyId = std::string_view;
+
+// A node of the category tree. In a descriptor, index and parent count among
+// the family's own nodes (parent -1: a top-level node); in the table they
+// count among all nodes.
+struct CategoryNode {
+  int index;
+  std::string_view labelKey;
+  int parent;
+  int image;
+  FamilyId family;                          // set by the table
+  std::vector<std::string_view> locations;  // the paths the node's pane lists
+};
+
+// Node `expand` is expanded right after node `afterInserting` is inserted.
+struct Expansion {
+  int afterInserting;
+  int expand;
+};
 
 // What every family shares: config.xml, the operation log and the texts.
 struct FamilyContext {
@@ -40,25 +62,37 @@ struct FamilyTraits {
 struct FamilyDescriptor {
   FamilyId id;
   FamilyTraits traits;
-  // A pane's locations from the paths its node lists (startupLocations()),
-  // worked out afresh for every pane.
+  // The family's part of the tree, in insertion order, and its expansions.
+  std::vector<CategoryNode> nodes;
+  std::vector<Expansion> expansions;
+  // A pane's locations from the paths its node lists, worked out afresh for
+  // every pane.
   std::function<std::vector<std::string>(const std::vector<std::string_view>& paths)> paneLocations;
   // The family behind one pane. It holds the family's own ports.
   std::function<std::unique_ptr<EntryFamily>(std::vector<std::string> locations, UserPrompt& prompt)> make;
 };
 
+// The families in the order they were registered: their nodes follow each
+// other in that order.
 class FamilyTable {
  public:
-  explicit FamilyTable(std::vector<FamilyDescriptor> families) : families_(std::move(families)) {}
+  explicit FamilyTable(std::vector<FamilyDescriptor> families);
 
   // The family registered under `id`; throws std::invalid_argument when
-  // there is none (a wiring fault, found by the first test that opens the window).
+  // there is none.
   const FamilyDescriptor& family(FamilyId id) const;
+  // Every node of the tree, in insertion order (index = position).
+  const std::vector<CategoryNode>& nodes() const { return nodes_; }
+  const std::vector<Expansion>& expansions() const { return expansions_; }
+  // Every location once, in the order the nodes first list it.
+  std::vector<std::string_view> locations() const;
   // The location list of every node's pane, in node order.
   std::vector<std::vector<std::string>> paneLocations() const;
 
  private:
   std::vector<FamilyDescriptor> families_;
+  std::vector<CategoryNode> nodes_;
+  std::vector<Expansion> expansions_;
 };
 
 }  // namespace velmora

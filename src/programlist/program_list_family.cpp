@@ -23,9 +23,28 @@ bool rewritable(const RegValue& value) {
 
 const FamilyTraits kProgramListTraits{kProgramListRecords, LogKeys{""}, "_TreeWininiType", &equalsIgnoreCase};
 
+namespace {
+
+constexpr std::string_view kLoad = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\Load";
+constexpr std::string_view kRun = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\Run";
+constexpr std::string_view kUserinit =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Userinit";
+
+// Win.ini (Load, Run), then Userinit as a tree of its own.
+std::vector<CategoryNode> programListNodes() {
+  return {
+      {0, "_Winini", -1, 6, {}, {kLoad, kRun}},
+      {1, "_LoadSection", 0, 2, {}, {kLoad}},
+      {2, "_RunSection", 0, 2, {}, {kRun}},
+      {3, "_TreeUserInit", -1, 6, {}, {kUserinit}},
+  };
+}
+
+}  // namespace
+
 FamilyDescriptor programListFamily(RegistryPort& registry, ShortPathPort& shortPaths, const FamilyContext& context) {
   return FamilyDescriptor{
-      "programlist", kProgramListTraits,
+      "programlist", kProgramListTraits, programListNodes(), {{2, 0}},
       [](const std::vector<std::string_view>& paths) { return std::vector<std::string>(paths.begin(), paths.end()); },
       [&registry, &shortPaths, &context](std::vector<std::string> locations,
                                          UserPrompt& prompt) -> std::unique_ptr<EntryFamily> {

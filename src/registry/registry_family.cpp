@@ -15,9 +15,39 @@ bool deleted(RegStatus status) { return status == RegStatus::Ok || status == Reg
 
 const FamilyTraits kRegistryTraits{kRegistryRecords, LogKeys{""}, "_RegString", &equalsIgnoreCase};
 
+namespace {
+
+constexpr std::string_view kMachineRun = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr std::string_view kMachineRunOnce = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+constexpr std::string_view kMachineRunServices =
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";
+constexpr std::string_view kMachineRunServicesOnce =
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnce";
+constexpr std::string_view kUserRun = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr std::string_view kUserRunOnce = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+
+// Registry > All Users (Run, RunOnce, RunServices, RunServicesOnce) and
+// Current User (Run, RunOnce); an inner node lists its children's keys.
+std::vector<CategoryNode> registryNodes() {
+  return {
+      {0, "_TreeRegistry", -1, 3, {},
+       {kMachineRun, kMachineRunOnce, kMachineRunServices, kMachineRunServicesOnce, kUserRun, kUserRunOnce}},
+      {1, "_AllUser", 0, 4, {}, {kMachineRun, kMachineRunOnce, kMachineRunServices, kMachineRunServicesOnce}},
+      {2, "_Run", 1, 2, {}, {kMachineRun}},
+      {3, "_RunOnce", 1, 2, {}, {kMachineRunOnce}},
+      {4, "_RunService", 1, 2, {}, {kMachineRunServices}},
+      {5, "_RunServiceOnce", 1, 2, {}, {kMachineRunServicesOnce}},
+      {6, "_CurrentUser", 0, 5, {}, {kUserRun, kUserRunOnce}},
+      {7, "_Run", 6, 2, {}, {kUserRun}},
+      {8, "_RunOnce", 6, 2, {}, {kUserRunOnce}},
+  };
+}
+
+}  // namespace
+
 FamilyDescriptor registryFamily(RegistryPort& registry, const FamilyContext& context) {
   return FamilyDescriptor{
-      "registry", kRegistryTraits,
+      "registry", kRegistryTraits, registryNodes(), {{5, 1}, {8, 6}, {8, 0}},
       [](const std::vector<std::string_view>& paths) {
         return normaliseKeyPaths(std::vector<std::string>(paths.begin(), paths.end()));
       },

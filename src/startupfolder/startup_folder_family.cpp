@@ -18,8 +18,14 @@ const FamilyTraits kStartupFolderTraits{kStartupFolderRecords, LogKeys{"1"}, "_S
 
 FamilyDescriptor startupFolderFamily(RegistryPort& registry, FolderPort& folders, ShellLinkPort& links,
                                      std::string programDirectory, const FamilyContext& context) {
+  // The folders' locations are the Shell Folders values that name them.
+  std::vector<CategoryNode> nodes = {
+      {0, "_TreeStartupFolder", -1, 1, {}, {"Common Startup", "Startup"}},
+      {1, "_AllUser", 0, 4, {}, {"Common Startup"}},
+      {2, "_CurrentUser", 0, 5, {}, {"Startup"}},
+  };
   return FamilyDescriptor{
-      "startupfolder", kStartupFolderTraits,
+      "startupfolder", kStartupFolderTraits, std::move(nodes), {{2, 0}},
       [&registry](const std::vector<std::string_view>& valueNames) { return readStartupFolders(registry, valueNames); },
       [&folders, &links, programDirectory = std::move(programDirectory), &context](
           std::vector<std::string> locations, UserPrompt& prompt) -> std::unique_ptr<EntryFamily> {

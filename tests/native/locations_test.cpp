@@ -52,12 +52,12 @@ TEST(SplitKeyPath, EveryNamedRootMapsToItsHandle) {
 }
 
 TEST(SplitValuePath, CutsTheValueNameAtTheLastBackslash) {
-  auto v = splitValuePath(startupLocations()[10].path);
+  auto v = splitValuePath("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Userinit");
   ASSERT_TRUE(v);
   EXPECT_EQ(v->root, RootKey::LocalMachine);
   EXPECT_EQ(v->key, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon");
   EXPECT_EQ(v->valueName, "Userinit");
-  auto load = splitValuePath(startupLocations()[8].path);
+  auto load = splitValuePath("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\Load");
   ASSERT_TRUE(load);
   EXPECT_EQ(load->key, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows");
   EXPECT_EQ(load->valueName, "Load");
@@ -76,8 +76,40 @@ TEST(NormaliseKeyPaths, DropsBackslashOnlyPathsAndCutsTrailingOnes) {
   EXPECT_EQ(out[1], " HKEY_USERS\\x ") << "blanks are not trimmed";
 }
 
+// Counts the Shell Folders reads, in order, to check the window's four reads.
+class CountingRegistry : public FakeRegistry {
+ public:
+  std::vector<std::string> reads;
+  RegStatus queryValue(RootKey root, const std::string& subkey, const std::string& name, RegValue& out) override {
+    reads.push_back(name);
+    return FakeRegistry::queryValue(root, subkey, name, out);
+  }
+};
+
+// The table the program builds, over fakes.
+struct RealFamilies {
+  explicit RealFamilies(RegistryPort& reg)
+      : table({startupFolderFamily(reg, folders, links, "C:\\Velmora", context), registryFamily(reg, context),
+               programListFamily(reg, noShortPaths(), context)}) {}
+  FakeStore store;
+  MapTranslator tr;
+  OperationLog log{tr};
+  FamilyContext context{store, log, tr};
+  FakeFolders folders;
+  FakeShellLinks links{folders};
+  FamilyTable table;
+};
+
+constexpr int kNodeCount = 16;
+
+// The families, registered in the program's order, give the tree users know.
 TEST(CategoryNodes, TableMatchesTheTreeUsersSee) {
-  const auto& nodes = categoryNodes();
+  FakeRegistry reg;
+  RealFamilies families(reg);
+  const auto& nodes = families.table.nodes();
+  const auto all = families.table.locations();
+  ASSERT_EQ(nodes.size(), static_cast<std::size_t>(kNodeCount));
+  ASSERT_EQ(all.size(), 11u);
   struct Want {
     const char* key;
     int parent, image;
@@ -109,43 +141,31 @@ TEST(CategoryNodes, TableMatchesTheTreeUsersSee) {
     EXPECT_EQ(nodes[i].parent, want[i].parent);
     EXPECT_EQ(nodes[i].image, want[i].image);
     EXPECT_EQ(nodes[i].family, want[i].family);
-    EXPECT_EQ(nodes[i].locations, want[i].locations);
+    std::vector<std::string_view> paths;
+    for (int l : want[i].locations) paths.push_back(all[static_cast<std::size_t>(l)]);
+    EXPECT_EQ(nodes[i].locations, paths);
     EXPECT_LT(nodes[i].parent, i) << "parents are inserted first";
   }
+  const std::vector<std::pair<int, int>> want_expansions = {{2, 0}, {8, 4}, {11, 9}, {11, 3}, {14, 12}};
+  std::vector<std::pair<int, int>> expansions;
+  for (const Expansion& e : families.table.expansions()) expansions.emplace_back(e.afterInserting, e.expand);
+  EXPECT_EQ(expansions, want_expansions);
 }
 
+// Every location once, L1 to L11, spelt as stored records know them.
 TEST(StartupLocations, PathsKeepTheirSpelling) {
-  const auto& l = startupLocations();
-  EXPECT_EQ(l[2].path, "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
-  EXPECT_EQ(l[7].path, "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
-  EXPECT_EQ(l[10].path, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Userinit");
-  EXPECT_EQ(l[8].family, "programlist");
-  EXPECT_EQ(l[0].family, "startupfolder");
+  FakeRegistry reg;
+  RealFamilies families(reg);
+  const auto l = families.table.locations();
+  ASSERT_EQ(l.size(), 11u);
+  EXPECT_EQ(l[0], "Common Startup");
+  EXPECT_EQ(l[1], "Startup");
+  EXPECT_EQ(l[2], "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+  EXPECT_EQ(l[5], "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnce");
+  EXPECT_EQ(l[7], "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
+  EXPECT_EQ(l[8], "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\Load");
+  EXPECT_EQ(l[10], "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Userinit");
 }
-
-// Counts the Shell Folders reads, in order, to check the window's four reads.
-class CountingRegistry : public FakeRegistry {
- public:
-  std::vector<std::string> reads;
-  RegStatus queryValue(RootKey root, const std::string& subkey, const std::string& name, RegValue& out) override {
-    reads.push_back(name);
-    return FakeRegistry::queryValue(root, subkey, name, out);
-  }
-};
-
-// The table the program builds, over fakes.
-struct RealFamilies {
-  explicit RealFamilies(RegistryPort& reg)
-      : table({startupFolderFamily(reg, folders, links, "C:\\Velmora", context), registryFamily(reg, context),
-               programListFamily(reg, noShortPaths(), context)}) {}
-  FakeStore store;
-  MapTranslator tr;
-  OperationLog log{tr};
-  FamilyContext context{store, log, tr};
-  FakeFolders folders;
-  FakeShellLinks links{folders};
-  FamilyTable table;
-};
 
 TEST(BuildPaneLocations, ReadsTheFoldersFourTimesAndFillsEveryNode) {
   CountingRegistry reg;
@@ -163,7 +183,8 @@ TEST(BuildPaneLocations, ReadsTheFoldersFourTimesAndFillsEveryNode) {
   EXPECT_EQ(lists[3][0], "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
   EXPECT_EQ(lists[3][5], "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
   EXPECT_EQ(lists[12].size(), 2u);
-  EXPECT_EQ(lists[15], std::vector<std::string>{std::string(startupLocations()[10].path)});
+  EXPECT_EQ(lists[15],
+            std::vector<std::string>{"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Userinit"});
 }
 
 TEST(BuildPaneLocations, AMissingShellFoldersValueGivesAnEmptyFolderPath) {
@@ -178,7 +199,7 @@ TEST(BuildPaneLocations, AMissingShellFoldersValueGivesAnEmptyFolderPath) {
 TEST(FamilyTable, EveryNodeNamesARegisteredFamilyAndAnUnknownIdIsAWiringFault) {
   FakeRegistry reg;
   RealFamilies families(reg);
-  for (const CategoryNode& node : categoryNodes()) EXPECT_EQ(families.table.family(node.family).id, node.family);
+  for (const CategoryNode& node : families.table.nodes()) EXPECT_EQ(families.table.family(node.family).id, node.family);
   EXPECT_EQ(families.table.family("registry").traits.records, kRegistryRecords);
   EXPECT_THROW((void)families.table.family("scheduledtasks"), std::invalid_argument);
 }

@@ -8,15 +8,19 @@
 
 #include "app/win32/frame_commands.h"
 #include "app/win32/main_frame.h"
+#include "fakes/fake_folders.h"
 #include "fakes/fake_registry.h"
+#include "fakes/fake_store.h"
 #include "fakes/fakes.h"
 #include "fakes/recording_family.h"
 #include "lang/win32/translate_win32.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/wide.h"
+#include "programlist/program_list_family.h"
 #include "registry/registry_family.h"
 #include "resource.h"
 #include "startupfolder/folder_location.h"
+#include "startupfolder/startup_folder_family.h"
 #include "wine/support/win_test_support.h"
 
 namespace velmora::testing {
@@ -25,6 +29,7 @@ namespace {
 using win32::MainFrame;
 using win32::widen;
 
+constexpr int kNodeCount = 16;
 constexpr const char* kAllUsers = "C:\\users\\Public\\Start Menu\\Programs\\Startup";
 
 class FrameTest : public ::testing::Test {
@@ -39,29 +44,25 @@ class FrameTest : public ::testing::Test {
                         {"_Operation", "&Entry"}, {"_Refresh", "Re&fresh"}};
     registry.put(RootKey::LocalMachine, std::string(kShellFoldersKey), "Common Startup", kAllUsers);
   }
-  // Families that record what they are asked; the frame makes the panes in
-  // node order, so the n-th family made is node n's. The folder panes read
-  // the Shell Folders values through the real rule.
-  FamilyDescriptor recording(FamilyId id, std::function<std::vector<std::string>(
-                                              const std::vector<std::string_view>&)> paneLocations) {
-    return FamilyDescriptor{id, kRegistryTraits, std::move(paneLocations),
-                            [this](std::vector<std::string> locations, UserPrompt&) -> std::unique_ptr<EntryFamily> {
-                              const auto index = made++;
-                              auto f = std::make_unique<RecordingFamily>();
-                              f->rowsToFill = {{"r" + std::to_string(index), "t", "d", "p", RowState::Live}};
-                              families[index] = f.get();
-                              lists[index] = std::move(locations);
-                              return f;
-                            }};
+  // The real families' tree and locations (the folder panes read the Shell
+  // Folders values), over families that record what they are asked; the
+  // frame makes the panes in node order, so the n-th family made is node n's.
+  FamilyDescriptor recording(FamilyDescriptor real) {
+    real.make = [this](std::vector<std::string> locations, UserPrompt&) -> std::unique_ptr<EntryFamily> {
+      const auto index = made++;
+      auto f = std::make_unique<RecordingFamily>();
+      f->rowsToFill = {{"r" + std::to_string(index), "t", "d", "p", RowState::Live}};
+      families[index] = f.get();
+      lists[index] = std::move(locations);
+      return f;
+    };
+    return real;
   }
   void open(const Translator& t) {
     made = 0;
-    const auto asGiven = [](const std::vector<std::string_view>& paths) {
-      return std::vector<std::string>(paths.begin(), paths.end());
-    };
     table = std::make_unique<FamilyTable>(std::vector<FamilyDescriptor>{
-        recording("startupfolder", [this](const auto& names) { return readStartupFolders(registry, names); }),
-        recording("registry", asGiven), recording("programlist", asGiven)});
+        recording(startupFolderFamily(registry, folders, links, "C:\\Velmora", context)),
+        recording(registryFamily(registry, context)), recording(programListFamily(registry, noShortPaths(), context))});
     frame = std::make_unique<MainFrame>(t, *table);
     hwnd = frame->create(GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(hwnd, nullptr);
@@ -85,6 +86,11 @@ class FrameTest : public ::testing::Test {
   FakeRegistry registry;
   std::array<RecordingFamily*, kNodeCount> families{};
   std::array<std::vector<std::string>, kNodeCount> lists;
+  FakeStore store;
+  OperationLog log{translator};
+  FamilyContext context{store, log, translator};
+  FakeFolders folders;
+  FakeShellLinks links{folders};
   std::size_t made = 0;
   std::unique_ptr<FamilyTable> table;
   std::unique_ptr<MainFrame> frame;
@@ -124,7 +130,7 @@ TEST_F(FrameTest, TreeHoldsTheSixteenNodesExpandedWithNodeZeroSelected) {
     TVITEMW info;
     const std::wstring text = itemText(tree, item, info);
     ASSERT_LT(expectedIndex, kNodeCount);
-    const CategoryNode& node = categoryNodes()[static_cast<std::size_t>(expectedIndex)];
+    const CategoryNode& node = table->nodes()[static_cast<std::size_t>(expectedIndex)];
     EXPECT_EQ(info.lParam, node.index);
     EXPECT_EQ(text, widen(translator.translate(node.labelKey))) << node.index;
     EXPECT_EQ(info.iImage, node.image);
@@ -257,14 +263,14 @@ TEST_F(FrameTest, SplitterBarCanBeDragged) {
 
 TEST_F(FrameTest, WithoutLanguageFileEveryTextIsItsKey) {
   TempDir dir;
-  LanguageTable table(win32::readFileBytes, win32::decodeLegacy);
-  table.setFile(dir.file("missing.language"));
-  open(table);
+  LanguageTable language(win32::readFileBytes, win32::decodeLegacy);
+  language.setFile(dir.file("missing.language"));
+  open(language);
   HWND tree = frame->tree();
   int index = 0;
   for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextVisible(tree, item), ++index) {
     TVITEMW info;
-    EXPECT_EQ(itemText(tree, item, info), widen(categoryNodes()[static_cast<std::size_t>(index)].labelKey));
+    EXPECT_EQ(itemText(tree, item, info), widen(table->nodes()[static_cast<std::size_t>(index)].labelKey));
   }
   wchar_t text[64];
   GetMenuStringW(GetMenu(hwnd), 1, text, 64, MF_BYPOSITION);

@@ -32,8 +32,11 @@ MainFrame::~MainFrame() {
 }
 
 void MainFrame::createPanes(const FamilyTable& families) {
+  nodes_ = families.nodes();
+  expansions_ = families.expansions();
+  items_.assign(nodes_.size(), nullptr);
   const auto lists = families.paneLocations();
-  for (const CategoryNode& node : categoryNodes()) {
+  for (const CategoryNode& node : nodes_) {
     const FamilyDescriptor& family = families.family(node.family);
     const std::vector<std::string>& locations = lists[static_cast<std::size_t>(node.index)];
     panes_.push_back(std::make_unique<EntryListPane>(
@@ -103,8 +106,7 @@ void MainFrame::buildTree() {
   TreeView_SetImageList(tree_, images_, TVSIL_NORMAL);
   TreeView_SetBkColor(tree_, RGB(255, 255, 255));
 
-  const auto& expansions = treeExpansions();
-  for (const CategoryNode& node : categoryNodes()) {
+  for (const CategoryNode& node : nodes_) {
     std::wstring text = widen(translator_.translate(node.labelKey));
     TVINSERTSTRUCTW insert{};
     insert.hParent = node.parent < 0 ? TVI_ROOT : items_[static_cast<std::size_t>(node.parent)];
@@ -115,7 +117,7 @@ void MainFrame::buildTree() {
     insert.item.iSelectedImage = node.image;
     insert.item.lParam = node.index;
     items_[static_cast<std::size_t>(node.index)] = TreeView_InsertItem(tree_, &insert);
-    for (const Expansion& e : expansions) {
+    for (const Expansion& e : expansions_) {
       if (e.afterInserting == node.index) TreeView_Expand(tree_, items_[static_cast<std::size_t>(e.expand)], TVE_EXPAND);
     }
   }
@@ -152,7 +154,7 @@ void MainFrame::initialise() {
     host_.add(pane->create(instance_, host_.hwnd()));
   }
 
-  if (tree_) TreeView_SelectItem(tree_, items_[0]);
+  if (tree_ && !items_.empty()) TreeView_SelectItem(tree_, items_[0]);
 
   splitter_.setPanes(tree_, host_.hwnd());
   splitter_.setPosition(kSplitterStart);

@@ -75,7 +75,10 @@ class MainFrame : public DialogWindow, public MessageFilter, public IdleHandler 
   PaneHost host_;
   HWND tree_ = nullptr;
   HIMAGELIST images_ = nullptr;
-  std::array<HTREEITEM, kNodeCount> items_{};
+  // The tree as the families give it, and its items in node order.
+  std::vector<CategoryNode> nodes_;
+  std::vector<Expansion> expansions_;
+  std::vector<HTREEITEM> items_;
 };
 
 }  // namespace velmora::win32
