@@ -44,7 +44,10 @@ std::vector<CategoryNode> programListNodes() {
 
 FamilyDescriptor programListFamily(RegistryPort& registry, ShortPathPort& shortPaths, const FamilyContext& context) {
   return FamilyDescriptor{
-      "programlist", kProgramListTraits, programListNodes(), {{2, 0}},
+      "programlist",
+      kProgramListTraits,
+      programListNodes(),
+      {{2, 0}},
       [](const std::vector<std::string_view>& paths) { return std::vector<std::string>(paths.begin(), paths.end()); },
       [&registry, &shortPaths, &context](std::vector<std::string> locations,
                                          UserPrompt& prompt) -> std::unique_ptr<EntryFamily> {
@@ -72,8 +75,7 @@ void ProgramListFamily::fill(EntryList& list) {
     const auto where = splitValuePath(path);
     if (!where) continue;
     RegValue value;
-    if (registry_.queryValue(where->root, where->key, where->valueName, value) != RegStatus::Ok)
-      continue;
+    if (registry_.queryValue(where->root, where->key, where->valueName, value) != RegStatus::Ok) continue;
     for (std::string& program : splitPrograms(value.text)) {
       rows.push_back(Row{where->valueName, type, std::move(program), path, RowState::Live});
     }
@@ -196,7 +198,7 @@ bool ProgramListFamily::enable(EntryList& list, int index) {
 // Helpers
 
 Outcome ProgramListFamily::planChange(const std::string& path, const std::optional<std::string>& removed,
-                                    const std::optional<std::string>& appended, ValueChange& change) {
+                                      const std::optional<std::string>& appended, ValueChange& change) {
   const auto where = locate(path);
   if (!where) return Outcome::Failed;
   auto before = readForChange(*where, path);
@@ -213,10 +215,10 @@ Outcome ProgramListFamily::planChange(const std::string& path, const std::option
 }
 
 Outcome ProgramListFamily::changeValue(const std::string& path, const std::optional<std::string>& removed,
-                                     const std::optional<std::string>& appended, ValueChange& change) {
+                                       const std::optional<std::string>& appended, ValueChange& change) {
   const Outcome planned = planChange(path, removed, appended, change);
   if (planned != Outcome::Done) return planned;
-  return write(change.where, path, change.after) ? Outcome::Done : Outcome::Failed;
+  return write(change.where, path, change.after);
 }
 
 std::optional<ValuePath> ProgramListFamily::locate(const std::string& path) {
@@ -252,19 +254,26 @@ RegStatus ProgramListFamily::writeValue(const ValuePath& where, const std::strin
   return registry_.setString(where.root, where.key, where.valueName, text, KeyCreation::KeyMustExist);
 }
 
-bool ProgramListFamily::write(const ValuePath& where, const std::string& path, const std::string& text) {
+Outcome ProgramListFamily::write(const ValuePath& where, const std::string& path, const std::string& text) {
   const RegStatus status = writeValue(where, text);
-  if (status == RegStatus::Ok) return true;
+  if (status == RegStatus::Ok) return Outcome::Done;
   tellWriteProblem(status, path);
-  return false;
+  return Outcome::Failed;
 }
 
 void ProgramListFamily::tellWriteProblem(RegStatus status, const std::string& path) {
   switch (status) {
-    case RegStatus::Ok: return;
-    case RegStatus::NotFound: support_.tell("_WininiKeyMissing", {path}); return;
-    case RegStatus::AccessDenied: support_.tell("_WininiAccessDenied", {path}); return;
-    case RegStatus::Failed: support_.tell("_WininiCannotWrite", {path}); return;
+    case RegStatus::Ok:
+      return;
+    case RegStatus::NotFound:
+      support_.tell("_WininiKeyMissing", {path});
+      return;
+    case RegStatus::AccessDenied:
+      support_.tell("_WininiAccessDenied", {path});
+      return;
+    case RegStatus::Failed:
+      support_.tell("_WininiCannotWrite", {path});
+      return;
   }
 }
 

@@ -60,7 +60,7 @@ class ProgramListFamily : public EntryFamily {
   std::optional<ValuePath> locate(const std::string& path);
   std::optional<std::string> readForChange(const ValuePath& where, const std::string& path);
   RegStatus writeValue(const ValuePath& where, const std::string& text);
-  bool write(const ValuePath& where, const std::string& path, const std::string& text);
+  Outcome write(const ValuePath& where, const std::string& path, const std::string& text);
   void tellWriteProblem(RegStatus status, const std::string& path);
   bool confirmUserinit(const ValuePath& where, const std::string& before, const std::string& after);
   std::string programFor(const std::string& entered);

@@ -18,7 +18,8 @@ const FamilyTraits kRegistryTraits{kRegistryRecords, LogKeys{""}, "_RegString", 
 namespace {
 
 constexpr std::string_view kMachineRun = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr std::string_view kMachineRunOnce = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+constexpr std::string_view kMachineRunOnce =
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 constexpr std::string_view kMachineRunServices =
     "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";
 constexpr std::string_view kMachineRunServicesOnce =
@@ -47,7 +48,10 @@ std::vector<CategoryNode> registryNodes() {
 
 FamilyDescriptor registryFamily(RegistryPort& registry, const FamilyContext& context) {
   return FamilyDescriptor{
-      "registry", kRegistryTraits, registryNodes(), {{5, 1}, {8, 6}, {8, 0}},
+      "registry",
+      kRegistryTraits,
+      registryNodes(),
+      {{5, 1}, {8, 6}, {8, 0}},
       [](const std::vector<std::string_view>& paths) {
         return normaliseKeyPaths(std::vector<std::string>(paths.begin(), paths.end()));
       },
@@ -56,8 +60,8 @@ FamilyDescriptor registryFamily(RegistryPort& registry, const FamilyContext& con
       }};
 }
 
-RegistryFamily::RegistryFamily(std::vector<std::string> keyPaths, RegistryPort& registry,
-                               const FamilyContext& context, UserPrompt& prompt)
+RegistryFamily::RegistryFamily(std::vector<std::string> keyPaths, RegistryPort& registry, const FamilyContext& context,
+                               UserPrompt& prompt)
     : keyPaths_(normaliseKeyPaths(keyPaths)), registry_(registry), support_(context, prompt, kRegistryTraits) {}
 
 // ---------------------------------------------------------------------------
@@ -180,7 +184,7 @@ bool RegistryFamily::enable(EntryList& list, int index) {
   const auto before = existingValue(*key, row.name);
   if (!mayReplace(row.path, row.name, row.data, before)) return false;
   Transaction tx(support_, row.name);
-  if (!write(tx, *key, row.path, row.name, row.data, before)) return false;
+  if (write(tx, *key, row.path, row.name, row.data, before) != Outcome::Done) return false;
 
   // The value is written; now the record may go.
   const StoreStatus removed = support_.removeEnabledRecord(*record);
@@ -205,7 +209,8 @@ void RegistryFamily::add(EntryList& list) {
   if (const auto key = splitKeyPath(path)) {
     const auto before = existingValue(*key, data.name);
     Transaction tx(support_, data.name);
-    if (mayReplace(path, data.name, data.path, before) && write(tx, *key, path, data.name, data.path, before)) {
+    if (mayReplace(path, data.name, data.path, before) &&
+        write(tx, *key, path, data.name, data.path, before) == Outcome::Done) {
       tx.commit();
       support_.log(LogOperation::Add, {path, data.name, data.path});
     }
@@ -236,7 +241,7 @@ Outcome RegistryFamily::modifyLive(const Row& old, const std::string& newName, c
   if (old.name == newName) {
     // Same value: one write replaces the text in place.
     const auto before = existingValue(*key, newName);
-    if (!write(tx, *key, old.path, newName, newData, before)) return Outcome::Failed;
+    if (write(tx, *key, old.path, newName, newData, before) != Outcome::Done) return Outcome::Failed;
   } else if (equalsIgnoreCase(old.name, newName)) {
     // Only the case of the name changes. The registry keeps the spelling a
     // value was created with, so the old value has to go first; should the
@@ -257,7 +262,7 @@ Outcome RegistryFamily::modifyLive(const Row& old, const std::string& newName, c
     // that a failure leaves the entry under at least one of its names.
     const auto before = existingValue(*key, newName);
     if (!mayReplace(old.path, newName, newData, before)) return Outcome::Failed;
-    if (!write(tx, *key, old.path, newName, newData, before)) return Outcome::Failed;
+    if (write(tx, *key, old.path, newName, newData, before) != Outcome::Done) return Outcome::Failed;
     if (!deleted(registry_.deleteValue(key->root, key->subkey, old.name))) {
       return tx.fail("_RegistryDeleteFailed", {old.path});
     }
@@ -283,14 +288,14 @@ bool RegistryFamily::mayReplace(const std::string& path, const std::string& name
   return support_.ask("_RegistryValueExists", {path, name});
 }
 
-bool RegistryFamily::write(Transaction& tx, const KeyPath& key, const std::string& path, const std::string& name,
-                           const std::string& data, const std::optional<RegValue>& before) {
+Outcome RegistryFamily::write(Transaction& tx, const KeyPath& key, const std::string& path, const std::string& name,
+                              const std::string& data, const std::optional<RegValue>& before) {
   if (registry_.setString(key.root, key.subkey, name, data, KeyCreation::CreateKey) != RegStatus::Ok) {
     support_.tell("_RegistryWriteFailed", {path});
-    return false;
+    return Outcome::Failed;
   }
   tx.undoWith([this, key, name, before] { return restoreValue(key, name, before); });
-  return true;
+  return Outcome::Done;
 }
 
 bool RegistryFamily::restoreValue(const KeyPath& key, const std::string& name, const std::optional<RegValue>& before) {

@@ -62,8 +62,8 @@ class RegistryFamily : public EntryFamily {
   bool mayReplace(const std::string& path, const std::string& name, const std::string& data,
                   const std::optional<RegValue>& existing);
   // Writes a value, creating the key when needed; after it worked, `tx`
-  // knows how to put back what was there before. False after telling why not.
-  bool write(Transaction& tx, const KeyPath& key, const std::string& path, const std::string& name,
+  // knows how to put back what was there before. Failed after telling why not.
+  Outcome write(Transaction& tx, const KeyPath& key, const std::string& path, const std::string& name,
              const std::string& data, const std::optional<RegValue>& before);
   // Puts a value back as it was before we wrote it: deleted when it did not
   // exist, its old text when it was a REG_SZ value. False when it could not.

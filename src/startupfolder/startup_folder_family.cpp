@@ -25,7 +25,10 @@ FamilyDescriptor startupFolderFamily(RegistryPort& registry, FolderPort& folders
       {2, "_CurrentUser", 0, 5, {}, {"Startup"}},
   };
   return FamilyDescriptor{
-      "startupfolder", kStartupFolderTraits, std::move(nodes), {{2, 0}},
+      "startupfolder",
+      kStartupFolderTraits,
+      std::move(nodes),
+      {{2, 0}},
       [&registry](const std::vector<std::string_view>& valueNames) { return readStartupFolders(registry, valueNames); },
       [&folders, &links, programDirectory = std::move(programDirectory), &context](
           std::vector<std::string> locations, UserPrompt& prompt) -> std::unique_ptr<EntryFamily> {
@@ -35,8 +38,7 @@ FamilyDescriptor startupFolderFamily(RegistryPort& registry, FolderPort& folders
 }
 
 StartupFolderFamily::StartupFolderFamily(std::vector<std::string> folders, FolderPort& files, ShellLinkPort& links,
-                                         std::string programDirectory, const FamilyContext& context,
-                                         UserPrompt& prompt)
+                                         std::string programDirectory, const FamilyContext& context, UserPrompt& prompt)
     : folders_(std::move(folders)),
       files_(files),
       links_(links),
@@ -53,7 +55,7 @@ std::string StartupFolderFamily::copyPath(const std::string& folder, const std::
   return disabledCopyPath(programDirectory_, folder, name);
 }
 void StartupFolderFamily::fileFailed(FileStatus status, const char* key, const std::string& path,
-                                   const std::string& folder) {
+                                     const std::string& folder) {
   if (status == FileStatus::AccessDenied) {
     support_.tell("_StartupAccessDenied", {withoutTrailingBackslash(folder)});
   } else if (status == FileStatus::NotFound) {
@@ -96,7 +98,7 @@ std::optional<StoredItem> StartupFolderFamily::recordFor(const std::vector<Store
 }
 
 bool StartupFolderFamily::hasRecordNamed(const std::vector<StoredItem>& items, const std::string& folder,
-                                       const std::string& name, const std::optional<std::size_t>& except) {
+                                         const std::string& name, const std::optional<std::size_t>& except) {
   return std::any_of(items.begin(), items.end(), [&](const StoredItem& s) {
     return (!except || s.ordinal != *except) && sameFolder(s.item.path, folder) &&
            equalsIgnoreCase(s.item.valuename, name);
@@ -107,7 +109,6 @@ bool StartupFolderFamily::mayReplace(const std::string& name, const std::string&
   if (!files_.exists(path)) return true;
   return support_.ask("_StartupFileExists", {name});
 }
-
 
 Outcome StartupFolderFamily::keepReplaced(Transaction& tx, const std::string& folder, const std::string& name,
                                           KeptFile& kept) {

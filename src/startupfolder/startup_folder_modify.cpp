@@ -109,9 +109,8 @@ Outcome StartupFolderFamily::modifyDisabled(const Entry& e, const std::string& n
       support_.tell("_StartupCopyFailed", {e.path()});
       return Outcome::Failed;
     }
-    tx.undoWith([this, oldCopy, newCopy] {
-      return files_.moveFile(newCopy, oldCopy, IfExists::Replace) == FileStatus::Ok;
-    });
+    tx.undoWith(
+        [this, oldCopy, newCopy] { return files_.moveFile(newCopy, oldCopy, IfExists::Replace) == FileStatus::Ok; });
   }
   const Outcome updated = support_.updateRecord(*found, newName, newData);
   if (updated != Outcome::Done) {
