@@ -204,5 +204,35 @@ TEST(FamilyTable, EveryNodeNamesARegisteredFamilyAndAnUnknownIdIsAWiringFault) {
   EXPECT_THROW((void)families.table.family("scheduledtasks"), std::invalid_argument);
 }
 
+// A fourth kind of startup place is one more descriptor: its nodes follow
+// the others', with parents and expansions counted from its first node.
+TEST(FamilyTable, AFamilyRegisteredLastAddsItsNodesAfterTheOthers) {
+  FakeRegistry reg;
+  RealFamilies real(reg);
+  std::vector<std::string_view> asked;
+  FamilyDescriptor tasks{"scheduledtasks",
+                         kRegistryTraits,
+                         {{0, "_TreeTasks", -1, 7, {}, {"Logon", "Boot"}}, {1, "_Logon", 0, 2, {}, {"Logon"}}},
+                         {{1, 0}},
+                         [&](const std::vector<std::string_view>& paths) {
+                           asked.insert(asked.end(), paths.begin(), paths.end());
+                           return std::vector<std::string>(paths.begin(), paths.end());
+                         },
+                         nullptr};
+  FamilyTable table({real.table.family("startupfolder"), real.table.family("registry"),
+                     real.table.family("programlist"), tasks});
+  ASSERT_EQ(table.nodes().size(), 18u);
+  EXPECT_EQ(table.nodes()[16].labelKey, "_TreeTasks");
+  EXPECT_EQ(table.nodes()[16].parent, -1);
+  EXPECT_EQ(table.nodes()[17].index, 17);
+  EXPECT_EQ(table.nodes()[17].parent, 16);
+  EXPECT_EQ(table.nodes()[17].family, "scheduledtasks");
+  EXPECT_EQ(table.expansions().back().afterInserting, 17);
+  EXPECT_EQ(table.expansions().back().expand, 16);
+  EXPECT_EQ(table.locations().size(), 13u);
+  EXPECT_EQ(table.paneLocations()[17], std::vector<std::string>{"Logon"});
+  EXPECT_EQ(asked, (std::vector<std::string_view>{"Logon", "Boot", "Logon"}));
+}
+
 }  // namespace
 }  // namespace velmora
