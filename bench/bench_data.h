@@ -11,6 +11,9 @@
 
 namespace velmora::bench {
 
+// The program's eleven startup locations, L1 to L11.
+constexpr std::size_t kLocationCount = 11;
+
 struct DataSizes {
   int liveValues = 1000;
   int disabledRecords = 1000;

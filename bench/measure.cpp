@@ -95,7 +95,7 @@ std::string StampedTranslator::translate(std::string_view key, bool convertEscap
   return at->second;
 }
 
-StoreStatus TimedStore::list(ItemKind kind, std::vector<StoredItem>& out) {
+StoreStatus TimedStore::list(RecordKind kind, std::vector<StoredItem>& out) {
   Timed t(tallies_.storeLists);
   return inner_.list(kind, out);
 }

@@ -99,10 +99,10 @@ class StampedTranslator : public Translator {
 class TimedStore : public DisabledEntryStore {
  public:
   TimedStore(DisabledEntryStore& inner, Tallies& tallies) : inner_(inner), tallies_(tallies) {}
-  StoreStatus list(ItemKind kind, std::vector<StoredItem>& out) override;
-  StoreStatus add(ItemKind kind, const DisabledItem& item) override { return inner_.add(kind, item); }
-  StoreStatus remove(ItemKind kind, const StoredItem& item) override { return inner_.remove(kind, item); }
-  StoreStatus update(ItemKind kind, const StoredItem& item, const std::optional<std::string>& valuename,
+  [[nodiscard]] StoreStatus list(RecordKind kind, std::vector<StoredItem>& out) override;
+  [[nodiscard]] StoreStatus add(RecordKind kind, const DisabledItem& item) override { return inner_.add(kind, item); }
+  [[nodiscard]] StoreStatus remove(RecordKind kind, const StoredItem& item) override { return inner_.remove(kind, item); }
+  [[nodiscard]] StoreStatus update(RecordKind kind, const StoredItem& item, const std::optional<std::string>& valuename,
                      const std::string& valuedata) override {
     return inner_.update(kind, item, valuename, valuedata);
   }
@@ -115,13 +115,13 @@ class TimedStore : public DisabledEntryStore {
 class TimedRegistry : public RegistryPort {
  public:
   TimedRegistry(RegistryPort& inner, Tallies& tallies) : inner_(inner), tallies_(tallies) {}
-  RegStatus enumerateValues(RootKey root, const std::string& subkey, std::vector<RegValue>& out) override;
-  RegStatus queryValue(RootKey root, const std::string& subkey, const std::string& name, RegValue& out) override;
-  RegStatus setString(RootKey root, const std::string& subkey, const std::string& name, const std::string& data,
-                      bool createKey) override {
-    return inner_.setString(root, subkey, name, data, createKey);
+  [[nodiscard]] RegStatus enumerateValues(RootKey root, const std::string& subkey, std::vector<RegValue>& out) override;
+  [[nodiscard]] RegStatus queryValue(RootKey root, const std::string& subkey, const std::string& name, RegValue& out) override;
+  [[nodiscard]] RegStatus setString(RootKey root, const std::string& subkey, const std::string& name, const std::string& data,
+                      KeyCreation creation) override {
+    return inner_.setString(root, subkey, name, data, creation);
   }
-  RegStatus deleteValue(RootKey root, const std::string& subkey, const std::string& name) override {
+  [[nodiscard]] RegStatus deleteValue(RootKey root, const std::string& subkey, const std::string& name) override {
     return inner_.deleteValue(root, subkey, name);
   }
 
@@ -133,17 +133,17 @@ class TimedRegistry : public RegistryPort {
 class TimedFolders : public FolderPort {
  public:
   TimedFolders(FolderPort& inner, Tallies& tallies) : inner_(inner), tallies_(tallies) {}
-  FileStatus list(const std::string& folder, std::vector<FolderEntry>& out) override;
+  [[nodiscard]] FileStatus list(const std::string& folder, std::vector<FolderEntry>& out) override;
   bool exists(const std::string& path) override { return inner_.exists(path); }
-  FileStatus removeFile(const std::string& path) override { return inner_.removeFile(path); }
-  FileStatus copyFile(const std::string& from, const std::string& to, bool replace) override {
-    return inner_.copyFile(from, to, replace);
+  [[nodiscard]] FileStatus removeFile(const std::string& path) override { return inner_.removeFile(path); }
+  [[nodiscard]] FileStatus copyFile(const std::string& from, const std::string& to, IfExists ifExists) override {
+    return inner_.copyFile(from, to, ifExists);
   }
-  FileStatus moveFile(const std::string& from, const std::string& to, bool replace) override {
-    return inner_.moveFile(from, to, replace);
+  [[nodiscard]] FileStatus moveFile(const std::string& from, const std::string& to, IfExists ifExists) override {
+    return inner_.moveFile(from, to, ifExists);
   }
-  FileStatus setHidden(const std::string& path, bool hidden) override { return inner_.setHidden(path, hidden); }
-  FileStatus makeFolder(const std::string& path) override { return inner_.makeFolder(path); }
+  [[nodiscard]] FileStatus setVisibility(const std::string& path, Visibility visibility) override { return inner_.setVisibility(path, visibility); }
+  [[nodiscard]] FileStatus makeFolder(const std::string& path) override { return inner_.makeFolder(path); }
 
  private:
   FolderPort& inner_;
@@ -153,9 +153,9 @@ class TimedFolders : public FolderPort {
 class TimedLinks : public ShellLinkPort {
  public:
   TimedLinks(ShellLinkPort& inner, Tallies& tallies) : inner_(inner), tallies_(tallies) {}
-  LinkStatus resolve(const std::string& link, std::string& target) override;
-  LinkStatus create(const std::string& target, const std::string& link) override { return inner_.create(target, link); }
-  LinkStatus retarget(const std::string& source, const std::string& target, const std::string& link) override {
+  [[nodiscard]] LinkStatus resolve(const std::string& link, std::string& target) override;
+  [[nodiscard]] LinkStatus create(const std::string& target, const std::string& link) override { return inner_.create(target, link); }
+  [[nodiscard]] LinkStatus retarget(const std::string& source, const std::string& target, const std::string& link) override {
     return inner_.retarget(source, target, link);
   }
 

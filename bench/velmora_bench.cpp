@@ -16,22 +16,26 @@
 
 #include "app/win32/main_frame.h"
 #include "bench_data.h"
-#include "core/operation_log.h"
 #include "core/win32/com_ptr.h"
 #include "core/win32/store_msxml.h"
 #include "fakes/fakes.h"
 #include "measure.h"
-#include "pane/family_factory.h"
+#include "pane/change_log.h"
+#include "pane/families.h"
 #include "pane/pane_logic.h"
 #include "pane/win32/entry_list_pane.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/wide.h"
+#include "programlist/program_list_family.h"
+#include "programlist/win32/short_path_win32.h"
+#include "registry/registry_family.h"
+#include "startupfolder/folder_location.h"
 #include "startupfolder/folder_scan.h"
+#include "startupfolder/startup_folder_family.h"
 #include "startupfolder/win32/folders_win32.h"
 #include "startupfolder/win32/shell_links_win32.h"
 #include "wine/support/win_test_support.h"
-#include "winini/win32/short_path_win32.h"
 
 namespace velmora::bench {
 namespace {
@@ -54,7 +58,30 @@ struct Ports {
         folders(realFolders, tallies),
         links(realLinks, tallies),
         log(translator),
-        services{registry, store, log, translator, shortPaths, &folders, &links, data.programDirectory()} {}
+        context{store, log, translator},
+        families(redirected({startupFolderFamily(registry, folders, links, data.programDirectory(), context),
+                             registryFamily(registry, context), programListFamily(registry, shortPaths, context)},
+                            data)) {}
+
+  // The families with their locations moved to the benchmark's data (which
+  // keeps them in the program's order, L1 to L11); the usual reads (the
+  // Shell Folders values) still happen and are timed.
+  static FamilyTable redirected(std::vector<FamilyDescriptor> real, const BenchData& data) {
+    const std::vector<std::string_view> order = FamilyTable(real).locations();
+    for (FamilyDescriptor& family : real) {
+      family.paneLocations = [read = family.paneLocations, order, &data](const std::vector<std::string_view>& paths) {
+        (void)read(paths);
+        std::vector<std::string> out;
+        for (std::string_view path : paths) {
+          for (std::size_t i = 0; i < order.size() && i < kLocationCount; ++i) {
+            if (order[i] == path) out.push_back(data.locations()[i]);
+          }
+        }
+        return out;
+      };
+    }
+    return FamilyTable(std::move(real));
+  }
 
   Tallies tallies;
   win32::Win32Registry realRegistry;
@@ -68,7 +95,8 @@ struct Ports {
   TimedFolders folders;
   TimedLinks links;
   OperationLog log;  // no sink: a fill logs nothing anyway
-  FamilyServices services;
+  FamilyContext context;
+  FamilyTable families;
 };
 
 // ---------------------------------------------------------------------------
@@ -119,10 +147,10 @@ class Host {
   HWND hwnd_ = nullptr;
 };
 
-std::unique_ptr<win32::EntryListPane> openPane(HINSTANCE instance, Host& host, Ports& ports, PaneClass paneClass,
+std::unique_ptr<win32::EntryListPane> openPane(HINSTANCE instance, Host& host, Ports& ports, FamilyId family,
                                                const std::vector<std::string>& locations) {
   auto pane = std::make_unique<win32::EntryListPane>(
-      ports.translator, [&](UserPrompt& prompt) { return makeFamily(paneClass, locations, ports.services, prompt); });
+      ports.translator, [&](UserPrompt& prompt) { return ports.families.family(family).make(locations, prompt); });
   if (!pane->create(instance, host.hwnd())) return nullptr;
   host.hold(pane->hwnd());
   host.paint();
@@ -308,7 +336,7 @@ Figures measureLookup(const Translator& translator, int runs) {
 void registryPane(HINSTANCE instance, const BenchData& data, Ports& ports, const LanguageTable& language, int runs) {
   const int expected = data.sizes().liveValues + data.sizes().disabledRecords;
   Host host(instance);
-  auto pane = openPane(instance, host, ports, PaneClass::RegistryEntryPane, {data.runKeyPath()});
+  auto pane = openPane(instance, host, ports, "registry", {data.runKeyPath()});
   if (!pane) {
     std::printf("  the registry pane could not be created\n");
     return;
@@ -332,7 +360,7 @@ void registryPane(HINSTANCE instance, const BenchData& data, Ports& ports, const
   const Figures enumerate =
       measure(runs, [&] { (void)ports.realRegistry.enumerateValues(key.root, key.subkey, values); });
   std::vector<StoredItem> items;
-  const Figures list = measure(runs, [&] { (void)ports.realStore.list(ItemKind::Registry, items); });
+  const Figures list = measure(runs, [&] { (void)ports.realStore.list(kRegistryRecords, items); });
   const Figures insert = measureInsertion(host, *pane, runs);
   char label[160];
   std::snprintf(label, sizeof label, "Win32Registry: enumerate %zu values", values.size());
@@ -380,7 +408,7 @@ Figures measureReusedLinkLoads(const std::vector<ScannedFile>& files, int runs) 
 
 void startupFolderPane(HINSTANCE instance, const BenchData& data, Ports& ports, int runs) {
   Host host(instance);
-  auto pane = openPane(instance, host, ports, PaneClass::StartupFolderPane, {data.startupFolder()});
+  auto pane = openPane(instance, host, ports, "startupfolder", {data.startupFolder()});
   if (!pane) {
     std::printf("  the startup-folder pane could not be created\n");
     return;
@@ -418,12 +446,6 @@ void startupFolderPane(HINSTANCE instance, const BenchData& data, Ports& ports, 
 // (d) The whole main window: sixteen panes filled against the same data,
 // shown and painted, against the bare enumerations of that data.
 
-std::vector<std::string> locationsOf(const CategoryNode& node, const BenchData& data) {
-  std::vector<std::string> out;
-  for (int index : node.locations) out.push_back(data.locations()[static_cast<std::size_t>(index)]);
-  return out;
-}
-
 struct StartFigures {
   Figures warm;
   double cold = 0;
@@ -440,10 +462,7 @@ StartFigures measureStart(HINSTANCE instance, const BenchData& data, Ports& port
     pumpMessages();
     ports.tallies.reset();
     const double t0 = nowMs();
-    auto frame = std::make_unique<win32::MainFrame>(
-        ports.translator, ports.registry, [&](const CategoryNode& node, std::vector<std::string>, UserPrompt& prompt) {
-          return makeFamily(node.paneClass, locationsOf(node, data), ports.services, prompt);
-        });
+    auto frame = std::make_unique<win32::MainFrame>(ports.translator, ports.families);
     HWND window = frame->create(instance, nullptr);
     if (!window) {
       std::printf("  the main window could not be created\n");
@@ -457,7 +476,7 @@ StartFigures measureStart(HINSTANCE instance, const BenchData& data, Ports& port
     if (i == 0) {
       s.cold = elapsed;
       s.shownRows = frame->pane(0).rows().count();
-      for (int n = 0; n < kNodeCount; ++n) s.allRows += frame->pane(n).rows().count();
+      for (int n = 0; n < static_cast<int>(ports.families.nodes().size()); ++n) s.allRows += frame->pane(n).rows().count();
     } else {
       samples.push_back(elapsed);
       sum += ports.tallies;
@@ -476,35 +495,26 @@ StartFigures measureStart(HINSTANCE instance, const BenchData& data, Ports& port
 // each kind.
 double bareStart(const BenchData& data, Ports& ports) {
   const double t0 = nowMs();
-  for (const auto& [root, name] :
-       {std::pair{RootKey::LocalMachine, "Common Startup"}, std::pair{RootKey::CurrentUser, "Startup"}}) {
-    (void)readStartupFolder(ports.realRegistry, root, name);
-  }
-  const auto& locations = startupLocations();
+  for (const char* name : {"Common Startup", "Startup"}) (void)readStartupFolder(ports.realRegistry, name);
+  // L1 and L2 are the folders, L3 to L8 the Run keys, L9 to L11 the
+  // program-list values.
   for (std::size_t i = 0; i < kLocationCount; ++i) {
     const std::string& where = data.locations()[i];
-    switch (locations[i].family) {
-      case Family::StartupFolder:
-        for (const ScannedFile& f : folderScan(ports.realFolders, where)) {
-          (void)resolveShortcut(ports.realLinks, f.fullPath);
-        }
-        break;
-      case Family::RegistryKey: {
-        std::vector<RegValue> values;
-        if (const auto key = splitKeyPath(where))
-          (void)ports.realRegistry.enumerateValues(key->root, key->subkey, values);
-        break;
+    if (i < 2) {
+      for (const ScannedFile& f : folderScan(ports.realFolders, where)) {
+        (void)resolveShortcut(ports.realLinks, f.fullPath);
       }
-      case Family::ProgramList: {
-        RegValue value;
-        if (const auto at = splitValuePath(where))
-          (void)ports.realRegistry.queryValue(at->root, at->key, at->valueName, value);
-        break;
-      }
+    } else if (i < 8) {
+      std::vector<RegValue> values;
+      if (const auto key = splitKeyPath(where)) (void)ports.realRegistry.enumerateValues(key->root, key->subkey, values);
+    } else {
+      RegValue value;
+      if (const auto at = splitValuePath(where))
+        (void)ports.realRegistry.queryValue(at->root, at->key, at->valueName, value);
     }
   }
   std::vector<StoredItem> items;
-  for (ItemKind kind : {ItemKind::Registry, ItemKind::Winini, ItemKind::StartupFolder}) {
+  for (RecordKind kind : {kRegistryRecords, kProgramListRecords, kStartupFolderRecords}) {
     (void)ports.realStore.list(kind, items);
   }
   return nowMs() - t0;
@@ -519,7 +529,7 @@ Figures measurePaneCreation(HINSTANCE instance, const BenchData& nothing, Ports&
     pumpMessages();
     const double start = nowMs();
     auto pane = std::make_unique<win32::EntryListPane>(ports.translator, [&](UserPrompt& prompt) {
-      return makeFamily(PaneClass::RegistryEntryPane, empty, ports.services, prompt);
+      return ports.families.family("registry").make(empty, prompt);
     });
     pane->create(instance, host.hwnd());
     const double elapsed = nowMs() - start;

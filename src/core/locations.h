@@ -1,6 +1,6 @@
 #pragma once
-// The eleven startup locations, the sixteen category nodes, the root-key
-// names and the rules that split a location path.
+// The root-key names and the rules that split a location path. (Which
+// locations there are is each family's business: pane/families.h.)
 #include <array>
 #include <optional>
 #include <string>
@@ -10,42 +10,6 @@
 #include "core/registry_port.h"
 
 namespace velmora {
-
-enum class Family { RegistryKey, ProgramList, StartupFolder };
-enum class PaneClass { StartupFolderPane, RegistryEntryPane, WininiEntryPane };
-
-struct StartupLocation {
-  Family family;
-  // A key path, a key path plus value name, or (for the startup folders) the
-  // Shell Folders value that names the folder.
-  std::string_view path;
-};
-
-// L1..L11 in their fixed order; index 0 is L1.
-constexpr std::size_t kLocationCount = 11;
-const std::array<StartupLocation, kLocationCount>& startupLocations();
-
-constexpr std::string_view kShellFoldersKey =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-
-struct CategoryNode {
-  int index;
-  std::string_view labelKey;
-  int parent;  // -1 for a top-level node
-  int image;
-  PaneClass paneClass;
-  std::vector<int> locations;  // indexes into startupLocations()
-};
-
-constexpr int kNodeCount = 16;
-const std::array<CategoryNode, kNodeCount>& categoryNodes();
-
-// Node whose expansion follows the insertion of node `afterInserting`, in order.
-struct Expansion {
-  int afterInserting;
-  int expand;
-};
-const std::vector<Expansion>& treeExpansions();
 
 struct RootKeyName {
   std::string_view name;
@@ -72,14 +36,5 @@ std::optional<ValuePath> splitValuePath(std::string_view path);
 
 // Registry-key panes keep their paths normalised and drop empty ones.
 std::vector<std::string> normaliseKeyPaths(const std::vector<std::string>& paths);
-
-// Reads a startup folder path from the Shell Folders values; empty when the
-// key or value cannot be read.
-std::string readStartupFolder(RegistryPort& registry, RootKey root, std::string_view valueName);
-
-// The location list of every node's pane, in node order, built as the main
-// window does it: folder nodes by a fresh Shell Folders read each (Common
-// Startup, Startup, Common Startup, Startup), then the key and value paths.
-std::array<std::vector<std::string>, kNodeCount> buildPaneLocations(RegistryPort& registry);
 
 }  // namespace velmora

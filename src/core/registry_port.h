@@ -34,27 +34,31 @@ struct RegValue {
   std::string text;
 };
 
+// Whether a write may create its key.
+enum class KeyCreation { CreateKey, KeyMustExist };
+
+// Every call leaves its output untouched unless it returns Ok.
 class RegistryPort {
  public:
+  RegistryPort() = default;
+  RegistryPort(const RegistryPort&) = delete;
+  RegistryPort& operator=(const RegistryPort&) = delete;
   virtual ~RegistryPort() = default;
 
   // Every value of the key, in the registry's enumeration order.
   [[nodiscard]] virtual RegStatus enumerateValues(RootKey root, const std::string& subkey,
                                                   std::vector<RegValue>& out) = 0;
-  // One value. `out` is left untouched on failure.
+  // One value.
   [[nodiscard]] virtual RegStatus queryValue(RootKey root, const std::string& subkey,
                                              const std::string& name, RegValue& out) = 0;
   // Writes a REG_SZ value (with its terminating zero) and flushes the key.
-  // With createKey the key is created when missing; otherwise a missing key
-  // gives NotFound.
+  // With KeyMustExist a missing key gives NotFound.
   [[nodiscard]] virtual RegStatus setString(RootKey root, const std::string& subkey,
                                             const std::string& name, const std::string& data,
-                                            bool createKey) = 0;
+                                            KeyCreation creation) = 0;
   // Deletes one value and flushes the key.
   [[nodiscard]] virtual RegStatus deleteValue(RootKey root, const std::string& subkey,
                                               const std::string& name) = 0;
 };
-
-const char* describe(RegStatus status);
 
 }  // namespace velmora

@@ -4,27 +4,8 @@
 
 namespace velmora {
 
-std::string_view elementName(ItemKind kind) {
-  switch (kind) {
-    case ItemKind::Registry: return "disabledregistryitem";
-    case ItemKind::Winini: return "disabledwininiitem";
-    case ItemKind::StartupFolder: return "disabledstartupfolderitem";
-  }
-  return "disabledregistryitem";
-}
-
-std::string selectionPath(ItemKind kind) {
-  return "/config/toolvelmora/" + std::string(elementName(kind));
-}
-
-const char* describe(StoreStatus status) {
-  switch (status) {
-    case StoreStatus::Ok: return "ok";
-    case StoreStatus::Unreadable: return "unreadable";
-    case StoreStatus::WriteFailed: return "write failed";
-    case StoreStatus::Vanished: return "vanished";
-  }
-  return "unreadable";
+std::string selectionPath(RecordKind kind) {
+  return "/config/toolvelmora/" + std::string(kind.element);
 }
 
 namespace {

@@ -11,12 +11,16 @@
 
 namespace velmora {
 
-enum class ItemKind { Registry, Winini, StartupFolder };
+// Which records a call is about: the element name under which a family keeps
+// its disabled entries ("disabledregistryitem" and so on). Each family names
+// its own; the store knows none of them.
+struct RecordKind {
+  std::string_view element;
+  bool operator==(const RecordKind&) const = default;
+};
 
-// "disabledregistryitem", "disabledwininiitem", "disabledstartupfolderitem".
-std::string_view elementName(ItemKind kind);
-// "/config/toolvelmora/disabledregistryitem" and so on.
-std::string selectionPath(ItemKind kind);
+// "/config/toolvelmora/" + the element name.
+std::string selectionPath(RecordKind kind);
 
 struct DisabledItem {
   std::string path;
@@ -40,23 +44,26 @@ enum class StoreStatus {
   Vanished,     // the item to change is no longer where it was listed
 };
 
-const char* describe(StoreStatus status);
-
+// Every call reads or writes the file as a whole; on any failure `out` (for
+// list) is left untouched and the file is as it was.
 class DisabledEntryStore {
  public:
+  DisabledEntryStore() = default;
+  DisabledEntryStore(const DisabledEntryStore&) = delete;
+  DisabledEntryStore& operator=(const DisabledEntryStore&) = delete;
   virtual ~DisabledEntryStore() = default;
 
   // Items of one kind in document order. A missing file lists nothing (Ok).
-  [[nodiscard]] virtual StoreStatus list(ItemKind kind, std::vector<StoredItem>& out) = 0;
+  [[nodiscard]] virtual StoreStatus list(RecordKind kind, std::vector<StoredItem>& out) = 0;
   // Appends an item to the container (attributes path, valuedata, valuename).
   // A missing file is created; a root without the container gains one.
-  [[nodiscard]] virtual StoreStatus add(ItemKind kind, const DisabledItem& item) = 0;
+  [[nodiscard]] virtual StoreStatus add(RecordKind kind, const DisabledItem& item) = 0;
   // Removes the listed item. Fails with Vanished when the element at that
   // place no longer holds exactly the listed attributes.
-  [[nodiscard]] virtual StoreStatus remove(ItemKind kind, const StoredItem& item) = 0;
+  [[nodiscard]] virtual StoreStatus remove(RecordKind kind, const StoredItem& item) = 0;
   // Sets valuename (when given) and then valuedata of the listed item; path
   // never changes.
-  [[nodiscard]] virtual StoreStatus update(ItemKind kind, const StoredItem& item,
+  [[nodiscard]] virtual StoreStatus update(RecordKind kind, const StoredItem& item,
                                            const std::optional<std::string>& valuename,
                                            const std::string& valuedata) = 0;
 };

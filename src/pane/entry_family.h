@@ -9,15 +9,20 @@ struct ColumnWidths {
   int name, type, data, path;
 };
 
+// The pane asks for a selected row before Remove, Modify and Property (and
+// says so when there is none); a family is handed that row's index.
 class EntryFamily {
  public:
+  EntryFamily() = default;
+  EntryFamily(const EntryFamily&) = delete;
+  EntryFamily& operator=(const EntryFamily&) = delete;
   virtual ~EntryFamily() = default;
   virtual ColumnWidths columnWidths() const = 0;
   virtual void fill(EntryList& list) = 0;
-  virtual void remove(EntryList& list) = 0;
+  virtual void remove(EntryList& list, int row) = 0;
   virtual void add(EntryList& list) = 0;
-  virtual void modify(EntryList& list) = 0;
-  virtual void property(EntryList& list) = 0;
+  virtual void modify(EntryList& list, int row) = 0;
+  virtual void property(EntryList& list, int row) = 0;
   // Run when row's box was set or cleared by the user. Return false when the
   // entry did not move; the pane then shows the row's real state again.
   virtual bool enable(EntryList& list, int row) = 0;

@@ -10,18 +10,18 @@ namespace velmora {
 
 DisabledItem recordOf(const Row& row) { return DisabledItem{row.path, row.name, row.data}; }
 
-FamilySupport::FamilySupport(const FamilyServices& services, UserPrompt& prompt, FamilyTraits traits)
-    : services_(services), prompt_(prompt), traits_(traits) {}
+FamilySupport::FamilySupport(const FamilyContext& context, UserPrompt& prompt, const FamilyTraits& traits)
+    : context_(context), prompt_(prompt), traits_(traits) {}
 
 // ---------------------------------------------------------------------------
 // Talking to the user
 
 void FamilySupport::tell(std::string_view key, const std::vector<std::string>& values) const {
-  prompt_.message(safeFormat(services_.translator.translate(key, true), values));
+  prompt_.message(safeFormat(context_.translator.translate(key, true), values));
 }
 
 bool FamilySupport::ask(std::string_view key, const std::vector<std::string>& values) const {
-  return prompt_.confirm(safeFormat(services_.translator.translate(key, true), values));
+  return prompt_.confirm(safeFormat(context_.translator.translate(key, true), values));
 }
 
 void FamilySupport::tellStoreProblem(StoreStatus status) const {
@@ -35,24 +35,12 @@ void FamilySupport::tellStoreProblem(StoreStatus status) const {
 
 void FamilySupport::tellRecordGone() const { tell("_EntryRecordGone"); }
 
-bool FamilySupport::undone(bool worked, const std::string& entry) const {
-  if (!worked) tell("_EntryKeptTwice", {entry});
-  return worked;
-}
-
-std::string FamilySupport::typeText() const { return services_.translator.translate(traits_.typeKey); }
+std::string FamilySupport::typeText() const { return context_.translator.translate(traits_.typeKey); }
 
 // ---------------------------------------------------------------------------
 // Rows
 
 bool FamilySupport::isRow(const EntryList& list, int index) { return index >= 0 && index < list.count(); }
-
-int FamilySupport::selectedOrComplain(const EntryList& list) const {
-  const int index = list.selected();
-  if (isRow(list, index)) return index;
-  tell("_YouMustSelectAnItem");
-  return -1;
-}
 
 bool FamilySupport::confirmRemove(const std::string& data) const { return ask("_AreyousureDeleteThisEntry", {data}); }
 
@@ -69,9 +57,8 @@ EntryDialogData FamilySupport::dialogData(const std::string& location) const {
   return EntryDialogData{typeText(), location, {}, {}};
 }
 
-bool FamilySupport::editSelected(const EntryList& list, Row& row, EntryDialogData& data) const {
-  const int index = selectedOrComplain(list);
-  if (index < 0) return false;
+bool FamilySupport::edit(const EntryList& list, int index, Row& row, EntryDialogData& data) const {
+  if (!isRow(list, index)) return false;
   row = list.row(index);
   data = dialogData(row);
   if (!prompt_.entryDialog(EntryDialogKind::Modify, data)) return false;
@@ -79,9 +66,8 @@ bool FamilySupport::editSelected(const EntryList& list, Row& row, EntryDialogDat
   return true;
 }
 
-void FamilySupport::showProperty(const EntryList& list) const {
-  const int index = selectedOrComplain(list);
-  if (index < 0) return;
+void FamilySupport::showProperty(const EntryList& list, int index) const {
+  if (!isRow(list, index)) return;
   EntryDialogData data = dialogData(list.row(index));
   (void)prompt_.entryDialog(EntryDialogKind::Property, data);
 }
@@ -91,7 +77,7 @@ void FamilySupport::showProperty(const EntryList& list) const {
 
 std::optional<std::vector<StoredItem>> FamilySupport::records() const {
   std::vector<StoredItem> items;
-  const StoreStatus status = services_.store.list(traits_.kind, items);
+  const StoreStatus status = context_.store.list(traits_.records, items);
   if (status == StoreStatus::Ok) return items;
   tellStoreProblem(status);
   return std::nullopt;
@@ -99,7 +85,7 @@ std::optional<std::vector<StoredItem>> FamilySupport::records() const {
 
 std::vector<StoredItem> FamilySupport::recordsForListing() const {
   std::vector<StoredItem> items;
-  if (services_.store.list(traits_.kind, items) != StoreStatus::Ok) items.clear();
+  if (context_.store.list(traits_.records, items) != StoreStatus::Ok) items.clear();
   return items;
 }
 
@@ -136,21 +122,34 @@ Outcome outcomeOf(StoreStatus status) {
 
 }  // namespace
 
-bool FamilySupport::addRecord(const DisabledItem& record) const {
-  const StoreStatus status = services_.store.add(traits_.kind, record);
+Outcome FamilySupport::addRecord(const DisabledItem& record) const {
+  const StoreStatus status = context_.store.add(traits_.records, record);
+  if (status == StoreStatus::Ok) return Outcome::Done;
   tellStoreProblem(status);
-  return status == StoreStatus::Ok;
+  return Outcome::Failed;
+}
+
+std::optional<StoredItem> FamilySupport::requireRecord(const std::vector<StoredItem>& items,
+                                                        const DisabledItem& key) const {
+  auto found = findRecord(items, key);
+  if (!found) tellRecordGone();
+  return found;
+}
+
+StoreStatus FamilySupport::removeEnabledRecord(const StoredItem& item) const {
+  const StoreStatus status = context_.store.remove(traits_.records, item);
+  return status == StoreStatus::Vanished ? StoreStatus::Ok : status;
 }
 
 Outcome FamilySupport::removeRecord(const StoredItem& item) const {
-  const StoreStatus status = services_.store.remove(traits_.kind, item);
+  const StoreStatus status = context_.store.remove(traits_.records, item);
   if (outcomeOf(status) == Outcome::Failed) tellStoreProblem(status);
   return outcomeOf(status);
 }
 
 Outcome FamilySupport::updateRecord(const StoredItem& item, const std::optional<std::string>& name,
                                     const std::string& data) const {
-  const StoreStatus status = services_.store.update(traits_.kind, item, name, data);
+  const StoreStatus status = context_.store.update(traits_.records, item, name, data);
   if (outcomeOf(status) == Outcome::Failed) tellStoreProblem(status);
   return outcomeOf(status);
 }
@@ -181,13 +180,13 @@ Outcome FamilySupport::updateRecordOf(const Row& row, const std::optional<std::s
 
 bool FamilySupport::takeBackRecord(const DisabledItem& record) const {
   std::vector<StoredItem> items;
-  if (services_.store.list(traits_.kind, items) != StoreStatus::Ok) return false;
+  if (context_.store.list(traits_.records, items) != StoreStatus::Ok) return false;
   const std::vector<StoredItem> matches = findAllItems(items, record);
-  return !matches.empty() && services_.store.remove(traits_.kind, matches.back()) == StoreStatus::Ok;
+  return !matches.empty() && context_.store.remove(traits_.records, matches.back()) == StoreStatus::Ok;
 }
 
 void FamilySupport::log(LogOperation op, const std::vector<std::string>& values) const {
-  services_.log.record(op, traits_.logKeys, values);
+  context_.log.record(op, traits_.logKeys, values);
 }
 
 }  // namespace velmora

@@ -78,11 +78,11 @@ bool contextItemEnabled(int commandId, std::optional<int> selectedImage) {
 
 bool PaneController::command(int id) {
   switch (id) {
-    case kRemove: family_.remove(list_); return true;
+    case kRemove: onSelected(&EntryFamily::remove); return true;
     case kRefresh: family_.fill(list_); return true;
     case kAddNew: family_.add(list_); return true;
-    case kModify: family_.modify(list_); return true;
-    case kProperty: family_.property(list_); return true;
+    case kModify: onSelected(&EntryFamily::modify); return true;
+    case kProperty: onSelected(&EntryFamily::property); return true;
     case kAboutFile: aboutFile(); return true;
     case kEnable:
     case kDisable: checkButton(id); return true;
@@ -108,8 +108,14 @@ void PaneController::doubleClick() {
 
 int PaneController::requireSelection() {
   const int row = list_.selected();
-  if (row < 0) prompt_.message(translator_.translate("_YouMustSelectAnItem"));
-  return row;
+  if (row >= 0 && row < list_.count()) return row;
+  prompt_.message(translator_.translate("_YouMustSelectAnItem"));
+  return -1;
+}
+
+void PaneController::onSelected(void (EntryFamily::*operation)(EntryList&, int)) {
+  const int row = requireSelection();
+  if (row >= 0) (family_.*operation)(list_, row);
 }
 
 void PaneController::aboutFile() {

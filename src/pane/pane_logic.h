@@ -78,8 +78,11 @@ class PaneController {
   void doubleClick();
 
  private:
-  // The selected row, or -1 after telling the user to select one.
+  // The selected row, or -1 after telling the user to select one: the one
+  // place that asks for a selection.
   int requireSelection();
+  // Runs a family's operation on the selected row.
+  void onSelected(void (EntryFamily::*operation)(EntryList&, int));
   void aboutFile();
   void checkButton(int id);
 

@@ -32,4 +32,8 @@ std::string disabledCopyPath(std::string_view programDirectory, std::string_view
   return disabledCopyFolder(programDirectory) + "\\" + disabledCopyName(folder, name);
 }
 
+std::string replacedCopyPath(std::string_view programDirectory, std::string_view folder, std::string_view name) {
+  return disabledCopyPath(programDirectory, folder, name) + ".replaced";
+}
+
 }  // namespace velmora

@@ -21,4 +21,8 @@ std::string disabledCopyName(std::string_view folder, std::string_view name);
 
 std::string disabledCopyPath(std::string_view programDirectory, std::string_view folder, std::string_view name);
 
+// Where a change keeps a file it is about to replace until the change has
+// committed: beside the entry's disabled copy, ending in ".replaced".
+std::string replacedCopyPath(std::string_view programDirectory, std::string_view folder, std::string_view name);
+
 }  // namespace velmora

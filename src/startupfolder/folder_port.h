@@ -23,31 +23,37 @@ enum class FileStatus {
   Failed,        // anything else
 };
 
-const char* describe(FileStatus status);
+// What a copy or move does when its target exists.
+enum class IfExists { Fail, Replace };
+enum class Visibility { Shown, Hidden };
 
 struct FolderEntry {
   std::string name;  // as the file system gives it
   std::uint32_t attributes = 0;
 };
 
+// Every call leaves its output untouched unless it returns Ok.
 class FolderPort {
  public:
+  FolderPort() = default;
+  FolderPort(const FolderPort&) = delete;
+  FolderPort& operator=(const FolderPort&) = delete;
   virtual ~FolderPort() = default;
 
   // Every entry of the folder in the file system's order, subfolders (and
-  // "." and "..") included; `out` is cleared first.
+  // "." and "..") included; on Ok `out` holds only those.
   [[nodiscard]] virtual FileStatus list(const std::string& folder, std::vector<FolderEntry>& out) = 0;
   // True when a file or folder of that path exists.
   virtual bool exists(const std::string& path) = 0;
   [[nodiscard]] virtual FileStatus removeFile(const std::string& path) = 0;
   // A byte-for-byte copy that is on disk when Ok is returned. An existing
-  // `to` is replaced only with `replace`.
-  [[nodiscard]] virtual FileStatus copyFile(const std::string& from, const std::string& to, bool replace) = 0;
+  // `to` is replaced only with IfExists::Replace (otherwise Exists).
+  [[nodiscard]] virtual FileStatus copyFile(const std::string& from, const std::string& to, IfExists ifExists) = 0;
   // Moves a file, across volumes too; on disk when Ok is returned. The file
   // keeps its attributes.
-  [[nodiscard]] virtual FileStatus moveFile(const std::string& from, const std::string& to, bool replace) = 0;
+  [[nodiscard]] virtual FileStatus moveFile(const std::string& from, const std::string& to, IfExists ifExists) = 0;
   // Sets or clears a file's hidden attribute and keeps the others.
-  [[nodiscard]] virtual FileStatus setHidden(const std::string& path, bool hidden) = 0;
+  [[nodiscard]] virtual FileStatus setVisibility(const std::string& path, Visibility visibility) = 0;
   // Creates the folder and any missing parents; Ok when it already exists.
   [[nodiscard]] virtual FileStatus makeFolder(const std::string& path) = 0;
 };

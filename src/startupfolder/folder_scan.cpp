@@ -69,28 +69,4 @@ std::optional<std::string> resolveShortcut(ShellLinkPort& links, const std::stri
   return target;
 }
 
-const char* describe(FileStatus status) {
-  switch (status) {
-    case FileStatus::Ok: return "ok";
-    case FileStatus::NotFound: return "not found";
-    case FileStatus::AccessDenied: return "access denied";
-    case FileStatus::Exists: return "exists";
-    case FileStatus::InvalidName: return "invalid name";
-    case FileStatus::Failed: return "failed";
-  }
-  return "failed";
-}
-
-const char* describe(LinkStatus status) {
-  switch (status) {
-    case LinkStatus::Ok: return "ok";
-    case LinkStatus::NotFound: return "not found";
-    case LinkStatus::NotALink: return "not a link";
-    case LinkStatus::AccessDenied: return "access denied";
-    case LinkStatus::WriteFailed: return "write failed";
-    case LinkStatus::Failed: return "failed";
-  }
-  return "failed";
-}
-
 }  // namespace velmora

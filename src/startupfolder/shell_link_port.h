@@ -15,15 +15,16 @@ enum class LinkStatus {
   Failed,        // no shell-link object
 };
 
-const char* describe(LinkStatus status);
-
+// Every call leaves its output untouched unless it returns Ok.
 class ShellLinkPort {
  public:
+  ShellLinkPort() = default;
+  ShellLinkPort(const ShellLinkPort&) = delete;
+  ShellLinkPort& operator=(const ShellLinkPort&) = delete;
   virtual ~ShellLinkPort() = default;
 
   // The link's stored target path, as it is stored (not resolved against
-  // the file system, so a missing target is still given). `target` is left
-  // untouched unless Ok is returned.
+  // the file system, so a missing target is still given).
   [[nodiscard]] virtual LinkStatus resolve(const std::string& link, std::string& target) = 0;
   // Writes a link whose only content is the target path; an existing file
   // of that name is replaced.

@@ -47,12 +47,13 @@ TYPED_TEST_P(FolderContract, ListsFilesAndFoldersWithTheirAttributes) {
 }
 
 TYPED_TEST_P(FolderContract, MissingFilesAndFoldersAreNotFound) {
-  std::vector<FolderEntry> entries;
+  std::vector<FolderEntry> entries{{"keep", 0}};
   EXPECT_EQ(this->fs().list(this->at("Missing"), entries), FileStatus::NotFound);
+  ASSERT_EQ(entries.size(), 1u) << "a failed listing leaves its output alone";
   EXPECT_FALSE(this->fs().exists(this->at("missing.lnk")));
   EXPECT_EQ(this->fs().removeFile(this->at("missing.lnk")), FileStatus::NotFound);
-  EXPECT_EQ(this->fs().copyFile(this->at("missing.lnk"), this->at("b"), true), FileStatus::NotFound);
-  EXPECT_EQ(this->fs().moveFile(this->at("missing.lnk"), this->at("b"), true), FileStatus::NotFound);
+  EXPECT_EQ(this->fs().copyFile(this->at("missing.lnk"), this->at("b"), IfExists::Replace), FileStatus::NotFound);
+  EXPECT_EQ(this->fs().moveFile(this->at("missing.lnk"), this->at("b"), IfExists::Replace), FileStatus::NotFound);
   EXPECT_FALSE(this->fs().exists(this->at("b")));
 }
 
@@ -60,11 +61,11 @@ TYPED_TEST_P(FolderContract, CopiesAreExactAndReplaceOnlyWhenAsked) {
   const std::string bytes("L\0\0\0\x01\x14\x02\xFF tail", 13);
   this->env.put(this->at("a.lnk"), bytes, 0);
   this->env.put(this->at("c.lnk"), "other", 0);
-  ASSERT_EQ(this->fs().copyFile(this->at("a.lnk"), this->at("b.copy"), false), FileStatus::Ok);
+  ASSERT_EQ(this->fs().copyFile(this->at("a.lnk"), this->at("b.copy"), IfExists::Fail), FileStatus::Ok);
   EXPECT_EQ(this->env.bytes(this->at("b.copy")), bytes);
-  EXPECT_EQ(this->fs().copyFile(this->at("a.lnk"), this->at("c.lnk"), false), FileStatus::Exists);
+  EXPECT_EQ(this->fs().copyFile(this->at("a.lnk"), this->at("c.lnk"), IfExists::Fail), FileStatus::Exists);
   EXPECT_EQ(this->env.bytes(this->at("c.lnk")), "other");
-  ASSERT_EQ(this->fs().copyFile(this->at("a.lnk"), this->at("C.LNK"), true), FileStatus::Ok);
+  ASSERT_EQ(this->fs().copyFile(this->at("a.lnk"), this->at("C.LNK"), IfExists::Replace), FileStatus::Ok);
   EXPECT_EQ(this->env.bytes(this->at("c.lnk")), bytes);
   EXPECT_EQ(this->env.bytes(this->at("a.lnk")), bytes) << "the source stays";
 }
@@ -72,8 +73,8 @@ TYPED_TEST_P(FolderContract, CopiesAreExactAndReplaceOnlyWhenAsked) {
 TYPED_TEST_P(FolderContract, MovesReplaceAndTakeTheSourceAway) {
   this->env.put(this->at("new"), "new", 0);
   this->env.put(this->at("old.lnk"), "old", 0);
-  EXPECT_EQ(this->fs().moveFile(this->at("new"), this->at("old.lnk"), false), FileStatus::Exists);
-  ASSERT_EQ(this->fs().moveFile(this->at("new"), this->at("old.lnk"), true), FileStatus::Ok);
+  EXPECT_EQ(this->fs().moveFile(this->at("new"), this->at("old.lnk"), IfExists::Fail), FileStatus::Exists);
+  ASSERT_EQ(this->fs().moveFile(this->at("new"), this->at("old.lnk"), IfExists::Replace), FileStatus::Ok);
   EXPECT_EQ(this->env.bytes(this->at("old.lnk")), "new");
   EXPECT_FALSE(this->fs().exists(this->at("new")));
   ASSERT_EQ(this->fs().removeFile(this->at("old.lnk")), FileStatus::Ok);
@@ -88,15 +89,15 @@ TYPED_TEST_P(FolderContract, AHiddenFileStaysHiddenWhenMovedUntilShownAgain) {
     return e && (e->attributes & kAttrHidden) != 0;
   };
   this->env.put(this->at("staged"), "new", 0);
-  ASSERT_EQ(this->fs().setHidden(this->at("staged"), true), FileStatus::Ok);
+  ASSERT_EQ(this->fs().setVisibility(this->at("staged"), Visibility::Hidden), FileStatus::Ok);
   EXPECT_TRUE(hidden("staged"));
-  ASSERT_EQ(this->fs().setHidden(this->at("staged"), true), FileStatus::Ok) << "hiding twice is fine";
-  ASSERT_EQ(this->fs().moveFile(this->at("staged"), this->at("placed.lnk"), true), FileStatus::Ok);
+  ASSERT_EQ(this->fs().setVisibility(this->at("staged"), Visibility::Hidden), FileStatus::Ok) << "hiding twice is fine";
+  ASSERT_EQ(this->fs().moveFile(this->at("staged"), this->at("placed.lnk"), IfExists::Replace), FileStatus::Ok);
   EXPECT_TRUE(hidden("placed.lnk")) << "the attribute travels with the file";
-  ASSERT_EQ(this->fs().setHidden(this->at("placed.lnk"), false), FileStatus::Ok);
+  ASSERT_EQ(this->fs().setVisibility(this->at("placed.lnk"), Visibility::Shown), FileStatus::Ok);
   EXPECT_FALSE(hidden("placed.lnk"));
   EXPECT_EQ(this->env.bytes(this->at("placed.lnk")), "new");
-  EXPECT_EQ(this->fs().setHidden(this->at("missing.lnk"), true), FileStatus::NotFound);
+  EXPECT_EQ(this->fs().setVisibility(this->at("missing.lnk"), Visibility::Hidden), FileStatus::NotFound);
 }
 
 TYPED_TEST_P(FolderContract, MakesMissingFoldersWithTheirParents) {

@@ -23,17 +23,18 @@ class RegistryContract : public ::testing::Test {
 TYPED_TEST_SUITE_P(RegistryContract);
 
 TYPED_TEST_P(RegistryContract, MissingKeyAndValueAreNotFound) {
-  std::vector<RegValue> values;
+  std::vector<RegValue> values{RegValue{"keep", kRegSz, "x"}};
   EXPECT_EQ(this->reg().enumerateValues(this->kRoot, this->key("Missing"), values), RegStatus::NotFound);
+  EXPECT_EQ(values.size(), 1u) << "a failed enumeration leaves its output alone";
   RegValue v{"keep", 7, "untouched"};
   EXPECT_EQ(this->reg().queryValue(this->kRoot, this->key("Missing"), "x", v), RegStatus::NotFound);
   EXPECT_EQ(v.text, "untouched") << "a failed query leaves its output alone";
   EXPECT_EQ(this->reg().deleteValue(this->kRoot, this->key("Missing"), "x"), RegStatus::NotFound);
-  EXPECT_EQ(this->reg().setString(this->kRoot, this->key("Missing"), "x", "y", false), RegStatus::NotFound);
+  EXPECT_EQ(this->reg().setString(this->kRoot, this->key("Missing"), "x", "y", KeyCreation::KeyMustExist), RegStatus::NotFound);
 }
 
 TYPED_TEST_P(RegistryContract, WriteCreatesKeyAndReadsBack) {
-  ASSERT_EQ(this->reg().setString(this->kRoot, this->key("Run"), "Tool", "C:\\Tools\\tool.exe /min", true),
+  ASSERT_EQ(this->reg().setString(this->kRoot, this->key("Run"), "Tool", "C:\\Tools\\tool.exe /min", KeyCreation::CreateKey),
             RegStatus::Ok);
   RegValue v;
   ASSERT_EQ(this->reg().queryValue(this->kRoot, this->key("Run"), "Tool", v), RegStatus::Ok);
@@ -46,8 +47,8 @@ TYPED_TEST_P(RegistryContract, WriteCreatesKeyAndReadsBack) {
 }
 
 TYPED_TEST_P(RegistryContract, SameNameInOtherCaseReplacesTheValue) {
-  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), "Tool", "a", true), RegStatus::Ok);
-  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), "TOOL", "b", false), RegStatus::Ok);
+  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), "Tool", "a", KeyCreation::CreateKey), RegStatus::Ok);
+  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), "TOOL", "b", KeyCreation::KeyMustExist), RegStatus::Ok);
   std::vector<RegValue> values;
   ASSERT_EQ(this->reg().enumerateValues(this->kRoot, this->key(), values), RegStatus::Ok);
   ASSERT_EQ(values.size(), 1u);
@@ -58,9 +59,9 @@ TYPED_TEST_P(RegistryContract, LongNamesAndDataAreReadWhole) {
   const std::string name(300, 'n');
   std::string data;
   for (int i = 0; data.size() < 100000; ++i) data += "C:\\Program Files\\App" + std::to_string(i) + "\\run.exe,";
-  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), "short", "x", true), RegStatus::Ok);
-  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), name, data, false), RegStatus::Ok);
-  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), "after", "y", false), RegStatus::Ok);
+  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), "short", "x", KeyCreation::CreateKey), RegStatus::Ok);
+  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), name, data, KeyCreation::KeyMustExist), RegStatus::Ok);
+  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), "after", "y", KeyCreation::KeyMustExist), RegStatus::Ok);
   std::vector<RegValue> values;
   ASSERT_EQ(this->reg().enumerateValues(this->kRoot, this->key(), values), RegStatus::Ok);
   ASSERT_EQ(values.size(), 3u) << "no value is skipped because of its size";
@@ -75,7 +76,7 @@ TYPED_TEST_P(RegistryContract, LongNamesAndDataAreReadWhole) {
 TYPED_TEST_P(RegistryContract, TextOutsideAnyLegacyCodePageRoundTrips) {
   const std::string name = "\xC5\x81ukasz \xCE\x95\xCE\xBB\xCE\xBB\xCE\xAC\xCE\xB4\xCE\xB1 \xE6\x97\xA5\xE6\x9C\xAC";
   const std::string data = "C:\\Users\\\xC5\x81ukasz\\\xD0\x9F\xD1\x80\xD0\xB8\xD0\xBB\\\xF0\x9F\x9A\x80.exe";
-  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), name, data, true), RegStatus::Ok);
+  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), name, data, KeyCreation::CreateKey), RegStatus::Ok);
   std::vector<RegValue> values;
   ASSERT_EQ(this->reg().enumerateValues(this->kRoot, this->key(), values), RegStatus::Ok);
   ASSERT_EQ(values.size(), 1u);
@@ -84,8 +85,8 @@ TYPED_TEST_P(RegistryContract, TextOutsideAnyLegacyCodePageRoundTrips) {
 }
 
 TYPED_TEST_P(RegistryContract, DeleteRemovesOnlyThatValue) {
-  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), "a", "1", true), RegStatus::Ok);
-  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), "b", "2", false), RegStatus::Ok);
+  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), "a", "1", KeyCreation::CreateKey), RegStatus::Ok);
+  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), "b", "2", KeyCreation::KeyMustExist), RegStatus::Ok);
   ASSERT_EQ(this->reg().deleteValue(this->kRoot, this->key(), "A"), RegStatus::Ok);
   EXPECT_EQ(this->reg().deleteValue(this->kRoot, this->key(), "a"), RegStatus::NotFound);
   std::vector<RegValue> values;
@@ -95,7 +96,7 @@ TYPED_TEST_P(RegistryContract, DeleteRemovesOnlyThatValue) {
 }
 
 TYPED_TEST_P(RegistryContract, EmptyDataIsAValue) {
-  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), "Load", "", true), RegStatus::Ok);
+  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), "Load", "", KeyCreation::CreateKey), RegStatus::Ok);
   RegValue v{"", 0, "stale"};
   ASSERT_EQ(this->reg().queryValue(this->kRoot, this->key(), "Load", v), RegStatus::Ok);
   EXPECT_EQ(v.text, "");

@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "core/store.h"
+#include "programlist/program_list_family.h"
+#include "registry/registry_family.h"
+#include "startupfolder/startup_folder_family.h"
 
 namespace velmora::testing {
 
@@ -18,12 +21,12 @@ class StoreContract : public ::testing::Test {
   Env env;
   DisabledEntryStore& store() { return env.store(); }
 
-  std::vector<StoredItem> list(ItemKind kind) {
+  std::vector<StoredItem> list(RecordKind kind) {
     std::vector<StoredItem> out;
     EXPECT_EQ(store().list(kind, out), StoreStatus::Ok);
     return out;
   }
-  void add(ItemKind kind, const DisabledItem& item) { ASSERT_EQ(store().add(kind, item), StoreStatus::Ok); }
+  void add(RecordKind kind, const DisabledItem& item) { ASSERT_EQ(store().add(kind, item), StoreStatus::Ok); }
   static std::vector<DisabledItem> items(const std::vector<StoredItem>& listed) {
     std::vector<DisabledItem> out;
     for (const auto& s : listed) out.push_back(s.item);
@@ -36,8 +39,8 @@ class StoreContract : public ::testing::Test {
 TYPED_TEST_SUITE_P(StoreContract);
 
 TYPED_TEST_P(StoreContract, EmptyStoreListsNothing) {
-  EXPECT_TRUE(this->list(ItemKind::Registry).empty());
-  EXPECT_TRUE(this->list(ItemKind::StartupFolder).empty());
+  EXPECT_TRUE(this->list(kRegistryRecords).empty());
+  EXPECT_TRUE(this->list(kStartupFolderRecords).empty());
 }
 
 TYPED_TEST_P(StoreContract, ListsEachKindInDocumentOrderAndNothingElse) {
@@ -48,34 +51,34 @@ TYPED_TEST_P(StoreContract, ListsEachKindInDocumentOrderAndNothingElse) {
   const DisabledItem d{"C:\\Users\\me\\Start Menu\\Programs\\Startup", "d.lnk", "C:\\d.exe"};
   // The same three texts under two kinds: each kind sees only its own.
   const DisabledItem shared{this->runKey, "Same", "C:\\same.exe"};
-  this->add(ItemKind::Registry, a);
-  this->add(ItemKind::Winini, b);
-  this->add(ItemKind::Winini, shared);
-  this->add(ItemKind::Registry, c);
-  this->add(ItemKind::StartupFolder, d);
-  this->add(ItemKind::Registry, shared);
+  this->add(kRegistryRecords, a);
+  this->add(kProgramListRecords, b);
+  this->add(kProgramListRecords, shared);
+  this->add(kRegistryRecords, c);
+  this->add(kStartupFolderRecords, d);
+  this->add(kRegistryRecords, shared);
 
-  EXPECT_EQ(this->items(this->list(ItemKind::Registry)), (std::vector<DisabledItem>{a, c, shared}));
-  EXPECT_EQ(this->items(this->list(ItemKind::Winini)), (std::vector<DisabledItem>{b, shared}));
-  EXPECT_EQ(this->items(this->list(ItemKind::StartupFolder)), (std::vector<DisabledItem>{d}));
+  EXPECT_EQ(this->items(this->list(kRegistryRecords)), (std::vector<DisabledItem>{a, c, shared}));
+  EXPECT_EQ(this->items(this->list(kProgramListRecords)), (std::vector<DisabledItem>{b, shared}));
+  EXPECT_EQ(this->items(this->list(kStartupFolderRecords)), (std::vector<DisabledItem>{d}));
   // Added items go after everything already there, whatever its kind.
   EXPECT_EQ(this->env.documentOrder(),
-            (std::vector<ItemKind>{ItemKind::Registry, ItemKind::Winini, ItemKind::Winini, ItemKind::Registry,
-                                   ItemKind::StartupFolder, ItemKind::Registry}));
+            (std::vector<RecordKind>{kRegistryRecords, kProgramListRecords, kProgramListRecords, kRegistryRecords,
+                                   kStartupFolderRecords, kRegistryRecords}));
 
   // Removing the winini copy leaves the registry one alone.
-  const auto winini = this->list(ItemKind::Winini);
-  ASSERT_EQ(this->store().remove(ItemKind::Winini, winini[1]), StoreStatus::Ok);
-  EXPECT_EQ(this->items(this->list(ItemKind::Registry)), (std::vector<DisabledItem>{a, c, shared}));
-  EXPECT_EQ(this->items(this->list(ItemKind::Winini)), (std::vector<DisabledItem>{b}));
+  const auto winini = this->list(kProgramListRecords);
+  ASSERT_EQ(this->store().remove(kProgramListRecords, winini[1]), StoreStatus::Ok);
+  EXPECT_EQ(this->items(this->list(kRegistryRecords)), (std::vector<DisabledItem>{a, c, shared}));
+  EXPECT_EQ(this->items(this->list(kProgramListRecords)), (std::vector<DisabledItem>{b}));
 }
 
 TYPED_TEST_P(StoreContract, FindTakesTheFirstOfEqualItemsAcrossCase) {
   const DisabledItem first{this->runKey, "Tool", "C:\\Tools\\tool.exe"};
-  this->add(ItemKind::Registry, {this->runKey, "Other", "C:\\o.exe"});
-  this->add(ItemKind::Registry, first);
-  this->add(ItemKind::Registry, first);
-  const auto listed = this->list(ItemKind::Registry);
+  this->add(kRegistryRecords, {this->runKey, "Other", "C:\\o.exe"});
+  this->add(kRegistryRecords, first);
+  this->add(kRegistryRecords, first);
+  const auto listed = this->list(kRegistryRecords);
   ASSERT_EQ(listed.size(), 3u) << "both copies are listed";
 
   const DisabledItem key{"hkey_current_user\\SOFTWARE\\microsoft\\windows\\currentversion\\RUN", "TOOL",
@@ -88,51 +91,51 @@ TYPED_TEST_P(StoreContract, FindTakesTheFirstOfEqualItemsAcrossCase) {
   EXPECT_FALSE(findItem(listed, {this->runKey, "Tool", "C:\\Tools\\tool2.exe"}).has_value());
 
   // Removing the found one leaves exactly one copy.
-  ASSERT_EQ(this->store().remove(ItemKind::Registry, *found), StoreStatus::Ok);
-  EXPECT_EQ(findAllItems(this->list(ItemKind::Registry), key).size(), 1u);
+  ASSERT_EQ(this->store().remove(kRegistryRecords, *found), StoreStatus::Ok);
+  EXPECT_EQ(findAllItems(this->list(kRegistryRecords), key).size(), 1u);
 }
 
 TYPED_TEST_P(StoreContract, UpdateChangesNameAndDataButNeverPath) {
-  this->add(ItemKind::Registry, {this->runKey, "Old", "C:\\old.exe"});
-  auto listed = this->list(ItemKind::Registry);
+  this->add(kRegistryRecords, {this->runKey, "Old", "C:\\old.exe"});
+  auto listed = this->list(kRegistryRecords);
   ASSERT_EQ(listed.size(), 1u);
-  ASSERT_EQ(this->store().update(ItemKind::Registry, listed[0], std::string("New"), "C:\\new.exe -q"), StoreStatus::Ok);
-  listed = this->list(ItemKind::Registry);
+  ASSERT_EQ(this->store().update(kRegistryRecords, listed[0], std::string("New"), "C:\\new.exe -q"), StoreStatus::Ok);
+  listed = this->list(kRegistryRecords);
   ASSERT_EQ(listed.size(), 1u);
   EXPECT_EQ(listed[0].item, (DisabledItem{this->runKey, "New", "C:\\new.exe -q"}));
 
   // Data alone: the name stays.
-  ASSERT_EQ(this->store().update(ItemKind::Registry, listed[0], std::nullopt, "C:\\third.exe"), StoreStatus::Ok);
-  EXPECT_EQ(this->items(this->list(ItemKind::Registry)),
+  ASSERT_EQ(this->store().update(kRegistryRecords, listed[0], std::nullopt, "C:\\third.exe"), StoreStatus::Ok);
+  EXPECT_EQ(this->items(this->list(kRegistryRecords)),
             (std::vector<DisabledItem>{{this->runKey, "New", "C:\\third.exe"}}));
 }
 
 TYPED_TEST_P(StoreContract, ChangingAnItemThatChangedSinceListingIsRefused) {
-  this->add(ItemKind::Registry, {this->runKey, "A", "a.exe"});
-  this->add(ItemKind::Registry, {this->runKey, "B", "b.exe"});
-  const auto before = this->list(ItemKind::Registry);
+  this->add(kRegistryRecords, {this->runKey, "A", "a.exe"});
+  this->add(kRegistryRecords, {this->runKey, "B", "b.exe"});
+  const auto before = this->list(kRegistryRecords);
   ASSERT_EQ(before.size(), 2u);
 
   // Someone else changed B: the stale listing must not remove the new text.
-  ASSERT_EQ(this->store().update(ItemKind::Registry, before[1], std::string("B2"), "b2.exe"), StoreStatus::Ok);
-  EXPECT_EQ(this->store().remove(ItemKind::Registry, before[1]), StoreStatus::Vanished);
-  EXPECT_EQ(this->store().update(ItemKind::Registry, before[1], std::nullopt, "x.exe"), StoreStatus::Vanished);
+  ASSERT_EQ(this->store().update(kRegistryRecords, before[1], std::string("B2"), "b2.exe"), StoreStatus::Ok);
+  EXPECT_EQ(this->store().remove(kRegistryRecords, before[1]), StoreStatus::Vanished);
+  EXPECT_EQ(this->store().update(kRegistryRecords, before[1], std::nullopt, "x.exe"), StoreStatus::Vanished);
 
   // A removed earlier item shifts the places: B's old place is now empty.
-  ASSERT_EQ(this->store().remove(ItemKind::Registry, before[0]), StoreStatus::Ok);
-  EXPECT_EQ(this->store().remove(ItemKind::Registry, before[0]), StoreStatus::Vanished) << "already gone";
-  EXPECT_EQ(this->items(this->list(ItemKind::Registry)), (std::vector<DisabledItem>{{this->runKey, "B2", "b2.exe"}}));
+  ASSERT_EQ(this->store().remove(kRegistryRecords, before[0]), StoreStatus::Ok);
+  EXPECT_EQ(this->store().remove(kRegistryRecords, before[0]), StoreStatus::Vanished) << "already gone";
+  EXPECT_EQ(this->items(this->list(kRegistryRecords)), (std::vector<DisabledItem>{{this->runKey, "B2", "b2.exe"}}));
   // The same place under another kind is no match either.
-  const auto now = this->list(ItemKind::Registry);
-  EXPECT_EQ(this->store().remove(ItemKind::Winini, now[0]), StoreStatus::Vanished);
-  EXPECT_EQ(this->list(ItemKind::Registry).size(), 1u);
+  const auto now = this->list(kRegistryRecords);
+  EXPECT_EQ(this->store().remove(kProgramListRecords, now[0]), StoreStatus::Vanished);
+  EXPECT_EQ(this->list(kRegistryRecords).size(), 1u);
 }
 
 TYPED_TEST_P(StoreContract, EmptyTextsAreKept) {
   // A startup-folder file that is not a shortcut has no target.
   const DisabledItem item{"C:\\Startup", "notes.txt", ""};
-  this->add(ItemKind::StartupFolder, item);
-  EXPECT_EQ(this->items(this->list(ItemKind::StartupFolder)), (std::vector<DisabledItem>{item}));
+  this->add(kStartupFolderRecords, item);
+  EXPECT_EQ(this->items(this->list(kStartupFolderRecords)), (std::vector<DisabledItem>{item}));
 }
 
 REGISTER_TYPED_TEST_SUITE_P(StoreContract, EmptyStoreListsNothing, ListsEachKindInDocumentOrderAndNothingElse,

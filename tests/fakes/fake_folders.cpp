@@ -93,9 +93,9 @@ std::vector<std::string> FakeFolders::filesIn(const std::string& folder) const {
 }
 
 FileStatus FakeFolders::list(const std::string& folder, std::vector<FolderEntry>& out) {
-  out.clear();
   auto it = folders_.find(fold(folder));
   if (it == folders_.end() || folder.empty()) return FileStatus::NotFound;
+  out.clear();
   out.push_back({".", kAttrDirectory});
   out.push_back({"..", kAttrDirectory});
   for (const auto& e : it->second) out.push_back({e.name, e.attributes});
@@ -146,32 +146,32 @@ FileStatus FakeFolders::place(const std::string& path, const std::string& bytes,
   return FileStatus::Ok;
 }
 
-FileStatus FakeFolders::copyFile(const std::string& from, const std::string& to, bool replace) {
+FileStatus FakeFolders::copyFile(const std::string& from, const std::string& to, IfExists ifExists) {
   const Entry* source = find(from);
   if (!source || source->folder) return FileStatus::NotFound;
   const std::string copy = source->bytes;
-  return write(to, copy, replace);
+  return write(to, copy, ifExists == IfExists::Replace);
 }
 
-FileStatus FakeFolders::moveFile(const std::string& from, const std::string& to, bool replace) {
+FileStatus FakeFolders::moveFile(const std::string& from, const std::string& to, IfExists ifExists) {
   const Entry* source = find(from);
   if (!source || source->folder) return FileStatus::NotFound;
   if (denyDelete_.count(fold(from))) return FileStatus::AccessDenied;
   const std::string content = source->bytes;
   const std::uint32_t attributes = source->attributes;
   if (fold(from) == fold(to)) return FileStatus::Ok;
-  const FileStatus written = place(to, content, replace, true);
+  const FileStatus written = place(to, content, ifExists == IfExists::Replace, true);
   if (written != FileStatus::Ok) return written;
   --writes;
   find(to)->attributes = attributes;
   return removeFile(from) == FileStatus::Ok ? FileStatus::Ok : FileStatus::Failed;
 }
 
-FileStatus FakeFolders::setHidden(const std::string& path, bool hidden) {
+FileStatus FakeFolders::setVisibility(const std::string& path, Visibility visibility) {
   Entry* e = find(path);
   if (!e) return FileStatus::NotFound;
   if (denyAttributes_.count(fold(path))) return FileStatus::AccessDenied;
-  e->attributes = hidden ? (e->attributes | kAttrHidden) : (e->attributes & ~kAttrHidden);
+  e->attributes = visibility == Visibility::Hidden ? (e->attributes | kAttrHidden) : (e->attributes & ~kAttrHidden);
   return FileStatus::Ok;
 }
 

@@ -15,15 +15,25 @@ namespace velmora::testing {
 
 class FakeFolders : public FolderPort {
  public:
-  FileStatus list(const std::string& folder, std::vector<FolderEntry>& out) override;
+  [[nodiscard]] FileStatus list(const std::string& folder, std::vector<FolderEntry>& out) override;
   bool exists(const std::string& path) override;
-  FileStatus removeFile(const std::string& path) override;
-  FileStatus copyFile(const std::string& from, const std::string& to, bool replace) override;
-  FileStatus moveFile(const std::string& from, const std::string& to, bool replace) override;
-  FileStatus setHidden(const std::string& path, bool hidden) override;
-  FileStatus makeFolder(const std::string& path) override;
+  [[nodiscard]] FileStatus removeFile(const std::string& path) override;
+  [[nodiscard]] FileStatus copyFile(const std::string& from, const std::string& to, IfExists ifExists) override;
+  [[nodiscard]] FileStatus moveFile(const std::string& from, const std::string& to, IfExists ifExists) override;
+  [[nodiscard]] FileStatus setVisibility(const std::string& path, Visibility visibility) override;
+  [[nodiscard]] FileStatus makeFolder(const std::string& path) override;
 
   // Set-up and inspection; paths are compared without regard to case.
+  // reset() empties everything (a port cannot be copied).
+  void reset() {
+    folders_.clear();
+    order_.clear();
+    denyDelete_.clear();
+    denyWrites_.clear();
+    denyAttributes_.clear();
+    refusedCharacters = "?*<>|\"";
+    deletions = writes = 0;
+  }
   void addFolder(const std::string& path);  // parents too
   void put(const std::string& path, const std::string& bytes, std::uint32_t attributes = 0);
   bool hasFile(const std::string& path) const;
@@ -35,7 +45,7 @@ class FakeFolders : public FolderPort {
   // Writes a file as the adapters do: fails for a missing folder, a refused
   // name or a folder that refuses writes, and will not write over a hidden
   // or system file (as CopyFile and CreateFile's CREATE_ALWAYS refuse to).
-  FileStatus write(const std::string& path, const std::string& bytes, bool replace);
+  [[nodiscard]] FileStatus write(const std::string& path, const std::string& bytes, bool replace);
 
   // Fault injection.
   void denyDelete(const std::string& path) { denyDelete_.insert(fold(path)); }
@@ -63,7 +73,7 @@ class FakeFolders : public FolderPort {
   std::map<std::string, std::vector<Entry>> folders_;
   std::vector<std::string> order_;  // folded file paths, creation order
   // Writes without the hidden check: a move replaces whatever is there.
-  FileStatus place(const std::string& path, const std::string& bytes, bool replace, bool overHidden);
+  [[nodiscard]] FileStatus place(const std::string& path, const std::string& bytes, bool replace, bool overHidden);
 
   std::set<std::string> denyDelete_, denyWrites_, denyAttributes_;
 };
@@ -73,15 +83,15 @@ class FakeFolders : public FolderPort {
 class FakeShellLinks : public ShellLinkPort {
  public:
   explicit FakeShellLinks(FakeFolders& folders) : folders_(folders) {}
-  LinkStatus resolve(const std::string& link, std::string& target) override;
-  LinkStatus create(const std::string& target, const std::string& link) override;
-  LinkStatus retarget(const std::string& source, const std::string& target, const std::string& link) override;
+  [[nodiscard]] LinkStatus resolve(const std::string& link, std::string& target) override;
+  [[nodiscard]] LinkStatus create(const std::string& target, const std::string& link) override;
+  [[nodiscard]] LinkStatus retarget(const std::string& source, const std::string& target, const std::string& link) override;
 
   static std::string linkBytes(const std::string& target, const std::string& otherFields = "");
   bool unavailable = false;  // no shell-link object at all
 
  private:
-  LinkStatus write(const std::string& link, const std::string& bytes);
+  [[nodiscard]] LinkStatus write(const std::string& link, const std::string& bytes);
   FakeFolders& folders_;
 };
 

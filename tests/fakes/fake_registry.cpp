@@ -37,12 +37,12 @@ RegStatus FakeRegistry::queryValue(RootKey root, const std::string& subkey, cons
 }
 
 RegStatus FakeRegistry::setString(RootKey root, const std::string& subkey, const std::string& name,
-                                  const std::string& data, bool createKey) {
+                                  const std::string& data, KeyCreation creation) {
   const std::string k = id(root, subkey);
   if (denyWrite_.count(k)) return RegStatus::AccessDenied;
   auto it = keys_.find(k);
   if (it == keys_.end()) {
-    if (!createKey) return RegStatus::NotFound;
+    if (creation == KeyCreation::KeyMustExist) return RegStatus::NotFound;
     it = keys_.emplace(k, std::vector<RegValue>{}).first;
   }
   ++writes;

@@ -12,13 +12,21 @@ namespace velmora::testing {
 
 class FakeRegistry : public RegistryPort {
  public:
-  RegStatus enumerateValues(RootKey root, const std::string& subkey, std::vector<RegValue>& out) override;
-  RegStatus queryValue(RootKey root, const std::string& subkey, const std::string& name, RegValue& out) override;
-  RegStatus setString(RootKey root, const std::string& subkey, const std::string& name,
-                      const std::string& data, bool createKey) override;
-  RegStatus deleteValue(RootKey root, const std::string& subkey, const std::string& name) override;
+  [[nodiscard]] RegStatus enumerateValues(RootKey root, const std::string& subkey, std::vector<RegValue>& out) override;
+  [[nodiscard]] RegStatus queryValue(RootKey root, const std::string& subkey, const std::string& name, RegValue& out) override;
+  [[nodiscard]] RegStatus setString(RootKey root, const std::string& subkey, const std::string& name,
+                                    const std::string& data, KeyCreation creation) override;
+  [[nodiscard]] RegStatus deleteValue(RootKey root, const std::string& subkey, const std::string& name) override;
 
-  // Test set-up and inspection.
+  // Test set-up and inspection. A port cannot be copied, so a test that
+  // needs a fresh registry empties this one.
+  void reset() {
+    keys_.clear();
+    denyRead_.clear();
+    denyWrite_.clear();
+    denyDelete_.clear();
+    writes = deletions = 0;
+  }
   void createKey(RootKey root, const std::string& subkey);
   void put(RootKey root, const std::string& subkey, const std::string& name, const std::string& text,
            std::uint32_t type = kRegSz);

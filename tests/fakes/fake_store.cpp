@@ -2,9 +2,9 @@
 
 namespace velmora::testing {
 
-StoreStatus FakeStore::list(ItemKind kind, std::vector<StoredItem>& out) {
-  out.clear();
+StoreStatus FakeStore::list(RecordKind kind, std::vector<StoredItem>& out) {
   if (unreadable) return StoreStatus::Unreadable;
+  out.clear();
   std::size_t ordinal = 0;
   for (const auto& e : elements) {
     if (e.kind != kind) continue;
@@ -13,7 +13,7 @@ StoreStatus FakeStore::list(ItemKind kind, std::vector<StoredItem>& out) {
   return StoreStatus::Ok;
 }
 
-StoreStatus FakeStore::add(ItemKind kind, const DisabledItem& item) {
+StoreStatus FakeStore::add(RecordKind kind, const DisabledItem& item) {
   if (unreadable) return StoreStatus::Unreadable;
   if (readOnly) return StoreStatus::WriteFailed;
   elements.push_back({kind, item});
@@ -21,7 +21,7 @@ StoreStatus FakeStore::add(ItemKind kind, const DisabledItem& item) {
   return StoreStatus::Ok;
 }
 
-StoreStatus FakeStore::remove(ItemKind kind, const StoredItem& item) {
+StoreStatus FakeStore::remove(RecordKind kind, const StoredItem& item) {
   if (unreadable) return StoreStatus::Unreadable;
   std::size_t ordinal = 0;
   for (auto it = elements.begin(); it != elements.end(); ++it) {
@@ -36,7 +36,7 @@ StoreStatus FakeStore::remove(ItemKind kind, const StoredItem& item) {
   return StoreStatus::Vanished;
 }
 
-StoreStatus FakeStore::update(ItemKind kind, const StoredItem& item, const std::optional<std::string>& valuename,
+StoreStatus FakeStore::update(RecordKind kind, const StoredItem& item, const std::optional<std::string>& valuename,
                               const std::string& valuedata) {
   if (unreadable) return StoreStatus::Unreadable;
   std::size_t ordinal = 0;
@@ -53,7 +53,7 @@ StoreStatus FakeStore::update(ItemKind kind, const StoredItem& item, const std::
   return StoreStatus::Vanished;
 }
 
-std::vector<DisabledItem> FakeStore::items(ItemKind kind) const {
+std::vector<DisabledItem> FakeStore::items(RecordKind kind) const {
   std::vector<DisabledItem> out;
   for (const auto& e : elements) {
     if (e.kind == kind) out.push_back(e.item);

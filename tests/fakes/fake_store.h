@@ -9,21 +9,27 @@ namespace velmora::testing {
 
 class FakeStore : public DisabledEntryStore {
  public:
-  StoreStatus list(ItemKind kind, std::vector<StoredItem>& out) override;
-  StoreStatus add(ItemKind kind, const DisabledItem& item) override;
-  StoreStatus remove(ItemKind kind, const StoredItem& item) override;
-  StoreStatus update(ItemKind kind, const StoredItem& item, const std::optional<std::string>& valuename,
+  StoreStatus list(RecordKind kind, std::vector<StoredItem>& out) override;
+  StoreStatus add(RecordKind kind, const DisabledItem& item) override;
+  StoreStatus remove(RecordKind kind, const StoredItem& item) override;
+  StoreStatus update(RecordKind kind, const StoredItem& item, const std::optional<std::string>& valuename,
                      const std::string& valuedata) override;
 
   struct Element {
-    ItemKind kind;
+    RecordKind kind;
     DisabledItem item;
   };
   std::vector<Element> elements;  // document order
   bool unreadable = false;        // a malformed or foreign file
   bool readOnly = false;          // saves fail
 
-  std::vector<DisabledItem> items(ItemKind kind) const;
+  std::vector<DisabledItem> items(RecordKind kind) const;
+  // A port cannot be copied: a test that needs a fresh store empties this one.
+  void reset() {
+    elements.clear();
+    unreadable = readOnly = false;
+    saves = 0;
+  }
   int saves = 0;
 };
 

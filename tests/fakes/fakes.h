@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/operation_log.h"
+#include "pane/change_log.h"
 #include "lang/language_table.h"
 #include "pane/entry_list.h"
 #include "pane/prompt.h"

@@ -25,10 +25,10 @@ class RecordingFamily : public EntryFamily {
     calls.push_back("fill");
     list.setRows(rowsToFill);
   }
-  void remove(EntryList&) override { calls.push_back("remove"); }
+  void remove(EntryList&, int) override { calls.push_back("remove"); }
   void add(EntryList&) override { calls.push_back("add"); }
-  void modify(EntryList&) override { calls.push_back("modify"); }
-  void property(EntryList&) override { calls.push_back("property"); }
+  void modify(EntryList&, int) override { calls.push_back("modify"); }
+  void property(EntryList&, int) override { calls.push_back("property"); }
   bool enable(EntryList&, int row) override {
     enabled.push_back(row);
     calls.push_back("enable " + std::to_string(row));

@@ -1,12 +1,26 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "core/locations.h"
+#include "fakes/fake_folders.h"
 #include "fakes/fake_registry.h"
+#include "fakes/fake_store.h"
+#include "fakes/fakes.h"
+#include "pane/families.h"
+#include "programlist/program_list_family.h"
+#include "registry/registry_family.h"
+#include "startupfolder/folder_location.h"
+#include "startupfolder/startup_folder_family.h"
 
 namespace velmora {
 namespace {
 
+using testing::FakeFolders;
 using testing::FakeRegistry;
+using testing::FakeShellLinks;
+using testing::FakeStore;
+using testing::MapTranslator;
 
 TEST(SplitKeyPath, RootNameIsMatchedAfterUpperCasingAndSubkeyKeepsItsCase) {
   auto k = splitKeyPath("hkey_local_machine\\Software\\X");
@@ -38,12 +52,12 @@ TEST(SplitKeyPath, EveryNamedRootMapsToItsHandle) {
 }
 
 TEST(SplitValuePath, CutsTheValueNameAtTheLastBackslash) {
-  auto v = splitValuePath(startupLocations()[10].path);
+  auto v = splitValuePath("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Userinit");
   ASSERT_TRUE(v);
   EXPECT_EQ(v->root, RootKey::LocalMachine);
   EXPECT_EQ(v->key, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon");
   EXPECT_EQ(v->valueName, "Userinit");
-  auto load = splitValuePath(startupLocations()[8].path);
+  auto load = splitValuePath("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\Load");
   ASSERT_TRUE(load);
   EXPECT_EQ(load->key, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows");
   EXPECT_EQ(load->valueName, "Load");
@@ -62,54 +76,6 @@ TEST(NormaliseKeyPaths, DropsBackslashOnlyPathsAndCutsTrailingOnes) {
   EXPECT_EQ(out[1], " HKEY_USERS\\x ") << "blanks are not trimmed";
 }
 
-TEST(CategoryNodes, TableMatchesTheTreeUsersSee) {
-  const auto& nodes = categoryNodes();
-  struct Want {
-    const char* key;
-    int parent, image;
-    PaneClass pane;
-    std::vector<int> locations;
-  };
-  using P = PaneClass;
-  const Want want[kNodeCount] = {
-      {"_TreeStartupFolder", -1, 1, P::StartupFolderPane, {0, 1}},
-      {"_AllUser", 0, 4, P::StartupFolderPane, {0}},
-      {"_CurrentUser", 0, 5, P::StartupFolderPane, {1}},
-      {"_TreeRegistry", -1, 3, P::RegistryEntryPane, {2, 3, 4, 5, 6, 7}},
-      {"_AllUser", 3, 4, P::RegistryEntryPane, {2, 3, 4, 5}},
-      {"_Run", 4, 2, P::RegistryEntryPane, {2}},
-      {"_RunOnce", 4, 2, P::RegistryEntryPane, {3}},
-      {"_RunService", 4, 2, P::RegistryEntryPane, {4}},
-      {"_RunServiceOnce", 4, 2, P::RegistryEntryPane, {5}},
-      {"_CurrentUser", 3, 5, P::RegistryEntryPane, {6, 7}},
-      {"_Run", 9, 2, P::RegistryEntryPane, {6}},
-      {"_RunOnce", 9, 2, P::RegistryEntryPane, {7}},
-      {"_Winini", -1, 6, P::WininiEntryPane, {8, 9}},
-      {"_LoadSection", 12, 2, P::WininiEntryPane, {8}},
-      {"_RunSection", 12, 2, P::WininiEntryPane, {9}},
-      {"_TreeUserInit", -1, 6, P::WininiEntryPane, {10}},
-  };
-  for (int i = 0; i < kNodeCount; ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(nodes[i].index, i);
-    EXPECT_EQ(nodes[i].labelKey, want[i].key);
-    EXPECT_EQ(nodes[i].parent, want[i].parent);
-    EXPECT_EQ(nodes[i].image, want[i].image);
-    EXPECT_EQ(nodes[i].paneClass, want[i].pane);
-    EXPECT_EQ(nodes[i].locations, want[i].locations);
-    EXPECT_LT(nodes[i].parent, i) << "parents are inserted first";
-  }
-}
-
-TEST(StartupLocations, PathsKeepTheirSpelling) {
-  const auto& l = startupLocations();
-  EXPECT_EQ(l[2].path, "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
-  EXPECT_EQ(l[7].path, "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
-  EXPECT_EQ(l[10].path, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Userinit");
-  EXPECT_EQ(l[8].family, Family::ProgramList);
-  EXPECT_EQ(l[0].family, Family::StartupFolder);
-}
-
 // Counts the Shell Folders reads, in order, to check the window's four reads.
 class CountingRegistry : public FakeRegistry {
  public:
@@ -120,12 +86,95 @@ class CountingRegistry : public FakeRegistry {
   }
 };
 
+// The table the program builds, over fakes.
+struct RealFamilies {
+  explicit RealFamilies(RegistryPort& reg)
+      : table({startupFolderFamily(reg, folders, links, "C:\\Velmora", context), registryFamily(reg, context),
+               programListFamily(reg, noShortPaths(), context)}) {}
+  FakeStore store;
+  MapTranslator tr;
+  OperationLog log{tr};
+  FamilyContext context{store, log, tr};
+  FakeFolders folders;
+  FakeShellLinks links{folders};
+  FamilyTable table;
+};
+
+constexpr int kNodeCount = 16;
+
+// The families, registered in the program's order, give the tree users know.
+TEST(CategoryNodes, TableMatchesTheTreeUsersSee) {
+  FakeRegistry reg;
+  RealFamilies families(reg);
+  const auto& nodes = families.table.nodes();
+  const auto all = families.table.locations();
+  ASSERT_EQ(nodes.size(), static_cast<std::size_t>(kNodeCount));
+  ASSERT_EQ(all.size(), 11u);
+  struct Want {
+    const char* key;
+    int parent, image;
+    FamilyId family;
+    std::vector<int> locations;
+  };
+  const Want want[kNodeCount] = {
+      {"_TreeStartupFolder", -1, 1, "startupfolder", {0, 1}},
+      {"_AllUser", 0, 4, "startupfolder", {0}},
+      {"_CurrentUser", 0, 5, "startupfolder", {1}},
+      {"_TreeRegistry", -1, 3, "registry", {2, 3, 4, 5, 6, 7}},
+      {"_AllUser", 3, 4, "registry", {2, 3, 4, 5}},
+      {"_Run", 4, 2, "registry", {2}},
+      {"_RunOnce", 4, 2, "registry", {3}},
+      {"_RunService", 4, 2, "registry", {4}},
+      {"_RunServiceOnce", 4, 2, "registry", {5}},
+      {"_CurrentUser", 3, 5, "registry", {6, 7}},
+      {"_Run", 9, 2, "registry", {6}},
+      {"_RunOnce", 9, 2, "registry", {7}},
+      {"_Winini", -1, 6, "programlist", {8, 9}},
+      {"_LoadSection", 12, 2, "programlist", {8}},
+      {"_RunSection", 12, 2, "programlist", {9}},
+      {"_TreeUserInit", -1, 6, "programlist", {10}},
+  };
+  for (int i = 0; i < kNodeCount; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(nodes[i].index, i);
+    EXPECT_EQ(nodes[i].labelKey, want[i].key);
+    EXPECT_EQ(nodes[i].parent, want[i].parent);
+    EXPECT_EQ(nodes[i].image, want[i].image);
+    EXPECT_EQ(nodes[i].family, want[i].family);
+    std::vector<std::string_view> paths;
+    for (int l : want[i].locations) paths.push_back(all[static_cast<std::size_t>(l)]);
+    EXPECT_EQ(nodes[i].locations, paths);
+    EXPECT_LT(nodes[i].parent, i) << "parents are inserted first";
+  }
+  const std::vector<std::pair<int, int>> want_expansions = {{2, 0}, {8, 4}, {11, 9}, {11, 3}, {14, 12}};
+  std::vector<std::pair<int, int>> expansions;
+  for (const Expansion& e : families.table.expansions()) expansions.emplace_back(e.afterInserting, e.expand);
+  EXPECT_EQ(expansions, want_expansions);
+}
+
+// Every location once, L1 to L11, spelt as stored records know them.
+TEST(StartupLocations, PathsKeepTheirSpelling) {
+  FakeRegistry reg;
+  RealFamilies families(reg);
+  const auto l = families.table.locations();
+  ASSERT_EQ(l.size(), 11u);
+  EXPECT_EQ(l[0], "Common Startup");
+  EXPECT_EQ(l[1], "Startup");
+  EXPECT_EQ(l[2], "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+  EXPECT_EQ(l[5], "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnce");
+  EXPECT_EQ(l[7], "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
+  EXPECT_EQ(l[8], "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\Load");
+  EXPECT_EQ(l[10], "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Userinit");
+}
+
 TEST(BuildPaneLocations, ReadsTheFoldersFourTimesAndFillsEveryNode) {
   CountingRegistry reg;
   reg.put(RootKey::LocalMachine, std::string(kShellFoldersKey), "Common Startup",
           "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp");
   reg.put(RootKey::CurrentUser, std::string(kShellFoldersKey), "Startup", "C:\\Users\\me\\Startup", 2);
-  auto lists = buildPaneLocations(reg);
+  RealFamilies families(reg);
+  auto lists = families.table.paneLocations();
+  ASSERT_EQ(lists.size(), static_cast<std::size_t>(kNodeCount));
   EXPECT_EQ(reg.reads, (std::vector<std::string>{"Common Startup", "Startup", "Common Startup", "Startup"}));
   EXPECT_EQ(lists[0], (std::vector<std::string>{"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp",
                                                 "C:\\Users\\me\\Startup"}));
@@ -134,15 +183,55 @@ TEST(BuildPaneLocations, ReadsTheFoldersFourTimesAndFillsEveryNode) {
   EXPECT_EQ(lists[3][0], "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
   EXPECT_EQ(lists[3][5], "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
   EXPECT_EQ(lists[12].size(), 2u);
-  EXPECT_EQ(lists[15], std::vector<std::string>{std::string(startupLocations()[10].path)});
+  EXPECT_EQ(lists[15],
+            std::vector<std::string>{"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Userinit"});
 }
 
 TEST(BuildPaneLocations, AMissingShellFoldersValueGivesAnEmptyFolderPath) {
   FakeRegistry reg;
-  auto lists = buildPaneLocations(reg);
+  RealFamilies families(reg);
+  auto lists = families.table.paneLocations();
   ASSERT_EQ(lists[0].size(), 2u);
   EXPECT_EQ(lists[0][0], "");
   EXPECT_EQ(lists[1], std::vector<std::string>{""});
+}
+
+TEST(FamilyTable, EveryNodeNamesARegisteredFamilyAndAnUnknownIdIsAWiringFault) {
+  FakeRegistry reg;
+  RealFamilies families(reg);
+  for (const CategoryNode& node : families.table.nodes()) EXPECT_EQ(families.table.family(node.family).id, node.family);
+  EXPECT_EQ(families.table.family("registry").traits.records, kRegistryRecords);
+  EXPECT_THROW((void)families.table.family("scheduledtasks"), std::invalid_argument);
+}
+
+// A fourth kind of startup place is one more descriptor: its nodes follow
+// the others', with parents and expansions counted from its first node.
+TEST(FamilyTable, AFamilyRegisteredLastAddsItsNodesAfterTheOthers) {
+  FakeRegistry reg;
+  RealFamilies real(reg);
+  std::vector<std::string_view> asked;
+  FamilyDescriptor tasks{"scheduledtasks",
+                         kRegistryTraits,
+                         {{0, "_TreeTasks", -1, 7, {}, {"Logon", "Boot"}}, {1, "_Logon", 0, 2, {}, {"Logon"}}},
+                         {{1, 0}},
+                         [&](const std::vector<std::string_view>& paths) {
+                           asked.insert(asked.end(), paths.begin(), paths.end());
+                           return std::vector<std::string>(paths.begin(), paths.end());
+                         },
+                         nullptr};
+  FamilyTable table({real.table.family("startupfolder"), real.table.family("registry"),
+                     real.table.family("programlist"), tasks});
+  ASSERT_EQ(table.nodes().size(), 18u);
+  EXPECT_EQ(table.nodes()[16].labelKey, "_TreeTasks");
+  EXPECT_EQ(table.nodes()[16].parent, -1);
+  EXPECT_EQ(table.nodes()[17].index, 17);
+  EXPECT_EQ(table.nodes()[17].parent, 16);
+  EXPECT_EQ(table.nodes()[17].family, "scheduledtasks");
+  EXPECT_EQ(table.expansions().back().afterInserting, 17);
+  EXPECT_EQ(table.expansions().back().expand, 16);
+  EXPECT_EQ(table.locations().size(), 13u);
+  EXPECT_EQ(table.paneLocations()[17], std::vector<std::string>{"Logon"});
+  EXPECT_EQ(asked, (std::vector<std::string_view>{"Logon", "Boot", "Logon"}));
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "core/log_file.h"
-#include "core/operation_log.h"
 #include "fakes/fakes.h"
+#include "pane/change_log.h"
 
 namespace velmora::testing {
 namespace {
@@ -32,10 +32,10 @@ TEST_F(LogRecords, EveryOperationUsesItsOwnKeysInBothSets) {
                               LogOperation::Disable};
   for (int i = 0; i < 5; ++i) {
     const std::string n = std::to_string(i + 1);
-    const LogRecord entry = buildLogRecord(tr, ops[i], LogKeys::Entry, v);
+    const LogRecord entry = buildLogRecord(tr, ops[i], LogKeys{""}, v);
     EXPECT_EQ(entry, (LogRecord{"Change", "Startup entry", names[i], "Velmora",
                                 "E" + n + "[HKCU\\Run|Tool|C:\\t.exe|Tool2|C:\\t2.exe]"}));
-    const LogRecord folder = buildLogRecord(tr, ops[i], LogKeys::StartupFolder, {"C:\\Startup\\a.lnk"});
+    const LogRecord folder = buildLogRecord(tr, ops[i], LogKeys{"1"}, {"C:\\Startup\\a.lnk"});
     EXPECT_EQ(folder.itemType, names[i]);
     EXPECT_EQ(folder.content, "S" + n + "[C:\\Startup\\a.lnk||]") << "missing values are empty";
   }
@@ -43,35 +43,35 @@ TEST_F(LogRecords, EveryOperationUsesItsOwnKeysInBothSets) {
 
 TEST_F(LogRecords, ExtraValuesAreIgnoredAndMissingKeyIsTheFormat) {
   tr.texts["_LogItemType4Content"] = "Enabled %s";
-  EXPECT_EQ(buildLogRecord(tr, LogOperation::Enable, LogKeys::Entry, {"HKCU\\Run", "Tool"}).content,
+  EXPECT_EQ(buildLogRecord(tr, LogOperation::Enable, LogKeys{""}, {"HKCU\\Run", "Tool"}).content,
             "Enabled HKCU\\Run");
   tr.texts.erase("_LogItemType5Content1");
   tr.texts.erase("_LogItemType5");
-  const LogRecord r = buildLogRecord(tr, LogOperation::Disable, LogKeys::StartupFolder, {"x"});
+  const LogRecord r = buildLogRecord(tr, LogOperation::Disable, LogKeys{"1"}, {"x"});
   EXPECT_EQ(r.content, "_LogItemType5Content1");
   EXPECT_EQ(r.itemType, "_LogItemType5");
 }
 
 TEST_F(LogRecords, HostileFormatsArePrintedLiterally) {
   tr.texts["_LogItemType1Content"] = "%n%x %999999s %d %-5s 100%% %s %";
-  EXPECT_EQ(buildLogRecord(tr, LogOperation::Remove, LogKeys::Entry, {"path", "name"}).content,
+  EXPECT_EQ(buildLogRecord(tr, LogOperation::Remove, LogKeys{""}, {"path", "name"}).content,
             "%n%x %999999s %d %-5s 100% path %");
   // Values are never formats in turn.
   tr.texts["_LogItemType1Content"] = "[%s][%s]";
-  EXPECT_EQ(buildLogRecord(tr, LogOperation::Remove, LogKeys::Entry, {"%s%n", "%%"}).content, "[%s%n][%%]");
+  EXPECT_EQ(buildLogRecord(tr, LogOperation::Remove, LogKeys{""}, {"%s%n", "%%"}).content, "[%s%n][%%]");
 }
 
 TEST_F(LogRecords, OperationLogPassesRecordsOnlyWhenConnected) {
   OperationLog log(tr);
   EXPECT_FALSE(log.connected());
-  log.record(LogOperation::Add, LogKeys::Entry, {"a"});  // nowhere to go, no crash
+  log.record(LogOperation::Add, LogKeys{""}, {"a"});  // nowhere to go, no crash
 
   RecordingLog sink;
   sink.fail = true;  // a failing sink changes nothing for the caller
   log.connect(&sink);
   ASSERT_TRUE(log.connected());
-  log.record(LogOperation::Add, LogKeys::Entry, {"a", "b", "c"});
-  log.record(LogOperation::Remove, LogKeys::StartupFolder, {"d"});
+  log.record(LogOperation::Add, LogKeys{""}, {"a", "b", "c"});
+  log.record(LogOperation::Remove, LogKeys{"1"}, {"d"});
   ASSERT_EQ(sink.records.size(), 2u);
   EXPECT_EQ(sink.records[0].content, "E2[a|b|c||]");
   EXPECT_EQ(sink.records[1].content, "S1[d||]");

@@ -10,8 +10,8 @@ namespace {
 struct FakeEnv {
   FakeStore fake;
   DisabledEntryStore& store() { return fake; }
-  std::vector<ItemKind> documentOrder() {
-    std::vector<ItemKind> out;
+  std::vector<RecordKind> documentOrder() {
+    std::vector<RecordKind> out;
     for (const auto& e : fake.elements) out.push_back(e.kind);
     return out;
   }
@@ -20,11 +20,15 @@ struct FakeEnv {
 using Envs = ::testing::Types<FakeEnv>;
 INSTANTIATE_TYPED_TEST_SUITE_P(Fake, StoreContract, Envs);
 
+// Stored files rely on these names: each family keeps the one it always had.
 TEST(StoreNames, ElementNamesAndSelectionPaths) {
-  EXPECT_EQ(elementName(ItemKind::Registry), "disabledregistryitem");
-  EXPECT_EQ(elementName(ItemKind::Winini), "disabledwininiitem");
-  EXPECT_EQ(elementName(ItemKind::StartupFolder), "disabledstartupfolderitem");
-  EXPECT_EQ(selectionPath(ItemKind::StartupFolder), "/config/toolvelmora/disabledstartupfolderitem");
+  EXPECT_EQ(kRegistryRecords.element, "disabledregistryitem");
+  EXPECT_EQ(kProgramListRecords.element, "disabledwininiitem");
+  EXPECT_EQ(kStartupFolderRecords.element, "disabledstartupfolderitem");
+  EXPECT_EQ(kRegistryTraits.records, kRegistryRecords);
+  EXPECT_EQ(kProgramListTraits.records, kProgramListRecords);
+  EXPECT_EQ(kStartupFolderTraits.records, kStartupFolderRecords);
+  EXPECT_EQ(selectionPath(kStartupFolderRecords), "/config/toolvelmora/disabledstartupfolderitem");
 }
 
 TEST(FindItem, MatchesAllThreeTextsIgnoringCaseBeyondAscii) {

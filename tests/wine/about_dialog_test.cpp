@@ -53,8 +53,8 @@ TEST(WebPages, ServedFromTheProgramsFolder) {
 TEST(LinkColours, ReadThroughTheRealRegistry) {
   TestKey key;
   win32::Win32Registry registry;
-  ASSERT_EQ(registry.setString(RootKey::CurrentUser, key.subkey(), "Anchor Color", "255,0,0", true), RegStatus::Ok);
-  ASSERT_EQ(registry.setString(RootKey::CurrentUser, key.subkey(), "Anchor Color Visited", "255", true),
+  ASSERT_EQ(registry.setString(RootKey::CurrentUser, key.subkey(), "Anchor Color", "255,0,0", KeyCreation::CreateKey), RegStatus::Ok);
+  ASSERT_EQ(registry.setString(RootKey::CurrentUser, key.subkey(), "Anchor Color Visited", "255", KeyCreation::CreateKey),
             RegStatus::Ok);
   const LinkColours c = readLinkColours(registry, RootKey::CurrentUser, key.subkey());
   EXPECT_EQ(c.link, (Rgb{255, 0, 0}));

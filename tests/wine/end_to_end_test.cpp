@@ -25,7 +25,10 @@
 #include "lang/language_table.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/wide.h"
+#include "programlist/program_list_family.h"
+#include "registry/registry_family.h"
 #include "resource.h"
+#include "startupfolder/startup_folder_family.h"
 #include "wine/support/win_test_support.h"
 
 namespace velmora::testing {
@@ -257,7 +260,7 @@ class EndToEnd : public ::testing::Test {
     return list;
   }
 
-  std::vector<DisabledItem> records(ItemKind kind) {
+  std::vector<DisabledItem> records(RecordKind kind) {
     win32::MsxmlStore store{files.configFile()};
     std::vector<StoredItem> items;
     EXPECT_EQ(store.list(kind, items), StoreStatus::Ok);
@@ -311,14 +314,14 @@ TEST_F(EndToEnd, RunValueLeavesTheKeyAndComesBackByteForByteThroughItsBox) {
 
   setBox(list, row, kUnchecked);
   EXPECT_EQ(seeded.now(), std::nullopt) << "the value left the key";
-  EXPECT_EQ(records(ItemKind::Registry), (std::vector<DisabledItem>{{kRunPath, narrow(name), narrow(data)}}));
+  EXPECT_EQ(records(kRegistryRecords), (std::vector<DisabledItem>{{kRunPath, narrow(name), narrow(data)}}));
   expectLogged(1, "_LogItemType5", narrow(name));
   expectLogged(1, "_LogItemType5", narrow(data));  // the command line that moved, too
   EXPECT_EQ(boxImage(list, row), kUnchecked);
 
   setBox(list, row, kChecked);
   EXPECT_EQ(seeded.now(), std::optional<RawValue>(before)) << "back byte for byte";
-  EXPECT_TRUE(records(ItemKind::Registry).empty());
+  EXPECT_TRUE(records(kRegistryRecords).empty());
   expectLogged(2, "_LogItemType4", narrow(name));
   expectLogged(2, "_LogItemType4", narrow(data));
   EXPECT_EQ(boxImage(list, row), kChecked);
@@ -352,14 +355,14 @@ TEST_F(EndToEnd, OneProgramOfTheLoadValueGoesAndComesBackLeavingTheOtherTwo) {
 
   setBox(list, row, kUnchecked);
   EXPECT_EQ(textOf(seeded.now()), widen(one + "," + three)) << "the other two as they were";
-  EXPECT_EQ(records(ItemKind::Winini), (std::vector<DisabledItem>{{kLoadPath, "Load", two}}));
+  EXPECT_EQ(records(kProgramListRecords), (std::vector<DisabledItem>{{kLoadPath, "Load", two}}));
   expectLogged(1, "_LogItemType5", kLoadPath);
   // A reader of the log can tell which of the three programs it was.
   EXPECT_EQ(logEntries()[0].record.content, std::string("Disabled in ") + kLoadPath + ": \"Load\" (" + two + ")");
 
   setBox(list, row, kChecked);
   EXPECT_EQ(textOf(seeded.now()), widen(one + "," + three + "," + two)) << "an enabled program is appended";
-  EXPECT_TRUE(records(ItemKind::Winini).empty());
+  EXPECT_TRUE(records(kProgramListRecords).empty());
   expectLogged(2, "_LogItemType4", kLoadPath);
   EXPECT_EQ(logEntries()[0].record.content, std::string("Enabled in ") + kLoadPath + ": \"Load\" (" + two + ")");
   EXPECT_TRUE(shown.empty()) << narrow(shown.empty() ? L"" : shown[0].text);
@@ -381,13 +384,13 @@ TEST_F(EndToEnd, AShortcutInTheUsersStartupFolderComesBackByteIdentical) {
 
   setBox(list, row, kUnchecked);
   EXPECT_FALSE(exists(shortcut.path())) << "the shortcut left the folder";
-  ASSERT_EQ(records(ItemKind::StartupFolder).size(), 1u);
-  EXPECT_EQ(records(ItemKind::StartupFolder)[0].valuename, name);
+  ASSERT_EQ(records(kStartupFolderRecords).size(), 1u);
+  EXPECT_EQ(records(kStartupFolderRecords)[0].valuename, name);
   expectLogged(1, "_LogItemType5", name);
 
   setBox(list, row, kChecked);
   EXPECT_EQ(readFile(shortcut.path()), before) << "byte-identical, arguments, folder and icon included";
-  EXPECT_TRUE(records(ItemKind::StartupFolder).empty());
+  EXPECT_TRUE(records(kStartupFolderRecords).empty());
   expectLogged(2, "_LogItemType4", name);
   EXPECT_TRUE(shown.empty()) << narrow(shown.empty() ? L"" : shown[0].text);
 }

@@ -273,6 +273,7 @@ TEST_F(PaneTest, F5RefreshesAndDeleteRemovesOnlyInTheList) {
   MSG f5{list, WM_KEYDOWN, VK_F5, 0, 0, {}};
   EXPECT_TRUE(pane->translateKeys(f5));
   EXPECT_EQ(family->fills, 2);
+  pane->rows().select(1);  // Remove needs a row
   MSG del{list, WM_KEYDOWN, VK_DELETE, 0, 0, {}};
   EXPECT_TRUE(pane->translateKeys(del));
   MSG delElsewhere{GetDlgItem(pane->hwnd(), IDC_ADDNEW), WM_KEYDOWN, VK_DELETE, 0, 0, {}};

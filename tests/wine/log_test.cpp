@@ -146,7 +146,7 @@ TEST_F(LogConnectionTest, NothingConnectedDoesNothing) {
   EXPECT_TRUE(answerer.seen.empty());
 
   OperationLog log(translator, connection.sink());
-  log.record(LogOperation::Remove, LogKeys::Entry, {"HKCU\\Run", "Tool"});
+  log.record(LogOperation::Remove, LogKeys{""}, {"HKCU\\Run", "Tool"});
   ASSERT_TRUE(connection.connect(dataFolder));
   connection.disconnect();
   EXPECT_EQ(connection.sink(), nullptr);

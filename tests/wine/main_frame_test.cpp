@@ -8,13 +8,19 @@
 
 #include "app/win32/frame_commands.h"
 #include "app/win32/main_frame.h"
+#include "fakes/fake_folders.h"
 #include "fakes/fake_registry.h"
+#include "fakes/fake_store.h"
 #include "fakes/fakes.h"
 #include "fakes/recording_family.h"
 #include "lang/win32/translate_win32.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/wide.h"
+#include "programlist/program_list_family.h"
+#include "registry/registry_family.h"
 #include "resource.h"
+#include "startupfolder/folder_location.h"
+#include "startupfolder/startup_folder_family.h"
 #include "wine/support/win_test_support.h"
 
 namespace velmora::testing {
@@ -23,6 +29,7 @@ namespace {
 using win32::MainFrame;
 using win32::widen;
 
+constexpr int kNodeCount = 16;
 constexpr const char* kAllUsers = "C:\\users\\Public\\Start Menu\\Programs\\Startup";
 
 class FrameTest : public ::testing::Test {
@@ -37,17 +44,26 @@ class FrameTest : public ::testing::Test {
                         {"_Operation", "&Entry"}, {"_Refresh", "Re&fresh"}};
     registry.put(RootKey::LocalMachine, std::string(kShellFoldersKey), "Common Startup", kAllUsers);
   }
+  // The real families' tree and locations (the folder panes read the Shell
+  // Folders values), over families that record what they are asked; the
+  // frame makes the panes in node order, so the n-th family made is node n's.
+  FamilyDescriptor recording(FamilyDescriptor real) {
+    real.make = [this](std::vector<std::string> locations, UserPrompt&) -> std::unique_ptr<EntryFamily> {
+      const auto index = made++;
+      auto f = std::make_unique<RecordingFamily>();
+      f->rowsToFill = {{"r" + std::to_string(index), "t", "d", "p", RowState::Live}};
+      families[index] = f.get();
+      lists[index] = std::move(locations);
+      return f;
+    };
+    return real;
+  }
   void open(const Translator& t) {
-    frame = std::make_unique<MainFrame>(t, registry,
-                                        [this](const CategoryNode& node, std::vector<std::string> locations,
-                                               UserPrompt&) {
-                                          auto f = std::make_unique<RecordingFamily>();
-                                          f->rowsToFill = {{"r" + std::to_string(node.index), "t", "d", "p",
-                                                            RowState::Live}};
-                                          families[static_cast<std::size_t>(node.index)] = f.get();
-                                          lists[static_cast<std::size_t>(node.index)] = std::move(locations);
-                                          return f;
-                                        });
+    made = 0;
+    table = std::make_unique<FamilyTable>(std::vector<FamilyDescriptor>{
+        recording(startupFolderFamily(registry, folders, links, "C:\\Velmora", context)),
+        recording(registryFamily(registry, context)), recording(programListFamily(registry, noShortPaths(), context))});
+    frame = std::make_unique<MainFrame>(t, *table);
     hwnd = frame->create(GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(hwnd, nullptr);
     SetWindowPos(hwnd, nullptr, 0, 0, 1000, 700, SWP_NOZORDER);
@@ -70,6 +86,13 @@ class FrameTest : public ::testing::Test {
   FakeRegistry registry;
   std::array<RecordingFamily*, kNodeCount> families{};
   std::array<std::vector<std::string>, kNodeCount> lists;
+  FakeStore store;
+  OperationLog log{translator};
+  FamilyContext context{store, log, translator};
+  FakeFolders folders;
+  FakeShellLinks links{folders};
+  std::size_t made = 0;
+  std::unique_ptr<FamilyTable> table;
   std::unique_ptr<MainFrame> frame;
   HWND hwnd = nullptr;
 };
@@ -107,7 +130,7 @@ TEST_F(FrameTest, TreeHoldsTheSixteenNodesExpandedWithNodeZeroSelected) {
     TVITEMW info;
     const std::wstring text = itemText(tree, item, info);
     ASSERT_LT(expectedIndex, kNodeCount);
-    const CategoryNode& node = categoryNodes()[static_cast<std::size_t>(expectedIndex)];
+    const CategoryNode& node = table->nodes()[static_cast<std::size_t>(expectedIndex)];
     EXPECT_EQ(info.lParam, node.index);
     EXPECT_EQ(text, widen(translator.translate(node.labelKey))) << node.index;
     EXPECT_EQ(info.iImage, node.image);
@@ -166,6 +189,7 @@ TEST_F(FrameTest, SelectingANodeShowsItsPaneAndRefreshesOnlyIt) {
 TEST_F(FrameTest, OperationMenuCommandsReachOnlyTheVisiblePane) {
   open(translator);
   select(5);
+  frame->pane(5).rows().select(0);  // Remove, Modify and Property need a row
   for (int id : {IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_PROPERTY, IDC_REFRESH}) {
     SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0);
   }
@@ -239,14 +263,14 @@ TEST_F(FrameTest, SplitterBarCanBeDragged) {
 
 TEST_F(FrameTest, WithoutLanguageFileEveryTextIsItsKey) {
   TempDir dir;
-  LanguageTable table(win32::readFileBytes, win32::decodeLegacy);
-  table.setFile(dir.file("missing.language"));
-  open(table);
+  LanguageTable language(win32::readFileBytes, win32::decodeLegacy);
+  language.setFile(dir.file("missing.language"));
+  open(language);
   HWND tree = frame->tree();
   int index = 0;
   for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextVisible(tree, item), ++index) {
     TVITEMW info;
-    EXPECT_EQ(itemText(tree, item, info), widen(categoryNodes()[static_cast<std::size_t>(index)].labelKey));
+    EXPECT_EQ(itemText(tree, item, info), widen(table->nodes()[static_cast<std::size_t>(index)].labelKey));
   }
   wchar_t text[64];
   GetMenuStringW(GetMenu(hwnd), 1, text, 64, MF_BYPOSITION);

@@ -6,6 +6,7 @@
 #include "core/text.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/wide.h"
+#include "startupfolder/folder_location.h"
 #include "wine/support/win_test_support.h"
 
 namespace velmora::testing {
@@ -24,7 +25,7 @@ INSTANTIATE_TYPED_TEST_SUITE_P(Real, RegistryContract, Envs);
 TEST(Win32Registry, ListsTheTypeOfEveryValue) {
   TestKey key;
   win32::Win32Registry reg;
-  ASSERT_EQ(reg.setString(RootKey::CurrentUser, key.subkey(), "plain", "a.exe", true), RegStatus::Ok);
+  ASSERT_EQ(reg.setString(RootKey::CurrentUser, key.subkey(), "plain", "a.exe", KeyCreation::CreateKey), RegStatus::Ok);
   HKEY h;
   ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, win32::widen(key.subkey()).c_str(), 0, KEY_SET_VALUE, &h), ERROR_SUCCESS);
   const wchar_t expand[] = L"%SystemRoot%\\x.exe";
@@ -50,7 +51,7 @@ TEST(Win32Registry, ListsTheTypeOfEveryValue) {
 TEST(Win32Registry, WritesTheTextWithOneTerminatingZero) {
   TestKey key;
   win32::Win32Registry reg;
-  ASSERT_EQ(reg.setString(RootKey::CurrentUser, key.subkey(), "ten", "0123456789", true), RegStatus::Ok);
+  ASSERT_EQ(reg.setString(RootKey::CurrentUser, key.subkey(), "ten", "0123456789", KeyCreation::CreateKey), RegStatus::Ok);
   DWORD size = 0, type = 0;
   ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, win32::widen(key.subkey()).c_str(), L"ten", RRF_RT_ANY | RRF_NOEXPAND,
                          &type, nullptr, &size),
@@ -61,8 +62,8 @@ TEST(Win32Registry, WritesTheTextWithOneTerminatingZero) {
 
 TEST(Win32Registry, ReadsTheShellFoldersOfThePrefix) {
   win32::Win32Registry reg;
-  const std::string common = readStartupFolder(reg, RootKey::LocalMachine, "Common Startup");
-  const std::string user = readStartupFolder(reg, RootKey::CurrentUser, "Startup");
+  const std::string common = readStartupFolder(reg, "Common Startup");
+  const std::string user = readStartupFolder(reg, "Startup");
   EXPECT_NE(common, "");
   EXPECT_NE(user, "");
   EXPECT_TRUE(endsWith(user, "Startup") || endsWith(user, "StartUp")) << user;

@@ -14,13 +14,13 @@ namespace {
 using win32::widen;
 
 // The kinds of the item elements as the file holds them, read from the text.
-std::vector<ItemKind> kindsInFile(const std::string& xml) {
-  std::vector<ItemKind> out;
+std::vector<RecordKind> kindsInFile(const std::string& xml) {
+  std::vector<RecordKind> out;
   for (std::size_t at = xml.find("<disabled"); at != std::string::npos; at = xml.find("<disabled", at + 1)) {
     const std::string rest = xml.substr(at + 1, 30);
-    if (rest.rfind("disabledregistryitem", 0) == 0) out.push_back(ItemKind::Registry);
-    if (rest.rfind("disabledwininiitem", 0) == 0) out.push_back(ItemKind::Winini);
-    if (rest.rfind("disabledstartupfolderitem", 0) == 0) out.push_back(ItemKind::StartupFolder);
+    if (rest.rfind("disabledregistryitem", 0) == 0) out.push_back(kRegistryRecords);
+    if (rest.rfind("disabledwininiitem", 0) == 0) out.push_back(kProgramListRecords);
+    if (rest.rfind("disabledstartupfolderitem", 0) == 0) out.push_back(kStartupFolderRecords);
   }
   return out;
 }
@@ -29,7 +29,7 @@ struct MsxmlEnv {
   TempDir dir;
   win32::MsxmlStore real{dir.file("config.xml")};
   DisabledEntryStore& store() { return real; }
-  std::vector<ItemKind> documentOrder() { return kindsInFile(readFile(real.path())); }
+  std::vector<RecordKind> documentOrder() { return kindsInFile(readFile(real.path())); }
 };
 
 using Envs = ::testing::Types<MsxmlEnv>;
@@ -57,7 +57,7 @@ class MsxmlStoreTest : public ::testing::Test {
   const DisabledItem item{"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Tool",
                           "C:\\Tools\\tool.exe"};
 
-  std::vector<StoredItem> list(ItemKind kind, StoreStatus expected = StoreStatus::Ok) {
+  std::vector<StoredItem> list(RecordKind kind, StoreStatus expected = StoreStatus::Ok) {
     std::vector<StoredItem> out;
     EXPECT_EQ(store.list(kind, out), expected);
     return out;
@@ -67,11 +67,11 @@ class MsxmlStoreTest : public ::testing::Test {
   void expectUntouchable(const std::string& bytes, StoreStatus status) {
     writeFile(file, bytes);
     std::vector<StoredItem> out{StoredItem{}};
-    EXPECT_EQ(store.list(ItemKind::Registry, out), status);
-    EXPECT_TRUE(out.empty());
-    EXPECT_EQ(store.add(ItemKind::Registry, item), status);
-    EXPECT_EQ(store.remove(ItemKind::Registry, StoredItem{0, item}), status);
-    EXPECT_EQ(store.update(ItemKind::Registry, StoredItem{0, item}, std::string("x"), "y"), status);
+    EXPECT_EQ(store.list(kRegistryRecords, out), status);
+    EXPECT_EQ(out.size(), 1u) << "a failed list leaves its output alone";
+    EXPECT_EQ(store.add(kRegistryRecords, item), status);
+    EXPECT_EQ(store.remove(kRegistryRecords, StoredItem{0, item}), status);
+    EXPECT_EQ(store.update(kRegistryRecords, StoredItem{0, item}, std::string("x"), "y"), status);
     EXPECT_EQ(readFile(file), bytes);
     EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"config.xml"});
   }
@@ -80,11 +80,11 @@ class MsxmlStoreTest : public ::testing::Test {
 TEST_F(MsxmlStoreTest, ParserIsInstalled) { EXPECT_TRUE(win32::xmlParserInstalled()); }
 
 TEST_F(MsxmlStoreTest, MissingFileIsCreatedWithRootAndContainer) {
-  EXPECT_TRUE(list(ItemKind::Registry).empty()) << "a missing file is an empty store";
-  EXPECT_EQ(store.remove(ItemKind::Registry, StoredItem{0, item}), StoreStatus::Vanished);
+  EXPECT_TRUE(list(kRegistryRecords).empty()) << "a missing file is an empty store";
+  EXPECT_EQ(store.remove(kRegistryRecords, StoredItem{0, item}), StoreStatus::Vanished);
   EXPECT_EQ(GetFileAttributesW(widen(file).c_str()), INVALID_FILE_ATTRIBUTES) << "reading creates nothing";
 
-  ASSERT_EQ(store.add(ItemKind::Registry, item), StoreStatus::Ok);
+  ASSERT_EQ(store.add(kRegistryRecords, item), StoreStatus::Ok);
   const std::string xml = readFile(file);
   EXPECT_NE(xml.find("<config>"), std::string::npos) << xml;
   EXPECT_NE(xml.find("<toolvelmora>"), std::string::npos) << xml;
@@ -93,7 +93,7 @@ TEST_F(MsxmlStoreTest, MissingFileIsCreatedWithRootAndContainer) {
                      "\" valuename=\"" + item.valuename + "\"/>"),
             std::string::npos)
       << xml;
-  const auto listed = list(ItemKind::Registry);
+  const auto listed = list(kRegistryRecords);
   ASSERT_EQ(listed.size(), 1u);
   EXPECT_EQ(listed[0].item, item);
   EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"config.xml"}) << "no temporary file is left";
@@ -101,21 +101,21 @@ TEST_F(MsxmlStoreTest, MissingFileIsCreatedWithRootAndContainer) {
 
 TEST_F(MsxmlStoreTest, MissingFolderFailsToAdd) {
   win32::MsxmlStore elsewhere(dir.file("no such folder\\config.xml"));
-  EXPECT_EQ(elsewhere.add(ItemKind::Registry, item), StoreStatus::WriteFailed);
+  EXPECT_EQ(elsewhere.add(kRegistryRecords, item), StoreStatus::WriteFailed);
   std::vector<StoredItem> out;
-  EXPECT_EQ(elsewhere.list(ItemKind::Registry, out), StoreStatus::Ok);
+  EXPECT_EQ(elsewhere.list(kRegistryRecords, out), StoreStatus::Ok);
   EXPECT_TRUE(filesIn(dir.path()).empty());
 }
 
 TEST_F(MsxmlStoreTest, RootWithoutContainerGainsOne) {
   writeFile(file, "<?xml version=\"1.0\"?>\r\n<config><!-- kept --><other a=\"1\"/></config>\r\n");
-  EXPECT_TRUE(list(ItemKind::Registry).empty());
-  ASSERT_EQ(store.add(ItemKind::Winini, item), StoreStatus::Ok);
+  EXPECT_TRUE(list(kRegistryRecords).empty());
+  ASSERT_EQ(store.add(kProgramListRecords, item), StoreStatus::Ok);
   const std::string xml = readFile(file);
   EXPECT_NE(xml.find("<!-- kept -->"), std::string::npos) << xml;
   EXPECT_NE(xml.find("<other a=\"1\"/>"), std::string::npos) << xml;
   EXPECT_NE(xml.find("<toolvelmora><disabledwininiitem"), std::string::npos) << xml;
-  EXPECT_EQ(list(ItemKind::Winini).size(), 1u);
+  EXPECT_EQ(list(kProgramListRecords).size(), 1u);
 }
 
 TEST_F(MsxmlStoreTest, FilesThatAreNotAStoreAreNeverOverwritten) {
@@ -128,54 +128,54 @@ TEST_F(MsxmlStoreTest, FilesThatAreNotAStoreAreNeverOverwritten) {
 }
 
 TEST_F(MsxmlStoreTest, ReadOnlyFileStaysAsItWas) {
-  ASSERT_EQ(store.add(ItemKind::Registry, item), StoreStatus::Ok);
+  ASSERT_EQ(store.add(kRegistryRecords, item), StoreStatus::Ok);
   const std::string before = readFile(file);
   ASSERT_TRUE(SetFileAttributesW(widen(file).c_str(), FILE_ATTRIBUTE_READONLY));
-  const auto listed = list(ItemKind::Registry);
+  const auto listed = list(kRegistryRecords);
   ASSERT_EQ(listed.size(), 1u) << "a read-only store still lists";
-  EXPECT_EQ(store.add(ItemKind::Registry, item), StoreStatus::WriteFailed);
-  EXPECT_EQ(store.remove(ItemKind::Registry, listed[0]), StoreStatus::WriteFailed);
-  EXPECT_EQ(store.update(ItemKind::Registry, listed[0], std::string("n"), "d"), StoreStatus::WriteFailed);
+  EXPECT_EQ(store.add(kRegistryRecords, item), StoreStatus::WriteFailed);
+  EXPECT_EQ(store.remove(kRegistryRecords, listed[0]), StoreStatus::WriteFailed);
+  EXPECT_EQ(store.update(kRegistryRecords, listed[0], std::string("n"), "d"), StoreStatus::WriteFailed);
   EXPECT_EQ(readFile(file), before);
   EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"config.xml"});
   SetFileAttributesW(widen(file).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(MsxmlStoreTest, FailedReplaceLeavesTheOldFileWhole) {
-  ASSERT_EQ(store.add(ItemKind::Registry, item), StoreStatus::Ok);
+  ASSERT_EQ(store.add(kRegistryRecords, item), StoreStatus::Ok);
   const std::string before = readFile(file);
   // Another program holds the file open for reading without allowing it to
   // be replaced: the store can read it, but the swap must fail.
   HANDLE held = CreateFileW(widen(file).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(list(ItemKind::Registry).size(), 1u);
-  EXPECT_EQ(store.add(ItemKind::StartupFolder, item), StoreStatus::WriteFailed);
+  EXPECT_EQ(list(kRegistryRecords).size(), 1u);
+  EXPECT_EQ(store.add(kStartupFolderRecords, item), StoreStatus::WriteFailed);
   CloseHandle(held);
   EXPECT_EQ(readFile(file), before);
   EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"config.xml"}) << "the temporary file is cleaned up";
-  EXPECT_TRUE(list(ItemKind::StartupFolder).empty());
+  EXPECT_TRUE(list(kStartupFolderRecords).empty());
 }
 
 TEST_F(MsxmlStoreTest, UnicodeAndMarkupCharactersRoundTrip) {
   const DisabledItem odd{"C:\\Users\\\xC5\x81ukasz\\\xE3\x82\xB9\xE3\x82\xBF\xE3\x83\xBC\xE3\x83\x88\xE3\x82\xA2\xE3\x83\x83\xE3\x83\x97",
                          "<Tool> & \"Co\" 'x' \xF0\x9F\x9A\x80",
                          "\"C:\\Program Files\\\xD0\x9F\xD1\x80\xD0\xB8\xD0\xBB\\a&b.exe\" /q<1> \t tab"};
-  ASSERT_EQ(store.add(ItemKind::StartupFolder, odd), StoreStatus::Ok);
-  auto listed = list(ItemKind::StartupFolder);
+  ASSERT_EQ(store.add(kStartupFolderRecords, odd), StoreStatus::Ok);
+  auto listed = list(kStartupFolderRecords);
   ASSERT_EQ(listed.size(), 1u);
   EXPECT_EQ(listed[0].item, odd);
   const std::string xml = readFile(file);
   EXPECT_NE(xml.find("&lt;Tool&gt; &amp;"), std::string::npos) << xml;
   EXPECT_NE(xml.find("\xC5\x81ukasz"), std::string::npos) << "stored as UTF-8: " << xml;
 
-  ASSERT_EQ(store.update(ItemKind::StartupFolder, listed[0], std::string("\xCE\x95\xCE\xBB\xCE\xBB\xCE\xAC\xCE\xB4\xCE\xB1"),
+  ASSERT_EQ(store.update(kStartupFolderRecords, listed[0], std::string("\xCE\x95\xCE\xBB\xCE\xBB\xCE\xAC\xCE\xB4\xCE\xB1"),
                          "&amp; literally"),
             StoreStatus::Ok);
-  listed = list(ItemKind::StartupFolder);
+  listed = list(kStartupFolderRecords);
   ASSERT_EQ(listed.size(), 1u);
   EXPECT_EQ(listed[0].item, (DisabledItem{odd.path, "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xAC\xCE\xB4\xCE\xB1", "&amp; literally"}));
-  ASSERT_EQ(store.remove(ItemKind::StartupFolder, listed[0]), StoreStatus::Ok);
-  EXPECT_TRUE(list(ItemKind::StartupFolder).empty());
+  ASSERT_EQ(store.remove(kStartupFolderRecords, listed[0]), StoreStatus::Ok);
+  EXPECT_TRUE(list(kStartupFolderRecords).empty());
 }
 
 TEST_F(MsxmlStoreTest, ReadsHandWrittenFilesInAnyLayout) {
@@ -191,12 +191,12 @@ TEST_F(MsxmlStoreTest, ReadsHandWrittenFilesInAnyLayout) {
     bytes.push_back(static_cast<char>(c >> 8));
   }
   writeFile(file, bytes);
-  const auto listed = list(ItemKind::Registry);
+  const auto listed = list(kRegistryRecords);
   ASSERT_EQ(listed.size(), 1u);
   EXPECT_EQ(listed[0].item, (DisabledItem{"HKEY_LOCAL_MACHINE\\Run", "Caf\xC3\xA9", "\xE6\x97\xA5.exe"}));
   // After a change the file is still readable: it is UTF-8 now, and says so.
-  ASSERT_EQ(store.add(ItemKind::Registry, item), StoreStatus::Ok);
-  EXPECT_EQ(list(ItemKind::Registry).size(), 2u);
+  ASSERT_EQ(store.add(kRegistryRecords, item), StoreStatus::Ok);
+  EXPECT_EQ(list(kRegistryRecords).size(), 2u);
   EXPECT_EQ(readFile(file).rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>", 0), 0u)
       << "the declaration names the encoding the bytes are in";
 }
@@ -208,17 +208,17 @@ TEST_F(MsxmlStoreTest, ItemLackingAnAttributeIsSkippedButKeepsItsPlace) {
             "<disabledregistryitem path=\"p\" valuedata=\"no name\"/>"
             "<disabledregistryitem path=\"p\" valuename=\"third\" valuedata=\"d\"/>"
             "</toolvelmora></config>");
-  const auto listed = list(ItemKind::Registry);
+  const auto listed = list(kRegistryRecords);
   ASSERT_EQ(listed.size(), 2u);
   EXPECT_EQ(listed[0].item.valuename, "first");
   EXPECT_EQ(listed[1].item.valuename, "third");
   EXPECT_NE(listed[0].ordinal, listed[1].ordinal);
 
-  ASSERT_EQ(store.remove(ItemKind::Registry, listed[1]), StoreStatus::Ok);
+  ASSERT_EQ(store.remove(kRegistryRecords, listed[1]), StoreStatus::Ok);
   const std::string xml = readFile(file);
   EXPECT_NE(xml.find("no name"), std::string::npos) << "the incomplete item stays: " << xml;
   EXPECT_EQ(xml.find("third"), std::string::npos) << xml;
-  ASSERT_EQ(list(ItemKind::Registry).size(), 1u);
+  ASSERT_EQ(list(kRegistryRecords).size(), 1u);
 }
 
 TEST_F(MsxmlStoreTest, ItemsOfEveryContainerAreListedAndAddsGoToTheFirst) {
@@ -226,16 +226,16 @@ TEST_F(MsxmlStoreTest, ItemsOfEveryContainerAreListedAndAddsGoToTheFirst) {
             "<config><toolvelmora/><toolvelmora>"
             "<disabledregistryitem path=\"p\" valuename=\"second box\" valuedata=\"d\"/>"
             "</toolvelmora></config>");
-  auto listed = list(ItemKind::Registry);
+  auto listed = list(kRegistryRecords);
   ASSERT_EQ(listed.size(), 1u);
-  ASSERT_EQ(store.add(ItemKind::Registry, item), StoreStatus::Ok);
+  ASSERT_EQ(store.add(kRegistryRecords, item), StoreStatus::Ok);
   EXPECT_NE(readFile(file).find("<toolvelmora><disabledregistryitem path=\"" + item.path), std::string::npos);
-  listed = list(ItemKind::Registry);
+  listed = list(kRegistryRecords);
   ASSERT_EQ(listed.size(), 2u);
   const auto second = findItem(listed, {"p", "second box", "d"});
   ASSERT_TRUE(second.has_value());
-  ASSERT_EQ(store.remove(ItemKind::Registry, *second), StoreStatus::Ok);
-  EXPECT_EQ(list(ItemKind::Registry).size(), 1u);
+  ASSERT_EQ(store.remove(kRegistryRecords, *second), StoreStatus::Ok);
+  EXPECT_EQ(list(kRegistryRecords).size(), 1u);
 }
 
 }  // namespace

@@ -2,35 +2,27 @@
 
 #include <algorithm>
 
+#include "app/win32/composition.h"
 #include "app/win32/frame_commands.h"
 #include "lang/win32/translate_win32.h"
 #include "pane/pane_logic.h"
-#include "platform/win32/environment.h"
 #include "platform/win32/wide.h"
 #include "resource.h"
 
 namespace velmora::win32 {
 
 MainFrame::MainFrame(const ProgramFiles& files, const Translator& translator, LogSink* logSink, SkinLayer& skin)
-    : MainFrame(std::make_unique<Win32Environment>(files, translator, logSink), translator, skin) {}
+    : MainFrame(std::make_unique<Composition>(files, translator, logSink), translator, skin) {}
 
-// The environment must exist before the families that refer to it.
-MainFrame::MainFrame(std::unique_ptr<Win32Environment> env, const Translator& translator, SkinLayer& skin)
-    : env_(std::move(env)),
-      services_(std::make_unique<FamilyServices>(env_->services())),
-      translator_(translator),
-      skin_(skin) {
-  FamilyServices& services = *services_;
-  createPanes(env_->registry, [&services](const CategoryNode& node, std::vector<std::string> locations,
-                                          UserPrompt& prompt) {
-    return makeFamily(node.paneClass, std::move(locations), services, prompt);
-  });
+// The adapters must exist before the families that refer to them.
+MainFrame::MainFrame(std::unique_ptr<Composition> root, const Translator& translator, SkinLayer& skin)
+    : root_(std::move(root)), translator_(translator), skin_(skin) {
+  createPanes(root_->families());
 }
 
-MainFrame::MainFrame(const Translator& translator, RegistryPort& registry, NodeFamilyMaker makeFamily,
-                     SkinLayer& skin)
+MainFrame::MainFrame(const Translator& translator, const FamilyTable& families, SkinLayer& skin)
     : translator_(translator), skin_(skin) {
-  createPanes(registry, makeFamily);
+  createPanes(families);
 }
 
 MainFrame::~MainFrame() {
@@ -39,12 +31,16 @@ MainFrame::~MainFrame() {
   if (images_) ImageList_Destroy(images_);
 }
 
-void MainFrame::createPanes(RegistryPort& registry, const NodeFamilyMaker& makeFamily) {
-  const auto lists = buildPaneLocations(registry);
-  for (const CategoryNode& node : categoryNodes()) {
+void MainFrame::createPanes(const FamilyTable& families) {
+  nodes_ = families.nodes();
+  expansions_ = families.expansions();
+  items_.assign(nodes_.size(), nullptr);
+  const auto lists = families.paneLocations();
+  for (const CategoryNode& node : nodes_) {
+    const FamilyDescriptor& family = families.family(node.family);
     const std::vector<std::string>& locations = lists[static_cast<std::size_t>(node.index)];
     panes_.push_back(std::make_unique<EntryListPane>(
-        translator_, [&](UserPrompt& prompt) { return makeFamily(node, locations, prompt); }));
+        translator_, [&](UserPrompt& prompt) { return family.make(locations, prompt); }));
   }
 }
 
@@ -110,8 +106,7 @@ void MainFrame::buildTree() {
   TreeView_SetImageList(tree_, images_, TVSIL_NORMAL);
   TreeView_SetBkColor(tree_, RGB(255, 255, 255));
 
-  const auto& expansions = treeExpansions();
-  for (const CategoryNode& node : categoryNodes()) {
+  for (const CategoryNode& node : nodes_) {
     std::wstring text = widen(translator_.translate(node.labelKey));
     TVINSERTSTRUCTW insert{};
     insert.hParent = node.parent < 0 ? TVI_ROOT : items_[static_cast<std::size_t>(node.parent)];
@@ -122,7 +117,7 @@ void MainFrame::buildTree() {
     insert.item.iSelectedImage = node.image;
     insert.item.lParam = node.index;
     items_[static_cast<std::size_t>(node.index)] = TreeView_InsertItem(tree_, &insert);
-    for (const Expansion& e : expansions) {
+    for (const Expansion& e : expansions_) {
       if (e.afterInserting == node.index) TreeView_Expand(tree_, items_[static_cast<std::size_t>(e.expand)], TVE_EXPAND);
     }
   }
@@ -159,7 +154,7 @@ void MainFrame::initialise() {
     host_.add(pane->create(instance_, host_.hwnd()));
   }
 
-  if (tree_) TreeView_SelectItem(tree_, items_[0]);
+  if (tree_ && !items_.empty()) TreeView_SelectItem(tree_, items_[0]);
 
   splitter_.setPanes(tree_, host_.hwnd());
   splitter_.setPosition(kSplitterStart);

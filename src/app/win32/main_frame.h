@@ -15,19 +15,14 @@
 #include "app/win32/skin_layer.h"
 #include "app/win32/splitter.h"
 #include "core/locations.h"
-#include "core/operation_log.h"
 #include "core/paths.h"
-#include "pane/family_factory.h"
+#include "pane/families.h"
 #include "pane/win32/dialog_window.h"
 #include "pane/win32/entry_list_pane.h"
 
 namespace velmora::win32 {
 
-struct Win32Environment;
-
-// Makes the family behind a node's pane.
-using NodeFamilyMaker = std::function<std::unique_ptr<EntryFamily>(
-    const CategoryNode& node, std::vector<std::string> locations, UserPrompt& prompt)>;
+class Composition;
 
 class MainFrame : public DialogWindow, public MessageFilter, public IdleHandler {
  public:
@@ -36,10 +31,8 @@ class MainFrame : public DialogWindow, public MessageFilter, public IdleHandler 
   // The program's frame: the real registry, config.xml and log.
   MainFrame(const ProgramFiles& files, const Translator& translator, LogSink* logSink,
             SkinLayer& skin = skinLayer());
-  // A frame whose families come from `makeFamily`; `registry` gives the
-  // startup folder paths.
-  MainFrame(const Translator& translator, RegistryPort& registry, NodeFamilyMaker makeFamily,
-            SkinLayer& skin = skinLayer());
+  // A frame over the families of `families`, which must outlive it.
+  MainFrame(const Translator& translator, const FamilyTable& families, SkinLayer& skin = skinLayer());
   ~MainFrame() override;
 
   // Creates the (not yet shown) window from its dialog template, with no
@@ -59,20 +52,19 @@ class MainFrame : public DialogWindow, public MessageFilter, public IdleHandler 
   INT_PTR handle(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
-  MainFrame(std::unique_ptr<Win32Environment> env, const Translator& translator, SkinLayer& skin);
+  MainFrame(std::unique_ptr<Composition> root, const Translator& translator, SkinLayer& skin);
 
   void initialise();
   void centre();
   void setIcons();
   void buildTree();
-  void createPanes(RegistryPort& registry, const NodeFamilyMaker& makeFamily);
+  void createPanes(const FamilyTable& families);
   void selectionChanged(const NMTREEVIEWW& change);
   void forward(int id);
   void command(int id);
   void unregister();
 
-  std::unique_ptr<Win32Environment> env_;
-  std::unique_ptr<FamilyServices> services_;
+  std::unique_ptr<Composition> root_;
   const Translator& translator_;
   SkinLayer& skin_;
   std::vector<std::unique_ptr<EntryListPane>> panes_;
@@ -83,7 +75,10 @@ class MainFrame : public DialogWindow, public MessageFilter, public IdleHandler 
   PaneHost host_;
   HWND tree_ = nullptr;
   HIMAGELIST images_ = nullptr;
-  std::array<HTREEITEM, kNodeCount> items_{};
+  // The tree as the families give it, and its items in node order.
+  std::vector<CategoryNode> nodes_;
+  std::vector<Expansion> expansions_;
+  std::vector<HTREEITEM> items_;
 };
 
 }  // namespace velmora::win32

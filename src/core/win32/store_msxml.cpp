@@ -258,7 +258,7 @@ Document open(const std::wstring& path) {
 
 // The element at `ordinal` among the items of the kind, if it still holds
 // exactly the listed attributes.
-ComPtr<IXMLDOMNode> locate(IXMLDOMDocument* doc, ItemKind kind, const StoredItem& item) {
+ComPtr<IXMLDOMNode> locate(IXMLDOMDocument* doc, RecordKind kind, const StoredItem& item) {
   auto list = selectAll(doc, widen(selectionPath(kind)));
   if (!list) return {};
   long length = 0;
@@ -276,26 +276,30 @@ StoreStatus statusFor(Opened state) {
 
 }  // namespace
 
-StoreStatus MsxmlStore::list(ItemKind kind, std::vector<StoredItem>& out) {
-  out.clear();
+StoreStatus MsxmlStore::list(RecordKind kind, std::vector<StoredItem>& out) {
   ComScope com;
   Document d = open(widen(path_));
-  if (d.state == Opened::Missing) return StoreStatus::Ok;
+  if (d.state == Opened::Missing) {
+    out.clear();
+    return StoreStatus::Ok;
+  }
   if (d.state != Opened::Loaded) return StoreStatus::Unreadable;
   auto list = selectAll(d.doc.get(), widen(selectionPath(kind)));
   if (!list) return StoreStatus::Unreadable;
+  std::vector<StoredItem> items;
   std::size_t ordinal = 0;
   for (;;) {
     ComPtr<IXMLDOMNode> node;
     if (list->nextNode(node.put()) != S_OK || !node) break;
     // Counted even when skipped, so that ordinals name the same element later.
-    if (auto item = readItem(node.get())) out.push_back(StoredItem{ordinal, std::move(*item)});
+    if (auto item = readItem(node.get())) items.push_back(StoredItem{ordinal, std::move(*item)});
     ++ordinal;
   }
+  out = std::move(items);
   return StoreStatus::Ok;
 }
 
-StoreStatus MsxmlStore::add(ItemKind kind, const DisabledItem& item) {
+StoreStatus MsxmlStore::add(RecordKind kind, const DisabledItem& item) {
   ComScope com;
   const std::wstring path = widen(path_);
   Document d = open(path);
@@ -319,7 +323,7 @@ StoreStatus MsxmlStore::add(ItemKind kind, const DisabledItem& item) {
   }
 
   ComPtr<IXMLDOMElement> element;
-  Bstr name(widen(elementName(kind)));
+  Bstr name(widen(kind.element));
   if (FAILED(d.doc->createElement(name.get(), element.put())) || !element) return StoreStatus::WriteFailed;
   // Attribute order as older files have it: path, valuedata, valuename.
   if (!setAttribute(element.get(), L"path", item.path) || !setAttribute(element.get(), L"valuedata", item.valuedata) ||
@@ -331,7 +335,7 @@ StoreStatus MsxmlStore::add(ItemKind kind, const DisabledItem& item) {
   return saveAtomically(d.doc.get(), path) ? StoreStatus::Ok : StoreStatus::WriteFailed;
 }
 
-StoreStatus MsxmlStore::remove(ItemKind kind, const StoredItem& item) {
+StoreStatus MsxmlStore::remove(RecordKind kind, const StoredItem& item) {
   ComScope com;
   const std::wstring path = widen(path_);
   Document d = open(path);
@@ -347,7 +351,7 @@ StoreStatus MsxmlStore::remove(ItemKind kind, const StoredItem& item) {
   return saveAtomically(d.doc.get(), path) ? StoreStatus::Ok : StoreStatus::WriteFailed;
 }
 
-StoreStatus MsxmlStore::update(ItemKind kind, const StoredItem& item, const std::optional<std::string>& valuename,
+StoreStatus MsxmlStore::update(RecordKind kind, const StoredItem& item, const std::optional<std::string>& valuename,
                                const std::string& valuedata) {
   ComScope com;
   const std::wstring path = widen(path_);

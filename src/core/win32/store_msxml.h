@@ -13,11 +13,11 @@ class MsxmlStore : public DisabledEntryStore {
   explicit MsxmlStore(std::string configPath) : path_(std::move(configPath)) {}
   const std::string& path() const { return path_; }
 
-  StoreStatus list(ItemKind kind, std::vector<StoredItem>& out) override;
-  StoreStatus add(ItemKind kind, const DisabledItem& item) override;
-  StoreStatus remove(ItemKind kind, const StoredItem& item) override;
-  StoreStatus update(ItemKind kind, const StoredItem& item, const std::optional<std::string>& valuename,
-                     const std::string& valuedata) override;
+  [[nodiscard]] StoreStatus list(RecordKind kind, std::vector<StoredItem>& out) override;
+  [[nodiscard]] StoreStatus add(RecordKind kind, const DisabledItem& item) override;
+  [[nodiscard]] StoreStatus remove(RecordKind kind, const StoredItem& item) override;
+  [[nodiscard]] StoreStatus update(RecordKind kind, const StoredItem& item, const std::optional<std::string>& valuename,
+                                   const std::string& valuedata) override;
 
  private:
   std::string path_;

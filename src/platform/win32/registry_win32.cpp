@@ -115,10 +115,10 @@ RegStatus Win32Registry::queryValue(RootKey root, const std::string& subkey, con
 }
 
 RegStatus Win32Registry::setString(RootKey root, const std::string& subkey, const std::string& name,
-                                   const std::string& data, bool createKey) {
+                                   const std::string& data, KeyCreation creation) {
   Key key;
   LSTATUS s;
-  if (createKey) {
+  if (creation == KeyCreation::CreateKey) {
     s = RegCreateKeyExW(rootHandle(root), widen(subkey).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, key.out(), nullptr);
   } else {

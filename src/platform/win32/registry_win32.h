@@ -6,11 +6,11 @@ namespace velmora::win32 {
 // The real registry through the W functions, 64-bit view.
 class Win32Registry : public RegistryPort {
  public:
-  RegStatus enumerateValues(RootKey root, const std::string& subkey, std::vector<RegValue>& out) override;
-  RegStatus queryValue(RootKey root, const std::string& subkey, const std::string& name, RegValue& out) override;
-  RegStatus setString(RootKey root, const std::string& subkey, const std::string& name,
-                      const std::string& data, bool createKey) override;
-  RegStatus deleteValue(RootKey root, const std::string& subkey, const std::string& name) override;
+  [[nodiscard]] RegStatus enumerateValues(RootKey root, const std::string& subkey, std::vector<RegValue>& out) override;
+  [[nodiscard]] RegStatus queryValue(RootKey root, const std::string& subkey, const std::string& name, RegValue& out) override;
+  [[nodiscard]] RegStatus setString(RootKey root, const std::string& subkey, const std::string& name,
+                                    const std::string& data, KeyCreation creation) override;
+  [[nodiscard]] RegStatus deleteValue(RootKey root, const std::string& subkey, const std::string& name) override;
 };
 
 }  // namespace velmora::win32

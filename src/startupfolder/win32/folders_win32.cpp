@@ -57,14 +57,15 @@ FileStatus flushToDisk(const std::wstring& path) {
 }  // namespace
 
 FileStatus Win32Folders::list(const std::string& folder, std::vector<FolderEntry>& out) {
-  out.clear();
   WIN32_FIND_DATAW data;
   FindHandle find(FindFirstFileExW(widen(folder + "\\*.*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
                                    nullptr, 0));
   if (find.get() == INVALID_HANDLE_VALUE) return lastError();
+  std::vector<FolderEntry> entries;
   do {
-    out.push_back(FolderEntry{narrow(data.cFileName), data.dwFileAttributes});
+    entries.push_back(FolderEntry{narrow(data.cFileName), data.dwFileAttributes});
   } while (FindNextFileW(find.get(), &data));
+  out = std::move(entries);
   return FileStatus::Ok;
 }
 
@@ -76,22 +77,23 @@ FileStatus Win32Folders::removeFile(const std::string& path) {
   return DeleteFileW(widen(path).c_str()) ? FileStatus::Ok : lastError();
 }
 
-FileStatus Win32Folders::copyFile(const std::string& from, const std::string& to, bool replace) {
+FileStatus Win32Folders::copyFile(const std::string& from, const std::string& to, IfExists ifExists) {
   const std::wstring target = widen(to);
-  if (!CopyFileW(widen(from).c_str(), target.c_str(), replace ? FALSE : TRUE)) return lastError();
+  if (!CopyFileW(widen(from).c_str(), target.c_str(), ifExists == IfExists::Replace ? FALSE : TRUE)) return lastError();
   return flushToDisk(target);
 }
 
-FileStatus Win32Folders::moveFile(const std::string& from, const std::string& to, bool replace) {
+FileStatus Win32Folders::moveFile(const std::string& from, const std::string& to, IfExists ifExists) {
   DWORD flags = MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH;
-  if (replace) flags |= MOVEFILE_REPLACE_EXISTING;
+  if (ifExists == IfExists::Replace) flags |= MOVEFILE_REPLACE_EXISTING;
   return MoveFileExW(widen(from).c_str(), widen(to).c_str(), flags) ? FileStatus::Ok : lastError();
 }
 
-FileStatus Win32Folders::setHidden(const std::string& path, bool hidden) {
+FileStatus Win32Folders::setVisibility(const std::string& path, Visibility visibility) {
   const std::wstring full = widen(path);
   const DWORD attributes = GetFileAttributesW(full.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return lastError();
+  const bool hidden = visibility == Visibility::Hidden;
   if (((attributes & FILE_ATTRIBUTE_HIDDEN) != 0) == hidden) return FileStatus::Ok;
   // NORMAL is valid only alone, and zero would mean "leave as is".
   DWORD wanted = attributes & ~DWORD{FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_HIDDEN};

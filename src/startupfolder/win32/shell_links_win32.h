@@ -8,9 +8,9 @@ namespace velmora::win32 {
 // thread is not in one.
 class Win32ShellLinks : public ShellLinkPort {
  public:
-  LinkStatus resolve(const std::string& link, std::string& target) override;
-  LinkStatus create(const std::string& target, const std::string& link) override;
-  LinkStatus retarget(const std::string& source, const std::string& target, const std::string& link) override;
+  [[nodiscard]] LinkStatus resolve(const std::string& link, std::string& target) override;
+  [[nodiscard]] LinkStatus create(const std::string& target, const std::string& link) override;
+  [[nodiscard]] LinkStatus retarget(const std::string& source, const std::string& target, const std::string& link) override;
 };
 
 }  // namespace velmora::win32

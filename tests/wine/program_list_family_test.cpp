@@ -8,18 +8,18 @@
 #include <memory>
 #include <vector>
 
-#include "core/operation_log.h"
 #include "core/win32/store_msxml.h"
 #include "fakes/fakes.h"
 #include "lang/win32/translate_win32.h"
+#include "pane/change_log.h"
 #include "pane/win32/entry_list_pane.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/wide.h"
+#include "programlist/program_list.h"
+#include "programlist/program_list_family.h"
+#include "programlist/win32/short_path_win32.h"
 #include "resource.h"
 #include "wine/support/win_test_support.h"
-#include "winini/program_list.h"
-#include "winini/win32/short_path_win32.h"
-#include "winini/winini_entry_pane.h"
 
 namespace velmora::testing {
 namespace {
@@ -41,7 +41,7 @@ class RealWininiPane : public ::testing::Test {
  protected:
   RealWininiPane() {
     tr.texts = {{"_ToolVelmora", "Velmora"}, {"_TreeWininiType", "Program list"}};
-    EXPECT_EQ(registry.setString(RootKey::CurrentUser, windowsKey(), "Load", "", true), RegStatus::Ok);
+    EXPECT_EQ(registry.setString(RootKey::CurrentUser, windowsKey(), "Load", "", KeyCreation::CreateKey), RegStatus::Ok);
   }
 
   std::string windowsKey() const { return key.subkey() + "\\Windows"; }
@@ -49,7 +49,7 @@ class RealWininiPane : public ::testing::Test {
   std::string runPath() const { return key.path() + "\\Windows\\Run"; }
 
   void put(const std::string& name, const std::string& text) {
-    ASSERT_EQ(registry.setString(RootKey::CurrentUser, windowsKey(), name, text, true), RegStatus::Ok);
+    ASSERT_EQ(registry.setString(RootKey::CurrentUser, windowsKey(), name, text, KeyCreation::CreateKey), RegStatus::Ok);
   }
   // Read straight from the registry, not through the adapter under test.
   std::string raw(const std::string& name) {
@@ -65,7 +65,7 @@ class RealWininiPane : public ::testing::Test {
   }
   std::vector<DisabledItem> records() {
     std::vector<StoredItem> items;
-    EXPECT_EQ(store.list(ItemKind::Winini, items), StoreStatus::Ok);
+    EXPECT_EQ(store.list(kProgramListRecords, items), StoreStatus::Ok);
     std::vector<DisabledItem> out;
     for (const auto& s : items) out.push_back(s.item);
     return out;
@@ -87,15 +87,15 @@ class RealWininiPane : public ::testing::Test {
   OperationLog log{tr, &sink};
   ScriptedPrompt scripted;
   FakeList list;
-  FamilyServices services{registry, store, log, tr, shortPaths};
+  FamilyContext context{store, log, tr};
 };
 
 TEST_F(RealWininiPane, TheTwoLocationPaneListsLoadBeforeRun) {
   put("Load", "a.exe b.exe");
   put("Run", "r.exe");
-  ASSERT_EQ(store.add(ItemKind::Winini, {runPath(), "Run", "off-run.exe"}), StoreStatus::Ok);
-  ASSERT_EQ(store.add(ItemKind::Winini, {loadPath(), "Load", "off-load.exe"}), StoreStatus::Ok);
-  WininiEntryPane pane({loadPath(), runPath()}, services, scripted);
+  ASSERT_EQ(store.add(kProgramListRecords, {runPath(), "Run", "off-run.exe"}), StoreStatus::Ok);
+  ASSERT_EQ(store.add(kProgramListRecords, {loadPath(), "Load", "off-load.exe"}), StoreStatus::Ok);
+  ProgramListFamily pane({loadPath(), runPath()}, registry, shortPaths, context, scripted);
   pane.fill(list);
   std::vector<std::pair<std::string, RowState>> seen;
   for (const Row& r : list.rows) seen.emplace_back(r.data, r.state);
@@ -111,7 +111,7 @@ TEST_F(RealWininiPane, DisableAndEnableOfOneProgramLeaveTheOthersAsTheyWere) {
   // One program outside any legacy code page, to see the text round-trip.
   const std::string odd = "C:\\Users\\\xC5\x81ukasz\\\xD0\x9F\xD1\x80\xD0\xB8.exe";
   put("Load", "C:\\a.exe," + odd + ",C:\\c.exe");
-  WininiEntryPane pane({loadPath()}, services, scripted);
+  ProgramListFamily pane({loadPath()}, registry, shortPaths, context, scripted);
   pane.fill(list);
   ASSERT_EQ(list.rows.size(), 3u);
 
@@ -138,7 +138,7 @@ TEST_F(RealWininiPane, AValueOverTwoHundredFiftyFiveCharactersIsListedAndSurvive
   }
   ASSERT_GT(value.size(), 255u);
   put("Load", value);
-  WininiEntryPane pane({loadPath()}, services, scripted);
+  ProgramListFamily pane({loadPath()}, registry, shortPaths, context, scripted);
   pane.fill(list);
   ASSERT_EQ(list.rows.size(), programs.size());
   EXPECT_EQ(list.rows.back().data, programs.back());
@@ -148,7 +148,7 @@ TEST_F(RealWininiPane, AValueOverTwoHundredFiftyFiveCharactersIsListedAndSurvive
     d.path = "C:\\NEW\\n.exe";
     return true;
   };
-  pane.modify(list);
+  pane.modify(list, list.selected());
   std::vector<std::string> expected = programs;
   expected.erase(expected.begin() + 7);
   expected.push_back("C:\\NEW\\n.exe");
@@ -181,7 +181,7 @@ TEST_F(RealWininiPane, AddWritesTheShortFormSoTheProgramListsAsOneRow) {
     d.path = file;
     return true;
   };
-  WininiEntryPane pane({loadPath(), runPath()}, services, scripted);
+  ProgramListFamily pane({loadPath(), runPath()}, registry, shortPaths, context, scripted);
   pane.add(list);
   const auto programs = splitPrograms(raw("Load"));
   ASSERT_EQ(programs.size(), 2u);
@@ -196,7 +196,7 @@ TEST_F(RealWininiPane, AKeyThatDoesNotExistIsToldAndNothingIsLogged) {
     d.path = "C:\\a.exe";
     return true;
   };
-  WininiEntryPane pane({missing}, services, scripted);
+  ProgramListFamily pane({missing}, registry, shortPaths, context, scripted);
   pane.add(list);
   EXPECT_EQ(scripted.messages, std::vector<std::string>{"_WininiKeyMissing"});
   EXPECT_TRUE(sink.records.empty());
@@ -210,10 +210,10 @@ TEST_F(RealWininiPane, LosingUserinitExeAsksInAMessageBoxAndCancelKeepsEverythin
   const std::string winlogon = key.subkey() + "\\Winlogon";
   const std::string userinitPath = key.path() + "\\Winlogon\\Userinit";
   const std::string original = "C:\\windows\\system32\\userinit.exe,";
-  ASSERT_EQ(registry.setString(RootKey::CurrentUser, winlogon, "Userinit", original, true), RegStatus::Ok);
+  ASSERT_EQ(registry.setString(RootKey::CurrentUser, winlogon, "Userinit", original, KeyCreation::CreateKey), RegStatus::Ok);
   tr.texts["_WininiUserinitWarning"] = "No one can log on without userinit.exe. Go on?";
   MessageBoxPrompt prompt(tr);
-  WininiEntryPane pane({userinitPath}, services, prompt);
+  ProgramListFamily pane({userinitPath}, registry, shortPaths, context, prompt);
   pane.fill(list);
   ASSERT_EQ(list.rows.size(), 1u);
 
@@ -248,14 +248,14 @@ TEST_F(RealWininiPane, ThePaneWindowDrivesTheFamilyThroughItsBoxesAndButtons) {
                                 nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(parent, nullptr);
   const std::string winlogon = key.subkey() + "\\Winlogon";
-  ASSERT_EQ(registry.setString(RootKey::CurrentUser, winlogon, "Userinit", "C:\\userinit.exe", true), RegStatus::Ok);
+  ASSERT_EQ(registry.setString(RootKey::CurrentUser, winlogon, "Userinit", "C:\\userinit.exe", KeyCreation::CreateKey), RegStatus::Ok);
   put("Load", "C:\\a.exe C:\\b.exe,C:\\c.exe");
   tr.texts["_AreyousureDeleteThisEntry"] = "Delete %s?";
   tr.texts["_WininiUserinitWarning"] = "Userinit warning";
   {
     auto pane = std::make_unique<win32::EntryListPane>(tr, [&](UserPrompt& prompt) {
-      return std::make_unique<WininiEntryPane>(
-          std::vector<std::string>{loadPath(), key.path() + "\\Winlogon\\Userinit"}, services, prompt);
+      return std::make_unique<ProgramListFamily>(
+          std::vector<std::string>{loadPath(), key.path() + "\\Winlogon\\Userinit"}, registry, shortPaths, context, prompt);
     });
     HWND hwnd = pane->create(GetModuleHandleW(nullptr), parent);
     ASSERT_NE(hwnd, nullptr);

@@ -1,17 +1,15 @@
-#include "winini/winini_entry_pane.h"
+#include "programlist/program_list_family.h"
 
 #include "core/registry_port.h"
 #include "core/text.h"
 #include "lang/language_table.h"
 #include "pane/prompt.h"
-#include "winini/program_list.h"
-#include "winini/short_path.h"
+#include "pane/transaction.h"
+#include "programlist/program_list.h"
 
 namespace velmora {
 
 namespace {
-
-constexpr ItemKind kKind = ItemKind::Winini;
 
 // Only plain text can be written back as it was read: the port writes
 // REG_SZ, which keeps the meaning of an expandable text only when it has
@@ -23,15 +21,51 @@ bool rewritable(const RegValue& value) {
 
 }  // namespace
 
-WininiEntryPane::WininiEntryPane(std::vector<std::string> locations, const FamilyServices& services,
-                                 UserPrompt& prompt)
+const FamilyTraits kProgramListTraits{kProgramListRecords, LogKeys{""}, "_TreeWininiType", &equalsIgnoreCase};
+
+namespace {
+
+constexpr std::string_view kLoad = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\Load";
+constexpr std::string_view kRun = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\Run";
+constexpr std::string_view kUserinit =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Userinit";
+
+// Win.ini (Load, Run), then Userinit as a tree of its own.
+std::vector<CategoryNode> programListNodes() {
+  return {
+      {0, "_Winini", -1, 6, {}, {kLoad, kRun}},
+      {1, "_LoadSection", 0, 2, {}, {kLoad}},
+      {2, "_RunSection", 0, 2, {}, {kRun}},
+      {3, "_TreeUserInit", -1, 6, {}, {kUserinit}},
+  };
+}
+
+}  // namespace
+
+FamilyDescriptor programListFamily(RegistryPort& registry, ShortPathPort& shortPaths, const FamilyContext& context) {
+  return FamilyDescriptor{
+      "programlist",
+      kProgramListTraits,
+      programListNodes(),
+      {{2, 0}},
+      [](const std::vector<std::string_view>& paths) { return std::vector<std::string>(paths.begin(), paths.end()); },
+      [&registry, &shortPaths, &context](std::vector<std::string> locations,
+                                         UserPrompt& prompt) -> std::unique_ptr<EntryFamily> {
+        return std::make_unique<ProgramListFamily>(std::move(locations), registry, shortPaths, context, prompt);
+      }};
+}
+
+ProgramListFamily::ProgramListFamily(std::vector<std::string> locations, RegistryPort& registry,
+                                     ShortPathPort& shortPaths, const FamilyContext& context, UserPrompt& prompt)
     : locations_(std::move(locations)),
-      support_(services, prompt, {kKind, LogKeys::Entry, "_TreeWininiType", &equalsIgnoreCase}) {}
+      registry_(registry),
+      shortPaths_(shortPaths),
+      support_(context, prompt, kProgramListTraits) {}
 
 // ---------------------------------------------------------------------------
 // Listing
 
-void WininiEntryPane::fill(EntryList& list) {
+void ProgramListFamily::fill(EntryList& list) {
   const std::string type = support_.typeText();
   const std::vector<StoredItem> stored = support_.recordsForListing();
 
@@ -41,8 +75,7 @@ void WininiEntryPane::fill(EntryList& list) {
     const auto where = splitValuePath(path);
     if (!where) continue;
     RegValue value;
-    if (support_.services().registry.queryValue(where->root, where->key, where->valueName, value) != RegStatus::Ok)
-      continue;
+    if (registry_.queryValue(where->root, where->key, where->valueName, value) != RegStatus::Ok) continue;
     for (std::string& program : splitPrograms(value.text)) {
       rows.push_back(Row{where->valueName, type, std::move(program), path, RowState::Live});
     }
@@ -53,9 +86,8 @@ void WininiEntryPane::fill(EntryList& list) {
 // ---------------------------------------------------------------------------
 // Commands
 
-void WininiEntryPane::remove(EntryList& list) {
-  const int index = support_.selectedOrComplain(list);
-  if (index < 0) return;
+void ProgramListFamily::remove(EntryList& list, int index) {
+  if (!FamilySupport::isRow(list, index)) return;
   const Row row = list.row(index);
   if (!support_.confirmRemove(row.data)) return;
 
@@ -67,11 +99,11 @@ void WininiEntryPane::remove(EntryList& list) {
     outcome = changeValue(row.path, row.data, std::nullopt, change);
   }
   if (outcome == Outcome::Done) support_.log(LogOperation::Remove, {row.path, row.name, row.data});
-  if (outcome != Outcome::Failed) fill(list);
+  fill(list);
   FamilySupport::reselect(list, index);
 }
 
-void WininiEntryPane::add(EntryList& list) {
+void ProgramListFamily::add(EntryList& list) {
   if (locations_.empty()) return;
   const std::string& target = locations_.front();
   EntryDialogData data = support_.dialogData(target);
@@ -79,15 +111,16 @@ void WininiEntryPane::add(EntryList& list) {
   const std::string program = programFor(data.path);
 
   ValueChange change;
-  if (changeValue(target, std::nullopt, program, change) != Outcome::Done) return;
-  support_.log(LogOperation::Add, {target, change.where.valueName, program});
+  if (changeValue(target, std::nullopt, program, change) == Outcome::Done) {
+    support_.log(LogOperation::Add, {target, change.where.valueName, program});
+  }
   fill(list);
 }
 
-void WininiEntryPane::modify(EntryList& list) {
+void ProgramListFamily::modify(EntryList& list, int index) {
   Row row;
   EntryDialogData data;
-  if (!support_.editSelected(list, row, data)) return;
+  if (!support_.edit(list, index, row, data)) return;
   const std::string program = programFor(data.path);
 
   Outcome outcome = Outcome::Failed;
@@ -102,35 +135,36 @@ void WininiEntryPane::modify(EntryList& list) {
   if (outcome == Outcome::Done) {
     support_.log(LogOperation::Modify, {row.path, row.name, row.data, row.name, program});
   }
-  if (outcome != Outcome::Failed) fill(list);
+  fill(list);
 }
 
-void WininiEntryPane::property(EntryList& list) { support_.showProperty(list); }
+void ProgramListFamily::property(EntryList& list, int index) { support_.showProperty(list, index); }
 
 // Disable stores the record first and takes the program out of the value
 // only once the record is on disk; a failed write takes the record back.
-bool WininiEntryPane::disable(EntryList& list, int index) {
+bool ProgramListFamily::disable(EntryList& list, int index) {
   if (!FamilySupport::isRow(list, index)) return false;
   const Row row = list.row(index);
   ValueChange change;
   if (planChange(row.path, row.data, std::nullopt, change) != Outcome::Done) return false;
 
   const DisabledItem record = recordOf(row);
-  if (!support_.addRecord(record)) return false;
+  if (support_.addRecord(record) != Outcome::Done) return false;
+  Transaction tx(support_, row.data);
+  tx.undoWith([this, record] { return support_.takeBackRecord(record); });
   const RegStatus written = writeValue(change.where, change.after);
   if (written != RegStatus::Ok) {
-    // The program is still in the value, so the record must go again.
-    if (support_.undone(support_.takeBackRecord(record), row.data)) tellWriteProblem(written, row.path);
+    tx.fail([&] { tellWriteProblem(written, row.path); });
     return false;
   }
-
+  tx.commit();
   support_.log(LogOperation::Disable, {row.path, row.name, row.data});
   return true;
 }
 
 // Enable writes the value first and removes the records only after that;
 // a record that cannot be removed puts everything back as it was.
-bool WininiEntryPane::enable(EntryList& list, int index) {
+bool ProgramListFamily::enable(EntryList& list, int index) {
   if (!FamilySupport::isRow(list, index)) return false;
   const Row row = list.row(index);
   const auto items = support_.records();
@@ -142,26 +176,20 @@ bool WininiEntryPane::enable(EntryList& list, int index) {
   }
   ValueChange change;
   if (changeValue(row.path, std::nullopt, row.data, change) != Outcome::Done) return false;
+  Transaction tx(support_, row.data);
+  tx.undoWith([this, change] { return writeValue(change.where, change.before) == RegStatus::Ok; });
 
   // Later records first, so the places of the earlier ones stay valid.
-  DisabledEntryStore& store = support_.services().store;
-  std::vector<DisabledItem> removed;
   for (auto it = matches.rbegin(); it != matches.rend(); ++it) {
-    const StoreStatus status = store.remove(kKind, *it);
-    if (status == StoreStatus::Ok) {
-      removed.push_back(it->item);
-      continue;
-    }
+    const StoreStatus status = support_.store().remove(kProgramListRecords, *it);
     if (status == StoreStatus::Vanished) continue;  // gone already: nothing left to remove
-    // Put the value and the records taken so far back as they were.
-    bool undone = writeValue(change.where, change.before) == RegStatus::Ok;
-    for (auto back = removed.rbegin(); back != removed.rend(); ++back) {
-      undone = store.add(kKind, *back) == StoreStatus::Ok && undone;
+    if (status != StoreStatus::Ok) {
+      tx.fail([&] { support_.tellStoreProblem(status); });
+      return false;
     }
-    if (support_.undone(undone, row.data)) support_.tellStoreProblem(status);
-    return false;
+    tx.undoWith([this, item = it->item] { return support_.store().add(kProgramListRecords, item) == StoreStatus::Ok; });
   }
-
+  tx.commit();
   support_.log(LogOperation::Enable, {row.path, row.name, row.data});
   return true;
 }
@@ -169,8 +197,8 @@ bool WininiEntryPane::enable(EntryList& list, int index) {
 // ---------------------------------------------------------------------------
 // Helpers
 
-Outcome WininiEntryPane::planChange(const std::string& path, const std::optional<std::string>& removed,
-                                    const std::optional<std::string>& appended, ValueChange& change) {
+Outcome ProgramListFamily::planChange(const std::string& path, const std::optional<std::string>& removed,
+                                      const std::optional<std::string>& appended, ValueChange& change) {
   const auto where = locate(path);
   if (!where) return Outcome::Failed;
   auto before = readForChange(*where, path);
@@ -186,14 +214,14 @@ Outcome WininiEntryPane::planChange(const std::string& path, const std::optional
   return Outcome::Done;
 }
 
-Outcome WininiEntryPane::changeValue(const std::string& path, const std::optional<std::string>& removed,
-                                     const std::optional<std::string>& appended, ValueChange& change) {
+Outcome ProgramListFamily::changeValue(const std::string& path, const std::optional<std::string>& removed,
+                                       const std::optional<std::string>& appended, ValueChange& change) {
   const Outcome planned = planChange(path, removed, appended, change);
   if (planned != Outcome::Done) return planned;
-  return write(change.where, path, change.after) ? Outcome::Done : Outcome::Failed;
+  return write(change.where, path, change.after);
 }
 
-std::optional<ValuePath> WininiEntryPane::locate(const std::string& path) {
+std::optional<ValuePath> ProgramListFamily::locate(const std::string& path) {
   auto where = splitValuePath(path);
   if (!where) support_.tell("_WininiBadLocation", {path});
   return where;
@@ -202,9 +230,9 @@ std::optional<ValuePath> WininiEntryPane::locate(const std::string& path) {
 // The value as it stands, whole. A value that cannot be read, or that is not
 // plain text, gives nothing: rewriting from it would replace what is there.
 // A missing value is an empty list (the write then tells a missing key).
-std::optional<std::string> WininiEntryPane::readForChange(const ValuePath& where, const std::string& path) {
+std::optional<std::string> ProgramListFamily::readForChange(const ValuePath& where, const std::string& path) {
   RegValue value;
-  switch (support_.services().registry.queryValue(where.root, where.key, where.valueName, value)) {
+  switch (registry_.queryValue(where.root, where.key, where.valueName, value)) {
     case RegStatus::Ok:
       if (!rewritable(value)) {
         support_.tell("_WininiNotText", {path});
@@ -222,36 +250,43 @@ std::optional<std::string> WininiEntryPane::readForChange(const ValuePath& where
 }
 
 // The key must exist already: a program list is only ever changed in place.
-RegStatus WininiEntryPane::writeValue(const ValuePath& where, const std::string& text) {
-  return support_.services().registry.setString(where.root, where.key, where.valueName, text, false);
+RegStatus ProgramListFamily::writeValue(const ValuePath& where, const std::string& text) {
+  return registry_.setString(where.root, where.key, where.valueName, text, KeyCreation::KeyMustExist);
 }
 
-bool WininiEntryPane::write(const ValuePath& where, const std::string& path, const std::string& text) {
+Outcome ProgramListFamily::write(const ValuePath& where, const std::string& path, const std::string& text) {
   const RegStatus status = writeValue(where, text);
-  if (status == RegStatus::Ok) return true;
+  if (status == RegStatus::Ok) return Outcome::Done;
   tellWriteProblem(status, path);
-  return false;
+  return Outcome::Failed;
 }
 
-void WininiEntryPane::tellWriteProblem(RegStatus status, const std::string& path) {
+void ProgramListFamily::tellWriteProblem(RegStatus status, const std::string& path) {
   switch (status) {
-    case RegStatus::Ok: return;
-    case RegStatus::NotFound: support_.tell("_WininiKeyMissing", {path}); return;
-    case RegStatus::AccessDenied: support_.tell("_WininiAccessDenied", {path}); return;
-    case RegStatus::Failed: support_.tell("_WininiCannotWrite", {path}); return;
+    case RegStatus::Ok:
+      return;
+    case RegStatus::NotFound:
+      support_.tell("_WininiKeyMissing", {path});
+      return;
+    case RegStatus::AccessDenied:
+      support_.tell("_WininiAccessDenied", {path});
+      return;
+    case RegStatus::Failed:
+      support_.tell("_WininiCannotWrite", {path});
+      return;
   }
 }
 
-bool WininiEntryPane::confirmUserinit(const ValuePath& where, const std::string& before, const std::string& after) {
+bool ProgramListFamily::confirmUserinit(const ValuePath& where, const std::string& before, const std::string& after) {
   if (!equalsIgnoreCase(where.valueName, "Userinit")) return true;
   if (!namesUserinit(before) || namesUserinit(after)) return true;
-  return support_.prompt().confirm(support_.services().translator.translate("_WininiUserinitWarning", true));
+  return support_.prompt().confirm(support_.translator().translate("_WininiUserinitWarning", true));
 }
 
 // The short form has no blanks, so the listing keeps it whole; a path that
 // has none (it does not exist) goes in as entered.
-std::string WininiEntryPane::programFor(const std::string& entered) {
-  std::string shortPath = support_.services().shortPaths.shortForm(entered);
+std::string ProgramListFamily::programFor(const std::string& entered) {
+  std::string shortPath = shortPaths_.shortForm(entered);
   return shortPath.empty() ? entered : shortPath;
 }
 

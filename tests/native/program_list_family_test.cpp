@@ -6,14 +6,14 @@
 #include <cctype>
 #include <map>
 
-#include "core/operation_log.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
-#include "pane/family_factory.h"
-#include "winini/program_list.h"
-#include "winini/short_path.h"
-#include "winini/winini_entry_pane.h"
+#include "pane/change_log.h"
+#include "pane/families.h"
+#include "programlist/program_list.h"
+#include "programlist/program_list_family.h"
+#include "programlist/short_path.h"
 
 namespace velmora::testing {
 namespace {
@@ -21,7 +21,7 @@ namespace {
 class MapShortPaths : public ShortPathPort {
  public:
   std::map<std::string, std::string> forms;
-  std::string shortForm(const std::string& path) override {
+  [[nodiscard]] std::string shortForm(const std::string& path) override {
     auto it = forms.find(path);
     return it == forms.end() ? std::string() : it->second;
   }
@@ -35,7 +35,7 @@ class TestStore : public FakeStore {
  public:
   int removalsAllowed = -1;
   bool vanish = false;
-  StoreStatus remove(ItemKind kind, const StoredItem& item) override {
+  [[nodiscard]] StoreStatus remove(RecordKind kind, const StoredItem& item) override {
     if (vanish) return StoreStatus::Vanished;
     if (removalsAllowed == 0) return StoreStatus::WriteFailed;
     if (removalsAllowed > 0) --removalsAllowed;
@@ -66,12 +66,12 @@ class WininiPaneTest : public ::testing::Test {
   RecordingLog sink;
   OperationLog log{tr, &sink};
   MapShortPaths shortPaths;
-  FamilyServices services{reg, store, log, tr, shortPaths};
+  FamilyContext context{store, log, tr};
   ScriptedPrompt prompt;
   FakeList list;
 
-  WininiEntryPane pane(std::vector<std::string> locations = {kLoad, kRun}) {
-    return WininiEntryPane(std::move(locations), services, prompt);
+  ProgramListFamily pane(std::vector<std::string> locations = {kLoad, kRun}) {
+    return ProgramListFamily(std::move(locations), reg, shortPaths, context, prompt);
   }
   void putLoad(const std::string& text) { reg.put(RootKey::CurrentUser, kWindowsKey, "Load", text); }
   std::string load() const {
@@ -79,9 +79,9 @@ class WininiPaneTest : public ::testing::Test {
     return v ? v->text : "<missing>";
   }
   void addRecord(const std::string& path, const std::string& name, const std::string& data) {
-    store.elements.push_back({ItemKind::Winini, DisabledItem{path, name, data}});
+    store.elements.push_back({kProgramListRecords, DisabledItem{path, name, data}});
   }
-  std::vector<DisabledItem> records() const { return store.items(ItemKind::Winini); }
+  std::vector<DisabledItem> records() const { return store.items(kProgramListRecords); }
   std::vector<std::string> logged() const {
     std::vector<std::string> out;
     for (const auto& r : sink.records) out.push_back(r.content);
@@ -138,7 +138,7 @@ TEST_F(WininiPaneTest, ListsEachLocationsRecordsThenItsProgramsInPaneOrder) {
 
 TEST_F(WininiPaneTest, TheFactoryGivesProgramListNodesThisFamily) {
   putLoad("a.exe,b.exe");
-  auto family = makeFamily(PaneClass::WininiEntryPane, {kLoad}, services, prompt);
+  auto family = programListFamily(reg, shortPaths, context).make({kLoad}, prompt);
   EXPECT_EQ(family->columnWidths().name, 200);
   family->fill(list);
   EXPECT_EQ(list.count(), 2);
@@ -198,7 +198,7 @@ TEST_F(WininiPaneTest, RemoveAsksThenDeletesTheProgramLogsRefillsAndReselects) {
   auto p = pane({kLoad});
   p.fill(list);
   list.select(rowOf("c.exe"));
-  p.remove(list);
+  p.remove(list, list.selected());
   EXPECT_EQ(prompt.questions, std::vector<std::string>{"Delete c.exe?"});
   EXPECT_EQ(load(), "a.exe,b.exe");
   EXPECT_EQ(logged(), std::vector<std::string>{"remove " + kLoad + "|Load|c.exe"}) << "names the program";
@@ -206,9 +206,9 @@ TEST_F(WininiPaneTest, RemoveAsksThenDeletesTheProgramLogsRefillsAndReselects) {
   EXPECT_EQ(list.selected(), 1) << "the old index is past the end: the last row is selected";
 
   list.select(0);
-  p.remove(list);
+  p.remove(list, list.selected());
   list.select(0);
-  p.remove(list);
+  p.remove(list, list.selected());
   EXPECT_EQ(load(), "") << "the value stays, empty";
   EXPECT_EQ(list.count(), 0);
   EXPECT_EQ(list.selected(), -1);
@@ -219,7 +219,7 @@ TEST_F(WininiPaneTest, RemoveDeletesEveryWholeOccurrenceButNotLongerPrograms) {
   auto p = pane({kLoad});
   p.fill(list);
   list.select(0);
-  p.remove(list);
+  p.remove(list, list.selected());
   EXPECT_EQ(load(), "aa.exe,c.exe");
 }
 
@@ -227,15 +227,15 @@ TEST_F(WininiPaneTest, RemoveCancelledOrWithoutSelectionChangesNothing) {
   putLoad("a.exe");
   auto p = pane({kLoad});
   p.fill(list);
-  p.remove(list);
+  p.remove(list, list.selected());
   list.select(1);  // past the last row
-  p.remove(list);
-  EXPECT_EQ(prompt.messages, (std::vector<std::string>{"_YouMustSelectAnItem", "_YouMustSelectAnItem"}));
+  p.remove(list, list.selected());
+  EXPECT_TRUE(prompt.messages.empty()) << "the pane asks for a selection, not the family";
   EXPECT_TRUE(prompt.questions.empty());
 
   list.select(0);
   prompt.answers = {false};
-  p.remove(list);
+  p.remove(list, list.selected());
   EXPECT_EQ(load(), "a.exe");
   EXPECT_TRUE(sink.records.empty());
   EXPECT_EQ(list.fills, 1);
@@ -248,7 +248,7 @@ TEST_F(WininiPaneTest, RemoveOfADisabledRowTakesOnlyItsFirstRecord) {
   auto p = pane({kLoad});
   p.fill(list);
   list.select(0);
-  p.remove(list);
+  p.remove(list, list.selected());
   EXPECT_EQ(load(), "x.exe");
   ASSERT_EQ(records().size(), 1u);
   EXPECT_EQ(records()[0].valuedata, "X.EXE");
@@ -265,7 +265,7 @@ TEST_F(WininiPaneTest, RemoveOfADisabledRowWhoseRecordIsGoneRefillsQuietly) {
   p.fill(list);
   store.elements.erase(store.elements.begin());  // removed by hand meanwhile
   list.select(0);
-  p.remove(list);
+  p.remove(list, list.selected());
   EXPECT_EQ(prompt.questions.size(), 1u);
   EXPECT_TRUE(prompt.messages.empty());
   EXPECT_TRUE(sink.records.empty());
@@ -276,7 +276,7 @@ TEST_F(WininiPaneTest, RemoveOfADisabledRowWhoseRecordIsGoneRefillsQuietly) {
   EXPECT_EQ(list.selected(), 0);
 
   store.vanish = true;  // listed, then gone before its removal
-  p.remove(list);
+  p.remove(list, list.selected());
   EXPECT_TRUE(prompt.messages.empty());
   EXPECT_TRUE(sink.records.empty());
   EXPECT_EQ(records().size(), 1u);
@@ -329,7 +329,7 @@ TEST_F(WininiPaneTest, ModifyOfALiveProgramReplacesItInOneWrite) {
   list.select(rowOf("b.exe"));
   answerDialog("C:\\New Dir\\n.exe");
   const int writesBefore = reg.writes;
-  p.modify(list);
+  p.modify(list, list.selected());
   ASSERT_EQ(prompt.dialogs.size(), 1u);
   EXPECT_EQ(prompt.dialogs[0].kind, EntryDialogKind::Modify);
   EXPECT_EQ(prompt.dialogs[0].in.name, "Load");
@@ -348,7 +348,7 @@ TEST_F(WininiPaneTest, ModifyOfADisabledRowChangesOnlyItsRecord) {
   p.fill(list);
   list.select(0);
   answerDialog("new.exe");
-  p.modify(list);
+  p.modify(list, list.selected());
   EXPECT_EQ(load(), "a.exe");
   ASSERT_EQ(records().size(), 1u);
   EXPECT_EQ(records()[0], (DisabledItem{kLoad, "Load", "new.exe"}));
@@ -364,7 +364,7 @@ TEST_F(WininiPaneTest, ModifyOfADisabledRowWhoseRecordIsGoneSaysTheEditWasNotKep
   list.select(0);
   store.elements.clear();  // removed by hand meanwhile
   answerDialog("new.exe");
-  p.modify(list);
+  p.modify(list, list.selected());
   EXPECT_EQ(prompt.messages, std::vector<std::string>{"_EntryRecordGone"});
   EXPECT_TRUE(records().empty());
   EXPECT_EQ(load(), "a.exe");
@@ -375,11 +375,11 @@ TEST_F(WininiPaneTest, PropertyShowsTheRowAndChangesNothing) {
   putLoad("a.exe");
   auto p = pane({kLoad});
   p.fill(list);
-  p.property(list);
-  EXPECT_EQ(prompt.messages, std::vector<std::string>{"_YouMustSelectAnItem"});
+  p.property(list, list.selected());
+  EXPECT_TRUE(prompt.messages.empty()) << "the pane asks for a selection, not the family";
   list.select(0);
   answerDialog("changed.exe");
-  p.property(list);
+  p.property(list, list.selected());
   ASSERT_EQ(prompt.dialogs.size(), 1u);
   EXPECT_EQ(prompt.dialogs[0].kind, EntryDialogKind::Property);
   EXPECT_EQ(prompt.dialogs[0].in.path, "a.exe");
@@ -469,8 +469,10 @@ class WininiFaultTest : public WininiPaneTest {
   // A Load value holding a.exe, b.exe and c.exe (b.exe disabled when
   // `disabled`), listed, then the fault.
   void arrange(Fault fault, bool disabled) {
-    reg = FakeRegistry();
-    store = TestStore();
+    reg.reset();
+    store.reset();
+    store.removalsAllowed = -1;
+    store.vanish = false;
     sink.records.clear();
     prompt.messages.clear();
     putLoad(disabled ? "a.exe,c.exe" : "a.exe,b.exe,c.exe");
@@ -482,7 +484,7 @@ class WininiFaultTest : public WininiPaneTest {
     switch (fault) {
       case Fault::StoreUnreadable: store.unreadable = true; break;
       case Fault::StoreReadOnly: store.readOnly = true; break;
-      case Fault::KeyMissing: reg = FakeRegistry(); break;
+      case Fault::KeyMissing: reg.reset(); break;
       case Fault::ReadRefused: reg.denyRead(RootKey::CurrentUser, kWindowsKey); break;
       case Fault::WriteRefused: reg.denyWrite(RootKey::CurrentUser, kWindowsKey); break;
       case Fault::NotText: reg.put(RootKey::CurrentUser, kWindowsKey, "Load", before_, 7); break;
@@ -531,7 +533,7 @@ TEST_F(WininiFaultTest, RemoveChangesNothingAndLogsNothingWhenAStepFails) {
       const auto stored = records();
       auto p = pane({kLoad});
       const int fillsBefore = list.fills;
-      p.remove(list);
+      p.remove(list, list.selected());
       const bool untouchedBranch = disabled ? (f == Fault::KeyMissing || f == Fault::ReadRefused ||
                                                f == Fault::WriteRefused || f == Fault::NotText)
                                             : (f == Fault::StoreUnreadable || f == Fault::StoreReadOnly);
@@ -545,9 +547,8 @@ TEST_F(WininiFaultTest, RemoveChangesNothingAndLogsNothingWhenAStepFails) {
       EXPECT_EQ(records(), stored);
       EXPECT_TRUE(sink.records.empty());
       EXPECT_EQ(prompt.messages.size(), 1u);
-      if (f != Fault::KeyMissing) {
-        EXPECT_EQ(list.fills, fillsBefore);
-      }
+      // A confirmed Remove always shows the list as it now is.
+      EXPECT_EQ(list.fills, fillsBefore + 1);
     }
   }
 }
@@ -561,7 +562,7 @@ TEST_F(WininiFaultTest, ModifyLeavesTheOldProgramWhereItWasWhenAStepFails) {
       const auto stored = records();
       answerDialog("n.exe");
       auto p = pane({kLoad});
-      p.modify(list);
+      p.modify(list, list.selected());
       const bool otherSide = disabled ? (f != Fault::StoreUnreadable && f != Fault::StoreReadOnly)
                                       : (f == Fault::StoreUnreadable || f == Fault::StoreReadOnly);
       if (otherSide) {
@@ -656,7 +657,7 @@ class WininiUserinitTest : public WininiPaneTest {
     p.fill(list);
   }
   std::string userinit() const { return reg.find(RootKey::LocalMachine, kWinlogonKey, "Userinit")->text; }
-  WininiEntryPane p = pane({kUserinit});
+  ProgramListFamily p = pane({kUserinit});
   const std::string kProgram = "C:\\Windows\\system32\\userinit.exe";
 };
 
@@ -677,7 +678,7 @@ TEST_F(WininiUserinitTest, DisablingUserinitExeAsksAndCancelKeepsEverything) {
 TEST_F(WininiUserinitTest, RemoveAndModifyAskBeforeLosingUserinitExe) {
   list.select(rowOf(kProgram));
   prompt.answers = {true, false};  // yes to the delete question, no to the warning
-  p.remove(list);
+  p.remove(list, list.selected());
   EXPECT_EQ(prompt.questions.size(), 2u);
   EXPECT_EQ(prompt.questions[1], "_WininiUserinitWarning");
   EXPECT_EQ(userinit(), "C:\\Windows\\system32\\userinit.exe,C:\\x.exe");
@@ -686,7 +687,7 @@ TEST_F(WininiUserinitTest, RemoveAndModifyAskBeforeLosingUserinitExe) {
   list.select(rowOf(kProgram));
   answerDialog("C:\\other.exe");
   prompt.answers = {false};
-  p.modify(list);
+  p.modify(list, list.selected());
   EXPECT_EQ(prompt.questions.size(), 3u);
   EXPECT_EQ(userinit(), "C:\\Windows\\system32\\userinit.exe,C:\\x.exe");
   EXPECT_TRUE(sink.records.empty());
@@ -698,7 +699,7 @@ TEST_F(WininiUserinitTest, ChangesThatKeepUserinitExeDoNotAsk) {
   ASSERT_TRUE(p.enable(list, rowOf("C:\\x.exe")));
   list.select(rowOf(kProgram));
   answerDialog("c:\\windows\\SYSTEM32\\USERINIT.EXE");
-  p.modify(list);
+  p.modify(list, list.selected());
   EXPECT_TRUE(prompt.questions.empty());
   EXPECT_EQ(userinit(), "C:\\x.exe,c:\\windows\\SYSTEM32\\USERINIT.EXE");
 }

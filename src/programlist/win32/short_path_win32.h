@@ -1,12 +1,12 @@
 #pragma once
-#include "winini/short_path.h"
+#include "programlist/short_path.h"
 
 namespace velmora::win32 {
 
 // GetShortPathNameW, sized from the API so no length limit applies.
 class Win32ShortPaths : public ShortPathPort {
  public:
-  std::string shortForm(const std::string& path) override;
+  [[nodiscard]] std::string shortForm(const std::string& path) override;
 };
 
 }  // namespace velmora::win32

@@ -1,4 +1,4 @@
-#include "winini/win32/short_path_win32.h"
+#include "programlist/win32/short_path_win32.h"
 
 #include <windows.h>
 

@@ -1,11 +1,11 @@
-#include "winini/short_path.h"
+#include "programlist/short_path.h"
 
 namespace velmora {
 
 namespace {
 class NoShortPaths : public ShortPathPort {
  public:
-  std::string shortForm(const std::string&) override { return {}; }
+  [[nodiscard]] std::string shortForm(const std::string&) override { return {}; }
 };
 }  // namespace
 

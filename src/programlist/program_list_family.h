@@ -1,8 +1,9 @@
 #pragma once
 // The family of the program-list values (Load, Run, Userinit): each program
 // named in such a value is one row; disabled programs are kept as
-// disabledwininiitem records in config.xml. Every change reads the value
-// whole, rewrites it as text and keeps the program in exactly one place.
+// disabledwininiitem records in config.xml (the element name older files
+// use). Every change reads the value whole, rewrites it as text and keeps
+// the program in exactly one place.
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,22 +11,31 @@
 #include "core/locations.h"
 #include "core/registry_port.h"
 #include "pane/entry_family.h"
-#include "pane/family_factory.h"
+#include "pane/families.h"
 #include "pane/family_support.h"
+#include "programlist/short_path.h"
 
 namespace velmora {
 
-class WininiEntryPane : public EntryFamily {
+inline constexpr RecordKind kProgramListRecords{"disabledwininiitem"};
+extern const FamilyTraits kProgramListTraits;
+
+// The family's descriptor: values are read and written through `registry`,
+// programs entered by the user are shortened through `shortPaths`.
+FamilyDescriptor programListFamily(RegistryPort& registry, ShortPathPort& shortPaths, const FamilyContext& context);
+
+class ProgramListFamily : public EntryFamily {
  public:
   // `locations` are value paths (key path + "\" + value name), kept as given.
-  WininiEntryPane(std::vector<std::string> locations, const FamilyServices& services, UserPrompt& prompt);
+  ProgramListFamily(std::vector<std::string> locations, RegistryPort& registry, ShortPathPort& shortPaths,
+                    const FamilyContext& context, UserPrompt& prompt);
 
   ColumnWidths columnWidths() const override { return {200, 80, 350, 350}; }
   void fill(EntryList& list) override;
-  void remove(EntryList& list) override;
+  void remove(EntryList& list, int row) override;
   void add(EntryList& list) override;
-  void modify(EntryList& list) override;
-  void property(EntryList& list) override;
+  void modify(EntryList& list, int row) override;
+  void property(EntryList& list, int row) override;
   bool enable(EntryList& list, int row) override;
   bool disable(EntryList& list, int row) override;
 
@@ -50,12 +60,14 @@ class WininiEntryPane : public EntryFamily {
   std::optional<ValuePath> locate(const std::string& path);
   std::optional<std::string> readForChange(const ValuePath& where, const std::string& path);
   RegStatus writeValue(const ValuePath& where, const std::string& text);
-  bool write(const ValuePath& where, const std::string& path, const std::string& text);
+  Outcome write(const ValuePath& where, const std::string& path, const std::string& text);
   void tellWriteProblem(RegStatus status, const std::string& path);
   bool confirmUserinit(const ValuePath& where, const std::string& before, const std::string& after);
   std::string programFor(const std::string& entered);
 
   std::vector<std::string> locations_;
+  RegistryPort& registry_;
+  ShortPathPort& shortPaths_;
   FamilySupport support_;
 };
 

@@ -6,14 +6,14 @@
 
 #include <vector>
 
-#include "core/operation_log.h"
 #include "core/win32/store_msxml.h"
 #include "dialogs/win32/entry_dialog.h"
 #include "fakes/fakes.h"
 #include "lang/win32/translate_win32.h"
+#include "pane/change_log.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/wide.h"
-#include "registry/registry_entry_pane.h"
+#include "registry/registry_family.h"
 #include "resource.h"
 #include "wine/support/win_test_support.h"
 
@@ -84,7 +84,7 @@ class RealRegistryPane : public ::testing::Test {
   }
   std::vector<DisabledItem> records() {
     std::vector<StoredItem> items;
-    EXPECT_EQ(store.list(ItemKind::Registry, items), StoreStatus::Ok);
+    EXPECT_EQ(store.list(kRegistryRecords, items), StoreStatus::Ok);
     std::vector<DisabledItem> out;
     for (const auto& s : items) out.push_back(s.item);
     return out;
@@ -99,7 +99,7 @@ class RealRegistryPane : public ::testing::Test {
   OperationLog log{tr, &sink};
   ScriptedPrompt scripted;
   FakeList list;
-  FamilyServices services{registry, store, log, tr};
+  FamilyContext context{store, log, tr};
 };
 
 TEST_F(RealRegistryPane, DisableThenEnableRestoresTheValueByteForByte) {
@@ -112,7 +112,7 @@ TEST_F(RealRegistryPane, DisableThenEnableRestoresTheValueByteForByte) {
   ASSERT_EQ(before.type, static_cast<DWORD>(REG_SZ));
   ASSERT_EQ(GetFileAttributesW(widen(store.path()).c_str()), INVALID_FILE_ATTRIBUTES) << "no config.xml yet";
 
-  RegistryEntryPane pane{{key.path()}, services, scripted};
+  RegistryFamily pane{{key.path()}, registry, context, scripted};
   pane.fill(list);
   ASSERT_EQ(list.rows.size(), 2u);
   for (const std::string& n : {name, std::string("ten")}) {
@@ -142,7 +142,7 @@ TEST_F(RealRegistryPane, DisableThenEnableRestoresTheValueByteForByte) {
 TEST_F(RealRegistryPane, DisableOfAValueChangedSinceTheListingLeavesItAlone) {
   writeRaw("Tool", L"C:\\Tool\\v1.exe");
   writeRaw("Gone", L"gone.exe");
-  RegistryEntryPane pane{{key.path()}, services, scripted};
+  RegistryFamily pane{{key.path()}, registry, context, scripted};
   pane.fill(list);
   ASSERT_EQ(list.rows.size(), 2u);
   writeRaw("Tool", L"C:\\Tool\\v2.exe /update");
@@ -160,7 +160,7 @@ TEST_F(RealRegistryPane, DisableOfAValueChangedSinceTheListingLeavesItAlone) {
 
 TEST_F(RealRegistryPane, ModifyFromAToBLeavesNoA) {
   writeRaw("A", L"a.exe");
-  RegistryEntryPane pane{{key.path()}, services, scripted};
+  RegistryFamily pane{{key.path()}, registry, context, scripted};
   pane.fill(list);
   list.selection = 0;
   scripted.onDialog = [](EntryDialogKind, EntryDialogData& d) {
@@ -168,7 +168,7 @@ TEST_F(RealRegistryPane, ModifyFromAToBLeavesNoA) {
     d.path = "b.exe";
     return true;
   };
-  pane.modify(list);
+  pane.modify(list, list.selected());
   EXPECT_EQ(raw("A").type, 0u);
   RegValue b;
   ASSERT_EQ(registry.queryValue(RootKey::CurrentUser, key.subkey(), "B", b), RegStatus::Ok);
@@ -178,14 +178,14 @@ TEST_F(RealRegistryPane, ModifyFromAToBLeavesNoA) {
 
 TEST_F(RealRegistryPane, ModifyOfOnlyTheCaseOfTheNameReachesTheRegistry) {
   writeRaw("tool", L"t.exe");
-  RegistryEntryPane pane{{key.path()}, services, scripted};
+  RegistryFamily pane{{key.path()}, registry, context, scripted};
   pane.fill(list);
   list.selection = 0;
   scripted.onDialog = [](EntryDialogKind, EntryDialogData& d) {
     d.name = "Tool";
     return true;
   };
-  pane.modify(list);
+  pane.modify(list, list.selected());
   std::vector<RegValue> values;
   ASSERT_EQ(registry.enumerateValues(RootKey::CurrentUser, key.subkey(), values), RegStatus::Ok);
   ASSERT_EQ(values.size(), 1u);
@@ -196,7 +196,7 @@ TEST_F(RealRegistryPane, ModifyOfOnlyTheCaseOfTheNameReachesTheRegistry) {
 TEST_F(RealRegistryPane, AddOfAnExistingNameAsksInAMessageBox) {
   writeRaw("Tool", L"old.exe");
   WindowPrompt prompt{tr};
-  RegistryEntryPane pane{{key.path()}, services, prompt};
+  RegistryFamily pane{{key.path()}, registry, context, prompt};
   int replaceAnswer = IDCANCEL;
   DialogAnswerer answerer([&](HWND dlg, const DialogAnswerer::Seen& seen) -> int {
     if (seen.title == L"Add Program") {

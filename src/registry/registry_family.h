@@ -4,9 +4,9 @@
 // disabledregistryitem record in config.xml until it is enabled again.
 //
 // Every operation that moves an entry checks each step before the next and
-// undoes what it did when a later step fails: an entry is never left in
-// neither place, a failure is always told to the user, and the log hears only
-// of changes that were really made.
+// takes back what it did when a later step fails (pane/transaction.h): an
+// entry is never left in neither place, a failure is always told to the
+// user, and the log hears only of changes that were really made.
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,33 +14,43 @@
 #include "core/locations.h"
 #include "core/registry_port.h"
 #include "pane/entry_family.h"
-#include "pane/family_factory.h"
+#include "pane/families.h"
 #include "pane/family_support.h"
 
 namespace velmora {
 
-class RegistryEntryPane : public EntryFamily {
+class Transaction;
+
+inline constexpr RecordKind kRegistryRecords{"disabledregistryitem"};
+extern const FamilyTraits kRegistryTraits;
+
+// The family's descriptor: it lists and changes values through `registry`.
+FamilyDescriptor registryFamily(RegistryPort& registry, const FamilyContext& context);
+
+class RegistryFamily : public EntryFamily {
  public:
   // `keyPaths` are full key paths ("HKEY_CURRENT_USER\Software\...\Run"), in
   // the order they are listed; new entries go into the first.
-  RegistryEntryPane(std::vector<std::string> keyPaths, const FamilyServices& services, UserPrompt& prompt);
+  RegistryFamily(std::vector<std::string> keyPaths, RegistryPort& registry, const FamilyContext& context,
+                 UserPrompt& prompt);
 
   const std::vector<std::string>& keyPaths() const { return keyPaths_; }
 
   ColumnWidths columnWidths() const override { return {150, 60, 350, 350}; }
   void fill(EntryList& list) override;
-  void remove(EntryList& list) override;
+  void remove(EntryList& list, int row) override;
   void add(EntryList& list) override;
-  void modify(EntryList& list) override;
-  void property(EntryList& list) override;
+  void modify(EntryList& list, int row) override;
+  void property(EntryList& list, int row) override;
   bool enable(EntryList& list, int row) override;
   bool disable(EntryList& list, int row) override;
 
  private:
   Outcome removeLive(const Row& row);
   // True when the live value is still the REG_SZ text the row shows;
-  // otherwise false after telling the user.
-  bool stillAsListed(const KeyPath& key, const Row& row);
+  // otherwise false after telling the user (`changedKey` when another
+  // program changed or removed it).
+  bool stillAsListed(const KeyPath& key, const Row& row, const char* changedKey);
   Outcome modifyLive(const Row& old, const std::string& newName, const std::string& newData);
 
   // The value's current state, or nullopt when there is none (or it cannot
@@ -51,13 +61,16 @@ class RegistryEntryPane : public EntryFamily {
   // agreed.
   bool mayReplace(const std::string& path, const std::string& name, const std::string& data,
                   const std::optional<RegValue>& existing);
+  // Writes a value, creating the key when needed; after it worked, `tx`
+  // knows how to put back what was there before. Failed after telling why not.
+  Outcome write(Transaction& tx, const KeyPath& key, const std::string& path, const std::string& name,
+             const std::string& data, const std::optional<RegValue>& before);
   // Puts a value back as it was before we wrote it: deleted when it did not
   // exist, its old text when it was a REG_SZ value. False when it could not.
   bool restoreValue(const KeyPath& key, const std::string& name, const std::optional<RegValue>& before);
 
-  RegistryPort& registry() const { return support_.services().registry; }
-
   std::vector<std::string> keyPaths_;
+  RegistryPort& registry_;
   FamilySupport support_;
 };
 

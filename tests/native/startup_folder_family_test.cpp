@@ -5,15 +5,15 @@
 #include <functional>
 #include <memory>
 
-#include "core/operation_log.h"
 #include "fakes/fake_folders.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
-#include "pane/family_factory.h"
+#include "pane/change_log.h"
+#include "pane/families.h"
 #include "startupfolder/disabled_copies.h"
 #include "startupfolder/folder_scan.h"
-#include "startupfolder/startup_folder_pane.h"
+#include "startupfolder/startup_folder_family.h"
 
 namespace velmora::testing {
 namespace {
@@ -98,7 +98,7 @@ TEST(FolderScan, AnEmptyFolderPathNeverBecomesTheDriveRoot) {
 
 // A pane over two startup folders with the fakes behind it. Log contents are
 // the values joined with '|', so tests can read them back.
-class StartupFolderFamily : public ::testing::Test {
+class StartupFolderTest : public ::testing::Test {
  protected:
   const std::string common = "C:\\ProgramData\\Startup";
   const std::string user = "C:\\Users\\Ann\\Startup";
@@ -113,27 +113,24 @@ class StartupFolderFamily : public ::testing::Test {
   FakeShellLinks links{fs};
   ScriptedPrompt prompt;
   FakeList list;
-  FamilyServices services{registry, store, log, tr};
+  FamilyContext context{store, log, tr};
 
-  StartupFolderFamily() {
+  StartupFolderTest() {
     tr.texts["_StartupFolderType"] = "Startup folder";
     for (int i = 1; i <= 5; ++i) tr.texts["_LogItemType" + std::to_string(i) + "Content1"] = "%s|%s|%s";
     tr.texts["_StartupFileExists"] = "_StartupFileExists %s";
-    services.folders = &fs;
-    services.shellLinks = &links;
-    services.programDirectory = program;
     fs.addFolder(common);
     fs.addFolder(user);
     fs.addFolder(program);
   }
 
   std::unique_ptr<EntryFamily> pane(std::vector<std::string> folders) {
-    return makeFamily(PaneClass::StartupFolderPane, std::move(folders), services, prompt);
+    return startupFolderFamily(registry, fs, links, program, context).make(std::move(folders), prompt);
   }
   std::unique_ptr<EntryFamily> pane() { return pane({common, user}); }
 
   void disabledRecord(const std::string& folder, const std::string& name, const std::string& data) {
-    store.elements.push_back({ItemKind::StartupFolder, {folder, name, data}});
+    store.elements.push_back({kStartupFolderRecords, {folder, name, data}});
   }
   std::string copyOf(const std::string& folder, const std::string& name) {
     return disabledCopyPath(program, folder, name);
@@ -166,7 +163,7 @@ class StartupFolderFamily : public ::testing::Test {
 
 using Strings = std::vector<std::string>;
 
-TEST_F(StartupFolderFamily, ListsEachFolderDisabledRowsFirstThenItsFiles) {
+TEST_F(StartupFolderTest, ListsEachFolderDisabledRowsFirstThenItsFiles) {
   fs.put(common + "\\Tool.lnk", FakeShellLinks::linkBytes("C:\\Tools\\tool.exe"));
   fs.put(common + "\\sync.bat", "@echo off\r\n");
   fs.put(user + "\\Mail.lnk", FakeShellLinks::linkBytes("C:\\Mail\\mail.exe", "args=/min"));
@@ -188,7 +185,7 @@ TEST_F(StartupFolderFamily, ListsEachFolderDisabledRowsFirstThenItsFiles) {
   EXPECT_EQ((std::vector<int>{widths.name, widths.type, widths.data, widths.path}), (std::vector<int>{200, 80, 350, 350}));
 }
 
-TEST_F(StartupFolderFamily, AFolderHeldWithATrailingBackslashStillFindsItsRecords) {
+TEST_F(StartupFolderTest, AFolderHeldWithATrailingBackslashStillFindsItsRecords) {
   fs.put(common + "\\Tool.lnk", FakeShellLinks::linkBytes("C:\\t.exe"));
   disabledRecord(common, "Tool.lnk", "C:\\t.exe");  // same name, disabled and live both listed
   auto family = pane({common + "\\"});
@@ -200,7 +197,7 @@ TEST_F(StartupFolderFamily, AFolderHeldWithATrailingBackslashStillFindsItsRecord
   EXPECT_EQ(list.rows[1].state, RowState::Live);
 }
 
-TEST_F(StartupFolderFamily, ARedirectedFolderOnAServerKeepsItsPath) {
+TEST_F(StartupFolderTest, ARedirectedFolderOnAServerKeepsItsPath) {
   // DirectoryPart would add a colon to a path without a drive letter.
   const std::string unc = "\\\\server\\profiles\\Ann\\Startup";
   fs.put(unc + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
@@ -210,14 +207,14 @@ TEST_F(StartupFolderFamily, ARedirectedFolderOnAServerKeepsItsPath) {
   ASSERT_EQ(list.count(), 1);
   EXPECT_EQ(list.rows[0].path, unc);
   ASSERT_TRUE(clickBox(*family, 0));
-  EXPECT_EQ(store.items(ItemKind::StartupFolder), (std::vector<DisabledItem>{{unc, "a.lnk", "C:\\a.exe"}}));
+  EXPECT_EQ(store.items(kStartupFolderRecords), (std::vector<DisabledItem>{{unc, "a.lnk", "C:\\a.exe"}}));
   family->fill(list);
   ASSERT_EQ(list.count(), 1);
   ASSERT_TRUE(clickBox(*family, 0));
   EXPECT_TRUE(fs.hasFile(unc + "\\a.lnk"));
 }
 
-TEST_F(StartupFolderFamily, AnUnreadableStoreStillListsTheFilesQuietly) {
+TEST_F(StartupFolderTest, AnUnreadableStoreStillListsTheFilesQuietly) {
   fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
   store.unreadable = true;
   auto family = pane();
@@ -226,7 +223,7 @@ TEST_F(StartupFolderFamily, AnUnreadableStoreStillListsTheFilesQuietly) {
   EXPECT_TRUE(prompt.messages.empty());
 }
 
-TEST_F(StartupFolderFamily, AnUnknownFolderListsNothingAndRefusesEveryChange) {
+TEST_F(StartupFolderTest, AnUnknownFolderListsNothingAndRefusesEveryChange) {
   fs.put("C:\\boot.lnk", FakeShellLinks::linkBytes("C:\\x.exe"));
   disabledRecord("", "boot.lnk", "C:\\x.exe");
   auto family = pane({""});
@@ -245,8 +242,8 @@ TEST_F(StartupFolderFamily, AnUnknownFolderListsNothingAndRefusesEveryChange) {
   // A row naming a folder the pane does not hold is refused as well.
   list.rows = {Row{"boot.lnk", "", "C:\\x.exe", "C:", RowState::Live}};
   list.selection = 0;
-  family->remove(list);
-  family->modify(list);
+  family->remove(list, list.selected());
+  family->modify(list, list.selected());
   list.rows[0].state = RowState::Disabled;
   EXPECT_FALSE(family->disable(list, 0));
   EXPECT_TRUE(prompt.questions.empty());
@@ -255,7 +252,7 @@ TEST_F(StartupFolderFamily, AnUnknownFolderListsNothingAndRefusesEveryChange) {
   EXPECT_TRUE(sink.records.empty());
 }
 
-TEST_F(StartupFolderFamily, DisableKeepsTheExactFileAndEnablePutsItBack) {
+TEST_F(StartupFolderTest, DisableKeepsTheExactFileAndEnablePutsItBack) {
   const std::string bytes = FakeShellLinks::linkBytes("C:\\Mail\\mail.exe", "args=/min;dir=C:\\Mail;icon=1");
   fs.put(user + "\\Mail.lnk", bytes);
   auto family = pane();
@@ -265,14 +262,14 @@ TEST_F(StartupFolderFamily, DisableKeepsTheExactFileAndEnablePutsItBack) {
   ASSERT_TRUE(clickBox(*family, row));
   EXPECT_FALSE(fs.hasFile(user + "\\Mail.lnk"));
   EXPECT_EQ(fs.bytes(copyOf(user, "Mail.lnk")), bytes);
-  EXPECT_EQ(store.items(ItemKind::StartupFolder),
+  EXPECT_EQ(store.items(kStartupFolderRecords),
             (std::vector<DisabledItem>{{user, "Mail.lnk", "C:\\Mail\\mail.exe"}}));
   EXPECT_EQ(list.rows[row].state, RowState::Disabled) << "Disable does not refill the list";
 
   ASSERT_TRUE(clickBox(*family, row));
   EXPECT_EQ(fs.bytes(user + "\\Mail.lnk"), bytes) << "arguments, folder and icon come back";
   EXPECT_FALSE(fs.hasFile(copyOf(user, "Mail.lnk")));
-  EXPECT_TRUE(store.items(ItemKind::StartupFolder).empty());
+  EXPECT_TRUE(store.items(kStartupFolderRecords).empty());
   EXPECT_EQ(logContents(), (Strings{"_LogItemType5:" + user + "\\Mail.lnk||", "_LogItemType4:" + user + "\\Mail.lnk||"}));
   EXPECT_TRUE(prompt.messages.empty());
   EXPECT_EQ(list.fills, 1);
@@ -283,7 +280,7 @@ TEST_F(StartupFolderFamily, DisableKeepsTheExactFileAndEnablePutsItBack) {
   EXPECT_EQ(sink.records.size(), 2u);
 }
 
-TEST_F(StartupFolderFamily, ARecordWithoutACopyIsEnabledAsANewShortcutToItsTarget) {
+TEST_F(StartupFolderTest, ARecordWithoutACopyIsEnabledAsANewShortcutToItsTarget) {
   disabledRecord(user, "Old.lnk", "C:\\Old\\old.exe");
   disabledRecord(user, "Lost.bat", "");
   auto family = pane();
@@ -295,11 +292,11 @@ TEST_F(StartupFolderFamily, ARecordWithoutACopyIsEnabledAsANewShortcutToItsTarge
   EXPECT_FALSE(clickBox(*family, rowNamed("Lost.bat", RowState::Disabled)));
   EXPECT_TRUE(messaged("_StartupNothingToRestore"));
   EXPECT_FALSE(fs.hasFile(user + "\\Lost.bat"));
-  EXPECT_EQ(store.items(ItemKind::StartupFolder), (std::vector<DisabledItem>{{user, "Lost.bat", ""}}));
+  EXPECT_EQ(store.items(kStartupFolderRecords), (std::vector<DisabledItem>{{user, "Lost.bat", ""}}));
   EXPECT_EQ(sink.records.size(), 1u);
 }
 
-TEST_F(StartupFolderFamily, ASecondEntryOfTheSameNameIsNotDisabledOverTheFirstOnesCopy) {
+TEST_F(StartupFolderTest, ASecondEntryOfTheSameNameIsNotDisabledOverTheFirstOnesCopy) {
   fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\new.exe"));
   fs.put(copyOf(user, "a.lnk"), FakeShellLinks::linkBytes("C:\\old.exe", "args=keep"));
   disabledRecord(user, "A.LNK", "C:\\old.exe");
@@ -309,10 +306,10 @@ TEST_F(StartupFolderFamily, ASecondEntryOfTheSameNameIsNotDisabledOverTheFirstOn
   EXPECT_TRUE(messaged("_StartupAlreadyDisabled"));
   EXPECT_TRUE(fs.hasFile(user + "\\a.lnk"));
   EXPECT_EQ(fs.bytes(copyOf(user, "a.lnk")), FakeShellLinks::linkBytes("C:\\old.exe", "args=keep"));
-  EXPECT_EQ(store.items(ItemKind::StartupFolder).size(), 1u);
+  EXPECT_EQ(store.items(kStartupFolderRecords).size(), 1u);
 }
 
-TEST_F(StartupFolderFamily, EnableAsksBeforeReplacingALiveFileOfTheSameName) {
+TEST_F(StartupFolderTest, EnableAsksBeforeReplacingALiveFileOfTheSameName) {
   fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\new.exe"));
   disabledRecord(user, "a.lnk", "C:\\old.exe");
   auto family = pane();
@@ -321,17 +318,17 @@ TEST_F(StartupFolderFamily, EnableAsksBeforeReplacingALiveFileOfTheSameName) {
   EXPECT_FALSE(clickBox(*family, rowNamed("a.lnk", RowState::Disabled)));
   EXPECT_EQ(prompt.questions, (Strings{"_StartupFileExists a.lnk"}));
   EXPECT_EQ(fs.bytes(user + "\\a.lnk"), FakeShellLinks::linkBytes("C:\\new.exe"));
-  EXPECT_EQ(store.items(ItemKind::StartupFolder).size(), 1u);
+  EXPECT_EQ(store.items(kStartupFolderRecords).size(), 1u);
 
   family->fill(list);
   EXPECT_TRUE(clickBox(*family, rowNamed("a.lnk", RowState::Disabled)));  // OK this time
   EXPECT_EQ(fs.bytes(user + "\\a.lnk"), FakeShellLinks::linkBytes("C:\\old.exe"));
-  EXPECT_TRUE(store.items(ItemKind::StartupFolder).empty());
+  EXPECT_TRUE(store.items(kStartupFolderRecords).empty());
 }
 
 // Disable: whatever step fails, the file stays in its folder, no record and
 // no copy are left, the user is told, and the log holds nothing.
-TEST_F(StartupFolderFamily, DisableThatFailsLeavesTheFileWhereItWas) {
+TEST_F(StartupFolderTest, DisableThatFailsLeavesTheFileWhereItWas) {
   const std::string file = user + "\\a.lnk";
   const std::string bytes = FakeShellLinks::linkBytes("C:\\a.exe", "args=x");
   struct Case {
@@ -347,11 +344,11 @@ TEST_F(StartupFolderFamily, DisableThatFailsLeavesTheFileWhereItWas) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    fs = FakeFolders();
+    fs.reset();
     fs.addFolder(user);
     fs.addFolder(program);
     fs.put(file, bytes);
-    store = FakeStore();
+    store.reset();
     prompt.messages.clear();
     c.breakIt();
     auto family = pane({user});
@@ -359,7 +356,7 @@ TEST_F(StartupFolderFamily, DisableThatFailsLeavesTheFileWhereItWas) {
     EXPECT_FALSE(clickBox(*family, 0));
     EXPECT_EQ(fs.bytes(file), bytes);
     EXPECT_FALSE(fs.hasFile(copyOf(user, "a.lnk")));
-    EXPECT_TRUE(store.items(ItemKind::StartupFolder).empty());
+    EXPECT_TRUE(store.items(kStartupFolderRecords).empty());
     EXPECT_TRUE(messaged(c.message)) << (prompt.messages.empty() ? "" : prompt.messages[0]);
     EXPECT_TRUE(sink.records.empty());
   }
@@ -368,40 +365,37 @@ TEST_F(StartupFolderFamily, DisableThatFailsLeavesTheFileWhereItWas) {
 // A store that keeps records but cannot give them up again.
 class StickyStore : public FakeStore {
  public:
-  StoreStatus remove(ItemKind, const StoredItem&) override { return StoreStatus::WriteFailed; }
+  StoreStatus remove(RecordKind, const StoredItem&) override { return StoreStatus::WriteFailed; }
 };
 
-TEST_F(StartupFolderFamily, DisableThatCannotBeUndoneKeepsTheFileAndSaysSo) {
+TEST_F(StartupFolderTest, DisableThatCannotBeUndoneKeepsTheFileAndSaysSo) {
   StickyStore sticky;
-  FamilyServices stickyServices{registry, sticky, log, tr};
-  stickyServices.folders = &fs;
-  stickyServices.shellLinks = &links;
-  stickyServices.programDirectory = program;
+  FamilyContext stickyContext{sticky, log, tr};
   fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
   fs.denyDelete(user + "\\a.lnk");
-  auto family = makeFamily(PaneClass::StartupFolderPane, {user}, stickyServices, prompt);
+  auto family = std::make_unique<StartupFolderFamily>(std::vector<std::string>{user}, fs, links, program, stickyContext, prompt);
   family->fill(list);
   EXPECT_FALSE(clickBox(*family, 0));
   EXPECT_TRUE(fs.hasFile(user + "\\a.lnk"));
   EXPECT_TRUE(fs.hasFile(copyOf(user, "a.lnk"))) << "the copy stays with the record it belongs to";
-  EXPECT_EQ(sticky.items(ItemKind::StartupFolder).size(), 1u);
+  EXPECT_EQ(sticky.items(kStartupFolderRecords).size(), 1u);
   EXPECT_EQ(prompt.messages, (Strings{"_EntryKeptTwice"}));
   EXPECT_TRUE(sink.records.empty());
 }
 
-TEST_F(StartupFolderFamily, DisableOfAFileThatVanishedRecordsNothing) {
+TEST_F(StartupFolderTest, DisableOfAFileThatVanishedRecordsNothing) {
   fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
   auto family = pane({user});
   family->fill(list);
   ASSERT_EQ(fs.removeFile(user + "\\a.lnk"), FileStatus::Ok);
   EXPECT_FALSE(clickBox(*family, 0));
-  EXPECT_TRUE(store.items(ItemKind::StartupFolder).empty());
+  EXPECT_TRUE(store.items(kStartupFolderRecords).empty());
   EXPECT_TRUE(messaged("_StartupFileMissing"));
 }
 
 // Enable: whatever step fails, the entry stays disabled with its record and
 // its copy, no file is left in the folder, and the log holds nothing.
-TEST_F(StartupFolderFamily, EnableThatFailsLeavesTheEntryDisabled) {
+TEST_F(StartupFolderTest, EnableThatFailsLeavesTheEntryDisabled) {
   const std::string bytes = FakeShellLinks::linkBytes("C:\\a.exe", "args=x");
   struct Case {
     const char* what;
@@ -417,10 +411,10 @@ TEST_F(StartupFolderFamily, EnableThatFailsLeavesTheEntryDisabled) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    fs = FakeFolders();
+    fs.reset();
     fs.addFolder(user);
     fs.put(copyOf(user, "a.lnk"), bytes);
-    store = FakeStore();
+    store.reset();
     disabledRecord(user, "a.lnk", "C:\\a.exe");
     prompt.messages.clear();
     auto family = pane({user});
@@ -430,23 +424,23 @@ TEST_F(StartupFolderFamily, EnableThatFailsLeavesTheEntryDisabled) {
     EXPECT_FALSE(fs.hasFile(user + "\\a.lnk"));
     EXPECT_EQ(fs.bytes(copyOf(user, "a.lnk")), bytes);
     store.unreadable = false;
-    EXPECT_EQ(store.items(ItemKind::StartupFolder).size(), c.recordLeft ? 1u : 0u);
+    EXPECT_EQ(store.items(kStartupFolderRecords).size(), c.recordLeft ? 1u : 0u);
     EXPECT_TRUE(messaged(c.message)) << (prompt.messages.empty() ? "" : prompt.messages[0]);
     EXPECT_TRUE(sink.records.empty());
   }
 }
 
-TEST_F(StartupFolderFamily, EnableOfAnOldRecordFailsCleanlyForANameTheFileSystemRefuses) {
+TEST_F(StartupFolderTest, EnableOfAnOldRecordFailsCleanlyForANameTheFileSystemRefuses) {
   disabledRecord(user, "a?b.lnk", "C:\\a.exe");
   auto family = pane({user});
   family->fill(list);
   EXPECT_FALSE(clickBox(*family, 0));
   EXPECT_TRUE(messaged("_StartupWriteFailed"));
-  EXPECT_EQ(store.items(ItemKind::StartupFolder).size(), 1u);
+  EXPECT_EQ(store.items(kStartupFolderRecords).size(), 1u);
   EXPECT_TRUE(fs.filesIn(user).empty());
 }
 
-TEST_F(StartupFolderFamily, ARecordNamingAFileElsewhereNeverTouchesIt) {
+TEST_F(StartupFolderTest, ARecordNamingAFileElsewhereNeverTouchesIt) {
   fs.put("C:\\Windows\\evil.lnk", "keep");
   disabledRecord(user, "..\\..\\..\\Windows\\evil.lnk", "C:\\evil.exe");
   auto family = pane({user});
@@ -456,12 +450,12 @@ TEST_F(StartupFolderFamily, ARecordNamingAFileElsewhereNeverTouchesIt) {
   EXPECT_EQ(fs.bytes("C:\\Windows\\evil.lnk"), "keep");
   list.rows[0].state = RowState::Disabled;
   list.selection = 0;
-  family->remove(list);  // the record itself can still be removed
-  EXPECT_TRUE(store.items(ItemKind::StartupFolder).empty());
+  family->remove(list, list.selected());  // the record itself can still be removed
+  EXPECT_TRUE(store.items(kStartupFolderRecords).empty());
   EXPECT_EQ(fs.bytes("C:\\Windows\\evil.lnk"), "keep");
 }
 
-TEST_F(StartupFolderFamily, RemoveOfADisabledRowNeverDeletesAFileOfTheSameName) {
+TEST_F(StartupFolderTest, RemoveOfADisabledRowNeverDeletesAFileOfTheSameName) {
   fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\live.exe"));
   fs.put(copyOf(user, "a.lnk"), FakeShellLinks::linkBytes("C:\\old.exe"));
   disabledRecord(user, "a.lnk", "C:\\old.exe");
@@ -469,11 +463,11 @@ TEST_F(StartupFolderFamily, RemoveOfADisabledRowNeverDeletesAFileOfTheSameName) 
   auto family = pane({user});
   family->fill(list);
   list.select(rowNamed("a.lnk", RowState::Disabled));
-  family->remove(list);
+  family->remove(list, list.selected());
   EXPECT_EQ(prompt.questions, (Strings{"Delete?\nC:\\old.exe"}));
   EXPECT_TRUE(fs.hasFile(user + "\\a.lnk"));
   EXPECT_FALSE(fs.hasFile(copyOf(user, "a.lnk"))) << "the copy goes with its record";
-  EXPECT_TRUE(store.items(ItemKind::StartupFolder).empty());
+  EXPECT_TRUE(store.items(kStartupFolderRecords).empty());
   EXPECT_EQ(logContents(), (Strings{"_LogItemType1:" + user + "\\a.lnk||"}));
   EXPECT_EQ(list.count(), 1);
   EXPECT_EQ(list.selected(), 0) << "the row at the old index, or the last one";
@@ -483,12 +477,12 @@ TEST_F(StartupFolderFamily, RemoveOfADisabledRowNeverDeletesAFileOfTheSameName) 
 // (another program saved config.xml in between).
 class VanishingStore : public FakeStore {
  public:
-  StoreStatus remove(ItemKind, const StoredItem&) override { return StoreStatus::Vanished; }
+  StoreStatus remove(RecordKind, const StoredItem&) override { return StoreStatus::Vanished; }
 };
 
 // The entry is gone already, which is what the user asked for: Remove
 // refills without a word, logs nothing and touches no file.
-TEST_F(StartupFolderFamily, RemoveOfADisabledRowWhoseRecordIsGoneRefillsQuietly) {
+TEST_F(StartupFolderTest, RemoveOfADisabledRowWhoseRecordIsGoneRefillsQuietly) {
   const std::string live = FakeShellLinks::linkBytes("C:\\live.exe");
   fs.put(user + "\\a.lnk", live);
   fs.put(copyOf(user, "a.lnk"), "copy of a");
@@ -499,32 +493,29 @@ TEST_F(StartupFolderFamily, RemoveOfADisabledRowWhoseRecordIsGoneRefillsQuietly)
   family->fill(list);
   store.elements.erase(store.elements.begin());  // removed by hand meanwhile
   list.select(rowNamed("a.lnk", RowState::Disabled));
-  family->remove(list);
+  family->remove(list, list.selected());
   EXPECT_EQ(prompt.questions.size(), 1u);
   EXPECT_TRUE(prompt.messages.empty());
   EXPECT_TRUE(sink.records.empty());
   EXPECT_EQ(fs.bytes(user + "\\a.lnk"), live);
   EXPECT_EQ(fs.bytes(copyOf(user, "a.lnk")), "copy of a");
-  EXPECT_EQ(store.items(ItemKind::StartupFolder), (std::vector<DisabledItem>{{user, "b.lnk", "C:\\b.exe"}}));
+  EXPECT_EQ(store.items(kStartupFolderRecords), (std::vector<DisabledItem>{{user, "b.lnk", "C:\\b.exe"}}));
   EXPECT_EQ(list.count(), 2) << "refilled";
 
   VanishingStore vanishing;
   vanishing.elements = store.elements;
-  FamilyServices vanishingServices{registry, vanishing, log, tr};
-  vanishingServices.folders = &fs;
-  vanishingServices.shellLinks = &links;
-  vanishingServices.programDirectory = program;
-  auto other = makeFamily(PaneClass::StartupFolderPane, {user}, vanishingServices, prompt);
+  FamilyContext vanishingContext{vanishing, log, tr};
+  auto other = std::make_unique<StartupFolderFamily>(std::vector<std::string>{user}, fs, links, program, vanishingContext, prompt);
   other->fill(list);
   list.select(rowNamed("b.lnk", RowState::Disabled));
-  other->remove(list);
+  other->remove(list, list.selected());
   EXPECT_TRUE(prompt.messages.empty());
   EXPECT_TRUE(sink.records.empty());
   EXPECT_EQ(fs.bytes(copyOf(user, "b.lnk")), "copy of b") << "the copy stays with the record it belongs to";
   EXPECT_EQ(list.count(), 2);
 }
 
-TEST_F(StartupFolderFamily, RemoveOfALiveRow) {
+TEST_F(StartupFolderTest, RemoveOfALiveRow) {
   fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
   fs.put(user + "\\b.lnk", FakeShellLinks::linkBytes("C:\\b.exe"));
   auto family = pane({user});
@@ -532,44 +523,44 @@ TEST_F(StartupFolderFamily, RemoveOfALiveRow) {
 
   list.select(0);
   prompt.answers = {false};
-  family->remove(list);
+  family->remove(list, list.selected());
   EXPECT_TRUE(fs.hasFile(user + "\\a.lnk")) << "Cancel changes nothing";
   EXPECT_TRUE(sink.records.empty());
 
   fs.denyDelete(user + "\\b.lnk");
   list.select(1);
-  family->remove(list);
+  family->remove(list, list.selected());
   EXPECT_TRUE(fs.hasFile(user + "\\b.lnk"));
   EXPECT_TRUE(messaged("_StartupAccessDenied"));
   EXPECT_TRUE(sink.records.empty());
 
   list.select(0);
-  family->remove(list);
+  family->remove(list, list.selected());
   EXPECT_FALSE(fs.hasFile(user + "\\a.lnk"));
   EXPECT_EQ(logContents(), (Strings{"_LogItemType1:" + user + "\\a.lnk||"}));
 
   prompt.messages.clear();
   list.selection = -1;
-  family->remove(list);
-  EXPECT_EQ(prompt.messages, (Strings{"_YouMustSelectAnItem"}));
+  family->remove(list, list.selected());
+  EXPECT_TRUE(prompt.messages.empty()) << "the pane asks for a selection, not the family";
 }
 
-TEST_F(StartupFolderFamily, RemoveOfADisabledRowWhoseStoreCannotBeReadChangesNothing) {
+TEST_F(StartupFolderTest, RemoveOfADisabledRowWhoseStoreCannotBeReadChangesNothing) {
   disabledRecord(user, "a.lnk", "C:\\a.exe");
   fs.put(copyOf(user, "a.lnk"), "copy");
   auto family = pane({user});
   family->fill(list);
   store.unreadable = true;
   list.select(0);
-  family->remove(list);
+  family->remove(list, list.selected());
   store.unreadable = false;
-  EXPECT_EQ(store.items(ItemKind::StartupFolder).size(), 1u);
+  EXPECT_EQ(store.items(kStartupFolderRecords).size(), 1u);
   EXPECT_TRUE(fs.hasFile(copyOf(user, "a.lnk")));
   EXPECT_TRUE(sink.records.empty());
   EXPECT_TRUE(messaged("_ConfigUnreadable"));
 }
 
-TEST_F(StartupFolderFamily, AddWritesAShortcutIntoTheFirstFolder) {
+TEST_F(StartupFolderTest, AddWritesAShortcutIntoTheFirstFolder) {
   auto family = pane();
   prompt.onDialog = [&](EntryDialogKind kind, EntryDialogData& d) {
     EXPECT_EQ(kind, EntryDialogKind::Add);
@@ -586,7 +577,7 @@ TEST_F(StartupFolderFamily, AddWritesAShortcutIntoTheFirstFolder) {
   EXPECT_EQ(list.count(), 1);
 }
 
-TEST_F(StartupFolderFamily, AddAsksBeforeReplacingAndRefusesBadNames) {
+TEST_F(StartupFolderTest, AddAsksBeforeReplacingAndRefusesBadNames) {
   fs.put(common + "\\Backup.lnk", "precious");
   auto family = pane();
   std::string name = "backup";
@@ -615,7 +606,7 @@ TEST_F(StartupFolderFamily, AddAsksBeforeReplacingAndRefusesBadNames) {
   EXPECT_EQ(fs.filesIn(common), (Strings{"Backup.lnk"}));
 }
 
-TEST_F(StartupFolderFamily, ModifyOfAShortcutKeepsItsOtherFieldsAndTakesTheNameAsTyped) {
+TEST_F(StartupFolderTest, ModifyOfAShortcutKeepsItsOtherFieldsAndTakesTheNameAsTyped) {
   fs.put(user + "\\Mail.lnk", FakeShellLinks::linkBytes("C:\\Mail\\mail.exe", "args=/min"));
   auto family = pane({user});
   family->fill(list);
@@ -629,7 +620,7 @@ TEST_F(StartupFolderFamily, ModifyOfAShortcutKeepsItsOtherFieldsAndTakesTheNameA
     d.path = "C:\\Post\\post.exe";
     return true;
   };
-  family->modify(list);
+  family->modify(list, list.selected());
   EXPECT_EQ(fs.filesIn(user), (Strings{"Post"}));
   EXPECT_EQ(fs.bytes(user + "\\Post"), FakeShellLinks::linkBytes("C:\\Post\\post.exe", "args=/min"));
   EXPECT_EQ(logContents(),
@@ -637,7 +628,7 @@ TEST_F(StartupFolderFamily, ModifyOfAShortcutKeepsItsOtherFieldsAndTakesTheNameA
   EXPECT_EQ(list.selected(), -1);
 }
 
-TEST_F(StartupFolderFamily, ModifyUnderTheSameNameReplacesTheFileInPlace) {
+TEST_F(StartupFolderTest, ModifyUnderTheSameNameReplacesTheFileInPlace) {
   fs.put(user + "\\Mail.lnk", FakeShellLinks::linkBytes("C:\\old.exe", "args=/min"));
   auto family = pane({user});
   family->fill(list);
@@ -646,14 +637,14 @@ TEST_F(StartupFolderFamily, ModifyUnderTheSameNameReplacesTheFileInPlace) {
     d.path = "C:\\new.exe";
     return true;
   };
-  family->modify(list);
+  family->modify(list, list.selected());
   EXPECT_TRUE(prompt.questions.empty()) << "its own file is not a file to ask about";
   EXPECT_EQ(fs.filesIn(user), (Strings{"Mail.lnk"}));
   EXPECT_EQ(fs.bytes(user + "\\Mail.lnk"), FakeShellLinks::linkBytes("C:\\new.exe", "args=/min"));
 }
 
 // Modify of a live shortcut: the old one stays until the new one is whole.
-TEST_F(StartupFolderFamily, ModifyThatFailsKeepsTheOldShortcut) {
+TEST_F(StartupFolderTest, ModifyThatFailsKeepsTheOldShortcut) {
   const std::string old = FakeShellLinks::linkBytes("C:\\a.exe", "args=x");
   struct Case {
     const char* what;
@@ -673,7 +664,7 @@ TEST_F(StartupFolderFamily, ModifyThatFailsKeepsTheOldShortcut) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    fs = FakeFolders();
+    fs.reset();
     fs.addFolder(user);
     fs.put(user + "\\a.lnk", old);
     prompt.messages.clear();
@@ -686,7 +677,7 @@ TEST_F(StartupFolderFamily, ModifyThatFailsKeepsTheOldShortcut) {
       d.path = "C:\\b.exe";
       return true;
     };
-    family->modify(list);
+    family->modify(list, list.selected());
     EXPECT_EQ(fs.filesIn(user), (Strings{"a.lnk"}));
     EXPECT_EQ(fs.bytes(user + "\\a.lnk"), old);
     EXPECT_TRUE(messaged(c.message)) << (prompt.messages.empty() ? "" : prompt.messages[0]);
@@ -697,7 +688,7 @@ TEST_F(StartupFolderFamily, ModifyThatFailsKeepsTheOldShortcut) {
 // The new shortcut is staged in the folder itself (a move there is atomic);
 // were Velmora stopped before the move, Windows would open the staged file
 // at logon and the list would show it, unless it is hidden.
-TEST_F(StartupFolderFamily, AShortcutStagedByModifyIsHiddenUntilItIsInPlace) {
+TEST_F(StartupFolderTest, AShortcutStagedByModifyIsHiddenUntilItIsInPlace) {
   fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
   auto family = pane({user});
   family->fill(list);
@@ -711,7 +702,7 @@ TEST_F(StartupFolderFamily, AShortcutStagedByModifyIsHiddenUntilItIsInPlace) {
   // more is deleted.
   const std::string staged = user + "\\b.lnk.velmora-new";
   fs.denyDelete(staged);
-  family->modify(list);
+  family->modify(list, list.selected());
   ASSERT_TRUE(fs.hasFile(staged));
   EXPECT_NE(fs.attributes(staged) & kAttrHidden, 0u);
   family->fill(list);
@@ -720,14 +711,14 @@ TEST_F(StartupFolderFamily, AShortcutStagedByModifyIsHiddenUntilItIsInPlace) {
 
   // The next Modify is not blocked by the hidden leftover, and what it puts
   // in place is visible.
-  fs = FakeFolders();
+  fs.reset();
   fs.addFolder(user);
   fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
   fs.put(staged, "left behind", kAttrHidden);
   family->fill(list);
   list.select(0);
   prompt.messages.clear();
-  family->modify(list);
+  family->modify(list, list.selected());
   EXPECT_TRUE(prompt.messages.empty()) << prompt.messages[0];
   EXPECT_EQ(fs.filesIn(user), (Strings{"b.lnk"}));
   EXPECT_EQ(fs.attributes(user + "\\b.lnk") & kAttrHidden, 0u);
@@ -735,7 +726,7 @@ TEST_F(StartupFolderFamily, AShortcutStagedByModifyIsHiddenUntilItIsInPlace) {
   EXPECT_EQ(list.rows[0].name, "b.lnk");
 }
 
-TEST_F(StartupFolderFamily, ModifyOfAFileThatIsNotAShortcutIsRefusedBeforeTheDialog) {
+TEST_F(StartupFolderTest, ModifyOfAFileThatIsNotAShortcutIsRefusedBeforeTheDialog) {
   fs.put(user + "\\sync.bat", "@echo off");
   fs.put(copyOf(user, "tool.exe"), "MZ...");
   disabledRecord(user, "tool.exe", "");
@@ -743,7 +734,7 @@ TEST_F(StartupFolderFamily, ModifyOfAFileThatIsNotAShortcutIsRefusedBeforeTheDia
   family->fill(list);
   for (int row = 0; row < 2; ++row) {
     list.select(row);
-    family->modify(list);
+    family->modify(list, list.selected());
   }
   EXPECT_TRUE(prompt.dialogs.empty());
   EXPECT_EQ(prompt.messages.size(), 2u);
@@ -752,7 +743,7 @@ TEST_F(StartupFolderFamily, ModifyOfAFileThatIsNotAShortcutIsRefusedBeforeTheDia
   EXPECT_EQ(fs.bytes(copyOf(user, "tool.exe")), "MZ...");
 }
 
-TEST_F(StartupFolderFamily, ModifyOfADisabledShortcutMovesItsCopyAndEnableSetsTheNewTarget) {
+TEST_F(StartupFolderTest, ModifyOfADisabledShortcutMovesItsCopyAndEnableSetsTheNewTarget) {
   fs.put(user + "\\Mail.lnk", FakeShellLinks::linkBytes("C:\\Mail\\mail.exe", "args=/min"));
   auto family = pane({user});
   family->fill(list);
@@ -763,8 +754,8 @@ TEST_F(StartupFolderFamily, ModifyOfADisabledShortcutMovesItsCopyAndEnableSetsTh
     d.path = "C:\\Post\\post.exe";
     return true;
   };
-  family->modify(list);
-  EXPECT_EQ(store.items(ItemKind::StartupFolder), (std::vector<DisabledItem>{{user, "Post.lnk", "C:\\Post\\post.exe"}}));
+  family->modify(list, list.selected());
+  EXPECT_EQ(store.items(kStartupFolderRecords), (std::vector<DisabledItem>{{user, "Post.lnk", "C:\\Post\\post.exe"}}));
   EXPECT_FALSE(fs.hasFile(copyOf(user, "Mail.lnk")));
   EXPECT_TRUE(fs.hasFile(copyOf(user, "Post.lnk")));
   EXPECT_TRUE(fs.filesIn(user).empty()) << "no file of the folder is touched";
@@ -776,7 +767,7 @@ TEST_F(StartupFolderFamily, ModifyOfADisabledShortcutMovesItsCopyAndEnableSetsTh
 }
 
 // The user's edit has nowhere to go, so the user is told; the copy keeps its name.
-TEST_F(StartupFolderFamily, ModifyOfADisabledRowWhoseRecordIsGoneSaysTheEditWasNotKept) {
+TEST_F(StartupFolderTest, ModifyOfADisabledRowWhoseRecordIsGoneSaysTheEditWasNotKept) {
   fs.put(copyOf(user, "a.lnk"), FakeShellLinks::linkBytes("C:\\a.exe"));
   disabledRecord(user, "a.lnk", "C:\\a.exe");
   auto family = pane({user});
@@ -788,7 +779,7 @@ TEST_F(StartupFolderFamily, ModifyOfADisabledRowWhoseRecordIsGoneSaysTheEditWasN
     d.path = "C:\\b.exe";
     return true;
   };
-  family->modify(list);
+  family->modify(list, list.selected());
   EXPECT_EQ(prompt.messages, (Strings{"_EntryRecordGone"}));
   EXPECT_TRUE(fs.hasFile(copyOf(user, "a.lnk")));
   EXPECT_FALSE(fs.hasFile(copyOf(user, "b.lnk")));
@@ -796,7 +787,7 @@ TEST_F(StartupFolderFamily, ModifyOfADisabledRowWhoseRecordIsGoneSaysTheEditWasN
   EXPECT_TRUE(sink.records.empty());
 }
 
-TEST_F(StartupFolderFamily, ModifyOfADisabledRowThatCannotBeSavedPutsTheCopyBack) {
+TEST_F(StartupFolderTest, ModifyOfADisabledRowThatCannotBeSavedPutsTheCopyBack) {
   fs.put(copyOf(user, "a.lnk"), FakeShellLinks::linkBytes("C:\\a.exe"));
   disabledRecord(user, "a.lnk", "C:\\a.exe");
   auto family = pane({user});
@@ -808,12 +799,109 @@ TEST_F(StartupFolderFamily, ModifyOfADisabledRowThatCannotBeSavedPutsTheCopyBack
     d.path = "C:\\b.exe";
     return true;
   };
-  family->modify(list);
+  family->modify(list, list.selected());
   EXPECT_TRUE(fs.hasFile(copyOf(user, "a.lnk")));
   EXPECT_FALSE(fs.hasFile(copyOf(user, "b.lnk")));
-  EXPECT_EQ(store.items(ItemKind::StartupFolder), (std::vector<DisabledItem>{{user, "a.lnk", "C:\\a.exe"}}));
+  EXPECT_EQ(store.items(kStartupFolderRecords), (std::vector<DisabledItem>{{user, "a.lnk", "C:\\a.exe"}}));
   EXPECT_TRUE(messaged("_ConfigWriteFailed"));
   EXPECT_TRUE(sink.records.empty());
+}
+
+// --- A file the user agreed to replace is kept until the change stands ----
+
+// Under the same name the move replaces the old shortcut; should the new one
+// then stay hidden, the entry would drop out of the list although the change
+// was reported. The old shortcut comes back instead.
+TEST_F(StartupFolderTest, ModifyUnderTheSameNameThatCannotShowTheNewShortcutPutsTheOldOneBack) {
+  const std::string old = FakeShellLinks::linkBytes("C:\\old.exe", "args=/min");
+  fs.put(user + "\\Mail.lnk", old);
+  auto family = pane({user});
+  family->fill(list);
+  fs.denyAttributes(user + "\\Mail.lnk");
+  prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
+    d.path = "C:\\new.exe";
+    return true;
+  };
+  family->modify(list, 0);
+  EXPECT_EQ(fs.filesIn(user), (Strings{"Mail.lnk"}));
+  EXPECT_EQ(fs.bytes(user + "\\Mail.lnk"), old);
+  EXPECT_EQ(fs.attributes(user + "\\Mail.lnk") & kAttrHidden, 0u) << "listed again";
+  EXPECT_EQ(prompt.messages, (Strings{"_StartupWriteFailed"}));
+  EXPECT_TRUE(sink.records.empty()) << "nothing changed, so nothing is logged";
+  EXPECT_TRUE(fs.filesIn(program + "\\Disabled").empty()) << "the kept copy is dropped";
+  ASSERT_EQ(list.count(), 1);
+  EXPECT_EQ(list.rows[0].data, "C:\\old.exe");
+}
+
+TEST_F(StartupFolderTest, ModifyToANameInUseThatFailsLaterGivesTheReplacedFileBack) {
+  const std::string a = FakeShellLinks::linkBytes("C:\\a.exe");
+  const std::string b = FakeShellLinks::linkBytes("C:\\b.exe", "args=keep me");
+  fs.put(user + "\\a.lnk", a);
+  fs.put(user + "\\b.lnk", b);
+  auto family = pane({user});
+  family->fill(list);
+  fs.denyDelete(user + "\\a.lnk");  // the last step fails
+  prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
+    d.name = "b.lnk";
+    d.path = "C:\\new.exe";
+    return true;
+  };
+  family->modify(list, rowNamed("a.lnk", RowState::Live));
+  EXPECT_EQ(prompt.questions.size(), 1u) << "the user agreed to replace b.lnk";
+  EXPECT_EQ(fs.bytes(user + "\\a.lnk"), a);
+  EXPECT_EQ(fs.bytes(user + "\\b.lnk"), b) << "the change was taken back, so b.lnk is what it was";
+  EXPECT_EQ(prompt.messages, (Strings{"_StartupAccessDenied"}));
+  EXPECT_TRUE(sink.records.empty());
+  EXPECT_TRUE(fs.filesIn(program + "\\Disabled").empty());
+}
+
+TEST_F(StartupFolderTest, EnableThatFailsAfterReplacingAFileGivesThatFileBack) {
+  StickyStore sticky;
+  FamilyContext stickyContext{sticky, log, tr};
+  const std::string other = FakeShellLinks::linkBytes("C:\\other.exe", "args=not ours");
+  fs.put(user + "\\a.lnk", other);
+  fs.put(copyOf(user, "a.lnk"), FakeShellLinks::linkBytes("C:\\a.exe"));
+  sticky.elements.push_back({kStartupFolderRecords, {user, "a.lnk", "C:\\a.exe"}});
+  StartupFolderFamily family({user}, fs, links, program, stickyContext, prompt);
+  family.fill(list);
+  EXPECT_FALSE(clickBox(family, rowNamed("a.lnk", RowState::Disabled)));
+  EXPECT_EQ(prompt.questions.size(), 1u) << "the user agreed to replace the live a.lnk";
+  EXPECT_EQ(fs.bytes(user + "\\a.lnk"), other) << "the replaced file is back";
+  EXPECT_TRUE(fs.hasFile(copyOf(user, "a.lnk"))) << "the entry is still disabled, with its copy";
+  EXPECT_EQ(sticky.items(kStartupFolderRecords).size(), 1u);
+  EXPECT_EQ(prompt.messages, (Strings{"_ConfigWriteFailed"}));
+  EXPECT_TRUE(sink.records.empty());
+  EXPECT_EQ(fs.filesIn(program + "\\Disabled"), (Strings{disabledCopyName(user, "a.lnk")}));
+}
+
+TEST_F(StartupFolderTest, EnableAndModifyDoNotReplaceAFileTheyCannotKeep) {
+  const std::string other = FakeShellLinks::linkBytes("C:\\other.exe");
+  fs.put(user + "\\a.lnk", other);
+  fs.put(copyOf(user, "a.lnk"), FakeShellLinks::linkBytes("C:\\a.exe"));
+  disabledRecord(user, "a.lnk", "C:\\a.exe");
+  auto family = pane({user});
+  family->fill(list);
+  fs.denyWrites(program + "\\Disabled");  // no room for the kept copy
+  EXPECT_FALSE(clickBox(*family, rowNamed("a.lnk", RowState::Disabled)));
+  EXPECT_EQ(fs.bytes(user + "\\a.lnk"), other);
+  EXPECT_EQ(store.items(kStartupFolderRecords).size(), 1u);
+  EXPECT_EQ(prompt.messages, (Strings{"_StartupKeepFailed"}));
+  EXPECT_TRUE(sink.records.empty());
+}
+
+// One rule for every family: a record that leaves config.xml while Enable
+// runs is no failure, as the entry is live and unrecorded either way.
+TEST_F(StartupFolderTest, EnableWhoseRecordLeavesMeanwhileStillEnables) {
+  VanishingStore vanishing;
+  FamilyContext vanishingContext{vanishing, log, tr};
+  fs.put(copyOf(user, "a.lnk"), FakeShellLinks::linkBytes("C:\\a.exe"));
+  vanishing.elements.push_back({kStartupFolderRecords, {user, "a.lnk", "C:\\a.exe"}});
+  StartupFolderFamily family({user}, fs, links, program, vanishingContext, prompt);
+  family.fill(list);
+  EXPECT_TRUE(clickBox(family, 0));
+  EXPECT_TRUE(fs.hasFile(user + "\\a.lnk"));
+  EXPECT_TRUE(prompt.messages.empty());
+  EXPECT_EQ(sink.records.size(), 1u);
 }
 
 }  // namespace

@@ -7,10 +7,13 @@ namespace velmora {
 
 class ShortPathPort {
  public:
+  ShortPathPort() = default;
+  ShortPathPort(const ShortPathPort&) = delete;
+  ShortPathPort& operator=(const ShortPathPort&) = delete;
   virtual ~ShortPathPort() = default;
   // The short form of an existing path, or empty text when none can be made
   // (the path does not exist, or is not a path at all).
-  virtual std::string shortForm(const std::string& path) = 0;
+  [[nodiscard]] virtual std::string shortForm(const std::string& path) = 0;
 };
 
 // A port that never makes a short form: callers then use the path as

@@ -1,7 +1,7 @@
 // Cutting a program-list value into programs and rewriting it.
 #include <gtest/gtest.h>
 
-#include "winini/program_list.h"
+#include "programlist/program_list.h"
 
 namespace velmora {
 namespace {

@@ -11,14 +11,15 @@
 #include <memory>
 
 #include "contract/folder_contract.h"
-#include "core/operation_log.h"
 #include "core/win32/com_ptr.h"
 #include "core/win32/store_msxml.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fakes.h"
-#include "pane/family_factory.h"
+#include "pane/change_log.h"
+#include "pane/families.h"
 #include "platform/win32/wide.h"
 #include "startupfolder/disabled_copies.h"
+#include "startupfolder/startup_folder_family.h"
 #include "startupfolder/win32/folders_win32.h"
 #include "startupfolder/win32/shell_links_win32.h"
 #include "wine/support/win_test_support.h"
@@ -97,7 +98,7 @@ bool hidden(const std::string& path) {
 class StoppingFolders : public win32::Win32Folders {
  public:
   bool stopped = false;
-  FileStatus moveFile(const std::string&, const std::string&, bool) override {
+  FileStatus moveFile(const std::string&, const std::string&, IfExists) override {
     stopped = true;
     return FileStatus::Failed;
   }
@@ -118,22 +119,20 @@ class RealStartupFolders : public ::testing::Test {
   win32::Win32ShellLinks links;
   ScriptedPrompt prompt;
   FakeList list;
-  FamilyServices services{registry, store, log, tr};
+  FamilyContext context{store, log, tr};
   std::unique_ptr<EntryFamily> family;
 
   RealStartupFolders() {
-    services.folders = &folders;
-    services.shellLinks = &links;
-    services.programDirectory = program.path();
-    family = makeFamily(PaneClass::StartupFolderPane, {common.path(), user.path()}, services, prompt);
+    family = std::make_unique<StartupFolderFamily>(std::vector<std::string>{common.path(), user.path()}, folders, links,
+                                                   program.path(), context, prompt);
   }
 
   void record(const std::string& folder, const std::string& name, const std::string& data) {
-    ASSERT_EQ(store.add(ItemKind::StartupFolder, {folder, name, data}), StoreStatus::Ok);
+    ASSERT_EQ(store.add(kStartupFolderRecords, {folder, name, data}), StoreStatus::Ok);
   }
   std::vector<DisabledItem> records() {
     std::vector<StoredItem> items;
-    EXPECT_EQ(store.list(ItemKind::StartupFolder, items), StoreStatus::Ok);
+    EXPECT_EQ(store.list(kStartupFolderRecords, items), StoreStatus::Ok);
     std::vector<DisabledItem> out;
     for (const auto& s : items) out.push_back(s.item);
     return out;
@@ -214,6 +213,30 @@ TEST_F(RealStartupFolders, DisableThenEnableGivesBackABatchFile) {
   roundTrip(common.path(), "sync.bat");
 }
 
+// The user agreed to replace a live file of the same name; when config.xml
+// then refuses to let the record go, the change is taken back and the file
+// that was replaced is there again, byte for byte.
+TEST_F(RealStartupFolders, EnableThatFailsAfterReplacingAFileGivesThatFileBack) {
+  const std::string path = common.file("sync.bat");
+  writeFile(path, "@echo off\r\nstart sync.exe\r\n");
+  family->fill(list);
+  ASSERT_TRUE(clickBox(rowNamed("sync.bat", RowState::Live)));
+  const std::string other = "@echo off\r\nstart other-sync.exe\r\n";
+  writeFile(path, other);  // another program put one back meanwhile
+  family->fill(list);
+  const std::wstring config = widen(program.file("config.xml"));
+  ASSERT_TRUE(SetFileAttributesW(config.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(clickBox(rowNamed("sync.bat", RowState::Disabled)));
+  SetFileAttributesW(config.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(prompt.questions.size(), 1u) << "asked before replacing";
+  EXPECT_EQ(readFile(path), other);
+  EXPECT_EQ(records().size(), 1u);
+  EXPECT_TRUE(exists(disabledCopyPath(program.path(), common.path(), "sync.bat")));
+  EXPECT_FALSE(exists(replacedCopyPath(program.path(), common.path(), "sync.bat"))) << "no copy left behind";
+  EXPECT_EQ(prompt.messages, std::vector<std::string>{"_ConfigWriteFailed"});
+  EXPECT_EQ(sink.records.size(), 1u) << "only the Disable";
+}
+
 TEST_F(RealStartupFolders, NamesAndTargetsOutsideAnyLegacyCodePageRoundTrip) {
   const std::string name = "\xC5\x81ukasz \xE6\x97\xA5\xE6\x9C\xAC.lnk";
   const std::string target = "C:\\Users\\\xC5\x81ukasz\\\xD0\x9F\xD1\x80\xD0\xB8\xD0\xBB\\tool.exe";
@@ -258,7 +281,7 @@ TEST_F(RealStartupFolders, RemoveOfAnUncheckedRowNeverDeletesAFileOfTheSameName)
   record(user.path(), "Mail.lnk", "C:\\Mail\\old.exe");
   family->fill(list);
   list.select(rowNamed("Mail.lnk", RowState::Disabled));
-  family->remove(list);
+  family->remove(list, list.selected());
   EXPECT_TRUE(records().empty());
   EXPECT_EQ(readLink(user.file("Mail.lnk")).target, "C:\\Mail\\new.exe");
   ASSERT_EQ(list.count(), 1);
@@ -275,7 +298,7 @@ TEST_F(RealStartupFolders, ModifyOfAShortcutChangesNameAndTargetAndKeepsTheRest)
     d.path = "C:\\Post\\post.exe";
     return true;
   };
-  family->modify(list);
+  family->modify(list, list.selected());
   EXPECT_TRUE(prompt.messages.empty()) << prompt.messages[0];
   EXPECT_FALSE(exists(user.file("Mail.lnk")));
   LinkFields expected = before;
@@ -290,9 +313,8 @@ TEST_F(RealStartupFolders, ModifyOfAShortcutChangesNameAndTargetAndKeepsTheRest)
 TEST_F(RealStartupFolders, AShortcutStagedByAModifyThatNeverFinishedIsNotListed) {
   writeLink(user.file("Mail.lnk"), {"C:\\Mail\\mail.exe", "-background", "", "", ""});
   StoppingFolders stopping;
-  FamilyServices stoppingServices = services;
-  stoppingServices.folders = &stopping;
-  auto stopped = makeFamily(PaneClass::StartupFolderPane, {common.path(), user.path()}, stoppingServices, prompt);
+  auto stopped = std::make_unique<StartupFolderFamily>(std::vector<std::string>{common.path(), user.path()}, stopping,
+                                                       links, program.path(), context, prompt);
   stopped->fill(list);
   list.select(rowNamed("Mail.lnk", RowState::Live));
   prompt.onDialog = [](EntryDialogKind, EntryDialogData& d) {
@@ -300,7 +322,7 @@ TEST_F(RealStartupFolders, AShortcutStagedByAModifyThatNeverFinishedIsNotListed)
     d.path = "C:\\Post\\post.exe";
     return true;
   };
-  stopped->modify(list);
+  stopped->modify(list, list.selected());
   ASSERT_TRUE(stopping.stopped);
   const std::string staged = user.file("Post.lnk.velmora-new");
   ASSERT_TRUE(exists(staged)) << "written in full before the move";
@@ -313,7 +335,7 @@ TEST_F(RealStartupFolders, AShortcutStagedByAModifyThatNeverFinishedIsNotListed)
   ASSERT_EQ(list.count(), 1);
   EXPECT_EQ(list.rows[0].name, "Mail.lnk");
   list.select(0);
-  family->modify(list);
+  family->modify(list, list.selected());
   EXPECT_TRUE(prompt.messages.empty()) << prompt.messages[0];
   EXPECT_FALSE(exists(staged));
   EXPECT_FALSE(exists(user.file("Mail.lnk")));

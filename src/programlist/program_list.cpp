@@ -1,4 +1,4 @@
-#include "winini/program_list.h"
+#include "programlist/program_list.h"
 
 #include "core/paths.h"
 #include "core/text.h"

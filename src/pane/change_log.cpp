@@ -1,4 +1,4 @@
-#include "core/operation_log.h"
+#include "pane/change_log.h"
 
 #include "core/format.h"
 #include "lang/language_table.h"
@@ -8,8 +8,7 @@ namespace velmora {
 LogRecord buildLogRecord(const Translator& translator, LogOperation op, LogKeys keys,
                          const std::vector<std::string>& values) {
   const std::string n = std::to_string(static_cast<int>(op));
-  const std::string contentKey =
-      "_LogItemType" + n + "Content" + (keys == LogKeys::StartupFolder ? "1" : "");
+  const std::string contentKey = "_LogItemType" + n + "Content" + std::string(keys.contentSuffix);
   LogRecord r;
   r.type = translator.translate("_LogType");
   r.category = translator.translate("_LogCategory");

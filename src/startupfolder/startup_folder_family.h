@@ -2,31 +2,45 @@
 // The startup-folder family: the files of the All Users and Current User
 // startup folders (as a rule shortcuts), and the disabled ones kept in
 // config.xml with an exact copy of each file beside it.
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "core/registry_port.h"
 #include "core/store.h"
 #include "pane/entry_family.h"
+#include "pane/families.h"
 #include "pane/family_support.h"
 #include "startupfolder/folder_port.h"
 #include "startupfolder/shell_link_port.h"
 
 namespace velmora {
 
-class StartupFolderPane : public EntryFamily {
+class Transaction;
+
+inline constexpr RecordKind kStartupFolderRecords{"disabledstartupfolderitem"};
+extern const FamilyTraits kStartupFolderTraits;
+
+// The family's descriptor: `registry` names the folders (Shell Folders),
+// `folders` and `links` reach their files; disabled files are kept in a
+// folder beside config.xml, in `programDirectory`.
+FamilyDescriptor startupFolderFamily(RegistryPort& registry, FolderPort& folders, ShellLinkPort& links,
+                                     std::string programDirectory, const FamilyContext& context);
+
+class StartupFolderFamily : public EntryFamily {
  public:
   // `folders` in the pane's order, as the node holds them; an empty one lists
-  // nothing and refuses every change. The services must carry the folder and
-  // shell-link ports.
-  StartupFolderPane(std::vector<std::string> folders, const FamilyServices& services, UserPrompt& prompt);
+  // nothing and refuses every change.
+  StartupFolderFamily(std::vector<std::string> folders, FolderPort& files, ShellLinkPort& links,
+                      std::string programDirectory, const FamilyContext& context, UserPrompt& prompt);
 
   ColumnWidths columnWidths() const override { return {200, 80, 350, 350}; }
   void fill(EntryList& list) override;
-  void remove(EntryList& list) override;
+  void remove(EntryList& list, int row) override;
   void add(EntryList& list) override;
-  void modify(EntryList& list) override;
-  void property(EntryList& list) override;
+  void modify(EntryList& list, int row) override;
+  void property(EntryList& list, int row) override;
   bool enable(EntryList& list, int row) override;
   bool disable(EntryList& list, int row) override;
 
@@ -41,9 +55,8 @@ class StartupFolderPane : public EntryFamily {
   };
 
   static Entry entryOf(const Row& row);
-  // The selected row's index when its entry may be changed; otherwise -1,
-  // after saying why.
-  int selectedEntry(const EntryList& list, Entry& e);
+  // True when the row's entry may be changed; otherwise false, after saying why.
+  bool changeable(const EntryList& list, int index, Entry& e);
   // True when the entry lies in one of this pane's (non-empty) folders and,
   // when a file is to be touched, has a plain file name; otherwise says why.
   bool mayChange(const Entry& e, bool touchesFile);
@@ -57,21 +70,33 @@ class StartupFolderPane : public EntryFamily {
   static bool hasRecordNamed(const std::vector<StoredItem>& items, const std::string& folder,
                              const std::string& name, const std::optional<std::size_t>& except = std::nullopt);
 
-  bool removeLive(const Entry& e);
-  bool removeDisabled(const Entry& e);
-  bool modifyLive(const Entry& e, const std::string& newName, const std::string& newData);
-  bool modifyDisabled(const Entry& e, const std::string& newName, const std::string& newData);
+  Outcome removeLive(const Entry& e);
+  Outcome removeDisabled(const Entry& e);
+  Outcome modifyLive(const Entry& e, const std::string& newName, const std::string& newData);
+  Outcome modifyDisabled(const Entry& e, const std::string& newName, const std::string& newData);
+  // Writes the enabled entry's file from its copy or its target.
+  Outcome restoreFile(const Entry& e, bool hasCopy);
   // True when an existing file at `path` may be replaced (asks the user).
   bool mayReplace(const std::string& name, const std::string& path);
+  // The path of a copy of a file that a change replaces; null when there
+  // was nothing to replace.
+  using KeptFile = std::shared_ptr<std::string>;
+  // Before a write to `folder`\`name`: keeps the file there (if any) until
+  // `tx` commits, so that taking the change back restores it. Failed after
+  // telling the user that no copy could be made.
+  Outcome keepReplaced(Transaction& tx, const std::string& folder, const std::string& name, KeptFile& kept);
+  // After a write to `path` worked: taking it back removes the new file and
+  // puts the kept one (if any) back.
+  void wrote(Transaction& tx, const std::string& path, const KeptFile& kept);
 
   void fileFailed(FileStatus status, const char* key, const std::string& path, const std::string& folder);
   void linkFailed(LinkStatus status, const std::string& path, const std::string& folder);
 
   std::vector<std::string> folders_;
-  FamilySupport support_;
   FolderPort& files_;
   ShellLinkPort& links_;
   std::string programDirectory_;
+  FamilySupport support_;
 };
 
 }  // namespace velmora

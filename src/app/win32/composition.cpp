@@ -1,0 +1,19 @@
+#include "app/win32/composition.h"
+
+#include "programlist/program_list_family.h"
+#include "registry/registry_family.h"
+#include "startupfolder/startup_folder_family.h"
+
+namespace velmora::win32 {
+
+Composition::Composition(const ProgramFiles& files, const Translator& translator, LogSink* logSink)
+    : store_(files.configFile()),
+      log_(translator, logSink),
+      context_{store_, log_, translator},
+      families_({
+          startupFolderFamily(registry_, folders_, shellLinks_, files.directory, context_),
+          registryFamily(registry_, context_),
+          programListFamily(registry_, shortPaths_, context_),
+      }) {}
+
+}  // namespace velmora::win32

@@ -1,0 +1,36 @@
+#pragma once
+// The composition root: the one place that knows every family. It owns the
+// real adapters behind the ports and registers each family with only the
+// ports it uses. A new kind of startup place is one more line in the
+// constructor (see README, Layout).
+#include "core/paths.h"
+#include "core/win32/store_msxml.h"
+#include "pane/change_log.h"
+#include "pane/families.h"
+#include "platform/win32/registry_win32.h"
+#include "programlist/win32/short_path_win32.h"
+#include "startupfolder/win32/folders_win32.h"
+#include "startupfolder/win32/shell_links_win32.h"
+
+namespace velmora::win32 {
+
+class Composition {
+ public:
+  Composition(const ProgramFiles& files, const Translator& translator, LogSink* logSink);
+  Composition(const Composition&) = delete;
+  Composition& operator=(const Composition&) = delete;
+
+  const FamilyTable& families() const { return families_; }
+
+ private:
+  Win32Registry registry_;
+  MsxmlStore store_;
+  OperationLog log_;
+  FamilyContext context_;
+  Win32ShortPaths shortPaths_;
+  Win32Folders folders_;
+  Win32ShellLinks shellLinks_;
+  FamilyTable families_;
+};
+
+}  // namespace velmora::win32

@@ -1,0 +1,43 @@
+#pragma once
+// Builds the operation log's records from the translations and hands them to
+// the sink. Families report every change they made through it.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/operation_log.h"
+
+namespace velmora {
+
+class Translator;
+
+// Which set of content keys a family uses: "_LogItemType<n>Content" plus
+// this suffix (the startup-folder family's keys end in "Content1").
+struct LogKeys {
+  std::string_view contentSuffix;
+};
+
+LogRecord buildLogRecord(const Translator& translator, LogOperation op, LogKeys keys,
+                         const std::vector<std::string>& values);
+
+// The process-wide connection. Without a sink nothing is logged and
+// everything else works.
+class OperationLog {
+ public:
+  explicit OperationLog(const Translator& translator, LogSink* sink = nullptr)
+      : translator_(translator), sink_(sink) {}
+  OperationLog(const OperationLog&) = delete;
+  OperationLog& operator=(const OperationLog&) = delete;
+
+  void connect(LogSink* sink) { sink_ = sink; }
+  bool connected() const { return sink_ != nullptr; }
+
+  // Builds and passes on one record; call it only after the change is made.
+  void record(LogOperation op, LogKeys keys, const std::vector<std::string>& values);
+
+ private:
+  const Translator& translator_;
+  LogSink* sink_;
+};
+
+}  // namespace velmora

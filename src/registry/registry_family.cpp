@@ -1,0 +1,313 @@
+#include "registry/registry_family.h"
+
+#include "core/text.h"
+#include "pane/prompt.h"
+#include "pane/transaction.h"
+
+namespace velmora {
+
+namespace {
+
+// A deletion of a value that is not there leaves the key as we want it.
+bool deleted(RegStatus status) { return status == RegStatus::Ok || status == RegStatus::NotFound; }
+
+}  // namespace
+
+const FamilyTraits kRegistryTraits{kRegistryRecords, LogKeys{""}, "_RegString", &equalsIgnoreCase};
+
+namespace {
+
+constexpr std::string_view kMachineRun = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr std::string_view kMachineRunOnce =
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+constexpr std::string_view kMachineRunServices =
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";
+constexpr std::string_view kMachineRunServicesOnce =
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnce";
+constexpr std::string_view kUserRun = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr std::string_view kUserRunOnce = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+
+// Registry > All Users (Run, RunOnce, RunServices, RunServicesOnce) and
+// Current User (Run, RunOnce); an inner node lists its children's keys.
+std::vector<CategoryNode> registryNodes() {
+  return {
+      {0, "_TreeRegistry", -1, 3, {},
+       {kMachineRun, kMachineRunOnce, kMachineRunServices, kMachineRunServicesOnce, kUserRun, kUserRunOnce}},
+      {1, "_AllUser", 0, 4, {}, {kMachineRun, kMachineRunOnce, kMachineRunServices, kMachineRunServicesOnce}},
+      {2, "_Run", 1, 2, {}, {kMachineRun}},
+      {3, "_RunOnce", 1, 2, {}, {kMachineRunOnce}},
+      {4, "_RunService", 1, 2, {}, {kMachineRunServices}},
+      {5, "_RunServiceOnce", 1, 2, {}, {kMachineRunServicesOnce}},
+      {6, "_CurrentUser", 0, 5, {}, {kUserRun, kUserRunOnce}},
+      {7, "_Run", 6, 2, {}, {kUserRun}},
+      {8, "_RunOnce", 6, 2, {}, {kUserRunOnce}},
+  };
+}
+
+}  // namespace
+
+FamilyDescriptor registryFamily(RegistryPort& registry, const FamilyContext& context) {
+  return FamilyDescriptor{
+      "registry",
+      kRegistryTraits,
+      registryNodes(),
+      {{5, 1}, {8, 6}, {8, 0}},
+      [](const std::vector<std::string_view>& paths) {
+        return normaliseKeyPaths(std::vector<std::string>(paths.begin(), paths.end()));
+      },
+      [&registry, &context](std::vector<std::string> locations, UserPrompt& prompt) -> std::unique_ptr<EntryFamily> {
+        return std::make_unique<RegistryFamily>(std::move(locations), registry, context, prompt);
+      }};
+}
+
+RegistryFamily::RegistryFamily(std::vector<std::string> keyPaths, RegistryPort& registry, const FamilyContext& context,
+                               UserPrompt& prompt)
+    : keyPaths_(normaliseKeyPaths(keyPaths)), registry_(registry), support_(context, prompt, kRegistryTraits) {}
+
+// ---------------------------------------------------------------------------
+// Listing
+
+void RegistryFamily::fill(EntryList& list) {
+  // Looked up once: the language table reads its file on every lookup.
+  const std::string type = support_.typeText();
+  // One read of config.xml serves every key.
+  const std::vector<StoredItem> items = support_.recordsForListing();
+
+  std::vector<Row> rows;
+  for (const std::string& path : keyPaths_) {
+    const auto key = splitKeyPath(path);
+    if (!key) continue;
+    // The key's disabled entries first, under the pane's spelling of the path.
+    support_.addDisabledRows(rows, items, path, type);
+
+    // Then its live REG_SZ values, in the registry's order. A key that is
+    // missing or may not be read lists nothing.
+    std::vector<RegValue> values;
+    if (registry_.enumerateValues(key->root, key->subkey, values) != RegStatus::Ok) continue;
+    for (const RegValue& v : values) {
+      if (v.type != kRegSz) continue;
+      rows.push_back(Row{v.name, type, v.text, path, RowState::Live});
+    }
+  }
+  list.setRows(rows);
+}
+
+// ---------------------------------------------------------------------------
+// Remove, Disable, Enable
+
+void RegistryFamily::remove(EntryList& list, int index) {
+  if (!FamilySupport::isRow(list, index)) return;
+  const Row row = list.row(index);
+  if (!support_.confirmRemove(row.data)) return;
+
+  if (splitKeyPath(row.path)) {
+    // Only the store changes for a disabled entry, only the registry for a live one.
+    const Outcome outcome = row.state == RowState::Disabled ? support_.removeRecordOf(row) : removeLive(row);
+    if (outcome == Outcome::Done) support_.log(LogOperation::Remove, {row.path, row.name, row.data});
+  }
+  fill(list);
+  FamilySupport::reselect(list, index);
+}
+
+Outcome RegistryFamily::removeLive(const Row& row) {
+  const auto key = splitKeyPath(row.path);
+  if (!key) return Outcome::Failed;
+  // A value that is gone already is not ours to report as removed; one that
+  // another program changed since the listing is not what the user agreed
+  // to delete.
+  RegValue now;
+  if (registry_.queryValue(key->root, key->subkey, row.name, now) == RegStatus::NotFound) return Outcome::Stale;
+  if (!stillAsListed(*key, row, "_RegistryRemoveChanged")) return Outcome::Failed;
+  const RegStatus status = registry_.deleteValue(key->root, key->subkey, row.name);
+  if (status == RegStatus::Ok) return Outcome::Done;
+  if (status == RegStatus::NotFound) return Outcome::Stale;
+  support_.tell("_RegistryDeleteFailed", {row.path});
+  return Outcome::Failed;
+}
+
+bool RegistryFamily::disable(EntryList& list, int index) {
+  if (!FamilySupport::isRow(list, index)) return false;
+  const Row row = list.row(index);
+  const auto key = splitKeyPath(row.path);
+  if (!key) return false;
+  if (!stillAsListed(*key, row, "_RegistryEntryChanged")) return false;
+
+  // The record goes to disk first: until it is there the value stays.
+  const DisabledItem record = recordOf(row);
+  if (support_.addRecord(record) != Outcome::Done) return false;
+  Transaction tx(support_, row.name);
+  tx.undoWith([this, record] { return support_.takeBackRecord(record); });
+
+  if (!deleted(registry_.deleteValue(key->root, key->subkey, row.name))) {
+    tx.fail("_RegistryDeleteFailed", {row.path});
+    return false;
+  }
+  tx.commit();
+  support_.log(LogOperation::Disable, {row.path, row.name, row.data});
+  return true;
+}
+
+// The record keeps the row's text, and the deletion takes whatever the value
+// holds now: should another program have changed the value since the list
+// was read, its new text would be lost. So the value must still be what the
+// row shows.
+bool RegistryFamily::stillAsListed(const KeyPath& key, const Row& row, const char* changedKey) {
+  RegValue value;
+  switch (registry_.queryValue(key.root, key.subkey, row.name, value)) {
+    case RegStatus::Ok:
+      if (value.type == kRegSz && value.text == row.data) return true;
+      break;
+    case RegStatus::NotFound:
+      break;
+    case RegStatus::AccessDenied:
+    case RegStatus::Failed:
+      support_.tell("_RegistryDeleteFailed", {row.path});
+      return false;
+  }
+  support_.tell(changedKey, {row.name, row.path});
+  return false;
+}
+
+bool RegistryFamily::enable(EntryList& list, int index) {
+  if (!FamilySupport::isRow(list, index)) return false;
+  const Row row = list.row(index);
+  const auto key = splitKeyPath(row.path);
+  if (!key) return false;
+
+  // Read the store before writing anything: a store we cannot change would
+  // leave the entry both live and disabled.
+  const auto items = support_.records();
+  if (!items) return false;
+  const auto record = support_.requireRecord(*items, recordOf(row));
+  if (!record) return false;
+
+  const auto before = existingValue(*key, row.name);
+  if (!mayReplace(row.path, row.name, row.data, before)) return false;
+  Transaction tx(support_, row.name);
+  if (write(tx, *key, row.path, row.name, row.data, before) != Outcome::Done) return false;
+
+  // The value is written; now the record may go.
+  const StoreStatus removed = support_.removeEnabledRecord(*record);
+  if (removed != StoreStatus::Ok) {
+    tx.fail([&] { support_.tellStoreProblem(removed); });
+    return false;
+  }
+  tx.commit();
+  support_.log(LogOperation::Enable, {row.path, row.name, row.data});
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Add, Modify, Property
+
+void RegistryFamily::add(EntryList& list) {
+  if (keyPaths_.empty()) return;
+  const std::string& path = keyPaths_.front();
+  EntryDialogData data = support_.dialogData(path);
+  if (!support_.prompt().entryDialog(EntryDialogKind::Add, data)) return;
+
+  if (const auto key = splitKeyPath(path)) {
+    const auto before = existingValue(*key, data.name);
+    Transaction tx(support_, data.name);
+    if (mayReplace(path, data.name, data.path, before) &&
+        write(tx, *key, path, data.name, data.path, before) == Outcome::Done) {
+      tx.commit();
+      support_.log(LogOperation::Add, {path, data.name, data.path});
+    }
+  }
+  fill(list);
+}
+
+void RegistryFamily::modify(EntryList& list, int index) {
+  Row row;
+  EntryDialogData data;
+  if (!support_.edit(list, index, row, data)) return;
+
+  // A record removed by hand meanwhile leaves nothing to change; the user
+  // is told that the edit was not kept.
+  const Outcome outcome = row.state == RowState::Disabled ? support_.updateRecordOf(row, data.name, data.path)
+                                                          : modifyLive(row, data.name, data.path);
+  if (outcome == Outcome::Done) {
+    support_.log(LogOperation::Modify, {row.path, row.name, row.data, data.name, data.path});
+  }
+  fill(list);
+}
+
+Outcome RegistryFamily::modifyLive(const Row& old, const std::string& newName, const std::string& newData) {
+  const auto key = splitKeyPath(old.path);
+  if (!key) return Outcome::Failed;
+  Transaction tx(support_, old.name);
+
+  if (old.name == newName) {
+    // Same value: one write replaces the text in place.
+    const auto before = existingValue(*key, newName);
+    if (write(tx, *key, old.path, newName, newData, before) != Outcome::Done) return Outcome::Failed;
+  } else if (equalsIgnoreCase(old.name, newName)) {
+    // Only the case of the name changes. The registry keeps the spelling a
+    // value was created with, so the old value has to go first; should the
+    // new one then fail, the old one is written back.
+    if (!deleted(registry_.deleteValue(key->root, key->subkey, old.name))) {
+      support_.tell("_RegistryDeleteFailed", {old.path});
+      return Outcome::Failed;
+    }
+    tx.undoWith([this, k = *key, old] {
+      return registry_.setString(k.root, k.subkey, old.name, old.data, KeyCreation::CreateKey) == RegStatus::Ok;
+    });
+    if (registry_.setString(key->root, key->subkey, newName, newData, KeyCreation::CreateKey) != RegStatus::Ok) {
+      support_.tell(tx.rollBack() ? "_RegistryWriteFailed" : "_RegistryEntryLost", {old.path, old.name, old.data});
+      return Outcome::Failed;
+    }
+  } else {
+    // A new name: write the new value first, then delete the old one, so
+    // that a failure leaves the entry under at least one of its names.
+    const auto before = existingValue(*key, newName);
+    if (!mayReplace(old.path, newName, newData, before)) return Outcome::Failed;
+    if (write(tx, *key, old.path, newName, newData, before) != Outcome::Done) return Outcome::Failed;
+    if (!deleted(registry_.deleteValue(key->root, key->subkey, old.name))) {
+      return tx.fail("_RegistryDeleteFailed", {old.path});
+    }
+  }
+  return tx.commit();
+}
+
+void RegistryFamily::property(EntryList& list, int index) { support_.showProperty(list, index); }
+
+// ---------------------------------------------------------------------------
+// Helpers
+
+std::optional<RegValue> RegistryFamily::existingValue(const KeyPath& key, const std::string& name) {
+  RegValue value;
+  if (registry_.queryValue(key.root, key.subkey, name, value) != RegStatus::Ok) return std::nullopt;
+  return value;
+}
+
+bool RegistryFamily::mayReplace(const std::string& path, const std::string& name, const std::string& data,
+                                const std::optional<RegValue>& existing) {
+  if (!existing) return true;
+  if (existing->type == kRegSz && existing->text == data) return true;
+  return support_.ask("_RegistryValueExists", {path, name});
+}
+
+Outcome RegistryFamily::write(Transaction& tx, const KeyPath& key, const std::string& path, const std::string& name,
+                              const std::string& data, const std::optional<RegValue>& before) {
+  if (registry_.setString(key.root, key.subkey, name, data, KeyCreation::CreateKey) != RegStatus::Ok) {
+    support_.tell("_RegistryWriteFailed", {path});
+    return Outcome::Failed;
+  }
+  tx.undoWith([this, key, name, before] { return restoreValue(key, name, before); });
+  return Outcome::Done;
+}
+
+bool RegistryFamily::restoreValue(const KeyPath& key, const std::string& name, const std::optional<RegValue>& before) {
+  RegStatus status;
+  if (!before) {
+    status = registry_.deleteValue(key.root, key.subkey, name);
+  } else if (before->type == kRegSz) {
+    status = registry_.setString(key.root, key.subkey, before->name, before->text, KeyCreation::KeyMustExist);
+  } else {
+    return false;  // a value of another type cannot be written back through the port
+  }
+  return status == RegStatus::Ok;
+}
+
+}  // namespace velmora

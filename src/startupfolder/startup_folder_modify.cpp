@@ -1,0 +1,124 @@
+// Modify of a startup-folder entry: a live shortcut is rewritten beside the
+// old one and moved into place; a disabled entry's record (and its copy,
+// which follows a new name) is changed.
+#include "core/text.h"
+#include "pane/prompt.h"
+#include "pane/transaction.h"
+#include "startupfolder/disabled_copies.h"
+#include "startupfolder/folder_scan.h"
+#include "startupfolder/startup_folder_family.h"
+
+namespace velmora {
+
+void StartupFolderFamily::modify(EntryList& list, int index) {
+  Entry e;
+  if (!changeable(list, index, e)) return;
+
+  // Only a shortcut has a target to change: a program or batch file placed
+  // in the folder would be lost if it were rewritten as a shortcut.
+  std::string ignored;
+  const std::string copy = copyPath(e.folder, e.name);
+  const LinkStatus kind = e.live ? links_.resolve(e.path(), ignored)
+                                 : (files_.exists(copy) ? links_.resolve(copy, ignored) : LinkStatus::Ok);
+  if (kind == LinkStatus::NotFound) {
+    support_.tell("_StartupFileMissing", {e.path()});
+    return;
+  }
+  if (kind != LinkStatus::Ok) {
+    support_.tell("_StartupNotAShortcut", {e.name});
+    return;
+  }
+
+  EntryDialogData data = support_.dialogData(list.row(index));
+  if (!support_.prompt().entryDialog(EntryDialogKind::Modify, data)) return;
+  if (!plainName(data.name)) return;
+  const Outcome outcome = e.live ? modifyLive(e, data.name, data.path) : modifyDisabled(e, data.name, data.path);
+  if (outcome == Outcome::Done) {
+    support_.log(LogOperation::Modify, {e.path(), entryPath(e.folder, data.name), data.path});
+  }
+  fill(list);
+}
+
+Outcome StartupFolderFamily::modifyLive(const Entry& e, const std::string& newName, const std::string& newData) {
+  const std::string oldPath = e.path();
+  const std::string newPath = entryPath(e.folder, newName);
+  const bool sameFile = equalsIgnoreCase(e.name, newName);
+  if (!sameFile && !mayReplace(newName, newPath)) return Outcome::Failed;
+
+  // The new shortcut is written beside the old one and moved into place, so
+  // the old file is given up only once its successor is whole. Arguments,
+  // working folder and icon stay: the dialog changes only name and target.
+  // The staged file is hidden until it is in place: were Velmora stopped in
+  // between, Windows would otherwise open it at logon and the list show it.
+  const std::string staged = newPath + ".velmora-new";
+  // One left behind that way would refuse the write, being hidden.
+  (void)files_.removeFile(staged);
+  Transaction tx(support_, e.name);
+  const LinkStatus written = links_.retarget(oldPath, newData, staged);
+  if (written != LinkStatus::Ok) {
+    (void)files_.removeFile(staged);
+    linkFailed(written, newPath, e.folder);
+    return Outcome::Failed;
+  }
+  wrote(tx, staged, nullptr);
+  // The file the new one replaces (the old one itself under the same name)
+  // is kept until the change stands.
+  KeptFile kept;
+  if (keepReplaced(tx, e.folder, newName, kept) != Outcome::Done) return Outcome::Failed;
+  const FileStatus hidden = files_.setVisibility(staged, Visibility::Hidden);
+  const FileStatus placed = hidden == FileStatus::Ok ? files_.moveFile(staged, newPath, IfExists::Replace) : hidden;
+  if (placed != FileStatus::Ok) {
+    return tx.fail([&] {
+      fileFailed(placed == FileStatus::NotFound ? FileStatus::Failed : placed, "_StartupWriteFailed", newPath,
+                 e.folder);
+    });
+  }
+  wrote(tx, newPath, kept);
+  // The attribute came along with the move. Hidden, the new file would be
+  // an entry the user cannot see: the change is taken back.
+  if (files_.setVisibility(newPath, Visibility::Shown) != FileStatus::Ok) {
+    return tx.fail("_StartupWriteFailed", {newPath});
+  }
+  if (!sameFile) {
+    const FileStatus removed = files_.removeFile(oldPath);
+    if (removed != FileStatus::Ok) {
+      // Both would now be live; take the new one back so the change is all or nothing.
+      return tx.fail([&] { fileFailed(removed, "_StartupDeleteFailed", oldPath, e.folder); });
+    }
+  }
+  return tx.commit();
+}
+
+Outcome StartupFolderFamily::modifyDisabled(const Entry& e, const std::string& newName, const std::string& newData) {
+  const auto stored = support_.records();
+  if (!stored) return Outcome::Failed;
+  const auto found = recordFor(*stored, e);
+  if (!found) return Outcome::Failed;
+  const bool renamed = !equalsIgnoreCase(e.name, newName);
+  if (renamed && hasRecordNamed(*stored, e.folder, newName)) {
+    support_.tell("_StartupAlreadyDisabled", {newName});
+    return Outcome::Failed;
+  }
+  // The copy is keyed by name, so it follows a new name; its target is set
+  // from the record when Enable puts it back.
+  const std::string oldCopy = copyPath(e.folder, e.name);
+  const std::string newCopy = copyPath(e.folder, newName);
+  Transaction tx(support_, e.name);
+  if (renamed && files_.exists(oldCopy)) {
+    if (files_.moveFile(oldCopy, newCopy, IfExists::Replace) != FileStatus::Ok) {
+      support_.tell("_StartupCopyFailed", {e.path()});
+      return Outcome::Failed;
+    }
+    tx.undoWith(
+        [this, oldCopy, newCopy] { return files_.moveFile(newCopy, oldCopy, IfExists::Replace) == FileStatus::Ok; });
+  }
+  const Outcome updated = support_.updateRecord(*found, newName, newData);
+  if (updated != Outcome::Done) {
+    (void)tx.rollBack();
+    if (updated == Outcome::Stale) support_.tellRecordGone();
+    return updated;
+  }
+  return tx.commit();
+}
+
+}  // namespace velmora
