@@ -17,7 +17,7 @@
 #include "app/win32/main_frame.h"
 #include "bench_data.h"
 #include "core/operation_log.h"
-#include "core/win32/com_ptr.h"
+#include "platform/win32/com_ptr.h"
 #include "core/win32/store_msxml.h"
 #include "fakes/fakes.h"
 #include "measure.h"

@@ -27,9 +27,9 @@ struct LogRecord {
 class LogSink {
  public:
   virtual ~LogSink() = default;
-  // Returns false when the record could not be kept; the change it reports
-  // stands all the same.
-  virtual bool write(const LogRecord& record) = 0;
+  // Returns false when the record could not be kept; the sink reports that
+  // itself. The change the record describes stands all the same.
+  [[nodiscard]] virtual bool write(const LogRecord& record) = 0;
 };
 
 LogRecord buildLogRecord(const Translator& translator, LogOperation op, LogKeys keys,
@@ -46,7 +46,9 @@ class OperationLog {
   bool connected() const { return sink_ != nullptr; }
 
   // Builds and passes on one record; call it only after the change is made.
-  void record(LogOperation op, LogKeys keys, const std::vector<std::string>& values);
+  // Whether the record was kept (false without a sink); a sink that fails
+  // has reported it, so callers may carry on regardless.
+  bool record(LogOperation op, LogKeys keys, const std::vector<std::string>& values);
 
  private:
   const Translator& translator_;

@@ -17,11 +17,11 @@ FamilySupport::FamilySupport(const FamilyServices& services, UserPrompt& prompt,
 // Talking to the user
 
 void FamilySupport::tell(std::string_view key, const std::vector<std::string>& values) const {
-  prompt_.message(safeFormat(services_.translator.translate(key, true), values));
+  prompt_.message(safeFormat(services_.translator.translate(key, Escapes::Convert), values));
 }
 
 bool FamilySupport::ask(std::string_view key, const std::vector<std::string>& values) const {
-  return prompt_.confirm(safeFormat(services_.translator.translate(key, true), values));
+  return prompt_.confirm(safeFormat(services_.translator.translate(key, Escapes::Convert), values));
 }
 
 void FamilySupport::tellStoreProblem(StoreStatus status) const {

@@ -8,8 +8,9 @@
 #include <cstdlib>
 
 #include "core/log_file.h"
-#include "core/win32/com_ptr.h"
+#include "platform/win32/com_ptr.h"
 #include "core/win32/log_component.h"
+#include "dialogs/win32/log_viewer.h"
 #include "fakes/fakes.h"
 #include "platform/win32/wide.h"
 #include "resource.h"
@@ -59,7 +60,8 @@ class LogConnectionTest : public ::testing::Test {
                         {"_LogColumnItemType", "Action"},     {"_LogColumnContent", "Details"},
                         {"_LogColumnType", "Type"},           {"_LogColumnCategory", "Category"},
                         {"_LogColumnSource", "Source"},       {"_Close", "Close"}};
-    connection.setTranslator(translator);
+    // As start-up does: the application hands the log its viewer.
+    connection.setViewer([this](HWND owner, const std::string& file) { win32::showLogViewer(owner, file, translator); });
   }
 
   std::string logFile() const { return logFilePath(dataFolder); }
@@ -178,9 +180,9 @@ TEST_F(LogConnectionTest, OperationsSitInTheirVtableSlots) {
 
 TEST_F(LogConnectionTest, ViewerListsNewestFirstAndCloses) {
   ASSERT_TRUE(connection.connect(dataFolder));
-  connection.sink()->write(LogRecord{"Change", "Startup entry", "Disable", "Velmora", "first"});
-  connection.sink()->write(LogRecord{"Change", "Startup entry", "Enable", "Velmora", "second\nline \xC5\x81"});
-  connection.sink()->write(LogRecord{"Change", "Startup entry", "Remove", "Velmora", "third"});
+  ASSERT_TRUE(connection.sink()->write(LogRecord{"Change", "Startup entry", "Disable", "Velmora", "first"}));
+  ASSERT_TRUE(connection.sink()->write(LogRecord{"Change", "Startup entry", "Enable", "Velmora", "second\nline \xC5\x81"}));
+  ASSERT_TRUE(connection.sink()->write(LogRecord{"Change", "Startup entry", "Remove", "Velmora", "third"}));
 
   std::vector<std::vector<std::wstring>> rows;
   std::vector<std::wstring> headers;

@@ -12,7 +12,7 @@
 
 #include "contract/folder_contract.h"
 #include "core/operation_log.h"
-#include "core/win32/com_ptr.h"
+#include "platform/win32/com_ptr.h"
 #include "core/win32/store_msxml.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fakes.h"

@@ -18,8 +18,9 @@
 #include "core/operation_log.h"
 #include "core/paths.h"
 #include "pane/family_factory.h"
-#include "pane/win32/dialog_window.h"
 #include "pane/win32/entry_list_pane.h"
+#include "platform/win32/dialog.h"
+#include "platform/win32/handles.h"
 
 namespace velmora::win32 {
 
@@ -29,7 +30,7 @@ struct Win32Environment;
 using NodeFamilyMaker = std::function<std::unique_ptr<EntryFamily>(
     const CategoryNode& node, std::vector<std::string> locations, UserPrompt& prompt)>;
 
-class MainFrame : public DialogWindow, public MessageFilter, public IdleHandler {
+class MainFrame final : public Dialog, public MessageFilter, public IdleHandler {
  public:
   static constexpr int kSplitterStart = 250;
 
@@ -46,8 +47,8 @@ class MainFrame : public DialogWindow, public MessageFilter, public IdleHandler 
   // owner, and registers it with `loop` when there is one. Null on failure.
   HWND create(HINSTANCE instance, MessageLoop* loop);
 
-  bool preTranslate(MSG& msg) override;
-  bool onIdle(int) override { return false; }
+  [[nodiscard]] bool preTranslate(MSG& msg) override;
+  [[nodiscard]] bool onIdle(int) override { return false; }
 
   HWND tree() const { return tree_; }
   HTREEITEM treeItem(int node) const { return items_[static_cast<std::size_t>(node)]; }
@@ -55,14 +56,13 @@ class MainFrame : public DialogWindow, public MessageFilter, public IdleHandler 
   const PaneHost& host() const { return host_; }
   EntryListPane& pane(int node) { return *panes_[static_cast<std::size_t>(node)]; }
 
- protected:
-  INT_PTR handle(UINT msg, WPARAM wp, LPARAM lp) override;
-
  private:
   MainFrame(std::unique_ptr<Win32Environment> env, const Translator& translator, SkinLayer& skin);
 
-  void initialise();
-  void centre();
+  [[nodiscard]] bool onInit() override;
+  [[nodiscard]] bool onCommand(int id, int code, HWND control) override;
+  [[nodiscard]] bool onNotify(const NMHDR& header) override;
+  [[nodiscard]] std::optional<INT_PTR> onMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   void setIcons();
   void buildTree();
   void createPanes(RegistryPort& registry, const NodeFamilyMaker& makeFamily);
@@ -82,7 +82,7 @@ class MainFrame : public DialogWindow, public MessageFilter, public IdleHandler 
   Splitter splitter_;
   PaneHost host_;
   HWND tree_ = nullptr;
-  HIMAGELIST images_ = nullptr;
+  ImageListHandle images_;
   std::array<HTREEITEM, kNodeCount> items_{};
 };
 
