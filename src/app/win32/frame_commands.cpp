@@ -11,7 +11,7 @@
 #include "platform/win32/placement.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/wide.h"
-#include "resource.h"
+#include "about_res.h"
 
 namespace velmora::win32 {
 

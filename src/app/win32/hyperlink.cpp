@@ -16,8 +16,10 @@ constexpr UINT_PTR kSubclassId = 0x4C494E4B;  // one subclass of ours per contro
 COLORREF toColorRef(const Rgb& c) { return RGB(c.red, c.green, c.blue); }
 
 bool isStatic(HWND window) {
-  wchar_t name[16] = {};
-  GetClassNameW(window, name, 16);
+  // Room for "Static" and more: a longer class name is another class.
+  constexpr int kNameUnits = 16;
+  wchar_t name[kNameUnits] = {};
+  GetClassNameW(window, name, kNameUnits);
   return lstrcmpiW(name, L"Static") == 0;
 }
 

@@ -8,7 +8,7 @@
 #include "platform/win32/environment.h"
 #include "platform/win32/placement.h"
 #include "platform/win32/wide.h"
-#include "resource.h"
+#include "main_frame_res.h"
 
 namespace velmora::win32 {
 

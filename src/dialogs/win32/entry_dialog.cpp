@@ -8,7 +8,7 @@
 #include "platform/win32/dialog.h"
 #include "platform/win32/placement.h"
 #include "platform/win32/wide.h"
-#include "resource.h"
+#include "entry_dialog_res.h"
 
 namespace velmora::win32 {
 

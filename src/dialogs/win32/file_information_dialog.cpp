@@ -10,7 +10,7 @@
 #include "platform/win32/list_view.h"
 #include "platform/win32/placement.h"
 #include "platform/win32/wide.h"
-#include "resource.h"
+#include "file_info_res.h"
 
 namespace velmora::win32 {
 

@@ -11,7 +11,7 @@
 #include "platform/win32/list_view.h"
 #include "platform/win32/placement.h"
 #include "platform/win32/wide.h"
-#include "resource.h"
+#include "log_viewer_res.h"
 
 namespace velmora::win32 {
 namespace {

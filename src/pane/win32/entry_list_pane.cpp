@@ -7,7 +7,7 @@
 #include "lang/win32/translate_win32.h"
 #include "pane/win32/pane_prompt.h"
 #include "platform/win32/list_view.h"
-#include "resource.h"
+#include "main_frame_res.h"
 
 namespace velmora::win32 {
 
