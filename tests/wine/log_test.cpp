@@ -148,13 +148,29 @@ TEST_F(LogConnectionTest, NothingConnectedDoesNothing) {
   EXPECT_TRUE(answerer.seen.empty());
 
   OperationLog log(translator, connection.sink());
-  log.record(LogOperation::Remove, LogKeys::Entry, {"HKCU\\Run", "Tool"});
+  EXPECT_FALSE(log.record(LogOperation::Remove, LogKeys::Entry, {"HKCU\\Run", "Tool"})) << "nothing to keep it";
   ASSERT_TRUE(connection.connect(dataFolder));
   connection.disconnect();
   EXPECT_EQ(connection.sink(), nullptr);
   connection.openViewer(nullptr);
   EXPECT_TRUE(answerer.seen.empty());
   EXPECT_EQ(GetFileAttributesW(widen(logFile()).c_str()), INVALID_FILE_ATTRIBUTES) << "nothing was written";
+}
+
+// The log is core and knows no window of the program: without the viewer
+// that start-up hands over, the built-in component shows nothing and says so.
+TEST_F(LogConnectionTest, WithoutAViewerTheBuiltInLogOpensNothing) {
+  win32::LogConnection bare;
+  ASSERT_TRUE(bare.connect(dataFolder));
+  DialogAnswerer answerer([](HWND, const DialogAnswerer::Seen&) { return IDCANCEL; });
+  EXPECT_EQ(bare.component()->OpenViewer(0, nullptr), E_NOTIMPL);
+  EXPECT_TRUE(answerer.seen.empty());
+
+  std::vector<std::string> opened;
+  bare.setViewer([&](HWND, const std::string& file) { opened.push_back(file); });
+  ASSERT_TRUE(bare.connect(dataFolder)) << "the viewer is taken at connect";
+  bare.openViewer(nullptr);
+  EXPECT_EQ(opened, std::vector<std::string>{logFile()});
 }
 
 // A component from elsewhere sees the calls in the interface's binary slots.

@@ -28,10 +28,7 @@ void ListViewRows::setRows(const std::vector<Row>& rows) {
   int index = 0;
   for (const Row& r : rows) {
     const int at = insertRow(list_, index, {r.name, r.type, r.data, r.path}, static_cast<int>(r.state));
-    if (at < 0) continue;
-    // Some list versions give a new item the unchecked box whatever it asked for.
-    if (stateImage(at) != static_cast<int>(r.state)) setState(at, r.state);
-    index = at + 1;
+    if (at >= 0) index = at + 1;
   }
 }
 

@@ -45,6 +45,14 @@ int insertRow(HWND list, int index, const std::vector<std::string>& cells, int s
   for (std::size_t column = 1; column < cells.size(); ++column) {
     setCellText(list, at, static_cast<int>(column), cells[column]);
   }
+  // Some list versions give a new item the unchecked box whatever it asked for.
+  if (stateImage > 0 &&
+      SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(at), LVIS_STATEIMAGEMASK) != item.state) {
+    LVITEMW state{};
+    state.stateMask = LVIS_STATEIMAGEMASK;
+    state.state = item.state;
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&state));
+  }
   return at;
 }
 
