@@ -48,7 +48,7 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   HWND create(HINSTANCE instance, MessageLoop* loop);
 
   [[nodiscard]] bool preTranslate(MSG& msg) override;
-  [[nodiscard]] bool onIdle(int) override { return false; }
+  bool onIdle(int) override { return false; }
 
   HWND tree() const { return tree_; }
   HTREEITEM treeItem(int node) const { return items_[static_cast<std::size_t>(node)]; }

@@ -62,32 +62,19 @@ struct Find {
   static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
   static void close(HANDLE h) { FindClose(h); }
 };
-struct Key {
-  using Type = HKEY;
-  static HKEY invalid() { return nullptr; }
-  static void close(HKEY h) { RegCloseKey(h); }
-};
-struct Icon {
-  using Type = HICON;
-  static HICON invalid() { return nullptr; }
-  static void close(HICON h) { DestroyIcon(h); }
-};
-template <class T>
-struct Gdi {
+// Kinds whose "none" is null, closed by one API function.
+template <class T, auto Close>
+struct NullIsNone {
   using Type = T;
   static T invalid() { return nullptr; }
-  static void close(T h) { DeleteObject(h); }
+  static void close(T h) { Close(h); }
 };
-struct ImageList {
-  using Type = HIMAGELIST;
-  static HIMAGELIST invalid() { return nullptr; }
-  static void close(HIMAGELIST h) { ImageList_Destroy(h); }
-};
-struct Menu {
-  using Type = HMENU;
-  static HMENU invalid() { return nullptr; }
-  static void close(HMENU h) { DestroyMenu(h); }
-};
+using Key = NullIsNone<HKEY, &RegCloseKey>;
+using Icon = NullIsNone<HICON, &DestroyIcon>;
+template <class T>
+using Gdi = NullIsNone<T, &DeleteObject>;
+using ImageList = NullIsNone<HIMAGELIST, &ImageList_Destroy>;
+using Menu = NullIsNone<HMENU, &DestroyMenu>;
 
 }  // namespace handle_traits
 
