@@ -70,12 +70,12 @@ Tallies Tallies::perRun(int runs) const {
                  divide(registryQueries, runs), divide(folderLists, runs), divide(linkLoads, runs)};
 }
 
-std::string TimedTranslator::translate(std::string_view key, bool convertEscapes) const {
+std::string TimedTranslator::translate(std::string_view key, Escapes escapes) const {
   Timed t(tallies_.translations);
-  return inner_.translate(key, convertEscapes);
+  return inner_.translate(key, escapes);
 }
 
-std::string StampedTranslator::translate(std::string_view key, bool convertEscapes) const {
+std::string StampedTranslator::translate(std::string_view key, Escapes escapes) const {
   WIN32_FILE_ATTRIBUTE_DATA a{};
   const bool found = GetFileAttributesExW(win32::widen(table_.file()).c_str(), GetFileExInfoStandard, &a) != 0;
   const unsigned long long size = found ? (static_cast<unsigned long long>(a.nFileSizeHigh) << 32) | a.nFileSizeLow : 0;
@@ -88,9 +88,9 @@ std::string StampedTranslator::translate(std::string_view key, bool convertEscap
     written_ = written;
     stamped_ = true;
   }
-  auto at = known_.find({std::string(key), convertEscapes});
+  auto at = known_.find({std::string(key), escapes});
   if (at == known_.end()) {
-    at = known_.emplace(std::make_pair(std::string(key), convertEscapes), table_.translate(key, convertEscapes)).first;
+    at = known_.emplace(std::make_pair(std::string(key), escapes), table_.translate(key, escapes)).first;
   }
   return at->second;
 }

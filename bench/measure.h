@@ -73,7 +73,7 @@ struct Tallies {
 class TimedTranslator : public Translator {
  public:
   TimedTranslator(const Translator& inner, Tallies& tallies) : inner_(inner), tallies_(tallies) {}
-  std::string translate(std::string_view key, bool convertEscapes = false) const override;
+  [[nodiscard]] std::string translate(std::string_view key, Escapes escapes = Escapes::Keep) const override;
 
  private:
   const Translator& inner_;
@@ -87,13 +87,13 @@ class TimedTranslator : public Translator {
 class StampedTranslator : public Translator {
  public:
   explicit StampedTranslator(const LanguageTable& table) : table_(table) {}
-  std::string translate(std::string_view key, bool convertEscapes = false) const override;
+  [[nodiscard]] std::string translate(std::string_view key, Escapes escapes = Escapes::Keep) const override;
 
  private:
   const LanguageTable& table_;
   mutable unsigned long long size_ = 0, written_ = 0;
   mutable bool stamped_ = false;
-  mutable std::map<std::pair<std::string, bool>, std::string> known_;
+  mutable std::map<std::pair<std::string, Escapes>, std::string> known_;
 };
 
 class TimedStore : public DisabledEntryStore {

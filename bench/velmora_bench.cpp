@@ -16,7 +16,7 @@
 
 #include "app/win32/main_frame.h"
 #include "bench_data.h"
-#include "core/win32/com_ptr.h"
+#include "platform/win32/com_ptr.h"
 #include "core/win32/store_msxml.h"
 #include "fakes/fakes.h"
 #include "measure.h"

@@ -1,21 +1,14 @@
 #pragma once
 // The colours of links, as the user set them for web pages: the values
 // "Anchor Color" and "Anchor Color Visited" hold "red,green,blue".
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "app/colour.h"
 #include "core/registry_port.h"
 
 namespace velmora {
-
-struct Rgb {
-  std::uint8_t red = 0;
-  std::uint8_t green = 0;
-  std::uint8_t blue = 0;
-  bool operator==(const Rgb&) const = default;
-};
 
 inline constexpr Rgb kDefaultLinkColour{0, 0, 255};
 inline constexpr Rgb kDefaultVisitedColour{128, 0, 128};

@@ -9,19 +9,14 @@
 //   Splitter=#C9D3E0
 //   [Dialog]
 //   Background=240,243,247
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "app/colour.h"
 #include "lang/profile.h"
 
 namespace velmora {
-
-struct Rgb {
-  std::uint8_t r = 0, g = 0, b = 0;
-  bool operator==(const Rgb&) const = default;
-};
 
 // "#RRGGBB" or "R,G,B" (decimal, 0 to 255, blanks allowed); nothing else.
 std::optional<Rgb> parseColour(std::string_view text);

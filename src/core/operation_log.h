@@ -20,9 +20,9 @@ struct LogRecord {
 class LogSink {
  public:
   virtual ~LogSink() = default;
-  // Returns false when the record could not be kept; the change it reports
-  // stands all the same.
-  virtual bool write(const LogRecord& record) = 0;
+  // Returns false when the record could not be kept; the sink reports that
+  // itself. The change the record describes stands all the same.
+  [[nodiscard]] virtual bool write(const LogRecord& record) = 0;
 };
 
 }  // namespace velmora

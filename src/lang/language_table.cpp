@@ -11,7 +11,7 @@ std::string unescape(std::string_view text) {
 LanguageTable::LanguageTable(FileReader reader, LegacyDecoder legacy)
     : reader_(std::move(reader)), legacy_(std::move(legacy)) {}
 
-std::string LanguageTable::translate(std::string_view key, bool convertEscapes) const {
+std::string LanguageTable::translate(std::string_view key, Escapes escapes) const {
   if (path_.empty() || !reader_) return std::string(key);
   const std::optional<std::string> bytes = reader_(path_);
   if (!bytes) return std::string(key);
@@ -25,7 +25,7 @@ std::string LanguageTable::translate(std::string_view key, bool convertEscapes) 
     wide.resize(cut);
     *text = utf16ToUtf8(wide);
   }
-  return convertEscapes ? unescape(*text) : *text;
+  return escapes == Escapes::Convert ? unescape(*text) : *text;
 }
 
 }  // namespace velmora

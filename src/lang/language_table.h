@@ -10,12 +10,16 @@
 
 namespace velmora {
 
+// What a lookup does with the "\r" and "\n" the language file writes for
+// line breaks: keep them as written, or turn them into line breaks.
+enum class Escapes { Keep, Convert };
+
 class Translator {
  public:
   virtual ~Translator() = default;
   // The key's text, or the key itself when the file lacks it or its text is
-  // empty. With convertEscapes, "\r" and "\n" become line breaks.
-  virtual std::string translate(std::string_view key, bool convertEscapes = false) const = 0;
+  // empty (a key is never unescaped).
+  [[nodiscard]] virtual std::string translate(std::string_view key, Escapes escapes = Escapes::Keep) const = 0;
 };
 
 // "\r" becomes a carriage return, then "\n" a line feed.
@@ -35,7 +39,7 @@ class LanguageTable : public Translator {
 
   // Reads the file anew on every lookup, so an edited file takes effect for
   // every window opened after the edit.
-  std::string translate(std::string_view key, bool convertEscapes = false) const override;
+  [[nodiscard]] std::string translate(std::string_view key, Escapes escapes = Escapes::Keep) const override;
 
  private:
   FileReader reader_;

@@ -18,9 +18,9 @@ LogRecord buildLogRecord(const Translator& translator, LogOperation op, LogKeys 
   return r;
 }
 
-void OperationLog::record(LogOperation op, LogKeys keys, const std::vector<std::string>& values) {
-  if (!sink_) return;
-  sink_->write(buildLogRecord(translator_, op, keys, values));
+bool OperationLog::record(LogOperation op, LogKeys keys, const std::vector<std::string>& values) {
+  if (!sink_) return false;
+  return sink_->write(buildLogRecord(translator_, op, keys, values));
 }
 
 }  // namespace velmora

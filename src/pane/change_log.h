@@ -33,7 +33,9 @@ class OperationLog {
   bool connected() const { return sink_ != nullptr; }
 
   // Builds and passes on one record; call it only after the change is made.
-  void record(LogOperation op, LogKeys keys, const std::vector<std::string>& values);
+  // Whether the record was kept (false without a sink); a sink that fails
+  // has reported it, so callers may carry on regardless.
+  bool record(LogOperation op, LogKeys keys, const std::vector<std::string>& values);
 
  private:
   const Translator& translator_;

@@ -17,11 +17,11 @@ FamilySupport::FamilySupport(const FamilyContext& context, UserPrompt& prompt, c
 // Talking to the user
 
 void FamilySupport::tell(std::string_view key, const std::vector<std::string>& values) const {
-  prompt_.message(safeFormat(context_.translator.translate(key, true), values));
+  prompt_.message(safeFormat(context_.translator.translate(key, Escapes::Convert), values));
 }
 
 bool FamilySupport::ask(std::string_view key, const std::vector<std::string>& values) const {
-  return prompt_.confirm(safeFormat(context_.translator.translate(key, true), values));
+  return prompt_.confirm(safeFormat(context_.translator.translate(key, Escapes::Convert), values));
 }
 
 void FamilySupport::tellStoreProblem(StoreStatus status) const {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "pane/entry_family.h"
+#include "pane/pane_command_ids.h"
 #include "pane/prompt.h"
 
 namespace velmora {
@@ -15,16 +16,16 @@ namespace velmora {
 class Translator;
 
 // The pane's commands: its buttons, its context menu and the main window's
-// _Operation menu all use these identifiers.
+// _Operation menu all use these identifiers (numbers: pane_command_ids.h).
 namespace pane_command {
-constexpr int kRemove = 1007;
-constexpr int kRefresh = 1008;
-constexpr int kAddNew = 1009;
-constexpr int kModify = 1010;
-constexpr int kProperty = 1011;
-constexpr int kAboutFile = 1012;
-constexpr int kEnable = 1013;
-constexpr int kDisable = 1015;
+constexpr int kRemove = IDC_REMOVE;
+constexpr int kRefresh = IDC_REFRESH;
+constexpr int kAddNew = IDC_ADDNEW;
+constexpr int kModify = IDC_MODIFY;
+constexpr int kProperty = IDC_PROPERTY;
+constexpr int kAboutFile = IDC_ABOUTFILE;
+constexpr int kEnable = IDC_ENABLE;
+constexpr int kDisable = IDC_DISABLE;
 }  // namespace pane_command
 
 bool isPaneCommand(int id);

@@ -2,10 +2,10 @@
 
 namespace velmora::testing {
 
-std::string MapTranslator::translate(std::string_view key, bool convertEscapes) const {
+std::string MapTranslator::translate(std::string_view key, Escapes escapes) const {
   auto it = texts.find(std::string(key));
   if (it == texts.end() || it->second.empty()) return std::string(key);
-  return convertEscapes ? unescape(it->second) : it->second;
+  return escapes == Escapes::Convert ? unescape(it->second) : it->second;
 }
 
 }  // namespace velmora::testing

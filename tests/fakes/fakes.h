@@ -18,7 +18,7 @@ namespace velmora::testing {
 class MapTranslator : public Translator {
  public:
   std::map<std::string, std::string> texts;
-  std::string translate(std::string_view key, bool convertEscapes = false) const override;
+  [[nodiscard]] std::string translate(std::string_view key, Escapes escapes = Escapes::Keep) const override;
 };
 
 class RecordingLog : public LogSink {

@@ -38,7 +38,7 @@ TEST(LanguageTable, MissingFileKeyOrEmptyTextGivesTheKey) {
   EXPECT_EQ(f.table.translate("_Remove"), "_Remove");
   f.set("[String]\r\n_Remove=\r\n_Add=Add\r\n");
   EXPECT_EQ(f.table.translate("_Remove"), "_Remove");
-  EXPECT_EQ(f.table.translate("_Missing\\n", true), "_Missing\\n") << "a key is never unescaped";
+  EXPECT_EQ(f.table.translate("_Missing\\n", Escapes::Convert), "_Missing\\n") << "a key is never unescaped";
 }
 
 TEST(LanguageTable, KeysAndSectionMatchWithoutRegardToCase) {
@@ -57,7 +57,7 @@ TEST(LanguageTable, EscapesAreConvertedOnlyWhenAsked) {
   Files f;
   f.set("[String]\n_Ask=Sure?\\r\\nReally\\n%s\n");
   EXPECT_EQ(f.table.translate("_Ask"), "Sure?\\r\\nReally\\n%s");
-  EXPECT_EQ(f.table.translate("_Ask", true), "Sure?\r\nReally\n%s");
+  EXPECT_EQ(f.table.translate("_Ask", Escapes::Convert), "Sure?\r\nReally\n%s");
   EXPECT_EQ(unescape("a\\\\nb"), "a\\\nb");
 }
 

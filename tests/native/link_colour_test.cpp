@@ -4,7 +4,7 @@
 
 #include "app/link_colour.h"
 #include "app/web_pages.h"
-#include "dialogs/dialog_placement.h"
+#include "core/window_placement.h"
 #include "fakes/fake_registry.h"
 
 namespace velmora {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
+#include "app/link_colour.h"
 #include "app/skin.h"
 
 namespace velmora {
@@ -9,6 +12,17 @@ TEST(SkinColour, HexAndDecimalTriplesAreRead) {
   EXPECT_EQ(parseColour("#C9d3E0"), (Rgb{0xC9, 0xD3, 0xE0}));
   EXPECT_EQ(parseColour(" 240, 243 ,247 "), (Rgb{240, 243, 247}));
   EXPECT_EQ(parseColour("0,0,0"), (Rgb{0, 0, 0}));
+}
+
+// Both readers of colours in one translation unit: two different types of
+// one name would not even compile here, and each parser's result must be the
+// other's type, so a skin colour and a link colour can stand for each other.
+TEST(SkinColour, SkinAndLinkColoursAreOneType) {
+  static_assert(std::is_same_v<decltype(parseColour("")), std::optional<Rgb>>);
+  static_assert(std::is_same_v<decltype(parseAnchorColour(std::nullopt, Rgb{})), Rgb>);
+  static_assert(std::is_same_v<decltype(LinkColours{}.link), Rgb>);
+  EXPECT_EQ(parseColour("0,0,255"), kDefaultLinkColour);
+  EXPECT_EQ(parseColour("#800080"), parseAnchorColour("128,0,128", Rgb{}));
 }
 
 TEST(SkinColour, AnythingElseIsNoColour) {

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "core/win32/com_ptr.h"
+#include "platform/win32/com_ptr.h"
 #include "platform/win32/wide.h"
 #include "wine/support/win_test_support.h"
 

@@ -19,7 +19,7 @@
 #include "app/win32/main_frame.h"
 #include "core/log_file.h"
 #include "core/paths.h"
-#include "core/win32/com_ptr.h"
+#include "platform/win32/com_ptr.h"
 #include "core/win32/log_component.h"
 #include "core/win32/store_msxml.h"
 #include "lang/language_table.h"
@@ -409,7 +409,7 @@ TEST_F(EndToEnd, DisableWithADamagedConfigFileSaysSoAndChangesNothing) {
   setBox(list, row, kUnchecked);
 
   ASSERT_EQ(shown.size(), 1u) << "one message box";
-  EXPECT_EQ(shown[0].text, widen(language.translate("_ConfigUnreadable", true)));
+  EXPECT_EQ(shown[0].text, widen(language.translate("_ConfigUnreadable", Escapes::Convert)));
   EXPECT_EQ(shown[0].title, widen(text("_ToolVelmora")));
   EXPECT_EQ(seeded.now(), std::optional<RawValue>(before)) << "the value stays in the key";
   EXPECT_EQ(boxImage(list, row), kChecked) << "the box shows the entry is still live";

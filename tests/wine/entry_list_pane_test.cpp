@@ -247,17 +247,16 @@ MenuItem item(HMENU menu, int id) {
 TEST_F(PaneTest, ContextMenuIsTheTranslatedOperationMenuGreyedForTheRow) {
   open(threeRows());
   const int all[] = {IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_ENABLE, IDC_DISABLE, IDC_REFRESH, IDC_PROPERTY, IDC_ABOUTFILE};
-  auto enabledIds = [&](HMENU menu) {
+  auto enabledIds = [&](const win32::MenuHandle& menu) {
     std::vector<int> ids;
     for (int id : all)
-      if (item(menu, id).enabled) ids.push_back(id);
-    DestroyMenu(menu);
+      if (item(menu.get(), id).enabled) ids.push_back(id);
     return ids;
   };
-  HMENU menu = pane->buildContextMenu();
-  ASSERT_NE(menu, nullptr);
-  EXPECT_EQ(GetMenuItemCount(menu), 11);
-  EXPECT_EQ(item(menu, IDC_REMOVE).text, L"&Remove");
+  const win32::MenuHandle menu = pane->buildContextMenu();
+  ASSERT_TRUE(menu);
+  EXPECT_EQ(GetMenuItemCount(menu.get()), 11);
+  EXPECT_EQ(item(menu.get(), IDC_REMOVE).text, L"&Remove");
   EXPECT_EQ(enabledIds(menu), (std::vector<int>{IDC_ADDNEW, IDC_REFRESH}));
 
   select(0);  // live

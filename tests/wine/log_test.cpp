@@ -8,8 +8,9 @@
 #include <cstdlib>
 
 #include "core/log_file.h"
-#include "core/win32/com_ptr.h"
+#include "platform/win32/com_ptr.h"
 #include "core/win32/log_component.h"
+#include "dialogs/win32/log_viewer.h"
 #include "fakes/fakes.h"
 #include "platform/win32/wide.h"
 #include "resource.h"
@@ -59,7 +60,8 @@ class LogConnectionTest : public ::testing::Test {
                         {"_LogColumnItemType", "Action"},     {"_LogColumnContent", "Details"},
                         {"_LogColumnType", "Type"},           {"_LogColumnCategory", "Category"},
                         {"_LogColumnSource", "Source"},       {"_Close", "Close"}};
-    connection.setTranslator(translator);
+    // As start-up does: the application hands the log its viewer.
+    connection.setViewer([this](HWND owner, const std::string& file) { win32::showLogViewer(owner, file, translator); });
   }
 
   std::string logFile() const { return logFilePath(dataFolder); }
@@ -146,13 +148,29 @@ TEST_F(LogConnectionTest, NothingConnectedDoesNothing) {
   EXPECT_TRUE(answerer.seen.empty());
 
   OperationLog log(translator, connection.sink());
-  log.record(LogOperation::Remove, LogKeys{""}, {"HKCU\\Run", "Tool"});
+  EXPECT_FALSE(log.record(LogOperation::Remove, LogKeys{""}, {"HKCU\\Run", "Tool"})) << "nothing to keep it";
   ASSERT_TRUE(connection.connect(dataFolder));
   connection.disconnect();
   EXPECT_EQ(connection.sink(), nullptr);
   connection.openViewer(nullptr);
   EXPECT_TRUE(answerer.seen.empty());
   EXPECT_EQ(GetFileAttributesW(widen(logFile()).c_str()), INVALID_FILE_ATTRIBUTES) << "nothing was written";
+}
+
+// The log is core and knows no window of the program: without the viewer
+// that start-up hands over, the built-in component shows nothing and says so.
+TEST_F(LogConnectionTest, WithoutAViewerTheBuiltInLogOpensNothing) {
+  win32::LogConnection bare;
+  ASSERT_TRUE(bare.connect(dataFolder));
+  DialogAnswerer answerer([](HWND, const DialogAnswerer::Seen&) { return IDCANCEL; });
+  EXPECT_EQ(bare.component()->OpenViewer(0, nullptr), E_NOTIMPL);
+  EXPECT_TRUE(answerer.seen.empty());
+
+  std::vector<std::string> opened;
+  bare.setViewer([&](HWND, const std::string& file) { opened.push_back(file); });
+  ASSERT_TRUE(bare.connect(dataFolder)) << "the viewer is taken at connect";
+  bare.openViewer(nullptr);
+  EXPECT_EQ(opened, std::vector<std::string>{logFile()});
 }
 
 // A component from elsewhere sees the calls in the interface's binary slots.
@@ -178,9 +196,9 @@ TEST_F(LogConnectionTest, OperationsSitInTheirVtableSlots) {
 
 TEST_F(LogConnectionTest, ViewerListsNewestFirstAndCloses) {
   ASSERT_TRUE(connection.connect(dataFolder));
-  connection.sink()->write(LogRecord{"Change", "Startup entry", "Disable", "Velmora", "first"});
-  connection.sink()->write(LogRecord{"Change", "Startup entry", "Enable", "Velmora", "second\nline \xC5\x81"});
-  connection.sink()->write(LogRecord{"Change", "Startup entry", "Remove", "Velmora", "third"});
+  ASSERT_TRUE(connection.sink()->write(LogRecord{"Change", "Startup entry", "Disable", "Velmora", "first"}));
+  ASSERT_TRUE(connection.sink()->write(LogRecord{"Change", "Startup entry", "Enable", "Velmora", "second\nline \xC5\x81"}));
+  ASSERT_TRUE(connection.sink()->write(LogRecord{"Change", "Startup entry", "Remove", "Velmora", "third"}));
 
   std::vector<std::vector<std::wstring>> rows;
   std::vector<std::wstring> headers;

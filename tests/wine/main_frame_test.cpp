@@ -9,6 +9,7 @@
 #include "app/win32/frame_commands.h"
 #include "app/win32/main_frame.h"
 #include "fakes/fake_folders.h"
+#include "app/win32/skin_layer.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
@@ -259,6 +260,34 @@ TEST_F(FrameTest, SplitterBarCanBeDragged) {
   SetWindowPos(hwnd, nullptr, 0, 0, 1200, 700, SWP_NOZORDER | SWP_NOMOVE);
   GetWindowRect(frame->tree(), &tree);
   EXPECT_EQ(tree.right - tree.left, MainFrame::kSplitterStart + 80);
+}
+
+// The bar takes the colour of the frame's own skin (not of the process-wide
+// one, which stays empty here).
+TEST_F(FrameTest, SplitterBarIsPaintedInTheFramesSkinColour) {
+  TempDir dir;
+  writeFile(dir.file("frame.smf"), "[Skin]\r\nName=Test\r\n[MainFrame]\r\nSplitter=#102030\r\n");
+  win32::SkinLayer skin;
+  skin.init(GetModuleHandleW(nullptr), "Test");
+  skin.load(dir.file("frame.smf"));
+  made = 0;
+  table = std::make_unique<FamilyTable>(std::vector<FamilyDescriptor>{
+      recording(startupFolderFamily(registry, folders, links, "C:\\Velmora", context)),
+      recording(registryFamily(registry, context)), recording(programListFamily(registry, noShortPaths(), context))});
+  frame = std::make_unique<MainFrame>(translator, *table, skin);
+  hwnd = frame->create(GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(hwnd, nullptr);
+  SetWindowPos(hwnd, HWND_TOP, 0, 0, 1000, 700, SWP_SHOWWINDOW);
+  pumpMessages();
+  HWND splitter = frame->splitter().hwnd();
+  UpdateWindow(splitter);
+  const RECT bar = frame->splitter().barRect();
+  POINT middle{(bar.left + bar.right) / 2, (bar.top + bar.bottom) / 2};
+  HDC dc = GetDC(splitter);
+  const COLORREF seen = GetPixel(dc, middle.x, middle.y);
+  ReleaseDC(splitter, dc);
+  EXPECT_EQ(seen, RGB(0x10, 0x20, 0x30));
+  frame.reset();
 }
 
 TEST_F(FrameTest, WithoutLanguageFileEveryTextIsItsKey) {

@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "contract/folder_contract.h"
-#include "core/win32/com_ptr.h"
+#include "platform/win32/com_ptr.h"
 #include "core/win32/store_msxml.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fakes.h"

@@ -4,13 +4,14 @@
 #include "core/paths.h"
 #include "core/text.h"
 #include "core/win32/log_component.h"
-#include "dialogs/win32/centre_dialog.h"
 #include "dialogs/win32/version_resource.h"
 #include "lang/win32/translate_win32.h"
+#include "platform/win32/dialog.h"
 #include "platform/win32/files_win32.h"
+#include "platform/win32/placement.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/wide.h"
-#include "resource.h"
+#include "about_res.h"
 
 namespace velmora::win32 {
 
@@ -41,55 +42,43 @@ std::string withCrLf(const std::string& text) {
   return out;
 }
 
-struct AboutDialog {
-  const Translator& translator;
-  RegistryPort& registry;
-  const ShellOpener& opener;
-  Hyperlink home;
-  Hyperlink support;
+class AboutDialog final : public Dialog {
+ public:
+  AboutDialog(const Translator& translator, RegistryPort& registry, const ShellOpener& opener)
+      : Dialog(IDD_ABOUT), translator_(translator), registry_(registry), opener_(opener) {}
 
-  void initialise(HWND dlg) {
-    centreDialog(dlg);
-    translateDialog(dlg, translator);
-    SetDlgItemTextW(dlg, IDC_ABOUT_THANKSLIST, widen(withCrLf(translator.translate("_Thankyoulist", true))).c_str());
+ private:
+  [[nodiscard]] bool onInit() override {
+    centreWindow(hwnd());
+    translateDialog(hwnd(), translator_);
+    setItemText(IDC_ABOUT_THANKSLIST, withCrLf(translator_.translate("_Thankyoulist", Escapes::Convert)));
     const ProductInfo product = productInfo();
-    SetDlgItemTextW(dlg, IDC_ABOUT_NAME, widen(product.name).c_str());
-    SetDlgItemTextW(dlg, IDC_ABOUT_VERSION, widen(product.version).c_str());
-    const LinkColours colours = readLinkColours(registry);
+    setItemText(IDC_ABOUT_NAME, product.name);
+    setItemText(IDC_ABOUT_VERSION, product.version);
+    const LinkColours colours = readLinkColours(registry_);
     const std::string folder = webPagesFolder();
-    home.attach(GetDlgItem(dlg, IDC_ABOUT_WEBSITE), webPageAddress(folder, WebPage::Home), colours, opener);
-    support.attach(GetDlgItem(dlg, IDC_ABOUT_SUPPORT), webPageAddress(folder, WebPage::Support), colours, opener);
+    home_.attach(item(IDC_ABOUT_WEBSITE), webPageAddress(folder, WebPage::Home), colours, opener_);
+    support_.attach(item(IDC_ABOUT_SUPPORT), webPageAddress(folder, WebPage::Support), colours, opener_);
+    // Start on the close button, so Enter does not open a page unasked.
+    SetFocus(item(IDCANCEL));
+    return false;
   }
-};
 
-INT_PTR CALLBACK aboutProc(HWND dlg, UINT message, WPARAM wp, LPARAM lp) {
-  try {
-    switch (message) {
-      case WM_INITDIALOG:
-        SetWindowLongPtrW(dlg, DWLP_USER, lp);
-        reinterpret_cast<AboutDialog*>(lp)->initialise(dlg);
-        // Start on the close button, so Enter does not open a page unasked.
-        SetFocus(GetDlgItem(dlg, IDCANCEL));
-        return FALSE;
-      case WM_COMMAND:
-        if (LOWORD(wp) == IDCANCEL) {
-          EndDialog(dlg, IDCANCEL);
-          return TRUE;
-        }
-        break;
-    }
-  } catch (...) {
-    // No exception may cross into the dialog manager.
-  }
-  return FALSE;
-}
+  // The dialog has no OK button; Enter on a link opens the link.
+  void onOk() override {}
+
+  const Translator& translator_;
+  RegistryPort& registry_;
+  const ShellOpener& opener_;
+  Hyperlink home_;
+  Hyperlink support_;
+};
 
 }  // namespace
 
 INT_PTR runAboutDialog(HWND owner, const Translator& translator, RegistryPort& registry, const ShellOpener& opener) {
-  AboutDialog dialog{translator, registry, opener, {}, {}};
-  return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ABOUT), owner, aboutProc,
-                         reinterpret_cast<LPARAM>(&dialog));
+  AboutDialog dialog(translator, registry, opener);
+  return dialog.runModal(owner);
 }
 
 void showAboutDialog(HWND owner, const Translator& translator) {

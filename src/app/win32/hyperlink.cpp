@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "lang/win32/translate_win32.h"
+#include "platform/win32/failure_report.h"
 
 namespace velmora::win32 {
 
@@ -15,8 +16,10 @@ constexpr UINT_PTR kSubclassId = 0x4C494E4B;  // one subclass of ours per contro
 COLORREF toColorRef(const Rgb& c) { return RGB(c.red, c.green, c.blue); }
 
 bool isStatic(HWND window) {
-  wchar_t name[16] = {};
-  GetClassNameW(window, name, 16);
+  // Room for "Static" and more: a longer class name is another class.
+  constexpr int kNameUnits = 16;
+  wchar_t name[kNameUnits] = {};
+  GetClassNameW(window, name, kNameUnits);
   return lstrcmpiW(name, L"Static") == 0;
 }
 
@@ -62,7 +65,7 @@ bool Hyperlink::attach(HWND control, std::string address, const LinkColours& col
   if (textControl_) {
     linkColour_ = toColorRef(colours.link);
     visitedColour_ = toColorRef(colours.visited);
-    font_ = underlinedCopy(control);
+    font_.reset(underlinedCopy(control));
   }
   SetWindowSubclass(control, subclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
   InvalidateRect(control, nullptr, TRUE);
@@ -75,15 +78,16 @@ void Hyperlink::detach() {
     if (IsWindow(control_)) InvalidateRect(control_, nullptr, TRUE);
     control_ = nullptr;
   }
-  if (font_) {
-    DeleteObject(font_);
-    font_ = nullptr;
-  }
+  font_.reset();
 }
 
 COLORREF Hyperlink::textColour() const {
   if (control_ && !IsWindowEnabled(control_)) return GetSysColor(COLOR_GRAYTEXT);
   return visited_ ? visitedColour_ : linkColour_;
+}
+
+HGDIOBJ Hyperlink::drawFont() const {
+  return font_ ? static_cast<HGDIOBJ>(font_.get()) : GetStockObject(DEFAULT_GUI_FONT);
 }
 
 UINT Hyperlink::drawFlags() const {
@@ -102,11 +106,11 @@ RECT Hyperlink::textRect() const {
   GetClientRect(control_, &client);
   if (!textControl_) return client;
   RECT extent = client;
-  HDC dc = GetDC(control_);
-  HGDIOBJ old = SelectObject(dc, font_ ? static_cast<HGDIOBJ>(font_) : GetStockObject(DEFAULT_GUI_FONT));
-  DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &extent, drawFlags() | DT_CALCRECT);
-  SelectObject(dc, old);
-  ReleaseDC(control_, dc);
+  {
+    const WindowDc dc(control_);
+    const SelectedObject font(dc.get(), drawFont());
+    DrawTextW(dc.get(), text_.c_str(), static_cast<int>(text_.size()), &extent, drawFlags() | DT_CALCRECT);
+  }
 
   const LONG width = std::min(extent.right - extent.left, client.right);
   const LONG_PTR type = GetWindowLongPtrW(control_, GWL_STYLE) & SS_TYPEMASK;
@@ -132,9 +136,10 @@ void Hyperlink::paint(HDC dc) {
   RECT text = textRect();
   const int savedMode = SetBkMode(dc, TRANSPARENT);
   const COLORREF savedColour = SetTextColor(dc, textColour());
-  HGDIOBJ savedFont = SelectObject(dc, font_ ? static_cast<HGDIOBJ>(font_) : GetStockObject(DEFAULT_GUI_FONT));
-  DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &text, drawFlags());
-  SelectObject(dc, savedFont);
+  {
+    const SelectedObject font(dc, drawFont());
+    DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &text, drawFlags());
+  }
   SetTextColor(dc, savedColour);
   SetBkMode(dc, savedMode);
   if (GetFocus() == control_) DrawFocusRect(dc, &text);
@@ -153,6 +158,7 @@ LRESULT CALLBACK Hyperlink::subclassProc(HWND window, UINT message, WPARAM wp, L
     if (link && link->control_ == window) return link->handle(message, wp, lp);
   } catch (...) {
     // Nothing may cross into the window manager; fall back to the static.
+    reportFailure(window, "link", currentExceptionText());
   }
   return DefSubclassProc(window, message, wp, lp);
 }
@@ -164,10 +170,8 @@ LRESULT Hyperlink::handle(UINT message, WPARAM wp, LPARAM lp) {
     case WM_PAINT:
       if (!textControl_) break;
       {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(window, &ps);
-        paint(dc);
-        EndPaint(window, &ps);
+        const PaintDc dc(window);
+        paint(dc.get());
       }
       return 0;
     case WM_PRINTCLIENT:

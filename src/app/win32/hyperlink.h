@@ -8,6 +8,7 @@
 
 #include "app/link_colour.h"
 #include "dialogs/win32/shell_open.h"
+#include "platform/win32/handles.h"
 
 namespace velmora::win32 {
 
@@ -35,6 +36,7 @@ class Hyperlink {
   LRESULT handle(UINT message, WPARAM wp, LPARAM lp);
   void paint(HDC dc);
   UINT drawFlags() const;
+  HGDIOBJ drawFont() const;
   RECT textRect() const;
   bool overText(POINT client) const;
   void open();
@@ -42,7 +44,7 @@ class Hyperlink {
   HWND control_ = nullptr;
   std::string address_;
   std::wstring text_;
-  HFONT font_ = nullptr;  // the underlined copy; ours to delete
+  FontHandle font_;  // the underlined copy
   COLORREF linkColour_ = RGB(0, 0, 255);
   COLORREF visitedColour_ = RGB(128, 0, 128);
   bool textControl_ = false;

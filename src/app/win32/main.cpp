@@ -10,8 +10,11 @@
 #include "app/win32/skin_layer.h"
 #include "core/win32/log_component.h"
 #include "core/win32/store_msxml.h"
+#include "dialogs/win32/log_viewer.h"
 #include "lang/win32/translate_win32.h"
+#include "platform/win32/failure_report.h"
 #include "platform/win32/files_win32.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 
 using namespace velmora;
@@ -19,19 +22,6 @@ using namespace velmora;
 namespace {
 
 constexpr const wchar_t* kInstanceMutex = L"{2E1BCC9F-86B7-44fd-BD6A-171E82463969}";
-
-class Handle {
- public:
-  explicit Handle(HANDLE h) : h_(h) {}
-  ~Handle() {
-    if (h_) CloseHandle(h_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-
- private:
-  HANDLE h_;
-};
 
 // Everything after the component model is up, so that every way out of
 // start-up takes it down again in the same order.
@@ -43,6 +33,11 @@ int runProgram(HINSTANCE instance) {
 
   LanguageTable& language = win32::languageTable();
   language.setFile(files.languageFile());
+  // A fault no caller can be told of is shown to the user as well as to a
+  // debugger.
+  win32::setFailureSink([&language](HWND owner, const std::string& what) {
+    win32::showMessage(owner, language, language.translate("_UnexpectedFailure", Escapes::Convert) + "\r\n\r\n" + what);
+  });
 
   int result = 0;
   if (!win32::xmlParserInstalled()) {
@@ -50,6 +45,9 @@ int runProgram(HINSTANCE instance) {
                 win32::widen(language.translate("_ToolVelmora")).c_str(), MB_ICONINFORMATION);
   } else {
     win32::LogConnection& log = win32::logConnection();
+    log.setViewer([&language](HWND owner, const std::string& logFile) {
+      win32::showLogViewer(owner, logFile, language);
+    });
     // Without a log (none registered, or the data folder refused) the
     // program works all the same.
     log.connect(files.logDataFolder());
@@ -80,12 +78,8 @@ int runProgram(HINSTANCE instance) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  HANDLE mutex = CreateMutexW(nullptr, FALSE, kInstanceMutex);
-  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
-    CloseHandle(mutex);
-    return 0;
-  }
-  Handle instanceLock(mutex);
+  const win32::KernelHandle instanceLock(CreateMutexW(nullptr, FALSE, kInstanceMutex));
+  if (instanceLock && GetLastError() == ERROR_ALREADY_EXISTS) return 0;
 
   // COM stays up until everything that used it (the store, shell links, the
   // log) is gone.
@@ -93,10 +87,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   int result = 0;
   try {
     result = runProgram(instance);
-  } catch (const std::exception& e) {
-    OutputDebugStringA(e.what());
   } catch (...) {
-    OutputDebugStringA("unexpected exception at start-up");
+    win32::reportFailure(nullptr, "start-up", win32::currentExceptionText());
   }
   if (SUCCEEDED(com)) CoUninitialize();
   return result;

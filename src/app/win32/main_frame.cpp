@@ -6,29 +6,40 @@
 #include "app/win32/frame_commands.h"
 #include "lang/win32/translate_win32.h"
 #include "pane/pane_logic.h"
+#include "platform/win32/placement.h"
 #include "platform/win32/wide.h"
-#include "resource.h"
+#include "main_frame_res.h"
 
 namespace velmora::win32 {
+
+namespace {
+// The tree's images: one strip of 32-pixel squares on a green that the mask
+// makes see-through (without a mask it would turn black behind every image).
+constexpr int kTreeImageSize = 32;
+constexpr int kTreeImageCount = 10;
+constexpr COLORREF kTreeImageMask = RGB(0, 255, 0);
+constexpr COLORREF kTreeBackground = RGB(255, 255, 255);
+// The exit code of File > Exit and of Escape in the main window.
+constexpr int kExitCodeOnExit = 2;
+}  // namespace
 
 MainFrame::MainFrame(const ProgramFiles& files, const Translator& translator, LogSink* logSink, SkinLayer& skin)
     : MainFrame(std::make_unique<Composition>(files, translator, logSink), translator, skin) {}
 
 // The adapters must exist before the families that refer to them.
 MainFrame::MainFrame(std::unique_ptr<Composition> root, const Translator& translator, SkinLayer& skin)
-    : root_(std::move(root)), translator_(translator), skin_(skin) {
+    : Dialog(IDD_MAINFRAME), root_(std::move(root)), translator_(translator), skin_(skin) {
   createPanes(root_->families());
 }
 
 MainFrame::MainFrame(const Translator& translator, const FamilyTable& families, SkinLayer& skin)
-    : translator_(translator), skin_(skin) {
+    : Dialog(IDD_MAINFRAME), translator_(translator), skin_(skin) {
   createPanes(families);
 }
 
 MainFrame::~MainFrame() {
   unregister();
   if (hwnd()) DestroyWindow(hwnd());  // the panes go with it, while their objects still live
-  if (images_) ImageList_Destroy(images_);
 }
 
 void MainFrame::createPanes(const FamilyTable& families) {
@@ -47,7 +58,7 @@ void MainFrame::createPanes(const FamilyTable& families) {
 HWND MainFrame::create(HINSTANCE instance, MessageLoop* loop) {
   instance_ = instance;
   loop_ = loop;
-  HWND frame = createDialog(instance, IDD_MAINFRAME, nullptr);
+  HWND frame = createModeless(instance, nullptr);
   if (!frame) loop_ = nullptr;
   return frame;
 }
@@ -57,26 +68,6 @@ void MainFrame::unregister() {
   loop_->removeFilter(this);
   loop_->removeIdleHandler(this);
   loop_ = nullptr;
-}
-
-void MainFrame::centre() {
-  RECT window{};
-  GetWindowRect(hwnd(), &window);
-  RECT work{};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  RECT around = work;
-  HWND owner = GetWindow(hwnd(), GW_OWNER);
-  if (owner && IsWindowVisible(owner) && !IsIconic(owner)) GetWindowRect(owner, &around);
-  const int width = window.right - window.left;
-  const int height = window.bottom - window.top;
-  int x = (around.left + around.right - width) / 2;
-  int y = (around.top + around.bottom - height) / 2;
-  // Keep it inside the work area.
-  if (x + width > work.right) x = work.right - width;
-  if (x < work.left) x = work.left;
-  if (y + height > work.bottom) y = work.bottom - height;
-  if (y < work.top) y = work.top;
-  SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void MainFrame::setIcons() {
@@ -95,16 +86,12 @@ void MainFrame::buildTree() {
                           instance_, nullptr);
   if (!tree_) return;
 
-  // With a mask the green background is see-through; without one it would
-  // turn black behind every image.
-  images_ = ImageList_Create(32, 32, ILC_COLOR24 | ILC_MASK, 10, 0);
-  if (HBITMAP strip = static_cast<HBITMAP>(
-          LoadImageW(instance_, MAKEINTRESOURCEW(IDB_TREEIMAGES), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR))) {
-    ImageList_AddMasked(images_, strip, RGB(0, 255, 0));
-    DeleteObject(strip);
-  }
-  TreeView_SetImageList(tree_, images_, TVSIL_NORMAL);
-  TreeView_SetBkColor(tree_, RGB(255, 255, 255));
+  images_.reset(ImageList_Create(kTreeImageSize, kTreeImageSize, ILC_COLOR24 | ILC_MASK, kTreeImageCount, 0));
+  const BitmapHandle strip(static_cast<HBITMAP>(
+      LoadImageW(instance_, MAKEINTRESOURCEW(IDB_TREEIMAGES), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+  if (images_ && strip) ImageList_AddMasked(images_.get(), strip.get(), kTreeImageMask);
+  TreeView_SetImageList(tree_, images_.get(), TVSIL_NORMAL);
+  TreeView_SetBkColor(tree_, kTreeBackground);
 
   for (const CategoryNode& node : nodes_) {
     std::wstring text = widen(translator_.translate(node.labelKey));
@@ -123,7 +110,7 @@ void MainFrame::buildTree() {
   }
 }
 
-void MainFrame::initialise() {
+bool MainFrame::onInit() {
   // Title, children and menu bar: keys become texts, pop-ups first.
   translateDialog(hwnd(), translator_);
   if (HMENU menu = GetMenu(hwnd())) {
@@ -134,7 +121,7 @@ void MainFrame::initialise() {
   skin_.applyToFrame(hwnd(), "MainFrame");
   skin_.setDialogSkin("Dialog");
 
-  centre();
+  centreWindow(hwnd());
   setIcons();
 
   if (loop_) {
@@ -145,6 +132,7 @@ void MainFrame::initialise() {
   RECT client{};
   GetClientRect(hwnd(), &client);
   splitter_.create(instance_, hwnd(), client);
+  splitter_.setBarColour(skin_.frameColour("Splitter"));
   buildTree();
   host_.create(instance_, splitter_.hwnd());
 
@@ -161,6 +149,7 @@ void MainFrame::initialise() {
 
   const ProductInfo info = productInfo();
   SetWindowTextW(hwnd(), widen(info.name + " (" + info.version + ")").c_str());
+  return true;
 }
 
 void MainFrame::selectionChanged(const NMTREEVIEWW& change) {
@@ -172,7 +161,7 @@ void MainFrame::selectionChanged(const NMTREEVIEWW& change) {
 }
 
 void MainFrame::forward(int id) {
-  if (HWND pane = host_.visiblePane()) SendMessageW(pane, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+  if (HWND pane = host_.visiblePane()) SendMessageW(pane, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
 }
 
 void MainFrame::command(int id) {
@@ -180,7 +169,7 @@ void MainFrame::command(int id) {
     case ID_APP_EXIT_CMD:
       unregister();
       DestroyWindow(hwnd());
-      PostQuitMessage(2);
+      PostQuitMessage(kExitCodeOnExit);
       return;
     case ID_HELP_PAGE: openWebPage(hwnd(), WebPage::Help); return;
     case ID_WEBSITE: openWebPage(hwnd(), WebPage::Home); return;
@@ -200,32 +189,31 @@ bool MainFrame::preTranslate(MSG& msg) {
   return IsDialogMessageW(frame, &msg) != 0;
 }
 
-INT_PTR MainFrame::handle(UINT msg, WPARAM wp, LPARAM lp) {
+bool MainFrame::onCommand(int id, int, HWND) {
+  command(id);
+  return true;
+}
+
+bool MainFrame::onNotify(const NMHDR& header) {
+  if (header.idFrom == IDC_CATEGORYTREE && header.code == TVN_SELCHANGEDW) {
+    selectionChanged(reinterpret_cast<const NMTREEVIEWW&>(header));
+    return true;
+  }
+  return false;
+}
+
+std::optional<INT_PTR> MainFrame::onMessage(UINT msg, WPARAM, LPARAM lp) {
   switch (msg) {
-    case WM_INITDIALOG:
-      initialise();
-      return TRUE;
     case WM_SIZE:
       if (splitter_.hwnd()) {
         SetWindowPos(splitter_.hwnd(), nullptr, 0, 0, LOWORD(lp), HIWORD(lp), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
       }
       return TRUE;
-    case WM_COMMAND:
-      command(LOWORD(wp));
-      return TRUE;
-    case WM_NOTIFY: {
-      const auto* header = reinterpret_cast<const NMHDR*>(lp);
-      if (header->idFrom == IDC_CATEGORYTREE && header->code == TVN_SELCHANGEDW) {
-        selectionChanged(*reinterpret_cast<const NMTREEVIEWW*>(lp));
-        return TRUE;
-      }
-      return FALSE;
-    }
     case WM_DESTROY:
       unregister();
-      return FALSE;
+      return std::nullopt;
   }
-  return FALSE;
+  return std::nullopt;
 }
 
 }  // namespace velmora::win32

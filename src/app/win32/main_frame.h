@@ -17,14 +17,15 @@
 #include "core/locations.h"
 #include "core/paths.h"
 #include "pane/families.h"
-#include "pane/win32/dialog_window.h"
 #include "pane/win32/entry_list_pane.h"
+#include "platform/win32/dialog.h"
+#include "platform/win32/handles.h"
 
 namespace velmora::win32 {
 
 class Composition;
 
-class MainFrame : public DialogWindow, public MessageFilter, public IdleHandler {
+class MainFrame final : public Dialog, public MessageFilter, public IdleHandler {
  public:
   static constexpr int kSplitterStart = 250;
 
@@ -39,7 +40,7 @@ class MainFrame : public DialogWindow, public MessageFilter, public IdleHandler 
   // owner, and registers it with `loop` when there is one. Null on failure.
   HWND create(HINSTANCE instance, MessageLoop* loop);
 
-  bool preTranslate(MSG& msg) override;
+  [[nodiscard]] bool preTranslate(MSG& msg) override;
   bool onIdle(int) override { return false; }
 
   HWND tree() const { return tree_; }
@@ -48,14 +49,13 @@ class MainFrame : public DialogWindow, public MessageFilter, public IdleHandler 
   const PaneHost& host() const { return host_; }
   EntryListPane& pane(int node) { return *panes_[static_cast<std::size_t>(node)]; }
 
- protected:
-  INT_PTR handle(UINT msg, WPARAM wp, LPARAM lp) override;
-
  private:
   MainFrame(std::unique_ptr<Composition> root, const Translator& translator, SkinLayer& skin);
 
-  void initialise();
-  void centre();
+  [[nodiscard]] bool onInit() override;
+  [[nodiscard]] bool onCommand(int id, int code, HWND control) override;
+  [[nodiscard]] bool onNotify(const NMHDR& header) override;
+  [[nodiscard]] std::optional<INT_PTR> onMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   void setIcons();
   void buildTree();
   void createPanes(const FamilyTable& families);
@@ -74,7 +74,7 @@ class MainFrame : public DialogWindow, public MessageFilter, public IdleHandler 
   Splitter splitter_;
   PaneHost host_;
   HWND tree_ = nullptr;
-  HIMAGELIST images_ = nullptr;
+  ImageListHandle images_;
   // The tree as the families give it, and its items in node order.
   std::vector<CategoryNode> nodes_;
   std::vector<Expansion> expansions_;

@@ -12,7 +12,7 @@ class MessageFilter {
  public:
   virtual ~MessageFilter() = default;
   // True when the message was handled and must not be dispatched.
-  virtual bool preTranslate(MSG& msg) = 0;
+  [[nodiscard]] virtual bool preTranslate(MSG& msg) = 0;
 };
 
 class IdleHandler {

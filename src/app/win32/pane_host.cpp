@@ -9,7 +9,9 @@ constexpr const wchar_t* kClassName = L"VelmoraPaneHost";
 }
 
 HWND PaneHost::create(HINSTANCE instance, HWND parent) {
-  WindowDispatch::registerClass<PaneHost>(instance, kClassName, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+  if (!WindowDispatch::registerClass<PaneHost>(instance, kClassName, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1))) {
+    return nullptr;
+  }
   return CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_CLIPCHILDREN,
                          0, 0, 0, 0, parent, nullptr, instance, this);
 }

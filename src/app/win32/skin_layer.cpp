@@ -12,10 +12,7 @@ void SkinLayer::init(HINSTANCE instance, std::string_view programName) {
 }
 
 void SkinLayer::load(const std::string& skinFile) {
-  if (dialogBrush_) {
-    DeleteObject(dialogBrush_);
-    dialogBrush_ = nullptr;
-  }
+  dialogBrush_.reset();
   skin_.reset();
   if (const auto bytes = readFileBytes(skinFile)) skin_ = Skin::parse(*bytes, decodeLegacy);
 }
@@ -28,15 +25,11 @@ void SkinLayer::applyToFrame(HWND frame, std::string_view objectName) {
 
 void SkinLayer::setDialogSkin(std::string_view objectName) {
   dialogObject_ = std::string(objectName);
-  if (dialogBrush_) {
-    DeleteObject(dialogBrush_);
-    dialogBrush_ = nullptr;
-  }
+  dialogBrush_.reset();
 }
 
 void SkinLayer::shutdown() {
-  if (dialogBrush_) DeleteObject(dialogBrush_);
-  dialogBrush_ = nullptr;
+  dialogBrush_.reset();
   skin_.reset();
   frame_ = nullptr;
 }
@@ -45,16 +38,16 @@ std::optional<COLORREF> SkinLayer::colour(const std::string& object, std::string
   if (!skin_ || object.empty()) return std::nullopt;
   const auto rgb = skin_->colour(object, key);
   if (!rgb) return std::nullopt;
-  return RGB(rgb->r, rgb->g, rgb->b);
+  return RGB(rgb->red, rgb->green, rgb->blue);
 }
 
 std::optional<COLORREF> SkinLayer::frameColour(std::string_view key) const { return colour(frameObject_, key); }
 
 HBRUSH SkinLayer::dialogBrush() {
   if (!dialogBrush_) {
-    if (const auto c = colour(dialogObject_, "Background")) dialogBrush_ = CreateSolidBrush(*c);
+    if (const auto c = colour(dialogObject_, "Background")) dialogBrush_.reset(CreateSolidBrush(*c));
   }
-  return dialogBrush_;
+  return dialogBrush_.get();
 }
 
 std::optional<COLORREF> SkinLayer::dialogTextColour() const { return colour(dialogObject_, "Text"); }

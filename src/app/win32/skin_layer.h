@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "app/skin.h"
+#include "platform/win32/handles.h"
 
 namespace velmora::win32 {
 
@@ -48,7 +49,7 @@ class SkinLayer {
   HWND frame_ = nullptr;
   std::string frameObject_;
   std::string dialogObject_;
-  HBRUSH dialogBrush_ = nullptr;
+  BrushHandle dialogBrush_;
 };
 
 // The process-wide layer.

@@ -1,18 +1,17 @@
 #include "app/win32/splitter.h"
 
-#include "platform/win32/window_dispatch.h"
-
 #include <windowsx.h>
 
 #include <algorithm>
 
-#include "app/win32/skin_layer.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/window_dispatch.h"
 
 namespace velmora::win32 {
 
 HWND Splitter::create(HINSTANCE instance, HWND parent, const RECT& rect) {
   // No background brush: the bar is painted; the panes cover the rest.
-  WindowDispatch::registerClass<Splitter>(instance, kClassName, nullptr);
+  if (!WindowDispatch::registerClass<Splitter>(instance, kClassName, nullptr)) return nullptr;
   // Control parent: dialog keyboard navigation walks into the panes.
   return CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, rect.left,
                          rect.top, rect.right - rect.left, rect.bottom - rect.top, parent, nullptr, instance, this);
@@ -56,18 +55,22 @@ void Splitter::layout() {
   InvalidateRect(hwnd_, &bar, TRUE);
 }
 
-void Splitter::paint() {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd_, &ps);
+void Splitter::setBarColour(std::optional<COLORREF> colour) {
+  barColour_ = colour;
+  if (!hwnd_) return;
   const RECT bar = barRect();
-  if (const auto colour = skinLayer().frameColour("Splitter")) {
-    HBRUSH brush = CreateSolidBrush(*colour);
-    FillRect(dc, &bar, brush);
-    DeleteObject(brush);
+  InvalidateRect(hwnd_, &bar, TRUE);
+}
+
+void Splitter::paint() {
+  const PaintDc dc(hwnd_);
+  const RECT bar = barRect();
+  if (barColour_) {
+    const BrushHandle brush(CreateSolidBrush(*barColour_));
+    FillRect(dc.get(), &bar, brush ? brush.get() : GetSysColorBrush(COLOR_BTNFACE));
   } else {
-    FillRect(dc, &bar, GetSysColorBrush(COLOR_BTNFACE));
+    FillRect(dc.get(), &bar, GetSysColorBrush(COLOR_BTNFACE));
   }
-  EndPaint(hwnd_, &ps);
 }
 
 LRESULT Splitter::handle(UINT msg, WPARAM wp, LPARAM lp) {

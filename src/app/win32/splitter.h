@@ -5,6 +5,8 @@
 // children go on to the splitter's parent.
 #include <windows.h>
 
+#include <optional>
+
 namespace velmora::win32 {
 
 class Splitter {
@@ -25,6 +27,8 @@ class Splitter {
   void setPosition(int x);
   int position() const { return position_; }
   RECT barRect() const;
+  // The bar's colour; nothing means the system's button face.
+  void setBarColour(std::optional<COLORREF> colour);
 
  private:
   friend struct WindowDispatch;
@@ -43,6 +47,7 @@ class Splitter {
   int position_ = 250;
   bool dragging_ = false;
   int dragOffset_ = 0;
+  std::optional<COLORREF> barColour_;
 };
 
 }  // namespace velmora::win32

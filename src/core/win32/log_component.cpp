@@ -5,9 +5,9 @@
 #include <atomic>
 
 #include "core/log_file.h"
-#include "core/win32/com_ptr.h"
-#include "dialogs/win32/log_viewer.h"
-#include "lang/win32/translate_win32.h"
+#include "platform/win32/com_ptr.h"
+#include "platform/win32/failure_report.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 
 namespace velmora::win32 {
@@ -34,7 +34,7 @@ HRESULT ensureFolder(const std::wstring& folder) {
 // count is atomic only because COM may release from elsewhere.
 class BuiltinLog final : public ILogComponent {
  public:
-  explicit BuiltinLog(const Translator& translator) : translator_(&translator) {}
+  explicit BuiltinLog(LogViewerFunction viewer) : viewer_(std::move(viewer)) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (!out) return E_POINTER;
@@ -55,11 +55,13 @@ class BuiltinLog final : public ILogComponent {
 
   HRESULT STDMETHODCALLTYPE OpenViewer(long, IUnknown*) override {
     if (folder_.empty()) return E_UNEXPECTED;
+    if (!viewer_) return E_NOTIMPL;
     try {
       // The log is small next to memory; a missing file is an empty log.
-      showLogViewer(owner_ ? owner_ : GetActiveWindow(), logFilePath(narrow(folder_)), *translator_);
+      viewer_(owner_ ? owner_ : GetActiveWindow(), logFilePath(narrow(folder_)));
       return S_OK;
     } catch (...) {
+      reportFailure(owner_, "log viewer", currentExceptionText());
       return E_FAIL;
     }
   }
@@ -95,7 +97,6 @@ class BuiltinLog final : public ILogComponent {
   }
 
   void setOwner(HWND owner) { owner_ = owner; }
-  void setTranslator(const Translator& translator) { translator_ = &translator; }
 
  private:
   // One write at the end of the file, then a flush: a record is either on
@@ -104,19 +105,18 @@ class BuiltinLog final : public ILogComponent {
     const HRESULT folder = ensureFolder(folder_);  // it may have been deleted since start-up
     if (FAILED(folder)) return folder;
     const std::wstring path = widen(logFilePath(narrow(folder_)));
-    HANDLE h = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return lastError();
+    const FileHandle h(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return lastError();
     DWORD written = 0;
-    BOOL ok = WriteFile(h, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) && written == line.size();
-    HRESULT hr = ok ? S_OK : lastError();
-    if (ok && !FlushFileBuffers(h)) hr = lastError();
-    CloseHandle(h);
-    return hr;
+    if (!WriteFile(h.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr)) return lastError();
+    if (written != line.size()) return HRESULT_FROM_WIN32(ERROR_WRITE_FAULT);
+    if (!FlushFileBuffers(h.get())) return lastError();
+    return S_OK;
   }
 
   std::atomic<ULONG> refs_{1};
-  const Translator* translator_;
+  LogViewerFunction viewer_;
   std::wstring folder_;
   HWND owner_ = nullptr;
 };
@@ -133,42 +133,44 @@ class Bstrs {
   Bstr type_, category_, itemType_, source_, content_;
 };
 
-// Hands each record to the component. A failure is reported to the caller,
-// which never undoes the change it describes.
+// Hands each record to the component. A failure is reported (to the
+// debugger output: the change the record describes stands, and a message
+// for every lost record would stop the user's work) and returned to the
+// caller, which never undoes the change.
 class ComponentSink final : public LogSink {
  public:
   ILogComponent* component = nullptr;
-  bool write(const LogRecord& r) override {
+  [[nodiscard]] bool write(const LogRecord& r) override {
     if (!component) return false;
     Bstrs b(r);
-    if (!b.valid()) return false;
-    return SUCCEEDED(
-        component->WriteRecord(b.type_.get(), b.category_.get(), b.itemType_.get(), b.source_.get(), b.content_.get()));
+    HRESULT hr = E_OUTOFMEMORY;
+    if (b.valid()) {
+      hr = component->WriteRecord(b.type_.get(), b.category_.get(), b.itemType_.get(), b.source_.get(),
+                                  b.content_.get());
+    }
+    if (SUCCEEDED(hr)) return true;
+    traceFailure("log write", "the record \"" + r.itemType + ": " + r.content + "\" was not kept, HRESULT " +
+                                  std::to_string(static_cast<unsigned long>(hr)));
+    return false;
   }
 };
 
 }  // namespace
 
-ILogComponent* createBuiltinLog(const Translator& translator) { return new BuiltinLog(translator); }
+ILogComponent* createBuiltinLog(LogViewerFunction viewer) { return new BuiltinLog(std::move(viewer)); }
 
 struct LogConnection::Impl {
   ComPtr<ILogComponent> component;
   BuiltinLog* builtin = nullptr;  // the same object as component, when it is ours
   ComponentSink sink;
-  const Translator* translator = nullptr;
+  LogViewerFunction viewer;
 };
 
-LogConnection::LogConnection() : impl_(new Impl) {}
+LogConnection::LogConnection() : impl_(std::make_unique<Impl>()) {}
 
-LogConnection::~LogConnection() {
-  disconnect();
-  delete impl_;
-}
+LogConnection::~LogConnection() { disconnect(); }
 
-void LogConnection::setTranslator(const Translator& translator) {
-  impl_->translator = &translator;
-  if (impl_->builtin) impl_->builtin->setTranslator(translator);
-}
+void LogConnection::setViewer(LogViewerFunction viewer) { impl_->viewer = std::move(viewer); }
 
 bool LogConnection::connect(const std::string& dataFolder) {
   disconnect();
@@ -181,8 +183,7 @@ bool LogConnection::connect(const std::string& dataFolder) {
   BuiltinLog* builtin = nullptr;
   if (!component) {
     // None registered, or it would not start: ours keeps the log instead.
-    builtin = static_cast<BuiltinLog*>(
-        createBuiltinLog(impl_->translator ? *impl_->translator : static_cast<const Translator&>(languageTable())));
+    builtin = static_cast<BuiltinLog*>(createBuiltinLog(impl_->viewer));
     component = ComPtr<ILogComponent>::attach(builtin);
   }
   Bstr folder(widen(dataFolder));

@@ -5,13 +5,11 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "core/operation_log.h"
-
-namespace velmora {
-class Translator;
-}
 
 namespace velmora::win32 {
 
@@ -34,9 +32,15 @@ struct ILogComponent : public IUnknown {
                                                 BSTR content) = 0;
 };
 
+// Shows the records of a log file to the user, in a window owned by `owner`.
+// The log is core; the viewer is a dialog of the application, which hands
+// it over at start-up.
+using LogViewerFunction = std::function<void(HWND owner, const std::string& logFile)>;
+
 // Our own component: appends each record to a file in the data folder and
-// shows them in the log viewer. Returned with one reference.
-ILogComponent* createBuiltinLog(const Translator& translator);
+// shows them through `viewer` (OpenViewer fails with E_NOTIMPL without
+// one). Returned with one reference.
+ILogComponent* createBuiltinLog(LogViewerFunction viewer);
 
 class LogConnection {
  public:
@@ -51,20 +55,21 @@ class LogConnection {
   bool connect(const std::string& dataFolder);
   // Shutdown, before CoUninitialize.
   void disconnect();
-  // The sink for OperationLog; null when no component is connected.
+  // The sink for OperationLog; null when no component is connected. A
+  // record the component refuses is reported (failure_report.h) and the
+  // sink returns false.
   LogSink* sink();
   // The _LogViewer command; does nothing without a component.
   void openViewer(HWND owner);
   // The component in use; null when none is connected.
   ILogComponent* component() const;
 
-  // Translations for the built-in component's viewer (by default the
-  // process-wide language table).
-  void setTranslator(const Translator& translator);
+  // The viewer the built-in component opens; set it before connect.
+  void setViewer(LogViewerFunction viewer);
 
  private:
   struct Impl;
-  Impl* impl_;
+  std::unique_ptr<Impl> impl_;
 };
 
 // The process-wide connection.

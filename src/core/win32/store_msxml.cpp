@@ -6,7 +6,8 @@
 
 #include <optional>
 
-#include "core/win32/com_ptr.h"
+#include "platform/win32/com_ptr.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 
 namespace velmora::win32 {
@@ -36,10 +37,8 @@ ComPtr<IXMLDOMDocument> createDocument() {
   // XPath numbering and syntax; the default pattern language differs.
   if (auto doc2 = doc.as<IXMLDOMDocument2>(kIidDomDocument2)) {
     Variant lang;
-    V_VT(lang.put()) = VT_BSTR;
-    V_BSTR(&lang.get()) = SysAllocString(L"XPath");
     Bstr name(L"SelectionLanguage");
-    if (FAILED(doc2->setProperty(name.get(), lang.get()))) return {};
+    if (!lang.setString(L"XPath") || FAILED(doc2->setProperty(name.get(), lang.get()))) return {};
     Variant prohibit;
     V_VT(prohibit.put()) = VT_BOOL;
     V_BOOL(&prohibit.get()) = VARIANT_TRUE;
@@ -103,21 +102,6 @@ ComPtr<IXMLDOMNodeList> selectAll(IXMLDOMNode* from, const std::wstring& path) {
 
 DWORD attributesOf(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
 
-class Handle {
- public:
-  explicit Handle(HANDLE h) : h_(h) {}
-  ~Handle() {
-    if (valid()) CloseHandle(h_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
-
 // We always write UTF-8. A file that declared another encoding gets a UTF-8
 // declaration: Wine's msxml3 writes UTF-8 bytes under any declaration, which
 // would leave a file that no longer parses.
@@ -158,9 +142,7 @@ bool readsBack(const std::string& bytes) {
   auto stream = streamOf(bytes);
   if (!doc || !stream) return false;
   Variant source;
-  V_VT(source.put()) = VT_UNKNOWN;
-  V_UNKNOWN(&source.get()) = stream.get();
-  stream->AddRef();
+  source.setUnknown(stream.get());
   VARIANT_BOOL loaded = VARIANT_FALSE;
   if (FAILED(doc->load(source.get(), &loaded)) || loaded != VARIANT_TRUE) return false;
   ComPtr<IXMLDOMElement> root;
@@ -175,9 +157,7 @@ std::optional<std::string> serialise(IXMLDOMDocument* doc) {
   ComPtr<IStream> stream;
   if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.put()))) return std::nullopt;
   Variant target;
-  V_VT(target.put()) = VT_UNKNOWN;
-  V_UNKNOWN(&target.get()) = stream.get();
-  stream->AddRef();  // the variant owns one reference
+  target.setUnknown(stream.get());
   if (FAILED(doc->save(target.get()))) return std::nullopt;
   STATSTG stat{};
   if (FAILED(stream->Stat(&stat, STATFLAG_NONAME))) return std::nullopt;
@@ -212,7 +192,7 @@ bool saveAtomically(IXMLDOMDocument* doc, const std::wstring& target) {
   }
   bool ok = false;
   {
-    Handle h(CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle h(CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (h.valid()) {
       DWORD written = 0;
       ok = WriteFile(h.get(), bytes->data(), static_cast<DWORD>(bytes->size()), &written, nullptr) &&
@@ -244,8 +224,7 @@ Document open(const std::wstring& path) {
     return d;
   }
   Variant source;
-  V_VT(source.put()) = VT_BSTR;
-  V_BSTR(&source.get()) = SysAllocStringLen(path.data(), static_cast<UINT>(path.size()));
+  if (!source.setString(path)) return d;
   VARIANT_BOOL loaded = VARIANT_FALSE;
   if (FAILED(d.doc->load(source.get(), &loaded)) || loaded != VARIANT_TRUE) return d;
   ComPtr<IXMLDOMElement> root;

@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "lang/win32/translate_win32.h"
+#include "platform/win32/dialog.h"
+#include "platform/win32/placement.h"
 #include "platform/win32/wide.h"
-#include "resource.h"
+#include "entry_dialog_res.h"
 
 namespace velmora::win32 {
 
@@ -14,6 +16,8 @@ namespace {
 
 // Name and path are read up to 259 characters, as a MAX_PATH buffer holds.
 constexpr std::size_t kFieldLimit = 259;
+// The longest path the open-file dialog can hand back, in UTF-16 units.
+constexpr std::size_t kBrowseBufferUnits = 32768;
 
 int templateOf(EntryDialogKind kind) {
   switch (kind) {
@@ -22,61 +26,6 @@ int templateOf(EntryDialogKind kind) {
     case EntryDialogKind::Property: return IDD_PROPERTYENTRY;
   }
   return IDD_PROPERTYENTRY;
-}
-
-RECT workAreaOf(const RECT* reference) {
-  RECT area{};
-  if (reference) {
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    if (GetMonitorInfoW(MonitorFromRect(reference, MONITOR_DEFAULTTONEAREST), &info)) return info.rcWork;
-  }
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-  return area;
-}
-
-// Centres the dialog over its parent's client area (child dialogs), its
-// owner (when that is visible and not minimised) or the work area, and keeps
-// it inside the work area. Size and z-order stay as they are.
-void centre(HWND dlg) {
-  RECT self{};
-  GetWindowRect(dlg, &self);
-  const LONG width = self.right - self.left;
-  const LONG height = self.bottom - self.top;
-
-  RECT ref{};
-  bool haveRef = false;
-  HWND parent = GetParent(dlg);
-  const bool child = (GetWindowLongW(dlg, GWL_STYLE) & WS_CHILD) != 0;
-  if (child && parent) {
-    GetClientRect(parent, &ref);
-    MapWindowPoints(parent, HWND_DESKTOP, reinterpret_cast<POINT*>(&ref), 2);
-    haveRef = true;
-  } else if (HWND owner = GetWindow(dlg, GW_OWNER); owner && IsWindowVisible(owner) && !IsIconic(owner)) {
-    GetWindowRect(owner, &ref);
-    haveRef = true;
-  }
-  // The work area of the monitor the reference lies on: on a second screen
-  // the dialog stays beside its owner.
-  const RECT area = workAreaOf(haveRef ? &ref : nullptr);
-  if (!haveRef) ref = area;
-
-  LONG left = (ref.left + ref.right) / 2 - width / 2;
-  LONG top = (ref.top + ref.bottom) / 2 - height / 2;
-  if (left < area.left) {
-    left = area.left;
-  } else if (left + width > area.right) {
-    left = area.right - width;
-  }
-  if (top < area.top) {
-    top = area.top;
-  } else if (top + height > area.bottom) {
-    top = area.bottom - height;
-  }
-
-  POINT at{left, top};
-  if (child && parent) ScreenToClient(parent, &at);
-  SetWindowPos(dlg, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // At most kFieldLimit UTF-16 units, never half of a surrogate pair.
@@ -88,113 +37,84 @@ std::wstring cut(std::wstring text) {
   return text;
 }
 
-class EntryDialog {
+class EntryDialog final : public Dialog {
  public:
   EntryDialog(EntryDialogKind kind, EntryDialogData& data, const Translator& translator)
-      : kind_(kind), data_(data), translator_(translator) {}
-
-  bool run(HWND owner) {
-    const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateOf(kind_)), owner,
-                                           &EntryDialog::proc, reinterpret_cast<LPARAM>(this));
-    return result == IDOK && kind_ != EntryDialogKind::Property;
-  }
+      : Dialog(templateOf(kind)), kind_(kind), data_(data), translator_(translator) {}
 
  private:
-  static INT_PTR CALLBACK proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_INITDIALOG) SetWindowLongPtrW(dlg, DWLP_USER, lp);
-    auto* self = reinterpret_cast<EntryDialog*>(GetWindowLongPtrW(dlg, DWLP_USER));
-    if (!self) return FALSE;
-    try {
-      return self->handle(dlg, msg, wp);
-    } catch (...) {
-      // Nothing may unwind through the dialog manager; leave with Cancel.
-      EndDialog(dlg, IDCANCEL);
-      return TRUE;
-    }
-  }
-
-  INT_PTR handle(HWND dlg, UINT msg, WPARAM wp) {
-    switch (msg) {
-      case WM_INITDIALOG: return init(dlg);
-      case WM_CLOSE:
-        EndDialog(dlg, IDCANCEL);
-        return TRUE;
-      case WM_COMMAND:
-        switch (LOWORD(wp)) {
-          case IDOK:
-            if (kind_ == EntryDialogKind::Property) {
-              EndDialog(dlg, IDCANCEL);
-            } else {
-              accept(dlg);
-            }
-            return TRUE;
-          case IDCANCEL:
-            EndDialog(dlg, IDCANCEL);
-            return TRUE;
-          case IDC_ENTRY_BROWSE:
-            if (kind_ != EntryDialogKind::Property) browse(dlg);
-            return TRUE;
-        }
-        break;
-    }
-    return FALSE;
-  }
-
-  INT_PTR init(HWND dlg) {
-    centre(dlg);
-    translateDialog(dlg, translator_);
+  [[nodiscard]] bool onInit() override {
+    centreWindow(hwnd());
+    translateDialog(hwnd(), translator_);
     // The entry's own texts go in after the translation: they are not keys.
-    SetDlgItemTextW(dlg, IDC_ENTRY_TYPE, widen(data_.typeText).c_str());
-    SetDlgItemTextW(dlg, IDC_ENTRY_SECTION, widen(data_.sectionText).c_str());
+    setItemText(IDC_ENTRY_TYPE, data_.typeText);
+    setItemText(IDC_ENTRY_SECTION, data_.sectionText);
     initialName_ = widen(data_.name);
     initialPath_ = widen(data_.path);
-    SetDlgItemTextW(dlg, IDC_ENTRY_NAME, initialName_.c_str());
-    SetDlgItemTextW(dlg, IDC_ENTRY_PATH, initialPath_.c_str());
-    if (kind_ == EntryDialogKind::Property) return TRUE;
-    SetFocus(GetDlgItem(dlg, IDC_ENTRY_NAME));
-    return FALSE;  // focus set here
+    SetDlgItemTextW(hwnd(), IDC_ENTRY_NAME, initialName_.c_str());
+    SetDlgItemTextW(hwnd(), IDC_ENTRY_PATH, initialPath_.c_str());
+    if (kind_ == EntryDialogKind::Property) return true;
+    SetFocus(item(IDC_ENTRY_NAME));
+    return false;  // focus set here
+  }
+
+  [[nodiscard]] bool onCommand(int id, int code, HWND control) override {
+    if (id == IDC_ENTRY_BROWSE) {
+      if (kind_ != EntryDialogKind::Property) browse();
+      return true;
+    }
+    return Dialog::onCommand(id, code, control);
+  }
+
+  // The Property dialog changes nothing: its only button closes it.
+  void onOk() override {
+    if (kind_ == EntryDialogKind::Property) {
+      end(IDCANCEL);
+    } else {
+      accept();
+    }
   }
 
   // A field the user left as it was keeps the caller's whole text, so that
   // changing only the name of an entry with a long command line does not
   // cut the command line.
-  std::string field(HWND dlg, int id, const std::wstring& initial) const {
-    const std::wstring text = windowText(GetDlgItem(dlg, id));
+  [[nodiscard]] std::string field(int id, const std::wstring& initial) const {
+    const std::wstring text = windowText(item(id));
     return narrow(text == initial ? text : cut(text));
   }
 
-  void accept(HWND dlg) {
-    const std::string name = field(dlg, IDC_ENTRY_NAME, initialName_);
-    const std::string path = field(dlg, IDC_ENTRY_PATH, initialPath_);
+  void accept() {
+    const std::string name = field(IDC_ENTRY_NAME, initialName_);
+    const std::string path = field(IDC_ENTRY_PATH, initialPath_);
     if (name.empty()) {
-      showMessage(dlg, translator_, translator_.translate("_ApplicationNameInvalid", true));
-      SetFocus(GetDlgItem(dlg, IDC_ENTRY_NAME));
+      showMessage(hwnd(), translator_, translator_.translate("_ApplicationNameInvalid", Escapes::Convert));
+      SetFocus(item(IDC_ENTRY_NAME));
       return;
     }
     if (path.empty()) {
-      showMessage(dlg, translator_, translator_.translate("_ApplicationPathInvalid", true));
-      SetFocus(GetDlgItem(dlg, IDC_ENTRY_PATH));
+      showMessage(hwnd(), translator_, translator_.translate("_ApplicationPathInvalid", Escapes::Convert));
+      SetFocus(item(IDC_ENTRY_PATH));
       return;
     }
     data_.name = name;
     data_.path = path;
-    EndDialog(dlg, IDOK);
+    end(IDOK);
   }
 
   // The system's open-file dialog; a chosen file's full path replaces the
   // path field, and nothing else changes.
-  void browse(HWND dlg) {
+  void browse() {
     static const wchar_t kFilter[] = L"Applications (*.exe)\0*.exe\0All Files (*.*)\0*.*\0";
-    std::vector<wchar_t> file(32768, L'\0');
+    std::vector<wchar_t> file(kBrowseBufferUnits, L'\0');
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = dlg;
+    ofn.hwndOwner = hwnd();
     ofn.lpstrFilter = kFilter;
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-    if (GetOpenFileNameW(&ofn)) SetDlgItemTextW(dlg, IDC_ENTRY_PATH, file.data());
+    if (GetOpenFileNameW(&ofn)) SetDlgItemTextW(hwnd(), IDC_ENTRY_PATH, file.data());
   }
 
   EntryDialogKind kind_;
@@ -208,7 +128,7 @@ class EntryDialog {
 
 bool runEntryDialog(HWND owner, EntryDialogKind kind, EntryDialogData& data, const Translator& translator) {
   EntryDialog dialog(kind, data, translator);
-  return dialog.run(owner);
+  return dialog.runModal(owner) == IDOK && kind != EntryDialogKind::Property;
 }
 
 }  // namespace velmora::win32

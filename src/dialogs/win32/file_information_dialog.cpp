@@ -3,15 +3,21 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "dialogs/win32/centre_dialog.h"
 #include "dialogs/win32/version_resource.h"
 #include "lang/win32/translate_win32.h"
+#include "platform/win32/dialog.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/list_view.h"
+#include "platform/win32/placement.h"
 #include "platform/win32/wide.h"
-#include "resource.h"
+#include "file_info_res.h"
 
 namespace velmora::win32 {
 
 namespace {
+
+// What ExtractIconW returns for a file that holds no icon.
+constexpr UINT_PTR kNoIconInFile = 1;
 
 DateTime localTimeOf(const FILETIME& utc) {
   SYSTEMTIME system{};
@@ -21,128 +27,78 @@ DateTime localTimeOf(const FILETIME& utc) {
   return DateTime{local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
 }
 
-// An icon taken from the file is ours to destroy; the system's is shared.
-class OwnedIcon {
+class FileInfoDialog final : public Dialog {
  public:
-  OwnedIcon() = default;
-  ~OwnedIcon() { reset(nullptr); }
-  OwnedIcon(const OwnedIcon&) = delete;
-  OwnedIcon& operator=(const OwnedIcon&) = delete;
-  HICON get() const { return icon_; }
-  void reset(HICON icon) {
-    if (icon_) DestroyIcon(icon_);
-    icon_ = icon;
-  }
+  FileInfoDialog(std::string path, const Translator& translator, std::string searchText, const ShellOpener& opener)
+      : Dialog(IDD_FILEINFO),
+        path_(std::move(path)),
+        examined_(resolveExaminedPath(path_)),
+        searchText_(std::move(searchText)),
+        translator_(translator),
+        opener_(opener) {}
 
  private:
-  HICON icon_ = nullptr;
-};
-
-struct FileInfoDialog {
-  std::string path;
-  std::string examined;
-  std::string searchText;
-  const Translator& translator;
-  const ShellOpener& opener;
-  OwnedIcon fileIcon;
-
-  void initialise(HWND dlg) {
-    centreDialog(dlg);
-    HWND list = GetDlgItem(dlg, IDC_FILEINFO_LIST);
+  [[nodiscard]] bool onInit() override {
+    centreWindow(hwnd());
+    HWND list = item(IDC_FILEINFO_LIST);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    translateDialog(dlg, translator);
+    translateDialog(hwnd(), translator_);
 
-    // ExtractIcon gives 1, not an icon, for a file that is no program.
-    const HICON extracted = ExtractIconW(GetModuleHandleW(nullptr), widen(examined).c_str(), 0);
-    if (reinterpret_cast<UINT_PTR>(extracted) > 1) fileIcon.reset(extracted);
-    const HICON icon = fileIcon.get() ? fileIcon.get() : LoadIconW(nullptr, IDI_INFORMATION);
-    SendDlgItemMessageW(dlg, IDC_FILEINFO_ICON, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    // ExtractIcon gives 1, not an icon, for a file that is no program; an
+    // icon taken from the file is ours to destroy, the system's is shared.
+    const HICON extracted = ExtractIconW(GetModuleHandleW(nullptr), widen(examined_).c_str(), 0);
+    if (reinterpret_cast<UINT_PTR>(extracted) > kNoIconInFile) fileIcon_.reset(extracted);
+    const HICON icon = fileIcon_ ? fileIcon_.get() : LoadIconW(nullptr, IDI_INFORMATION);
+    SendDlgItemMessageW(hwnd(), IDC_FILEINFO_ICON, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
 
-    SetDlgItemTextW(dlg, IDC_FILEINFO_PATH, widen(path).c_str());
+    setItemText(IDC_FILEINFO_PATH, path_);
 
-    const FileFacts facts = examineFile(examined);
+    const FileFacts facts = examineFile(examined_);
     if (!facts.exists) {
       EnableWindow(list, FALSE);
-      EnableWindow(GetDlgItem(dlg, IDC_FILEINFO_BROWSE), FALSE);
+      EnableWindow(item(IDC_FILEINFO_BROWSE), FALSE);
     }
-    fillList(list, buildFileInfoRows(facts, translator));
+    fillList(list, buildFileInfoRows(facts, translator_));
+    // Start on OK: the first tab stop is the path, which an edit would
+    // show all selected.
+    SetFocus(item(IDOK));
+    return false;
   }
 
   void fillList(HWND list, const std::vector<InfoRow>& rows) const {
     RECT client{};
     GetClientRect(list, &client);
     const int third = (client.right - client.left) / 3;
-    addColumn(list, 0, translator.translate("_AttributeName"), third);
-    addColumn(list, 1, translator.translate("_AttributeValue"), third * 2);
-
+    addColumns(list, {{translator_.translate("_AttributeName"), third},
+                      {translator_.translate("_AttributeValue"), third * 2}});
     int index = 0;
     for (const InfoRow& row : rows) {
-      std::wstring name = widen(row.name);
-      std::wstring value = widen(row.value);
-      LVITEMW item{};
-      item.mask = LVIF_TEXT;
-      item.iItem = index;
-      item.pszText = name.data();
-      index = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+      index = insertRow(list, index, {row.name, row.value});
       if (index < 0) return;
-      LVITEMW sub{};
-      sub.iSubItem = 1;
-      sub.pszText = value.data();
-      SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&sub));
       ++index;
     }
   }
 
-  static void addColumn(HWND list, int index, const std::string& title, int width) {
-    std::wstring text = widen(title);
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    column.pszText = text.data();
-    column.cx = width;
-    column.iSubItem = index;
-    SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
-  }
-
-  // Returns whether the command was one of ours.
-  bool command(HWND dlg, int id) {
+  [[nodiscard]] bool onCommand(int id, int code, HWND control) override {
     switch (id) {
-      case IDOK:
-        EndDialog(dlg, IDOK);
-        return true;
-      case IDCANCEL:
-        EndDialog(dlg, IDCANCEL);
-        return true;
       case IDC_FILEINFO_SEARCH:
         // Shell failures are not reported: there is nothing the user could do.
-        (void)opener(dlg, ShellRequest{searchAddress(searchTerm(path, searchText)), {}});
+        (void)opener_(hwnd(), ShellRequest{searchAddress(searchTerm(path_, searchText_)), {}});
         return true;
       case IDC_FILEINFO_BROWSE:
-        (void)opener(dlg, ShellRequest{"explorer.exe", explorerSelectParameters(examined)});
+        (void)opener_(hwnd(), ShellRequest{"explorer.exe", explorerSelectParameters(examined_)});
         return true;
     }
-    return false;
+    return Dialog::onCommand(id, code, control);
   }
-};
 
-INT_PTR CALLBACK dialogProc(HWND dlg, UINT message, WPARAM wp, LPARAM lp) {
-  try {
-    if (message == WM_INITDIALOG) {
-      auto* self = reinterpret_cast<FileInfoDialog*>(lp);
-      SetWindowLongPtrW(dlg, DWLP_USER, lp);
-      self->initialise(dlg);
-      // Start on OK: the first tab stop is the path, which an edit would
-      // show all selected.
-      SetFocus(GetDlgItem(dlg, IDOK));
-      return FALSE;
-    }
-    auto* self = reinterpret_cast<FileInfoDialog*>(GetWindowLongPtrW(dlg, DWLP_USER));
-    if (self && message == WM_COMMAND) return self->command(dlg, LOWORD(wp)) ? TRUE : FALSE;
-  } catch (...) {
-    // No exception may cross into the dialog manager; the dialog stays as far
-    // as it got and can still be closed.
-  }
-  return FALSE;
-}
+  std::string path_;
+  std::string examined_;
+  std::string searchText_;
+  const Translator& translator_;
+  const ShellOpener& opener_;
+  IconHandle fileIcon_;
+};
 
 }  // namespace
 
@@ -190,9 +146,8 @@ std::vector<InfoRow> fileInformationRows(const std::string& path, const Translat
 
 INT_PTR runFileInformationDialog(HWND owner, const std::string& path, const Translator& translator,
                                  const std::string& searchText, const ShellOpener& opener) {
-  FileInfoDialog dialog{path, resolveExaminedPath(path), searchText, translator, opener, {}};
-  return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_FILEINFO), owner, dialogProc,
-                         reinterpret_cast<LPARAM>(&dialog));
+  FileInfoDialog dialog(path, translator, searchText, opener);
+  return dialog.runModal(owner);
 }
 
 void showFileInformation(HWND owner, const std::string& path, const Translator& translator,

@@ -5,18 +5,25 @@
 #include <vector>
 
 #include "core/log_file.h"
-#include "dialogs/win32/centre_dialog.h"
 #include "lang/win32/translate_win32.h"
+#include "platform/win32/dialog.h"
 #include "platform/win32/files_win32.h"
+#include "platform/win32/list_view.h"
+#include "platform/win32/placement.h"
 #include "platform/win32/wide.h"
-#include "resource.h"
+#include "log_viewer_res.h"
 
 namespace velmora::win32 {
 namespace {
 
+// Column widths are shares of the list's width, in twentieths.
+constexpr int kShares = 20;
+// What the list's frame takes of its width besides the scroll bar.
+constexpr int kListBorders = 4;
+
 struct Column {
   const char* key;
-  int share;  // of the list's width, in twentieths
+  int share;  // of the list's width, in kShares
 };
 // Time, what was done and to what come first; the constant texts last.
 constexpr Column kColumns[] = {{"_LogColumnTime", 3},  {"_LogColumnItemType", 2}, {"_LogColumnContent", 9},
@@ -26,60 +33,25 @@ std::vector<std::string> cells(const LogEntry& e) {
   return {e.time, e.record.itemType, e.record.content, e.record.type, e.record.category, e.record.source};
 }
 
-class LogViewer {
+class LogViewer final : public Dialog {
  public:
-  LogViewer(std::string file, const Translator& translator) : file_(std::move(file)), translator_(translator) {}
-
-  static INT_PTR CALLBACK proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_INITDIALOG) SetWindowLongPtrW(dlg, DWLP_USER, lp);
-    auto* self = reinterpret_cast<LogViewer*>(GetWindowLongPtrW(dlg, DWLP_USER));
-    if (!self) return FALSE;
-    try {
-      return self->handle(dlg, msg, wp, lp);
-    } catch (...) {
-      // Nothing may cross the dialog procedure; the viewer simply closes.
-      EndDialog(dlg, IDCANCEL);
-      return TRUE;
-    }
-  }
+  LogViewer(std::string file, const Translator& translator)
+      : Dialog(IDD_LOGVIEWER), file_(std::move(file)), translator_(translator) {}
 
  private:
-  INT_PTR handle(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-      case WM_INITDIALOG:
-        initialise(dlg);
-        return TRUE;
-      case WM_SIZE:
-        layout(dlg);
-        return TRUE;
-      case WM_GETMINMAXINFO: {
-        auto* info = reinterpret_cast<MINMAXINFO*>(lp);
-        info->ptMinTrackSize = minimum_;
-        return TRUE;
-      }
-      case WM_COMMAND:
-        if (LOWORD(wp) == IDCANCEL || LOWORD(wp) == IDOK) {
-          EndDialog(dlg, LOWORD(wp));
-          return TRUE;
-        }
-        break;
-    }
-    return FALSE;
-  }
-
-  void initialise(HWND dlg) {
-    translateDialog(dlg, translator_);
-    HWND list = GetDlgItem(dlg, IDC_LOGVIEWER_LIST);
-    HWND close = GetDlgItem(dlg, IDCANCEL);
+  [[nodiscard]] bool onInit() override {
+    translateDialog(hwnd(), translator_);
+    HWND list = item(IDC_LOGVIEWER_LIST);
+    HWND close = item(IDCANCEL);
 
     // Remember the template's margins so that resizing keeps them.
     RECT client{}, listRect{}, closeRect{}, window{};
-    GetClientRect(dlg, &client);
+    GetClientRect(hwnd(), &client);
     GetWindowRect(list, &listRect);
     GetWindowRect(close, &closeRect);
-    GetWindowRect(dlg, &window);
-    MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&listRect), 2);
-    MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&closeRect), 2);
+    GetWindowRect(hwnd(), &window);
+    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&listRect), 2);
+    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&closeRect), 2);
     listMargin_ = listRect.left;
     listBottomGap_ = client.bottom - listRect.bottom;
     closeRight_ = client.right - closeRect.left;
@@ -89,51 +61,45 @@ class LogViewer {
 
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES,
                  LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    const int width = listRect.right - listRect.left - GetSystemMetrics(SM_CXVSCROLL) - 4;
-    int index = 0;
-    for (const Column& c : kColumns) {
-      std::wstring header = widen(translator_.translate(c.key));
-      LVCOLUMNW col{};
-      col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-      col.pszText = header.data();
-      col.cx = width * c.share / 20;
-      col.iSubItem = index;
-      SendMessageW(list, LVM_INSERTCOLUMNW, index++, reinterpret_cast<LPARAM>(&col));
-    }
+    const int width = listRect.right - listRect.left - GetSystemMetrics(SM_CXVSCROLL) - kListBorders;
+    std::vector<ListColumn> columns;
+    for (const Column& c : kColumns) columns.push_back({translator_.translate(c.key), width * c.share / kShares});
+    addColumns(list, columns);
     fill(list);
-    centreDialog(dlg);
+    centreWindow(hwnd());
+    return true;
+  }
+
+  [[nodiscard]] std::optional<INT_PTR> onMessage(UINT msg, WPARAM, LPARAM lp) override {
+    switch (msg) {
+      case WM_SIZE:
+        layout();
+        return TRUE;
+      case WM_GETMINMAXINFO:
+        reinterpret_cast<MINMAXINFO*>(lp)->ptMinTrackSize = minimum_;
+        return TRUE;
+    }
+    return std::nullopt;
   }
 
   void fill(HWND list) {
     const auto bytes = readFileBytes(file_);
     const std::vector<LogEntry> entries = bytes ? readLogNewestFirst(*bytes) : std::vector<LogEntry>{};
-    // One repaint for the whole fill, not one a row.
-    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    const RedrawSuspended redraw(list);
     SendMessageW(list, LVM_SETITEMCOUNT, entries.size(), 0);
     int row = 0;
     for (const LogEntry& e : entries) {
-      int sub = 0;
-      for (const std::string& cell : cells(e)) {
-        std::wstring w = widen(singleLine(cell));
-        LVITEMW item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = row;
-        item.iSubItem = sub;
-        item.pszText = w.data();
-        SendMessageW(list, sub == 0 ? LVM_INSERTITEMW : LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-        ++sub;
-      }
-      ++row;
+      std::vector<std::string> texts;
+      for (const std::string& cell : cells(e)) texts.push_back(singleLine(cell));
+      insertRow(list, row++, texts);
     }
-    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
   }
 
-  void layout(HWND dlg) const {
+  void layout() const {
     RECT client{};
-    GetClientRect(dlg, &client);
-    HWND list = GetDlgItem(dlg, IDC_LOGVIEWER_LIST);
-    HWND close = GetDlgItem(dlg, IDCANCEL);
+    GetClientRect(hwnd(), &client);
+    HWND list = item(IDC_LOGVIEWER_LIST);
+    HWND close = item(IDCANCEL);
     if (!list || !close) return;
     MoveWindow(list, listMargin_, listMargin_, client.right - 2 * listMargin_,
                client.bottom - listMargin_ - listBottomGap_, TRUE);
@@ -151,8 +117,7 @@ class LogViewer {
 
 void showLogViewer(HWND owner, const std::string& logFile, const Translator& translator) {
   LogViewer viewer(logFile, translator);
-  DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_LOGVIEWER), owner, LogViewer::proc,
-                  reinterpret_cast<LPARAM>(&viewer));
+  viewer.runModal(owner);
 }
 
 }  // namespace velmora::win32

@@ -3,18 +3,22 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <array>
 
 #include "lang/win32/translate_win32.h"
 #include "pane/win32/pane_prompt.h"
-#include "platform/win32/wide.h"
-#include "resource.h"
+#include "platform/win32/list_view.h"
+#include "main_frame_res.h"
 
 namespace velmora::win32 {
 
+namespace {
+// Where the _Operation menu sits in the main menu bar.
+constexpr int kOperationMenuPosition = 1;
+}  // namespace
+
 EntryListPane::EntryListPane(const Translator& translator, const PaneFamilyMaker& makeFamily,
                              std::unique_ptr<UserPrompt> prompt)
-    : translator_(translator), prompt_(std::move(prompt)) {
+    : Dialog(IDD_ENTRYPANE), translator_(translator), prompt_(std::move(prompt)) {
   if (!prompt_) prompt_ = std::make_unique<PanePrompt>([this] { return hwnd(); }, translator_);
   family_ = makeFamily(*prompt_);
   controller_ = std::make_unique<PaneController>(*family_, rows_, rows_, *prompt_, translator_);
@@ -25,26 +29,18 @@ EntryListPane::~EntryListPane() = default;
 HWND EntryListPane::create(HINSTANCE instance, HWND parent) {
   instance_ = instance;
   keys_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_PANEACCEL));
-  return createDialog(instance, IDD_ENTRYPANE, parent);
+  return createModeless(instance, parent);
 }
 
-void EntryListPane::initialise() {
-  HWND list = GetDlgItem(hwnd(), IDC_ENTRYLIST);
+bool EntryListPane::onInit() {
+  HWND list = item(IDC_ENTRYLIST);
   rows_.attach(list);
 
   const ColumnWidths widths = family_->columnWidths();
-  const std::array<std::pair<const char*, int>, 4> columns{{
-      {"_Name", widths.name}, {"_Type", widths.type}, {"_Data", widths.data}, {"_RegPath", widths.path}}};
-  for (int i = 0; i < 4; ++i) {
-    std::wstring title = widen(translator_.translate(columns[i].first));
-    LVCOLUMNW column{};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = columns[i].second;
-    column.pszText = title.data();
-    column.iSubItem = i;
-    SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
-  }
+  addColumns(list, {{translator_.translate("_Name"), widths.name},
+                    {translator_.translate("_Type"), widths.type},
+                    {translator_.translate("_Data"), widths.data},
+                    {translator_.translate("_RegPath"), widths.path}});
   // The whole extended style: full-row select and check boxes.
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES);
 
@@ -58,6 +54,7 @@ void EntryListPane::initialise() {
   listBottomGap_ = client.bottom - listStart_.bottom;
 
   family_->fill(rows_);
+  return false;  // a hidden pane takes no focus
 }
 
 void EntryListPane::layout(int width, int height) {
@@ -67,32 +64,31 @@ void EntryListPane::layout(int width, int height) {
   SetWindowPos(rows_.handle(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-HMENU EntryListPane::buildContextMenu() const {
-  HMENU bar = LoadMenuW(instance_, MAKEINTRESOURCEW(IDR_MAINMENU));
-  if (!bar) return nullptr;
-  HMENU menu = GetSubMenu(bar, 1);
+MenuHandle EntryListPane::buildContextMenu() const {
+  const MenuHandle bar(LoadMenuW(instance_, MAKEINTRESOURCEW(IDR_MAINMENU)));
+  if (!bar) return {};
+  MenuHandle menu(GetSubMenu(bar.get(), kOperationMenuPosition));
+  if (!menu) return {};
   // Take the _Operation menu out of the bar so it lives on its own.
-  if (menu) RemoveMenu(bar, 1, MF_BYPOSITION);
-  DestroyMenu(bar);
-  if (!menu) return nullptr;
-  translateMenu(menu, translator_);
+  RemoveMenu(bar.get(), kOperationMenuPosition, MF_BYPOSITION);
+  translateMenu(menu.get(), translator_);
 
   const int row = rows_.selected();
   const std::optional<int> image = row >= 0 ? std::optional<int>(rows_.stateImage(row)) : std::nullopt;
   using namespace pane_command;
   for (int id : {kAddNew, kRemove, kModify, kEnable, kDisable, kRefresh, kProperty, kAboutFile}) {
-    EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (contextItemEnabled(id, image) ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(menu.get(), static_cast<UINT>(id),
+                   MF_BYCOMMAND | (contextItemEnabled(id, image) ? MF_ENABLED : MF_GRAYED));
   }
   return menu;
 }
 
 void EntryListPane::showContextMenu() {
-  HMENU menu = buildContextMenu();
+  const MenuHandle menu = buildContextMenu();
   if (!menu) return;
   POINT at{};
   GetCursorPos(&at);
-  TrackPopupMenu(menu, 0, at.x, at.y, 0, hwnd(), nullptr);
-  DestroyMenu(menu);
+  TrackPopupMenu(menu.get(), 0, at.x, at.y, 0, hwnd(), nullptr);
 }
 
 bool EntryListPane::translateKeys(MSG& msg) {
@@ -102,45 +98,42 @@ bool EntryListPane::translateKeys(MSG& msg) {
   return TranslateAcceleratorW(hwnd(), keys_, &msg) != 0;
 }
 
-INT_PTR EntryListPane::notify(const NMHDR& header) {
-  if (header.hwndFrom != rows_.handle()) return FALSE;
+bool EntryListPane::onNotify(const NMHDR& header) {
+  if (header.hwndFrom != rows_.handle()) return false;
   switch (header.code) {
     case NM_DBLCLK:
       controller_->doubleClick();
-      return TRUE;
+      return true;
     case NM_RCLICK:
       showContextMenu();
-      return TRUE;
+      return true;
     case LVN_ITEMCHANGED: {
       const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
       controller_->itemChanged(change.iItem, change.uOldState, change.uNewState, rows_.loading());
-      return TRUE;
+      return true;
     }
   }
-  return FALSE;
+  return false;
 }
 
-INT_PTR EntryListPane::handle(UINT msg, WPARAM wp, LPARAM lp) {
+// Every command goes to the pane's logic; IDOK and IDCANCEL are not the
+// pane's (the main window gets Escape).
+bool EntryListPane::onCommand(int id, int, HWND) { return controller_->command(id); }
+
+std::optional<INT_PTR> EntryListPane::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_INITDIALOG:
-      initialise();
-      return FALSE;  // a hidden pane takes no focus
-    case WM_COMMAND:
-      return controller_->command(LOWORD(wp)) ? TRUE : FALSE;
-    case WM_NOTIFY:
-      return notify(*reinterpret_cast<const NMHDR*>(lp));
     case WM_SIZE:
       if (wp != SIZE_MINIMIZED) layout(LOWORD(lp), HIWORD(lp));
       return TRUE;
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
-      if (!look_.background) return FALSE;
+      if (!look_.background) return std::nullopt;
       if (look_.text) SetTextColor(reinterpret_cast<HDC>(wp), *look_.text);
       SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
       return reinterpret_cast<INT_PTR>(look_.background);
   }
-  return FALSE;
+  return std::nullopt;
 }
 
 }  // namespace velmora::win32

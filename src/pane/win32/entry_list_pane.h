@@ -11,8 +11,9 @@
 #include "lang/language_table.h"
 #include "pane/entry_family.h"
 #include "pane/pane_logic.h"
-#include "pane/win32/dialog_window.h"
 #include "pane/win32/list_view_rows.h"
+#include "platform/win32/dialog.h"
+#include "platform/win32/handles.h"
 
 namespace velmora::win32 {
 
@@ -25,7 +26,7 @@ struct PaneLook {
   std::optional<COLORREF> text;
 };
 
-class EntryListPane : public DialogWindow {
+class EntryListPane final : public Dialog {
  public:
   // Without a prompt the pane talks to the user through its own windows.
   EntryListPane(const Translator& translator, const PaneFamilyMaker& makeFamily,
@@ -40,20 +41,19 @@ class EntryListPane : public DialogWindow {
   ListViewRows& rows() { return rows_; }
   void setLook(const PaneLook& look) { look_ = look; }
 
-  // The context menu for the current selection, translated and greyed;
-  // the caller destroys it. Null when the menu resource is missing.
-  HMENU buildContextMenu() const;
+  // The context menu for the current selection, translated and greyed.
+  // Empty when the menu resource is missing.
+  [[nodiscard]] MenuHandle buildContextMenu() const;
   // F5 refreshes; Delete in the list removes. True when the key was taken.
   bool translateKeys(MSG& msg);
 
- protected:
-  INT_PTR handle(UINT msg, WPARAM wp, LPARAM lp) override;
-
  private:
-  void initialise();
+  [[nodiscard]] bool onInit() override;
+  [[nodiscard]] bool onCommand(int id, int code, HWND control) override;
+  [[nodiscard]] bool onNotify(const NMHDR& header) override;
+  [[nodiscard]] std::optional<INT_PTR> onMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   void layout(int width, int height);
   void showContextMenu();
-  INT_PTR notify(const NMHDR& header);
 
   const Translator& translator_;
   std::unique_ptr<UserPrompt> prompt_;

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "platform/win32/list_view.h"
 #include "platform/win32/wide.h"
 
 namespace velmora::win32 {
@@ -19,55 +20,15 @@ class ListViewRows::Loading {
   bool was_;
 };
 
-namespace {
-
-void setItemText(HWND list, int index, int column, const std::string& text) {
-  std::wstring w = widen(text);
-  LVITEMW item{};
-  item.iSubItem = column;
-  item.pszText = w.data();
-  SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-}
-
-// Turns drawing back on however the fill ends.
-class RedrawOff {
- public:
-  explicit RedrawOff(HWND list) : list_(list) { SendMessageW(list_, WM_SETREDRAW, FALSE, 0); }
-  ~RedrawOff() {
-    SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list_, nullptr, TRUE);
-  }
-  RedrawOff(const RedrawOff&) = delete;
-  RedrawOff& operator=(const RedrawOff&) = delete;
-
- private:
-  HWND list_;
-};
-
-}  // namespace
-
 void ListViewRows::setRows(const std::vector<Row>& rows) {
   if (!list_) return;
   Loading loading(loading_);
-  RedrawOff redraw(list_);
+  const RedrawSuspended redraw(list_);
   SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
   int index = 0;
   for (const Row& r : rows) {
-    std::wstring name = widen(r.name);
-    LVITEMW item{};
-    item.mask = LVIF_TEXT | LVIF_STATE;
-    item.iItem = index;
-    item.pszText = name.data();
-    item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = INDEXTOSTATEIMAGEMASK(static_cast<UINT>(r.state));
-    const int at = static_cast<int>(SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-    if (at < 0) continue;
-    setItemText(list_, at, 1, r.type);
-    setItemText(list_, at, 2, r.data);
-    setItemText(list_, at, 3, r.path);
-    // Some list versions give a new item the unchecked box whatever it asked for.
-    if (stateImage(at) != static_cast<int>(r.state)) setState(at, r.state);
-    index = at + 1;
+    const int at = insertRow(list_, index, {r.name, r.type, r.data, r.path}, static_cast<int>(r.state));
+    if (at >= 0) index = at + 1;
   }
 }
 
@@ -78,7 +39,8 @@ int ListViewRows::count() const {
 std::string ListViewRows::text(int index, int column) const {
   // The list does not say how long a text is: grow the buffer while the
   // text fills it.
-  std::wstring buffer(256, L'\0');
+  constexpr std::size_t kFirstGuess = 256;
+  std::wstring buffer(kFirstGuess, L'\0');
   for (;;) {
     LVITEMW item{};
     item.iSubItem = column;
@@ -98,7 +60,7 @@ Row ListViewRows::row(int index) const {
   r.type = text(index, 1);
   r.data = text(index, 2);
   r.path = text(index, 3);
-  r.state = stateImage(index) == 1 ? RowState::Disabled : RowState::Live;
+  r.state = stateImage(index) == static_cast<int>(RowState::Disabled) ? RowState::Disabled : RowState::Live;
   return r;
 }
 

@@ -17,18 +17,18 @@ class ListViewRows : public EntryList, public CheckBoxes {
 
   // EntryList
   void setRows(const std::vector<Row>& rows) override;
-  int count() const override;
-  Row row(int index) const override;
-  int selected() const override;
+  [[nodiscard]] int count() const override;
+  [[nodiscard]] Row row(int index) const override;
+  [[nodiscard]] int selected() const override;
   void select(int index) override;
   void showState(int index, RowState state) override;
 
   // CheckBoxes
-  int stateImage(int row) const override;
+  [[nodiscard]] int stateImage(int row) const override;
   void check(int row, RowState state) override;
 
   // Column 0..3 of a row, read whole.
-  std::string text(int index, int column) const;
+  [[nodiscard]] std::string text(int index, int column) const;
 
  private:
   class Loading;

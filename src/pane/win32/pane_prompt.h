@@ -19,8 +19,8 @@ class PanePrompt : public UserPrompt {
       : owner_(std::move(owner)), translator_(translator) {}
 
   void message(const std::string& text) override;
-  bool confirm(const std::string& text) override;
-  bool entryDialog(EntryDialogKind kind, EntryDialogData& data) override;
+  [[nodiscard]] bool confirm(const std::string& text) override;
+  [[nodiscard]] bool entryDialog(EntryDialogKind kind, EntryDialogData& data) override;
   void fileInformation(const std::string& path) override;
 
  private:

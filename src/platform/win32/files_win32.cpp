@@ -4,26 +4,24 @@
 
 #include <vector>
 
+#include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 
 namespace velmora::win32 {
 
 std::optional<std::string> readFileBytes(const std::string& path) {
-  HANDLE h = CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  const FileHandle h(CreateFileW(widen(path).c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h) return std::nullopt;
   std::string out;
   char buffer[65536];
   for (;;) {
     DWORD got = 0;
-    if (!ReadFile(h, buffer, sizeof buffer, &got, nullptr)) {
-      CloseHandle(h);
-      return std::nullopt;
-    }
+    if (!ReadFile(h.get(), buffer, sizeof buffer, &got, nullptr)) return std::nullopt;
     if (got == 0) break;
     out.append(buffer, got);
   }
-  CloseHandle(h);
   return out;
 }
 

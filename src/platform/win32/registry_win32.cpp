@@ -5,26 +5,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 
 namespace velmora::win32 {
 
 namespace {
-
-class Key {
- public:
-  Key() = default;
-  Key(const Key&) = delete;
-  Key& operator=(const Key&) = delete;
-  ~Key() {
-    if (h_) RegCloseKey(h_);
-  }
-  HKEY* out() { return &h_; }
-  HKEY get() const { return h_; }
-
- private:
-  HKEY h_ = nullptr;
-};
 
 HKEY rootHandle(RootKey root) {
   return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(static_cast<std::uint32_t>(root))));
@@ -61,8 +47,8 @@ std::string textOf(DWORD type, const std::vector<BYTE>& data, DWORD size) {
 }  // namespace
 
 RegStatus Win32Registry::enumerateValues(RootKey root, const std::string& subkey, std::vector<RegValue>& out) {
-  Key key;
-  LSTATUS s = RegOpenKeyExW(rootHandle(root), widen(subkey).c_str(), 0, KEY_QUERY_VALUE, key.out());
+  RegKey key;
+  LSTATUS s = RegOpenKeyExW(rootHandle(root), widen(subkey).c_str(), 0, KEY_QUERY_VALUE, key.put());
   if (s != ERROR_SUCCESS) return status(s);
   DWORD maxName = 0, maxData = 0;
   s = RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName,
@@ -95,8 +81,8 @@ RegStatus Win32Registry::enumerateValues(RootKey root, const std::string& subkey
 }
 
 RegStatus Win32Registry::queryValue(RootKey root, const std::string& subkey, const std::string& name, RegValue& out) {
-  Key key;
-  LSTATUS s = RegOpenKeyExW(rootHandle(root), widen(subkey).c_str(), 0, KEY_QUERY_VALUE, key.out());
+  RegKey key;
+  LSTATUS s = RegOpenKeyExW(rootHandle(root), widen(subkey).c_str(), 0, KEY_QUERY_VALUE, key.put());
   if (s != ERROR_SUCCESS) return status(s);
   const std::wstring wname = widen(name);
   std::vector<BYTE> data(256);
@@ -116,13 +102,13 @@ RegStatus Win32Registry::queryValue(RootKey root, const std::string& subkey, con
 
 RegStatus Win32Registry::setString(RootKey root, const std::string& subkey, const std::string& name,
                                    const std::string& data, KeyCreation creation) {
-  Key key;
+  RegKey key;
   LSTATUS s;
   if (creation == KeyCreation::CreateKey) {
     s = RegCreateKeyExW(rootHandle(root), widen(subkey).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, key.out(), nullptr);
+                        KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, key.put(), nullptr);
   } else {
-    s = RegOpenKeyExW(rootHandle(root), widen(subkey).c_str(), 0, KEY_SET_VALUE | KEY_QUERY_VALUE, key.out());
+    s = RegOpenKeyExW(rootHandle(root), widen(subkey).c_str(), 0, KEY_SET_VALUE | KEY_QUERY_VALUE, key.put());
   }
   if (s != ERROR_SUCCESS) return status(s);
   const std::wstring text = widen(data);
@@ -134,8 +120,8 @@ RegStatus Win32Registry::setString(RootKey root, const std::string& subkey, cons
 }
 
 RegStatus Win32Registry::deleteValue(RootKey root, const std::string& subkey, const std::string& name) {
-  Key key;
-  LSTATUS s = RegOpenKeyExW(rootHandle(root), widen(subkey).c_str(), 0, KEY_SET_VALUE | KEY_QUERY_VALUE, key.out());
+  RegKey key;
+  LSTATUS s = RegOpenKeyExW(rootHandle(root), widen(subkey).c_str(), 0, KEY_SET_VALUE | KEY_QUERY_VALUE, key.put());
   if (s != ERROR_SUCCESS) return status(s);
   s = RegDeleteValueW(key.get(), widen(name).c_str());
   if (s != ERROR_SUCCESS) return status(s);

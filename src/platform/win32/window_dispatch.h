@@ -6,15 +6,20 @@
 // and provides attach(HWND), detach() and handle(msg, wp, lp).
 #include <windows.h>
 
+#include <string>
+
+#include "platform/win32/failure_report.h"
+
 namespace velmora::win32 {
 
 struct WindowDispatch {
   // Registers the class once per module: double clicks, redraw on resize,
-  // the arrow cursor, and T's dispatch point.
+  // the arrow cursor, and T's dispatch point. False (and reported) when the
+  // class is neither there nor could be registered.
   template <class T>
-  static void registerClass(HINSTANCE instance, const wchar_t* name, HBRUSH background) {
+  [[nodiscard]] static bool registerClass(HINSTANCE instance, const wchar_t* name, HBRUSH background) {
     WNDCLASSEXW wc{};
-    if (GetClassInfoExW(instance, name, &wc)) return;
+    if (GetClassInfoExW(instance, name, &wc)) return true;
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
     wc.lpfnWndProc = procedure<T>;
@@ -22,7 +27,9 @@ struct WindowDispatch {
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = background;
     wc.lpszClassName = name;
-    RegisterClassExW(&wc);
+    if (RegisterClassExW(&wc)) return true;
+    reportFailure(nullptr, "window class", "RegisterClassExW failed with error " + std::to_string(GetLastError()));
+    return false;
   }
 
   template <class T>
@@ -42,6 +49,8 @@ struct WindowDispatch {
     try {
       return self->handle(msg, wp, lp);
     } catch (...) {
+      // Nothing unwinds through the system; the message gets its default.
+      reportFailure(hwnd, "window procedure", currentExceptionText());
       return DefWindowProcW(hwnd, msg, wp, lp);
     }
   }

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 
 namespace velmora::win32 {
@@ -30,28 +31,12 @@ FileStatus fromError(DWORD error) {
 
 FileStatus lastError() { return fromError(GetLastError()); }
 
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE h) : h_(h) {}
-  ~FindHandle() {
-    if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
-  }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
-
 // Pushes a written file's data to the disk before the caller relies on it.
 FileStatus flushToDisk(const std::wstring& path) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return lastError();
-  const BOOL flushed = FlushFileBuffers(h);
-  const DWORD error = GetLastError();
-  CloseHandle(h);
-  return flushed ? FileStatus::Ok : fromError(error);
+  const FileHandle h(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!h) return lastError();
+  if (!FlushFileBuffers(h.get())) return lastError();
+  return FileStatus::Ok;
 }
 
 }  // namespace
@@ -60,7 +45,7 @@ FileStatus Win32Folders::list(const std::string& folder, std::vector<FolderEntry
   WIN32_FIND_DATAW data;
   FindHandle find(FindFirstFileExW(widen(folder + "\\*.*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
                                    nullptr, 0));
-  if (find.get() == INVALID_HANDLE_VALUE) return lastError();
+  if (!find) return lastError();
   std::vector<FolderEntry> entries;
   do {
     entries.push_back(FolderEntry{narrow(data.cFileName), data.dwFileAttributes});

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "core/win32/com_ptr.h"
+#include "platform/win32/com_ptr.h"
 #include "platform/win32/wide.h"
 
 namespace velmora::win32 {

@@ -1,5 +1,5 @@
 #pragma once
-// Where a dialog goes when it opens: centred on a reference rectangle (its
+// Where a window goes when it opens: centred on a reference rectangle (its
 // owner, or the work area), then held inside the work area.
 namespace velmora {
 

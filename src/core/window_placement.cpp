@@ -1,4 +1,4 @@
-#include "dialogs/dialog_placement.h"
+#include "core/window_placement.h"
 
 namespace velmora {
 

@@ -1,6 +1,6 @@
 #pragma once
-// Small owners for COM pointers, BSTRs and the apartment, so that no early
-// return leaks a reference.
+// Small owners for COM pointers, BSTRs, VARIANTs and the apartment, so that
+// no early return leaks a reference. Handles of every other kind: handles.h.
 #include <windows.h>
 #include <oleauto.h>
 
@@ -88,6 +88,22 @@ class Variant {
     return &v_;
   }
   VARIANT& get() { return v_; }
+
+  // Holds its own reference to the object; the caller keeps his.
+  void setUnknown(IUnknown* object) {
+    VARIANT* v = put();
+    V_VT(v) = VT_UNKNOWN;
+    V_UNKNOWN(v) = object;
+    if (object) object->AddRef();
+  }
+  // Holds a copy of the text; false when memory ran out.
+  [[nodiscard]] bool setString(const std::wstring& text) {
+    VARIANT* v = put();
+    V_BSTR(v) = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    if (!V_BSTR(v)) return false;
+    V_VT(v) = VT_BSTR;
+    return true;
+  }
 
  private:
   VARIANT v_;

@@ -1,0 +1,13 @@
+// The About dialog.
+#ifndef VELMORA_ABOUT_RES_H
+#define VELMORA_ABOUT_RES_H
+
+#define IDD_ABOUT 236
+
+#define IDC_ABOUT_THANKSLIST 1084
+#define IDC_ABOUT_WEBSITE 1085
+#define IDC_ABOUT_SUPPORT 1086
+#define IDC_ABOUT_NAME 1087
+#define IDC_ABOUT_VERSION 1088
+
+#endif

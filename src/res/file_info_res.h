@@ -1,0 +1,13 @@
+// The file information dialog.
+#ifndef VELMORA_FILE_INFO_RES_H
+#define VELMORA_FILE_INFO_RES_H
+
+#define IDD_FILEINFO 220
+
+#define IDC_FILEINFO_PATH 1041
+#define IDC_FILEINFO_SEARCH 1060
+#define IDC_FILEINFO_BROWSE 1061
+#define IDC_FILEINFO_ICON 1062
+#define IDC_FILEINFO_LIST 1063
+
+#endif

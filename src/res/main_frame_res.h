@@ -1,0 +1,25 @@
+// The main window: its template, menu, commands and tree; the program's icon
+// and the tree's image strip.
+#ifndef VELMORA_MAIN_FRAME_RES_H
+#define VELMORA_MAIN_FRAME_RES_H
+
+#include "entry_pane_res.h"
+
+#define IDI_VELMORA 128
+#define IDB_TREEIMAGES 202
+
+#define IDD_MAINFRAME 129
+#define IDR_MAINMENU 201
+
+// Frame commands
+#define ID_APP_EXIT_CMD 2
+#define ID_HELP_PAGE 9
+#define ID_WEBSITE 32774
+#define ID_SUPPORT 32775
+#define ID_LOGVIEWER 32781
+#define ID_APP_ABOUT_CMD 57664
+
+// Category tree
+#define IDC_CATEGORYTREE 41931
+
+#endif
