@@ -11,6 +11,7 @@
 #include "core/win32/store_msxml.h"
 #include "fakes/fakes.h"
 #include "lang/win32/translate_win32.h"
+#include "pane/pane_logic.h"
 #include "pane/change_log.h"
 #include "pane/win32/entry_list_pane.h"
 #include "platform/win32/registry_win32.h"
@@ -260,6 +261,8 @@ TEST_F(RealWininiPane, ThePaneWindowDrivesTheFamilyThroughItsBoxesAndButtons) {
     HWND hwnd = pane->create(GetModuleHandleW(nullptr), parent);
     ASSERT_NE(hwnd, nullptr);
     ShowWindow(hwnd, SW_SHOW);
+    // As the main window shows a pane: made, then refreshed.
+    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(pane_command::kRefresh, BN_CLICKED), 0);
     auto& rows = pane->rows();
     ASSERT_EQ(rows.count(), 4);
     const HWND list = rows.handle();
