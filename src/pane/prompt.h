@@ -1,5 +1,5 @@
 #pragma once
-// What the logic asks of the user: messages, the one confirm question, and
+// What the logic asks of the user: messages, the confirm questions, and
 // the entry dialogs. Message boxes carry the translated _ToolVelmora caption.
 #include <string>
 
