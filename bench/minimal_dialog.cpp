@@ -1,11 +1,16 @@
 // The yardstick for the memory figure: the smallest dialog program, built
-// with the same toolchain and flags as velmora.exe and measured under the same
-// Wine, so that Wine's own share of the resident size cancels out.
+// with the same toolchain, flags and manifest as velmora.exe and measured
+// under the same Wine, so that Wine's own share of the resident size cancels
+// out. With the argument "maximised" it fills the screen as velmora.exe
+// does, so that the window's own surface cancels out too.
 #include <windows.h>
 
 namespace {
 
+bool maximised = false;
+
 INT_PTR CALLBACK procedure(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
+  if (msg == WM_INITDIALOG && maximised) ShowWindow(dialog, SW_SHOWMAXIMIZED);
   if (msg == WM_COMMAND && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL)) {
     EndDialog(dialog, 0);
     return TRUE;
@@ -26,9 +31,10 @@ struct Template {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
+  maximised = arguments && lstrcmpiW(arguments, L"maximised") == 0;
   Template t{};
-  t.dialog.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_CENTER;
+  t.dialog.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | WS_MAXIMIZEBOX | DS_CENTER;
   t.dialog.cdit = 1;
   t.dialog.cx = 120;
   t.dialog.cy = 60;
