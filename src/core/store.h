@@ -41,6 +41,8 @@ enum class StoreStatus {
   Ok,
   Unreadable,   // the file exists but is not a store (malformed, other root, unreadable)
   WriteFailed,  // the change could not be saved; the file is as it was
+  AccessDenied, // the folder refused the new file for lack of rights (under Program Files
+                // without administrator rights); the file is as it was
   Vanished,     // the item to change is no longer where it was listed
 };
 

@@ -11,6 +11,7 @@
 
 #include "core/locations.h"
 #include "core/store.h"
+#include "pane/admin_restart.h"
 #include "pane/change_log.h"
 #include "pane/entry_family.h"
 #include "pane/prompt.h"
@@ -46,6 +47,11 @@ struct FamilyContext {
   DisabledEntryStore& store;
   OperationLog& log;
   const Translator& translator;
+  // The folder of config.xml and the Disabled copies, named when it refuses
+  // a change for lack of rights.
+  std::string programFolder = {};
+  // Starts Velmora again as administrator; none: never offered.
+  AdminRestart* adminRestart = nullptr;
 };
 
 // What sets one family apart in the code the families share.

@@ -29,8 +29,22 @@ void FamilySupport::tellStoreProblem(StoreStatus status) const {
     case StoreStatus::Ok: return;
     case StoreStatus::Unreadable: tell("_ConfigUnreadable"); return;
     case StoreStatus::WriteFailed: tell("_ConfigWriteFailed"); return;
+    case StoreStatus::AccessDenied: tellProgramFolderRefused(); return;
     case StoreStatus::Vanished: tellRecordGone(); return;
   }
+}
+
+void FamilySupport::tellProgramFolderRefused() const {
+  const std::vector<std::string> folder{context_.programFolder};
+  AdminRestart* const restart = context_.adminRestart;
+  if (!restart || !restart->available()) {
+    tell("_ProgramFolderRefused", folder);
+    return;
+  }
+  const std::string question = safeFormat(context_.translator.translate("_ProgramFolderReadOnly", Escapes::Convert), folder);
+  if (!prompt_.confirmWarning(question)) return;
+  // Declined: the user said no to Windows' own question, which is answer enough.
+  if (restart->restart() == RestartOutcome::Failed) tell("_AdminRestartFailed");
 }
 
 void FamilySupport::tellRecordGone() const { tell("_EntryRecordGone"); }
@@ -115,7 +129,8 @@ Outcome outcomeOf(StoreStatus status) {
     case StoreStatus::Ok: return Outcome::Done;
     case StoreStatus::Vanished: return Outcome::Stale;
     case StoreStatus::Unreadable:
-    case StoreStatus::WriteFailed: break;
+    case StoreStatus::WriteFailed:
+    case StoreStatus::AccessDenied: break;
   }
   return Outcome::Failed;
 }

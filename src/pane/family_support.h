@@ -41,6 +41,11 @@ class FamilySupport {
   bool ask(std::string_view key, const std::vector<std::string>& values = {}) const;
   // Says why the store could not be read or saved (nothing for Ok).
   void tellStoreProblem(StoreStatus status) const;
+  // Says that the program's folder (config.xml, Disabled) refused a change
+  // for lack of rights, so nothing was changed, and offers to start Velmora
+  // again as administrator unless it has those rights already. Declining
+  // leaves the user working as before.
+  void tellProgramFolderRefused() const;
   // Says that a record to change has left config.xml.
   void tellRecordGone() const;
   std::string typeText() const;

@@ -17,7 +17,8 @@ constexpr std::uint32_t kAttrDirectory = 0x10;
 enum class FileStatus {
   Ok,
   NotFound,      // the file or its folder does not exist
-  AccessDenied,  // the user may not change it, or it is in use
+  AccessDenied,  // the user may not change it (or the folder it goes into)
+  InUse,         // another program holds it open
   Exists,        // the target exists and was not to be replaced
   InvalidName,   // the file system refuses the name
   Failed,        // anything else

@@ -56,10 +56,23 @@ std::string StartupFolderFamily::copyPath(const std::string& folder, const std::
 }
 void StartupFolderFamily::fileFailed(FileStatus status, const char* key, const std::string& path,
                                      const std::string& folder) {
-  if (status == FileStatus::AccessDenied) {
+  if (status == FileStatus::AccessDenied || status == FileStatus::InUse) {
     support_.tell("_StartupAccessDenied", {withoutTrailingBackslash(folder)});
   } else if (status == FileStatus::NotFound) {
     support_.tell("_StartupFileMissing", {path});
+  } else {
+    support_.tell(key, {path});
+  }
+}
+
+FileStatus StartupFolderFamily::copyIntoDisabled(const std::string& from, const std::string& to) {
+  const FileStatus made = files_.makeFolder(disabledCopyFolder(programDirectory_));
+  return made == FileStatus::Ok ? files_.copyFile(from, to, IfExists::Replace) : made;
+}
+
+void StartupFolderFamily::disabledCopyFailed(FileStatus status, const char* key, const std::string& path) {
+  if (status == FileStatus::AccessDenied) {
+    support_.tellProgramFolderRefused();
   } else {
     support_.tell(key, {path});
   }
@@ -116,10 +129,10 @@ Outcome StartupFolderFamily::keepReplaced(Transaction& tx, const std::string& fo
   const std::string path = entryPath(folder, name);
   if (!files_.exists(path)) return Outcome::Done;
   const std::string copy = replacedCopyPath(programDirectory_, folder, name);
-  if (files_.makeFolder(disabledCopyFolder(programDirectory_)) != FileStatus::Ok ||
-      files_.copyFile(path, copy, IfExists::Replace) != FileStatus::Ok) {
+  const FileStatus copied = copyIntoDisabled(path, copy);
+  if (copied != FileStatus::Ok) {
     (void)files_.removeFile(copy);
-    support_.tell("_StartupKeepFailed", {path});
+    disabledCopyFailed(copied, "_StartupKeepFailed", path);
     return Outcome::Failed;
   }
   kept = std::make_shared<std::string>(copy);
@@ -251,10 +264,10 @@ bool StartupFolderFamily::disable(EntryList& list, int row) {
   // The copy and the record are on disk before the file goes; a failure on
   // the way takes back what was done.
   const std::string copy = copyPath(e.folder, e.name);
-  if (files_.makeFolder(disabledCopyFolder(programDirectory_)) != FileStatus::Ok ||
-      files_.copyFile(path, copy, IfExists::Replace) != FileStatus::Ok) {
+  const FileStatus copied = copyIntoDisabled(path, copy);
+  if (copied != FileStatus::Ok) {
     (void)files_.removeFile(copy);
-    support_.tell("_StartupCopyFailed", {path});
+    disabledCopyFailed(copied, "_StartupCopyFailed", path);
     return false;
   }
   const DisabledItem record{withoutTrailingBackslash(e.folder), e.name, e.data};

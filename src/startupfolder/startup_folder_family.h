@@ -90,6 +90,11 @@ class StartupFolderFamily : public EntryFamily {
   void wrote(Transaction& tx, const std::string& path, const KeptFile& kept);
 
   void fileFailed(FileStatus status, const char* key, const std::string& path, const std::string& folder);
+  // Copies a file into the Disabled folder, which is made when missing.
+  FileStatus copyIntoDisabled(const std::string& from, const std::string& to);
+  // Says why a file could not be written into the Disabled folder: the
+  // program folder refused it for lack of rights, or `key` about `path`.
+  void disabledCopyFailed(FileStatus status, const char* key, const std::string& path);
   void linkFailed(LinkStatus status, const std::string& path, const std::string& folder);
 
   std::vector<std::string> folders_;

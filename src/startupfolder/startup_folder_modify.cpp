@@ -105,8 +105,9 @@ Outcome StartupFolderFamily::modifyDisabled(const Entry& e, const std::string& n
   const std::string newCopy = copyPath(e.folder, newName);
   Transaction tx(support_, e.name);
   if (renamed && files_.exists(oldCopy)) {
-    if (files_.moveFile(oldCopy, newCopy, IfExists::Replace) != FileStatus::Ok) {
-      support_.tell("_StartupCopyFailed", {e.path()});
+    const FileStatus moved = files_.moveFile(oldCopy, newCopy, IfExists::Replace);
+    if (moved != FileStatus::Ok) {
+      disabledCopyFailed(moved, "_StartupCopyFailed", e.path());
       return Outcome::Failed;
     }
     tx.undoWith(

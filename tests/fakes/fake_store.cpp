@@ -16,6 +16,7 @@ StoreStatus FakeStore::list(RecordKind kind, std::vector<StoredItem>& out) {
 StoreStatus FakeStore::add(RecordKind kind, const DisabledItem& item) {
   if (unreadable) return StoreStatus::Unreadable;
   if (readOnly) return StoreStatus::WriteFailed;
+  if (refused) return StoreStatus::AccessDenied;
   elements.push_back({kind, item});
   ++saves;
   return StoreStatus::Ok;
@@ -29,6 +30,7 @@ StoreStatus FakeStore::remove(RecordKind kind, const StoredItem& item) {
     if (ordinal++ != item.ordinal) continue;
     if (!(it->item == item.item)) return StoreStatus::Vanished;
     if (readOnly) return StoreStatus::WriteFailed;
+    if (refused) return StoreStatus::AccessDenied;
     elements.erase(it);
     ++saves;
     return StoreStatus::Ok;
@@ -45,6 +47,7 @@ StoreStatus FakeStore::update(RecordKind kind, const StoredItem& item, const std
     if (ordinal++ != item.ordinal) continue;
     if (!(e.item == item.item)) return StoreStatus::Vanished;
     if (readOnly) return StoreStatus::WriteFailed;
+    if (refused) return StoreStatus::AccessDenied;
     if (valuename) e.item.valuename = *valuename;
     e.item.valuedata = valuedata;
     ++saves;

@@ -22,12 +22,13 @@ class FakeStore : public DisabledEntryStore {
   std::vector<Element> elements;  // document order
   bool unreadable = false;        // a malformed or foreign file
   bool readOnly = false;          // saves fail
+  bool refused = false;           // the folder refuses saves for lack of rights
 
   std::vector<DisabledItem> items(RecordKind kind) const;
   // A port cannot be copied: a test that needs a fresh store empties this one.
   void reset() {
     elements.clear();
-    unreadable = readOnly = false;
+    unreadable = readOnly = refused = false;
     saves = 0;
   }
   int saves = 0;

@@ -54,6 +54,8 @@ class ScriptedPrompt : public UserPrompt {
   std::vector<std::string> messages;
   std::vector<std::string> questions;
   std::deque<bool> answers;  // confirm answers; when empty, OK
+  std::vector<std::string> warnings;
+  std::deque<bool> warningAnswers;  // confirmWarning answers; when empty, Cancel (its default button)
   struct DialogCall {
     EntryDialogKind kind;
     EntryDialogData in;
@@ -69,6 +71,13 @@ class ScriptedPrompt : public UserPrompt {
     if (answers.empty()) return true;
     const bool a = answers.front();
     answers.pop_front();
+    return a;
+  }
+  bool confirmWarning(const std::string& text) override {
+    warnings.push_back(text);
+    if (warningAnswers.empty()) return false;
+    const bool a = warningAnswers.front();
+    warningAnswers.pop_front();
     return a;
   }
   bool entryDialog(EntryDialogKind kind, EntryDialogData& data) override {

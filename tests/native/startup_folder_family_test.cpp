@@ -339,7 +339,8 @@ TEST_F(StartupFolderTest, DisableThatFailsLeavesTheFileWhereItWas) {
   const std::vector<Case> cases = {
       {"store unreadable", [&] { store.unreadable = true; }, "_ConfigUnreadable"},
       {"store cannot be saved", [&] { store.readOnly = true; }, "_ConfigWriteFailed"},
-      {"copy cannot be written", [&] { fs.denyWrites(program); }, "_StartupCopyFailed"},
+      {"Disabled is a file", [&] { fs.put(program + "\\Disabled", "x"); }, "_StartupCopyFailed"},
+      {"program folder refuses the copy", [&] { fs.denyWrites(program); }, "_ProgramFolderRefused"},
       {"file cannot be deleted", [&] { fs.denyDelete(file); }, "_StartupAccessDenied"},
   };
   for (const auto& c : cases) {
@@ -885,7 +886,7 @@ TEST_F(StartupFolderTest, EnableAndModifyDoNotReplaceAFileTheyCannotKeep) {
   EXPECT_FALSE(clickBox(*family, rowNamed("a.lnk", RowState::Disabled)));
   EXPECT_EQ(fs.bytes(user + "\\a.lnk"), other);
   EXPECT_EQ(store.items(kStartupFolderRecords).size(), 1u);
-  EXPECT_EQ(prompt.messages, (Strings{"_StartupKeepFailed"}));
+  EXPECT_EQ(prompt.messages, (Strings{"_ProgramFolderRefused"})) << "the program folder refused it";
   EXPECT_TRUE(sink.records.empty());
 }
 

@@ -20,10 +20,10 @@ using win32::widen;
 // A started program; ended at the end of the test if it still runs.
 class Program {
  public:
-  explicit Program(const std::string& exe) {
+  explicit Program(const std::string& exe, const std::string& arguments = "") {
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    std::wstring line = L"\"" + widen(exe) + L"\"";
+    std::wstring line = L"\"" + widen(exe) + L"\"" + (arguments.empty() ? L"" : L" " + widen(arguments));
     started_ = CreateProcessW(widen(exe).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_);
   }
   ~Program() {
@@ -128,6 +128,26 @@ TEST_F(ProgramTest, SecondInstanceEndsAtOnceAndTheFirstRunsOnUntilClosed) {
   // The close box leaves through the frame like _Exit.
   PostMessageW(frame, WM_CLOSE, 0, 0);
   EXPECT_EQ(first.exitCode(15000), std::optional<DWORD>(2));
+}
+
+// Started again as administrator, the new instance waits for the old one to
+// close and then runs in its place.
+TEST_F(ProgramTest, ARestartedInstanceWaitsForTheOldOneAndTakesOver) {
+  const std::string exe = install("velmora.exe");
+  Program first(exe);
+  HWND frame = first.frame();
+  ASSERT_NE(frame, nullptr);
+
+  Program restarted(exe, "/restarted");
+  ASSERT_TRUE(restarted.started());
+  EXPECT_EQ(restarted.exitCode(1500), std::nullopt) << "it waits while the old one runs";
+
+  PostMessageW(frame, WM_CLOSE, 0, 0);
+  EXPECT_EQ(first.exitCode(15000), std::optional<DWORD>(2));
+  HWND taken = restarted.frame();
+  ASSERT_NE(taken, nullptr) << "the restarted instance shows its window";
+  PostMessageW(taken, WM_CLOSE, 0, 0);
+  EXPECT_EQ(restarted.exitCode(15000), std::optional<DWORD>(2));
 }
 
 TEST_F(ProgramTest, EscapeInTheMainWindowEndsTheProgramWithTwo) {

@@ -237,6 +237,24 @@ TEST_F(RealStartupFolders, EnableThatFailsAfterReplacingAFileGivesThatFileBack) 
   EXPECT_EQ(sink.records.size(), 1u) << "only the Disable";
 }
 
+TEST_F(RealStartupFolders, ACopyTheProgramFolderRefusesIsToldAsSuchAndNothingChanges) {
+  const std::string path = user.file("Tool.lnk");
+  writeLink(path, {"C:\\Tools\\tool.exe", "", "", "", ""});
+  const std::string before = readFile(path);
+  // Windows refuses a file where a folder of its name is, with access denied
+  // as for a folder the user may not write to.
+  const std::string copy = disabledCopyPath(program.path(), user.path(), "Tool.lnk");
+  ASSERT_TRUE(CreateDirectoryW(widen(program.file("Disabled")).c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(widen(copy).c_str(), nullptr));
+  family->fill(list);
+  EXPECT_FALSE(clickBox(rowNamed("Tool.lnk", RowState::Live)));
+  EXPECT_EQ(prompt.messages, std::vector<std::string>{"_ProgramFolderRefused"});
+  EXPECT_EQ(readFile(path), before);
+  EXPECT_TRUE(records().empty());
+  EXPECT_TRUE(sink.records.empty());
+  RemoveDirectoryW(widen(copy).c_str());
+}
+
 TEST_F(RealStartupFolders, NamesAndTargetsOutsideAnyLegacyCodePageRoundTrip) {
   const std::string name = "\xC5\x81ukasz \xE6\x97\xA5\xE6\x9C\xAC.lnk";
   const std::string target = "C:\\Users\\\xC5\x81ukasz\\\xD0\x9F\xD1\x80\xD0\xB8\xD0\xBB\\tool.exe";

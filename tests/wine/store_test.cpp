@@ -149,11 +149,47 @@ TEST_F(MsxmlStoreTest, FailedReplaceLeavesTheOldFileWhole) {
   HANDLE held = CreateFileW(widen(file).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   EXPECT_EQ(list(kRegistryRecords).size(), 1u);
-  EXPECT_EQ(store.add(kStartupFolderRecords, item), StoreStatus::WriteFailed);
+  EXPECT_EQ(store.add(kStartupFolderRecords, item), StoreStatus::WriteFailed)
+      << "a file in use is no matter of rights, though the replace is refused with access denied";
   CloseHandle(held);
   EXPECT_EQ(readFile(file), before);
   EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"config.xml"}) << "the temporary file is cleaned up";
   EXPECT_TRUE(list(kStartupFolderRecords).empty());
+}
+
+// Only a folder that refuses the new file is a matter of rights; the error
+// each case really gives here decides.
+TEST_F(MsxmlStoreTest, OnlyAFolderThatRefusesTheNewFileIsAccessDenied) {
+  // A file cannot be made where a folder of that name is: access denied.
+  const std::string folder = dir.file("taken");
+  ASSERT_TRUE(CreateDirectoryW(widen(folder).c_str(), nullptr));
+  ASSERT_EQ(CreateFileW(widen(folder).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr),
+            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(win32::saveRefusal(GetLastError()), StoreStatus::AccessDenied);
+  // A missing folder is no matter of rights.
+  ASSERT_EQ(CreateFileW(widen(dir.file("none\\x.tmp")).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr),
+            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(win32::saveRefusal(GetLastError()), StoreStatus::WriteFailed);
+  EXPECT_EQ(win32::saveRefusal(ERROR_SHARING_VIOLATION), StoreStatus::WriteFailed);
+  EXPECT_EQ(win32::saveRefusal(ERROR_DISK_FULL), StoreStatus::WriteFailed);
+  EXPECT_EQ(win32::saveRefusal(ERROR_PRIVILEGE_NOT_HELD), StoreStatus::AccessDenied);
+}
+
+// A folder in which even root may not create files: Wine maps Linux's sysfs
+// to Z:\sys. Nothing can be written there, so nothing is touched.
+TEST_F(MsxmlStoreTest, AStoreInAFolderThatRefusesNewFilesIsAccessDeniedAndListsNothing) {
+  const HANDLE probe =
+      CreateFileW(L"Z:\\sys\\velmora-probe.tmp", GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  const DWORD error = GetLastError();
+  if (probe != INVALID_HANDLE_VALUE) CloseHandle(probe);
+  if (probe != INVALID_HANDLE_VALUE || error != ERROR_ACCESS_DENIED) {
+    GTEST_SKIP() << "Z:\\sys takes new files on this machine (error " << error << ")";
+  }
+  win32::MsxmlStore refused("Z:\\sys\\config.xml");
+  EXPECT_EQ(refused.add(kRegistryRecords, item), StoreStatus::AccessDenied);
+  std::vector<StoredItem> out;
+  EXPECT_EQ(refused.list(kRegistryRecords, out), StoreStatus::Ok);
+  EXPECT_TRUE(out.empty());
 }
 
 TEST_F(MsxmlStoreTest, UnicodeAndMarkupCharactersRoundTrip) {

@@ -3,6 +3,7 @@
 // real adapters behind the ports and registers each family with only the
 // ports it uses. A new kind of startup place is one more line in the
 // constructor (see README, Layout).
+#include "app/win32/admin_restart_win32.h"
 #include "core/paths.h"
 #include "core/win32/store_msxml.h"
 #include "pane/change_log.h"
@@ -26,6 +27,7 @@ class Composition {
   Win32Registry registry_;
   MsxmlStore store_;
   OperationLog log_;
+  Win32AdminRestart adminRestart_;
   FamilyContext context_;
   Win32ShortPaths shortPaths_;
   Win32Folders folders_;

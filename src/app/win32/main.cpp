@@ -5,6 +5,7 @@
 
 #include <exception>
 
+#include "app/single_instance.h"
 #include "app/win32/main_frame.h"
 #include "app/win32/message_loop.h"
 #include "app/win32/skin_layer.h"
@@ -22,6 +23,10 @@ using namespace velmora;
 namespace {
 
 constexpr const wchar_t* kInstanceMutex = L"{2E1BCC9F-86B7-44fd-BD6A-171E82463969}";
+// How long an instance started again as administrator waits for the one
+// that started it to close: 100 tries, 100 ms apart.
+constexpr int kRestartTries = 100;
+constexpr DWORD kRestartPauseMs = 100;
 
 // Everything after the component model is up, so that every way out of
 // start-up takes it down again in the same order.
@@ -77,9 +82,27 @@ int runProgram(HINSTANCE instance) {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  const win32::KernelHandle instanceLock(CreateMutexW(nullptr, FALSE, kInstanceMutex));
-  if (instanceLock && GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+  // The lock is the mutex's existence. An instance started again as
+  // administrator retries while the old one closes (it closes once the new
+  // one has started); it must drop its own handle between tries, or the
+  // mutex would outlive the old instance.
+  win32::KernelHandle instanceLock;
+  const bool mayRun = claimSingleInstance(
+      [&instanceLock] {
+        HANDLE mutex = CreateMutexW(nullptr, FALSE, kInstanceMutex);
+        const DWORD error = GetLastError();
+        instanceLock.reset(mutex);
+        // One running as administrator owns a mutex this one may not open.
+        if (instanceLock ? error == ERROR_ALREADY_EXISTS : error == ERROR_ACCESS_DENIED) {
+          instanceLock.reset();
+          return InstanceClaim::HeldByAnother;
+        }
+        return InstanceClaim::Claimed;
+      },
+      startedAsRestart(win32::narrow(commandLine ? commandLine : L"")), [] { Sleep(kRestartPauseMs); },
+      kRestartTries);
+  if (!mayRun) return 0;
 
   // COM stays up until everything that used it (the store, shell links, the
   // log) is gone.

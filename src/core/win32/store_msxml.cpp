@@ -173,12 +173,14 @@ std::optional<std::string> serialise(IXMLDOMDocument* doc) {
 }
 
 // Writes the whole file beside the old one, flushes it, then swaps it in. A
-// failure at any point leaves the old file as it was.
-bool saveAtomically(IXMLDOMDocument* doc, const std::wstring& target) {
+// failure at any point leaves the old file as it was. AccessDenied only when
+// the folder refuses the new file: a replace refused because another program
+// holds config.xml open is no matter of rights.
+StoreStatus saveAtomically(IXMLDOMDocument* doc, const std::wstring& target) {
   const DWORD existing = attributesOf(target);
-  if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY)) return false;
+  if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY)) return StoreStatus::WriteFailed;
   const auto bytes = serialise(doc);
-  if (!bytes || bytes->empty() || !readsBack(*bytes)) return false;
+  if (!bytes || bytes->empty() || !readsBack(*bytes)) return StoreStatus::WriteFailed;
 
   const std::size_t cut = target.find_last_of(L"\\/:");
   std::wstring folder = cut == std::wstring::npos ? std::wstring(L".") : target.substr(0, cut + 1);
@@ -193,15 +195,18 @@ bool saveAtomically(IXMLDOMDocument* doc, const std::wstring& target) {
   bool ok = false;
   {
     FileHandle h(CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (h.valid()) {
-      DWORD written = 0;
-      ok = WriteFile(h.get(), bytes->data(), static_cast<DWORD>(bytes->size()), &written, nullptr) &&
-           written == bytes->size() && FlushFileBuffers(h.get());
+    if (!h.valid()) {
+      const DWORD error = GetLastError();
+      DeleteFileW(tempPath.c_str());  // GetTempFileNameW may have made it
+      return saveRefusal(error);
     }
+    DWORD written = 0;
+    ok = WriteFile(h.get(), bytes->data(), static_cast<DWORD>(bytes->size()), &written, nullptr) &&
+         written == bytes->size() && FlushFileBuffers(h.get());
   }
   if (ok) ok = MoveFileExW(tempPath.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   if (!ok) DeleteFileW(tempPath.c_str());
-  return ok;
+  return ok ? StoreStatus::Ok : StoreStatus::WriteFailed;
 }
 
 enum class Opened { Loaded, Missing, Unreadable };
@@ -311,7 +316,7 @@ StoreStatus MsxmlStore::add(RecordKind kind, const DisabledItem& item) {
   }
   ComPtr<IXMLDOMNode> appended;
   if (FAILED(container->appendChild(element.get(), appended.put()))) return StoreStatus::WriteFailed;
-  return saveAtomically(d.doc.get(), path) ? StoreStatus::Ok : StoreStatus::WriteFailed;
+  return saveAtomically(d.doc.get(), path);
 }
 
 StoreStatus MsxmlStore::remove(RecordKind kind, const StoredItem& item) {
@@ -327,7 +332,7 @@ StoreStatus MsxmlStore::remove(RecordKind kind, const StoredItem& item) {
   if (node->get_parentNode(parent.put()) != S_OK || !parent || FAILED(parent->removeChild(node.get(), removed.put()))) {
     return StoreStatus::WriteFailed;
   }
-  return saveAtomically(d.doc.get(), path) ? StoreStatus::Ok : StoreStatus::WriteFailed;
+  return saveAtomically(d.doc.get(), path);
 }
 
 StoreStatus MsxmlStore::update(RecordKind kind, const StoredItem& item, const std::optional<std::string>& valuename,
@@ -342,7 +347,15 @@ StoreStatus MsxmlStore::update(RecordKind kind, const StoredItem& item, const st
   if (!element) return StoreStatus::Vanished;
   if (valuename && !setAttribute(element.get(), L"valuename", *valuename)) return StoreStatus::WriteFailed;
   if (!setAttribute(element.get(), L"valuedata", valuedata)) return StoreStatus::WriteFailed;
-  return saveAtomically(d.doc.get(), path) ? StoreStatus::Ok : StoreStatus::WriteFailed;
+  return saveAtomically(d.doc.get(), path);
+}
+
+StoreStatus saveRefusal(unsigned long error) {
+  switch (error) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_PRIVILEGE_NOT_HELD: return StoreStatus::AccessDenied;
+    default: return StoreStatus::WriteFailed;
+  }
 }
 
 bool xmlParserInstalled() {

@@ -23,6 +23,12 @@ class MsxmlStore : public DisabledEntryStore {
   std::string path_;
 };
 
+// How a save that could not create its file beside config.xml ends, from the
+// Windows error: AccessDenied when the folder refuses it for lack of rights
+// (as Program Files does without administrator rights), WriteFailed
+// otherwise.
+StoreStatus saveRefusal(unsigned long error);
+
 // True when the MSXML document class can be created (checked at start-up).
 bool xmlParserInstalled();
 

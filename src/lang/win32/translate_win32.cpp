@@ -77,4 +77,9 @@ bool askConfirm(HWND owner, const Translator& translator, const std::string& tex
                      MB_OKCANCEL | MB_ICONINFORMATION) == IDOK;
 }
 
+bool askWarning(HWND owner, const Translator& translator, const std::string& text) {
+  return MessageBoxW(owner, widen(text).c_str(), widen(translator.translate("_ToolVelmora")).c_str(),
+                     MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON2) == IDOK;
+}
+
 }  // namespace velmora::win32

@@ -16,9 +16,11 @@ FileStatus fromError(DWORD error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND: return FileStatus::NotFound;
     case ERROR_ACCESS_DENIED:
+    case ERROR_PRIVILEGE_NOT_HELD: return FileStatus::AccessDenied;
+    // Kept apart from rights, as running as administrator would not help (nor
+    // would it on a write-protected medium, which falls to Failed).
     case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-    case ERROR_WRITE_PROTECT: return FileStatus::AccessDenied;
+    case ERROR_LOCK_VIOLATION: return FileStatus::InUse;
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS: return FileStatus::Exists;
     case ERROR_INVALID_NAME:
