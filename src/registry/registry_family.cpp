@@ -26,20 +26,34 @@ constexpr std::string_view kMachineRunServicesOnce =
     "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnce";
 constexpr std::string_view kUserRun = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr std::string_view kUserRunOnce = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+// What 64-bit Windows also starts: the 32-bit programs' keys (the path a
+// 64-bit process opens to see the 32-bit view) and the policy Run keys.
+constexpr std::string_view kMachineRun32 =
+    "HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr std::string_view kMachineRunOnce32 =
+    "HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+constexpr std::string_view kMachinePolicyRun =
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run";
+constexpr std::string_view kUserPolicyRun =
+    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run";
 
 // Registry > All Users (Run, RunOnce, RunServices, RunServicesOnce) and
-// Current User (Run, RunOnce); an inner node lists its children's keys.
+// Current User (Run, RunOnce); an inner node lists its children's keys. A
+// Run or RunOnce node lists the classic key first, so Add writes there.
 std::vector<CategoryNode> registryNodes() {
   return {
       {0, "_TreeRegistry", -1, 3, {},
-       {kMachineRun, kMachineRunOnce, kMachineRunServices, kMachineRunServicesOnce, kUserRun, kUserRunOnce}},
-      {1, "_AllUser", 0, 4, {}, {kMachineRun, kMachineRunOnce, kMachineRunServices, kMachineRunServicesOnce}},
-      {2, "_Run", 1, 2, {}, {kMachineRun}},
-      {3, "_RunOnce", 1, 2, {}, {kMachineRunOnce}},
+       {kMachineRun, kMachineRun32, kMachinePolicyRun, kMachineRunOnce, kMachineRunOnce32, kMachineRunServices,
+        kMachineRunServicesOnce, kUserRun, kUserPolicyRun, kUserRunOnce}},
+      {1, "_AllUser", 0, 4, {},
+       {kMachineRun, kMachineRun32, kMachinePolicyRun, kMachineRunOnce, kMachineRunOnce32, kMachineRunServices,
+        kMachineRunServicesOnce}},
+      {2, "_Run", 1, 2, {}, {kMachineRun, kMachineRun32, kMachinePolicyRun}},
+      {3, "_RunOnce", 1, 2, {}, {kMachineRunOnce, kMachineRunOnce32}},
       {4, "_RunService", 1, 2, {}, {kMachineRunServices}},
       {5, "_RunServiceOnce", 1, 2, {}, {kMachineRunServicesOnce}},
-      {6, "_CurrentUser", 0, 5, {}, {kUserRun, kUserRunOnce}},
-      {7, "_Run", 6, 2, {}, {kUserRun}},
+      {6, "_CurrentUser", 0, 5, {}, {kUserRun, kUserPolicyRun, kUserRunOnce}},
+      {7, "_Run", 6, 2, {}, {kUserRun, kUserPolicyRun}},
       {8, "_RunOnce", 6, 2, {}, {kUserRunOnce}},
   };
 }

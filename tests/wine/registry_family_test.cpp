@@ -222,5 +222,94 @@ TEST_F(RealRegistryPane, AddOfAnExistingNameAsksInAMessageBox) {
   EXPECT_EQ(list.count(), 1);
 }
 
+// A value written straight into a key, opened in the 64-bit view as the
+// program opens it; removed again at the end, whatever happens.
+class ScopedValue {
+ public:
+  ScopedValue(HKEY root, std::wstring subkey, std::wstring name, const std::wstring& text)
+      : root_(root), subkey_(std::move(subkey)), name_(std::move(name)) {
+    HKEY h;
+    if (RegCreateKeyExW(root_, subkey_.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &h,
+                        nullptr) != ERROR_SUCCESS)
+      return;
+    ok_ = RegSetValueExW(h, name_.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                         static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    RegCloseKey(h);
+  }
+  ~ScopedValue() { (void)read(KEY_WOW64_64KEY, subkey_, true); }
+  bool ok() const { return ok_; }
+  // The value's text in one view of the registry under `subkey` ("" when it
+  // is not there); `erase` deletes it.
+  std::wstring read(REGSAM view, const std::wstring& subkey, bool erase = false) const {
+    HKEY h;
+    if (RegOpenKeyExW(root_, subkey.c_str(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE | view, &h) != ERROR_SUCCESS) return {};
+    wchar_t buf[512] = {};
+    DWORD size = sizeof(buf) - sizeof(wchar_t), type = 0;
+    std::wstring out;
+    if (RegQueryValueExW(h, name_.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) == ERROR_SUCCESS)
+      out = buf;
+    if (erase) RegDeleteValueW(h, name_.c_str());
+    RegCloseKey(h);
+    return out;
+  }
+
+ private:
+  HKEY root_;
+  std::wstring subkey_, name_;
+  bool ok_ = false;
+};
+
+// Each Run-type key of today's Windows is listed under its node with its
+// real path, and Disable then Enable writes the value back to that same key:
+// the 32-bit programs' keys stay in the 32-bit view.
+TEST_F(RealRegistryPane, NewRunLocationsAreListedAndWrittenBackToTheirOwnKey) {
+  struct Case {
+    int node;  // among the registry family's nodes
+    HKEY root;
+    const wchar_t* subkey;
+    const wchar_t* view32;  // the classic path that shows the key in the 32-bit view, if any
+  };
+  const Case cases[] = {
+      {2, HKEY_LOCAL_MACHINE, L"Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run",
+       L"Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
+      {2, HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run", nullptr},
+      {3, HKEY_LOCAL_MACHINE, L"Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+       L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"},
+      {7, HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run", nullptr},
+  };
+  const FamilyDescriptor descriptor = registryFamily(registry, context);
+  for (const Case& c : cases) {
+    const std::string path =
+        std::string(c.root == HKEY_LOCAL_MACHINE ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\") + narrow(c.subkey);
+    SCOPED_TRACE(path);
+    const std::wstring name = L"VelmoraTest " + std::to_wstring(GetCurrentProcessId());
+    ScopedValue value(c.root, c.subkey, name, L"\"C:\\Program Files (x86)\\Tool\\tool.exe\" /tray");
+    ASSERT_TRUE(value.ok());
+
+    const auto& node = descriptor.nodes[static_cast<std::size_t>(c.node)];
+    RegistryFamily pane{std::vector<std::string>(node.locations.begin(), node.locations.end()), registry, context,
+                        scripted};
+    pane.fill(list);
+    const int row = rowOf(narrow(name));
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(list.rows[static_cast<std::size_t>(row)].path, path) << "column 3 shows the real key";
+
+    ASSERT_TRUE(pane.disable(list, row));
+    EXPECT_EQ(value.read(KEY_WOW64_64KEY, c.subkey), L"");
+    ASSERT_EQ(records().size(), 1u);
+    EXPECT_EQ(records()[0].path, path);
+    pane.fill(list);
+    ASSERT_TRUE(pane.enable(list, rowOf(narrow(name))));
+    EXPECT_EQ(value.read(KEY_WOW64_64KEY, c.subkey), L"\"C:\\Program Files (x86)\\Tool\\tool.exe\" /tray");
+    EXPECT_TRUE(records().empty());
+    if (c.view32) {
+      EXPECT_EQ(value.read(KEY_WOW64_32KEY, c.view32), L"\"C:\\Program Files (x86)\\Tool\\tool.exe\" /tray")
+          << "a 32-bit program finds it where it left it";
+      EXPECT_EQ(value.read(KEY_WOW64_64KEY, c.view32), L"") << "never moved into the 64-bit view";
+    }
+  }
+  EXPECT_TRUE(scripted.messages.empty());
+}
+
 }  // namespace
 }  // namespace velmora::testing
