@@ -148,8 +148,8 @@ Outcome FamilySupport::removeRecord(const StoredItem& item) const {
 }
 
 Outcome FamilySupport::updateRecord(const StoredItem& item, const std::optional<std::string>& name,
-                                    const std::string& data) const {
-  const StoreStatus status = context_.store.update(traits_.records, item, name, data);
+                                    const std::string& data, const std::optional<std::string>& type) const {
+  const StoreStatus status = context_.store.update(traits_.records, item, name, data, type);
   if (outcomeOf(status) == Outcome::Failed) tellStoreProblem(status);
   return outcomeOf(status);
 }
@@ -170,10 +170,10 @@ Outcome FamilySupport::removeRecordOf(const Row& row) const {
 }
 
 Outcome FamilySupport::updateRecordOf(const Row& row, const std::optional<std::string>& name,
-                                      const std::string& data) const {
+                                      const std::string& data, const std::optional<std::string>& type) const {
   StoredItem found;
   const Outcome located = locateRecord(row, found);
-  const Outcome outcome = located == Outcome::Done ? updateRecord(found, name, data) : located;
+  const Outcome outcome = located == Outcome::Done ? updateRecord(found, name, data, type) : located;
   if (outcome == Outcome::Stale) tellRecordGone();
   return outcome;
 }

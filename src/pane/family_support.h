@@ -81,8 +81,8 @@ class FamilySupport {
   // Removes or changes a listed record. Stale when it is no longer where it
   // was listed (said nothing); Failed after telling why.
   Outcome removeRecord(const StoredItem& item) const;
-  Outcome updateRecord(const StoredItem& item, const std::optional<std::string>& name,
-                       const std::string& data) const;
+  Outcome updateRecord(const StoredItem& item, const std::optional<std::string>& name, const std::string& data,
+                       const std::optional<std::string>& type = std::nullopt) const;
   // Removes the record of an Enable once the entry is live again, quietly
   // (the caller takes the change back before it says why). A record that
   // has left config.xml meanwhile is Ok: the entry is live and no record of
@@ -95,7 +95,9 @@ class FamilySupport {
   // Changes the first record a disabled row stands for. Stale when it has
   // left config.xml, after telling the user: the edit made in the dialog is
   // not kept anywhere.
-  Outcome updateRecordOf(const Row& row, const std::optional<std::string>& name, const std::string& data) const;
+  // `type`, when given, replaces the record's valuetype.
+  Outcome updateRecordOf(const Row& row, const std::optional<std::string>& name, const std::string& data,
+                         const std::optional<std::string>& type = std::nullopt) const;
   // Takes back the record that a Disable appended: the last that matches, as
   // an identical one further up belongs to an earlier Disable. False when it
   // could not be taken back.

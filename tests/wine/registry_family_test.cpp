@@ -222,6 +222,38 @@ TEST_F(RealRegistryPane, AddOfAnExistingNameAsksInAMessageBox) {
   EXPECT_EQ(list.count(), 1);
 }
 
+// Windows Security's own tray entry is an expandable value: listed as stored,
+// kept in config.xml with its type, and written back byte for byte.
+TEST_F(RealRegistryPane, ExpandableValueIsRestoredByteForByteWithItsType) {
+  const std::wstring text = L"%windir%\\system32\\SecurityHealthSystray.exe";
+  HKEY h;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, widen(key.subkey()).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h,
+                            nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExW(h, L"SecurityHealth", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  const DWORD number = 7;
+  RegSetValueExW(h, L"Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof(number));
+  RegCloseKey(h);
+  const RawValue before = raw("SecurityHealth");
+  ASSERT_EQ(before.type, static_cast<DWORD>(REG_EXPAND_SZ));
+  tr.texts["_RegExpandString"] = "Registry value (expandable)";
+
+  RegistryFamily pane{{key.path()}, registry, context, scripted};
+  pane.fill(list);
+  ASSERT_EQ(list.rows.size(), 1u) << "a REG_DWORD value is not listed";
+  EXPECT_EQ(list.rows[0], (Row{"SecurityHealth", "Registry value (expandable)", narrow(text), key.path(),
+                               RowState::Live}));
+  ASSERT_TRUE(pane.disable(list, 0));
+  EXPECT_EQ(records(), (std::vector<DisabledItem>{{key.path(), "SecurityHealth", narrow(text), "REG_EXPAND_SZ"}}));
+  EXPECT_NE(readFile(store.path()).find("valuetype=\"REG_EXPAND_SZ\""), std::string::npos);
+  pane.fill(list);
+  ASSERT_TRUE(pane.enable(list, 0));
+  EXPECT_EQ(raw("SecurityHealth"), before);
+  EXPECT_EQ(raw("Number").type, static_cast<DWORD>(REG_DWORD)) << "left untouched";
+  EXPECT_TRUE(scripted.messages.empty());
+}
+
 // A value written straight into a key, opened in the 64-bit view as the
 // program opens it; removed again at the end, whatever happens.
 class ScopedValue {

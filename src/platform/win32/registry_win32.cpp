@@ -105,8 +105,9 @@ RegStatus Win32Registry::queryValue(RootKey root, const std::string& subkey, con
   }
 }
 
-RegStatus Win32Registry::setString(RootKey root, const std::string& subkey, const std::string& name,
-                                   const std::string& data, KeyCreation creation) {
+RegStatus Win32Registry::setText(RootKey root, const std::string& subkey, const std::string& name,
+                                 const std::string& data, std::uint32_t type, KeyCreation creation) {
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return RegStatus::Failed;
   RegKey key;
   LSTATUS s;
   if (creation == KeyCreation::CreateKey) {
@@ -117,7 +118,7 @@ RegStatus Win32Registry::setString(RootKey root, const std::string& subkey, cons
   }
   if (s != ERROR_SUCCESS) return status(s);
   const std::wstring text = widen(data);
-  s = RegSetValueExW(key.get(), widen(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+  s = RegSetValueExW(key.get(), widen(name).c_str(), 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
                      static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
   if (s != ERROR_SUCCESS) return status(s);
   flush(key.get());
