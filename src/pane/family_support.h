@@ -4,6 +4,7 @@
 // change and take back the family's records in config.xml, and log. Each
 // family holds one and keeps its own steps; a change of several writes goes
 // through a Transaction (pane/transaction.h).
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -102,6 +103,15 @@ class FamilySupport {
   // an identical one further up belongs to an earlier Disable. False when it
   // could not be taken back.
   bool takeBackRecord(const DisabledItem& record) const;
+
+  // Fills columns 4 and 5 of every row of a listing: the publisher of its
+  // program file (from `commandLineOf` the row, resolved as Windows does)
+  // and its status: _StatusLegacy when `legacy` says Windows never runs the
+  // row's location, _StatusCameBack for a live row equal to a disabled row
+  // of the same location (the program put itself back), _StatusFileMissing.
+  // Each file is looked up and its version resource read once per call.
+  void describeRows(std::vector<Row>& rows, const std::function<std::string(const Row&)>& commandLineOf,
+                    const std::function<bool(const Row&)>& legacy = {}) const;
 
   // Reports a change that was made.
   void log(LogOperation op, const std::vector<std::string>& values) const;

@@ -127,6 +127,10 @@ void RegistryFamily::fill(EntryList& list) {
       rows.push_back(Row{v.name, typeText(v.type), v.text, path, RowState::Live});
     }
   }
+  // Windows NT and later never run RunServices and RunServicesOnce.
+  support_.describeRows(
+      rows, [](const Row& row) { return row.data; },
+      [](const Row& row) { return endsWith(asciiUpper(row.path), "\\RUNSERVICES") || endsWith(asciiUpper(row.path), "\\RUNSERVICESONCE"); });
   list.setRows(rows);
 }
 

@@ -6,11 +6,14 @@
 
 #include <vector>
 
+#include "app/win32/program_files_win32.h"
 #include "core/win32/store_msxml.h"
 #include "dialogs/win32/entry_dialog.h"
 #include "fakes/fakes.h"
 #include "lang/win32/translate_win32.h"
 #include "pane/change_log.h"
+#include "core/paths.h"
+#include "platform/win32/files_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/wide.h"
 #include "registry/registry_family.h"
@@ -252,6 +255,50 @@ TEST_F(RealRegistryPane, ExpandableValueIsRestoredByteForByteWithItsType) {
   EXPECT_EQ(raw("SecurityHealth"), before);
   EXPECT_EQ(raw("Number").type, static_cast<DWORD>(REG_DWORD)) << "left untouched";
   EXPECT_TRUE(scripted.messages.empty());
+}
+
+// Columns 4 and 5 against real files: the publisher of a program with a
+// version resource, a missing file, a RunServices row, an entry that came
+// back after it was disabled.
+TEST_F(RealRegistryPane, PublisherAndStatusFromRealFiles) {
+  const std::string sample = directoryPart(win32::programPath()) + "\\two_translations_sample.exe";
+  ASSERT_NE(GetFileAttributesW(widen(sample).c_str()), INVALID_FILE_ATTRIBUTES);
+  tr.texts["_StatusFileMissing"] = "File not found";
+  tr.texts["_StatusLegacy"] = "Not run by this version of Windows";
+  tr.texts["_StatusCameBack"] = "Came back after it was disabled";
+  win32::Win32ProgramFiles files;
+  context.programFiles = &files;
+  writeRaw("Sample", widen("\"" + sample + "\" /tray"));
+  writeRaw("Gone", widen("\"" + dir.file("gone.exe") + "\" -q"));
+  writeRaw("Shell", L"rundll32.exe shell32.dll,Control_RunDLL");
+  writeRaw("Back", widen(sample));
+  ASSERT_EQ(store.add(kRegistryRecords, {key.path(), "BACK", sample}), StoreStatus::Ok);
+  const std::string services = key.path() + "\\RunServices";
+  HKEY h;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, widen(key.subkey() + "\\RunServices").c_str(), 0, nullptr, 0,
+                            KEY_SET_VALUE, nullptr, &h, nullptr),
+            ERROR_SUCCESS);
+  const std::wstring old = widen(sample);
+  RegSetValueExW(h, L"Old", 0, REG_SZ, reinterpret_cast<const BYTE*>(old.c_str()),
+                 static_cast<DWORD>((old.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(h);
+
+  RegistryFamily pane{{key.path(), services}, registry, context, scripted};
+  pane.fill(list);
+  ASSERT_EQ(list.rows.size(), 6u);
+  const auto shown = [&](const std::string& name, RowState state) {
+    for (const Row& r : list.rows) {
+      if (r.name == name && r.state == state) return r.publisher + "|" + r.status;
+    }
+    return std::string("no row");
+  };
+  EXPECT_EQ(shown("Sample", RowState::Live), "Sample Works|") << "CompanyName of the first translation";
+  EXPECT_EQ(shown("Gone", RowState::Live), "|File not found");
+  EXPECT_EQ(shown("Shell", RowState::Live).find("|File not found"), std::string::npos)
+      << "rundll32.exe is found on the search path";
+  EXPECT_EQ(shown("Back", RowState::Live), "Sample Works|Came back after it was disabled");
+  EXPECT_EQ(shown("BACK", RowState::Disabled), "Sample Works|");
+  EXPECT_EQ(shown("Old", RowState::Live), "Sample Works|Not run by this version of Windows");
 }
 
 // A value written straight into a key, opened in the 64-bit view as the

@@ -27,7 +27,8 @@ void ListViewRows::setRows(const std::vector<Row>& rows) {
   SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
   int index = 0;
   for (const Row& r : rows) {
-    const int at = insertRow(list_, index, {r.name, r.type, r.data, r.path}, static_cast<int>(r.state));
+    const int at = insertRow(list_, index, {r.name, r.type, r.data, r.path, r.publisher, r.status},
+                               static_cast<int>(r.state));
     if (at >= 0) index = at + 1;
   }
 }
