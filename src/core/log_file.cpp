@@ -85,21 +85,57 @@ std::optional<LogEntry> decodeLogLine(std::string_view line) {
 }
 
 std::vector<LogEntry> readLogNewestFirst(std::string_view content) {
+  const LogIndex index({}, std::string(content));
   std::vector<LogEntry> out;
-  if (content.substr(0, 3) == "\xEF\xBB\xBF") content.remove_prefix(3);  // saved by an editor
+  out.reserve(index.size());
+  for (std::size_t i = 0; i < index.size(); ++i) out.push_back(index.entry(i));
+  return out;
+}
+
+std::string olderLogFilePath(std::string_view logFile) {
+  const std::size_t slash = logFile.find_last_of('\\');
+  const std::string_view folder = slash == std::string_view::npos ? std::string_view() : logFile.substr(0, slash + 1);
+  return std::string(folder) + kOlderLogFileName;
+}
+
+bool logNeedsRollOver(unsigned long long size, unsigned long long adding) {
+  // A record longer than the limit still goes into a file of its own.
+  return size > 0 && size + adding > kLogRollOverBytes;
+}
+
+LogIndex::LogIndex(std::string older, std::string newer) {
+  // One text: the older file, a line break, the current one.
+  const std::size_t olderSize = older.size();
+  text_ = std::move(older);
+  text_ += '\n';
+  text_ += newer;
+  newer.clear();
+  newer.shrink_to_fit();
+  const std::string_view all(text_);
+  // Newest first: the current file's lines from its end, then the older's.
+  index(all.substr(olderSize + 1), olderSize + 1);
+  index(all.substr(0, olderSize), 0);
+}
+
+void LogIndex::index(std::string_view content, std::size_t base) {
+  if (content.substr(0, 3) == "\xEF\xBB\xBF") {  // saved by an editor
+    content.remove_prefix(3);
+    base += 3;
+  }
   std::size_t end = content.size();
-  // Walk the lines from the last to the first.
   while (end > 0) {
     const std::size_t nl = content.rfind('\n', end - 1);
     const std::size_t begin = nl == std::string_view::npos ? 0 : nl + 1;
     const std::string_view line = content.substr(begin, end - begin);
-    if (!line.empty() && line != "\r") {
-      if (auto e = decodeLogLine(line)) out.push_back(std::move(*e));
-    }
+    if (!line.empty() && line != "\r" && decodeLogLine(line)) lines_.push_back(Line{base + begin, line.size()});
     if (nl == std::string_view::npos) break;
     end = nl;
   }
-  return out;
+}
+
+LogEntry LogIndex::entry(std::size_t i) const {
+  const Line& l = lines_.at(i);
+  return decodeLogLine(std::string_view(text_).substr(l.begin, l.length)).value_or(LogEntry{});
 }
 
 std::string singleLine(std::string_view text) {

@@ -14,6 +14,14 @@ namespace velmora {
 // The file in the data folder that holds the records.
 inline constexpr char kLogFileName[] = "operations.log";
 std::string logFilePath(std::string_view dataFolder);
+// The file grows to about kLogRollOverBytes; then it becomes the older file
+// (replacing the one before) and a new file starts. The newest records are
+// always in the current file, the ones before them in the older file.
+inline constexpr char kOlderLogFileName[] = "operations.1.log";
+inline constexpr unsigned long long kLogRollOverBytes = 4ull * 1024 * 1024;
+std::string olderLogFilePath(std::string_view logFile);
+// Whether a file of `size` bytes must roll over before `adding` more.
+bool logNeedsRollOver(unsigned long long size, unsigned long long adding);
 
 struct LogEntry {
   std::string time;  // "YYYY-MM-DD HH:MM:SS", local time
@@ -40,6 +48,26 @@ std::optional<LogEntry> decodeLogLine(std::string_view line);
 // Every readable record of a file, newest first (records are appended, so
 // the last line is the newest). Damaged lines are skipped.
 std::vector<LogEntry> readLogNewestFirst(std::string_view fileContent);
+
+// The records of one or more log texts, newest first, decoded only when
+// asked for: a long log is held once, as its text, plus one offset a
+// record. Damaged lines are not counted.
+class LogIndex {
+ public:
+  // `older` is the text of the older file, `newer` that of the current one.
+  LogIndex(std::string older, std::string newer);
+  std::size_t size() const { return lines_.size(); }
+  // Record `i`, 0 being the newest.
+  LogEntry entry(std::size_t i) const;
+
+ private:
+  struct Line {
+    std::size_t begin, length;
+  };
+  void index(std::string_view text, std::size_t base);
+  std::string text_;
+  std::vector<Line> lines_;
+};
 
 // A text as one line of a list cell: line breaks and tabs become spaces.
 std::string singleLine(std::string_view text);

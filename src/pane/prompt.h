@@ -3,18 +3,9 @@
 // the entry dialogs. Message boxes carry the translated _ToolVelmora caption.
 #include <string>
 
+#include "dialogs/entry_dialog_data.h"
+
 namespace velmora {
-
-enum class EntryDialogKind { Add, Modify, Property };
-
-// Data in, data out: the caller fills it, the dialog reads its controls
-// into name and path only on OK.
-struct EntryDialogData {
-  std::string typeText;
-  std::string sectionText;
-  std::string name;
-  std::string path;
-};
 
 class UserPrompt {
  public:

@@ -108,7 +108,13 @@ std::string quotedText(const std::string& line) {
 
 ResourceKeys resourceKeys() {
   ResourceKeys keys;
-  std::istringstream in(readBytes(kSource / "src" / "res" / "velmora.rc"));
+  // The menu bar and the pane's buttons, wherever the resources keep them.
+  std::string text;
+  for (const char* file : {"velmora.rc", "main_frame.rc", "entry_pane.rc"}) {
+    const auto path = kSource / "src" / "res" / file;
+    if (std::filesystem::exists(path)) text += readBytes(path) + "\n";
+  }
+  std::istringstream in(text);
   std::string line;
   enum { None, Menu, Pane } block = None;
   int depth = 0;

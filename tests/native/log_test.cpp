@@ -121,5 +121,25 @@ TEST(LogLines, TimeStampsPathsAndCells) {
   EXPECT_EQ(singleLine("a\r\nb\tc"), "a  b c");
 }
 
+TEST(LogLines, TheCurrentFileComesBeforeTheOlderOneAndEachReadsNewestFirst) {
+  auto line = [](const char* content) { return encodeLogLine(sample("2026-01-01 10:00:00", content)) + "\r\n"; };
+  // The older file may end without a line break, or with a damaged line.
+  const LogIndex index(line("a") + line("b") + "half a rec", "\xEF\xBB\xBF" + line("c") + line("d"));
+  ASSERT_EQ(index.size(), 4u);
+  EXPECT_EQ(index.entry(0).record.content, "d");
+  EXPECT_EQ(index.entry(1).record.content, "c");
+  EXPECT_EQ(index.entry(2).record.content, "b");
+  EXPECT_EQ(index.entry(3).record.content, "a");
+  EXPECT_EQ(LogIndex("", "").size(), 0u);
+  EXPECT_EQ(LogIndex(line("only"), "").entry(0).record.content, "only");
+}
+
+TEST(LogLines, AFullFileRollsOverIntoTheOlderFileBesideIt) {
+  EXPECT_EQ(olderLogFilePath("C:\\App\\Log\\Data\\operations.log"), "C:\\App\\Log\\Data\\operations.1.log");
+  EXPECT_FALSE(logNeedsRollOver(0, kLogRollOverBytes * 2)) << "a long first record still has a file to go to";
+  EXPECT_FALSE(logNeedsRollOver(kLogRollOverBytes - 10, 10));
+  EXPECT_TRUE(logNeedsRollOver(kLogRollOverBytes - 10, 11));
+}
+
 }  // namespace
 }  // namespace velmora::testing

@@ -36,7 +36,8 @@ class PaneTest : public ::testing::Test {
   }
 
   // A pane whose family fills `rows`; `prompt` null gives the pane's own.
-  void open(std::vector<Row> rows, std::unique_ptr<UserPrompt> prompt = nullptr) {
+  // Shown as the main window shows a pane: made, then refreshed.
+  void open(std::vector<Row> rows, std::unique_ptr<UserPrompt> prompt = nullptr, bool refresh = true) {
     pane = std::make_unique<EntryListPane>(
         translator,
         [&](UserPrompt&) {
@@ -53,6 +54,7 @@ class PaneTest : public ::testing::Test {
     GetClientRect(parent, &client);
     MoveWindow(hwnd, 0, 0, client.right, client.bottom, TRUE);
     ShowWindow(hwnd, SW_SHOW);
+    if (refresh) SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDC_REFRESH, BN_CLICKED), 0);
     UpdateWindow(hwnd);
     list = pane->rows().handle();
   }
@@ -136,6 +138,17 @@ TEST_F(PaneTest, CreationBuildsColumnsStyleAndTextsAndFillsOnceWithoutOperations
   EXPECT_EQ(image(1), 1);
   EXPECT_EQ(pane->rows().row(0), threeRows()[0]);
   EXPECT_TRUE(family->operations().empty()) << "filling checks boxes but starts nothing";
+}
+
+TEST_F(PaneTest, AMadePaneIsEmptyUntilItsFirstRefresh) {
+  // The main window makes a pane when its node is first selected and then
+  // refreshes it; making it must not list the family a second time.
+  open(threeRows(), nullptr, false);
+  EXPECT_EQ(family->fills, 0);
+  EXPECT_EQ(pane->rows().count(), 0);
+  command(IDC_REFRESH);
+  EXPECT_EQ(family->fills, 1);
+  EXPECT_EQ(pane->rows().count(), 3);
 }
 
 TEST_F(PaneTest, RowsReadBackWholeAndInUnicode) {

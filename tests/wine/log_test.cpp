@@ -230,6 +230,36 @@ TEST_F(LogConnectionTest, ViewerListsNewestFirstAndCloses) {
   EXPECT_EQ(rows[2][0].size(), 19u);
 }
 
+TEST_F(LogConnectionTest, AFullLogRollsOverAndTheViewerShowsBothFilesNewestFirst) {
+  ASSERT_TRUE(connection.connect(dataFolder));
+  // A current file just under the limit, as if written over many starts.
+  const std::string old = encodeLogLine(LogEntry{"2026-01-01 10:00:00", {"t", "c", "i", "s", "oldest"}}) + "\r\n";
+  std::string full;
+  while (full.size() + old.size() <= kLogRollOverBytes) full += old;
+  writeFile(logFile(), full);
+  ASSERT_TRUE(connection.sink()->write(LogRecord{"t", "c", "i", "s", "newest"}));
+
+  EXPECT_EQ(readFile(olderLogFilePath(logFile())), full) << "the full file became the older one, whole";
+  const auto current = readLogNewestFirst(readFile(logFile()));
+  ASSERT_EQ(current.size(), 1u);
+  EXPECT_EQ(current[0].record.content, "newest");
+
+  const std::size_t records = full.size() / old.size() + 1;
+  int count = -1;
+  std::wstring first, last;
+  DialogAnswerer answerer([&](HWND dlg, const DialogAnswerer::Seen&) {
+    HWND list = GetDlgItem(dlg, IDC_LOGVIEWER_LIST);
+    count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    first = cellText(list, 0, 2);
+    last = cellText(list, count - 1, 2);
+    return IDCANCEL;
+  });
+  connection.openViewer(nullptr);
+  EXPECT_EQ(count, static_cast<int>(records));
+  EXPECT_EQ(first, L"newest");
+  EXPECT_EQ(last, L"oldest");
+}
+
 TEST_F(LogConnectionTest, ViewerOfAnEmptyLogIsEmpty) {
   ASSERT_TRUE(connection.connect(dataFolder));
   int count = -1;

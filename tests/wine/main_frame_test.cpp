@@ -154,18 +154,34 @@ TEST_F(FrameTest, PanesGetTheirNodesLocations) {
             std::vector<std::string>{"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Userinit"});
   EXPECT_EQ(frame->host().count(), 16);
   for (int i = 0; i < kNodeCount; ++i) {
+    select(i);
     EXPECT_EQ(frame->host().pane(i), frame->pane(i).hwnd());
     EXPECT_EQ(GetParent(frame->pane(i).hwnd()), frame->host().hwnd());
   }
 }
 
-TEST_F(FrameTest, AtStartOnlyNodeZerosPaneShowsAndItWasFilledTwice) {
+TEST_F(FrameTest, AtStartOnlyNodeZerosPaneIsMadeShownAndFilledOnce) {
   open(translator);
-  std::vector<int> expected(kNodeCount, 1);
-  expected[0] = 2;
+  std::vector<int> expected(kNodeCount, 0);
+  expected[0] = 1;
   EXPECT_EQ(fills(), expected);
   EXPECT_EQ(frame->host().visibleIndex(), 0);
-  for (int i = 0; i < kNodeCount; ++i) EXPECT_EQ(visible(i), i == 0) << i;
+  EXPECT_EQ(frame->pane(0).rows().count(), 1) << "node 0's entries are listed";
+  for (int i = 0; i < kNodeCount; ++i) {
+    EXPECT_EQ(visible(i), i == 0) << i;
+    EXPECT_EQ(frame->host().pane(i) != nullptr, i == 0) << "no window for a pane nobody looked at: " << i;
+  }
+}
+
+TEST_F(FrameTest, APaneMadeOnceIsKeptAndRefreshedAtEverySelection) {
+  open(translator);
+  select(7);
+  HWND first = frame->pane(7).hwnd();
+  select(0);
+  select(7);
+  EXPECT_EQ(frame->pane(7).hwnd(), first) << "the same window, with its state";
+  EXPECT_EQ(families[7]->fills, 2);
+  EXPECT_EQ(families[0]->fills, 2);
 }
 
 TEST_F(FrameTest, SelectingANodeShowsItsPaneAndRefreshesOnlyIt) {
@@ -174,9 +190,9 @@ TEST_F(FrameTest, SelectingANodeShowsItsPaneAndRefreshesOnlyIt) {
   EXPECT_FALSE(visible(0));
   EXPECT_TRUE(visible(11));
   EXPECT_EQ(frame->host().visibleIndex(), 11);
-  std::vector<int> expected(kNodeCount, 1);
-  expected[0] = 2;
-  expected[11] = 2;
+  std::vector<int> expected(kNodeCount, 0);
+  expected[0] = 1;
+  expected[11] = 1;
   EXPECT_EQ(fills(), expected);
 
   RECT host, pane;
@@ -195,13 +211,13 @@ TEST_F(FrameTest, OperationMenuCommandsReachOnlyTheVisiblePane) {
     SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0);
   }
   EXPECT_EQ(families[5]->operations(), (std::vector<std::string>{"add", "remove", "modify", "property"}));
-  EXPECT_EQ(families[5]->fills, 3);
+  EXPECT_EQ(families[5]->fills, 2);
   for (int i = 0; i < kNodeCount; ++i) {
     if (i != 5) {
       EXPECT_TRUE(families[static_cast<std::size_t>(i)]->operations().empty()) << i;
     }
   }
-  EXPECT_EQ(families[0]->fills, 2);
+  EXPECT_EQ(families[0]->fills, 1);
 }
 
 TEST_F(FrameTest, MenuIsTranslatedAndTitleIsTheProductName) {
@@ -306,6 +322,7 @@ TEST_F(FrameTest, WithoutLanguageFileEveryTextIsItsKey) {
   EXPECT_STREQ(text, L"_Operation");
   GetMenuStringW(GetMenu(hwnd), ID_APP_ABOUT_CMD, text, 64, MF_BYCOMMAND);
   EXPECT_STREQ(text, L"_About");
+  select(3);
   HWND pane = frame->pane(3).hwnd();
   GetDlgItemTextW(pane, IDC_ADDNEW, text, 64);
   EXPECT_STREQ(text, L"_AddNew");
@@ -322,8 +339,8 @@ TEST_F(FrameTest, F5InTheTreeRefreshesTheVisiblePane) {
   select(9);
   MSG f5{frame->tree(), WM_KEYDOWN, VK_F5, 0, 0, {}};
   EXPECT_TRUE(frame->preTranslate(f5));
-  EXPECT_EQ(families[9]->fills, 3);
-  EXPECT_EQ(families[0]->fills, 2);
+  EXPECT_EQ(families[9]->fills, 2);
+  EXPECT_EQ(families[0]->fills, 1);
 }
 
 }  // namespace

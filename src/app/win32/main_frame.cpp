@@ -136,11 +136,15 @@ bool MainFrame::onInit() {
   buildTree();
   host_.create(instance_, splitter_.hwnd());
 
+  // A pane's window is made, and filled, when its node is first selected:
+  // every selection refreshes its pane, so the user sees the same as if all
+  // had been made now, without waiting for the ones he never looks at.
   const PaneLook look{skin_.dialogBrush(), skin_.dialogTextColour()};
-  for (auto& pane : panes_) {
-    pane->setLook(look);
-    host_.add(pane->create(instance_, host_.hwnd()));
-  }
+  host_.setPanes(static_cast<int>(panes_.size()), [this, look](int index, HWND parent) {
+    EntryListPane& pane = *panes_[static_cast<std::size_t>(index)];
+    pane.setLook(look);
+    return pane.create(instance_, parent);
+  });
 
   if (tree_ && !items_.empty()) TreeView_SelectItem(tree_, items_[0]);
 
@@ -155,7 +159,7 @@ bool MainFrame::onInit() {
 void MainFrame::selectionChanged(const NMTREEVIEWW& change) {
   if (!change.itemNew.hItem) return;
   const int index = static_cast<int>(change.itemNew.lParam);
-  host_.show(index);
+  if (!host_.show(index)) return;
   // Every selection reloads the pane, so what it shows is current.
   forward(pane_command::kRefresh);
 }

@@ -25,15 +25,25 @@ HWND PaneHost::visiblePane() const {
   return p && IsWindow(p) ? p : nullptr;
 }
 
-void PaneHost::show(int index) {
-  HWND next = pane(index);
-  if (!next || index == visible_) return;
+void PaneHost::setPanes(int count, PaneMaker make) {
+  panes_.assign(static_cast<std::size_t>(count), nullptr);
+  make_ = std::move(make);
+}
+
+bool PaneHost::show(int index) {
+  if (index < 0 || index >= count()) return false;
+  if (index == visible_) return true;
+  HWND& slot = panes_[static_cast<std::size_t>(index)];
+  if (!slot && make_) slot = make_(index, hwnd_);
+  HWND next = slot;
+  if (!next) return false;
   if (HWND old = visiblePane()) ShowWindow(old, SW_HIDE);
   RECT client{};
   GetClientRect(hwnd_, &client);
   MoveWindow(next, 0, 0, client.right, client.bottom, FALSE);
   ShowWindow(next, SW_SHOW);
   visible_ = index;
+  return true;
 }
 
 LRESULT PaneHost::handle(UINT msg, WPARAM wp, LPARAM lp) {

@@ -105,6 +105,7 @@ class BuiltinLog final : public ILogComponent {
     const HRESULT folder = ensureFolder(folder_);  // it may have been deleted since start-up
     if (FAILED(folder)) return folder;
     const std::wstring path = widen(logFilePath(narrow(folder_)));
+    rollOverIfFull(path, line.size());
     const FileHandle h(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h) return lastError();
@@ -113,6 +114,19 @@ class BuiltinLog final : public ILogComponent {
     if (written != line.size()) return HRESULT_FROM_WIN32(ERROR_WRITE_FAULT);
     if (!FlushFileBuffers(h.get())) return lastError();
     return S_OK;
+  }
+
+  // A full file becomes the older file, replacing the one before, so the log
+  // never grows without bound and the newest records are never the ones
+  // dropped. When the rename fails (another instance has the file open) the
+  // record goes into the full file: a later record rolls it over.
+  static void rollOverIfFull(const std::wstring& path, std::size_t adding) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return;
+    const auto size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    if (!logNeedsRollOver(size, adding)) return;
+    const std::wstring older = widen(olderLogFilePath(narrow(path)));
+    (void)MoveFileExW(path.c_str(), older.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   }
 
   std::atomic<ULONG> refs_{1};

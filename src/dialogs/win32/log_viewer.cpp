@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <optional>
 #include <vector>
 
 #include "core/log_file.h"
@@ -82,17 +83,34 @@ class LogViewer final : public Dialog {
     return std::nullopt;
   }
 
+  // The list holds no rows of its own (it is an owner-data list): it asks
+  // for the cells it shows, so a log of any length opens at once, and the
+  // log is held once, as its text.
   void fill(HWND list) {
-    const auto bytes = readFileBytes(file_);
-    const std::vector<LogEntry> entries = bytes ? readLogNewestFirst(*bytes) : std::vector<LogEntry>{};
-    const RedrawSuspended redraw(list);
-    SendMessageW(list, LVM_SETITEMCOUNT, entries.size(), 0);
-    int row = 0;
-    for (const LogEntry& e : entries) {
-      std::vector<std::string> texts;
-      for (const std::string& cell : cells(e)) texts.push_back(singleLine(cell));
-      insertRow(list, row++, texts);
+    const auto older = readFileBytes(olderLogFilePath(file_));
+    const auto current = readFileBytes(file_);
+    index_.emplace(older ? *older : std::string(), current ? *current : std::string());
+    SendMessageW(list, LVM_SETITEMCOUNT, index_->size(), 0);
+  }
+
+  [[nodiscard]] bool onNotify(const NMHDR& header) override {
+    if (header.idFrom != IDC_LOGVIEWER_LIST || header.code != LVN_GETDISPINFOW || !index_) {
+      return Dialog::onNotify(header);
     }
+    // The list hands us its own structure to fill in.
+    auto& item = const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item;
+    if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return true;
+    const auto row = static_cast<std::size_t>(item.iItem);
+    if (item.iItem < 0 || row >= index_->size()) return true;
+    // The list asks cell by cell: decode a record once for all its cells.
+    if (row != cachedRow_) {
+      cachedCells_ = cells(index_->entry(row));
+      cachedRow_ = row;
+    }
+    const auto column = static_cast<std::size_t>(item.iSubItem);
+    const std::wstring text = column < cachedCells_.size() ? widen(singleLine(cachedCells_[column])) : std::wstring();
+    lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
+    return true;
   }
 
   void layout() const {
@@ -108,6 +126,9 @@ class LogViewer final : public Dialog {
 
   std::string file_;
   const Translator& translator_;
+  std::optional<LogIndex> index_;
+  std::size_t cachedRow_ = static_cast<std::size_t>(-1);
+  std::vector<std::string> cachedCells_;
   int listMargin_ = 0, listBottomGap_ = 0, closeRight_ = 0, closeBottom_ = 0;
   SIZE closeSize_{};
   POINT minimum_{};

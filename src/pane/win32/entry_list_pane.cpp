@@ -55,8 +55,8 @@ bool EntryListPane::onInit() {
   MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&listStart_), 2);
   listRightGap_ = client.right - listStart_.right;
   listBottomGap_ = client.bottom - listStart_.bottom;
-
-  family_->fill(rows_);
+  // Empty until its first refresh: the main window makes a pane when its
+  // node is selected, and a selection always refreshes the pane.
   return false;  // a hidden pane takes no focus
 }
 

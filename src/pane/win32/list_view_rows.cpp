@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "platform/win32/list_view.h"
 #include "platform/win32/wide.h"
 
@@ -24,13 +26,20 @@ void ListViewRows::setRows(const std::vector<Row>& rows) {
   if (!list_) return;
   Loading loading(loading_);
   const RedrawSuspended redraw(list_);
-  SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
+  // The rows already there are written over rather than deleted and made
+  // again: deleting every row of a long list costs as much as inserting
+  // them. What the user sees is the same: new rows, no selection, the top.
+  clearSelection(list_);
+  const int kept = std::min(count(), static_cast<int>(rows.size()));
+  deleteRowsFrom(list_, kept);
   int index = 0;
   for (const Row& r : rows) {
-    const int at = insertRow(list_, index, {r.name, r.type, r.data, r.path, r.publisher, r.status},
-                               static_cast<int>(r.state));
+    const std::vector<std::string> cells{r.name, r.type, r.data, r.path, r.publisher, r.status};
+    const int state = static_cast<int>(r.state);
+    const int at = index < kept && overwriteRow(list_, index, cells, state) ? index : insertRow(list_, index, cells, state);
     if (at >= 0) index = at + 1;
   }
+  if (index > 0) SendMessageW(list_, LVM_ENSUREVISIBLE, 0, FALSE);
 }
 
 int ListViewRows::count() const {

@@ -56,6 +56,41 @@ int insertRow(HWND list, int index, const std::vector<std::string>& cells, int s
   return at;
 }
 
+bool overwriteRow(HWND list, int index, const std::vector<std::string>& cells, int stateImage) {
+  std::wstring first = widen(cells.empty() ? std::string() : cells.front());
+  LVITEMW item{};
+  item.mask = LVIF_TEXT;
+  item.iItem = index;
+  item.pszText = first.data();
+  if (stateImage > 0) {
+    item.mask |= LVIF_STATE;
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(static_cast<UINT>(stateImage));
+  }
+  if (!SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return false;
+  for (std::size_t column = 1; column < cells.size(); ++column) {
+    setCellText(list, index, static_cast<int>(column), cells[column]);
+  }
+  return true;
+}
+
+void deleteRowsFrom(HWND list, int first) {
+  if (first <= 0) {
+    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+    return;
+  }
+  for (int row = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) - 1; row >= first; --row) {
+    SendMessageW(list, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+  }
+}
+
+void clearSelection(HWND list) {
+  LVITEMW item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = 0;
+  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+}
+
 RedrawSuspended::RedrawSuspended(HWND list) : list_(list) { SendMessageW(list_, WM_SETREDRAW, FALSE, 0); }
 
 RedrawSuspended::~RedrawSuspended() {

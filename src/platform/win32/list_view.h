@@ -22,6 +22,17 @@ void addColumns(HWND list, const std::vector<ListColumn>& columns);
 // also sets the row's state image (its check box).
 int insertRow(HWND list, int index, const std::vector<std::string>& cells, int stateImage = 0);
 
+// Writes a row that is already there over with these cells and state image
+// (above zero), as insertRow would have made it. False when the list has no
+// such row.
+bool overwriteRow(HWND list, int index, const std::vector<std::string>& cells, int stateImage = 0);
+
+// Deletes the rows from `first` on, last first (cheaper than from the front).
+void deleteRowsFrom(HWND list, int first);
+
+// Clears every row's selection and focus.
+void clearSelection(HWND list);
+
 // One cell's text.
 void setCellText(HWND list, int row, int column, const std::string& text);
 
