@@ -260,6 +260,8 @@ TEST_F(RealWininiPane, ThePaneWindowDrivesTheFamilyThroughItsBoxesAndButtons) {
     HWND hwnd = pane->create(GetModuleHandleW(nullptr), parent);
     ASSERT_NE(hwnd, nullptr);
     ShowWindow(hwnd, SW_SHOW);
+    // As the main window does: a pane made is filled by its first refresh.
+    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDC_REFRESH, BN_CLICKED), 0);
     auto& rows = pane->rows();
     ASSERT_EQ(rows.count(), 4);
     const HWND list = rows.handle();
