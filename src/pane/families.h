@@ -18,6 +18,7 @@
 
 namespace velmora {
 
+class ProgramFileLookup;
 class Translator;
 
 // A family's name: "registry", "programlist", "startupfolder" (the folder of
@@ -42,7 +43,9 @@ struct Expansion {
   int expand;
 };
 
-// What every family shares: config.xml, the operation log and the texts.
+// What every family shares: config.xml, the operation log and the texts;
+// and where rows' program files are looked up (none: no publisher and no
+// "File not found").
 struct FamilyContext {
   DisabledEntryStore& store;
   OperationLog& log;
@@ -52,6 +55,8 @@ struct FamilyContext {
   std::string programFolder = {};
   // Starts Velmora again as administrator; none: never offered.
   AdminRestart* adminRestart = nullptr;
+  // Finds a row's program file and its publisher; none: columns 4 and 5 stay empty.
+  ProgramFileLookup* programFiles = nullptr;
 };
 
 // What sets one family apart in the code the families share.

@@ -39,7 +39,7 @@ StoreStatus FakeStore::remove(RecordKind kind, const StoredItem& item) {
 }
 
 StoreStatus FakeStore::update(RecordKind kind, const StoredItem& item, const std::optional<std::string>& valuename,
-                              const std::string& valuedata) {
+                              const std::string& valuedata, const std::optional<std::string>& valuetype) {
   if (unreadable) return StoreStatus::Unreadable;
   std::size_t ordinal = 0;
   for (auto& e : elements) {
@@ -50,6 +50,7 @@ StoreStatus FakeStore::update(RecordKind kind, const StoredItem& item, const std
     if (refused) return StoreStatus::AccessDenied;
     if (valuename) e.item.valuename = *valuename;
     e.item.valuedata = valuedata;
+    if (valuetype) e.item.valuetype = *valuetype;
     ++saves;
     return StoreStatus::Ok;
   }

@@ -5,6 +5,7 @@
 // constructor (see README, Layout).
 #include "app/win32/admin_restart_win32.h"
 #include "core/paths.h"
+#include "app/win32/program_files_win32.h"
 #include "core/win32/store_msxml.h"
 #include "pane/change_log.h"
 #include "pane/families.h"
@@ -28,6 +29,7 @@ class Composition {
   MsxmlStore store_;
   OperationLog log_;
   Win32AdminRestart adminRestart_;
+  Win32ProgramFiles programFiles_;
   FamilyContext context_;
   Win32ShortPaths shortPaths_;
   Win32Folders folders_;
