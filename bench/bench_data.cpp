@@ -67,10 +67,14 @@ BenchData::BenchData(const DataSizes& sizes) : sizes_(sizes) {
   locations_ = {commonStartupFolder(),
                 startupFolder(),
                 root + "\\Machine\\Run",
+                root + "\\Machine\\Run32",
+                root + "\\Machine\\PolicyRun",
                 root + "\\Machine\\RunOnce",
+                root + "\\Machine\\RunOnce32",
                 root + "\\Machine\\RunServices",
                 root + "\\Machine\\RunServicesOnce",
                 runKeyPath(),
+                root + "\\User\\PolicyRun",
                 root + "\\User\\RunOnce",
                 root + "\\Windows\\Load",
                 root + "\\Windows\\Run",
@@ -112,7 +116,7 @@ void BenchData::seedConfig() {
            xmlAttribute(numbered("\"C:\\Program Files\\Old Vendor %04d\\agent.exe\" -quiet", i)) + "\" valuename=\"" +
            xmlAttribute(numbered("Disabled Tool %04d", i)) + "\"/>\r\n";
   }
-  xml += "<disabledwininiitem path=\"" + xmlAttribute(locations_[9]) +
+  xml += "<disabledwininiitem path=\"" + xmlAttribute(locations_[13]) +
          "\" valuedata=\"C:\\Tools\\old.exe\" valuename=\"Run\"/>\r\n";
   xml += "</toolvelmora></config>\r\n";
   testing::writeFile(configFile(), xml);

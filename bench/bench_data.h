@@ -1,7 +1,7 @@
 #pragma once
 // The data the benchmark reads: live Run values, disabled records in a
 // config.xml, and a startup folder of shortcuts, all in a throwaway key and
-// folder. The eleven startup locations are moved there too, so that the
+// folder. The startup locations are moved there too, so that the
 // whole main window can be filled from it without touching a real one.
 #include <array>
 #include <string>
@@ -11,8 +11,9 @@
 
 namespace velmora::bench {
 
-// The program's eleven startup locations, L1 to L11.
-constexpr std::size_t kLocationCount = 11;
+// The program's startup locations in the order the tree first lists them:
+// the two folders, the ten Run-type keys, the three program-list values.
+constexpr std::size_t kLocationCount = 15;
 
 struct DataSizes {
   int liveValues = 1000;
@@ -38,9 +39,9 @@ class BenchData {
   std::string startupFolder() const { return dir_.file("Startup"); }
   std::string commonStartupFolder() const { return dir_.file("Common Startup"); }
 
-  // L1..L11 moved into the throwaway key and folder: the folders, the six
-  // Run keys (only the current user's Run holds values) and the three
-  // program-list values.
+  // Every location moved into the throwaway key and folder: the folders, the
+  // ten Run-type keys (only the current user's Run holds values) and the
+  // three program-list values.
   const std::array<std::string, kLocationCount>& locations() const { return locations_; }
 
  private:

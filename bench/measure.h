@@ -103,8 +103,8 @@ class TimedStore : public DisabledEntryStore {
   [[nodiscard]] StoreStatus add(RecordKind kind, const DisabledItem& item) override { return inner_.add(kind, item); }
   [[nodiscard]] StoreStatus remove(RecordKind kind, const StoredItem& item) override { return inner_.remove(kind, item); }
   [[nodiscard]] StoreStatus update(RecordKind kind, const StoredItem& item, const std::optional<std::string>& valuename,
-                     const std::string& valuedata) override {
-    return inner_.update(kind, item, valuename, valuedata);
+                     const std::string& valuedata, const std::optional<std::string>& valuetype) override {
+    return inner_.update(kind, item, valuename, valuedata, valuetype);
   }
 
  private:
@@ -117,9 +117,9 @@ class TimedRegistry : public RegistryPort {
   TimedRegistry(RegistryPort& inner, Tallies& tallies) : inner_(inner), tallies_(tallies) {}
   [[nodiscard]] RegStatus enumerateValues(RootKey root, const std::string& subkey, std::vector<RegValue>& out) override;
   [[nodiscard]] RegStatus queryValue(RootKey root, const std::string& subkey, const std::string& name, RegValue& out) override;
-  [[nodiscard]] RegStatus setString(RootKey root, const std::string& subkey, const std::string& name, const std::string& data,
-                      KeyCreation creation) override {
-    return inner_.setString(root, subkey, name, data, creation);
+  [[nodiscard]] RegStatus setText(RootKey root, const std::string& subkey, const std::string& name, const std::string& data,
+                                  std::uint32_t type, KeyCreation creation) override {
+    return inner_.setText(root, subkey, name, data, type, creation);
   }
   [[nodiscard]] RegStatus deleteValue(RootKey root, const std::string& subkey, const std::string& name) override {
     return inner_.deleteValue(root, subkey, name);

@@ -64,7 +64,7 @@ struct Ports {
                             data)) {}
 
   // The families with their locations moved to the benchmark's data (which
-  // keeps them in the program's order, L1 to L11); the usual reads (the
+  // keeps them in the program's order, as the tree first lists them); the usual reads (the
   // Shell Folders values) still happen and are timed.
   static FamilyTable redirected(std::vector<FamilyDescriptor> real, const BenchData& data) {
     const std::vector<std::string_view> order = FamilyTable(real).locations();
@@ -490,21 +490,21 @@ StartFigures measureStart(HINSTANCE instance, const BenchData& data, Ports& port
 }
 
 // What the start-up has to read, read once each through the adapters: the
-// two Shell Folders values, the six Run keys, the three program-list values,
+// two Shell Folders values, the ten Run-type keys, the three program-list values,
 // both folders with one shell-link load a file, and one config.xml list of
 // each kind.
 double bareStart(const BenchData& data, Ports& ports) {
   const double t0 = nowMs();
   for (const char* name : {"Common Startup", "Startup"}) (void)readStartupFolder(ports.realRegistry, name);
-  // L1 and L2 are the folders, L3 to L8 the Run keys, L9 to L11 the
-  // program-list values.
+  // The first two are the folders, the next ten the Run-type keys, the
+  // last three the program-list values.
   for (std::size_t i = 0; i < kLocationCount; ++i) {
     const std::string& where = data.locations()[i];
     if (i < 2) {
       for (const ScannedFile& f : folderScan(ports.realFolders, where)) {
         (void)resolveShortcut(ports.realLinks, f.fullPath);
       }
-    } else if (i < 8) {
+    } else if (i < 12) {
       std::vector<RegValue> values;
       if (const auto key = splitKeyPath(where)) (void)ports.realRegistry.enumerateValues(key->root, key->subkey, values);
     } else {

@@ -51,11 +51,15 @@ class RegistryPort {
   // One value.
   [[nodiscard]] virtual RegStatus queryValue(RootKey root, const std::string& subkey,
                                              const std::string& name, RegValue& out) = 0;
-  // Writes a REG_SZ value (with its terminating zero) and flushes the key.
-  // With KeyMustExist a missing key gives NotFound.
-  [[nodiscard]] virtual RegStatus setString(RootKey root, const std::string& subkey,
-                                            const std::string& name, const std::string& data,
-                                            KeyCreation creation) = 0;
+  // Writes a REG_SZ or REG_EXPAND_SZ value (`type`, with its terminating
+  // zero) and flushes the key. With KeyMustExist a missing key gives NotFound.
+  [[nodiscard]] virtual RegStatus setText(RootKey root, const std::string& subkey, const std::string& name,
+                                          const std::string& data, std::uint32_t type, KeyCreation creation) = 0;
+  // The same for a REG_SZ value.
+  [[nodiscard]] RegStatus setString(RootKey root, const std::string& subkey, const std::string& name,
+                                    const std::string& data, KeyCreation creation) {
+    return setText(root, subkey, name, data, kRegSz, creation);
+  }
   // Deletes one value and flushes the key.
   [[nodiscard]] virtual RegStatus deleteValue(RootKey root, const std::string& subkey,
                                               const std::string& name) = 0;

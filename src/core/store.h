@@ -26,6 +26,9 @@ struct DisabledItem {
   std::string path;
   std::string valuename;
   std::string valuedata;
+  // The registry value's type when it is not REG_SZ ("REG_EXPAND_SZ"); empty
+  // for REG_SZ and for every other family, so older files stay valid.
+  std::string valuetype;
   bool operator==(const DisabledItem&) const = default;
 };
 
@@ -55,17 +58,19 @@ class DisabledEntryStore {
 
   // Items of one kind in document order. A missing file lists nothing (Ok).
   [[nodiscard]] virtual StoreStatus list(RecordKind kind, std::vector<StoredItem>& out) = 0;
-  // Appends an item to the container (attributes path, valuedata, valuename).
+  // Appends an item to the container (attributes path, valuedata, valuename,
+  // and valuetype when it is not empty).
   // A missing file is created; a root without the container gains one.
   [[nodiscard]] virtual StoreStatus add(RecordKind kind, const DisabledItem& item) = 0;
   // Removes the listed item. Fails with Vanished when the element at that
   // place no longer holds exactly the listed attributes.
   [[nodiscard]] virtual StoreStatus remove(RecordKind kind, const StoredItem& item) = 0;
-  // Sets valuename (when given) and then valuedata of the listed item; path
-  // never changes.
+  // Sets valuename (when given), valuedata and valuetype (when given; empty
+  // drops the attribute) of the listed item; path never changes.
   [[nodiscard]] virtual StoreStatus update(RecordKind kind, const StoredItem& item,
                                            const std::optional<std::string>& valuename,
-                                           const std::string& valuedata) = 0;
+                                           const std::string& valuedata,
+                                           const std::optional<std::string>& valuetype) = 0;
 };
 
 // The first item whose three attributes equal the key's, ignoring case.

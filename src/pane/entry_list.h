@@ -1,6 +1,6 @@
 #pragma once
 // The rows of a pane's list as the families see them: four texts and a check
-// box. The Win32 pane implements this over its list view; tests use a fake.
+// box, and two texts that are only shown (columns 4 and 5, never read back). The Win32 pane implements this over its list view; tests use a fake.
 #include <string>
 #include <vector>
 
@@ -16,6 +16,8 @@ struct Row {
   std::string data;  // column 2, _Data: command line or target
   std::string path;  // column 3, _RegPath: the location
   RowState state = RowState::Live;
+  std::string publisher;  // column 4, _Publisher: who made the program file
+  std::string status;     // column 5, _Status: what stops or threatens it, "; "-joined
   bool operator==(const Row&) const = default;
 };
 
@@ -26,6 +28,7 @@ class EntryList {
   // filling never start Enable or Disable.
   virtual void setRows(const std::vector<Row>& rows) = 0;
   virtual int count() const = 0;
+  // Columns 0 to 3 and the box; publisher and status come back empty.
   virtual Row row(int index) const = 0;
   // The selected row, or -1.
   virtual int selected() const = 0;

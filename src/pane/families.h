@@ -17,6 +17,7 @@
 
 namespace velmora {
 
+class ProgramFileLookup;
 class Translator;
 
 // A family's name: "registry", "programlist", "startupfolder" (the folder of
@@ -41,11 +42,14 @@ struct Expansion {
   int expand;
 };
 
-// What every family shares: config.xml, the operation log and the texts.
+// What every family shares: config.xml, the operation log and the texts;
+// and where rows' program files are looked up (none: no publisher and no
+// "File not found").
 struct FamilyContext {
   DisabledEntryStore& store;
   OperationLog& log;
   const Translator& translator;
+  ProgramFileLookup* programFiles = nullptr;
 };
 
 // What sets one family apart in the code the families share.

@@ -1,10 +1,13 @@
 #include "pane/family_support.h"
 
 #include <algorithm>
+#include <map>
+#include <set>
 
 #include "core/format.h"
 #include "core/text.h"
 #include "lang/language_table.h"
+#include "pane/program_file.h"
 
 namespace velmora {
 
@@ -148,8 +151,8 @@ Outcome FamilySupport::removeRecord(const StoredItem& item) const {
 }
 
 Outcome FamilySupport::updateRecord(const StoredItem& item, const std::optional<std::string>& name,
-                                    const std::string& data) const {
-  const StoreStatus status = context_.store.update(traits_.records, item, name, data);
+                                    const std::string& data, const std::optional<std::string>& type) const {
+  const StoreStatus status = context_.store.update(traits_.records, item, name, data, type);
   if (outcomeOf(status) == Outcome::Failed) tellStoreProblem(status);
   return outcomeOf(status);
 }
@@ -170,10 +173,10 @@ Outcome FamilySupport::removeRecordOf(const Row& row) const {
 }
 
 Outcome FamilySupport::updateRecordOf(const Row& row, const std::optional<std::string>& name,
-                                      const std::string& data) const {
+                                      const std::string& data, const std::optional<std::string>& type) const {
   StoredItem found;
   const Outcome located = locateRecord(row, found);
-  const Outcome outcome = located == Outcome::Done ? updateRecord(found, name, data) : located;
+  const Outcome outcome = located == Outcome::Done ? updateRecord(found, name, data, type) : located;
   if (outcome == Outcome::Stale) tellRecordGone();
   return outcome;
 }
@@ -183,6 +186,82 @@ bool FamilySupport::takeBackRecord(const DisabledItem& record) const {
   if (context_.store.list(traits_.records, items) != StoreStatus::Ok) return false;
   const std::vector<StoredItem> matches = findAllItems(items, record);
   return !matches.empty() && context_.store.remove(traits_.records, matches.back()) == StoreStatus::Ok;
+}
+
+namespace {
+
+// A lookup that remembers each answer for one listing: a file shared by many
+// rows is looked up, and its version resource read, once.
+class RememberingLookup {
+ public:
+  explicit RememberingLookup(ProgramFileLookup& inner) : inner_(inner) {}
+  ProgramFile resolve(const std::string& commandLine) {
+    auto it = resolved_.find(commandLine);
+    if (it == resolved_.end()) it = resolved_.emplace(commandLine, resolveProgramFile(commandLine, inner_)).first;
+    return it->second;
+  }
+  // Windows file names ignore case: one read per file, however it is spelt.
+  const std::string& company(const std::string& path) {
+    std::u16string key = utf8ToUtf16(path);
+    for (char16_t& c : key) c = upperOrdinal(c);
+    auto it = companies_.find(key);
+    if (it == companies_.end()) it = companies_.emplace(std::move(key), inner_.companyName(path)).first;
+    return it->second;
+  }
+
+ private:
+  ProgramFileLookup& inner_;
+  std::map<std::string, ProgramFile> resolved_;
+  std::map<std::u16string, std::string> companies_;
+};
+
+// Location, name and data of a row, upper-cased as the ordinal comparison
+// ignoring case does it.
+std::u16string folded(const Row& row) {
+  std::u16string key = utf8ToUtf16(row.path) + u'\0' + utf8ToUtf16(row.name) + u'\0' + utf8ToUtf16(row.data);
+  for (char16_t& c : key) c = upperOrdinal(c);
+  return key;
+}
+
+}  // namespace
+
+void FamilySupport::describeRows(std::vector<Row>& rows, const std::function<std::string(const Row&)>& commandLineOf,
+                                 const std::function<bool(const Row&)>& legacy) const {
+  // Each text is looked up when first needed: the language table reads its
+  // file on every lookup.
+  std::map<std::string_view, std::string> texts;
+  const auto text = [&](std::string_view key) -> const std::string& {
+    auto it = texts.find(key);
+    if (it == texts.end()) it = texts.emplace(key, context_.translator.translate(key)).first;
+    return it->second;
+  };
+  const auto add = [](std::string& status, const std::string& more) {
+    if (!status.empty()) status += "; ";
+    status += more;
+  };
+  std::optional<RememberingLookup> lookup;
+  if (context_.programFiles) lookup.emplace(*context_.programFiles);
+  // The disabled rows by location, name and data ignoring case; a pane lists
+  // its records under its own spelling of the location.
+  std::set<std::u16string> disabled;
+  for (const Row& row : rows) {
+    if (row.state == RowState::Disabled) disabled.insert(folded(row));
+  }
+
+  for (Row& row : rows) {
+    row.publisher.clear();
+    row.status.clear();
+    if (legacy && legacy(row)) add(row.status, text("_StatusLegacy"));
+    if (row.state == RowState::Live && disabled.count(folded(row)) != 0) add(row.status, text("_StatusCameBack"));
+    if (!lookup) continue;
+    const ProgramFile file = lookup->resolve(commandLineOf(row));
+    if (file.path.empty()) continue;
+    if (file.found) {
+      row.publisher = lookup->company(file.path);
+    } else {
+      add(row.status, text("_StatusFileMissing"));
+    }
+  }
 }
 
 void FamilySupport::log(LogOperation op, const std::vector<std::string>& values) const {

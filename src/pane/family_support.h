@@ -4,6 +4,7 @@
 // change and take back the family's records in config.xml, and log. Each
 // family holds one and keeps its own steps; a change of several writes goes
 // through a Transaction (pane/transaction.h).
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -81,8 +82,8 @@ class FamilySupport {
   // Removes or changes a listed record. Stale when it is no longer where it
   // was listed (said nothing); Failed after telling why.
   Outcome removeRecord(const StoredItem& item) const;
-  Outcome updateRecord(const StoredItem& item, const std::optional<std::string>& name,
-                       const std::string& data) const;
+  Outcome updateRecord(const StoredItem& item, const std::optional<std::string>& name, const std::string& data,
+                       const std::optional<std::string>& type = std::nullopt) const;
   // Removes the record of an Enable once the entry is live again, quietly
   // (the caller takes the change back before it says why). A record that
   // has left config.xml meanwhile is Ok: the entry is live and no record of
@@ -95,11 +96,22 @@ class FamilySupport {
   // Changes the first record a disabled row stands for. Stale when it has
   // left config.xml, after telling the user: the edit made in the dialog is
   // not kept anywhere.
-  Outcome updateRecordOf(const Row& row, const std::optional<std::string>& name, const std::string& data) const;
+  // `type`, when given, replaces the record's valuetype.
+  Outcome updateRecordOf(const Row& row, const std::optional<std::string>& name, const std::string& data,
+                         const std::optional<std::string>& type = std::nullopt) const;
   // Takes back the record that a Disable appended: the last that matches, as
   // an identical one further up belongs to an earlier Disable. False when it
   // could not be taken back.
   bool takeBackRecord(const DisabledItem& record) const;
+
+  // Fills columns 4 and 5 of every row of a listing: the publisher of its
+  // program file (from `commandLineOf` the row, resolved as Windows does)
+  // and its status: _StatusLegacy when `legacy` says Windows never runs the
+  // row's location, _StatusCameBack for a live row equal to a disabled row
+  // of the same location (the program put itself back), _StatusFileMissing.
+  // Each file is looked up and its version resource read once per call.
+  void describeRows(std::vector<Row>& rows, const std::function<std::string(const Row&)>& commandLineOf,
+                    const std::function<bool(const Row&)>& legacy = {}) const;
 
   // Reports a change that was made.
   void log(LogOperation op, const std::vector<std::string>& values) const;

@@ -80,6 +80,7 @@ void ProgramListFamily::fill(EntryList& list) {
       rows.push_back(Row{where->valueName, type, std::move(program), path, RowState::Live});
     }
   }
+  support_.describeRows(rows, [](const Row& row) { return row.data; });
   list.setRows(rows);
 }
 

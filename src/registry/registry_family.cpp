@@ -1,6 +1,7 @@
 #include "registry/registry_family.h"
 
 #include "core/text.h"
+#include "lang/language_table.h"
 #include "pane/prompt.h"
 #include "pane/transaction.h"
 
@@ -11,7 +12,25 @@ namespace {
 // A deletion of a value that is not there leaves the key as we want it.
 bool deleted(RegStatus status) { return status == RegStatus::Ok || status == RegStatus::NotFound; }
 
+bool isListedType(std::uint32_t type) { return type == kRegSz || type == kRegExpandSz; }
+
+// The value type a record stands for, and the attribute that says it.
+std::uint32_t typeOfRecord(const DisabledItem& item) {
+  return equalsIgnoreCase(item.valuetype, kExpandTypeName) ? kRegExpandSz : kRegSz;
+}
+std::string recordTypeName(std::uint32_t type) { return type == kRegExpandSz ? std::string(kExpandTypeName) : ""; }
+
 }  // namespace
+
+bool holdsEnvironmentReference(std::string_view text) {
+  for (std::size_t open = text.find('%'); open != std::string_view::npos;) {
+    const std::size_t close = text.find('%', open + 1);
+    if (close == std::string_view::npos) return false;
+    if (close > open + 1) return true;
+    open = close + 1 < text.size() ? text.find('%', close + 1) : std::string_view::npos;
+  }
+  return false;
+}
 
 const FamilyTraits kRegistryTraits{kRegistryRecords, LogKeys{""}, "_RegString", &equalsIgnoreCase};
 
@@ -26,20 +45,34 @@ constexpr std::string_view kMachineRunServicesOnce =
     "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnce";
 constexpr std::string_view kUserRun = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr std::string_view kUserRunOnce = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+// What 64-bit Windows also starts: the 32-bit programs' keys (the path a
+// 64-bit process opens to see the 32-bit view) and the policy Run keys.
+constexpr std::string_view kMachineRun32 =
+    "HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr std::string_view kMachineRunOnce32 =
+    "HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+constexpr std::string_view kMachinePolicyRun =
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run";
+constexpr std::string_view kUserPolicyRun =
+    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run";
 
 // Registry > All Users (Run, RunOnce, RunServices, RunServicesOnce) and
-// Current User (Run, RunOnce); an inner node lists its children's keys.
+// Current User (Run, RunOnce); an inner node lists its children's keys. A
+// Run or RunOnce node lists the classic key first, so Add writes there.
 std::vector<CategoryNode> registryNodes() {
   return {
       {0, "_TreeRegistry", -1, 3, {},
-       {kMachineRun, kMachineRunOnce, kMachineRunServices, kMachineRunServicesOnce, kUserRun, kUserRunOnce}},
-      {1, "_AllUser", 0, 4, {}, {kMachineRun, kMachineRunOnce, kMachineRunServices, kMachineRunServicesOnce}},
-      {2, "_Run", 1, 2, {}, {kMachineRun}},
-      {3, "_RunOnce", 1, 2, {}, {kMachineRunOnce}},
+       {kMachineRun, kMachineRun32, kMachinePolicyRun, kMachineRunOnce, kMachineRunOnce32, kMachineRunServices,
+        kMachineRunServicesOnce, kUserRun, kUserPolicyRun, kUserRunOnce}},
+      {1, "_AllUser", 0, 4, {},
+       {kMachineRun, kMachineRun32, kMachinePolicyRun, kMachineRunOnce, kMachineRunOnce32, kMachineRunServices,
+        kMachineRunServicesOnce}},
+      {2, "_Run", 1, 2, {}, {kMachineRun, kMachineRun32, kMachinePolicyRun}},
+      {3, "_RunOnce", 1, 2, {}, {kMachineRunOnce, kMachineRunOnce32}},
       {4, "_RunService", 1, 2, {}, {kMachineRunServices}},
       {5, "_RunServiceOnce", 1, 2, {}, {kMachineRunServicesOnce}},
-      {6, "_CurrentUser", 0, 5, {}, {kUserRun, kUserRunOnce}},
-      {7, "_Run", 6, 2, {}, {kUserRun}},
+      {6, "_CurrentUser", 0, 5, {}, {kUserRun, kUserPolicyRun, kUserRunOnce}},
+      {7, "_Run", 6, 2, {}, {kUserRun, kUserPolicyRun}},
       {8, "_RunOnce", 6, 2, {}, {kUserRunOnce}},
   };
 }
@@ -70,6 +103,8 @@ RegistryFamily::RegistryFamily(std::vector<std::string> keyPaths, RegistryPort& 
 void RegistryFamily::fill(EntryList& list) {
   // Looked up once: the language table reads its file on every lookup.
   const std::string type = support_.typeText();
+  const std::string expandType = support_.translator().translate("_RegExpandString");
+  const auto typeText = [&](std::uint32_t t) -> const std::string& { return t == kRegExpandSz ? expandType : type; };
   // One read of config.xml serves every key.
   const std::vector<StoredItem> items = support_.recordsForListing();
 
@@ -78,17 +113,24 @@ void RegistryFamily::fill(EntryList& list) {
     const auto key = splitKeyPath(path);
     if (!key) continue;
     // The key's disabled entries first, under the pane's spelling of the path.
-    support_.addDisabledRows(rows, items, path, type);
+    for (const StoredItem& s : items) {
+      if (!kRegistryTraits.sameLocation(s.item.path, path)) continue;
+      rows.push_back(Row{s.item.valuename, typeText(typeOfRecord(s.item)), s.item.valuedata, path, RowState::Disabled});
+    }
 
-    // Then its live REG_SZ values, in the registry's order. A key that is
+    // Then its live string values, in the registry's order. A key that is
     // missing or may not be read lists nothing.
     std::vector<RegValue> values;
     if (registry_.enumerateValues(key->root, key->subkey, values) != RegStatus::Ok) continue;
     for (const RegValue& v : values) {
-      if (v.type != kRegSz) continue;
-      rows.push_back(Row{v.name, type, v.text, path, RowState::Live});
+      if (!isListedType(v.type)) continue;
+      rows.push_back(Row{v.name, typeText(v.type), v.text, path, RowState::Live});
     }
   }
+  // Windows NT and later never run RunServices and RunServicesOnce.
+  support_.describeRows(
+      rows, [](const Row& row) { return row.data; },
+      [](const Row& row) { return endsWith(asciiUpper(row.path), "\\RUNSERVICES") || endsWith(asciiUpper(row.path), "\\RUNSERVICESONCE"); });
   list.setRows(rows);
 }
 
@@ -117,7 +159,8 @@ Outcome RegistryFamily::removeLive(const Row& row) {
   // to delete.
   RegValue now;
   if (registry_.queryValue(key->root, key->subkey, row.name, now) == RegStatus::NotFound) return Outcome::Stale;
-  if (!stillAsListed(*key, row, "_RegistryRemoveChanged")) return Outcome::Failed;
+  std::uint32_t type = kRegSz;
+  if (!stillAsListed(*key, row, "_RegistryRemoveChanged", type)) return Outcome::Failed;
   const RegStatus status = registry_.deleteValue(key->root, key->subkey, row.name);
   if (status == RegStatus::Ok) return Outcome::Done;
   if (status == RegStatus::NotFound) return Outcome::Stale;
@@ -130,10 +173,13 @@ bool RegistryFamily::disable(EntryList& list, int index) {
   const Row row = list.row(index);
   const auto key = splitKeyPath(row.path);
   if (!key) return false;
-  if (!stillAsListed(*key, row, "_RegistryEntryChanged")) return false;
+  std::uint32_t type = kRegSz;
+  if (!stillAsListed(*key, row, "_RegistryEntryChanged", type)) return false;
 
-  // The record goes to disk first: until it is there the value stays.
-  const DisabledItem record = recordOf(row);
+  // The record goes to disk first: until it is there the value stays. It
+  // keeps the value's type, so that Enable writes back what was there.
+  DisabledItem record = recordOf(row);
+  record.valuetype = recordTypeName(type);
   if (support_.addRecord(record) != Outcome::Done) return false;
   Transaction tx(support_, row.name);
   tx.undoWith([this, record] { return support_.takeBackRecord(record); });
@@ -151,11 +197,14 @@ bool RegistryFamily::disable(EntryList& list, int index) {
 // holds now: should another program have changed the value since the list
 // was read, its new text would be lost. So the value must still be what the
 // row shows.
-bool RegistryFamily::stillAsListed(const KeyPath& key, const Row& row, const char* changedKey) {
+bool RegistryFamily::stillAsListed(const KeyPath& key, const Row& row, const char* changedKey, std::uint32_t& type) {
   RegValue value;
   switch (registry_.queryValue(key.root, key.subkey, row.name, value)) {
     case RegStatus::Ok:
-      if (value.type == kRegSz && value.text == row.data) return true;
+      if (isListedType(value.type) && value.text == row.data) {
+        type = value.type;
+        return true;
+      }
       break;
     case RegStatus::NotFound:
       break;
@@ -181,10 +230,11 @@ bool RegistryFamily::enable(EntryList& list, int index) {
   const auto record = support_.requireRecord(*items, recordOf(row));
   if (!record) return false;
 
+  const std::uint32_t type = typeOfRecord(record->item);
   const auto before = existingValue(*key, row.name);
-  if (!mayReplace(row.path, row.name, row.data, before)) return false;
+  if (!mayReplace(row.path, row.name, row.data, type, before)) return false;
   Transaction tx(support_, row.name);
-  if (write(tx, *key, row.path, row.name, row.data, before) != Outcome::Done) return false;
+  if (write(tx, *key, row.path, row.name, row.data, type, before) != Outcome::Done) return false;
 
   // The value is written; now the record may go.
   const StoreStatus removed = support_.removeEnabledRecord(*record);
@@ -207,10 +257,12 @@ void RegistryFamily::add(EntryList& list) {
   if (!support_.prompt().entryDialog(EntryDialogKind::Add, data)) return;
 
   if (const auto key = splitKeyPath(path)) {
+    // A command line with %NAME% only starts from an expandable value.
+    const std::uint32_t type = holdsEnvironmentReference(data.path) ? kRegExpandSz : kRegSz;
     const auto before = existingValue(*key, data.name);
     Transaction tx(support_, data.name);
-    if (mayReplace(path, data.name, data.path, before) &&
-        write(tx, *key, path, data.name, data.path, before) == Outcome::Done) {
+    if (mayReplace(path, data.name, data.path, type, before) &&
+        write(tx, *key, path, data.name, data.path, type, before) == Outcome::Done) {
       tx.commit();
       support_.log(LogOperation::Add, {path, data.name, data.path});
     }
@@ -225,8 +277,12 @@ void RegistryFamily::modify(EntryList& list, int index) {
 
   // A record removed by hand meanwhile leaves nothing to change; the user
   // is told that the edit was not kept.
-  const Outcome outcome = row.state == RowState::Disabled ? support_.updateRecordOf(row, data.name, data.path)
-                                                          : modifyLive(row, data.name, data.path);
+  // The type stays unless the new command line needs REG_EXPAND_SZ.
+  const auto newType = holdsEnvironmentReference(data.path) ? std::optional<std::string>(kExpandTypeName)
+                                                             : std::nullopt;
+  const Outcome outcome = row.state == RowState::Disabled
+                              ? support_.updateRecordOf(row, data.name, data.path, newType)
+                              : modifyLive(row, data.name, data.path);
   if (outcome == Outcome::Done) {
     support_.log(LogOperation::Modify, {row.path, row.name, row.data, data.name, data.path});
   }
@@ -237,11 +293,14 @@ Outcome RegistryFamily::modifyLive(const Row& old, const std::string& newName, c
   const auto key = splitKeyPath(old.path);
   if (!key) return Outcome::Failed;
   Transaction tx(support_, old.name);
+  // The value keeps its type unless the new text needs REG_EXPAND_SZ.
+  const auto current = existingValue(*key, old.name);
+  const std::uint32_t oldType = current && isListedType(current->type) ? current->type : kRegSz;
+  const std::uint32_t newType = holdsEnvironmentReference(newData) ? kRegExpandSz : oldType;
 
   if (old.name == newName) {
     // Same value: one write replaces the text in place.
-    const auto before = existingValue(*key, newName);
-    if (write(tx, *key, old.path, newName, newData, before) != Outcome::Done) return Outcome::Failed;
+    if (write(tx, *key, old.path, newName, newData, newType, current) != Outcome::Done) return Outcome::Failed;
   } else if (equalsIgnoreCase(old.name, newName)) {
     // Only the case of the name changes. The registry keeps the spelling a
     // value was created with, so the old value has to go first; should the
@@ -250,10 +309,10 @@ Outcome RegistryFamily::modifyLive(const Row& old, const std::string& newName, c
       support_.tell("_RegistryDeleteFailed", {old.path});
       return Outcome::Failed;
     }
-    tx.undoWith([this, k = *key, old] {
-      return registry_.setString(k.root, k.subkey, old.name, old.data, KeyCreation::CreateKey) == RegStatus::Ok;
+    tx.undoWith([this, k = *key, old, oldType] {
+      return registry_.setText(k.root, k.subkey, old.name, old.data, oldType, KeyCreation::CreateKey) == RegStatus::Ok;
     });
-    if (registry_.setString(key->root, key->subkey, newName, newData, KeyCreation::CreateKey) != RegStatus::Ok) {
+    if (registry_.setText(key->root, key->subkey, newName, newData, newType, KeyCreation::CreateKey) != RegStatus::Ok) {
       support_.tell(tx.rollBack() ? "_RegistryWriteFailed" : "_RegistryEntryLost", {old.path, old.name, old.data});
       return Outcome::Failed;
     }
@@ -261,8 +320,8 @@ Outcome RegistryFamily::modifyLive(const Row& old, const std::string& newName, c
     // A new name: write the new value first, then delete the old one, so
     // that a failure leaves the entry under at least one of its names.
     const auto before = existingValue(*key, newName);
-    if (!mayReplace(old.path, newName, newData, before)) return Outcome::Failed;
-    if (write(tx, *key, old.path, newName, newData, before) != Outcome::Done) return Outcome::Failed;
+    if (!mayReplace(old.path, newName, newData, newType, before)) return Outcome::Failed;
+    if (write(tx, *key, old.path, newName, newData, newType, before) != Outcome::Done) return Outcome::Failed;
     if (!deleted(registry_.deleteValue(key->root, key->subkey, old.name))) {
       return tx.fail("_RegistryDeleteFailed", {old.path});
     }
@@ -282,15 +341,15 @@ std::optional<RegValue> RegistryFamily::existingValue(const KeyPath& key, const 
 }
 
 bool RegistryFamily::mayReplace(const std::string& path, const std::string& name, const std::string& data,
-                                const std::optional<RegValue>& existing) {
+                                std::uint32_t type, const std::optional<RegValue>& existing) {
   if (!existing) return true;
-  if (existing->type == kRegSz && existing->text == data) return true;
+  if (existing->type == type && existing->text == data) return true;
   return support_.ask("_RegistryValueExists", {path, name});
 }
 
 Outcome RegistryFamily::write(Transaction& tx, const KeyPath& key, const std::string& path, const std::string& name,
-                              const std::string& data, const std::optional<RegValue>& before) {
-  if (registry_.setString(key.root, key.subkey, name, data, KeyCreation::CreateKey) != RegStatus::Ok) {
+                              const std::string& data, std::uint32_t type, const std::optional<RegValue>& before) {
+  if (registry_.setText(key.root, key.subkey, name, data, type, KeyCreation::CreateKey) != RegStatus::Ok) {
     support_.tell("_RegistryWriteFailed", {path});
     return Outcome::Failed;
   }
@@ -302,8 +361,8 @@ bool RegistryFamily::restoreValue(const KeyPath& key, const std::string& name, c
   RegStatus status;
   if (!before) {
     status = registry_.deleteValue(key.root, key.subkey, name);
-  } else if (before->type == kRegSz) {
-    status = registry_.setString(key.root, key.subkey, before->name, before->text, KeyCreation::KeyMustExist);
+  } else if (isListedType(before->type)) {
+    status = registry_.setText(key.root, key.subkey, before->name, before->text, before->type, KeyCreation::KeyMustExist);
   } else {
     return false;  // a value of another type cannot be written back through the port
   }

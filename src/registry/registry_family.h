@@ -1,7 +1,10 @@
 #pragma once
-// The Run-type registry keys: every REG_SZ value of a key is one startup
-// entry (value name = entry name, text = command line). A disabled entry is a
-// disabledregistryitem record in config.xml until it is enabled again.
+// The Run-type registry keys: every REG_SZ and REG_EXPAND_SZ value of a key is
+// one startup entry (value name = entry name, text = command line as stored,
+// unexpanded). A disabled entry is a disabledregistryitem record in
+// config.xml until it is enabled again; the record of an expandable value
+// says so (valuetype="REG_EXPAND_SZ"), so Enable writes it back with its type.
+// Values of other types are neither listed nor touched.
 //
 // Every operation that moves an entry checks each step before the next and
 // takes back what it did when a later step fails (pane/transaction.h): an
@@ -23,6 +26,12 @@ class Transaction;
 
 inline constexpr RecordKind kRegistryRecords{"disabledregistryitem"};
 extern const FamilyTraits kRegistryTraits;
+// The record attribute of an expandable value; no attribute means REG_SZ.
+inline constexpr std::string_view kExpandTypeName = "REG_EXPAND_SZ";
+
+// Whether a command line refers to an environment variable (%NAME%), so that
+// it needs REG_EXPAND_SZ to start.
+bool holdsEnvironmentReference(std::string_view text);
 
 // The family's descriptor: it lists and changes values through `registry`.
 FamilyDescriptor registryFamily(RegistryPort& registry, const FamilyContext& context);
@@ -47,26 +56,27 @@ class RegistryFamily : public EntryFamily {
 
  private:
   Outcome removeLive(const Row& row);
-  // True when the live value is still the REG_SZ text the row shows;
-  // otherwise false after telling the user (`changedKey` when another
-  // program changed or removed it).
-  bool stillAsListed(const KeyPath& key, const Row& row, const char* changedKey);
+  // True when the live value is still the text the row shows, with `type`
+  // its type (REG_SZ or REG_EXPAND_SZ); otherwise false after telling the
+  // user (`changedKey` when another program changed or removed it).
+  bool stillAsListed(const KeyPath& key, const Row& row, const char* changedKey, std::uint32_t& type);
   Outcome modifyLive(const Row& old, const std::string& newName, const std::string& newData);
 
   // The value's current state, or nullopt when there is none (or it cannot
   // be read: the write that follows then reports the problem).
   std::optional<RegValue> existingValue(const KeyPath& key, const std::string& name);
   // Asks before an existing value of another entry is replaced. True when
-  // there is nothing to replace, the value already holds `data`, or the user
-  // agreed.
-  bool mayReplace(const std::string& path, const std::string& name, const std::string& data,
+  // there is nothing to replace, the value already holds `data` with `type`,
+  // or the user agreed.
+  bool mayReplace(const std::string& path, const std::string& name, const std::string& data, std::uint32_t type,
                   const std::optional<RegValue>& existing);
   // Writes a value, creating the key when needed; after it worked, `tx`
   // knows how to put back what was there before. Failed after telling why not.
   Outcome write(Transaction& tx, const KeyPath& key, const std::string& path, const std::string& name,
-             const std::string& data, const std::optional<RegValue>& before);
+                const std::string& data, std::uint32_t type, const std::optional<RegValue>& before);
   // Puts a value back as it was before we wrote it: deleted when it did not
-  // exist, its old text when it was a REG_SZ value. False when it could not.
+  // exist, its old text and type when it was a REG_SZ or REG_EXPAND_SZ value.
+  // False when it could not.
   bool restoreValue(const KeyPath& key, const std::string& name, const std::optional<RegValue>& before);
 
   std::vector<std::string> keyPaths_;

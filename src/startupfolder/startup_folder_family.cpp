@@ -161,6 +161,12 @@ void StartupFolderFamily::fill(EntryList& list) {
                          withoutTrailingBackslash(folder), RowState::Live});
     }
   }
+  // A shortcut's program is its target; a file that is no shortcut is its
+  // own (a disabled one sits among the kept copies: nothing to check).
+  support_.describeRows(rows, [](const Row& row) -> std::string {
+    if (!row.data.empty()) return "\"" + row.data + "\"";
+    return row.state == RowState::Live ? "\"" + row.path + "\\" + row.name + "\"" : std::string();
+  });
   list.setRows(rows);
 }
 

@@ -103,9 +103,26 @@ TYPED_TEST_P(RegistryContract, EmptyDataIsAValue) {
   EXPECT_EQ(v.type, kRegSz);
 }
 
+// An expandable value is written with its type and read back unexpanded;
+// rewriting it as REG_SZ changes the type, and no other type is written.
+TYPED_TEST_P(RegistryContract, ExpandableTextKeepsItsTypeAndStaysUnexpanded) {
+  ASSERT_EQ(this->reg().setText(this->kRoot, this->key(), "Sec", "%windir%\\sec.exe", kRegExpandSz,
+                                KeyCreation::CreateKey),
+            RegStatus::Ok);
+  RegValue v;
+  ASSERT_EQ(this->reg().queryValue(this->kRoot, this->key(), "Sec", v), RegStatus::Ok);
+  EXPECT_EQ(v.type, kRegExpandSz);
+  EXPECT_EQ(v.text, "%windir%\\sec.exe");
+  ASSERT_EQ(this->reg().setString(this->kRoot, this->key(), "Sec", "x.exe", KeyCreation::KeyMustExist), RegStatus::Ok);
+  ASSERT_EQ(this->reg().queryValue(this->kRoot, this->key(), "Sec", v), RegStatus::Ok);
+  EXPECT_EQ(v.type, kRegSz);
+  EXPECT_EQ(this->reg().setText(this->kRoot, this->key(), "Bin", "x", 3, KeyCreation::KeyMustExist), RegStatus::Failed);
+  EXPECT_EQ(this->reg().queryValue(this->kRoot, this->key(), "Bin", v), RegStatus::NotFound);
+}
+
 REGISTER_TYPED_TEST_SUITE_P(RegistryContract, MissingKeyAndValueAreNotFound, WriteCreatesKeyAndReadsBack,
                             SameNameInOtherCaseReplacesTheValue, LongNamesAndDataAreReadWhole,
                             TextOutsideAnyLegacyCodePageRoundTrips, DeleteRemovesOnlyThatValue,
-                            EmptyDataIsAValue);
+                            EmptyDataIsAValue, ExpandableTextKeepsItsTypeAndStaysUnexpanded);
 
 }  // namespace velmora::testing

@@ -99,13 +99,13 @@ TYPED_TEST_P(StoreContract, UpdateChangesNameAndDataButNeverPath) {
   this->add(kRegistryRecords, {this->runKey, "Old", "C:\\old.exe"});
   auto listed = this->list(kRegistryRecords);
   ASSERT_EQ(listed.size(), 1u);
-  ASSERT_EQ(this->store().update(kRegistryRecords, listed[0], std::string("New"), "C:\\new.exe -q"), StoreStatus::Ok);
+  ASSERT_EQ(this->store().update(kRegistryRecords, listed[0], std::string("New"), "C:\\new.exe -q", std::nullopt), StoreStatus::Ok);
   listed = this->list(kRegistryRecords);
   ASSERT_EQ(listed.size(), 1u);
   EXPECT_EQ(listed[0].item, (DisabledItem{this->runKey, "New", "C:\\new.exe -q"}));
 
   // Data alone: the name stays.
-  ASSERT_EQ(this->store().update(kRegistryRecords, listed[0], std::nullopt, "C:\\third.exe"), StoreStatus::Ok);
+  ASSERT_EQ(this->store().update(kRegistryRecords, listed[0], std::nullopt, "C:\\third.exe", std::nullopt), StoreStatus::Ok);
   EXPECT_EQ(this->items(this->list(kRegistryRecords)),
             (std::vector<DisabledItem>{{this->runKey, "New", "C:\\third.exe"}}));
 }
@@ -117,9 +117,9 @@ TYPED_TEST_P(StoreContract, ChangingAnItemThatChangedSinceListingIsRefused) {
   ASSERT_EQ(before.size(), 2u);
 
   // Someone else changed B: the stale listing must not remove the new text.
-  ASSERT_EQ(this->store().update(kRegistryRecords, before[1], std::string("B2"), "b2.exe"), StoreStatus::Ok);
+  ASSERT_EQ(this->store().update(kRegistryRecords, before[1], std::string("B2"), "b2.exe", std::nullopt), StoreStatus::Ok);
   EXPECT_EQ(this->store().remove(kRegistryRecords, before[1]), StoreStatus::Vanished);
-  EXPECT_EQ(this->store().update(kRegistryRecords, before[1], std::nullopt, "x.exe"), StoreStatus::Vanished);
+  EXPECT_EQ(this->store().update(kRegistryRecords, before[1], std::nullopt, "x.exe", std::nullopt), StoreStatus::Vanished);
 
   // A removed earlier item shifts the places: B's old place is now empty.
   ASSERT_EQ(this->store().remove(kRegistryRecords, before[0]), StoreStatus::Ok);
@@ -138,8 +138,33 @@ TYPED_TEST_P(StoreContract, EmptyTextsAreKept) {
   EXPECT_EQ(this->items(this->list(kStartupFolderRecords)), (std::vector<DisabledItem>{item}));
 }
 
+// A record of an expandable registry value keeps its type; records without
+// the attribute (every older file) read as REG_SZ, and an update can change
+// or drop the type while leaving it alone unless asked.
+TYPED_TEST_P(StoreContract, ValueTypeIsKeptChangedAndDropped) {
+  const DisabledItem expand{this->runKey, "Sec", "%windir%\\system32\\sec.exe", "REG_EXPAND_SZ"};
+  this->add(kRegistryRecords, expand);
+  this->add(kRegistryRecords, {this->runKey, "Plain", "p.exe"});
+  auto listed = this->list(kRegistryRecords);
+  EXPECT_EQ(this->items(listed), (std::vector<DisabledItem>{expand, {this->runKey, "Plain", "p.exe"}}));
+  ASSERT_EQ(this->store().update(kRegistryRecords, listed[0], std::nullopt, "%windir%\\sec2.exe", std::nullopt),
+            StoreStatus::Ok);
+  ASSERT_EQ(this->store().update(kRegistryRecords, listed[1], std::nullopt, "%TEMP%\\p.exe", std::string("REG_EXPAND_SZ")),
+            StoreStatus::Ok);
+  listed = this->list(kRegistryRecords);
+  EXPECT_EQ(listed[0].item.valuetype, "REG_EXPAND_SZ") << "kept when not asked";
+  EXPECT_EQ(listed[1].item.valuetype, "REG_EXPAND_SZ");
+  ASSERT_EQ(this->store().update(kRegistryRecords, listed[0], std::nullopt, "sec.exe", std::string()), StoreStatus::Ok);
+  listed = this->list(kRegistryRecords);
+  EXPECT_EQ(listed[0].item, (DisabledItem{this->runKey, "Sec", "sec.exe"}));
+  // A listing taken before the type changed no longer matches.
+  const DisabledItem stale{this->runKey, "Plain", "%TEMP%\\p.exe"};
+  EXPECT_EQ(this->store().remove(kRegistryRecords, StoredItem{1, stale}), StoreStatus::Vanished);
+}
+
 REGISTER_TYPED_TEST_SUITE_P(StoreContract, EmptyStoreListsNothing, ListsEachKindInDocumentOrderAndNothingElse,
                             FindTakesTheFirstOfEqualItemsAcrossCase, UpdateChangesNameAndDataButNeverPath,
-                            ChangingAnItemThatChangedSinceListingIsRefused, EmptyTextsAreKept);
+                            ChangingAnItemThatChangedSinceListingIsRefused, EmptyTextsAreKept,
+                            ValueTypeIsKeptChangedAndDropped);
 
 }  // namespace velmora::testing

@@ -36,8 +36,9 @@ RegStatus FakeRegistry::queryValue(RootKey root, const std::string& subkey, cons
   return RegStatus::Ok;
 }
 
-RegStatus FakeRegistry::setString(RootKey root, const std::string& subkey, const std::string& name,
-                                  const std::string& data, KeyCreation creation) {
+RegStatus FakeRegistry::setText(RootKey root, const std::string& subkey, const std::string& name,
+                                const std::string& data, std::uint32_t type, KeyCreation creation) {
+  if (type != kRegSz && type != kRegExpandSz) return RegStatus::Failed;
   const std::string k = id(root, subkey);
   if (denyWrite_.count(k)) return RegStatus::AccessDenied;
   auto it = keys_.find(k);
@@ -48,12 +49,12 @@ RegStatus FakeRegistry::setString(RootKey root, const std::string& subkey, const
   ++writes;
   for (auto& v : it->second) {
     if (equalsIgnoreCase(v.name, name)) {
-      v.type = kRegSz;
+      v.type = type;
       v.text = data;
       return RegStatus::Ok;
     }
   }
-  it->second.push_back(RegValue{name, kRegSz, data});
+  it->second.push_back(RegValue{name, type, data});
   return RegStatus::Ok;
 }
 

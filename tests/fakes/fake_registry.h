@@ -14,8 +14,8 @@ class FakeRegistry : public RegistryPort {
  public:
   [[nodiscard]] RegStatus enumerateValues(RootKey root, const std::string& subkey, std::vector<RegValue>& out) override;
   [[nodiscard]] RegStatus queryValue(RootKey root, const std::string& subkey, const std::string& name, RegValue& out) override;
-  [[nodiscard]] RegStatus setString(RootKey root, const std::string& subkey, const std::string& name,
-                                    const std::string& data, KeyCreation creation) override;
+  [[nodiscard]] RegStatus setText(RootKey root, const std::string& subkey, const std::string& name,
+                                  const std::string& data, std::uint32_t type, KeyCreation creation) override;
   [[nodiscard]] RegStatus deleteValue(RootKey root, const std::string& subkey, const std::string& name) override;
 
   // Test set-up and inspection. A port cannot be copied, so a test that

@@ -37,7 +37,7 @@ StoreStatus FakeStore::remove(RecordKind kind, const StoredItem& item) {
 }
 
 StoreStatus FakeStore::update(RecordKind kind, const StoredItem& item, const std::optional<std::string>& valuename,
-                              const std::string& valuedata) {
+                              const std::string& valuedata, const std::optional<std::string>& valuetype) {
   if (unreadable) return StoreStatus::Unreadable;
   std::size_t ordinal = 0;
   for (auto& e : elements) {
@@ -47,6 +47,7 @@ StoreStatus FakeStore::update(RecordKind kind, const StoredItem& item, const std
     if (readOnly) return StoreStatus::WriteFailed;
     if (valuename) e.item.valuename = *valuename;
     e.item.valuedata = valuedata;
+    if (valuetype) e.item.valuetype = *valuetype;
     ++saves;
     return StoreStatus::Ok;
   }

@@ -13,7 +13,7 @@ class FakeStore : public DisabledEntryStore {
   StoreStatus add(RecordKind kind, const DisabledItem& item) override;
   StoreStatus remove(RecordKind kind, const StoredItem& item) override;
   StoreStatus update(RecordKind kind, const StoredItem& item, const std::optional<std::string>& valuename,
-                     const std::string& valuedata) override;
+                     const std::string& valuedata, const std::optional<std::string>& valuetype) override;
 
   struct Element {
     RecordKind kind;

@@ -109,7 +109,7 @@ TEST(CategoryNodes, TableMatchesTheTreeUsersSee) {
   const auto& nodes = families.table.nodes();
   const auto all = families.table.locations();
   ASSERT_EQ(nodes.size(), static_cast<std::size_t>(kNodeCount));
-  ASSERT_EQ(all.size(), 11u);
+  ASSERT_EQ(all.size(), 15u);
   struct Want {
     const char* key;
     int parent, image;
@@ -120,19 +120,19 @@ TEST(CategoryNodes, TableMatchesTheTreeUsersSee) {
       {"_TreeStartupFolder", -1, 1, "startupfolder", {0, 1}},
       {"_AllUser", 0, 4, "startupfolder", {0}},
       {"_CurrentUser", 0, 5, "startupfolder", {1}},
-      {"_TreeRegistry", -1, 3, "registry", {2, 3, 4, 5, 6, 7}},
-      {"_AllUser", 3, 4, "registry", {2, 3, 4, 5}},
-      {"_Run", 4, 2, "registry", {2}},
-      {"_RunOnce", 4, 2, "registry", {3}},
-      {"_RunService", 4, 2, "registry", {4}},
-      {"_RunServiceOnce", 4, 2, "registry", {5}},
-      {"_CurrentUser", 3, 5, "registry", {6, 7}},
-      {"_Run", 9, 2, "registry", {6}},
-      {"_RunOnce", 9, 2, "registry", {7}},
-      {"_Winini", -1, 6, "programlist", {8, 9}},
-      {"_LoadSection", 12, 2, "programlist", {8}},
-      {"_RunSection", 12, 2, "programlist", {9}},
-      {"_TreeUserInit", -1, 6, "programlist", {10}},
+      {"_TreeRegistry", -1, 3, "registry", {2, 3, 4, 5, 6, 7, 8, 9, 10, 11}},
+      {"_AllUser", 3, 4, "registry", {2, 3, 4, 5, 6, 7, 8}},
+      {"_Run", 4, 2, "registry", {2, 3, 4}},
+      {"_RunOnce", 4, 2, "registry", {5, 6}},
+      {"_RunService", 4, 2, "registry", {7}},
+      {"_RunServiceOnce", 4, 2, "registry", {8}},
+      {"_CurrentUser", 3, 5, "registry", {9, 10, 11}},
+      {"_Run", 9, 2, "registry", {9, 10}},
+      {"_RunOnce", 9, 2, "registry", {11}},
+      {"_Winini", -1, 6, "programlist", {12, 13}},
+      {"_LoadSection", 12, 2, "programlist", {12}},
+      {"_RunSection", 12, 2, "programlist", {13}},
+      {"_TreeUserInit", -1, 6, "programlist", {14}},
   };
   for (int i = 0; i < kNodeCount; ++i) {
     SCOPED_TRACE(i);
@@ -152,19 +152,30 @@ TEST(CategoryNodes, TableMatchesTheTreeUsersSee) {
   EXPECT_EQ(expansions, want_expansions);
 }
 
-// Every location once, L1 to L11, spelt as stored records know them.
+// Every location once: L1 to L11 spelt as stored records know them, with
+// the 32-bit and policy Run keys of today's Windows beside their classic key.
 TEST(StartupLocations, PathsKeepTheirSpelling) {
   FakeRegistry reg;
   RealFamilies families(reg);
   const auto l = families.table.locations();
-  ASSERT_EQ(l.size(), 11u);
-  EXPECT_EQ(l[0], "Common Startup");
-  EXPECT_EQ(l[1], "Startup");
-  EXPECT_EQ(l[2], "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
-  EXPECT_EQ(l[5], "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnce");
-  EXPECT_EQ(l[7], "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
-  EXPECT_EQ(l[8], "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\Load");
-  EXPECT_EQ(l[10], "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Userinit");
+  const std::vector<std::string_view> want = {
+      "Common Startup",
+      "Startup",
+      "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+      "HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run",
+      "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run",
+      "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+      "HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+      "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices",
+      "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnce",
+      "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+      "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run",
+      "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+      "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\Load",
+      "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\Run",
+      "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Userinit",
+  };
+  EXPECT_EQ(l, want);
 }
 
 TEST(BuildPaneLocations, ReadsTheFoldersFourTimesAndFillsEveryNode) {
@@ -179,9 +190,11 @@ TEST(BuildPaneLocations, ReadsTheFoldersFourTimesAndFillsEveryNode) {
   EXPECT_EQ(lists[0], (std::vector<std::string>{"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp",
                                                 "C:\\Users\\me\\Startup"}));
   EXPECT_EQ(lists[2], std::vector<std::string>{"C:\\Users\\me\\Startup"}) << "the value's type is ignored";
-  ASSERT_EQ(lists[3].size(), 6u);
+  ASSERT_EQ(lists[3].size(), 10u);
   EXPECT_EQ(lists[3][0], "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
-  EXPECT_EQ(lists[3][5], "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
+  EXPECT_EQ(lists[3][9], "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
+  EXPECT_EQ(lists[5].front(), "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run")
+      << "Add writes to the classic key";
   EXPECT_EQ(lists[12].size(), 2u);
   EXPECT_EQ(lists[15],
             std::vector<std::string>{"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Userinit"});
@@ -229,7 +242,7 @@ TEST(FamilyTable, AFamilyRegisteredLastAddsItsNodesAfterTheOthers) {
   EXPECT_EQ(table.nodes()[17].family, "scheduledtasks");
   EXPECT_EQ(table.expansions().back().afterInserting, 17);
   EXPECT_EQ(table.expansions().back().expand, 16);
-  EXPECT_EQ(table.locations().size(), 13u);
+  EXPECT_EQ(table.locations().size(), 17u);
   EXPECT_EQ(table.paneLocations()[17], std::vector<std::string>{"Logon"});
   EXPECT_EQ(asked, (std::vector<std::string_view>{"Logon", "Boot", "Logon"}));
 }

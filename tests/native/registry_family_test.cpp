@@ -27,6 +27,7 @@ struct PaneWorld {
   PaneWorld() {
     tr.texts = {
         {"_RegString", "Registry value"},
+        {"_RegExpandString", "Registry value (expandable)"},
         {"_AreyousureDeleteThisEntry", "Delete this?\\n%s"},
         {"_YouMustSelectAnItem", "select first"},
         {"_RegistryWriteFailed", "cannot write %s"},
@@ -123,7 +124,8 @@ struct FaultCase {
 class VanishingStore : public FakeStore {
  public:
   StoreStatus remove(RecordKind, const StoredItem&) override { return StoreStatus::Vanished; }
-  StoreStatus update(RecordKind, const StoredItem&, const std::optional<std::string>&, const std::string&) override {
+  StoreStatus update(RecordKind, const StoredItem&, const std::optional<std::string>&, const std::string&,
+                     const std::optional<std::string>&) override {
     return StoreStatus::Vanished;
   }
 };
@@ -147,6 +149,7 @@ TEST_F(RegistryPane, ListsRecordsThenLiveValuesKeyByKey) {
   const std::string t = "Registry value";
   EXPECT_EQ(list.rows, (Rows{{"D1", t, "d1.exe", kRun, RowState::Disabled},
                              {"A", t, "a.exe", kRun, RowState::Live},
+                             {"Expand", "Registry value (expandable)", "%windir%\\x.exe", kRun, RowState::Live},
                              {"B", t, "b.exe", kRun, RowState::Live},
                              {"D2", t, "d2.exe", kOnce, RowState::Disabled},
                              {"C", t, "c.exe", kOnce, RowState::Live}}));
@@ -364,7 +367,7 @@ TEST_F(RegistryPane, DisableOfAValueChangedSinceTheListingTouchesNothing) {
   const std::vector<FaultCase> cases = {
       {"new text", [](PaneWorld& t) { t.live("Tool", "t2.exe"); }, "changed Tool|"},
       {"text differing only in case", [](PaneWorld& t) { t.live("Tool", "T.EXE"); }, "changed Tool|"},
-      {"expandable now", [](PaneWorld& t) { t.reg.put(kHkcu, kRunSub, "Tool", "t.exe", kRegExpandSz); },
+      {"a number now", [](PaneWorld& t) { t.reg.put(kHkcu, kRunSub, "Tool", "t.exe", 4); },
        "changed Tool|"},
       {"deleted", [](PaneWorld& t) { ASSERT_EQ(t.reg.deleteValue(kHkcu, kRunSub, "Tool"), RegStatus::Ok); },
        "changed Tool|"},
@@ -742,6 +745,89 @@ TEST_F(RegistryPane, PropertyShowsTheRowAndChangesNothing) {
   EXPECT_EQ(store.items(kRegistryRecords), (std::vector<DisabledItem>{{kRun, "A", "a.exe"}}));
   EXPECT_EQ(list.fills, 1);
   EXPECT_TRUE(sink.records.empty());
+}
+
+}  // namespace
+}  // namespace velmora::testing
+
+namespace velmora::testing {
+namespace {
+
+TEST(EnvironmentReference, NeedsANameBetweenTwoPercentSigns) {
+  EXPECT_TRUE(holdsEnvironmentReference("%windir%\\system32\\SecurityHealthSystray.exe"));
+  EXPECT_TRUE(holdsEnvironmentReference("\"C:\\Tools\\t.exe\" --dir %APPDATA%\\t"));
+  EXPECT_TRUE(holdsEnvironmentReference("50% off %TEMP%"));
+  EXPECT_FALSE(holdsEnvironmentReference("C:\\t.exe /p 50%"));
+  EXPECT_FALSE(holdsEnvironmentReference("C:\\t.exe %%"));
+  EXPECT_FALSE(holdsEnvironmentReference("C:\\t.exe"));
+  EXPECT_FALSE(holdsEnvironmentReference(""));
+}
+
+// An expandable value goes through Disable and Enable with its type, and is
+// written back as REG_EXPAND_SZ, never flattened to REG_SZ.
+TEST_F(RegistryPane, ExpandableValueKeepsItsTypeThroughDisableAndEnable) {
+  reg.put(kHkcu, kRunSub, "Sec", "%windir%\\sec.exe", kRegExpandSz);
+  live("Plain", "p.exe");
+  refresh();
+  ASSERT_EQ(list.rows.size(), 2u);
+  EXPECT_EQ(list.rows[0].type, "Registry value (expandable)");
+  EXPECT_EQ(list.rows[0].data, "%windir%\\sec.exe") << "as stored, unexpanded";
+  ASSERT_TRUE(pane.disable(list, 0));
+  ASSERT_TRUE(pane.disable(list, 1));
+  EXPECT_EQ(store.items(kRegistryRecords),
+            (std::vector<DisabledItem>{{kRun, "Sec", "%windir%\\sec.exe", "REG_EXPAND_SZ"}, {kRun, "Plain", "p.exe"}}));
+  refresh();
+  EXPECT_EQ(list.rows[0], (Row{"Sec", "Registry value (expandable)", "%windir%\\sec.exe", kRun, RowState::Disabled}));
+  ASSERT_TRUE(pane.enable(list, 0));
+  ASSERT_TRUE(pane.enable(list, 1));
+  EXPECT_EQ(runKey(), (std::vector<std::string>{"Sec|2|%windir%\\sec.exe", "Plain|1|p.exe"}));
+  EXPECT_TRUE(prompt.messages.empty());
+}
+
+TEST_F(RegistryPane, EnableOverTheSameTextOfAnotherTypeAsksFirst) {
+  record(kRun, "Sec", "%windir%\\sec.exe");  // an older record: REG_SZ
+  reg.put(kHkcu, kRunSub, "Sec", "%windir%\\sec.exe", kRegExpandSz);
+  refresh();
+  prompt.answers.push_back(false);
+  EXPECT_FALSE(pane.enable(list, 0));
+  EXPECT_EQ(runKey(), (std::vector<std::string>{"Sec|2|%windir%\\sec.exe"}));
+  EXPECT_EQ(prompt.questions.size(), 1u) << "writing it as REG_SZ would change it";
+}
+
+TEST_F(RegistryPane, AddWritesExpandableOnlyForAnEnvironmentReference) {
+  dialogAnswers("Env", "%ProgramFiles%\\T\\t.exe");
+  pane.add(list);
+  dialogAnswers("Plain", "C:\\t.exe /p 50%");
+  pane.add(list);
+  EXPECT_EQ(runKey(), (std::vector<std::string>{"Env|2|%ProgramFiles%\\T\\t.exe", "Plain|1|C:\\t.exe /p 50%"}));
+}
+
+// Modify keeps the value's type unless the new text needs REG_EXPAND_SZ; a
+// failed rename gives the old value back with its type.
+TEST_F(RegistryPane, ModifyKeepsTheTypeUnlessTheNewTextNeedsAnother) {
+  reg.put(kHkcu, kRunSub, "Sec", "%windir%\\sec.exe", kRegExpandSz);
+  live("Plain", "p.exe");
+  refresh(0);
+  dialogAnswers("Sec", "C:\\Windows\\sec.exe");
+  pane.modify(list, 0);
+  refresh(1);
+  dialogAnswers("Renamed", "%TEMP%\\p.exe");
+  pane.modify(list, 1);
+  EXPECT_EQ(runKey(), (std::vector<std::string>{"Sec|2|C:\\Windows\\sec.exe", "Renamed|2|%TEMP%\\p.exe"}));
+
+  refresh(0);
+  dialogAnswers("SEC", "x.exe");
+  reg.denyWrite(kHkcu, kRunSub);
+  pane.modify(list, 0);
+  EXPECT_EQ(runKey(), (std::vector<std::string>{"Sec|2|C:\\Windows\\sec.exe", "Renamed|2|%TEMP%\\p.exe"}));
+
+  record(kRun, "Off", "off.exe");
+  refresh(0);
+  ASSERT_EQ(list.rows[0].name, "Off");
+  dialogAnswers("Off", "%windir%\\off.exe");
+  pane.modify(list, 0);
+  EXPECT_EQ(store.items(kRegistryRecords),
+            (std::vector<DisabledItem>{{kRun, "Off", "%windir%\\off.exe", "REG_EXPAND_SZ"}}));
 }
 
 }  // namespace

@@ -6,11 +6,14 @@
 
 #include <vector>
 
+#include "app/win32/program_files_win32.h"
 #include "core/win32/store_msxml.h"
 #include "dialogs/win32/entry_dialog.h"
 #include "fakes/fakes.h"
 #include "lang/win32/translate_win32.h"
 #include "pane/change_log.h"
+#include "core/paths.h"
+#include "platform/win32/files_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/wide.h"
 #include "registry/registry_family.h"
@@ -220,6 +223,171 @@ TEST_F(RealRegistryPane, AddOfAnExistingNameAsksInAMessageBox) {
   ASSERT_EQ(registry.queryValue(RootKey::CurrentUser, key.subkey(), "Tool", v), RegStatus::Ok);
   EXPECT_EQ(v.text, "new.exe");
   EXPECT_EQ(list.count(), 1);
+}
+
+// Windows Security's own tray entry is an expandable value: listed as stored,
+// kept in config.xml with its type, and written back byte for byte.
+TEST_F(RealRegistryPane, ExpandableValueIsRestoredByteForByteWithItsType) {
+  const std::wstring text = L"%windir%\\system32\\SecurityHealthSystray.exe";
+  HKEY h;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, widen(key.subkey()).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h,
+                            nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExW(h, L"SecurityHealth", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  const DWORD number = 7;
+  RegSetValueExW(h, L"Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof(number));
+  RegCloseKey(h);
+  const RawValue before = raw("SecurityHealth");
+  ASSERT_EQ(before.type, static_cast<DWORD>(REG_EXPAND_SZ));
+  tr.texts["_RegExpandString"] = "Registry value (expandable)";
+
+  RegistryFamily pane{{key.path()}, registry, context, scripted};
+  pane.fill(list);
+  ASSERT_EQ(list.rows.size(), 1u) << "a REG_DWORD value is not listed";
+  EXPECT_EQ(list.rows[0], (Row{"SecurityHealth", "Registry value (expandable)", narrow(text), key.path(),
+                               RowState::Live}));
+  ASSERT_TRUE(pane.disable(list, 0));
+  EXPECT_EQ(records(), (std::vector<DisabledItem>{{key.path(), "SecurityHealth", narrow(text), "REG_EXPAND_SZ"}}));
+  EXPECT_NE(readFile(store.path()).find("valuetype=\"REG_EXPAND_SZ\""), std::string::npos);
+  pane.fill(list);
+  ASSERT_TRUE(pane.enable(list, 0));
+  EXPECT_EQ(raw("SecurityHealth"), before);
+  EXPECT_EQ(raw("Number").type, static_cast<DWORD>(REG_DWORD)) << "left untouched";
+  EXPECT_TRUE(scripted.messages.empty());
+}
+
+// Columns 4 and 5 against real files: the publisher of a program with a
+// version resource, a missing file, a RunServices row, an entry that came
+// back after it was disabled.
+TEST_F(RealRegistryPane, PublisherAndStatusFromRealFiles) {
+  const std::string sample = directoryPart(win32::programPath()) + "\\two_translations_sample.exe";
+  ASSERT_NE(GetFileAttributesW(widen(sample).c_str()), INVALID_FILE_ATTRIBUTES);
+  tr.texts["_StatusFileMissing"] = "File not found";
+  tr.texts["_StatusLegacy"] = "Not run by this version of Windows";
+  tr.texts["_StatusCameBack"] = "Came back after it was disabled";
+  win32::Win32ProgramFiles files;
+  context.programFiles = &files;
+  writeRaw("Sample", widen("\"" + sample + "\" /tray"));
+  writeRaw("Gone", widen("\"" + dir.file("gone.exe") + "\" -q"));
+  writeRaw("Shell", L"rundll32.exe shell32.dll,Control_RunDLL");
+  writeRaw("Back", widen(sample));
+  ASSERT_EQ(store.add(kRegistryRecords, {key.path(), "BACK", sample}), StoreStatus::Ok);
+  const std::string services = key.path() + "\\RunServices";
+  HKEY h;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, widen(key.subkey() + "\\RunServices").c_str(), 0, nullptr, 0,
+                            KEY_SET_VALUE, nullptr, &h, nullptr),
+            ERROR_SUCCESS);
+  const std::wstring old = widen(sample);
+  RegSetValueExW(h, L"Old", 0, REG_SZ, reinterpret_cast<const BYTE*>(old.c_str()),
+                 static_cast<DWORD>((old.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(h);
+
+  RegistryFamily pane{{key.path(), services}, registry, context, scripted};
+  pane.fill(list);
+  ASSERT_EQ(list.rows.size(), 6u);
+  const auto shown = [&](const std::string& name, RowState state) {
+    for (const Row& r : list.rows) {
+      if (r.name == name && r.state == state) return r.publisher + "|" + r.status;
+    }
+    return std::string("no row");
+  };
+  EXPECT_EQ(shown("Sample", RowState::Live), "Sample Works|") << "CompanyName of the first translation";
+  EXPECT_EQ(shown("Gone", RowState::Live), "|File not found");
+  EXPECT_EQ(shown("Shell", RowState::Live).find("|File not found"), std::string::npos)
+      << "rundll32.exe is found on the search path";
+  EXPECT_EQ(shown("Back", RowState::Live), "Sample Works|Came back after it was disabled");
+  EXPECT_EQ(shown("BACK", RowState::Disabled), "Sample Works|");
+  EXPECT_EQ(shown("Old", RowState::Live), "Sample Works|Not run by this version of Windows");
+}
+
+// A value written straight into a key, opened in the 64-bit view as the
+// program opens it; removed again at the end, whatever happens.
+class ScopedValue {
+ public:
+  ScopedValue(HKEY root, std::wstring subkey, std::wstring name, const std::wstring& text)
+      : root_(root), subkey_(std::move(subkey)), name_(std::move(name)) {
+    HKEY h;
+    if (RegCreateKeyExW(root_, subkey_.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &h,
+                        nullptr) != ERROR_SUCCESS)
+      return;
+    ok_ = RegSetValueExW(h, name_.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                         static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    RegCloseKey(h);
+  }
+  ~ScopedValue() { (void)read(KEY_WOW64_64KEY, subkey_, true); }
+  bool ok() const { return ok_; }
+  // The value's text in one view of the registry under `subkey` ("" when it
+  // is not there); `erase` deletes it.
+  std::wstring read(REGSAM view, const std::wstring& subkey, bool erase = false) const {
+    HKEY h;
+    if (RegOpenKeyExW(root_, subkey.c_str(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE | view, &h) != ERROR_SUCCESS) return {};
+    wchar_t buf[512] = {};
+    DWORD size = sizeof(buf) - sizeof(wchar_t), type = 0;
+    std::wstring out;
+    if (RegQueryValueExW(h, name_.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) == ERROR_SUCCESS)
+      out = buf;
+    if (erase) RegDeleteValueW(h, name_.c_str());
+    RegCloseKey(h);
+    return out;
+  }
+
+ private:
+  HKEY root_;
+  std::wstring subkey_, name_;
+  bool ok_ = false;
+};
+
+// Each Run-type key of today's Windows is listed under its node with its
+// real path, and Disable then Enable writes the value back to that same key:
+// the 32-bit programs' keys stay in the 32-bit view.
+TEST_F(RealRegistryPane, NewRunLocationsAreListedAndWrittenBackToTheirOwnKey) {
+  struct Case {
+    int node;  // among the registry family's nodes
+    HKEY root;
+    const wchar_t* subkey;
+    const wchar_t* view32;  // the classic path that shows the key in the 32-bit view, if any
+  };
+  const Case cases[] = {
+      {2, HKEY_LOCAL_MACHINE, L"Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run",
+       L"Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
+      {2, HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run", nullptr},
+      {3, HKEY_LOCAL_MACHINE, L"Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+       L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce"},
+      {7, HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run", nullptr},
+  };
+  const FamilyDescriptor descriptor = registryFamily(registry, context);
+  for (const Case& c : cases) {
+    const std::string path =
+        std::string(c.root == HKEY_LOCAL_MACHINE ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\") + narrow(c.subkey);
+    SCOPED_TRACE(path);
+    const std::wstring name = L"VelmoraTest " + std::to_wstring(GetCurrentProcessId());
+    ScopedValue value(c.root, c.subkey, name, L"\"C:\\Program Files (x86)\\Tool\\tool.exe\" /tray");
+    ASSERT_TRUE(value.ok());
+
+    const auto& node = descriptor.nodes[static_cast<std::size_t>(c.node)];
+    RegistryFamily pane{std::vector<std::string>(node.locations.begin(), node.locations.end()), registry, context,
+                        scripted};
+    pane.fill(list);
+    const int row = rowOf(narrow(name));
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(list.rows[static_cast<std::size_t>(row)].path, path) << "column 3 shows the real key";
+
+    ASSERT_TRUE(pane.disable(list, row));
+    EXPECT_EQ(value.read(KEY_WOW64_64KEY, c.subkey), L"");
+    ASSERT_EQ(records().size(), 1u);
+    EXPECT_EQ(records()[0].path, path);
+    pane.fill(list);
+    ASSERT_TRUE(pane.enable(list, rowOf(narrow(name))));
+    EXPECT_EQ(value.read(KEY_WOW64_64KEY, c.subkey), L"\"C:\\Program Files (x86)\\Tool\\tool.exe\" /tray");
+    EXPECT_TRUE(records().empty());
+    if (c.view32) {
+      EXPECT_EQ(value.read(KEY_WOW64_32KEY, c.view32), L"\"C:\\Program Files (x86)\\Tool\\tool.exe\" /tray")
+          << "a 32-bit program finds it where it left it";
+      EXPECT_EQ(value.read(KEY_WOW64_64KEY, c.view32), L"") << "never moved into the 64-bit view";
+    }
+  }
+  EXPECT_TRUE(scripted.messages.empty());
 }
 
 }  // namespace

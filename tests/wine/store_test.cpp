@@ -71,7 +71,7 @@ class MsxmlStoreTest : public ::testing::Test {
     EXPECT_EQ(out.size(), 1u) << "a failed list leaves its output alone";
     EXPECT_EQ(store.add(kRegistryRecords, item), status);
     EXPECT_EQ(store.remove(kRegistryRecords, StoredItem{0, item}), status);
-    EXPECT_EQ(store.update(kRegistryRecords, StoredItem{0, item}, std::string("x"), "y"), status);
+    EXPECT_EQ(store.update(kRegistryRecords, StoredItem{0, item}, std::string("x"), "y", std::nullopt), status);
     EXPECT_EQ(readFile(file), bytes);
     EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"config.xml"});
   }
@@ -135,7 +135,7 @@ TEST_F(MsxmlStoreTest, ReadOnlyFileStaysAsItWas) {
   ASSERT_EQ(listed.size(), 1u) << "a read-only store still lists";
   EXPECT_EQ(store.add(kRegistryRecords, item), StoreStatus::WriteFailed);
   EXPECT_EQ(store.remove(kRegistryRecords, listed[0]), StoreStatus::WriteFailed);
-  EXPECT_EQ(store.update(kRegistryRecords, listed[0], std::string("n"), "d"), StoreStatus::WriteFailed);
+  EXPECT_EQ(store.update(kRegistryRecords, listed[0], std::string("n"), "d", std::nullopt), StoreStatus::WriteFailed);
   EXPECT_EQ(readFile(file), before);
   EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"config.xml"});
   SetFileAttributesW(widen(file).c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -169,7 +169,7 @@ TEST_F(MsxmlStoreTest, UnicodeAndMarkupCharactersRoundTrip) {
   EXPECT_NE(xml.find("\xC5\x81ukasz"), std::string::npos) << "stored as UTF-8: " << xml;
 
   ASSERT_EQ(store.update(kStartupFolderRecords, listed[0], std::string("\xCE\x95\xCE\xBB\xCE\xBB\xCE\xAC\xCE\xB4\xCE\xB1"),
-                         "&amp; literally"),
+                         "&amp; literally", std::nullopt),
             StoreStatus::Ok);
   listed = list(kStartupFolderRecords);
   ASSERT_EQ(listed.size(), 1u);

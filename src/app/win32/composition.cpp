@@ -9,7 +9,7 @@ namespace velmora::win32 {
 Composition::Composition(const ProgramFiles& files, const Translator& translator, LogSink* logSink)
     : store_(files.configFile()),
       log_(translator, logSink),
-      context_{store_, log_, translator},
+      context_{store_, log_, translator, &programFiles_},
       families_({
           startupFolderFamily(registry_, folders_, shellLinks_, files.directory, context_),
           registryFamily(registry_, context_),

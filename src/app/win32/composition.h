@@ -4,6 +4,7 @@
 // ports it uses. A new kind of startup place is one more line in the
 // constructor (see README, Layout).
 #include "core/paths.h"
+#include "app/win32/program_files_win32.h"
 #include "core/win32/store_msxml.h"
 #include "pane/change_log.h"
 #include "pane/families.h"
@@ -26,6 +27,7 @@ class Composition {
   Win32Registry registry_;
   MsxmlStore store_;
   OperationLog log_;
+  Win32ProgramFiles programFiles_;
   FamilyContext context_;
   Win32ShortPaths shortPaths_;
   Win32Folders folders_;

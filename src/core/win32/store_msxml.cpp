@@ -51,7 +51,7 @@ ComPtr<IXMLDOMDocument> createDocument() {
 }
 
 bool sameAttributes(const DisabledItem& a, const DisabledItem& b) {
-  return a.path == b.path && a.valuename == b.valuename && a.valuedata == b.valuedata;
+  return a.path == b.path && a.valuename == b.valuename && a.valuedata == b.valuedata && a.valuetype == b.valuetype;
 }
 
 std::optional<std::string> attribute(IXMLDOMElement* element, const wchar_t* name) {
@@ -65,7 +65,8 @@ std::optional<std::string> attribute(IXMLDOMElement* element, const wchar_t* nam
   return narrow(std::wstring_view(b ? b : L"", b ? SysStringLen(b) : 0));
 }
 
-// The three attributes of an item element; nothing when one is missing.
+// The attributes of an item element; nothing when one of the three that
+// every item has is missing. valuetype is optional (empty: REG_SZ).
 std::optional<DisabledItem> readItem(IXMLDOMNode* node) {
   ComPtr<IXMLDOMElement> element;
   if (FAILED(node->QueryInterface(kIidDomElement, element.putVoid())) || !element) return std::nullopt;
@@ -73,7 +74,7 @@ std::optional<DisabledItem> readItem(IXMLDOMNode* node) {
   auto name = attribute(element.get(), L"valuename");
   auto data = attribute(element.get(), L"valuedata");
   if (!path || !name || !data) return std::nullopt;
-  return DisabledItem{*path, *name, *data};
+  return DisabledItem{*path, *name, *data, attribute(element.get(), L"valuetype").value_or("")};
 }
 
 bool setAttribute(IXMLDOMElement* element, const wchar_t* name, const std::string& value) {
@@ -306,7 +307,8 @@ StoreStatus MsxmlStore::add(RecordKind kind, const DisabledItem& item) {
   if (FAILED(d.doc->createElement(name.get(), element.put())) || !element) return StoreStatus::WriteFailed;
   // Attribute order as older files have it: path, valuedata, valuename.
   if (!setAttribute(element.get(), L"path", item.path) || !setAttribute(element.get(), L"valuedata", item.valuedata) ||
-      !setAttribute(element.get(), L"valuename", item.valuename)) {
+      !setAttribute(element.get(), L"valuename", item.valuename) ||
+      (!item.valuetype.empty() && !setAttribute(element.get(), L"valuetype", item.valuetype))) {
     return StoreStatus::WriteFailed;
   }
   ComPtr<IXMLDOMNode> appended;
@@ -331,7 +333,7 @@ StoreStatus MsxmlStore::remove(RecordKind kind, const StoredItem& item) {
 }
 
 StoreStatus MsxmlStore::update(RecordKind kind, const StoredItem& item, const std::optional<std::string>& valuename,
-                               const std::string& valuedata) {
+                               const std::string& valuedata, const std::optional<std::string>& valuetype) {
   ComScope com;
   const std::wstring path = widen(path_);
   Document d = open(path);
@@ -342,6 +344,13 @@ StoreStatus MsxmlStore::update(RecordKind kind, const StoredItem& item, const st
   if (!element) return StoreStatus::Vanished;
   if (valuename && !setAttribute(element.get(), L"valuename", *valuename)) return StoreStatus::WriteFailed;
   if (!setAttribute(element.get(), L"valuedata", valuedata)) return StoreStatus::WriteFailed;
+  if (valuetype && !valuetype->empty() && !setAttribute(element.get(), L"valuetype", *valuetype)) {
+    return StoreStatus::WriteFailed;
+  }
+  if (valuetype && valuetype->empty()) {
+    Bstr n{std::wstring(L"valuetype")};
+    if (FAILED(element->removeAttribute(n.get()))) return StoreStatus::WriteFailed;
+  }
   return saveAtomically(d.doc.get(), path) ? StoreStatus::Ok : StoreStatus::WriteFailed;
 }
 

@@ -17,7 +17,8 @@ class MsxmlStore : public DisabledEntryStore {
   [[nodiscard]] StoreStatus add(RecordKind kind, const DisabledItem& item) override;
   [[nodiscard]] StoreStatus remove(RecordKind kind, const StoredItem& item) override;
   [[nodiscard]] StoreStatus update(RecordKind kind, const StoredItem& item, const std::optional<std::string>& valuename,
-                                   const std::string& valuedata) override;
+                                   const std::string& valuedata,
+                                   const std::optional<std::string>& valuetype) override;
 
  private:
   std::string path_;

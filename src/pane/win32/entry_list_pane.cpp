@@ -40,7 +40,10 @@ bool EntryListPane::onInit() {
   addColumns(list, {{translator_.translate("_Name"), widths.name},
                     {translator_.translate("_Type"), widths.type},
                     {translator_.translate("_Data"), widths.data},
-                    {translator_.translate("_RegPath"), widths.path}});
+                    {translator_.translate("_RegPath"), widths.path},
+                    // Shown only, in every pane: who made the program, and what stops it.
+                    {translator_.translate("_Publisher"), 180},
+                    {translator_.translate("_Status"), 240}});
   // The whole extended style: full-row select and check boxes.
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES);
 

@@ -34,7 +34,7 @@ void ListViewRows::setRows(const std::vector<Row>& rows) {
   deleteRowsFrom(list_, kept);
   int index = 0;
   for (const Row& r : rows) {
-    const std::vector<std::string> cells{r.name, r.type, r.data, r.path};
+    const std::vector<std::string> cells{r.name, r.type, r.data, r.path, r.publisher, r.status};
     const int state = static_cast<int>(r.state);
     const int at = index < kept && overwriteRow(list_, index, cells, state) ? index : insertRow(list_, index, cells, state);
     if (at >= 0) index = at + 1;

@@ -27,7 +27,7 @@ class ListViewRows : public EntryList, public CheckBoxes {
   [[nodiscard]] int stateImage(int row) const override;
   void check(int row, RowState state) override;
 
-  // Column 0..3 of a row, read whole.
+  // Column 0..5 of a row, read whole (4 and 5 are never read back into a Row).
   [[nodiscard]] std::string text(int index, int column) const;
 
  private:

@@ -29,6 +29,11 @@ RegStatus status(LSTATUS s) {
 // The change is made once the set or delete succeeded; the flush only asks
 // for it to reach the disk now. Reporting a failed flush as a failed change
 // would make callers undo a change that happened.
+// Every key is opened in the 64-bit view: a path names one key whatever the
+// build. "Software\\WOW6432Node\\..." then is the 32-bit view's key, so a row
+// is always written back to the key it was read from, never redirected.
+constexpr REGSAM kView = KEY_WOW64_64KEY;
+
 void flush(HKEY key) { (void)RegFlushKey(key); }
 
 bool isStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
@@ -48,7 +53,7 @@ std::string textOf(DWORD type, const std::vector<BYTE>& data, DWORD size) {
 
 RegStatus Win32Registry::enumerateValues(RootKey root, const std::string& subkey, std::vector<RegValue>& out) {
   RegKey key;
-  LSTATUS s = RegOpenKeyExW(rootHandle(root), widen(subkey).c_str(), 0, KEY_QUERY_VALUE, key.put());
+  LSTATUS s = RegOpenKeyExW(rootHandle(root), widen(subkey).c_str(), 0, KEY_QUERY_VALUE | kView, key.put());
   if (s != ERROR_SUCCESS) return status(s);
   DWORD maxName = 0, maxData = 0;
   s = RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName,
@@ -82,7 +87,7 @@ RegStatus Win32Registry::enumerateValues(RootKey root, const std::string& subkey
 
 RegStatus Win32Registry::queryValue(RootKey root, const std::string& subkey, const std::string& name, RegValue& out) {
   RegKey key;
-  LSTATUS s = RegOpenKeyExW(rootHandle(root), widen(subkey).c_str(), 0, KEY_QUERY_VALUE, key.put());
+  LSTATUS s = RegOpenKeyExW(rootHandle(root), widen(subkey).c_str(), 0, KEY_QUERY_VALUE | kView, key.put());
   if (s != ERROR_SUCCESS) return status(s);
   const std::wstring wname = widen(name);
   std::vector<BYTE> data(256);
@@ -100,19 +105,20 @@ RegStatus Win32Registry::queryValue(RootKey root, const std::string& subkey, con
   }
 }
 
-RegStatus Win32Registry::setString(RootKey root, const std::string& subkey, const std::string& name,
-                                   const std::string& data, KeyCreation creation) {
+RegStatus Win32Registry::setText(RootKey root, const std::string& subkey, const std::string& name,
+                                 const std::string& data, std::uint32_t type, KeyCreation creation) {
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return RegStatus::Failed;
   RegKey key;
   LSTATUS s;
   if (creation == KeyCreation::CreateKey) {
     s = RegCreateKeyExW(rootHandle(root), widen(subkey).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, key.put(), nullptr);
+                        KEY_SET_VALUE | KEY_QUERY_VALUE | kView, nullptr, key.put(), nullptr);
   } else {
-    s = RegOpenKeyExW(rootHandle(root), widen(subkey).c_str(), 0, KEY_SET_VALUE | KEY_QUERY_VALUE, key.put());
+    s = RegOpenKeyExW(rootHandle(root), widen(subkey).c_str(), 0, KEY_SET_VALUE | KEY_QUERY_VALUE | kView, key.put());
   }
   if (s != ERROR_SUCCESS) return status(s);
   const std::wstring text = widen(data);
-  s = RegSetValueExW(key.get(), widen(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+  s = RegSetValueExW(key.get(), widen(name).c_str(), 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
                      static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
   if (s != ERROR_SUCCESS) return status(s);
   flush(key.get());
@@ -121,7 +127,7 @@ RegStatus Win32Registry::setString(RootKey root, const std::string& subkey, cons
 
 RegStatus Win32Registry::deleteValue(RootKey root, const std::string& subkey, const std::string& name) {
   RegKey key;
-  LSTATUS s = RegOpenKeyExW(rootHandle(root), widen(subkey).c_str(), 0, KEY_SET_VALUE | KEY_QUERY_VALUE, key.put());
+  LSTATUS s = RegOpenKeyExW(rootHandle(root), widen(subkey).c_str(), 0, KEY_SET_VALUE | KEY_QUERY_VALUE | kView, key.put());
   if (s != ERROR_SUCCESS) return status(s);
   s = RegDeleteValueW(key.get(), widen(name).c_str());
   if (s != ERROR_SUCCESS) return status(s);

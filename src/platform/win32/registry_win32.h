@@ -8,8 +8,8 @@ class Win32Registry : public RegistryPort {
  public:
   [[nodiscard]] RegStatus enumerateValues(RootKey root, const std::string& subkey, std::vector<RegValue>& out) override;
   [[nodiscard]] RegStatus queryValue(RootKey root, const std::string& subkey, const std::string& name, RegValue& out) override;
-  [[nodiscard]] RegStatus setString(RootKey root, const std::string& subkey, const std::string& name,
-                                    const std::string& data, KeyCreation creation) override;
+  [[nodiscard]] RegStatus setText(RootKey root, const std::string& subkey, const std::string& name,
+                                  const std::string& data, std::uint32_t type, KeyCreation creation) override;
   [[nodiscard]] RegStatus deleteValue(RootKey root, const std::string& subkey, const std::string& name) override;
 };
 

@@ -1,0 +1,45 @@
+#pragma once
+// "The program file" of a row: the file a command line starts, found the way
+// Windows finds it, so the pane can say who made it or that it is missing.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+// What the resolution needs of Windows. Every answer is about the machine
+// as it is now; nothing is cached here.
+class ProgramFileLookup {
+ public:
+  ProgramFileLookup() = default;
+  ProgramFileLookup(const ProgramFileLookup&) = delete;
+  ProgramFileLookup& operator=(const ProgramFileLookup&) = delete;
+  virtual ~ProgramFileLookup() = default;
+
+  // The text with its environment references (%NAME%) expanded; unchanged
+  // when that fails.
+  [[nodiscard]] virtual std::string expand(const std::string& text) = 0;
+  // Whether an existing file (not a folder) has this full path: one
+  // attribute look-up.
+  [[nodiscard]] virtual bool isFile(const std::string& path) = 0;
+  // A bare file name on the search path (".exe" added when it has no
+  // extension), then under App Paths; nothing when neither has it.
+  [[nodiscard]] virtual std::optional<std::string> findBareName(const std::string& name) = 0;
+  // The CompanyName of the file's version resource (first translation),
+  // empty when there is none.
+  [[nodiscard]] virtual std::string companyName(const std::string& path) = 0;
+};
+
+struct ProgramFile {
+  std::string path;    // the file, or the best guess at it when missing
+  bool found = false;  // false also for an empty command line (path empty)
+};
+
+// The program file of a command line: environment references expanded, then
+// the quoted first part, or else, as CreateProcess does, the shortest prefix
+// ended by a blank (or the end) that names an existing file, ".exe" added
+// when the prefix's file name has no extension. A first part without a
+// folder is a bare name, looked up on the search path and under App Paths.
+ProgramFile resolveProgramFile(std::string_view commandLine, ProgramFileLookup& lookup);
+
+}  // namespace velmora

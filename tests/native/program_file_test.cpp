@@ -1,0 +1,144 @@
+// The program file of a command line, found as Windows finds it, and the
+// publisher and status columns a listing gets from it.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "core/text.h"
+#include "fakes/fake_registry.h"
+#include "fakes/fake_store.h"
+#include "fakes/fakes.h"
+#include "pane/program_file.h"
+#include "registry/registry_family.h"
+
+namespace velmora::testing {
+namespace {
+
+// A machine with a few files, %windir% and %ProgramFiles%, a search path of
+// C:\Windows\System32 and one App Paths entry.
+class FakeLookup : public ProgramFileLookup {
+ public:
+  std::set<std::string> files = {
+      "C:\\Program Files\\Vendor Tool\\tool.exe", "C:\\Windows\\System32\\rundll32.exe",
+      "C:\\Windows\\System32\\SecurityHealthSystray.exe", "C:\\Program Files\\A B\\app.exe",
+      "C:\\Tools\\t.exe", "C:\\Program.exe.bak", "C:\\Startup\\notes.txt", "C:\\Users\\me\\My App\\run.cmd"};
+  std::map<std::string, std::string> companies = {{"C:\\Program Files\\Vendor Tool\\tool.exe", "Vendor Ltd"}};
+  int lookups = 0;
+  int companyReads = 0;
+
+  std::string expand(const std::string& text) override {
+    std::string out = replaceAll(text, "%windir%", "C:\\Windows");
+    return replaceAll(out, "%ProgramFiles%", "C:\\Program Files");
+  }
+  bool isFile(const std::string& path) override {
+    ++lookups;
+    for (const auto& f : files) {
+      if (equalsIgnoreCase(f, path)) return true;
+    }
+    return false;
+  }
+  std::optional<std::string> findBareName(const std::string& name) override {
+    const std::string withExe = name.find('.') == std::string::npos ? name + ".exe" : name;
+    const std::string inSystem = "C:\\Windows\\System32\\" + withExe;
+    if (isFile(inSystem)) return inSystem;
+    if (equalsIgnoreCase(withExe, "vendortool.exe")) return std::string("C:\\Program Files\\Vendor Tool\\tool.exe");
+    return std::nullopt;
+  }
+  std::string companyName(const std::string& path) override {
+    ++companyReads;
+    const auto it = companies.find(path);
+    return it == companies.end() ? std::string() : it->second;
+  }
+};
+
+TEST(ProgramFileResolution, RealWorldCommandLines) {
+  struct Case {
+    const char* commandLine;
+    const char* file;
+    bool found;
+  };
+  const Case cases[] = {
+      // Quoted paths with blanks, arguments with slashes and quotes.
+      {"\"C:\\Program Files\\Vendor Tool\\tool.exe\" /tray --name \"a b\"", "C:\\Program Files\\Vendor Tool\\tool.exe", true},
+      {"  \"C:\\Program Files\\Vendor Tool\\tool.exe\"", "C:\\Program Files\\Vendor Tool\\tool.exe", true},
+      {"\"C:\\Program Files\\Vendor Tool\\tool\" -q", "C:\\Program Files\\Vendor Tool\\tool.exe", true},
+      {"\"C:\\Program Files\\Gone\\gone.exe\" -q", "C:\\Program Files\\Gone\\gone.exe", false},
+      {"\"C:\\Program Files\\Vendor Tool\\tool.exe", "C:\\Program Files\\Vendor Tool\\tool.exe", true},
+      // Unquoted paths with blanks, resolved as CreateProcess does.
+      {"C:\\Program Files\\A B\\app.exe -minimized /x:\"y z\"", "C:\\Program Files\\A B\\app.exe", true},
+      {"C:\\Program Files\\Vendor Tool\\tool.exe", "C:\\Program Files\\Vendor Tool\\tool.exe", true},
+      {"C:\\Program Files\\Vendor Tool\\tool /background", "C:\\Program Files\\Vendor Tool\\tool.exe", true},
+      {"C:\\Users\\me\\My App\\run.cmd", "C:\\Users\\me\\My App\\run.cmd", true},
+      {"C:\\Tools\\t.exe /s /d:C:\\Temp", "C:\\Tools\\t.exe", true},
+      {"C:\\Program Files\\Gone\\gone.exe -q", "C:\\Program.exe", false},
+      // Environment references.
+      {"%windir%\\system32\\SecurityHealthSystray.exe", "C:\\Windows\\system32\\SecurityHealthSystray.exe", true},
+      {"\"%ProgramFiles%\\Vendor Tool\\tool.exe\" -q", "C:\\Program Files\\Vendor Tool\\tool.exe", true},
+      {"%ProgramFiles%\\A B\\app.exe", "C:\\Program Files\\A B\\app.exe", true},
+      // Bare names: the search path, then App Paths.
+      {"rundll32.exe C:\\Program Files\\X\\x.dll,Entry 1", "C:\\Windows\\System32\\rundll32.exe", true},
+      {"rundll32 x.dll,Entry", "C:\\Windows\\System32\\rundll32.exe", true},
+      {"VendorTool /min", "C:\\Program Files\\Vendor Tool\\tool.exe", true},
+      {"nothere.exe -x", "nothere.exe", false},
+      // Nothing to look for.
+      {"", "", false},
+      {"   ", "", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.commandLine);
+    FakeLookup lookup;
+    const ProgramFile file = resolveProgramFile(c.commandLine, lookup);
+    EXPECT_EQ(file.path, c.file);
+    EXPECT_EQ(file.found, c.found);
+  }
+}
+
+TEST(ProgramFileResolution, AMissingQuotedFileCostsOneLookUp) {
+  FakeLookup lookup;
+  (void)resolveProgramFile("\"C:\\Program Files\\Gone\\gone.exe\" /a b c d e", lookup);
+  EXPECT_EQ(lookup.lookups, 1);
+}
+
+// Columns 4 and 5 of a Run-key pane: the publisher of a found file (read once
+// for rows sharing it), "file not found", the legacy keys, an entry that came
+// back after it was disabled; statuses joined with "; ".
+TEST(RowDescriptions, PublisherAndStatusOfEachRow) {
+  FakeRegistry reg;
+  FakeStore store;
+  MapTranslator tr;
+  tr.texts = {{"_RegString", "Registry value"},
+              {"_StatusFileMissing", "File not found"},
+              {"_StatusLegacy", "Not run by this version of Windows"},
+              {"_StatusCameBack", "Came back after it was disabled"}};
+  RecordingLog sink;
+  OperationLog log{tr, &sink};
+  ScriptedPrompt prompt;
+  FakeList list;
+  FakeLookup lookup;
+  FamilyContext context{store, log, tr, &lookup};
+  const std::string run = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const std::string services = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";
+  const std::string runSub = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  reg.put(RootKey::CurrentUser, runSub, "Tool", "\"C:\\Program Files\\Vendor Tool\\tool.exe\" /a");
+  reg.put(RootKey::CurrentUser, runSub, "Tool2", "\"C:\\Program Files\\Vendor Tool\\tool.exe\" /b");
+  reg.put(RootKey::CurrentUser, runSub, "Gone", "C:\\Gone\\gone.exe");
+  reg.put(RootKey::CurrentUser, runSub, "Updater", "C:\\TOOLS\\T.EXE /s");
+  store.elements.push_back({kRegistryRecords, {run, "updater", "C:\\Tools\\t.exe /s"}});
+  reg.put(RootKey::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices", "Old", "C:\\Gone\\old.exe");
+
+  RegistryFamily pane{{run, services}, reg, context, prompt};
+  pane.fill(list);
+  ASSERT_EQ(list.rows.size(), 6u);
+  const auto shown = [&](std::size_t i) { return list.rows[i].publisher + "|" + list.rows[i].status; };
+  EXPECT_EQ(shown(0), "|") << "the disabled record's file exists";
+  EXPECT_EQ(shown(1), "Vendor Ltd|");
+  EXPECT_EQ(shown(2), "Vendor Ltd|");
+  EXPECT_EQ(shown(3), "|File not found");
+  EXPECT_EQ(shown(4), "|Came back after it was disabled");
+  EXPECT_EQ(shown(5), "|Not run by this version of Windows; File not found");
+  EXPECT_EQ(lookup.companyReads, 2) << "tool.exe and t.exe, each once";
+}
+
+}  // namespace
+}  // namespace velmora::testing
