@@ -5,6 +5,7 @@
 
 #include <exception>
 
+#include "app/win32/export_command.h"
 #include "app/win32/main_frame.h"
 #include "app/win32/message_loop.h"
 #include "app/win32/skin_layer.h"
@@ -75,21 +76,40 @@ int runProgram(HINSTANCE instance) {
   return result;
 }
 
-}  // namespace
+// `velmora.exe /export FILE`: no window, and no single-instance lock, since
+// an export changes nothing.
+int runExport(const std::string& file) {
+  const ProgramFiles files = win32::programFiles();
+  LanguageTable& language = win32::languageTable();
+  language.setFile(files.languageFile());
+  if (!win32::xmlParserInstalled()) return 1;
+  return win32::exportFromCommandLine(files, language, file);
+}
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  const win32::KernelHandle instanceLock(CreateMutexW(nullptr, FALSE, kInstanceMutex));
-  if (instanceLock && GetLastError() == ERROR_ALREADY_EXISTS) return 0;
-
-  // COM stays up until everything that used it (the store, shell links, the
-  // log) is gone.
+// COM stays up until everything that used it (the store, shell links, the
+// log) is gone; nothing thrown leaves without a report, and then the result
+// is `failed`.
+template <class Work>
+int withCom(const char* what, int failed, Work work) {
   const HRESULT com = CoInitialize(nullptr);
-  int result = 0;
+  int result = failed;
   try {
-    result = runProgram(instance);
+    result = work();
   } catch (...) {
-    win32::reportFailure(nullptr, "start-up", win32::currentExceptionText());
+    win32::reportFailure(nullptr, what, win32::currentExceptionText());
   }
   if (SUCCEEDED(com)) CoUninitialize();
   return result;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  if (const auto file = win32::exportRequest(GetCommandLineW())) {
+    constexpr int kExportFailed = 1;
+    return withCom("export", kExportFailed, [&] { return runExport(*file); });
+  }
+  const win32::KernelHandle instanceLock(CreateMutexW(nullptr, FALSE, kInstanceMutex));
+  if (instanceLock && GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+  return withCom("start-up", 0, [&] { return runProgram(instance); });
 }
