@@ -17,6 +17,7 @@
 #define ID_WEBSITE 32774
 #define ID_SUPPORT 32775
 #define ID_LOGVIEWER 32781
+#define ID_EXPORT 32790
 #define ID_APP_ABOUT_CMD 57664
 
 // Category tree

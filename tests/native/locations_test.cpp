@@ -7,6 +7,7 @@
 #include "fakes/fake_registry.h"
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
+#include "fakes/real_families.h"
 #include "pane/families.h"
 #include "programlist/program_list_family.h"
 #include "registry/registry_family.h"
@@ -21,6 +22,7 @@ using testing::FakeRegistry;
 using testing::FakeShellLinks;
 using testing::FakeStore;
 using testing::MapTranslator;
+using testing::RealFamilies;
 
 TEST(SplitKeyPath, RootNameIsMatchedAfterUpperCasingAndSubkeyKeepsItsCase) {
   auto k = splitKeyPath("hkey_local_machine\\Software\\X");
@@ -84,20 +86,6 @@ class CountingRegistry : public FakeRegistry {
     reads.push_back(name);
     return FakeRegistry::queryValue(root, subkey, name, out);
   }
-};
-
-// The table the program builds, over fakes.
-struct RealFamilies {
-  explicit RealFamilies(RegistryPort& reg)
-      : table({startupFolderFamily(reg, folders, links, "C:\\Velmora", context), registryFamily(reg, context),
-               programListFamily(reg, noShortPaths(), context)}) {}
-  FakeStore store;
-  MapTranslator tr;
-  OperationLog log{tr};
-  FamilyContext context{store, log, tr};
-  FakeFolders folders;
-  FakeShellLinks links{folders};
-  FamilyTable table;
 };
 
 constexpr int kNodeCount = 16;

@@ -112,6 +112,34 @@ HWND childWithId(HWND parent, int id) {
   return s.found;
 }
 
+TEST_F(ProgramTest, ExportFromTheCommandLineWritesEveryEntryWithoutAWindowBesideARunningInstance) {
+  const std::string exe = install("velmora.exe");
+  const std::wstring run = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const std::wstring value = L"Export, \"test\" \u0141";
+  const std::wstring data = L"C:\\export\\tool.exe /tray";
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, run.c_str(), value.c_str(), REG_SZ, data.c_str(),
+                            static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+  Program running(exe);
+  ASSERT_NE(running.frame(), nullptr);
+
+  // It changes nothing, so the instance lock does not stop it.
+  const std::string out = dir.file("entries.csv");
+  Program exporting(exe, "/export \"" + out + "\"");
+  ASSERT_TRUE(exporting.started());
+  EXPECT_EQ(exporting.exitCode(30000), std::optional<DWORD>(0));
+  const std::string csv = readFile(out);
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, run.c_str(), value.c_str());
+  EXPECT_EQ(csv.rfind("\xEF\xBB\xBF", 0), 0u) << "UTF-8 with a byte-order mark";
+  EXPECT_NE(csv.find("\r\n"), std::string::npos);
+  EXPECT_NE(csv.find(",\"Export, \"\"test\"\" \xC5\x81\","), std::string::npos) << csv;
+  EXPECT_NE(csv.find(",C:\\export\\tool.exe /tray,"), std::string::npos) << csv;
+
+  Program refused(exe, "-EXPORT \"" + dir.file("no such folder\\entries.csv") + "\"");
+  EXPECT_EQ(refused.exitCode(30000), std::optional<DWORD>(1)) << "a file it cannot write";
+  EXPECT_FALSE(win32::fileExists(dir.file("no such folder\\entries.csv")));
+}
+
 TEST_F(ProgramTest, SecondInstanceEndsAtOnceAndTheFirstRunsOnUntilClosed) {
   const std::string exe = install("velmora.exe");
   Program first(exe);

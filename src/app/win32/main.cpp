@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "app/single_instance.h"
+#include "app/win32/export_command.h"
 #include "app/win32/main_frame.h"
 #include "app/win32/message_loop.h"
 #include "app/win32/skin_layer.h"
@@ -80,9 +81,41 @@ int runProgram(HINSTANCE instance) {
   return result;
 }
 
+// `velmora.exe /export FILE`: no window, and no single-instance lock, since
+// an export changes nothing.
+int runExport(const std::string& file) {
+  const ProgramFiles files = win32::programFiles();
+  LanguageTable& language = win32::languageTable();
+  language.setFile(files.languageFile());
+  if (!win32::xmlParserInstalled()) return 1;
+  return win32::exportFromCommandLine(files, language, file);
+}
+
+// COM stays up until everything that used it (the store, shell links, the
+// log) is gone; nothing thrown leaves without a report, and then the result
+// is `failed`.
+template <class Work>
+int withCom(const char* what, int failed, Work work) {
+  const HRESULT com = CoInitialize(nullptr);
+  int result = failed;
+  try {
+    result = work();
+  } catch (...) {
+    win32::reportFailure(nullptr, what, win32::currentExceptionText());
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
+  return result;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+  // An export changes nothing: no window, and no single-instance lock.
+  if (const auto file = win32::exportRequest(GetCommandLineW())) {
+    constexpr int kExportFailed = 1;
+    return withCom("export", kExportFailed, [&] { return runExport(*file); });
+  }
+
   // The lock is the mutex's existence. An instance started again as
   // administrator retries while the old one closes (it closes once the new
   // one has started); it must drop its own handle between tries, or the
@@ -103,16 +136,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
       startedAsRestart(win32::narrow(commandLine ? commandLine : L"")), [] { Sleep(kRestartPauseMs); },
       kRestartTries);
   if (!mayRun) return 0;
-
-  // COM stays up until everything that used it (the store, shell links, the
-  // log) is gone.
-  const HRESULT com = CoInitialize(nullptr);
-  int result = 0;
-  try {
-    result = runProgram(instance);
-  } catch (...) {
-    win32::reportFailure(nullptr, "start-up", win32::currentExceptionText());
-  }
-  if (SUCCEEDED(com)) CoUninitialize();
-  return result;
+  return withCom("start-up", 0, [&] { return runProgram(instance); });
 }

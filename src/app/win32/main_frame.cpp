@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/win32/composition.h"
+#include "app/win32/export_command.h"
 #include "app/win32/frame_commands.h"
 #include "lang/win32/translate_win32.h"
 #include "pane/pane_logic.h"
@@ -43,6 +44,7 @@ MainFrame::~MainFrame() {
 }
 
 void MainFrame::createPanes(const FamilyTable& families) {
+  families_ = &families;
   nodes_ = families.nodes();
   expansions_ = families.expansions();
   items_.assign(nodes_.size(), nullptr);
@@ -179,6 +181,9 @@ void MainFrame::command(int id) {
     case ID_WEBSITE: openWebPage(hwnd(), WebPage::Home); return;
     case ID_SUPPORT: openWebPage(hwnd(), WebPage::Support); return;
     case ID_LOGVIEWER: showLogViewer(hwnd()); return;
+    case ID_EXPORT:
+      if (families_) exportFromMenu(hwnd(), *families_, translator_);
+      return;
     case ID_APP_ABOUT_CMD: showAboutDialog(hwnd(), translator_); return;
   }
   if (isPaneCommand(id)) forward(id);

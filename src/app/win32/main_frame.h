@@ -68,6 +68,7 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   const Translator& translator_;
   SkinLayer& skin_;
   std::vector<std::unique_ptr<EntryListPane>> panes_;
+  const FamilyTable* families_ = nullptr;  // for File > Export
 
   HINSTANCE instance_ = nullptr;
   MessageLoop* loop_ = nullptr;

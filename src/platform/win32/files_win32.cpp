@@ -25,6 +25,28 @@ std::optional<std::string> readFileBytes(const std::string& path) {
   return out;
 }
 
+bool writeFileAtomically(const std::string& path, std::string_view bytes) {
+  const std::wstring target = widen(path);
+  const std::wstring temporary = target + L".velmora-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+  {
+    const FileHandle h(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(h.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size() && FlushFileBuffers(h.get());
+    if (!ok) {
+      DeleteFileW(temporary.c_str());
+      return false;
+    }
+  }
+  if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DeleteFileW(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
 std::string decodeLegacy(std::string_view bytes) {
   UINT cp = 0;
   if (GetLocaleInfoEx(LOCALE_NAME_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,

@@ -22,4 +22,9 @@ ProgramFiles programFiles();
 
 bool fileExists(const std::string& path);
 
+// Writes a whole file so that it is either the old one or the new one, never
+// a part: a temporary file in the same folder, flushed, then moved over the
+// old one. False when it could not (the old file, if any, is as it was).
+[[nodiscard]] bool writeFileAtomically(const std::string& path, std::string_view bytes);
+
 }  // namespace velmora::win32
