@@ -52,7 +52,8 @@ class FakeList : public EntryList {
 class ScriptedPrompt : public UserPrompt {
  public:
   std::vector<std::string> messages;
-  std::vector<std::string> questions;
+  std::vector<std::string> questions;  // warnings too, in order
+  std::vector<std::string> warnings;
   std::deque<bool> answers;  // confirm answers; when empty, OK
   struct DialogCall {
     EntryDialogKind kind;
@@ -70,6 +71,10 @@ class ScriptedPrompt : public UserPrompt {
     const bool a = answers.front();
     answers.pop_front();
     return a;
+  }
+  bool confirmWarning(const std::string& text) override {
+    warnings.push_back(text);
+    return confirm(text);
   }
   bool entryDialog(EntryDialogKind kind, EntryDialogData& data) override {
     dialogs.push_back({kind, data});

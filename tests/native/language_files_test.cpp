@@ -106,9 +106,14 @@ std::string quotedText(const std::string& line) {
   return a == std::string::npos || b == std::string::npos ? std::string() : line.substr(a + 1, b - a - 1);
 }
 
+// A menu item's key, without the key it shows after a tab ("_Refresh\tF5").
+std::string itemKey(const std::string& text) { return text.substr(0, text.find("\\t")); }
+
 ResourceKeys resourceKeys() {
   ResourceKeys keys;
-  std::istringstream in(readBytes(kSource / "src" / "res" / "velmora.rc"));
+  // The menu bar is the main window's, the buttons are the pane's.
+  std::istringstream in(readBytes(kSource / "src" / "res" / "main_frame.rc") +
+                        readBytes(kSource / "src" / "res" / "entry_pane.rc"));
   std::string line;
   enum { None, Menu, Pane } block = None;
   int depth = 0;
@@ -136,7 +141,7 @@ ResourceKeys resourceKeys() {
       popup = quotedText(line);
       if (depth == 1) keys.titles.push_back(popup);
     } else if (block == Menu && first == "MENUITEM" && second != "SEPARATOR") {
-      keys.items[popup].push_back(quotedText(line));
+      keys.items[popup].push_back(itemKey(quotedText(line)));
     } else if (block == Pane && first == "PUSHBUTTON") {
       keys.buttons.push_back(quotedText(line));
     }

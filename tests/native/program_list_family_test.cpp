@@ -665,6 +665,7 @@ TEST_F(WininiUserinitTest, DisablingUserinitExeAsksAndCancelKeepsEverything) {
   prompt.answers = {false};
   EXPECT_FALSE(p.disable(list, rowOf(kProgram)));
   EXPECT_EQ(prompt.questions, std::vector<std::string>{"_WininiUserinitWarning"});
+  EXPECT_EQ(prompt.warnings, prompt.questions) << "asked as a warning, not as a plain question";
   EXPECT_EQ(userinit(), "C:\\Windows\\system32\\userinit.exe,C:\\x.exe");
   EXPECT_TRUE(records().empty());
   EXPECT_TRUE(sink.records.empty());

@@ -214,7 +214,7 @@ TEST_F(FrameTest, MenuIsTranslatedAndTitleIsTheProductName) {
   GetMenuStringW(menu, ID_APP_EXIT_CMD, text, 64, MF_BYCOMMAND);
   EXPECT_STREQ(text, L"E&xit");
   GetMenuStringW(menu, IDC_REFRESH, text, 64, MF_BYCOMMAND);
-  EXPECT_STREQ(text, L"Re&fresh");
+  EXPECT_STREQ(text, L"Re&fresh\tF5") << "an item shows its key";
   GetMenuStringW(menu, 2, text, 64, MF_BYPOSITION);
   EXPECT_STREQ(text, L"_Tools");
 

@@ -29,6 +29,7 @@ class WindowPrompt : public UserPrompt {
   explicit WindowPrompt(const Translator& tr) : tr_(tr) {}
   void message(const std::string& text) override { win32::showMessage(nullptr, tr_, text); }
   bool confirm(const std::string& text) override { return win32::askConfirm(nullptr, tr_, text); }
+  bool confirmWarning(const std::string& text) override { return win32::askWarning(nullptr, tr_, text); }
   bool entryDialog(EntryDialogKind kind, EntryDialogData& data) override {
     return win32::runEntryDialog(nullptr, kind, data, tr_);
   }

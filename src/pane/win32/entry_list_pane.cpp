@@ -83,16 +83,43 @@ MenuHandle EntryListPane::buildContextMenu() const {
   return menu;
 }
 
-void EntryListPane::showContextMenu() {
+void EntryListPane::showContextMenu(POINT at) {
   const MenuHandle menu = buildContextMenu();
   if (!menu) return;
-  POINT at{};
-  GetCursorPos(&at);
   TrackPopupMenu(menu.get(), 0, at.x, at.y, 0, hwnd(), nullptr);
 }
 
+POINT EntryListPane::keyboardMenuPoint() const {
+  POINT at{0, 0};
+  HWND list = rows_.handle();
+  if (!list) return at;
+  const int row = rows_.selected();
+  RECT r{};
+  r.left = LVIR_LABEL;
+  if (row >= 0) {
+    SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    if (SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r))) {
+      at = {r.left, r.bottom};
+    }
+  }
+  ClientToScreen(list, &at);
+  return at;
+}
+
 bool EntryListPane::translateKeys(MSG& msg) {
-  if (!keys_ || !hwnd() || (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN)) return false;
+  if (!hwnd() || (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN)) return false;
+  if (msg.hwnd == rows_.handle()) {
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    if ((msg.wParam == VK_F10 && shift) || msg.wParam == VK_APPS) {
+      showContextMenu(keyboardMenuPoint());
+      return true;
+    }
+    if (msg.wParam == VK_RETURN && msg.message == WM_KEYDOWN) {
+      controller_->doubleClick();
+      return true;
+    }
+  }
+  if (!keys_) return false;
   // Delete removes only where the entries are; elsewhere it is the control's key.
   if (msg.wParam == VK_DELETE && msg.hwnd != rows_.handle()) return false;
   return TranslateAcceleratorW(hwnd(), keys_, &msg) != 0;
@@ -104,9 +131,13 @@ bool EntryListPane::onNotify(const NMHDR& header) {
     case NM_DBLCLK:
       controller_->doubleClick();
       return true;
-    case NM_RCLICK:
-      showContextMenu();
+    case NM_RCLICK: {
+      POINT at{};
+      GetCursorPos(&at);
+      showContextMenu(at);
+      setResult(TRUE);  // handled: the list sends no WM_CONTEXTMENU after it
       return true;
+    }
     case LVN_ITEMCHANGED: {
       const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
       controller_->itemChanged(change.iItem, change.uOldState, change.uNewState, rows_.loading());

@@ -44,7 +44,13 @@ class EntryListPane final : public Dialog {
   // The context menu for the current selection, translated and greyed.
   // Empty when the menu resource is missing.
   [[nodiscard]] MenuHandle buildContextMenu() const;
-  // F5 refreshes; Delete in the list removes. True when the key was taken.
+  // Where the keyboard opens the context menu, in screen coordinates: below
+  // the start of the selected row, or the list's top-left corner when no
+  // row is selected.
+  [[nodiscard]] POINT keyboardMenuPoint() const;
+  // F5 refreshes; in the list Delete removes, Enter shows the file
+  // information as a double click does, and Shift+F10 and the Menu key open
+  // the context menu. True when the key was taken.
   bool translateKeys(MSG& msg);
 
  private:
@@ -53,7 +59,7 @@ class EntryListPane final : public Dialog {
   [[nodiscard]] bool onNotify(const NMHDR& header) override;
   [[nodiscard]] std::optional<INT_PTR> onMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   void layout(int width, int height);
-  void showContextMenu();
+  void showContextMenu(POINT at);
 
   const Translator& translator_;
   std::unique_ptr<UserPrompt> prompt_;

@@ -10,6 +10,8 @@ void PanePrompt::message(const std::string& text) { showMessage(owner_(), transl
 
 bool PanePrompt::confirm(const std::string& text) { return askConfirm(owner_(), translator_, text); }
 
+bool PanePrompt::confirmWarning(const std::string& text) { return askWarning(owner_(), translator_, text); }
+
 namespace {
 // The active window, or the pane's top-level window when none is active, so
 // the dialog is always modal to the main window and no second operation can

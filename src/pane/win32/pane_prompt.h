@@ -20,6 +20,7 @@ class PanePrompt : public UserPrompt {
 
   void message(const std::string& text) override;
   [[nodiscard]] bool confirm(const std::string& text) override;
+  [[nodiscard]] bool confirmWarning(const std::string& text) override;
   [[nodiscard]] bool entryDialog(EntryDialogKind kind, EntryDialogData& data) override;
   void fileInformation(const std::string& path) override;
 
