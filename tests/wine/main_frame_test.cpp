@@ -326,5 +326,69 @@ TEST_F(FrameTest, F5InTheTreeRefreshesTheVisiblePane) {
   EXPECT_EQ(families[0]->fills, 2);
 }
 
+std::wstring statusText(HWND status) {
+  wchar_t text[256] = {};
+  SendMessageW(status, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+void setKey(int key, bool down) {
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[key] = down ? 0x80 : 0;
+  SetKeyboardState(keys);
+}
+
+TEST_F(FrameTest, TheFilterHoldsAcrossSelectionsAndRefreshesAndEscapeInItOnlyClearsIt) {
+  translator.texts["_StatusEntries"] = "%s entries, %s disabled";
+  translator.texts["_StatusFiltered"] = "%s of %s entries";
+  open(translator);
+  HWND box = frame->filterBox();
+  ASSERT_NE(box, nullptr);
+  select(1);
+  EXPECT_EQ(statusText(frame->statusBar()), L"1 entries, 0 disabled");
+
+  // Ctrl+F from the list moves to the filter box.
+  setKey(VK_CONTROL, true);
+  MSG ctrlF{frame->pane(1).rows().handle(), WM_KEYDOWN, 'F', 0, 0, {}};
+  EXPECT_TRUE(frame->preTranslate(ctrlF));
+  setKey(VK_CONTROL, false);
+  EXPECT_EQ(GetFocus(), box);
+
+  SetWindowTextW(box, L"R1");  // as typed: EN_CHANGE
+  EXPECT_EQ(frame->pane(1).rows().count(), 1) << "r1 matches, ignoring case";
+  SetWindowTextW(box, L"r2");
+  EXPECT_EQ(frame->pane(1).rows().count(), 0);
+  EXPECT_EQ(statusText(frame->statusBar()), L"0 of 1 entries");
+  select(2);  // another pane, refreshed by the selection: still filtered
+  EXPECT_EQ(frame->pane(2).rows().count(), 1);
+  EXPECT_EQ(frame->pane(2).rows().text(0, 0), "r2");
+  SendMessageW(hwnd, WM_COMMAND, IDC_REFRESH, 0);
+  EXPECT_EQ(frame->pane(2).rows().count(), 1);
+  select(1);
+  EXPECT_EQ(frame->pane(1).rows().count(), 0);
+
+  MSG escape{box, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+  EXPECT_TRUE(frame->preTranslate(escape));
+  pumpMessages();
+  EXPECT_TRUE(IsWindow(hwnd)) << "Escape in the filter box does not quit";
+  EXPECT_EQ(win32::windowText(box), L"");
+  EXPECT_EQ(frame->pane(1).rows().count(), 1);
+  EXPECT_EQ(statusText(frame->statusBar()), L"1 entries, 0 disabled");
+}
+
+TEST_F(FrameTest, FilterAboveTheSplitterAndStatusBarBelowIt) {
+  open(translator);
+  RECT client{}, box{}, splitter{}, status{};
+  GetClientRect(hwnd, &client);
+  GetWindowRect(frame->filterBox(), &box);
+  GetWindowRect(frame->splitter().hwnd(), &splitter);
+  GetWindowRect(frame->statusBar(), &status);
+  EXPECT_LE(box.bottom, splitter.top);
+  EXPECT_EQ(splitter.bottom, status.top);
+  EXPECT_GT(box.right - box.left, (client.right - client.left) / 2) << "the box takes the width";
+  EXPECT_TRUE(IsWindowVisible(frame->statusBar()));
+}
+
 }  // namespace
 }  // namespace velmora::testing

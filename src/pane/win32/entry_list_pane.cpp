@@ -21,7 +21,7 @@ EntryListPane::EntryListPane(const Translator& translator, const PaneFamilyMaker
     : Dialog(IDD_ENTRYPANE), translator_(translator), prompt_(std::move(prompt)) {
   if (!prompt_) prompt_ = std::make_unique<PanePrompt>([this] { return hwnd(); }, translator_);
   family_ = makeFamily(*prompt_);
-  controller_ = std::make_unique<PaneController>(*family_, rows_, rows_, *prompt_, translator_);
+  controller_ = std::make_unique<PaneController>(*family_, filtered_, rows_, *prompt_, translator_);
 }
 
 EntryListPane::~EntryListPane() = default;
@@ -53,7 +53,7 @@ bool EntryListPane::onInit() {
   listRightGap_ = client.right - listStart_.right;
   listBottomGap_ = client.bottom - listStart_.bottom;
 
-  family_->fill(rows_);
+  family_->fill(filtered_);
   return false;  // a hidden pane takes no focus
 }
 
@@ -116,6 +116,7 @@ bool EntryListPane::translateKeys(MSG& msg) {
     }
     if (msg.wParam == VK_RETURN && msg.message == WM_KEYDOWN) {
       controller_->doubleClick();
+      if (onChange_) onChange_();
       return true;
     }
   }
@@ -141,6 +142,7 @@ bool EntryListPane::onNotify(const NMHDR& header) {
     case LVN_ITEMCHANGED: {
       const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
       controller_->itemChanged(change.iItem, change.uOldState, change.uNewState, rows_.loading());
+      if (onChange_ && !rows_.loading() && ((change.uOldState ^ change.uNewState) & LVIS_STATEIMAGEMASK)) onChange_();
       return true;
     }
   }
@@ -149,7 +151,11 @@ bool EntryListPane::onNotify(const NMHDR& header) {
 
 // Every command goes to the pane's logic; IDOK and IDCANCEL are not the
 // pane's (the main window gets Escape).
-bool EntryListPane::onCommand(int id, int, HWND) { return controller_->command(id); }
+bool EntryListPane::onCommand(int id, int, HWND) {
+  const bool handled = controller_->command(id);
+  if (handled && onChange_) onChange_();
+  return handled;
+}
 
 std::optional<INT_PTR> EntryListPane::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {

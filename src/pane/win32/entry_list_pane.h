@@ -10,6 +10,7 @@
 
 #include "lang/language_table.h"
 #include "pane/entry_family.h"
+#include "pane/filtered_list.h"
 #include "pane/pane_logic.h"
 #include "pane/win32/list_view_rows.h"
 #include "platform/win32/dialog.h"
@@ -38,6 +39,13 @@ class EntryListPane final : public Dialog {
   HWND create(HINSTANCE instance, HWND parent);
 
   EntryFamily& family() { return *family_; }
+  // Shows only the rows where some column contains `text` (ignoring case),
+  // now and after every refill, until it is set to "".
+  void setFilter(const std::string& text) { filtered_.setFilter(text); }
+  [[nodiscard]] RowCounts counts() const { return filtered_.counts(); }
+  // Called after every command and every box the user sets, so the owner
+  // can show what the list now holds.
+  void setOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
   ListViewRows& rows() { return rows_; }
   void setLook(const PaneLook& look) { look_ = look; }
 
@@ -65,6 +73,9 @@ class EntryListPane final : public Dialog {
   std::unique_ptr<UserPrompt> prompt_;
   std::unique_ptr<EntryFamily> family_;
   ListViewRows rows_;
+  // What the family fills and reads: the rows shown under the filter.
+  FilteredList filtered_{rows_, rows_};
+  std::function<void()> onChange_;
   std::unique_ptr<PaneController> controller_;
   HINSTANCE instance_ = nullptr;
   HACCEL keys_ = nullptr;
