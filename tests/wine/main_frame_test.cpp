@@ -326,9 +326,9 @@ TEST_F(FrameTest, F5InTheTreeRefreshesTheVisiblePane) {
   EXPECT_EQ(families[0]->fills, 2);
 }
 
-std::wstring statusText(HWND status) {
+std::wstring statusText(HWND status, int part = 0) {
   wchar_t text[256] = {};
-  SendMessageW(status, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+  SendMessageW(status, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text));
   return text;
 }
 
@@ -388,6 +388,27 @@ TEST_F(FrameTest, FilterAboveTheSplitterAndStatusBarBelowIt) {
   EXPECT_EQ(splitter.bottom, status.top);
   EXPECT_GT(box.right - box.left, (client.right - client.left) / 2) << "the box takes the width";
   EXPECT_TRUE(IsWindowVisible(frame->statusBar()));
+}
+
+TEST_F(FrameTest, TheStatusBarSaysWhatTheLastChangeDidUntilTheNext) {
+  translator.texts["_StatusEntries"] = "%s entries, %s disabled";
+  translator.texts["_StatusDisabled"] = "Disabled %s";
+  translator.texts["_StatusEnabled"] = "Enabled %s";
+  open(translator);
+  select(1);
+  EXPECT_EQ(statusText(frame->statusBar(), 1), L"");
+  HWND list = frame->pane(1).rows().handle();
+  LVITEMW item{};
+  item.stateMask = LVIS_STATEIMAGEMASK;
+  item.state = INDEXTOSTATEIMAGEMASK(1);  // the user clears the box (Space, or a click)
+  SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+  EXPECT_EQ(families[1]->disabled, std::vector<int>{0});
+  EXPECT_EQ(statusText(frame->statusBar(), 1), L"Disabled r1");
+  EXPECT_EQ(statusText(frame->statusBar(), 0), L"1 entries, 1 disabled");
+  select(2);  // another place: the last change is still what it was
+  EXPECT_EQ(statusText(frame->statusBar(), 1), L"Disabled r1");
+  SendMessageW(hwnd, WM_COMMAND, IDC_REFRESH, 0);
+  EXPECT_EQ(statusText(frame->statusBar(), 1), L"Disabled r1") << "a refresh is no change";
 }
 
 }  // namespace

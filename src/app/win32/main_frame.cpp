@@ -232,6 +232,10 @@ void MainFrame::updateStatus() {
                             {std::to_string(c.total), std::to_string(c.disabled)});
   }
   SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(widen(text).c_str()));
+  if (visible >= 0) {
+    if (std::string outcome = pane(visible).takeOutcome(); !outcome.empty()) lastOutcome_ = std::move(outcome);
+  }
+  SendMessageW(status_, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(widen(lastOutcome_).c_str()));
 }
 
 void MainFrame::forward(int id) {

@@ -80,6 +80,8 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   PaneHost host_;
   HWND tree_ = nullptr;
   HWND status_ = nullptr;
+  // What the last change came to, in any pane, until the next one.
+  std::string lastOutcome_;
   ImageListHandle images_;
   // The tree as the families give it, and its items in node order.
   std::vector<CategoryNode> nodes_;

@@ -20,8 +20,9 @@ EntryListPane::EntryListPane(const Translator& translator, const PaneFamilyMaker
                              std::unique_ptr<UserPrompt> prompt)
     : Dialog(IDD_ENTRYPANE), translator_(translator), prompt_(std::move(prompt)) {
   if (!prompt_) prompt_ = std::make_unique<PanePrompt>([this] { return hwnd(); }, translator_);
-  family_ = makeFamily(*prompt_);
-  controller_ = std::make_unique<PaneController>(*family_, filtered_, rows_, *prompt_, translator_);
+  watched_ = std::make_unique<WatchedPrompt>(*prompt_);
+  family_ = makeFamily(*watched_);
+  controller_ = std::make_unique<PaneController>(*family_, filtered_, rows_, *watched_, translator_, watched_.get());
 }
 
 EntryListPane::~EntryListPane() = default;

@@ -43,6 +43,8 @@ class EntryListPane final : public Dialog {
   // now and after every refill, until it is set to "".
   void setFilter(const std::string& text) { filtered_.setFilter(text); }
   [[nodiscard]] RowCounts counts() const { return filtered_.counts(); }
+  // What the last change made here came to, in words, once ("" when none).
+  [[nodiscard]] std::string takeOutcome() { return controller_->takeOutcome(); }
   // Called after every command and every box the user sets, so the owner
   // can show what the list now holds.
   void setOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
@@ -71,6 +73,9 @@ class EntryListPane final : public Dialog {
 
   const Translator& translator_;
   std::unique_ptr<UserPrompt> prompt_;
+  // The prompt the family and the logic talk through, watched for the
+  // status bar.
+  std::unique_ptr<WatchedPrompt> watched_;
   std::unique_ptr<EntryFamily> family_;
   ListViewRows rows_;
   // What the family fills and reads: the rows shown under the filter.
