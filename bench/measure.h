@@ -154,6 +154,9 @@ class TimedLinks : public ShellLinkPort {
  public:
   TimedLinks(ShellLinkPort& inner, Tallies& tallies) : inner_(inner), tallies_(tallies) {}
   [[nodiscard]] LinkStatus resolve(const std::string& link, std::string& target) override;
+  [[nodiscard]] LinkStatus arguments(const std::string& link, std::string& args) override {
+    return inner_.arguments(link, args);
+  }
   [[nodiscard]] LinkStatus create(const std::string& target, const std::string& link) override { return inner_.create(target, link); }
   [[nodiscard]] LinkStatus retarget(const std::string& source, const std::string& target, const std::string& link) override {
     return inner_.retarget(source, target, link);

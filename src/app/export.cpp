@@ -28,6 +28,7 @@ class NoPrompt final : public UserPrompt {
  public:
   void message(const std::string&) override {}
   bool confirm(const std::string&) override { return false; }
+  bool confirmWarning(const std::string&) override { return false; }
   bool entryDialog(EntryDialogKind, EntryDialogData&) override { return false; }
   void fileInformation(const std::string&) override {}
 };

@@ -2,6 +2,35 @@
 
 namespace velmora {
 
+namespace {
+
+void dropEnclosingQuotes(std::string& s) {
+  if (!s.empty() && s.front() == '"' && s.back() == '"') {
+    // A lone quote is both first and last: it goes, leaving nothing.
+    s = s.size() >= 2 ? s.substr(1, s.size() - 2) : std::string();
+  }
+}
+
+void cutAtSwitch(std::string& s, std::string_view marker) {
+  const std::size_t at = s.find(marker);
+  if (at != std::string::npos && at > 0) s.erase(at);
+}
+
+}  // namespace
+
+std::string aboutFilePath(std::string_view commandLine) {
+  const std::size_t first = commandLine.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  const std::size_t last = commandLine.find_last_not_of(' ');
+  std::string s(commandLine.substr(first, last - first + 1));
+  dropEnclosingQuotes(s);
+  cutAtSwitch(s, " /");
+  cutAtSwitch(s, " -");
+  dropEnclosingQuotes(s);
+  return s;
+}
+
+
 std::string directoryPart(std::string_view path) {
   std::string out(path);
   const std::size_t cut = out.find_last_of("\\:");

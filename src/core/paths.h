@@ -11,6 +11,11 @@ namespace velmora {
 // "C:\Tools\a.exe" -> "C:\Tools"; "C:\a.exe" -> "C:"; "C:a.exe" -> "C:".
 std::string directoryPart(std::string_view path);
 
+// The file path in a command line: blanks trimmed, enclosing quotes dropped,
+// and everything from the first " /" or " -" on cut (a switch written right
+// after the path, with no blank, stays). A lone double quote gives "".
+std::string aboutFilePath(std::string_view commandLine);
+
 // The text after the last backslash or colon (the whole text without one).
 std::string fileNamePart(std::string_view path);
 

@@ -284,6 +284,29 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+bool containsIgnoreCase(std::string_view haystack, std::string_view needle) {
+  if (needle.empty()) return true;
+  std::u16string h = utf8ToUtf16(haystack);
+  std::u16string n = utf8ToUtf16(needle);
+  for (char16_t& c : h) c = upperOrdinal(c);
+  for (char16_t& c : n) c = upperOrdinal(c);
+  return h.find(n) != std::u16string::npos;
+}
+
+std::string withoutMnemonic(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '&') {
+      out.push_back(text[i]);
+    } else if (i + 1 < text.size() && text[i + 1] == '&') {
+      out.push_back('&');
+      ++i;
+    }
+  }
+  return out;
+}
+
 std::string asciiUpper(std::string_view s) {
   std::string out(s);
   for (char& c : out) {

@@ -19,6 +19,13 @@ char16_t upperOrdinal(char16_t c);
 // Every comparison of rows against stored records goes through this.
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
 
+// Whether `needle` occurs in `haystack`, ignoring case as equalsIgnoreCase
+// does. An empty needle occurs everywhere.
+bool containsIgnoreCase(std::string_view haystack, std::string_view needle);
+
+// A menu or button text without its mnemonic: a single & goes, && stays as &.
+std::string withoutMnemonic(std::string_view text);
+
 // ASCII-only upper-casing (root key names are ASCII).
 std::string asciiUpper(std::string_view s);
 

@@ -1,5 +1,6 @@
 #include "pane/pane_logic.h"
 
+#include "core/format.h"
 #include "lang/language_table.h"
 
 namespace velmora {
@@ -21,33 +22,6 @@ bool isPaneCommand(int id) {
   return false;
 }
 
-namespace {
-
-void dropEnclosingQuotes(std::string& s) {
-  if (!s.empty() && s.front() == '"' && s.back() == '"') {
-    // A lone quote is both first and last: it goes, leaving nothing.
-    s = s.size() >= 2 ? s.substr(1, s.size() - 2) : std::string();
-  }
-}
-
-void cutAtSwitch(std::string& s, std::string_view marker) {
-  const std::size_t at = s.find(marker);
-  if (at != std::string::npos && at > 0) s.erase(at);
-}
-
-}  // namespace
-
-std::string aboutFilePath(std::string_view commandLine) {
-  const std::size_t first = commandLine.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  const std::size_t last = commandLine.find_last_not_of(' ');
-  std::string s(commandLine.substr(first, last - first + 1));
-  dropEnclosingQuotes(s);
-  cutAtSwitch(s, " /");
-  cutAtSwitch(s, " -");
-  dropEnclosingQuotes(s);
-  return s;
-}
 
 CheckBoxAction checkBoxAction(bool loading, std::uint32_t oldState, std::uint32_t newState, int currentImage) {
   if (loading) return CheckBoxAction::None;
@@ -76,12 +50,55 @@ bool contextItemEnabled(int commandId, std::optional<int> selectedImage) {
   }
 }
 
+std::string changeReport(const Translator& translator, ChangeKind kind, const std::string& name, bool done,
+                         const std::string& problem) {
+  static constexpr std::string_view kDone[] = {"_StatusRemoved", "_StatusAdded", "_StatusModified", "_StatusEnabled",
+                                               "_StatusDisabled"};
+  static constexpr std::string_view kFailed[] = {"_StatusRemoveFailed", "_StatusAddFailed", "_StatusModifyFailed",
+                                                 "_StatusEnableFailed", "_StatusDisableFailed"};
+  const auto i = static_cast<std::size_t>(kind);
+  if (done) return safeFormat(translator.translate(kDone[i]), {name});
+  // The status bar has one line.
+  const std::string line = problem.substr(0, problem.find_first_of("\r\n"));
+  return safeFormat(translator.translate(kFailed[i]), {name, line});
+}
+
+void PaneController::report(ChangeKind kind, const std::string& name, bool done, int messages) {
+  if (!watch_) return;
+  // A family tells every failure in a message; a change that moved the
+  // entry all the same (Enable, Disable) is done whatever was said on the way.
+  const bool told = watch_->messages() != messages;
+  const bool moved = kind == ChangeKind::Enable || kind == ChangeKind::Disable;
+  if (done && (!told || moved)) {
+    outcome_ = changeReport(translator_, kind, name, true, {});
+  } else if (told) {
+    outcome_ = changeReport(translator_, kind, name, false, watch_->lastMessage());
+  }  // else the user said no: nothing changed, nothing to say
+}
+
+void PaneController::watched(ChangeKind kind, const std::function<void()>& operation) {
+  const int row = list_.selected();
+  const bool hasRow = row >= 0 && row < list_.count();
+  if (!watch_ || (kind != ChangeKind::Add && !hasRow)) {
+    operation();  // asks for a selection, or nobody listens: nothing to keep
+    return;
+  }
+  const std::string name = kind == ChangeKind::Add ? std::string() : list_.row(row).name;
+  const int messages = watch_->messages(), declined = watch_->declined(), dialogs = watch_->dialogs();
+  operation();
+  // Add and Modify try nothing without their dialog, unless the family
+  // refused before it and said why.
+  if (kind != ChangeKind::Remove && watch_->dialogs() == dialogs && watch_->messages() == messages) return;
+  const std::string subject = kind == ChangeKind::Add ? watch_->lastDialogName() : name;
+  report(kind, subject, watch_->declined() == declined, messages);
+}
+
 bool PaneController::command(int id) {
   switch (id) {
-    case kRemove: onSelected(&EntryFamily::remove); return true;
+    case kRemove: watched(ChangeKind::Remove, [this] { onSelected(&EntryFamily::remove); }); return true;
     case kRefresh: family_.fill(list_); return true;
-    case kAddNew: family_.add(list_); return true;
-    case kModify: onSelected(&EntryFamily::modify); return true;
+    case kAddNew: watched(ChangeKind::Add, [this] { family_.add(list_); }); return true;
+    case kModify: watched(ChangeKind::Modify, [this] { onSelected(&EntryFamily::modify); }); return true;
     case kProperty: onSelected(&EntryFamily::property); return true;
     case kAboutFile: aboutFile(); return true;
     case kEnable:
@@ -94,11 +111,17 @@ void PaneController::itemChanged(int row, std::uint32_t oldState, std::uint32_t 
   if (row < 0) return;
   const CheckBoxAction action = checkBoxAction(loading, oldState, newState, boxes_.stateImage(row));
   if (action == CheckBoxAction::None) return;
+  const std::string name = watch_ ? list_.row(row).name : std::string();
+  const int messages = watch_ ? watch_->messages() : 0;
   if (action == CheckBoxAction::Disable) {
     // The entry stayed live: the box must say so again.
-    if (!family_.disable(list_, row)) list_.showState(row, RowState::Live);
+    const bool moved = family_.disable(list_, row);
+    if (!moved) list_.showState(row, RowState::Live);
+    report(ChangeKind::Disable, name, moved, messages);
   } else {
-    if (!family_.enable(list_, row)) list_.showState(row, RowState::Disabled);
+    const bool moved = family_.enable(list_, row);
+    if (!moved) list_.showState(row, RowState::Disabled);
+    report(ChangeKind::Enable, name, moved, messages);
   }
 }
 

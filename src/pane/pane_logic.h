@@ -3,13 +3,17 @@
 // what, when a check-box change is an Enable or a Disable, what the context
 // menu offers, and how About file turns a command line into a file path.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
+#include "core/paths.h"
 #include "pane/entry_family.h"
 #include "pane/pane_command_ids.h"
 #include "pane/prompt.h"
+#include "pane/watched_prompt.h"
 
 namespace velmora {
 
@@ -30,10 +34,6 @@ constexpr int kDisable = IDC_DISABLE;
 
 bool isPaneCommand(int id);
 
-// The file path in a command line: blanks trimmed, enclosing quotes dropped,
-// and everything from the first " /" or " -" on cut (a switch written right
-// after the path, with no blank, stays). A lone double quote gives "".
-std::string aboutFilePath(std::string_view commandLine);
 
 // The list view's item state: the check box lives in the state-image field.
 constexpr std::uint32_t kStateImageMask = 0xF000;
@@ -54,6 +54,13 @@ std::optional<RowState> buttonTarget(int commandId, int currentImage);
 // state image (nothing when no row is selected).
 bool contextItemEnabled(int commandId, std::optional<int> selectedImage);
 
+enum class ChangeKind { Remove, Add, Modify, Enable, Disable };
+
+// A change in words, for the status bar: what was done to `name`, or that
+// it could not be done and why (the first line of the message that said so).
+std::string changeReport(const Translator& translator, ChangeKind kind, const std::string& name, bool done,
+                         const std::string& problem);
+
 // The list's check boxes as the user sets them.
 class CheckBoxes {
  public:
@@ -68,15 +75,20 @@ class CheckBoxes {
 // to the family or to the pane's own handling.
 class PaneController {
  public:
+  // With `watch` (the prompt the family talks through) the controller
+  // keeps what each change came to, for takeOutcome.
   PaneController(EntryFamily& family, EntryList& list, CheckBoxes& boxes, UserPrompt& prompt,
-                 const Translator& translator)
-      : family_(family), list_(list), boxes_(boxes), prompt_(prompt), translator_(translator) {}
+                 const Translator& translator, const WatchedPrompt* watch = nullptr)
+      : family_(family), list_(list), boxes_(boxes), prompt_(prompt), translator_(translator), watch_(watch) {}
 
   // False when the id is not one of the pane's commands.
   bool command(int id);
   void itemChanged(int row, std::uint32_t oldState, std::uint32_t newState, bool loading);
   // A double click without a selected row does nothing, not even a message.
   void doubleClick();
+  // What the last change came to since the last call ("" when none was
+  // made: nothing tried, or the user said no).
+  std::string takeOutcome() { return std::exchange(outcome_, {}); }
 
  private:
   // The selected row, or -1 after telling the user to select one: the one
@@ -86,12 +98,19 @@ class PaneController {
   void onSelected(void (EntryFamily::*operation)(EntryList&, int));
   void aboutFile();
   void checkButton(int id);
+  // Runs a Remove, Add or Modify and keeps what it came to.
+  void watched(ChangeKind kind, const std::function<void()>& operation);
+  // Keeps the report of a change to `name`; `messages` is the watch's
+  // count before it.
+  void report(ChangeKind kind, const std::string& name, bool done, int messages);
 
   EntryFamily& family_;
   EntryList& list_;
   CheckBoxes& boxes_;
   UserPrompt& prompt_;
   const Translator& translator_;
+  const WatchedPrompt* watch_;
+  std::string outcome_;
 };
 
 }  // namespace velmora

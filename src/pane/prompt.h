@@ -1,6 +1,8 @@
 #pragma once
 // What the logic asks of the user: messages, the confirm questions, and
 // the entry dialogs. Message boxes carry the translated _ToolVelmora caption.
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "dialogs/entry_dialog_data.h"
@@ -14,9 +16,8 @@ class UserPrompt {
   virtual void message(const std::string& text) = 0;
   // OK/Cancel question (0x41); true only on OK. `text` is already translated.
   virtual bool confirm(const std::string& text) = 0;
-  // OK/Cancel question with a warning icon and Cancel as the default button
-  // (0x131), for a step the user should not take by a stray Enter; true
-  // only on OK.
+  // OK/Cancel warning (0x131: warning icon, Cancel the default) for a change
+  // that can do harm; true only on OK. `text` is already translated.
   virtual bool confirmWarning(const std::string& text) = 0;
   // Shows an entry dialog; true when it closed with OK (Property: always false).
   virtual bool entryDialog(EntryDialogKind kind, EntryDialogData& data) = 0;

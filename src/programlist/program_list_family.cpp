@@ -281,7 +281,7 @@ void ProgramListFamily::tellWriteProblem(RegStatus status, const std::string& pa
 bool ProgramListFamily::confirmUserinit(const ValuePath& where, const std::string& before, const std::string& after) {
   if (!equalsIgnoreCase(where.valueName, "Userinit")) return true;
   if (!namesUserinit(before) || namesUserinit(after)) return true;
-  return support_.prompt().confirm(support_.translator().translate("_WininiUserinitWarning", Escapes::Convert));
+  return support_.prompt().confirmWarning(support_.translator().translate("_WininiUserinitWarning", Escapes::Convert));
 }
 
 // The short form has no blanks, so the listing keeps it whole; a path that

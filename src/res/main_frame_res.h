@@ -23,4 +23,9 @@
 // Category tree
 #define IDC_CATEGORYTREE 41931
 
+// Filter and status bar
+#define IDC_FILTERLABEL 41932
+#define IDC_FILTER 41933
+#define IDC_STATUSBAR 41934
+
 #endif

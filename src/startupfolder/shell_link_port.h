@@ -26,6 +26,8 @@ class ShellLinkPort {
   // The link's stored target path, as it is stored (not resolved against
   // the file system, so a missing target is still given).
   [[nodiscard]] virtual LinkStatus resolve(const std::string& link, std::string& target) = 0;
+  // The link's arguments, the text Windows hands its target ("" for none).
+  [[nodiscard]] virtual LinkStatus arguments(const std::string& link, std::string& args) = 0;
   // Writes a link whose only content is the target path; an existing file
   // of that name is replaced.
   [[nodiscard]] virtual LinkStatus create(const std::string& target, const std::string& link) = 0;

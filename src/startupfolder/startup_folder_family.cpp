@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "core/format.h"
 #include "core/text.h"
+#include "lang/language_table.h"
 #include "pane/change_log.h"
 #include "pane/prompt.h"
 #include "pane/transaction.h"
@@ -104,6 +106,14 @@ bool StartupFolderFamily::plainName(const std::string& name) {
   if (isPlainFileName(name)) return true;
   support_.tell("_StartupInvalidName", {name});
   return false;
+}
+
+EntryCheck StartupFolderFamily::nameCheck() const {
+  return [this](const std::string& name, const std::string&) -> std::optional<FieldProblem> {
+    if (isPlainFileName(name)) return std::nullopt;
+    return FieldProblem{EntryField::Name,
+                        safeFormat(support_.translator().translate("_StartupInvalidName", Escapes::Convert), {name})};
+  };
 }
 
 std::optional<StoredItem> StartupFolderFamily::recordFor(const std::vector<StoredItem>& items, const Entry& e) {
@@ -233,6 +243,7 @@ void StartupFolderFamily::add(EntryList& list) {
     return;
   }
   EntryDialogData data = support_.dialogData(folder);
+  data.check = nameCheck();
   if (!support_.prompt().entryDialog(EntryDialogKind::Add, data)) return;
   if (!plainName(data.name)) return;
   const std::string name = ensureExtension(data.name, "lnk");

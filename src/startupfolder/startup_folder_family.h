@@ -62,6 +62,8 @@ class StartupFolderFamily : public EntryFamily {
   bool mayChange(const Entry& e, bool touchesFile);
   // True when `name` may name a file of the folder; otherwise says why.
   bool plainName(const std::string& name);
+  // The same rule for the entry dialog, which refuses the name while open.
+  [[nodiscard]] EntryCheck nameCheck() const;
   std::string copyPath(const std::string& folder, const std::string& name) const;
 
   // The record a disabled entry stands for, or nothing after saying that it

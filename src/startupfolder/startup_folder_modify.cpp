@@ -1,7 +1,9 @@
 // Modify of a startup-folder entry: a live shortcut is rewritten beside the
 // old one and moved into place; a disabled entry's record (and its copy,
 // which follows a new name) is changed.
+#include "core/format.h"
 #include "core/text.h"
+#include "lang/language_table.h"
 #include "pane/prompt.h"
 #include "pane/transaction.h"
 #include "startupfolder/disabled_copies.h"
@@ -30,6 +32,13 @@ void StartupFolderFamily::modify(EntryList& list, int index) {
   }
 
   EntryDialogData data = support_.dialogData(list.row(index));
+  // The dialog changes the target only: say what else the shortcut keeps.
+  std::string args;
+  const std::string& link = e.live ? e.path() : copy;
+  if ((e.live || files_.exists(copy)) && links_.arguments(link, args) == LinkStatus::Ok && !args.empty()) {
+    data.note = safeFormat(support_.translator().translate("_StartupKeepsArguments", Escapes::Convert), {args});
+  }
+  data.check = nameCheck();
   if (!support_.prompt().entryDialog(EntryDialogKind::Modify, data)) return;
   if (!plainName(data.name)) return;
   const Outcome outcome = e.live ? modifyLive(e, data.name, data.path) : modifyDisabled(e, data.name, data.path);

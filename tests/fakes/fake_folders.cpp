@@ -207,6 +207,17 @@ LinkStatus FakeShellLinks::write(const std::string& link, const std::string& byt
   }
 }
 
+LinkStatus FakeShellLinks::arguments(const std::string& link, std::string& args) {
+  std::string target;
+  const LinkStatus read = resolve(link, target);
+  if (read != LinkStatus::Ok) return read;
+  const std::string b = folders_.bytes(link);
+  const std::size_t from = b.find('\0') + 1;
+  const std::size_t to = b.find('\0', from);
+  args = b.substr(from, to == std::string::npos ? std::string::npos : to - from);
+  return LinkStatus::Ok;
+}
+
 LinkStatus FakeShellLinks::create(const std::string& target, const std::string& link) {
   if (unavailable) return LinkStatus::Failed;
   return write(link, linkBytes(target));

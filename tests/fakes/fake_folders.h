@@ -84,6 +84,8 @@ class FakeShellLinks : public ShellLinkPort {
  public:
   explicit FakeShellLinks(FakeFolders& folders) : folders_(folders) {}
   [[nodiscard]] LinkStatus resolve(const std::string& link, std::string& target) override;
+  // The fields after the target, up to the next zero.
+  [[nodiscard]] LinkStatus arguments(const std::string& link, std::string& args) override;
   [[nodiscard]] LinkStatus create(const std::string& target, const std::string& link) override;
   [[nodiscard]] LinkStatus retarget(const std::string& source, const std::string& target, const std::string& link) override;
 

@@ -53,9 +53,10 @@ class ScriptedPrompt : public UserPrompt {
  public:
   std::vector<std::string> messages;
   std::vector<std::string> questions;
-  std::deque<bool> answers;  // confirm answers; when empty, OK
   std::vector<std::string> warnings;
-  std::deque<bool> warningAnswers;  // confirmWarning answers; when empty, Cancel (its default button)
+  std::deque<bool> answers;  // confirm answers; when empty, OK
+  // confirmWarning answers; when empty, Cancel (its default button).
+  std::deque<bool> warningAnswers;
   struct DialogCall {
     EntryDialogKind kind;
     EntryDialogData in;

@@ -98,6 +98,7 @@ struct ResourceKeys {
   std::vector<std::string> titles;                          // menu bar titles
   std::map<std::string, std::vector<std::string>> items;    // items of each title's menu
   std::vector<std::string> buttons;                         // pane buttons
+  std::vector<std::string> labels;                          // the main window's labels (the filter's)
 };
 
 std::string quotedText(const std::string& line) {
@@ -106,17 +107,16 @@ std::string quotedText(const std::string& line) {
   return a == std::string::npos || b == std::string::npos ? std::string() : line.substr(a + 1, b - a - 1);
 }
 
+// A menu item's key, without the key it shows after a tab ("_Refresh\tF5").
+std::string itemKey(const std::string& text) { return text.substr(0, text.find("\\t")); }
+
 ResourceKeys resourceKeys() {
   ResourceKeys keys;
-  // The menu bar and the pane's buttons, wherever the resources keep them.
-  std::string text;
-  for (const char* file : {"velmora.rc", "main_frame.rc", "entry_pane.rc"}) {
-    const auto path = kSource / "src" / "res" / file;
-    if (std::filesystem::exists(path)) text += readBytes(path) + "\n";
-  }
-  std::istringstream in(text);
+  // The menu bar is the main window's, the buttons are the pane's.
+  std::istringstream in(readBytes(kSource / "src" / "res" / "main_frame.rc") +
+                        readBytes(kSource / "src" / "res" / "entry_pane.rc"));
   std::string line;
-  enum { None, Menu, Pane } block = None;
+  enum { None, Menu, Pane, Frame } block = None;
   int depth = 0;
   std::string popup;
   while (std::getline(in, line)) {
@@ -133,6 +133,11 @@ ResourceKeys resourceKeys() {
       depth = 0;
       continue;
     }
+    if (first == "IDD_MAINFRAME") {
+      block = Frame;
+      depth = 0;
+      continue;
+    }
     if (block == None) continue;
     if (first == "BEGIN") {
       ++depth;
@@ -142,9 +147,11 @@ ResourceKeys resourceKeys() {
       popup = quotedText(line);
       if (depth == 1) keys.titles.push_back(popup);
     } else if (block == Menu && first == "MENUITEM" && second != "SEPARATOR") {
-      keys.items[popup].push_back(quotedText(line));
+      keys.items[popup].push_back(itemKey(quotedText(line)));
     } else if (block == Pane && first == "PUSHBUTTON") {
       keys.buttons.push_back(quotedText(line));
+    } else if (block == Frame && first == "LTEXT") {
+      keys.labels.push_back(quotedText(line));
     }
   }
   return keys;
@@ -194,6 +201,7 @@ TEST(ShippedLanguageFiles, MnemonicsOfMenusAndPaneButtonsNeverShadowEachOther) {
   const ResourceKeys rc = resourceKeys();
   ASSERT_EQ(rc.titles.size(), 4u) << "the menu bar of the resources";
   ASSERT_EQ(rc.buttons.size(), 8u) << "the pane's buttons";
+  ASSERT_EQ(rc.labels, std::vector<std::string>{"_FilterLabel"}) << "the main window's labels";
   for (const auto& f : shippedFiles()) {
     const std::string text = textOf(f);
     auto shown = [&](const std::string& key) { return profileLookup(text, "String", key).value_or(key); };
@@ -223,6 +231,14 @@ TEST(ShippedLanguageFiles, MnemonicsOfMenusAndPaneButtonsNeverShadowEachOther) {
                                            << ") shadows menu title " << titleLetters[*m];
       EXPECT_TRUE(buttonLetters.emplace(*m, key).second)
           << f.filename() << ": pane buttons " << buttonLetters[*m] << " and " << key << " share '" << *m << "'";
+    }
+    for (const auto& key : rc.labels) {
+      const auto m = letter(key);
+      ASSERT_TRUE(m) << f.filename() << ": label " << key << " has no mnemonic: " << shown(key);
+      EXPECT_FALSE(titleLetters.count(*m)) << f.filename() << ": label " << key << " shadows menu title "
+                                           << titleLetters[*m];
+      EXPECT_FALSE(buttonLetters.count(*m)) << f.filename() << ": label " << key << " shares '" << *m
+                                            << "' with pane button " << buttonLetters[*m];
     }
   }
 }

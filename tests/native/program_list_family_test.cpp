@@ -662,14 +662,15 @@ class WininiUserinitTest : public WininiPaneTest {
 };
 
 TEST_F(WininiUserinitTest, DisablingUserinitExeAsksAndCancelKeepsEverything) {
-  prompt.answers = {false};
+  prompt.warningAnswers = {false};
   EXPECT_FALSE(p.disable(list, rowOf(kProgram)));
-  EXPECT_EQ(prompt.questions, std::vector<std::string>{"_WininiUserinitWarning"});
+  EXPECT_EQ(prompt.warnings, std::vector<std::string>{"_WininiUserinitWarning"});
+  EXPECT_TRUE(prompt.questions.empty()) << "asked as a warning, not as a plain question";
   EXPECT_EQ(userinit(), "C:\\Windows\\system32\\userinit.exe,C:\\x.exe");
   EXPECT_TRUE(records().empty());
   EXPECT_TRUE(sink.records.empty());
 
-  prompt.answers = {true};
+  prompt.warningAnswers = {true};
   EXPECT_TRUE(p.disable(list, rowOf(kProgram)));
   EXPECT_EQ(userinit(), "C:\\x.exe");
   EXPECT_EQ(records().size(), 1u);
@@ -677,18 +678,19 @@ TEST_F(WininiUserinitTest, DisablingUserinitExeAsksAndCancelKeepsEverything) {
 
 TEST_F(WininiUserinitTest, RemoveAndModifyAskBeforeLosingUserinitExe) {
   list.select(rowOf(kProgram));
-  prompt.answers = {true, false};  // yes to the delete question, no to the warning
+  prompt.answers = {true};           // yes to the delete question
+  prompt.warningAnswers = {false};   // no to the warning
   p.remove(list, list.selected());
-  EXPECT_EQ(prompt.questions.size(), 2u);
-  EXPECT_EQ(prompt.questions[1], "_WininiUserinitWarning");
+  EXPECT_EQ(prompt.questions.size(), 1u);
+  EXPECT_EQ(prompt.warnings, std::vector<std::string>{"_WininiUserinitWarning"});
   EXPECT_EQ(userinit(), "C:\\Windows\\system32\\userinit.exe,C:\\x.exe");
   EXPECT_TRUE(sink.records.empty());
 
   list.select(rowOf(kProgram));
   answerDialog("C:\\other.exe");
-  prompt.answers = {false};
+  prompt.warningAnswers = {false};
   p.modify(list, list.selected());
-  EXPECT_EQ(prompt.questions.size(), 3u);
+  EXPECT_EQ(prompt.warnings.size(), 2u);
   EXPECT_EQ(userinit(), "C:\\Windows\\system32\\userinit.exe,C:\\x.exe");
   EXPECT_TRUE(sink.records.empty());
 }
@@ -701,6 +703,7 @@ TEST_F(WininiUserinitTest, ChangesThatKeepUserinitExeDoNotAsk) {
   answerDialog("c:\\windows\\SYSTEM32\\USERINIT.EXE");
   p.modify(list, list.selected());
   EXPECT_TRUE(prompt.questions.empty());
+  EXPECT_TRUE(prompt.warnings.empty());
   EXPECT_EQ(userinit(), "C:\\x.exe,c:\\windows\\SYSTEM32\\USERINIT.EXE");
 }
 

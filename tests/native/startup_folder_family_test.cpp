@@ -607,6 +607,56 @@ TEST_F(StartupFolderTest, AddAsksBeforeReplacingAndRefusesBadNames) {
   EXPECT_EQ(fs.filesIn(common), (Strings{"Backup.lnk"}));
 }
 
+// The dialog refuses a bad name while it is open: the family hands it the rule.
+TEST_F(StartupFolderTest, AddAndModifyGiveTheDialogTheNameRule) {
+  tr.texts["_StartupInvalidName"] = "Bad name %s";
+  fs.put(user + "\\Mail.lnk", FakeShellLinks::linkBytes("C:\\Mail\\mail.exe"));
+  auto family = pane({user});
+  std::vector<EntryCheck> checks;
+  prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
+    checks.push_back(d.check);
+    return false;
+  };
+  family->add(list);
+  family->fill(list);
+  family->modify(list, 0);
+  ASSERT_EQ(checks.size(), 2u);
+  for (const EntryCheck& check : checks) {
+    ASSERT_TRUE(check);
+    EXPECT_FALSE(check("Backup", "C:\\b.exe"));
+    for (const char* bad : {"CON", "a\\b", "x:y", "dots.", ".."}) {
+      const auto problem = check(bad, "C:\\b.exe");
+      ASSERT_TRUE(problem) << bad;
+      EXPECT_EQ(problem->field, EntryField::Name);
+      EXPECT_EQ(problem->message, std::string("Bad name ") + bad);
+    }
+  }
+}
+
+TEST_F(StartupFolderTest, ModifyOfAShortcutSaysWhichArgumentsItKeeps) {
+  tr.texts["_StartupKeepsArguments"] = "Keeps: %s";
+  fs.put(user + "\\Mail.lnk", FakeShellLinks::linkBytes("C:\\Mail\\mail.exe", "/min --tray"));
+  fs.put(user + "\\Plain.lnk", FakeShellLinks::linkBytes("C:\\plain.exe"));
+  auto family = pane({user});
+  family->fill(list);
+  std::vector<std::string> notes;
+  prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
+    notes.push_back(d.note);
+    return false;
+  };
+  for (int row = 0; row < list.count(); ++row) family->modify(list, row);
+  EXPECT_EQ(notes, (Strings{"Keeps: /min --tray", ""})) << "a shortcut without arguments shows no note";
+
+  // A disabled shortcut: its kept copy has the arguments.
+  list.select(0);
+  ASSERT_TRUE(family->disable(list, 0));
+  family->fill(list);
+  notes.clear();
+  family->modify(list, 0);
+  ASSERT_EQ(list.row(0).state, RowState::Disabled);
+  EXPECT_EQ(notes, (Strings{"Keeps: /min --tray"}));
+}
+
 TEST_F(StartupFolderTest, ModifyOfAShortcutKeepsItsOtherFieldsAndTakesTheNameAsTyped) {
   fs.put(user + "\\Mail.lnk", FakeShellLinks::linkBytes("C:\\Mail\\mail.exe", "args=/min"));
   auto family = pane({user});

@@ -59,3 +59,26 @@ TEST(Paths, ProgramFilesAreNamedFromTheProgramsBaseName) {
 
 }  // namespace
 }  // namespace velmora
+
+namespace velmora {
+namespace {
+
+TEST(ContainsIgnoreCase, FindsAnyPartFoldingCaseBeyondAscii) {
+  EXPECT_TRUE(containsIgnoreCase("C:\\Program Files\\Spotify\\spotify.exe", "SPOTIFY.EXE"));
+  EXPECT_TRUE(containsIgnoreCase("\xC5\x81ukasz", "\xC5\x82UK")) << "Ł and ł";
+  EXPECT_TRUE(containsIgnoreCase("\xCE\xA3\xCE\xB9\xCF\x83", "\xCE\x99\xCE\xA3")) << "Greek";
+  EXPECT_TRUE(containsIgnoreCase("anything", ""));
+  EXPECT_FALSE(containsIgnoreCase("", "a"));
+  EXPECT_FALSE(containsIgnoreCase("Teams", "teamz"));
+}
+
+TEST(WithoutMnemonic, DropsSingleAmpersandsAndKeepsDoubledOnes) {
+  EXPECT_EQ(withoutMnemonic("&Properties"), "Properties");
+  EXPECT_EQ(withoutMnemonic("Ei&genschaften"), "Eigenschaften");
+  EXPECT_EQ(withoutMnemonic("Tom && &Jerry"), "Tom & Jerry");
+  EXPECT_EQ(withoutMnemonic("Plain"), "Plain");
+  EXPECT_EQ(withoutMnemonic("trailing&"), "trailing");
+}
+
+}  // namespace
+}  // namespace velmora

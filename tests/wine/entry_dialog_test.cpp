@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
+#include <optional>
 
 #include "dialogs/win32/entry_dialog.h"
 #include "fakes/fakes.h"
@@ -25,7 +27,8 @@ class EntryDialogTest : public ::testing::Test {
   EntryDialogTest() {
     tr.texts = {{"_AddNewProgram", "Add Program"},
                 {"_ModifyProgram", "Modify Program"},
-                {"_Property", "Properties"},
+                {"_Property", "&Properties"},
+                {"_AppPath", "&Command:"},
                 {"_ToolVelmora", "Velmora"},
                 {"_DisplayName", "&Name:"},
                 {"_ApplicationNameInvalid", "Enter a name."},
@@ -40,6 +43,7 @@ class EntryDialogTest : public ::testing::Test {
     int activations = 0;
     DialogAnswerer answerer([&](HWND dlg, const DialogAnswerer::Seen& seen) -> int {
       if (seen.title == L"Velmora") return IDOK;  // a message box
+      // "&Properties" of the menu is the title without its mnemonic.
       if (seen.title == L"Add Program" || seen.title == L"Modify Program" || seen.title == L"Properties") {
         return onDialog(dlg, activations++);
       }
@@ -173,6 +177,99 @@ TEST_F(EntryDialogTest, CloseBoxCancels) {
     return 0;
   }));
   EXPECT_EQ(data.name, "");
+}
+
+TEST_F(EntryDialogTest, TabGoesInReadingOrderAndEachMnemonicReachesItsOwnField) {
+  for (EntryDialogKind kind : {EntryDialogKind::Add, EntryDialogKind::Modify}) {
+    EntryDialogData data{"t", "s", "Tool", "C:\\tool.exe"};
+    std::vector<int> order;
+    static HWND focusedAtStart;
+    focusedAtStart = nullptr;
+    HWND nameField = nullptr;
+    std::map<std::wstring, int> labelTargets;
+    run(kind, data, [&](HWND dlg, int) {
+      focusedAtStart = GetFocus();
+      nameField = GetDlgItem(dlg, IDC_ENTRY_NAME);
+      HWND first = GetDlgItem(dlg, IDC_ENTRY_TYPE);
+      HWND at = first;
+      do {
+        order.push_back(GetDlgCtrlID(at));
+        at = GetNextDlgTabItem(dlg, at, FALSE);
+      } while (at && at != first && order.size() < 20);
+      // A label's mnemonic goes to the next control in tab order after it.
+      for (HWND child = GetWindow(dlg, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const std::wstring label = windowText(child);
+        if (label.find(L'&') == std::wstring::npos || static_cast<WORD>(GetDlgCtrlID(child)) != 0xFFFF) continue;
+        HWND next = GetWindow(child, GW_HWNDNEXT);
+        while (next && !(GetWindowLongW(next, GWL_STYLE) & WS_TABSTOP)) next = GetWindow(next, GW_HWNDNEXT);
+        labelTargets[label] = next ? GetDlgCtrlID(next) : 0;
+      }
+      // The focus is set once the dialog runs: look from its own loop.
+      SetTimer(dlg, 1, 10, [](HWND d, UINT, UINT_PTR id, DWORD) {
+        KillTimer(d, id);
+        focusedAtStart = GetFocus();
+        PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
+      });
+      return 0;
+    });
+    EXPECT_EQ(order, (std::vector<int>{IDC_ENTRY_TYPE, IDC_ENTRY_NAME, IDC_ENTRY_PATH, IDC_ENTRY_BROWSE,
+                                       IDC_ENTRY_SECTION, IDOK, IDCANCEL}));
+    EXPECT_EQ(labelTargets[L"&Name:"], IDC_ENTRY_NAME);
+    EXPECT_EQ(labelTargets[L"&Command:"], IDC_ENTRY_PATH);
+    EXPECT_EQ(focusedAtStart, nameField) << "typing starts in the name";
+  }
+}
+
+TEST_F(EntryDialogTest, ARefusedNameKeepsTheDialogOpenWithTheTextAndTheFocusOnTheName) {
+  EntryDialogData data{"t", "s", "", ""};
+  int checked = 0;
+  data.check = [&](const std::string& name, const std::string& path) -> std::optional<FieldProblem> {
+    ++checked;
+    EXPECT_EQ(path, "C:\\typed.exe");
+    if (name == "CON") return FieldProblem{EntryField::Name, "CON is a device."};
+    if (path.find("typed") != std::string::npos && name == "Good") return std::nullopt;
+    return FieldProblem{EntryField::Path, "no"};
+  };
+  std::wstring nameAfter, pathAfter;
+  bool focusOnName = false;
+  const bool ok = run(EntryDialogKind::Add, data, [&](HWND dlg, int n) {
+    if (n == 0) {
+      set(dlg, IDC_ENTRY_NAME, L"CON");
+      set(dlg, IDC_ENTRY_PATH, L"C:\\typed.exe");
+      return IDOK;
+    }
+    if (n > 1) return IDCANCEL;
+    answerFromLoop(dlg, IDOK, [&](HWND d) {
+      nameAfter = text(d, IDC_ENTRY_NAME);
+      pathAfter = text(d, IDC_ENTRY_PATH);
+      focusOnName = GetFocus() == GetDlgItem(d, IDC_ENTRY_NAME);
+      set(d, IDC_ENTRY_NAME, L"Good");
+    });
+    return 0;
+  });
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(messages(), (std::vector<std::wstring>{L"CON is a device."}));
+  EXPECT_EQ(nameAfter, L"CON") << "the dialog came back with what was typed";
+  EXPECT_EQ(pathAfter, L"C:\\typed.exe");
+  EXPECT_TRUE(focusOnName);
+  EXPECT_EQ(checked, 2);
+  EXPECT_EQ(data.name, "Good");
+}
+
+TEST_F(EntryDialogTest, ModifyShowsWhatTheChangeKeepsOnlyWhenThereIsSomething) {
+  for (const std::string note : {std::string("The shortcut keeps: /min"), std::string()}) {
+    EntryDialogData data{"t", "s", "Tool", "C:\\tool.exe"};
+    data.note = note;
+    std::wstring shown;
+    bool visible = false;
+    run(EntryDialogKind::Modify, data, [&](HWND dlg, int) {
+      shown = text(dlg, IDC_ENTRY_NOTE);
+      visible = (GetWindowLongW(GetDlgItem(dlg, IDC_ENTRY_NOTE), GWL_STYLE) & WS_VISIBLE) != 0;
+      return IDCANCEL;
+    });
+    EXPECT_EQ(narrow(shown), note);
+    EXPECT_EQ(visible, !note.empty());
+  }
 }
 
 RECT rectOf(HWND w) {

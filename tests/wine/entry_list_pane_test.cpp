@@ -22,7 +22,7 @@ class PaneTest : public ::testing::Test {
  protected:
   void SetUp() override {
     translator.texts = {{"_Name", "Name"},     {"_Type", "Type"},       {"_Data", "Command"},
-                        {"_RegPath", "Where"}, {"_Remove", "&Remove"},  {"_Enable", "&Enable"},
+                        {"_RegPath", "Where"}, {"_Remove", "&Remove"},  {"_Enable", "&Enable"}, {"_KeyDelete", "Del"},
                         {"_ToolVelmora", "Velmora"}, {"_YouMustSelectAnItem", "Select an entry first."}};
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&icc);
@@ -269,7 +269,8 @@ TEST_F(PaneTest, ContextMenuIsTheTranslatedOperationMenuGreyedForTheRow) {
   const win32::MenuHandle menu = pane->buildContextMenu();
   ASSERT_TRUE(menu);
   EXPECT_EQ(GetMenuItemCount(menu.get()), 11);
-  EXPECT_EQ(item(menu.get(), IDC_REMOVE).text, L"&Remove");
+  EXPECT_EQ(item(menu.get(), IDC_REMOVE).text, L"&Remove\tDel") << "with its key";
+  EXPECT_EQ(item(menu.get(), IDC_REFRESH).text, L"_Refresh\tF5");
   EXPECT_EQ(enabledIds(menu), (std::vector<int>{IDC_ADDNEW, IDC_REFRESH}));
 
   select(0);  // live
@@ -293,6 +294,103 @@ TEST_F(PaneTest, F5RefreshesAndDeleteRemovesOnlyInTheList) {
   MSG letter{list, WM_KEYDOWN, 'A', 0, 0, {}};
   EXPECT_FALSE(pane->translateKeys(letter));
   EXPECT_EQ(family->operations(), std::vector<std::string>{"remove"});
+}
+
+// The menu a key opens, seen as the system shows it: the items' states at
+// WM_INITMENUPOPUP, then the menu is closed.
+class PopupWatcher {
+ public:
+  PopupWatcher() {
+    self = this;
+    hook_ = SetWindowsHookExW(WH_CALLWNDPROC, hook, nullptr, GetCurrentThreadId());
+  }
+  ~PopupWatcher() {
+    UnhookWindowsHookEx(hook_);
+    self = nullptr;
+  }
+  int shown = 0;
+  std::vector<int> enabled;
+  POINT cursorAtOpen{};
+
+ private:
+  static LRESULT CALLBACK hook(int code, WPARAM wp, LPARAM lp) {
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lp);
+    if (code == HC_ACTION && self && m->message == WM_INITMENUPOPUP) {
+      ++self->shown;
+      self->enabled.clear();
+      HMENU menu = reinterpret_cast<HMENU>(m->wParam);
+      for (int id : {IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_ENABLE, IDC_DISABLE, IDC_REFRESH, IDC_PROPERTY,
+                     IDC_ABOUTFILE}) {
+        if (!(GetMenuState(menu, static_cast<UINT>(id), MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED))) {
+          self->enabled.push_back(id);
+        }
+      }
+      // The menu's own loop runs this timer, which closes it.
+      SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        EndMenu();
+      });
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+  }
+  static inline PopupWatcher* self = nullptr;
+  HHOOK hook_ = nullptr;
+};
+
+void setShift(bool down) {
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_SHIFT] = down ? 0x80 : 0;
+  SetKeyboardState(keys);
+}
+
+TEST_F(PaneTest, ShiftF10AndTheMenuKeyOpenTheContextMenuOfTheSelectedRow) {
+  open(threeRows());
+  PopupWatcher watcher;
+  MSG apps{list, WM_KEYDOWN, VK_APPS, 0, 0, {}};
+  EXPECT_TRUE(pane->translateKeys(apps));
+  EXPECT_EQ(watcher.shown, 1);
+  EXPECT_EQ(watcher.enabled, (std::vector<int>{IDC_ADDNEW, IDC_REFRESH})) << "no row: as a right click on nothing";
+  POINT corner{0, 0};
+  ClientToScreen(list, &corner);
+  EXPECT_EQ(pane->keyboardMenuPoint().x, corner.x);
+  EXPECT_EQ(pane->keyboardMenuPoint().y, corner.y);
+
+  select(1);  // disabled
+  setShift(true);
+  MSG shiftF10{list, WM_SYSKEYDOWN, VK_F10, 0, 0, {}};
+  EXPECT_TRUE(pane->translateKeys(shiftF10));
+  setShift(false);
+  EXPECT_EQ(watcher.shown, 2);
+  EXPECT_EQ(watcher.enabled,
+            (std::vector<int>{IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_ENABLE, IDC_REFRESH, IDC_PROPERTY, IDC_ABOUTFILE}));
+  RECT row{};
+  row.left = LVIR_LABEL;
+  SendMessageW(list, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row));
+  POINT below{row.left, row.bottom};
+  ClientToScreen(list, &below);
+  EXPECT_EQ(pane->keyboardMenuPoint().x, below.x) << "at the selected row";
+  EXPECT_EQ(pane->keyboardMenuPoint().y, below.y);
+
+  MSG plainF10{list, WM_SYSKEYDOWN, VK_F10, 0, 0, {}};
+  EXPECT_FALSE(pane->translateKeys(plainF10)) << "F10 alone is the menu bar's";
+  EXPECT_EQ(watcher.shown, 2);
+  EXPECT_TRUE(family->operations().empty());
+}
+
+TEST_F(PaneTest, EnterOnARowShowsItsFileAsADoubleClickDoes) {
+  auto owned = std::make_unique<ScriptedPrompt>();
+  ScriptedPrompt* prompt = owned.get();
+  open(threeRows(), std::move(owned));
+  MSG enter{list, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+  EXPECT_TRUE(pane->translateKeys(enter));
+  EXPECT_TRUE(prompt->fileInfoPaths.empty()) << "no row, nothing, as a double click";
+  EXPECT_TRUE(prompt->messages.empty());
+  select(2);
+  EXPECT_TRUE(pane->translateKeys(enter));
+  EXPECT_EQ(prompt->fileInfoPaths, std::vector<std::string>{"C:\\three.exe"});
+  MSG space{list, WM_KEYDOWN, VK_SPACE, 0, 0, {}};
+  EXPECT_FALSE(pane->translateKeys(space)) << "Space stays the list's: it toggles the box";
 }
 
 RECT childRect(HWND parent, HWND child) {

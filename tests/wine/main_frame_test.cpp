@@ -230,7 +230,7 @@ TEST_F(FrameTest, MenuIsTranslatedAndTitleIsTheProductName) {
   GetMenuStringW(menu, ID_APP_EXIT_CMD, text, 64, MF_BYCOMMAND);
   EXPECT_STREQ(text, L"E&xit");
   GetMenuStringW(menu, IDC_REFRESH, text, 64, MF_BYCOMMAND);
-  EXPECT_STREQ(text, L"Re&fresh");
+  EXPECT_STREQ(text, L"Re&fresh\tF5") << "an item shows its key";
   GetMenuStringW(menu, 2, text, 64, MF_BYPOSITION);
   EXPECT_STREQ(text, L"_Tools");
 
@@ -341,6 +341,91 @@ TEST_F(FrameTest, F5InTheTreeRefreshesTheVisiblePane) {
   EXPECT_TRUE(frame->preTranslate(f5));
   EXPECT_EQ(families[9]->fills, 2);
   EXPECT_EQ(families[0]->fills, 1);
+}
+
+std::wstring statusText(HWND status, int part = 0) {
+  wchar_t text[256] = {};
+  SendMessageW(status, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+void setKey(int key, bool down) {
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[key] = down ? 0x80 : 0;
+  SetKeyboardState(keys);
+}
+
+TEST_F(FrameTest, TheFilterHoldsAcrossSelectionsAndRefreshesAndEscapeInItOnlyClearsIt) {
+  translator.texts["_StatusEntries"] = "%s entries, %s disabled";
+  translator.texts["_StatusFiltered"] = "%s of %s entries";
+  open(translator);
+  HWND box = frame->filterBox();
+  ASSERT_NE(box, nullptr);
+  select(1);
+  EXPECT_EQ(statusText(frame->statusBar()), L"1 entries, 0 disabled");
+
+  // Ctrl+F from the list moves to the filter box.
+  setKey(VK_CONTROL, true);
+  MSG ctrlF{frame->pane(1).rows().handle(), WM_KEYDOWN, 'F', 0, 0, {}};
+  EXPECT_TRUE(frame->preTranslate(ctrlF));
+  setKey(VK_CONTROL, false);
+  EXPECT_EQ(GetFocus(), box);
+
+  SetWindowTextW(box, L"R1");  // as typed: EN_CHANGE
+  EXPECT_EQ(frame->pane(1).rows().count(), 1) << "r1 matches, ignoring case";
+  SetWindowTextW(box, L"r2");
+  EXPECT_EQ(frame->pane(1).rows().count(), 0);
+  EXPECT_EQ(statusText(frame->statusBar()), L"0 of 1 entries");
+  select(2);  // another pane, refreshed by the selection: still filtered
+  EXPECT_EQ(frame->pane(2).rows().count(), 1);
+  EXPECT_EQ(frame->pane(2).rows().text(0, 0), "r2");
+  SendMessageW(hwnd, WM_COMMAND, IDC_REFRESH, 0);
+  EXPECT_EQ(frame->pane(2).rows().count(), 1);
+  select(1);
+  EXPECT_EQ(frame->pane(1).rows().count(), 0);
+
+  MSG escape{box, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+  EXPECT_TRUE(frame->preTranslate(escape));
+  pumpMessages();
+  EXPECT_TRUE(IsWindow(hwnd)) << "Escape in the filter box does not quit";
+  EXPECT_EQ(win32::windowText(box), L"");
+  EXPECT_EQ(frame->pane(1).rows().count(), 1);
+  EXPECT_EQ(statusText(frame->statusBar()), L"1 entries, 0 disabled");
+}
+
+TEST_F(FrameTest, FilterAboveTheSplitterAndStatusBarBelowIt) {
+  open(translator);
+  RECT client{}, box{}, splitter{}, status{};
+  GetClientRect(hwnd, &client);
+  GetWindowRect(frame->filterBox(), &box);
+  GetWindowRect(frame->splitter().hwnd(), &splitter);
+  GetWindowRect(frame->statusBar(), &status);
+  EXPECT_LE(box.bottom, splitter.top);
+  EXPECT_EQ(splitter.bottom, status.top);
+  EXPECT_GT(box.right - box.left, (client.right - client.left) / 2) << "the box takes the width";
+  EXPECT_TRUE(IsWindowVisible(frame->statusBar()));
+}
+
+TEST_F(FrameTest, TheStatusBarSaysWhatTheLastChangeDidUntilTheNext) {
+  translator.texts["_StatusEntries"] = "%s entries, %s disabled";
+  translator.texts["_StatusDisabled"] = "Disabled %s";
+  translator.texts["_StatusEnabled"] = "Enabled %s";
+  open(translator);
+  select(1);
+  EXPECT_EQ(statusText(frame->statusBar(), 1), L"");
+  HWND list = frame->pane(1).rows().handle();
+  LVITEMW item{};
+  item.stateMask = LVIS_STATEIMAGEMASK;
+  item.state = INDEXTOSTATEIMAGEMASK(1);  // the user clears the box (Space, or a click)
+  SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+  EXPECT_EQ(families[1]->disabled, std::vector<int>{0});
+  EXPECT_EQ(statusText(frame->statusBar(), 1), L"Disabled r1");
+  EXPECT_EQ(statusText(frame->statusBar(), 0), L"1 entries, 1 disabled");
+  select(2);  // another place: the last change is still what it was
+  EXPECT_EQ(statusText(frame->statusBar(), 1), L"Disabled r1");
+  SendMessageW(hwnd, WM_COMMAND, IDC_REFRESH, 0);
+  EXPECT_EQ(statusText(frame->statusBar(), 1), L"Disabled r1") << "a refresh is no change";
 }
 
 }  // namespace

@@ -33,6 +33,7 @@ class MessageBoxPrompt : public ScriptedPrompt {
  public:
   explicit MessageBoxPrompt(const Translator& tr) : tr_(tr) {}
   bool confirm(const std::string& text) override { return win32::askConfirm(nullptr, tr_, text); }
+  bool confirmWarning(const std::string& text) override { return win32::askWarning(nullptr, tr_, text); }
 
  private:
   const Translator& tr_;
@@ -219,11 +220,17 @@ TEST_F(RealWininiPane, LosingUserinitExeAsksInAMessageBoxAndCancelKeepsEverythin
   ASSERT_EQ(list.rows.size(), 1u);
 
   {
-    DialogAnswerer answerer([](HWND, const DialogAnswerer::Seen&) { return IDCANCEL; });
+    int defaultId = 0;
+    DialogAnswerer answerer([&](HWND dlg, const DialogAnswerer::Seen&) {
+      answerFromLoop(dlg, IDCANCEL, [&](HWND d) { defaultId = defaultButton(d); });
+      return 0;
+    });
     EXPECT_FALSE(pane.disable(list, 0));
     ASSERT_EQ(answerer.seen.size(), 1u);
     EXPECT_EQ(narrow(answerer.seen[0].text), "No one can log on without userinit.exe. Go on?");
     EXPECT_EQ(narrow(answerer.seen[0].title), "Velmora");
+    EXPECT_EQ(answerer.seen[0].icon, LoadIconW(nullptr, IDI_WARNING)) << "a warning looks like one";
+    EXPECT_EQ(defaultId, IDCANCEL) << "Enter keeps the logon program";
   }
   RegValue v;
   ASSERT_EQ(registry.queryValue(RootKey::CurrentUser, winlogon, "Userinit", v), RegStatus::Ok);

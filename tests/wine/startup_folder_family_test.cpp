@@ -363,5 +363,24 @@ TEST_F(RealStartupFolders, AShortcutStagedByAModifyThatNeverFinishedIsNotListed)
   EXPECT_EQ(list.rows[0].name, "Post.lnk");
 }
 
+// The adapter reads a shortcut's arguments as Windows stores them, for the
+// Modify dialog's note of what a change keeps.
+TEST(RealShellLinks, ArgumentsReadAsStoredAndAFileThatIsNoLinkLeavesTheOutputAlone) {
+  TempDir dir;
+  win32::Win32ShellLinks links;
+  writeLink(dir.file("tray.lnk"), {"C:\\Tools\\tool.exe", "/min --tray \xC5\x81ukasz", "C:\\Tools", "d", "C:\\i.ico"});
+  writeLink(dir.file("plain.lnk"), {"C:\\Tools\\tool.exe", "", "", "", ""});
+  writeFile(dir.file("run.bat"), "@echo off\r\n");
+  std::string args = "untouched";
+  ASSERT_EQ(links.arguments(dir.file("tray.lnk"), args), LinkStatus::Ok);
+  EXPECT_EQ(args, "/min --tray \xC5\x81ukasz");
+  ASSERT_EQ(links.arguments(dir.file("plain.lnk"), args), LinkStatus::Ok);
+  EXPECT_EQ(args, "");
+  args = "untouched";
+  EXPECT_EQ(links.arguments(dir.file("run.bat"), args), LinkStatus::NotALink);
+  EXPECT_EQ(links.arguments(dir.file("missing.lnk"), args), LinkStatus::NotFound);
+  EXPECT_EQ(args, "untouched");
+}
+
 }  // namespace
 }  // namespace velmora::testing

@@ -81,9 +81,9 @@ TEST_F(Translation, WindowTextsConvertEscapesButMenusDoNot) {
   EXPECT_STREQ(text, L"Entr\u00E9e");
   HMENU operation = GetSubMenu(menu, 1);
   GetMenuStringW(operation, IDC_REFRESH, text, 256, MF_BYCOMMAND);
-  EXPECT_STREQ(text, L"Re\\nfresh") << "menu items keep escapes as they stand";
+  EXPECT_STREQ(text, L"Re\\nfresh\tF5") << "menu items keep escapes as they stand, and show their keys";
   GetMenuStringW(operation, IDC_REMOVE, text, 256, MF_BYCOMMAND);
-  EXPECT_STREQ(text, L"_Remove");
+  EXPECT_STREQ(text, L"_Remove\t_KeyDelete") << "keys the file lacks stay as they are";
   MENUITEMINFOW info{sizeof info, MIIM_FTYPE};
   GetMenuItemInfoW(operation, 3, TRUE, &info);
   EXPECT_TRUE(info.fType & MFT_SEPARATOR) << "separators are left alone";
@@ -105,19 +105,48 @@ TEST_F(Translation, MenusAreTranslatedAtAnyDepth) {
   EXPECT_STREQ(text, L"Entr\u00E9e");
   win32::translateMenu(reinterpret_cast<HMENU>(static_cast<INT_PTR>(0x1234)), table);  // not a menu: nothing
   DestroyMenu(top);
+
+  // An item's key after a tab: kept, and translated when it is a key itself.
+  HMENU keys = CreatePopupMenu();
+  AppendMenuW(keys, MF_STRING, 1, L"_Exit\tF5");
+  AppendMenuW(keys, MF_STRING, 2, L"_Exit\t_Exit");
+  win32::translateMenu(keys, table);
+  GetMenuStringW(keys, 1, text, 64, MF_BYCOMMAND);
+  EXPECT_STREQ(text, L"E&xit\tF5");
+  GetMenuStringW(keys, 2, text, 64, MF_BYCOMMAND);
+  EXPECT_STREQ(text, L"E&xit\tE&xit");
+  DestroyMenu(keys);
 }
 
 TEST_F(Translation, MessagesCarryTheCaptionAndTheQuestionGoesOnOnlyOnOk) {
-  std::vector<int> answers = {IDOK, IDOK, IDCANCEL};
+  std::vector<int> answers = {IDOK, IDOK, IDCANCEL, IDOK, IDCANCEL};
   std::size_t next = 0;
-  DialogAnswerer answerer([&](HWND, const DialogAnswerer::Seen&) { return answers[next++]; });
+  std::vector<int> defaults;
+  DialogAnswerer answerer([&](HWND dlg, const DialogAnswerer::Seen&) {
+    answerFromLoop(dlg, answers[next++], [&](HWND d) { defaults.push_back(defaultButton(d)); });
+    return 0;
+  });
   win32::showMessage(nullptr, table, "Select an entry first.");
   EXPECT_TRUE(win32::askConfirm(nullptr, table, "Delete?"));
   EXPECT_FALSE(win32::askConfirm(nullptr, table, "Delete?"));
-  ASSERT_EQ(answerer.seen.size(), 3u);
+  EXPECT_TRUE(win32::askWarning(nullptr, table, "No one can log on."));
+  EXPECT_FALSE(win32::askWarning(nullptr, table, "No one can log on."));
+  ASSERT_EQ(answerer.seen.size(), 5u);
   EXPECT_EQ(answerer.seen[0].title, L"Velmora");
   EXPECT_EQ(answerer.seen[0].text, L"Select an entry first.");
   EXPECT_EQ(answerer.seen[2].text, L"Delete?");
+  // The program's own messages carry the information icon; its warnings the
+  // warning icon, with Cancel as the default so Enter changes nothing.
+  const HICON information = LoadIconW(nullptr, IDI_INFORMATION);
+  const HICON warning = LoadIconW(nullptr, IDI_WARNING);
+  ASSERT_NE(information, warning);
+  EXPECT_EQ(answerer.seen[0].icon, information);
+  EXPECT_EQ(answerer.seen[1].icon, information);
+  ASSERT_EQ(defaults.size(), 5u);
+  EXPECT_EQ(defaults[1], IDOK);
+  EXPECT_EQ(answerer.seen[3].title, L"Velmora");
+  EXPECT_EQ(answerer.seen[3].icon, warning);
+  EXPECT_EQ(defaults[3], IDCANCEL);
 }
 
 }  // namespace

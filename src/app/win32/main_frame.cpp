@@ -5,6 +5,7 @@
 #include "app/win32/composition.h"
 #include "app/win32/export_command.h"
 #include "app/win32/frame_commands.h"
+#include "core/format.h"
 #include "lang/win32/translate_win32.h"
 #include "pane/pane_logic.h"
 #include "platform/win32/placement.h"
@@ -22,6 +23,8 @@ constexpr COLORREF kTreeImageMask = RGB(0, 255, 0);
 constexpr COLORREF kTreeBackground = RGB(255, 255, 255);
 // The exit code of File > Exit and of Escape in the main window.
 constexpr int kExitCodeOnExit = 2;
+// Gaps around the filter box, in pixels at 96 DPI.
+constexpr int kFilterGap = 4;
 }  // namespace
 
 MainFrame::MainFrame(const ProgramFiles& files, const Translator& translator, LogSink* logSink, SkinLayer& skin)
@@ -131,6 +134,9 @@ bool MainFrame::onInit() {
     loop_->addIdleHandler(this);
   }
 
+  status_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, hwnd(),
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUSBAR)), instance_, nullptr);
+
   RECT client{};
   GetClientRect(hwnd(), &client);
   splitter_.create(instance_, hwnd(), client);
@@ -145,6 +151,7 @@ bool MainFrame::onInit() {
   host_.setPanes(static_cast<int>(panes_.size()), [this, look](int index, HWND parent) {
     EntryListPane& pane = *panes_[static_cast<std::size_t>(index)];
     pane.setLook(look);
+    pane.setOnChange([this] { updateStatus(); });
     return pane.create(instance_, parent);
   });
 
@@ -152,9 +159,17 @@ bool MainFrame::onInit() {
 
   splitter_.setPanes(tree_, host_.hwnd());
   splitter_.setPosition(kSplitterStart);
+  layout(client.right, client.bottom);
+  updateStatus();
 
   const ProductInfo info = productInfo();
   SetWindowTextW(hwnd(), widen(info.name + " (" + info.version + ")").c_str());
+  // The tree, not the filter box that comes first in tab order: Escape
+  // there closes the window, in the box it only clears the filter.
+  if (tree_) {
+    SetFocus(tree_);
+    return false;
+  }
   return true;
 }
 
@@ -164,10 +179,74 @@ void MainFrame::selectionChanged(const NMTREEVIEWW& change) {
   if (!host_.show(index)) return;
   // Every selection reloads the pane, so what it shows is current.
   forward(pane_command::kRefresh);
+  updateStatus();
+}
+
+void MainFrame::layout(int width, int height) {
+  int statusHeight = 0;
+  if (status_) {
+    SendMessageW(status_, WM_SIZE, 0, 0);
+    RECT r{};
+    GetWindowRect(status_, &r);
+    statusHeight = r.bottom - r.top;
+    // The count in the first part, the rest for what the last change did.
+    const int parts[] = {std::max(0, width / 3), -1};
+    SendMessageW(status_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+  }
+  int top = 0;
+  HWND label = item(IDC_FILTERLABEL);
+  HWND box = item(IDC_FILTER);
+  if (label && box) {
+    RECT boxRect{};
+    GetWindowRect(box, &boxRect);
+    const int boxHeight = boxRect.bottom - boxRect.top;
+    RECT labelRect{};
+    GetWindowRect(label, &labelRect);
+    const int labelWidth = labelRect.right - labelRect.left;
+    const int labelHeight = labelRect.bottom - labelRect.top;
+    const int boxLeft = kFilterGap + labelWidth + kFilterGap;
+    SetWindowPos(label, nullptr, kFilterGap, kFilterGap + (boxHeight - labelHeight) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(box, nullptr, boxLeft, kFilterGap, std::max(0, width - boxLeft - kFilterGap), boxHeight,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    top = kFilterGap + boxHeight + kFilterGap;
+  }
+  if (splitter_.hwnd()) {
+    SetWindowPos(splitter_.hwnd(), nullptr, 0, top, width, std::max(0, height - top - statusHeight),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+HWND MainFrame::filterBox() const { return item(IDC_FILTER); }
+
+void MainFrame::filterChanged() {
+  const std::string text = narrow(windowText(item(IDC_FILTER)));
+  // Every pane, shown or not: the filter holds across selections.
+  for (auto& pane : panes_) pane->setFilter(text);
+  updateStatus();
+}
+
+void MainFrame::updateStatus() {
+  if (!status_) return;
+  const int visible = host_.visibleIndex();
+  std::string text;
+  if (visible >= 0) {
+    const RowCounts c = pane(visible).counts();
+    text = c.shown != c.total
+               ? safeFormat(translator_.translate("_StatusFiltered"), {std::to_string(c.shown), std::to_string(c.total)})
+               : safeFormat(translator_.translate("_StatusEntries"),
+                            {std::to_string(c.total), std::to_string(c.disabled)});
+  }
+  SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(widen(text).c_str()));
+  if (visible >= 0) {
+    if (std::string outcome = pane(visible).takeOutcome(); !outcome.empty()) lastOutcome_ = std::move(outcome);
+  }
+  SendMessageW(status_, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(widen(lastOutcome_).c_str()));
 }
 
 void MainFrame::forward(int id) {
   if (HWND pane = host_.visiblePane()) SendMessageW(pane, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+  updateStatus();
 }
 
 void MainFrame::command(int id) {
@@ -193,12 +272,27 @@ bool MainFrame::preTranslate(MSG& msg) {
   HWND frame = hwnd();
   if (!frame) return false;
   if (msg.hwnd != frame && !IsChild(frame, msg.hwnd)) return false;
+  HWND box = item(IDC_FILTER);
+  if (msg.message == WM_KEYDOWN && msg.wParam == 'F' && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) {
+    SetFocus(box);
+    SendMessageW(box, EM_SETSEL, 0, -1);
+    return true;
+  }
+  // Escape in the filter box clears the filter; it does not close Velmora.
+  if (msg.hwnd == box && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+    SetWindowTextW(box, L"");
+    return true;
+  }
   const int visible = host_.visibleIndex();
   if (visible >= 0 && host_.visiblePane() && pane(visible).translateKeys(msg)) return true;
   return IsDialogMessageW(frame, &msg) != 0;
 }
 
-bool MainFrame::onCommand(int id, int, HWND) {
+bool MainFrame::onCommand(int id, int code, HWND) {
+  if (id == IDC_FILTER) {
+    if (code == EN_CHANGE) filterChanged();
+    return true;
+  }
   command(id);
   return true;
 }
@@ -214,9 +308,7 @@ bool MainFrame::onNotify(const NMHDR& header) {
 std::optional<INT_PTR> MainFrame::onMessage(UINT msg, WPARAM, LPARAM lp) {
   switch (msg) {
     case WM_SIZE:
-      if (splitter_.hwnd()) {
-        SetWindowPos(splitter_.hwnd(), nullptr, 0, 0, LOWORD(lp), HIWORD(lp), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-      }
+      layout(LOWORD(lp), HIWORD(lp));
       return TRUE;
     case WM_DESTROY:
       unregister();

@@ -48,6 +48,8 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   const Splitter& splitter() const { return splitter_; }
   const PaneHost& host() const { return host_; }
   EntryListPane& pane(int node) { return *panes_[static_cast<std::size_t>(node)]; }
+  HWND filterBox() const;
+  HWND statusBar() const { return status_; }
 
  private:
   MainFrame(std::unique_ptr<Composition> root, const Translator& translator, SkinLayer& skin);
@@ -63,6 +65,9 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   void forward(int id);
   void command(int id);
   void unregister();
+  void layout(int width, int height);
+  void filterChanged();
+  void updateStatus();
 
   std::unique_ptr<Composition> root_;
   const Translator& translator_;
@@ -75,6 +80,9 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   Splitter splitter_;
   PaneHost host_;
   HWND tree_ = nullptr;
+  HWND status_ = nullptr;
+  // What the last change came to, in any pane, until the next one.
+  std::string lastOutcome_;
   ImageListHandle images_;
   // The tree as the families give it, and its items in node order.
   std::vector<CategoryNode> nodes_;

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "dialogs/entry_fields.h"
 #include "lang/win32/translate_win32.h"
 #include "platform/win32/dialog.h"
 #include "platform/win32/placement.h"
@@ -37,6 +38,21 @@ std::wstring cut(std::wstring text) {
   return text;
 }
 
+// The folder with its environment variables expanded, or "" when there is
+// no such folder.
+std::wstring existingFolder(const std::string& folder) {
+  if (folder.empty()) return {};
+  const std::wstring raw = widen(folder);
+  const DWORD units = ExpandEnvironmentStringsW(raw.c_str(), nullptr, 0);
+  if (units == 0) return {};
+  std::wstring expanded(units, L'\0');
+  if (ExpandEnvironmentStringsW(raw.c_str(), expanded.data(), units) == 0) return {};
+  expanded.resize(units - 1);
+  const DWORD attributes = GetFileAttributesW(expanded.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
+  return expanded;
+}
+
 class EntryDialog final : public Dialog {
  public:
   EntryDialog(EntryDialogKind kind, EntryDialogData& data, const Translator& translator)
@@ -53,6 +69,10 @@ class EntryDialog final : public Dialog {
     initialPath_ = widen(data_.path);
     SetDlgItemTextW(hwnd(), IDC_ENTRY_NAME, initialName_.c_str());
     SetDlgItemTextW(hwnd(), IDC_ENTRY_PATH, initialPath_.c_str());
+    if (HWND note = item(IDC_ENTRY_NOTE)) {
+      SetWindowTextW(note, widen(data_.note).c_str());
+      ShowWindow(note, data_.note.empty() ? SW_HIDE : SW_SHOW);
+    }
     if (kind_ == EntryDialogKind::Property) return true;
     SetFocus(item(IDC_ENTRY_NAME));
     return false;  // focus set here
@@ -83,26 +103,39 @@ class EntryDialog final : public Dialog {
     return narrow(text == initial ? text : cut(text));
   }
 
+  // Says what is wrong and leaves the dialog open with everything typed,
+  // the faulty field focused and its text selected for retyping.
+  void refuse(EntryField which, const std::string& message) {
+    showMessage(hwnd(), translator_, message);
+    HWND field = item(which == EntryField::Name ? IDC_ENTRY_NAME : IDC_ENTRY_PATH);
+    SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
+  }
+
   void accept() {
     const std::string name = field(IDC_ENTRY_NAME, initialName_);
     const std::string path = field(IDC_ENTRY_PATH, initialPath_);
     if (name.empty()) {
-      showMessage(hwnd(), translator_, translator_.translate("_ApplicationNameInvalid", Escapes::Convert));
-      SetFocus(item(IDC_ENTRY_NAME));
+      refuse(EntryField::Name, translator_.translate("_ApplicationNameInvalid", Escapes::Convert));
       return;
     }
     if (path.empty()) {
-      showMessage(hwnd(), translator_, translator_.translate("_ApplicationPathInvalid", Escapes::Convert));
-      SetFocus(item(IDC_ENTRY_PATH));
+      refuse(EntryField::Path, translator_.translate("_ApplicationPathInvalid", Escapes::Convert));
       return;
+    }
+    if (data_.check) {
+      if (const auto problem = data_.check(name, path)) {
+        refuse(problem->field, problem->message);
+        return;
+      }
     }
     data_.name = name;
     data_.path = path;
     end(IDOK);
   }
 
-  // The system's open-file dialog; a chosen file's full path replaces the
-  // path field, and nothing else changes.
+  // The system's open-file dialog, in the folder of the current command; a
+  // chosen file's full path (quoted when it has a blank) replaces the
+  // command, and nothing else changes.
   void browse() {
     static const wchar_t kFilter[] = L"Applications (*.exe)\0*.exe\0All Files (*.*)\0*.*\0";
     std::vector<wchar_t> file(kBrowseBufferUnits, L'\0');
@@ -113,8 +146,12 @@ class EntryDialog final : public Dialog {
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-    if (GetOpenFileNameW(&ofn)) SetDlgItemTextW(hwnd(), IDC_ENTRY_PATH, file.data());
+    ofn.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST;
+    const std::wstring folder = existingFolder(commandFolder(narrow(windowText(item(IDC_ENTRY_PATH)))));
+    if (!folder.empty()) ofn.lpstrInitialDir = folder.c_str();
+    if (GetOpenFileNameW(&ofn)) {
+      SetDlgItemTextW(hwnd(), IDC_ENTRY_PATH, widen(commandForFile(narrow(file.data()))).c_str());
+    }
   }
 
   EntryDialogKind kind_;

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "core/text.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/wide.h"
 
@@ -43,6 +44,9 @@ BOOL CALLBACK translateChild(HWND child, LPARAM param) {
 
 void translateDialog(HWND window, const Translator& translator) {
   translateWindowText(window, translator);
+  // A title has no mnemonic: "&Properties" of the menu is "Properties" there.
+  const std::wstring title = windowText(window);
+  if (title.find(L'&') != std::wstring::npos) SetWindowTextW(window, widen(withoutMnemonic(narrow(title))).c_str());
   EnumChildWindows(window, translateChild, reinterpret_cast<LPARAM>(&translator));
 }
 
@@ -56,8 +60,21 @@ void translateMenu(HMENU menu, const Translator& translator) {
     std::wstring text(static_cast<std::size_t>(len) + 1, L'\0');
     GetMenuStringW(menu, static_cast<UINT>(pos), text.data(), len + 1, MF_BYPOSITION);
     text.resize(static_cast<std::size_t>(len));
-    const std::wstring translated = widen(translator.translate(narrow(text)));
+    // "_Refresh\tF5": the key, then the item's key as a user reads it,
+    // itself a language key when it starts with an underscore ("_KeyDelete").
+    std::wstring keys;
+    if (const std::size_t tab = text.find(L'\t'); tab != std::wstring::npos) {
+      keys = text.substr(tab + 1);
+      text.resize(tab);
+      if (!keys.empty() && keys.front() == L'_') {
+        const std::string named = translator.translate(narrow(keys));
+        if (!named.empty()) keys = widen(named);
+      }
+      keys.insert(0, 1, L'\t');
+    }
+    std::wstring translated = widen(translator.translate(narrow(text)));
     if (translated.empty()) continue;
+    translated += keys;
     MENUITEMINFOW info{};
     info.cbSize = sizeof info;
     info.fMask = MIIM_STRING;

@@ -23,8 +23,8 @@ void translateMenu(HMENU menu, const Translator& translator);
 void showMessage(HWND owner, const Translator& translator, const std::string& text);
 // OK/Cancel question (0x41); true only on OK.
 bool askConfirm(HWND owner, const Translator& translator, const std::string& text);
-// OK/Cancel question with a warning icon and Cancel as default (0x131); true
-// only on OK.
+// OK/Cancel warning (0x131: warning icon, Cancel the default) before a
+// change that can do harm; true only on OK.
 bool askWarning(HWND owner, const Translator& translator, const std::string& text);
 
 std::wstring windowText(HWND window);

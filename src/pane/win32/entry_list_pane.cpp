@@ -20,8 +20,9 @@ EntryListPane::EntryListPane(const Translator& translator, const PaneFamilyMaker
                              std::unique_ptr<UserPrompt> prompt)
     : Dialog(IDD_ENTRYPANE), translator_(translator), prompt_(std::move(prompt)) {
   if (!prompt_) prompt_ = std::make_unique<PanePrompt>([this] { return hwnd(); }, translator_);
-  family_ = makeFamily(*prompt_);
-  controller_ = std::make_unique<PaneController>(*family_, rows_, rows_, *prompt_, translator_);
+  watched_ = std::make_unique<WatchedPrompt>(*prompt_);
+  family_ = makeFamily(*watched_);
+  controller_ = std::make_unique<PaneController>(*family_, filtered_, rows_, *watched_, translator_, watched_.get());
 }
 
 EntryListPane::~EntryListPane() = default;
@@ -86,16 +87,44 @@ MenuHandle EntryListPane::buildContextMenu() const {
   return menu;
 }
 
-void EntryListPane::showContextMenu() {
+void EntryListPane::showContextMenu(POINT at) {
   const MenuHandle menu = buildContextMenu();
   if (!menu) return;
-  POINT at{};
-  GetCursorPos(&at);
   TrackPopupMenu(menu.get(), 0, at.x, at.y, 0, hwnd(), nullptr);
 }
 
+POINT EntryListPane::keyboardMenuPoint() const {
+  POINT at{0, 0};
+  HWND list = rows_.handle();
+  if (!list) return at;
+  const int row = rows_.selected();
+  RECT r{};
+  r.left = LVIR_LABEL;
+  if (row >= 0) {
+    SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    if (SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r))) {
+      at = {r.left, r.bottom};
+    }
+  }
+  ClientToScreen(list, &at);
+  return at;
+}
+
 bool EntryListPane::translateKeys(MSG& msg) {
-  if (!keys_ || !hwnd() || (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN)) return false;
+  if (!hwnd() || (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN)) return false;
+  if (msg.hwnd == rows_.handle()) {
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    if ((msg.wParam == VK_F10 && shift) || msg.wParam == VK_APPS) {
+      showContextMenu(keyboardMenuPoint());
+      return true;
+    }
+    if (msg.wParam == VK_RETURN && msg.message == WM_KEYDOWN) {
+      controller_->doubleClick();
+      if (onChange_) onChange_();
+      return true;
+    }
+  }
+  if (!keys_) return false;
   // Delete removes only where the entries are; elsewhere it is the control's key.
   if (msg.wParam == VK_DELETE && msg.hwnd != rows_.handle()) return false;
   return TranslateAcceleratorW(hwnd(), keys_, &msg) != 0;
@@ -107,12 +136,17 @@ bool EntryListPane::onNotify(const NMHDR& header) {
     case NM_DBLCLK:
       controller_->doubleClick();
       return true;
-    case NM_RCLICK:
-      showContextMenu();
+    case NM_RCLICK: {
+      POINT at{};
+      GetCursorPos(&at);
+      showContextMenu(at);
+      setResult(TRUE);  // handled: the list sends no WM_CONTEXTMENU after it
       return true;
+    }
     case LVN_ITEMCHANGED: {
       const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
       controller_->itemChanged(change.iItem, change.uOldState, change.uNewState, rows_.loading());
+      if (onChange_ && !rows_.loading() && ((change.uOldState ^ change.uNewState) & LVIS_STATEIMAGEMASK)) onChange_();
       return true;
     }
   }
@@ -121,7 +155,11 @@ bool EntryListPane::onNotify(const NMHDR& header) {
 
 // Every command goes to the pane's logic; IDOK and IDCANCEL are not the
 // pane's (the main window gets Escape).
-bool EntryListPane::onCommand(int id, int, HWND) { return controller_->command(id); }
+bool EntryListPane::onCommand(int id, int, HWND) {
+  const bool handled = controller_->command(id);
+  if (handled && onChange_) onChange_();
+  return handled;
+}
 
 std::optional<INT_PTR> EntryListPane::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {

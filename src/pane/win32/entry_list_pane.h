@@ -10,6 +10,7 @@
 
 #include "lang/language_table.h"
 #include "pane/entry_family.h"
+#include "pane/filtered_list.h"
 #include "pane/pane_logic.h"
 #include "pane/win32/list_view_rows.h"
 #include "platform/win32/dialog.h"
@@ -38,13 +39,28 @@ class EntryListPane final : public Dialog {
   HWND create(HINSTANCE instance, HWND parent);
 
   EntryFamily& family() { return *family_; }
+  // Shows only the rows where some column contains `text` (ignoring case),
+  // now and after every refill, until it is set to "".
+  void setFilter(const std::string& text) { filtered_.setFilter(text); }
+  [[nodiscard]] RowCounts counts() const { return filtered_.counts(); }
+  // What the last change made here came to, in words, once ("" when none).
+  [[nodiscard]] std::string takeOutcome() { return controller_->takeOutcome(); }
+  // Called after every command and every box the user sets, so the owner
+  // can show what the list now holds.
+  void setOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
   ListViewRows& rows() { return rows_; }
   void setLook(const PaneLook& look) { look_ = look; }
 
   // The context menu for the current selection, translated and greyed.
   // Empty when the menu resource is missing.
   [[nodiscard]] MenuHandle buildContextMenu() const;
-  // F5 refreshes; Delete in the list removes. True when the key was taken.
+  // Where the keyboard opens the context menu, in screen coordinates: below
+  // the start of the selected row, or the list's top-left corner when no
+  // row is selected.
+  [[nodiscard]] POINT keyboardMenuPoint() const;
+  // F5 refreshes; in the list Delete removes, Enter shows the file
+  // information as a double click does, and Shift+F10 and the Menu key open
+  // the context menu. True when the key was taken.
   bool translateKeys(MSG& msg);
 
  private:
@@ -53,12 +69,18 @@ class EntryListPane final : public Dialog {
   [[nodiscard]] bool onNotify(const NMHDR& header) override;
   [[nodiscard]] std::optional<INT_PTR> onMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   void layout(int width, int height);
-  void showContextMenu();
+  void showContextMenu(POINT at);
 
   const Translator& translator_;
   std::unique_ptr<UserPrompt> prompt_;
+  // The prompt the family and the logic talk through, watched for the
+  // status bar.
+  std::unique_ptr<WatchedPrompt> watched_;
   std::unique_ptr<EntryFamily> family_;
   ListViewRows rows_;
+  // What the family fills and reads: the rows shown under the filter.
+  FilteredList filtered_{rows_, rows_};
+  std::function<void()> onChange_;
   std::unique_ptr<PaneController> controller_;
   HINSTANCE instance_ = nullptr;
   HACCEL keys_ = nullptr;

@@ -80,6 +80,18 @@ LinkStatus Win32ShellLinks::resolve(const std::string& linkPath, std::string& ta
   return read;
 }
 
+LinkStatus Win32ShellLinks::arguments(const std::string& linkPath, std::string& args) {
+  ComScope com;
+  ComPtr<IShellLinkW> link;
+  const LinkStatus loaded = load(linkPath, link);
+  if (loaded != LinkStatus::Ok) return loaded;
+  // A command line holds at most 32,767 units, and so do a link's arguments.
+  std::vector<wchar_t> buffer(32768, L'\0');
+  if (FAILED(link->GetArguments(buffer.data(), static_cast<int>(buffer.size())))) return LinkStatus::NotALink;
+  args = narrow(buffer.data());
+  return LinkStatus::Ok;
+}
+
 LinkStatus Win32ShellLinks::create(const std::string& target, const std::string& linkPath) {
   ComScope com;
   ComPtr<IShellLinkW> link = newShellLink();

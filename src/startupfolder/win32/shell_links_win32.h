@@ -9,6 +9,7 @@ namespace velmora::win32 {
 class Win32ShellLinks : public ShellLinkPort {
  public:
   [[nodiscard]] LinkStatus resolve(const std::string& link, std::string& target) override;
+  [[nodiscard]] LinkStatus arguments(const std::string& link, std::string& args) override;
   [[nodiscard]] LinkStatus create(const std::string& target, const std::string& link) override;
   [[nodiscard]] LinkStatus retarget(const std::string& source, const std::string& target, const std::string& link) override;
 };

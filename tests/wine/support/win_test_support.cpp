@@ -1,3 +1,4 @@
+#include <map>
 #include "wine/support/win_test_support.h"
 
 #include <shellapi.h>
@@ -84,12 +85,44 @@ LRESULT CALLBACK DialogAnswerer::hook(int code, WPARAM wp, LPARAM lp) {
       buf[0] = 0;
       if (HWND text = GetDlgItem(dlg, 0xFFFF)) GetWindowTextW(text, buf, 4096);
       s.text = buf;
+      // Windows numbers a message box's icon 0x14, Wine 0x440.
+      for (int id : {0x14, 0x440}) {
+        if (HWND icon = GetDlgItem(dlg, id)) s.icon = reinterpret_cast<HICON>(SendMessageW(icon, STM_GETICON, 0, 0));
+        if (s.icon) break;
+      }
       active->seen.push_back(s);
       const int id = active->answer_ ? active->answer_(dlg, s) : IDCANCEL;
       if (id != 0) PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
     }
   }
   return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+int defaultButton(HWND dialog) {
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if ((GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) return GetDlgCtrlID(child);
+  }
+  return 0;
+}
+
+namespace {
+std::map<UINT_PTR, std::pair<int, std::function<void(HWND)>>>& laterAnswers() {
+  static std::map<UINT_PTR, std::pair<int, std::function<void(HWND)>>> answers;
+  return answers;
+}
+}  // namespace
+
+void answerFromLoop(HWND dialog, int id, std::function<void(HWND)> look) {
+  static UINT_PTR next = 0x5100;
+  const UINT_PTR timer = ++next;
+  laterAnswers()[timer] = {id, std::move(look)};
+  SetTimer(dialog, timer, 10, [](HWND d, UINT, UINT_PTR t, DWORD) {
+    KillTimer(d, t);
+    auto answer = std::move(laterAnswers()[t]);
+    laterAnswers().erase(t);
+    if (answer.second) answer.second(d);
+    PostMessageW(d, WM_COMMAND, MAKEWPARAM(answer.first, BN_CLICKED), 0);
+  });
 }
 
 void pumpMessages() {

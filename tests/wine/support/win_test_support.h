@@ -46,6 +46,8 @@ class DialogAnswerer {
   struct Seen {
     std::wstring title;
     std::wstring text;
+    // A message box's icon (compare with LoadIconW(nullptr, IDI_WARNING)).
+    HICON icon = nullptr;
   };
   using Answer = std::function<int(HWND dialog, const Seen& seen)>;
 
@@ -61,6 +63,13 @@ class DialogAnswerer {
   Answer answer_;
   HHOOK hook_ = nullptr;
 };
+
+// The id of the button a dialog shows as its default (0 for none).
+int defaultButton(HWND dialog);
+// Sends `dialog` the command `id` from the dialog's own message loop, once
+// it runs (focus and default button are set by then), after calling `look`.
+// For a DialogAnswerer callback, which then returns 0.
+void answerFromLoop(HWND dialog, int id, std::function<void(HWND)> look);
 
 // Runs the thread's messages until the queue is empty.
 void pumpMessages();

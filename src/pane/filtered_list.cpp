@@ -1,0 +1,75 @@
+#include "pane/filtered_list.h"
+
+#include <algorithm>
+
+#include "core/text.h"
+
+namespace velmora {
+
+bool rowMatches(const Row& row, std::string_view filter) {
+  // Every column the user sees.
+  return filter.empty() || containsIgnoreCase(row.name, filter) || containsIgnoreCase(row.type, filter) ||
+         containsIgnoreCase(row.data, filter) || containsIgnoreCase(row.path, filter) ||
+         containsIgnoreCase(row.publisher, filter) || containsIgnoreCase(row.status, filter);
+}
+
+void FilteredList::setRows(const std::vector<Row>& rows) {
+  all_ = rows;
+  apply();
+}
+
+RowState FilteredList::shownState(int index) const {
+  return boxes_.stateImage(index) == static_cast<int>(RowState::Disabled) ? RowState::Disabled : RowState::Live;
+}
+
+void FilteredList::takeStatesFromList() {
+  const int n = std::min(shown_.count(), static_cast<int>(source_.size()));
+  for (int i = 0; i < n; ++i) all_[source_[static_cast<std::size_t>(i)]].state = shownState(i);
+}
+
+void FilteredList::apply() {
+  source_.clear();
+  std::vector<Row> shown;
+  for (std::size_t i = 0; i < all_.size(); ++i) {
+    if (!rowMatches(all_[i], filter_)) continue;
+    source_.push_back(i);
+    shown.push_back(all_[i]);
+  }
+  shown_.setRows(shown);
+}
+
+void FilteredList::setFilter(std::string filter) {
+  if (filter == filter_) return;
+  takeStatesFromList();
+  const int was = shown_.selected();
+  const std::size_t selectedSource =
+      was >= 0 && was < static_cast<int>(source_.size()) ? source_[static_cast<std::size_t>(was)] : all_.size();
+  filter_ = std::move(filter);
+  apply();
+  const auto at = std::find(source_.begin(), source_.end(), selectedSource);
+  if (at != source_.end()) shown_.select(static_cast<int>(at - source_.begin()));
+}
+
+void FilteredList::showState(int index, RowState state) {
+  shown_.showState(index, state);
+  if (index >= 0 && index < static_cast<int>(source_.size())) all_[source_[static_cast<std::size_t>(index)]].state = state;
+}
+
+RowCounts FilteredList::counts() const {
+  RowCounts c;
+  c.shown = shown_.count();
+  c.total = static_cast<int>(all_.size());
+  // The boxes in the list are the truth for the rows shown.
+  std::vector<bool> seen(all_.size(), false);
+  const int n = std::min(c.shown, static_cast<int>(source_.size()));
+  for (int i = 0; i < n; ++i) {
+    seen[source_[static_cast<std::size_t>(i)]] = true;
+    if (shownState(i) == RowState::Disabled) ++c.disabled;
+  }
+  for (std::size_t i = 0; i < all_.size(); ++i) {
+    if (!seen[i] && all_[i].state == RowState::Disabled) ++c.disabled;
+  }
+  return c;
+}
+
+}  // namespace velmora

@@ -1,0 +1,61 @@
+#pragma once
+// The rows a filter lets through, over the list that shows them. A family
+// fills and reads the list through it as if nothing were filtered: indices
+// are those of the rows shown, so row read-back, selection and the
+// reselect after Remove work on what the user sees.
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "pane/entry_list.h"
+#include "pane/pane_logic.h"
+
+namespace velmora {
+
+// Whether some column of `row` contains `filter`, ignoring case; an empty
+// filter lets every row through.
+bool rowMatches(const Row& row, std::string_view filter);
+
+struct RowCounts {
+  int shown = 0;
+  int total = 0;
+  int disabled = 0;  // of all rows, shown or not
+};
+
+class FilteredList : public EntryList {
+ public:
+  // `boxes` are the check boxes of `shown`: a box the user set is read
+  // there, row texts are not read back for it.
+  FilteredList(EntryList& shown, const CheckBoxes& boxes) : shown_(shown), boxes_(boxes) {}
+
+  // Shows the rows last set that match `filter`; the selected row stays
+  // selected when it is still shown.
+  void setFilter(std::string filter);
+  [[nodiscard]] const std::string& filter() const { return filter_; }
+  [[nodiscard]] bool filtered() const { return !filter_.empty(); }
+  [[nodiscard]] RowCounts counts() const;
+
+  // EntryList
+  void setRows(const std::vector<Row>& rows) override;
+  [[nodiscard]] int count() const override { return shown_.count(); }
+  [[nodiscard]] Row row(int index) const override { return shown_.row(index); }
+  [[nodiscard]] int selected() const override { return shown_.selected(); }
+  void select(int index) override { shown_.select(index); }
+  void showState(int index, RowState state) override;
+
+ private:
+  // The boxes the user set in the list since it was filled.
+  void takeStatesFromList();
+  void apply();
+
+  [[nodiscard]] RowState shownState(int index) const;
+
+  EntryList& shown_;
+  const CheckBoxes& boxes_;
+  std::string filter_;
+  std::vector<Row> all_;
+  std::vector<std::size_t> source_;  // shown row -> its index in all_
+};
+
+}  // namespace velmora

@@ -1,0 +1,123 @@
+// The filter between a family and its list: what shows, what the counts
+// say, and that a family working through it works on the rows shown.
+#include <gtest/gtest.h>
+
+#include "fakes/fake_registry.h"
+#include "fakes/fake_store.h"
+#include "fakes/fakes.h"
+#include "pane/change_log.h"
+#include "pane/filtered_list.h"
+#include "registry/registry_family.h"
+
+namespace velmora::testing {
+namespace {
+
+// The fake list's boxes, as the list view's are.
+class FakeBoxes : public CheckBoxes {
+ public:
+  explicit FakeBoxes(FakeList& list) : list_(list) {}
+  int stateImage(int row) const override { return static_cast<int>(list_.rows.at(static_cast<std::size_t>(row)).state); }
+  void check(int row, RowState state) override { list_.rows.at(static_cast<std::size_t>(row)).state = state; }
+
+ private:
+  FakeList& list_;
+};
+
+Row row(const std::string& name, const std::string& data, RowState state = RowState::Live) {
+  return Row{name, "Registry value", data, "HKEY_CURRENT_USER\\Run", state};
+}
+
+std::vector<std::string> names(const FakeList& list) {
+  std::vector<std::string> out;
+  for (const Row& r : list.rows) out.push_back(r.name);
+  return out;
+}
+
+TEST(RowMatches, AnyColumnIgnoringCase) {
+  const Row r{"Spotify", "Registry value", "C:\\Users\\\xC5\x81ukasz\\spotify.exe /min", "HKEY_CURRENT_USER\\Run",
+              RowState::Live};
+  EXPECT_TRUE(rowMatches(r, ""));
+  EXPECT_TRUE(rowMatches(r, "SPOT"));
+  EXPECT_TRUE(rowMatches(r, "registry"));
+  EXPECT_TRUE(rowMatches(r, "\xC5\x82UKASZ"));
+  EXPECT_TRUE(rowMatches(r, "current_user\\run"));
+  EXPECT_FALSE(rowMatches(r, "teams"));
+}
+
+TEST(FilteredList, ShowsMatchingRowsAcrossRefillsAndCountsThem) {
+  FakeList shown;
+  FakeBoxes boxes(shown);
+  FilteredList list(shown, boxes);
+  const std::vector<Row> rows = {row("Spotify", "C:\\s.exe"), row("Teams", "C:\\t.exe", RowState::Disabled),
+                                 row("Steam", "C:\\steam.exe"), row("Zoom", "C:\\z.exe", RowState::Disabled)};
+  list.setRows(rows);
+  EXPECT_EQ(names(shown), (std::vector<std::string>{"Spotify", "Teams", "Steam", "Zoom"}));
+  RowCounts c = list.counts();
+  EXPECT_EQ(c.shown, 4);
+  EXPECT_EQ(c.total, 4);
+  EXPECT_EQ(c.disabled, 2);
+
+  list.setFilter("TEAM");
+  EXPECT_EQ(names(shown), (std::vector<std::string>{"Teams", "Steam"}));
+  EXPECT_EQ(list.count(), 2);
+  EXPECT_EQ(list.row(1).name, "Steam") << "indices are those of the rows shown";
+  list.setRows(rows);  // a refresh keeps the filter
+  EXPECT_EQ(names(shown), (std::vector<std::string>{"Teams", "Steam"}));
+  c = list.counts();
+  EXPECT_EQ(c.shown, 2);
+  EXPECT_EQ(c.total, 4);
+  EXPECT_EQ(c.disabled, 2) << "of all rows";
+
+  // A box the user set while filtered is kept when the filter changes.
+  boxes.check(1, RowState::Disabled);  // Steam
+  list.select(1);
+  list.setFilter("c:\\S");
+  EXPECT_EQ(names(shown), (std::vector<std::string>{"Spotify", "Steam"}));
+  EXPECT_EQ(shown.rows[1].state, RowState::Disabled);
+  EXPECT_EQ(list.selected(), 1) << "the selected row stays selected";
+  EXPECT_EQ(list.counts().disabled, 3);
+
+  list.setFilter("nothing like it");
+  EXPECT_TRUE(shown.rows.empty());
+  EXPECT_EQ(list.selected(), -1);
+  list.setFilter("");
+  EXPECT_EQ(shown.rows.size(), 4u);
+  EXPECT_FALSE(list.filtered());
+}
+
+// A real family through the filter: Remove takes the row shown, and the
+// row after it (among those shown) is selected, as without a filter.
+TEST(FilteredList, RemoveOnAFilteredListRemovesTheRowShownAndSelectsTheNextShown) {
+  MapTranslator tr;
+  tr.texts = {{"_AreyousureDeleteThisEntry", "Delete %s?"}};
+  FakeRegistry reg;
+  FakeStore store;
+  RecordingLog sink;
+  OperationLog log{tr, &sink};
+  ScriptedPrompt prompt;
+  FamilyContext context{store, log, tr};
+  const std::string run = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const std::string sub = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  for (const char* name : {"Spotify", "Teams", "Steam", "Stream", "Zoom"}) {
+    reg.put(RootKey::CurrentUser, sub, name, std::string("C:\\") + name + ".exe");
+  }
+  RegistryFamily family({run}, reg, context, prompt);
+  FakeList shown;
+  FakeBoxes boxes(shown);
+  FilteredList list(shown, boxes);
+  list.setFilter("ea");
+  family.fill(list);
+  ASSERT_EQ(names(shown), (std::vector<std::string>{"Teams", "Steam", "Stream"}));
+
+  list.select(1);
+  family.remove(list, list.selected());
+  EXPECT_EQ(prompt.questions, (std::vector<std::string>{"Delete C:\\Steam.exe?"})) << "the row shown was asked about";
+  EXPECT_EQ(reg.find(RootKey::CurrentUser, sub, "Steam"), nullptr);
+  EXPECT_NE(reg.find(RootKey::CurrentUser, sub, "Spotify"), nullptr) << "a hidden row is untouched";
+  EXPECT_EQ(names(shown), (std::vector<std::string>{"Teams", "Stream"})) << "still filtered after the refill";
+  EXPECT_EQ(list.selected(), 1) << "the next row shown";
+  EXPECT_EQ(list.counts().total, 4);
+}
+
+}  // namespace
+}  // namespace velmora::testing
