@@ -29,7 +29,11 @@ void setCellText(HWND list, int row, int column, const std::string& text) {
   SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
-int insertRow(HWND list, int index, const std::vector<std::string>& cells, int stateImage) {
+namespace {
+
+// Inserts (LVM_INSERTITEMW) or overwrites (LVM_SETITEMW) a row's first cell
+// and state image, then its other cells. The row's index, or -1.
+int writeRow(HWND list, UINT message, int index, const std::vector<std::string>& cells, int stateImage) {
   std::wstring first = widen(cells.empty() ? std::string() : cells.front());
   LVITEMW item{};
   item.mask = LVIF_TEXT;
@@ -40,7 +44,9 @@ int insertRow(HWND list, int index, const std::vector<std::string>& cells, int s
     item.stateMask = LVIS_STATEIMAGEMASK;
     item.state = INDEXTOSTATEIMAGEMASK(static_cast<UINT>(stateImage));
   }
-  const int at = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+  const LRESULT answer = SendMessageW(list, message, 0, reinterpret_cast<LPARAM>(&item));
+  // LVM_INSERTITEMW answers the new index or -1, LVM_SETITEMW whether it worked.
+  const int at = message == LVM_INSERTITEMW ? static_cast<int>(answer) : (answer ? index : -1);
   if (at < 0) return -1;
   for (std::size_t column = 1; column < cells.size(); ++column) {
     setCellText(list, at, static_cast<int>(column), cells[column]);
@@ -56,22 +62,14 @@ int insertRow(HWND list, int index, const std::vector<std::string>& cells, int s
   return at;
 }
 
+}  // namespace
+
+int insertRow(HWND list, int index, const std::vector<std::string>& cells, int stateImage) {
+  return writeRow(list, LVM_INSERTITEMW, index, cells, stateImage);
+}
+
 bool overwriteRow(HWND list, int index, const std::vector<std::string>& cells, int stateImage) {
-  std::wstring first = widen(cells.empty() ? std::string() : cells.front());
-  LVITEMW item{};
-  item.mask = LVIF_TEXT;
-  item.iItem = index;
-  item.pszText = first.data();
-  if (stateImage > 0) {
-    item.mask |= LVIF_STATE;
-    item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = INDEXTOSTATEIMAGEMASK(static_cast<UINT>(stateImage));
-  }
-  if (!SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return false;
-  for (std::size_t column = 1; column < cells.size(); ++column) {
-    setCellText(list, index, static_cast<int>(column), cells[column]);
-  }
-  return true;
+  return writeRow(list, LVM_SETITEMW, index, cells, stateImage) >= 0;
 }
 
 void deleteRowsFrom(HWND list, int first) {
