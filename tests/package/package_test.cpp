@@ -23,6 +23,7 @@
 
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/wide.h"
+#include "wine/support/remote_process.h"
 #include "wine/support/win_test_support.h"
 
 namespace velmora::testing {
@@ -116,62 +117,7 @@ std::optional<DWORD> runAndWait(const std::string& exe, const std::string& args,
 
 // --- The program in a process of its own --------------------------------------
 
-// Memory in the program's process for the tree and list messages that
-// carry structures.
-class RemoteBuffer {
- public:
-  static constexpr SIZE_T kSize = 16384;
-  static constexpr SIZE_T kTextAt = 1024;
 
-  explicit RemoteBuffer(DWORD pid)
-      : process_(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid)) {
-    if (process_) base_ = static_cast<BYTE*>(VirtualAllocEx(process_, nullptr, kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-  }
-  ~RemoteBuffer() {
-    if (base_) VirtualFreeEx(process_, base_, 0, MEM_RELEASE);
-    if (process_) CloseHandle(process_);
-  }
-  RemoteBuffer(const RemoteBuffer&) = delete;
-  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
-
-  bool ok() const { return base_ != nullptr; }
-  wchar_t* text() const { return reinterpret_cast<wchar_t*>(base_ + kTextAt); }
-  int textCapacity() const { return static_cast<int>((kSize - kTextAt) / sizeof(wchar_t)); }
-  LPARAM address() const { return reinterpret_cast<LPARAM>(base_); }
-  template <class T>
-  void put(const T& value) {
-    WriteProcessMemory(process_, base_, &value, sizeof value, nullptr);
-  }
-  std::wstring readText() const {
-    std::wstring s(static_cast<std::size_t>(textCapacity()), L'\0');
-    ReadProcessMemory(process_, base_ + kTextAt, s.data(), s.size() * sizeof(wchar_t), nullptr);
-    s.resize(wcslen(s.c_str()));
-    return s;
-  }
-
- private:
-  HANDLE process_;
-  BYTE* base_ = nullptr;
-};
-
-HWND childWithId(HWND parent, int id) {
-  struct Search {
-    int id;
-    HWND found;
-  } s{id, nullptr};
-  EnumChildWindows(
-      parent,
-      [](HWND w, LPARAM p) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(p);
-        if (GetDlgCtrlID(w) == s->id && IsWindowVisible(w)) {
-          s->found = w;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&s));
-  return s.found;
-}
 
 // velmora.exe started from its folder as the Start menu starts it; ended at
 // the end of the test if it still runs.
@@ -245,7 +191,7 @@ class Program {
 // Selects a node of the category tree (every node is expanded, so the
 // visible order is the node order) and gives the list of the pane shown.
 HWND selectNode(HWND frame, int node) {
-  HWND tree = childWithId(frame, kCategoryTree);
+  HWND tree = visibleChildWithId(frame, kCategoryTree);
   if (!tree) return nullptr;
   auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
   for (int i = 0; i < node && item; ++i) {
@@ -253,7 +199,7 @@ HWND selectNode(HWND frame, int node) {
   }
   if (!item) return nullptr;
   SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-  return childWithId(frame, kEntryList);
+  return visibleChildWithId(frame, kEntryList);
 }
 
 int rowNamed(RemoteBuffer& mem, HWND list, const std::wstring& name) {
@@ -325,7 +271,7 @@ TEST_F(Packages, PortableZipHoldsTheShippedFilesAndItsProgramStarts) {
   ASSERT_TRUE(program.started());
   HWND frame = program.mainWindow();
   ASSERT_NE(frame, nullptr) << "the unpacked program shows its main window";
-  HWND tree = childWithId(frame, kCategoryTree);
+  HWND tree = visibleChildWithId(frame, kCategoryTree);
   ASSERT_NE(tree, nullptr);
   EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), kTreeNodes);
   program.close(frame);

@@ -29,6 +29,7 @@
 #include "registry/registry_family.h"
 #include "resource.h"
 #include "startupfolder/startup_folder_family.h"
+#include "wine/support/remote_process.h"
 #include "wine/support/win_test_support.h"
 
 namespace velmora::testing {
@@ -419,50 +420,6 @@ TEST_F(EndToEnd, DisableWithADamagedConfigFileSaysSoAndChangesNothing) {
 
 // --- The built program, in a process of its own -----------------------------
 
-// Memory in another process, for the list and tree messages whose
-// structures the control reads and writes in its own address space.
-class RemoteBuffer {
- public:
-  static constexpr SIZE_T kSize = 16384;
-  static constexpr SIZE_T kTextAt = 1024;  // where texts go; structures sit before it
-
-  explicit RemoteBuffer(DWORD pid)
-      : process_(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid)) {
-    if (process_) base_ = static_cast<BYTE*>(VirtualAllocEx(process_, nullptr, kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-  }
-  ~RemoteBuffer() {
-    if (base_) VirtualFreeEx(process_, base_, 0, MEM_RELEASE);
-    if (process_) CloseHandle(process_);
-  }
-  RemoteBuffer(const RemoteBuffer&) = delete;
-  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
-
-  bool ok() const { return base_ != nullptr; }
-  wchar_t* text() const { return reinterpret_cast<wchar_t*>(base_ + kTextAt); }
-  int textCapacity() const { return static_cast<int>((kSize - kTextAt) / sizeof(wchar_t)); }
-  LPARAM address() const { return reinterpret_cast<LPARAM>(base_); }
-
-  template <class T>
-  void put(const T& value) {
-    WriteProcessMemory(process_, base_, &value, sizeof value, nullptr);
-  }
-  template <class T>
-  T get() const {
-    T value{};
-    ReadProcessMemory(process_, base_, &value, sizeof value, nullptr);
-    return value;
-  }
-  std::wstring readText() const {
-    std::wstring s(static_cast<std::size_t>(textCapacity()), L'\0');
-    ReadProcessMemory(process_, base_ + kTextAt, s.data(), s.size() * sizeof(wchar_t), nullptr);
-    s.resize(wcslen(s.c_str()));
-    return s;
-  }
-
- private:
-  HANDLE process_;
-  BYTE* base_ = nullptr;
-};
 
 std::wstring remoteCell(RemoteBuffer& mem, HWND list, int row, int column) {
   LVITEMW item{};

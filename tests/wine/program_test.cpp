@@ -9,6 +9,7 @@
 #include "platform/win32/files_win32.h"
 #include "platform/win32/wide.h"
 #include "resource.h"
+#include "wine/support/remote_process.h"
 #include "wine/support/win_test_support.h"
 
 namespace velmora::testing {
@@ -93,24 +94,6 @@ class ProgramTest : public ::testing::Test {
   TempDir dir;
 };
 
-HWND childWithId(HWND parent, int id) {
-  struct Search {
-    int id;
-    HWND found;
-  } s{id, nullptr};
-  EnumChildWindows(
-      parent,
-      [](HWND w, LPARAM p) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(p);
-        if (GetDlgCtrlID(w) == s->id) {
-          s->found = w;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&s));
-  return s.found;
-}
 
 TEST_F(ProgramTest, ExportFromTheCommandLineWritesEveryEntryWithoutAWindowBesideARunningInstance) {
   const std::string exe = install("velmora.exe");
@@ -197,12 +180,12 @@ TEST_F(ProgramTest, LanguageFileIsNamedAfterTheProgram) {
   Program program(exe);
   HWND frame = program.frame();
   ASSERT_NE(frame, nullptr);
-  HWND add = childWithId(frame, IDC_ADDNEW);
+  HWND add = visibleChildWithId(frame, IDC_ADDNEW);
   ASSERT_NE(add, nullptr);
   wchar_t text[64] = {};
   GetWindowTextW(add, text, 64);
   EXPECT_STREQ(text, L"Add it");
-  HWND remove = childWithId(frame, IDC_REMOVE);
+  HWND remove = visibleChildWithId(frame, IDC_REMOVE);
   ASSERT_NE(remove, nullptr);
   GetWindowTextW(remove, text, 64);
   EXPECT_STREQ(text, L"_Remove") << "a key the file lacks shows itself";
