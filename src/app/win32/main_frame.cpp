@@ -124,30 +124,33 @@ void MainFrame::changeDpi(int dpi, const RECT& suggested) {
   if (dpi > 0 && dpi != dpi_) {
     const int from = dpi_;
     dpi_ = dpi;
-    // The new fonts go to the controls before the old ones are deleted.
-    FontHandle font = rescaledFont(dialogFont(), from, dpi);
+    // Every font is made from the one the control had when the window
+    // opened, so moving back and forth never drifts. The new fonts go to the
+    // controls before the old ones are deleted.
+    const auto fontFor = [this, dpi](HFONT original) { return rescaledFont(original, openedDpi_, dpi); };
+    FontHandle font = fontFor(reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)));
     for (int id : {IDC_FILTERLABEL, IDC_FILTER}) {
       if (HWND control = item(id)) rescaleChild(control, from, dpi, font.get());
     }
     if (status_) {
-      FontHandle statusFont = rescaledFont(reinterpret_cast<HFONT>(SendMessageW(status_, WM_GETFONT, 0, 0)), from, dpi);
+      FontHandle statusFont = fontFor(openedStatusFont_);
       if (statusFont) SendMessageW(status_, WM_SETFONT, reinterpret_cast<WPARAM>(statusFont.get()), FALSE);
       statusFont_ = std::move(statusFont);
     }
     if (tree_) {
-      FontHandle treeFont = rescaledFont(reinterpret_cast<HFONT>(SendMessageW(tree_, WM_GETFONT, 0, 0)), from, dpi);
+      FontHandle treeFont = fontFor(openedTreeFont_);
       if (treeFont) SendMessageW(tree_, WM_SETFONT, reinterpret_cast<WPARAM>(treeFont.get()), FALSE);
       treeFont_ = std::move(treeFont);
       setTreeImages();
     }
     splitter_.setBarWidth(scaleToDpi(Splitter::kBarWidth, dpi));
     splitter_.setPosition(rescale(splitter_.position(), from, dpi));
-    if (font) {
-      for (int index = 0; index < host_.count(); ++index) {
-        if (host_.pane(index)) pane(index).changeDpi(dpi, font.get());
-      }
-      font_ = std::move(font);
+    // Without a new font (it could not be made) the panes still get their sizes.
+    const HFONT paneFont = font ? font.get() : dialogFont();
+    for (int index = 0; index < host_.count(); ++index) {
+      if (host_.pane(index)) pane(index).changeDpi(dpi, paneFont);
     }
+    if (font) font_ = std::move(font);
   }
   SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -191,6 +194,10 @@ bool MainFrame::onInit() {
   splitter_.setBarColour(skin_.frameColour("Splitter"));
   splitter_.setBarWidth(scaleToDpi(Splitter::kBarWidth, dpi_));
   buildTree();
+  // The fonts every later DPI's fonts are made from (the controls own them).
+  openedDpi_ = dpi_;
+  if (tree_) openedTreeFont_ = reinterpret_cast<HFONT>(SendMessageW(tree_, WM_GETFONT, 0, 0));
+  if (status_) openedStatusFont_ = reinterpret_cast<HFONT>(SendMessageW(status_, WM_GETFONT, 0, 0));
   host_.create(instance_, splitter_.hwnd());
 
   // A pane's window is made, and filled, when its node is first selected:

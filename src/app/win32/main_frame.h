@@ -97,6 +97,10 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   // Fonts made for a DPI the window moved to; empty while it has not moved,
   // when the controls keep the ones they were made with.
   FontHandle font_, treeFont_, statusFont_;
+  // The DPI and the fonts (the controls' own) of when the window opened.
+  int openedDpi_ = 96;
+  HFONT openedTreeFont_ = nullptr;
+  HFONT openedStatusFont_ = nullptr;
   // The tree as the families give it, and its items in node order.
   std::vector<CategoryNode> nodes_;
   std::vector<Expansion> expansions_;
