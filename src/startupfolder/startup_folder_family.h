@@ -35,7 +35,8 @@ class StartupFolderFamily : public EntryFamily {
   StartupFolderFamily(std::vector<std::string> folders, FolderPort& files, ShellLinkPort& links,
                       std::string programDirectory, const FamilyContext& context, UserPrompt& prompt);
 
-  ColumnWidths columnWidths() const override { return {200, 80, 350, 350}; }
+  // At 96 DPI; Type fits its text in every shipped language.
+  ColumnWidths columnWidths() const override { return {200, 110, 350, 350}; }
   void fill(EntryList& list) override;
   void remove(EntryList& list, int row) override;
   void add(EntryList& list) override;
