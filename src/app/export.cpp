@@ -55,8 +55,10 @@ CsvWriter exportEntries(const FamilyTable& families, const Translator& translato
     }
     const FamilyDescriptor& family = families.family(node.family);
     CollectedRows rows;
-    family.make(family.paneLocations(paths), prompt)->fill(rows);
-    for (const Row& r : rows.rows()) {
+    const auto pane = family.make(family.paneLocations(paths), prompt);
+    pane->fill(rows);
+    for (Row r : rows.rows()) {
+      pane->describe(r);
       const char* state = r.state == RowState::Live ? "_ExportStateEnabled" : "_ExportStateDisabled";
       csv.record({r.path, r.name, r.type, r.data, text(state), r.publisher, r.status});
     }

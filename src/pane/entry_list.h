@@ -18,6 +18,10 @@ struct Row {
   RowState state = RowState::Live;
   std::string publisher;  // column 4, _Publisher: who made the program file
   std::string status;     // column 5, _Status: what stops or threatens it, "; "-joined
+  // The command line whose program file columns 4 and 5 still have to
+  // describe (EntryFamily::describe); empty once that is done. Looking files
+  // up costs, so it is done for the rows someone looks at.
+  std::string program;
   bool operator==(const Row&) const = default;
 };
 

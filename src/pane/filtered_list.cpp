@@ -31,6 +31,7 @@ void FilteredList::apply() {
   source_.clear();
   std::vector<Row> shown;
   for (std::size_t i = 0; i < all_.size(); ++i) {
+    if (filtered() && describe_) describe_(all_[i]);
     if (!rowMatches(all_[i], filter_)) continue;
     source_.push_back(i);
     shown.push_back(all_[i]);

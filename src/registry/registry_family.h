@@ -47,6 +47,7 @@ class RegistryFamily : public EntryFamily {
 
   ColumnWidths columnWidths() const override { return {150, 60, 350, 350}; }
   void fill(EntryList& list) override;
+  void describe(Row& row) override { support_.describe(row); }
   void remove(EntryList& list, int row) override;
   void add(EntryList& list) override;
   void modify(EntryList& list, int row) override;

@@ -37,6 +37,7 @@ class StartupFolderFamily : public EntryFamily {
 
   ColumnWidths columnWidths() const override { return {200, 80, 350, 350}; }
   void fill(EntryList& list) override;
+  void describe(Row& row) override { support_.describe(row); }
   void remove(EntryList& list, int row) override;
   void add(EntryList& list) override;
   void modify(EntryList& list, int row) override;
