@@ -11,7 +11,7 @@ namespace {
 // The rows a family lists, kept instead of shown.
 class CollectedRows final : public EntryList {
  public:
-  void setRows(const std::vector<Row>& rows) override { rows_ = rows; }
+  void setRows(std::vector<Row> rows) override { rows_ = std::move(rows); }
   int count() const override { return static_cast<int>(rows_.size()); }
   Row row(int index) const override { return rows_.at(static_cast<std::size_t>(index)); }
   int selected() const override { return -1; }

@@ -284,6 +284,22 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+std::string foldedIgnoreCase(std::string_view s) {
+  std::string out(s);
+  bool ascii = true;
+  for (char& c : out) {
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      ascii = false;
+      break;
+    }
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  if (ascii) return out;  // the usual case, without a round trip through UTF-16
+  std::u16string wide = utf8ToUtf16(s);
+  for (char16_t& c : wide) c = upperOrdinal(c);
+  return utf16ToUtf8(wide);
+}
+
 bool containsIgnoreCase(std::string_view haystack, std::string_view needle) {
   if (needle.empty()) return true;
   std::u16string h = utf8ToUtf16(haystack);

@@ -30,7 +30,7 @@ class EntryList {
   virtual ~EntryList() = default;
   // Replaces every row; the selection is lost. Check-box changes made while
   // filling never start Enable or Disable.
-  virtual void setRows(const std::vector<Row>& rows) = 0;
+  virtual void setRows(std::vector<Row> rows) = 0;
   virtual int count() const = 0;
   // Columns 0 to 3 and the box; publisher and status come back empty.
   virtual Row row(int index) const = 0;

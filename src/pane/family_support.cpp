@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <unordered_set>
 
 #include "core/format.h"
 #include "core/text.h"
@@ -230,12 +231,10 @@ class FamilySupport::FileMemory {
 
 namespace {
 
-// Location, name and data of a row, upper-cased as the ordinal comparison
-// ignoring case does it.
-std::u16string folded(const Row& row) {
-  std::u16string key = utf8ToUtf16(row.path) + u'\0' + utf8ToUtf16(row.name) + u'\0' + utf8ToUtf16(row.data);
-  for (char16_t& c : key) c = upperOrdinal(c);
-  return key;
+// Location, name and data of a row, folded as the comparison ignoring case
+// does it.
+std::string folded(const Row& row) {
+  return foldedIgnoreCase(row.path) + '\0' + foldedIgnoreCase(row.name) + '\0' + foldedIgnoreCase(row.data);
 }
 
 void addStatus(std::string& status, const std::string& more) {
@@ -257,7 +256,7 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::function<std
   }
   // The disabled rows by location, name and data ignoring case; a pane lists
   // its records under its own spelling of the location.
-  std::set<std::u16string> disabled;
+  std::unordered_set<std::string> disabled;
   for (const Row& row : rows) {
     if (row.state == RowState::Disabled) disabled.insert(folded(row));
   }
@@ -270,7 +269,7 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::function<std
       if (legacyText.empty()) legacyText = context_.translator.translate("_StatusLegacy");
       addStatus(row.status, legacyText);
     }
-    if (row.state == RowState::Live && disabled.count(folded(row)) != 0) {
+    if (row.state == RowState::Live && !disabled.empty() && disabled.count(folded(row)) != 0) {
       if (cameBackText.empty()) cameBackText = context_.translator.translate("_StatusCameBack");
       addStatus(row.status, cameBackText);
     }

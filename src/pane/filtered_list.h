@@ -42,7 +42,7 @@ class FilteredList : public EntryList {
   [[nodiscard]] RowCounts counts() const;
 
   // EntryList
-  void setRows(const std::vector<Row>& rows) override;
+  void setRows(std::vector<Row> rows) override;
   [[nodiscard]] int count() const override { return shown_.count(); }
   [[nodiscard]] Row row(int index) const override { return shown_.row(index); }
   [[nodiscard]] int selected() const override { return shown_.selected(); }

@@ -26,7 +26,7 @@ namespace {
 constexpr int kColumns = 6;
 }  // namespace
 
-void ListViewRows::setRows(const std::vector<Row>& rows) {
+void ListViewRows::setRows(std::vector<Row> rows) {
   if (!list_) return;
   Loading loading(loading_);
   const RedrawSuspended redraw(list_);
@@ -34,7 +34,7 @@ void ListViewRows::setRows(const std::vector<Row>& rows) {
   // only get their new boxes: deleting every row of a long list and making
   // it again costs as much as inserting them. What the user sees is the
   // same: new rows, no selection, the top.
-  rows_ = rows;
+  rows_ = std::move(rows);
   clearSelection(list_);
   const int kept = std::min(count(), static_cast<int>(rows_.size()));
   deleteRowsFrom(list_, kept);

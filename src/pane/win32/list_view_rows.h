@@ -25,7 +25,7 @@ class ListViewRows : public EntryList, public CheckBoxes {
   void answer(NMLVDISPINFOW& request) const;
 
   // EntryList
-  void setRows(const std::vector<Row>& rows) override;
+  void setRows(std::vector<Row> rows) override;
   [[nodiscard]] int count() const override;
   [[nodiscard]] Row row(int index) const override;
   [[nodiscard]] int selected() const override;

@@ -87,6 +87,11 @@ int insertCallbackRow(HWND list, int index, int columns, int stateImage) {
 }
 
 void setStateImage(HWND list, int index, int stateImage) {
+  const UINT state = INDEXTOSTATEIMAGEMASK(static_cast<UINT>(stateImage));
+  // Setting the box it already has would still cost its notifications.
+  if (static_cast<UINT>(SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_STATEIMAGEMASK)) ==
+      state)
+    return;
   LVITEMW item{};
   item.stateMask = LVIS_STATEIMAGEMASK;
   item.state = INDEXTOSTATEIMAGEMASK(static_cast<UINT>(stateImage));
@@ -113,10 +118,20 @@ void deleteRowsFrom(HWND list, int first) {
 }
 
 void clearSelection(HWND list) {
+  // Row by row, only those selected or focused: asking the list to clear
+  // every row visits all of them.
   LVITEMW item{};
   item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  item.state = 0;
-  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+  const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (const UINT which : {static_cast<UINT>(LVNI_SELECTED), static_cast<UINT>(LVNI_FOCUSED)}) {
+    int row = -1;
+    // At most every row once, should a row refuse to let go.
+    for (int step = 0; step <= rows; ++step) {
+      row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), which));
+      if (row < 0) break;
+      SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    }
+  }
 }
 
 RedrawSuspended::RedrawSuspended(HWND list) : list_(list) { SendMessageW(list_, WM_SETREDRAW, FALSE, 0); }
