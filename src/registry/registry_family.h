@@ -48,6 +48,7 @@ class RegistryFamily : public EntryFamily {
   // At 96 DPI; Type fits "Registry value (expandable)" in every shipped language.
   ColumnWidths columnWidths() const override { return {150, 190, 350, 350}; }
   void fill(EntryList& list) override;
+  void describe(Row& row) override { support_.describe(row); }
   void remove(EntryList& list, int row) override;
   void add(EntryList& list) override;
   void modify(EntryList& list, int row) override;

@@ -164,6 +164,47 @@ TEST_F(PaneTest, RowsReadBackWholeAndInUnicode) {
   EXPECT_EQ(pane->rows().row(0), big);
 }
 
+// The list asks for its texts: what it shows is what was last filled, and
+// the costly columns 4 and 5 are completed only for the rows it asks about.
+TEST_F(PaneTest, TheListShowsTheLatestRowsAndDescribesOnlyThoseItAsksFor) {
+  const auto rows = [](int n, const std::string& prefix) {
+    std::vector<Row> out;
+    for (int i = 0; i < n; ++i) {
+      Row r{prefix + std::to_string(i), "t", "C:\\p" + std::to_string(i) + ".exe", "HKEY_CURRENT_USER\\R",
+            i % 2 ? RowState::Disabled : RowState::Live};
+      r.program = r.data;
+      out.push_back(r);
+    }
+    return out;
+  };
+  const auto listText = [&](int row, int column) {
+    wchar_t text[128] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = 128;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return narrow(text);
+  };
+  widths = {60, 40, 60, 60};  // columns 4 and 5 in view
+  open(rows(400, "row"));
+  pumpMessages();
+  EXPECT_GT(family->describes, 0) << "the rows in view are described when painted";
+  EXPECT_LT(family->describes, 200) << "not every row of a long list";
+  EXPECT_EQ(listText(350, 0), "row350");
+  EXPECT_EQ(listText(350, 4), "Maker of C:\\p350.exe");
+  EXPECT_EQ(image(351), 1);
+
+  family->rowsToFill = rows(50, "again");
+  command(IDC_REFRESH);
+  ASSERT_EQ(pane->rows().count(), 50);
+  EXPECT_EQ(listText(10, 0), "again10");
+  EXPECT_EQ(listText(10, 2), "C:\\p10.exe");
+  EXPECT_EQ(image(10), 2);
+  EXPECT_EQ(image(11), 1);
+  EXPECT_EQ(pane->rows().row(11).name, "again11");
+}
+
 TEST_F(PaneTest, ClickOnTheBoxOfAnUnselectedRowMovesThatRow) {
   open(threeRows());
   select(0);

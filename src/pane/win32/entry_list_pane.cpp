@@ -28,6 +28,11 @@ EntryListPane::EntryListPane(const Translator& translator, const PaneFamilyMaker
   watched_ = std::make_unique<WatchedPrompt>(*prompt_);
   family_ = makeFamily(*watched_);
   controller_ = std::make_unique<PaneController>(*family_, filtered_, rows_, *watched_, translator_, watched_.get());
+  // Publisher and status cost file look-ups: done for the rows shown, and
+  // for every row when a filter looks at them.
+  const auto describe = [this](Row& row) { family_->describe(row); };
+  rows_.setDescriber(describe);
+  filtered_.setDescriber(describe);
 }
 
 EntryListPane::~EntryListPane() = default;
@@ -164,6 +169,9 @@ bool EntryListPane::translateKeys(MSG& msg) {
 bool EntryListPane::onNotify(const NMHDR& header) {
   if (header.hwndFrom != rows_.handle()) return false;
   switch (header.code) {
+    case LVN_GETDISPINFOW:
+      rows_.answer(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
+      return true;
     case NM_DBLCLK:
       controller_->doubleClick();
       return true;
