@@ -147,6 +147,33 @@ TEST_F(PaneTest, CreationBuildsColumnsStyleAndTextsAndFillsOnceWithoutOperations
   EXPECT_TRUE(family->operations().empty()) << "filling checks boxes but starts nothing";
 }
 
+// A translation longer than the template's button is shown whole, and the
+// buttons to its right move along instead of being covered.
+TEST_F(PaneTest, ButtonsGrowToTheirTranslatedTexts) {
+  translator.texts["_Property"] = "&Eigenschaften des ausgew\xC3\xA4hlten Eintrags";
+  translator.texts["_AboutFile"] = "Datei&info";
+  open(threeRows());
+  const auto rectOf = [&](int id) {
+    RECT r{};
+    GetWindowRect(GetDlgItem(pane->hwnd(), id), &r);
+    return r;
+  };
+  HWND property = GetDlgItem(pane->hwnd(), IDC_PROPERTY);
+  HDC dc = GetDC(property);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(property, WM_GETFONT, 0, 0)));
+  SIZE text{};
+  const std::wstring shown = L"Eigenschaften des ausgew\u00E4hlten Eintrags";
+  GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &text);
+  SelectObject(dc, old);
+  ReleaseDC(property, dc);
+  EXPECT_GT(rectOf(IDC_PROPERTY).right - rectOf(IDC_PROPERTY).left, text.cx);
+  int right = rectOf(IDC_ADDNEW).left;
+  for (int id : {IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_ENABLE, IDC_DISABLE, IDC_REFRESH, IDC_PROPERTY, IDC_ABOUTFILE}) {
+    EXPECT_GE(rectOf(id).left, right) << "button " << id << " overlaps the one before";
+    right = rectOf(id).right;
+  }
+}
+
 TEST_F(PaneTest, AMadePaneIsEmptyUntilItsFirstRefresh) {
   // The main window makes a pane when its node is first selected and then
   // refreshes it; making it must not list the family a second time.

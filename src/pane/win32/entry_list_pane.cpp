@@ -3,10 +3,12 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <initializer_list>
 
 #include "lang/win32/translate_win32.h"
 #include "pane/win32/pane_prompt.h"
 #include "platform/win32/dpi.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/list_view.h"
 #include "main_frame_res.h"
 
@@ -19,6 +21,32 @@ constexpr int kOperationMenuPosition = 1;
 constexpr int kPublisherWidth = 180;
 constexpr int kStatusWidth = 240;
 constexpr int kColumnCount = 6;
+// Space beside a button's text, each side, at 96 DPI.
+constexpr int kButtonPadding = 6;
+
+// The buttons as wide as their translated texts need (never narrower than
+// the template made them), left to right: a longer text pushes the buttons
+// to its right along, so no text is cut and none overlaps.
+void fitButtonsToTexts(HWND pane, std::initializer_list<int> leftToRight, int dpi) {
+  const WindowDc dc(pane);
+  const SelectedObject font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(pane, WM_GETFONT, 0, 0)));
+  int shift = 0;
+  for (const int id : leftToRight) {
+    HWND button = GetDlgItem(pane, id);
+    if (!button) continue;
+    RECT r{};
+    GetWindowRect(button, &r);
+    MapWindowPoints(nullptr, pane, reinterpret_cast<POINT*>(&r), 2);
+    wchar_t text[256] = {};
+    GetWindowTextW(button, text, 256);
+    RECT needed{};
+    // Without DT_NOPREFIX the mnemonic's "&" takes no room, as on the button.
+    DrawTextW(dc.get(), text, -1, &needed, DT_CALCRECT | DT_SINGLELINE);
+    const int width = std::max<int>(r.right - r.left, needed.right - needed.left + 2 * scaleToDpi(kButtonPadding, dpi));
+    SetWindowPos(button, nullptr, r.left + shift, r.top, width, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    shift += width - (r.right - r.left);
+  }
+}
 }  // namespace
 
 EntryListPane::EntryListPane(const Translator& translator, const PaneFamilyMaker& makeFamily,
@@ -66,6 +94,9 @@ bool EntryListPane::onInit() {
                LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES | LVS_EX_LABELTIP);
 
   translateDialog(hwnd(), translator_);
+  fitButtonsToTexts(hwnd(),
+                    {IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_ENABLE, IDC_DISABLE, IDC_REFRESH, IDC_PROPERTY, IDC_ABOUTFILE},
+                    dpi_);
 
   RECT client{};
   GetClientRect(hwnd(), &client);
