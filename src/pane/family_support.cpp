@@ -79,7 +79,11 @@ bool FamilySupport::edit(const EntryList& list, int index, Row& row, EntryDialog
   row = list.row(index);
   data = dialogData(row);
   if (!prompt_.entryDialog(EntryDialogKind::Modify, data)) return false;
-  if (isRow(list, index)) row.state = list.row(index).state;
+  if (isRow(list, index)) {
+    const Row now = list.row(index);
+    row.state = now.state;
+    row.origin = now.origin;
+  }
   return true;
 }
 
@@ -110,7 +114,9 @@ void FamilySupport::addDisabledRows(std::vector<Row>& rows, const std::vector<St
                                     const std::string& location, const std::string& type) const {
   for (const StoredItem& s : items) {
     if (!traits_.sameLocation(s.item.path, location)) continue;
-    rows.push_back(Row{s.item.valuename, type, s.item.valuedata, location, RowState::Disabled});
+    Row row{s.item.valuename, type, s.item.valuedata, location, RowState::Disabled};
+    row.origin = RowOrigin::Record;
+    rows.push_back(std::move(row));
   }
 }
 
@@ -260,14 +266,15 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::function<std
   // its records under its own spelling of the location.
   std::set<std::u16string> disabled;
   for (const Row& row : rows) {
-    if (row.state == RowState::Disabled) disabled.insert(folded(row));
+    if (row.origin == RowOrigin::Record) disabled.insert(folded(row));
   }
 
   for (Row& row : rows) {
     row.publisher.clear();
     row.status.clear();
     if (legacy && legacy(row)) add(row.status, text("_StatusLegacy"));
-    if (row.state == RowState::Live && disabled.count(folded(row)) != 0) add(row.status, text("_StatusCameBack"));
+    if (row.origin == RowOrigin::OffInWindows) add(row.status, text("_StatusOffInWindows"));
+    if (row.origin != RowOrigin::Record && disabled.count(folded(row)) != 0) add(row.status, text("_StatusCameBack"));
     if (!lookup) continue;
     const ProgramFile file = lookup->resolve(commandLineOf(row));
     if (file.path.empty()) continue;

@@ -33,11 +33,16 @@ void ListViewRows::setRows(const std::vector<Row>& rows) {
   const int kept = std::min(count(), static_cast<int>(rows.size()));
   deleteRowsFrom(list_, kept);
   int index = 0;
+  origins_.clear();
   for (const Row& r : rows) {
     const std::vector<std::string> cells{r.name, r.type, r.data, r.path, r.publisher, r.status};
     const int state = static_cast<int>(r.state);
     const int at = index < kept && overwriteRow(list_, index, cells, state) ? index : insertRow(list_, index, cells, state);
-    if (at >= 0) index = at + 1;
+    if (at >= 0) {
+      index = at + 1;
+      origins_.resize(static_cast<std::size_t>(index));
+      origins_[static_cast<std::size_t>(at)] = r.origin;
+    }
   }
   if (index > 0) SendMessageW(list_, LVM_ENSUREVISIBLE, 0, FALSE);
 }
@@ -71,6 +76,11 @@ Row ListViewRows::row(int index) const {
   r.data = text(index, 2);
   r.path = text(index, 3);
   r.state = stateImage(index) == static_cast<int>(RowState::Disabled) ? RowState::Disabled : RowState::Live;
+  // Every row comes from setRows; should one not, an unchecked one is taken
+  // for a record, whose operations check config.xml before they change anything.
+  const auto at = static_cast<std::size_t>(index);
+  r.origin = at < origins_.size() ? origins_[at]
+                                  : (r.state == RowState::Disabled ? RowOrigin::Record : RowOrigin::Live);
   return r;
 }
 
@@ -99,6 +109,10 @@ void ListViewRows::showState(int index, RowState state) {
   if (!list_) return;
   Loading loading(loading_);
   setState(index, state);
+}
+
+void ListViewRows::setOrigin(int index, RowOrigin origin) {
+  if (index >= 0 && static_cast<std::size_t>(index) < origins_.size()) origins_[static_cast<std::size_t>(index)] = origin;
 }
 
 int ListViewRows::stateImage(int row) const {

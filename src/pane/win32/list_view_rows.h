@@ -2,6 +2,8 @@
 // The rows of a pane over its list view with check boxes.
 #include <windows.h>
 
+#include <vector>
+
 #include "pane/entry_list.h"
 #include "pane/pane_logic.h"
 
@@ -22,6 +24,7 @@ class ListViewRows : public EntryList, public CheckBoxes {
   [[nodiscard]] int selected() const override;
   void select(int index) override;
   void showState(int index, RowState state) override;
+  void setOrigin(int index, RowOrigin origin) override;
 
   // CheckBoxes
   [[nodiscard]] int stateImage(int row) const override;
@@ -36,6 +39,9 @@ class ListViewRows : public EntryList, public CheckBoxes {
 
   HWND list_ = nullptr;
   bool loading_ = false;
+  // Each row's origin, by index: the list view has no column for it, and
+  // rows change only through setRows.
+  std::vector<RowOrigin> origins_;
 };
 
 }  // namespace velmora::win32
