@@ -54,18 +54,22 @@ const std::vector<std::uint8_t>& flagOnBytes() {
 }
 
 bool OffFlags::isOff(const FlagKey& key, const std::string& name) {
-  auto it = keys_.find({key.root, folded(key.subkey)});
-  if (it == keys_.end()) {
-    std::set<std::u16string> off;
-    std::vector<RegValue> values;
-    if (registry_.enumerateValues(key.root, key.subkey, values) == RegStatus::Ok) {
-      for (const RegValue& v : values) {
-        if (flagSaysOff(v.bytes)) off.insert(folded(v.name));
+  if (!lastKey_ || !(*lastKey_ == key)) {
+    auto it = keys_.find({key.root, folded(key.subkey)});
+    if (it == keys_.end()) {
+      Names off;
+      std::vector<RegValue> values;
+      if (registry_.enumerateValues(key.root, key.subkey, values) == RegStatus::Ok) {
+        for (const RegValue& v : values) {
+          if (flagSaysOff(v.bytes)) off.insert(folded(v.name));
+        }
       }
+      it = keys_.emplace(std::make_pair(key.root, folded(key.subkey)), std::move(off)).first;
     }
-    it = keys_.emplace(std::make_pair(key.root, folded(key.subkey)), std::move(off)).first;
+    lastKey_ = key;
+    lastNames_ = &it->second;
   }
-  return it->second.count(folded(name)) != 0;
+  return !lastNames_->empty() && lastNames_->count(folded(name)) != 0;
 }
 
 // ---------------------------------------------------------------------------

@@ -51,9 +51,13 @@ class OffFlags {
   bool isOff(const FlagKey& key, const std::string& name);
 
  private:
+  using Names = std::set<std::u16string>;
   RegistryPort& registry_;
   // Per key, the names whose flag says off, upper-cased as Windows compares them.
-  std::map<std::pair<RootKey, std::u16string>, std::set<std::u16string>> keys_;
+  std::map<std::pair<RootKey, std::u16string>, Names> keys_;
+  // The key asked last: rows ask key by key, and most keys turn nothing off.
+  std::optional<FlagKey> lastKey_;
+  const Names* lastNames_ = nullptr;
 };
 
 // The flag steps of a change. Each records in the change's transaction how
