@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <vector>
 
@@ -12,9 +13,11 @@
 #include "fakes/fakes.h"
 #include "pane/change_log.h"
 #include "pane/startup_flags.h"
+#include "pane/win32/entry_list_pane.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/wide.h"
 #include "registry/registry_family.h"
+#include "resource.h"
 #include "startupfolder/startup_folder_family.h"
 #include "startupfolder/win32/folders_win32.h"
 #include "startupfolder/win32/shell_links_win32.h"
@@ -194,6 +197,63 @@ TEST_F(RealFlags, AFlagWriteThatFailsLeavesEverythingAsItWas) {
   EXPECT_EQ(config(), withRecord);
   EXPECT_EQ(prompt.messages.size(), 3u);
   EXPECT_TRUE(sink.records.empty()) << "nothing is reported as done";
+}
+
+// The real pane: its list keeps each row's origin, so the same box turns
+// the entry on in place, then disables it into config.xml, then enables
+// that record again.
+TEST_F(RealFlags, ThePanesBoxFollowsTheEntryWhereverItIs) {
+  const Bytes command = textBytes(L"t.exe");
+  putRaw(HKEY_CURRENT_USER, kRunSub, wname, REG_SZ, command);
+  putRaw(HKEY_CURRENT_USER, kApproved + L"Run", wname, REG_BINARY, kOff);
+  const std::string before = config();
+  tr.texts["_StatusEnabled"] = "Enabled %s";
+  tr.texts["_LogItemType5Content"] = "disable %s|%s|%s";
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&icc);
+  HWND parent = CreateWindowExW(0, L"Static", L"flags", WS_OVERLAPPEDWINDOW, 0, 0, 900, 600, nullptr, nullptr,
+                                nullptr, nullptr);
+  auto scripted = std::make_unique<ScriptedPrompt>();
+  ScriptedPrompt& told = *scripted;
+  {
+    win32::EntryListPane window(
+        tr,
+        [&](UserPrompt& p) {
+          return std::make_unique<RegistryFamily>(std::vector<std::string>{kRunPath}, registry, context, p);
+        },
+        std::move(scripted));
+    HWND hwnd = window.create(GetModuleHandleW(nullptr), parent);
+    ASSERT_NE(hwnd, nullptr);
+    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDC_REFRESH, BN_CLICKED), 0);
+    win32::ListViewRows& rows = window.rows();
+    int row = -1;
+    for (int i = 0; i < rows.count(); ++i) {
+      if (rows.text(i, 0) == name) row = i;
+    }
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(rows.stateImage(row), 1);
+    EXPECT_EQ(rows.text(row, 5), "Turned off in Windows startup settings");
+
+    rows.check(row, RowState::Live);  // as a click on the box does
+    EXPECT_EQ(flag(), (Raw{REG_BINARY, kOn}));
+    EXPECT_EQ(config(), before);
+    EXPECT_EQ(rows.stateImage(row), 2);
+    EXPECT_EQ(window.takeOutcome(), "Enabled " + name);
+
+    rows.check(row, RowState::Disabled);
+    EXPECT_EQ(rawValue(HKEY_CURRENT_USER, kRunSub, wname).type, 0u);
+    EXPECT_NE(config(), before) << "today's Disable keeps a record";
+    rows.check(row, RowState::Live);
+    EXPECT_EQ(rawValue(HKEY_CURRENT_USER, kRunSub, wname), (Raw{REG_SZ, command}));
+    EXPECT_EQ(rows.stateImage(row), 2);
+    EXPECT_EQ(flag(), (Raw{REG_BINARY, kOn}));
+    EXPECT_EQ(told.messages, std::vector<std::string>{});  // the pane owns it: asked while it lives
+  }
+  DestroyWindow(parent);
+  pumpMessages();
+  ASSERT_EQ(sink.records.size(), 3u);
+  EXPECT_EQ(sink.records[1].content, "disable " + kRunPath + "|" + name + "|t.exe");
+  EXPECT_EQ(sink.records[2].content, "enable " + kRunPath + "|" + name + "|t.exe");
 }
 
 // A startup-folder file's flag is named after the file with its extension.
