@@ -197,6 +197,14 @@ TEST_F(RealFlags, AFlagWriteThatFailsLeavesEverythingAsItWas) {
   EXPECT_EQ(config(), withRecord);
   EXPECT_EQ(prompt.messages.size(), 3u);
   EXPECT_TRUE(sink.records.empty()) << "nothing is reported as done";
+
+  // Once the flag may be written, Enable puts the value back and turns it on.
+  registry.refuse = false;
+  EXPECT_TRUE(pane.enable(list, rowOf(name)));
+  EXPECT_EQ(rawValue(HKEY_CURRENT_USER, kRunSub, wname), (Raw{REG_SZ, command}));
+  EXPECT_EQ(flag(), (Raw{REG_BINARY, kOn}));
+  EXPECT_EQ(config(), before) << "only the other entry's record is left";
+  EXPECT_EQ(sink.records.size(), 1u);
 }
 
 // The real pane: its list keeps each row's origin, so the same box turns
