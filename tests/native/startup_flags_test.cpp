@@ -118,19 +118,6 @@ TEST_F(FlagSteps, TurningOnWritesWindowsOwnOnValueAndTakingBackRestoresTheOldByt
   EXPECT_TRUE(prompt.messages.empty());
 }
 
-TEST_F(FlagSteps, TurnOnIfOffLeavesAFlagThatIsOnAlone) {
-  reg.putBytes(key.root, key.subkey, "Even", Bytes{6, 0, 0, 0, 1, 2, 3, 4});
-  reg.putBytes(key.root, key.subkey, "Short", Bytes{3});
-  Transaction tx(support, "x");
-  for (const char* name : {"Even", "Short", "None"}) EXPECT_EQ(steps.turnOnIfOff(tx, key, name), Outcome::Done);
-  EXPECT_EQ(reg.writes, 0);
-  reg.putBytes(key.root, key.subkey, "Off", offSince(7));
-  EXPECT_EQ(steps.turnOnIfOff(tx, key, "Off"), Outcome::Done);
-  EXPECT_EQ(bytes("Off"), flagOnBytes());
-  tx.commit();
-  EXPECT_EQ(bytes("Off"), flagOnBytes());
-}
-
 TEST_F(FlagSteps, MovingGivesTheNewNameExactlyTheOldNamesFlag) {
   reg.putBytes(key.root, key.subkey, "Old", offSince(3));
   reg.putBytes(key.root, key.subkey, "Taken", flagOnBytes());
