@@ -121,6 +121,11 @@ class TimedRegistry : public RegistryPort {
                                   std::uint32_t type, KeyCreation creation) override {
     return inner_.setText(root, subkey, name, data, type, creation);
   }
+  [[nodiscard]] RegStatus setBytes(RootKey root, const std::string& subkey, const std::string& name,
+                                   const std::vector<std::uint8_t>& data, std::uint32_t type,
+                                   KeyCreation creation) override {
+    return inner_.setBytes(root, subkey, name, data, type, creation);
+  }
   [[nodiscard]] RegStatus deleteValue(RootKey root, const std::string& subkey, const std::string& name) override {
     return inner_.deleteValue(root, subkey, name);
   }

@@ -20,7 +20,7 @@ if [ "${1:-}" = --runonce ]; then
 fi
 
 app=$1
-marker="$WINEPREFIX/.velmora-demo-seeded-2"
+marker="$WINEPREFIX/.velmora-demo-seeded-3"
 [ -f "$marker" ] && exit 0
 
 run_cu='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
@@ -33,6 +33,10 @@ reg add "$run_cu" /v 'Notepad Helper' /d 'C:\windows\notepad.exe /background' /f
 reg add "$run_cu" /v 'Clock Sync' /d '"C:\windows\system32\cmd.exe" /c exit' /f
 reg add "$run_lm" /v 'Wine Explorer' /d 'C:\windows\explorer.exe' /f
 reg add "$run_lm" /v 'Velmora Check' /d '"C:\Program Files\Velmora\velmora.exe" -check' /f
+# Turned off in Windows' own startup settings, as Task Manager does it: 03 and
+# the time it was turned off. It stays in its place and does not start.
+reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved\Run' /v 'Velmora Check' \
+  /t REG_BINARY /d 0300000040ac6d2a7a2fdb01 /f
 # An old place that Windows 95 to Me used; some old installers still write it.
 reg add "$services_lm" /v 'Legacy Agent' /d 'C:\windows\system32\svchost.exe -k legacy' /f
 # The Load and Run values hold lists of programs, separated by blanks or commas.

@@ -17,6 +17,7 @@ class CollectedRows final : public EntryList {
   int selected() const override { return -1; }
   void select(int) override {}
   void showState(int, RowState) override {}
+  void setOrigin(int, RowOrigin) override {}
   const std::vector<Row>& rows() const { return rows_; }
 
  private:

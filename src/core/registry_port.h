@@ -26,12 +26,15 @@ enum class RegStatus {
 
 constexpr std::uint32_t kRegSz = 1;
 constexpr std::uint32_t kRegExpandSz = 2;
+constexpr std::uint32_t kRegBinary = 3;
 
 struct RegValue {
   std::string name;
   std::uint32_t type = 0;
   // For string types the text up to its first zero; for other types empty.
   std::string text;
+  // For types other than strings the data as stored; for strings empty.
+  std::vector<std::uint8_t> bytes = {};
 };
 
 // Whether a write may create its key.
@@ -59,6 +62,17 @@ class RegistryPort {
   [[nodiscard]] RegStatus setString(RootKey root, const std::string& subkey, const std::string& name,
                                     const std::string& data, KeyCreation creation) {
     return setText(root, subkey, name, data, kRegSz, creation);
+  }
+  // Writes a value of a type other than a string (`type`, REG_BINARY for
+  // one) with exactly these bytes and flushes the key. String types give
+  // Failed: they go through setText.
+  [[nodiscard]] virtual RegStatus setBytes(RootKey root, const std::string& subkey, const std::string& name,
+                                           const std::vector<std::uint8_t>& data, std::uint32_t type,
+                                           KeyCreation creation) = 0;
+  // The same for a REG_BINARY value.
+  [[nodiscard]] RegStatus setBinary(RootKey root, const std::string& subkey, const std::string& name,
+                                    const std::vector<std::uint8_t>& data, KeyCreation creation) {
+    return setBytes(root, subkey, name, data, kRegBinary, creation);
   }
   // Deletes one value and flushes the key.
   [[nodiscard]] virtual RegStatus deleteValue(RootKey root, const std::string& subkey,

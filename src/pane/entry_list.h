@@ -1,6 +1,8 @@
 #pragma once
 // The rows of a pane's list as the families see them: four texts and a check
-// box, and two texts that are only shown (columns 4 and 5, never read back). The Win32 pane implements this over its list view; tests use a fake.
+// box, two texts that are only shown (columns 4 and 5, never read back), and
+// where the row's entry is. The Win32 pane implements this over its list
+// view; tests use a fake.
 #include <string>
 #include <vector>
 
@@ -10,6 +12,12 @@ namespace velmora {
 // config.xml), 2 checked (live entry).
 enum class RowState { Disabled = 1, Live = 2 };
 
+// Where a row's entry is, as the listing found it: live in its place, kept
+// as a record in config.xml, or live in its place but turned off by
+// Windows' own startup settings (listed unchecked: it does not start).
+// Operations go by this, never by the texts or the box alone.
+enum class RowOrigin { Live, Record, OffInWindows };
+
 struct Row {
   std::string name;  // column 0, _Name
   std::string type;  // column 1, _Type (never read back)
@@ -18,6 +26,7 @@ struct Row {
   RowState state = RowState::Live;
   std::string publisher;  // column 4, _Publisher: who made the program file
   std::string status;     // column 5, _Status: what stops or threatens it, "; "-joined
+  RowOrigin origin = RowOrigin::Live;
   // The command line whose program file columns 4 and 5 still have to
   // describe (EntryFamily::describe); empty once that is done. Looking files
   // up costs, so it is done for the rows someone looks at.
@@ -32,7 +41,8 @@ class EntryList {
   // filling never start Enable or Disable.
   virtual void setRows(std::vector<Row> rows) = 0;
   virtual int count() const = 0;
-  // Columns 0 to 3 and the box; publisher and status come back empty.
+  // Columns 0 to 3, the box and the origin; publisher and status come back
+  // empty.
   virtual Row row(int index) const = 0;
   // The selected row, or -1.
   virtual int selected() const = 0;
@@ -41,6 +51,9 @@ class EntryList {
   // Sets a row's check box without starting Enable or Disable: used to show
   // an entry's real state after an operation failed.
   virtual void showState(int index, RowState state) = 0;
+  // Records where a row's entry is now, after an Enable or Disable moved it
+  // without a new listing.
+  virtual void setOrigin(int index, RowOrigin origin) = 0;
 };
 
 }  // namespace velmora

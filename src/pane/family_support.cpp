@@ -80,7 +80,11 @@ bool FamilySupport::edit(const EntryList& list, int index, Row& row, EntryDialog
   row = list.row(index);
   data = dialogData(row);
   if (!prompt_.entryDialog(EntryDialogKind::Modify, data)) return false;
-  if (isRow(list, index)) row.state = list.row(index).state;
+  if (isRow(list, index)) {
+    const Row now = list.row(index);
+    row.state = now.state;
+    row.origin = now.origin;
+  }
   return true;
 }
 
@@ -111,7 +115,9 @@ void FamilySupport::addDisabledRows(std::vector<Row>& rows, const std::vector<St
                                     const std::string& location, const std::string& type) const {
   for (const StoredItem& s : items) {
     if (!traits_.sameLocation(s.item.path, location)) continue;
-    rows.push_back(Row{s.item.valuename, type, s.item.valuedata, location, RowState::Disabled});
+    Row row{s.item.valuename, type, s.item.valuedata, location, RowState::Disabled};
+    row.origin = RowOrigin::Record;
+    rows.push_back(std::move(row));
   }
 }
 
@@ -248,7 +254,7 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::function<std
                                  const std::function<bool(const Row&)>& legacy) {
   // Each text is looked up once per listing: the language table reads its
   // file on every lookup.
-  std::string legacyText, cameBackText;
+  std::string legacyText, offText, cameBackText;
   files_.reset();
   if (context_.programFiles) {
     files_ = std::make_shared<FileMemory>(*context_.programFiles);
@@ -258,7 +264,7 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::function<std
   // its records under its own spelling of the location.
   std::unordered_set<std::string> disabled;
   for (const Row& row : rows) {
-    if (row.state == RowState::Disabled) disabled.insert(folded(row));
+    if (row.origin == RowOrigin::Record) disabled.insert(folded(row));
   }
 
   for (Row& row : rows) {
@@ -269,7 +275,11 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::function<std
       if (legacyText.empty()) legacyText = context_.translator.translate("_StatusLegacy");
       addStatus(row.status, legacyText);
     }
-    if (row.state == RowState::Live && !disabled.empty() && disabled.count(folded(row)) != 0) {
+    if (row.origin == RowOrigin::OffInWindows) {
+      if (offText.empty()) offText = context_.translator.translate("_StatusOffInWindows");
+      addStatus(row.status, offText);
+    }
+    if (row.origin != RowOrigin::Record && !disabled.empty() && disabled.count(folded(row)) != 0) {
       if (cameBackText.empty()) cameBackText = context_.translator.translate("_StatusCameBack");
       addStatus(row.status, cameBackText);
     }

@@ -62,7 +62,7 @@ class FamilySupport {
   EntryDialogData dialogData(const Row& row) const;
   EntryDialogData dialogData(const std::string& location) const;
   // Shows a row in the Modify dialog. True on OK, with `data` the answer and
-  // `row` as it is now: its box may have changed meanwhile.
+  // `row` as it is now: its box and origin may have changed meanwhile.
   bool edit(const EntryList& list, int index, Row& row, EntryDialogData& data) const;
   // Shows a row in the read-only Property dialog.
   void showProperty(const EntryList& list, int index) const;
@@ -112,8 +112,9 @@ class FamilySupport {
 
   // Starts columns 4 and 5 of every row of a new listing with what costs no
   // file look-up: the status _StatusLegacy when `legacy` says Windows never
-  // runs the row's location, _StatusCameBack for a live row equal to a
-  // disabled row of the same location (the program put itself back). What
+  // runs the row's location, _StatusOffInWindows for a live entry that
+  // Windows' own settings turned off, _StatusCameBack for a live row equal
+  // to a record of the same location (the program put itself back). What
   // the program file (from `commandLineOf` the row) says is left to
   // `describe`, and what was remembered of files is forgotten.
   void describeRows(std::vector<Row>& rows, const std::function<std::string(const Row&)>& commandLineOf,

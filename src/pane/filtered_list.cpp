@@ -57,6 +57,11 @@ void FilteredList::showState(int index, RowState state) {
   if (index >= 0 && index < static_cast<int>(source_.size())) all_[source_[static_cast<std::size_t>(index)]].state = state;
 }
 
+void FilteredList::setOrigin(int index, RowOrigin origin) {
+  shown_.setOrigin(index, origin);
+  if (index >= 0 && index < static_cast<int>(source_.size())) all_[source_[static_cast<std::size_t>(index)]].origin = origin;
+}
+
 RowCounts FilteredList::counts() const {
   RowCounts c;
   c.shown = shown_.count();

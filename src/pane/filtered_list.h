@@ -48,6 +48,7 @@ class FilteredList : public EntryList {
   [[nodiscard]] int selected() const override { return shown_.selected(); }
   void select(int index) override { shown_.select(index); }
   void showState(int index, RowState state) override;
+  void setOrigin(int index, RowOrigin origin) override;
 
  private:
   // The boxes the user set in the list since it was filled.

@@ -113,13 +113,18 @@ void PaneController::itemChanged(int row, std::uint32_t oldState, std::uint32_t 
   if (action == CheckBoxAction::None) return;
   const std::string name = watch_ ? list_.row(row).name : std::string();
   const int messages = watch_ ? watch_->messages() : 0;
+  // A row that moved keeps its place until the next listing: it now stands
+  // for a record, or for a live entry that starts (also one that Windows'
+  // own settings had turned off, which Enable turns on where it is).
   if (action == CheckBoxAction::Disable) {
     // The entry stayed live: the box must say so again.
     const bool moved = family_.disable(list_, row);
+    if (moved) list_.setOrigin(row, RowOrigin::Record);
     if (!moved) list_.showState(row, RowState::Live);
     report(ChangeKind::Disable, name, moved, messages);
   } else {
     const bool moved = family_.enable(list_, row);
+    if (moved) list_.setOrigin(row, RowOrigin::Live);
     if (!moved) list_.showState(row, RowState::Disabled);
     report(ChangeKind::Enable, name, moved, messages);
   }

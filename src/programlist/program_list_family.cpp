@@ -93,7 +93,7 @@ void ProgramListFamily::remove(EntryList& list, int index) {
   if (!support_.confirmRemove(row.data)) return;
 
   Outcome outcome = Outcome::Failed;
-  if (row.state == RowState::Disabled) {
+  if (row.origin == RowOrigin::Record) {
     outcome = support_.removeRecordOf(row);
   } else {
     ValueChange change;
@@ -125,7 +125,7 @@ void ProgramListFamily::modify(EntryList& list, int index) {
   const std::string program = programFor(data.path);
 
   Outcome outcome = Outcome::Failed;
-  if (row.state == RowState::Disabled) {
+  if (row.origin == RowOrigin::Record) {
     outcome = support_.updateRecordOf(row, std::nullopt, program);
   } else {
     // Delete and append happen on one text and reach the registry in one

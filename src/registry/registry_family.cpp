@@ -95,7 +95,10 @@ FamilyDescriptor registryFamily(RegistryPort& registry, const FamilyContext& con
 
 RegistryFamily::RegistryFamily(std::vector<std::string> keyPaths, RegistryPort& registry, const FamilyContext& context,
                                UserPrompt& prompt)
-    : keyPaths_(normaliseKeyPaths(keyPaths)), registry_(registry), support_(context, prompt, kRegistryTraits) {}
+    : keyPaths_(normaliseKeyPaths(keyPaths)),
+      registry_(registry),
+      support_(context, prompt, kRegistryTraits),
+      flags_(registry, support_) {}
 
 // ---------------------------------------------------------------------------
 // Listing
@@ -108,6 +111,9 @@ void RegistryFamily::fill(EntryList& list) {
   // One read of config.xml serves every key.
   const std::vector<StoredItem> items = support_.recordsForListing();
 
+  // Each flag key is read once for the whole listing.
+  OffFlags offFlags(registry_);
+
   std::vector<Row> rows;
   for (const std::string& path : keyPaths_) {
     const auto key = splitKeyPath(path);
@@ -115,16 +121,25 @@ void RegistryFamily::fill(EntryList& list) {
     // The key's disabled entries first, under the pane's spelling of the path.
     for (const StoredItem& s : items) {
       if (!kRegistryTraits.sameLocation(s.item.path, path)) continue;
-      rows.push_back(Row{s.item.valuename, typeText(typeOfRecord(s.item)), s.item.valuedata, path, RowState::Disabled});
+      Row row{s.item.valuename, typeText(typeOfRecord(s.item)), s.item.valuedata, path, RowState::Disabled};
+      row.origin = RowOrigin::Record;
+      rows.push_back(std::move(row));
     }
 
     // Then its live string values, in the registry's order. A key that is
     // missing or may not be read lists nothing.
     std::vector<RegValue> values;
     if (registry_.enumerateValues(key->root, key->subkey, values) != RegStatus::Ok) continue;
+    const auto flagKey = flagKeyOfRunKey(path);
     for (const RegValue& v : values) {
       if (!isListedType(v.type)) continue;
-      rows.push_back(Row{v.name, typeText(v.type), v.text, path, RowState::Live});
+      Row row{v.name, typeText(v.type), v.text, path, RowState::Live};
+      if (flagKey && offFlags.isOff(*flagKey, v.name)) {
+        // It does not start, so its box is clear.
+        row.state = RowState::Disabled;
+        row.origin = RowOrigin::OffInWindows;
+      }
+      rows.push_back(std::move(row));
     }
   }
   // Windows NT and later never run RunServices and RunServicesOnce.
@@ -144,7 +159,7 @@ void RegistryFamily::remove(EntryList& list, int index) {
 
   if (splitKeyPath(row.path)) {
     // Only the store changes for a disabled entry, only the registry for a live one.
-    const Outcome outcome = row.state == RowState::Disabled ? support_.removeRecordOf(row) : removeLive(row);
+    const Outcome outcome = row.origin == RowOrigin::Record ? support_.removeRecordOf(row) : removeLive(row);
     if (outcome == Outcome::Done) support_.log(LogOperation::Remove, {row.path, row.name, row.data});
   }
   fill(list);
@@ -161,11 +176,18 @@ Outcome RegistryFamily::removeLive(const Row& row) {
   if (registry_.queryValue(key->root, key->subkey, row.name, now) == RegStatus::NotFound) return Outcome::Stale;
   std::uint32_t type = kRegSz;
   if (!stillAsListed(*key, row, "_RegistryRemoveChanged", type)) return Outcome::Failed;
+  // Windows' flag of the value goes first (Windows would leave it behind);
+  // should the value then stay, the flag is written back.
+  Transaction tx(support_, row.name);
+  const auto flagKey = flagKeyOfRunKey(row.path);
+  if (flagKey && flags_.drop(tx, *flagKey, row.name) != Outcome::Done) return Outcome::Failed;
   const RegStatus status = registry_.deleteValue(key->root, key->subkey, row.name);
-  if (status == RegStatus::Ok) return Outcome::Done;
-  if (status == RegStatus::NotFound) return Outcome::Stale;
-  support_.tell("_RegistryDeleteFailed", {row.path});
-  return Outcome::Failed;
+  if (status == RegStatus::Ok) return tx.commit();
+  if (status == RegStatus::NotFound) {
+    (void)tx.rollBack();
+    return Outcome::Stale;
+  }
+  return tx.fail("_RegistryDeleteFailed", {row.path});
 }
 
 bool RegistryFamily::disable(EntryList& list, int index) {
@@ -222,6 +244,7 @@ bool RegistryFamily::enable(EntryList& list, int index) {
   const Row row = list.row(index);
   const auto key = splitKeyPath(row.path);
   if (!key) return false;
+  if (row.origin == RowOrigin::OffInWindows) return turnOnInWindows(*key, row);
 
   // Read the store before writing anything: a store we cannot change would
   // leave the entry both live and disabled.
@@ -235,6 +258,10 @@ bool RegistryFamily::enable(EntryList& list, int index) {
   if (!mayReplace(row.path, row.name, row.data, type, before)) return false;
   Transaction tx(support_, row.name);
   if (write(tx, *key, row.path, row.name, row.data, type, before) != Outcome::Done) return false;
+  // Enabled means it starts: a flag that Windows' settings left off is
+  // turned on too.
+  const auto flagKey = flagKeyOfRunKey(row.path);
+  if (flagKey && flags_.turnOnIfOff(tx, *flagKey, row.name) != Outcome::Done) return false;
 
   // The value is written; now the record may go.
   const StoreStatus removed = support_.removeEnabledRecord(*record);
@@ -242,6 +269,19 @@ bool RegistryFamily::enable(EntryList& list, int index) {
     tx.fail([&] { support_.tellStoreProblem(removed); });
     return false;
   }
+  tx.commit();
+  support_.log(LogOperation::Enable, {row.path, row.name, row.data});
+  return true;
+}
+
+bool RegistryFamily::turnOnInWindows(const KeyPath& key, const Row& row) {
+  const auto flagKey = flagKeyOfRunKey(row.path);
+  if (!flagKey) return false;
+  // The flag is the value's only while the value is what the row shows.
+  std::uint32_t type = kRegSz;
+  if (!stillAsListed(key, row, "_RegistryEnableChanged", type)) return false;
+  Transaction tx(support_, row.name);
+  if (flags_.turnOn(tx, *flagKey, row.name) != Outcome::Done) return false;
   tx.commit();
   support_.log(LogOperation::Enable, {row.path, row.name, row.data});
   return true;
@@ -280,7 +320,7 @@ void RegistryFamily::modify(EntryList& list, int index) {
   // The type stays unless the new command line needs REG_EXPAND_SZ.
   const auto newType = holdsEnvironmentReference(data.path) ? std::optional<std::string>(kExpandTypeName)
                                                              : std::nullopt;
-  const Outcome outcome = row.state == RowState::Disabled
+  const Outcome outcome = row.origin == RowOrigin::Record
                               ? support_.updateRecordOf(row, data.name, data.path, newType)
                               : modifyLive(row, data.name, data.path);
   if (outcome == Outcome::Done) {
@@ -322,6 +362,11 @@ Outcome RegistryFamily::modifyLive(const Row& old, const std::string& newName, c
     const auto before = existingValue(*key, newName);
     if (!mayReplace(old.path, newName, newData, newType, before)) return Outcome::Failed;
     if (write(tx, *key, old.path, newName, newData, newType, before) != Outcome::Done) return Outcome::Failed;
+    // Windows' flag follows the name. It moves before the old value goes:
+    // that deletion is the last step, so every step before it can still be
+    // taken back.
+    const auto flagKey = flagKeyOfRunKey(old.path);
+    if (flagKey && flags_.move(tx, *flagKey, old.name, newName) != Outcome::Done) return Outcome::Failed;
     if (!deleted(registry_.deleteValue(key->root, key->subkey, old.name))) {
       return tx.fail("_RegistryDeleteFailed", {old.path});
     }
@@ -364,7 +409,9 @@ bool RegistryFamily::restoreValue(const KeyPath& key, const std::string& name, c
   } else if (isListedType(before->type)) {
     status = registry_.setText(key.root, key.subkey, before->name, before->text, before->type, KeyCreation::KeyMustExist);
   } else {
-    return false;  // a value of another type cannot be written back through the port
+    // Any other type (the user agreed to replace it) goes back byte for byte.
+    status = registry_.setBytes(key.root, key.subkey, before->name, before->bytes, before->type,
+                                KeyCreation::KeyMustExist);
   }
   return status == RegStatus::Ok;
 }

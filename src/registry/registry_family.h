@@ -6,6 +6,11 @@
 // says so (valuetype="REG_EXPAND_SZ"), so Enable writes it back with its type.
 // Values of other types are neither listed nor touched.
 //
+// A value that Windows' own startup settings turned off (pane/startup_flags.h)
+// is listed unchecked where it is; Enable turns its flag on in place. Enable
+// of a record also turns on a flag that says off, Remove deletes the flag
+// with the value, and a rename takes the flag along.
+//
 // Every operation that moves an entry checks each step before the next and
 // takes back what it did when a later step fails (pane/transaction.h): an
 // entry is never left in neither place, a failure is always told to the
@@ -19,6 +24,7 @@
 #include "pane/entry_family.h"
 #include "pane/families.h"
 #include "pane/family_support.h"
+#include "pane/startup_flags.h"
 
 namespace velmora {
 
@@ -58,6 +64,9 @@ class RegistryFamily : public EntryFamily {
 
  private:
   Outcome removeLive(const Row& row);
+  // Enable of a live value that Windows' settings turned off: its flag is
+  // turned on; the value and config.xml stay as they are.
+  bool turnOnInWindows(const KeyPath& key, const Row& row);
   // True when the live value is still the text the row shows, with `type`
   // its type (REG_SZ or REG_EXPAND_SZ); otherwise false after telling the
   // user (`changedKey` when another program changed or removed it).
@@ -77,13 +86,14 @@ class RegistryFamily : public EntryFamily {
   Outcome write(Transaction& tx, const KeyPath& key, const std::string& path, const std::string& name,
                 const std::string& data, std::uint32_t type, const std::optional<RegValue>& before);
   // Puts a value back as it was before we wrote it: deleted when it did not
-  // exist, its old text and type when it was a REG_SZ or REG_EXPAND_SZ value.
-  // False when it could not.
+  // exist, its old text or bytes and its type otherwise. False when it
+  // could not.
   bool restoreValue(const KeyPath& key, const std::string& name, const std::optional<RegValue>& before);
 
   std::vector<std::string> keyPaths_;
   RegistryPort& registry_;
   FamilySupport support_;
+  StartupFlagSteps flags_;
 };
 
 }  // namespace velmora

@@ -18,6 +18,24 @@ namespace velmora {
 // held with one must still find its records.
 const FamilyTraits kStartupFolderTraits{kStartupFolderRecords, LogKeys{"1"}, "_StartupFolderType", &sameFolder};
 
+FolderFlags startupFolderFlags(RegistryPort& registry, const std::vector<std::string>& folders) {
+  const std::string common = readStartupFolder(registry, "Common Startup");
+  const std::string user = readStartupFolder(registry, "Startup");
+  FolderFlags flags{&registry, {}};
+  for (const std::string& folder : folders) {
+    std::optional<FlagKey> key;
+    if (!withoutTrailingBackslash(folder).empty()) {
+      if (!common.empty() && sameFolder(folder, common)) {
+        key = startupFolderFlagKey(true);
+      } else if (!user.empty() && sameFolder(folder, user)) {
+        key = startupFolderFlagKey(false);
+      }
+    }
+    flags.keys.push_back(std::move(key));
+  }
+  return flags;
+}
+
 FamilyDescriptor startupFolderFamily(RegistryPort& registry, FolderPort& folders, ShellLinkPort& links,
                                      std::string programDirectory, const FamilyContext& context) {
   // The folders' locations are the Shell Folders values that name them.
@@ -32,25 +50,40 @@ FamilyDescriptor startupFolderFamily(RegistryPort& registry, FolderPort& folders
       std::move(nodes),
       {{2, 0}},
       [&registry](const std::vector<std::string_view>& valueNames) { return readStartupFolders(registry, valueNames); },
-      [&folders, &links, programDirectory = std::move(programDirectory), &context](
+      [&registry, &folders, &links, programDirectory = std::move(programDirectory), &context](
           std::vector<std::string> locations, UserPrompt& prompt) -> std::unique_ptr<EntryFamily> {
+        FolderFlags flags = startupFolderFlags(registry, locations);
         return std::make_unique<StartupFolderFamily>(std::move(locations), folders, links, programDirectory, context,
-                                                     prompt);
+                                                     prompt, std::move(flags));
       }};
 }
 
 StartupFolderFamily::StartupFolderFamily(std::vector<std::string> folders, FolderPort& files, ShellLinkPort& links,
-                                         std::string programDirectory, const FamilyContext& context, UserPrompt& prompt)
+                                         std::string programDirectory, const FamilyContext& context, UserPrompt& prompt,
+                                         FolderFlags flags)
     : folders_(std::move(folders)),
       files_(files),
       links_(links),
       programDirectory_(std::move(programDirectory)),
-      support_(context, prompt, kStartupFolderTraits) {}
+      support_(context, prompt, kStartupFolderTraits),
+      flagKeys_(std::move(flags)) {
+  if (flagKeys_.registry) flags_.emplace(*flagKeys_.registry, support_);
+}
 
 std::string StartupFolderFamily::Entry::path() const { return entryPath(folder, name); }
 
 StartupFolderFamily::Entry StartupFolderFamily::entryOf(const Row& row) {
-  return Entry{row.name, row.data, row.path, row.state != RowState::Disabled};
+  return Entry{row.name, row.data, row.path, row.origin};
+}
+
+std::optional<FlagKey> StartupFolderFamily::flagKeyOf(const std::string& folder) const {
+  if (!flags_) return std::nullopt;
+  for (std::size_t i = 0; i < folders_.size() && i < flagKeys_.keys.size(); ++i) {
+    if (flagKeys_.keys[i] && !withoutTrailingBackslash(folders_[i]).empty() && sameFolder(folders_[i], folder)) {
+      return flagKeys_.keys[i];
+    }
+  }
+  return std::nullopt;
 }
 
 std::string StartupFolderFamily::copyPath(const std::string& folder, const std::string& name) const {
@@ -172,23 +205,33 @@ void StartupFolderFamily::wrote(Transaction& tx, const std::string& path, const 
 void StartupFolderFamily::fill(EntryList& list) {
   const std::string type = support_.typeText();
   const std::vector<StoredItem> stored = support_.recordsForListing();
+  // Each flag key is read once for the whole listing.
+  std::optional<OffFlags> offFlags;
+  if (flagKeys_.registry) offFlags.emplace(*flagKeys_.registry);
   std::vector<Row> rows;
   for (const auto& folder : folders_) {
     // An unknown folder must not turn into the current drive's root.
     if (withoutTrailingBackslash(folder).empty()) continue;
     support_.addDisabledRows(rows, stored, folder, type);
+    const auto flagKey = flagKeyOf(folder);
     for (const auto& file : folderScan(files_, folder)) {
       // The scanned folder without its trailing backslash: what DirectoryPart
       // gives for a drive path, and still right for a redirected (UNC) folder.
-      rows.push_back(Row{file.name, type, resolveShortcut(links_, file.fullPath).value_or(""),
-                         withoutTrailingBackslash(folder), RowState::Live});
+      Row row{file.name, type, resolveShortcut(links_, file.fullPath).value_or(""), withoutTrailingBackslash(folder),
+              RowState::Live};
+      if (flagKey && offFlags->isOff(*flagKey, file.name)) {
+        // It does not start, so its box is clear.
+        row.state = RowState::Disabled;
+        row.origin = RowOrigin::OffInWindows;
+      }
+      rows.push_back(std::move(row));
     }
   }
   // A shortcut's program is its target; a file that is no shortcut is its
   // own (a disabled one sits among the kept copies: nothing to check).
   support_.describeRows(rows, [](const Row& row) -> std::string {
     if (!row.data.empty()) return "\"" + row.data + "\"";
-    return row.state == RowState::Live ? "\"" + row.path + "\\" + row.name + "\"" : std::string();
+    return row.origin != RowOrigin::Record ? "\"" + row.path + "\\" + row.name + "\"" : std::string();
   });
   list.setRows(std::move(rows));
 }
@@ -196,14 +239,14 @@ void StartupFolderFamily::fill(EntryList& list) {
 bool StartupFolderFamily::changeable(const EntryList& list, int index, Entry& e) {
   if (!FamilySupport::isRow(list, index)) return false;
   e = entryOf(list.row(index));
-  return mayChange(e, e.live);
+  return mayChange(e, e.live());
 }
 
 void StartupFolderFamily::remove(EntryList& list, int index) {
   Entry e;
   if (!changeable(list, index, e)) return;
   if (!support_.confirmRemove(e.data)) return;
-  if ((e.live ? removeLive(e) : removeDisabled(e)) == Outcome::Done) {
+  if ((e.live() ? removeLive(e) : removeDisabled(e)) == Outcome::Done) {
     support_.log(LogOperation::Remove, {e.path()});
   }
   fill(list);
@@ -211,12 +254,16 @@ void StartupFolderFamily::remove(EntryList& list, int index) {
 }
 
 Outcome StartupFolderFamily::removeLive(const Entry& e) {
+  // Windows' flag of the file goes first (Windows would leave it behind):
+  // a deleted file cannot be taken back, the flag can.
+  Transaction tx(support_, e.name);
+  const auto flagKey = flagKeyOf(e.folder);
+  if (flagKey && flags_->drop(tx, *flagKey, e.name) != Outcome::Done) return Outcome::Failed;
   const FileStatus status = files_.removeFile(e.path());
   if (status != FileStatus::Ok) {
-    fileFailed(status, "_StartupDeleteFailed", e.path(), e.folder);
-    return Outcome::Failed;
+    return tx.fail([&] { fileFailed(status, "_StartupDeleteFailed", e.path(), e.folder); });
   }
-  return Outcome::Done;
+  return tx.commit();
 }
 
 Outcome StartupFolderFamily::removeDisabled(const Entry& e) {
@@ -314,6 +361,7 @@ bool StartupFolderFamily::enable(EntryList& list, int row) {
   if (!FamilySupport::isRow(list, row)) return false;
   const Entry e = entryOf(list.row(row));
   if (!mayChange(e, true)) return false;
+  if (e.origin == RowOrigin::OffInWindows) return turnOnInWindows(e);
   const auto stored = support_.records();
   if (!stored) return false;
   const auto found = recordFor(*stored, e);
@@ -332,6 +380,10 @@ bool StartupFolderFamily::enable(EntryList& list, int row) {
   if (keepReplaced(tx, e.folder, e.name, kept) != Outcome::Done) return false;
   if (restoreFile(e, hasCopy) != Outcome::Done) return false;
   wrote(tx, path, kept);
+  // Enabled means it starts: a flag that Windows' settings left off is
+  // turned on too.
+  const auto flagKey = flagKeyOf(e.folder);
+  if (flagKey && flags_->turnOnIfOff(tx, *flagKey, e.name) != Outcome::Done) return false;
 
   const StoreStatus removed = support_.removeEnabledRecord(*found);
   if (removed != StoreStatus::Ok) {
@@ -342,6 +394,22 @@ bool StartupFolderFamily::enable(EntryList& list, int row) {
   if (hasCopy && !hasRecordNamed(*stored, e.folder, e.name, found->ordinal)) {
     (void)files_.removeFile(copy);
   }
+  support_.log(LogOperation::Enable, {path});
+  return true;
+}
+
+bool StartupFolderFamily::turnOnInWindows(const Entry& e) {
+  const auto flagKey = flagKeyOf(e.folder);
+  if (!flagKey) return false;
+  // A flag without its file would turn on nothing.
+  const std::string path = e.path();
+  if (!files_.exists(path)) {
+    support_.tell("_StartupFileMissing", {path});
+    return false;
+  }
+  Transaction tx(support_, e.name);
+  if (flags_->turnOn(tx, *flagKey, e.name) != Outcome::Done) return false;
+  tx.commit();
   support_.log(LogOperation::Enable, {path});
   return true;
 }

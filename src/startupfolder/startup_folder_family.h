@@ -1,7 +1,9 @@
 #pragma once
 // The startup-folder family: the files of the All Users and Current User
 // startup folders (as a rule shortcuts), and the disabled ones kept in
-// config.xml with an exact copy of each file beside it.
+// config.xml with an exact copy of each file beside it. A file that Windows'
+// own startup settings turned off (pane/startup_flags.h, by file name with
+// extension) is listed unchecked where it is, and Enable turns it on there.
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,6 +14,7 @@
 #include "pane/entry_family.h"
 #include "pane/families.h"
 #include "pane/family_support.h"
+#include "pane/startup_flags.h"
 #include "startupfolder/folder_port.h"
 #include "startupfolder/shell_link_port.h"
 
@@ -21,6 +24,18 @@ class Transaction;
 
 inline constexpr RecordKind kStartupFolderRecords{"disabledstartupfolderitem"};
 extern const FamilyTraits kStartupFolderTraits;
+
+// Where Windows keeps the on/off flags of a pane's files: the registry, and
+// one key per folder in the pane's order (none: that folder has no flags).
+// Without a registry no flag is read or written.
+struct FolderFlags {
+  RegistryPort* registry = nullptr;
+  std::vector<std::optional<FlagKey>> keys;
+};
+
+// The flag keys of `folders`: the All Users folder's for the folder that the
+// Common Startup value names, the Current User one's for Startup's.
+FolderFlags startupFolderFlags(RegistryPort& registry, const std::vector<std::string>& folders);
 
 // The family's descriptor: `registry` names the folders (Shell Folders),
 // `folders` and `links` reach their files; disabled files are kept in a
@@ -33,7 +48,8 @@ class StartupFolderFamily : public EntryFamily {
   // `folders` in the pane's order, as the node holds them; an empty one lists
   // nothing and refuses every change.
   StartupFolderFamily(std::vector<std::string> folders, FolderPort& files, ShellLinkPort& links,
-                      std::string programDirectory, const FamilyContext& context, UserPrompt& prompt);
+                      std::string programDirectory, const FamilyContext& context, UserPrompt& prompt,
+                      FolderFlags flags = {});
 
   // At 96 DPI; Type fits its text in every shipped language.
   ColumnWidths columnWidths() const override { return {200, 110, 350, 350}; }
@@ -52,7 +68,8 @@ class StartupFolderFamily : public EntryFamily {
     std::string name;
     std::string data;
     std::string folder;
-    bool live = true;
+    RowOrigin origin = RowOrigin::Live;
+    bool live() const { return origin != RowOrigin::Record; }
     std::string path() const;
   };
 
@@ -74,6 +91,11 @@ class StartupFolderFamily : public EntryFamily {
   static bool hasRecordNamed(const std::vector<StoredItem>& items, const std::string& folder,
                              const std::string& name, const std::optional<std::size_t>& except = std::nullopt);
 
+  // The flag key of a pane folder, if Windows keeps flags for it.
+  std::optional<FlagKey> flagKeyOf(const std::string& folder) const;
+  // Enable of a live file that Windows' settings turned off: its flag is
+  // turned on; the file and config.xml stay as they are.
+  bool turnOnInWindows(const Entry& e);
   Outcome removeLive(const Entry& e);
   Outcome removeDisabled(const Entry& e);
   Outcome modifyLive(const Entry& e, const std::string& newName, const std::string& newData);
@@ -106,6 +128,8 @@ class StartupFolderFamily : public EntryFamily {
   ShellLinkPort& links_;
   std::string programDirectory_;
   FamilySupport support_;
+  FolderFlags flagKeys_;
+  std::optional<StartupFlagSteps> flags_;  // with a registry only
 };
 
 }  // namespace velmora

@@ -20,7 +20,7 @@ void StartupFolderFamily::modify(EntryList& list, int index) {
   // in the folder would be lost if it were rewritten as a shortcut.
   std::string ignored;
   const std::string copy = copyPath(e.folder, e.name);
-  const LinkStatus kind = e.live ? links_.resolve(e.path(), ignored)
+  const LinkStatus kind = e.live() ? links_.resolve(e.path(), ignored)
                                  : (files_.exists(copy) ? links_.resolve(copy, ignored) : LinkStatus::Ok);
   if (kind == LinkStatus::NotFound) {
     support_.tell("_StartupFileMissing", {e.path()});
@@ -34,14 +34,14 @@ void StartupFolderFamily::modify(EntryList& list, int index) {
   EntryDialogData data = support_.dialogData(list.row(index));
   // The dialog changes the target only: say what else the shortcut keeps.
   std::string args;
-  const std::string& link = e.live ? e.path() : copy;
-  if ((e.live || files_.exists(copy)) && links_.arguments(link, args) == LinkStatus::Ok && !args.empty()) {
+  const std::string& link = e.live() ? e.path() : copy;
+  if ((e.live() || files_.exists(copy)) && links_.arguments(link, args) == LinkStatus::Ok && !args.empty()) {
     data.note = safeFormat(support_.translator().translate("_StartupKeepsArguments", Escapes::Convert), {args});
   }
   data.check = nameCheck();
   if (!support_.prompt().entryDialog(EntryDialogKind::Modify, data)) return;
   if (!plainName(data.name)) return;
-  const Outcome outcome = e.live ? modifyLive(e, data.name, data.path) : modifyDisabled(e, data.name, data.path);
+  const Outcome outcome = e.live() ? modifyLive(e, data.name, data.path) : modifyDisabled(e, data.name, data.path);
   if (outcome == Outcome::Done) {
     support_.log(LogOperation::Modify, {e.path(), entryPath(e.folder, data.name), data.path});
   }
@@ -89,6 +89,10 @@ Outcome StartupFolderFamily::modifyLive(const Entry& e, const std::string& newNa
     return tx.fail("_StartupWriteFailed", {newPath});
   }
   if (!sameFile) {
+    // Windows' flag follows the name. It moves before the old file goes: a
+    // deleted file cannot be taken back, the flag can.
+    const auto flagKey = flagKeyOf(e.folder);
+    if (flagKey && flags_->move(tx, *flagKey, e.name, newName) != Outcome::Done) return Outcome::Failed;
     const FileStatus removed = files_.removeFile(oldPath);
     if (removed != FileStatus::Ok) {
       // Both would now be live; take the new one back so the change is all or nothing.

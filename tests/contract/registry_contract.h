@@ -120,9 +120,58 @@ TYPED_TEST_P(RegistryContract, ExpandableTextKeepsItsTypeAndStaysUnexpanded) {
   EXPECT_EQ(this->reg().queryValue(this->kRoot, this->key(), "Bin", v), RegStatus::NotFound);
 }
 
+// Data of other types is read and written byte for byte, with its type;
+// string types do not go through the byte writer.
+TYPED_TEST_P(RegistryContract, BinaryDataRoundTripsWithItsType) {
+  const std::vector<std::uint8_t> flag = {0x03, 0, 0, 0, 0x40, 0x8d, 0x3b, 0x61, 0x7a, 0x2f, 0xdb, 0x01};
+  EXPECT_EQ(this->reg().setBinary(this->kRoot, this->key("Missing"), "x", flag, KeyCreation::KeyMustExist),
+            RegStatus::NotFound);
+  ASSERT_EQ(this->reg().setBinary(this->kRoot, this->key("Flags"), "A Tool", flag, KeyCreation::CreateKey),
+            RegStatus::Ok);
+  ASSERT_EQ(this->reg().setBytes(this->kRoot, this->key("Flags"), "B Empty", {}, kRegBinary, KeyCreation::KeyMustExist),
+            RegStatus::Ok);
+  ASSERT_EQ(this->reg().setBytes(this->kRoot, this->key("Flags"), "C Number", {7, 0, 0, 0}, 4, KeyCreation::KeyMustExist),
+            RegStatus::Ok);
+  ASSERT_EQ(this->reg().setString(this->kRoot, this->key("Flags"), "D Text", "abc", KeyCreation::KeyMustExist),
+            RegStatus::Ok);
+  RegValue v;
+  ASSERT_EQ(this->reg().queryValue(this->kRoot, this->key("Flags"), "A TOOL", v), RegStatus::Ok);
+  EXPECT_EQ(v.type, kRegBinary);
+  EXPECT_EQ(v.bytes, flag);
+  EXPECT_EQ(v.text, "");
+  std::vector<RegValue> values;
+  ASSERT_EQ(this->reg().enumerateValues(this->kRoot, this->key("Flags"), values), RegStatus::Ok);
+  ASSERT_EQ(values.size(), 4u);
+  EXPECT_EQ(values[0].bytes, flag);
+  EXPECT_TRUE(values[1].bytes.empty());
+  EXPECT_EQ(values[1].type, kRegBinary);
+  EXPECT_EQ(values[2].bytes, (std::vector<std::uint8_t>{7, 0, 0, 0}));
+  EXPECT_EQ(values[2].type, 4u);
+  EXPECT_TRUE(values[3].bytes.empty()) << "a string carries its text, not its bytes";
+  EXPECT_EQ(values[3].text, "abc");
+
+  EXPECT_EQ(this->reg().setBytes(this->kRoot, this->key("Flags"), "D Text", {1, 2}, kRegSz, KeyCreation::KeyMustExist),
+            RegStatus::Failed);
+  EXPECT_EQ(this->reg().setBytes(this->kRoot, this->key("Flags"), "D Text", {1, 2}, kRegExpandSz,
+                                 KeyCreation::KeyMustExist),
+            RegStatus::Failed);
+  // A value changes type when it is written with another one.
+  ASSERT_EQ(this->reg().setString(this->kRoot, this->key("Flags"), "A Tool", "on", KeyCreation::KeyMustExist),
+            RegStatus::Ok);
+  ASSERT_EQ(this->reg().queryValue(this->kRoot, this->key("Flags"), "A Tool", v), RegStatus::Ok);
+  EXPECT_EQ(v.type, kRegSz);
+  EXPECT_TRUE(v.bytes.empty());
+  ASSERT_EQ(this->reg().setBinary(this->kRoot, this->key("Flags"), "D Text", {2, 0, 0, 0}, KeyCreation::KeyMustExist),
+            RegStatus::Ok);
+  ASSERT_EQ(this->reg().queryValue(this->kRoot, this->key("Flags"), "D Text", v), RegStatus::Ok);
+  EXPECT_EQ(v.type, kRegBinary);
+  EXPECT_EQ(v.text, "");
+}
+
 REGISTER_TYPED_TEST_SUITE_P(RegistryContract, MissingKeyAndValueAreNotFound, WriteCreatesKeyAndReadsBack,
                             SameNameInOtherCaseReplacesTheValue, LongNamesAndDataAreReadWhole,
                             TextOutsideAnyLegacyCodePageRoundTrips, DeleteRemovesOnlyThatValue,
-                            EmptyDataIsAValue, ExpandableTextKeepsItsTypeAndStaysUnexpanded);
+                            EmptyDataIsAValue, ExpandableTextKeepsItsTypeAndStaysUnexpanded,
+                            BinaryDataRoundTripsWithItsType);
 
 }  // namespace velmora::testing

@@ -12,6 +12,9 @@ std::string foldCase(const std::string& s) {
   for (auto& c : w) c = upperOrdinal(c);
   return utf16ToUtf8(w);
 }
+
+bool isStringType(std::uint32_t type) { return type == kRegSz || type == kRegExpandSz || type == 7; }
+
 }  // namespace
 
 std::string FakeRegistry::id(RootKey root, const std::string& subkey) {
@@ -22,6 +25,7 @@ RegStatus FakeRegistry::enumerateValues(RootKey root, const std::string& subkey,
   const std::string k = id(root, subkey);
   if (denyRead_.count(k)) return RegStatus::AccessDenied;
   auto it = keys_.find(k);
+  ++enumerations;
   if (it == keys_.end()) return RegStatus::NotFound;
   out = it->second;
   return RegStatus::Ok;
@@ -49,12 +53,32 @@ RegStatus FakeRegistry::setText(RootKey root, const std::string& subkey, const s
   ++writes;
   for (auto& v : it->second) {
     if (equalsIgnoreCase(v.name, name)) {
-      v.type = type;
-      v.text = data;
+      v = RegValue{v.name, type, data};
       return RegStatus::Ok;
     }
   }
   it->second.push_back(RegValue{name, type, data});
+  return RegStatus::Ok;
+}
+
+RegStatus FakeRegistry::setBytes(RootKey root, const std::string& subkey, const std::string& name,
+                                 const std::vector<std::uint8_t>& data, std::uint32_t type, KeyCreation creation) {
+  if (isStringType(type)) return RegStatus::Failed;
+  const std::string k = id(root, subkey);
+  if (denyWrite_.count(k)) return RegStatus::AccessDenied;
+  auto it = keys_.find(k);
+  if (it == keys_.end()) {
+    if (creation == KeyCreation::KeyMustExist) return RegStatus::NotFound;
+    it = keys_.emplace(k, std::vector<RegValue>{}).first;
+  }
+  ++writes;
+  for (auto& v : it->second) {
+    if (equalsIgnoreCase(v.name, name)) {
+      v = RegValue{v.name, type, {}, data};
+      return RegStatus::Ok;
+    }
+  }
+  it->second.push_back(RegValue{name, type, {}, data});
   return RegStatus::Ok;
 }
 
@@ -78,12 +102,23 @@ void FakeRegistry::put(RootKey root, const std::string& subkey, const std::strin
   auto& vals = keys_[id(root, subkey)];
   for (auto& v : vals) {
     if (equalsIgnoreCase(v.name, name)) {
-      v.type = type;
-      v.text = text;
+      v = RegValue{v.name, type, text};
       return;
     }
   }
   vals.push_back(RegValue{name, type, text});
+}
+
+void FakeRegistry::putBytes(RootKey root, const std::string& subkey, const std::string& name,
+                            std::vector<std::uint8_t> data, std::uint32_t type) {
+  auto& vals = keys_[id(root, subkey)];
+  for (auto& v : vals) {
+    if (equalsIgnoreCase(v.name, name)) {
+      v = RegValue{v.name, type, {}, std::move(data)};
+      return;
+    }
+  }
+  vals.push_back(RegValue{name, type, {}, std::move(data)});
 }
 
 bool FakeRegistry::hasKey(RootKey root, const std::string& subkey) const {

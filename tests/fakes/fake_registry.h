@@ -16,6 +16,9 @@ class FakeRegistry : public RegistryPort {
   [[nodiscard]] RegStatus queryValue(RootKey root, const std::string& subkey, const std::string& name, RegValue& out) override;
   [[nodiscard]] RegStatus setText(RootKey root, const std::string& subkey, const std::string& name,
                                   const std::string& data, std::uint32_t type, KeyCreation creation) override;
+  [[nodiscard]] RegStatus setBytes(RootKey root, const std::string& subkey, const std::string& name,
+                                   const std::vector<std::uint8_t>& data, std::uint32_t type,
+                                   KeyCreation creation) override;
   [[nodiscard]] RegStatus deleteValue(RootKey root, const std::string& subkey, const std::string& name) override;
 
   // Test set-up and inspection. A port cannot be copied, so a test that
@@ -25,11 +28,13 @@ class FakeRegistry : public RegistryPort {
     denyRead_.clear();
     denyWrite_.clear();
     denyDelete_.clear();
-    writes = deletions = 0;
+    writes = deletions = enumerations = 0;
   }
   void createKey(RootKey root, const std::string& subkey);
   void put(RootKey root, const std::string& subkey, const std::string& name, const std::string& text,
            std::uint32_t type = kRegSz);
+  void putBytes(RootKey root, const std::string& subkey, const std::string& name, std::vector<std::uint8_t> data,
+                std::uint32_t type = kRegBinary);
   bool hasKey(RootKey root, const std::string& subkey) const;
   const RegValue* find(RootKey root, const std::string& subkey, const std::string& name) const;
   std::vector<RegValue> values(RootKey root, const std::string& subkey) const;
@@ -41,6 +46,7 @@ class FakeRegistry : public RegistryPort {
 
   int writes = 0;
   int deletions = 0;
+  int enumerations = 0;  // enumerateValues calls the key did not refuse
 
  private:
   static std::string id(RootKey root, const std::string& subkey);

@@ -1,5 +1,16 @@
 #include "fakes/fakes.h"
 
+namespace velmora {
+
+void PrintTo(const Row& row, std::ostream* out) {
+  static const char* const kOrigins[] = {"live", "record", "off in Windows"};
+  *out << "{" << row.name << " | " << row.type << " | " << row.data << " | " << row.path << " | "
+       << (row.state == RowState::Live ? "checked" : "unchecked") << " | "
+       << kOrigins[static_cast<int>(row.origin)] << " | " << row.publisher << " | " << row.status << "}";
+}
+
+}  // namespace velmora
+
 namespace velmora::testing {
 
 std::string MapTranslator::translate(std::string_view key, Escapes escapes) const {

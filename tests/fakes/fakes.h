@@ -2,6 +2,7 @@
 // Small fakes of the ports the families use: a translator from a map, a
 // recording log sink, a list of rows, and a scripted user.
 #include <deque>
+#include <ostream>
 #include <functional>
 #include <map>
 #include <string>
@@ -11,6 +12,11 @@
 #include "lang/language_table.h"
 #include "pane/entry_list.h"
 #include "pane/prompt.h"
+
+namespace velmora {
+// Rows as a failed expectation shows them.
+void PrintTo(const Row& row, std::ostream* out);
+}  // namespace velmora
 
 namespace velmora::testing {
 
@@ -31,6 +37,13 @@ class RecordingLog : public LogSink {
   }
 };
 
+// A disabled row as the families list a record of config.xml.
+inline Row recordRow(std::string name, std::string type, std::string data, std::string path) {
+  Row row{std::move(name), std::move(type), std::move(data), std::move(path), RowState::Disabled};
+  row.origin = RowOrigin::Record;
+  return row;
+}
+
 class FakeList : public EntryList {
  public:
   std::vector<Row> rows;
@@ -46,6 +59,7 @@ class FakeList : public EntryList {
   int selected() const override { return selection; }
   void select(int i) override { selection = i; }
   void showState(int i, RowState s) override { rows.at(static_cast<std::size_t>(i)).state = s; }
+  void setOrigin(int i, RowOrigin o) override { rows.at(static_cast<std::size_t>(i)).origin = o; }
 };
 
 // Answers questions and dialogs from scripts, and records what was shown.

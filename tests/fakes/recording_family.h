@@ -19,6 +19,8 @@ class RecordingFamily : public EntryFamily {
   int describes = 0;
   std::vector<std::string> calls;  // "remove", "add", "modify", "property", "enable 2", "disable 0"
   std::vector<int> enabled, disabled;
+  // The origin of each row handed to enable or disable, as the list gave it.
+  std::vector<RowOrigin> originsSeen;
 
   ColumnWidths columnWidths() const override { return widths; }
   void fill(EntryList& list) override {
@@ -37,12 +39,14 @@ class RecordingFamily : public EntryFamily {
   void add(EntryList&) override { calls.push_back("add"); }
   void modify(EntryList&, int) override { calls.push_back("modify"); }
   void property(EntryList&, int) override { calls.push_back("property"); }
-  bool enable(EntryList&, int row) override {
+  bool enable(EntryList& list, int row) override {
+    originsSeen.push_back(list.row(row).origin);
     enabled.push_back(row);
     calls.push_back("enable " + std::to_string(row));
     return moves;
   }
-  bool disable(EntryList&, int row) override {
+  bool disable(EntryList& list, int row) override {
+    originsSeen.push_back(list.row(row).origin);
     disabled.push_back(row);
     calls.push_back("disable " + std::to_string(row));
     return moves;

@@ -122,11 +122,11 @@ TEST_F(WininiPaneTest, ListsEachLocationsRecordsThenItsProgramsInPaneOrder) {
   p.fill(list);
 
   const std::vector<Row> expected = {
-      {"Load", "Program list", "off-load.exe", kLoad, RowState::Disabled},
+      recordRow("Load", "Program list", "off-load.exe", kLoad),
       {"Load", "Program list", "a.exe", kLoad, RowState::Live},
       {"Load", "Program list", "b.exe", kLoad, RowState::Live},
       {"Load", "Program list", "z.exe", kLoad, RowState::Live},
-      {"Run", "Program list", "off-run.exe", kRun, RowState::Disabled},
+      recordRow("Run", "Program list", "off-run.exe", kRun),
       {"Run", "Program list", "r.exe", kRun, RowState::Live},
   };
   EXPECT_EQ(list.rows, expected);

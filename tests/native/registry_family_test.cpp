@@ -11,6 +11,7 @@
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
 #include "pane/change_log.h"
+#include "pane/pane_logic.h"
 #include "registry/registry_family.h"
 
 namespace velmora::testing {
@@ -38,6 +39,9 @@ struct PaneWorld {
         {"_ConfigWriteFailed", "config not saved"},
         {"_RegistryEntryChanged", "changed %s|%s"},
         {"_RegistryRemoveChanged", "not removed %s|%s"},
+        {"_RegistryEnableChanged", "not enabled %s|%s"},
+        {"_FlagWriteFailed", "flag %s|%s"},
+        {"_StatusOffInWindows", "off in Windows"},
         {"_LogItemType1Content", "remove %s|%s|%s"},
         {"_LogItemType2Content", "add %s|%s|%s"},
         {"_LogItemType3Content", "modify %s|%s|%s|%s|%s"},
@@ -147,11 +151,11 @@ TEST_F(RegistryPane, ListsRecordsThenLiveValuesKeyByKey) {
   pane.fill(list);
 
   const std::string t = "Registry value";
-  EXPECT_EQ(list.rows, (Rows{{"D1", t, "d1.exe", kRun, RowState::Disabled},
+  EXPECT_EQ(list.rows, (Rows{recordRow("D1", t, "d1.exe", kRun),
                              {"A", t, "a.exe", kRun, RowState::Live},
                              {"Expand", "Registry value (expandable)", "%windir%\\x.exe", kRun, RowState::Live},
                              {"B", t, "b.exe", kRun, RowState::Live},
-                             {"D2", t, "d2.exe", kOnce, RowState::Disabled},
+                             recordRow("D2", t, "d2.exe", kOnce),
                              {"C", t, "c.exe", kOnce, RowState::Live}}));
   EXPECT_TRUE(prompt.messages.empty());
 }
@@ -180,7 +184,7 @@ TEST_F(RegistryPane, UnreachableKeysAndStoresListWhatIsLeftSilently) {
   live("Hidden", "h.exe", kOnceSub);
   reg.denyRead(kHkcu, kOnceSub);
   pane.fill(list);
-  EXPECT_EQ(list.rows, (Rows{{"Kept", "Registry value", "k.exe", kRun, RowState::Disabled}}));
+  EXPECT_EQ(list.rows, (Rows{recordRow("Kept", "Registry value", "k.exe", kRun)}));
 
   store.unreadable = true;
   live("A", "a.exe");
@@ -688,7 +692,7 @@ TEST_F(RegistryPane, ModifyOfADisabledEntryChangesItsRecord) {
   pane.modify(list, list.selected());
   EXPECT_EQ(store.items(kRegistryRecords), (std::vector<DisabledItem>{{kRun, "B", "b.exe"}, {kRun, "A", "a.exe"}}));
   EXPECT_FALSE(isLive("B"));
-  EXPECT_EQ(list.rows[0], (Row{"B", "Registry value", "b.exe", kRun, RowState::Disabled}));
+  EXPECT_EQ(list.rows[0], (recordRow("B", "Registry value", "b.exe", kRun)));
   EXPECT_EQ(logged(), (std::vector<std::string>{"modify " + kRun + "|A|a.exe|B|b.exe"}));
 }
 
@@ -777,7 +781,7 @@ TEST_F(RegistryPane, ExpandableValueKeepsItsTypeThroughDisableAndEnable) {
   EXPECT_EQ(store.items(kRegistryRecords),
             (std::vector<DisabledItem>{{kRun, "Sec", "%windir%\\sec.exe", "REG_EXPAND_SZ"}, {kRun, "Plain", "p.exe"}}));
   refresh();
-  EXPECT_EQ(list.rows[0], (Row{"Sec", "Registry value (expandable)", "%windir%\\sec.exe", kRun, RowState::Disabled}));
+  EXPECT_EQ(list.rows[0], (recordRow("Sec", "Registry value (expandable)", "%windir%\\sec.exe", kRun)));
   ASSERT_TRUE(pane.enable(list, 0));
   ASSERT_TRUE(pane.enable(list, 1));
   EXPECT_EQ(runKey(), (std::vector<std::string>{"Sec|2|%windir%\\sec.exe", "Plain|1|p.exe"}));
@@ -828,6 +832,256 @@ TEST_F(RegistryPane, ModifyKeepsTheTypeUnlessTheNewTextNeedsAnother) {
   pane.modify(list, 0);
   EXPECT_EQ(store.items(kRegistryRecords),
             (std::vector<DisabledItem>{{kRun, "Off", "%windir%\\off.exe", "REG_EXPAND_SZ"}}));
+}
+
+// --- Windows' own on/off flags ---------------------------------------------
+
+const std::string kFlagSub = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+using Bytes = std::vector<std::uint8_t>;
+// What Task Manager writes when it turns an entry off: 03 and a FILETIME.
+const Bytes kOff = {0x03, 0, 0, 0, 0x40, 0x8d, 0x3b, 0x61, 0x7a, 0x2f, 0xdb, 0x01};
+const Bytes kOn = {0x02, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+
+class RegistryFlags : public RegistryPane {
+ protected:
+  void flag(const std::string& name, const Bytes& bytes, RootKey root = kHkcu, const std::string& sub = kFlagSub) {
+    reg.putBytes(root, sub, name, bytes);
+  }
+  // A flag's bytes, or {0xEE} when there is no such value.
+  Bytes flagOf(const std::string& name, RootKey root = kHkcu, const std::string& sub = kFlagSub) const {
+    const RegValue* v = reg.find(root, sub, name);
+    if (!v) return {0xEE};
+    EXPECT_EQ(v->type, kRegBinary) << name;
+    return v->bytes;
+  }
+  static constexpr std::uint8_t kNone = 0xEE;
+};
+
+TEST_F(RegistryFlags, ATurnedOffValueIsListedUncheckedWhereItIsWithItsStatus) {
+  live("Off", "off.exe");
+  live("On", "on.exe");
+  live("Short", "short.exe");
+  live("Plain", "plain.exe");
+  live("Seven", "seven.exe");
+  live("Once", "once.exe", kOnceSub);
+  record(kRun, "Kept", "kept.exe");
+  flag("OFF", kOff);  // value names ignore case
+  flag("On", kOn);
+  flag("Short", {0x03, 0, 0});
+  flag("Seven", {0x07, 0, 0, 0});
+  flag("Once", kOff);  // RunOnce entries have no flag: a value of that name is another entry's
+  reg.enumerations = 0;
+  refresh();
+
+  ASSERT_EQ(list.rows.size(), 7u);
+  std::vector<std::string> seen;
+  for (const Row& r : list.rows) {
+    static const char* const kOrigins[] = {"live", "record", "off"};
+    seen.push_back(r.name + (r.state == RowState::Live ? " checked " : " unchecked ") +
+                   kOrigins[static_cast<int>(r.origin)] + (r.status.empty() ? "" : " / " + r.status));
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{"Kept unchecked record", "Off unchecked off / off in Windows",
+                                            "On checked live", "Short checked live", "Plain checked live",
+                                            "Seven unchecked off / off in Windows", "Once checked live"}));
+  EXPECT_EQ(reg.enumerations, 3) << "the Run key, its flags once, RunOnce";
+}
+
+TEST_F(RegistryFlags, TheMachineKeysHaveFlagsOfTheirOwnAndPolicyKeysNone) {
+  const std::string machineRun = "HKEY_LOCAL_MACHINE\\" + kRunSub;
+  const std::string run32Sub = "Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const std::string policySub = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run";
+  constexpr RootKey kHklm = RootKey::LocalMachine;
+  reg.put(kHklm, kRunSub, "A", "a.exe");
+  reg.put(kHklm, kRunSub, "B", "b.exe");
+  reg.put(kHklm, run32Sub, "A", "a32.exe");
+  reg.put(kHklm, run32Sub, "B", "b32.exe");
+  reg.put(kHklm, policySub, "A", "pa.exe");
+  flag("A", kOff, kHklm, kFlagSub);
+  flag("B", kOff, kHklm, kFlagSub + "32");
+  flag("B", kOff);  // the current user's flag says nothing about all users' entries
+  RegistryFamily machine{{machineRun, "HKEY_LOCAL_MACHINE\\" + run32Sub, "HKEY_LOCAL_MACHINE\\" + policySub}, reg,
+                         context, prompt};
+  machine.fill(list);
+  std::vector<std::string> seen;
+  for (const Row& r : list.rows) seen.push_back(r.data + (r.origin == RowOrigin::OffInWindows ? " off" : " on"));
+  EXPECT_EQ(seen, (std::vector<std::string>{"a.exe off", "b.exe on", "a32.exe on", "b32.exe off", "pa.exe on"}));
+
+  // Enable turns on the flag of the key the row came from, and only that one.
+  list.rows[3].state = RowState::Live;
+  ASSERT_TRUE(machine.enable(list, 3));
+  EXPECT_EQ(flagOf("B", kHklm, kFlagSub + "32"), kOn);
+  EXPECT_EQ(flagOf("B"), kOff);
+  EXPECT_EQ(flagOf("A", kHklm, kFlagSub), kOff);
+}
+
+TEST_F(RegistryFlags, CheckingATurnedOffEntryTurnsItOnInPlaceWithoutConfigXml) {
+  live("Tool", "\"C:\\Tools\\t.exe\" /min");
+  flag("Tool", kOff);
+  record(kRun, "Other", "o.exe");
+  refresh();
+  const int row = rowOf("Tool", RowState::Disabled);
+  ASSERT_GE(row, 0);
+  ASSERT_EQ(list.rows[static_cast<std::size_t>(row)].origin, RowOrigin::OffInWindows);
+  store.unreadable = true;  // config.xml is not even read
+  list.rows[static_cast<std::size_t>(row)].state = RowState::Live;
+  EXPECT_TRUE(pane.enable(list, row));
+  EXPECT_EQ(flagOf("Tool"), kOn);
+  EXPECT_EQ(liveData("Tool"), "\"C:\\Tools\\t.exe\" /min") << "the value stays as it is";
+  EXPECT_EQ(store.saves, 0);
+  EXPECT_EQ(store.items(kRegistryRecords), (std::vector<DisabledItem>{{kRun, "Other", "o.exe"}}));
+  EXPECT_EQ(logged(), (std::vector<std::string>{"enable " + kRun + "|Tool|\"C:\\Tools\\t.exe\" /min"}));
+  EXPECT_TRUE(prompt.messages.empty());
+}
+
+TEST_F(RegistryFlags, TurningOnThatFailsOrComesTooLateChangesNothingAndSaysSo) {
+  live("Tool", "t.exe");
+  flag("Tool", kOff);
+  refresh();
+  reg.denyWrite(kHkcu, kFlagSub);
+  EXPECT_FALSE(pane.enable(list, 0));
+  EXPECT_EQ(flagOf("Tool"), kOff);
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0], "flag Tool|HKEY_CURRENT_USER\\" + kFlagSub);
+
+  reg.reset();
+  live("Tool", "changed.exe");  // another program changed it after the listing
+  flag("Tool", kOff);
+  EXPECT_FALSE(pane.enable(list, 0));
+  EXPECT_EQ(flagOf("Tool"), kOff);
+  EXPECT_EQ(prompt.messages.back(), "not enabled Tool|" + kRun);
+  EXPECT_TRUE(logged().empty());
+}
+
+TEST_F(RegistryFlags, EnablingARecordAlsoTurnsOnAFlagThatSaysOff) {
+  record(kRun, "Off", "off.exe");
+  record(kRun, "Even", "even.exe");
+  flag("Off", kOff);
+  flag("Even", {0x06, 0, 0, 0, 9, 9, 9, 9});
+  refresh();
+  ASSERT_TRUE(pane.enable(list, 0));
+  ASSERT_TRUE(pane.enable(list, 1));
+  EXPECT_EQ(liveData("Off"), "off.exe");
+  EXPECT_EQ(flagOf("Off"), kOn);
+  EXPECT_EQ(flagOf("Even"), (Bytes{0x06, 0, 0, 0, 9, 9, 9, 9})) << "a flag that is on stays as it is";
+  EXPECT_TRUE(store.items(kRegistryRecords).empty());
+
+  // A flag that cannot be turned on leaves the entry disabled, its record kept.
+  record(kRun, "Late", "late.exe");
+  flag("Late", kOff);
+  reg.denyWrite(kHkcu, kFlagSub);
+  refresh();
+  const int late = rowOf("Late", RowState::Disabled);
+  EXPECT_FALSE(pane.enable(list, late));
+  EXPECT_FALSE(isLive("Late"));
+  EXPECT_EQ(records("Late"), 1);
+  EXPECT_EQ(flagOf("Late"), kOff);
+  EXPECT_EQ(prompt.messages, (std::vector<std::string>{"flag Late|HKEY_CURRENT_USER\\" + kFlagSub}));
+  EXPECT_EQ(logged().size(), 2u);
+}
+
+TEST_F(RegistryFlags, RemoveTakesTheFlagAlongOrNothingAtAll) {
+  live("Off", "off.exe");
+  live("On", "on.exe");
+  flag("Off", kOff);
+  flag("On", kOn);
+  refresh();
+  pane.remove(list, rowOf("Off", RowState::Disabled));
+  pane.remove(list, rowOf("On", RowState::Live));
+  EXPECT_TRUE(runKey().empty());
+  EXPECT_TRUE(reg.values(kHkcu, kFlagSub).empty()) << "no orphaned flag is left behind";
+  EXPECT_EQ(logged().size(), 2u);
+
+  // The value cannot go: its flag comes back byte for byte.
+  live("Stuck", "s.exe");
+  flag("Stuck", kOff);
+  reg.denyDelete(kHkcu, kRunSub);
+  refresh();
+  pane.remove(list, 0);
+  EXPECT_EQ(liveData("Stuck"), "s.exe");
+  EXPECT_EQ(flagOf("Stuck"), kOff);
+  // The flag cannot go: the value stays.
+  reg.reset();
+  live("Stuck", "s.exe");
+  flag("Stuck", kOff);
+  reg.denyDelete(kHkcu, kFlagSub);
+  pane.remove(list, 0);
+  EXPECT_EQ(liveData("Stuck"), "s.exe");
+  EXPECT_EQ(flagOf("Stuck"), kOff);
+  EXPECT_EQ(prompt.messages, (std::vector<std::string>{"cannot delete from " + kRun,
+                                                       "flag Stuck|HKEY_CURRENT_USER\\" + kFlagSub}));
+  EXPECT_EQ(logged().size(), 2u);
+}
+
+TEST_F(RegistryFlags, ARenameTakesTheFlagToTheNewName) {
+  live("Old", "old.exe");
+  live("Plain", "plain.exe");
+  flag("Old", kOff);
+  flag("Taken", kOff);  // left behind by an entry removed outside Velmora
+  refresh();
+  dialogAnswers("New", "old.exe");
+  pane.modify(list, rowOf("Old", RowState::Disabled));
+  EXPECT_EQ(runKey(), (std::vector<std::string>{"Plain|1|plain.exe", "New|1|old.exe"}));
+  EXPECT_EQ(flagOf("Old")[0], kNone);
+  EXPECT_EQ(flagOf("New"), kOff) << "still turned off, under its new name";
+  dialogAnswers("Taken", "plain.exe");
+  pane.modify(list, rowOf("Plain", RowState::Live));
+  EXPECT_EQ(flagOf("Taken")[0], kNone) << "an entry that was on must not take over an orphan that says off";
+
+  // Case only: the same value, the same flag.
+  refresh();
+  dialogAnswers("NEW", "old.exe");
+  pane.modify(list, rowOf("New", RowState::Disabled));
+  EXPECT_EQ(flagOf("new"), kOff);
+
+  // The flag cannot follow: the new value is taken back, the old one stays.
+  refresh();
+  reg.denyWrite(kHkcu, kFlagSub);
+  dialogAnswers("Third", "old.exe");
+  pane.modify(list, rowOf("NEW", RowState::Disabled));
+  EXPECT_FALSE(isLive("Third"));
+  EXPECT_EQ(liveData("NEW"), "old.exe");
+  EXPECT_EQ(flagOf("NEW"), kOff);
+  EXPECT_EQ(flagOf("Third")[0], kNone);
+  EXPECT_EQ(prompt.messages, (std::vector<std::string>{"flag Third|HKEY_CURRENT_USER\\" + kFlagSub}));
+  EXPECT_EQ(logged().size(), 3u);
+}
+
+// The pane's check box after an Enable or Disable without a new listing:
+// each click goes where the entry is now.
+TEST_F(RegistryFlags, BoxClickedBackAndForthFollowsTheEntry) {
+  class Boxes : public CheckBoxes {
+   public:
+    explicit Boxes(FakeList& list) : list_(list) {}
+    PaneController* controller = nullptr;
+    int stateImage(int row) const override { return static_cast<int>(list_.rows.at(static_cast<std::size_t>(row)).state); }
+    void check(int row, RowState state) override {
+      const auto old = static_cast<std::uint32_t>(stateImage(row)) << 12;
+      list_.rows.at(static_cast<std::size_t>(row)).state = state;
+      controller->itemChanged(row, old, static_cast<std::uint32_t>(state) << 12, false);
+    }
+
+   private:
+    FakeList& list_;
+  } boxes(list);
+  PaneController controller(pane, list, boxes, prompt, tr);
+  boxes.controller = &controller;
+  live("Tool", "t.exe");
+  flag("Tool", kOff);
+  refresh();
+
+  boxes.check(0, RowState::Live);  // turned on in place
+  EXPECT_EQ(flagOf("Tool"), kOn);
+  EXPECT_EQ(list.rows[0].origin, RowOrigin::Live);
+  boxes.check(0, RowState::Disabled);  // today's Disable
+  EXPECT_FALSE(isLive("Tool"));
+  EXPECT_EQ(records("Tool"), 1);
+  EXPECT_EQ(list.rows[0].origin, RowOrigin::Record);
+  boxes.check(0, RowState::Live);  // Enable of the record
+  EXPECT_EQ(liveData("Tool"), "t.exe");
+  EXPECT_EQ(records("Tool"), 0);
+  EXPECT_EQ(list.rows[0].state, RowState::Live);
+  EXPECT_TRUE(prompt.messages.empty());
+  EXPECT_EQ(logged().size(), 3u);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "pane/change_log.h"
 #include "pane/families.h"
 #include "startupfolder/disabled_copies.h"
+#include "startupfolder/folder_location.h"
 #include "startupfolder/folder_scan.h"
 #include "startupfolder/startup_folder_family.h"
 
@@ -146,7 +147,10 @@ class StartupFolderTest : public ::testing::Test {
   bool clickBox(EntryFamily& family, int row) {
     const bool live = list.rows[row].state == RowState::Live;
     list.rows[row].state = live ? RowState::Disabled : RowState::Live;
-    return live ? family.disable(list, row) : family.enable(list, row);
+    const bool moved = live ? family.disable(list, row) : family.enable(list, row);
+    // Where the entry is now, as the pane records it after a move.
+    if (moved) list.rows[row].origin = live ? RowOrigin::Record : RowOrigin::Live;
+    return moved;
   }
   std::vector<std::string> logContents() const {
     std::vector<std::string> out;
@@ -173,10 +177,10 @@ TEST_F(StartupFolderTest, ListsEachFolderDisabledRowsFirstThenItsFiles) {
   auto family = pane();
   family->fill(list);
   const std::vector<Row> expected = {
-      {"Old.lnk", "Startup folder", "C:\\Old\\old.exe", common, RowState::Disabled},
+      recordRow("Old.lnk", "Startup folder", "C:\\Old\\old.exe", common),
       {"Tool.lnk", "Startup folder", "C:\\Tools\\tool.exe", common, RowState::Live},
       {"sync.bat", "Startup folder", "", common, RowState::Live},
-      {"Chat.lnk", "Startup folder", "C:\\Chat\\chat.exe", user, RowState::Disabled},
+      recordRow("Chat.lnk", "Startup folder", "C:\\Chat\\chat.exe", user),
       {"Mail.lnk", "Startup folder", "C:\\Mail\\mail.exe", user, RowState::Live},
   };
   EXPECT_EQ(list.rows, expected);
@@ -953,6 +957,155 @@ TEST_F(StartupFolderTest, EnableWhoseRecordLeavesMeanwhileStillEnables) {
   EXPECT_TRUE(fs.hasFile(user + "\\a.lnk"));
   EXPECT_TRUE(prompt.messages.empty());
   EXPECT_EQ(sink.records.size(), 1u);
+}
+
+// --- Windows' own on/off flags ---------------------------------------------
+
+using Bytes = std::vector<std::uint8_t>;
+const Bytes kOff = {0x03, 0, 0, 0, 0x40, 0x8d, 0x3b, 0x61, 0x7a, 0x2f, 0xdb, 0x01};
+const Bytes kOn = {0x02, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+const std::string kFolderFlags = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\StartupFolder";
+
+class StartupFolderFlags : public StartupFolderTest {
+ protected:
+  StartupFolderFlags() {
+    registry.put(RootKey::LocalMachine, std::string(kShellFoldersKey), "Common Startup", common);
+    registry.put(RootKey::CurrentUser, std::string(kShellFoldersKey), "Startup", user + "\\");
+  }
+  // The flags of the All Users folder live under HKLM, the Current User's under HKCU.
+  void flag(RootKey root, const std::string& name, const Bytes& bytes) {
+    registry.putBytes(root, kFolderFlags, name, bytes);
+  }
+  Bytes flagOf(RootKey root, const std::string& name) const {
+    const RegValue* v = registry.find(root, kFolderFlags, name);
+    return v ? v->bytes : Bytes{0xEE};
+  }
+  static constexpr RootKey kUser = RootKey::CurrentUser;
+  static constexpr RootKey kAll = RootKey::LocalMachine;
+};
+
+TEST_F(StartupFolderFlags, EachFolderReadsItsOwnFlagsByFileNameWithExtension) {
+  fs.put(common + "\\Tool.lnk", FakeShellLinks::linkBytes("C:\\Tools\\tool.exe"));
+  fs.put(user + "\\Tool.lnk", FakeShellLinks::linkBytes("C:\\Tools\\tool.exe"));
+  fs.put(user + "\\Mail.lnk", FakeShellLinks::linkBytes("C:\\Mail\\mail.exe"));
+  fs.put(user + "\\Chat.lnk", FakeShellLinks::linkBytes("C:\\Chat\\chat.exe"));
+  disabledRecord(user, "Old.lnk", "C:\\Old\\old.exe");
+  flag(kAll, "Tool.lnk", kOff);
+  flag(kUser, "mail.LNK", kOff);
+  flag(kUser, "Chat", kOff);  // without its extension: another name
+  flag(kUser, "Old.lnk", kOff);
+  auto family = pane();
+  registry.enumerations = 0;
+  family->fill(list);
+  std::vector<std::string> seen;
+  for (const Row& r : list.rows) {
+    static const char* const kOrigins[] = {"live", "record", "off"};
+    seen.push_back(r.path + "\\" + r.name + (r.state == RowState::Live ? " checked " : " unchecked ") +
+                   kOrigins[static_cast<int>(r.origin)] + (r.status.empty() ? "" : " / " + r.status));
+  }
+  EXPECT_EQ(seen, (Strings{common + "\\Tool.lnk unchecked off / _StatusOffInWindows",
+                           user + "\\Old.lnk unchecked record", user + "\\Tool.lnk checked live",
+                           user + "\\Mail.lnk unchecked off / _StatusOffInWindows", user + "\\Chat.lnk checked live"}));
+  EXPECT_EQ(registry.enumerations, 2) << "each folder's flag key once";
+
+  // A folder that is neither of the two has no flags.
+  const std::string other = "C:\\Elsewhere";
+  fs.addFolder(other);
+  fs.put(other + "\\Tool.lnk", "x");
+  pane({other})->fill(list);
+  ASSERT_EQ(list.rows.size(), 1u);
+  EXPECT_EQ(list.rows[0].origin, RowOrigin::Live);
+}
+
+TEST_F(StartupFolderFlags, CheckingATurnedOffFileTurnsItOnWhereItIs) {
+  const std::string bytes = FakeShellLinks::linkBytes("C:\\Mail\\mail.exe", "args=/min");
+  fs.put(user + "\\Mail.lnk", bytes);
+  flag(kUser, "Mail.lnk", kOff);
+  disabledRecord(user, "Other.lnk", "C:\\o.exe");
+  auto family = pane({user});
+  family->fill(list);
+  const int row = rowNamed("Mail.lnk", RowState::Disabled);
+  store.unreadable = true;
+  ASSERT_TRUE(clickBox(*family, row));
+  EXPECT_EQ(flagOf(kUser, "Mail.lnk"), kOn);
+  EXPECT_EQ(fs.bytes(user + "\\Mail.lnk"), bytes);
+  EXPECT_FALSE(fs.hasFile(copyOf(user, "Mail.lnk")));
+  EXPECT_EQ(store.saves, 0);
+  EXPECT_EQ(store.items(kStartupFolderRecords), (std::vector<DisabledItem>{{user, "Other.lnk", "C:\\o.exe"}}));
+  EXPECT_EQ(logContents(), (Strings{"_LogItemType4:" + user + "\\Mail.lnk||"}));
+  EXPECT_TRUE(prompt.messages.empty());
+
+  // The file went meanwhile, or the flag may not be written: nothing changes.
+  store.unreadable = false;
+  flag(kUser, "Mail.lnk", kOff);
+  family->fill(list);
+  registry.denyWrite(kUser, kFolderFlags);
+  EXPECT_FALSE(clickBox(*family, row));
+  EXPECT_TRUE(messaged("_FlagWriteFailed"));
+  ASSERT_TRUE(fs.removeFile(user + "\\Mail.lnk") == FileStatus::Ok);
+  EXPECT_FALSE(family->enable(list, row));
+  EXPECT_TRUE(messaged("_StartupFileMissing"));
+  EXPECT_EQ(flagOf(kUser, "Mail.lnk"), kOff);
+  EXPECT_EQ(sink.records.size(), 1u);
+}
+
+TEST_F(StartupFolderFlags, EnablingADisabledFileAlsoTurnsOnItsFlag) {
+  fs.put(common + "\\Tool.lnk", FakeShellLinks::linkBytes("C:\\Tools\\tool.exe"));
+  auto family = pane({common});
+  family->fill(list);
+  ASSERT_TRUE(clickBox(*family, 0));  // Velmora's own Disable
+  flag(kAll, "Tool.lnk", kOff);      // and then Windows' settings turned it off too
+  family->fill(list);
+  ASSERT_EQ(list.rows[0].origin, RowOrigin::Record);
+  registry.denyWrite(kAll, kFolderFlags);
+  EXPECT_FALSE(clickBox(*family, 0));
+  EXPECT_FALSE(fs.hasFile(common + "\\Tool.lnk")) << "the restored file is taken back";
+  EXPECT_EQ(store.items(kStartupFolderRecords).size(), 1u);
+  EXPECT_TRUE(fs.hasFile(copyOf(common, "Tool.lnk")));
+
+  registry.reset();
+  flag(kAll, "Tool.lnk", kOff);
+  list.rows[0].state = RowState::Disabled;  // as the pane shows it again
+  ASSERT_TRUE(clickBox(*family, 0));
+  EXPECT_TRUE(fs.hasFile(common + "\\Tool.lnk"));
+  EXPECT_EQ(flagOf(kAll, "Tool.lnk"), kOn);
+  EXPECT_TRUE(store.items(kStartupFolderRecords).empty());
+}
+
+TEST_F(StartupFolderFlags, RemoveAndRenameTakeTheFlagAlong) {
+  fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
+  fs.put(user + "\\b.lnk", FakeShellLinks::linkBytes("C:\\b.exe"));
+  flag(kUser, "a.lnk", kOff);
+  flag(kUser, "b.lnk", kOff);
+  auto family = pane({user});
+  family->fill(list);
+
+  // The file cannot go: its flag is put back as it was.
+  fs.denyDelete(user + "\\a.lnk");
+  family->remove(list, 0);
+  EXPECT_TRUE(fs.hasFile(user + "\\a.lnk"));
+  EXPECT_EQ(flagOf(kUser, "a.lnk"), kOff);
+  EXPECT_TRUE(sink.records.empty());
+
+  prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
+    d.name = "c.lnk";
+    return true;
+  };
+  family->modify(list, 1);
+  EXPECT_FALSE(fs.hasFile(user + "\\b.lnk"));
+  EXPECT_TRUE(fs.hasFile(user + "\\c.lnk"));
+  EXPECT_EQ(flagOf(kUser, "b.lnk"), (Bytes{0xEE}));
+  EXPECT_EQ(flagOf(kUser, "c.lnk"), kOff);
+  EXPECT_EQ(list.rows[1].origin, RowOrigin::OffInWindows) << "still off, under its new name";
+
+  fs.reset();
+  fs.addFolder(user);
+  fs.addFolder(program);
+  fs.put(user + "\\c.lnk", FakeShellLinks::linkBytes("C:\\b.exe"));
+  family->fill(list);
+  family->remove(list, 0);
+  EXPECT_FALSE(fs.hasFile(user + "\\c.lnk"));
+  EXPECT_TRUE(registry.values(kUser, kFolderFlags).size() == 1u) << "only a.lnk's flag is left";
 }
 
 }  // namespace

@@ -244,6 +244,36 @@ TEST_F(PaneTest, ClickOnTheBoxOfAnUnselectedRowMovesThatRow) {
   EXPECT_EQ(family->operations().size(), 2u);
 }
 
+// Each row keeps where its entry is, through a filter and a shorter refill;
+// a box that moved the entry records where it is now.
+TEST_F(PaneTest, RowsKeepTheirOriginAndAMoveUpdatesIt) {
+  auto rows = threeRows();
+  rows[1].origin = RowOrigin::Record;
+  Row off{"four", "Registry value", "C:\four.exe", "HKEY_CURRENT_USER\Run", RowState::Disabled};
+  off.origin = RowOrigin::OffInWindows;
+  rows.push_back(off);
+  open(rows);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(pane->rows().row(i), rows[static_cast<std::size_t>(i)]) << i;
+
+  click(boxOf(3));  // checking a row Windows turned off
+  click(boxOf(0));  // unchecking a live one
+  EXPECT_EQ(family->originsSeen, (std::vector<RowOrigin>{RowOrigin::OffInWindows, RowOrigin::Live}));
+  EXPECT_EQ(pane->rows().row(3).origin, RowOrigin::Live);
+  EXPECT_EQ(pane->rows().row(0).origin, RowOrigin::Record);
+
+  pane->setFilter("four");
+  ASSERT_EQ(pane->rows().count(), 1);
+  EXPECT_EQ(pane->rows().row(0).origin, RowOrigin::Live) << "the move outlives the filter";
+  pane->setFilter("");
+  EXPECT_EQ(pane->rows().row(0).origin, RowOrigin::Record);
+  EXPECT_EQ(pane->rows().row(1).origin, RowOrigin::Record);
+
+  family->rowsToFill = {off};
+  command(IDC_REFRESH);
+  ASSERT_EQ(pane->rows().count(), 1);
+  EXPECT_EQ(pane->rows().row(0).origin, RowOrigin::OffInWindows) << "a new listing says anew";
+}
+
 TEST_F(PaneTest, SelectionChangesAndRefreshesStartNoOperation) {
   open(threeRows());
   select(0);

@@ -147,7 +147,10 @@ class RealStartupFolders : public ::testing::Test {
   bool clickBox(int row) {
     const bool live = list.rows[row].state == RowState::Live;
     list.rows[row].state = live ? RowState::Disabled : RowState::Live;
-    return live ? family->disable(list, row) : family->enable(list, row);
+    const bool moved = live ? family->disable(list, row) : family->enable(list, row);
+    // Where the entry is now, as the pane records it after a move.
+    if (moved) list.rows[row].origin = live ? RowOrigin::Record : RowOrigin::Live;
+    return moved;
   }
   // Disables the file, checks it is gone and kept, enables it again.
   void roundTrip(const std::string& folder, const std::string& name) {

@@ -82,6 +82,7 @@ Row ListViewRows::row(int index) const {
   r.data = shown.data;
   r.path = shown.path;
   r.state = stateImage(index) == static_cast<int>(RowState::Disabled) ? RowState::Disabled : RowState::Live;
+  r.origin = shown.origin;
   return r;
 }
 
@@ -105,6 +106,10 @@ void ListViewRows::showState(int index, RowState state) {
   if (!list_) return;
   Loading loading(loading_);
   setState(index, state);
+}
+
+void ListViewRows::setOrigin(int index, RowOrigin origin) {
+  if (index >= 0 && index < static_cast<int>(rows_.size())) rows_[static_cast<std::size_t>(index)].origin = origin;
 }
 
 int ListViewRows::stateImage(int row) const {

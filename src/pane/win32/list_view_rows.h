@@ -31,6 +31,7 @@ class ListViewRows : public EntryList, public CheckBoxes {
   [[nodiscard]] int selected() const override;
   void select(int index) override;
   void showState(int index, RowState state) override;
+  void setOrigin(int index, RowOrigin origin) override;
 
   // CheckBoxes
   [[nodiscard]] int stateImage(int row) const override;

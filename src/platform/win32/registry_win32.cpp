@@ -49,6 +49,21 @@ std::string textOf(DWORD type, const std::vector<BYTE>& data, DWORD size) {
   return narrow(std::wstring_view(w, len));
 }
 
+// The data of any other type as it is stored.
+std::vector<std::uint8_t> bytesOf(DWORD type, const std::vector<BYTE>& data, DWORD size) {
+  if (isStringType(type)) return {};
+  return std::vector<std::uint8_t>(data.begin(), data.begin() + size);
+}
+
+// Opens a key to change its values, creating it when allowed.
+LSTATUS openForWriting(RootKey root, const std::string& subkey, KeyCreation creation, RegKey& key) {
+  if (creation == KeyCreation::CreateKey) {
+    return RegCreateKeyExW(rootHandle(root), widen(subkey).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                           KEY_SET_VALUE | KEY_QUERY_VALUE | kView, nullptr, key.put(), nullptr);
+  }
+  return RegOpenKeyExW(rootHandle(root), widen(subkey).c_str(), 0, KEY_SET_VALUE | KEY_QUERY_VALUE | kView, key.put());
+}
+
 }  // namespace
 
 RegStatus Win32Registry::enumerateValues(RootKey root, const std::string& subkey, std::vector<RegValue>& out) {
@@ -79,7 +94,8 @@ RegStatus Win32Registry::enumerateValues(RootKey root, const std::string& subkey
     }
     if (s == ERROR_NO_MORE_ITEMS) break;
     if (s != ERROR_SUCCESS) return status(s);
-    values.push_back(RegValue{narrow(std::wstring_view(name.data(), nameLen)), type, textOf(type, data, dataLen)});
+    values.push_back(RegValue{narrow(std::wstring_view(name.data(), nameLen)), type, textOf(type, data, dataLen),
+                              bytesOf(type, data, dataLen)});
   }
   out = std::move(values);
   return RegStatus::Ok;
@@ -100,7 +116,7 @@ RegStatus Win32Registry::queryValue(RootKey root, const std::string& subkey, con
       continue;
     }
     if (s != ERROR_SUCCESS) return status(s);
-    out = RegValue{name, type, textOf(type, data, size)};
+    out = RegValue{name, type, textOf(type, data, size), bytesOf(type, data, size)};
     return RegStatus::Ok;
   }
 }
@@ -109,17 +125,24 @@ RegStatus Win32Registry::setText(RootKey root, const std::string& subkey, const 
                                  const std::string& data, std::uint32_t type, KeyCreation creation) {
   if (type != REG_SZ && type != REG_EXPAND_SZ) return RegStatus::Failed;
   RegKey key;
-  LSTATUS s;
-  if (creation == KeyCreation::CreateKey) {
-    s = RegCreateKeyExW(rootHandle(root), widen(subkey).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_SET_VALUE | KEY_QUERY_VALUE | kView, nullptr, key.put(), nullptr);
-  } else {
-    s = RegOpenKeyExW(rootHandle(root), widen(subkey).c_str(), 0, KEY_SET_VALUE | KEY_QUERY_VALUE | kView, key.put());
-  }
+  LSTATUS s = openForWriting(root, subkey, creation, key);
   if (s != ERROR_SUCCESS) return status(s);
   const std::wstring text = widen(data);
   s = RegSetValueExW(key.get(), widen(name).c_str(), 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
                      static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  if (s != ERROR_SUCCESS) return status(s);
+  flush(key.get());
+  return RegStatus::Ok;
+}
+
+RegStatus Win32Registry::setBytes(RootKey root, const std::string& subkey, const std::string& name,
+                                  const std::vector<std::uint8_t>& data, std::uint32_t type, KeyCreation creation) {
+  if (isStringType(type)) return RegStatus::Failed;
+  RegKey key;
+  LSTATUS s = openForWriting(root, subkey, creation, key);
+  if (s != ERROR_SUCCESS) return status(s);
+  s = RegSetValueExW(key.get(), widen(name).c_str(), 0, type, data.empty() ? nullptr : data.data(),
+                     static_cast<DWORD>(data.size()));
   if (s != ERROR_SUCCESS) return status(s);
   flush(key.get());
   return RegStatus::Ok;

@@ -10,6 +10,9 @@ class Win32Registry : public RegistryPort {
   [[nodiscard]] RegStatus queryValue(RootKey root, const std::string& subkey, const std::string& name, RegValue& out) override;
   [[nodiscard]] RegStatus setText(RootKey root, const std::string& subkey, const std::string& name,
                                   const std::string& data, std::uint32_t type, KeyCreation creation) override;
+  [[nodiscard]] RegStatus setBytes(RootKey root, const std::string& subkey, const std::string& name,
+                                   const std::vector<std::uint8_t>& data, std::uint32_t type,
+                                   KeyCreation creation) override;
   [[nodiscard]] RegStatus deleteValue(RootKey root, const std::string& subkey, const std::string& name) override;
 };
 
