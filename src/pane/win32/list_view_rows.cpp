@@ -22,10 +22,6 @@ class ListViewRows::Loading {
   bool was_;
 };
 
-namespace {
-constexpr int kColumns = 6;
-}  // namespace
-
 void ListViewRows::setRows(std::vector<Row> rows) {
   if (!list_) return;
   Loading loading(loading_);
@@ -43,7 +39,7 @@ void ListViewRows::setRows(std::vector<Row> rows) {
     const int state = static_cast<int>(r.state);
     if (index < kept) {
       setStateImage(list_, index, state);
-    } else if (insertCallbackRow(list_, index, kColumns, state) < 0) {
+    } else if (insertCallbackRow(list_, index, state) < 0) {
       break;
     }
     ++index;

@@ -23,10 +23,10 @@ void addColumns(HWND list, const std::vector<ListColumn>& columns);
 // also sets the row's state image (its check box).
 int insertRow(HWND list, int index, const std::vector<std::string>& cells, int stateImage = 0);
 
-// Inserts a row at `index` whose `columns` cells the list asks its parent
-// for (LVN_GETDISPINFO) whenever it needs them; returns the index it got, or
-// -1. A long list is filled fast this way: no text is copied into the list.
-int insertCallbackRow(HWND list, int index, int columns, int stateImage);
+// Inserts a row at `index` whose cells the list asks its parent for
+// (LVN_GETDISPINFO) whenever it needs them; returns the index it got, or -1.
+// A long list is filled fast this way: no text is copied into the list.
+int insertCallbackRow(HWND list, int index, int stateImage);
 
 // Sets a row's state image (its check box).
 void setStateImage(HWND list, int index, int stateImage);
