@@ -7,6 +7,7 @@
 #include "core/format.h"
 #include "core/text.h"
 #include "lang/language_table.h"
+#include "pane/change_history.h"
 #include "pane/program_file.h"
 
 namespace velmora {
@@ -281,6 +282,28 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::function<std
 
 void FamilySupport::log(LogOperation op, const std::vector<std::string>& values) const {
   context_.log.record(op, traits_.logKeys, values);
+}
+
+Change FamilySupport::change(std::string_view kind, const std::string& location, std::optional<EntryState> before,
+                             std::optional<EntryState> after) const {
+  Change c;
+  c.family = std::string(traits_.id);
+  c.kind = std::string(kind);
+  c.location = location;
+  c.before = std::move(before);
+  c.after = std::move(after);
+  return c;
+}
+
+void FamilySupport::remember(Change change) const {
+  ChangeHistory* const history = context_.history;
+  if (!history) return;
+  change.undoes = undoing_;
+  if (!history->record(std::move(change)) && history->takeWarning()) tell("_HistoryNotKept");
+}
+
+void FamilySupport::tellEntryChanged(const std::string& entry, const std::string& what) const {
+  tell("_UndoEntryChanged", {entry, what});
 }
 
 }  // namespace velmora

@@ -16,7 +16,7 @@ namespace velmora {
 
 // Disable records the folder without its trailing backslash, so a folder
 // held with one must still find its records.
-const FamilyTraits kStartupFolderTraits{kStartupFolderRecords, LogKeys{"1"}, "_StartupFolderType", &sameFolder};
+const FamilyTraits kStartupFolderTraits{kStartupFolderRecords, LogKeys{"1"}, "_StartupFolderType", &sameFolder, "startupfolder"};
 
 FamilyDescriptor startupFolderFamily(RegistryPort& registry, FolderPort& folders, ShellLinkPort& links,
                                      std::string programDirectory, const FamilyContext& context) {
@@ -203,8 +203,15 @@ void StartupFolderFamily::remove(EntryList& list, int index) {
   Entry e;
   if (!changeable(list, index, e)) return;
   if (!support_.confirmRemove(e.data)) return;
+  // The file itself (or a disabled entry's copy) is kept, so Undo can put it back.
+  const std::string copy = keepForHistory(e.live ? e.path() : copyPath(e.folder, e.name));
   if ((e.live ? removeLive(e) : removeDisabled(e)) == Outcome::Done) {
     support_.log(LogOperation::Remove, {e.path()});
+    Change c = support_.change(change_kind::kRemove, withoutTrailingBackslash(e.folder), stateOf(e), std::nullopt);
+    c.copy = copy;
+    support_.remember(std::move(c));
+  } else {
+    dropHistoryCopy(copy);
   }
   fill(list);
   FamilySupport::reselect(list, index);
@@ -254,6 +261,8 @@ void StartupFolderFamily::add(EntryList& list) {
     linkFailed(status, link, folder);
   } else {
     support_.log(LogOperation::Add, {link});
+    support_.remember(support_.change(change_kind::kAdd, withoutTrailingBackslash(folder), std::nullopt,
+                                      EntryState{name, data.path, {}, false}));
   }
   fill(list);
 }
@@ -307,6 +316,8 @@ bool StartupFolderFamily::disable(EntryList& list, int row) {
   }
   tx.commit();
   support_.log(LogOperation::Disable, {path});
+  support_.remember(support_.change(change_kind::kDisable, record.path, stateOf(e),
+                                    EntryState{e.name, e.data, {}, true}));
   return true;
 }
 
@@ -343,6 +354,8 @@ bool StartupFolderFamily::enable(EntryList& list, int row) {
     (void)files_.removeFile(copy);
   }
   support_.log(LogOperation::Enable, {path});
+  support_.remember(support_.change(change_kind::kEnable, withoutTrailingBackslash(e.folder), stateOf(e),
+                                    EntryState{e.name, e.data, {}, false}));
   return true;
 }
 

@@ -43,6 +43,7 @@ class StartupFolderFamily : public EntryFamily {
   void property(EntryList& list, int row) override;
   bool enable(EntryList& list, int row) override;
   bool disable(EntryList& list, int row) override;
+  bool undo(const Change& change) override;
 
  private:
   // A row read back: name, data and folder (columns 0, 2, 3).
@@ -98,6 +99,23 @@ class StartupFolderFamily : public EntryFamily {
   // program folder refused it for lack of rights, or `key` about `path`.
   void disabledCopyFailed(FileStatus status, const char* key, const std::string& path);
   void linkFailed(LinkStatus status, const std::string& path, const std::string& folder);
+
+  // An exact copy of the file at `path` in the history's copy folder, for a
+  // change that is about to remove or replace it: the copy's name, or ""
+  // when there is no history or no copy could be made.
+  std::string keepForHistory(const std::string& path);
+  // Drops a copy kept for a change that did not happen.
+  void dropHistoryCopy(const std::string& name);
+  static EntryState stateOf(const Entry& e);
+  // Undo, one kind of change each.
+  bool undoRemove(const Change& c);
+  bool undoAdd(const Change& c);
+  bool undoModify(const Change& c);
+  // True when the live file is still as `state` says (there, and a shortcut
+  // to its target when it has one); otherwise false after telling the user.
+  bool fileIs(const std::string& folder, const EntryState& state);
+  // The record as `state` says, or nothing after telling the user.
+  std::optional<StoredItem> recordIs(const std::string& folder, const EntryState& state);
 
   std::vector<std::string> folders_;
   FolderPort& files_;

@@ -41,9 +41,18 @@ void StartupFolderFamily::modify(EntryList& list, int index) {
   data.check = nameCheck();
   if (!support_.prompt().entryDialog(EntryDialogKind::Modify, data)) return;
   if (!plainName(data.name)) return;
+  // The file as it was, for Undo: the dialog's change keeps arguments,
+  // icon and working folder, and only the very file gives them all back.
+  const std::string kept = e.live ? keepForHistory(e.path()) : std::string();
   const Outcome outcome = e.live ? modifyLive(e, data.name, data.path) : modifyDisabled(e, data.name, data.path);
   if (outcome == Outcome::Done) {
     support_.log(LogOperation::Modify, {e.path(), entryPath(e.folder, data.name), data.path});
+    Change c = support_.change(change_kind::kModify, withoutTrailingBackslash(e.folder), stateOf(e),
+                               EntryState{data.name, data.path, {}, !e.live});
+    c.copy = kept;
+    support_.remember(std::move(c));
+  } else {
+    dropHistoryCopy(kept);
   }
   fill(list);
 }

@@ -39,6 +39,10 @@ class RecordingFamily : public EntryFamily {
     calls.push_back("disable " + std::to_string(row));
     return moves;
   }
+  bool undo(const Change&) override {
+    calls.push_back("undo");
+    return moves;
+  }
   // Everything but fills.
   std::vector<std::string> operations() const {
     std::vector<std::string> out;
