@@ -35,6 +35,9 @@ class EntryFamily {
   // when nothing was changed: the entry is no longer as the change left it,
   // the user said no, or a step failed.
   virtual bool undo(const Change& change) = 0;
+  // Shows the row's location: the Registry Editor at its key, or Explorer
+  // at its file (its folder for a disabled file).
+  virtual void openLocation(EntryList& list, int row) = 0;
 };
 
 }  // namespace velmora

@@ -19,6 +19,7 @@
 namespace velmora {
 
 class ChangeHistory;
+class LocationOpener;
 class ProgramFileLookup;
 class Translator;
 
@@ -60,6 +61,8 @@ struct FamilyContext {
   ProgramFileLookup* programFiles = nullptr;
   // Where every change is kept so it can be undone; none: nothing is kept.
   ChangeHistory* history = nullptr;
+  // Opens a row's location for the user; none: Open Location does nothing.
+  LocationOpener* opener = nullptr;
 };
 
 // What sets one family apart in the code the families share.

@@ -8,6 +8,7 @@
 #include "core/text.h"
 #include "lang/language_table.h"
 #include "pane/change_history.h"
+#include "pane/location_opener.h"
 #include "pane/program_file.h"
 
 namespace velmora {
@@ -300,6 +301,18 @@ void FamilySupport::remember(Change change) const {
   if (!history) return;
   change.undoes = undoing_;
   if (!history->record(std::move(change)) && history->takeWarning()) tell("_HistoryNotKept");
+}
+
+void FamilySupport::openRegistryKey(const std::string& keyPath) const {
+  if (context_.opener && !context_.opener->openRegistryKey(keyPath)) tell("_OpenLocationFailed", {keyPath});
+}
+
+void FamilySupport::showFile(const std::string& path) const {
+  if (context_.opener && !context_.opener->showFile(path)) tell("_OpenLocationFailed", {path});
+}
+
+void FamilySupport::openFolder(const std::string& folder) const {
+  if (context_.opener && !context_.opener->openFolder(folder)) tell("_OpenLocationFailed", {folder});
 }
 
 void FamilySupport::tellEntryChanged(const std::string& entry, const std::string& what) const {

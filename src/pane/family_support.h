@@ -122,6 +122,12 @@ class FamilySupport {
   // Reports a change that was made.
   void log(LogOperation op, const std::vector<std::string>& values) const;
 
+  // --- Open Location -------------------------------------------------------
+  // Each says so when the program could not be started.
+  void openRegistryKey(const std::string& keyPath) const;
+  void showFile(const std::string& path) const;
+  void openFolder(const std::string& folder) const;
+
   // --- The change history --------------------------------------------------
   ChangeHistory* history() const { return context_.history; }
   // A change of this family at `location`, to be completed and kept.

@@ -162,6 +162,14 @@ void ProgramListFamily::modify(EntryList& list, int index) {
 
 void ProgramListFamily::property(EntryList& list, int index) { support_.showProperty(list, index); }
 
+// The key that holds the value: its path without the value's name.
+void ProgramListFamily::openLocation(EntryList& list, int index) {
+  if (!FamilySupport::isRow(list, index)) return;
+  const std::string path = list.row(index).path;
+  const std::size_t cut = path.rfind('\\');
+  if (cut != std::string::npos) support_.openRegistryKey(path.substr(0, cut));
+}
+
 // Disable stores the record first and takes the program out of the value
 // only once the record is on disk; a failed write takes the record back.
 bool ProgramListFamily::disable(EntryList& list, int index) {

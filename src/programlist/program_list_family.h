@@ -40,6 +40,7 @@ class ProgramListFamily : public EntryFamily {
   bool enable(EntryList& list, int row) override;
   bool disable(EntryList& list, int row) override;
   bool undo(const Change& change) override;
+  void openLocation(EntryList& list, int row) override;
 
  private:
   // A value read for a change, and the text it is to become.

@@ -369,6 +369,10 @@ Outcome RegistryFamily::modifyLive(const Row& old, const std::string& newName, c
 
 void RegistryFamily::property(EntryList& list, int index) { support_.showProperty(list, index); }
 
+void RegistryFamily::openLocation(EntryList& list, int index) {
+  if (FamilySupport::isRow(list, index)) support_.openRegistryKey(list.row(index).path);
+}
+
 // ---------------------------------------------------------------------------
 // Helpers
 

@@ -55,6 +55,7 @@ class RegistryFamily : public EntryFamily {
   bool enable(EntryList& list, int row) override;
   bool disable(EntryList& list, int row) override;
   bool undo(const Change& change) override;
+  void openLocation(EntryList& list, int row) override;
 
  private:
   // Deletes a live value that is still as listed; `type` is then its type.

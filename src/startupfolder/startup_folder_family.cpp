@@ -269,6 +269,17 @@ void StartupFolderFamily::add(EntryList& list) {
 
 void StartupFolderFamily::property(EntryList& list, int index) { support_.showProperty(list, index); }
 
+// A disabled file is not in the folder: the folder is shown instead.
+void StartupFolderFamily::openLocation(EntryList& list, int index) {
+  if (!FamilySupport::isRow(list, index)) return;
+  const Entry e = entryOf(list.row(index));
+  if (e.live && isPlainFileName(e.name)) {
+    support_.showFile(e.path());
+  } else {
+    support_.openFolder(withoutTrailingBackslash(e.folder));
+  }
+}
+
 bool StartupFolderFamily::disable(EntryList& list, int row) {
   if (!FamilySupport::isRow(list, row)) return false;
   const Entry e = entryOf(list.row(row));

@@ -44,6 +44,7 @@ class StartupFolderFamily : public EntryFamily {
   bool enable(EntryList& list, int row) override;
   bool disable(EntryList& list, int row) override;
   bool undo(const Change& change) override;
+  void openLocation(EntryList& list, int row) override;
 
  private:
   // A row read back: name, data and folder (columns 0, 2, 3).

@@ -39,6 +39,7 @@ class RecordingFamily : public EntryFamily {
     calls.push_back("disable " + std::to_string(row));
     return moves;
   }
+  void openLocation(EntryList&, int) override { calls.push_back("openLocation"); }
   bool undo(const Change&) override {
     calls.push_back("undo");
     return moves;

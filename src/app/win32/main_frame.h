@@ -50,6 +50,9 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   EntryListPane& pane(int node) { return *panes_[static_cast<std::size_t>(node)]; }
   HWND filterBox() const;
   HWND statusBar() const { return status_; }
+  // Where Tools > Change History reads and Undo records; the program's own
+  // frame has its composition's.
+  void setHistory(ChangeHistory* history) { history_ = history; }
 
  private:
   MainFrame(std::unique_ptr<Composition> root, const Translator& translator, SkinLayer& skin);
@@ -74,6 +77,7 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   SkinLayer& skin_;
   std::vector<std::unique_ptr<EntryListPane>> panes_;
   const FamilyTable* families_ = nullptr;  // for File > Export
+  ChangeHistory* history_ = nullptr;       // for Tools > Change History
 
   HINSTANCE instance_ = nullptr;
   MessageLoop* loop_ = nullptr;
