@@ -291,8 +291,10 @@ void RegistryFamily::add(EntryList& list) {
         write(tx, *key, path, data.name, data.path, type, before) == Outcome::Done) {
       tx.commit();
       support_.log(LogOperation::Add, {path, data.name, data.path});
-      support_.remember(
-          support_.change(change_kind::kAdd, path, std::nullopt, stateOf(data.name, data.path, type, false)));
+      // A value the new one replaced is what Undo gives back.
+      std::optional<EntryState> replaced;
+      if (before && isListedType(before->type)) replaced = stateOf(data.name, before->text, before->type, false);
+      support_.remember(support_.change(change_kind::kAdd, path, replaced, stateOf(data.name, data.path, type, false)));
     }
   }
   fill(list);
@@ -516,6 +518,18 @@ bool RegistryFamily::takeBackAdded(const Change& c) {
   } else {
     const auto key = splitKeyPath(c.location);
     if (!liveValueIs(*key, a)) return false;
+    if (c.before && !c.before->disabled) {
+      // The Add replaced a value: that value comes back in its place.
+      const EntryState& b = *c.before;
+      Transaction tx(support_, a.name);
+      if (write(tx, *key, c.location, b.name, b.data, historyType(b), existingValue(*key, a.name)) != Outcome::Done) {
+        return false;
+      }
+      tx.commit();
+      support_.log(LogOperation::Add, {c.location, b.name, b.data});
+      support_.remember(support_.change(change_kind::kAdd, c.location, a, b));
+      return true;
+    }
     const RegStatus status = registry_.deleteValue(key->root, key->subkey, a.name);
     if (!deleted(status)) {
       support_.tell("_RegistryDeleteFailed", {c.location});

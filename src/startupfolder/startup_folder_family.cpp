@@ -256,13 +256,20 @@ void StartupFolderFamily::add(EntryList& list) {
   const std::string name = ensureExtension(data.name, "lnk");
   const std::string link = entryPath(folder, name);
   if (!mayReplace(name, link)) return;
+  // A file the new shortcut replaces is kept, so Undo gives it back.
+  std::optional<EntryState> replaced;
+  const std::string kept = keepForHistory(link);
+  if (!kept.empty()) replaced = EntryState{name, resolveShortcut(links_, link).value_or(""), {}, false};
   const LinkStatus status = links_.create(data.path, link);
   if (status != LinkStatus::Ok) {
+    dropHistoryCopy(kept);
     linkFailed(status, link, folder);
   } else {
     support_.log(LogOperation::Add, {link});
-    support_.remember(support_.change(change_kind::kAdd, withoutTrailingBackslash(folder), std::nullopt,
-                                      EntryState{name, data.path, {}, false}));
+    Change c = support_.change(change_kind::kAdd, withoutTrailingBackslash(folder), replaced,
+                               EntryState{name, data.path, {}, false});
+    c.copy = kept;
+    support_.remember(std::move(c));
   }
   fill(list);
 }

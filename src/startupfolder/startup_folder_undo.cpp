@@ -144,7 +144,24 @@ bool StartupFolderFamily::undoAdd(const Change& c) {
     }
   } else {
     if (!fileIs(c.location, a)) return false;
+    ChangeHistory* const history = support_.history();
+    const std::string replaced =
+        c.before && history && plainCopyName(c.copy) ? history->copyPath(c.copy) : std::string();
     copy = keepForHistory(e.path());
+    if (!replaced.empty() && files_.exists(replaced)) {
+      // The Add replaced a file: that file comes back in its place.
+      const FileStatus status = files_.copyFile(replaced, e.path(), IfExists::Replace);
+      if (status != FileStatus::Ok) {
+        dropHistoryCopy(copy);
+        fileFailed(status, "_StartupRestoreFailed", e.path(), e.folder);
+        return false;
+      }
+      support_.log(LogOperation::Add, {e.path()});
+      Change back = support_.change(change_kind::kAdd, c.location, a, *c.before);
+      back.copy = copy;
+      support_.remember(std::move(back));
+      return true;
+    }
     if (removeLive(e) != Outcome::Done) {
       dropHistoryCopy(copy);
       return false;

@@ -247,6 +247,31 @@ TEST(StartupFolderUndo, DisableGoesBackAndAChangedShortcutIsLeftAlone) {
   EXPECT_TRUE(w.f.folders.hasFile(kStartup + "\\New.lnk"));
 }
 
+TEST(ReplacingUndo, AnAddThatReplacedAnEntryGivesThatEntryBack) {
+  UndoWorld w;
+  w.reg.put(kHkcu, kRunSub, "Tool", "%OLD%\\tool.exe", kRegExpandSz);
+  auto registry = w.pane("registry", kRun);
+  w.answer("Tool", "C:\\new.exe");
+  registry->add(w.list);
+  ASSERT_EQ(w.prompt.questions.size(), 1u) << "asked before replacing";
+  ASSERT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "C:\\new.exe");
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "%OLD%\\tool.exe");
+  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->type, kRegExpandSz);
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "C:\\new.exe");
+
+  const std::string link = kStartup + "\\Tool.lnk";
+  const std::string bytes = FakeShellLinks::linkBytes("C:\\old.exe", "args=/keep");
+  w.f.folders.put(link, bytes);
+  auto startup = w.pane("startupfolder", kStartup);
+  w.answer("Tool", "C:\\new.exe");
+  startup->add(w.list);
+  ASSERT_NE(w.f.folders.bytes(link), bytes);
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.f.folders.bytes(link), bytes) << "the replaced shortcut, not nothing";
+}
+
 TEST(HistoryNotKept, TheChangeStandsAndTheUserIsToldOnce) {
   UndoWorld w;
   w.file.unreadable = true;
