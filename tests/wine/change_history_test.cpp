@@ -259,6 +259,40 @@ TEST_F(RealHistory, AProgramListValueGetsItsVeryTextBack) {
   EXPECT_EQ(raw(key.subkey(), "Load"), original);
 }
 
+TEST_F(RealHistory, AProgramThatLeftItsListOrAShortcutRetargetedIsLeftAlone) {
+  const std::string location = key.path() + "\\Load";
+  ASSERT_EQ(registry.setString(RootKey::CurrentUser, key.subkey(), "Load", "a.exe", KeyCreation::CreateKey),
+            RegStatus::Ok);
+  ProgramListFamily programs({location}, registry, noShortPaths(), context, prompt);
+  prompt.onDialog = [](EntryDialogKind, EntryDialogData& d) {
+    d.path = "b.exe";
+    return true;
+  };
+  programs.add(list);
+  ASSERT_EQ(registry.setString(RootKey::CurrentUser, key.subkey(), "Load", "a.exe,c.exe", KeyCreation::KeyMustExist),
+            RegStatus::Ok);
+  const RawValue changed = raw(key.subkey(), "Load");
+  EXPECT_FALSE(programs.undo(newest()));
+  EXPECT_NE(prompt.messages.back().find("_UndoEntryChanged b.exe"), std::string::npos);
+  EXPECT_EQ(raw(key.subkey(), "Load"), changed);
+
+  TempDir startup;
+  StartupFolderFamily shortcuts({startup.path()}, folders, links, program.path(), context, prompt);
+  prompt.onDialog = [](EntryDialogKind, EntryDialogData& d) {
+    d.name = "New";
+    d.path = "C:\\windows\\notepad.exe";
+    return true;
+  };
+  shortcuts.add(list);
+  writeLink(startup.file("New.lnk"), "C:\\windows\\regedit.exe", "");
+  const std::string retargeted = readFile(startup.file("New.lnk"));
+  const std::size_t kept = history->changes()->size();
+  EXPECT_FALSE(shortcuts.undo(newest()));
+  EXPECT_NE(prompt.messages.back().find("_UndoEntryChanged New.lnk"), std::string::npos);
+  EXPECT_EQ(readFile(startup.file("New.lnk")), retargeted);
+  EXPECT_EQ(history->changes()->size(), kept);
+}
+
 TEST_F(RealHistory, ShortcutsComeBackByteForByte) {
   TempDir startup;
   const std::string link = startup.file("Tool.lnk");
