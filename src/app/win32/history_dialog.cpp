@@ -24,8 +24,8 @@ struct Column {
   const char* key;
   int share;  // of the list's width, in kShares
 };
-constexpr Column kColumns[] = {{"_HistoryColumnNumber", 1}, {"_HistoryColumnTime", 4},  {"_HistoryColumnChange", 3},
-                               {"_HistoryColumnLocation", 6}, {"_HistoryColumnName", 3}, {"_HistoryColumnDetails", 7}};
+constexpr Column kColumns[] = {{"_HistoryColumnNumber", 1}, {"_HistoryColumnTime", 4},  {"_HistoryColumnChange", 4},
+                               {"_HistoryColumnLocation", 5}, {"_HistoryColumnName", 3}, {"_HistoryColumnDetails", 7}};
 
 // A cell shows one line: a command line with a line break would cut it.
 std::string oneLine(std::string text) {
