@@ -268,8 +268,10 @@ bool RegistryFamily::enable(EntryList& list, int index) {
   }
   tx.commit();
   support_.log(LogOperation::Enable, {row.path, row.name, row.data});
-  support_.remember(support_.change(change_kind::kEnable, row.path, stateOf(row.name, row.data, type, true),
-                                    stateOf(row.name, row.data, type, false)));
+  Change c = support_.change(change_kind::kEnable, row.path, stateOf(row.name, row.data, type, true),
+                             stateOf(row.name, row.data, type, false));
+  if (before && (before->text != row.data || before->type != type)) keepReplaced(c, before);
+  support_.remember(std::move(c));
   return true;
 }
 
@@ -320,8 +322,10 @@ void RegistryFamily::modify(EntryList& list, int index) {
                                    : modifyLive(row, data.name, data.path, std::nullopt, types);
   if (outcome == Outcome::Done) {
     support_.log(LogOperation::Modify, {row.path, row.name, row.data, data.name, data.path});
-    support_.remember(support_.change(change_kind::kModify, row.path, stateOf(row.name, row.data, types.first, disabled),
-                                      stateOf(data.name, data.path, types.second, disabled)));
+    Change c = support_.change(change_kind::kModify, row.path, stateOf(row.name, row.data, types.first, disabled),
+                               stateOf(data.name, data.path, types.second, disabled));
+    if (!disabled) keepReplaced(c, lastReplaced_);
+    support_.remember(std::move(c));
   }
   fill(list);
 }
@@ -337,6 +341,7 @@ Outcome RegistryFamily::modifyLive(const Row& old, const std::string& newName, c
   const std::uint32_t oldType = current && isListedType(current->type) ? current->type : kRegSz;
   const std::uint32_t newType = forcedType ? *forcedType : holdsEnvironmentReference(newData) ? kRegExpandSz : oldType;
   types = {oldType, newType};
+  lastReplaced_.reset();
 
   if (old.name == newName) {
     // Same value: one write replaces the text in place.
@@ -361,6 +366,7 @@ Outcome RegistryFamily::modifyLive(const Row& old, const std::string& newName, c
     // that a failure leaves the entry under at least one of its names.
     const auto before = existingValue(*key, newName);
     if (!mayReplace(old.path, newName, newData, newType, before)) return Outcome::Failed;
+    if (before && isListedType(before->type)) lastReplaced_ = before;
     if (write(tx, *key, old.path, newName, newData, newType, before) != Outcome::Done) return Outcome::Failed;
     if (!deleted(registry_.deleteValue(key->root, key->subkey, old.name))) {
       return tx.fail("_RegistryDeleteFailed", {old.path});
@@ -443,10 +449,34 @@ bool RegistryFamily::undo(const Change& c) {
   if (c.kind == kEnable && c.after && !c.after->disabled) {
     if (!liveValueIs(*key, *c.after)) return false;
     OneRowList row(Row{c.after->name, {}, c.after->data, c.location, RowState::Live});
-    return disable(row, 0);
+    return disable(row, 0) && restoreReplaced(c, c.after->name);
   }
   support_.tell("_UndoNotPossible");
   return false;
+}
+
+void RegistryFamily::keepReplaced(Change& c, const std::optional<RegValue>& replaced) {
+  if (!replaced || !isListedType(replaced->type)) return;
+  c.extra["replaceddata"] = replaced->text;
+  c.extra["replacedtype"] = historyTypeName(replaced->type);
+}
+
+bool RegistryFamily::restoreReplaced(const Change& c, const std::string& name) {
+  const auto data = c.extra.find("replaceddata");
+  if (data == c.extra.end()) return true;
+  const auto type = c.extra.find("replacedtype");
+  const std::uint32_t t = type != c.extra.end() && type->second == "REG_EXPAND_SZ" ? kRegExpandSz : kRegSz;
+  const auto key = splitKeyPath(c.location);
+  if (!key) return false;
+  // Only into the place the Undo has just emptied: never over a value.
+  RegValue now;
+  if (registry_.queryValue(key->root, key->subkey, name, now) != RegStatus::NotFound) return true;
+  if (registry_.setText(key->root, key->subkey, name, data->second, t, KeyCreation::CreateKey) != RegStatus::Ok) {
+    support_.tell("_RegistryWriteFailed", {c.location});
+    return false;
+  }
+  support_.log(LogOperation::Add, {c.location, name, data->second});
+  return true;
 }
 
 bool RegistryFamily::liveValueIs(const KeyPath& key, const EntryState& state) {
@@ -562,8 +592,11 @@ bool RegistryFamily::modifyBack(const Change& c) {
     if (modifyLive(now, b.name, b.data, historyType(b), types) != Outcome::Done) return false;
   }
   support_.log(LogOperation::Modify, {c.location, a.name, a.data, b.name, b.data});
-  support_.remember(support_.change(change_kind::kModify, c.location, a, b));
-  return true;
+  Change back = support_.change(change_kind::kModify, c.location, a, b);
+  if (!a.disabled) keepReplaced(back, lastReplaced_);
+  support_.remember(std::move(back));
+  // The value the Modify replaced under its new name comes back there.
+  return a.disabled || equalsIgnoreCase(a.name, b.name) || restoreReplaced(c, a.name);
 }
 
 }  // namespace velmora

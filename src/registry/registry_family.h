@@ -100,8 +100,15 @@ class RegistryFamily : public EntryFamily {
   // False when it could not.
   bool restoreValue(const KeyPath& key, const std::string& name, const std::optional<RegValue>& before);
 
+  // Keeps a value that a change replaced in `c`, so Undo can write it back.
+  static void keepReplaced(Change& c, const std::optional<RegValue>& replaced);
+  // Writes back the value a change replaced, if it kept one.
+  bool restoreReplaced(const Change& c, const std::string& name);
+
   std::vector<std::string> keyPaths_;
   RegistryPort& registry_;
+  // The value of another name that the last live Modify replaced, if any.
+  std::optional<RegValue> lastReplaced_;
   FamilySupport support_;
 };
 

@@ -367,13 +367,17 @@ bool StartupFolderFamily::enable(EntryList& list, int row) {
     tx.fail([&] { support_.tellStoreProblem(removed); });
     return false;
   }
+  // The file Enable replaced goes into the history before its kept copy is dropped.
+  const std::string replaced = kept ? keepForHistory(*kept) : std::string();
   tx.commit();
   if (hasCopy && !hasRecordNamed(*stored, e.folder, e.name, found->ordinal)) {
     (void)files_.removeFile(copy);
   }
   support_.log(LogOperation::Enable, {path});
-  support_.remember(support_.change(change_kind::kEnable, withoutTrailingBackslash(e.folder), stateOf(e),
-                                    EntryState{e.name, e.data, {}, false}));
+  Change c = support_.change(change_kind::kEnable, withoutTrailingBackslash(e.folder), stateOf(e),
+                             EntryState{e.name, e.data, {}, false});
+  c.copy = replaced;
+  support_.remember(std::move(c));
   return true;
 }
 

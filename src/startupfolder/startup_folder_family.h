@@ -108,6 +108,10 @@ class StartupFolderFamily : public EntryFamily {
   // Drops a copy kept for a change that did not happen.
   void dropHistoryCopy(const std::string& name);
   static EntryState stateOf(const Entry& e);
+  // Puts back at `path` a file a change replaced and kept under `copyName`
+  // in the history's copy folder, when the place is free. False after
+  // telling the user when it could not.
+  bool restoreReplaced(const std::string& copyName, const std::string& path, const std::string& folder);
   // Undo, one kind of change each.
   bool undoRemove(const Change& c);
   bool undoAdd(const Change& c);
@@ -118,6 +122,9 @@ class StartupFolderFamily : public EntryFamily {
   // The record as `state` says, or nothing after telling the user.
   std::optional<StoredItem> recordIs(const std::string& folder, const EntryState& state);
 
+  // The history copy of a file of another name that the last live Modify
+  // replaced, if any.
+  std::string lastReplacedCopy_;
   std::vector<std::string> folders_;
   FolderPort& files_;
   ShellLinkPort& links_;

@@ -50,6 +50,7 @@ void StartupFolderFamily::modify(EntryList& list, int index) {
     Change c = support_.change(change_kind::kModify, withoutTrailingBackslash(e.folder), stateOf(e),
                                EntryState{data.name, data.path, {}, !e.live});
     c.copy = kept;
+    if (e.live && !lastReplacedCopy_.empty()) c.extra["replacedcopy"] = lastReplacedCopy_;
     support_.remember(std::move(c));
   } else {
     dropHistoryCopy(kept);
@@ -61,6 +62,7 @@ Outcome StartupFolderFamily::modifyLive(const Entry& e, const std::string& newNa
   const std::string oldPath = e.path();
   const std::string newPath = entryPath(e.folder, newName);
   const bool sameFile = equalsIgnoreCase(e.name, newName);
+  lastReplacedCopy_.clear();
   if (!sameFile && !mayReplace(newName, newPath)) return Outcome::Failed;
 
   // The new shortcut is written beside the old one and moved into place, so
@@ -103,6 +105,8 @@ Outcome StartupFolderFamily::modifyLive(const Entry& e, const std::string& newNa
       // Both would now be live; take the new one back so the change is all or nothing.
       return tx.fail([&] { fileFailed(removed, "_StartupDeleteFailed", oldPath, e.folder); });
     }
+    // The file of the new name it replaced goes into the history, for Undo.
+    if (kept) lastReplacedCopy_ = keepForHistory(*kept);
   }
   return tx.commit();
 }

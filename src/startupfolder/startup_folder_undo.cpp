@@ -47,13 +47,29 @@ bool StartupFolderFamily::undo(const Change& c) {
   if (c.kind == kEnable && c.after && !c.after->disabled) {
     if (!fileIs(c.location, *c.after)) return false;
     OneRowList row(Row{c.after->name, {}, c.after->data, c.location, RowState::Live});
-    return disable(row, 0);
+    // The file the Enable replaced comes back in its place.
+    return disable(row, 0) && restoreReplaced(c.copy, entryPath(c.location, c.after->name), c.location);
   }
   if (c.kind == kRemove && c.before) return undoRemove(c);
   if (c.kind == kAdd && c.after) return undoAdd(c);
   if (c.kind == kModify && c.before && c.after && c.before->disabled == c.after->disabled) return undoModify(c);
   support_.tell("_UndoNotPossible");
   return false;
+}
+
+bool StartupFolderFamily::restoreReplaced(const std::string& copyName, const std::string& path,
+                                          const std::string& folder) {
+  ChangeHistory* const history = support_.history();
+  if (copyName.empty() || !history || !plainCopyName(copyName)) return true;
+  const std::string copy = history->copyPath(copyName);
+  if (!files_.exists(copy) || files_.exists(path)) return true;
+  const FileStatus status = files_.copyFile(copy, path, IfExists::Fail);
+  if (status != FileStatus::Ok) {
+    fileFailed(status, "_StartupRestoreFailed", path, folder);
+    return false;
+  }
+  support_.log(LogOperation::Add, {path});
+  return true;
 }
 
 bool StartupFolderFamily::fileIs(const std::string& folder, const EntryState& state) {
@@ -189,6 +205,7 @@ bool StartupFolderFamily::undoModify(const Change& c) {
   ChangeHistory* const history = support_.history();
   const std::string copy = history && plainCopyName(c.copy) ? history->copyPath(c.copy) : std::string();
   const std::string kept = keepForHistory(now.path());
+  lastReplacedCopy_.clear();
   Outcome outcome = Outcome::Failed;
   if (copy.empty() || !files_.exists(copy)) {
     // No copy of the old file: the dialog's way, a new target and name.
@@ -221,8 +238,11 @@ bool StartupFolderFamily::undoModify(const Change& c) {
   support_.log(LogOperation::Modify, {now.path(), entryPath(now.folder, b.name), b.data});
   Change undone = support_.change(change_kind::kModify, c.location, a, b);
   undone.copy = kept;
+  if (!lastReplacedCopy_.empty()) undone.extra["replacedcopy"] = lastReplacedCopy_;
   support_.remember(std::move(undone));
-  return true;
+  // The file the Modify replaced under its new name comes back there.
+  const auto replaced = c.extra.find("replacedcopy");
+  return replaced == c.extra.end() || restoreReplaced(replaced->second, now.path(), c.location);
 }
 
 }  // namespace velmora

@@ -261,6 +261,27 @@ TEST(ReplacingUndo, AnAddThatReplacedAnEntryGivesThatEntryBack) {
   ASSERT_TRUE(w.undoNewest());
   EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "C:\\new.exe");
 
+  // Enable over a value written meanwhile, and a rename onto another value:
+  // undoing either gives the replaced value back.
+  w.reg.put(kHkcu, kRunSub, "Other", "C:\\other.exe");
+  registry->fill(w.list);
+  ASSERT_TRUE(registry->disable(w.list, w.rowOf("Other", RowState::Live)));
+  w.reg.put(kHkcu, kRunSub, "Other", "C:\\meanwhile.exe", kRegExpandSz);
+  registry->fill(w.list);
+  ASSERT_TRUE(registry->enable(w.list, w.rowOf("Other", RowState::Disabled)));
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Other")->text, "C:\\meanwhile.exe");
+  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Other")->type, kRegExpandSz);
+  EXPECT_EQ(w.f.store.items(kRegistryRecords).size(), 1u) << "and the entry is disabled again";
+
+  w.answer("Other", "C:\\renamed.exe");
+  registry->fill(w.list);
+  registry->modify(w.list, w.rowOf("Tool", RowState::Live));
+  ASSERT_FALSE(w.reg.find(kHkcu, kRunSub, "Tool"));
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "C:\\new.exe");
+  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Other")->text, "C:\\meanwhile.exe");
+
   const std::string link = kStartup + "\\Tool.lnk";
   const std::string bytes = FakeShellLinks::linkBytes("C:\\old.exe", "args=/keep");
   w.f.folders.put(link, bytes);
@@ -270,6 +291,28 @@ TEST(ReplacingUndo, AnAddThatReplacedAnEntryGivesThatEntryBack) {
   ASSERT_NE(w.f.folders.bytes(link), bytes);
   ASSERT_TRUE(w.undoNewest());
   EXPECT_EQ(w.f.folders.bytes(link), bytes) << "the replaced shortcut, not nothing";
+
+  // Enable over a file put there meanwhile, and a rename onto another file.
+  startup->fill(w.list);
+  ASSERT_TRUE(startup->disable(w.list, w.rowOf("Tool.lnk", RowState::Live)));
+  const std::string meanwhile = FakeShellLinks::linkBytes("C:\\meanwhile.exe");
+  w.f.folders.put(link, meanwhile);
+  startup->fill(w.list);
+  ASSERT_TRUE(startup->enable(w.list, w.rowOf("Tool.lnk", RowState::Disabled)));
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.f.folders.bytes(link), meanwhile);
+  EXPECT_EQ(w.f.store.items(kStartupFolderRecords).size(), 1u);
+
+  const std::string other = kStartup + "\\Other.lnk";
+  const std::string otherBytes = FakeShellLinks::linkBytes("C:\\other.exe", "args=/o");
+  w.f.folders.put(other, otherBytes);
+  w.answer("Other.lnk", "C:\\renamed.exe");
+  startup->fill(w.list);
+  startup->modify(w.list, w.rowOf("Tool.lnk", RowState::Live));
+  ASSERT_FALSE(w.f.folders.hasFile(link));
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.f.folders.bytes(link), meanwhile);
+  EXPECT_EQ(w.f.folders.bytes(other), otherBytes) << "the file the rename replaced";
 }
 
 TEST(HistoryNotKept, TheChangeStandsAndTheUserIsToldOnce) {
