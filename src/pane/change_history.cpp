@@ -86,6 +86,56 @@ bool xmlName(std::string_view name) {
   return true;
 }
 
+// XML 1.0 cannot hold most control characters, not even escaped. A text
+// with one is stored in hexadecimal under the field's name + "-hex", so it
+// comes back exactly.
+constexpr std::string_view kHexSuffix = "-hex";
+
+bool xmlCannotHold(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u < 0x20 && c != '\t' && c != '\r' && c != '\n';
+  });
+}
+
+std::string toHex(std::string_view text) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(text.size() * 2);
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    out.push_back(kDigits[u >> 4]);
+    out.push_back(kDigits[u & 0xF]);
+  }
+  return out;
+}
+
+std::optional<std::string> fromHex(std::string_view hex) {
+  if (hex.size() % 2 != 0) return std::nullopt;
+  const auto digit = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  std::string out;
+  for (std::size_t i = 0; i < hex.size(); i += 2) {
+    const int high = digit(hex[i]), low = digit(hex[i + 1]);
+    if (high < 0 || low < 0) return std::nullopt;
+    out.push_back(static_cast<char>(high * 16 + low));
+  }
+  return out;
+}
+
+HistoryRecord storable(HistoryRecord r) {
+  for (auto& [name, value] : r) {
+    if (!xmlCannotHold(value)) continue;
+    name += kHexSuffix;
+    value = toHex(value);
+  }
+  return r;
+}
+
 }  // namespace
 
 HistoryRecord toRecord(const Change& c) {
@@ -105,10 +155,20 @@ HistoryRecord toRecord(const Change& c) {
   for (const auto& [name, value] : c.extra) {
     if (xmlName(name)) r.emplace_back(name, value);
   }
-  return r;
+  return storable(std::move(r));
 }
 
-std::optional<Change> fromRecord(const HistoryRecord& record) {
+std::optional<Change> fromRecord(const HistoryRecord& stored) {
+  HistoryRecord record = stored;
+  for (auto& [name, value] : record) {
+    if (name.size() <= kHexSuffix.size() || name.compare(name.size() - kHexSuffix.size(), kHexSuffix.size(), kHexSuffix) != 0) {
+      continue;
+    }
+    auto text = fromHex(value);
+    if (!text) return std::nullopt;
+    name.resize(name.size() - kHexSuffix.size());
+    value = std::move(*text);
+  }
   Change c;
   bool hasId = false, hasFamily = false, hasKind = false, hasLocation = false;
   EntryState before, after;

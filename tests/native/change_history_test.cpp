@@ -45,6 +45,13 @@ TEST(HistoryFormat, EveryFieldComesBackAndUnknownFieldsPassThrough) {
   EXPECT_FALSE(back->after);
   EXPECT_FALSE(back->valueBefore);
 
+  // A control character XML cannot hold still comes back exactly.
+  Change control = plain;
+  control.before->data = std::string("a\x01b\x1f", 4) + "\t\xC5\x81";
+  const HistoryRecord hex = toRecord(control);
+  EXPECT_EQ(historyXml({hex}).find('\x01'), std::string::npos);
+  EXPECT_EQ(fromRecord(hex), control);
+
   HistoryRecord r = toRecord(plain);
   r.emplace_back("flag", "off");  // written by a newer version
   ASSERT_TRUE(fromRecord(r));
