@@ -50,12 +50,12 @@ cp -r "$harness/perf/startup" "$mem"
 floor=$harness/perf/minimal-memory
 mkdir -p "$floor"
 { printf '%s\n' "$sampler"; echo 'sample_rss "minimal_dialog\\.exe"'; } >"$floor/setup.sh"
-printf 'launch ${APP}\nsleep 1500\nkill\n' >"$floor/steps.txt"
+printf 'clock\nlaunch ${APP}\nclock startup\nsleep 1500\nkill\n' >"$floor/steps.txt"
 # The same, filling the screen as velmora.exe does.
 floor_max=$harness/perf/minimal-maximised-memory
 mkdir -p "$floor_max"
 cp "$floor/setup.sh" "$floor_max/"
-printf 'launch ${APP} maximised\nsleep 1500\nkill\n' >"$floor_max/steps.txt"
+printf 'clock\nlaunch ${APP} maximised\nclock startup\nsleep 1500\nkill\n' >"$floor_max/steps.txt"
 minimal_dir=$build/bench-minimal
 rm -rf "$minimal_dir" && mkdir -p "$minimal_dir"
 cp "$release/bench-bin/minimal_dialog.exe" "$minimal_dir/"
@@ -108,6 +108,9 @@ big_refresh=$(collect big-pane refresh-1 refresh-2 refresh-3 | median)
 big_start=$(collect big-pane startup | median)
 scale_refresh=$(collect scale refresh-1 refresh-2 | median)
 scale_start=$(collect scale startup | median)
+# What showing a window at all costs under Wine: the minimal dialog program,
+# launched maximised as velmora.exe is, from launch to its window.
+minimal_start=$(collect minimal-max startup | median)
 rss() { cat "$results"/"$1"-*/*/rss-kb.txt 2>/dev/null | median; }
 rss_app=$(rss startup)
 rss_min=$(cat "$results"/minimal-[0-9]*/*/rss-kb.txt 2>/dev/null | median)
@@ -119,6 +122,7 @@ rss_delta_max=$(delta "$rss_app" "$rss_max")
 printf '\nMedians of %s runs, %s, under Wine, %s cores:\n\n' "$runs" "$(date +%Y-%m-%d)" "$(nproc)"
 printf '| benchmark (harness scenario) | median | target |\n|---|---|---|\n'
 printf '| perf/startup: start-up ÷ faster floor.exe run (%s ms ÷ %s ms) | %s× | ≤ 1.5× |\n' "$startup" "$floor_ms" "$ratios"
+printf '| for comparison: a minimal dialog program, launch to its maximised window | %s ms | |\n' "$minimal_start"
 printf '| perf/big-pane: refresh of 1,000 live + 1,000 disabled rows | %s ms | ≤ 100 ms |\n' "$big_refresh"
 printf '| perf/big-pane: start-up with that data | %s ms | ≤ 400 ms |\n' "$big_start"
 printf '| perf/scale, SCALE_N=16000 (32,000 rows): refresh | %s ms | ≤ 800 ms |\n' "$scale_refresh"

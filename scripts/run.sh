@@ -50,6 +50,12 @@ say "seeding demo startup entries..."
 # up, then seed RunOnce, so the program finds the values there.
 "$wineserver" -p60 </dev/null >/dev/null 2>&1
 "$wine" cmd /c exit </dev/null >/dev/null 2>&1
+# VELMORA_DPI=144 (or 120, 192, ...) starts the program as on a screen of
+# that scale, through the prefix's LogPixels; 96 otherwise, so a scale set
+# by an earlier run does not stay. Wine reads it when a program starts.
+say "screen at ${VELMORA_DPI:-96} DPI"
+"$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "${VELMORA_DPI:-96}" /f \
+  </dev/null >/dev/null 2>&1
 sleep 1
 "$root/scripts/seed-demo.sh" --runonce
 

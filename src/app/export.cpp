@@ -11,7 +11,7 @@ namespace {
 // The rows a family lists, kept instead of shown.
 class CollectedRows final : public EntryList {
  public:
-  void setRows(const std::vector<Row>& rows) override { rows_ = rows; }
+  void setRows(std::vector<Row> rows) override { rows_ = std::move(rows); }
   int count() const override { return static_cast<int>(rows_.size()); }
   Row row(int index) const override { return rows_.at(static_cast<std::size_t>(index)); }
   int selected() const override { return -1; }
@@ -55,8 +55,10 @@ CsvWriter exportEntries(const FamilyTable& families, const Translator& translato
     }
     const FamilyDescriptor& family = families.family(node.family);
     CollectedRows rows;
-    family.make(family.paneLocations(paths), prompt)->fill(rows);
-    for (const Row& r : rows.rows()) {
+    const auto pane = family.make(family.paneLocations(paths), prompt);
+    pane->fill(rows);
+    for (Row r : rows.rows()) {
+      pane->describe(r);
       const char* state = r.state == RowState::Live ? "_ExportStateEnabled" : "_ExportStateDisabled";
       csv.record({r.path, r.name, r.type, r.data, text(state), r.publisher, r.status});
     }

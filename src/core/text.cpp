@@ -275,6 +275,22 @@ char16_t upperOrdinal(char16_t c) {
 
 bool equalsIgnoreCase(std::string_view a, std::string_view b) {
   if (a.size() == b.size() && a == b) return true;
+  // ASCII on both sides needs no trip through UTF-16: its letters are
+  // a-z only, and one byte is one unit.
+  const auto ascii = [](std::string_view s) {
+    for (char c : s) {
+      if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
+  };
+  if (ascii(a) && ascii(b)) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+      if (a[i] != b[i] && upperOrdinal(static_cast<unsigned char>(a[i])) != upperOrdinal(static_cast<unsigned char>(b[i])))
+        return false;
+    }
+    return true;
+  }
   const std::u16string wa = utf8ToUtf16(a);
   const std::u16string wb = utf8ToUtf16(b);
   if (wa.size() != wb.size()) return false;
@@ -282,6 +298,22 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b) {
     if (wa[i] != wb[i] && upperOrdinal(wa[i]) != upperOrdinal(wb[i])) return false;
   }
   return true;
+}
+
+std::string foldedIgnoreCase(std::string_view s) {
+  std::string out(s);
+  bool ascii = true;
+  for (char& c : out) {
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      ascii = false;
+      break;
+    }
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  if (ascii) return out;  // the usual case, without a round trip through UTF-16
+  std::u16string wide = utf8ToUtf16(s);
+  for (char16_t& c : wide) c = upperOrdinal(c);
+  return utf16ToUtf8(wide);
 }
 
 bool containsIgnoreCase(std::string_view haystack, std::string_view needle) {

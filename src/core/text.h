@@ -19,6 +19,10 @@ char16_t upperOrdinal(char16_t c);
 // Every comparison of rows against stored records goes through this.
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
 
+// A key of the text that equals another's exactly when equalsIgnoreCase
+// says the texts are equal: for sets and maps of texts that ignore case.
+std::string foldedIgnoreCase(std::string_view s);
+
 // Whether `needle` occurs in `haystack`, ignoring case as equalsIgnoreCase
 // does. An empty needle occurs everywhere.
 bool containsIgnoreCase(std::string_view haystack, std::string_view needle);

@@ -15,8 +15,11 @@ std::string LanguageTable::translate(std::string_view key, Escapes escapes) cons
   if (path_.empty() || !reader_) return std::string(key);
   const std::optional<std::string> bytes = reader_(path_);
   if (!bytes) return std::string(key);
-  std::optional<std::string> text =
-      profileLookup(decodeProfileText(*bytes, legacy_), "String", key);
+  if (lastText_.empty() || *bytes != lastBytes_) {
+    lastText_ = decodeProfileText(*bytes, legacy_);
+    lastBytes_ = *bytes;
+  }
+  std::optional<std::string> text = profileLookup(lastText_, "String", key);
   if (!text || text->empty()) return std::string(key);
   std::u16string wide = utf8ToUtf16(*text);
   if (wide.size() > kMaxTranslationUnits) {

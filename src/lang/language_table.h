@@ -45,6 +45,10 @@ class LanguageTable : public Translator {
   FileReader reader_;
   LegacyDecoder legacy_;
   std::string path_;
+  // The file is read for every lookup, so that an edited file counts at
+  // once; decoding it again is spared while its bytes stay the same.
+  mutable std::string lastBytes_;
+  mutable std::string lastText_;
 };
 
 }  // namespace velmora

@@ -3,6 +3,7 @@
 // and the one-row list through which a family's own Enable and Disable
 // reverse each other.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "pane/change_history.h"
@@ -19,7 +20,7 @@ class Translator;
 class OneRowList : public EntryList {
  public:
   explicit OneRowList(Row row) : rows_{std::move(row)} {}
-  void setRows(const std::vector<Row>& rows) override { rows_ = rows; }
+  void setRows(std::vector<Row> rows) override { rows_ = std::move(rows); }
   int count() const override { return static_cast<int>(rows_.size()); }
   Row row(int index) const override { return rows_.at(static_cast<std::size_t>(index)); }
   int selected() const override { return rows_.empty() ? -1 : 0; }

@@ -21,6 +21,10 @@ class EntryFamily {
   virtual ~EntryFamily() = default;
   virtual ColumnWidths columnWidths() const = 0;
   virtual void fill(EntryList& list) = 0;
+  // Completes columns 4 and 5 of a row of this family's latest fill: the
+  // publisher of its program file, or "File not found". A file is looked up
+  // once per fill, however many rows share it.
+  virtual void describe(Row& row) = 0;
   virtual void remove(EntryList& list, int row) = 0;
   virtual void add(EntryList& list) = 0;
   virtual void modify(EntryList& list, int row) = 0;

@@ -18,6 +18,10 @@ struct Row {
   RowState state = RowState::Live;
   std::string publisher;  // column 4, _Publisher: who made the program file
   std::string status;     // column 5, _Status: what stops or threatens it, "; "-joined
+  // The command line whose program file columns 4 and 5 still have to
+  // describe (EntryFamily::describe); empty once that is done. Looking files
+  // up costs, so it is done for the rows someone looks at.
+  std::string program;
   bool operator==(const Row&) const = default;
 };
 
@@ -26,7 +30,7 @@ class EntryList {
   virtual ~EntryList() = default;
   // Replaces every row; the selection is lost. Check-box changes made while
   // filling never start Enable or Disable.
-  virtual void setRows(const std::vector<Row>& rows) = 0;
+  virtual void setRows(std::vector<Row> rows) = 0;
   virtual int count() const = 0;
   // Columns 0 to 3 and the box; publisher and status come back empty.
   virtual Row row(int index) const = 0;

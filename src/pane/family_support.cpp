@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <unordered_set>
 
 #include "core/format.h"
 #include "core/text.h"
@@ -205,13 +206,11 @@ bool FamilySupport::takeBackRecord(const DisabledItem& record) const {
   return !matches.empty() && context_.store.remove(traits_.records, matches.back()) == StoreStatus::Ok;
 }
 
-namespace {
-
 // A lookup that remembers each answer for one listing: a file shared by many
 // rows is looked up, and its version resource read, once.
-class RememberingLookup {
+class FamilySupport::FileMemory {
  public:
-  explicit RememberingLookup(ProgramFileLookup& inner) : inner_(inner) {}
+  explicit FileMemory(ProgramFileLookup& inner) : inner_(inner) {}
   ProgramFile resolve(const std::string& commandLine) {
     auto it = resolved_.find(commandLine);
     if (it == resolved_.end()) it = resolved_.emplace(commandLine, resolveProgramFile(commandLine, inner_)).first;
@@ -232,35 +231,34 @@ class RememberingLookup {
   std::map<std::u16string, std::string> companies_;
 };
 
-// Location, name and data of a row, upper-cased as the ordinal comparison
-// ignoring case does it.
-std::u16string folded(const Row& row) {
-  std::u16string key = utf8ToUtf16(row.path) + u'\0' + utf8ToUtf16(row.name) + u'\0' + utf8ToUtf16(row.data);
-  for (char16_t& c : key) c = upperOrdinal(c);
-  return key;
+namespace {
+
+// Location, name and data of a row, folded as the comparison ignoring case
+// does it.
+std::string folded(const Row& row) {
+  return foldedIgnoreCase(row.path) + '\0' + foldedIgnoreCase(row.name) + '\0' + foldedIgnoreCase(row.data);
+}
+
+void addStatus(std::string& status, const std::string& more) {
+  if (!status.empty()) status += "; ";
+  status += more;
 }
 
 }  // namespace
 
 void FamilySupport::describeRows(std::vector<Row>& rows, const std::function<std::string(const Row&)>& commandLineOf,
-                                 const std::function<bool(const Row&)>& legacy) const {
-  // Each text is looked up when first needed: the language table reads its
+                                 const std::function<bool(const Row&)>& legacy) {
+  // Each text is looked up once per listing: the language table reads its
   // file on every lookup.
-  std::map<std::string_view, std::string> texts;
-  const auto text = [&](std::string_view key) -> const std::string& {
-    auto it = texts.find(key);
-    if (it == texts.end()) it = texts.emplace(key, context_.translator.translate(key)).first;
-    return it->second;
-  };
-  const auto add = [](std::string& status, const std::string& more) {
-    if (!status.empty()) status += "; ";
-    status += more;
-  };
-  std::optional<RememberingLookup> lookup;
-  if (context_.programFiles) lookup.emplace(*context_.programFiles);
+  std::string legacyText, cameBackText;
+  files_.reset();
+  if (context_.programFiles) {
+    files_ = std::make_shared<FileMemory>(*context_.programFiles);
+    fileMissingText_ = context_.translator.translate("_StatusFileMissing");
+  }
   // The disabled rows by location, name and data ignoring case; a pane lists
   // its records under its own spelling of the location.
-  std::set<std::u16string> disabled;
+  std::unordered_set<std::string> disabled;
   for (const Row& row : rows) {
     if (row.state == RowState::Disabled) disabled.insert(folded(row));
   }
@@ -268,16 +266,30 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::function<std
   for (Row& row : rows) {
     row.publisher.clear();
     row.status.clear();
-    if (legacy && legacy(row)) add(row.status, text("_StatusLegacy"));
-    if (row.state == RowState::Live && disabled.count(folded(row)) != 0) add(row.status, text("_StatusCameBack"));
-    if (!lookup) continue;
-    const ProgramFile file = lookup->resolve(commandLineOf(row));
-    if (file.path.empty()) continue;
-    if (file.found) {
-      row.publisher = lookup->company(file.path);
-    } else {
-      add(row.status, text("_StatusFileMissing"));
+    row.program.clear();
+    if (legacy && legacy(row)) {
+      if (legacyText.empty()) legacyText = context_.translator.translate("_StatusLegacy");
+      addStatus(row.status, legacyText);
     }
+    if (row.state == RowState::Live && !disabled.empty() && disabled.count(folded(row)) != 0) {
+      if (cameBackText.empty()) cameBackText = context_.translator.translate("_StatusCameBack");
+      addStatus(row.status, cameBackText);
+    }
+    if (files_) row.program = commandLineOf(row);
+  }
+}
+
+void FamilySupport::describe(Row& row) {
+  if (row.program.empty()) return;
+  const std::string commandLine = std::move(row.program);
+  row.program.clear();
+  if (!files_) return;
+  const ProgramFile file = files_->resolve(commandLine);
+  if (file.path.empty()) return;
+  if (file.found) {
+    row.publisher = files_->company(file.path);
+  } else {
+    addStatus(row.status, fileMissingText_);
   }
 }
 

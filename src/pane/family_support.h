@@ -5,6 +5,7 @@
 // family holds one and keeps its own steps; a change of several writes goes
 // through a Transaction (pane/transaction.h).
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -110,14 +111,18 @@ class FamilySupport {
   // could not be taken back.
   bool takeBackRecord(const DisabledItem& record) const;
 
-  // Fills columns 4 and 5 of every row of a listing: the publisher of its
-  // program file (from `commandLineOf` the row, resolved as Windows does)
-  // and its status: _StatusLegacy when `legacy` says Windows never runs the
-  // row's location, _StatusCameBack for a live row equal to a disabled row
-  // of the same location (the program put itself back), _StatusFileMissing.
-  // Each file is looked up and its version resource read once per call.
+  // Starts columns 4 and 5 of every row of a new listing with what costs no
+  // file look-up: the status _StatusLegacy when `legacy` says Windows never
+  // runs the row's location, _StatusCameBack for a live row equal to a
+  // disabled row of the same location (the program put itself back). What
+  // the program file (from `commandLineOf` the row) says is left to
+  // `describe`, and what was remembered of files is forgotten.
   void describeRows(std::vector<Row>& rows, const std::function<std::string(const Row&)>& commandLineOf,
-                    const std::function<bool(const Row&)>& legacy = {}) const;
+                    const std::function<bool(const Row&)>& legacy = {});
+  // Completes a row of the latest listing: the publisher of its program file
+  // (resolved as Windows does), or _StatusFileMissing. Each file is looked
+  // up and its version resource read once per listing.
+  void describe(Row& row);
 
   // Reports a change that was made.
   void log(LogOperation op, const std::vector<std::string>& values) const;
@@ -152,6 +157,10 @@ class FamilySupport {
   UserPrompt& prompt_;
   FamilyTraits traits_;
   mutable std::optional<std::uint64_t> undoing_;
+  // What the latest listing learnt of program files (none before the first).
+  class FileMemory;
+  std::shared_ptr<FileMemory> files_;
+  std::string fileMissingText_;
 };
 
 // Marks every change kept while it lives as the Undo of one change.

@@ -13,8 +13,8 @@ bool rowMatches(const Row& row, std::string_view filter) {
          containsIgnoreCase(row.publisher, filter) || containsIgnoreCase(row.status, filter);
 }
 
-void FilteredList::setRows(const std::vector<Row>& rows) {
-  all_ = rows;
+void FilteredList::setRows(std::vector<Row> rows) {
+  all_ = std::move(rows);
   apply();
 }
 
@@ -30,12 +30,14 @@ void FilteredList::takeStatesFromList() {
 void FilteredList::apply() {
   source_.clear();
   std::vector<Row> shown;
+  shown.reserve(all_.size());
   for (std::size_t i = 0; i < all_.size(); ++i) {
+    if (filtered() && describe_) describe_(all_[i]);
     if (!rowMatches(all_[i], filter_)) continue;
     source_.push_back(i);
     shown.push_back(all_[i]);
   }
-  shown_.setRows(shown);
+  shown_.setRows(std::move(shown));
 }
 
 void FilteredList::setFilter(std::string filter) {

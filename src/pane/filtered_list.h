@@ -4,6 +4,7 @@
 // are those of the rows shown, so row read-back, selection and the
 // reselect after Remove work on what the user sees.
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,10 @@ class FilteredList : public EntryList {
   // there, row texts are not read back for it.
   FilteredList(EntryList& shown, const CheckBoxes& boxes) : shown_(shown), boxes_(boxes) {}
 
+  // Completes a row's columns 4 and 5 (EntryFamily::describe): a filter
+  // looks at them, so it completes every row it matches against.
+  void setDescriber(std::function<void(Row&)> describe) { describe_ = std::move(describe); }
+
   // Shows the rows last set that match `filter`; the selected row stays
   // selected when it is still shown.
   void setFilter(std::string filter);
@@ -37,7 +42,7 @@ class FilteredList : public EntryList {
   [[nodiscard]] RowCounts counts() const;
 
   // EntryList
-  void setRows(const std::vector<Row>& rows) override;
+  void setRows(std::vector<Row> rows) override;
   [[nodiscard]] int count() const override { return shown_.count(); }
   [[nodiscard]] Row row(int index) const override { return shown_.row(index); }
   [[nodiscard]] int selected() const override { return shown_.selected(); }
@@ -53,6 +58,7 @@ class FilteredList : public EntryList {
 
   EntryList& shown_;
   const CheckBoxes& boxes_;
+  std::function<void(Row&)> describe_;
   std::string filter_;
   std::vector<Row> all_;
   std::vector<std::size_t> source_;  // shown row -> its index in all_

@@ -89,7 +89,7 @@ void ProgramListFamily::fill(EntryList& list) {
     }
   }
   support_.describeRows(rows, [](const Row& row) { return row.data; });
-  list.setRows(rows);
+  list.setRows(std::move(rows));
 }
 
 // ---------------------------------------------------------------------------

@@ -31,8 +31,10 @@ class ProgramListFamily : public EntryFamily {
   ProgramListFamily(std::vector<std::string> locations, RegistryPort& registry, ShortPathPort& shortPaths,
                     const FamilyContext& context, UserPrompt& prompt);
 
-  ColumnWidths columnWidths() const override { return {200, 80, 350, 350}; }
+  // At 96 DPI; Type fits its text in every shipped language.
+  ColumnWidths columnWidths() const override { return {200, 110, 350, 350}; }
   void fill(EntryList& list) override;
+  void describe(Row& row) override { support_.describe(row); }
   void remove(EntryList& list, int row) override;
   void add(EntryList& list) override;
   void modify(EntryList& list, int row) override;

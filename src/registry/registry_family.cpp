@@ -143,7 +143,7 @@ void RegistryFamily::fill(EntryList& list) {
   support_.describeRows(
       rows, [](const Row& row) { return row.data; },
       [](const Row& row) { return endsWith(asciiUpper(row.path), "\\RUNSERVICES") || endsWith(asciiUpper(row.path), "\\RUNSERVICESONCE"); });
-  list.setRows(rows);
+  list.setRows(std::move(rows));
 }
 
 // ---------------------------------------------------------------------------

@@ -46,8 +46,10 @@ class RegistryFamily : public EntryFamily {
 
   const std::vector<std::string>& keyPaths() const { return keyPaths_; }
 
-  ColumnWidths columnWidths() const override { return {150, 60, 350, 350}; }
+  // At 96 DPI; Type fits "Registry value (expandable)" in every shipped language.
+  ColumnWidths columnWidths() const override { return {150, 190, 350, 350}; }
   void fill(EntryList& list) override;
+  void describe(Row& row) override { support_.describe(row); }
   void remove(EntryList& list, int row) override;
   void add(EntryList& list) override;
   void modify(EntryList& list, int row) override;

@@ -190,7 +190,7 @@ void StartupFolderFamily::fill(EntryList& list) {
     if (!row.data.empty()) return "\"" + row.data + "\"";
     return row.state == RowState::Live ? "\"" + row.path + "\\" + row.name + "\"" : std::string();
   });
-  list.setRows(rows);
+  list.setRows(std::move(rows));
 }
 
 bool StartupFolderFamily::changeable(const EntryList& list, int index, Entry& e) {

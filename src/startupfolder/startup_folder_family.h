@@ -35,8 +35,10 @@ class StartupFolderFamily : public EntryFamily {
   StartupFolderFamily(std::vector<std::string> folders, FolderPort& files, ShellLinkPort& links,
                       std::string programDirectory, const FamilyContext& context, UserPrompt& prompt);
 
-  ColumnWidths columnWidths() const override { return {200, 80, 350, 350}; }
+  // At 96 DPI; Type fits its text in every shipped language.
+  ColumnWidths columnWidths() const override { return {200, 110, 350, 350}; }
   void fill(EntryList& list) override;
+  void describe(Row& row) override { support_.describe(row); }
   void remove(EntryList& list, int row) override;
   void add(EntryList& list) override;
   void modify(EntryList& list, int row) override;

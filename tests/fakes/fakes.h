@@ -36,8 +36,8 @@ class FakeList : public EntryList {
   std::vector<Row> rows;
   int selection = -1;
   int fills = 0;
-  void setRows(const std::vector<Row>& r) override {
-    rows = r;
+  void setRows(std::vector<Row> r) override {
+    rows = std::move(r);
     selection = -1;
     ++fills;
   }

@@ -16,6 +16,7 @@ class RecordingFamily : public EntryFamily {
   bool moves = true;
 
   int fills = 0;
+  int describes = 0;
   std::vector<std::string> calls;  // "remove", "add", "modify", "property", "enable 2", "disable 0"
   std::vector<int> enabled, disabled;
 
@@ -24,6 +25,13 @@ class RecordingFamily : public EntryFamily {
     ++fills;
     calls.push_back("fill");
     list.setRows(rowsToFill);
+  }
+  // Completes a row as a family would: the publisher from the program.
+  void describe(Row& row) override {
+    ++describes;
+    if (row.program.empty()) return;
+    row.publisher = "Maker of " + row.program;
+    row.program.clear();
   }
   void remove(EntryList&, int) override { calls.push_back("remove"); }
   void add(EntryList&) override { calls.push_back("add"); }

@@ -85,6 +85,32 @@ TEST(FilteredList, ShowsMatchingRowsAcrossRefillsAndCountsThem) {
   EXPECT_FALSE(list.filtered());
 }
 
+// Publisher and status are completed only when something looks at them: a
+// filter matches against them, so it completes every row it tries.
+TEST(FilteredList, AFilterCompletesTheRowsItMatchesAgainst) {
+  FakeList shown;
+  FakeBoxes boxes(shown);
+  FilteredList list(shown, boxes);
+  int described = 0;
+  list.setDescriber([&](Row& r) {
+    ++described;
+    if (r.program.empty()) return;
+    r.publisher = r.program == "C:\\s.exe" ? "Spotify AB" : "";
+    r.program.clear();
+  });
+  std::vector<Row> rows = {row("Spotify", "C:\\s.exe"), row("Teams", "C:\\t.exe")};
+  for (Row& r : rows) r.program = r.data;
+  list.setRows(rows);
+  EXPECT_EQ(described, 0) << "no filter: the list completes the rows it shows";
+  EXPECT_EQ(shown.rows[0].program, "C:\\s.exe");
+
+  list.setFilter("spotify ab");
+  ASSERT_EQ(names(shown), (std::vector<std::string>{"Spotify"}));
+  EXPECT_EQ(shown.rows[0].publisher, "Spotify AB");
+  EXPECT_TRUE(shown.rows[0].program.empty()) << "handed over complete";
+  EXPECT_EQ(described, 2);
+}
+
 // A real family through the filter: Remove takes the row shown, and the
 // row after it (among those shown) is selected, as without a filter.
 TEST(FilteredList, RemoveOnAFilteredListRemovesTheRowShownAndSelectsTheNextShown) {

@@ -130,6 +130,8 @@ TEST(RowDescriptions, PublisherAndStatusOfEachRow) {
   RegistryFamily pane{{run, services}, reg, context, prompt};
   pane.fill(list);
   ASSERT_EQ(list.rows.size(), 6u);
+  EXPECT_EQ(lookup.lookups + lookup.companyReads, 0) << "a fill looks no file up";
+  for (Row& r : list.rows) pane.describe(r);
   const auto shown = [&](std::size_t i) { return list.rows[i].publisher + "|" + list.rows[i].status; };
   EXPECT_EQ(shown(0), "|") << "the disabled record's file exists";
   EXPECT_EQ(shown(1), "Vendor Ltd|");
@@ -138,6 +140,15 @@ TEST(RowDescriptions, PublisherAndStatusOfEachRow) {
   EXPECT_EQ(shown(4), "|Came back after it was disabled");
   EXPECT_EQ(shown(5), "|Not run by this version of Windows; File not found");
   EXPECT_EQ(lookup.companyReads, 2) << "tool.exe and t.exe, each once";
+
+  // Described twice, a row says it once; the next fill looks files up afresh.
+  const Row again = list.rows[3];
+  Row twice = list.rows[3];
+  pane.describe(twice);
+  EXPECT_EQ(twice, again);
+  pane.fill(list);
+  pane.describe(list.rows[1]);
+  EXPECT_EQ(lookup.companyReads, 3) << "what a file says may have changed since the last fill";
 }
 
 }  // namespace

@@ -131,7 +131,7 @@ TEST_F(WininiPaneTest, ListsEachLocationsRecordsThenItsProgramsInPaneOrder) {
   };
   EXPECT_EQ(list.rows, expected);
   EXPECT_EQ(p.columnWidths().name, 200);
-  EXPECT_EQ(p.columnWidths().type, 80);
+  EXPECT_EQ(p.columnWidths().type, 110);
   EXPECT_EQ(p.columnWidths().data, 350);
   EXPECT_EQ(p.columnWidths().path, 350);
 }

@@ -182,7 +182,7 @@ TEST_F(StartupFolderTest, ListsEachFolderDisabledRowsFirstThenItsFiles) {
   EXPECT_EQ(list.rows, expected);
   EXPECT_TRUE(prompt.messages.empty());
   const auto widths = family->columnWidths();
-  EXPECT_EQ((std::vector<int>{widths.name, widths.type, widths.data, widths.path}), (std::vector<int>{200, 80, 350, 350}));
+  EXPECT_EQ((std::vector<int>{widths.name, widths.type, widths.data, widths.path}), (std::vector<int>{200, 110, 350, 350}));
 }
 
 TEST_F(StartupFolderTest, AFolderHeldWithATrailingBackslashStillFindsItsRecords) {

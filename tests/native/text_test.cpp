@@ -28,6 +28,19 @@ TEST(EqualsIgnoreCase, FoldsLatinGreekAndCyrillic) {
   EXPECT_FALSE(equalsIgnoreCase("i", "\xC4\xB0")) << "ordinal: no Turkish dotted I";
 }
 
+// The folded key agrees with the comparison for every pair: ASCII, letters
+// beyond it, letters without a simple upper case, broken bytes.
+TEST(FoldedIgnoreCase, EqualKeysExactlyForTextsEqualIgnoringCase) {
+  const std::vector<std::string> texts = {"Spotify", "SPOTIFY", "spotifY ", "\xC5\x81ukasz", "\xC5\x82UKASZ",
+                                          "\xCE\xA3\xCE\xB9", "\xCF\x83\xCE\x99", "stra\xC3\x9F" "e", "STRASSE",
+                                          "\xFF" "a", "\xFE" "A", "", "C:\\Program Files\\a.exe"};
+  for (const auto& a : texts) {
+    for (const auto& b : texts) {
+      EXPECT_EQ(foldedIgnoreCase(a) == foldedIgnoreCase(b), equalsIgnoreCase(a, b)) << a << " / " << b;
+    }
+  }
+}
+
 TEST(SafeFormat, HonoursOnlyPercentSAndPercentPercent) {
   EXPECT_EQ(safeFormat("Delete %s?", {"C:\\a.exe"}), "Delete C:\\a.exe?");
   EXPECT_EQ(safeFormat("%s and %s", {"one"}), "one and ") << "missing values are empty";

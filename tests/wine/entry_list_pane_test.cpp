@@ -5,9 +5,15 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "core/paths.h"
+#include "fakes/fake_registry.h"
 #include "fakes/fakes.h"
+#include "fakes/real_families.h"
 #include "fakes/recording_family.h"
+#include "lang/win32/translate_win32.h"
 #include "pane/win32/entry_list_pane.h"
+#include "platform/win32/dpi.h"
+#include "platform/win32/files_win32.h"
 #include "platform/win32/wide.h"
 #include "resource.h"
 #include "wine/support/win_test_support.h"
@@ -116,7 +122,8 @@ std::wstring buttonText(HWND pane, int id) {
 TEST_F(PaneTest, CreationBuildsColumnsStyleAndTextsAndFillsOnceWithoutOperations) {
   widths = {200, 80, 350, 340};
   open(threeRows());
-  EXPECT_EQ(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0), LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES);
+  EXPECT_EQ(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0),
+            LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES | LVS_EX_LABELTIP) << "a cut cell shows its whole text as a tip";
   const int expected[] = {200, 80, 350, 340};
   const wchar_t* titles[] = {L"Name", L"Type", L"Command", L"Where"};
   for (int i = 0; i < 4; ++i) {
@@ -140,6 +147,33 @@ TEST_F(PaneTest, CreationBuildsColumnsStyleAndTextsAndFillsOnceWithoutOperations
   EXPECT_TRUE(family->operations().empty()) << "filling checks boxes but starts nothing";
 }
 
+// A translation longer than the template's button is shown whole, and the
+// buttons to its right move along instead of being covered.
+TEST_F(PaneTest, ButtonsGrowToTheirTranslatedTexts) {
+  translator.texts["_Property"] = "&Eigenschaften des ausgew\xC3\xA4hlten Eintrags";
+  translator.texts["_AboutFile"] = "Datei&info";
+  open(threeRows());
+  const auto rectOf = [&](int id) {
+    RECT r{};
+    GetWindowRect(GetDlgItem(pane->hwnd(), id), &r);
+    return r;
+  };
+  HWND property = GetDlgItem(pane->hwnd(), IDC_PROPERTY);
+  HDC dc = GetDC(property);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(property, WM_GETFONT, 0, 0)));
+  SIZE text{};
+  const std::wstring shown = L"Eigenschaften des ausgew\u00E4hlten Eintrags";
+  GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &text);
+  SelectObject(dc, old);
+  ReleaseDC(property, dc);
+  EXPECT_GT(rectOf(IDC_PROPERTY).right - rectOf(IDC_PROPERTY).left, text.cx);
+  int right = rectOf(IDC_ADDNEW).left;
+  for (int id : {IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_ENABLE, IDC_DISABLE, IDC_REFRESH, IDC_PROPERTY, IDC_ABOUTFILE}) {
+    EXPECT_GE(rectOf(id).left, right) << "button " << id << " overlaps the one before";
+    right = rectOf(id).right;
+  }
+}
+
 TEST_F(PaneTest, AMadePaneIsEmptyUntilItsFirstRefresh) {
   // The main window makes a pane when its node is first selected and then
   // refreshes it; making it must not list the family a second time.
@@ -155,6 +189,47 @@ TEST_F(PaneTest, RowsReadBackWholeAndInUnicode) {
   Row big{"\xC5\x81ukasz \xE6\x97\xA5", "t", std::string(3000, 'x') + "\xD0\x96", "HKEY_CURRENT_USER\\R", RowState::Live};
   open({big});
   EXPECT_EQ(pane->rows().row(0), big);
+}
+
+// The list asks for its texts: what it shows is what was last filled, and
+// the costly columns 4 and 5 are completed only for the rows it asks about.
+TEST_F(PaneTest, TheListShowsTheLatestRowsAndDescribesOnlyThoseItAsksFor) {
+  const auto rows = [](int n, const std::string& prefix) {
+    std::vector<Row> out;
+    for (int i = 0; i < n; ++i) {
+      Row r{prefix + std::to_string(i), "t", "C:\\p" + std::to_string(i) + ".exe", "HKEY_CURRENT_USER\\R",
+            i % 2 ? RowState::Disabled : RowState::Live};
+      r.program = r.data;
+      out.push_back(r);
+    }
+    return out;
+  };
+  const auto listText = [&](int row, int column) {
+    wchar_t text[128] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = 128;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return narrow(text);
+  };
+  widths = {60, 40, 60, 60};  // columns 4 and 5 in view
+  open(rows(400, "row"));
+  pumpMessages();
+  EXPECT_GT(family->describes, 0) << "the rows in view are described when painted";
+  EXPECT_LT(family->describes, 200) << "not every row of a long list";
+  EXPECT_EQ(listText(350, 0), "row350");
+  EXPECT_EQ(listText(350, 4), "Maker of C:\\p350.exe");
+  EXPECT_EQ(image(351), 1);
+
+  family->rowsToFill = rows(50, "again");
+  command(IDC_REFRESH);
+  ASSERT_EQ(pane->rows().count(), 50);
+  EXPECT_EQ(listText(10, 0), "again10");
+  EXPECT_EQ(listText(10, 2), "C:\\p10.exe");
+  EXPECT_EQ(image(10), 2);
+  EXPECT_EQ(image(11), 1);
+  EXPECT_EQ(pane->rows().row(11).name, "again11");
 }
 
 TEST_F(PaneTest, ClickOnTheBoxOfAnUnselectedRowMovesThatRow) {
@@ -424,6 +499,98 @@ TEST_F(PaneTest, ListFollowsThePaneSizeAndButtonsStay) {
   MoveWindow(pane->hwnd(), 0, 0, pane0.right, pane0.bottom, TRUE);
   const RECT list2 = childRect(pane->hwnd(), list);
   EXPECT_TRUE(EqualRect(&list0, &list2));
+}
+
+int columnWidth(HWND list, int column) {
+  return static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+}
+
+// What the list itself needs to show its column whole.
+int neededWidth(HWND list, int column) {
+  const int kept = columnWidth(list, column);
+  SendMessageW(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), LVSCW_AUTOSIZE);
+  const int needed = columnWidth(list, column);
+  SendMessageW(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(kept, 0));
+  return needed;
+}
+
+// No type text of a shipped language is cut in the Type column of any
+// family, in the list's own font, at 96 DPI and at 144. The registry panes'
+// 60 pixels used to cut "Registry value" even at 96.
+TEST_F(PaneTest, EveryShippedTypeTextFitsTheTypeColumnOfEveryFamily) {
+  const std::string folder = directoryPart(win32::programPath());
+  struct Family {
+    const char* id;
+    std::vector<const char*> typeKeys;
+  };
+  const Family families[] = {{"registry", {"_RegString", "_RegExpandString"}},
+                             {"programlist", {"_TreeWininiType"}},
+                             {"startupfolder", {"_StartupFolderType"}}};
+  FakeRegistry registry;
+  RealFamilies real(registry);
+  ScriptedPrompt prompt;
+  for (const Family& family : families) {
+    SCOPED_TRACE(family.id);
+    std::vector<Row> rows;
+    for (const std::string& file : {folder + "\\velmora.language", folder + "\\languages\\german.language"}) {
+      LanguageTable table{win32::readFileBytes, win32::decodeLegacy};
+      table.setFile(file);
+      for (const char* key : family.typeKeys) {
+        const std::string text = table.translate(key);
+        ASSERT_NE(text, key) << file << " must be built beside the tests and have " << key;
+        rows.push_back({"n", text, "d", "p", RowState::Live});
+      }
+    }
+    widths = real.table.family(family.id).make({}, prompt)->columnWidths();
+    open(rows);
+    const int at96 = columnWidth(list, 1);
+    EXPECT_EQ(at96, widths.type);
+    EXPECT_GE(at96, neededWidth(list, 1));
+
+    const win32::FontHandle font =
+        win32::rescaledFont(reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)), 96, 144);
+    pane->changeDpi(144, font.get());
+    EXPECT_EQ(columnWidth(list, 1), win32::scaleToDpi(widths.type, 144));
+    EXPECT_GE(columnWidth(list, 1), neededWidth(list, 1)) << "with the font of 144 DPI";
+    pane.reset();
+  }
+}
+
+// A pane moved to another DPI keeps its layout in proportion: buttons,
+// the list's margins, and every column as the user left it.
+TEST_F(PaneTest, ChangeOfDpiScalesControlsMarginsAndColumnsAndBack) {
+  open(threeRows());
+  ASSERT_EQ(pane->dpi(), 96) << "the test prefix runs at 96 DPI";
+  SendMessageW(list, LVM_SETCOLUMNWIDTH, 2, MAKELPARAM(101, 0));  // as a user drags it
+  const int before[] = {150, 60, 101, 350, 180, 240};
+  for (int c = 0; c < 6; ++c) ASSERT_EQ(columnWidth(list, c), before[c]) << c;
+  const RECT button0 = childRect(pane->hwnd(), GetDlgItem(pane->hwnd(), IDC_MODIFY));
+  const RECT list0 = childRect(pane->hwnd(), list);
+  RECT client;
+  GetClientRect(pane->hwnd(), &client);
+
+  const win32::FontHandle font =
+      win32::rescaledFont(reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)), 96, 192);
+  pane->changeDpi(192, font.get());
+  EXPECT_EQ(pane->dpi(), 192);
+  for (int c = 0; c < 6; ++c) EXPECT_EQ(columnWidth(list, c), before[c] * 2) << c;
+  const RECT button1 = childRect(pane->hwnd(), GetDlgItem(pane->hwnd(), IDC_MODIFY));
+  EXPECT_EQ(button1.left, button0.left * 2);
+  EXPECT_EQ(button1.bottom, button0.bottom * 2);
+  const RECT list1 = childRect(pane->hwnd(), list);
+  EXPECT_EQ(list1.left, list0.left * 2);
+  EXPECT_EQ(list1.top, list0.top * 2);
+  EXPECT_EQ(client.right - list1.right, (client.right - list0.right) * 2) << "the right margin, in the same pane";
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)), font.get());
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(GetDlgItem(pane->hwnd(), IDC_MODIFY), WM_GETFONT, 0, 0)), font.get());
+
+  // And back to 96, in the template's own font again.
+  const HFONT templateFont = reinterpret_cast<HFONT>(SendMessageW(pane->hwnd(), WM_GETFONT, 0, 0));
+  pane->changeDpi(96, templateFont);
+  for (int c = 0; c < 6; ++c) EXPECT_EQ(columnWidth(list, c), before[c]) << c;
+  const RECT list2 = childRect(pane->hwnd(), list);
+  EXPECT_TRUE(EqualRect(&list0, &list2));
+  pane.reset();
 }
 
 }  // namespace

@@ -150,6 +150,7 @@ TEST_F(FileInformation, DialogListsTheRowsAndOpensSearchAndExplorer) {
     EXPECT_TRUE(IsWindowEnabled(list));
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, IDC_FILEINFO_BROWSE)));
     EXPECT_TRUE(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT);
+    EXPECT_TRUE(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_LABELTIP) << "cut values show as tips";
     EXPECT_EQ(listRows(list), win32::fileInformationRows(path, t));
 
     RECT client{};

@@ -206,6 +206,7 @@ TEST_F(LogConnectionTest, ViewerListsNewestFirstAndCloses) {
   DialogAnswerer answerer([&](HWND dlg, const DialogAnswerer::Seen& seen) {
     title = seen.title;
     HWND list = GetDlgItem(dlg, IDC_LOGVIEWER_LIST);
+    EXPECT_TRUE(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_LABELTIP) << "cut cells show as tips";
     for (int c = 0; c < 6; ++c) headers.push_back(headerText(list, c));
     const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     for (int r = 0; r < count; ++r) {

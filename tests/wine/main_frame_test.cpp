@@ -15,6 +15,7 @@
 #include "fakes/fakes.h"
 #include "fakes/recording_family.h"
 #include "lang/win32/translate_win32.h"
+#include "app/win32/tree_images.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/wide.h"
 #include "programlist/program_list_family.h"
@@ -426,6 +427,119 @@ TEST_F(FrameTest, TheStatusBarSaysWhatTheLastChangeDidUntilTheNext) {
   EXPECT_EQ(statusText(frame->statusBar(), 1), L"Disabled r1");
   SendMessageW(hwnd, WM_COMMAND, IDC_REFRESH, 0);
   EXPECT_EQ(statusText(frame->statusBar(), 1), L"Disabled r1") << "a refresh is no change";
+}
+
+std::vector<int> columnWidths(HWND list) {
+  std::vector<int> out;
+  for (int c = 0; c < 6; ++c) out.push_back(static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, c, 0)));
+  return out;
+}
+
+int width(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return r.right - r.left;
+}
+
+SIZE imageSize(HWND tree) {
+  int cx = 0, cy = 0;
+  ImageList_GetIconSize(TreeView_GetImageList(tree, TVSIL_NORMAL), &cx, &cy);
+  return {cx, cy};
+}
+
+// Moved to a screen of 144 DPI, the window takes the rectangle the system
+// suggests and every pixel figure follows: the tree and the splitter bar,
+// the tree's images, the filter row, and the columns of the panes made
+// before the move and after it. Back at 96, everything is as it was.
+TEST_F(FrameTest, AChangeOfDpiTakesTheSuggestedRectangleAndScalesTheLayout) {
+  open(translator);
+  ASSERT_EQ(frame->dpi(), 96) << "the test prefix runs at 96 DPI";
+  HWND tree = frame->tree();
+  EXPECT_EQ(width(tree), 250);
+  EXPECT_EQ(imageSize(tree).cx, 32);
+  EXPECT_EQ(frame->splitter().barWidth(), 5);
+  const std::vector<int> at96{150, 60, 350, 350, 180, 240};
+  EXPECT_EQ(columnWidths(frame->pane(0).rows().handle()), at96);
+  RECT box96{};
+  GetWindowRect(frame->filterBox(), &box96);
+
+  RECT suggested{40, 30, 40 + 1400, 30 + 950};
+  SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(frame->dpi(), 144);
+  RECT now{};
+  GetWindowRect(hwnd, &now);
+  EXPECT_TRUE(EqualRect(&now, &suggested)) << now.left << "," << now.top << " " << now.right << "," << now.bottom;
+  EXPECT_EQ(width(tree), 375);
+  EXPECT_EQ(frame->splitter().barWidth(), 8);
+  EXPECT_EQ(imageSize(tree).cx, 48);
+  EXPECT_EQ(imageSize(tree).cy, 48);
+  EXPECT_EQ(ImageList_GetImageCount(TreeView_GetImageList(tree, TVSIL_NORMAL)), 10);
+  EXPECT_GE(TreeView_GetItemHeight(tree), 48) << "a row is as high as its image";
+  const std::vector<int> at144{225, 90, 525, 525, 270, 360};
+  EXPECT_EQ(columnWidths(frame->pane(0).rows().handle()), at144);
+  RECT box144{};
+  GetWindowRect(frame->filterBox(), &box144);
+  EXPECT_GE(box144.bottom - box144.top, (box96.bottom - box96.top) * 4 / 3) << "the filter box grew with its font";
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(frame->filterBox(), WM_GETFONT, 0, 0)),
+            reinterpret_cast<HFONT>(SendMessageW(frame->pane(0).rows().handle(), WM_GETFONT, 0, 0)));
+
+  // A pane first shown after the move is made for 144 DPI at once.
+  select(5);
+  ASSERT_TRUE(visible(5));
+  EXPECT_EQ(frame->pane(5).dpi(), 144);
+  EXPECT_EQ(columnWidths(frame->pane(5).rows().handle()), at144);
+
+  RECT back{0, 0, 1000, 700};
+  SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&back));
+  GetWindowRect(hwnd, &now);
+  EXPECT_TRUE(EqualRect(&now, &back));
+  EXPECT_EQ(width(tree), 250);
+  EXPECT_EQ(frame->splitter().barWidth(), 5);
+  EXPECT_EQ(imageSize(tree).cx, 32);
+  EXPECT_EQ(columnWidths(frame->pane(0).rows().handle()), at96);
+  EXPECT_EQ(columnWidths(frame->pane(5).rows().handle()), at96);
+  RECT box{};
+  GetWindowRect(frame->filterBox(), &box);
+  EXPECT_EQ(box.bottom - box.top, box96.bottom - box96.top);
+}
+
+// The tree's images scaled from the 32-pixel strip keep their see-through
+// background: drawn on white, a corner of the first image stays white and
+// its middle is no green.
+TEST(TreeImages, ScaledImagesKeepTheirMaskAndTheirColours) {
+  for (int size : {32, 48, 64}) {
+    SCOPED_TRACE(size);
+    const win32::ImageListHandle images = win32::makeTreeImages(GetModuleHandleW(nullptr), size);
+    ASSERT_TRUE(images);
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(images.get(), &cx, &cy);
+    EXPECT_EQ(cx, size);
+    EXPECT_EQ(cy, size);
+    EXPECT_EQ(ImageList_GetImageCount(images.get()), 10);
+
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP canvas = CreateCompatibleBitmap(screen, size, size);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, canvas);
+    RECT all{0, 0, size, size};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    ImageList_Draw(images.get(), 0, dc, 0, 0, ILD_NORMAL);
+    EXPECT_EQ(GetPixel(dc, 0, size - 1), RGB(255, 255, 255)) << "the background shows through";
+    int green = 0, drawn = 0;
+    for (int y = 0; y < size; ++y) {
+      for (int x = 0; x < size; ++x) {
+        const COLORREF c = GetPixel(dc, x, y);
+        if (c != RGB(255, 255, 255)) ++drawn;
+        if (GetGValue(c) > 200 && GetRValue(c) < 80 && GetBValue(c) < 80) ++green;
+      }
+    }
+    EXPECT_EQ(green, 0) << "no key colour left in the picture";
+    EXPECT_GT(drawn, size * size / 3) << "the picture itself is drawn";
+    SelectObject(dc, old);
+    DeleteObject(canvas);
+    DeleteDC(dc);
+  }
 }
 
 }  // namespace

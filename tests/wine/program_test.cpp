@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <optional>
+#include <vector>
 
 #include "platform/win32/files_win32.h"
 #include "platform/win32/wide.h"
@@ -191,6 +194,92 @@ TEST_F(ProgramTest, LanguageFileIsNamedAfterTheProgram) {
   EXPECT_STREQ(text, L"_Remove") << "a key the file lacks shows itself";
   PostMessageW(frame, WM_COMMAND, MAKEWPARAM(ID_APP_EXIT_CMD, 0), 0);
   EXPECT_EQ(program.exitCode(15000), std::optional<DWORD>(2));
+}
+
+// The prefix's screen DPI (LogPixels, which Wine reads when a program
+// starts, as Windows reads a display's scale) for the programs started while
+// it lives; the prefix's own setting comes back after.
+class ScreenDpi {
+ public:
+  explicit ScreenDpi(DWORD dpi) {
+    DWORD size = sizeof old_;
+    had_ = RegGetValueW(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_REG_DWORD, nullptr, &old_, &size) == ERROR_SUCCESS;
+    set_ = RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kValue, REG_DWORD, &dpi, sizeof dpi) == ERROR_SUCCESS;
+  }
+  ~ScreenDpi() {
+    if (had_) {
+      RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kValue, REG_DWORD, &old_, sizeof old_);
+    } else {
+      RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, kValue);
+    }
+  }
+  ScreenDpi(const ScreenDpi&) = delete;
+  ScreenDpi& operator=(const ScreenDpi&) = delete;
+  bool set() const { return set_; }
+
+ private:
+  static constexpr const wchar_t* kKey = L"Control Panel\\Desktop";
+  static constexpr const wchar_t* kValue = L"LogPixels";
+  DWORD old_ = 0;
+  bool had_ = false;
+  bool set_ = false;
+};
+
+// What the user sees of the layout of the program's window.
+struct Layout {
+  int treeWidth = 0;
+  int treeItemHeight = 0;
+  std::vector<int> columns;
+  LRESULT listStyle = 0;
+};
+
+Layout layoutAt(const std::string& exe, DWORD dpi) {
+  Layout out;
+  const ScreenDpi screen(dpi);
+  EXPECT_TRUE(screen.set());
+  Program program(exe);
+  HWND frame = program.frame();
+  EXPECT_NE(frame, nullptr);
+  if (!frame) return out;
+  HWND tree = visibleChildWithId(frame, IDC_CATEGORYTREE);
+  HWND list = visibleChildWithId(frame, IDC_ENTRYLIST);
+  EXPECT_NE(tree, nullptr);
+  EXPECT_NE(list, nullptr);
+  if (!tree || !list) return out;
+  RECT r{};
+  GetWindowRect(tree, &r);
+  out.treeWidth = r.right - r.left;
+  out.treeItemHeight = static_cast<int>(SendMessageW(tree, TVM_GETITEMHEIGHT, 0, 0));
+  for (int c = 0; c < 6; ++c) out.columns.push_back(static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, c, 0)));
+  out.listStyle = SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+  PostMessageW(frame, WM_COMMAND, MAKEWPARAM(ID_APP_EXIT_CMD, 0), 0);
+  EXPECT_EQ(program.exitCode(15000), std::optional<DWORD>(2));
+  return out;
+}
+
+// At 144 and 192 DPI the program opens with every pixel figure scaled from
+// its 96-DPI layout: the tree's width, its images (a row is as high as an
+// image), and the width of every column; cut cells show their text as tips.
+TEST_F(ProgramTest, OpensLaidOutForTheScreensDpi) {
+  const std::string exe = install("velmora.exe");
+  const Layout at96 = layoutAt(exe, 96);
+  ASSERT_EQ(at96.columns.size(), 6u);
+  EXPECT_EQ(at96.treeWidth, 250);
+  EXPECT_GE(at96.treeItemHeight, 32);
+  for (DWORD dpi : {144u, 192u}) {
+    SCOPED_TRACE(dpi);
+    const Layout scaled = layoutAt(exe, dpi);
+    ASSERT_EQ(scaled.columns.size(), 6u);
+    EXPECT_EQ(scaled.treeWidth, MulDiv(250, static_cast<int>(dpi), 96));
+    EXPECT_GE(scaled.treeItemHeight, MulDiv(32, static_cast<int>(dpi), 96));
+    for (int c = 0; c < 6; ++c) {
+      EXPECT_EQ(scaled.columns[static_cast<std::size_t>(c)],
+                MulDiv(at96.columns[static_cast<std::size_t>(c)], static_cast<int>(dpi), 96))
+          << "column " << c;
+    }
+    EXPECT_TRUE(scaled.listStyle & LVS_EX_LABELTIP);
+  }
+  EXPECT_TRUE(at96.listStyle & LVS_EX_LABELTIP);
 }
 
 }  // namespace

@@ -287,6 +287,7 @@ TEST_F(RealRegistryPane, PublisherAndStatusFromRealFiles) {
   RegistryFamily pane{{key.path(), services}, registry, context, scripted};
   pane.fill(list);
   ASSERT_EQ(list.rows.size(), 6u);
+  for (Row& r : list.rows) pane.describe(r);
   const auto shown = [&](const std::string& name, RowState state) {
     for (const Row& r : list.rows) {
       if (r.name == name && r.state == state) return r.publisher + "|" + r.status;

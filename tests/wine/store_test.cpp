@@ -237,6 +237,31 @@ TEST_F(MsxmlStoreTest, ReadsHandWrittenFilesInAnyLayout) {
       << "the declaration names the encoding the bytes are in";
 }
 
+// A listing is remembered with the bytes it came from: any change of the
+// file, even one that keeps its size, is listed afresh, and a file that went
+// bad or away is never answered from memory.
+TEST_F(MsxmlStoreTest, AListingIsNeverOlderThanTheFile) {
+  const auto config = [](const std::string& name) {
+    return "<?xml version=\"1.0\"?><config><toolvelmora><disabledregistryitem path=\"HKEY_CURRENT_USER\\Run\" "
+           "valuename=\"" + name + "\" valuedata=\"C:\\a.exe\"/></toolvelmora></config>";
+  };
+  writeFile(file, config("Alpha"));
+  ASSERT_EQ(list(kRegistryRecords).at(0).item.valuename, "Alpha");
+  EXPECT_EQ(list(kRegistryRecords).at(0).item.valuename, "Alpha");
+  EXPECT_TRUE(list(RecordKind{"disabledstartupfolderitem"}).empty()) << "each kind its own listing";
+  writeFile(file, config("Omega"));  // the same size
+  EXPECT_EQ(list(kRegistryRecords).at(0).item.valuename, "Omega");
+  ASSERT_EQ(store.add(kRegistryRecords, item), StoreStatus::Ok);
+  EXPECT_EQ(list(kRegistryRecords).size(), 2u);
+
+  writeFile(file, "<config><toolvelmora>");
+  list(kRegistryRecords, StoreStatus::Unreadable);
+  writeFile(file, config("Alpha"));
+  EXPECT_EQ(list(kRegistryRecords).at(0).item.valuename, "Alpha");
+  ASSERT_TRUE(DeleteFileW(widen(file).c_str()));
+  EXPECT_TRUE(list(kRegistryRecords).empty());
+}
+
 TEST_F(MsxmlStoreTest, ItemLackingAnAttributeIsSkippedButKeepsItsPlace) {
   writeFile(file,
             "<config><toolvelmora>"

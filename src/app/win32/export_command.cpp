@@ -10,6 +10,7 @@
 #include "app/win32/composition.h"
 #include "core/format.h"
 #include "lang/win32/translate_win32.h"
+#include "platform/win32/file_dialogs.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/wide.h"
 
@@ -69,7 +70,7 @@ void exportFromMenu(HWND frame, const FamilyTable& families, const Translator& t
   dialog.lpstrTitle = title.c_str();
   dialog.lpstrDefExt = L"csv";
   dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
-  if (!GetSaveFileNameW(&dialog)) return;
+  if (!showSaveDialog(dialog)) return;
   const std::string file = narrow(name.c_str());
 
   const CsvWriter csv = exportEntries(families, translator);

@@ -6,9 +6,11 @@
 #include "app/win32/export_command.h"
 #include "app/win32/frame_commands.h"
 #include "app/win32/history_dialog.h"
+#include "app/win32/tree_images.h"
 #include "core/format.h"
 #include "lang/win32/translate_win32.h"
 #include "pane/pane_logic.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/placement.h"
 #include "platform/win32/wide.h"
 #include "main_frame_res.h"
@@ -16,11 +18,6 @@
 namespace velmora::win32 {
 
 namespace {
-// The tree's images: one strip of 32-pixel squares on a green that the mask
-// makes see-through (without a mask it would turn black behind every image).
-constexpr int kTreeImageSize = 32;
-constexpr int kTreeImageCount = 10;
-constexpr COLORREF kTreeImageMask = RGB(0, 255, 0);
 constexpr COLORREF kTreeBackground = RGB(255, 255, 255);
 // The exit code of File > Exit and of Escape in the main window.
 constexpr int kExitCodeOnExit = 2;
@@ -93,11 +90,7 @@ void MainFrame::buildTree() {
                           instance_, nullptr);
   if (!tree_) return;
 
-  images_.reset(ImageList_Create(kTreeImageSize, kTreeImageSize, ILC_COLOR24 | ILC_MASK, kTreeImageCount, 0));
-  const BitmapHandle strip(static_cast<HBITMAP>(
-      LoadImageW(instance_, MAKEINTRESOURCEW(IDB_TREEIMAGES), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
-  if (images_ && strip) ImageList_AddMasked(images_.get(), strip.get(), kTreeImageMask);
-  TreeView_SetImageList(tree_, images_.get(), TVSIL_NORMAL);
+  setTreeImages();
   TreeView_SetBkColor(tree_, kTreeBackground);
 
   for (const CategoryNode& node : nodes_) {
@@ -117,6 +110,59 @@ void MainFrame::buildTree() {
   }
 }
 
+// The images of the window's DPI. The tree lets go of the old list before
+// it is destroyed.
+void MainFrame::setTreeImages() {
+  ImageListHandle images = makeTreeImages(instance_, scaleToDpi(kTreeImageSize, dpi_));
+  TreeView_SetImageList(tree_, images.get(), TVSIL_NORMAL);
+  images_ = std::move(images);
+}
+
+HFONT MainFrame::dialogFont() const {
+  return font_ ? font_.get() : reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0));
+}
+
+void MainFrame::changeDpi(int dpi, const RECT& suggested) {
+  if (dpi > 0 && dpi != dpi_) {
+    const int from = dpi_;
+    dpi_ = dpi;
+    // Every font is made from the one the control had when the window
+    // opened, so moving back and forth never drifts. The new fonts go to the
+    // controls before the old ones are deleted.
+    const auto fontFor = [this, dpi](HFONT original) { return rescaledFont(original, openedDpi_, dpi); };
+    FontHandle font = fontFor(reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)));
+    for (int id : {IDC_FILTERLABEL, IDC_FILTER}) {
+      if (HWND control = item(id)) rescaleChild(control, from, dpi, font.get());
+    }
+    if (status_) {
+      FontHandle statusFont = fontFor(openedStatusFont_);
+      if (statusFont) SendMessageW(status_, WM_SETFONT, reinterpret_cast<WPARAM>(statusFont.get()), FALSE);
+      statusFont_ = std::move(statusFont);
+    }
+    if (tree_) {
+      FontHandle treeFont = fontFor(openedTreeFont_);
+      if (treeFont) SendMessageW(tree_, WM_SETFONT, reinterpret_cast<WPARAM>(treeFont.get()), FALSE);
+      treeFont_ = std::move(treeFont);
+      setTreeImages();
+    }
+    splitter_.setBarWidth(scaleToDpi(Splitter::kBarWidth, dpi));
+    splitter_.setPosition(rescale(splitter_.position(), from, dpi));
+    // Without a new font (it could not be made) the panes still get their sizes.
+    const HFONT paneFont = font ? font.get() : dialogFont();
+    for (int index = 0; index < host_.count(); ++index) {
+      if (host_.pane(index)) pane(index).changeDpi(dpi, paneFont);
+    }
+    if (font) font_ = std::move(font);
+  }
+  SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  // Sized or not, the children follow the new fonts and widths.
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  layout(client.right, client.bottom);
+  InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
 bool MainFrame::onInit() {
   // Title, children and menu bar: keys become texts, pop-ups first.
   translateDialog(hwnd(), translator_);
@@ -124,6 +170,11 @@ bool MainFrame::onInit() {
     translateMenu(menu, translator_);
     DrawMenuBar(hwnd());
   }
+
+  // Every pixel figure below is given at 96 DPI; the template's controls
+  // come in the font of the monitor's DPI already.
+  dpi_ = windowDpi(hwnd());
+  takeOverDpiScaling(hwnd());
 
   skin_.applyToFrame(hwnd(), "MainFrame");
   skin_.setDialogSkin("Dialog");
@@ -143,7 +194,12 @@ bool MainFrame::onInit() {
   GetClientRect(hwnd(), &client);
   splitter_.create(instance_, hwnd(), client);
   splitter_.setBarColour(skin_.frameColour("Splitter"));
+  splitter_.setBarWidth(scaleToDpi(Splitter::kBarWidth, dpi_));
   buildTree();
+  // The fonts every later DPI's fonts are made from (the controls own them).
+  openedDpi_ = dpi_;
+  if (tree_) openedTreeFont_ = reinterpret_cast<HFONT>(SendMessageW(tree_, WM_GETFONT, 0, 0));
+  if (status_) openedStatusFont_ = reinterpret_cast<HFONT>(SendMessageW(status_, WM_GETFONT, 0, 0));
   host_.create(instance_, splitter_.hwnd());
 
   // A pane's window is made, and filled, when its node is first selected:
@@ -154,13 +210,16 @@ bool MainFrame::onInit() {
     EntryListPane& pane = *panes_[static_cast<std::size_t>(index)];
     pane.setLook(look);
     pane.setOnChange([this] { updateStatus(); });
-    return pane.create(instance_, parent);
+    HWND made = pane.create(instance_, parent);
+    // A pane made after the window moved to another DPI catches up.
+    if (made && pane.dpi() != dpi_) pane.changeDpi(dpi_, dialogFont());
+    return made;
   });
 
   if (tree_ && !items_.empty()) TreeView_SelectItem(tree_, items_[0]);
 
   splitter_.setPanes(tree_, host_.hwnd());
-  splitter_.setPosition(kSplitterStart);
+  splitter_.setPosition(scaleToDpi(kSplitterStart, dpi_));
   layout(client.right, client.bottom);
   updateStatus();
 
@@ -206,12 +265,13 @@ void MainFrame::layout(int width, int height) {
     GetWindowRect(label, &labelRect);
     const int labelWidth = labelRect.right - labelRect.left;
     const int labelHeight = labelRect.bottom - labelRect.top;
-    const int boxLeft = kFilterGap + labelWidth + kFilterGap;
-    SetWindowPos(label, nullptr, kFilterGap, kFilterGap + (boxHeight - labelHeight) / 2, 0, 0,
+    const int gap = scaleToDpi(kFilterGap, dpi_);
+    const int boxLeft = gap + labelWidth + gap;
+    SetWindowPos(label, nullptr, gap, gap + (boxHeight - labelHeight) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(box, nullptr, boxLeft, kFilterGap, std::max(0, width - boxLeft - kFilterGap), boxHeight,
+    SetWindowPos(box, nullptr, boxLeft, gap, std::max(0, width - boxLeft - gap), boxHeight,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    top = kFilterGap + boxHeight + kFilterGap;
+    top = gap + boxHeight + gap;
   }
   if (splitter_.hwnd()) {
     SetWindowPos(splitter_.hwnd(), nullptr, 0, top, width, std::max(0, height - top - statusHeight),
@@ -313,8 +373,11 @@ bool MainFrame::onNotify(const NMHDR& header) {
   return false;
 }
 
-std::optional<INT_PTR> MainFrame::onMessage(UINT msg, WPARAM, LPARAM lp) {
+std::optional<INT_PTR> MainFrame::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
+    case WM_DPICHANGED:
+      if (lp) changeDpi(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+      return TRUE;
     case WM_SIZE:
       layout(LOWORD(lp), HIWORD(lp));
       return TRUE;

@@ -27,6 +27,7 @@ class Composition;
 
 class MainFrame final : public Dialog, public MessageFilter, public IdleHandler {
  public:
+  // The tree's width when the window opens, at 96 DPI.
   static constexpr int kSplitterStart = 250;
 
   // The program's frame: the real registry, config.xml and log.
@@ -53,6 +54,9 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   // Where Tools > Change History reads and Undo records; the program's own
   // frame has its composition's.
   void setHistory(ChangeHistory* history) { history_ = history; }
+  // The DPI the window is laid out for: its monitor's when it opens, then
+  // the one of every WM_DPICHANGED.
+  int dpi() const { return dpi_; }
 
  private:
   MainFrame(std::unique_ptr<Composition> root, const Translator& translator, SkinLayer& skin);
@@ -71,6 +75,11 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   void layout(int width, int height);
   void filterChanged();
   void updateStatus();
+  void setTreeImages();
+  // WM_DPICHANGED: fonts, sizes and images for `dpi`, then the window
+  // takes `suggested` (screen coordinates).
+  void changeDpi(int dpi, const RECT& suggested);
+  HFONT dialogFont() const;
 
   std::unique_ptr<Composition> root_;
   const Translator& translator_;
@@ -88,6 +97,14 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   // What the last change came to, in any pane, until the next one.
   std::string lastOutcome_;
   ImageListHandle images_;
+  int dpi_ = 96;
+  // Fonts made for a DPI the window moved to; empty while it has not moved,
+  // when the controls keep the ones they were made with.
+  FontHandle font_, treeFont_, statusFont_;
+  // The DPI and the fonts (the controls' own) of when the window opened.
+  int openedDpi_ = 96;
+  HFONT openedTreeFont_ = nullptr;
+  HFONT openedStatusFont_ = nullptr;
   // The tree as the families give it, and its items in node order.
   std::vector<CategoryNode> nodes_;
   std::vector<Expansion> expansions_;

@@ -31,7 +31,7 @@ void Splitter::setPosition(int x) {
 RECT Splitter::barRect() const {
   RECT client{};
   if (hwnd_) GetClientRect(hwnd_, &client);
-  return RECT{position_, 0, position_ + kBarWidth, client.bottom};
+  return RECT{position_, 0, position_ + barWidth_, client.bottom};
 }
 
 bool Splitter::overBar(int x, int y) const {
@@ -45,7 +45,7 @@ void Splitter::layout() {
   RECT client{};
   GetClientRect(hwnd_, &client);
   const int height = client.bottom;
-  const int rightStart = position_ + kBarWidth;
+  const int rightStart = position_ + barWidth_;
   if (left_) SetWindowPos(left_, nullptr, 0, 0, position_, height, SWP_NOZORDER | SWP_NOACTIVATE);
   if (right_) {
     SetWindowPos(right_, nullptr, rightStart, 0, std::max(0, static_cast<int>(client.right) - rightStart), height,
@@ -53,6 +53,12 @@ void Splitter::layout() {
   }
   const RECT bar = barRect();
   InvalidateRect(hwnd_, &bar, TRUE);
+}
+
+void Splitter::setBarWidth(int width) {
+  barWidth_ = std::max(1, width);
+  layout();
+  if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void Splitter::setBarColour(std::optional<COLORREF> colour) {
@@ -104,7 +110,7 @@ LRESULT Splitter::handle(UINT msg, WPARAM wp, LPARAM lp) {
       if (dragging_) {
         RECT client{};
         GetClientRect(hwnd_, &client);
-        const int limit = std::max(0, static_cast<int>(client.right) - kBarWidth);
+        const int limit = std::max(0, static_cast<int>(client.right) - barWidth_);
         setPosition(std::clamp(GET_X_LPARAM(lp) - dragOffset_, 0, limit));
         UpdateWindow(hwnd_);
       }

@@ -11,6 +11,7 @@ namespace velmora::win32 {
 
 class Splitter {
  public:
+  // The bar's width at 96 DPI.
   static constexpr int kBarWidth = 5;
   // The class name under which the splitter window is found.
   static constexpr const wchar_t* kClassName = L"WTL_SplitterWindow";
@@ -27,6 +28,9 @@ class Splitter {
   void setPosition(int x);
   int position() const { return position_; }
   RECT barRect() const;
+  // The bar's width in pixels (the owner scales kBarWidth to its DPI).
+  void setBarWidth(int width);
+  int barWidth() const { return barWidth_; }
   // The bar's colour; nothing means the system's button face.
   void setBarColour(std::optional<COLORREF> colour);
 
@@ -45,6 +49,7 @@ class Splitter {
   HWND left_ = nullptr;
   HWND right_ = nullptr;
   int position_ = 250;
+  int barWidth_ = kBarWidth;
   bool dragging_ = false;
   int dragOffset_ = 0;
   std::optional<COLORREF> barColour_;

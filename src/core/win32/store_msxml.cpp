@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "platform/win32/com_ptr.h"
+#include "platform/win32/files_win32.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 
@@ -262,6 +263,24 @@ StoreStatus statusFor(Opened state) {
 }  // namespace
 
 StoreStatus MsxmlStore::list(RecordKind kind, std::vector<StoredItem>& out) {
+  // Only bytes that were the same before and after a parse are remembered,
+  // so a listing served from memory is what parsing the file now would give.
+  const std::optional<std::string> before = readFileBytes(path_);
+  auto known = listings_.find(kind.element);
+  if (before && known != listings_.end() && known->second.bytes == *before) {
+    out = known->second.items;
+    return StoreStatus::Ok;
+  }
+  if (known != listings_.end()) listings_.erase(known);
+  const StoreStatus status = parse(kind, out);
+  if (status != StoreStatus::Ok || !before) return status;
+  if (std::optional<std::string> after = readFileBytes(path_); after && *after == *before) {
+    listings_[std::string(kind.element)] = Listing{std::move(*after), out};
+  }
+  return status;
+}
+
+StoreStatus MsxmlStore::parse(RecordKind kind, std::vector<StoredItem>& out) {
   ComScope com;
   Document d = open(widen(path_));
   if (d.state == Opened::Missing) {

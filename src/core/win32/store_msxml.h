@@ -1,7 +1,8 @@
 #pragma once
-// config.xml through MSXML. Every call loads the file afresh and saves
-// atomically (temporary file in the same folder, then a write-through
+// config.xml through MSXML. Every call reads the file afresh (a listing of
+// bytes already parsed is answered from memory) and saves atomically (temporary file in the same folder, then a write-through
 // replace), so an interrupted save leaves the old file whole.
+#include <map>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -24,7 +25,16 @@ class MsxmlStore : public DisabledEntryStore {
                                    const std::optional<std::string>& valuetype) override;
 
  private:
+  // The latest listing of each kind, with the file's bytes it came from: a
+  // refresh of an unchanged config.xml is not parsed again.
+  struct Listing {
+    std::string bytes;
+    std::vector<StoredItem> items;
+  };
+  StoreStatus parse(RecordKind kind, std::vector<StoredItem>& out);
+
   std::string path_;
+  std::map<std::string, Listing, std::less<>> listings_;  // by element name
 };
 
 // How a save that could not create its file beside config.xml ends, from the

@@ -7,6 +7,7 @@
 #include "dialogs/entry_fields.h"
 #include "lang/win32/translate_win32.h"
 #include "platform/win32/dialog.h"
+#include "platform/win32/file_dialogs.h"
 #include "platform/win32/placement.h"
 #include "platform/win32/wide.h"
 #include "entry_dialog_res.h"
@@ -149,7 +150,7 @@ class EntryDialog final : public Dialog {
     ofn.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST;
     const std::wstring folder = existingFolder(commandFolder(narrow(windowText(item(IDC_ENTRY_PATH)))));
     if (!folder.empty()) ofn.lpstrInitialDir = folder.c_str();
-    if (GetOpenFileNameW(&ofn)) {
+    if (showOpenDialog(ofn)) {
       SetDlgItemTextW(hwnd(), IDC_ENTRY_PATH, widen(commandForFile(narrow(file.data()))).c_str());
     }
   }

@@ -41,7 +41,9 @@ class FileInfoDialog final : public Dialog {
   [[nodiscard]] bool onInit() override {
     centreWindow(hwnd());
     HWND list = item(IDC_FILEINFO_LIST);
-    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    // A cut cell (a long path, a long description) shows its whole text as a tip.
+    constexpr DWORD kStyle = LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP;
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, kStyle, kStyle);
     translateDialog(hwnd(), translator_);
 
     // ExtractIcon gives 1, not an icon, for a file that is no program; an

@@ -60,8 +60,9 @@ class LogViewer final : public Dialog {
     closeSize_ = {closeRect.right - closeRect.left, closeRect.bottom - closeRect.top};
     minimum_ = {(window.right - window.left) / 2, (window.bottom - window.top) / 2};
 
-    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES,
-                 LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    // A cut cell shows its whole text as a tip.
+    constexpr DWORD kStyle = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_LABELTIP;
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, kStyle, kStyle);
     const int width = listRect.right - listRect.left - GetSystemMetrics(SM_CXVSCROLL) - kListBorders;
     std::vector<ListColumn> columns;
     for (const Column& c : kColumns) columns.push_back({translator_.translate(c.key), width * c.share / kShares});

@@ -3,9 +3,12 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <initializer_list>
 
 #include "lang/win32/translate_win32.h"
 #include "pane/win32/pane_prompt.h"
+#include "platform/win32/dpi.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/list_view.h"
 #include "main_frame_res.h"
 
@@ -14,6 +17,36 @@ namespace velmora::win32 {
 namespace {
 // Where the _Operation menu sits in the main menu bar.
 constexpr int kOperationMenuPosition = 1;
+// Columns 4 and 5 at 96 DPI: who made the program, and what stops it.
+constexpr int kPublisherWidth = 180;
+constexpr int kStatusWidth = 240;
+constexpr int kColumnCount = 6;
+// Space beside a button's text, each side, at 96 DPI.
+constexpr int kButtonPadding = 6;
+
+// The buttons as wide as their translated texts need (never narrower than
+// the template made them), left to right: a longer text pushes the buttons
+// to its right along, so no text is cut and none overlaps.
+void fitButtonsToTexts(HWND pane, std::initializer_list<int> leftToRight, int dpi) {
+  const WindowDc dc(pane);
+  const SelectedObject font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(pane, WM_GETFONT, 0, 0)));
+  int shift = 0;
+  for (const int id : leftToRight) {
+    HWND button = GetDlgItem(pane, id);
+    if (!button) continue;
+    RECT r{};
+    GetWindowRect(button, &r);
+    MapWindowPoints(nullptr, pane, reinterpret_cast<POINT*>(&r), 2);
+    wchar_t text[256] = {};
+    GetWindowTextW(button, text, 256);
+    RECT needed{};
+    // Without DT_NOPREFIX the mnemonic's "&" takes no room, as on the button.
+    DrawTextW(dc.get(), text, -1, &needed, DT_CALCRECT | DT_SINGLELINE);
+    const int width = std::max<int>(r.right - r.left, needed.right - needed.left + 2 * scaleToDpi(kButtonPadding, dpi));
+    SetWindowPos(button, nullptr, r.left + shift, r.top, width, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    shift += width - (r.right - r.left);
+  }
+}
 }  // namespace
 
 EntryListPane::EntryListPane(const Translator& translator, const PaneFamilyMaker& makeFamily,
@@ -23,6 +56,11 @@ EntryListPane::EntryListPane(const Translator& translator, const PaneFamilyMaker
   watched_ = std::make_unique<WatchedPrompt>(*prompt_);
   family_ = makeFamily(*watched_);
   controller_ = std::make_unique<PaneController>(*family_, filtered_, rows_, *watched_, translator_, watched_.get());
+  // Publisher and status cost file look-ups: done for the rows shown, and
+  // for every row when a filter looks at them.
+  const auto describe = [this](Row& row) { family_->describe(row); };
+  rows_.setDescriber(describe);
+  filtered_.setDescriber(describe);
 }
 
 EntryListPane::~EntryListPane() = default;
@@ -37,18 +75,28 @@ bool EntryListPane::onInit() {
   HWND list = item(IDC_ENTRYLIST);
   rows_.attach(list);
 
+  // The template's controls come in the font of the monitor's DPI; the
+  // column widths are given at 96 DPI.
+  dpi_ = windowDpi(hwnd());
+  takeOverDpiScaling(hwnd());
   const ColumnWidths widths = family_->columnWidths();
-  addColumns(list, {{translator_.translate("_Name"), widths.name},
-                    {translator_.translate("_Type"), widths.type},
-                    {translator_.translate("_Data"), widths.data},
-                    {translator_.translate("_RegPath"), widths.path},
-                    // Shown only, in every pane: who made the program, and what stops it.
-                    {translator_.translate("_Publisher"), 180},
-                    {translator_.translate("_Status"), 240}});
-  // The whole extended style: full-row select and check boxes.
-  SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES);
+  const auto at = [this](int width) { return scaleToDpi(width, dpi_); };
+  addColumns(list, {{translator_.translate("_Name"), at(widths.name)},
+                    {translator_.translate("_Type"), at(widths.type)},
+                    {translator_.translate("_Data"), at(widths.data)},
+                    {translator_.translate("_RegPath"), at(widths.path)},
+                    // Shown only, in every pane.
+                    {translator_.translate("_Publisher"), at(kPublisherWidth)},
+                    {translator_.translate("_Status"), at(kStatusWidth)}});
+  // The whole extended style: full-row select, check boxes, and the whole
+  // text of a cut cell as a tip.
+  SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+               LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES | LVS_EX_LABELTIP);
 
   translateDialog(hwnd(), translator_);
+  fitButtonsToTexts(hwnd(),
+                    {IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_ENABLE, IDC_DISABLE, IDC_REFRESH, IDC_PROPERTY, IDC_ABOUTFILE},
+                    dpi_);
 
   RECT client{};
   GetClientRect(hwnd(), &client);
@@ -66,6 +114,25 @@ void EntryListPane::layout(int width, int height) {
   const int w = std::max(0, width - listRightGap_ - static_cast<int>(listStart_.left));
   const int h = std::max(0, height - listBottomGap_ - static_cast<int>(listStart_.top));
   SetWindowPos(rows_.handle(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void EntryListPane::changeDpi(int dpi, HFONT font) {
+  HWND list = rows_.handle();
+  if (!hwnd() || !list || dpi <= 0 || dpi == dpi_) return;
+  const int from = dpi_;
+  dpi_ = dpi;
+  rescaleChildren(hwnd(), from, dpi, font);
+  listStart_ = {rescale(listStart_.left, from, dpi), rescale(listStart_.top, from, dpi),
+                rescale(listStart_.right, from, dpi), rescale(listStart_.bottom, from, dpi)};
+  listRightGap_ = rescale(listRightGap_, from, dpi);
+  listBottomGap_ = rescale(listBottomGap_, from, dpi);
+  for (int column = 0; column < kColumnCount; ++column) {
+    const int width = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(rescale(width, from, dpi), 0));
+  }
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  layout(client.right, client.bottom);
 }
 
 MenuHandle EntryListPane::buildContextMenu() const {
@@ -133,6 +200,9 @@ bool EntryListPane::translateKeys(MSG& msg) {
 bool EntryListPane::onNotify(const NMHDR& header) {
   if (header.hwndFrom != rows_.handle()) return false;
   switch (header.code) {
+    case LVN_GETDISPINFOW:
+      rows_.answer(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
+      return true;
     case NM_DBLCLK:
       controller_->doubleClick();
       return true;

@@ -51,6 +51,14 @@ class EntryListPane final : public Dialog {
   ListViewRows& rows() { return rows_; }
   void setLook(const PaneLook& look) { look_ = look; }
 
+  // The DPI the pane's controls and columns are sized for: its monitor's
+  // when it is made, then what changeDpi sets.
+  int dpi() const { return dpi_; }
+  // Sizes the pane for `dpi`: controls, gaps and column widths (as the user
+  // left them) in proportion, every control in `font`, which must outlive
+  // them. Nothing happens without a window.
+  void changeDpi(int dpi, HFONT font);
+
   // The context menu for the current selection, translated and greyed.
   // Empty when the menu resource is missing.
   [[nodiscard]] MenuHandle buildContextMenu() const;
@@ -88,6 +96,7 @@ class EntryListPane final : public Dialog {
   // The list's distances to the pane's right and bottom edges.
   int listRightGap_ = 0, listBottomGap_ = 0;
   RECT listStart_{};
+  int dpi_ = 96;
 };
 
 }  // namespace velmora::win32

@@ -22,23 +22,33 @@ class ListViewRows::Loading {
   bool was_;
 };
 
-void ListViewRows::setRows(const std::vector<Row>& rows) {
+namespace {
+constexpr int kColumns = 6;
+}  // namespace
+
+void ListViewRows::setRows(std::vector<Row> rows) {
   if (!list_) return;
   Loading loading(loading_);
   const RedrawSuspended redraw(list_);
-  // The rows already there are written over rather than deleted and made
-  // again: deleting every row of a long list costs as much as inserting
-  // them. What the user sees is the same: new rows, no selection, the top.
+  // The list holds no texts (it asks for them), so the rows already there
+  // only get their new boxes: deleting every row of a long list and making
+  // it again costs as much as inserting them. What the user sees is the
+  // same: new rows, no selection, the top.
+  rows_ = std::move(rows);
   clearSelection(list_);
-  const int kept = std::min(count(), static_cast<int>(rows.size()));
+  const int kept = std::min(count(), static_cast<int>(rows_.size()));
   deleteRowsFrom(list_, kept);
   int index = 0;
-  for (const Row& r : rows) {
-    const std::vector<std::string> cells{r.name, r.type, r.data, r.path, r.publisher, r.status};
+  for (const Row& r : rows_) {
     const int state = static_cast<int>(r.state);
-    const int at = index < kept && overwriteRow(list_, index, cells, state) ? index : insertRow(list_, index, cells, state);
-    if (at >= 0) index = at + 1;
+    if (index < kept) {
+      setStateImage(list_, index, state);
+    } else if (insertCallbackRow(list_, index, kColumns, state) < 0) {
+      break;
+    }
+    ++index;
   }
+  rows_.resize(static_cast<std::size_t>(index));  // what the list refused is not shown
   if (index > 0) SendMessageW(list_, LVM_ENSUREVISIBLE, 0, FALSE);
 }
 
@@ -47,29 +57,30 @@ int ListViewRows::count() const {
 }
 
 std::string ListViewRows::text(int index, int column) const {
-  // The list does not say how long a text is: grow the buffer while the
-  // text fills it.
-  constexpr std::size_t kFirstGuess = 256;
-  std::wstring buffer(kFirstGuess, L'\0');
-  for (;;) {
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = buffer.data();
-    item.cchTextMax = static_cast<int>(buffer.size());
-    const auto got = static_cast<std::size_t>(
-        SendMessageW(list_, LVM_GETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
-    if (got + 1 < buffer.size()) return narrow(std::wstring_view(buffer.data(), got));
-    buffer.assign(buffer.size() * 2, L'\0');
+  if (index < 0 || index >= static_cast<int>(rows_.size())) return {};
+  Row& r = rows_[static_cast<std::size_t>(index)];
+  if (column >= 4 && describe_) describe_(r);
+  switch (column) {
+    case 0: return r.name;
+    case 1: return r.type;
+    case 2: return r.data;
+    case 3: return r.path;
+    case 4: return r.publisher;
+    case 5: return r.status;
+    default: return {};
   }
 }
 
+void ListViewRows::answer(NMLVDISPINFOW& request) const { answerText(request, text(request.item.iItem, request.item.iSubItem)); }
+
 Row ListViewRows::row(int index) const {
   Row r;
-  if (!list_ || index < 0 || index >= count()) return r;
-  r.name = text(index, 0);
-  r.type = text(index, 1);
-  r.data = text(index, 2);
-  r.path = text(index, 3);
+  if (!list_ || index < 0 || index >= count() || index >= static_cast<int>(rows_.size())) return r;
+  const Row& shown = rows_[static_cast<std::size_t>(index)];
+  r.name = shown.name;
+  r.type = shown.type;
+  r.data = shown.data;
+  r.path = shown.path;
   r.state = stateImage(index) == static_cast<int>(RowState::Disabled) ? RowState::Disabled : RowState::Live;
   return r;
 }
@@ -88,12 +99,7 @@ void ListViewRows::select(int index) {
   SendMessageW(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
 }
 
-void ListViewRows::setState(int index, RowState state) {
-  LVITEMW item{};
-  item.stateMask = LVIS_STATEIMAGEMASK;
-  item.state = INDEXTOSTATEIMAGEMASK(static_cast<UINT>(state));
-  SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-}
+void ListViewRows::setState(int index, RowState state) { setStateImage(list_, index, static_cast<int>(state)); }
 
 void ListViewRows::showState(int index, RowState state) {
   if (!list_) return;

@@ -1,6 +1,10 @@
 #pragma once
 // The rows of a pane over its list view with check boxes.
 #include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <vector>
 
 #include "pane/entry_list.h"
 #include "pane/pane_logic.h"
@@ -14,9 +18,14 @@ class ListViewRows : public EntryList, public CheckBoxes {
   // True while the list is being filled or a box is set by the program:
   // the item changes that causes are no user's doing.
   bool loading() const { return loading_; }
+  // Completes a row's columns 4 and 5 when the list first shows them.
+  void setDescriber(std::function<void(Row&)> describe) { describe_ = std::move(describe); }
+  // The list asks for a cell it shows (LVN_GETDISPINFOW): the rows' texts
+  // are kept here, not copied into the list.
+  void answer(NMLVDISPINFOW& request) const;
 
   // EntryList
-  void setRows(const std::vector<Row>& rows) override;
+  void setRows(std::vector<Row> rows) override;
   [[nodiscard]] int count() const override;
   [[nodiscard]] Row row(int index) const override;
   [[nodiscard]] int selected() const override;
@@ -27,7 +36,8 @@ class ListViewRows : public EntryList, public CheckBoxes {
   [[nodiscard]] int stateImage(int row) const override;
   void check(int row, RowState state) override;
 
-  // Column 0..5 of a row, read whole (4 and 5 are never read back into a Row).
+  // Column 0..5 of a row, as the list shows it (4 and 5 are never read back
+  // into a Row).
   [[nodiscard]] std::string text(int index, int column) const;
 
  private:
@@ -36,6 +46,9 @@ class ListViewRows : public EntryList, public CheckBoxes {
 
   HWND list_ = nullptr;
   bool loading_ = false;
+  // The texts of the rows in the list, in its order; completed when shown.
+  mutable std::vector<Row> rows_;
+  std::function<void(Row&)> describe_;
 };
 
 }  // namespace velmora::win32

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "platform/win32/wide.h"
 
 namespace velmora::win32 {
@@ -31,45 +33,78 @@ void setCellText(HWND list, int row, int column, const std::string& text) {
 
 namespace {
 
-// Inserts (LVM_INSERTITEMW) or overwrites (LVM_SETITEMW) a row's first cell
-// and state image, then its other cells. The row's index, or -1.
-int writeRow(HWND list, UINT message, int index, const std::vector<std::string>& cells, int stateImage) {
-  std::wstring first = widen(cells.empty() ? std::string() : cells.front());
+// Some list versions give a new item the unchecked box whatever it asked for.
+void insistOnStateImage(HWND list, int index, UINT state) {
+  if (SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_STATEIMAGEMASK) != state) {
+    LVITEMW item{};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = state;
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+  }
+}
+
+// Inserts a row with its first cell and state image (above zero); the new
+// index, or -1.
+int insertFirstCell(HWND list, int index, LPWSTR text, int stateImage) {
   LVITEMW item{};
   item.mask = LVIF_TEXT;
   item.iItem = index;
-  item.pszText = first.data();
+  item.pszText = text;
   if (stateImage > 0) {
     item.mask |= LVIF_STATE;
     item.stateMask = LVIS_STATEIMAGEMASK;
     item.state = INDEXTOSTATEIMAGEMASK(static_cast<UINT>(stateImage));
   }
-  const LRESULT answer = SendMessageW(list, message, 0, reinterpret_cast<LPARAM>(&item));
-  // LVM_INSERTITEMW answers the new index or -1, LVM_SETITEMW whether it worked.
-  const int at = message == LVM_INSERTITEMW ? static_cast<int>(answer) : (answer ? index : -1);
-  if (at < 0) return -1;
-  for (std::size_t column = 1; column < cells.size(); ++column) {
-    setCellText(list, at, static_cast<int>(column), cells[column]);
-  }
-  // Some list versions give a new item the unchecked box whatever it asked for.
-  if (stateImage > 0 &&
-      SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(at), LVIS_STATEIMAGEMASK) != item.state) {
-    LVITEMW state{};
-    state.stateMask = LVIS_STATEIMAGEMASK;
-    state.state = item.state;
-    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&state));
-  }
+  const int at = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+  if (at >= 0 && stateImage > 0) insistOnStateImage(list, at, item.state);
   return at;
 }
 
 }  // namespace
 
 int insertRow(HWND list, int index, const std::vector<std::string>& cells, int stateImage) {
-  return writeRow(list, LVM_INSERTITEMW, index, cells, stateImage);
+  std::wstring first = widen(cells.empty() ? std::string() : cells.front());
+  const int at = insertFirstCell(list, index, first.data(), stateImage);
+  if (at < 0) return -1;
+  for (std::size_t column = 1; column < cells.size(); ++column) {
+    setCellText(list, at, static_cast<int>(column), cells[column]);
+  }
+  return at;
 }
 
-bool overwriteRow(HWND list, int index, const std::vector<std::string>& cells, int stateImage) {
-  return writeRow(list, LVM_SETITEMW, index, cells, stateImage) >= 0;
+int insertCallbackRow(HWND list, int index, int columns, int stateImage) {
+  const int at = insertFirstCell(list, index, LPSTR_TEXTCALLBACKW, stateImage);
+  if (at < 0) return -1;
+  // Each cell is marked as asked for, rather than relying on how a list
+  // treats cells never set.
+  for (int column = 1; column < columns; ++column) {
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&item));
+  }
+  return at;
+}
+
+void setStateImage(HWND list, int index, int stateImage) {
+  const UINT state = INDEXTOSTATEIMAGEMASK(static_cast<UINT>(stateImage));
+  // Setting the box it already has would still cost its notifications.
+  if (static_cast<UINT>(SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_STATEIMAGEMASK)) ==
+      state)
+    return;
+  LVITEMW item{};
+  item.stateMask = LVIS_STATEIMAGEMASK;
+  item.state = INDEXTOSTATEIMAGEMASK(static_cast<UINT>(stateImage));
+  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
+
+void answerText(NMLVDISPINFOW& request, const std::string& text) {
+  LVITEMW& item = request.item;
+  if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
+  const std::wstring wide = widen(text);
+  const std::size_t n = std::min(wide.size(), static_cast<std::size_t>(item.cchTextMax - 1));
+  wide.copy(item.pszText, n);
+  item.pszText[n] = L'\0';
 }
 
 void deleteRowsFrom(HWND list, int first) {
@@ -83,10 +118,20 @@ void deleteRowsFrom(HWND list, int first) {
 }
 
 void clearSelection(HWND list) {
+  // Row by row, only those selected or focused: asking the list to clear
+  // every row visits all of them.
   LVITEMW item{};
   item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  item.state = 0;
-  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+  const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (const UINT which : {static_cast<UINT>(LVNI_SELECTED), static_cast<UINT>(LVNI_FOCUSED)}) {
+    int row = -1;
+    // At most every row once, should a row refuse to let go.
+    for (int step = 0; step <= rows; ++step) {
+      row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), which));
+      if (row < 0) break;
+      SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    }
+  }
 }
 
 RedrawSuspended::RedrawSuspended(HWND list) : list_(list) { SendMessageW(list_, WM_SETREDRAW, FALSE, 0); }

@@ -3,6 +3,7 @@
 // texts and widths, rows from texts, and drawing suspended while a list is
 // filled.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
@@ -22,10 +23,17 @@ void addColumns(HWND list, const std::vector<ListColumn>& columns);
 // also sets the row's state image (its check box).
 int insertRow(HWND list, int index, const std::vector<std::string>& cells, int stateImage = 0);
 
-// Writes a row that is already there over with these cells and state image
-// (above zero), as insertRow would have made it. False when the list has no
-// such row.
-bool overwriteRow(HWND list, int index, const std::vector<std::string>& cells, int stateImage = 0);
+// Inserts a row at `index` whose `columns` cells the list asks its parent
+// for (LVN_GETDISPINFO) whenever it needs them; returns the index it got, or
+// -1. A long list is filled fast this way: no text is copied into the list.
+int insertCallbackRow(HWND list, int index, int columns, int stateImage);
+
+// Sets a row's state image (its check box).
+void setStateImage(HWND list, int index, int stateImage);
+
+// Answers a list's request for a callback cell with `text`, cut to the
+// buffer the list offers.
+void answerText(NMLVDISPINFOW& request, const std::string& text);
 
 // Deletes the rows from `first` on, last first (cheaper than from the front).
 void deleteRowsFrom(HWND list, int first);
