@@ -60,7 +60,9 @@ CsvWriter exportEntries(const FamilyTable& families, const Translator& translato
     pane->fill(rows);
     for (Row r : rows.rows()) {
       pane->describe(r);
-      const char* state = r.state == RowState::Live ? "_ExportStateEnabled" : "_ExportStateDisabled";
+      const char* state = r.origin == RowOrigin::OffInWindows ? "_ExportStateOffInWindows"
+                          : r.state == RowState::Live      ? "_ExportStateEnabled"
+                                                           : "_ExportStateDisabled";
       csv.record({r.path, r.name, r.type, r.data, text(state), r.publisher, r.status});
     }
   }

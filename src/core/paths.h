@@ -35,6 +35,9 @@ struct ProgramFiles {
   std::string skinFile() const { return directory + "\\" + baseName + ".smf"; }
   std::string configFile() const { return directory + "\\config.xml"; }
   std::string logDataFolder() const { return directory + "\\Log\\Data"; }
+  // The change history, and the copies of the files its changes removed.
+  std::string historyFile() const { return directory + "\\history.xml"; }
+  std::string historyCopyFolder() const { return directory + "\\History"; }
 };
 ProgramFiles programFilesFor(std::string_view programPath);
 

@@ -5,6 +5,8 @@
 
 namespace velmora {
 
+struct Change;
+
 struct ColumnWidths {
   int name, type, data, path;
 };
@@ -31,6 +33,15 @@ class EntryFamily {
   // entry did not move; the pane then shows the row's real state again.
   virtual bool enable(EntryList& list, int row) = 0;
   virtual bool disable(EntryList& list, int row) = 0;
+  // Reverses a change this family made (pane/change_history.h) through the
+  // same steps, checks and questions as the forward operations, and keeps
+  // the reversal as a change of its own. False, after telling the user,
+  // when nothing was changed: the entry is no longer as the change left it,
+  // the user said no, or a step failed.
+  virtual bool undo(const Change& change) = 0;
+  // Shows the row's location: the Registry Editor at its key, or Explorer
+  // at its file (its folder for a disabled file).
+  virtual void openLocation(EntryList& list, int row) = 0;
 };
 
 }  // namespace velmora

@@ -18,6 +18,8 @@
 
 namespace velmora {
 
+class ChangeHistory;
+class LocationOpener;
 class ProgramFileLookup;
 class Translator;
 
@@ -57,6 +59,10 @@ struct FamilyContext {
   AdminRestart* adminRestart = nullptr;
   // Finds a row's program file and its publisher; none: columns 4 and 5 stay empty.
   ProgramFileLookup* programFiles = nullptr;
+  // Where every change is kept so it can be undone; none: nothing is kept.
+  ChangeHistory* history = nullptr;
+  // Opens a row's location for the user; none: Open Location does nothing.
+  LocationOpener* opener = nullptr;
 };
 
 // What sets one family apart in the code the families share.
@@ -68,6 +74,8 @@ struct FamilyTraits {
   const char* typeKey;
   // Whether a record's path names a location of the pane.
   bool (*sameLocation)(std::string_view recordPath, std::string_view location);
+  // The family's id, as its changes name it in the history.
+  FamilyId id = {};
 };
 
 struct FamilyDescriptor {

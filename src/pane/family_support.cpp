@@ -8,6 +8,8 @@
 #include "core/format.h"
 #include "core/text.h"
 #include "lang/language_table.h"
+#include "pane/change_history.h"
+#include "pane/location_opener.h"
 #include "pane/program_file.h"
 
 namespace velmora {
@@ -303,6 +305,40 @@ void FamilySupport::describe(Row& row) {
 
 void FamilySupport::log(LogOperation op, const std::vector<std::string>& values) const {
   context_.log.record(op, traits_.logKeys, values);
+}
+
+Change FamilySupport::change(std::string_view kind, const std::string& location, std::optional<EntryState> before,
+                             std::optional<EntryState> after) const {
+  Change c;
+  c.family = std::string(traits_.id);
+  c.kind = std::string(kind);
+  c.location = location;
+  c.before = std::move(before);
+  c.after = std::move(after);
+  return c;
+}
+
+void FamilySupport::remember(Change change) const {
+  ChangeHistory* const history = context_.history;
+  if (!history) return;
+  change.undoes = undoing_;
+  if (!history->record(std::move(change)) && history->takeWarning()) tell("_HistoryNotKept");
+}
+
+void FamilySupport::openRegistryKey(const std::string& keyPath) const {
+  if (context_.opener && !context_.opener->openRegistryKey(keyPath)) tell("_OpenLocationFailed", {keyPath});
+}
+
+void FamilySupport::showFile(const std::string& path) const {
+  if (context_.opener && !context_.opener->showFile(path)) tell("_OpenLocationFailed", {path});
+}
+
+void FamilySupport::openFolder(const std::string& folder) const {
+  if (context_.opener && !context_.opener->openFolder(folder)) tell("_OpenLocationFailed", {folder});
+}
+
+void FamilySupport::tellEntryChanged(const std::string& entry, const std::string& what) const {
+  tell("_UndoEntryChanged", {entry, what});
 }
 
 }  // namespace velmora

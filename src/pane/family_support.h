@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/store.h"
+#include "pane/change_history.h"
 #include "pane/change_log.h"
 #include "pane/entry_list.h"
 #include "pane/families.h"
@@ -127,6 +128,27 @@ class FamilySupport {
   // Reports a change that was made.
   void log(LogOperation op, const std::vector<std::string>& values) const;
 
+  // --- Open Location -------------------------------------------------------
+  // Each says so when the program could not be started.
+  void openRegistryKey(const std::string& keyPath) const;
+  void showFile(const std::string& path) const;
+  void openFolder(const std::string& folder) const;
+
+  // --- The change history --------------------------------------------------
+  ChangeHistory* history() const { return context_.history; }
+  // A change of this family at `location`, to be completed and kept.
+  Change change(std::string_view kind, const std::string& location, std::optional<EntryState> before,
+                std::optional<EntryState> after) const;
+  // Keeps a change that was made, marked as the Undo of the change being
+  // undone, if any. When the history is not being kept the user is told so,
+  // once; the change stands either way.
+  void remember(Change change) const;
+  // While set, every change kept is the Undo of change `id`.
+  void setUndoing(std::optional<std::uint64_t> id) const { undoing_ = id; }
+  // Says that a change cannot be undone because the entry is no longer as
+  // the change left it: `what` says what differs.
+  void tellEntryChanged(const std::string& entry, const std::string& what) const;
+
  private:
   // The first record a disabled row stands for: Done with `found` set,
   // Stale when there is none, Failed after telling why the store is unreadable.
@@ -135,10 +157,23 @@ class FamilySupport {
   FamilyContext context_;
   UserPrompt& prompt_;
   FamilyTraits traits_;
+  mutable std::optional<std::uint64_t> undoing_;
   // What the latest listing learnt of program files (none before the first).
   class FileMemory;
   std::shared_ptr<FileMemory> files_;
   std::string fileMissingText_;
+};
+
+// Marks every change kept while it lives as the Undo of one change.
+class UndoScope {
+ public:
+  UndoScope(const FamilySupport& support, std::uint64_t id) : support_(support) { support_.setUndoing(id); }
+  UndoScope(const UndoScope&) = delete;
+  UndoScope& operator=(const UndoScope&) = delete;
+  ~UndoScope() { support_.setUndoing(std::nullopt); }
+
+ private:
+  const FamilySupport& support_;
 };
 
 }  // namespace velmora

@@ -13,5 +13,6 @@
 #define IDC_ABOUTFILE 1012
 #define IDC_ENABLE 1013
 #define IDC_DISABLE 1015
+#define IDC_OPENLOCATION 1016
 
 #endif

@@ -17,6 +17,7 @@ bool isPaneCommand(int id) {
     case kAboutFile:
     case kEnable:
     case kDisable:
+    case kOpenLocation:
       return true;
   }
   return false;
@@ -100,6 +101,7 @@ bool PaneController::command(int id) {
     case kAddNew: watched(ChangeKind::Add, [this] { family_.add(list_); }); return true;
     case kModify: watched(ChangeKind::Modify, [this] { onSelected(&EntryFamily::modify); }); return true;
     case kProperty: onSelected(&EntryFamily::property); return true;
+    case kOpenLocation: onSelected(&EntryFamily::openLocation); return true;
     case kAboutFile: aboutFile(); return true;
     case kEnable:
     case kDisable: checkButton(id); return true;

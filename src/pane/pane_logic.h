@@ -30,6 +30,7 @@ constexpr int kProperty = IDC_PROPERTY;
 constexpr int kAboutFile = IDC_ABOUTFILE;
 constexpr int kEnable = IDC_ENABLE;
 constexpr int kDisable = IDC_DISABLE;
+constexpr int kOpenLocation = IDC_OPENLOCATION;
 }  // namespace pane_command
 
 bool isPaneCommand(int id);

@@ -98,4 +98,67 @@ bool namesUserinit(std::string_view value) {
   return false;
 }
 
+std::vector<ProgramPiece> programPieces(std::string_view value) {
+  std::vector<ProgramPiece> out;
+  std::size_t i = 0;
+  while (i < value.size()) {
+    if (isSeparator(value[i])) {
+      ++i;
+      continue;
+    }
+    const std::size_t start = i;
+    while (i < value.size() && !isSeparator(value[i])) ++i;
+    out.push_back({start, i - start});
+  }
+  return out;
+}
+
+ProgramPlace placeOf(std::string_view value, std::size_t position) {
+  const auto pieces = programPieces(value);
+  ProgramPlace place;
+  const auto text = [&](std::size_t i) { return std::string(value.substr(pieces[i].offset, pieces[i].length)); };
+  if (position > 0 && position - 1 < pieces.size()) place.left = text(position - 1);
+  if (position + 1 < pieces.size()) place.right = text(position + 1);
+  return place;
+}
+
+std::string insertProgram(std::string_view value, std::string_view program, const ProgramPlace& place) {
+  const auto pieces = programPieces(value);
+  const auto text = [&](std::size_t i) { return value.substr(pieces[i].offset, pieces[i].length); };
+  // Between piece i-1 and piece i, for i from 0 to the number of pieces.
+  for (std::size_t i = 0; i <= pieces.size(); ++i) {
+    const bool leftFits = place.left.empty() ? i == 0 : i > 0 && text(i - 1) == place.left;
+    const bool rightFits = place.right.empty() ? i == pieces.size() : i < pieces.size() && text(i) == place.right;
+    if (!leftFits || !rightFits) continue;
+    if (i == pieces.size()) break;  // at the end: the same as appending
+    std::string out(value.substr(0, pieces[i].offset));
+    out += program;
+    out += ',';
+    out += value.substr(pieces[i].offset);
+    return out;
+  }
+  return appendProgram(value, program);
+}
+
+std::string replaceProgram(std::string_view value, std::string_view program, std::string_view replacement) {
+  if (!program.empty()) {
+    for (std::size_t pos = value.find(program); pos != std::string_view::npos; pos = value.find(program, pos + 1)) {
+      if (!standsWholeAt(value, pos, program.size())) continue;
+      std::string out(value.substr(0, pos));
+      out += replacement;
+      out += value.substr(pos + program.size());
+      return out;
+    }
+  }
+  return std::string(value);
+}
+
+std::optional<std::size_t> programIndex(std::string_view value, std::string_view program) {
+  const auto pieces = programPieces(value);
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    if (value.substr(pieces[i].offset, pieces[i].length) == program) return i;
+  }
+  return std::nullopt;
+}
+
 }  // namespace velmora

@@ -2,6 +2,7 @@
 // Program-list values (Load, Run, Userinit): one registry text that names
 // several programs, separated by blanks or commas. These are the text rules
 // by which such a value is cut into programs and rewritten.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,34 @@ std::string deleteProgram(std::string_view value, std::string_view program);
 // value + "," + program, trimmed at both ends only: separators inside the
 // old value are left as they were.
 std::string appendProgram(std::string_view value, std::string_view program);
+
+// Where each program of a value starts and how long it is (the pieces of
+// splitPrograms).
+struct ProgramPiece {
+  std::size_t offset;
+  std::size_t length;
+};
+std::vector<ProgramPiece> programPieces(std::string_view value);
+
+// The program at `position` of `value`, and its neighbours there (empty at
+// the value's start or end).
+struct ProgramPlace {
+  std::string left;
+  std::string right;
+};
+ProgramPlace placeOf(std::string_view value, std::size_t position);
+
+// Puts `program` back between the neighbours of `place` when they still
+// stand next to each other in `value` (at its start or end when a
+// neighbour is empty); otherwise appends it.
+std::string insertProgram(std::string_view value, std::string_view program, const ProgramPlace& place);
+
+// Replaces the first whole occurrence of `program` with `replacement`,
+// leaving every separator as it was; the value as it was when there is none.
+std::string replaceProgram(std::string_view value, std::string_view program, std::string_view replacement);
+
+// The index of the first piece equal to `program`, if any.
+std::optional<std::size_t> programIndex(std::string_view value, std::string_view program);
 
 // Windows runs Userinit's programs at logon and cannot log a user on when
 // userinit.exe is not among them. True when one of the value's programs is

@@ -1,8 +1,12 @@
 #include "programlist/program_list_family.h"
 
+#include <algorithm>
+
 #include "core/registry_port.h"
 #include "core/text.h"
 #include "lang/language_table.h"
+#include "core/format.h"
+#include "pane/change_undo.h"
 #include "pane/prompt.h"
 #include "pane/transaction.h"
 #include "programlist/program_list.h"
@@ -14,6 +18,10 @@ namespace {
 // Only plain text can be written back as it was read: the port writes
 // REG_SZ, which keeps the meaning of an expandable text only when it has
 // nothing to expand.
+EntryState program(const std::string& valueName, const std::string& data, bool disabled) {
+  return EntryState{valueName, data, {}, disabled};
+}
+
 bool rewritable(const RegValue& value) {
   if (value.type == kRegSz) return true;
   return value.type == kRegExpandSz && value.text.find('%') == std::string::npos;
@@ -21,7 +29,7 @@ bool rewritable(const RegValue& value) {
 
 }  // namespace
 
-const FamilyTraits kProgramListTraits{kProgramListRecords, LogKeys{""}, "_TreeWininiType", &equalsIgnoreCase};
+const FamilyTraits kProgramListTraits{kProgramListRecords, LogKeys{""}, "_TreeWininiType", &equalsIgnoreCase, "programlist"};
 
 namespace {
 
@@ -93,13 +101,19 @@ void ProgramListFamily::remove(EntryList& list, int index) {
   if (!support_.confirmRemove(row.data)) return;
 
   Outcome outcome = Outcome::Failed;
-  if (row.origin == RowOrigin::Record) {
+  const bool disabled = row.origin == RowOrigin::Record;
+  ValueChange change;
+  if (disabled) {
     outcome = support_.removeRecordOf(row);
   } else {
-    ValueChange change;
     outcome = changeValue(row.path, row.data, std::nullopt, change);
   }
-  if (outcome == Outcome::Done) support_.log(LogOperation::Remove, {row.path, row.name, row.data});
+  if (outcome == Outcome::Done) {
+    support_.log(LogOperation::Remove, {row.path, row.name, row.data});
+    const EntryState removed = program(row.name, row.data, disabled);
+    support_.remember(disabled ? support_.change(change_kind::kRemove, row.path, removed, std::nullopt)
+                               : valueChange(change_kind::kRemove, row.path, change, removed, std::nullopt, row.data));
+  }
   fill(list);
   FamilySupport::reselect(list, index);
 }
@@ -114,6 +128,8 @@ void ProgramListFamily::add(EntryList& list) {
   ValueChange change;
   if (changeValue(target, std::nullopt, program, change) == Outcome::Done) {
     support_.log(LogOperation::Add, {target, change.where.valueName, program});
+    support_.remember(valueChange(change_kind::kAdd, target, change, std::nullopt,
+                                  velmora::program(change.where.valueName, program, false), {}));
   }
   fill(list);
 }
@@ -125,21 +141,34 @@ void ProgramListFamily::modify(EntryList& list, int index) {
   const std::string program = programFor(data.path);
 
   Outcome outcome = Outcome::Failed;
-  if (row.origin == RowOrigin::Record) {
+  const bool disabled = row.origin == RowOrigin::Record;
+  ValueChange change;
+  if (disabled) {
     outcome = support_.updateRecordOf(row, std::nullopt, program);
   } else {
     // Delete and append happen on one text and reach the registry in one
     // write, so the value never holds neither program.
-    ValueChange change;
     outcome = changeValue(row.path, row.data, program, change);
   }
   if (outcome == Outcome::Done) {
     support_.log(LogOperation::Modify, {row.path, row.name, row.data, row.name, program});
+    const EntryState was = velmora::program(row.name, row.data, disabled);
+    const EntryState now = velmora::program(row.name, program, disabled);
+    support_.remember(disabled ? support_.change(change_kind::kModify, row.path, was, now)
+                               : valueChange(change_kind::kModify, row.path, change, was, now, row.data));
   }
   fill(list);
 }
 
 void ProgramListFamily::property(EntryList& list, int index) { support_.showProperty(list, index); }
+
+// The key that holds the value: its path without the value's name.
+void ProgramListFamily::openLocation(EntryList& list, int index) {
+  if (!FamilySupport::isRow(list, index)) return;
+  const std::string path = list.row(index).path;
+  const std::size_t cut = path.rfind('\\');
+  if (cut != std::string::npos) support_.openRegistryKey(path.substr(0, cut));
+}
 
 // Disable stores the record first and takes the program out of the value
 // only once the record is on disk; a failed write takes the record back.
@@ -160,6 +189,8 @@ bool ProgramListFamily::disable(EntryList& list, int index) {
   }
   tx.commit();
   support_.log(LogOperation::Disable, {row.path, row.name, row.data});
+  support_.remember(valueChange(change_kind::kDisable, row.path, change, program(row.name, row.data, false),
+                                program(row.name, row.data, true), row.data));
   return true;
 }
 
@@ -192,6 +223,8 @@ bool ProgramListFamily::enable(EntryList& list, int index) {
   }
   tx.commit();
   support_.log(LogOperation::Enable, {row.path, row.name, row.data});
+  support_.remember(valueChange(change_kind::kEnable, row.path, change, program(row.name, row.data, true),
+                                program(row.name, row.data, false), {}));
   return true;
 }
 
@@ -220,6 +253,30 @@ Outcome ProgramListFamily::changeValue(const std::string& path, const std::optio
   const Outcome planned = planChange(path, removed, appended, change);
   if (planned != Outcome::Done) return planned;
   return write(change.where, path, change.after);
+}
+
+Outcome ProgramListFamily::changeValueTo(
+    const std::string& path, const std::function<std::optional<std::string>(const std::string& now)>& newText,
+    ValueChange& change) {
+  const auto where = locate(path);
+  if (!where) return Outcome::Failed;
+  auto before = readForChange(*where, path);
+  if (!before) return Outcome::Failed;
+  auto after = newText(*before);
+  if (!after) return Outcome::Stale;
+  if (!confirmUserinit(*where, *before, *after)) return Outcome::Failed;
+  change = ValueChange{*where, std::move(*before), std::move(*after)};
+  return write(change.where, path, change.after);
+}
+
+Change ProgramListFamily::valueChange(std::string_view kind, const std::string& path, const ValueChange& change,
+                                      std::optional<EntryState> before, std::optional<EntryState> after,
+                                      const std::string& placed) const {
+  Change c = support_.change(kind, path, std::move(before), std::move(after));
+  c.valueBefore = change.before;
+  c.valueAfter = change.after;
+  if (!placed.empty()) c.position = programIndex(change.before, placed);
+  return c;
 }
 
 std::optional<ValuePath> ProgramListFamily::locate(const std::string& path) {
@@ -289,6 +346,139 @@ bool ProgramListFamily::confirmUserinit(const ValuePath& where, const std::strin
 std::string ProgramListFamily::programFor(const std::string& entered) {
   std::string shortPath = shortPaths_.shortForm(entered);
   return shortPath.empty() ? entered : shortPath;
+}
+
+}  // namespace velmora
+
+// ---------------------------------------------------------------------------
+// Undo: through the same reads, writes and Userinit safeguard as the forward
+// operations, and only when the entry is still as the change left it.
+
+namespace velmora {
+
+bool ProgramListFamily::undo(const Change& c) {
+  const bool ours = std::any_of(locations_.begin(), locations_.end(),
+                                [&](const std::string& l) { return equalsIgnoreCase(l, c.location); });
+  if (!ours) {
+    support_.tell("_UndoNotPossible");
+    return false;
+  }
+  UndoScope scope(support_, c.id);
+  using namespace change_kind;
+  if (c.kind == kDisable && c.after && c.after->disabled) {
+    StoredItem found;
+    if (!recordIs(c.location, *c.after, found)) return false;
+    OneRowList row(Row{c.after->name, {}, c.after->data, c.location, RowState::Disabled});
+    return enable(row, 0);
+  }
+  if (c.kind == kEnable && c.after && !c.after->disabled) {
+    ValueChange ignored;
+    // Disable itself says when the program has left the value; say it as an Undo.
+    const auto where = splitValuePath(c.location);
+    RegValue now;
+    if (where && registry_.queryValue(where->root, where->key, where->valueName, now) == RegStatus::Ok &&
+        !containsProgram(now.text, c.after->data)) {
+      support_.tellEntryChanged(c.after->data, support_.translator().translate("_UndoGone"));
+      return false;
+    }
+    OneRowList row(Row{c.after->name, {}, c.after->data, c.location, RowState::Live});
+    return disable(row, 0);
+  }
+  const EntryState* state = c.before ? &*c.before : c.after ? &*c.after : nullptr;
+  if (!state || (c.kind != kRemove && c.kind != kAdd && c.kind != kModify)) {
+    support_.tell("_UndoNotPossible");
+    return false;
+  }
+  return state->disabled ? undoRecord(c) : undoLive(c);
+}
+
+bool ProgramListFamily::recordIs(const std::string& location, const EntryState& state, StoredItem& found) {
+  const auto items = support_.records();
+  if (!items) return false;
+  if (const auto record = support_.findRecord(*items, DisabledItem{location, state.name, state.data})) {
+    found = *record;
+    return true;
+  }
+  support_.tellEntryChanged(state.data, support_.translator().translate("_UndoRecordGone"));
+  return false;
+}
+
+// A disabled program's record: put back, taken away or changed back.
+bool ProgramListFamily::undoRecord(const Change& c) {
+  using namespace change_kind;
+  if (c.kind == kRemove && c.before) {
+    if (support_.addRecord(DisabledItem{c.location, c.before->name, c.before->data}) != Outcome::Done) return false;
+    support_.log(LogOperation::Add, {c.location, c.before->name, c.before->data});
+    support_.remember(support_.change(kAdd, c.location, std::nullopt, *c.before));
+    return true;
+  }
+  StoredItem found;
+  if (!c.after || !recordIs(c.location, *c.after, found)) return false;
+  if (c.kind == kAdd) {
+    if (support_.removeRecord(found) != Outcome::Done) return false;
+    support_.log(LogOperation::Remove, {c.location, c.after->name, c.after->data});
+    support_.remember(support_.change(kRemove, c.location, *c.after, std::nullopt));
+    return true;
+  }
+  if (!c.before) return false;
+  const Outcome updated = support_.updateRecord(found, std::nullopt, c.before->data);
+  if (updated == Outcome::Stale) support_.tellRecordGone();
+  if (updated != Outcome::Done) return false;
+  support_.log(LogOperation::Modify, {c.location, c.after->name, c.after->data, c.before->name, c.before->data});
+  support_.remember(support_.change(kModify, c.location, *c.after, *c.before));
+  return true;
+}
+
+// A live program: the value goes back to the very text it had when nothing
+// else changed it since; otherwise only this program is put back, taken out
+// or changed back, in its place.
+bool ProgramListFamily::undoLive(const Change& c) {
+  using namespace change_kind;
+  const auto exactly = [&](const std::string& now) { return c.valueAfter && c.valueBefore && now == *c.valueAfter; };
+  std::optional<EntryState> before, after;
+  std::string placed;
+  ValueChange change;
+  Outcome outcome = Outcome::Failed;
+  if (c.kind == kRemove && c.before) {
+    const EntryState& b = *c.before;
+    outcome = changeValueTo(c.location, [&](const std::string& now) -> std::optional<std::string> {
+      if (exactly(now)) return *c.valueBefore;
+      if (containsProgram(now, b.data)) {
+        support_.tellEntryChanged(b.data, support_.translator().translate("_UndoThereAlready"));
+        return std::nullopt;
+      }
+      const ProgramPlace place = c.valueBefore && c.position ? placeOf(*c.valueBefore, *c.position) : ProgramPlace{};
+      return c.valueBefore && c.position ? insertProgram(now, b.data, place) : appendProgram(now, b.data);
+    }, change);
+    after = b;
+  } else if (c.after && (c.kind == kAdd || (c.kind == kModify && c.before))) {
+    const EntryState& a = *c.after;
+    outcome = changeValueTo(c.location, [&](const std::string& now) -> std::optional<std::string> {
+      if (!containsProgram(now, a.data)) {
+        support_.tellEntryChanged(a.data, support_.translator().translate("_UndoGone"));
+        return std::nullopt;
+      }
+      if (exactly(now)) return *c.valueBefore;
+      return c.kind == kAdd ? deleteProgram(now, a.data) : replaceProgram(now, a.data, c.before->data);
+    }, change);
+    before = a;
+    placed = a.data;
+    if (c.kind == kModify) after = c.before;
+  } else {
+    support_.tell("_UndoNotPossible");
+    return false;
+  }
+  if (outcome != Outcome::Done) return false;
+  const std::string kind = oppositeKind(c.kind);
+  if (kind == kModify) {
+    support_.log(LogOperation::Modify, {c.location, before->name, before->data, after->name, after->data});
+  } else if (kind == kAdd) {
+    support_.log(LogOperation::Add, {c.location, after->name, after->data});
+  } else {
+    support_.log(LogOperation::Remove, {c.location, before->name, before->data});
+  }
+  support_.remember(valueChange(kind, c.location, change, before, after, placed));
+  return true;
 }
 
 }  // namespace velmora

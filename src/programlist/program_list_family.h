@@ -4,6 +4,7 @@
 // disabledwininiitem records in config.xml (the element name older files
 // use). Every change reads the value whole, rewrites it as text and keeps
 // the program in exactly one place.
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,6 +41,8 @@ class ProgramListFamily : public EntryFamily {
   void property(EntryList& list, int row) override;
   bool enable(EntryList& list, int row) override;
   bool disable(EntryList& list, int row) override;
+  bool undo(const Change& change) override;
+  void openLocation(EntryList& list, int row) override;
 
  private:
   // A value read for a change, and the text it is to become.
@@ -58,6 +61,21 @@ class ProgramListFamily : public EntryFamily {
   // planChange, then the write.
   Outcome changeValue(const std::string& path, const std::optional<std::string>& removed,
                       const std::optional<std::string>& appended, ValueChange& change);
+
+  // Reads the value and rewrites it as `newText` makes it of the text read
+  // (nothing: refused, after telling the user), with the Userinit safeguard.
+  Outcome changeValueTo(const std::string& path,
+                        const std::function<std::optional<std::string>(const std::string& now)>& newText,
+                        ValueChange& change);
+  // A change of a program within the value at `path`, for the history.
+  Change valueChange(std::string_view kind, const std::string& path, const ValueChange& change,
+                     std::optional<EntryState> before, std::optional<EntryState> after,
+                     const std::string& placed) const;
+  // True when a record as `state` says is kept for `location`, then in
+  // `found`; otherwise false after telling the user.
+  bool recordIs(const std::string& location, const EntryState& state, StoredItem& found);
+  bool undoLive(const Change& c);
+  bool undoRecord(const Change& c);
 
   std::optional<ValuePath> locate(const std::string& path);
   std::optional<std::string> readForChange(const ValuePath& where, const std::string& path);

@@ -1,7 +1,11 @@
 #include "registry/registry_family.h"
 
+#include <algorithm>
+
+#include "core/format.h"
 #include "core/text.h"
 #include "lang/language_table.h"
+#include "pane/change_undo.h"
 #include "pane/prompt.h"
 #include "pane/transaction.h"
 
@@ -19,6 +23,14 @@ std::uint32_t typeOfRecord(const DisabledItem& item) {
   return equalsIgnoreCase(item.valuetype, kExpandTypeName) ? kRegExpandSz : kRegSz;
 }
 std::string recordTypeName(std::uint32_t type) { return type == kRegExpandSz ? std::string(kExpandTypeName) : ""; }
+// A value's type as the change history names it, and back.
+std::string historyTypeName(std::uint32_t type) { return type == kRegExpandSz ? "REG_EXPAND_SZ" : "REG_SZ"; }
+std::uint32_t historyType(const EntryState& state) {
+  return state.valueType == "REG_EXPAND_SZ" ? kRegExpandSz : kRegSz;
+}
+EntryState stateOf(const std::string& name, const std::string& data, std::uint32_t type, bool disabled) {
+  return EntryState{name, data, historyTypeName(type), disabled};
+}
 
 }  // namespace
 
@@ -32,7 +44,7 @@ bool holdsEnvironmentReference(std::string_view text) {
   return false;
 }
 
-const FamilyTraits kRegistryTraits{kRegistryRecords, LogKeys{""}, "_RegString", &equalsIgnoreCase};
+const FamilyTraits kRegistryTraits{kRegistryRecords, LogKeys{""}, "_RegString", &equalsIgnoreCase, "registry"};
 
 namespace {
 
@@ -159,14 +171,25 @@ void RegistryFamily::remove(EntryList& list, int index) {
 
   if (splitKeyPath(row.path)) {
     // Only the store changes for a disabled entry, only the registry for a live one.
-    const Outcome outcome = row.origin == RowOrigin::Record ? support_.removeRecordOf(row) : removeLive(row);
-    if (outcome == Outcome::Done) support_.log(LogOperation::Remove, {row.path, row.name, row.data});
+    const bool disabled = row.origin == RowOrigin::Record;
+    std::uint32_t type = disabled ? recordType(row) : kRegSz;
+    const Outcome outcome = disabled ? support_.removeRecordOf(row) : removeLive(row, type);
+    if (outcome == Outcome::Done) {
+      support_.log(LogOperation::Remove, {row.path, row.name, row.data});
+      support_.remember(
+          support_.change(change_kind::kRemove, row.path, stateOf(row.name, row.data, type, disabled), std::nullopt));
+    }
   }
   fill(list);
   FamilySupport::reselect(list, index);
 }
 
-Outcome RegistryFamily::removeLive(const Row& row) {
+std::uint32_t RegistryFamily::recordType(const Row& row) {
+  const auto record = support_.findRecord(support_.recordsForListing(), recordOf(row));
+  return record ? typeOfRecord(record->item) : kRegSz;
+}
+
+Outcome RegistryFamily::removeLive(const Row& row, std::uint32_t& type) {
   const auto key = splitKeyPath(row.path);
   if (!key) return Outcome::Failed;
   // A value that is gone already is not ours to report as removed; one that
@@ -174,7 +197,6 @@ Outcome RegistryFamily::removeLive(const Row& row) {
   // to delete.
   RegValue now;
   if (registry_.queryValue(key->root, key->subkey, row.name, now) == RegStatus::NotFound) return Outcome::Stale;
-  std::uint32_t type = kRegSz;
   if (!stillAsListed(*key, row, "_RegistryRemoveChanged", type)) return Outcome::Failed;
   // Windows' flag of the value goes first (Windows would leave it behind);
   // should the value then stay, the flag is written back.
@@ -212,6 +234,8 @@ bool RegistryFamily::disable(EntryList& list, int index) {
   }
   tx.commit();
   support_.log(LogOperation::Disable, {row.path, row.name, row.data});
+  support_.remember(support_.change(change_kind::kDisable, row.path, stateOf(row.name, row.data, type, false),
+                                    stateOf(row.name, row.data, type, true)));
   return true;
 }
 
@@ -271,6 +295,10 @@ bool RegistryFamily::enable(EntryList& list, int index) {
   }
   tx.commit();
   support_.log(LogOperation::Enable, {row.path, row.name, row.data});
+  Change c = support_.change(change_kind::kEnable, row.path, stateOf(row.name, row.data, type, true),
+                             stateOf(row.name, row.data, type, false));
+  if (before && (before->text != row.data || before->type != type)) keepReplaced(c, before);
+  support_.remember(std::move(c));
   return true;
 }
 
@@ -305,6 +333,10 @@ void RegistryFamily::add(EntryList& list) {
         write(tx, *key, path, data.name, data.path, type, before) == Outcome::Done) {
       tx.commit();
       support_.log(LogOperation::Add, {path, data.name, data.path});
+      // A value the new one replaced is what Undo gives back.
+      std::optional<EntryState> replaced;
+      if (before && isListedType(before->type)) replaced = stateOf(data.name, before->text, before->type, false);
+      support_.remember(support_.change(change_kind::kAdd, path, replaced, stateOf(data.name, data.path, type, false)));
     }
   }
   fill(list);
@@ -318,25 +350,38 @@ void RegistryFamily::modify(EntryList& list, int index) {
   // A record removed by hand meanwhile leaves nothing to change; the user
   // is told that the edit was not kept.
   // The type stays unless the new command line needs REG_EXPAND_SZ.
+  const bool disabled = row.origin == RowOrigin::Record;
   const auto newType = holdsEnvironmentReference(data.path) ? std::optional<std::string>(kExpandTypeName)
                                                              : std::nullopt;
-  const Outcome outcome = row.origin == RowOrigin::Record
-                              ? support_.updateRecordOf(row, data.name, data.path, newType)
-                              : modifyLive(row, data.name, data.path);
+  std::pair<std::uint32_t, std::uint32_t> types{kRegSz, kRegSz};
+  if (disabled) {
+    types.first = recordType(row);
+    types.second = newType ? kRegExpandSz : types.first;
+  }
+  const Outcome outcome = disabled ? support_.updateRecordOf(row, data.name, data.path, newType)
+                                   : modifyLive(row, data.name, data.path, std::nullopt, types);
   if (outcome == Outcome::Done) {
     support_.log(LogOperation::Modify, {row.path, row.name, row.data, data.name, data.path});
+    Change c = support_.change(change_kind::kModify, row.path, stateOf(row.name, row.data, types.first, disabled),
+                               stateOf(data.name, data.path, types.second, disabled));
+    if (!disabled) keepReplaced(c, lastReplaced_);
+    support_.remember(std::move(c));
   }
   fill(list);
 }
 
-Outcome RegistryFamily::modifyLive(const Row& old, const std::string& newName, const std::string& newData) {
+Outcome RegistryFamily::modifyLive(const Row& old, const std::string& newName, const std::string& newData,
+                                   std::optional<std::uint32_t> forcedType,
+                                   std::pair<std::uint32_t, std::uint32_t>& types) {
   const auto key = splitKeyPath(old.path);
   if (!key) return Outcome::Failed;
   Transaction tx(support_, old.name);
   // The value keeps its type unless the new text needs REG_EXPAND_SZ.
   const auto current = existingValue(*key, old.name);
   const std::uint32_t oldType = current && isListedType(current->type) ? current->type : kRegSz;
-  const std::uint32_t newType = holdsEnvironmentReference(newData) ? kRegExpandSz : oldType;
+  const std::uint32_t newType = forcedType ? *forcedType : holdsEnvironmentReference(newData) ? kRegExpandSz : oldType;
+  types = {oldType, newType};
+  lastReplaced_.reset();
 
   if (old.name == newName) {
     // Same value: one write replaces the text in place.
@@ -361,6 +406,7 @@ Outcome RegistryFamily::modifyLive(const Row& old, const std::string& newName, c
     // that a failure leaves the entry under at least one of its names.
     const auto before = existingValue(*key, newName);
     if (!mayReplace(old.path, newName, newData, newType, before)) return Outcome::Failed;
+    if (before && isListedType(before->type)) lastReplaced_ = before;
     if (write(tx, *key, old.path, newName, newData, newType, before) != Outcome::Done) return Outcome::Failed;
     // Windows' flag follows the name. It moves before the old value goes:
     // that deletion is the last step, so every step before it can still be
@@ -375,6 +421,10 @@ Outcome RegistryFamily::modifyLive(const Row& old, const std::string& newName, c
 }
 
 void RegistryFamily::property(EntryList& list, int index) { support_.showProperty(list, index); }
+
+void RegistryFamily::openLocation(EntryList& list, int index) {
+  if (FamilySupport::isRow(list, index)) support_.openRegistryKey(list.row(index).path);
+}
 
 // ---------------------------------------------------------------------------
 // Helpers
@@ -414,6 +464,186 @@ bool RegistryFamily::restoreValue(const KeyPath& key, const std::string& name, c
                                 KeyCreation::KeyMustExist);
   }
   return status == RegStatus::Ok;
+}
+
+}  // namespace velmora
+
+// ---------------------------------------------------------------------------
+// Undo: each reversal goes through the steps of the forward operation, with
+// their checks and questions, and only when the entry is still as the change
+// left it.
+
+namespace velmora {
+
+bool RegistryFamily::undo(const Change& c) {
+  const auto key = splitKeyPath(c.location);
+  const bool ours = key && std::any_of(keyPaths_.begin(), keyPaths_.end(),
+                                       [&](const std::string& p) { return equalsIgnoreCase(p, c.location); });
+  if (!ours) {
+    support_.tell("_UndoNotPossible");
+    return false;
+  }
+  UndoScope scope(support_, c.id);
+  using namespace change_kind;
+  if (c.kind == kRemove && c.before) return putBack(c);
+  if (c.kind == kAdd && c.after) return takeBackAdded(c);
+  if (c.kind == kModify && c.before && c.after) return modifyBack(c);
+  if (c.kind == kDisable && c.after && c.after->disabled) {
+    if (!recordIs(c.location, *c.after)) return false;
+    OneRowList row(Row{c.after->name, {}, c.after->data, c.location, RowState::Disabled});
+    return enable(row, 0);
+  }
+  if (c.kind == kEnable && c.after && !c.after->disabled) {
+    if (!liveValueIs(*key, *c.after)) return false;
+    OneRowList row(Row{c.after->name, {}, c.after->data, c.location, RowState::Live});
+    return disable(row, 0) && restoreReplaced(c, c.after->name);
+  }
+  support_.tell("_UndoNotPossible");
+  return false;
+}
+
+void RegistryFamily::keepReplaced(Change& c, const std::optional<RegValue>& replaced) {
+  if (!replaced || !isListedType(replaced->type)) return;
+  c.extra["replaceddata"] = replaced->text;
+  c.extra["replacedtype"] = historyTypeName(replaced->type);
+}
+
+bool RegistryFamily::restoreReplaced(const Change& c, const std::string& name) {
+  const auto data = c.extra.find("replaceddata");
+  if (data == c.extra.end()) return true;
+  const auto type = c.extra.find("replacedtype");
+  const std::uint32_t t = type != c.extra.end() && type->second == "REG_EXPAND_SZ" ? kRegExpandSz : kRegSz;
+  const auto key = splitKeyPath(c.location);
+  if (!key) return false;
+  // Only into the place the Undo has just emptied: never over a value.
+  RegValue now;
+  if (registry_.queryValue(key->root, key->subkey, name, now) != RegStatus::NotFound) return true;
+  if (registry_.setText(key->root, key->subkey, name, data->second, t, KeyCreation::CreateKey) != RegStatus::Ok) {
+    support_.tell("_RegistryWriteFailed", {c.location});
+    return false;
+  }
+  support_.log(LogOperation::Add, {c.location, name, data->second});
+  return true;
+}
+
+bool RegistryFamily::liveValueIs(const KeyPath& key, const EntryState& state) {
+  RegValue now;
+  switch (registry_.queryValue(key.root, key.subkey, state.name, now)) {
+    case RegStatus::Ok:
+      if (!isListedType(now.type) || now.text != state.data) {
+        support_.tellEntryChanged(state.name, safeFormat(support_.translator().translate("_UndoNowHolds"), {now.text}));
+        return false;
+      }
+      if (now.type != historyType(state)) {
+        support_.tellEntryChanged(
+            state.name, safeFormat(support_.translator().translate("_UndoTypeNow"), {historyTypeName(now.type)}));
+        return false;
+      }
+      return true;
+    case RegStatus::NotFound:
+      support_.tellEntryChanged(state.name, support_.translator().translate("_UndoGone"));
+      return false;
+    case RegStatus::AccessDenied:
+    case RegStatus::Failed:
+      break;
+  }
+  support_.tell("_UndoCannotRead", {state.name});
+  return false;
+}
+
+bool RegistryFamily::recordIs(const std::string& location, const EntryState& state, std::optional<StoredItem>* found) {
+  const auto items = support_.records();
+  if (!items) return false;
+  for (const StoredItem& s : *items) {
+    if (support_.traits().sameLocation(s.item.path, location) && equalsIgnoreCase(s.item.valuename, state.name) &&
+        s.item.valuedata == state.data && typeOfRecord(s.item) == historyType(state)) {
+      if (found) *found = s;
+      return true;
+    }
+  }
+  support_.tellEntryChanged(state.name, support_.translator().translate("_UndoRecordGone"));
+  return false;
+}
+
+bool RegistryFamily::putBack(const Change& c) {
+  const EntryState& b = *c.before;
+  const std::uint32_t type = historyType(b);
+  if (b.disabled) {
+    // A removed disabled entry: its record comes back, with its type.
+    DisabledItem record{c.location, b.name, b.data, recordTypeName(type)};
+    if (support_.addRecord(record) != Outcome::Done) return false;
+  } else {
+    const auto key = splitKeyPath(c.location);
+    const auto before = existingValue(*key, b.name);
+    if (!mayReplace(c.location, b.name, b.data, type, before)) return false;
+    Transaction tx(support_, b.name);
+    if (write(tx, *key, c.location, b.name, b.data, type, before) != Outcome::Done) return false;
+    tx.commit();
+  }
+  support_.log(LogOperation::Add, {c.location, b.name, b.data});
+  support_.remember(support_.change(change_kind::kAdd, c.location, std::nullopt, b));
+  return true;
+}
+
+bool RegistryFamily::takeBackAdded(const Change& c) {
+  const EntryState& a = *c.after;
+  if (a.disabled) {
+    // The record an Undo of a Remove put back.
+    std::optional<StoredItem> found;
+    if (!recordIs(c.location, a, &found)) return false;
+    if (support_.removeRecord(*found) != Outcome::Done) return false;
+  } else {
+    const auto key = splitKeyPath(c.location);
+    if (!liveValueIs(*key, a)) return false;
+    if (c.before && !c.before->disabled) {
+      // The Add replaced a value: that value comes back in its place.
+      const EntryState& b = *c.before;
+      Transaction tx(support_, a.name);
+      if (write(tx, *key, c.location, b.name, b.data, historyType(b), existingValue(*key, a.name)) != Outcome::Done) {
+        return false;
+      }
+      tx.commit();
+      support_.log(LogOperation::Add, {c.location, b.name, b.data});
+      support_.remember(support_.change(change_kind::kAdd, c.location, a, b));
+      return true;
+    }
+    const RegStatus status = registry_.deleteValue(key->root, key->subkey, a.name);
+    if (!deleted(status)) {
+      support_.tell("_RegistryDeleteFailed", {c.location});
+      return false;
+    }
+  }
+  support_.log(LogOperation::Remove, {c.location, a.name, a.data});
+  support_.remember(support_.change(change_kind::kRemove, c.location, a, std::nullopt));
+  return true;
+}
+
+bool RegistryFamily::modifyBack(const Change& c) {
+  const EntryState& a = *c.after;
+  const EntryState& b = *c.before;
+  if (a.disabled != b.disabled) {
+    support_.tell("_UndoNotPossible");
+    return false;
+  }
+  const Row now{a.name, {}, a.data, c.location, a.disabled ? RowState::Disabled : RowState::Live};
+  if (a.disabled) {
+    std::optional<StoredItem> found;
+    if (!recordIs(c.location, a, &found)) return false;
+    const Outcome updated = support_.updateRecord(*found, b.name, b.data, recordTypeName(historyType(b)));
+    if (updated == Outcome::Stale) support_.tellRecordGone();
+    if (updated != Outcome::Done) return false;
+  } else {
+    const auto key = splitKeyPath(c.location);
+    if (!liveValueIs(*key, a)) return false;
+    std::pair<std::uint32_t, std::uint32_t> types{};
+    if (modifyLive(now, b.name, b.data, historyType(b), types) != Outcome::Done) return false;
+  }
+  support_.log(LogOperation::Modify, {c.location, a.name, a.data, b.name, b.data});
+  Change back = support_.change(change_kind::kModify, c.location, a, b);
+  if (!a.disabled) keepReplaced(back, lastReplaced_);
+  support_.remember(std::move(back));
+  // The value the Modify replaced under its new name comes back there.
+  return a.disabled || equalsIgnoreCase(a.name, b.name) || restoreReplaced(c, a.name);
 }
 
 }  // namespace velmora

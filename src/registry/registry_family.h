@@ -17,6 +17,7 @@
 // user, and the log hears only of changes that were really made.
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/locations.h"
@@ -61,9 +62,12 @@ class RegistryFamily : public EntryFamily {
   void property(EntryList& list, int row) override;
   bool enable(EntryList& list, int row) override;
   bool disable(EntryList& list, int row) override;
+  bool undo(const Change& change) override;
+  void openLocation(EntryList& list, int row) override;
 
  private:
-  Outcome removeLive(const Row& row);
+  // Deletes a live value that is still as listed; `type` is then its type.
+  Outcome removeLive(const Row& row, std::uint32_t& type);
   // Enable of a live value that Windows' settings turned off: its flag is
   // turned on; the value and config.xml stay as they are.
   bool turnOnInWindows(const KeyPath& key, const Row& row);
@@ -71,7 +75,24 @@ class RegistryFamily : public EntryFamily {
   // its type (REG_SZ or REG_EXPAND_SZ); otherwise false after telling the
   // user (`changedKey` when another program changed or removed it).
   bool stillAsListed(const KeyPath& key, const Row& row, const char* changedKey, std::uint32_t& type);
-  Outcome modifyLive(const Row& old, const std::string& newName, const std::string& newData);
+  // Renames and rewrites a live value. Its type stays unless the new text
+  // needs REG_EXPAND_SZ, or `forcedType` says what it is to be (an Undo);
+  // on Done `types` holds the old and the new type.
+  Outcome modifyLive(const Row& old, const std::string& newName, const std::string& newData,
+                     std::optional<std::uint32_t> forcedType, std::pair<std::uint32_t, std::uint32_t>& types);
+  // The type of the record a disabled row stands for (REG_SZ when none).
+  std::uint32_t recordType(const Row& row);
+
+  // Undo, one kind of change each; `c` is the change being reversed.
+  bool putBack(const Change& c);
+  bool takeBackAdded(const Change& c);
+  bool modifyBack(const Change& c);
+  // True when the live value is as `state` says (name, text, type);
+  // otherwise false after telling the user what differs.
+  bool liveValueIs(const KeyPath& key, const EntryState& state);
+  // True when a record as `state` says is kept for `location`; otherwise
+  // false after telling the user.
+  bool recordIs(const std::string& location, const EntryState& state, std::optional<StoredItem>* found = nullptr);
 
   // The value's current state, or nullopt when there is none (or it cannot
   // be read: the write that follows then reports the problem).
@@ -90,8 +111,15 @@ class RegistryFamily : public EntryFamily {
   // could not.
   bool restoreValue(const KeyPath& key, const std::string& name, const std::optional<RegValue>& before);
 
+  // Keeps a value that a change replaced in `c`, so Undo can write it back.
+  static void keepReplaced(Change& c, const std::optional<RegValue>& replaced);
+  // Writes back the value a change replaced, if it kept one.
+  bool restoreReplaced(const Change& c, const std::string& name);
+
   std::vector<std::string> keyPaths_;
   RegistryPort& registry_;
+  // The value of another name that the last live Modify replaced, if any.
+  std::optional<RegValue> lastReplaced_;
   FamilySupport support_;
   StartupFlagSteps flags_;
 };

@@ -16,7 +16,7 @@ namespace velmora {
 
 // Disable records the folder without its trailing backslash, so a folder
 // held with one must still find its records.
-const FamilyTraits kStartupFolderTraits{kStartupFolderRecords, LogKeys{"1"}, "_StartupFolderType", &sameFolder};
+const FamilyTraits kStartupFolderTraits{kStartupFolderRecords, LogKeys{"1"}, "_StartupFolderType", &sameFolder, "startupfolder"};
 
 FolderFlags startupFolderFlags(RegistryPort& registry, const std::vector<std::string>& folders) {
   const std::string common = readStartupFolder(registry, "Common Startup");
@@ -246,8 +246,15 @@ void StartupFolderFamily::remove(EntryList& list, int index) {
   Entry e;
   if (!changeable(list, index, e)) return;
   if (!support_.confirmRemove(e.data)) return;
+  // The file itself (or a disabled entry's copy) is kept, so Undo can put it back.
+  const std::string copy = keepForHistory(e.live() ? e.path() : copyPath(e.folder, e.name));
   if ((e.live() ? removeLive(e) : removeDisabled(e)) == Outcome::Done) {
     support_.log(LogOperation::Remove, {e.path()});
+    Change c = support_.change(change_kind::kRemove, withoutTrailingBackslash(e.folder), stateOf(e), std::nullopt);
+    c.copy = copy;
+    support_.remember(std::move(c));
+  } else {
+    dropHistoryCopy(copy);
   }
   fill(list);
   FamilySupport::reselect(list, index);
@@ -296,16 +303,36 @@ void StartupFolderFamily::add(EntryList& list) {
   const std::string name = ensureExtension(data.name, "lnk");
   const std::string link = entryPath(folder, name);
   if (!mayReplace(name, link)) return;
+  // A file the new shortcut replaces is kept, so Undo gives it back.
+  std::optional<EntryState> replaced;
+  const std::string kept = keepForHistory(link);
+  if (!kept.empty()) replaced = EntryState{name, resolveShortcut(links_, link).value_or(""), {}, false};
   const LinkStatus status = links_.create(data.path, link);
   if (status != LinkStatus::Ok) {
+    dropHistoryCopy(kept);
     linkFailed(status, link, folder);
   } else {
     support_.log(LogOperation::Add, {link});
+    Change c = support_.change(change_kind::kAdd, withoutTrailingBackslash(folder), replaced,
+                               EntryState{name, data.path, {}, false});
+    c.copy = kept;
+    support_.remember(std::move(c));
   }
   fill(list);
 }
 
 void StartupFolderFamily::property(EntryList& list, int index) { support_.showProperty(list, index); }
+
+// A disabled file is not in the folder: the folder is shown instead.
+void StartupFolderFamily::openLocation(EntryList& list, int index) {
+  if (!FamilySupport::isRow(list, index)) return;
+  const Entry e = entryOf(list.row(index));
+  if (e.live() && isPlainFileName(e.name)) {
+    support_.showFile(e.path());
+  } else {
+    support_.openFolder(withoutTrailingBackslash(e.folder));
+  }
+}
 
 bool StartupFolderFamily::disable(EntryList& list, int row) {
   if (!FamilySupport::isRow(list, row)) return false;
@@ -354,6 +381,8 @@ bool StartupFolderFamily::disable(EntryList& list, int row) {
   }
   tx.commit();
   support_.log(LogOperation::Disable, {path});
+  support_.remember(support_.change(change_kind::kDisable, record.path, stateOf(e),
+                                    EntryState{e.name, e.data, {}, true}));
   return true;
 }
 
@@ -390,11 +419,17 @@ bool StartupFolderFamily::enable(EntryList& list, int row) {
     tx.fail([&] { support_.tellStoreProblem(removed); });
     return false;
   }
+  // The file Enable replaced goes into the history before its kept copy is dropped.
+  const std::string replaced = kept ? keepForHistory(*kept) : std::string();
   tx.commit();
   if (hasCopy && !hasRecordNamed(*stored, e.folder, e.name, found->ordinal)) {
     (void)files_.removeFile(copy);
   }
   support_.log(LogOperation::Enable, {path});
+  Change c = support_.change(change_kind::kEnable, withoutTrailingBackslash(e.folder), stateOf(e),
+                             EntryState{e.name, e.data, {}, false});
+  c.copy = replaced;
+  support_.remember(std::move(c));
   return true;
 }
 

@@ -61,6 +61,8 @@ class StartupFolderFamily : public EntryFamily {
   void property(EntryList& list, int row) override;
   bool enable(EntryList& list, int row) override;
   bool disable(EntryList& list, int row) override;
+  bool undo(const Change& change) override;
+  void openLocation(EntryList& list, int row) override;
 
  private:
   // A row read back: name, data and folder (columns 0, 2, 3).
@@ -123,6 +125,30 @@ class StartupFolderFamily : public EntryFamily {
   void disabledCopyFailed(FileStatus status, const char* key, const std::string& path);
   void linkFailed(LinkStatus status, const std::string& path, const std::string& folder);
 
+  // An exact copy of the file at `path` in the history's copy folder, for a
+  // change that is about to remove or replace it: the copy's name, or ""
+  // when there is no history or no copy could be made.
+  std::string keepForHistory(const std::string& path);
+  // Drops a copy kept for a change that did not happen.
+  void dropHistoryCopy(const std::string& name);
+  static EntryState stateOf(const Entry& e);
+  // Puts back at `path` a file a change replaced and kept under `copyName`
+  // in the history's copy folder, when the place is free. False after
+  // telling the user when it could not.
+  bool restoreReplaced(const std::string& copyName, const std::string& path, const std::string& folder);
+  // Undo, one kind of change each.
+  bool undoRemove(const Change& c);
+  bool undoAdd(const Change& c);
+  bool undoModify(const Change& c);
+  // True when the live file is still as `state` says (there, and a shortcut
+  // to its target when it has one); otherwise false after telling the user.
+  bool fileIs(const std::string& folder, const EntryState& state);
+  // The record as `state` says, or nothing after telling the user.
+  std::optional<StoredItem> recordIs(const std::string& folder, const EntryState& state);
+
+  // The history copy of a file of another name that the last live Modify
+  // replaced, if any.
+  std::string lastReplacedCopy_;
   std::vector<std::string> folders_;
   FolderPort& files_;
   ShellLinkPort& links_;

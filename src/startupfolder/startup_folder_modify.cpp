@@ -41,9 +41,19 @@ void StartupFolderFamily::modify(EntryList& list, int index) {
   data.check = nameCheck();
   if (!support_.prompt().entryDialog(EntryDialogKind::Modify, data)) return;
   if (!plainName(data.name)) return;
+  // The file as it was, for Undo: the dialog's change keeps arguments,
+  // icon and working folder, and only the very file gives them all back.
+  const std::string kept = e.live() ? keepForHistory(e.path()) : std::string();
   const Outcome outcome = e.live() ? modifyLive(e, data.name, data.path) : modifyDisabled(e, data.name, data.path);
   if (outcome == Outcome::Done) {
     support_.log(LogOperation::Modify, {e.path(), entryPath(e.folder, data.name), data.path});
+    Change c = support_.change(change_kind::kModify, withoutTrailingBackslash(e.folder), stateOf(e),
+                               EntryState{data.name, data.path, {}, !e.live()});
+    c.copy = kept;
+    if (e.live() && !lastReplacedCopy_.empty()) c.extra["replacedcopy"] = lastReplacedCopy_;
+    support_.remember(std::move(c));
+  } else {
+    dropHistoryCopy(kept);
   }
   fill(list);
 }
@@ -52,6 +62,7 @@ Outcome StartupFolderFamily::modifyLive(const Entry& e, const std::string& newNa
   const std::string oldPath = e.path();
   const std::string newPath = entryPath(e.folder, newName);
   const bool sameFile = equalsIgnoreCase(e.name, newName);
+  lastReplacedCopy_.clear();
   if (!sameFile && !mayReplace(newName, newPath)) return Outcome::Failed;
 
   // The new shortcut is written beside the old one and moved into place, so
@@ -98,6 +109,8 @@ Outcome StartupFolderFamily::modifyLive(const Entry& e, const std::string& newNa
       // Both would now be live; take the new one back so the change is all or nothing.
       return tx.fail([&] { fileFailed(removed, "_StartupDeleteFailed", oldPath, e.folder); });
     }
+    // The file of the new name it replaced goes into the history, for Undo.
+    if (kept) lastReplacedCopy_ = keepForHistory(*kept);
   }
   return tx.commit();
 }

@@ -51,6 +51,11 @@ class RecordingFamily : public EntryFamily {
     calls.push_back("disable " + std::to_string(row));
     return moves;
   }
+  void openLocation(EntryList&, int) override { calls.push_back("openLocation"); }
+  bool undo(const Change&) override {
+    calls.push_back("undo");
+    return moves;
+  }
   // Everything but fills.
   std::vector<std::string> operations() const {
     std::vector<std::string> out;

@@ -45,10 +45,14 @@ TEST(Export, EveryEntryOfEveryPlaceOnceLiveAndDisabled) {
   const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
   reg.put(RootKey::CurrentUser, run, "Tool", "C:\\tool.exe /tray");
   reg.put(RootKey::CurrentUser, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows", "Load", "a.exe,b.exe");
+  // Turned off in Windows' own settings: live, but it does not start.
+  reg.put(RootKey::CurrentUser, run, "Quiet", "C:\\quiet.exe");
+  reg.putBytes(RootKey::CurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run",
+               "Quiet", {3, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8});
   RealFamilies f(reg);
   f.tr.texts = {{"_ExportLocation", "Location"}, {"_Name", "Name"}, {"_Type", "Type"}, {"_Data", "Command"},
                 {"_ExportState", "State"}, {"_ExportStateEnabled", "enabled"}, {"_ExportStateDisabled", "disabled"},
-                {"_Publisher", "Publisher"}, {"_Status", "Status"}};
+                {"_ExportStateOffInWindows", "turned off in Windows"}, {"_Publisher", "Publisher"}, {"_Status", "Status"}};
   ASSERT_EQ(f.store.add(RecordKind{"disabledregistryitem"},
                         DisabledItem{"HKEY_CURRENT_USER\\" + run, "Old, \"quoted\"", "C:\\old.exe"}),
             StoreStatus::Ok);
@@ -64,6 +68,12 @@ TEST(Export, EveryEntryOfEveryPlaceOnceLiveAndDisabled) {
                          [&](const std::string& l) {
                            return l.rfind(hkcuRun + ",\"Old, \"\"quoted\"\"\",", 0) == 0 &&
                                   l.find(",C:\\old.exe,disabled,") != std::string::npos;
+                         }),
+            got.end());
+  EXPECT_NE(std::find_if(got.begin(), got.end(),
+                         [&](const std::string& l) {
+                           return l.rfind(hkcuRun + ",Quiet,", 0) == 0 &&
+                                  l.find(",C:\\quiet.exe,turned off in Windows,") != std::string::npos;
                          }),
             got.end());
   EXPECT_EQ(std::count_if(got.begin(), got.end(), [](const std::string& l) { return l.find("a.exe") != std::string::npos; }), 1)

@@ -119,18 +119,18 @@ class PaneDispatch : public ::testing::Test {
 
 TEST_F(PaneDispatch, CommandsGoToTheFamily) {
   list.selection = 1;
-  for (int id : {kRemove, kAddNew, kModify, kProperty, kRefresh}) EXPECT_TRUE(controller.command(id));
-  EXPECT_EQ(family.calls, (std::vector<std::string>{"remove", "add", "modify", "property", "fill"}));
+  for (int id : {kRemove, kAddNew, kModify, kProperty, kOpenLocation, kRefresh}) EXPECT_TRUE(controller.command(id));
+  EXPECT_EQ(family.calls, (std::vector<std::string>{"remove", "add", "modify", "property", "openLocation", "fill"}));
   EXPECT_FALSE(controller.command(2));
   EXPECT_FALSE(controller.command(1014));
   EXPECT_TRUE(prompt.messages.empty());
 }
 
 TEST_F(PaneDispatch, PaneCommandsWithoutSelectionTellTheUserAndDoNothingElse) {
-  for (int id : {kAboutFile, kEnable, kDisable, kRemove, kModify, kProperty}) controller.command(id);
+  for (int id : {kAboutFile, kEnable, kDisable, kRemove, kModify, kProperty, kOpenLocation}) controller.command(id);
   list.selection = 2;  // beyond the last row (the list changed under it)
   controller.command(kRemove);
-  EXPECT_EQ(prompt.messages, std::vector<std::string>(7, "Select an entry."));
+  EXPECT_EQ(prompt.messages, std::vector<std::string>(8, "Select an entry."));
   EXPECT_TRUE(family.calls.empty());
   EXPECT_TRUE(prompt.fileInfoPaths.empty());
 }

@@ -380,7 +380,8 @@ TEST_F(Packages, AnEntryDisabledWithTheInstalledProgramOutlivesUpgradeAndUninsta
   EXPECT_EQ(readFile(config), record);
   EXPECT_EQ(readFile(copy), linkBytes);
   EXPECT_EQ(namesIn(installed + "\\Log\\Data"), logBefore);
-  EXPECT_EQ(namesIn(installed), (std::set<std::string>{"config.xml", "Disabled", "Log"}));
+  EXPECT_EQ(namesIn(installed), (std::set<std::string>{"config.xml", "Disabled", "Log", "history.xml"}))
+      << "the change history is the user's too";
   EXPECT_FALSE(exists(startMenuLink));
 
   // The next installation lists the entry as disabled, and can enable it.
@@ -403,6 +404,7 @@ TEST_F(Packages, UninstallOfANeverUsedInstallationLeavesNothing) {
   // the box "Also remove my disabled entries and logs" would.
   ASSERT_TRUE(keyExists(kUninstallKey));
   DeleteFileW(widen(installed + "\\config.xml").c_str());
+  DeleteFileW(widen(installed + "\\history.xml").c_str());
   for (const char* folder : {"\\Disabled", "\\Log"}) {
     std::wstring from = widen(installed + folder);
     from.push_back(L'\0');

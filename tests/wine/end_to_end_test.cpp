@@ -11,6 +11,7 @@
 #include <shobjidl.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,6 +28,8 @@
 #include "platform/win32/wide.h"
 #include "programlist/program_list_family.h"
 #include "registry/registry_family.h"
+#include "history_dialog_res.h"
+#include "main_frame_res.h"
 #include "resource.h"
 #include "startupfolder/startup_folder_family.h"
 #include "wine/support/remote_process.h"
@@ -289,8 +292,14 @@ class EndToEnd : public ::testing::Test {
   // dialog too, activated again whenever a box closes) is recorded and
   // answered OK; a success path shows none.
   std::vector<DialogAnswerer::Seen> shown;
+  // Drives the change history's dialog; without it the dialog is closed.
+  std::function<void(HWND)> historyDialog;
   DialogAnswerer answerer{[this](HWND dialog, const DialogAnswerer::Seen& seen) {
     if (frame && dialog == frame->hwnd()) return 0;
+    if (GetDlgItem(dialog, IDC_HISTORY_LIST)) {
+      answerFromLoop(dialog, IDCANCEL, historyDialog ? historyDialog : [](HWND) {});
+      return 0;
+    }
     shown.push_back(seen);
     return IDOK;
   }};
@@ -338,6 +347,41 @@ TEST_F(EndToEnd, RunValueLeavesTheKeyAndComesBackByteForByteThroughItsBox) {
     }
   }
   EXPECT_EQ(listed, 1);
+}
+
+TEST_F(EndToEnd, ARemovedRunValueComesBackByteForByteThroughChangeHistoryUndo) {
+  const std::wstring name = widen("Velmora undo " + uniqueSuffix());
+  SeededValue seeded(kRunKey, name, {REG_EXPAND_SZ, textValue(L"%SystemRoot%\\undo.exe /q").bytes});
+  const RawValue before = *seeded.now();
+  open();
+  HWND list = selectNode(kCurrentUserRunNode);
+  const int row = rowWhere(list, 0, narrow(name));
+  ASSERT_GE(row, 0);
+  LVITEMW selected{};
+  selected.stateMask = selected.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&selected));
+  SendMessageW(frame->hwnd(), WM_COMMAND, MAKEWPARAM(IDC_REMOVE, BN_CLICKED), 0);  // answered OK
+  pumpMessages();
+  ASSERT_EQ(seeded.now(), std::nullopt);
+  ASSERT_EQ(rowWhere(list, 0, narrow(name)), -1);
+
+  std::wstring kind;
+  int rows = 0;
+  historyDialog = [&](HWND dialog) {
+    HWND changes = GetDlgItem(dialog, IDC_HISTORY_LIST);
+    rows = static_cast<int>(SendMessageW(changes, LVM_GETITEMCOUNT, 0, 0));
+    kind = cellText(changes, 0, 2);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_HISTORY_UNDO, BN_CLICKED), 0);
+  };
+  SendMessageW(frame->hwnd(), WM_COMMAND, MAKEWPARAM(ID_HISTORY, 0), 0);
+  pumpMessages();
+  EXPECT_EQ(rows, 1);
+  EXPECT_EQ(kind, widen(text("_HistoryRemoved")));
+  EXPECT_EQ(seeded.now(), std::optional<RawValue>(before)) << "back with its type, byte for byte";
+  expectLogged(2, "_LogItemType2", narrow(name));
+  EXPECT_GE(rowWhere(list, 0, narrow(name)), 0) << "the visible pane was refreshed";
+  EXPECT_TRUE(exists(files.historyFile()));
+  EXPECT_TRUE(shown.size() == 1) << "only the Remove question";
 }
 
 TEST_F(EndToEnd, OneProgramOfTheLoadValueGoesAndComesBackLeavingTheOtherTwo) {

@@ -364,7 +364,8 @@ MenuItem item(HMENU menu, int id) {
 
 TEST_F(PaneTest, ContextMenuIsTheTranslatedOperationMenuGreyedForTheRow) {
   open(threeRows());
-  const int all[] = {IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_ENABLE, IDC_DISABLE, IDC_REFRESH, IDC_PROPERTY, IDC_ABOUTFILE};
+  const int all[] = {IDC_ADDNEW,   IDC_REMOVE,    IDC_MODIFY,      IDC_ENABLE, IDC_DISABLE,
+                     IDC_REFRESH,  IDC_PROPERTY,  IDC_ABOUTFILE,   IDC_OPENLOCATION};
   auto enabledIds = [&](const win32::MenuHandle& menu) {
     std::vector<int> ids;
     for (int id : all)
@@ -373,17 +374,19 @@ TEST_F(PaneTest, ContextMenuIsTheTranslatedOperationMenuGreyedForTheRow) {
   };
   const win32::MenuHandle menu = pane->buildContextMenu();
   ASSERT_TRUE(menu);
-  EXPECT_EQ(GetMenuItemCount(menu.get()), 11);
+  EXPECT_EQ(GetMenuItemCount(menu.get()), 12);
   EXPECT_EQ(item(menu.get(), IDC_REMOVE).text, L"&Remove\tDel") << "with its key";
   EXPECT_EQ(item(menu.get(), IDC_REFRESH).text, L"_Refresh\tF5");
   EXPECT_EQ(enabledIds(menu), (std::vector<int>{IDC_ADDNEW, IDC_REFRESH}));
 
   select(0);  // live
   EXPECT_EQ(enabledIds(pane->buildContextMenu()),
-            (std::vector<int>{IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_DISABLE, IDC_REFRESH, IDC_PROPERTY, IDC_ABOUTFILE}));
+            (std::vector<int>{IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_DISABLE, IDC_REFRESH, IDC_PROPERTY, IDC_ABOUTFILE,
+                              IDC_OPENLOCATION}));
   select(1);  // disabled
   EXPECT_EQ(enabledIds(pane->buildContextMenu()),
-            (std::vector<int>{IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_ENABLE, IDC_REFRESH, IDC_PROPERTY, IDC_ABOUTFILE}));
+            (std::vector<int>{IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_ENABLE, IDC_REFRESH, IDC_PROPERTY, IDC_ABOUTFILE,
+                              IDC_OPENLOCATION}));
 }
 
 TEST_F(PaneTest, F5RefreshesAndDeleteRemovesOnlyInTheList) {
@@ -425,7 +428,7 @@ class PopupWatcher {
       self->enabled.clear();
       HMENU menu = reinterpret_cast<HMENU>(m->wParam);
       for (int id : {IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_ENABLE, IDC_DISABLE, IDC_REFRESH, IDC_PROPERTY,
-                     IDC_ABOUTFILE}) {
+                     IDC_ABOUTFILE, IDC_OPENLOCATION}) {
         if (!(GetMenuState(menu, static_cast<UINT>(id), MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED))) {
           self->enabled.push_back(id);
         }
@@ -468,7 +471,8 @@ TEST_F(PaneTest, ShiftF10AndTheMenuKeyOpenTheContextMenuOfTheSelectedRow) {
   setShift(false);
   EXPECT_EQ(watcher.shown, 2);
   EXPECT_EQ(watcher.enabled,
-            (std::vector<int>{IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_ENABLE, IDC_REFRESH, IDC_PROPERTY, IDC_ABOUTFILE}));
+            (std::vector<int>{IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_ENABLE, IDC_REFRESH, IDC_PROPERTY, IDC_ABOUTFILE,
+                              IDC_OPENLOCATION}));
   RECT row{};
   row.left = LVIR_LABEL;
   SendMessageW(list, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row));

@@ -9,7 +9,10 @@ namespace velmora::win32 {
 Composition::Composition(const ProgramFiles& files, const Translator& translator, LogSink* logSink)
     : store_(files.configFile()),
       log_(translator, logSink),
-      context_{store_, log_, translator, files.directory, &adminRestart_, &programFiles_},
+      opener_(registry_),
+      historyFile_(files.historyFile()),
+      history_(historyFile_, files.historyCopyFolder()),
+      context_{store_, log_, translator, files.directory, &adminRestart_, &programFiles_, &history_, &opener_},
       families_({
           startupFolderFamily(registry_, folders_, shellLinks_, files.directory, context_),
           registryFamily(registry_, context_),

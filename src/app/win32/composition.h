@@ -7,7 +7,10 @@
 #include "core/paths.h"
 #include "app/win32/program_files_win32.h"
 #include "core/win32/store_msxml.h"
+#include "pane/change_history.h"
 #include "pane/change_log.h"
+#include "pane/win32/history_file_win32.h"
+#include "pane/win32/location_opener_win32.h"
 #include "pane/families.h"
 #include "platform/win32/registry_win32.h"
 #include "programlist/win32/short_path_win32.h"
@@ -23,6 +26,7 @@ class Composition {
   Composition& operator=(const Composition&) = delete;
 
   const FamilyTable& families() const { return families_; }
+  ChangeHistory& history() { return history_; }
 
  private:
   Win32Registry registry_;
@@ -30,6 +34,9 @@ class Composition {
   OperationLog log_;
   Win32AdminRestart adminRestart_;
   Win32ProgramFiles programFiles_;
+  Win32LocationOpener opener_;
+  Win32HistoryFile historyFile_;
+  ChangeHistory history_;
   FamilyContext context_;
   Win32ShortPaths shortPaths_;
   Win32Folders folders_;

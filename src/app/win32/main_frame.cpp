@@ -5,6 +5,7 @@
 #include "app/win32/composition.h"
 #include "app/win32/export_command.h"
 #include "app/win32/frame_commands.h"
+#include "app/win32/history_dialog.h"
 #include "app/win32/tree_images.h"
 #include "core/format.h"
 #include "lang/win32/translate_win32.h"
@@ -31,6 +32,7 @@ MainFrame::MainFrame(const ProgramFiles& files, const Translator& translator, Lo
 MainFrame::MainFrame(std::unique_ptr<Composition> root, const Translator& translator, SkinLayer& skin)
     : Dialog(IDD_MAINFRAME), root_(std::move(root)), translator_(translator), skin_(skin) {
   createPanes(root_->families());
+  history_ = &root_->history();
 }
 
 MainFrame::MainFrame(const Translator& translator, const FamilyTable& families, SkinLayer& skin)
@@ -320,6 +322,12 @@ void MainFrame::command(int id) {
     case ID_WEBSITE: openWebPage(hwnd(), WebPage::Home); return;
     case ID_SUPPORT: openWebPage(hwnd(), WebPage::Support); return;
     case ID_LOGVIEWER: showLogViewer(hwnd()); return;
+    case ID_HISTORY:
+      // An Undo may have changed what the visible pane lists.
+      if (families_ && history_ && showHistoryDialog(hwnd(), *families_, *history_, translator_)) {
+        forward(pane_command::kRefresh);
+      }
+      return;
     case ID_EXPORT:
       if (families_) exportFromMenu(hwnd(), *families_, translator_);
       return;

@@ -51,6 +51,9 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   EntryListPane& pane(int node) { return *panes_[static_cast<std::size_t>(node)]; }
   HWND filterBox() const;
   HWND statusBar() const { return status_; }
+  // Where Tools > Change History reads and Undo records; the program's own
+  // frame has its composition's.
+  void setHistory(ChangeHistory* history) { history_ = history; }
   // The DPI the window is laid out for: its monitor's when it opens, then
   // the one of every WM_DPICHANGED.
   int dpi() const { return dpi_; }
@@ -83,6 +86,7 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   SkinLayer& skin_;
   std::vector<std::unique_ptr<EntryListPane>> panes_;
   const FamilyTable* families_ = nullptr;  // for File > Export
+  ChangeHistory* history_ = nullptr;       // for Tools > Change History
 
   HINSTANCE instance_ = nullptr;
   MessageLoop* loop_ = nullptr;

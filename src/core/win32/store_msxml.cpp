@@ -386,6 +386,75 @@ StoreStatus saveRefusal(unsigned long error) {
   }
 }
 
+namespace {
+
+bool hasRoot(IXMLDOMDocument* doc, std::wstring_view wanted) {
+  ComPtr<IXMLDOMElement> root;
+  Bstr name;
+  return doc->get_documentElement(root.put()) == S_OK && root && SUCCEEDED(root->get_tagName(name.put())) &&
+         name.str() == wanted;
+}
+
+}  // namespace
+
+bool parsesWithRoot(const std::string& bytes, std::wstring_view root) {
+  auto doc = createDocument();
+  auto stream = streamOf(bytes);
+  if (!doc || !stream) return false;
+  Variant source;
+  source.setUnknown(stream.get());
+  VARIANT_BOOL loaded = VARIANT_FALSE;
+  return SUCCEEDED(doc->load(source.get(), &loaded)) && loaded == VARIANT_TRUE && hasRoot(doc.get(), root);
+}
+
+XmlFileState readXmlElements(const std::string& file, std::wstring_view root, std::wstring_view element,
+                             std::vector<XmlAttributes>& out) {
+  const std::wstring path = widen(file);
+  if (attributesOf(path) == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? XmlFileState::Missing
+                                                                         : XmlFileState::Unreadable;
+  }
+  auto doc = createDocument();
+  Variant source;
+  if (!doc || !source.setString(path)) return XmlFileState::Unreadable;
+  VARIANT_BOOL loaded = VARIANT_FALSE;
+  if (FAILED(doc->load(source.get(), &loaded)) || loaded != VARIANT_TRUE || !hasRoot(doc.get(), root)) {
+    return XmlFileState::Unreadable;
+  }
+  auto nodes = selectAll(doc.get(), L"/" + std::wstring(root) + L"/" + std::wstring(element));
+  long length = 0;
+  if (!nodes || FAILED(nodes->get_length(&length))) return XmlFileState::Unreadable;
+  std::vector<XmlAttributes> read;
+  read.reserve(static_cast<std::size_t>(length));
+  for (long i = 0; i < length; ++i) {
+    ComPtr<IXMLDOMNode> node;
+    ComPtr<IXMLDOMNamedNodeMap> attributes;
+    if (nodes->get_item(i, node.put()) != S_OK || !node || FAILED(node->get_attributes(attributes.put())) ||
+        !attributes) {
+      return XmlFileState::Unreadable;
+    }
+    long count = 0;
+    if (FAILED(attributes->get_length(&count))) return XmlFileState::Unreadable;
+    XmlAttributes one;
+    for (long a = 0; a < count; ++a) {
+      ComPtr<IXMLDOMNode> attribute;
+      Bstr name;
+      Variant value;
+      if (attributes->get_item(a, attribute.put()) != S_OK || !attribute ||
+          FAILED(attribute->get_nodeName(name.put())) || FAILED(attribute->get_nodeValue(value.put())) ||
+          V_VT(&value.get()) != VT_BSTR) {
+        return XmlFileState::Unreadable;
+      }
+      BSTR b = V_BSTR(&value.get());
+      one.emplace_back(narrow(name.str()), narrow(std::wstring_view(b ? b : L"", b ? SysStringLen(b) : 0)));
+    }
+    read.push_back(std::move(one));
+  }
+  out = std::move(read);
+  return XmlFileState::Loaded;
+}
+
 bool xmlParserInstalled() {
   ComScope com;
   return static_cast<bool>(createDocument());

@@ -4,6 +4,8 @@
 // replace), so an interrupted save leaves the old file whole.
 #include <map>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/store.h"
@@ -40,6 +42,18 @@ class MsxmlStore : public DisabledEntryStore {
 // (as Program Files does without administrator rights), WriteFailed
 // otherwise.
 StoreStatus saveRefusal(unsigned long error);
+
+// A plain XML file of one root whose child elements keep their data in
+// attributes (the change history), read through the same parser.
+enum class XmlFileState { Loaded, Missing, Unreadable };
+using XmlAttributes = std::vector<std::pair<std::string, std::string>>;
+// Every `element` child of the root, its attributes in document order. On
+// anything but Loaded `out` is untouched; a file whose root is not `root`
+// is Unreadable.
+XmlFileState readXmlElements(const std::string& path, std::wstring_view root, std::wstring_view element,
+                             std::vector<XmlAttributes>& out);
+// Whether the bytes parse as an XML document with that root.
+bool parsesWithRoot(const std::string& bytes, std::wstring_view root);
 
 // True when the MSXML document class can be created (checked at start-up).
 bool xmlParserInstalled();

@@ -147,7 +147,7 @@ MenuHandle EntryListPane::buildContextMenu() const {
   const int row = rows_.selected();
   const std::optional<int> image = row >= 0 ? std::optional<int>(rows_.stateImage(row)) : std::nullopt;
   using namespace pane_command;
-  for (int id : {kAddNew, kRemove, kModify, kEnable, kDisable, kRefresh, kProperty, kAboutFile}) {
+  for (int id : {kAddNew, kRemove, kModify, kEnable, kDisable, kRefresh, kProperty, kAboutFile, kOpenLocation}) {
     EnableMenuItem(menu.get(), static_cast<UINT>(id),
                    MF_BYCOMMAND | (contextItemEnabled(id, image) ? MF_ENABLED : MF_GRAYED));
   }

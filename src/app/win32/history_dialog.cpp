@@ -1,0 +1,186 @@
+#include "app/win32/history_dialog.h"
+
+#include <commctrl.h>
+
+#include <optional>
+#include <vector>
+
+#include "core/text.h"
+#include "lang/win32/translate_win32.h"
+#include "pane/change_undo.h"
+#include "pane/win32/pane_prompt.h"
+#include "platform/win32/dialog.h"
+#include "platform/win32/list_view.h"
+#include "platform/win32/placement.h"
+#include "history_dialog_res.h"
+
+namespace velmora::win32 {
+namespace {
+
+constexpr int kShares = 24;
+constexpr int kListBorders = 4;
+
+struct Column {
+  const char* key;
+  int share;  // of the list's width, in kShares
+};
+constexpr Column kColumns[] = {{"_HistoryColumnNumber", 1}, {"_HistoryColumnTime", 4},  {"_HistoryColumnChange", 4},
+                               {"_HistoryColumnLocation", 5}, {"_HistoryColumnName", 3}, {"_HistoryColumnDetails", 7}};
+
+// A cell shows one line: a command line with a line break would cut it.
+std::string oneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\r' || c == '\n' || c == '\t') c = ' ';
+  }
+  return text;
+}
+
+class HistoryDialog final : public Dialog {
+ public:
+  HistoryDialog(const FamilyTable& families, ChangeHistory& history, const Translator& translator)
+      : Dialog(IDD_HISTORY),
+        families_(families),
+        history_(history),
+        translator_(translator),
+        prompt_([this] { return hwnd(); }, translator) {}
+
+  bool undone() const { return undone_; }
+
+ private:
+  [[nodiscard]] bool onInit() override {
+    translateDialog(hwnd(), translator_);
+    HWND list = item(IDC_HISTORY_LIST);
+    RECT client{}, listRect{}, window{};
+    GetClientRect(hwnd(), &client);
+    GetWindowRect(list, &listRect);
+    GetWindowRect(hwnd(), &window);
+    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&listRect), 2);
+    margin_ = listRect.left;
+    bottomGap_ = client.bottom - listRect.bottom;
+    for (const int id : {IDC_HISTORY_UNDO, IDCANCEL}) {
+      RECT r{};
+      GetWindowRect(item(id), &r);
+      MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&r), 2);
+      buttons_.push_back({id, client.right - r.left, client.bottom - r.top, {r.right - r.left, r.bottom - r.top}});
+    }
+    minimum_ = {(window.right - window.left) / 2, (window.bottom - window.top) / 2};
+
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES,
+                 LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    const int width = listRect.right - listRect.left - GetSystemMetrics(SM_CXVSCROLL) - kListBorders;
+    std::vector<ListColumn> columns;
+    for (const Column& c : kColumns) columns.push_back({translator_.translate(c.key), width * c.share / kShares});
+    addColumns(list, columns);
+    if (!fill()) prompt_.message(translator_.translate("_HistoryUnreadable", Escapes::Convert));
+    centreWindow(hwnd());
+    SetFocus(list);
+    return false;
+  }
+
+  // Lists every change, newest first, and selects the newest. False when
+  // the history cannot be read (the list is then empty).
+  bool fill() {
+    HWND list = item(IDC_HISTORY_LIST);
+    const auto changes = history_.changes();
+    ids_.clear();
+    {
+      RedrawSuspended quiet(list);
+      SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+      if (changes) {
+        for (const Change& c : *changes) {
+          std::vector<std::string> cells = historyColumns(c, translator_);
+          for (std::string& cell : cells) cell = oneLine(std::move(cell));
+          if (insertRow(list, static_cast<int>(ids_.size()), cells) >= 0) ids_.push_back(c.id);
+        }
+      }
+    }
+    if (!ids_.empty()) {
+      LVITEMW state{};
+      state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+      state.state = LVIS_SELECTED | LVIS_FOCUSED;
+      SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+      SendMessageW(list, LVM_ENSUREVISIBLE, 0, FALSE);
+    }
+    EnableWindow(item(IDC_HISTORY_UNDO), !ids_.empty());
+    return changes.has_value();
+  }
+
+  void undo() {
+    const int row = static_cast<int>(SendMessageW(item(IDC_HISTORY_LIST), LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+    if (row < 0 || static_cast<std::size_t>(row) >= ids_.size()) {
+      prompt_.message(translator_.translate("_YouMustSelectAnItem", Escapes::Convert));
+      return;
+    }
+    // Read afresh: the file is the truth, not what the list showed.
+    const auto change = history_.find(ids_[static_cast<std::size_t>(row)]);
+    if (!change) {
+      prompt_.message(translator_.translate("_UndoNotPossible", Escapes::Convert));
+      return;
+    }
+    if (undoChange(families_, *change, prompt_, translator_)) undone_ = true;
+    fill();
+  }
+
+  [[nodiscard]] bool onCommand(int id, int code, HWND control) override {
+    if (id == IDC_HISTORY_UNDO) {
+      undo();
+      return true;
+    }
+    return Dialog::onCommand(id, code, control);
+  }
+
+  // Enter closes the dialog only from the Close button; an Undo is never
+  // started by a stray Enter.
+  void onOk() override {}
+
+  [[nodiscard]] std::optional<INT_PTR> onMessage(UINT msg, WPARAM, LPARAM lp) override {
+    switch (msg) {
+      case WM_SIZE:
+        layout();
+        return TRUE;
+      case WM_GETMINMAXINFO:
+        reinterpret_cast<MINMAXINFO*>(lp)->ptMinTrackSize = minimum_;
+        return TRUE;
+    }
+    return std::nullopt;
+  }
+
+  void layout() const {
+    RECT client{};
+    GetClientRect(hwnd(), &client);
+    if (HWND list = item(IDC_HISTORY_LIST)) {
+      MoveWindow(list, margin_, margin_, client.right - 2 * margin_, client.bottom - margin_ - bottomGap_, TRUE);
+    }
+    for (const Button& b : buttons_) {
+      if (HWND button = item(b.id)) {
+        MoveWindow(button, client.right - b.right, client.bottom - b.bottom, b.size.cx, b.size.cy, TRUE);
+      }
+    }
+  }
+
+  struct Button {
+    int id;
+    int right, bottom;  // distance of its top-left corner from the client's bottom-right
+    SIZE size;
+  };
+
+  const FamilyTable& families_;
+  ChangeHistory& history_;
+  const Translator& translator_;
+  PanePrompt prompt_;
+  std::vector<std::uint64_t> ids_;
+  bool undone_ = false;
+  int margin_ = 0, bottomGap_ = 0;
+  std::vector<Button> buttons_;
+  POINT minimum_{};
+};
+
+}  // namespace
+
+bool showHistoryDialog(HWND owner, const FamilyTable& families, ChangeHistory& history, const Translator& translator) {
+  HistoryDialog dialog(families, history, translator);
+  dialog.runModal(owner);
+  return dialog.undone();
+}
+
+}  // namespace velmora::win32

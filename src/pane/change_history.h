@@ -1,0 +1,147 @@
+#pragma once
+// The change history: every change a family made, with what is needed to
+// reverse it exactly, kept in a file beside config.xml (history.xml) and,
+// for a file that a change removed or replaced, an exact copy of that file
+// in a folder of its own (History\). It keeps the newest changes up to a
+// bound; a change that falls off takes its copy with it. A history file that
+// cannot be read is never overwritten: changes go on, unrecorded.
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace velmora {
+
+// What a change did. Text, so that a kind added later (and stored by a
+// newer Velmora) passes through an older one untouched.
+namespace change_kind {
+inline constexpr std::string_view kRemove = "remove";
+inline constexpr std::string_view kAdd = "add";
+inline constexpr std::string_view kModify = "modify";
+inline constexpr std::string_view kDisable = "disable";
+inline constexpr std::string_view kEnable = "enable";
+}  // namespace change_kind
+
+// The change that reverses one of `kind` (remove <-> add, disable <->
+// enable, modify <-> modify); the kind itself when it has no known opposite.
+std::string oppositeKind(std::string_view kind);
+
+// An entry as it stood before or after a change.
+struct EntryState {
+  std::string name;
+  std::string data;
+  // A registry value's type ("REG_SZ", "REG_EXPAND_SZ"); empty elsewhere.
+  std::string valueType;
+  bool disabled = false;
+  bool operator==(const EntryState&) const = default;
+};
+
+struct Change {
+  std::uint64_t id = 0;
+  std::string time;      // UTC, "YYYY-MM-DDTHH:MM:SSZ"
+  std::string family;    // the family's id: "registry", "programlist", "startupfolder"
+  std::string kind;      // change_kind
+  std::string location;  // the row's location (key, value or folder path)
+  std::optional<EntryState> before;  // none for an Add
+  std::optional<EntryState> after;   // none for a Remove
+  // A program list: the piece's place among the value's programs before the
+  // change, and the whole value before and after it.
+  std::optional<std::size_t> position;
+  std::optional<std::string> valueBefore;
+  std::optional<std::string> valueAfter;
+  // The file name (in the history's copy folder) of an exact copy of the
+  // file the change removed or replaced; empty when there is none.
+  std::string copy;
+  // The change this one reversed, when it was an Undo.
+  std::optional<std::uint64_t> undoes;
+  // Fields a family keeps of its own, stored and read back as they are.
+  std::map<std::string, std::string> extra;
+  bool operator==(const Change&) const = default;
+};
+
+// One change as the file holds it: attribute names and values.
+using HistoryRecord = std::vector<std::pair<std::string, std::string>>;
+
+HistoryRecord toRecord(const Change& change);
+// Nothing for a record without id, family, kind or location, or with a
+// number that does not read.
+std::optional<Change> fromRecord(const HistoryRecord& record);
+
+// The file's text: UTF-8 XML, <history version="1"> with one <change>
+// element per change, oldest first.
+std::string historyXml(const std::vector<HistoryRecord>& records);
+
+enum class HistoryStatus {
+  Ok,
+  Missing,       // no history yet (read)
+  Unreadable,    // the file exists but is no history: never overwritten
+  WriteFailed,   // the new file could not be saved; the old one is as it was
+};
+
+// The history file and its copy folder. Every call leaves its output
+// untouched unless it returns Ok.
+class HistoryFile {
+ public:
+  HistoryFile() = default;
+  HistoryFile(const HistoryFile&) = delete;
+  HistoryFile& operator=(const HistoryFile&) = delete;
+  virtual ~HistoryFile() = default;
+  // Every change, oldest first.
+  [[nodiscard]] virtual HistoryStatus read(std::vector<HistoryRecord>& out) = 0;
+  // Replaces the whole file atomically.
+  [[nodiscard]] virtual HistoryStatus write(const std::vector<HistoryRecord>& records) = 0;
+  // Deletes a file of the copy folder; quiet when it is gone already.
+  virtual void removeFile(const std::string& path) = 0;
+};
+
+// Whether `name` may be a copy's file name: no folder part, no "..".
+bool plainCopyName(std::string_view name);
+
+class ChangeHistory {
+ public:
+  using Clock = std::function<std::chrono::system_clock::time_point()>;
+  static constexpr std::size_t kDefaultLimit = 1000;
+
+  // `copyFolder`: where copies are kept (made by whoever makes a copy).
+  ChangeHistory(HistoryFile& file, std::string copyFolder, std::size_t limit = kDefaultLimit, Clock clock = {});
+  ChangeHistory(const ChangeHistory&) = delete;
+  ChangeHistory& operator=(const ChangeHistory&) = delete;
+
+  const std::string& copyFolder() const { return copyFolder_; }
+  // A new file name for a copy a change is about to carry, and its path.
+  std::string newCopyName();
+  std::string copyPath(std::string_view name) const;
+
+  // Appends a change (its id and time are set here) and drops the oldest
+  // beyond the bound, with their copies. False when the history is not
+  // being kept (unreadable, or the save failed): the change's own copy is
+  // then deleted, and the file left as it was.
+  bool record(Change change);
+  // Every change, newest first; nothing when the file cannot be read.
+  std::optional<std::vector<Change>> changes();
+  // The one change with this id.
+  std::optional<Change> find(std::uint64_t id);
+
+  // True the first time it is asked after a change was not recorded: the
+  // user is told once per run.
+  bool takeWarning();
+
+ private:
+  std::string timeText() const;
+
+  HistoryFile& file_;
+  std::string copyFolder_;
+  std::size_t limit_;
+  Clock clock_;
+  std::uint64_t lastStamp_ = 0;
+  bool failed_ = false;
+  bool warned_ = false;
+};
+
+}  // namespace velmora

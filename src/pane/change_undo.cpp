@@ -1,0 +1,63 @@
+#include "pane/change_undo.h"
+
+#include <stdexcept>
+
+#include "core/format.h"
+#include "lang/language_table.h"
+
+namespace velmora {
+
+bool undoChange(const FamilyTable& families, const Change& change, UserPrompt& prompt, const Translator& translator) {
+  const FamilyDescriptor* family = nullptr;
+  try {
+    family = &families.family(change.family);
+  } catch (const std::invalid_argument&) {
+    // A change kept by a family this Velmora does not have.
+    prompt.message(translator.translate("_UndoNotPossible", Escapes::Convert));
+    return false;
+  }
+  std::vector<std::string_view> paths;
+  for (const CategoryNode& node : families.nodes()) {
+    if (node.family != family->id) continue;
+    paths.insert(paths.end(), node.locations.begin(), node.locations.end());
+  }
+  const auto entries = family->make(family->paneLocations(paths), prompt);
+  return entries->undo(change);
+}
+
+namespace {
+
+std::string kindKey(std::string_view kind) {
+  using namespace change_kind;
+  if (kind == kRemove) return "_HistoryRemoved";
+  if (kind == kAdd) return "_HistoryAdded";
+  if (kind == kModify) return "_HistoryModified";
+  if (kind == kDisable) return "_HistoryDisabled";
+  if (kind == kEnable) return "_HistoryEnabled";
+  return {};
+}
+
+}  // namespace
+
+std::vector<std::string> historyColumns(const Change& change, const Translator& translator) {
+  // "2026-12-07T21:40:05Z" reads as "2026-12-07 21:40:05 UTC".
+  std::string time = change.time;
+  if (time.size() == 20 && time[10] == 'T' && time.back() == 'Z') {
+    time = time.substr(0, 10) + " " + time.substr(11, 8) + " UTC";
+  }
+  const std::string key = kindKey(change.kind);
+  std::string what = key.empty() ? change.kind : translator.translate(key);
+  if (change.undoes) {
+    what = safeFormat(translator.translate("_HistoryUndoOf"), {what, std::to_string(*change.undoes)});
+  }
+  const EntryState* shown = change.after ? &*change.after : change.before ? &*change.before : nullptr;
+  std::string name = shown ? shown->name : std::string();
+  std::string details = shown ? shown->data : std::string();
+  if (change.kind == change_kind::kModify && change.before && change.after) {
+    if (change.before->name != change.after->name) name = change.before->name + " \xE2\x86\x92 " + change.after->name;
+    details = change.before->data + " \xE2\x86\x92 " + change.after->data;
+  }
+  return {std::to_string(change.id), time, what, change.location, name, details};
+}
+
+}  // namespace velmora

@@ -1,0 +1,333 @@
+// Undo through the families over the fakes: each kind of change comes back
+// exactly (value type, program position, the file's bytes), an Undo is a
+// change of its own that can be undone in turn, and an entry that changed
+// since is left alone.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "fakes/fake_history.h"
+#include "fakes/fake_registry.h"
+#include "fakes/real_families.h"
+#include "pane/change_undo.h"
+#include "startupfolder/folder_location.h"
+
+namespace velmora::testing {
+namespace {
+
+constexpr RootKey kHkcu = RootKey::CurrentUser;
+const std::string kRunSub = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const std::string kRun = "HKEY_CURRENT_USER\\" + kRunSub;
+const std::string kWindowsSub = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+const std::string kLoad = "HKEY_CURRENT_USER\\" + kWindowsSub + "\\Load";
+const std::string kWinlogonSub = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+const std::string kUserinit = "HKEY_LOCAL_MACHINE\\" + kWinlogonSub + "\\Userinit";
+const std::string kStartup = "C:\\Users\\u\\Startup";
+
+struct UndoWorld {
+  FakeRegistry reg;
+  RealFamilies f{reg};
+  FakeHistoryFile file{&f.folders};
+  ChangeHistory history{file, "C:\\Velmora\\History"};
+  ScriptedPrompt prompt;
+  FakeList list;
+
+  UndoWorld() {
+    f.context.history = &history;
+    f.tr.texts = {{"_UndoEntryChanged", "_UndoEntryChanged %s: %s"}, {"_UndoNowHolds", "it now holds %s"}};
+    reg.put(kHkcu, std::string(kShellFoldersKey), "Startup", kStartup);
+    f.folders.addFolder(kStartup);
+    f.folders.addFolder("C:\\Velmora");
+  }
+  std::unique_ptr<EntryFamily> pane(FamilyId id, const std::string& location) {
+    auto family = f.table.family(id).make({location}, prompt);
+    family->fill(list);
+    return family;
+  }
+  int rowOf(const std::string& nameOrData, RowState state) const {
+    for (std::size_t i = 0; i < list.rows.size(); ++i) {
+      const Row& r = list.rows[i];
+      if ((r.name == nameOrData || r.data == nameOrData) && r.state == state) return static_cast<int>(i);
+    }
+    return -1;
+  }
+  Change newest() { return history.changes()->front(); }
+  std::size_t kept() { return history.changes()->size(); }
+  bool undoNewest() { return undoChange(f.table, newest(), prompt, f.tr); }
+  // Answers the next entry dialog with a name and a command line.
+  void answer(const std::string& name, const std::string& data) {
+    prompt.onDialog = [name, data](EntryDialogKind, EntryDialogData& d) {
+      d.name = name;
+      d.path = data;
+      return true;
+    };
+  }
+  bool saidChanged() const {
+    return !prompt.messages.empty() && prompt.messages.back().find("_UndoEntryChanged") != std::string::npos;
+  }
+};
+
+TEST(RegistryUndo, RemoveComesBackWithItsTypeAndTheUndoCanBeUndone) {
+  UndoWorld w;
+  w.reg.put(kHkcu, kRunSub, "Tool", "%ProgramFiles%\\tool.exe", kRegExpandSz);
+  auto pane = w.pane("registry", kRun);
+  pane->remove(w.list, w.rowOf("Tool", RowState::Live));
+  ASSERT_FALSE(w.reg.find(kHkcu, kRunSub, "Tool"));
+  const Change removed = w.newest();
+  EXPECT_EQ(removed.kind, "remove");
+  EXPECT_EQ(removed.before->valueType, "REG_EXPAND_SZ");
+
+  ASSERT_TRUE(w.undoNewest());
+  const RegValue* back = w.reg.find(kHkcu, kRunSub, "Tool");
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->type, kRegExpandSz);
+  EXPECT_EQ(back->text, "%ProgramFiles%\\tool.exe");
+  EXPECT_EQ(w.newest().kind, "add");
+  EXPECT_EQ(w.newest().undoes, removed.id);
+
+  ASSERT_TRUE(w.undoNewest()) << "the Undo is a change of its own";
+  EXPECT_FALSE(w.reg.find(kHkcu, kRunSub, "Tool"));
+  EXPECT_EQ(w.kept(), 3u);
+}
+
+TEST(RegistryUndo, ModifyDisableAndEnableGoBack) {
+  UndoWorld w;
+  w.reg.put(kHkcu, kRunSub, "Tool", "C:\\tool.exe /tray");
+  auto pane = w.pane("registry", kRun);
+  w.answer("Renamed", "C:\\new.exe");
+  pane->modify(w.list, w.rowOf("Tool", RowState::Live));
+  ASSERT_TRUE(w.reg.find(kHkcu, kRunSub, "Renamed"));
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_FALSE(w.reg.find(kHkcu, kRunSub, "Renamed"));
+  ASSERT_TRUE(w.reg.find(kHkcu, kRunSub, "Tool"));
+  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "C:\\tool.exe /tray");
+  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->type, kRegSz);
+
+  pane->fill(w.list);
+  ASSERT_TRUE(pane->disable(w.list, w.rowOf("Tool", RowState::Live)));
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_TRUE(w.reg.find(kHkcu, kRunSub, "Tool"));
+  EXPECT_TRUE(w.f.store.items(kRegistryRecords).empty());
+  EXPECT_EQ(w.newest().kind, "enable");
+
+  ASSERT_TRUE(w.undoNewest()) << "undoing the Enable disables again";
+  EXPECT_FALSE(w.reg.find(kHkcu, kRunSub, "Tool"));
+  EXPECT_EQ(w.f.store.items(kRegistryRecords).size(), 1u);
+}
+
+TEST(RegistryUndo, RefusedWhenTheEntryChangedSinceOrTheLocationIsForeign) {
+  UndoWorld w;
+  w.reg.put(kHkcu, kRunSub, "Tool", "C:\\tool.exe");
+  auto pane = w.pane("registry", kRun);
+  w.answer("Tool", "C:\\new.exe");
+  pane->modify(w.list, w.rowOf("Tool", RowState::Live));
+  w.reg.put(kHkcu, kRunSub, "Tool", "C:\\someone-else.exe");  // another program wrote it
+  const std::size_t before = w.kept();
+  EXPECT_FALSE(w.undoNewest());
+  EXPECT_TRUE(w.saidChanged());
+  EXPECT_NE(w.prompt.messages.back().find("someone-else"), std::string::npos) << "says what differs";
+  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "C:\\someone-else.exe");
+  EXPECT_EQ(w.kept(), before);
+
+  w.reg.put(kHkcu, kRunSub, "Tool", "C:\\new.exe", kRegExpandSz);
+  EXPECT_FALSE(w.undoNewest()) << "the same text under another type is a change too";
+
+  Change foreign = w.newest();
+  foreign.location = "HKEY_CURRENT_USER\\Software\\Classes\\exefile";
+  EXPECT_FALSE(undoChange(w.f.table, foreign, w.prompt, w.f.tr));
+  foreign.family = "nosuchfamily";
+  EXPECT_FALSE(undoChange(w.f.table, foreign, w.prompt, w.f.tr));
+  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "C:\\new.exe");
+}
+
+TEST(ProgramListUndo, ARemovedProgramGoesBackToItsPlace) {
+  UndoWorld w;
+  w.reg.put(kHkcu, kWindowsSub, "Load", "a.exe b.exe,c.exe");
+  auto pane = w.pane("programlist", kLoad);
+  pane->remove(w.list, w.rowOf("b.exe", RowState::Live));
+  ASSERT_EQ(w.reg.find(kHkcu, kWindowsSub, "Load")->text, "a.exe,c.exe");
+  EXPECT_EQ(w.newest().position, 1u);
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.reg.find(kHkcu, kWindowsSub, "Load")->text, "a.exe b.exe,c.exe") << "the very text it had";
+
+  // Changed meanwhile: only the program goes back, between its neighbours.
+  pane->fill(w.list);
+  pane->remove(w.list, w.rowOf("b.exe", RowState::Live));
+  const Change removed = w.newest();
+  w.reg.put(kHkcu, kWindowsSub, "Load", "a.exe,c.exe,d.exe");
+  ASSERT_TRUE(undoChange(w.f.table, removed, w.prompt, w.f.tr));
+  EXPECT_EQ(w.reg.find(kHkcu, kWindowsSub, "Load")->text, "a.exe,b.exe,c.exe,d.exe");
+  EXPECT_FALSE(undoChange(w.f.table, removed, w.prompt, w.f.tr)) << "it is there already";
+  EXPECT_TRUE(w.saidChanged());
+}
+
+TEST(ProgramListUndo, ModifyAndDisableGoBackAndUserinitIsGuarded) {
+  UndoWorld w;
+  w.reg.put(kHkcu, kWindowsSub, "Load", "a.exe,b.exe");
+  auto pane = w.pane("programlist", kLoad);
+  w.answer("Load", "z.exe");
+  pane->modify(w.list, w.rowOf("a.exe", RowState::Live));
+  ASSERT_EQ(w.reg.find(kHkcu, kWindowsSub, "Load")->text, "b.exe,z.exe");
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.reg.find(kHkcu, kWindowsSub, "Load")->text, "a.exe,b.exe");
+
+  pane->fill(w.list);
+  ASSERT_TRUE(pane->disable(w.list, w.rowOf("b.exe", RowState::Live)));
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.reg.find(kHkcu, kWindowsSub, "Load")->text, "a.exe,b.exe");
+  EXPECT_TRUE(w.f.store.items(kProgramListRecords).empty());
+
+  // Undoing a Modify that put userinit.exe in would take it out again: the
+  // warning is asked, and its default (Cancel) changes nothing.
+  w.reg.put(RootKey::LocalMachine, kWinlogonSub, "Userinit", "other.exe");
+  auto userinit = w.pane("programlist", kUserinit);
+  w.answer("Userinit", "C:\\Windows\\system32\\userinit.exe");
+  userinit->modify(w.list, w.rowOf("other.exe", RowState::Live));
+  const std::string afterModify = w.reg.find(RootKey::LocalMachine, kWinlogonSub, "Userinit")->text;
+  ASSERT_NE(afterModify.find("userinit.exe"), std::string::npos);
+  const std::size_t kept = w.kept();
+  EXPECT_FALSE(w.undoNewest());
+  EXPECT_EQ(w.prompt.warnings.size(), 1u);
+  EXPECT_EQ(w.reg.find(RootKey::LocalMachine, kWinlogonSub, "Userinit")->text, afterModify);
+  EXPECT_EQ(w.kept(), kept);
+}
+
+TEST(StartupFolderUndo, RemovedAndModifiedShortcutsComeBackByteForByte) {
+  UndoWorld w;
+  const std::string link = kStartup + "\\Tool.lnk";
+  const std::string bytes = FakeShellLinks::linkBytes("C:\\tool.exe", "args=/tray icon=3");
+  w.f.folders.put(link, bytes);
+  auto pane = w.pane("startupfolder", kStartup);
+  pane->remove(w.list, w.rowOf("Tool.lnk", RowState::Live));
+  ASSERT_FALSE(w.f.folders.hasFile(link));
+  const Change removed = w.newest();
+  ASSERT_FALSE(removed.copy.empty());
+  EXPECT_EQ(w.f.folders.bytes(w.history.copyPath(removed.copy)), bytes);
+
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.f.folders.bytes(link), bytes);
+  ASSERT_TRUE(w.undoNewest()) << "the Undo of the Undo removes it again";
+  EXPECT_FALSE(w.f.folders.hasFile(link));
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.f.folders.bytes(link), bytes);
+
+  pane->fill(w.list);
+  w.answer("Other.lnk", "C:\\other.exe");
+  pane->modify(w.list, w.rowOf("Tool.lnk", RowState::Live));
+  ASSERT_TRUE(w.f.folders.hasFile(kStartup + "\\Other.lnk"));
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.f.folders.bytes(link), bytes);
+  EXPECT_FALSE(w.f.folders.hasFile(kStartup + "\\Other.lnk"));
+}
+
+TEST(StartupFolderUndo, DisableGoesBackAndAChangedShortcutIsLeftAlone) {
+  UndoWorld w;
+  const std::string link = kStartup + "\\Tool.lnk";
+  const std::string bytes = FakeShellLinks::linkBytes("C:\\tool.exe", "args=/tray");
+  w.f.folders.put(link, bytes);
+  auto pane = w.pane("startupfolder", kStartup);
+  ASSERT_TRUE(pane->disable(w.list, w.rowOf("Tool.lnk", RowState::Live)));
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.f.folders.bytes(link), bytes);
+  EXPECT_TRUE(w.f.store.items(kStartupFolderRecords).empty());
+
+  w.answer("New", "C:\\new.exe");
+  pane->add(w.list);
+  ASSERT_TRUE(w.f.folders.hasFile(kStartup + "\\New.lnk"));
+  w.f.folders.put(kStartup + "\\New.lnk", FakeShellLinks::linkBytes("C:\\elsewhere.exe"));
+  const std::size_t kept = w.kept();
+  EXPECT_FALSE(w.undoNewest());
+  EXPECT_TRUE(w.saidChanged());
+  EXPECT_TRUE(w.f.folders.hasFile(kStartup + "\\New.lnk"));
+  EXPECT_EQ(w.kept(), kept);
+
+  Change elsewhere = w.newest();
+  elsewhere.location = "C:\\Windows";
+  EXPECT_FALSE(undoChange(w.f.table, elsewhere, w.prompt, w.f.tr)) << "only the startup folders";
+  EXPECT_TRUE(w.f.folders.hasFile(kStartup + "\\New.lnk"));
+}
+
+TEST(ReplacingUndo, AnAddThatReplacedAnEntryGivesThatEntryBack) {
+  UndoWorld w;
+  w.reg.put(kHkcu, kRunSub, "Tool", "%OLD%\\tool.exe", kRegExpandSz);
+  auto registry = w.pane("registry", kRun);
+  w.answer("Tool", "C:\\new.exe");
+  registry->add(w.list);
+  ASSERT_EQ(w.prompt.questions.size(), 1u) << "asked before replacing";
+  ASSERT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "C:\\new.exe");
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "%OLD%\\tool.exe");
+  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->type, kRegExpandSz);
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "C:\\new.exe");
+
+  // Enable over a value written meanwhile, and a rename onto another value:
+  // undoing either gives the replaced value back.
+  w.reg.put(kHkcu, kRunSub, "Other", "C:\\other.exe");
+  registry->fill(w.list);
+  ASSERT_TRUE(registry->disable(w.list, w.rowOf("Other", RowState::Live)));
+  w.reg.put(kHkcu, kRunSub, "Other", "C:\\meanwhile.exe", kRegExpandSz);
+  registry->fill(w.list);
+  ASSERT_TRUE(registry->enable(w.list, w.rowOf("Other", RowState::Disabled)));
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Other")->text, "C:\\meanwhile.exe");
+  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Other")->type, kRegExpandSz);
+  EXPECT_EQ(w.f.store.items(kRegistryRecords).size(), 1u) << "and the entry is disabled again";
+
+  w.answer("Other", "C:\\renamed.exe");
+  registry->fill(w.list);
+  registry->modify(w.list, w.rowOf("Tool", RowState::Live));
+  ASSERT_FALSE(w.reg.find(kHkcu, kRunSub, "Tool"));
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "C:\\new.exe");
+  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Other")->text, "C:\\meanwhile.exe");
+
+  const std::string link = kStartup + "\\Tool.lnk";
+  const std::string bytes = FakeShellLinks::linkBytes("C:\\old.exe", "args=/keep");
+  w.f.folders.put(link, bytes);
+  auto startup = w.pane("startupfolder", kStartup);
+  w.answer("Tool", "C:\\new.exe");
+  startup->add(w.list);
+  ASSERT_NE(w.f.folders.bytes(link), bytes);
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.f.folders.bytes(link), bytes) << "the replaced shortcut, not nothing";
+
+  // Enable over a file put there meanwhile, and a rename onto another file.
+  startup->fill(w.list);
+  ASSERT_TRUE(startup->disable(w.list, w.rowOf("Tool.lnk", RowState::Live)));
+  const std::string meanwhile = FakeShellLinks::linkBytes("C:\\meanwhile.exe");
+  w.f.folders.put(link, meanwhile);
+  startup->fill(w.list);
+  ASSERT_TRUE(startup->enable(w.list, w.rowOf("Tool.lnk", RowState::Disabled)));
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.f.folders.bytes(link), meanwhile);
+  EXPECT_EQ(w.f.store.items(kStartupFolderRecords).size(), 1u);
+
+  const std::string other = kStartup + "\\Other.lnk";
+  const std::string otherBytes = FakeShellLinks::linkBytes("C:\\other.exe", "args=/o");
+  w.f.folders.put(other, otherBytes);
+  w.answer("Other.lnk", "C:\\renamed.exe");
+  startup->fill(w.list);
+  startup->modify(w.list, w.rowOf("Tool.lnk", RowState::Live));
+  ASSERT_FALSE(w.f.folders.hasFile(link));
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.f.folders.bytes(link), meanwhile);
+  EXPECT_EQ(w.f.folders.bytes(other), otherBytes) << "the file the rename replaced";
+}
+
+TEST(HistoryNotKept, TheChangeStandsAndTheUserIsToldOnce) {
+  UndoWorld w;
+  w.file.unreadable = true;
+  w.reg.put(kHkcu, kRunSub, "A", "a.exe");
+  w.reg.put(kHkcu, kRunSub, "B", "b.exe");
+  auto pane = w.pane("registry", kRun);
+  ASSERT_TRUE(pane->disable(w.list, w.rowOf("A", RowState::Live)));
+  ASSERT_TRUE(pane->disable(w.list, w.rowOf("B", RowState::Live)));
+  EXPECT_FALSE(w.reg.find(kHkcu, kRunSub, "A"));
+  EXPECT_FALSE(w.reg.find(kHkcu, kRunSub, "B"));
+  EXPECT_EQ(std::count(w.prompt.messages.begin(), w.prompt.messages.end(), "_HistoryNotKept"), 1);
+  EXPECT_EQ(w.file.writes, 0);
+}
+
+}  // namespace
+}  // namespace velmora::testing
