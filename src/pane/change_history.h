@@ -26,6 +26,9 @@ inline constexpr std::string_view kAdd = "add";
 inline constexpr std::string_view kModify = "modify";
 inline constexpr std::string_view kDisable = "disable";
 inline constexpr std::string_view kEnable = "enable";
+// Windows' own on/off flag of a live entry changed; the entry stayed where
+// it was. Its fields "flagbefore" and "flagafter" hold the flag.
+inline constexpr std::string_view kFlag = "flag";
 }  // namespace change_kind
 
 // The change that reverses one of `kind` (remove <-> add, disable <->

@@ -4,6 +4,7 @@
 
 #include "core/format.h"
 #include "lang/language_table.h"
+#include "pane/startup_flags.h"
 
 namespace velmora {
 
@@ -45,7 +46,12 @@ std::vector<std::string> historyColumns(const Change& change, const Translator& 
   if (time.size() == 20 && time[10] == 'T' && time.back() == 'Z') {
     time = time.substr(0, 10) + " " + time.substr(11, 8) + " UTC";
   }
-  const std::string key = kindKey(change.kind);
+  std::string key = kindKey(change.kind);
+  if (change.kind == change_kind::kFlag) {
+    const auto after = change.extra.find("flagafter");
+    const auto flag = after == change.extra.end() ? std::nullopt : flagFromText(after->second, {});
+    key = flag && flagSaysOff(flag->bytes) ? "_HistoryFlagOff" : "_HistoryFlagOn";
+  }
   std::string what = key.empty() ? change.kind : translator.translate(key);
   if (change.undoes) {
     what = safeFormat(translator.translate("_HistoryUndoOf"), {what, std::to_string(*change.undoes)});

@@ -2,6 +2,7 @@
 
 #include "core/locations.h"
 #include "core/text.h"
+#include "lang/language_table.h"
 #include "pane/transaction.h"
 
 namespace velmora {
@@ -24,6 +25,57 @@ bool sameValue(const std::optional<RegValue>& a, const std::optional<RegValue>& 
 }
 
 }  // namespace
+
+std::string flagText(const std::optional<RegValue>& flag) {
+  if (!flag) return {};
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string out = std::to_string(flag->type) + ":";
+  // A flag is binary; a string-typed one (never written by Windows) keeps
+  // its text's UTF-16 bytes all the same.
+  std::vector<std::uint8_t> bytes = flag->bytes;
+  if (bytes.empty() && !flag->text.empty()) {
+    for (char16_t u : utf8ToUtf16(flag->text)) {
+      bytes.push_back(static_cast<std::uint8_t>(u & 0xFF));
+      bytes.push_back(static_cast<std::uint8_t>(u >> 8));
+    }
+  }
+  for (std::uint8_t b : bytes) {
+    out += kDigits[b >> 4];
+    out += kDigits[b & 0xF];
+  }
+  return out;
+}
+
+std::optional<RegValue> flagFromText(std::string_view text, const std::string& name, bool* ok) {
+  if (text.empty()) return std::nullopt;
+  const auto fail = [&]() -> std::optional<RegValue> {
+    if (ok) *ok = false;
+    return std::nullopt;
+  };
+  const std::size_t colon = text.find(':');
+  if (colon == std::string_view::npos || colon == 0 || (text.size() - colon - 1) % 2 != 0) return fail();
+  std::uint32_t type = 0;
+  for (char c : text.substr(0, colon)) {
+    if (c < '0' || c > '9' || type > 100000) return fail();
+    type = type * 10 + static_cast<std::uint32_t>(c - '0');
+  }
+  const auto nibble = [](char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  std::vector<std::uint8_t> bytes;
+  for (std::size_t i = colon + 1; i < text.size(); i += 2) {
+    const int hi = nibble(text[i]), lo = nibble(text[i + 1]);
+    if (hi < 0 || lo < 0) return fail();
+    bytes.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
+  }
+  if (!isStringType(type)) return RegValue{name, type, {}, std::move(bytes)};
+  std::u16string units;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) units.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
+  return RegValue{name, type, utf16ToUtf8(units), {}};
+}
 
 std::string FlagKey::path() const { return std::string(rootKeyName(root)) + "\\" + subkey; }
 
@@ -112,9 +164,11 @@ Outcome StartupFlagSteps::write(Transaction& tx, const FlagKey& key, const std::
   return Outcome::Done;
 }
 
-Outcome StartupFlagSteps::turnOn(Transaction& tx, const FlagKey& key, const std::string& name) {
+Outcome StartupFlagSteps::turnOn(Transaction& tx, const FlagKey& key, const std::string& name,
+                                 std::optional<RegValue>* was) {
   std::optional<RegValue> now;
   if (!read(tx, key, name, now)) return Outcome::Failed;
+  if (was) *was = now;
   return write(tx, key, name, now, RegValue{name, kRegBinary, {}, flagOnBytes()});
 }
 
@@ -125,11 +179,58 @@ Outcome StartupFlagSteps::turnOnIfOff(Transaction& tx, const FlagKey& key, const
   return write(tx, key, name, now, RegValue{name, kRegBinary, {}, flagOnBytes()});
 }
 
-Outcome StartupFlagSteps::drop(Transaction& tx, const FlagKey& key, const std::string& name) {
+Outcome StartupFlagSteps::drop(Transaction& tx, const FlagKey& key, const std::string& name,
+                               std::optional<RegValue>* was) {
   std::optional<RegValue> now;
   if (!read(tx, key, name, now)) return Outcome::Failed;
+  if (was) *was = now;
   if (!now) return Outcome::Done;
   return write(tx, key, name, now, std::nullopt);
+}
+
+Outcome StartupFlagSteps::replace(Transaction& tx, const FlagKey& key, const std::string& name,
+                                  const std::optional<RegValue>& expected, const std::optional<RegValue>& wanted) {
+  std::optional<RegValue> now;
+  if (!read(tx, key, name, now)) return Outcome::Failed;
+  if (!sameValue(now, expected)) return Outcome::Stale;
+  if (sameValue(now, wanted)) return Outcome::Done;
+  return write(tx, key, name, now, wanted);
+}
+
+Change StartupFlagSteps::change(const std::string& location, const EntryState& entry,
+                                const std::optional<RegValue>& before, const std::optional<RegValue>& after) const {
+  Change c = support_.change(change_kind::kFlag, location, entry, entry);
+  c.extra["flagbefore"] = flagText(before);
+  c.extra["flagafter"] = flagText(after);
+  return c;
+}
+
+bool StartupFlagSteps::undo(const Change& c, const FlagKey& key, const std::string& name,
+                            const std::vector<std::string>& logValues) {
+  const auto field = [&](const char* f) {
+    const auto it = c.extra.find(f);
+    return it == c.extra.end() ? std::string() : it->second;
+  };
+  bool readable = c.after.has_value();
+  const std::optional<RegValue> was = flagFromText(field("flagbefore"), name, &readable);
+  const std::optional<RegValue> left = flagFromText(field("flagafter"), name, &readable);
+  if (!readable) {
+    support_.tell("_UndoNotPossible");
+    return false;
+  }
+  Transaction tx(support_, name);
+  const Outcome outcome = replace(tx, key, name, left, was);
+  if (outcome == Outcome::Stale) {
+    (void)tx.rollBack();
+    support_.tellEntryChanged(name, support_.translator().translate("_UndoFlagChanged"));
+    return false;
+  }
+  if (outcome != Outcome::Done) return false;
+  tx.commit();
+  const bool off = was && flagSaysOff(was->bytes);
+  support_.log(off ? LogOperation::Disable : LogOperation::Enable, logValues);
+  support_.remember(change(c.location, *c.after, left, was));
+  return true;
 }
 
 Outcome StartupFlagSteps::move(Transaction& tx, const FlagKey& key, const std::string& from, const std::string& to) {

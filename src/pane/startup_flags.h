@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/registry_port.h"
+#include "pane/change_history.h"
 #include "pane/family_support.h"
 
 namespace velmora {
@@ -43,6 +44,13 @@ bool flagSaysOff(const std::vector<std::uint8_t>& data);
 // What Windows writes when it turns an entry on: 02 and eleven zeros.
 const std::vector<std::uint8_t>& flagOnBytes();
 
+// A flag as the change history keeps it: empty for no value, otherwise its
+// type, a colon and its bytes in hexadecimal ("3:030000...").
+std::string flagText(const std::optional<RegValue>& flag);
+// The flag of `name` that flagText wrote; nothing for an empty or unreadable
+// text (an unreadable one also clears `ok`).
+std::optional<RegValue> flagFromText(std::string_view text, const std::string& name, bool* ok = nullptr);
+
 // The entries one listing finds turned off. Each key is read once, however
 // many rows ask; a key that cannot be read turns nothing off.
 class OffFlags {
@@ -68,12 +76,29 @@ class StartupFlagSteps {
  public:
   StartupFlagSteps(RegistryPort& registry, const FamilySupport& support) : registry_(registry), support_(support) {}
 
-  // Writes the "on" flag, whatever is there now.
-  Outcome turnOn(Transaction& tx, const FlagKey& key, const std::string& name);
+  // Writes the "on" flag, whatever is there now; `was`, when given, gets
+  // the flag as it was.
+  Outcome turnOn(Transaction& tx, const FlagKey& key, const std::string& name,
+                 std::optional<RegValue>* was = nullptr);
   // Writes the "on" flag only when the present one says off.
   Outcome turnOnIfOff(Transaction& tx, const FlagKey& key, const std::string& name);
-  // Deletes the flag, which would otherwise stay behind its entry.
-  Outcome drop(Transaction& tx, const FlagKey& key, const std::string& name);
+  // Deletes the flag, which would otherwise stay behind its entry; `was`,
+  // when given, gets the flag as it was.
+  Outcome drop(Transaction& tx, const FlagKey& key, const std::string& name, std::optional<RegValue>* was = nullptr);
+  // Writes `wanted` (nothing: no value) in place of the flag, but only
+  // while it is `expected`: Stale, without a word, when it is not.
+  Outcome replace(Transaction& tx, const FlagKey& key, const std::string& name,
+                  const std::optional<RegValue>& expected, const std::optional<RegValue>& wanted);
+
+  // The history's record of a flag change of the live entry `entry` at
+  // `location`, from `before` to `after`.
+  Change change(const std::string& location, const EntryState& entry, const std::optional<RegValue>& before,
+                const std::optional<RegValue>& after) const;
+  // Undoes a flag change (change_kind::kFlag) of the entry named `name`:
+  // the flag goes back to what it was, if it is still what the change left;
+  // logged as Enable or Disable under `logValues` and kept in the history.
+  // False, after telling the user, when nothing was changed.
+  bool undo(const Change& c, const FlagKey& key, const std::string& name, const std::vector<std::string>& logValues);
   // The entry got a new name: its flag (or the lack of one) goes with it,
   // replacing whatever flag the new name had.
   Outcome move(Transaction& tx, const FlagKey& key, const std::string& from, const std::string& to);

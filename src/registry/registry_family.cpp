@@ -176,8 +176,10 @@ void RegistryFamily::remove(EntryList& list, int index) {
     const Outcome outcome = disabled ? support_.removeRecordOf(row) : removeLive(row, type);
     if (outcome == Outcome::Done) {
       support_.log(LogOperation::Remove, {row.path, row.name, row.data});
-      support_.remember(
-          support_.change(change_kind::kRemove, row.path, stateOf(row.name, row.data, type, disabled), std::nullopt));
+      Change c = support_.change(change_kind::kRemove, row.path, stateOf(row.name, row.data, type, disabled), std::nullopt);
+      // Windows' flag went with the value: Undo puts it back too.
+      if (!disabled && droppedFlag_) c.extra["flagbefore"] = flagText(droppedFlag_);
+      support_.remember(std::move(c));
     }
   }
   fill(list);
@@ -202,7 +204,8 @@ Outcome RegistryFamily::removeLive(const Row& row, std::uint32_t& type) {
   // should the value then stay, the flag is written back.
   Transaction tx(support_, row.name);
   const auto flagKey = flagKeyOfRunKey(row.path);
-  if (flagKey && flags_.drop(tx, *flagKey, row.name) != Outcome::Done) return Outcome::Failed;
+  droppedFlag_.reset();
+  if (flagKey && flags_.drop(tx, *flagKey, row.name, &droppedFlag_) != Outcome::Done) return Outcome::Failed;
   const RegStatus status = registry_.deleteValue(key->root, key->subkey, row.name);
   if (status == RegStatus::Ok) return tx.commit();
   if (status == RegStatus::NotFound) {
@@ -309,9 +312,12 @@ bool RegistryFamily::turnOnInWindows(const KeyPath& key, const Row& row) {
   std::uint32_t type = kRegSz;
   if (!stillAsListed(key, row, "_RegistryEnableChanged", type)) return false;
   Transaction tx(support_, row.name);
-  if (flags_.turnOn(tx, *flagKey, row.name) != Outcome::Done) return false;
+  std::optional<RegValue> was;
+  if (flags_.turnOn(tx, *flagKey, row.name, &was) != Outcome::Done) return false;
   tx.commit();
   support_.log(LogOperation::Enable, {row.path, row.name, row.data});
+  support_.remember(flags_.change(row.path, stateOf(row.name, row.data, type, false), was,
+                                  RegValue{row.name, kRegBinary, {}, flagOnBytes()}));
   return true;
 }
 
@@ -493,6 +499,15 @@ bool RegistryFamily::undo(const Change& c) {
     OneRowList row(Row{c.after->name, {}, c.after->data, c.location, RowState::Disabled});
     return enable(row, 0);
   }
+  if (c.kind == kFlag && c.after && !c.after->disabled) {
+    const auto flagKey = flagKeyOfRunKey(c.location);
+    if (!flagKey) {
+      support_.tell("_UndoNotPossible");
+      return false;
+    }
+    if (!liveValueIs(*key, *c.after)) return false;
+    return flags_.undo(c, *flagKey, c.after->name, {c.location, c.after->name, c.after->data});
+  }
   if (c.kind == kEnable && c.after && !c.after->disabled) {
     if (!liveValueIs(*key, *c.after)) return false;
     OneRowList row(Row{c.after->name, {}, c.after->data, c.location, RowState::Live});
@@ -578,6 +593,13 @@ bool RegistryFamily::putBack(const Change& c) {
     if (!mayReplace(c.location, b.name, b.data, type, before)) return false;
     Transaction tx(support_, b.name);
     if (write(tx, *key, c.location, b.name, b.data, type, before) != Outcome::Done) return false;
+    // Windows' flag comes back with the value, unless one is there now.
+    const auto flag = c.extra.find("flagbefore");
+    const auto flagKey = flagKeyOfRunKey(c.location);
+    if (flag != c.extra.end() && flagKey &&
+        flags_.replace(tx, *flagKey, b.name, std::nullopt, flagFromText(flag->second, b.name)) == Outcome::Failed) {
+      return false;
+    }
     tx.commit();
   }
   support_.log(LogOperation::Add, {c.location, b.name, b.data});

@@ -118,6 +118,8 @@ class RegistryFamily : public EntryFamily {
 
   std::vector<std::string> keyPaths_;
   RegistryPort& registry_;
+  // Windows' flag that the last live Remove deleted with its value, if any.
+  std::optional<RegValue> droppedFlag_;
   // The value of another name that the last live Modify replaced, if any.
   std::optional<RegValue> lastReplaced_;
   FamilySupport support_;

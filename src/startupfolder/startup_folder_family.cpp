@@ -252,6 +252,8 @@ void StartupFolderFamily::remove(EntryList& list, int index) {
     support_.log(LogOperation::Remove, {e.path()});
     Change c = support_.change(change_kind::kRemove, withoutTrailingBackslash(e.folder), stateOf(e), std::nullopt);
     c.copy = copy;
+    // Windows' flag went with the file: Undo puts it back too.
+    if (e.live() && droppedFlag_) c.extra["flagbefore"] = flagText(droppedFlag_);
     support_.remember(std::move(c));
   } else {
     dropHistoryCopy(copy);
@@ -265,7 +267,8 @@ Outcome StartupFolderFamily::removeLive(const Entry& e) {
   // a deleted file cannot be taken back, the flag can.
   Transaction tx(support_, e.name);
   const auto flagKey = flagKeyOf(e.folder);
-  if (flagKey && flags_->drop(tx, *flagKey, e.name) != Outcome::Done) return Outcome::Failed;
+  droppedFlag_.reset();
+  if (flagKey && flags_->drop(tx, *flagKey, e.name, &droppedFlag_) != Outcome::Done) return Outcome::Failed;
   const FileStatus status = files_.removeFile(e.path());
   if (status != FileStatus::Ok) {
     return tx.fail([&] { fileFailed(status, "_StartupDeleteFailed", e.path(), e.folder); });
@@ -443,9 +446,12 @@ bool StartupFolderFamily::turnOnInWindows(const Entry& e) {
     return false;
   }
   Transaction tx(support_, e.name);
-  if (flags_->turnOn(tx, *flagKey, e.name) != Outcome::Done) return false;
+  std::optional<RegValue> was;
+  if (flags_->turnOn(tx, *flagKey, e.name, &was) != Outcome::Done) return false;
   tx.commit();
   support_.log(LogOperation::Enable, {path});
+  support_.remember(flags_->change(withoutTrailingBackslash(e.folder), stateOf(e), was,
+                                   RegValue{e.name, kRegBinary, {}, flagOnBytes()}));
   return true;
 }
 

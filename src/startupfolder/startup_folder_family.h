@@ -156,6 +156,8 @@ class StartupFolderFamily : public EntryFamily {
   FamilySupport support_;
   FolderFlags flagKeys_;
   std::optional<StartupFlagSteps> flags_;  // with a registry only
+  // Windows' flag that the last live Remove deleted with its file, if any.
+  std::optional<RegValue> droppedFlag_;
 };
 
 }  // namespace velmora

@@ -50,6 +50,15 @@ bool StartupFolderFamily::undo(const Change& c) {
     // The file the Enable replaced comes back in its place.
     return disable(row, 0) && restoreReplaced(c.copy, entryPath(c.location, c.after->name), c.location);
   }
+  if (c.kind == kFlag && c.after && !c.after->disabled) {
+    const auto flagKey = flagKeyOf(c.location);
+    if (!flagKey) {
+      support_.tell("_UndoNotPossible");
+      return false;
+    }
+    if (!fileIs(c.location, *c.after)) return false;
+    return flags_->undo(c, *flagKey, c.after->name, {entryPath(c.location, c.after->name)});
+  }
   if (c.kind == kRemove && c.before) return undoRemove(c);
   if (c.kind == kAdd && c.after) return undoAdd(c);
   if (c.kind == kModify && c.before && c.after && c.before->disabled == c.after->disabled) return undoModify(c);
@@ -138,6 +147,13 @@ bool StartupFolderFamily::undoRemove(const Change& c) {
       return tx.fail([&] { fileFailed(status, "_StartupRestoreFailed", path, e.folder); }) == Outcome::Done;
     }
     wrote(tx, path, kept);
+    // Windows' flag comes back with the file, unless one is there now.
+    const auto flag = c.extra.find("flagbefore");
+    const auto flagKey = flagKeyOf(e.folder);
+    if (flag != c.extra.end() && flagKey &&
+        flags_->replace(tx, *flagKey, e.name, std::nullopt, flagFromText(flag->second, e.name)) == Outcome::Failed) {
+      return false;
+    }
     tx.commit();
   }
   support_.log(LogOperation::Add, {e.path()});

@@ -329,5 +329,49 @@ TEST(HistoryNotKept, TheChangeStandsAndTheUserIsToldOnce) {
   EXPECT_EQ(w.file.writes, 0);
 }
 
+// Windows' own flag: turning an entry on in place is a change of its own,
+// undone byte for byte; a Remove takes the flag along and its Undo brings
+// both back; a flag changed since is left alone.
+TEST(FlagUndo, TurnOnAndRemoveComeBackWithTheFlagsExactBytes) {
+  UndoWorld w;
+  const std::string approvedSub = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+  const std::vector<std::uint8_t> off = {3, 0, 0, 0, 0x40, 0x8d, 0x3b, 0x61, 0x7a, 0x2f, 0xdb, 0x01};
+  const auto flag = [&] {
+    const RegValue* v = w.reg.find(kHkcu, approvedSub, "Tool");
+    return v ? v->bytes : std::vector<std::uint8_t>{};
+  };
+  w.reg.put(kHkcu, kRunSub, "Tool", "C:\\tool.exe");
+  w.reg.putBytes(kHkcu, approvedSub, "Tool", off);
+  auto pane = w.pane("registry", kRun);
+  const int row = w.rowOf("Tool", RowState::Disabled);
+  ASSERT_GE(row, 0) << "listed unchecked";
+  ASSERT_TRUE(pane->enable(w.list, row));
+  EXPECT_EQ(flag(), flagOnBytes());
+  EXPECT_EQ(w.newest().kind, "flag");
+
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(flag(), off) << "the very bytes Windows wrote, its time included";
+  EXPECT_EQ(w.newest().kind, "flag") << "an Undo is a change of its own";
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(flag(), flagOnBytes());
+
+  // Changed since: the setting in Windows was turned off again by hand.
+  w.reg.putBytes(kHkcu, approvedSub, "Tool", off);
+  const std::size_t before = w.kept();
+  EXPECT_FALSE(w.undoNewest());
+  EXPECT_TRUE(w.saidChanged());
+  EXPECT_EQ(flag(), off);
+  EXPECT_EQ(w.kept(), before);
+
+  // Remove takes the flag along; Undo brings value and flag back.
+  pane->fill(w.list);
+  pane->remove(w.list, w.rowOf("Tool", RowState::Disabled));
+  ASSERT_FALSE(w.reg.find(kHkcu, kRunSub, "Tool"));
+  ASSERT_FALSE(w.reg.find(kHkcu, approvedSub, "Tool"));
+  ASSERT_TRUE(w.undoNewest());
+  ASSERT_TRUE(w.reg.find(kHkcu, kRunSub, "Tool"));
+  EXPECT_EQ(flag(), off) << "still turned off in Windows, as before the Remove";
+}
+
 }  // namespace
 }  // namespace velmora::testing
