@@ -43,27 +43,16 @@ RegStatus FakeRegistry::queryValue(RootKey root, const std::string& subkey, cons
 RegStatus FakeRegistry::setText(RootKey root, const std::string& subkey, const std::string& name,
                                 const std::string& data, std::uint32_t type, KeyCreation creation) {
   if (type != kRegSz && type != kRegExpandSz) return RegStatus::Failed;
-  const std::string k = id(root, subkey);
-  if (denyWrite_.count(k)) return RegStatus::AccessDenied;
-  auto it = keys_.find(k);
-  if (it == keys_.end()) {
-    if (creation == KeyCreation::KeyMustExist) return RegStatus::NotFound;
-    it = keys_.emplace(k, std::vector<RegValue>{}).first;
-  }
-  ++writes;
-  for (auto& v : it->second) {
-    if (equalsIgnoreCase(v.name, name)) {
-      v = RegValue{v.name, type, data};
-      return RegStatus::Ok;
-    }
-  }
-  it->second.push_back(RegValue{name, type, data});
-  return RegStatus::Ok;
+  return write(root, subkey, RegValue{name, type, data}, creation);
 }
 
 RegStatus FakeRegistry::setBytes(RootKey root, const std::string& subkey, const std::string& name,
                                  const std::vector<std::uint8_t>& data, std::uint32_t type, KeyCreation creation) {
   if (isStringType(type)) return RegStatus::Failed;
+  return write(root, subkey, RegValue{name, type, {}, data}, creation);
+}
+
+RegStatus FakeRegistry::write(RootKey root, const std::string& subkey, RegValue value, KeyCreation creation) {
   const std::string k = id(root, subkey);
   if (denyWrite_.count(k)) return RegStatus::AccessDenied;
   auto it = keys_.find(k);
@@ -73,12 +62,13 @@ RegStatus FakeRegistry::setBytes(RootKey root, const std::string& subkey, const 
   }
   ++writes;
   for (auto& v : it->second) {
-    if (equalsIgnoreCase(v.name, name)) {
-      v = RegValue{v.name, type, {}, data};
+    if (equalsIgnoreCase(v.name, value.name)) {
+      value.name = v.name;  // the stored spelling stays, as in the registry
+      v = std::move(value);
       return RegStatus::Ok;
     }
   }
-  it->second.push_back(RegValue{name, type, {}, data});
+  it->second.push_back(std::move(value));
   return RegStatus::Ok;
 }
 

@@ -49,6 +49,8 @@ class FakeRegistry : public RegistryPort {
   int enumerations = 0;  // enumerateValues calls the key did not refuse
 
  private:
+  // Writes a value whole, keeping the spelling of a name already there.
+  RegStatus write(RootKey root, const std::string& subkey, RegValue value, KeyCreation creation);
   static std::string id(RootKey root, const std::string& subkey);
   std::map<std::string, std::vector<RegValue>> keys_;
   std::set<std::string> denyRead_, denyWrite_, denyDelete_;

@@ -17,12 +17,10 @@
 namespace velmora::win32 {
 namespace {
 
-constexpr int kShares = 24;
-constexpr int kListBorders = 4;
 
 struct Column {
   const char* key;
-  int share;  // of the list's width, in kShares
+  int share;  // of the list's width
 };
 constexpr Column kColumns[] = {{"_HistoryColumnNumber", 1}, {"_HistoryColumnTime", 4},  {"_HistoryColumnChange", 4},
                                {"_HistoryColumnLocation", 5}, {"_HistoryColumnName", 3}, {"_HistoryColumnDetails", 7}};
@@ -65,12 +63,12 @@ class HistoryDialog final : public Dialog {
     }
     minimum_ = {(window.right - window.left) / 2, (window.bottom - window.top) / 2};
 
-    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES,
-                 LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    const int width = listRect.right - listRect.left - GetSystemMetrics(SM_CXVSCROLL) - kListBorders;
-    std::vector<ListColumn> columns;
-    for (const Column& c : kColumns) columns.push_back({translator_.translate(c.key), width * c.share / kShares});
-    addColumns(list, columns);
+    // A cut cell shows its whole text as a tip.
+    constexpr DWORD kStyle = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_LABELTIP;
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, kStyle, kStyle);
+    std::vector<ListColumn> shares;
+    for (const Column& c : kColumns) shares.push_back({translator_.translate(c.key), c.share});
+    addSharedColumns(list, shares);
     if (!fill()) prompt_.message(translator_.translate("_HistoryUnreadable", Escapes::Convert));
     centreWindow(hwnd());
     SetFocus(list);

@@ -137,22 +137,6 @@ ComPtr<IStream> streamOf(const std::string& bytes) {
   return stream;
 }
 
-// Whether the bytes parse as a store again: nothing is written that the next
-// load could not read.
-bool readsBack(const std::string& bytes) {
-  auto doc = createDocument();
-  auto stream = streamOf(bytes);
-  if (!doc || !stream) return false;
-  Variant source;
-  source.setUnknown(stream.get());
-  VARIANT_BOOL loaded = VARIANT_FALSE;
-  if (FAILED(doc->load(source.get(), &loaded)) || loaded != VARIANT_TRUE) return false;
-  ComPtr<IXMLDOMElement> root;
-  Bstr name;
-  return doc->get_documentElement(root.put()) == S_OK && root && SUCCEEDED(root->get_tagName(name.put())) &&
-         name.str() == L"config";
-}
-
 // The document as the bytes of a file.
 std::optional<std::string> serialise(IXMLDOMDocument* doc) {
   declareUtf8(doc);
@@ -182,7 +166,7 @@ StoreStatus saveAtomically(IXMLDOMDocument* doc, const std::wstring& target) {
   const DWORD existing = attributesOf(target);
   if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY)) return StoreStatus::WriteFailed;
   const auto bytes = serialise(doc);
-  if (!bytes || bytes->empty() || !readsBack(*bytes)) return StoreStatus::WriteFailed;
+  if (!bytes || bytes->empty() || !parsesWithRoot(*bytes, L"config")) return StoreStatus::WriteFailed;
 
   const std::size_t cut = target.find_last_of(L"\\/:");
   std::wstring folder = cut == std::wstring::npos ? std::wstring(L".") : target.substr(0, cut + 1);

@@ -17,14 +17,10 @@
 namespace velmora::win32 {
 namespace {
 
-// Column widths are shares of the list's width, in twentieths.
-constexpr int kShares = 20;
-// What the list's frame takes of its width besides the scroll bar.
-constexpr int kListBorders = 4;
 
 struct Column {
   const char* key;
-  int share;  // of the list's width, in kShares
+  int share;  // of the list's width
 };
 // Time, what was done and to what come first; the constant texts last.
 constexpr Column kColumns[] = {{"_LogColumnTime", 3},  {"_LogColumnItemType", 2}, {"_LogColumnContent", 9},
@@ -63,10 +59,9 @@ class LogViewer final : public Dialog {
     // A cut cell shows its whole text as a tip.
     constexpr DWORD kStyle = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_LABELTIP;
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, kStyle, kStyle);
-    const int width = listRect.right - listRect.left - GetSystemMetrics(SM_CXVSCROLL) - kListBorders;
-    std::vector<ListColumn> columns;
-    for (const Column& c : kColumns) columns.push_back({translator_.translate(c.key), width * c.share / kShares});
-    addColumns(list, columns);
+    std::vector<ListColumn> shares;
+    for (const Column& c : kColumns) shares.push_back({translator_.translate(c.key), c.share});
+    addSharedColumns(list, shares);
     fill(list);
     centreWindow(hwnd());
     return true;

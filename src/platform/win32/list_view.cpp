@@ -23,6 +23,19 @@ void addColumns(HWND list, const std::vector<ListColumn>& columns) {
   }
 }
 
+void addSharedColumns(HWND list, const std::vector<ListColumn>& shares) {
+  // What the list's frame takes of its width besides the scroll bar.
+  constexpr int kListBorders = 4;
+  RECT r{};
+  GetWindowRect(list, &r);
+  const int width = r.right - r.left - GetSystemMetrics(SM_CXVSCROLL) - kListBorders;
+  int total = 0;
+  for (const ListColumn& c : shares) total += c.width;
+  std::vector<ListColumn> columns;
+  for (const ListColumn& c : shares) columns.push_back({c.title, total > 0 ? width * c.width / total : 0});
+  addColumns(list, columns);
+}
+
 void setCellText(HWND list, int row, int column, const std::string& text) {
   std::wstring w = widen(text);
   LVITEMW item{};

@@ -17,6 +17,9 @@ struct ListColumn {
 
 // Appends the columns, left-aligned, in order.
 void addColumns(HWND list, const std::vector<ListColumn>& columns);
+// Appends columns that divide the list's inner width (its frame and a
+// vertical scroll bar left out) in the given shares: `width` is a share.
+void addSharedColumns(HWND list, const std::vector<ListColumn>& shares);
 
 // Inserts a row at `index` (its first cell, then the others); returns the
 // index it got, or -1 when the list refused it. `stateImage` above zero
