@@ -117,75 +117,20 @@ std::optional<DWORD> runAndWait(const std::string& exe, const std::string& args,
 
 // --- The program in a process of its own --------------------------------------
 
-
-
 // velmora.exe started from its folder as the Start menu starts it; ended at
 // the end of the test if it still runs.
-class Program {
+class Program : public StartedProgram {
  public:
-  explicit Program(const std::string& exe) {
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    std::wstring line = L"\"" + widen(exe) + L"\"";
-    const std::wstring folder = widen(exe.substr(0, exe.rfind('\\')));
-    started_ = CreateProcessW(widen(exe).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                              &si, &pi_) != 0;
-  }
-  ~Program() {
-    if (!started_) return;
-    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 99);
-    WaitForSingleObject(pi_.hProcess, 5000);
-    CloseHandle(pi_.hThread);
-    CloseHandle(pi_.hProcess);
-  }
-  Program(const Program&) = delete;
-  Program& operator=(const Program&) = delete;
-
-  bool started() const { return started_; }
-  DWORD id() const { return pi_.dwProcessId; }
-  std::optional<DWORD> exitCode(DWORD ms) const {
-    if (WaitForSingleObject(pi_.hProcess, ms) != WAIT_OBJECT_0) return std::nullopt;
-    DWORD code = 0;
-    GetExitCodeProcess(pi_.hProcess, &code);
-    return code;
-  }
+  explicit Program(const std::string& exe) : StartedProgram(exe, "", exe.substr(0, exe.rfind('\\'))) {}
   // The program's shown main window, once it is there.
   HWND mainWindow(DWORD ms = 30000) const {
-    struct Search {
-      DWORD pid;
-      HWND found;
-    } s{pi_.dwProcessId, nullptr};
-    for (DWORD waited = 0; waited < ms && !s.found; waited += 50) {
-      EnumWindows(
-          [](HWND w, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            wchar_t text[128] = {};
-            GetWindowTextW(w, text, 128);
-            if (pid == s->pid && IsWindowVisible(w) && std::wstring(text) == kTitle) {
-              s->found = w;
-              return FALSE;
-            }
-            return TRUE;
-          },
-          reinterpret_cast<LPARAM>(&s));
-      if (!s.found) {
-        if (exitCode(0)) return nullptr;
-        Sleep(50);
-      }
-    }
-    return s.found;
+    return window([](const std::wstring&, const std::wstring& title) { return title == kTitle; }, ms);
   }
   // Closes the main window as the user does; the program ends with 2.
   void close(HWND frame) {
     PostMessageW(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(exitCode(15000), std::optional<DWORD>(2));
   }
-
- private:
-  PROCESS_INFORMATION pi_{};
-  bool started_ = false;
 };
 
 // Selects a node of the category tree (every node is expanded, so the

@@ -511,71 +511,6 @@ HWND descendantWithId(HWND parent, int id, bool visibleOnly) {
   return s.found;
 }
 
-// The program started from a folder of its own; ended at the end of the
-// test if it still runs.
-class StartedProgram {
- public:
-  StartedProgram(const std::string& exe, const std::string& folder) {
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    std::wstring line = L"\"" + widen(exe) + L"\"";
-    started_ = CreateProcessW(widen(exe).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              widen(folder).c_str(), &si, &pi_) != 0;
-  }
-  ~StartedProgram() {
-    if (!started_) return;
-    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 99);
-    WaitForSingleObject(pi_.hProcess, 5000);
-    CloseHandle(pi_.hThread);
-    CloseHandle(pi_.hProcess);
-  }
-  StartedProgram(const StartedProgram&) = delete;
-  StartedProgram& operator=(const StartedProgram&) = delete;
-
-  bool started() const { return started_; }
-  DWORD id() const { return pi_.dwProcessId; }
-  std::optional<DWORD> exitCode(DWORD ms) const {
-    if (WaitForSingleObject(pi_.hProcess, ms) != WAIT_OBJECT_0) return std::nullopt;
-    DWORD code = 0;
-    GetExitCodeProcess(pi_.hProcess, &code);
-    return code;
-  }
-  // The shown top-level dialog window of the program titled `title`.
-  HWND window(const std::wstring& title, DWORD ms = 20000) const {
-    struct Search {
-      DWORD pid;
-      const std::wstring* title;
-      HWND found;
-    } s{pi_.dwProcessId, &title, nullptr};
-    for (DWORD waited = 0; waited < ms && !s.found; waited += 50) {
-      EnumWindows(
-          [](HWND w, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            if (pid != s->pid || !IsWindowVisible(w)) return TRUE;
-            wchar_t cls[32] = {}, text[128] = {};
-            GetClassNameW(w, cls, 32);
-            GetWindowTextW(w, text, 128);
-            if (std::wstring(cls) == L"#32770" && text == *s->title) {
-              s->found = w;
-              return FALSE;
-            }
-            return TRUE;
-          },
-          reinterpret_cast<LPARAM>(&s));
-      if (!s.found) {
-        if (exitCode(0)) return nullptr;
-        Sleep(50);
-      }
-    }
-    return s.found;
-  }
-
- private:
-  PROCESS_INFORMATION pi_{};
-  bool started_ = false;
-};
 
 TEST(RealProgram, ShowsASeededRunValueUnderTheCurrentUsersRunNodeAndClosesWithTwo) {
   TempDir dir;
@@ -590,9 +525,9 @@ TEST(RealProgram, ShowsASeededRunValueUnderTheCurrentUsersRunNodeAndClosesWithTw
   const std::wstring data = L"\"C:\\Program Files\\E2E\\tray.exe\" /background";
   SeededValue seeded(kRunKey, name, textValue(data));
 
-  StartedProgram program(dir.file("velmora.exe"), dir.path());
+  StartedProgram program(dir.file("velmora.exe"), "", dir.path());
   ASSERT_TRUE(program.started());
-  HWND frame = program.window(L"Velmora (V 2.0)");
+  HWND frame = program.dialog(L"Velmora (V 2.0)");
   ASSERT_NE(frame, nullptr) << "the main window is shown with the product name and version";
   RemoteBuffer mem(program.id());
   ASSERT_TRUE(mem.ok());

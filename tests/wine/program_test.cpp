@@ -21,68 +21,8 @@ namespace {
 using win32::narrow;
 using win32::widen;
 
-// A started program; ended at the end of the test if it still runs.
-class Program {
- public:
-  explicit Program(const std::string& exe, const std::string& arguments = "") {
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    std::wstring line = L"\"" + widen(exe) + L"\"" + (arguments.empty() ? L"" : L" " + widen(arguments));
-    started_ = CreateProcessW(widen(exe).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_);
-  }
-  ~Program() {
-    if (!started_) return;
-    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 99);
-    WaitForSingleObject(pi_.hProcess, 5000);
-    CloseHandle(pi_.hThread);
-    CloseHandle(pi_.hProcess);
-  }
-  Program(const Program&) = delete;
-  Program& operator=(const Program&) = delete;
+using Program = StartedProgram;
 
-  bool started() const { return started_; }
-  bool running() const { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
-  // The exit code, or nothing when it has not ended within the time.
-  std::optional<DWORD> exitCode(DWORD ms) const {
-    if (WaitForSingleObject(pi_.hProcess, ms) != WAIT_OBJECT_0) return std::nullopt;
-    DWORD code = 0;
-    GetExitCodeProcess(pi_.hProcess, &code);
-    return code;
-  }
-  // The program's main window once it is shown.
-  HWND frame(DWORD ms = 20000) const {
-    for (DWORD waited = 0; waited < ms; waited += 50) {
-      Search s{pi_.dwProcessId, nullptr};
-      EnumWindows(
-          [](HWND w, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            wchar_t cls[32] = {};
-            GetClassNameW(w, cls, 32);
-            if (pid == s->pid && IsWindowVisible(w) && std::wstring(cls) == L"#32770") {
-              s->found = w;
-              return FALSE;
-            }
-            return TRUE;
-          },
-          reinterpret_cast<LPARAM>(&s));
-      if (s.found) return s.found;
-      if (!running()) return nullptr;
-      Sleep(50);
-    }
-    return nullptr;
-  }
-  DWORD thread() const { return pi_.dwThreadId; }
-
- private:
-  struct Search {
-    DWORD pid;
-    HWND found;
-  };
-  PROCESS_INFORMATION pi_{};
-  bool started_ = false;
-};
 
 // The program, copied under a name of the test's choosing into a folder of its own.
 class ProgramTest : public ::testing::Test {
@@ -107,7 +47,7 @@ TEST_F(ProgramTest, ExportFromTheCommandLineWritesEveryEntryWithoutAWindowBeside
                             static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))),
             ERROR_SUCCESS);
   Program running(exe);
-  ASSERT_NE(running.frame(), nullptr);
+  ASSERT_NE(running.dialog(), nullptr);
 
   // It changes nothing, so the instance lock does not stop it.
   const std::string out = dir.file("entries.csv");
@@ -130,7 +70,7 @@ TEST_F(ProgramTest, SecondInstanceEndsAtOnceAndTheFirstRunsOnUntilClosed) {
   const std::string exe = install("velmora.exe");
   Program first(exe);
   ASSERT_TRUE(first.started());
-  HWND frame = first.frame();
+  HWND frame = first.dialog();
   ASSERT_NE(frame, nullptr);
 
   Program second(exe);
@@ -149,7 +89,7 @@ TEST_F(ProgramTest, SecondInstanceEndsAtOnceAndTheFirstRunsOnUntilClosed) {
 TEST_F(ProgramTest, ARestartedInstanceWaitsForTheOldOneAndTakesOver) {
   const std::string exe = install("velmora.exe");
   Program first(exe);
-  HWND frame = first.frame();
+  HWND frame = first.dialog();
   ASSERT_NE(frame, nullptr);
 
   Program restarted(exe, "/restarted");
@@ -158,7 +98,7 @@ TEST_F(ProgramTest, ARestartedInstanceWaitsForTheOldOneAndTakesOver) {
 
   PostMessageW(frame, WM_CLOSE, 0, 0);
   EXPECT_EQ(first.exitCode(15000), std::optional<DWORD>(2));
-  HWND taken = restarted.frame();
+  HWND taken = restarted.dialog();
   ASSERT_NE(taken, nullptr) << "the restarted instance shows its window";
   PostMessageW(taken, WM_CLOSE, 0, 0);
   EXPECT_EQ(restarted.exitCode(15000), std::optional<DWORD>(2));
@@ -166,7 +106,7 @@ TEST_F(ProgramTest, ARestartedInstanceWaitsForTheOldOneAndTakesOver) {
 
 TEST_F(ProgramTest, EscapeInTheMainWindowEndsTheProgramWithTwo) {
   Program program(install("velmora.exe"));
-  HWND frame = program.frame();
+  HWND frame = program.dialog();
   ASSERT_NE(frame, nullptr);
   GUITHREADINFO gui{};
   gui.cbSize = sizeof gui;
@@ -181,7 +121,7 @@ TEST_F(ProgramTest, LanguageFileIsNamedAfterTheProgram) {
   writeFile(dir.file("my.tool.language"), "[String]\r\n_AddNew=Add it\r\n");
   writeFile(dir.file("velmora.language"), "[String]\r\n_AddNew=Wrong file\r\n");
   Program program(exe);
-  HWND frame = program.frame();
+  HWND frame = program.dialog();
   ASSERT_NE(frame, nullptr);
   HWND add = visibleChildWithId(frame, IDC_ADDNEW);
   ASSERT_NE(add, nullptr);
@@ -238,7 +178,7 @@ Layout layoutAt(const std::string& exe, DWORD dpi) {
   const ScreenDpi screen(dpi);
   EXPECT_TRUE(screen.set());
   Program program(exe);
-  HWND frame = program.frame();
+  HWND frame = program.dialog();
   EXPECT_NE(frame, nullptr);
   if (!frame) return out;
   HWND tree = visibleChildWithId(frame, IDC_CATEGORYTREE);

@@ -12,6 +12,71 @@ RemoteBuffer::~RemoteBuffer() {
   if (process_) CloseHandle(process_);
 }
 
+StartedProgram::StartedProgram(const std::string& exe, const std::string& arguments, const std::string& folder) {
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  const auto wide = [](const std::string& s) {
+    std::wstring w(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), static_cast<int>(w.size()));
+    return w;
+  };
+  std::wstring line = L"\"" + wide(exe) + L"\"" + (arguments.empty() ? L"" : L" " + wide(arguments));
+  const std::wstring where = wide(folder);
+  started_ = CreateProcessW(wide(exe).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            where.empty() ? nullptr : where.c_str(), &si, &pi_) != 0;
+}
+
+StartedProgram::~StartedProgram() {
+  if (!started_) return;
+  if (running()) TerminateProcess(pi_.hProcess, 99);
+  WaitForSingleObject(pi_.hProcess, 5000);
+  CloseHandle(pi_.hThread);
+  CloseHandle(pi_.hProcess);
+}
+
+bool StartedProgram::running() const { return started_ && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
+
+std::optional<DWORD> StartedProgram::exitCode(DWORD ms) const {
+  if (!started_ || WaitForSingleObject(pi_.hProcess, ms) != WAIT_OBJECT_0) return std::nullopt;
+  DWORD code = 0;
+  GetExitCodeProcess(pi_.hProcess, &code);
+  return code;
+}
+
+HWND StartedProgram::window(const std::function<bool(const std::wstring&, const std::wstring&)>& matches,
+                            DWORD ms) const {
+  struct Search {
+    DWORD pid;
+    const std::function<bool(const std::wstring&, const std::wstring&)>* matches;
+    HWND found;
+  } s{pi_.dwProcessId, &matches, nullptr};
+  for (DWORD waited = 0; started_ && waited < ms; waited += 50) {
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(p);
+          DWORD pid = 0;
+          GetWindowThreadProcessId(w, &pid);
+          if (pid != s->pid || !IsWindowVisible(w)) return TRUE;
+          wchar_t cls[64] = {}, text[256] = {};
+          GetClassNameW(w, cls, 64);
+          GetWindowTextW(w, text, 256);
+          if (!(*s->matches)(cls, text)) return TRUE;
+          s->found = w;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    if (s.found || !running()) break;
+    Sleep(50);
+  }
+  return s.found;
+}
+
+HWND StartedProgram::dialog(const std::wstring& title, DWORD ms) const {
+  return window([&](const std::wstring& cls, const std::wstring& text) {
+    return cls == L"#32770" && (title.empty() || text == title);
+  }, ms);
+}
+
 std::wstring RemoteBuffer::readText() const {
   std::wstring s(static_cast<std::size_t>(textCapacity()), L'\0');
   ReadProcessMemory(process_, base_ + kTextAt, s.data(), s.size() * sizeof(wchar_t), nullptr);

@@ -3,6 +3,8 @@
 // real velmora.exe as a user would.
 #include <windows.h>
 
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace velmora::testing {
@@ -39,6 +41,35 @@ class RemoteBuffer {
  private:
   HANDLE process_;
   BYTE* base_ = nullptr;
+};
+
+// The real program (or another), started as a user starts it; ended when
+// the test leaves it running.
+class StartedProgram {
+ public:
+  // `folder` is the working folder; empty: the test's own.
+  explicit StartedProgram(const std::string& exe, const std::string& arguments = "", const std::string& folder = "");
+  ~StartedProgram();
+  StartedProgram(const StartedProgram&) = delete;
+  StartedProgram& operator=(const StartedProgram&) = delete;
+
+  bool started() const { return started_; }
+  DWORD id() const { return pi_.dwProcessId; }
+  DWORD thread() const { return pi_.dwThreadId; }
+  bool running() const;
+  // The exit code, or nothing when it has not ended within the time.
+  std::optional<DWORD> exitCode(DWORD ms) const;
+  // The first shown top-level window of the program whose class and title
+  // `matches`, waiting up to `ms`; null when there is none by then or the
+  // program ended first.
+  HWND window(const std::function<bool(const std::wstring& cls, const std::wstring& title)>& matches,
+              DWORD ms = 20000) const;
+  // A shown dialog-class (#32770) window titled `title`; any title when empty.
+  HWND dialog(const std::wstring& title = {}, DWORD ms = 20000) const;
+
+ private:
+  PROCESS_INFORMATION pi_{};
+  bool started_ = false;
 };
 
 // The visible child window (at any depth) with this control id, or null.
