@@ -173,12 +173,13 @@ void RegistryFamily::remove(EntryList& list, int index) {
     // Only the store changes for a disabled entry, only the registry for a live one.
     const bool disabled = row.origin == RowOrigin::Record;
     std::uint32_t type = disabled ? recordType(row) : kRegSz;
-    const Outcome outcome = disabled ? support_.removeRecordOf(row) : removeLive(row, type);
+    std::optional<RegValue> flag;
+    const Outcome outcome = disabled ? support_.removeRecordOf(row) : removeLive(row, type, flag);
     if (outcome == Outcome::Done) {
       support_.log(LogOperation::Remove, {row.path, row.name, row.data});
       Change c = support_.change(change_kind::kRemove, row.path, stateOf(row.name, row.data, type, disabled), std::nullopt);
       // Windows' flag went with the value: Undo puts it back too.
-      if (!disabled && droppedFlag_) c.extra["flagbefore"] = flagText(droppedFlag_);
+      if (flag) c.extra["flagbefore"] = flagText(flag);
       support_.remember(std::move(c));
     }
   }
@@ -191,7 +192,7 @@ std::uint32_t RegistryFamily::recordType(const Row& row) {
   return record ? typeOfRecord(record->item) : kRegSz;
 }
 
-Outcome RegistryFamily::removeLive(const Row& row, std::uint32_t& type) {
+Outcome RegistryFamily::removeLive(const Row& row, std::uint32_t& type, std::optional<RegValue>& flag) {
   const auto key = splitKeyPath(row.path);
   if (!key) return Outcome::Failed;
   // A value that is gone already is not ours to report as removed; one that
@@ -204,8 +205,7 @@ Outcome RegistryFamily::removeLive(const Row& row, std::uint32_t& type) {
   // should the value then stay, the flag is written back.
   Transaction tx(support_, row.name);
   const auto flagKey = flagKeyOfRunKey(row.path);
-  droppedFlag_.reset();
-  if (flagKey && flags_.drop(tx, *flagKey, row.name, &droppedFlag_) != Outcome::Done) return Outcome::Failed;
+  if (flagKey && flags_.drop(tx, *flagKey, row.name, &flag) != Outcome::Done) return Outcome::Failed;
   const RegStatus status = registry_.deleteValue(key->root, key->subkey, row.name);
   if (status == RegStatus::Ok) return tx.commit();
   if (status == RegStatus::NotFound) {

@@ -67,7 +67,8 @@ class RegistryFamily : public EntryFamily {
 
  private:
   // Deletes a live value that is still as listed; `type` is then its type.
-  Outcome removeLive(const Row& row, std::uint32_t& type);
+  // `flag` gets Windows' flag of the value that went with it, if any.
+  Outcome removeLive(const Row& row, std::uint32_t& type, std::optional<RegValue>& flag);
   // Enable of a live value that Windows' settings turned off: its flag is
   // turned on; the value and config.xml stay as they are.
   bool turnOnInWindows(const KeyPath& key, const Row& row);
@@ -118,8 +119,6 @@ class RegistryFamily : public EntryFamily {
 
   std::vector<std::string> keyPaths_;
   RegistryPort& registry_;
-  // Windows' flag that the last live Remove deleted with its value, if any.
-  std::optional<RegValue> droppedFlag_;
   // The value of another name that the last live Modify replaced, if any.
   std::optional<RegValue> lastReplaced_;
   FamilySupport support_;

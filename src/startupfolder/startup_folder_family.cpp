@@ -248,12 +248,13 @@ void StartupFolderFamily::remove(EntryList& list, int index) {
   if (!support_.confirmRemove(e.data)) return;
   // The file itself (or a disabled entry's copy) is kept, so Undo can put it back.
   const std::string copy = keepForHistory(e.live() ? e.path() : copyPath(e.folder, e.name));
-  if ((e.live() ? removeLive(e) : removeDisabled(e)) == Outcome::Done) {
+  std::optional<RegValue> flag;
+  if ((e.live() ? removeLive(e, &flag) : removeDisabled(e)) == Outcome::Done) {
     support_.log(LogOperation::Remove, {e.path()});
     Change c = support_.change(change_kind::kRemove, withoutTrailingBackslash(e.folder), stateOf(e), std::nullopt);
     c.copy = copy;
     // Windows' flag went with the file: Undo puts it back too.
-    if (e.live() && droppedFlag_) c.extra["flagbefore"] = flagText(droppedFlag_);
+    if (flag) c.extra["flagbefore"] = flagText(flag);
     support_.remember(std::move(c));
   } else {
     dropHistoryCopy(copy);
@@ -262,13 +263,12 @@ void StartupFolderFamily::remove(EntryList& list, int index) {
   FamilySupport::reselect(list, index);
 }
 
-Outcome StartupFolderFamily::removeLive(const Entry& e) {
+Outcome StartupFolderFamily::removeLive(const Entry& e, std::optional<RegValue>* flag) {
   // Windows' flag of the file goes first (Windows would leave it behind):
   // a deleted file cannot be taken back, the flag can.
   Transaction tx(support_, e.name);
   const auto flagKey = flagKeyOf(e.folder);
-  droppedFlag_.reset();
-  if (flagKey && flags_->drop(tx, *flagKey, e.name, &droppedFlag_) != Outcome::Done) return Outcome::Failed;
+  if (flagKey && flags_->drop(tx, *flagKey, e.name, flag) != Outcome::Done) return Outcome::Failed;
   const FileStatus status = files_.removeFile(e.path());
   if (status != FileStatus::Ok) {
     return tx.fail([&] { fileFailed(status, "_StartupDeleteFailed", e.path(), e.folder); });

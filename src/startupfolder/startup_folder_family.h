@@ -98,7 +98,8 @@ class StartupFolderFamily : public EntryFamily {
   // Enable of a live file that Windows' settings turned off: its flag is
   // turned on; the file and config.xml stay as they are.
   bool turnOnInWindows(const Entry& e);
-  Outcome removeLive(const Entry& e);
+  // `flag`, when given, gets Windows' flag of the file that went with it.
+  Outcome removeLive(const Entry& e, std::optional<RegValue>* flag = nullptr);
   Outcome removeDisabled(const Entry& e);
   Outcome modifyLive(const Entry& e, const std::string& newName, const std::string& newData);
   Outcome modifyDisabled(const Entry& e, const std::string& newName, const std::string& newData);
@@ -156,8 +157,6 @@ class StartupFolderFamily : public EntryFamily {
   FamilySupport support_;
   FolderFlags flagKeys_;
   std::optional<StartupFlagSteps> flags_;  // with a registry only
-  // Windows' flag that the last live Remove deleted with its file, if any.
-  std::optional<RegValue> droppedFlag_;
 };
 
 }  // namespace velmora

@@ -373,5 +373,32 @@ TEST(FlagUndo, TurnOnAndRemoveComeBackWithTheFlagsExactBytes) {
   EXPECT_EQ(flag(), off) << "still turned off in Windows, as before the Remove";
 }
 
+TEST(FlagUndo, AStartupFileTurnedOnAndRemovedComesBackWithItsFlag) {
+  UndoWorld w;
+  const std::string approvedSub = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\StartupFolder";
+  const std::vector<std::uint8_t> off = {7, 0, 0, 0, 9, 8, 7, 6, 5, 4, 3, 2};
+  const std::string link = kStartup + "\\Mail.lnk";
+  w.f.folders.put(link, "shortcut bytes");
+  w.reg.putBytes(kHkcu, approvedSub, "Mail.lnk", off);
+  const auto flag = [&] {
+    const RegValue* v = w.reg.find(kHkcu, approvedSub, "Mail.lnk");
+    return v ? v->bytes : std::vector<std::uint8_t>{};
+  };
+  auto pane = w.pane("startupfolder", kStartup);
+  ASSERT_GE(w.rowOf("Mail.lnk", RowState::Disabled), 0) << "listed unchecked";
+  ASSERT_TRUE(pane->enable(w.list, w.rowOf("Mail.lnk", RowState::Disabled)));
+  EXPECT_EQ(flag(), flagOnBytes());
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(flag(), off);
+
+  pane->fill(w.list);
+  pane->remove(w.list, w.rowOf("Mail.lnk", RowState::Disabled));
+  ASSERT_FALSE(w.f.folders.hasFile(link));
+  EXPECT_TRUE(flag().empty());
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.f.folders.bytes(link), "shortcut bytes");
+  EXPECT_EQ(flag(), off);
+}
+
 }  // namespace
 }  // namespace velmora::testing
