@@ -60,6 +60,64 @@ TEST(Win32Registry, WritesTheTextWithOneTerminatingZero) {
   EXPECT_EQ(size, 11u * sizeof(wchar_t));
 }
 
+// A listing may come from memory only while the key is as it was read: every
+// kind of change, by this program, another handle or another process, and a
+// key deleted and made again, is seen by the next listing.
+TEST(Win32Registry, ListsFromMemoryOnlyWhileTheKeyIsUnchanged) {
+  TestKey key;
+  win32::Win32Registry reg;
+  ASSERT_EQ(reg.setString(RootKey::CurrentUser, key.subkey(), "a", "one.exe", KeyCreation::CreateKey), RegStatus::Ok);
+  ASSERT_EQ(reg.setString(RootKey::CurrentUser, key.subkey(), "b", "two.exe", KeyCreation::CreateKey), RegStatus::Ok);
+  const auto listing = [&] {
+    std::vector<RegValue> values;
+    std::string text;
+    if (reg.enumerateValues(RootKey::CurrentUser, key.subkey(), values) != RegStatus::Ok) return std::string("none");
+    for (const RegValue& v : values) text += v.name + "=" + v.text + ";";
+    return text;
+  };
+  const std::wstring path = win32::widen(key.subkey());
+  const auto raw = [&](auto change) {
+    HKEY h;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_SET_VALUE, &h), ERROR_SUCCESS);
+    change(h);
+    RegCloseKey(h);
+  };
+
+  EXPECT_EQ(listing(), "a=one.exe;b=two.exe;");
+  const std::size_t reads = reg.listingsRead();
+  EXPECT_EQ(listing(), "a=one.exe;b=two.exe;");
+  EXPECT_EQ(reg.listingsRead(), reads) << "an unchanged key is not read again";
+
+  // Same length, same count, at once after the listing.
+  raw([](HKEY h) {
+    const wchar_t text[] = L"ONE.exe";
+    RegSetValueExW(h, L"a", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text);
+  });
+  EXPECT_EQ(listing(), "a=ONE.exe;b=two.exe;");
+  raw([](HKEY h) { RegDeleteValueW(h, L"b"); });
+  EXPECT_EQ(listing(), "a=ONE.exe;");
+
+  // Another process.
+  std::wstring command = L"reg.exe add \"HKCU\\" + path + L"\" /v c /d three.exe /f";
+  STARTUPINFOW startup{sizeof startup};
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                             &startup, &process));
+  WaitForSingleObject(process.hProcess, 30000);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  EXPECT_EQ(listing(), "a=ONE.exe;c=three.exe;");
+
+  // The key deleted and made again: the kept handle names a deleted key.
+  ASSERT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str()), ERROR_SUCCESS);
+  EXPECT_EQ(listing(), "none");
+  ASSERT_EQ(reg.setString(RootKey::CurrentUser, key.subkey(), "d", "four.exe", KeyCreation::CreateKey), RegStatus::Ok);
+  EXPECT_EQ(listing(), "d=four.exe;");
+  ASSERT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str()), ERROR_SUCCESS);
+  ASSERT_EQ(reg.setString(RootKey::CurrentUser, key.subkey(), "e", "five.exe", KeyCreation::CreateKey), RegStatus::Ok);
+  EXPECT_EQ(listing(), "e=five.exe;");
+}
+
 TEST(Win32Registry, ReadsTheShellFoldersOfThePrefix) {
   win32::Win32Registry reg;
   const std::string common = readStartupFolder(reg, "Common Startup");

@@ -3,6 +3,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <map>
+#include <mutex>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/handles.h"
@@ -66,36 +69,136 @@ LSTATUS openForWriting(RootKey root, const std::string& subkey, KeyCreation crea
 
 }  // namespace
 
-RegStatus Win32Registry::enumerateValues(RootKey root, const std::string& subkey, std::vector<RegValue>& out) {
-  RegKey key;
-  LSTATUS s = RegOpenKeyExW(rootHandle(root), widen(subkey).c_str(), 0, KEY_QUERY_VALUE | kView, key.put());
-  if (s != ERROR_SUCCESS) return status(s);
-  DWORD maxName = 0, maxData = 0;
-  s = RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName,
-                       &maxData, nullptr, nullptr);
-  if (s != ERROR_SUCCESS) return status(s);
-  std::vector<wchar_t> name(maxName + 2);
-  std::vector<BYTE> data(maxData + sizeof(wchar_t));
+namespace {
+
+// What RegQueryInfoKey says of a key's values. Any write of a value changes
+// the last-write time; the counts and sizes catch what the time's resolution
+// could hide.
+struct KeyStamp {
+  DWORD values = 0, maxName = 0, maxData = 0;
+  FILETIME written{};
+  bool operator==(const KeyStamp& o) const {
+    return values == o.values && maxName == o.maxName && maxData == o.maxData &&
+           written.dwLowDateTime == o.written.dwLowDateTime && written.dwHighDateTime == o.written.dwHighDateTime;
+  }
+};
+
+LSTATUS stampOf(HKEY key, KeyStamp& out) {
+  return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &out.values, &out.maxName,
+                          &out.maxData, nullptr, &out.written);
+}
+
+// Every value of an open key, in the registry's order.
+LSTATUS readValues(HKEY key, std::vector<RegValue>& out) {
+  KeyStamp stamp;
+  LSTATUS s = stampOf(key, stamp);
+  if (s != ERROR_SUCCESS) return s;
+  std::vector<wchar_t> name(stamp.maxName + 2);
+  std::vector<BYTE> data(stamp.maxData + sizeof(wchar_t));
   std::vector<RegValue> values;
+  values.reserve(stamp.values);
   for (DWORD index = 0;; ++index) {
     DWORD nameLen = static_cast<DWORD>(name.size());
     DWORD dataLen = static_cast<DWORD>(data.size());
     DWORD type = 0;
-    s = RegEnumValueW(key.get(), index, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
+    s = RegEnumValueW(key, index, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
     if (s == ERROR_MORE_DATA) {
       // The key grew while we read it: size the buffers again and retry.
-      if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName,
-                           &maxData, nullptr, nullptr) != ERROR_SUCCESS)
-        return RegStatus::Failed;
-      name.resize(std::max<std::size_t>(name.size() * 2, maxName + 2));
-      data.resize(std::max<std::size_t>(data.size() * 2, maxData + sizeof(wchar_t)));
+      if (stampOf(key, stamp) != ERROR_SUCCESS) return ERROR_GEN_FAILURE;
+      name.resize(std::max<std::size_t>(name.size() * 2, stamp.maxName + 2));
+      data.resize(std::max<std::size_t>(data.size() * 2, stamp.maxData + sizeof(wchar_t)));
       --index;
       continue;
     }
     if (s == ERROR_NO_MORE_ITEMS) break;
-    if (s != ERROR_SUCCESS) return status(s);
+    if (s != ERROR_SUCCESS) return s;
     values.push_back(RegValue{narrow(std::wstring_view(name.data(), nameLen)), type, textOf(type, data, dataLen),
                               bytesOf(type, data, dataLen)});
+  }
+  out = std::move(values);
+  return ERROR_SUCCESS;
+}
+
+// Not tied to the thread that asks (Windows 8 and later); where the flag is
+// not known the notice is asked for without it, and the thread's end then
+// only costs one more read.
+constexpr DWORD kThreadAgnostic = 0x10000000;
+
+// Asks Windows to signal `changed` at the key's next change of a value.
+bool watch(HKEY key, HANDLE changed) {
+  const DWORD filter = REG_NOTIFY_CHANGE_LAST_SET;  // a value added, changed or deleted
+  if (RegNotifyChangeKeyValue(key, FALSE, filter | kThreadAgnostic, changed, TRUE) == ERROR_SUCCESS) return true;
+  return RegNotifyChangeKeyValue(key, FALSE, filter, changed, TRUE) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+// A refresh lists the same keys again and again, and under Wine every value
+// read is a round trip to the server (16,000 values: most of a second). A
+// key's listing is kept with the key open and a change notice asked for
+// before the read, so any change made during or after the read, by anyone,
+// is seen: the next listing reads the key again. A deleted key fails the
+// stamp check, and so does a change the notice has not reached yet.
+struct Win32Registry::Listings {
+  struct Kept {
+    RegKey key;
+    KernelHandle changed;
+    KeyStamp stamp;
+    std::vector<RegValue> values;
+
+    [[nodiscard]] bool current() const {
+      KeyStamp now;
+      return WaitForSingleObject(changed.get(), 0) == WAIT_TIMEOUT && stampOf(key.get(), now) == ERROR_SUCCESS &&
+             now == stamp;
+    }
+  };
+  std::mutex mutex;
+  std::map<std::pair<RootKey, std::string>, Kept> kept;
+  std::size_t reads = 0;
+};
+
+Win32Registry::Win32Registry() : listings_(std::make_unique<Listings>()) {}
+Win32Registry::~Win32Registry() = default;
+
+std::size_t Win32Registry::listingsRead() const {
+  std::lock_guard<std::mutex> lock(listings_->mutex);
+  return listings_->reads;
+}
+
+RegStatus Win32Registry::enumerateValues(RootKey root, const std::string& subkey, std::vector<RegValue>& out) {
+  std::lock_guard<std::mutex> lock(listings_->mutex);
+  const auto id = std::make_pair(root, subkey);
+  if (auto known = listings_->kept.find(id); known != listings_->kept.end()) {
+    if (known->second.current()) {
+      out = known->second.values;
+      return RegStatus::Ok;
+    }
+    listings_->kept.erase(known);
+  }
+
+  RegKey key;
+  const std::wstring path = widen(subkey);
+  LSTATUS s = RegOpenKeyExW(rootHandle(root), path.c_str(), 0, KEY_QUERY_VALUE | KEY_NOTIFY | kView, key.put());
+  bool watchable = s == ERROR_SUCCESS;
+  // A key we may read but not watch is read every time.
+  if (s == ERROR_ACCESS_DENIED) s = RegOpenKeyExW(rootHandle(root), path.c_str(), 0, KEY_QUERY_VALUE | kView, key.put());
+  if (s != ERROR_SUCCESS) return status(s);
+
+  KernelHandle changed;
+  KeyStamp before;
+  if (watchable) {
+    changed.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    watchable = changed && watch(key.get(), changed.get()) && stampOf(key.get(), before) == ERROR_SUCCESS;
+  }
+  ++listings_->reads;
+  std::vector<RegValue> values;
+  s = readValues(key.get(), values);
+  if (s != ERROR_SUCCESS) return status(s);
+
+  Listings::Kept kept{std::move(key), std::move(changed), before, {}};
+  if (watchable && kept.current()) {
+    kept.values = values;
+    listings_->kept.emplace(id, std::move(kept));
   }
   out = std::move(values);
   return RegStatus::Ok;
