@@ -222,5 +222,36 @@ TEST_F(ProgramTest, OpensLaidOutForTheScreensDpi) {
   EXPECT_TRUE(at96.listStyle & LVS_EX_LABELTIP);
 }
 
+// It is made maximised, as it is shown; restored, it takes its designed size
+// in the middle of the work area, laid out again.
+TEST_F(ProgramTest, OpensMaximisedAndRestoresToTheMiddleOfTheWorkArea) {
+  Program program(install("velmora.exe"));
+  HWND frame = program.dialog();
+  ASSERT_NE(frame, nullptr);
+  EXPECT_TRUE(IsZoomed(frame));
+  RECT work{};
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+  RECT maximised{};
+  GetWindowRect(frame, &maximised);
+  EXPECT_GE(maximised.right - maximised.left, work.right - work.left);
+
+  SendMessageW(frame, WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_FALSE(IsZoomed(frame));
+  RECT restored{};
+  GetWindowRect(frame, &restored);
+  EXPECT_LT(restored.right - restored.left, work.right - work.left);
+  EXPECT_NEAR(restored.left - work.left, work.right - restored.right, 1);
+  EXPECT_NEAR(restored.top - work.top, work.bottom - restored.bottom, 1);
+  // The status bar follows the client's new bottom.
+  RECT client{}, status{};
+  GetClientRect(frame, &client);
+  GetWindowRect(GetDlgItem(frame, IDC_STATUSBAR), &status);
+  MapWindowPoints(HWND_DESKTOP, frame, reinterpret_cast<POINT*>(&status), 2);
+  EXPECT_EQ(status.bottom, client.bottom);
+
+  PostMessageW(frame, WM_COMMAND, MAKEWPARAM(ID_APP_EXIT_CMD, 0), 0);
+  EXPECT_EQ(program.exitCode(15000), std::optional<DWORD>(2));
+}
+
 }  // namespace
 }  // namespace velmora::testing

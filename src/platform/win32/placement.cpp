@@ -22,6 +22,23 @@ RECT workAreaOf(HWND window) {
 }  // namespace
 
 void centreWindow(HWND window) {
+  // A window made maximised is centred where it goes when restored. The
+  // restored rectangle is in workspace coordinates (the work area's own).
+  if (IsZoomed(window)) {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (!GetWindowPlacement(window, &placement)) return;
+    const RECT work = workAreaOf(window);
+    const Box workspace{0, 0, work.right - work.left, work.bottom - work.top};
+    RECT& normal = placement.rcNormalPosition;
+    const Origin at = centredOrigin(boxOf(normal), workspace, workspace);
+    OffsetRect(&normal, at.x - normal.left, at.y - normal.top);
+    placement.flags = 0;
+    // Only the rectangle changes: a window not shown yet stays hidden.
+    placement.showCmd = IsWindowVisible(window) ? SW_SHOWMAXIMIZED : SW_HIDE;
+    SetWindowPlacement(window, &placement);
+    return;
+  }
   RECT self{};
   if (!GetWindowRect(window, &self)) return;
 
