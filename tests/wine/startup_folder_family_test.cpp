@@ -172,6 +172,33 @@ class RealStartupFolders : public ::testing::Test {
   }
 };
 
+// In a thread that is in an apartment of its own making, the adapter keeps
+// the shell-link class object: every shortcut still reads as itself, and the
+// adapter may outlive that apartment without touching what it kept.
+TEST(Win32ShellLinks, EachShortcutReadsAsItselfWhileTheClassObjectIsKept) {
+  TempDir dir;
+  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+  {
+    win32::Win32ShellLinks links;
+    for (int i = 0; i < 5; ++i) {
+      const std::string target = "C:\\programs\\tool" + std::to_string(i) + ".exe";
+      ASSERT_EQ(links.create(target, dir.file("tool" + std::to_string(i) + ".lnk")), LinkStatus::Ok);
+    }
+    for (int i = 4; i >= 0; --i) {
+      std::string target;
+      ASSERT_EQ(links.resolve(dir.file("tool" + std::to_string(i) + ".lnk"), target), LinkStatus::Ok);
+      EXPECT_EQ(target, "C:\\programs\\tool" + std::to_string(i) + ".exe");
+    }
+    std::string none;
+    EXPECT_EQ(links.resolve(dir.file("missing.lnk"), none), LinkStatus::NotFound);
+  }
+  auto outlived = std::make_unique<win32::Win32ShellLinks>();
+  std::string target;
+  ASSERT_EQ(outlived->resolve(dir.file("tool1.lnk"), target), LinkStatus::Ok);
+  CoUninitialize();
+  outlived.reset();  // its apartment is gone: nothing released there
+}
+
 TEST_F(RealStartupFolders, ListsEachFolderDisabledFirstAndSkipsWhatWindowsDoesNotStart) {
   writeLink(common.file("Tool.lnk"), {"C:\\Tools\\tool.exe", "/min", "C:\\Tools", "", ""});
   writeFile(common.file("sync.bat"), "@echo off\r\n");

@@ -120,6 +120,9 @@ class ComScope {
   ComScope(const ComScope&) = delete;
   ComScope& operator=(const ComScope&) = delete;
 
+  // Whether the thread was in an apartment already, which then outlives the scope.
+  [[nodiscard]] bool joinedExisting() const { return hr_ == S_FALSE || hr_ == RPC_E_CHANGED_MODE; }
+
  private:
   HRESULT hr_;
 };
