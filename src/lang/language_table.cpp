@@ -13,11 +13,14 @@ LanguageTable::LanguageTable(FileReader reader, LegacyDecoder legacy)
 
 std::string LanguageTable::translate(std::string_view key, Escapes escapes) const {
   if (path_.empty() || !reader_) return std::string(key);
-  const std::optional<std::string> bytes = reader_(path_);
-  if (!bytes) return std::string(key);
-  if (lastText_.empty() || *bytes != lastBytes_) {
-    lastText_ = decodeProfileText(*bytes, legacy_);
-    lastBytes_ = *bytes;
+  if (!held_) {
+    const std::optional<std::string> bytes = reader_(path_);
+    if (!bytes) return std::string(key);
+    if (lastText_.empty() || *bytes != lastBytes_) {
+      lastText_ = decodeProfileText(*bytes, legacy_);
+      lastBytes_ = *bytes;
+    }
+    held_ = holds_ > 0;
   }
   std::optional<std::string> text = profileLookup(lastText_, "String", key);
   if (!text || text->empty()) return std::string(key);

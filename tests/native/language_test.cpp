@@ -94,5 +94,39 @@ TEST(LanguageTable, AnEditedFileTakesEffectAtOnce) {
   EXPECT_EQ(f.table.translate("_Name"), "New");
 }
 
+// Under a hold the file is read once, whatever happens to it; once the last
+// hold ends, the next lookup sees the file as it is.
+TEST(LanguageTable, AHoldReadsTheFileOnceUntilItEnds) {
+  int reads = 0;
+  std::map<std::string, std::string> content{{"x.language", "[String]\n_Name=Old\n_Other=One\n"}};
+  LanguageTable table{[&](const std::string& p) -> std::optional<std::string> {
+                        ++reads;
+                        auto it = content.find(p);
+                        if (it == content.end()) return std::nullopt;
+                        return it->second;
+                      },
+                      decodeWindows1252};
+  table.setFile("x.language");
+  {
+    LanguageTable::Hold outer(table);
+    EXPECT_EQ(table.translate("_Name"), "Old");
+    content["x.language"] = "[String]\n_Name=New\n";
+    {
+      LanguageTable::Hold inner(table);
+      EXPECT_EQ(table.translate("_Other"), "One");
+    }
+    EXPECT_EQ(table.translate("_Name"), "Old");
+    EXPECT_EQ(reads, 1);
+  }
+  EXPECT_EQ(table.translate("_Name"), "New");
+  EXPECT_EQ(reads, 2);
+  // A file missing when a hold starts is looked for again at the next lookup.
+  content.clear();
+  LanguageTable::Hold hold(table);
+  EXPECT_EQ(table.translate("_Name"), "_Name");
+  content["x.language"] = "[String]\n_Name=Back\n";
+  EXPECT_EQ(table.translate("_Name"), "Back");
+}
+
 }  // namespace
 }  // namespace velmora

@@ -71,7 +71,13 @@ int runProgram(HINSTANCE instance) {
     {
       win32::MessageLoop loop;
       win32::MainFrame frame(files, language, log.sink());
-      if (HWND window = frame.create(instance, &loop)) {
+      HWND window = nullptr;
+      {
+        // The window and its first pane are made with one reading of the language file.
+        const LanguageTable::Hold oneReading(language);
+        window = frame.create(instance, &loop);
+      }
+      if (window) {
         ShowWindow(window, SW_SHOWMAXIMIZED);
         result = loop.run();
       }
