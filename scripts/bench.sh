@@ -2,12 +2,12 @@
 # The benchmark as the user waits for it: builds the optimised velmora.exe,
 # drives it with the black-box harness (../shared/harness, or $VELMORA_HARNESS)
 # through its perf scenarios under Wine, and prints one table of medians.
-#   scripts/bench.sh [runs]        (default 3 runs of every scenario)
+#   scripts/bench.sh [runs]        (default 5 runs of every scenario: the host is noisy)
 # Figures are read, never asserted: this is not part of the tests.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMORA_BUILD:-$root/build}
-runs=${1:-3}
+runs=${1:-5}
 source_harness=${VELMORA_HARNESS:-$root/../shared/harness}
 harness=$build/harness
 release=$build/release-win
