@@ -79,6 +79,109 @@ class MsxmlStoreTest : public ::testing::Test {
 
 TEST_F(MsxmlStoreTest, ParserIsInstalled) { EXPECT_TRUE(win32::xmlParserInstalled()); }
 
+// Start-up only lists: checking for the parser and listing a store as this
+// program writes it leave MSXML unloaded; the first change loads it.
+TEST_F(MsxmlStoreTest, ListingAPlainStoreLeavesMsxmlUnloaded) {
+  ASSERT_EQ(GetModuleHandleW(L"msxml3.dll"), nullptr) << "each test runs in a process of its own";
+  writeFile(file, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<config><toolvelmora>\r\n"
+                  "\t<disabledregistryitem path=\"P\" valuename=\"a\" valuedata=\"\xC3\xA9.exe /x\"/>\r\n"
+                  "</toolvelmora></config>\r\n");
+  EXPECT_TRUE(win32::xmlParserInstalled());
+  ASSERT_EQ(list(kRegistryRecords).size(), 1u);
+  EXPECT_EQ(GetModuleHandleW(L"msxml3.dll"), nullptr);
+  EXPECT_EQ(store.add(kRegistryRecords, item), StoreStatus::Ok);
+  EXPECT_NE(GetModuleHandleW(L"msxml3.dll"), nullptr);
+  EXPECT_EQ(list(kRegistryRecords).size(), 2u);
+}
+
+// What a listing gives for files as people and other tools write them: the
+// XML rules for references, whitespace in attributes and namespaces, items
+// numbered as MSXML numbers them (skipped ones counted), and files that are
+// no store. The listing reads with XmlLite where it can and lets MSXML decide
+// otherwise; either way these are the results.
+TEST_F(MsxmlStoreTest, ListingsFollowTheXmlRulesWhicheverParserReadsThem) {
+  const auto listed = [&](const std::string& bytes, RecordKind kind = kRegistryRecords) {
+    writeFile(file, bytes);
+    std::vector<StoredItem> out;
+    const StoreStatus status = store.list(kind, out);
+    if (status != StoreStatus::Ok) return std::string(status == StoreStatus::Unreadable ? "unreadable" : "failed");
+    std::string text;
+    for (const StoredItem& s : out) {
+      text += std::to_string(s.ordinal) + "|" + s.item.path + "|" + s.item.valuename + "|" + s.item.valuedata + "|" +
+              s.item.valuetype + ";";
+    }
+    return text;
+  };
+  const std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
+
+  EXPECT_EQ(listed(head + "<config><!-- note --><toolvelmora>"
+                          "<disabledregistryitem path=\"P\" valuename=\"a\" valuedata=\"1\" extra=\"x\"/>"
+                          "<disabledwininiitem path=\"W\" valuename=\"Load\" valuedata=\"w.exe\"/>"
+                          "<disabledregistryitem path=\"P\" valuename=\"no data\"/>"
+                          "<?pi data?><disabledregistryitem valuetype=\"REG_EXPAND_SZ\" valuedata=\"%X%\" valuename=\"b\" path=\"P\">"
+                          "<disabledregistryitem path=\"deeper\" valuename=\"c\" valuedata=\"3\"/><![CDATA[<x/>]]></disabledregistryitem>"
+                          "</toolvelmora><other><disabledregistryitem path=\"O\" valuename=\"d\" valuedata=\"4\"/></other>"
+                          "<toolvelmora><disabledregistryitem path=\"Q\" valuename=\"e\" valuedata=\"5\"></disabledregistryitem></toolvelmora>"
+                          "</config>"),
+            "0|P|a|1|;2|P|b|%X%|REG_EXPAND_SZ;3|Q|e|5|;");
+  EXPECT_EQ(listed(head + "<config><toolvelmora><disabledwininiitem path=\"W\" valuename=\"Load\" valuedata=\"w.exe\"/>"
+                          "</toolvelmora></config>",
+                   kProgramListRecords),
+            "0|W|Load|w.exe|;");
+
+  // References, and whitespace in attributes: literal tab, line feed and
+  // carriage return become spaces, referenced ones stay.
+  EXPECT_EQ(listed(head + "<config><toolvelmora><disabledregistryitem path=\"&lt;&amp;&gt;&quot;&apos;\" "
+                          "valuename=\"&#x41;&#233;&#x1F600;\" valuedata=\"a\tb\nc\r\nd&#9;e&#10;f&#13;g\"/>"
+                          "</toolvelmora></config>"),
+            "0|<&>\"'|A\xC3\xA9\xF0\x9F\x98\x80|a b c d\te\nf\rg|;");
+
+  EXPECT_EQ(listed(head + "<config><toolvelmora><disabledregistryitem path=\"P\" valuename=\"\xF0\x9F\x98\x80 \xC3\xA9\" "
+                          "valuedata=\"&amp;#10;\"/></toolvelmora></config>"),
+            "0|P|\xF0\x9F\x98\x80 \xC3\xA9|&#10;|;");
+
+  // Namespaces: a prefixed or default-namespaced element is not ours; a
+  // prefixed attribute is not the one named.
+  EXPECT_EQ(listed(head + "<config xmlns:x=\"urn:x\"><toolvelmora>"
+                          "<x:disabledregistryitem path=\"P\" valuename=\"a\" valuedata=\"1\"/>"
+                          "<disabledregistryitem x:path=\"X\" path=\"P\" valuename=\"b\" valuedata=\"2\"/>"
+                          "<disabledregistryitem x:path=\"X\" valuename=\"c\" valuedata=\"3\"/>"
+                          "</toolvelmora></config>"),
+            "0|P|b|2|;");
+  EXPECT_EQ(listed(head + "<config xmlns=\"urn:d\"><toolvelmora><disabledregistryitem path=\"P\" valuename=\"a\" "
+                          "valuedata=\"1\"/></toolvelmora></config>"),
+            "");
+
+  // Other encodings, as older tools wrote them.
+  EXPECT_EQ(listed("<?xml version=\"1.0\" encoding=\"windows-1252\"?><config><toolvelmora>"
+                   "<disabledregistryitem path=\"P\" valuename=\"Gr\xF6\xDF" "e\" valuedata=\"1\"/></toolvelmora></config>"),
+            "0|P|Gr\xC3\xB6\xC3\x9F" "e|1|;");
+  std::string utf16 = "\xFF\xFE";
+  for (char c : std::string("<config><toolvelmora><disabledregistryitem path=\"P\" valuename=\"u\" valuedata=\"16\"/>"
+                            "</toolvelmora></config>")) {
+    utf16 += c;
+    utf16 += '\0';
+  }
+  EXPECT_EQ(listed(utf16), "0|P|u|16|;");
+
+  // No store: another root, a prefixed root, malformed, empty, characters
+  // XML does not allow (referenced or raw).
+  EXPECT_EQ(listed(head + "<history><toolvelmora/></history>"), "unreadable");
+  EXPECT_EQ(listed(head + "<v:config xmlns:v=\"urn:v\"><toolvelmora/></v:config>"), "unreadable");
+  EXPECT_EQ(listed(head + "<config><toolvelmora></config>"), "unreadable");
+  EXPECT_EQ(listed(""), "unreadable");
+  EXPECT_EQ(listed(head + "<config><toolvelmora><disabledregistryitem path=\"&#1;\" valuename=\"a\" valuedata=\"1\"/>"
+                          "</toolvelmora></config>"),
+            "unreadable");
+  EXPECT_EQ(listed(head + "<config><toolvelmora><disabledregistryitem path=\"\x01\" valuename=\"a\" valuedata=\"1\"/>"
+                          "</toolvelmora></config>"),
+            "unreadable");
+  DeleteFileW(widen(file).c_str());
+  std::vector<StoredItem> none{StoredItem{}};
+  EXPECT_EQ(store.list(kRegistryRecords, none), StoreStatus::Ok);
+  EXPECT_TRUE(none.empty()) << "no file yet: nothing disabled";
+}
+
 TEST_F(MsxmlStoreTest, MissingFileIsCreatedWithRootAndContainer) {
   EXPECT_TRUE(list(kRegistryRecords).empty()) << "a missing file is an empty store";
   EXPECT_EQ(store.remove(kRegistryRecords, StoredItem{0, item}), StoreStatus::Vanished);

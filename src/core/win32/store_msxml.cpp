@@ -3,8 +3,10 @@
 #include <windows.h>
 #include <msxml2.h>
 #include <objidl.h>
+#include <xmllite.h>
 
 #include <optional>
+#include <vector>
 
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/files_win32.h"
@@ -103,6 +105,12 @@ ComPtr<IXMLDOMNodeList> selectAll(IXMLDOMNode* from, const std::wstring& path) {
 }
 
 DWORD attributesOf(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
+
+bool missing(const std::wstring& path) {
+  if (attributesOf(path) != INVALID_FILE_ATTRIBUTES) return false;
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
 
 // We always write UTF-8. A file that declared another encoding gets a UTF-8
 // declaration: Wine's msxml3 writes UTF-8 bytes under any declaration, which
@@ -240,6 +248,130 @@ ComPtr<IXMLDOMNode> locate(IXMLDOMDocument* doc, RecordKind kind, const StoredIt
   return node;
 }
 
+// --- Listing through XmlLite --------------------------------------------
+// A listing reads the whole file and changes nothing, and MSXML with urlmon
+// and wininet is about 3 MB and 10 ms to start under Wine. XmlLite (a small
+// forward-only reader of the system's own) reads what a listing needs;
+// whenever it does not read the file to its end cleanly (a DTD, an encoding
+// it does not know, anything malformed) MSXML decides, so the result is
+// always what MSXML would give. Changes still go through MSXML.
+
+constexpr IID kIidXmlReader = {0x7279FC81, 0x709D, 0x4095, {0xB6, 0x3D, 0x69, 0xFE, 0x4B, 0x0D, 0x90, 0x30}};
+constexpr IID kIidUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+ComPtr<IXmlReader> createReader() {
+  using Create = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
+  // Loaded once and kept for the life of the process, as an import would be.
+  static const Create create = [] {
+    HMODULE module = LoadLibraryW(L"xmllite.dll");
+    return module ? reinterpret_cast<Create>(reinterpret_cast<void*>(GetProcAddress(module, "CreateXmlReader")))
+                  : nullptr;
+  }();
+  ComPtr<IXmlReader> reader;
+  if (!create || FAILED(create(kIidXmlReader, reader.putVoid(), nullptr))) return {};
+  if (FAILED(reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit))) return {};
+  return reader;
+}
+
+std::wstring_view textOf(const WCHAR* text, UINT length) { return text ? std::wstring_view(text, length) : L""; }
+
+// The element or attribute the reader is on: whether it has no prefix and no
+// namespace, and its local name.
+bool plainName(IXmlReader* reader, std::wstring_view& local) {
+  const WCHAR* text = nullptr;
+  UINT length = 0;
+  if (FAILED(reader->GetPrefix(&text, &length)) || length != 0) return false;
+  if (FAILED(reader->GetNamespaceUri(&text, &length)) || length != 0) return false;
+  if (FAILED(reader->GetLocalName(&text, &length))) return false;
+  local = textOf(text, length);
+  return true;
+}
+
+std::optional<DisabledItem> readItemAttributes(IXmlReader* reader) {
+  std::optional<std::string> path, name, data, type;
+  for (HRESULT hr = reader->MoveToFirstAttribute(); hr == S_OK; hr = reader->MoveToNextAttribute()) {
+    std::wstring_view local;
+    if (!plainName(reader, local)) continue;
+    std::optional<std::string>* slot = local == L"path"        ? &path
+                                       : local == L"valuename" ? &name
+                                       : local == L"valuedata" ? &data
+                                       : local == L"valuetype" ? &type
+                                                               : nullptr;
+    if (!slot) continue;
+    const WCHAR* value = nullptr;
+    UINT length = 0;
+    if (FAILED(reader->GetValue(&value, &length))) return std::nullopt;
+    *slot = narrow(textOf(value, length));
+  }
+  reader->MoveToElement();
+  if (!path || !name || !data) return std::nullopt;
+  return DisabledItem{*path, *name, *data, type.value_or("")};
+}
+
+enum class Quick { Listed, RootIsOther, NotRead };
+
+// Files XmlLite is not asked to read. Wine's XmlLite turns referenced
+// whitespace in attributes into spaces and cuts references beyond the first
+// 65,536 characters; MSXML writes a tab or line break in an attribute as a
+// reference. Such files, wide-character files (the scan below is by bytes)
+// and raw control characters XML does not allow go to MSXML.
+bool leftToMsxml(const std::string& bytes) {
+  if (bytes.find("&#") != std::string::npos) return true;
+  for (const char c : bytes) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 && u != '\t' && u != '\n' && u != '\r') return true;
+  }
+  return false;
+}
+
+// The items `/config/toolvelmora/<element>` of the bytes, in document order,
+// numbered as MSXML's selection numbers them (skipped ones counted too).
+Quick quickListing(const std::string& bytes, RecordKind kind, std::vector<StoredItem>& out) {
+  if (leftToMsxml(bytes)) return Quick::NotRead;
+  ComPtr<IXmlReader> reader = createReader();
+  ComPtr<IStream> stream = streamOf(bytes);
+  if (!reader || !stream) return Quick::NotRead;
+  if (FAILED(reader->SetInput(stream.as<IUnknown>(kIidUnknown).get()))) return Quick::NotRead;
+  const std::wstring element = widen(kind.element);
+  // One entry per open element: whether the path so far matches.
+  std::vector<bool> open;
+  std::vector<StoredItem> items;
+  std::size_t ordinal = 0;
+  bool rootIsConfig = false;
+  XmlNodeType type = XmlNodeType_None;
+  HRESULT hr = S_OK;
+  while ((hr = reader->Read(&type)) == S_OK) {
+    if (type == XmlNodeType_EndElement) {
+      if (!open.empty()) open.pop_back();
+      continue;
+    }
+    if (type != XmlNodeType_Element) continue;
+    const bool empty = reader->IsEmptyElement() != FALSE;
+    std::wstring_view local;
+    const bool plain = plainName(reader.get(), local);
+    const std::size_t level = open.size();
+    bool matches = false;
+    if (level == 0) {
+      // MSXML's check is on the qualified name; its selection then needs no namespace.
+      const WCHAR* qualified = nullptr;
+      UINT length = 0;
+      if (FAILED(reader->GetQualifiedName(&qualified, &length))) return Quick::NotRead;
+      rootIsConfig = textOf(qualified, length) == L"config";
+      if (!rootIsConfig) return Quick::RootIsOther;
+      matches = plain;
+    } else if (level == 1) {
+      matches = open[0] && plain && local == L"toolvelmora";
+    } else if (level == 2 && open[1] && plain && local == element) {
+      if (auto item = readItemAttributes(reader.get())) items.push_back(StoredItem{ordinal, std::move(*item)});
+      ++ordinal;
+    }
+    if (!empty) open.push_back(matches);
+  }
+  if (hr != S_FALSE || !rootIsConfig) return Quick::NotRead;
+  out = std::move(items);
+  return Quick::Listed;
+}
+
 StoreStatus statusFor(Opened state) {
   return state == Opened::Missing ? StoreStatus::Vanished : StoreStatus::Unreadable;
 }
@@ -256,7 +388,19 @@ StoreStatus MsxmlStore::list(RecordKind kind, std::vector<StoredItem>& out) {
     return StoreStatus::Ok;
   }
   if (known != listings_.end()) listings_.erase(known);
-  const StoreStatus status = parse(kind, out);
+  StoreStatus status = StoreStatus::Unreadable;
+  const Quick quick = before ? quickListing(*before, kind, out) : Quick::NotRead;
+  if (!before && missing(widen(path_))) {
+    out.clear();  // no store yet: nothing disabled
+    return StoreStatus::Ok;
+  }
+  if (quick == Quick::Listed) {
+    status = StoreStatus::Ok;
+  } else if (quick == Quick::RootIsOther) {
+    status = StoreStatus::Unreadable;  // a file of another root is no store, for MSXML too
+  } else {
+    status = parse(kind, out);
+  }
   if (status != StoreStatus::Ok || !before) return status;
   if (std::optional<std::string> after = readFileBytes(path_); after && *after == *before) {
     listings_[std::string(kind.element)] = Listing{std::move(*after), out};
@@ -440,8 +584,13 @@ XmlFileState readXmlElements(const std::string& file, std::wstring_view root, st
 }
 
 bool xmlParserInstalled() {
-  ComScope com;
-  return static_cast<bool>(createDocument());
+  // The document class registered with its server, looked up without
+  // loading it: a start-up that only lists never starts MSXML.
+  wchar_t server[MAX_PATH] = {};
+  DWORD size = sizeof server;
+  const LSTATUS s = RegGetValueW(HKEY_CLASSES_ROOT, L"CLSID\\{2933BF90-7B36-11D2-B20E-00C04F983E60}\\InprocServer32",
+                                 nullptr, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, server, &size);
+  return s == ERROR_MORE_DATA || (s == ERROR_SUCCESS && server[0] != L'\0');
 }
 
 }  // namespace velmora::win32

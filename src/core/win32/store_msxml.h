@@ -1,6 +1,7 @@
 #pragma once
 // config.xml through MSXML. Every call reads the file afresh (a listing of
-// bytes already parsed is answered from memory) and saves atomically (temporary file in the same folder, then a write-through
+// bytes already parsed is answered from memory; a listing is read with
+// XmlLite when it can, MSXML deciding whenever XmlLite does not finish) and saves atomically (temporary file in the same folder, then a write-through
 // replace), so an interrupted save leaves the old file whole.
 #include <map>
 #include <string>
@@ -55,7 +56,8 @@ XmlFileState readXmlElements(const std::string& path, std::wstring_view root, st
 // Whether the bytes parse as an XML document with that root.
 bool parsesWithRoot(const std::string& bytes, std::wstring_view root);
 
-// True when the MSXML document class can be created (checked at start-up).
+// True when the MSXML document class is registered with its server
+// (checked at start-up, without loading it).
 bool xmlParserInstalled();
 
 }  // namespace velmora::win32
