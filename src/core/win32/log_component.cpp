@@ -18,7 +18,7 @@ HRESULT lastError() {
   return e == 0 ? E_FAIL : HRESULT_FROM_WIN32(e);
 }
 
-std::wstring text(BSTR b) { return b ? std::wstring(b, SysStringLen(b)) : std::wstring(); }
+std::wstring text(BSTR b) { return b ? std::wstring(b, automation::stringLength(b)) : std::wstring(); }
 
 // Creates the folder and every missing folder above it.
 HRESULT ensureFolder(const std::wstring& folder) {

@@ -61,11 +61,11 @@ std::optional<std::string> attribute(IXMLDOMElement* element, const wchar_t* nam
   Bstr n{std::wstring(name)};
   Variant value;
   if (element->getAttribute(n.get(), value.put()) != S_OK) return std::nullopt;
-  if (V_VT(&value.get()) != VT_BSTR && FAILED(VariantChangeType(&value.get(), &value.get(), 0, VT_BSTR))) {
+  if (V_VT(&value.get()) != VT_BSTR && FAILED(automation::variantChangeType(&value.get(), &value.get(), 0, VT_BSTR))) {
     return std::nullopt;
   }
   BSTR b = V_BSTR(&value.get());
-  return narrow(std::wstring_view(b ? b : L"", b ? SysStringLen(b) : 0));
+  return narrow(std::wstring_view(b ? b : L"", b ? automation::stringLength(b) : 0));
 }
 
 // The attributes of an item element; nothing when one of the three that
@@ -85,7 +85,7 @@ bool setAttribute(IXMLDOMElement* element, const wchar_t* name, const std::strin
   Variant v;
   V_VT(v.put()) = VT_BSTR;
   const std::wstring w = widen(value);
-  V_BSTR(&v.get()) = SysAllocStringLen(w.data(), static_cast<UINT>(w.size()));
+  V_BSTR(&v.get()) = automation::allocString(w.data(), static_cast<UINT>(w.size()));
   if (!V_BSTR(&v.get())) return false;
   return SUCCEEDED(element->setAttribute(n.get(), v.get()));
 }
@@ -575,7 +575,7 @@ XmlFileState readXmlElements(const std::string& file, std::wstring_view root, st
         return XmlFileState::Unreadable;
       }
       BSTR b = V_BSTR(&value.get());
-      one.emplace_back(narrow(name.str()), narrow(std::wstring_view(b ? b : L"", b ? SysStringLen(b) : 0)));
+      one.emplace_back(narrow(name.str()), narrow(std::wstring_view(b ? b : L"", b ? automation::stringLength(b) : 0)));
     }
     read.push_back(std::move(one));
   }

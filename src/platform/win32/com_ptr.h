@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include "platform/win32/automation.h"
+
 #include <string>
 #include <utility>
 
@@ -58,18 +60,18 @@ class ComPtr {
 class Bstr {
  public:
   Bstr() = default;
-  explicit Bstr(const std::wstring& s) : b_(SysAllocStringLen(s.data(), static_cast<UINT>(s.size()))) {}
-  ~Bstr() { SysFreeString(b_); }
+  explicit Bstr(const std::wstring& s) : b_(automation::allocString(s.data(), static_cast<UINT>(s.size()))) {}
+  ~Bstr() { automation::freeString(b_); }
   Bstr(const Bstr&) = delete;
   Bstr& operator=(const Bstr&) = delete;
   Bstr(Bstr&& o) noexcept : b_(std::exchange(o.b_, nullptr)) {}
 
   BSTR get() const { return b_; }
   BSTR* put() {
-    SysFreeString(std::exchange(b_, nullptr));
+    automation::freeString(std::exchange(b_, nullptr));
     return &b_;
   }
-  std::wstring str() const { return b_ ? std::wstring(b_, SysStringLen(b_)) : std::wstring(); }
+  std::wstring str() const { return b_ ? std::wstring(b_, automation::stringLength(b_)) : std::wstring(); }
   // A valid allocation, or null when memory ran out.
   explicit operator bool() const { return b_ != nullptr; }
 
@@ -79,12 +81,12 @@ class Bstr {
 
 class Variant {
  public:
-  Variant() { VariantInit(&v_); }
-  ~Variant() { VariantClear(&v_); }
+  Variant() { automation::variantInit(&v_); }
+  ~Variant() { automation::variantClear(&v_); }
   Variant(const Variant&) = delete;
   Variant& operator=(const Variant&) = delete;
   VARIANT* put() {
-    VariantClear(&v_);
+    automation::variantClear(&v_);
     return &v_;
   }
   VARIANT& get() { return v_; }
@@ -99,7 +101,7 @@ class Variant {
   // Holds a copy of the text; false when memory ran out.
   [[nodiscard]] bool setString(const std::wstring& text) {
     VARIANT* v = put();
-    V_BSTR(v) = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    V_BSTR(v) = automation::allocString(text.data(), static_cast<UINT>(text.size()));
     if (!V_BSTR(v)) return false;
     V_VT(v) = VT_BSTR;
     return true;
