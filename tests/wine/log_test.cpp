@@ -85,6 +85,7 @@ TEST_F(LogConnectionTest, BuiltInLogKeepsEveryRecordWhole) {
   GetLocalTime(&before);
   EXPECT_TRUE(sink->write(first));
   EXPECT_TRUE(sink->write(odd));
+  EXPECT_EQ(GetModuleHandleW(L"oleaut32.dll"), nullptr) << "our own log is written without automation strings";
 
   const std::string bytes = readFile(logFile());
   EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 2) << "one line a record: " << bytes;

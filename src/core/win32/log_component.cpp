@@ -66,8 +66,11 @@ class BuiltinLog final : public ILogComponent {
     }
   }
 
-  HRESULT STDMETHODCALLTYPE SetDataFolder(BSTR folder) override {
-    std::wstring f = text(folder);
+  HRESULT STDMETHODCALLTYPE SetDataFolder(BSTR folder) override { return setFolder(text(folder)); }
+
+  // The program's own calls come here directly: no BSTRs, so a program that
+  // keeps its own log never loads oleaut32 for it.
+  HRESULT setFolder(std::wstring f) {
     while (f.size() > 3 && (f.back() == L'\\' || f.back() == L'/')) f.pop_back();
     if (f.empty()) return E_INVALIDARG;
     const HRESULT hr = ensureFolder(f);
@@ -82,14 +85,22 @@ class BuiltinLog final : public ILogComponent {
   HRESULT STDMETHODCALLTYPE Reserved6() override { return E_NOTIMPL; }
 
   HRESULT STDMETHODCALLTYPE WriteRecord(BSTR type, BSTR category, BSTR itemType, BSTR source, BSTR content) override {
+    try {
+      return write(LogRecord{narrow(text(type)), narrow(text(category)), narrow(text(itemType)), narrow(text(source)),
+                             narrow(text(content))});
+    } catch (...) {
+      return E_OUTOFMEMORY;
+    }
+  }
+
+  HRESULT write(const LogRecord& record) {
     if (folder_.empty()) return E_UNEXPECTED;
     try {
       SYSTEMTIME now;
       GetLocalTime(&now);
       LogEntry entry;
       entry.time = formatTimeStamp({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond});
-      entry.record = LogRecord{narrow(text(type)), narrow(text(category)), narrow(text(itemType)),
-                               narrow(text(source)), narrow(text(content))};
+      entry.record = record;
       return append(encodeLogLine(entry) + "\r\n");
     } catch (...) {
       return E_OUTOFMEMORY;
@@ -154,11 +165,13 @@ class Bstrs {
 class ComponentSink final : public LogSink {
  public:
   ILogComponent* component = nullptr;
+  BuiltinLog* builtin = nullptr;  // the same object as component, when it is ours
   [[nodiscard]] bool write(const LogRecord& r) override {
     if (!component) return false;
-    Bstrs b(r);
     HRESULT hr = E_OUTOFMEMORY;
-    if (b.valid()) {
+    if (builtin) {
+      hr = builtin->write(r);
+    } else if (Bstrs b(r); b.valid()) {
       hr = component->WriteRecord(b.type_.get(), b.category_.get(), b.itemType_.get(), b.source_.get(),
                                   b.content_.get());
     }
@@ -200,16 +213,22 @@ bool LogConnection::connect(const std::string& dataFolder) {
     builtin = static_cast<BuiltinLog*>(createBuiltinLog(impl_->viewer));
     component = ComPtr<ILogComponent>::attach(builtin);
   }
-  Bstr folder(widen(dataFolder));
-  if (!folder || FAILED(component->SetDataFolder(folder.get()))) return false;
+  if (builtin) {
+    if (FAILED(builtin->setFolder(widen(dataFolder)))) return false;
+  } else {
+    Bstr folder(widen(dataFolder));
+    if (!folder || FAILED(component->SetDataFolder(folder.get()))) return false;
+  }
   impl_->component = std::move(component);
   impl_->builtin = builtin;
   impl_->sink.component = impl_->component.get();
+  impl_->sink.builtin = builtin;
   return true;
 }
 
 void LogConnection::disconnect() {
   impl_->sink.component = nullptr;
+  impl_->sink.builtin = nullptr;
   impl_->builtin = nullptr;
   impl_->component.reset();
 }

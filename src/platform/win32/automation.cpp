@@ -4,10 +4,15 @@ namespace velmora::win32::automation {
 
 namespace {
 
+HMODULE library() {
+  // Loaded once and kept for the life of the process, as an import would be.
+  static const HMODULE module = LoadLibraryW(L"oleaut32.dll");
+  return module;
+}
+
 template <class Function>
 Function entry(const char* name) {
-  // Loaded once and kept for the life of the process, as an import would be.
-  static HMODULE module = LoadLibraryW(L"oleaut32.dll");
+  HMODULE module = library();
   return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
 
