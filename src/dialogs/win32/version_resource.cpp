@@ -20,6 +20,18 @@ std::optional<VersionResource> VersionResource::load(const std::string& path) {
   return resource;
 }
 
+std::optional<VersionResource> VersionResource::ofThisProgram() {
+  HMODULE self = GetModuleHandleW(nullptr);
+  HRSRC found = FindResourceW(self, MAKEINTRESOURCEW(VS_VERSION_INFO), MAKEINTRESOURCEW(16));  // RT_VERSION
+  HGLOBAL loaded = found ? LoadResource(self, found) : nullptr;
+  const auto* bytes = loaded ? static_cast<const unsigned char*>(LockResource(loaded)) : nullptr;
+  const DWORD size = found ? SizeofResource(self, found) : 0;
+  if (!bytes || size == 0) return std::nullopt;
+  VersionResource resource;
+  resource.block_.assign(bytes, bytes + size);  // a copy: the image's own pages are read-only
+  return resource;
+}
+
 std::vector<VersionTranslation> VersionResource::translations() const {
   std::vector<VersionTranslation> out;
   void* data = nullptr;
@@ -46,7 +58,10 @@ std::optional<std::string> VersionResource::text(VersionTranslation translation,
 }
 
 std::string firstTranslationText(const std::string& path, std::string_view key) {
-  const std::optional<VersionResource> resource = VersionResource::load(path);
+  return firstTranslationText(VersionResource::load(path), key);
+}
+
+std::string firstTranslationText(const std::optional<VersionResource>& resource, std::string_view key) {
   if (!resource) return {};
   const std::vector<VersionTranslation> table = resource->translations();
   if (table.empty()) return {};

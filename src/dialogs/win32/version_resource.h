@@ -17,6 +17,8 @@ class VersionResource {
  public:
   // Nothing when the file has no version resource or cannot be read.
   static std::optional<VersionResource> load(const std::string& path);
+  // The running program's own, from its loaded image: no file is read.
+  static std::optional<VersionResource> ofThisProgram();
 
   // The entries of "\VarFileInfo\Translation", in order; none when the
   // table is missing or shorter than one entry.
@@ -28,8 +30,9 @@ class VersionResource {
   std::vector<unsigned char> block_;
 };
 
-// A text of the first translation, or empty text: how the program reads its
-// own product name and version.
+// A text of the first translation, or empty text: how the program reads a
+// file's company name, and its own product name and version.
+std::string firstTranslationText(const std::optional<VersionResource>& resource, std::string_view key);
 std::string firstTranslationText(const std::string& path, std::string_view key);
 
 }  // namespace velmora::win32
