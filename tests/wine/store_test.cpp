@@ -176,6 +176,12 @@ TEST_F(MsxmlStoreTest, ListingsFollowTheXmlRulesWhicheverParserReadsThem) {
   EXPECT_EQ(listed(head + "<config><toolvelmora><disabledregistryitem path=\"\x01\" valuename=\"a\" valuedata=\"1\"/>"
                           "</toolvelmora></config>"),
             "unreadable");
+  // A document type never brings in another file.
+  writeFile(dir.file("secret.txt"), "SECRET");
+  const std::string secret = listed(head + "<!DOCTYPE config [<!ENTITY x SYSTEM \"" + dir.file("secret.txt") +
+                                    "\">]><config><toolvelmora><disabledregistryitem path=\"&x;\" valuename=\"a\" "
+                                    "valuedata=\"1\"/></toolvelmora></config>");
+  EXPECT_EQ(secret.find("SECRET"), std::string::npos) << secret;
   DeleteFileW(widen(file).c_str());
   std::vector<StoredItem> none{StoredItem{}};
   EXPECT_EQ(store.list(kRegistryRecords, none), StoreStatus::Ok);

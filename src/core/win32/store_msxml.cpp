@@ -314,9 +314,11 @@ enum class Quick { Listed, RootIsOther, NotRead };
 // whitespace in attributes into spaces and cuts references beyond the first
 // 65,536 characters; MSXML writes a tab or line break in an attribute as a
 // reference. Such files, wide-character files (the scan below is by bytes)
-// and raw control characters XML does not allow go to MSXML.
+// and raw control characters XML does not allow go to MSXML, and so does any
+// document type declaration: MSXML is the one set to refuse DTDs and never
+// to fetch what one names.
 bool leftToMsxml(const std::string& bytes) {
-  if (bytes.find("&#") != std::string::npos) return true;
+  if (bytes.find("&#") != std::string::npos || bytes.find("<!DOCTYPE") != std::string::npos) return true;
   for (const char c : bytes) {
     const auto u = static_cast<unsigned char>(c);
     if (u < 0x20 && u != '\t' && u != '\n' && u != '\r') return true;
