@@ -18,12 +18,6 @@ namespace velmora::win32 {
 namespace {
 
 
-struct Column {
-  const char* key;
-  int share;  // of the list's width
-};
-constexpr Column kColumns[] = {{"_HistoryColumnNumber", 1}, {"_HistoryColumnTime", 4},  {"_HistoryColumnChange", 4},
-                               {"_HistoryColumnLocation", 5}, {"_HistoryColumnName", 3}, {"_HistoryColumnDetails", 7}};
 
 // A cell shows one line: a command line with a line break would cut it.
 std::string oneLine(std::string text) {
@@ -63,12 +57,9 @@ class HistoryDialog final : public Dialog {
     }
     minimum_ = {(window.right - window.left) / 2, (window.bottom - window.top) / 2};
 
-    // A cut cell shows its whole text as a tip.
-    constexpr DWORD kStyle = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_LABELTIP;
-    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, kStyle, kStyle);
-    std::vector<ListColumn> shares;
-    for (const Column& c : kColumns) shares.push_back({translator_.translate(c.key), c.share});
-    addSharedColumns(list, shares);
+    setUpRecordList(list, translator_,
+                    {{"_HistoryColumnNumber", 1}, {"_HistoryColumnTime", 4}, {"_HistoryColumnChange", 4},
+                     {"_HistoryColumnLocation", 5}, {"_HistoryColumnName", 3}, {"_HistoryColumnDetails", 7}});
     if (!fill()) prompt_.message(translator_.translate("_HistoryUnreadable", Escapes::Convert));
     centreWindow(hwnd());
     SetFocus(list);

@@ -11,6 +11,7 @@
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/system_function.h"
 #include "platform/win32/wide.h"
 
 namespace velmora::win32 {
@@ -261,12 +262,7 @@ constexpr IID kIidUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00
 
 ComPtr<IXmlReader> createReader() {
   using Create = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
-  // Loaded once and kept for the life of the process, as an import would be.
-  static const Create create = [] {
-    HMODULE module = LoadLibraryW(L"xmllite.dll");
-    return module ? reinterpret_cast<Create>(reinterpret_cast<void*>(GetProcAddress(module, "CreateXmlReader")))
-                  : nullptr;
-  }();
+  static const Create create = systemFunction<Create>(L"xmllite.dll", "CreateXmlReader");
   ComPtr<IXmlReader> reader;
   if (!create || FAILED(create(kIidXmlReader, reader.putVoid(), nullptr))) return {};
   if (FAILED(reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit))) return {};

@@ -18,13 +18,6 @@ namespace velmora::win32 {
 namespace {
 
 
-struct Column {
-  const char* key;
-  int share;  // of the list's width
-};
-// Time, what was done and to what come first; the constant texts last.
-constexpr Column kColumns[] = {{"_LogColumnTime", 3},  {"_LogColumnItemType", 2}, {"_LogColumnContent", 9},
-                               {"_LogColumnType", 2},  {"_LogColumnCategory", 2}, {"_LogColumnSource", 2}};
 
 std::vector<std::string> cells(const LogEntry& e) {
   return {e.time, e.record.itemType, e.record.content, e.record.type, e.record.category, e.record.source};
@@ -56,12 +49,10 @@ class LogViewer final : public Dialog {
     closeSize_ = {closeRect.right - closeRect.left, closeRect.bottom - closeRect.top};
     minimum_ = {(window.right - window.left) / 2, (window.bottom - window.top) / 2};
 
-    // A cut cell shows its whole text as a tip.
-    constexpr DWORD kStyle = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_LABELTIP;
-    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, kStyle, kStyle);
-    std::vector<ListColumn> shares;
-    for (const Column& c : kColumns) shares.push_back({translator_.translate(c.key), c.share});
-    addSharedColumns(list, shares);
+    // Time, what was done and to what come first; the constant texts last.
+    setUpRecordList(list, translator_,
+                    {{"_LogColumnTime", 3}, {"_LogColumnItemType", 2}, {"_LogColumnContent", 9},
+                     {"_LogColumnType", 2}, {"_LogColumnCategory", 2}, {"_LogColumnSource", 2}});
     fill(list);
     centreWindow(hwnd());
     return true;

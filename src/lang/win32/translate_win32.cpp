@@ -1,9 +1,12 @@
 #include "lang/win32/translate_win32.h"
 
+#include <commctrl.h>
+
 #include <vector>
 
 #include "core/text.h"
 #include "platform/win32/files_win32.h"
+#include "platform/win32/list_view.h"
 #include "platform/win32/wide.h"
 
 namespace velmora::win32 {
@@ -97,6 +100,14 @@ bool askConfirm(HWND owner, const Translator& translator, const std::string& tex
 bool askWarning(HWND owner, const Translator& translator, const std::string& text) {
   return MessageBoxW(owner, widen(text).c_str(), widen(translator.translate("_ToolVelmora")).c_str(),
                      MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON2) == IDOK;
+}
+
+void setUpRecordList(HWND list, const Translator& translator, std::initializer_list<ColumnKey> columns) {
+  constexpr DWORD kStyle = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_LABELTIP;
+  SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, kStyle, kStyle);
+  std::vector<ListColumn> shares;
+  for (const ColumnKey& c : columns) shares.push_back({translator.translate(c.key), c.share});
+  addSharedColumns(list, shares);
 }
 
 }  // namespace velmora::win32

@@ -2,6 +2,7 @@
 // Translation of windows, dialogs and menus, and the message-box convention.
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "lang/language_table.h"
@@ -28,5 +29,15 @@ bool askConfirm(HWND owner, const Translator& translator, const std::string& tex
 bool askWarning(HWND owner, const Translator& translator, const std::string& text);
 
 std::wstring windowText(HWND window);
+
+// A column by the language key of its title and its share of the list's width.
+struct ColumnKey {
+  const char* key;
+  int share;
+};
+// A read-only list of records (the log viewer, the change history): whole
+// rows selected, grid lines, a cut cell's whole text as a tip, and the
+// translated columns dividing the list's width.
+void setUpRecordList(HWND list, const Translator& translator, std::initializer_list<ColumnKey> columns);
 
 }  // namespace velmora::win32

@@ -1,19 +1,14 @@
 #include "platform/win32/automation.h"
 
+#include "platform/win32/system_function.h"
+
 namespace velmora::win32::automation {
 
 namespace {
 
-HMODULE library() {
-  // Loaded once and kept for the life of the process, as an import would be.
-  static const HMODULE module = LoadLibraryW(L"oleaut32.dll");
-  return module;
-}
-
 template <class Function>
 Function entry(const char* name) {
-  HMODULE module = library();
-  return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+  return systemFunction<Function>(L"oleaut32.dll", name);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "platform/win32/dpi.h"
 
+#include "platform/win32/system_function.h"
+
 namespace velmora::win32 {
 
 namespace {
@@ -7,8 +9,7 @@ namespace {
 // Looked up by name: older user32 (and older MinGW headers) lack them.
 template <class Function>
 Function user32Function(const char* name) {
-  HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  return user32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
+  return systemFunction<Function>(L"user32.dll", name);
 }
 
 // SetDialogDpiChangeBehavior's DDC_DISABLE_ALL, DDC_DISABLE_RESIZE and

@@ -1,17 +1,14 @@
 #include "platform/win32/file_dialogs.h"
 
+#include "platform/win32/system_function.h"
+
 namespace velmora::win32 {
 
 namespace {
 
 using FileDialog = BOOL(WINAPI*)(LPOPENFILENAMEW);
 
-FileDialog entry(const char* name) {
-  // Loaded once and kept for the life of the process, as an import would be.
-  static HMODULE module = LoadLibraryW(L"comdlg32.dll");
-  if (!module) return nullptr;
-  return reinterpret_cast<FileDialog>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
+FileDialog entry(const char* name) { return systemFunction<FileDialog>(L"comdlg32.dll", name); }
 
 }  // namespace
 
