@@ -107,10 +107,14 @@ ComPtr<IXMLDOMNodeList> selectAll(IXMLDOMNode* from, const std::wstring& path) {
 
 DWORD attributesOf(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
 
-bool missing(const std::wstring& path) {
-  if (attributesOf(path) != INVALID_FILE_ATTRIBUTES) return false;
+// Whether the file is there; one that cannot be looked at is neither there
+// nor missing. Parsers fail alike for missing, empty and malformed files:
+// only a missing one may be started afresh.
+enum class Presence { There, Missing, Unknown };
+Presence presence(const std::wstring& path) {
+  if (attributesOf(path) != INVALID_FILE_ATTRIBUTES) return Presence::There;
   const DWORD error = GetLastError();
-  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Presence::Missing : Presence::Unknown;
 }
 
 // We always write UTF-8. A file that declared another encoding gets a UTF-8
@@ -216,11 +220,8 @@ Document open(const std::wstring& path) {
   Document d;
   d.doc = createDocument();
   if (!d.doc) return d;
-  if (attributesOf(path) == INVALID_FILE_ATTRIBUTES) {
-    // load() fails alike for missing, empty and malformed files: only a
-    // missing one may be started afresh.
-    const DWORD error = GetLastError();
-    d.state = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Opened::Missing : Opened::Unreadable;
+  if (const Presence there = presence(path); there != Presence::There) {
+    d.state = there == Presence::Missing ? Opened::Missing : Opened::Unreadable;
     return d;
   }
   Variant source;
@@ -386,18 +387,15 @@ StoreStatus MsxmlStore::list(RecordKind kind, std::vector<StoredItem>& out) {
     return StoreStatus::Ok;
   }
   if (known != listings_.end()) listings_.erase(known);
-  StoreStatus status = StoreStatus::Unreadable;
-  const Quick quick = before ? quickListing(*before, kind, out) : Quick::NotRead;
-  if (!before && missing(widen(path_))) {
+  if (!before && presence(widen(path_)) == Presence::Missing) {
     out.clear();  // no store yet: nothing disabled
     return StoreStatus::Ok;
   }
-  if (quick == Quick::Listed) {
-    status = StoreStatus::Ok;
-  } else if (quick == Quick::RootIsOther) {
-    status = StoreStatus::Unreadable;  // a file of another root is no store, for MSXML too
-  } else {
-    status = parse(kind, out);
+  StoreStatus status = StoreStatus::Unreadable;  // a file of another root is no store, for MSXML too
+  switch (before ? quickListing(*before, kind, out) : Quick::NotRead) {
+    case Quick::Listed: status = StoreStatus::Ok; break;
+    case Quick::RootIsOther: break;
+    case Quick::NotRead: status = parse(kind, out); break;
   }
   if (status != StoreStatus::Ok || !before) return status;
   if (std::optional<std::string> after = readFileBytes(path_); after && *after == *before) {
@@ -536,10 +534,8 @@ bool parsesWithRoot(const std::string& bytes, std::wstring_view root) {
 XmlFileState readXmlElements(const std::string& file, std::wstring_view root, std::wstring_view element,
                              std::vector<XmlAttributes>& out) {
   const std::wstring path = widen(file);
-  if (attributesOf(path) == INVALID_FILE_ATTRIBUTES) {
-    const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? XmlFileState::Missing
-                                                                         : XmlFileState::Unreadable;
+  if (const Presence there = presence(path); there != Presence::There) {
+    return there == Presence::Missing ? XmlFileState::Missing : XmlFileState::Unreadable;
   }
   auto doc = createDocument();
   Variant source;
