@@ -337,6 +337,14 @@ void FamilySupport::openFolder(const std::string& folder) const {
   if (context_.opener && !context_.opener->openFolder(folder)) tell("_OpenLocationFailed", {folder});
 }
 
+bool FamilySupport::undoesOneOf(const std::vector<std::string>& locations, const std::string& location) const {
+  for (const std::string& l : locations) {
+    if (traits_.sameLocation(l, location)) return true;
+  }
+  tell("_UndoNotPossible");
+  return false;
+}
+
 void FamilySupport::tellEntryChanged(const std::string& entry, const std::string& what) const {
   tell("_UndoEntryChanged", {entry, what});
 }

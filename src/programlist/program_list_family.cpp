@@ -357,12 +357,7 @@ std::string ProgramListFamily::programFor(const std::string& entered) {
 namespace velmora {
 
 bool ProgramListFamily::undo(const Change& c) {
-  const bool ours = std::any_of(locations_.begin(), locations_.end(),
-                                [&](const std::string& l) { return equalsIgnoreCase(l, c.location); });
-  if (!ours) {
-    support_.tell("_UndoNotPossible");
-    return false;
-  }
+  if (!support_.undoesOneOf(locations_, c.location)) return false;
   UndoScope scope(support_, c.id);
   using namespace change_kind;
   if (c.kind == kDisable && c.after && c.after->disabled) {

@@ -482,13 +482,9 @@ bool RegistryFamily::restoreValue(const KeyPath& key, const std::string& name, c
 namespace velmora {
 
 bool RegistryFamily::undo(const Change& c) {
-  const auto key = splitKeyPath(c.location);
-  const bool ours = key && std::any_of(keyPaths_.begin(), keyPaths_.end(),
-                                       [&](const std::string& p) { return equalsIgnoreCase(p, c.location); });
-  if (!ours) {
-    support_.tell("_UndoNotPossible");
-    return false;
-  }
+  if (!support_.undoesOneOf(keyPaths_, c.location)) return false;
+  const auto key = splitKeyPath(c.location);  // a listed path always splits
+  if (!key) return false;
   UndoScope scope(support_, c.id);
   using namespace change_kind;
   if (c.kind == kRemove && c.before) return putBack(c);
