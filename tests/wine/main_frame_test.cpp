@@ -395,6 +395,35 @@ TEST_F(FrameTest, TheFilterHoldsAcrossSelectionsAndRefreshesAndEscapeInItOnlyCle
   EXPECT_EQ(statusText(frame->statusBar()), L"1 entries, 0 disabled");
 }
 
+// The main window is a dialog, where Escape would be Cancel and so Exit.
+TEST_F(FrameTest, EscapeNeverClosesTheWindowButTheCloseBoxDoes) {
+  open(translator);
+  select(1);
+  HWND list = frame->pane(1).rows().handle();
+  for (HWND focus : {frame->tree(), list}) {
+    SetFocus(focus);
+    MSG escape{focus, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+    if (!frame->preTranslate(escape)) {
+      TranslateMessage(&escape);
+      DispatchMessageW(&escape);
+    }
+    pumpMessages();
+    ASSERT_TRUE(IsWindow(hwnd)) << "Escape closed Velmora";
+  }
+  // With text in the filter, Escape from the list clears it.
+  SetWindowTextW(frame->filterBox(), L"zzz");
+  EXPECT_EQ(frame->pane(1).rows().count(), 0);
+  MSG escape{list, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+  EXPECT_TRUE(frame->preTranslate(escape));
+  EXPECT_EQ(win32::windowText(frame->filterBox()), L"");
+  EXPECT_EQ(frame->pane(1).rows().count(), 1);
+
+  SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_FALSE(IsWindow(hwnd)) << "the close box (and Alt+F4) still close it";
+  MSG quit{};
+  EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
 TEST_F(FrameTest, FilterAboveTheSplitterAndStatusBarBelowIt) {
   open(translator);
   RECT client{}, box{}, splitter{}, status{};

@@ -19,7 +19,7 @@ namespace velmora::win32 {
 
 namespace {
 constexpr COLORREF kTreeBackground = RGB(255, 255, 255);
-// The exit code of File > Exit and of Escape in the main window.
+// The exit code of File > Exit and of the close box.
 constexpr int kExitCodeOnExit = 2;
 // Gaps around the filter box, in pixels at 96 DPI.
 constexpr int kFilterGap = 4;
@@ -225,8 +225,7 @@ bool MainFrame::onInit() {
 
   const ProductInfo info = productInfo();
   SetWindowTextW(hwnd(), widen(info.name + " (" + info.version + ")").c_str());
-  // The tree, not the filter box that comes first in tab order: Escape
-  // there closes the window, in the box it only clears the filter.
+  // The tree, not the filter box that comes first in tab order.
   if (tree_) {
     SetFocus(tree_);
     return false;
@@ -346,9 +345,12 @@ bool MainFrame::preTranslate(MSG& msg) {
     SendMessageW(box, EM_SETSEL, 0, -1);
     return true;
   }
-  // Escape in the filter box clears the filter; it does not close Velmora.
-  if (msg.hwnd == box && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
-    SetWindowTextW(box, L"");
+  // The main window is a dialog, where Escape would mean Cancel, which is
+  // File > Exit. Escape never closes Velmora: it clears the filter when the
+  // filter has text and otherwise does nothing. The close box and Alt+F4
+  // still close it.
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+    if (GetWindowTextLengthW(box) > 0) SetWindowTextW(box, L"");
     return true;
   }
   const int visible = host_.visibleIndex();
