@@ -49,6 +49,14 @@ std::string stripExtension(std::string_view name) {
   return std::string(dot == std::string_view::npos ? name : name.substr(0, dot));
 }
 
+std::string fileExtension(std::string_view name) {
+  const std::size_t cut = name.find_last_of("\\:");
+  const std::string_view file = cut == std::string_view::npos ? name : name.substr(cut + 1);
+  const std::size_t dot = file.rfind('.');
+  if (dot == std::string_view::npos || dot + 1 == file.size()) return {};
+  return std::string(file.substr(dot));
+}
+
 std::string programDirectory(std::string_view programPath) {
   // A module path is always absolute, and may be a UNC path
   // (\\server\share\app.exe), where the drive-letter rule would add a colon.

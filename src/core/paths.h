@@ -23,6 +23,10 @@ std::string fileNamePart(std::string_view path);
 // is cut; a name without a full stop is kept whole. "my.tool.exe" -> "my.tool".
 std::string stripExtension(std::string_view name);
 
+// A file name's extension with its full stop (".lnk"); empty when the name
+// has no full stop or ends in one. "a.b.exe" -> ".exe"; "Dropbox" -> "".
+std::string fileExtension(std::string_view name);
+
 // The folder of the running program: its path cut at the last backslash
 // (UNC paths included); drive-relative paths fall back to directoryPart.
 std::string programDirectory(std::string_view programPath);

@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "core/format.h"
+#include "core/paths.h"
 #include "core/text.h"
 #include "lang/language_table.h"
 #include "pane/change_history.h"
@@ -62,7 +63,13 @@ std::string FamilySupport::typeText() const { return context_.translator.transla
 
 bool FamilySupport::isRow(const EntryList& list, int index) { return index >= 0 && index < list.count(); }
 
-bool FamilySupport::confirmRemove(const std::string& data) const { return ask("_AreyousureDeleteThisEntry", {data}); }
+bool FamilySupport::confirmRemove(const std::string& name, const std::string& place, const std::string& data) const {
+  std::string question =
+      safeFormat(context_.translator.translate("_AreyousureDeleteThisEntry", Escapes::Convert), {name, place, data});
+  // A file that is no shortcut has no command line to show.
+  while (!question.empty() && (question.back() == '\n' || question.back() == '\r')) question.pop_back();
+  return prompt_.confirm(question);
+}
 
 void FamilySupport::reselect(EntryList& list, int index) {
   const int count = list.count();
@@ -223,6 +230,13 @@ class FamilySupport::FileMemory {
     return it->second;
   }
   // Windows file names ignore case: one read per file, however it is spelt.
+  // Extensions ignore case too.
+  bool opens(const std::string& extension) {
+    const std::string key = asciiUpper(extension);
+    auto it = opens_.find(key);
+    if (it == opens_.end()) it = opens_.emplace(key, inner_.opensByExtension(extension)).first;
+    return it->second;
+  }
   const std::string& company(const std::string& path) {
     std::u16string key = utf8ToUtf16(path);
     for (char16_t& c : key) c = upperOrdinal(c);
@@ -235,6 +249,7 @@ class FamilySupport::FileMemory {
   ProgramFileLookup& inner_;
   std::map<std::string, ProgramFile> resolved_;
   std::map<std::u16string, std::string> companies_;
+  std::map<std::string, bool> opens_;
 };
 
 namespace {
@@ -250,13 +265,30 @@ void addStatus(std::string& status, const std::string& more) {
   status += more;
 }
 
+// Takes one "; "-joined part out of a status.
+void dropStatus(std::string& status, const std::string& part) {
+  if (part.empty() || status.find(part) == std::string::npos) return;
+  std::string kept;
+  for (std::size_t from = 0; from <= status.size();) {
+    std::size_t end = status.find("; ", from);
+    if (end == std::string::npos) end = status.size();
+    if (const std::string_view piece(status.data() + from, end - from); piece != part) {
+      addStatus(kept, std::string(piece));
+    }
+    from = end + 2;
+  }
+  status = std::move(kept);
+}
+
 }  // namespace
 
 void FamilySupport::describeRows(std::vector<Row>& rows, const std::function<std::string(const Row&)>& commandLineOf,
-                                 const std::function<bool(const Row&)>& legacy) {
+                                 const std::function<std::string_view(const Row&)>& notRun) {
   // Each text is looked up once per listing: the language table reads its
   // file on every lookup.
-  std::string legacyText, offText, cameBackText;
+  std::map<std::string_view, std::string> notRunTexts;
+  offText_.clear();
+  cameBackText_.clear();
   files_.reset();
   if (context_.programFiles) {
     files_ = std::make_shared<FileMemory>(*context_.programFiles);
@@ -273,23 +305,29 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::function<std
     row.publisher.clear();
     row.status.clear();
     row.program.clear();
-    if (legacy && legacy(row)) {
-      if (legacyText.empty()) legacyText = context_.translator.translate("_StatusLegacy");
-      addStatus(row.status, legacyText);
+    if (const std::string_view key = notRun ? notRun(row) : std::string_view(); !key.empty()) {
+      auto text = notRunTexts.find(key);
+      if (text == notRunTexts.end()) text = notRunTexts.emplace(key, context_.translator.translate(key)).first;
+      addStatus(row.status, text->second);
     }
     if (row.origin == RowOrigin::OffInWindows) {
-      if (offText.empty()) offText = context_.translator.translate("_StatusOffInWindows");
-      addStatus(row.status, offText);
+      if (offText_.empty()) offText_ = context_.translator.translate("_StatusOffInWindows");
+      addStatus(row.status, offText_);
     }
     if (row.origin != RowOrigin::Record && !disabled.empty() && disabled.count(folded(row)) != 0) {
-      if (cameBackText.empty()) cameBackText = context_.translator.translate("_StatusCameBack");
-      addStatus(row.status, cameBackText);
+      if (cameBackText_.empty()) cameBackText_ = context_.translator.translate("_StatusCameBack");
+      addStatus(row.status, cameBackText_);
     }
     if (files_) row.program = commandLineOf(row);
   }
 }
 
 void FamilySupport::describe(Row& row) {
+  // An Enable or Disable moves a row's entry without a new listing: what
+  // held only where the entry was no longer does. Windows' switch was turned
+  // on, or the entry left it; a record is no program that came back.
+  if (row.origin != RowOrigin::OffInWindows) dropStatus(row.status, offText_);
+  if (row.origin == RowOrigin::Record) dropStatus(row.status, cameBackText_);
   if (row.program.empty()) return;
   const std::string commandLine = std::move(row.program);
   row.program.clear();
@@ -301,6 +339,13 @@ void FamilySupport::describe(Row& row) {
   } else {
     addStatus(row.status, fileMissingText_);
   }
+}
+
+bool FamilySupport::windowsOpens(const std::string& fileName) {
+  const std::string extension = fileExtension(fileName);
+  if (extension.empty()) return false;
+  if (!files_) return true;  // nothing to ask: only the missing extension is certain
+  return files_->opens(extension);
 }
 
 void FamilySupport::log(LogOperation op, const std::vector<std::string>& values) const {
@@ -322,7 +367,9 @@ void FamilySupport::remember(Change change) const {
   ChangeHistory* const history = context_.history;
   if (!history) return;
   change.undoes = undoing_;
-  if (!history->record(std::move(change)) && history->takeWarning()) tell("_HistoryNotKept");
+  if (!history->record(std::move(change)) && history->takeWarning()) {
+    prompt_.notice(safeFormat(context_.translator.translate("_HistoryNotKept", Escapes::Convert), {}));
+  }
 }
 
 void FamilySupport::openRegistryKey(const std::string& keyPath) const {

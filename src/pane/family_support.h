@@ -55,8 +55,9 @@ class FamilySupport {
 
   // --- Rows ----------------------------------------------------------------
   static bool isRow(const EntryList& list, int index);
-  // Asks the Remove question about an entry with this data.
-  bool confirmRemove(const std::string& data) const;
+  // Asks the Remove question about the entry `name` at `place` (its
+  // registry key, value or folder), its command line below.
+  bool confirmRemove(const std::string& name, const std::string& place, const std::string& data) const;
   // After a Remove: the row now at the old index, or the last one.
   static void reselect(EntryList& list, int index);
   // The entry dialog's data in: the row, or an empty entry for `location`.
@@ -112,18 +113,24 @@ class FamilySupport {
   bool takeBackRecord(const DisabledItem& record) const;
 
   // Starts columns 4 and 5 of every row of a new listing with what costs no
-  // file look-up: the status _StatusLegacy when `legacy` says Windows never
-  // runs the row's location, _StatusOffInWindows for a live entry that
+  // file look-up: the status that `notRun` names when Windows will not run
+  // the row (_StatusLegacy for its location, say; empty when it will),
+  // _StatusOffInWindows for a live entry that
   // Windows' own settings turned off, _StatusCameBack for a live row equal
   // to a record of the same location (the program put itself back). What
   // the program file (from `commandLineOf` the row) says is left to
   // `describe`, and what was remembered of files is forgotten.
   void describeRows(std::vector<Row>& rows, const std::function<std::string(const Row&)>& commandLineOf,
-                    const std::function<bool(const Row&)>& legacy = {});
+                    const std::function<std::string_view(const Row&)>& notRun = {});
   // Completes a row of the latest listing: the publisher of its program file
   // (resolved as Windows does), or _StatusFileMissing. Each file is looked
-  // up and its version resource read once per listing.
+  // up and its version resource read once per listing. A row whose entry an
+  // Enable or Disable moved since loses the status of where it was.
   void describe(Row& row);
+  // Whether Windows can open a file of this name from a startup folder: it
+  // has an extension that is a program's or has a program registered to
+  // open it. Each extension is looked up once per listing.
+  bool windowsOpens(const std::string& fileName);
 
   // Reports a change that was made.
   void log(LogOperation op, const std::vector<std::string>& values) const;
@@ -165,6 +172,9 @@ class FamilySupport {
   class FileMemory;
   std::shared_ptr<FileMemory> files_;
   std::string fileMissingText_;
+  // The statuses of the latest listing that hold only where an entry was.
+  std::string offText_;
+  std::string cameBackText_;
 };
 
 // Marks every change kept while it lives as the Undo of one change.

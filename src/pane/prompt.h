@@ -13,8 +13,14 @@ class UserPrompt {
  public:
   virtual ~UserPrompt() = default;
   // Information message with an OK button (0x40). `text` is already translated.
+  // A family tells every failure this way.
   virtual void message(const std::string& text) = 0;
-  // OK/Cancel question (0x41); true only on OK. `text` is already translated.
+  // The same box for news that is no failure: the change it follows was
+  // made (the change history could not keep it, say).
+  virtual void notice(const std::string& text) { message(text); }
+  // OK/Cancel question before a change that can lose something (Remove,
+  // replacing an entry): the warning icon with Cancel the default, so Enter
+  // changes nothing. True only on OK. `text` is already translated.
   virtual bool confirm(const std::string& text) = 0;
   // OK/Cancel warning (0x131: warning icon, Cancel the default) for a change
   // that can do harm; true only on OK. `text` is already translated.

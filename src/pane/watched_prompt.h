@@ -19,6 +19,8 @@ class WatchedPrompt : public UserPrompt {
     lastMessage_ = text;
     inner_.message(text);
   }
+  // Not counted: the change it follows was made, and the status bar says so.
+  void notice(const std::string& text) override { inner_.notice(text); }
   bool confirm(const std::string& text) override { return counted(inner_.confirm(text)); }
   bool confirmWarning(const std::string& text) override { return counted(inner_.confirmWarning(text)); }
   bool entryDialog(EntryDialogKind kind, EntryDialogData& data) override {

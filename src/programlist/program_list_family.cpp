@@ -98,7 +98,8 @@ void ProgramListFamily::fill(EntryList& list) {
 void ProgramListFamily::remove(EntryList& list, int index) {
   if (!FamilySupport::isRow(list, index)) return;
   const Row row = list.row(index);
-  if (!support_.confirmRemove(row.data)) return;
+  // The entry is the program; its row's name is the value that lists it.
+  if (!support_.confirmRemove(row.data, row.path, {})) return;
 
   Outcome outcome = Outcome::Failed;
   const bool disabled = row.origin == RowOrigin::Record;

@@ -157,7 +157,11 @@ void RegistryFamily::fill(EntryList& list) {
   // Windows NT and later never run RunServices and RunServicesOnce.
   support_.describeRows(
       rows, [](const Row& row) { return row.data; },
-      [](const Row& row) { return endsWith(asciiUpper(row.path), "\\RUNSERVICES") || endsWith(asciiUpper(row.path), "\\RUNSERVICESONCE"); });
+      [](const Row& row) -> std::string_view {
+        const bool legacy =
+            endsWith(asciiUpper(row.path), "\\RUNSERVICES") || endsWith(asciiUpper(row.path), "\\RUNSERVICESONCE");
+        return legacy ? "_StatusLegacy" : "";
+      });
   list.setRows(std::move(rows));
 }
 
@@ -167,7 +171,7 @@ void RegistryFamily::fill(EntryList& list) {
 void RegistryFamily::remove(EntryList& list, int index) {
   if (!FamilySupport::isRow(list, index)) return;
   const Row row = list.row(index);
-  if (!support_.confirmRemove(row.data)) return;
+  if (!support_.confirmRemove(row.name, row.path, row.data)) return;
 
   if (splitKeyPath(row.path)) {
     // Only the store changes for a disabled entry, only the registry for a live one.

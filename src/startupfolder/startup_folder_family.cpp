@@ -229,10 +229,17 @@ void StartupFolderFamily::fill(EntryList& list) {
   }
   // A shortcut's program is its target; a file that is no shortcut is its
   // own (a disabled one sits among the kept copies: nothing to check).
-  support_.describeRows(rows, [](const Row& row) -> std::string {
-    if (!row.data.empty()) return "\"" + row.data + "\"";
-    return row.origin != RowOrigin::Record ? "\"" + row.path + "\\" + row.name + "\"" : std::string();
-  });
+  support_.describeRows(
+      rows,
+      [](const Row& row) -> std::string {
+        if (!row.data.empty()) return "\"" + row.data + "\"";
+        return row.origin != RowOrigin::Record ? "\"" + row.path + "\\" + row.name + "\"" : std::string();
+      },
+      // Windows opens a startup folder's files by their type: one without an
+      // extension, or of a type nothing opens, never starts.
+      [this](const Row& row) -> std::string_view {
+        return row.origin != RowOrigin::Record && !support_.windowsOpens(row.name) ? "_StatusNotStartable" : "";
+      });
   list.setRows(std::move(rows));
 }
 
@@ -245,7 +252,7 @@ bool StartupFolderFamily::changeable(const EntryList& list, int index, Entry& e)
 void StartupFolderFamily::remove(EntryList& list, int index) {
   Entry e;
   if (!changeable(list, index, e)) return;
-  if (!support_.confirmRemove(e.data)) return;
+  if (!support_.confirmRemove(e.name, withoutTrailingBackslash(e.folder), e.data)) return;
   // The file itself (or a disabled entry's copy) is kept, so Undo can put it back.
   const std::string copy = keepForHistory(e.live() ? e.path() : copyPath(e.folder, e.name));
   std::optional<RegValue> flag;

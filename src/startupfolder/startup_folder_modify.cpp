@@ -2,6 +2,7 @@
 // old one and moved into place; a disabled entry's record (and its copy,
 // which follows a new name) is changed.
 #include "core/format.h"
+#include "core/paths.h"
 #include "core/text.h"
 #include "lang/language_table.h"
 #include "pane/prompt.h"
@@ -41,6 +42,10 @@ void StartupFolderFamily::modify(EntryList& list, int index) {
   data.check = nameCheck();
   if (!support_.prompt().entryDialog(EntryDialogKind::Modify, data)) return;
   if (!plainName(data.name)) return;
+  // Windows opens the file by its extension: a new name typed without one
+  // keeps the old one's, as Add gives a new shortcut ".lnk".
+  const std::string oldExtension = fileExtension(e.name);
+  data.name = ensureExtension(data.name, oldExtension.empty() ? std::string("lnk") : oldExtension);
   // The file as it was, for Undo: the dialog's change keeps arguments,
   // icon and working folder, and only the very file gives them all back.
   const std::string kept = e.live() ? keepForHistory(e.path()) : std::string();

@@ -2,6 +2,7 @@
 // learns it from a real family over fakes.
 #include <gtest/gtest.h>
 
+#include "fakes/fake_history.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
@@ -121,6 +122,42 @@ TEST_F(ChangeReports, NoSaysNothingAndAFailureSaysWhyOnOneLine) {
   list.select(-1);
   controller.command(pane_command::kRemove);  // asks for a selection: no change
   EXPECT_EQ(controller.takeOutcome(), "");
+}
+
+// A change that was made is reported as made, even when the history could
+// not keep it: the notice says so, the status bar names one outcome.
+TEST(ChangeReportsWithoutAHistory, ADoneChangeIsReportedDoneAndTheHistoryNoticeIsShownOnce) {
+  MapTranslator tr;
+  tr.texts = {{"_StatusAdded", "Added %s"},
+              {"_StatusDisabled", "Disabled %s"},
+              {"_StatusAddFailed", "Could not add %s: %s"},
+              {"_HistoryNotKept", "The change was made, but the history cannot be kept."}};
+  FakeRegistry reg;
+  FakeStore store;
+  RecordingLog sink;
+  OperationLog log{tr, &sink};
+  FakeHistoryFile file;
+  file.failWrites = true;
+  ChangeHistory history(file, "C:\\Velmora\\History");
+  ScriptedPrompt scripted;
+  WatchedPrompt prompt{scripted};
+  FamilyContext context{store, log, tr};
+  context.history = &history;
+  RegistryFamily family{{kRun}, reg, context, prompt};
+  FakeList list;
+  Boxes boxes{list};
+  PaneController controller{family, list, boxes, prompt, tr, &prompt};
+  family.fill(list);
+
+  scripted.onDialog = [](EntryDialogKind, EntryDialogData& d) {
+    d.name = "My Tool";
+    d.path = "C:\\tool.exe";
+    return true;
+  };
+  controller.command(pane_command::kAddNew);
+  ASSERT_NE(reg.find(RootKey::CurrentUser, kSub, "My Tool"), nullptr);
+  EXPECT_EQ(scripted.messages, std::vector<std::string>{"The change was made, but the history cannot be kept."});
+  EXPECT_EQ(controller.takeOutcome(), "Added My Tool");
 }
 
 }  // namespace

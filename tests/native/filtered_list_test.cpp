@@ -137,7 +137,7 @@ TEST(FilteredList, RemoveOnAFilteredListRemovesTheRowShownAndSelectsTheNextShown
 
   list.select(1);
   family.remove(list, list.selected());
-  EXPECT_EQ(prompt.questions, (std::vector<std::string>{"Delete C:\\Steam.exe?"})) << "the row shown was asked about";
+  EXPECT_EQ(prompt.questions, (std::vector<std::string>{"Delete Steam?"})) << "the row shown was asked about";
   EXPECT_EQ(reg.find(RootKey::CurrentUser, sub, "Steam"), nullptr);
   EXPECT_NE(reg.find(RootKey::CurrentUser, sub, "Spotify"), nullptr) << "a hidden row is untouched";
   EXPECT_EQ(names(shown), (std::vector<std::string>{"Teams", "Stream"})) << "still filtered after the refill";

@@ -6,11 +6,13 @@
 #include <set>
 
 #include "core/text.h"
+#include "fakes/fake_folders.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
 #include "pane/program_file.h"
 #include "registry/registry_family.h"
+#include "startupfolder/startup_folder_family.h"
 
 namespace velmora::testing {
 namespace {
@@ -49,6 +51,12 @@ class FakeLookup : public ProgramFileLookup {
     ++companyReads;
     const auto it = companies.find(path);
     return it == companies.end() ? std::string() : it->second;
+  }
+  std::set<std::string> opened = {".LNK", ".BAT", ".TXT"};
+  int typeLookups = 0;
+  bool opensByExtension(const std::string& extension) override {
+    ++typeLookups;
+    return opened.count(asciiUpper(extension)) != 0;
   }
 };
 
@@ -149,6 +157,92 @@ TEST(RowDescriptions, PublisherAndStatusOfEachRow) {
   pane.fill(list);
   pane.describe(list.rows[1]);
   EXPECT_EQ(lookup.companyReads, 3) << "what a file says may have changed since the last fill";
+}
+
+// A startup folder's file that Windows cannot open (no extension, or a type
+// nothing is registered for) never starts: its row says so. Kept copies are
+// not in the folder, so their records say nothing of it.
+TEST(RowDescriptions, StartupFolderFilesWindowsCannotStart) {
+  FakeRegistry reg;
+  FakeStore store;
+  MapTranslator tr;
+  tr.texts = {{"_StatusNotStartable", "Windows cannot start this file"}};
+  RecordingLog sink;
+  OperationLog log{tr, &sink};
+  ScriptedPrompt prompt;
+  FakeList list;
+  FakeLookup lookup;
+  FakeFolders fs;
+  FakeShellLinks links{fs};
+  FamilyContext context{store, log, tr, {}, nullptr, &lookup};
+  const std::string folder = "C:\\Users\\Ann\\Startup";
+  fs.addFolder(folder);
+  fs.put(folder + "\\Dropbox Sync", FakeShellLinks::linkBytes("C:\\Tools\\t.exe"));
+  fs.put(folder + "\\Tool.lnk", FakeShellLinks::linkBytes("C:\\Tools\\t.exe"));
+  fs.put(folder + "\\Other.LNK", FakeShellLinks::linkBytes("C:\\Tools\\t.exe"));
+  fs.put(folder + "\\notes.txt", "x");
+  fs.put(folder + "\\data.xyz", "x");
+  fs.put(folder + "\\trailing.", "x");
+  store.elements.push_back({kStartupFolderRecords, {folder, "Old", "C:\\Tools\\t.exe"}});
+  auto family = startupFolderFamily(reg, fs, links, "C:\\Velmora", context).make({folder}, prompt);
+  family->fill(list);
+  std::map<std::string, std::string> status;
+  for (const Row& r : list.rows) status[r.name] = r.status;
+  EXPECT_EQ(status, (std::map<std::string, std::string>{{"Old", ""},
+                                                        {"Dropbox Sync", "Windows cannot start this file"},
+                                                        {"Tool.lnk", ""},
+                                                        {"Other.LNK", ""},
+                                                        {"notes.txt", ""},
+                                                        {"data.xyz", "Windows cannot start this file"},
+                                                        {"trailing.", "Windows cannot start this file"}}));
+  EXPECT_EQ(lookup.typeLookups, 3) << "each extension once a listing, whatever its case";
+}
+
+// After an Enable or Disable the pane keeps the row and records where its
+// entry is now; what held only where it was must not stay in its status.
+TEST(RowDescriptions, AMovedRowLosesTheStatusOfWhereItWas) {
+  FakeRegistry reg;
+  FakeStore store;
+  MapTranslator tr;
+  tr.texts = {{"_StatusOffInWindows", "Turned off in Windows startup settings"},
+              {"_StatusLegacy", "Not run by this version of Windows"},
+              {"_StatusFileMissing", "File not found"},
+              {"_StatusCameBack", "Came back after it was disabled"}};
+  RecordingLog sink;
+  OperationLog log{tr, &sink};
+  ScriptedPrompt prompt;
+  FakeList list;
+  FakeLookup lookup;
+  FamilyContext context{store, log, tr, {}, nullptr, &lookup};
+  const std::string run = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const std::string runSub = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  reg.put(RootKey::CurrentUser, runSub, "Off", "C:\\Gone\\off.exe");
+  reg.putBytes(RootKey::CurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run",
+               "Off", {3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+  reg.put(RootKey::CurrentUser, runSub, "Back", "C:\\Tools\\t.exe");
+  store.elements.push_back({kRegistryRecords, {run, "Back", "C:\\Tools\\t.exe"}});
+  RegistryFamily pane{{run}, reg, context, prompt};
+  pane.fill(list);
+  const auto row = [&](const std::string& name, RowOrigin origin) -> Row& {
+    for (Row& r : list.rows) {
+      if (r.name == name && r.origin == origin) return r;
+    }
+    ADD_FAILURE() << name;
+    return list.rows.front();
+  };
+  Row& off = row("Off", RowOrigin::OffInWindows);
+  Row& back = row("Back", RowOrigin::Live);
+  EXPECT_EQ(off.status, "Turned off in Windows startup settings");
+  EXPECT_EQ(back.status, "Came back after it was disabled");
+
+  off.origin = RowOrigin::Live;  // checked: Windows' switch is on now
+  pane.describe(off);
+  EXPECT_EQ(off.status, "File not found") << "the file is still missing";
+  back.origin = RowOrigin::Record;  // unchecked: it is the record now
+  pane.describe(back);
+  EXPECT_EQ(back.status, "");
+  pane.describe(back);
+  EXPECT_EQ(back.status, "");
 }
 
 }  // namespace

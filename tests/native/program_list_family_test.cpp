@@ -194,12 +194,14 @@ TEST_F(WininiPaneTest, AnUnsplittablePathListsOnlyItsRecords) {
 
 TEST_F(WininiPaneTest, RemoveAsksThenDeletesTheProgramLogsRefillsAndReselects) {
   putLoad("a.exe,b.exe,c.exe");
-  tr.texts["_AreyousureDeleteThisEntry"] = "Delete %s?";
+  tr.texts["_AreyousureDeleteThisEntry"] = "Delete %s from %s?\\n\\n%s";
   auto p = pane({kLoad});
   p.fill(list);
   list.select(rowOf("c.exe"));
+  const std::string place = list.row(list.selected()).path;
   p.remove(list, list.selected());
-  EXPECT_EQ(prompt.questions, std::vector<std::string>{"Delete c.exe?"});
+  EXPECT_EQ(prompt.questions, std::vector<std::string>{"Delete c.exe from " + place + "?"})
+      << "names the entry and its place";
   EXPECT_EQ(load(), "a.exe,b.exe");
   EXPECT_EQ(logged(), std::vector<std::string>{"remove " + kLoad + "|Load|c.exe"}) << "names the program";
   EXPECT_EQ(list.count(), 2);

@@ -29,7 +29,7 @@ struct PaneWorld {
     tr.texts = {
         {"_RegString", "Registry value"},
         {"_RegExpandString", "Registry value (expandable)"},
-        {"_AreyousureDeleteThisEntry", "Delete this?\\n%s"},
+        {"_AreyousureDeleteThisEntry", "Delete %s from %s?\\n%s"},
         {"_YouMustSelectAnItem", "select first"},
         {"_RegistryWriteFailed", "cannot write %s"},
         {"_RegistryDeleteFailed", "cannot delete from %s"},
@@ -210,12 +210,13 @@ TEST_F(RegistryPane, RemoveNeedsASelectionAndAConfirmation) {
   EXPECT_TRUE(sink.records.empty());
 }
 
-TEST_F(RegistryPane, RemoveQuestionConvertsEscapesAndTakesDataLiterally) {
+TEST_F(RegistryPane, RemoveQuestionNamesTheEntryAndItsKeyConvertsEscapesAndTakesDataLiterally) {
   live("A", "a.exe %s %n %d");
   refresh(0);
   prompt.answers = {false};
   pane.remove(list, list.selected());
-  EXPECT_EQ(prompt.questions, (std::vector<std::string>{"Delete this?\na.exe %s %n %d"}));
+  EXPECT_EQ(prompt.questions, (std::vector<std::string>{"Delete A from " + list.row(0).path + "?\na.exe %s %n %d"}));
+  EXPECT_NE(list.row(0).path, "");
 }
 
 TEST_F(RegistryPane, RemoveOfLastOfFiveRowsSelectsTheNewLastRow) {

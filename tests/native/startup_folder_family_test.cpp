@@ -464,12 +464,12 @@ TEST_F(StartupFolderTest, RemoveOfADisabledRowNeverDeletesAFileOfTheSameName) {
   fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\live.exe"));
   fs.put(copyOf(user, "a.lnk"), FakeShellLinks::linkBytes("C:\\old.exe"));
   disabledRecord(user, "a.lnk", "C:\\old.exe");
-  tr.texts["_AreyousureDeleteThisEntry"] = "Delete?\\n%s";
+  tr.texts["_AreyousureDeleteThisEntry"] = "Delete %s from %s?\\n%s";
   auto family = pane({user});
   family->fill(list);
   list.select(rowNamed("a.lnk", RowState::Disabled));
   family->remove(list, list.selected());
-  EXPECT_EQ(prompt.questions, (Strings{"Delete?\nC:\\old.exe"}));
+  EXPECT_EQ(prompt.questions, (Strings{"Delete a.lnk from " + user + "?\nC:\\old.exe"}));
   EXPECT_TRUE(fs.hasFile(user + "\\a.lnk"));
   EXPECT_FALSE(fs.hasFile(copyOf(user, "a.lnk"))) << "the copy goes with its record";
   EXPECT_TRUE(store.items(kStartupFolderRecords).empty());
@@ -661,7 +661,9 @@ TEST_F(StartupFolderTest, ModifyOfAShortcutSaysWhichArgumentsItKeeps) {
   EXPECT_EQ(notes, (Strings{"Keeps: /min --tray"}));
 }
 
-TEST_F(StartupFolderTest, ModifyOfAShortcutKeepsItsOtherFieldsAndTakesTheNameAsTyped) {
+// Windows opens a startup folder's file by its extension: a name typed
+// without one keeps the shortcut's, as Add gives a new one ".lnk".
+TEST_F(StartupFolderTest, ModifyOfAShortcutKeepsItsOtherFieldsAndItsExtension) {
   fs.put(user + "\\Mail.lnk", FakeShellLinks::linkBytes("C:\\Mail\\mail.exe", "args=/min"));
   auto family = pane({user});
   family->fill(list);
@@ -676,11 +678,30 @@ TEST_F(StartupFolderTest, ModifyOfAShortcutKeepsItsOtherFieldsAndTakesTheNameAsT
     return true;
   };
   family->modify(list, list.selected());
-  EXPECT_EQ(fs.filesIn(user), (Strings{"Post"}));
-  EXPECT_EQ(fs.bytes(user + "\\Post"), FakeShellLinks::linkBytes("C:\\Post\\post.exe", "args=/min"));
+  EXPECT_EQ(fs.filesIn(user), (Strings{"Post.lnk"}));
+  EXPECT_EQ(fs.bytes(user + "\\Post.lnk"), FakeShellLinks::linkBytes("C:\\Post\\post.exe", "args=/min"));
   EXPECT_EQ(logContents(),
-            (Strings{"_LogItemType3:" + user + "\\Mail.lnk|" + user + "\\Post|C:\\Post\\post.exe"}));
+            (Strings{"_LogItemType3:" + user + "\\Mail.lnk|" + user + "\\Post.lnk|C:\\Post\\post.exe"}));
   EXPECT_EQ(list.selected(), -1);
+
+  // A disabled shortcut's record keeps it too; a name typed with it is taken as it is.
+  disabledRecord(user, "Chat.LNK", "C:\\Chat\\chat.exe");
+  family->fill(list);
+  list.select(rowNamed("Chat.LNK", RowState::Disabled));
+  prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
+    d.name = "Talk";
+    return true;
+  };
+  family->modify(list, list.selected());
+  list.select(rowNamed("Post.lnk", RowState::Live));
+  prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
+    d.name = "Letters.Lnk";
+    return true;
+  };
+  family->modify(list, list.selected());
+  EXPECT_EQ(fs.filesIn(user), (Strings{"Letters.Lnk"}));
+  ASSERT_EQ(store.items(kStartupFolderRecords).size(), 1u);
+  EXPECT_EQ(store.items(kStartupFolderRecords)[0].valuename, "Talk.lnk");
 }
 
 TEST_F(StartupFolderTest, ModifyUnderTheSameNameReplacesTheFileInPlace) {

@@ -364,6 +364,11 @@ TEST_F(EndToEnd, ARemovedRunValueComesBackByteForByteThroughChangeHistoryUndo) {
   pumpMessages();
   ASSERT_EQ(seeded.now(), std::nullopt);
   ASSERT_EQ(rowWhere(list, 0, narrow(name)), -1);
+  // The question names the entry and its key, and warns: Cancel is the default.
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_NE(shown[0].text.find(name), std::wstring::npos) << shown[0].text;
+  EXPECT_NE(shown[0].text.find(L"\\CurrentVersion\\Run"), std::wstring::npos) << shown[0].text;
+  EXPECT_EQ(shown[0].icon, LoadIconW(nullptr, IDI_WARNING));
 
   std::wstring kind;
   int rows = 0;

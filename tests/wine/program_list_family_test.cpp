@@ -32,7 +32,7 @@ using win32::widen;
 class MessageBoxPrompt : public ScriptedPrompt {
  public:
   explicit MessageBoxPrompt(const Translator& tr) : tr_(tr) {}
-  bool confirm(const std::string& text) override { return win32::askConfirm(nullptr, tr_, text); }
+  bool confirm(const std::string& text) override { return win32::askWarning(nullptr, tr_, text); }
   bool confirmWarning(const std::string& text) override { return win32::askWarning(nullptr, tr_, text); }
 
  private:

@@ -104,7 +104,8 @@ TEST_F(ProgramTest, ARestartedInstanceWaitsForTheOldOneAndTakesOver) {
   EXPECT_EQ(restarted.exitCode(15000), std::optional<DWORD>(2));
 }
 
-TEST_F(ProgramTest, EscapeInTheMainWindowEndsTheProgramWithTwo) {
+// The main window is a dialog: Escape would be Cancel, which is Exit.
+TEST_F(ProgramTest, EscapeInTheMainWindowDoesNotEndTheProgramTheCloseBoxEndsItWithTwo) {
   Program program(install("velmora.exe"));
   HWND frame = program.dialog();
   ASSERT_NE(frame, nullptr);
@@ -113,6 +114,8 @@ TEST_F(ProgramTest, EscapeInTheMainWindowEndsTheProgramWithTwo) {
   HWND focus = GetGUIThreadInfo(program.thread(), &gui) && gui.hwndFocus ? gui.hwndFocus : frame;
   PostMessageW(focus, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
   PostMessageW(focus, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+  EXPECT_EQ(program.exitCode(1500), std::nullopt) << "one Escape closed Velmora";
+  PostMessageW(frame, WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_EQ(program.exitCode(15000), std::optional<DWORD>(2));
 }
 

@@ -31,7 +31,7 @@ class WindowPrompt : public UserPrompt {
  public:
   explicit WindowPrompt(const Translator& tr) : tr_(tr) {}
   void message(const std::string& text) override { win32::showMessage(nullptr, tr_, text); }
-  bool confirm(const std::string& text) override { return win32::askConfirm(nullptr, tr_, text); }
+  bool confirm(const std::string& text) override { return win32::askWarning(nullptr, tr_, text); }
   bool confirmWarning(const std::string& text) override { return win32::askWarning(nullptr, tr_, text); }
   bool entryDialog(EntryDialogKind kind, EntryDialogData& data) override {
     return win32::runEntryDialog(nullptr, kind, data, tr_);
@@ -301,6 +301,35 @@ TEST_F(RealRegistryPane, PublisherAndStatusFromRealFiles) {
   EXPECT_EQ(shown("Back", RowState::Live), "Sample Works|Came back after it was disabled");
   EXPECT_EQ(shown("BACK", RowState::Disabled), "Sample Works|");
   EXPECT_EQ(shown("Old", RowState::Live), "Sample Works|Not run by this version of Windows");
+}
+
+// Windows opens a startup folder's file by its type: its own programs and
+// shortcuts, or whatever program the machine registered for the extension.
+TEST(ProgramFilesTypes, ProgramsShortcutsAndRegisteredTypesOpenOthersDoNot) {
+  win32::Win32ProgramFiles files;
+  for (const char* own : {".exe", ".LNK", ".bat", ".cmd", ".com"}) EXPECT_TRUE(files.opensByExtension(own)) << own;
+  const std::wstring ext = L".velmora" + std::to_wstring(GetCurrentProcessId());
+  EXPECT_FALSE(files.opensByExtension(win32::narrow(ext)));
+  EXPECT_FALSE(files.opensByExtension(""));
+  // Registered (in this throwaway prefix) with a program to open it.
+  const std::wstring progId = L"VelmoraTest" + std::to_wstring(GetCurrentProcessId());
+  HKEY h;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + ext).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                            nullptr, &h, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExW(h, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(progId.c_str()),
+                 static_cast<DWORD>((progId.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(h);
+  const std::wstring command = L"notepad.exe \"%1\"";
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + progId + L"\\shell\\open\\command").c_str(),
+                            0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExW(h, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                 static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(h);
+  EXPECT_TRUE(files.opensByExtension(win32::narrow(ext)));
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + ext).c_str());
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + progId).c_str());
 }
 
 // A value written straight into a key, opened in the 64-bit view as the

@@ -351,11 +351,12 @@ TEST_F(RealStartupFolders, ModifyOfAShortcutChangesNameAndTargetAndKeepsTheRest)
   EXPECT_FALSE(exists(user.file("Mail.lnk")));
   LinkFields expected = before;
   expected.target = "C:\\Post\\post.exe";
-  EXPECT_EQ(readLink(user.file("Post")), expected) << "the name is used as typed";
-  EXPECT_FALSE(exists(user.file("Post.velmora-new")));
-  EXPECT_FALSE(hidden(user.file("Post"))) << "staged hidden, shown once in place";
+  EXPECT_EQ(readLink(user.file("Post.lnk")), expected) << "the name keeps the extension Windows opens it by";
+  EXPECT_FALSE(exists(user.file("Post")));
+  EXPECT_FALSE(exists(user.file("Post.lnk.velmora-new")));
+  EXPECT_FALSE(hidden(user.file("Post.lnk"))) << "staged hidden, shown once in place";
   ASSERT_EQ(list.count(), 1);
-  EXPECT_EQ(list.rows[0].name, "Post");
+  EXPECT_EQ(list.rows[0].name, "Post.lnk");
 }
 
 TEST_F(RealStartupFolders, AShortcutStagedByAModifyThatNeverFinishedIsNotListed) {

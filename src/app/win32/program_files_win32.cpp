@@ -1,6 +1,10 @@
 #include "app/win32/program_files_win32.h"
 
 #include <windows.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <array>
 
 #include <vector>
 
@@ -61,5 +65,24 @@ std::optional<std::string> Win32ProgramFiles::findBareName(const std::string& na
 }
 
 std::string Win32ProgramFiles::companyName(const std::string& path) { return firstTranslationText(path, "CompanyName"); }
+
+bool Win32ProgramFiles::opensByExtension(const std::string& extension) {
+  // Programs and shortcuts are started by Windows itself, whatever the
+  // registry says of them.
+  static constexpr std::array<std::wstring_view, 7> kOwn = {L".exe", L".com", L".bat", L".cmd",
+                                                            L".lnk", L".pif", L".scr"};
+  const std::wstring ext = widen(extension);
+  if (std::any_of(kOwn.begin(), kOwn.end(), [&](std::wstring_view own) {
+        return CompareStringOrdinal(own.data(), static_cast<int>(own.size()), ext.data(), static_cast<int>(ext.size()),
+                                    TRUE) == CSTR_EQUAL;
+      })) {
+    return true;
+  }
+  // Anything else is opened by the program registered for its type.
+  DWORD size = 0;
+  const HRESULT hr = AssocQueryStringW(ASSOCF_INIT_IGNOREUNKNOWN | ASSOCF_NOTRUNCATE, ASSOCSTR_COMMAND, ext.c_str(),
+                                       nullptr, nullptr, &size);
+  return (hr == S_OK || hr == S_FALSE) && size > 1;
+}
 
 }  // namespace velmora::win32

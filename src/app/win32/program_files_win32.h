@@ -11,6 +11,7 @@ class Win32ProgramFiles : public ProgramFileLookup {
   [[nodiscard]] bool isFile(const std::string& path) override;
   [[nodiscard]] std::optional<std::string> findBareName(const std::string& name) override;
   [[nodiscard]] std::string companyName(const std::string& path) override;
+  [[nodiscard]] bool opensByExtension(const std::string& extension) override;
 };
 
 }  // namespace velmora::win32

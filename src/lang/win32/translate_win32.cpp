@@ -92,11 +92,6 @@ void showMessage(HWND owner, const Translator& translator, const std::string& te
               MB_OK | MB_ICONINFORMATION);
 }
 
-bool askConfirm(HWND owner, const Translator& translator, const std::string& text) {
-  return MessageBoxW(owner, widen(text).c_str(), widen(translator.translate("_ToolVelmora")).c_str(),
-                     MB_OKCANCEL | MB_ICONINFORMATION) == IDOK;
-}
-
 bool askWarning(HWND owner, const Translator& translator, const std::string& text) {
   return MessageBoxW(owner, widen(text).c_str(), widen(translator.translate("_ToolVelmora")).c_str(),
                      MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON2) == IDOK;

@@ -22,10 +22,9 @@ void translateMenu(HMENU menu, const Translator& translator);
 
 // Information message (0x40) with the translated _ToolVelmora caption.
 void showMessage(HWND owner, const Translator& translator, const std::string& text);
-// OK/Cancel question (0x41); true only on OK.
-bool askConfirm(HWND owner, const Translator& translator, const std::string& text);
 // OK/Cancel warning (0x131: warning icon, Cancel the default) before a
-// change that can do harm; true only on OK.
+// change that can lose something or do harm; true only on OK. Velmora asks
+// no other kind of question.
 bool askWarning(HWND owner, const Translator& translator, const std::string& text);
 
 std::wstring windowText(HWND window);

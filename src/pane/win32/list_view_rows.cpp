@@ -113,7 +113,10 @@ void ListViewRows::showState(int index, RowState state) {
 }
 
 void ListViewRows::setOrigin(int index, RowOrigin origin) {
-  if (index >= 0 && index < static_cast<int>(rows_.size())) rows_[static_cast<std::size_t>(index)].origin = origin;
+  if (index < 0 || index >= static_cast<int>(rows_.size())) return;
+  rows_[static_cast<std::size_t>(index)].origin = origin;
+  // Its status depends on where the entry is: the cells are asked for again.
+  if (list_) SendMessageW(list_, LVM_REDRAWITEMS, static_cast<WPARAM>(index), static_cast<LPARAM>(index));
 }
 
 int ListViewRows::stateImage(int row) const {

@@ -8,7 +8,8 @@ namespace velmora::win32 {
 
 void PanePrompt::message(const std::string& text) { showMessage(owner_(), translator_, text); }
 
-bool PanePrompt::confirm(const std::string& text) { return askConfirm(owner_(), translator_, text); }
+// Every question Velmora asks comes before a change that can lose something.
+bool PanePrompt::confirm(const std::string& text) { return askWarning(owner_(), translator_, text); }
 
 bool PanePrompt::confirmWarning(const std::string& text) { return askWarning(owner_(), translator_, text); }
 
