@@ -108,23 +108,32 @@ TEST(ProgramFileResolution, AMissingQuotedFileCostsOneLookUp) {
   EXPECT_EQ(lookup.lookups, 1);
 }
 
-// Columns 4 and 5 of a Run-key pane: the publisher of a found file (read once
-// for rows sharing it), "file not found", the legacy keys, an entry that came
-// back after it was disabled; statuses joined with "; ".
-TEST(RowDescriptions, PublisherAndStatusOfEachRow) {
+// A pane's columns 4 and 5 over fakes, with the texts they show.
+class RowDescriptions : public ::testing::Test {
+ protected:
+  RowDescriptions() {
+    tr.texts = {{"_RegString", "Registry value"},
+                {"_StatusFileMissing", "File not found"},
+                {"_StatusLegacy", "Not run by this version of Windows"},
+                {"_StatusCameBack", "Came back after it was disabled"},
+                {"_StatusOffInWindows", "Turned off in Windows startup settings"},
+                {"_StatusNotStartable", "Windows cannot start this file"}};
+  }
   FakeRegistry reg;
   FakeStore store;
   MapTranslator tr;
-  tr.texts = {{"_RegString", "Registry value"},
-              {"_StatusFileMissing", "File not found"},
-              {"_StatusLegacy", "Not run by this version of Windows"},
-              {"_StatusCameBack", "Came back after it was disabled"}};
   RecordingLog sink;
   OperationLog log{tr, &sink};
   ScriptedPrompt prompt;
   FakeList list;
   FakeLookup lookup;
   FamilyContext context{store, log, tr, {}, nullptr, &lookup};
+};
+
+// Columns 4 and 5 of a Run-key pane: the publisher of a found file (read once
+// for rows sharing it), "file not found", the legacy keys, an entry that came
+// back after it was disabled; statuses joined with "; ".
+TEST_F(RowDescriptions, PublisherAndStatusOfEachRow) {
   const std::string run = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
   const std::string services = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";
   const std::string runSub = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -162,19 +171,9 @@ TEST(RowDescriptions, PublisherAndStatusOfEachRow) {
 // A startup folder's file that Windows cannot open (no extension, or a type
 // nothing is registered for) never starts: its row says so. Kept copies are
 // not in the folder, so their records say nothing of it.
-TEST(RowDescriptions, StartupFolderFilesWindowsCannotStart) {
-  FakeRegistry reg;
-  FakeStore store;
-  MapTranslator tr;
-  tr.texts = {{"_StatusNotStartable", "Windows cannot start this file"}};
-  RecordingLog sink;
-  OperationLog log{tr, &sink};
-  ScriptedPrompt prompt;
-  FakeList list;
-  FakeLookup lookup;
+TEST_F(RowDescriptions, StartupFolderFilesWindowsCannotStart) {
   FakeFolders fs;
   FakeShellLinks links{fs};
-  FamilyContext context{store, log, tr, {}, nullptr, &lookup};
   const std::string folder = "C:\\Users\\Ann\\Startup";
   fs.addFolder(folder);
   fs.put(folder + "\\Dropbox Sync", FakeShellLinks::linkBytes("C:\\Tools\\t.exe"));
@@ -200,20 +199,7 @@ TEST(RowDescriptions, StartupFolderFilesWindowsCannotStart) {
 
 // After an Enable or Disable the pane keeps the row and records where its
 // entry is now; what held only where it was must not stay in its status.
-TEST(RowDescriptions, AMovedRowLosesTheStatusOfWhereItWas) {
-  FakeRegistry reg;
-  FakeStore store;
-  MapTranslator tr;
-  tr.texts = {{"_StatusOffInWindows", "Turned off in Windows startup settings"},
-              {"_StatusLegacy", "Not run by this version of Windows"},
-              {"_StatusFileMissing", "File not found"},
-              {"_StatusCameBack", "Came back after it was disabled"}};
-  RecordingLog sink;
-  OperationLog log{tr, &sink};
-  ScriptedPrompt prompt;
-  FakeList list;
-  FakeLookup lookup;
-  FamilyContext context{store, log, tr, {}, nullptr, &lookup};
+TEST_F(RowDescriptions, AMovedRowLosesTheStatusOfWhereItWas) {
   const std::string run = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
   const std::string runSub = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
   reg.put(RootKey::CurrentUser, runSub, "Off", "C:\\Gone\\off.exe");

@@ -191,17 +191,6 @@ std::string userStartupFolder() {
 
 // --- The list view of a pane in this process ---------------------------------
 
-std::wstring cellText(HWND list, int row, int column) {
-  std::wstring text(4096, L'\0');
-  LVITEMW item{};
-  item.iSubItem = column;
-  item.pszText = text.data();
-  item.cchTextMax = static_cast<int>(text.size());
-  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-  text.resize(wcslen(text.c_str()));
-  return text;
-}
-
 int rowWhere(HWND list, int column, const std::string& text) {
   const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
   for (int row = 0; row < count; ++row) {

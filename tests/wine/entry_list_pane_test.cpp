@@ -204,15 +204,7 @@ TEST_F(PaneTest, TheListShowsTheLatestRowsAndDescribesOnlyThoseItAsksFor) {
     }
     return out;
   };
-  const auto listText = [&](int row, int column) {
-    wchar_t text[128] = {};
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = 128;
-    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return narrow(text);
-  };
+  const auto listText = [&](int row, int column) { return narrow(cellText(list, row, column)); };
   widths = {60, 40, 60, 60};  // columns 4 and 5 in view
   open(rows(400, "row"));
   pumpMessages();

@@ -20,20 +20,10 @@ namespace {
 using win32::narrow;
 using win32::widen;
 
-std::wstring itemText(HWND list, int item, int column) {
-  wchar_t buffer[512] = {};
-  LVITEMW lv{};
-  lv.iSubItem = column;
-  lv.pszText = buffer;
-  lv.cchTextMax = 512;
-  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv));
-  return buffer;
-}
-
 std::vector<InfoRow> listRows(HWND list) {
   std::vector<InfoRow> rows;
   const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) rows.push_back({narrow(itemText(list, i, 0)), narrow(itemText(list, i, 1))});
+  for (int i = 0; i < count; ++i) rows.push_back({narrow(cellText(list, i, 0)), narrow(cellText(list, i, 1))});
   return rows;
 }
 

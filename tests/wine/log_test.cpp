@@ -33,16 +33,6 @@ class ComApartment : public ::testing::Environment {
 };
 const auto* const kApartment = ::testing::AddGlobalTestEnvironment(new ComApartment);
 
-std::wstring cellText(HWND list, int row, int column) {
-  wchar_t buf[1024] = {};
-  LVITEMW item{};
-  item.iSubItem = column;
-  item.pszText = buf;
-  item.cchTextMax = 1024;
-  SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-  return buf;
-}
-
 std::wstring headerText(HWND list, int column) {
   wchar_t buf[256] = {};
   LVCOLUMNW col{};

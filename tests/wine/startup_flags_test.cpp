@@ -206,17 +206,6 @@ TEST_F(RealFlags, AFlagWriteThatFailsLeavesEverythingAsItWas) {
 // The real pane: its list keeps each row's origin, so the same box turns
 // the entry on in place, then disables it into config.xml, then enables
 // that record again.
-// A cell as the list view shows it: asked of the pane, as a repaint asks.
-std::wstring shownText(HWND list, int row, int column) {
-  wchar_t text[512] = {};
-  LVITEMW item{};
-  item.iSubItem = column;
-  item.pszText = text;
-  item.cchTextMax = 512;
-  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-  return text;
-}
-
 TEST_F(RealFlags, ThePanesBoxAndStatusFollowTheEntryWhereverItIs) {
   const Bytes command = textBytes(L"t.exe");
   putRaw(HKEY_CURRENT_USER, kRunSub, wname, REG_SZ, command);
@@ -254,7 +243,7 @@ TEST_F(RealFlags, ThePanesBoxAndStatusFollowTheEntryWhereverItIs) {
     EXPECT_EQ(config(), before);
     EXPECT_EQ(rows.stateImage(row), 2);
     EXPECT_EQ(window.takeOutcome(), "Enabled " + name);
-    EXPECT_EQ(shownText(rows.handle(), row, 5), L"") << "it starts now: the status says so at once";
+    EXPECT_EQ(cellText(rows.handle(), row, 5), L"") << "it starts now: the status says so at once";
 
     rows.check(row, RowState::Disabled);
     EXPECT_EQ(rawValue(HKEY_CURRENT_USER, kRunSub, wname).type, 0u);

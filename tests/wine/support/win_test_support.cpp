@@ -1,6 +1,7 @@
 #include <map>
 #include "wine/support/win_test_support.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <atomic>
@@ -131,6 +132,17 @@ void pumpMessages() {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+}
+
+std::wstring cellText(HWND list, int row, int column) {
+  std::wstring text(4096, L'\0');
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = text.data();
+  item.cchTextMax = static_cast<int>(text.size());
+  const auto length = SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  text.resize(static_cast<std::size_t>(length));
+  return text;
 }
 
 }  // namespace velmora::testing

@@ -74,4 +74,8 @@ void answerFromLoop(HWND dialog, int id, std::function<void(HWND)> look);
 // Runs the thread's messages until the queue is empty.
 void pumpMessages();
 
+// A list view's cell as the user sees it: asked of the list, which asks its
+// owner for a callback text as a repaint does.
+std::wstring cellText(HWND list, int row, int column);
+
 }  // namespace velmora::testing
