@@ -128,7 +128,7 @@ class ChangeHistory {
   bool record(Change change);
   // Every change, newest first; nothing when the file cannot be read.
   std::optional<std::vector<Change>> changes();
-  // The one change with this id.
+  // The one change with this id; nothing when none or several carry it.
   std::optional<Change> find(std::uint64_t id);
 
   // True the first time it is asked after a change was not recorded: the

@@ -28,8 +28,10 @@ bool undoChange(const FamilyTable& families, const Change& change, UserPrompt& p
 
 bool undoSelected(const FamilyTable& families, ChangeHistory& history, const Change& selected, UserPrompt& prompt,
                   const Translator& translator) {
+  // The row stands for one change only while the file holds it, alone under
+  // its number, exactly as the row was filled from it.
   const auto change = history.find(selected.id);
-  if (!change) {
+  if (!change || *change != selected) {
     prompt.message(translator.translate("_UndoNotPossible", Escapes::Convert));
     return false;
   }

@@ -42,7 +42,9 @@ class OneRowList : public EntryList {
 bool undoChange(const FamilyTable& families, const Change& change, UserPrompt& prompt, const Translator& translator);
 
 // Undoes the change the user selected in the history's list, read afresh
-// from the file: the file is the truth, not what the list showed.
+// from the file: the file is the truth, not what the list showed. Refused
+// when the file no longer holds that very change, or holds another change
+// of its number.
 bool undoSelected(const FamilyTable& families, ChangeHistory& history, const Change& selected, UserPrompt& prompt,
                   const Translator& translator);
 

@@ -65,6 +65,31 @@ struct UndoWorld {
   bool saidChanged() const {
     return !prompt.messages.empty() && prompt.messages.back().find("_UndoEntryChanged") != std::string::npos;
   }
+  bool saidNotPossible() const { return !prompt.messages.empty() && prompt.messages.back() == "_UndoNotPossible"; }
+  // Every file, record, value and kept change a change could touch, as text.
+  std::string everything() const {
+    std::string out;
+    for (const std::string& path : f.folders.files()) out += path + '=' + f.folders.bytes(path) + '\n';
+    for (const RecordKind kind : {kRegistryRecords, kProgramListRecords, kStartupFolderRecords}) {
+      for (const DisabledItem& i : f.store.items(kind)) out += i.path + '|' + i.valuename + '|' + i.valuedata + '\n';
+    }
+    for (const auto& [root, sub] : std::vector<std::pair<RootKey, std::string>>{
+             {kHkcu, kRunSub}, {kHkcu, kWindowsSub}, {RootKey::LocalMachine, kWinlogonSub}}) {
+      for (const RegValue& v : reg.values(root, sub)) out += v.name + '=' + v.text + '\n';
+    }
+    return out + std::to_string(file.records.size());
+  }
+  // The newest change as the file holds it, with one field set by hand.
+  Change editedNewest(const std::string& field, const std::string& value) {
+    HistoryRecord& r = file.records.back();
+    const auto it = std::find_if(r.begin(), r.end(), [&](const auto& p) { return p.first == field; });
+    if (it == r.end()) {
+      r.emplace_back(field, value);
+    } else {
+      it->second = value;
+    }
+    return newest();
+  }
 };
 
 TEST(RegistryUndo, RemoveComesBackWithItsTypeAndTheUndoCanBeUndone) {
@@ -398,6 +423,40 @@ TEST(FlagUndo, AStartupFileTurnedOnAndRemovedComesBackWithItsFlag) {
   ASSERT_TRUE(w.undoNewest());
   EXPECT_EQ(w.f.folders.bytes(link), "shortcut bytes");
   EXPECT_EQ(flag(), off);
+}
+
+// The row the user selected is the change undone: a number that two changes
+// carry is refused, and so is a row the file no longer holds as shown.
+TEST(UntrustedHistory, TheSelectedRowIsTheChangeUndoneAndANumberTwiceIsRefused) {
+  UndoWorld w;
+  auto pane = w.pane("registry", kRun);
+  w.answer("A", "C:\\a.exe");
+  pane->add(w.list);
+  w.answer("B", "C:\\b.exe");
+  pane->add(w.list);
+  const HistoryRecord genuine = w.file.records.back();
+  w.editedNewest("id", "1");
+  const auto twice = w.history.changes();
+  ASSERT_EQ(twice->size(), 2u);
+  const Change older = twice->back();
+  ASSERT_EQ(older.after->name, "A");
+  const std::string before = w.everything();
+  EXPECT_FALSE(undoSelected(w.f.table, w.history, older, w.prompt, w.f.tr));
+  EXPECT_TRUE(w.saidNotPossible());
+  EXPECT_EQ(w.everything(), before) << "neither A nor B is taken away";
+
+  w.file.records.back() = genuine;
+  const Change shown = w.newest();  // number 2, the Add of B
+  w.editedNewest("aftername", "A");
+  w.editedNewest("afterdata", "C:\\a.exe");
+  EXPECT_FALSE(undoSelected(w.f.table, w.history, shown, w.prompt, w.f.tr)) << "edited while it was shown";
+  EXPECT_EQ(w.everything(), before);
+
+  w.file.records.back() = genuine;
+  ASSERT_TRUE(undoSelected(w.f.table, w.history, older, w.prompt, w.f.tr));
+  EXPECT_FALSE(w.reg.find(kHkcu, kRunSub, "A"));
+  EXPECT_TRUE(w.reg.find(kHkcu, kRunSub, "B"));
+  EXPECT_EQ(w.newest().undoes, 1u);
 }
 
 }  // namespace
