@@ -249,8 +249,11 @@ std::string historyXml(const std::vector<HistoryRecord>& records) {
 }
 
 bool plainCopyName(std::string_view name) {
-  if (name.empty() || name == "." || name == "..") return false;
-  return name.find_first_of("\\/:") == std::string_view::npos && name.find("..") == std::string_view::npos;
+  // Exactly what newCopyName makes: digits, then ".copy".
+  constexpr std::string_view kSuffix = ".copy";
+  if (name.size() <= kSuffix.size() || name.substr(name.size() - kSuffix.size()) != kSuffix) return false;
+  const std::string_view digits = name.substr(0, name.size() - kSuffix.size());
+  return std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 ChangeHistory::ChangeHistory(HistoryFile& file, std::string copyFolder, std::size_t limit, Clock clock)

@@ -103,7 +103,8 @@ class HistoryFile {
   virtual void removeFile(const std::string& path) = 0;
 };
 
-// Whether `name` may be a copy's file name: no folder part, no "..".
+// Whether `name` may be a copy's file name: one that newCopyName makes
+// (digits and ".copy"), so it can name no other file and no device.
 bool plainCopyName(std::string_view name);
 
 class ChangeHistory {

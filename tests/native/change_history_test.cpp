@@ -154,6 +154,9 @@ TEST(ChangeHistory, KeepsTheNewestUpToItsBoundAndPruningDeletesTheirCopies) {
   EXPECT_FALSE(plainCopyName("C:x.copy"));
   EXPECT_FALSE(plainCopyName(".."));
   EXPECT_TRUE(plainCopyName("1765143605000.copy"));
+  for (const char* other : {"CON", "x.copy", ".copy", "1765143605000.copy.lnk", "12 .copy"}) {
+    EXPECT_FALSE(plainCopyName(other)) << other << ": no name the history makes";
+  }
 }
 
 TEST(ChangeHistory, AFileThatCannotBeReadOrSavedIsLeftAsItWasAndSaidOnce) {

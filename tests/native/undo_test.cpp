@@ -425,6 +425,76 @@ TEST(FlagUndo, AStartupFileTurnedOnAndRemovedComesBackWithItsFlag) {
   EXPECT_EQ(flag(), off);
 }
 
+// history.xml lies beside the program, where anyone who may write that
+// folder may edit it: Undo takes it as input. A change whose fields would
+// not pass as the user's own input is refused before anything is touched.
+using Edit = std::pair<std::string, std::string>;
+
+void expectEachRefused(UndoWorld& w, const std::vector<Edit>& edits) {
+  const HistoryRecord genuine = w.file.records.back();
+  const std::string before = w.everything();
+  for (const auto& [field, value] : edits) {
+    const Change c = w.editedNewest(field, value);
+    EXPECT_FALSE(undoChange(w.f.table, c, w.prompt, w.f.tr)) << field << "=" << value;
+    EXPECT_TRUE(w.saidNotPossible()) << field << "=" << value;
+    EXPECT_EQ(w.everything(), before) << field << "=" << value;
+    w.file.records.back() = genuine;
+  }
+  EXPECT_TRUE(w.undoNewest()) << "the change as it was made still undoes";
+}
+
+TEST(UntrustedHistory, AStartupFolderChangeNeverReachesOutsideItsFolder) {
+  UndoWorld w;
+  const std::string link = kStartup + "\\Tool.lnk";
+  w.f.folders.put(link, FakeShellLinks::linkBytes("C:\\tool.exe", "args=/tray"));
+  w.f.folders.put("C:\\Users\\u\\Something.lnk", "someone's file");
+  w.f.folders.addFolder(kStartup + "\\..");  // the parent, as the file system reads the name
+  auto pane = w.pane("startupfolder", kStartup);
+  w.answer("Other.lnk", "C:\\other.exe");
+  pane->modify(w.list, w.rowOf("Tool.lnk", RowState::Live));
+  ASSERT_TRUE(w.f.folders.hasFile(kStartup + "\\Other.lnk"));
+  ASSERT_FALSE(w.newest().copy.empty());
+  expectEachRefused(w, {{"beforename", "..\\Something.lnk"},
+                        {"beforename", "C:\\Users\\u\\Something.lnk"},
+                        {"aftername", "..\\Startup\\Other.lnk"},
+                        {"beforename", "NUL"},
+                        {"beforename", std::string("Tool.lnk\0.exe", 13)},
+                        {"beforename", "\xFF\xFE.lnk"},
+                        {"location", kStartup + "\\.."},
+                        {"location", "C:\\Users\\u"},
+                        {"copy", "..\\..\\Users\\u\\Something.lnk"},
+                        {"copy", "CON"},
+                        {"replacedcopy", "..\\config.xml"},
+                        {"flagbefore", "not a flag"}});
+  EXPECT_EQ(w.f.folders.bytes("C:\\Users\\u\\Something.lnk"), "someone's file");
+  EXPECT_TRUE(w.f.folders.hasFile(link));
+}
+
+TEST(UntrustedHistory, RegistryAndProgramListChangesPassTheirFamilysRules) {
+  UndoWorld w;
+  w.reg.put(kHkcu, kRunSub, "Tool", "C:\\tool.exe");
+  auto registry = w.pane("registry", kRun);
+  w.answer("Renamed", "C:\\new.exe");
+  registry->modify(w.list, w.rowOf("Tool", RowState::Live));
+  expectEachRefused(w, {{"location", "HKEY_CURRENT_USER\\Software\\Classes\\exefile"},
+                        {"location", kRun + "\\"},
+                        {"beforename", std::string("Tool\0Other", 10)},
+                        {"beforetype", "REG_BINARY"},
+                        {"aftertype", "reg_expand_sz"},
+                        {"replacedtype", "REG_MULTI_SZ"},
+                        {"flagafter", "3:zz"},
+                        {"undoes", "9"}});
+
+  w.reg.put(kHkcu, kWindowsSub, "Load", "a.exe b.exe,c.exe");
+  auto programs = w.pane("programlist", kLoad);
+  programs->remove(w.list, w.rowOf("b.exe", RowState::Live));
+  expectEachRefused(w, {{"beforename", "Shell"},
+                        {"location", "HKEY_LOCAL_MACHINE\\" + kWinlogonSub + "\\Shell"},
+                        {"beforedata", ""},
+                        {"valuebefore", std::string("a.exe b.exe,c.exe\0evil.exe", 26)}});
+  EXPECT_EQ(w.reg.find(kHkcu, kWindowsSub, "Load")->text, "a.exe b.exe,c.exe");
+}
+
 // The row the user selected is the change undone: a number that two changes
 // carry is refused, and so is a row the file no longer holds as shown.
 TEST(UntrustedHistory, TheSelectedRowIsTheChangeUndoneAndANumberTwiceIsRefused) {
