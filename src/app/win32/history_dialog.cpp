@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "core/text.h"
@@ -29,12 +30,14 @@ std::string oneLine(std::string text) {
 
 class HistoryDialog final : public Dialog {
  public:
-  HistoryDialog(const FamilyTable& families, ChangeHistory& history, const Translator& translator)
+  HistoryDialog(const FamilyTable& families, ChangeHistory& history, const Translator& translator,
+                std::function<void()> undone)
       : Dialog(IDD_HISTORY),
         families_(families),
         history_(history),
         translator_(translator),
-        prompt_([this] { return hwnd(); }, translator) {}
+        prompt_([this] { return hwnd(); }, translator),
+        onUndone_(std::move(undone)) {}
 
   bool undone() const { return undone_; }
 
@@ -100,7 +103,10 @@ class HistoryDialog final : public Dialog {
       prompt_.message(translator_.translate("_YouMustSelectAnItem", Escapes::Convert));
       return;
     }
-    if (undoSelected(families_, history_, shown_[static_cast<std::size_t>(row)], prompt_, translator_)) undone_ = true;
+    if (undoSelected(families_, history_, shown_[static_cast<std::size_t>(row)], prompt_, translator_)) {
+      undone_ = true;
+      if (onUndone_) onUndone_();
+    }
     fill();
   }
 
@@ -151,6 +157,7 @@ class HistoryDialog final : public Dialog {
   ChangeHistory& history_;
   const Translator& translator_;
   PanePrompt prompt_;
+  std::function<void()> onUndone_;
   // The changes as the list shows them, row by row.
   std::vector<Change> shown_;
   bool undone_ = false;
@@ -161,8 +168,9 @@ class HistoryDialog final : public Dialog {
 
 }  // namespace
 
-bool showHistoryDialog(HWND owner, const FamilyTable& families, ChangeHistory& history, const Translator& translator) {
-  HistoryDialog dialog(families, history, translator);
+bool showHistoryDialog(HWND owner, const FamilyTable& families, ChangeHistory& history, const Translator& translator,
+                       std::function<void()> undone) {
+  HistoryDialog dialog(families, history, translator, std::move(undone));
   dialog.runModal(owner);
   return dialog.undone();
 }
