@@ -227,6 +227,8 @@ bool isValidUtf8(std::string_view s) {
   return true;
 }
 
+bool isTypedText(std::string_view s) { return s.find('\0') == std::string_view::npos && isValidUtf8(s); }
+
 std::u16string utf8ToUtf16(std::string_view s) {
   std::u16string out;
   out.reserve(s.size());

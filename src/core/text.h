@@ -10,6 +10,10 @@ namespace velmora {
 std::u16string utf8ToUtf16(std::string_view s);
 std::string utf16ToUtf8(std::u16string_view s);
 bool isValidUtf8(std::string_view s);
+// Whether `s` is a text a user could have typed into a field: valid UTF-8
+// without a NUL, which Windows' functions would take for its end and so
+// read another text than ours.
+bool isTypedText(std::string_view s);
 
 // Upper-cases one UTF-16 code unit with the simple (one-to-one) mapping that
 // Windows' ordinal ignore-case comparison uses.

@@ -169,6 +169,13 @@ std::optional<Change> fromRecord(const HistoryRecord& stored) {
     name.resize(name.size() - kHexSuffix.size());
     value = std::move(*text);
   }
+  // A field given twice (plainly, in hexadecimal or both) could be read
+  // either way: such a record is no change.
+  for (std::size_t i = 0; i < record.size(); ++i) {
+    for (std::size_t j = i + 1; j < record.size(); ++j) {
+      if (record[i].first == record[j].first) return std::nullopt;
+    }
+  }
   Change c;
   bool hasId = false, hasFamily = false, hasKind = false, hasLocation = false;
   EntryState before, after;
@@ -242,8 +249,11 @@ std::string historyXml(const std::vector<HistoryRecord>& records) {
 }
 
 bool plainCopyName(std::string_view name) {
-  if (name.empty() || name == "." || name == "..") return false;
-  return name.find_first_of("\\/:") == std::string_view::npos && name.find("..") == std::string_view::npos;
+  // Exactly what newCopyName makes: digits, then ".copy".
+  constexpr std::string_view kSuffix = ".copy";
+  if (name.size() <= kSuffix.size() || name.substr(name.size() - kSuffix.size()) != kSuffix) return false;
+  const std::string_view digits = name.substr(0, name.size() - kSuffix.size());
+  return std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 ChangeHistory::ChangeHistory(HistoryFile& file, std::string copyFolder, std::size_t limit, Clock clock)
@@ -332,10 +342,14 @@ std::optional<std::vector<Change>> ChangeHistory::changes() {
 std::optional<Change> ChangeHistory::find(std::uint64_t id) {
   const auto all = changes();
   if (!all) return std::nullopt;
+  std::optional<Change> found;
   for (const Change& c : *all) {
-    if (c.id == id) return c;
+    if (c.id != id) continue;
+    // Two changes of one number (an edited file): neither is "the" change.
+    if (found) return std::nullopt;
+    found = c;
   }
-  return std::nullopt;
+  return found;
 }
 
 bool ChangeHistory::takeWarning() {

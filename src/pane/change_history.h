@@ -103,7 +103,8 @@ class HistoryFile {
   virtual void removeFile(const std::string& path) = 0;
 };
 
-// Whether `name` may be a copy's file name: no folder part, no "..".
+// Whether `name` may be a copy's file name: one that newCopyName makes
+// (digits and ".copy"), so it can name no other file and no device.
 bool plainCopyName(std::string_view name);
 
 class ChangeHistory {
@@ -128,7 +129,7 @@ class ChangeHistory {
   bool record(Change change);
   // Every change, newest first; nothing when the file cannot be read.
   std::optional<std::vector<Change>> changes();
-  // The one change with this id.
+  // The one change with this id; nothing when none or several carry it.
   std::optional<Change> find(std::uint64_t id);
 
   // True the first time it is asked after a change was not recorded: the

@@ -26,6 +26,18 @@ bool undoChange(const FamilyTable& families, const Change& change, UserPrompt& p
   return entries->undo(change);
 }
 
+bool undoSelected(const FamilyTable& families, ChangeHistory& history, const Change& selected, UserPrompt& prompt,
+                  const Translator& translator) {
+  // The row stands for one change only while the file holds it, alone under
+  // its number, exactly as the row was filled from it.
+  const auto change = history.find(selected.id);
+  if (!change || *change != selected) {
+    prompt.message(translator.translate("_UndoNotPossible", Escapes::Convert));
+    return false;
+  }
+  return undoChange(families, *change, prompt, translator);
+}
+
 namespace {
 
 std::string kindKey(std::string_view kind) {

@@ -41,6 +41,13 @@ class OneRowList : public EntryList {
 // False, after telling the user, when nothing was changed.
 bool undoChange(const FamilyTable& families, const Change& change, UserPrompt& prompt, const Translator& translator);
 
+// Undoes the change the user selected in the history's list, read afresh
+// from the file: the file is the truth, not what the list showed. Refused
+// when the file no longer holds that very change, or holds another change
+// of its number.
+bool undoSelected(const FamilyTable& families, ChangeHistory& history, const Change& selected, UserPrompt& prompt,
+                  const Translator& translator);
+
 // The dialog's columns for a change: time, what was done, location, name,
 // details (the command line, or "old -> new" for a Modify; an Undo says
 // which change it reversed).

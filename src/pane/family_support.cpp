@@ -384,10 +384,29 @@ void FamilySupport::openFolder(const std::string& folder) const {
   if (context_.opener && !context_.opener->openFolder(folder)) tell("_OpenLocationFailed", {folder});
 }
 
-bool FamilySupport::undoesOneOf(const std::vector<std::string>& locations, const std::string& location) const {
-  for (const std::string& l : locations) {
-    if (traits_.sameLocation(l, location)) return true;
+namespace {
+
+// Every text of the change, known field or a family's own.
+bool allTyped(const Change& c) {
+  const auto typed = [](const std::optional<EntryState>& s) {
+    return !s || (isTypedText(s->name) && isTypedText(s->data) && isTypedText(s->valueType));
+  };
+  const auto typedOrNone = [](const std::optional<std::string>& s) { return !s || isTypedText(*s); };
+  if (!isTypedText(c.location) || !isTypedText(c.copy) || !typed(c.before) || !typed(c.after) ||
+      !typedOrNone(c.valueBefore) || !typedOrNone(c.valueAfter)) {
+    return false;
   }
+  return std::all_of(c.extra.begin(), c.extra.end(),
+                     [](const auto& field) { return isTypedText(field.first) && isTypedText(field.second); });
+}
+
+}  // namespace
+
+bool FamilySupport::mayUndo(const Change& change, const std::vector<std::string>& locations, bool familyRules) const {
+  const bool ours = std::any_of(locations.begin(), locations.end(), [&](const std::string& l) {
+    return !l.empty() && traits_.sameLocation(l, change.location);
+  });
+  if (familyRules && ours && allTyped(change) && (!change.undoes || *change.undoes < change.id)) return true;
   tell("_UndoNotPossible");
   return false;
 }

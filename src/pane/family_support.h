@@ -152,9 +152,13 @@ class FamilySupport {
   void remember(Change change) const;
   // While set, every change kept is the Undo of change `id`.
   void setUndoing(std::optional<std::uint64_t> id) const { undoing_ = id; }
-  // Whether a change to undo names one of the pane's locations (as the
-  // family compares them); if not (an edited history), says it cannot be undone.
-  bool undoesOneOf(const std::vector<std::string>& locations, const std::string& location) const;
+  // Whether a change read from the history may be undone here: every text
+  // in it could have been typed (isTypedText), it names one of the pane's
+  // (non-empty) locations as the family compares them, an Undo names an
+  // earlier change, and `familyRules` (the family's own checks of the
+  // change's names) held. If not (an edited history), says it cannot be
+  // undone.
+  bool mayUndo(const Change& change, const std::vector<std::string>& locations, bool familyRules) const;
   // Says that a change cannot be undone because the entry is no longer as
   // the change left it: `what` says what differs.
   void tellEntryChanged(const std::string& entry, const std::string& what) const;

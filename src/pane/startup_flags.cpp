@@ -46,6 +46,14 @@ std::string flagText(const std::optional<RegValue>& flag) {
   return out;
 }
 
+bool flagsReadable(const Change& change) {
+  bool ok = true;
+  for (const char* field : {"flagbefore", "flagafter"}) {
+    if (const auto it = change.extra.find(field); it != change.extra.end()) (void)flagFromText(it->second, {}, &ok);
+  }
+  return ok;
+}
+
 std::optional<RegValue> flagFromText(std::string_view text, const std::string& name, bool* ok) {
   if (text.empty()) return std::nullopt;
   const auto fail = [&]() -> std::optional<RegValue> {

@@ -50,6 +50,9 @@ std::string flagText(const std::optional<RegValue>& flag);
 // The flag of `name` that flagText wrote; nothing for an empty or unreadable
 // text (an unreadable one also clears `ok`).
 std::optional<RegValue> flagFromText(std::string_view text, const std::string& name, bool* ok = nullptr);
+// Whether the flags a change keeps ("flagbefore", "flagafter"), if any, read
+// back: a change with one that does not is not undone.
+bool flagsReadable(const Change& change);
 
 // The entries one listing finds turned off. Each key is read once, however
 // many rows ask; a key that cannot be read turns nothing off.

@@ -357,8 +357,22 @@ std::string ProgramListFamily::programFor(const std::string& entered) {
 
 namespace velmora {
 
+namespace {
+
+// As every row of the family: named after its value, a program the entry
+// dialog would take (not empty), no value type.
+bool programsOfItsValue(const Change& c) {
+  const auto where = splitValuePath(c.location);
+  const auto program = [&](const std::optional<EntryState>& s) {
+    return !s || (equalsIgnoreCase(s->name, where->valueName) && !s->data.empty() && s->valueType.empty());
+  };
+  return where && program(c.before) && program(c.after);
+}
+
+}  // namespace
+
 bool ProgramListFamily::undo(const Change& c) {
-  if (!support_.undoesOneOf(locations_, c.location)) return false;
+  if (!support_.mayUndo(c, locations_, programsOfItsValue(c))) return false;
   UndoScope scope(support_, c.id);
   using namespace change_kind;
   if (c.kind == kDisable && c.after && c.after->disabled) {

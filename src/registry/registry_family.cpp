@@ -485,8 +485,23 @@ bool RegistryFamily::restoreValue(const KeyPath& key, const std::string& name, c
 
 namespace velmora {
 
+namespace {
+
+// Every type a change names is one this family writes (none reads as
+// REG_SZ); any other would be read as REG_SZ here and as itself elsewhere.
+bool typesAsWritten(const Change& c) {
+  const auto written = [](std::string_view type) {
+    return type.empty() || type == historyTypeName(kRegSz) || type == historyTypeName(kRegExpandSz);
+  };
+  const auto replaced = c.extra.find("replacedtype");
+  return (!c.before || written(c.before->valueType)) && (!c.after || written(c.after->valueType)) &&
+         (replaced == c.extra.end() || written(replaced->second));
+}
+
+}  // namespace
+
 bool RegistryFamily::undo(const Change& c) {
-  if (!support_.undoesOneOf(keyPaths_, c.location)) return false;
+  if (!support_.mayUndo(c, keyPaths_, typesAsWritten(c) && flagsReadable(c))) return false;
   const auto key = splitKeyPath(c.location);  // a listed path always splits
   if (!key) return false;
   UndoScope scope(support_, c.id);

@@ -121,12 +121,15 @@ void StartupFolderFamily::linkFailed(LinkStatus status, const std::string& path,
   }
 }
 
+bool StartupFolderFamily::isOwnFolder(const std::string& folder) const {
+  if (withoutTrailingBackslash(folder).empty()) return false;
+  return std::any_of(folders_.begin(), folders_.end(), [&](const std::string& f) {
+    return !withoutTrailingBackslash(f).empty() && sameFolder(f, folder);
+  });
+}
+
 bool StartupFolderFamily::mayChange(const Entry& e, bool touchesFile) {
-  const bool ours = !withoutTrailingBackslash(e.folder).empty() &&
-                    std::any_of(folders_.begin(), folders_.end(), [&](const std::string& f) {
-                      return !withoutTrailingBackslash(f).empty() && sameFolder(f, e.folder);
-                    });
-  if (!ours) {
+  if (!isOwnFolder(e.folder)) {
     support_.tell("_StartupFolderUnknown");
     return false;
   }

@@ -78,8 +78,10 @@ class StartupFolderFamily : public EntryFamily {
   static Entry entryOf(const Row& row);
   // True when the row's entry may be changed; otherwise false, after saying why.
   bool changeable(const EntryList& list, int index, Entry& e);
-  // True when the entry lies in one of this pane's (non-empty) folders and,
-  // when a file is to be touched, has a plain file name; otherwise says why.
+  // True when `folder` is one of this pane's non-empty folders.
+  bool isOwnFolder(const std::string& folder) const;
+  // True when the entry lies in one of this pane's folders and, when a file
+  // is to be touched, has a plain file name; otherwise says why.
   bool mayChange(const Entry& e, bool touchesFile);
   // True when `name` may name a file of the folder; otherwise says why.
   bool plainName(const std::string& name);
@@ -137,6 +139,9 @@ class StartupFolderFamily : public EntryFamily {
   // in the history's copy folder, when the place is free. False after
   // telling the user when it could not.
   bool restoreReplaced(const std::string& copyName, const std::string& path, const std::string& folder);
+  // Whether every name of a change to undo passes the rules of this
+  // family's own input: its folder, plain file names, copy names.
+  bool undoable(const Change& c) const;
   // Undo, one kind of change each.
   bool undoRemove(const Change& c);
   bool undoAdd(const Change& c);

@@ -33,10 +33,18 @@ void StartupFolderFamily::dropHistoryCopy(const std::string& name) {
   }
 }
 
+bool StartupFolderFamily::undoable(const Change& c) const {
+  const auto plainName = [](const std::optional<EntryState>& s) { return !s || isPlainFileName(s->name); };
+  const auto replaced = c.extra.find("replacedcopy");
+  return isOwnFolder(c.location) && plainName(c.before) && plainName(c.after) &&
+         (c.copy.empty() || plainCopyName(c.copy)) && (replaced == c.extra.end() || plainCopyName(replaced->second)) &&
+         flagsReadable(c);
+}
+
 bool StartupFolderFamily::undo(const Change& c) {
-  const EntryState* state = c.after ? &*c.after : c.before ? &*c.before : nullptr;
-  // Only a folder of this family's, and only a plain file name in it.
-  if (!state || !mayChange(Entry{state->name, state->data, c.location, RowOrigin::Live}, true)) return false;
+  // Only a folder of this family's, only plain file names in it, and only
+  // copies of the history's own.
+  if (!support_.mayUndo(c, folders_, undoable(c))) return false;
   UndoScope scope(support_, c.id);
   using namespace change_kind;
   if (c.kind == kDisable && c.after && c.after->disabled) {

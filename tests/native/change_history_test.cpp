@@ -69,6 +69,19 @@ TEST(HistoryFormat, EveryFieldComesBackAndUnknownFieldsPassThrough) {
   EXPECT_FALSE(fromRecord(badNumber));
 }
 
+TEST(HistoryFormat, ARecordThatNamesAFieldTwiceIsNoChange) {
+  // Readers differ on which of the two counts: the record is refused whole.
+  HistoryRecord twice = toRecord(sample());
+  twice.emplace_back("beforename", "Other");
+  EXPECT_FALSE(fromRecord(twice));
+  HistoryRecord hex = toRecord(sample());
+  hex.emplace_back("location-hex", "433a5c");
+  EXPECT_FALSE(fromRecord(hex)) << "once plainly and once in hexadecimal";
+  HistoryRecord extra = toRecord(sample());
+  extra.emplace_back("approvedkey", "Run");
+  EXPECT_FALSE(fromRecord(extra)) << "a family's own field too";
+}
+
 TEST(HistoryFormat, XmlEscapesWhatAttributesWouldLose) {
   const std::string xml = historyXml({{{"id", "1"}, {"data", "a&b <c> \"d\"\r\n\te\x01"}, {"bad name", "x"}}});
   EXPECT_NE(xml.find("<history version=\"1\">"), std::string::npos);
@@ -141,6 +154,9 @@ TEST(ChangeHistory, KeepsTheNewestUpToItsBoundAndPruningDeletesTheirCopies) {
   EXPECT_FALSE(plainCopyName("C:x.copy"));
   EXPECT_FALSE(plainCopyName(".."));
   EXPECT_TRUE(plainCopyName("1765143605000.copy"));
+  for (const char* other : {"CON", "x.copy", ".copy", "1765143605000.copy.lnk", "12 .copy"}) {
+    EXPECT_FALSE(plainCopyName(other)) << other << ": no name the history makes";
+  }
 }
 
 TEST(ChangeHistory, AFileThatCannotBeReadOrSavedIsLeftAsItWasAndSaidOnce) {

@@ -65,6 +65,31 @@ struct UndoWorld {
   bool saidChanged() const {
     return !prompt.messages.empty() && prompt.messages.back().find("_UndoEntryChanged") != std::string::npos;
   }
+  bool saidNotPossible() const { return !prompt.messages.empty() && prompt.messages.back() == "_UndoNotPossible"; }
+  // Every file, record, value and kept change a change could touch, as text.
+  std::string everything() const {
+    std::string out;
+    for (const std::string& path : f.folders.files()) out += path + '=' + f.folders.bytes(path) + '\n';
+    for (const RecordKind kind : {kRegistryRecords, kProgramListRecords, kStartupFolderRecords}) {
+      for (const DisabledItem& i : f.store.items(kind)) out += i.path + '|' + i.valuename + '|' + i.valuedata + '\n';
+    }
+    for (const auto& [root, sub] : std::vector<std::pair<RootKey, std::string>>{
+             {kHkcu, kRunSub}, {kHkcu, kWindowsSub}, {RootKey::LocalMachine, kWinlogonSub}}) {
+      for (const RegValue& v : reg.values(root, sub)) out += v.name + '=' + v.text + '\n';
+    }
+    return out + std::to_string(file.records.size());
+  }
+  // The newest change as the file holds it, with one field set by hand.
+  Change editedNewest(const std::string& field, const std::string& value) {
+    HistoryRecord& r = file.records.back();
+    const auto it = std::find_if(r.begin(), r.end(), [&](const auto& p) { return p.first == field; });
+    if (it == r.end()) {
+      r.emplace_back(field, value);
+    } else {
+      it->second = value;
+    }
+    return newest();
+  }
 };
 
 TEST(RegistryUndo, RemoveComesBackWithItsTypeAndTheUndoCanBeUndone) {
@@ -398,6 +423,110 @@ TEST(FlagUndo, AStartupFileTurnedOnAndRemovedComesBackWithItsFlag) {
   ASSERT_TRUE(w.undoNewest());
   EXPECT_EQ(w.f.folders.bytes(link), "shortcut bytes");
   EXPECT_EQ(flag(), off);
+}
+
+// history.xml lies beside the program, where anyone who may write that
+// folder may edit it: Undo takes it as input. A change whose fields would
+// not pass as the user's own input is refused before anything is touched.
+using Edit = std::pair<std::string, std::string>;
+
+void expectEachRefused(UndoWorld& w, const std::vector<Edit>& edits) {
+  const HistoryRecord genuine = w.file.records.back();
+  const std::string before = w.everything();
+  for (const auto& [field, value] : edits) {
+    const Change c = w.editedNewest(field, value);
+    EXPECT_FALSE(undoChange(w.f.table, c, w.prompt, w.f.tr)) << field << "=" << value;
+    EXPECT_TRUE(w.saidNotPossible()) << field << "=" << value;
+    EXPECT_EQ(w.everything(), before) << field << "=" << value;
+    w.file.records.back() = genuine;
+  }
+  EXPECT_TRUE(w.undoNewest()) << "the change as it was made still undoes";
+}
+
+TEST(UntrustedHistory, AStartupFolderChangeNeverReachesOutsideItsFolder) {
+  UndoWorld w;
+  const std::string link = kStartup + "\\Tool.lnk";
+  w.f.folders.put(link, FakeShellLinks::linkBytes("C:\\tool.exe", "args=/tray"));
+  w.f.folders.put("C:\\Users\\u\\Something.lnk", "someone's file");
+  w.f.folders.addFolder(kStartup + "\\..");  // the parent, as the file system reads the name
+  auto pane = w.pane("startupfolder", kStartup);
+  w.answer("Other.lnk", "C:\\other.exe");
+  pane->modify(w.list, w.rowOf("Tool.lnk", RowState::Live));
+  ASSERT_TRUE(w.f.folders.hasFile(kStartup + "\\Other.lnk"));
+  ASSERT_FALSE(w.newest().copy.empty());
+  expectEachRefused(w, {{"beforename", "..\\Something.lnk"},
+                        {"beforename", "C:\\Users\\u\\Something.lnk"},
+                        {"aftername", "..\\Startup\\Other.lnk"},
+                        {"beforename", "NUL"},
+                        {"beforename", std::string("Tool.lnk\0.exe", 13)},
+                        {"beforename", "\xFF\xFE.lnk"},
+                        {"location", kStartup + "\\.."},
+                        {"location", "C:\\Users\\u"},
+                        {"copy", "..\\..\\Users\\u\\Something.lnk"},
+                        {"copy", "CON"},
+                        {"replacedcopy", "..\\config.xml"},
+                        {"flagbefore", "not a flag"}});
+  EXPECT_EQ(w.f.folders.bytes("C:\\Users\\u\\Something.lnk"), "someone's file");
+  EXPECT_TRUE(w.f.folders.hasFile(link));
+}
+
+TEST(UntrustedHistory, RegistryAndProgramListChangesPassTheirFamilysRules) {
+  UndoWorld w;
+  w.reg.put(kHkcu, kRunSub, "Tool", "C:\\tool.exe");
+  auto registry = w.pane("registry", kRun);
+  w.answer("Renamed", "C:\\new.exe");
+  registry->modify(w.list, w.rowOf("Tool", RowState::Live));
+  expectEachRefused(w, {{"location", "HKEY_CURRENT_USER\\Software\\Classes\\exefile"},
+                        {"location", kRun + "\\"},
+                        {"beforename", std::string("Tool\0Other", 10)},
+                        {"beforetype", "REG_BINARY"},
+                        {"aftertype", "reg_expand_sz"},
+                        {"replacedtype", "REG_MULTI_SZ"},
+                        {"flagafter", "3:zz"},
+                        {"undoes", "9"}});
+
+  w.reg.put(kHkcu, kWindowsSub, "Load", "a.exe b.exe,c.exe");
+  auto programs = w.pane("programlist", kLoad);
+  programs->remove(w.list, w.rowOf("b.exe", RowState::Live));
+  expectEachRefused(w, {{"beforename", "Shell"},
+                        {"location", "HKEY_LOCAL_MACHINE\\" + kWinlogonSub + "\\Shell"},
+                        {"beforedata", ""},
+                        {"valuebefore", std::string("a.exe b.exe,c.exe\0evil.exe", 26)}});
+  EXPECT_EQ(w.reg.find(kHkcu, kWindowsSub, "Load")->text, "a.exe b.exe,c.exe");
+}
+
+// The row the user selected is the change undone: a number that two changes
+// carry is refused, and so is a row the file no longer holds as shown.
+TEST(UntrustedHistory, TheSelectedRowIsTheChangeUndoneAndANumberTwiceIsRefused) {
+  UndoWorld w;
+  auto pane = w.pane("registry", kRun);
+  w.answer("A", "C:\\a.exe");
+  pane->add(w.list);
+  w.answer("B", "C:\\b.exe");
+  pane->add(w.list);
+  const HistoryRecord genuine = w.file.records.back();
+  w.editedNewest("id", "1");
+  const auto twice = w.history.changes();
+  ASSERT_EQ(twice->size(), 2u);
+  const Change older = twice->back();
+  ASSERT_EQ(older.after->name, "A");
+  const std::string before = w.everything();
+  EXPECT_FALSE(undoSelected(w.f.table, w.history, older, w.prompt, w.f.tr));
+  EXPECT_TRUE(w.saidNotPossible());
+  EXPECT_EQ(w.everything(), before) << "neither A nor B is taken away";
+
+  w.file.records.back() = genuine;
+  const Change shown = w.newest();  // number 2, the Add of B
+  w.editedNewest("aftername", "A");
+  w.editedNewest("afterdata", "C:\\a.exe");
+  EXPECT_FALSE(undoSelected(w.f.table, w.history, shown, w.prompt, w.f.tr)) << "edited while it was shown";
+  EXPECT_EQ(w.everything(), before);
+
+  w.file.records.back() = genuine;
+  ASSERT_TRUE(undoSelected(w.f.table, w.history, older, w.prompt, w.f.tr));
+  EXPECT_FALSE(w.reg.find(kHkcu, kRunSub, "A"));
+  EXPECT_TRUE(w.reg.find(kHkcu, kRunSub, "B"));
+  EXPECT_EQ(w.newest().undoes, 1u);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "app/win32/frame_commands.h"
 #include "app/win32/main_frame.h"
 #include "fakes/fake_folders.h"
+#include "fakes/fake_history.h"
 #include "app/win32/skin_layer.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_store.h"
@@ -20,6 +21,7 @@
 #include "platform/win32/wide.h"
 #include "programlist/program_list_family.h"
 #include "registry/registry_family.h"
+#include "history_dialog_res.h"
 #include "resource.h"
 #include "startupfolder/folder_location.h"
 #include "startupfolder/startup_folder_family.h"
@@ -54,6 +56,8 @@ class FrameTest : public ::testing::Test {
       const auto index = made++;
       auto f = std::make_unique<RecordingFamily>();
       f->rowsToFill = {{"r" + std::to_string(index), "t", "d", "p", RowState::Live}};
+      // Past the panes: a family made for an Undo.
+      if (index >= kNodeCount) return f;
       families[index] = f.get();
       lists[index] = std::move(locations);
       return f;
@@ -461,6 +465,46 @@ TEST_F(FrameTest, TheStatusBarSaysWhatTheLastChangeDidUntilTheNext) {
   EXPECT_EQ(statusText(frame->statusBar(), 1), L"Disabled r1");
   SendMessageW(hwnd, WM_COMMAND, IDC_REFRESH, 0);
   EXPECT_EQ(statusText(frame->statusBar(), 1), L"Disabled r1") << "a refresh is no change";
+}
+
+// The main list and status bar show what an Undo did as soon as it is done,
+// not only once the Change History is closed.
+TEST_F(FrameTest, AnUndoInTheChangeHistoryRefreshesTheVisiblePaneWhileTheDialogIsOpen) {
+  translator.texts["_StatusEntries"] = "%s entries, %s disabled";
+  FakeHistoryFile file;
+  ChangeHistory history(file, "C:\\Velmora\\History");
+  Change removed;
+  removed.family = "registry";
+  removed.kind = "remove";
+  removed.location = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  removed.before = EntryState{"back", "C:\\back.exe", "REG_SZ", false};
+  ASSERT_TRUE(history.record(removed));
+  open(translator);
+  frame->setHistory(&history);
+  select(1);
+  ASSERT_EQ(statusText(frame->statusBar()), L"1 entries, 0 disabled");
+  families[1]->rowsToFill.push_back({"back", "t", "C:\\back.exe", "p", RowState::Live});  // what the Undo put back
+  const int fills = families[1]->fills;
+
+  bool dialogOpen = false;
+  int fillsAfterUndo = -1, rowsAfterUndo = -1;
+  std::wstring statusAfterUndo;
+  DialogAnswerer answerer([&](HWND dialog, const DialogAnswerer::Seen&) {
+    if (!GetDlgItem(dialog, IDC_HISTORY_LIST)) return IDOK;  // a message box
+    answerFromLoop(dialog, IDCANCEL, [&](HWND d) {
+      SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_HISTORY_UNDO, BN_CLICKED), 0);
+      dialogOpen = IsWindow(d) != 0;
+      fillsAfterUndo = families[1]->fills;
+      rowsAfterUndo = frame->pane(1).rows().count();
+      statusAfterUndo = statusText(frame->statusBar());
+    });
+    return 0;
+  });
+  SendMessageW(hwnd, WM_COMMAND, ID_HISTORY, 0);
+  EXPECT_TRUE(dialogOpen);
+  EXPECT_EQ(fillsAfterUndo, fills + 1);
+  EXPECT_EQ(rowsAfterUndo, 2);
+  EXPECT_EQ(statusAfterUndo, L"2 entries, 0 disabled");
 }
 
 std::vector<int> columnWidths(HWND list) {

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "core/text.h"
@@ -29,12 +30,14 @@ std::string oneLine(std::string text) {
 
 class HistoryDialog final : public Dialog {
  public:
-  HistoryDialog(const FamilyTable& families, ChangeHistory& history, const Translator& translator)
+  HistoryDialog(const FamilyTable& families, ChangeHistory& history, const Translator& translator,
+                std::function<void()> undone)
       : Dialog(IDD_HISTORY),
         families_(families),
         history_(history),
         translator_(translator),
-        prompt_([this] { return hwnd(); }, translator) {}
+        prompt_([this] { return hwnd(); }, translator),
+        onUndone_(std::move(undone)) {}
 
   bool undone() const { return undone_; }
 
@@ -71,7 +74,7 @@ class HistoryDialog final : public Dialog {
   bool fill() {
     HWND list = item(IDC_HISTORY_LIST);
     const auto changes = history_.changes();
-    ids_.clear();
+    shown_.clear();
     {
       RedrawSuspended quiet(list);
       SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
@@ -79,34 +82,31 @@ class HistoryDialog final : public Dialog {
         for (const Change& c : *changes) {
           std::vector<std::string> cells = historyColumns(c, translator_);
           for (std::string& cell : cells) cell = oneLine(std::move(cell));
-          if (insertRow(list, static_cast<int>(ids_.size()), cells) >= 0) ids_.push_back(c.id);
+          if (insertRow(list, static_cast<int>(shown_.size()), cells) >= 0) shown_.push_back(c);
         }
       }
     }
-    if (!ids_.empty()) {
+    if (!shown_.empty()) {
       LVITEMW state{};
       state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
       state.state = LVIS_SELECTED | LVIS_FOCUSED;
       SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
       SendMessageW(list, LVM_ENSUREVISIBLE, 0, FALSE);
     }
-    EnableWindow(item(IDC_HISTORY_UNDO), !ids_.empty());
+    EnableWindow(item(IDC_HISTORY_UNDO), !shown_.empty());
     return changes.has_value();
   }
 
   void undo() {
     const int row = static_cast<int>(SendMessageW(item(IDC_HISTORY_LIST), LVM_GETNEXTITEM, -1, LVNI_SELECTED));
-    if (row < 0 || static_cast<std::size_t>(row) >= ids_.size()) {
+    if (row < 0 || static_cast<std::size_t>(row) >= shown_.size()) {
       prompt_.message(translator_.translate("_YouMustSelectAnItem", Escapes::Convert));
       return;
     }
-    // Read afresh: the file is the truth, not what the list showed.
-    const auto change = history_.find(ids_[static_cast<std::size_t>(row)]);
-    if (!change) {
-      prompt_.message(translator_.translate("_UndoNotPossible", Escapes::Convert));
-      return;
+    if (undoSelected(families_, history_, shown_[static_cast<std::size_t>(row)], prompt_, translator_)) {
+      undone_ = true;
+      if (onUndone_) onUndone_();
     }
-    if (undoChange(families_, *change, prompt_, translator_)) undone_ = true;
     fill();
   }
 
@@ -157,7 +157,9 @@ class HistoryDialog final : public Dialog {
   ChangeHistory& history_;
   const Translator& translator_;
   PanePrompt prompt_;
-  std::vector<std::uint64_t> ids_;
+  std::function<void()> onUndone_;
+  // The changes as the list shows them, row by row.
+  std::vector<Change> shown_;
   bool undone_ = false;
   int margin_ = 0, bottomGap_ = 0;
   std::vector<Button> buttons_;
@@ -166,8 +168,9 @@ class HistoryDialog final : public Dialog {
 
 }  // namespace
 
-bool showHistoryDialog(HWND owner, const FamilyTable& families, ChangeHistory& history, const Translator& translator) {
-  HistoryDialog dialog(families, history, translator);
+bool showHistoryDialog(HWND owner, const FamilyTable& families, ChangeHistory& history, const Translator& translator,
+                       std::function<void()> undone) {
+  HistoryDialog dialog(families, history, translator, std::move(undone));
   dialog.runModal(owner);
   return dialog.undone();
 }

@@ -3,14 +3,18 @@
 // selected one through the family that made it.
 #include <windows.h>
 
+#include <functional>
+
 #include "lang/language_table.h"
 #include "pane/change_history.h"
 #include "pane/families.h"
 
 namespace velmora::win32 {
 
-// Runs the dialog; true when an Undo changed something (the caller's list
-// is then out of date).
-bool showHistoryDialog(HWND owner, const FamilyTable& families, ChangeHistory& history, const Translator& translator);
+// Runs the dialog; true when an Undo changed something. `undone` is called
+// right after each such Undo, while the dialog stays open, so the caller's
+// list never shows what the Undo changed back.
+bool showHistoryDialog(HWND owner, const FamilyTable& families, ChangeHistory& history, const Translator& translator,
+                       std::function<void()> undone = {});
 
 }  // namespace velmora::win32

@@ -322,9 +322,10 @@ void MainFrame::command(int id) {
     case ID_SUPPORT: openWebPage(hwnd(), WebPage::Support); return;
     case ID_LOGVIEWER: showLogViewer(hwnd()); return;
     case ID_HISTORY:
-      // An Undo may have changed what the visible pane lists.
-      if (families_ && history_ && showHistoryDialog(hwnd(), *families_, *history_, translator_)) {
-        forward(pane_command::kRefresh);
+      // An Undo may have changed what the visible pane lists: refreshed at
+      // once, while the dialog stays open.
+      if (families_ && history_) {
+        (void)showHistoryDialog(hwnd(), *families_, *history_, translator_, [this] { forward(pane_command::kRefresh); });
       }
       return;
     case ID_EXPORT:
