@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "core/win32/store_msxml.h"
+#include "core/win32/xml_file.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/wide.h"
 
