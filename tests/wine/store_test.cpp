@@ -337,6 +337,21 @@ TEST_F(MsxmlStoreTest, FilesReadThroughANamespaceOrAnUndeclaredPrefixAreNoStore)
   }
 }
 
+// A text XML cannot carry would save bytes that no longer read back as a
+// store: the change fails and the file keeps its records.
+TEST_F(MsxmlStoreTest, AChangeWhoseRecordWouldNotReadBackWritesNothing) {
+  ASSERT_EQ(store.add(kRegistryRecords, item), StoreStatus::Ok);
+  const std::string before = readFile(file);
+  const DisabledItem control{"P", "bell\x07", "C:\\x.exe"};
+  EXPECT_EQ(store.add(kRegistryRecords, control), StoreStatus::WriteFailed);
+  const auto listed = list(kRegistryRecords);
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_EQ(store.update(kRegistryRecords, listed[0], std::nullopt, "\x01", std::nullopt), StoreStatus::WriteFailed);
+  EXPECT_EQ(readFile(file), before);
+  EXPECT_EQ(list(kRegistryRecords).at(0).item, item);
+  EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"config.xml"});
+}
+
 TEST_F(MsxmlStoreTest, MissingFileIsCreatedWithRootAndContainer) {
   EXPECT_TRUE(list(kRegistryRecords).empty()) << "a missing file is an empty store";
   EXPECT_EQ(store.remove(kRegistryRecords, StoredItem{0, item}), StoreStatus::Vanished);
