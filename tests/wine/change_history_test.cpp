@@ -153,6 +153,25 @@ TEST_F(RealHistory, ADamagedOrForeignFileIsLeftByteForByte) {
   }
 }
 
+// Under Wine, as root, the attribute alone would not stop the replace.
+TEST_F(RealHistory, AReadOnlyFileIsNotWrittenOver) {
+  Change c;
+  c.family = "registry";
+  c.kind = "add";
+  c.location = "HKEY_CURRENT_USER\\Run";
+  ASSERT_TRUE(history->record(c));
+  const std::string path = program.file("history.xml");
+  const std::string before = readFile(path);
+  ASSERT_TRUE(SetFileAttributesW(widen(path).c_str(), FILE_ATTRIBUTE_READONLY));
+  std::vector<HistoryRecord> records;
+  ASSERT_EQ(file->read(records), HistoryStatus::Ok);
+  records.push_back(records.front());
+  EXPECT_EQ(file->write(records), HistoryStatus::WriteFailed);
+  EXPECT_FALSE(history->record(c));
+  SetFileAttributesW(widen(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(readFile(path), before);
+}
+
 TEST_F(RealHistory, PruningAtTheBoundDeletesTheCopies) {
   restart(2);
   std::vector<std::string> copies;

@@ -66,6 +66,20 @@ TEST_F(ProgramTest, ExportFromTheCommandLineWritesEveryEntryWithoutAWindowBeside
   EXPECT_FALSE(win32::fileExists(dir.file("no such folder\\entries.csv")));
 }
 
+// As the program's own config.xml: a read-only file is refused, though Wine
+// running as root would let it be replaced.
+TEST_F(ProgramTest, ExportToAReadOnlyFileFailsAndLeavesItAsItWas) {
+  const std::string exe = install("velmora.exe");
+  const std::string out = dir.file("kept.csv");
+  writeFile(out, "older export\r\n");
+  ASSERT_TRUE(SetFileAttributesW(widen(out).c_str(), FILE_ATTRIBUTE_READONLY));
+  Program exporting(exe, "/export \"" + out + "\"");
+  ASSERT_TRUE(exporting.started());
+  EXPECT_EQ(exporting.exitCode(30000), std::optional<DWORD>(1));
+  SetFileAttributesW(widen(out).c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(readFile(out), "older export\r\n");
+}
+
 TEST_F(ProgramTest, SecondInstanceEndsAtOnceAndTheFirstRunsOnUntilClosed) {
   const std::string exe = install("velmora.exe");
   Program first(exe);

@@ -162,6 +162,26 @@ TEST_F(RealRegistryPane, DisableOfAValueChangedSinceTheListingLeavesItAlone) {
   EXPECT_TRUE(sink.records.empty());
 }
 
+// A config.xml whose root is in a namespace of its own (hand-edited, or
+// another tool's): the record of a Disable could never be listed again, so
+// the file is refused like any unreadable one and the value stays live.
+TEST_F(RealRegistryPane, DisableIntoAConfigInANamespaceKeepsTheValueAndSaysTheFileIsUnreadable) {
+  const std::string config = "<?xml version=\"1.0\"?>\r\n<config xmlns=\"urn:example\"><toolvelmora/></config>\r\n";
+  writeFile(store.path(), config);
+  writeRaw("Tool", L"C:\\Tool\\tool.exe");
+  const RawValue before = raw("Tool");
+  tr.texts["_ConfigUnreadable"] = "config.xml unreadable";
+  RegistryFamily pane{{key.path()}, registry, context, scripted};
+  pane.fill(list);
+  ASSERT_GE(rowOf("Tool"), 0);
+
+  EXPECT_FALSE(pane.disable(list, rowOf("Tool")));
+  EXPECT_EQ(raw("Tool"), before) << "the entry is still live";
+  EXPECT_EQ(readFile(store.path()), config);
+  EXPECT_EQ(scripted.messages, std::vector<std::string>{"config.xml unreadable"});
+  EXPECT_TRUE(sink.records.empty());
+}
+
 TEST_F(RealRegistryPane, ModifyFromAToBLeavesNoA) {
   writeRaw("A", L"a.exe");
   RegistryFamily pane{{key.path()}, registry, context, scripted};

@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <msxml2.h>
 
 #include "contract/store_contract.h"
 #include "core/win32/store_msxml.h"
+#include "platform/win32/com_ptr.h"
 #include "platform/win32/wide.h"
 #include "wine/support/win_test_support.h"
 
@@ -150,7 +152,8 @@ TEST_F(MsxmlStoreTest, ListingsFollowTheXmlRulesWhicheverParserReadsThem) {
             "0|P|b|2|;");
   EXPECT_EQ(listed(head + "<config xmlns=\"urn:d\"><toolvelmora><disabledregistryitem path=\"P\" valuename=\"a\" "
                           "valuedata=\"1\"/></toolvelmora></config>"),
-            "");
+            "unreadable")
+      << "a root in a namespace is no store";
 
   // Other encodings, as older tools wrote them.
   EXPECT_EQ(listed("<?xml version=\"1.0\" encoding=\"windows-1252\"?><config><toolvelmora>"
@@ -186,6 +189,167 @@ TEST_F(MsxmlStoreTest, ListingsFollowTheXmlRulesWhicheverParserReadsThem) {
   std::vector<StoredItem> none{StoredItem{}};
   EXPECT_EQ(store.list(kRegistryRecords, none), StoreStatus::Ok);
   EXPECT_TRUE(none.empty()) << "no file yet: nothing disabled";
+}
+
+// The items as text, "ordinal|path|valuename|valuedata|valuetype;" each, or
+// "unreadable".
+std::string asText(StoreStatus status, const std::vector<StoredItem>& items) {
+  if (status != StoreStatus::Ok) return status == StoreStatus::Unreadable ? "unreadable" : "failed";
+  std::string text;
+  for (const StoredItem& s : items) {
+    text += std::to_string(s.ordinal) + "|" + s.item.path + "|" + s.item.valuename + "|" + s.item.valuedata + "|" +
+            s.item.valuetype + ";";
+  }
+  return text;
+}
+
+std::string attributeText(IXMLDOMElement* element, const wchar_t* name) {
+  win32::Bstr n{std::wstring(name)};
+  win32::Variant value;
+  if (element->getAttribute(n.get(), value.put()) != S_OK || V_VT(&value.get()) != VT_BSTR) return "?";
+  return win32::narrow(std::wstring_view(V_BSTR(&value.get()), SysStringLen(V_BSTR(&value.get()))));
+}
+
+// What MSXML itself makes of a file, read as a listing reads it: the
+// registry items of /config/toolvelmora, or "unreadable". Independent of
+// the store's own reading.
+std::string msxmlReading(const std::string& path) {
+  win32::ComScope com;
+  constexpr GUID clsid = {0x2933BF90, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+  constexpr IID iid = {0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+  constexpr IID element = {0x2933BF86, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+  win32::ComPtr<IXMLDOMDocument2> doc;
+  if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid, doc.putVoid()))) return "no msxml";
+  doc->put_async(VARIANT_FALSE);
+  doc->put_resolveExternals(VARIANT_FALSE);
+  win32::Variant xpath;
+  win32::Bstr language(L"SelectionLanguage");
+  if (!xpath.setString(L"XPath") || FAILED(doc->setProperty(language.get(), xpath.get()))) return "no xpath";
+  win32::Variant source;
+  VARIANT_BOOL loaded = VARIANT_FALSE;
+  if (!source.setString(widen(path)) || FAILED(doc->load(source.get(), &loaded)) || loaded != VARIANT_TRUE) {
+    return "unreadable";
+  }
+  win32::ComPtr<IXMLDOMElement> root;
+  win32::Bstr tag;
+  if (doc->get_documentElement(root.put()) != S_OK || FAILED(root->get_tagName(tag.put())) || tag.str() != L"config") {
+    return "unreadable";
+  }
+  win32::Bstr selection(L"/config/toolvelmora/disabledregistryitem");
+  win32::ComPtr<IXMLDOMNodeList> nodes;
+  long length = 0;
+  if (FAILED(doc->selectNodes(selection.get(), nodes.put())) || FAILED(nodes->get_length(&length))) return "failed";
+  std::string text;
+  for (long i = 0; i < length; ++i) {
+    win32::ComPtr<IXMLDOMNode> node;
+    nodes->get_item(i, node.put());
+    auto e = node.as<IXMLDOMElement>(element);
+    text += std::to_string(i) + "|" + attributeText(e.get(), L"path") + "|" + attributeText(e.get(), L"valuename") +
+            "|" + attributeText(e.get(), L"valuedata") + "|;";
+  }
+  return text;
+}
+
+// Files on which XmlLite, left to itself, reads what MSXML refuses or reads
+// otherwise (found under Wine). Whichever reader the listing takes, it gives
+// what MSXML gives, and a change is refused exactly when the listing is.
+TEST_F(MsxmlStoreTest, ListingGivesWhatMsxmlGivesWhereTheReadersDiffer) {
+  const std::string item = "<disabledregistryitem path=\"P\" valuename=\"a\" valuedata=\"1\"/>";
+  const auto inStore = [](const std::string& items) { return "<config><toolvelmora>" + items + "</toolvelmora></config>"; };
+  const auto named = [&](const std::string& name) {
+    return inStore("<disabledregistryitem path=\"P\" valuename=\"" + name + "\" valuedata=\"1\"/>");
+  };
+  const std::vector<std::pair<const char*, std::string>> files = {
+      {"an attribute twice", inStore("<disabledregistryitem path=\"P\" path=\"Q\" valuename=\"a\" valuedata=\"1\"/>")},
+      {"an attribute of the root twice", "<config a=\"1\" a=\"2\"><toolvelmora>" + item + "</toolvelmora></config>"},
+      {"an attribute of another element twice", "<config><x a=\"1\" a=\"2\"/><toolvelmora>" + item + "</toolvelmora></config>"},
+      {"one attribute through two prefixes",
+       "<config xmlns:a=\"urn:u\" xmlns:b=\"urn:u\"><toolvelmora><disabledregistryitem a:p=\"1\" b:p=\"2\" path=\"P\" "
+       "valuename=\"a\" valuedata=\"1\"/></toolvelmora></config>"},
+      {"a prefix declared twice", "<config xmlns:a=\"urn:u\" xmlns:a=\"urn:v\"><toolvelmora>" + item + "</toolvelmora></config>"},
+      {"UTF-16 declared over UTF-8 with a byte-order mark",
+       "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + inStore(item)},
+      {"UTF-16 declared over single bytes", "<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + inStore(item)},
+      {"ISO-8859-1 declared", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" + named("Gr\xF6\xDF" "e")},
+      {"a byte that is no UTF-8", named("\xE9")},
+      {"an overlong UTF-8 sequence", named("\xC0\xAF")},
+      {"a UTF-8 surrogate", named("\xED\xA0\x80")},
+      {"U+FFFE", named("\xEF\xBF\xBE")},
+      {"beyond U+10FFFF", named("\xF4\x90\x80\x80")},
+      {"an undefined entity in text", inStore("&undefined;" + item)},
+      {"a bare ampersand in text", inStore("a & b" + item)},
+      {"attributes without space between them",
+       inStore("<disabledregistryitem path=\"P\"valuename=\"a\" valuedata=\"1\"/>")},
+      {"a name starting with a digit", inStore("<1x/>" + item)},
+      {"a processing instruction named xml in mixed case", "<config><?XmL x?><toolvelmora>" + item + "</toolvelmora></config>"},
+      // Where the readers agree, they keep agreeing.
+      {"an xml: attribute", inStore("<disabledregistryitem xml:lang=\"en\" path=\"P\" valuename=\"a\" valuedata=\"1\"/>")},
+      {"comments, instructions and CDATA", "<!-- c --><?pi x?><config><toolvelmora><![CDATA[<x/>]]>" + item +
+                                               "</toolvelmora></config><!-- c -->"},
+      {"entity references", named("&amp;&lt;&gt;&quot;&apos;")},
+      {"a second root", inStore(item) + "<config/>"},
+      {"text after the root", inStore(item) + "text"},
+  };
+  const DisabledItem added{"HKEY_CURRENT_USER\\Run", "added", "added.exe"};
+  const std::string reference = dir.file("reference.xml");
+  for (const auto& [name, bytes] : files) {
+    writeFile(reference, bytes);
+    const std::string expected = msxmlReading(reference);
+    // A character reference in a comment after the root leaves the values to MSXML.
+    for (const std::string& variant : {bytes, bytes + "<!-- &#38; -->"}) {
+      writeFile(file, variant);
+      std::vector<StoredItem> items;
+      const StoreStatus status = store.list(kRegistryRecords, items);
+      EXPECT_EQ(asText(status, items), expected) << name << (variant == bytes ? "" : ", values read by MSXML");
+      const StoreStatus change = store.add(kRegistryRecords, added);
+      if (status != StoreStatus::Ok) {
+        EXPECT_EQ(change, StoreStatus::Unreadable) << name;
+        EXPECT_EQ(readFile(file), variant) << name;
+      } else {
+        EXPECT_EQ(change, StoreStatus::Ok) << name;
+        std::vector<StoredItem> after;
+        EXPECT_EQ(store.list(kRegistryRecords, after), StoreStatus::Ok) << name;
+        EXPECT_TRUE(after.size() == items.size() + 1 && after.back().item == added) << name;
+      }
+    }
+  }
+}
+
+// A file read through a namespace would take what a change writes where no
+// listing looks (a root in a default namespace hands it to the new element),
+// and an undeclared prefix is refused by MSXML on Windows while Wine's drops
+// it: such a file is no store, to the listing and to every change.
+TEST_F(MsxmlStoreTest, FilesReadThroughANamespaceOrAnUndeclaredPrefixAreNoStore) {
+  const std::string item = "<disabledregistryitem path=\"P\" valuename=\"a\" valuedata=\"1\"/>";
+  for (const std::string& bytes : std::vector<std::string>{
+           "<config xmlns=\"urn:example\"><toolvelmora/></config>",
+           "<?xml version=\"1.0\"?>\r\n<config xmlns=\"urn:example\"><toolvelmora>" + item + "</toolvelmora></config>",
+           "<config><toolvelmora xmlns=\"urn:example\">" + item + "</toolvelmora></config>",
+           "<config xmlns:v=\"urn:v\"><toolvelmora/><v:toolvelmora>" + item + "</v:toolvelmora></config>",
+           "<x:config><toolvelmora>" + item + "</toolvelmora></x:config>",
+           "<config><toolvelmora><disabledregistryitem x:path=\"X\" path=\"P\" valuename=\"a\" valuedata=\"1\"/>"
+           "</toolvelmora></config>",
+           "<config><toolvelmora><x:note/>" + item + "</toolvelmora></config>",
+       }) {
+    SCOPED_TRACE(bytes);
+    expectUntouchable(bytes, StoreStatus::Unreadable);
+    expectUntouchable(bytes + "<!-- &#38; -->", StoreStatus::Unreadable);
+  }
+}
+
+// A text XML cannot carry would save bytes that no longer read back as a
+// store: the change fails and the file keeps its records.
+TEST_F(MsxmlStoreTest, AChangeWhoseRecordWouldNotReadBackWritesNothing) {
+  ASSERT_EQ(store.add(kRegistryRecords, item), StoreStatus::Ok);
+  const std::string before = readFile(file);
+  const DisabledItem control{"P", "bell\x07", "C:\\x.exe"};
+  EXPECT_EQ(store.add(kRegistryRecords, control), StoreStatus::WriteFailed);
+  const auto listed = list(kRegistryRecords);
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_EQ(store.update(kRegistryRecords, listed[0], std::nullopt, "\x01", std::nullopt), StoreStatus::WriteFailed);
+  EXPECT_EQ(readFile(file), before);
+  EXPECT_EQ(list(kRegistryRecords).at(0).item, item);
+  EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"config.xml"});
 }
 
 TEST_F(MsxmlStoreTest, MissingFileIsCreatedWithRootAndContainer) {

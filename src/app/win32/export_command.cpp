@@ -50,7 +50,7 @@ int exportFromCommandLine(const ProgramFiles& files, const Translator& translato
   // No log: an export changes nothing.
   const Composition root(files, translator, nullptr);
   const CsvWriter csv = exportEntries(root.families(), translator);
-  return writeFileAtomically(file, csv.text()) ? 0 : 1;
+  return writeFileAtomically(file, csv.text()) == FileWrite::Written ? 0 : 1;
 }
 
 void exportFromMenu(HWND frame, const FamilyTable& families, const Translator& translator) {
@@ -75,7 +75,7 @@ void exportFromMenu(HWND frame, const FamilyTable& families, const Translator& t
 
   const CsvWriter csv = exportEntries(families, translator);
   const std::size_t entries = csv.records() - 1;  // the header is no entry
-  if (writeFileAtomically(file, csv.text())) {
+  if (writeFileAtomically(file, csv.text()) == FileWrite::Written) {
     showMessage(frame, translator,
                 safeFormat(translator.translate("_ExportDone", Escapes::Convert), {std::to_string(entries), file}));
   } else {

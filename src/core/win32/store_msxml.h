@@ -1,8 +1,10 @@
 #pragma once
-// config.xml through MSXML. Every call reads the file afresh (a listing of
-// bytes already parsed is answered from memory; a listing is read with
-// XmlLite when it can, MSXML deciding whenever XmlLite does not finish) and saves atomically (temporary file in the same folder, then a write-through
-// replace), so an interrupted save leaves the old file whole.
+// config.xml through MSXML. Every call reads the file afresh; a listing is
+// read as store_reading.h says (XmlLite where it reads what MSXML reads) and
+// answered from memory while the file keeps the bytes it came from. A change
+// is made in MSXML's document, and saved only when the bytes it would write
+// read back, through the listing's own reader, as exactly the records before
+// with the one change; they are then written atomically (files_win32.h).
 #include <map>
 #include <string>
 #include <string_view>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "core/store.h"
+#include "core/win32/xml_file.h"
 
 namespace velmora::win32 {
 
@@ -32,7 +35,10 @@ class MsxmlStore : public DisabledEntryStore {
     std::string bytes;
     std::vector<StoredItem> items;
   };
-  StoreStatus parse(RecordKind kind, std::vector<StoredItem>& out);
+  // A change to the document and to the records it must then list
+  // (store_msxml.cpp).
+  struct Edit;
+  StoreStatus change(RecordKind kind, const Edit& edit);
 
   std::string path_;
   std::map<std::string, Listing, std::less<>> listings_;  // by element name
@@ -43,21 +49,5 @@ class MsxmlStore : public DisabledEntryStore {
 // (as Program Files does without administrator rights), WriteFailed
 // otherwise.
 StoreStatus saveRefusal(unsigned long error);
-
-// A plain XML file of one root whose child elements keep their data in
-// attributes (the change history), read through the same parser.
-enum class XmlFileState { Loaded, Missing, Unreadable };
-using XmlAttributes = std::vector<std::pair<std::string, std::string>>;
-// Every `element` child of the root, its attributes in document order. On
-// anything but Loaded `out` is untouched; a file whose root is not `root`
-// is Unreadable.
-XmlFileState readXmlElements(const std::string& path, std::wstring_view root, std::wstring_view element,
-                             std::vector<XmlAttributes>& out);
-// Whether the bytes parse as an XML document with that root.
-bool parsesWithRoot(const std::string& bytes, std::wstring_view root);
-
-// True when the MSXML document class is registered with its server
-// (checked at start-up, without loading it).
-bool xmlParserInstalled();
 
 }  // namespace velmora::win32

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "core/win32/store_msxml.h"
+#include "core/win32/xml_file.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/wide.h"
 
@@ -21,7 +21,7 @@ HistoryStatus Win32HistoryFile::write(const std::vector<HistoryRecord>& records)
   const std::string bytes = historyXml(records);
   // Nothing is written that the next read could not take back.
   if (!parsesWithRoot(bytes, L"history")) return HistoryStatus::WriteFailed;
-  return writeFileAtomically(path_, bytes) ? HistoryStatus::Ok : HistoryStatus::WriteFailed;
+  return writeFileAtomically(path_, bytes) == FileWrite::Written ? HistoryStatus::Ok : HistoryStatus::WriteFailed;
 }
 
 void Win32HistoryFile::removeFile(const std::string& path) { DeleteFileW(widen(path).c_str()); }

@@ -25,26 +25,56 @@ std::optional<std::string> readFileBytes(const std::string& path) {
   return out;
 }
 
-bool writeFileAtomically(const std::string& path, std::string_view bytes) {
+FileWrite creationRefusal(unsigned long error) {
+  switch (error) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_PRIVILEGE_NOT_HELD: return FileWrite::FolderRefused;
+    default: return FileWrite::Failed;
+  }
+}
+
+FileWrite writeFileAtomically(const std::string& path, std::string_view bytes) {
   const std::wstring target = widen(path);
-  const std::wstring temporary = target + L".velmora-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+  // Windows refuses to replace a read-only file, but Wine running as root
+  // does not: the attribute is honoured here, the same everywhere.
+  const DWORD existing = GetFileAttributesW(target.c_str());
+  if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY)) return FileWrite::ReadOnly;
+
+  const std::size_t cut = target.find_last_of(L"\\/:");
+  const std::wstring folder = cut == std::wstring::npos ? std::wstring(L".") : target.substr(0, cut + 1);
+  // A name no other writer holds; the folder may be longer than
+  // GetTempFileNameW accepts, so then it is named here.
+  std::wstring temporary;
+  wchar_t made[MAX_PATH + 1] = {};
+  if (folder.size() < MAX_PATH - 14 && GetTempFileNameW(folder.c_str(), L"vmr", 0, made) != 0) {
+    temporary = made;
+  } else {
+    temporary = target + L".velmora-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+  }
   {
     const FileHandle h(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h) return false;
+    if (!h) {
+      const DWORD error = GetLastError();
+      DeleteFileW(temporary.c_str());  // GetTempFileNameW may have made it
+      return creationRefusal(error);
+    }
     DWORD written = 0;
     const bool ok = WriteFile(h.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
                     written == bytes.size() && FlushFileBuffers(h.get());
     if (!ok) {
       DeleteFileW(temporary.c_str());
-      return false;
+      return FileWrite::Failed;
     }
   }
   if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     DeleteFileW(temporary.c_str());
-    return false;
+    return FileWrite::Failed;
   }
-  return true;
+  // Done only when the file holds what was meant: the callers keep what
+  // they wrote as what the file is.
+  const std::optional<std::string> back = readFileBytes(path);
+  return back && *back == bytes ? FileWrite::Written : FileWrite::Failed;
 }
 
 std::string decodeLegacy(std::string_view bytes) {

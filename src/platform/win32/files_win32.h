@@ -22,9 +22,24 @@ ProgramFiles programFiles();
 
 bool fileExists(const std::string& path);
 
+// How writing a whole file ended.
+enum class FileWrite {
+  Written,        // the file now holds exactly the bytes
+  ReadOnly,       // the file is marked read-only: it was left alone
+  FolderRefused,  // the folder would not take the new file for lack of rights
+  Failed,         // anything else; the old file, if any, is as it was (unless the new one
+                  // was moved in and then did not read back as written)
+};
+
 // Writes a whole file so that it is either the old one or the new one, never
 // a part: a temporary file in the same folder, flushed, then moved over the
-// old one. False when it could not (the old file, if any, is as it was).
-[[nodiscard]] bool writeFileAtomically(const std::string& path, std::string_view bytes);
+// old one, and read back. The one writer of every file the program keeps or
+// exports.
+[[nodiscard]] FileWrite writeFileAtomically(const std::string& path, std::string_view bytes);
+
+// How a new file that could not be created is reported, from the Windows
+// error: FolderRefused for lack of rights (as Program Files answers without
+// administrator rights), Failed otherwise (a missing folder, a full disk).
+FileWrite creationRefusal(unsigned long error);
 
 }  // namespace velmora::win32
