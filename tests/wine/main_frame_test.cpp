@@ -243,6 +243,44 @@ TEST_F(FrameTest, MenuIsTranslatedAndTitleIsTheProductName) {
   EXPECT_EQ(win32::windowText(hwnd), widen(info.name + " (" + info.version + ")"));
 }
 
+// The pane commands of a menu that are not greyed.
+std::vector<int> enabledCommands(HMENU menu) {
+  std::vector<int> ids;
+  for (int id : {IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_ENABLE, IDC_DISABLE, IDC_REFRESH, IDC_PROPERTY, IDC_ABOUTFILE,
+                 IDC_OPENLOCATION}) {
+    if (!(GetMenuState(menu, static_cast<UINT>(id), MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED))) ids.push_back(id);
+  }
+  return ids;
+}
+
+TEST_F(FrameTest, TheEntryMenuGreysWhatTheSelectedRowCannotHaveAsItOpens) {
+  open(translator);
+  select(1);
+  families[1]->rowsToFill = {{"on", "t", "d", "p", RowState::Live}, {"off", "t", "d", "p", RowState::Disabled}};
+  SendMessageW(hwnd, WM_COMMAND, IDC_REFRESH, 0);
+  HMENU entry = GetSubMenu(GetMenu(hwnd), 1);
+  ASSERT_NE(entry, nullptr);
+  // As the system opens it: WM_INITMENUPOPUP, then the menu is drawn.
+  auto opened = [&] {
+    SendMessageW(hwnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(entry), MAKELPARAM(1, FALSE));
+    return enabledCommands(entry);
+  };
+  EXPECT_EQ(opened(), (std::vector<int>{IDC_ADDNEW, IDC_REFRESH})) << "no row selected";
+  frame->pane(1).rows().select(0);
+  EXPECT_EQ(opened(), (std::vector<int>{IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_DISABLE, IDC_REFRESH, IDC_PROPERTY,
+                                        IDC_ABOUTFILE, IDC_OPENLOCATION}));
+  frame->pane(1).rows().select(1);
+  const std::vector<int> forDisabled{IDC_ADDNEW,  IDC_REMOVE,   IDC_MODIFY,    IDC_ENABLE,
+                                     IDC_REFRESH, IDC_PROPERTY, IDC_ABOUTFILE, IDC_OPENLOCATION};
+  EXPECT_EQ(opened(), forDisabled);
+  // The same rule as the pane's own menu.
+  EXPECT_EQ(enabledCommands(frame->pane(1).buildContextMenu().get()), forDisabled);
+  // Another node's pane has no row selected.
+  select(2);
+  EXPECT_EQ(opened(), (std::vector<int>{IDC_ADDNEW, IDC_REFRESH}));
+  for (auto* f : families) EXPECT_TRUE(f->operations().empty()) << "opening a menu changes nothing";
+}
+
 TEST_F(FrameTest, TreeKeepsItsWidthWhenTheFrameGrowsAndThePaneTakesTheRest) {
   open(translator);
   RECT tree, host;

@@ -384,6 +384,15 @@ std::optional<INT_PTR> MainFrame::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
       layout(LOWORD(lp), HIWORD(lp));
       return TRUE;
+    case WM_INITMENUPOPUP:
+      // The _Operation menu greys what the selected row cannot have, as
+      // the context menu does; the other menus hold no pane command.
+      if (!HIWORD(lp)) {
+        if (const int visible = host_.visibleIndex(); visible >= 0 && host_.visiblePane()) {
+          pane(visible).greyCommands(reinterpret_cast<HMENU>(wp));
+        }
+      }
+      return std::nullopt;
     case WM_DESTROY:
       unregister();
       return std::nullopt;
