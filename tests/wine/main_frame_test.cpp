@@ -281,6 +281,34 @@ TEST_F(FrameTest, TheEntryMenuGreysWhatTheSelectedRowCannotHaveAsItOpens) {
   for (auto* f : families) EXPECT_TRUE(f->operations().empty()) << "opening a menu changes nothing";
 }
 
+TEST_F(FrameTest, F1AnywhereInTheWindowIsHelpAndTheLastMenuIsTitledHelp) {
+  translator.texts["_HelpMenu"] = "&Help";
+  translator.texts["_Help"] = "&Help";
+  open(translator);
+  select(1);
+  for (HWND focus : {frame->tree(), frame->pane(1).rows().handle(), frame->filterBox()}) {
+    SetFocus(focus);
+    MSG f1{focus, WM_KEYDOWN, VK_F1, 0, 0, {}};
+    EXPECT_TRUE(frame->preTranslate(f1));
+    // What Help > Help sends: taken off the queue here, so no browser opens.
+    MSG posted{};
+    ASSERT_TRUE(PeekMessageW(&posted, hwnd, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+    EXPECT_EQ(LOWORD(posted.wParam), ID_HELP_PAGE);
+    EXPECT_EQ(posted.lParam, 0);
+  }
+  HMENU bar = GetMenu(hwnd);
+  const int last = GetMenuItemCount(bar) - 1;
+  wchar_t text[64] = {};
+  GetMenuStringW(bar, static_cast<UINT>(last), text, 64, MF_BYPOSITION);
+  EXPECT_STREQ(text, L"&Help");
+  HMENU help = GetSubMenu(bar, last);
+  GetMenuStringW(help, ID_HELP_PAGE, text, 64, MF_BYCOMMAND);
+  EXPECT_STREQ(text, L"&Help\tF1") << "the item shows its key";
+  for (UINT id : {ID_WEBSITE, ID_SUPPORT, ID_APP_ABOUT_CMD}) {
+    EXPECT_NE(GetMenuState(help, id, MF_BYCOMMAND), static_cast<UINT>(-1)) << id << " stays in it";
+  }
+}
+
 TEST_F(FrameTest, TreeKeepsItsWidthWhenTheFrameGrowsAndThePaneTakesTheRest) {
   open(translator);
   RECT tree, host;

@@ -354,6 +354,11 @@ bool MainFrame::preTranslate(MSG& msg) {
     if (GetWindowTextLengthW(box) > 0) SetWindowTextW(box, L"");
     return true;
   }
+  // F1 is Help > Help wherever the focus is in the window.
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1) {
+    PostMessageW(frame, WM_COMMAND, MAKEWPARAM(ID_HELP_PAGE, 0), 0);
+    return true;
+  }
   const int visible = host_.visibleIndex();
   if (visible >= 0 && host_.visiblePane() && pane(visible).translateKeys(msg)) return true;
   return IsDialogMessageW(frame, &msg) != 0;
