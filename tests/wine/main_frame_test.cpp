@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include "app/win32/frame_commands.h"
 #include "app/win32/main_frame.h"
@@ -18,6 +19,7 @@
 #include "lang/win32/translate_win32.h"
 #include "app/win32/tree_images.h"
 #include "platform/win32/files_win32.h"
+#include "platform/win32/known_folders.h"
 #include "platform/win32/wide.h"
 #include "programlist/program_list_family.h"
 #include "registry/registry_family.h"
@@ -307,6 +309,36 @@ TEST_F(FrameTest, F1AnywhereInTheWindowIsHelpAndTheLastMenuIsTitledHelp) {
   for (UINT id : {ID_WEBSITE, ID_SUPPORT, ID_APP_ABOUT_CMD}) {
     EXPECT_NE(GetMenuState(help, id, MF_BYCOMMAND), static_cast<UINT>(-1)) << id << " stays in it";
   }
+}
+
+// What folder a file dialog shows, asked of the dialog from its own loop;
+// then it is cancelled.
+std::wstring folderOfFileDialog(HWND dialog) {
+  std::wstring folder(MAX_PATH * 4, L'\0');
+  if (SendMessageW(dialog, CDM_GETFOLDERPATH, folder.size(), reinterpret_cast<LPARAM>(folder.data())) <= 0) return {};
+  folder.resize(wcslen(folder.c_str()));
+  return folder;
+}
+
+TEST_F(FrameTest, ExportStartsInTheUsersDocuments) {
+  translator.texts["_Export"] = "&Export...";
+  open(translator);
+  const std::wstring documents = win32::documentsFolder();
+  ASSERT_FALSE(documents.empty());
+  std::wstring shown;
+  int dialogs = 0;
+  {
+    DialogAnswerer answerer([&](HWND dialog, const DialogAnswerer::Seen& seen) {
+      if (seen.title != L"Export" || dialogs++) return IDCANCEL;
+      answerFromLoop(dialog, IDCANCEL, [&](HWND d) { shown = folderOfFileDialog(d); });
+      return 0;
+    });
+    // Started from the program's folder, as a shortcut starts it.
+    SetCurrentDirectoryW(widen(programDirectory(win32::programPath())).c_str());
+    SendMessageW(hwnd, WM_COMMAND, ID_EXPORT, 0);
+  }
+  EXPECT_EQ(dialogs, 1);
+  EXPECT_EQ(lstrcmpiW(shown.c_str(), documents.c_str()), 0) << win32::narrow(shown) << " is not " << win32::narrow(documents);
 }
 
 TEST_F(FrameTest, TreeKeepsItsWidthWhenTheFrameGrowsAndThePaneTakesTheRest) {
