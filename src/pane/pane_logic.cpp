@@ -51,6 +51,23 @@ bool contextItemEnabled(int commandId, std::optional<int> selectedImage) {
   }
 }
 
+namespace {
+void appendLine(std::string& out, const std::vector<std::string>& cells) {
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    if (i > 0) out += '\t';
+    for (const char c : cells[i]) out += (c == '\t' || c == '\r' || c == '\n') ? ' ' : c;
+  }
+  out += "\r\n";
+}
+}  // namespace
+
+std::string tableText(const std::vector<std::string>& titles, const std::vector<std::vector<std::string>>& rows) {
+  std::string out;
+  appendLine(out, titles);
+  for (const auto& row : rows) appendLine(out, row);
+  return out;
+}
+
 std::string changeReport(const Translator& translator, ChangeKind kind, const std::string& name, bool done,
                          const std::string& problem) {
   static constexpr std::string_view kDone[] = {"_StatusRemoved", "_StatusAdded", "_StatusModified", "_StatusEnabled",

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "core/paths.h"
 #include "pane/entry_family.h"
@@ -51,9 +52,15 @@ CheckBoxAction checkBoxAction(bool loading, std::uint32_t oldState, std::uint32_
 // when the row is already there.
 std::optional<RowState> buttonTarget(int commandId, int currentImage);
 
-// Whether an item of the context menu is enabled, given the selected row's
-// state image (nothing when no row is selected).
+// Whether an item of the context menu, and of the main window's _Operation
+// menu, is enabled, given the selected row's state image (nothing when no
+// row is selected).
 bool contextItemEnabled(int commandId, std::optional<int> selectedImage);
+
+// Rows as a table for the clipboard: a line of column titles, then one line
+// a row, cells parted by tabs, every line ended by CR LF. A tab or line
+// break within a cell becomes a space, so every cell keeps its column.
+std::string tableText(const std::vector<std::string>& titles, const std::vector<std::vector<std::string>>& rows);
 
 enum class ChangeKind { Remove, Add, Modify, Enable, Disable };
 

@@ -89,6 +89,26 @@ TEST(ContextMenuGreying, LiveRowGreysEnableAndDisabledRowGreysDisable) {
   }
 }
 
+TEST(TableText, TitlesThenOneCrLfLineARowWithTabsBetweenCells) {
+  EXPECT_EQ(tableText({"Name", "Command"}, {{"One", "C:\\one.exe /q"}, {"Tw\xC3\xB6", ""}}),
+            "Name\tCommand\r\nOne\tC:\\one.exe /q\r\nTw\xC3\xB6\t\r\n")
+      << "an empty last cell keeps its tab; UTF-8 passes unchanged";
+  EXPECT_EQ(tableText({"Name"}, {}), "Name\r\n") << "no rows: the titles alone";
+}
+
+TEST(TableText, ATabOrLineBreakInACellBecomesASpaceSoTheTableHolds) {
+  const std::string text = tableText({"A\tB", "C"}, {{"x\ty", "l1\r\nl2\nl3\r"}});
+  EXPECT_EQ(text, "A B\tC\r\nx y\tl1  l2 l3 \r\n");
+  // Every line has as many cells as there are titles.
+  std::size_t lines = 0, tabs = 0;
+  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] == '\t') ++tabs;
+    if (text[i] == '\r' && text[i + 1] == '\n') ++lines;
+  }
+  EXPECT_EQ(lines, 2u);
+  EXPECT_EQ(tabs, 2u);
+}
+
 // A list whose boxes report back the way the list view does: setting one
 // runs the item-changed handling at once.
 class ReportingList : public FakeList, public CheckBoxes {

@@ -67,7 +67,7 @@ class AboutDialogTest : public ::testing::Test {
     t.texts = {{"_AboutDialog", "About Velmora"},
                {"_Websitelink", "Velmora home page"},
                {"_Supportlink", "Velmora support"},
-               {"_Cancel", "Close"},
+               {"_OK", "OK"},
                {"_Thankyoulist", "Everyone\\r\\nThe Wine project\\nAnd you"}};
     owner = CreateWindowExW(0, L"Static", L"frame", WS_POPUP | WS_VISIBLE, 100, 100, 800, 600, nullptr, nullptr,
                             nullptr, nullptr);
@@ -115,7 +115,7 @@ TEST_F(AboutDialogTest, ShowsTheProgramsNameVersionAndTextsAndClosesWithEscape) 
     EXPECT_EQ(narrow(win32::windowText(GetDlgItem(dlg, IDC_ABOUT_VERSION))), product.version);
     EXPECT_EQ(win32::windowText(GetDlgItem(dlg, IDC_ABOUT_WEBSITE)), L"Velmora home page");
     EXPECT_EQ(win32::windowText(GetDlgItem(dlg, IDC_ABOUT_THANKSLIST)), L"Everyone\r\nThe Wine project\r\nAnd you");
-    EXPECT_EQ(win32::windowText(GetDlgItem(dlg, IDCANCEL)), L"Close");
+    EXPECT_EQ(win32::windowText(GetDlgItem(dlg, IDCANCEL)), L"OK") << "its one button, which closes it";
     EXPECT_EQ(GetFocus(), GetDlgItem(dlg, IDCANCEL)) << "Enter must not open a page unasked";
     EXPECT_FALSE(IsWindowEnabled(owner)) << "modal to its owner";
     RECT d{}, o{};

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commdlg.h>
 
 #include <functional>
 #include <map>
@@ -11,6 +12,7 @@
 #include "dialogs/win32/entry_dialog.h"
 #include "fakes/fakes.h"
 #include "lang/win32/translate_win32.h"
+#include "platform/win32/known_folders.h"
 #include "platform/win32/wide.h"
 #include "resource.h"
 #include "wine/support/win_test_support.h"
@@ -123,6 +125,37 @@ TEST_F(EntryDialogTest, TypedTextIsCutTo259CharactersButAnUntouchedFieldIsKeptWh
   }));
   EXPECT_EQ(modify.name, "Renamed");
   EXPECT_EQ(modify.path, longCommand) << "a command line the user did not touch is not cut";
+}
+
+// Browse without a command that names a folder starts among the installed
+// programs, wherever Velmora was started from.
+TEST_F(EntryDialogTest, BrowseStartsInProgramFilesOrInTheCommandsOwnFolder) {
+  const std::wstring programFiles = win32::programFilesFolder();
+  ASSERT_FALSE(programFiles.empty());
+  wchar_t system[MAX_PATH] = {};
+  ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
+  SetCurrentDirectoryW(system);  // as if Velmora were started from another folder
+  std::vector<std::wstring> folders;
+  otherDialog = [&](HWND dialog) {
+    answerFromLoop(dialog, IDCANCEL, [&](HWND d) {
+      std::wstring folder(MAX_PATH * 4, L'\0');
+      SendMessageW(d, CDM_GETFOLDERPATH, folder.size(), reinterpret_cast<LPARAM>(folder.data()));
+      folder.resize(wcslen(folder.c_str()));
+      folders.push_back(folder);
+    });
+    return 0;
+  };
+  const auto browseOnce = [](HWND, int n) { return n == 0 ? IDC_ENTRY_BROWSE : IDCANCEL; };
+  EntryDialogData add{"t", "s", "", ""};
+  run(EntryDialogKind::Add, add, browseOnce);
+  EntryDialogData missing{"t", "s", "Tool", "C:\\no such folder\\tool.exe"};
+  run(EntryDialogKind::Modify, missing, browseOnce);
+  EntryDialogData here{"t", "s", "Tool", narrow(system) + "\\cmd.exe /c"};
+  run(EntryDialogKind::Modify, here, browseOnce);
+  ASSERT_EQ(folders.size(), 3u);
+  EXPECT_EQ(lstrcmpiW(folders[0].c_str(), programFiles.c_str()), 0) << narrow(folders[0]);
+  EXPECT_EQ(lstrcmpiW(folders[1].c_str(), programFiles.c_str()), 0) << narrow(folders[1]);
+  EXPECT_EQ(lstrcmpiW(folders[2].c_str(), system), 0) << "a command's folder that exists: " << narrow(folders[2]);
 }
 
 TEST_F(EntryDialogTest, BrowseCancelledChangesNothing) {

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstring>
+
 #include "core/paths.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fakes.h"
@@ -492,6 +494,91 @@ TEST_F(PaneTest, EnterOnARowShowsItsFileAsADoubleClickDoes) {
   EXPECT_EQ(prompt->fileInfoPaths, std::vector<std::string>{"C:\\three.exe"});
   MSG space{list, WM_KEYDOWN, VK_SPACE, 0, 0, {}};
   EXPECT_FALSE(pane->translateKeys(space)) << "Space stays the list's: it toggles the box";
+}
+
+TEST_F(PaneTest, AltEnterShowsThePropertiesOfTheSelectedRowAsExplorerDoes) {
+  auto owned = std::make_unique<ScriptedPrompt>();
+  ScriptedPrompt* prompt = owned.get();
+  open(threeRows(), std::move(owned));
+  // The keyboard sends Enter with Alt down as a system key.
+  MSG altEnter{list, WM_SYSKEYDOWN, VK_RETURN, 0, 0, {}};
+  EXPECT_TRUE(pane->translateKeys(altEnter));
+  EXPECT_TRUE(family->operations().empty()) << "no row: asked for one instead";
+  EXPECT_EQ(prompt->messages.size(), 1u);
+  select(1);
+  EXPECT_TRUE(pane->translateKeys(altEnter));
+  EXPECT_EQ(family->operations(), std::vector<std::string>{"property"});
+  EXPECT_TRUE(prompt->fileInfoPaths.empty()) << "not the File Info of Enter alone";
+  MSG elsewhere{GetDlgItem(pane->hwnd(), IDC_ADDNEW), WM_SYSKEYDOWN, VK_RETURN, 0, 0, {}};
+  EXPECT_FALSE(pane->translateKeys(elsewhere));
+}
+
+void setControl(bool down) {
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = down ? 0x80 : 0;
+  SetKeyboardState(keys);
+}
+
+// The clipboard's text, as another program pastes it.
+std::wstring clipboardText(HWND owner) {
+  std::wstring text;
+  if (!OpenClipboard(owner)) return L"<clipboard not opened>";
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = units;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+void setClipboardText(HWND owner, const std::wstring& text) {
+  ASSERT_TRUE(OpenClipboard(owner));
+  EmptyClipboard();
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  GlobalUnlock(block);
+  SetClipboardData(CF_UNICODETEXT, block);
+  CloseClipboard();
+}
+
+TEST_F(PaneTest, CtrlCInTheListCopiesTheSelectedRowsUnderTheVisibleColumnTitles) {
+  translator.texts["_Publisher"] = "Publisher";
+  translator.texts["_Status"] = "Status";
+  auto rows = threeRows();
+  rows[1].name = "t\xC5\x82o\tabs";  // a tab of its own, and a letter beyond ASCII
+  rows[1].program = "two.exe";       // described when shown: "Maker of two.exe"
+  open(rows);
+  setClipboardText(parent, L"before");
+  MSG ctrlC{list, WM_KEYDOWN, 'C', 0, 0, {}};
+  setControl(true);
+  EXPECT_TRUE(pane->translateKeys(ctrlC));
+  EXPECT_EQ(clipboardText(parent), L"before") << "no row selected: the clipboard keeps its text";
+
+  select(1);
+  EXPECT_TRUE(pane->translateKeys(ctrlC));
+  EXPECT_EQ(clipboardText(parent),
+            L"Name\tType\tCommand\tWhere\tPublisher\tStatus\r\n"
+            L"t\u0142o abs\tRegistry value\tC:\\two.exe -q\tHKEY_CURRENT_USER\\Run\tMaker of two.exe\t\r\n");
+
+  // A column the user dragged to nothing is left out.
+  SendMessageW(list, LVM_SETCOLUMNWIDTH, 3, 0);
+  EXPECT_TRUE(pane->translateKeys(ctrlC));
+  EXPECT_EQ(clipboardText(parent),
+            L"Name\tType\tCommand\tPublisher\tStatus\r\n"
+            L"t\u0142o abs\tRegistry value\tC:\\two.exe -q\tMaker of two.exe\t\r\n");
+
+  // Outside the list Ctrl+C is the control's own.
+  setClipboardText(parent, L"kept");
+  MSG elsewhere{GetDlgItem(pane->hwnd(), IDC_ADDNEW), WM_KEYDOWN, 'C', 0, 0, {}};
+  EXPECT_FALSE(pane->translateKeys(elsewhere));
+  setControl(false);
+  MSG plainC{list, WM_KEYDOWN, 'C', 0, 0, {}};
+  EXPECT_FALSE(pane->translateKeys(plainC)) << "C alone finds a row by its name, as the list does";
+  EXPECT_EQ(clipboardText(parent), L"kept");
+  EXPECT_TRUE(family->operations().empty());
 }
 
 RECT childRect(HWND parent, HWND child) {

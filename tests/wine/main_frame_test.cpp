@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include "app/win32/frame_commands.h"
 #include "app/win32/main_frame.h"
@@ -18,6 +19,7 @@
 #include "lang/win32/translate_win32.h"
 #include "app/win32/tree_images.h"
 #include "platform/win32/files_win32.h"
+#include "platform/win32/known_folders.h"
 #include "platform/win32/wide.h"
 #include "programlist/program_list_family.h"
 #include "registry/registry_family.h"
@@ -241,6 +243,102 @@ TEST_F(FrameTest, MenuIsTranslatedAndTitleIsTheProductName) {
 
   const auto info = win32::productInfo();
   EXPECT_EQ(win32::windowText(hwnd), widen(info.name + " (" + info.version + ")"));
+}
+
+// The pane commands of a menu that are not greyed.
+std::vector<int> enabledCommands(HMENU menu) {
+  std::vector<int> ids;
+  for (int id : {IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_ENABLE, IDC_DISABLE, IDC_REFRESH, IDC_PROPERTY, IDC_ABOUTFILE,
+                 IDC_OPENLOCATION}) {
+    if (!(GetMenuState(menu, static_cast<UINT>(id), MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED))) ids.push_back(id);
+  }
+  return ids;
+}
+
+TEST_F(FrameTest, TheEntryMenuGreysWhatTheSelectedRowCannotHaveAsItOpens) {
+  open(translator);
+  select(1);
+  families[1]->rowsToFill = {{"on", "t", "d", "p", RowState::Live}, {"off", "t", "d", "p", RowState::Disabled}};
+  SendMessageW(hwnd, WM_COMMAND, IDC_REFRESH, 0);
+  HMENU entry = GetSubMenu(GetMenu(hwnd), 1);
+  ASSERT_NE(entry, nullptr);
+  // As the system opens it: WM_INITMENUPOPUP, then the menu is drawn.
+  auto opened = [&] {
+    SendMessageW(hwnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(entry), MAKELPARAM(1, FALSE));
+    return enabledCommands(entry);
+  };
+  EXPECT_EQ(opened(), (std::vector<int>{IDC_ADDNEW, IDC_REFRESH})) << "no row selected";
+  frame->pane(1).rows().select(0);
+  EXPECT_EQ(opened(), (std::vector<int>{IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_DISABLE, IDC_REFRESH, IDC_PROPERTY,
+                                        IDC_ABOUTFILE, IDC_OPENLOCATION}));
+  frame->pane(1).rows().select(1);
+  const std::vector<int> forDisabled{IDC_ADDNEW,  IDC_REMOVE,   IDC_MODIFY,    IDC_ENABLE,
+                                     IDC_REFRESH, IDC_PROPERTY, IDC_ABOUTFILE, IDC_OPENLOCATION};
+  EXPECT_EQ(opened(), forDisabled);
+  // The same rule as the pane's own menu.
+  EXPECT_EQ(enabledCommands(frame->pane(1).buildContextMenu().get()), forDisabled);
+  // Another node's pane has no row selected.
+  select(2);
+  EXPECT_EQ(opened(), (std::vector<int>{IDC_ADDNEW, IDC_REFRESH}));
+  for (auto* f : families) EXPECT_TRUE(f->operations().empty()) << "opening a menu changes nothing";
+}
+
+TEST_F(FrameTest, F1AnywhereInTheWindowIsHelpAndTheLastMenuIsTitledHelp) {
+  translator.texts["_HelpMenu"] = "&Help";
+  translator.texts["_Help"] = "&Help";
+  open(translator);
+  select(1);
+  for (HWND focus : {frame->tree(), frame->pane(1).rows().handle(), frame->filterBox()}) {
+    SetFocus(focus);
+    MSG f1{focus, WM_KEYDOWN, VK_F1, 0, 0, {}};
+    EXPECT_TRUE(frame->preTranslate(f1));
+    // What Help > Help sends: taken off the queue here, so no browser opens.
+    MSG posted{};
+    ASSERT_TRUE(PeekMessageW(&posted, hwnd, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+    EXPECT_EQ(LOWORD(posted.wParam), ID_HELP_PAGE);
+    EXPECT_EQ(posted.lParam, 0);
+  }
+  HMENU bar = GetMenu(hwnd);
+  const int last = GetMenuItemCount(bar) - 1;
+  wchar_t text[64] = {};
+  GetMenuStringW(bar, static_cast<UINT>(last), text, 64, MF_BYPOSITION);
+  EXPECT_STREQ(text, L"&Help");
+  HMENU help = GetSubMenu(bar, last);
+  GetMenuStringW(help, ID_HELP_PAGE, text, 64, MF_BYCOMMAND);
+  EXPECT_STREQ(text, L"&Help\tF1") << "the item shows its key";
+  for (UINT id : {ID_WEBSITE, ID_SUPPORT, ID_APP_ABOUT_CMD}) {
+    EXPECT_NE(GetMenuState(help, id, MF_BYCOMMAND), static_cast<UINT>(-1)) << id << " stays in it";
+  }
+}
+
+// What folder a file dialog shows, asked of the dialog from its own loop;
+// then it is cancelled.
+std::wstring folderOfFileDialog(HWND dialog) {
+  std::wstring folder(MAX_PATH * 4, L'\0');
+  if (SendMessageW(dialog, CDM_GETFOLDERPATH, folder.size(), reinterpret_cast<LPARAM>(folder.data())) <= 0) return {};
+  folder.resize(wcslen(folder.c_str()));
+  return folder;
+}
+
+TEST_F(FrameTest, ExportStartsInTheUsersDocuments) {
+  translator.texts["_Export"] = "&Export...";
+  open(translator);
+  const std::wstring documents = win32::documentsFolder();
+  ASSERT_FALSE(documents.empty());
+  std::wstring shown;
+  int dialogs = 0;
+  {
+    DialogAnswerer answerer([&](HWND dialog, const DialogAnswerer::Seen& seen) {
+      if (seen.title != L"Export" || dialogs++) return IDCANCEL;
+      answerFromLoop(dialog, IDCANCEL, [&](HWND d) { shown = folderOfFileDialog(d); });
+      return 0;
+    });
+    // Started from the program's folder, as a shortcut starts it.
+    SetCurrentDirectoryW(widen(programDirectory(win32::programPath())).c_str());
+    SendMessageW(hwnd, WM_COMMAND, ID_EXPORT, 0);
+  }
+  EXPECT_EQ(dialogs, 1);
+  EXPECT_EQ(lstrcmpiW(shown.c_str(), documents.c_str()), 0) << win32::narrow(shown) << " is not " << win32::narrow(documents);
 }
 
 TEST_F(FrameTest, TreeKeepsItsWidthWhenTheFrameGrowsAndThePaneTakesTheRest) {

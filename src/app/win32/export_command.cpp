@@ -12,6 +12,7 @@
 #include "lang/win32/translate_win32.h"
 #include "platform/win32/file_dialogs.h"
 #include "platform/win32/files_win32.h"
+#include "platform/win32/known_folders.h"
 #include "platform/win32/wide.h"
 
 namespace velmora::win32 {
@@ -69,6 +70,10 @@ void exportFromMenu(HWND frame, const FamilyTable& families, const Translator& t
   dialog.nMaxFile = static_cast<DWORD>(name.size());
   dialog.lpstrTitle = title.c_str();
   dialog.lpstrDefExt = L"csv";
+  // A list for the user, kept with their documents; without a folder the
+  // dialog would start wherever Velmora was started from.
+  const std::wstring documents = documentsFolder();
+  if (!documents.empty()) dialog.lpstrInitialDir = documents.c_str();
   dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
   if (!showSaveDialog(dialog)) return;
   const std::string file = narrow(name.c_str());

@@ -354,6 +354,11 @@ bool MainFrame::preTranslate(MSG& msg) {
     if (GetWindowTextLengthW(box) > 0) SetWindowTextW(box, L"");
     return true;
   }
+  // F1 is Help > Help wherever the focus is in the window.
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1) {
+    PostMessageW(frame, WM_COMMAND, MAKEWPARAM(ID_HELP_PAGE, 0), 0);
+    return true;
+  }
   const int visible = host_.visibleIndex();
   if (visible >= 0 && host_.visiblePane() && pane(visible).translateKeys(msg)) return true;
   return IsDialogMessageW(frame, &msg) != 0;
@@ -384,6 +389,15 @@ std::optional<INT_PTR> MainFrame::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
       layout(LOWORD(lp), HIWORD(lp));
       return TRUE;
+    case WM_INITMENUPOPUP:
+      // The _Operation menu greys what the selected row cannot have, as
+      // the context menu does; the other menus hold no pane command.
+      if (!HIWORD(lp)) {
+        if (const int visible = host_.visibleIndex(); visible >= 0 && host_.visiblePane()) {
+          pane(visible).greyCommands(reinterpret_cast<HMENU>(wp));
+        }
+      }
+      return std::nullopt;
     case WM_DESTROY:
       unregister();
       return std::nullopt;

@@ -8,6 +8,7 @@
 #include "lang/win32/translate_win32.h"
 #include "platform/win32/dialog.h"
 #include "platform/win32/file_dialogs.h"
+#include "platform/win32/known_folders.h"
 #include "platform/win32/placement.h"
 #include "platform/win32/wide.h"
 #include "entry_dialog_res.h"
@@ -134,9 +135,10 @@ class EntryDialog final : public Dialog {
     end(IDOK);
   }
 
-  // The system's open-file dialog, in the folder of the current command; a
-  // chosen file's full path (quoted when it has a blank) replaces the
-  // command, and nothing else changes.
+  // The system's open-file dialog, in the folder of the current command, or
+  // in Program Files when there is none (never the folder Velmora runs
+  // from); a chosen file's full path (quoted when it has a blank) replaces
+  // the command, and nothing else changes.
   void browse() {
     static const wchar_t kFilter[] = L"Applications (*.exe)\0*.exe\0All Files (*.*)\0*.*\0";
     std::vector<wchar_t> file(kBrowseBufferUnits, L'\0');
@@ -148,7 +150,8 @@ class EntryDialog final : public Dialog {
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST;
-    const std::wstring folder = existingFolder(commandFolder(narrow(windowText(item(IDC_ENTRY_PATH)))));
+    std::wstring folder = existingFolder(commandFolder(narrow(windowText(item(IDC_ENTRY_PATH)))));
+    if (folder.empty()) folder = programFilesFolder();
     if (!folder.empty()) ofn.lpstrInitialDir = folder.c_str();
     if (showOpenDialog(ofn)) {
       SetDlgItemTextW(hwnd(), IDC_ENTRY_PATH, widen(commandForFile(narrow(file.data()))).c_str());

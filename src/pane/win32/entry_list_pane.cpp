@@ -4,12 +4,16 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <string>
+#include <vector>
 
 #include "lang/win32/translate_win32.h"
 #include "pane/win32/pane_prompt.h"
+#include "platform/win32/clipboard.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/list_view.h"
+#include "platform/win32/wide.h"
 #include "main_frame_res.h"
 
 namespace velmora::win32 {
@@ -144,14 +148,51 @@ MenuHandle EntryListPane::buildContextMenu() const {
   RemoveMenu(bar.get(), kOperationMenuPosition, MF_BYPOSITION);
   translateMenu(menu.get(), translator_);
 
+  greyCommands(menu.get());
+  return menu;
+}
+
+void EntryListPane::greyCommands(HMENU menu) const {
   const int row = rows_.selected();
   const std::optional<int> image = row >= 0 ? std::optional<int>(rows_.stateImage(row)) : std::nullopt;
   using namespace pane_command;
   for (int id : {kAddNew, kRemove, kModify, kEnable, kDisable, kRefresh, kProperty, kAboutFile, kOpenLocation}) {
-    EnableMenuItem(menu.get(), static_cast<UINT>(id),
-                   MF_BYCOMMAND | (contextItemEnabled(id, image) ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (contextItemEnabled(id, image) ? MF_ENABLED : MF_GRAYED));
   }
-  return menu;
+}
+
+std::string EntryListPane::selectionText() const {
+  HWND list = rows_.handle();
+  if (!list) return {};
+  // The columns the user can see: one dragged to nothing is left out.
+  std::vector<int> columns;
+  std::vector<std::string> titles;
+  for (int column = 0; column < kColumnCount; ++column) {
+    wchar_t title[256] = {};
+    LVCOLUMNW info{};
+    info.mask = LVCF_TEXT | LVCF_WIDTH;
+    info.pszText = title;
+    info.cchTextMax = 256;
+    if (!SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info))) break;
+    if (info.cx <= 0) continue;
+    columns.push_back(column);
+    titles.push_back(narrow(title));
+  }
+  std::vector<std::vector<std::string>> cells;
+  for (int row = -1;;) {
+    row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED));
+    if (row < 0) break;
+    std::vector<std::string> line;
+    for (const int column : columns) line.push_back(rows_.text(row, column));
+    cells.push_back(std::move(line));
+  }
+  if (cells.empty()) return {};
+  return tableText(titles, cells);
+}
+
+bool EntryListPane::copySelection() {
+  const std::string text = selectionText();
+  return text.empty() || putClipboardText(hwnd(), widen(text));
 }
 
 void EntryListPane::showContextMenu(POINT at) {
@@ -183,6 +224,18 @@ bool EntryListPane::translateKeys(MSG& msg) {
     const bool shift = GetKeyState(VK_SHIFT) < 0;
     if ((msg.wParam == VK_F10 && shift) || msg.wParam == VK_APPS) {
       showContextMenu(keyboardMenuPoint());
+      return true;
+    }
+    // Alt+Enter shows the properties, as in Explorer.
+    if (msg.wParam == VK_RETURN && msg.message == WM_SYSKEYDOWN) {
+      controller_->command(pane_command::kProperty);
+      if (onChange_) onChange_();
+      return true;
+    }
+    if (msg.wParam == 'C' && msg.message == WM_KEYDOWN && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) {
+      // Another program holding the clipboard is rare and brief: a beep
+      // says nothing was copied, and Ctrl+C can simply be pressed again.
+      if (!copySelection()) MessageBeep(MB_ICONWARNING);
       return true;
     }
     if (msg.wParam == VK_RETURN && msg.message == WM_KEYDOWN) {

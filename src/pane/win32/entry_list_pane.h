@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "lang/language_table.h"
 #include "pane/entry_family.h"
@@ -62,13 +63,24 @@ class EntryListPane final : public Dialog {
   // The context menu for the current selection, translated and greyed.
   // Empty when the menu resource is missing.
   [[nodiscard]] MenuHandle buildContextMenu() const;
+  // Greys in `menu` the pane's commands that cannot be done for the
+  // selected row: the context menu's rule, for any menu holding them.
+  void greyCommands(HMENU menu) const;
+  // The selected rows under a line of the visible columns' titles, as
+  // tableText makes them; "" when no row is selected.
+  [[nodiscard]] std::string selectionText() const;
+  // Puts selectionText on the clipboard; with no row selected nothing is
+  // done and the clipboard keeps what it had. False when the clipboard
+  // could not be had (another program holds it open).
+  [[nodiscard]] bool copySelection();
   // Where the keyboard opens the context menu, in screen coordinates: below
   // the start of the selected row, or the list's top-left corner when no
   // row is selected.
   [[nodiscard]] POINT keyboardMenuPoint() const;
   // F5 refreshes; in the list Delete removes, Enter shows the file
-  // information as a double click does, and Shift+F10 and the Menu key open
-  // the context menu. True when the key was taken.
+  // information as a double click does, Alt+Enter the properties, Ctrl+C
+  // copies the selected rows, and Shift+F10 and the Menu key open the
+  // context menu. True when the key was taken.
   bool translateKeys(MSG& msg);
 
  private:

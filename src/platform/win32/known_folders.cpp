@@ -1,0 +1,24 @@
+#include "platform/win32/known_folders.h"
+
+#include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
+
+namespace velmora::win32 {
+namespace {
+
+std::wstring knownFolder(REFKNOWNFOLDERID id) {
+  PWSTR path = nullptr;
+  const HRESULT hr = SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &path);
+  // The buffer is the caller's to free even when the call failed.
+  std::wstring out = SUCCEEDED(hr) && path ? std::wstring(path) : std::wstring();
+  CoTaskMemFree(path);
+  return out;
+}
+
+}  // namespace
+
+std::wstring documentsFolder() { return knownFolder(FOLDERID_Documents); }
+std::wstring programFilesFolder() { return knownFolder(FOLDERID_ProgramFiles); }
+
+}  // namespace velmora::win32
