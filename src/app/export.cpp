@@ -32,6 +32,7 @@ class NoPrompt final : public UserPrompt {
   bool confirmWarning(const std::string&) override { return false; }
   bool entryDialog(EntryDialogKind, EntryDialogData&) override { return false; }
   void fileInformation(const std::string&) override {}
+  void searchOnline(const std::string&) override {}
 };
 
 }  // namespace

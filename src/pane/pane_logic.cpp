@@ -18,6 +18,7 @@ bool isPaneCommand(int id) {
     case kEnable:
     case kDisable:
     case kOpenLocation:
+    case kSearchOnline:
       return true;
   }
   return false;
@@ -119,6 +120,7 @@ bool PaneController::command(int id) {
     case kModify: watched(ChangeKind::Modify, [this] { onSelected(&EntryFamily::modify); }); return true;
     case kProperty: onSelected(&EntryFamily::property); return true;
     case kOpenLocation: onSelected(&EntryFamily::openLocation); return true;
+    case kSearchOnline: searchOnline(); return true;
     case kAboutFile: aboutFile(); return true;
     case kEnable:
     case kDisable: checkButton(id); return true;
@@ -169,6 +171,16 @@ void PaneController::aboutFile() {
   const int row = requireSelection();
   if (row < 0) return;
   prompt_.fileInformation(aboutFilePath(list_.row(row).data));
+}
+
+void PaneController::searchOnline() {
+  const int row = requireSelection();
+  if (row < 0) return;
+  // As File Info's button: the program file's name. A startup-folder file
+  // that is no shortcut has no command: it is its own program.
+  const Row r = list_.row(row);
+  const std::string term = r.data.empty() ? r.name : fileNamePart(aboutFilePath(r.data));
+  if (!term.empty()) prompt_.searchOnline(term);
 }
 
 void PaneController::checkButton(int id) {

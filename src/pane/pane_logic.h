@@ -32,6 +32,7 @@ constexpr int kAboutFile = IDC_ABOUTFILE;
 constexpr int kEnable = IDC_ENABLE;
 constexpr int kDisable = IDC_DISABLE;
 constexpr int kOpenLocation = IDC_OPENLOCATION;
+constexpr int kSearchOnline = IDC_SEARCHONLINE;
 }  // namespace pane_command
 
 bool isPaneCommand(int id);
@@ -105,6 +106,8 @@ class PaneController {
   // Runs a family's operation on the selected row.
   void onSelected(void (EntryFamily::*operation)(EntryList&, int));
   void aboutFile();
+  // Searches the web for the selected row's program file name.
+  void searchOnline();
   void checkButton(int id);
   // Runs a Remove, Add or Modify and keeps what it came to.
   void watched(ChangeKind kind, const std::function<void()>& operation);

@@ -29,6 +29,9 @@ class UserPrompt {
   virtual bool entryDialog(EntryDialogKind kind, EntryDialogData& data) = 0;
   // The file information dialog for a path.
   virtual void fileInformation(const std::string& path) = 0;
+  // A web search for a term (a program file's name), as File Info's button
+  // makes it.
+  virtual void searchOnline(const std::string& term) = 0;
 };
 
 }  // namespace velmora

@@ -33,6 +33,7 @@ class WatchedPrompt : public UserPrompt {
     return ok;
   }
   void fileInformation(const std::string& path) override { inner_.fileInformation(path); }
+  void searchOnline(const std::string& term) override { inner_.searchOnline(term); }
 
   // Counters only grow: compare them before and after an operation.
   [[nodiscard]] int messages() const { return messages_; }

@@ -100,6 +100,8 @@ class ScriptedPrompt : public UserPrompt {
     return onDialog ? onDialog(kind, data) : false;
   }
   void fileInformation(const std::string& path) override { fileInfoPaths.push_back(path); }
+  std::vector<std::string> searches;
+  void searchOnline(const std::string& term) override { searches.push_back(term); }
 };
 
 }  // namespace velmora::testing

@@ -147,12 +147,29 @@ TEST_F(PaneDispatch, CommandsGoToTheFamily) {
 }
 
 TEST_F(PaneDispatch, PaneCommandsWithoutSelectionTellTheUserAndDoNothingElse) {
-  for (int id : {kAboutFile, kEnable, kDisable, kRemove, kModify, kProperty, kOpenLocation}) controller.command(id);
+  for (int id : {kAboutFile, kEnable, kDisable, kRemove, kModify, kProperty, kOpenLocation, kSearchOnline}) {
+    controller.command(id);
+  }
   list.selection = 2;  // beyond the last row (the list changed under it)
   controller.command(kRemove);
-  EXPECT_EQ(prompt.messages, std::vector<std::string>(8, "Select an entry."));
+  EXPECT_EQ(prompt.messages, std::vector<std::string>(9, "Select an entry."));
   EXPECT_TRUE(family.calls.empty());
   EXPECT_TRUE(prompt.fileInfoPaths.empty());
+  EXPECT_TRUE(prompt.searches.empty());
+}
+
+// As File Info's button: the program file's name, whatever the command's
+// quotes and switches; a startup file that is no shortcut is its own program.
+TEST_F(PaneDispatch, SearchOnlineLooksForTheProgramFilesName) {
+  list.rows.push_back({"Sync.bat", "t", "", "C:\\Startup", RowState::Live});
+  for (int row : {0, 1, 2}) {
+    list.selection = row;
+    EXPECT_TRUE(controller.command(kSearchOnline));
+  }
+  EXPECT_EQ(prompt.searches, (std::vector<std::string>{"a.exe", "b.exe", "Sync.bat"}));
+  EXPECT_TRUE(family.calls.empty()) << "the family is not asked";
+  EXPECT_TRUE(contextItemEnabled(kSearchOnline, 2));
+  EXPECT_FALSE(contextItemEnabled(kSearchOnline, std::nullopt));
 }
 
 TEST_F(PaneDispatch, AboutFileAndDoubleClickShowTheCleanedPath) {

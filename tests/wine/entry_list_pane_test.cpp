@@ -358,8 +358,8 @@ MenuItem item(HMENU menu, int id) {
 
 TEST_F(PaneTest, ContextMenuIsTheTranslatedOperationMenuGreyedForTheRow) {
   open(threeRows());
-  const int all[] = {IDC_ADDNEW,   IDC_REMOVE,    IDC_MODIFY,      IDC_ENABLE, IDC_DISABLE,
-                     IDC_REFRESH,  IDC_PROPERTY,  IDC_ABOUTFILE,   IDC_OPENLOCATION};
+  const int all[] = {IDC_ADDNEW,   IDC_REMOVE,   IDC_MODIFY,    IDC_ENABLE,       IDC_DISABLE,
+                     IDC_REFRESH,  IDC_PROPERTY, IDC_ABOUTFILE, IDC_OPENLOCATION, IDC_SEARCHONLINE};
   auto enabledIds = [&](const win32::MenuHandle& menu) {
     std::vector<int> ids;
     for (int id : all)
@@ -368,7 +368,7 @@ TEST_F(PaneTest, ContextMenuIsTheTranslatedOperationMenuGreyedForTheRow) {
   };
   const win32::MenuHandle menu = pane->buildContextMenu();
   ASSERT_TRUE(menu);
-  EXPECT_EQ(GetMenuItemCount(menu.get()), 12);
+  EXPECT_EQ(GetMenuItemCount(menu.get()), 13);
   EXPECT_EQ(item(menu.get(), IDC_REMOVE).text, L"&Remove\tDel") << "with its key";
   EXPECT_EQ(item(menu.get(), IDC_REFRESH).text, L"_Refresh\tF5");
   EXPECT_EQ(enabledIds(menu), (std::vector<int>{IDC_ADDNEW, IDC_REFRESH}));
@@ -376,11 +376,11 @@ TEST_F(PaneTest, ContextMenuIsTheTranslatedOperationMenuGreyedForTheRow) {
   select(0);  // live
   EXPECT_EQ(enabledIds(pane->buildContextMenu()),
             (std::vector<int>{IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_DISABLE, IDC_REFRESH, IDC_PROPERTY, IDC_ABOUTFILE,
-                              IDC_OPENLOCATION}));
+                              IDC_OPENLOCATION, IDC_SEARCHONLINE}));
   select(1);  // disabled
   EXPECT_EQ(enabledIds(pane->buildContextMenu()),
             (std::vector<int>{IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_ENABLE, IDC_REFRESH, IDC_PROPERTY, IDC_ABOUTFILE,
-                              IDC_OPENLOCATION}));
+                              IDC_OPENLOCATION, IDC_SEARCHONLINE}));
 }
 
 TEST_F(PaneTest, F5RefreshesAndDeleteRemovesOnlyInTheList) {

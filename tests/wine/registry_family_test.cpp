@@ -37,6 +37,7 @@ class WindowPrompt : public UserPrompt {
     return win32::runEntryDialog(nullptr, kind, data, tr_);
   }
   void fileInformation(const std::string&) override {}
+  void searchOnline(const std::string&) override {}
 
  private:
   const Translator& tr_;

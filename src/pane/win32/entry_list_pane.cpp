@@ -156,7 +156,8 @@ void EntryListPane::greyCommands(HMENU menu) const {
   const int row = rows_.selected();
   const std::optional<int> image = row >= 0 ? std::optional<int>(rows_.stateImage(row)) : std::nullopt;
   using namespace pane_command;
-  for (int id : {kAddNew, kRemove, kModify, kEnable, kDisable, kRefresh, kProperty, kAboutFile, kOpenLocation}) {
+  for (int id :
+       {kAddNew, kRemove, kModify, kEnable, kDisable, kRefresh, kProperty, kAboutFile, kOpenLocation, kSearchOnline}) {
     EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (contextItemEnabled(id, image) ? MF_ENABLED : MF_GRAYED));
   }
 }

@@ -1,7 +1,9 @@
 #include "pane/win32/pane_prompt.h"
 
 #include "dialogs/win32/entry_dialog.h"
+#include "dialogs/file_info_format.h"
 #include "dialogs/win32/file_information_dialog.h"
+#include "dialogs/win32/shell_open.h"
 #include "lang/win32/translate_win32.h"
 
 namespace velmora::win32 {
@@ -29,6 +31,11 @@ bool PanePrompt::entryDialog(EntryDialogKind kind, EntryDialogData& data) {
 
 void PanePrompt::fileInformation(const std::string& path) {
   showFileInformation(dialogOwner(owner_()), path, translator_);
+}
+
+void PanePrompt::searchOnline(const std::string& term) {
+  // As File Info's button: a browser that does not start says nothing.
+  (void)shellOpen(owner_(), ShellRequest{searchAddress(term), {}});
 }
 
 }  // namespace velmora::win32

@@ -23,6 +23,7 @@ class PanePrompt : public UserPrompt {
   [[nodiscard]] bool confirmWarning(const std::string& text) override;
   [[nodiscard]] bool entryDialog(EntryDialogKind kind, EntryDialogData& data) override;
   void fileInformation(const std::string& path) override;
+  void searchOnline(const std::string& term) override;
 
  private:
   std::function<HWND()> owner_;
