@@ -6,6 +6,7 @@
 
 #include "contract/store_contract.h"
 #include "core/win32/store_msxml.h"
+#include "platform/win32/files_win32.h"
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/wide.h"
 #include "wine/support/win_test_support.h"
@@ -438,14 +439,14 @@ TEST_F(MsxmlStoreTest, OnlyAFolderThatRefusesTheNewFileIsAccessDenied) {
   ASSERT_TRUE(CreateDirectoryW(widen(folder).c_str(), nullptr));
   ASSERT_EQ(CreateFileW(widen(folder).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr),
             INVALID_HANDLE_VALUE);
-  EXPECT_EQ(win32::saveRefusal(GetLastError()), StoreStatus::AccessDenied);
+  EXPECT_EQ(win32::creationRefusal(GetLastError()), win32::FileWrite::FolderRefused);
   // A missing folder is no matter of rights.
   ASSERT_EQ(CreateFileW(widen(dir.file("none\\x.tmp")).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr),
             INVALID_HANDLE_VALUE);
-  EXPECT_EQ(win32::saveRefusal(GetLastError()), StoreStatus::WriteFailed);
-  EXPECT_EQ(win32::saveRefusal(ERROR_SHARING_VIOLATION), StoreStatus::WriteFailed);
-  EXPECT_EQ(win32::saveRefusal(ERROR_DISK_FULL), StoreStatus::WriteFailed);
-  EXPECT_EQ(win32::saveRefusal(ERROR_PRIVILEGE_NOT_HELD), StoreStatus::AccessDenied);
+  EXPECT_EQ(win32::creationRefusal(GetLastError()), win32::FileWrite::Failed);
+  EXPECT_EQ(win32::creationRefusal(ERROR_SHARING_VIOLATION), win32::FileWrite::Failed);
+  EXPECT_EQ(win32::creationRefusal(ERROR_DISK_FULL), win32::FileWrite::Failed);
+  EXPECT_EQ(win32::creationRefusal(ERROR_PRIVILEGE_NOT_HELD), win32::FileWrite::FolderRefused);
 }
 
 // A folder in which even root may not create files: Wine maps Linux's sysfs

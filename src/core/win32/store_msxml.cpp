@@ -224,6 +224,4 @@ StoreStatus MsxmlStore::update(RecordKind kind, const StoredItem& item, const st
   return change(kind, edit);
 }
 
-StoreStatus saveRefusal(unsigned long error) { return storeStatusOf(creationRefusal(error)); }
-
 }  // namespace velmora::win32

@@ -44,10 +44,4 @@ class MsxmlStore : public DisabledEntryStore {
   std::map<std::string, Listing, std::less<>> listings_;  // by element name
 };
 
-// How a save that could not create its file beside config.xml ends, from the
-// Windows error: AccessDenied when the folder refuses it for lack of rights
-// (as Program Files does without administrator rights), WriteFailed
-// otherwise.
-StoreStatus saveRefusal(unsigned long error);
-
 }  // namespace velmora::win32
