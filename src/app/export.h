@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/csv.h"
-#include "pane/families.h"
+#include "family/families.h"
 
 namespace velmora {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The operation log: every change to an entry is reported as a five-text
 // record. Where a record goes (a registered log component or our built-in
-// one) is the sink's business; the texts are built in pane/change_log.h.
+// one) is the sink's business; the texts are built in history/change_log.h.
 #include <string>
 
 namespace velmora {

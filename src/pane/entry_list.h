@@ -6,33 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "family/entry.h"
+
 namespace velmora {
-
-// The check box is the state image: 1 unchecked (disabled entry kept in
-// config.xml), 2 checked (live entry).
-enum class RowState { Disabled = 1, Live = 2 };
-
-// Where a row's entry is, as the listing found it: live in its place, kept
-// as a record in config.xml, or live in its place but turned off by
-// Windows' own startup settings (listed unchecked: it does not start).
-// Operations go by this, never by the texts or the box alone.
-enum class RowOrigin { Live, Record, OffInWindows };
-
-struct Row {
-  std::string name;  // column 0, _Name
-  std::string type;  // column 1, _Type (never read back)
-  std::string data;  // column 2, _Data: command line or target
-  std::string path;  // column 3, _RegPath: the location
-  RowState state = RowState::Live;
-  std::string publisher;  // column 4, _Publisher: who made the program file
-  std::string status;     // column 5, _Status: what stops or threatens it, "; "-joined
-  RowOrigin origin = RowOrigin::Live;
-  // The command line whose program file columns 4 and 5 still have to
-  // describe (EntryFamily::describe); empty once that is done. Looking files
-  // up costs, so it is done for the rows someone looks at.
-  std::string program;
-  bool operator==(const Row&) const = default;
-};
 
 class EntryList {
  public:

@@ -1,5 +1,7 @@
 #include "pane/pane_logic.h"
 
+#include <algorithm>
+
 #include "core/format.h"
 #include "lang/language_table.h"
 
@@ -38,7 +40,19 @@ std::optional<RowState> buttonTarget(int commandId, int currentImage) {
   return std::nullopt;
 }
 
-bool contextItemEnabled(int commandId, std::optional<int> selectedImage) {
+bool familyCan(int commandId, const FamilyAbilities& abilities) {
+  switch (commandId) {
+    case kAddNew: return abilities.add;
+    case kModify: return abilities.modify;
+    case kOpenLocation: return abilities.openLocation;
+    case kAboutFile:
+    case kSearchOnline: return abilities.fileInformation;
+  }
+  return true;
+}
+
+bool contextItemEnabled(int commandId, std::optional<int> selectedImage, const FamilyAbilities& abilities) {
+  if (!familyCan(commandId, abilities)) return false;
   switch (commandId) {
     case kAddNew:
     case kRefresh:
@@ -69,57 +83,21 @@ std::string tableText(const std::vector<std::string>& titles, const std::vector<
   return out;
 }
 
-std::string changeReport(const Translator& translator, ChangeKind kind, const std::string& name, bool done,
-                         const std::string& problem) {
-  static constexpr std::string_view kDone[] = {"_StatusRemoved", "_StatusAdded", "_StatusModified", "_StatusEnabled",
-                                               "_StatusDisabled"};
-  static constexpr std::string_view kFailed[] = {"_StatusRemoveFailed", "_StatusAddFailed", "_StatusModifyFailed",
-                                                 "_StatusEnableFailed", "_StatusDisableFailed"};
-  const auto i = static_cast<std::size_t>(kind);
-  if (done) return safeFormat(translator.translate(kDone[i]), {name});
-  // The status bar has one line.
-  const std::string line = problem.substr(0, problem.find_first_of("\r\n"));
-  return safeFormat(translator.translate(kFailed[i]), {name, line});
-}
-
-void PaneController::report(ChangeKind kind, const std::string& name, bool done, int messages) {
-  if (!watch_) return;
-  // A family tells every failure in a message; a change that moved the
-  // entry all the same (Enable, Disable) is done whatever was said on the way.
-  const bool told = watch_->messages() != messages;
-  const bool moved = kind == ChangeKind::Enable || kind == ChangeKind::Disable;
-  if (done && (!told || moved)) {
-    outcome_ = changeReport(translator_, kind, name, true, {});
-  } else if (told) {
-    outcome_ = changeReport(translator_, kind, name, false, watch_->lastMessage());
-  }  // else the user said no: nothing changed, nothing to say
-}
-
-void PaneController::watched(ChangeKind kind, const std::function<void()>& operation) {
-  const int row = list_.selected();
-  const bool hasRow = row >= 0 && row < list_.count();
-  if (!watch_ || (kind != ChangeKind::Add && !hasRow)) {
-    operation();  // asks for a selection, or nobody listens: nothing to keep
-    return;
-  }
-  const std::string name = kind == ChangeKind::Add ? std::string() : list_.row(row).name;
-  const int messages = watch_->messages(), declined = watch_->declined(), dialogs = watch_->dialogs();
-  operation();
-  // Add and Modify try nothing without their dialog, unless the family
-  // refused before it and said why.
-  if (kind != ChangeKind::Remove && watch_->dialogs() == dialogs && watch_->messages() == messages) return;
-  const std::string subject = kind == ChangeKind::Add ? watch_->lastDialogName() : name;
-  report(kind, subject, watch_->declined() == declined, messages);
+void PaneController::finish(ChangeKind kind, const std::string& name, const OperationResult& result) {
+  commit_.commit(family_.traits(), result, prompt_);
+  if (std::string report = commit_.report(kind, name, result); !report.empty()) outcome_ = std::move(report);
 }
 
 bool PaneController::command(int id) {
+  // A command the family cannot do does nothing, from a key as from a menu.
+  if (isPaneCommand(id) && !familyCan(id, family_.abilities())) return true;
   switch (id) {
-    case kRemove: watched(ChangeKind::Remove, [this] { onSelected(&EntryFamily::remove); }); return true;
-    case kRefresh: family_.fill(list_); return true;
-    case kAddNew: watched(ChangeKind::Add, [this] { family_.add(list_); }); return true;
-    case kModify: watched(ChangeKind::Modify, [this] { onSelected(&EntryFamily::modify); }); return true;
-    case kProperty: onSelected(&EntryFamily::property); return true;
-    case kOpenLocation: onSelected(&EntryFamily::openLocation); return true;
+    case kRemove: remove(); return true;
+    case kRefresh: refill(); return true;
+    case kAddNew: add(); return true;
+    case kModify: modify(); return true;
+    case kProperty: property(); return true;
+    case kOpenLocation: openLocation(); return true;
     case kSearchOnline: searchOnline(); return true;
     case kAboutFile: aboutFile(); return true;
     case kEnable:
@@ -128,31 +106,78 @@ bool PaneController::command(int id) {
   return false;
 }
 
+void PaneController::remove() {
+  const int row = requireSelection();
+  if (row < 0) return;
+  const Row r = list_.row(row);
+  const OperationResult result = family_.remove(entryOf(r), prompt_);
+  finish(ChangeKind::Remove, r.name, result);
+  refill();
+  // The row now at the old place, or the last one.
+  if (const int count = list_.count(); count > 0) list_.select(std::min(row, count - 1));
+}
+
+void PaneController::add() {
+  EntryDialogData data;
+  OperationResult ready = family_.prepareAdd(data);
+  if (!ready.done()) {
+    finish(ChangeKind::Add, {}, ready);
+    return;
+  }
+  if (!prompt_.entryDialog(EntryDialogKind::Add, data)) return;
+  finish(ChangeKind::Add, data.name, family_.add(data, prompt_));
+  refill();
+}
+
+void PaneController::modify() {
+  const int row = requireSelection();
+  if (row < 0) return;
+  const Row before = list_.row(row);
+  EntryDialogData data = family_.dialogData(entryOf(before));
+  if (!prompt_.entryDialog(EntryDialogKind::Modify, data)) return;
+  // The row's box and origin may have changed while the dialog was open.
+  EntryRef entry = entryOf(before);
+  if (row < list_.count()) entry.origin = list_.row(row).origin;
+  finish(ChangeKind::Modify, before.name, family_.modify(entry, data, prompt_));
+  refill();
+}
+
+void PaneController::property() {
+  const int row = requireSelection();
+  if (row < 0) return;
+  EntryDialogData data = family_.dialogData(entryOf(list_.row(row)));
+  (void)prompt_.entryDialog(EntryDialogKind::Property, data);
+}
+
+void PaneController::openLocation() {
+  const int row = requireSelection();
+  if (row < 0) return;
+  commit_.commit(family_.traits(), family_.openLocation(entryOf(list_.row(row))), prompt_);
+}
+
 void PaneController::itemChanged(int row, std::uint32_t oldState, std::uint32_t newState, bool loading) {
   if (row < 0) return;
   const CheckBoxAction action = checkBoxAction(loading, oldState, newState, boxes_.stateImage(row));
   if (action == CheckBoxAction::None) return;
-  const std::string name = watch_ ? list_.row(row).name : std::string();
-  const int messages = watch_ ? watch_->messages() : 0;
+  const Row r = list_.row(row);
   // A row that moved keeps its place until the next listing: it now stands
   // for a record, or for a live entry that starts (also one that Windows'
-  // own settings had turned off, which Enable turns on where it is).
+  // own settings had turned off, which Enable turns on where it is). One
+  // that did not move shows its real state again.
   if (action == CheckBoxAction::Disable) {
-    // The entry stayed live: the box must say so again.
-    const bool moved = family_.disable(list_, row);
-    if (moved) list_.setOrigin(row, RowOrigin::Record);
-    if (!moved) list_.showState(row, RowState::Live);
-    report(ChangeKind::Disable, name, moved, messages);
+    const OperationResult result = family_.disable(entryOf(r), prompt_);
+    if (result.done()) list_.setOrigin(row, RowOrigin::Record);
+    if (!result.done()) list_.showState(row, RowState::Live);
+    finish(ChangeKind::Disable, r.name, result);
   } else {
-    const bool moved = family_.enable(list_, row);
-    if (moved) list_.setOrigin(row, RowOrigin::Live);
-    if (!moved) list_.showState(row, RowState::Disabled);
-    report(ChangeKind::Enable, name, moved, messages);
+    const OperationResult result = family_.enable(entryOf(r), prompt_);
+    if (result.done()) list_.setOrigin(row, RowOrigin::Live);
+    if (!result.done()) list_.showState(row, RowState::Disabled);
+    finish(ChangeKind::Enable, r.name, result);
   }
 }
-
 void PaneController::doubleClick() {
-  if (list_.selected() >= 0) aboutFile();
+  if (list_.selected() >= 0 && family_.abilities().fileInformation) aboutFile();
 }
 
 int PaneController::requireSelection() {
@@ -160,11 +185,6 @@ int PaneController::requireSelection() {
   if (row >= 0 && row < list_.count()) return row;
   prompt_.message(translator_.translate("_YouMustSelectAnItem"));
   return -1;
-}
-
-void PaneController::onSelected(void (EntryFamily::*operation)(EntryList&, int)) {
-  const int row = requireSelection();
-  if (row >= 0) (family_.*operation)(list_, row);
 }
 
 void PaneController::aboutFile() {

@@ -11,10 +11,11 @@
 #include <vector>
 
 #include "core/paths.h"
-#include "pane/entry_family.h"
+#include "family/entry_family.h"
+#include "history/change_commit.h"
+#include "pane/entry_list.h"
 #include "pane/pane_command_ids.h"
-#include "pane/prompt.h"
-#include "pane/watched_prompt.h"
+#include "family/prompt.h"
 
 namespace velmora {
 
@@ -53,22 +54,18 @@ CheckBoxAction checkBoxAction(bool loading, std::uint32_t oldState, std::uint32_
 // when the row is already there.
 std::optional<RowState> buttonTarget(int commandId, int currentImage);
 
+// Whether the pane's family can do a command at all.
+bool familyCan(int commandId, const FamilyAbilities& abilities);
+
 // Whether an item of the context menu, and of the main window's _Operation
 // menu, is enabled, given the selected row's state image (nothing when no
-// row is selected).
-bool contextItemEnabled(int commandId, std::optional<int> selectedImage);
+// row is selected) and what the pane's family can do.
+bool contextItemEnabled(int commandId, std::optional<int> selectedImage, const FamilyAbilities& abilities = {});
 
 // Rows as a table for the clipboard: a line of column titles, then one line
 // a row, cells parted by tabs, every line ended by CR LF. A tab or line
 // break within a cell becomes a space, so every cell keeps its column.
 std::string tableText(const std::vector<std::string>& titles, const std::vector<std::vector<std::string>>& rows);
-
-enum class ChangeKind { Remove, Add, Modify, Enable, Disable };
-
-// A change in words, for the status bar: what was done to `name`, or that
-// it could not be done and why (the first line of the message that said so).
-std::string changeReport(const Translator& translator, ChangeKind kind, const std::string& name, bool done,
-                         const std::string& problem);
 
 // The list's check boxes as the user sets them.
 class CheckBoxes {
@@ -80,21 +77,24 @@ class CheckBoxes {
   virtual void check(int row, RowState state) = 0;
 };
 
-// The pane's dispatch: commands, check-box changes and the double click go
-// to the family or to the pane's own handling.
+// The pane's dispatch: commands, check-box changes and the double click.
+// It does the list's work: the selected row to an entry, the entry dialogs,
+// the family's operation, the commit of its result, then the refill and
+// reselection (Remove, Add, Modify) or the row's new origin (Enable and
+// Disable never refill: the row keeps its place until the next listing).
 class PaneController {
  public:
-  // With `watch` (the prompt the family talks through) the controller
-  // keeps what each change came to, for takeOutcome.
-  PaneController(EntryFamily& family, EntryList& list, CheckBoxes& boxes, UserPrompt& prompt,
-                 const Translator& translator, const WatchedPrompt* watch = nullptr)
-      : family_(family), list_(list), boxes_(boxes), prompt_(prompt), translator_(translator), watch_(watch) {}
+  PaneController(EntryFamily& family, EntryList& list, CheckBoxes& boxes, UserPrompt& prompt, ChangeCommit& commit,
+                 const Translator& translator)
+      : family_(family), list_(list), boxes_(boxes), prompt_(prompt), commit_(commit), translator_(translator) {}
 
   // False when the id is not one of the pane's commands.
   bool command(int id);
   void itemChanged(int row, std::uint32_t oldState, std::uint32_t newState, bool loading);
   // A double click without a selected row does nothing, not even a message.
   void doubleClick();
+  // Lists the family's entries afresh.
+  void refill() { list_.setRows(family_.list()); }
   // What the last change came to since the last call ("" when none was
   // made: nothing tried, or the user said no).
   std::string takeOutcome() { return std::exchange(outcome_, {}); }
@@ -103,24 +103,24 @@ class PaneController {
   // The selected row, or -1 after telling the user to select one: the one
   // place that asks for a selection.
   int requireSelection();
-  // Runs a family's operation on the selected row.
-  void onSelected(void (EntryFamily::*operation)(EntryList&, int));
+  void remove();
+  void add();
+  void modify();
+  void property();
+  void openLocation();
   void aboutFile();
   // Searches the web for the selected row's program file name.
   void searchOnline();
   void checkButton(int id);
-  // Runs a Remove, Add or Modify and keeps what it came to.
-  void watched(ChangeKind kind, const std::function<void()>& operation);
-  // Keeps the report of a change to `name`; `messages` is the watch's
-  // count before it.
-  void report(ChangeKind kind, const std::string& name, bool done, int messages);
+  // Commits a result and keeps what it came to for the status bar.
+  void finish(ChangeKind kind, const std::string& name, const OperationResult& result);
 
   EntryFamily& family_;
   EntryList& list_;
   CheckBoxes& boxes_;
   UserPrompt& prompt_;
+  ChangeCommit& commit_;
   const Translator& translator_;
-  const WatchedPrompt* watch_;
   std::string outcome_;
 };
 

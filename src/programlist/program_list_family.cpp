@@ -6,9 +6,9 @@
 #include "core/text.h"
 #include "lang/language_table.h"
 #include "core/format.h"
-#include "pane/change_undo.h"
-#include "pane/prompt.h"
-#include "pane/transaction.h"
+#include "history/change_undo.h"
+#include "family/prompt.h"
+#include "family/transaction.h"
 #include "programlist/program_list.h"
 
 namespace velmora {

@@ -11,9 +11,9 @@
 
 #include "core/locations.h"
 #include "core/registry_port.h"
-#include "pane/entry_family.h"
-#include "pane/families.h"
-#include "pane/family_support.h"
+#include "family/entry_family.h"
+#include "family/families.h"
+#include "family/family_support.h"
 #include "programlist/short_path.h"
 
 namespace velmora {

@@ -5,9 +5,9 @@
 #include "core/format.h"
 #include "core/text.h"
 #include "lang/language_table.h"
-#include "pane/change_undo.h"
-#include "pane/prompt.h"
-#include "pane/transaction.h"
+#include "history/change_undo.h"
+#include "family/prompt.h"
+#include "family/transaction.h"
 
 namespace velmora {
 

@@ -22,10 +22,10 @@
 
 #include "core/locations.h"
 #include "core/registry_port.h"
-#include "pane/entry_family.h"
-#include "pane/families.h"
-#include "pane/family_support.h"
-#include "pane/startup_flags.h"
+#include "family/entry_family.h"
+#include "family/families.h"
+#include "family/family_support.h"
+#include "startupflags/startup_flags.h"
 
 namespace velmora {
 

@@ -11,10 +11,10 @@
 
 #include "core/registry_port.h"
 #include "core/store.h"
-#include "pane/entry_family.h"
-#include "pane/families.h"
-#include "pane/family_support.h"
-#include "pane/startup_flags.h"
+#include "family/entry_family.h"
+#include "family/families.h"
+#include "family/family_support.h"
+#include "startupflags/startup_flags.h"
 #include "startupfolder/folder_port.h"
 #include "startupfolder/shell_link_port.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "fakes/fake_folders.h"
-#include "pane/change_history.h"
+#include "history/change_history.h"
 
 namespace velmora::testing {
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "pane/change_log.h"
+#include "history/change_log.h"
 #include "lang/language_table.h"
 #include "pane/entry_list.h"
-#include "pane/prompt.h"
+#include "family/prompt.h"
 
 namespace velmora {
 // Rows as a failed expectation shows them.

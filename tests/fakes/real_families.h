@@ -3,7 +3,7 @@
 #include "fakes/fake_folders.h"
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
-#include "pane/families.h"
+#include "family/families.h"
 #include "programlist/program_list_family.h"
 #include "registry/registry_family.h"
 #include "startupfolder/startup_folder_family.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "pane/entry_family.h"
+#include "family/entry_family.h"
 
 namespace velmora::testing {
 

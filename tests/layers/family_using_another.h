@@ -1,5 +1,5 @@
 #pragma once
 // A fixture for the layer check: a family that reaches into another family.
 #include "core/text.h"
-#include "pane/entry_family.h"
+#include "family/entry_family.h"
 #include "registry/registry_family.h"

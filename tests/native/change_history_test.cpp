@@ -5,7 +5,7 @@
 
 #include "fakes/fake_folders.h"
 #include "fakes/fake_history.h"
-#include "pane/change_history.h"
+#include "history/change_history.h"
 #include "programlist/program_list.h"
 
 namespace velmora::testing {

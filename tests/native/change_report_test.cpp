@@ -6,7 +6,7 @@
 #include "fakes/fake_registry.h"
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
-#include "pane/change_log.h"
+#include "history/change_log.h"
 #include "pane/pane_logic.h"
 #include "pane/watched_prompt.h"
 #include "registry/registry_family.h"

@@ -1,7 +1,7 @@
 // Where Browse starts and how a chosen file becomes a command.
 #include <gtest/gtest.h>
 
-#include "dialogs/entry_fields.h"
+#include "family/entry_fields.h"
 
 namespace velmora {
 namespace {

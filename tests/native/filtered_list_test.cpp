@@ -5,7 +5,7 @@
 #include "fakes/fake_registry.h"
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
-#include "pane/change_log.h"
+#include "history/change_log.h"
 #include "pane/filtered_list.h"
 #include "registry/registry_family.h"
 

@@ -8,7 +8,7 @@
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
 #include "fakes/real_families.h"
-#include "pane/families.h"
+#include "family/families.h"
 #include "programlist/program_list_family.h"
 #include "registry/registry_family.h"
 #include "startupfolder/folder_location.h"

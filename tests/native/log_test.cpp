@@ -5,7 +5,7 @@
 
 #include "core/log_file.h"
 #include "fakes/fakes.h"
-#include "pane/change_log.h"
+#include "history/change_log.h"
 
 namespace velmora::testing {
 namespace {

@@ -3,7 +3,7 @@
 
 #include "fakes/fake_registry.h"
 #include "fakes/real_families.h"
-#include "pane/location_opener.h"
+#include "family/location_opener.h"
 #include "startupfolder/folder_location.h"
 
 namespace velmora::testing {

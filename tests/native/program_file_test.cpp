@@ -10,7 +10,7 @@
 #include "fakes/fake_registry.h"
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
-#include "pane/program_file.h"
+#include "family/program_file.h"
 #include "registry/registry_family.h"
 #include "startupfolder/startup_folder_family.h"
 

@@ -13,7 +13,7 @@
 #include "fakes/fake_registry.h"
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
-#include "pane/admin_restart.h"
+#include "family/admin_restart.h"
 #include "registry/registry_family.h"
 #include "startupfolder/disabled_copies.h"
 #include "startupfolder/startup_folder_family.h"

@@ -10,7 +10,7 @@
 #include "fakes/fake_registry.h"
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
-#include "pane/change_log.h"
+#include "history/change_log.h"
 #include "pane/pane_logic.h"
 #include "registry/registry_family.h"
 

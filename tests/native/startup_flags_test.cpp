@@ -5,8 +5,8 @@
 #include "fakes/fake_registry.h"
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
-#include "pane/startup_flags.h"
-#include "pane/transaction.h"
+#include "startupflags/startup_flags.h"
+#include "family/transaction.h"
 
 namespace velmora::testing {
 namespace {

@@ -3,7 +3,7 @@
 
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
-#include "pane/transaction.h"
+#include "family/transaction.h"
 #include "registry/registry_family.h"
 
 namespace velmora::testing {

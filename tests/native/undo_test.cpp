@@ -9,7 +9,7 @@
 #include "fakes/fake_history.h"
 #include "fakes/fake_registry.h"
 #include "fakes/real_families.h"
-#include "pane/change_undo.h"
+#include "history/change_undo.h"
 #include "startupfolder/folder_location.h"
 
 namespace velmora::testing {

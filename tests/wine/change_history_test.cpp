@@ -12,15 +12,15 @@
 #include <memory>
 #include <vector>
 
-#include "app/win32/history_dialog.h"
+#include "dialogs/win32/history_dialog.h"
 #include "core/win32/store_msxml.h"
 #include "fakes/fakes.h"
-#include "pane/change_history.h"
-#include "pane/change_log.h"
-#include "pane/change_undo.h"
-#include "pane/families.h"
-#include "pane/win32/history_file_win32.h"
-#include "pane/win32/location_opener_win32.h"
+#include "history/change_history.h"
+#include "history/change_log.h"
+#include "history/change_undo.h"
+#include "family/families.h"
+#include "history/win32/history_file_win32.h"
+#include "family/win32/location_opener_win32.h"
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/wide.h"

@@ -12,7 +12,7 @@
 #include "fakes/fakes.h"
 #include "lang/win32/translate_win32.h"
 #include "pane/pane_logic.h"
-#include "pane/change_log.h"
+#include "history/change_log.h"
 #include "pane/win32/entry_list_pane.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/wide.h"

@@ -11,7 +11,7 @@
 #include "dialogs/win32/entry_dialog.h"
 #include "fakes/fakes.h"
 #include "lang/win32/translate_win32.h"
-#include "pane/change_log.h"
+#include "history/change_log.h"
 #include "core/paths.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/registry_win32.h"

@@ -11,8 +11,8 @@
 
 #include "core/win32/store_msxml.h"
 #include "fakes/fakes.h"
-#include "pane/change_log.h"
-#include "pane/startup_flags.h"
+#include "history/change_log.h"
+#include "startupflags/startup_flags.h"
 #include "pane/win32/entry_list_pane.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/wide.h"

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "pane/admin_restart.h"
+#include "family/admin_restart.h"
 
 namespace velmora::win32 {
 

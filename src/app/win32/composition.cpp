@@ -12,7 +12,8 @@ Composition::Composition(const ProgramFiles& files, const Translator& translator
       opener_(registry_),
       historyFile_(files.historyFile()),
       history_(historyFile_, files.historyCopyFolder()),
-      context_{store_, log_, translator, files.directory, &adminRestart_, &programFiles_, &history_, &opener_},
+      commit_(log_, &history_, translator),
+      context_{store_, translator, files.directory, &adminRestart_, &programFiles_, &history_, &opener_},
       families_({
           startupFolderFamily(registry_, folders_, shellLinks_, files.directory, context_),
           registryFamily(registry_, context_),

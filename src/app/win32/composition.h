@@ -7,11 +7,12 @@
 #include "core/paths.h"
 #include "app/win32/program_files_win32.h"
 #include "core/win32/store_msxml.h"
-#include "pane/change_history.h"
-#include "pane/change_log.h"
-#include "pane/win32/history_file_win32.h"
-#include "pane/win32/location_opener_win32.h"
-#include "pane/families.h"
+#include "history/change_commit.h"
+#include "history/change_history.h"
+#include "history/change_log.h"
+#include "history/win32/history_file_win32.h"
+#include "family/win32/location_opener_win32.h"
+#include "family/families.h"
 #include "platform/win32/registry_win32.h"
 #include "programlist/win32/short_path_win32.h"
 #include "startupfolder/win32/folders_win32.h"
@@ -27,6 +28,7 @@ class Composition {
 
   const FamilyTable& families() const { return families_; }
   ChangeHistory& history() { return history_; }
+  ChangeCommit& commit() { return commit_; }
 
  private:
   Win32Registry registry_;
@@ -37,6 +39,7 @@ class Composition {
   Win32LocationOpener opener_;
   Win32HistoryFile historyFile_;
   ChangeHistory history_;
+  ChangeCommit commit_;
   FamilyContext context_;
   Win32ShortPaths shortPaths_;
   Win32Folders folders_;

@@ -8,7 +8,7 @@
 
 #include "core/paths.h"
 #include "lang/language_table.h"
-#include "pane/families.h"
+#include "family/families.h"
 
 namespace velmora::win32 {
 

@@ -5,7 +5,7 @@
 #include "app/win32/composition.h"
 #include "app/win32/export_command.h"
 #include "app/win32/frame_commands.h"
-#include "app/win32/history_dialog.h"
+#include "dialogs/win32/history_dialog.h"
 #include "app/win32/tree_images.h"
 #include "core/format.h"
 #include "lang/win32/translate_win32.h"
@@ -31,13 +31,14 @@ MainFrame::MainFrame(const ProgramFiles& files, const Translator& translator, Lo
 // The adapters must exist before the families that refer to them.
 MainFrame::MainFrame(std::unique_ptr<Composition> root, const Translator& translator, SkinLayer& skin)
     : Dialog(IDD_MAINFRAME), root_(std::move(root)), translator_(translator), skin_(skin) {
-  createPanes(root_->families());
+  createPanes(root_->families(), root_->commit());
   history_ = &root_->history();
 }
 
-MainFrame::MainFrame(const Translator& translator, const FamilyTable& families, SkinLayer& skin)
+MainFrame::MainFrame(const Translator& translator, const FamilyTable& families, ChangeCommit& commit,
+                     SkinLayer& skin)
     : Dialog(IDD_MAINFRAME), translator_(translator), skin_(skin) {
-  createPanes(families);
+  createPanes(families, commit);
 }
 
 MainFrame::~MainFrame() {
@@ -45,8 +46,9 @@ MainFrame::~MainFrame() {
   if (hwnd()) DestroyWindow(hwnd());  // the panes go with it, while their objects still live
 }
 
-void MainFrame::createPanes(const FamilyTable& families) {
+void MainFrame::createPanes(const FamilyTable& families, ChangeCommit& commit) {
   families_ = &families;
+  commit_ = &commit;
   nodes_ = families.nodes();
   expansions_ = families.expansions();
   items_.assign(nodes_.size(), nullptr);
@@ -54,8 +56,7 @@ void MainFrame::createPanes(const FamilyTable& families) {
   for (const CategoryNode& node : nodes_) {
     const FamilyDescriptor& family = families.family(node.family);
     const std::vector<std::string>& locations = lists[static_cast<std::size_t>(node.index)];
-    panes_.push_back(std::make_unique<EntryListPane>(
-        translator_, [&](UserPrompt& prompt) { return family.make(locations, prompt); }));
+    panes_.push_back(std::make_unique<EntryListPane>(translator_, family.make(locations), commit));
   }
 }
 
@@ -324,8 +325,9 @@ void MainFrame::command(int id) {
     case ID_HISTORY:
       // An Undo may have changed what the visible pane lists: refreshed at
       // once, while the dialog stays open.
-      if (families_ && history_) {
-        (void)showHistoryDialog(hwnd(), *families_, *history_, translator_, [this] { forward(pane_command::kRefresh); });
+      if (families_ && history_ && commit_) {
+        (void)showHistoryDialog(hwnd(), *families_, *history_, *commit_, translator_,
+                                [this] { forward(pane_command::kRefresh); });
       }
       return;
     case ID_EXPORT:

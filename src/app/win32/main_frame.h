@@ -16,7 +16,7 @@
 #include "app/win32/splitter.h"
 #include "core/locations.h"
 #include "core/paths.h"
-#include "pane/families.h"
+#include "family/families.h"
 #include "pane/win32/entry_list_pane.h"
 #include "platform/win32/dialog.h"
 #include "platform/win32/handles.h"
@@ -33,8 +33,10 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   // The program's frame: the real registry, config.xml and log.
   MainFrame(const ProgramFiles& files, const Translator& translator, LogSink* logSink,
             SkinLayer& skin = skinLayer());
-  // A frame over the families of `families`, which must outlive it.
-  MainFrame(const Translator& translator, const FamilyTable& families, SkinLayer& skin = skinLayer());
+  // A frame over the families of `families`, committing their changes
+  // through `commit`; both must outlive it.
+  MainFrame(const Translator& translator, const FamilyTable& families, ChangeCommit& commit,
+            SkinLayer& skin = skinLayer());
   ~MainFrame() override;
 
   // Creates the (not yet shown) window from its dialog template, with no
@@ -67,7 +69,7 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   [[nodiscard]] std::optional<INT_PTR> onMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   void setIcons();
   void buildTree();
-  void createPanes(const FamilyTable& families);
+  void createPanes(const FamilyTable& families, ChangeCommit& commit);
   void selectionChanged(const NMTREEVIEWW& change);
   void forward(int id);
   void command(int id);
@@ -87,6 +89,7 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   std::vector<std::unique_ptr<EntryListPane>> panes_;
   const FamilyTable* families_ = nullptr;  // for File > Export
   ChangeHistory* history_ = nullptr;       // for Tools > Change History
+  ChangeCommit* commit_ = nullptr;         // for its Undo
 
   HINSTANCE instance_ = nullptr;
   MessageLoop* loop_ = nullptr;

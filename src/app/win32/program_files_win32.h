@@ -1,5 +1,5 @@
 #pragma once
-#include "pane/program_file.h"
+#include "family/program_file.h"
 
 namespace velmora::win32 {
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "dialogs/entry_fields.h"
+#include "family/entry_fields.h"
 #include "lang/win32/translate_win32.h"
 #include "platform/win32/dialog.h"
 #include "platform/win32/file_dialogs.h"

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "lang/language_table.h"
-#include "dialogs/entry_dialog_data.h"
+#include "family/entry_dialog_data.h"
 
 namespace velmora::win32 {
 

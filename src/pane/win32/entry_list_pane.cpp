@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "lang/win32/translate_win32.h"
-#include "pane/win32/pane_prompt.h"
+#include "dialogs/win32/pane_prompt.h"
 #include "platform/win32/clipboard.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/handles.h"
@@ -53,13 +53,11 @@ void fitButtonsToTexts(HWND pane, std::initializer_list<int> leftToRight, int dp
 }
 }  // namespace
 
-EntryListPane::EntryListPane(const Translator& translator, const PaneFamilyMaker& makeFamily,
+EntryListPane::EntryListPane(const Translator& translator, std::unique_ptr<EntryFamily> family, ChangeCommit& commit,
                              std::unique_ptr<UserPrompt> prompt)
-    : Dialog(IDD_ENTRYPANE), translator_(translator), prompt_(std::move(prompt)) {
+    : Dialog(IDD_ENTRYPANE), translator_(translator), prompt_(std::move(prompt)), family_(std::move(family)) {
   if (!prompt_) prompt_ = std::make_unique<PanePrompt>([this] { return hwnd(); }, translator_);
-  watched_ = std::make_unique<WatchedPrompt>(*prompt_);
-  family_ = makeFamily(*watched_);
-  controller_ = std::make_unique<PaneController>(*family_, filtered_, rows_, *watched_, translator_, watched_.get());
+  controller_ = std::make_unique<PaneController>(*family_, filtered_, rows_, *prompt_, commit, translator_);
   // Publisher and status cost file look-ups: done for the rows shown, and
   // for every row when a filter looks at them.
   const auto describe = [this](Row& row) { family_->describe(row); };
@@ -98,6 +96,10 @@ bool EntryListPane::onInit() {
                LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES | LVS_EX_LABELTIP);
 
   translateDialog(hwnd(), translator_);
+  // What the family cannot do has no button to press.
+  for (const int id : {IDC_ADDNEW, IDC_MODIFY, IDC_ABOUTFILE}) {
+    if (HWND button = item(id); button && !familyCan(id, family_->abilities())) EnableWindow(button, FALSE);
+  }
   fitButtonsToTexts(hwnd(),
                     {IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_ENABLE, IDC_DISABLE, IDC_REFRESH, IDC_PROPERTY, IDC_ABOUTFILE},
                     dpi_);
@@ -158,7 +160,7 @@ void EntryListPane::greyCommands(HMENU menu) const {
   using namespace pane_command;
   for (int id :
        {kAddNew, kRemove, kModify, kEnable, kDisable, kRefresh, kProperty, kAboutFile, kOpenLocation, kSearchOnline}) {
-    EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (contextItemEnabled(id, image) ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (contextItemEnabled(id, image, family_->abilities()) ? MF_ENABLED : MF_GRAYED));
   }
 }
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "lang/language_table.h"
-#include "pane/entry_family.h"
+#include "family/entry_family.h"
 #include "pane/filtered_list.h"
 #include "pane/pane_logic.h"
 #include "pane/win32/list_view_rows.h"
@@ -18,9 +18,6 @@
 #include "platform/win32/handles.h"
 
 namespace velmora::win32 {
-
-// Makes the family of a pane; it gets the pane's own prompt.
-using PaneFamilyMaker = std::function<std::unique_ptr<EntryFamily>(UserPrompt& prompt)>;
 
 // Colours a skin gives the pane; nothing set means the system look.
 struct PaneLook {
@@ -30,8 +27,9 @@ struct PaneLook {
 
 class EntryListPane final : public Dialog {
  public:
-  // Without a prompt the pane talks to the user through its own windows.
-  EntryListPane(const Translator& translator, const PaneFamilyMaker& makeFamily,
+  // The pane of `family`, whose changes go through `commit`. Without a
+  // prompt the pane talks to the user through its own windows.
+  EntryListPane(const Translator& translator, std::unique_ptr<EntryFamily> family, ChangeCommit& commit,
                 std::unique_ptr<UserPrompt> prompt = nullptr);
   ~EntryListPane() override;
 
@@ -93,9 +91,6 @@ class EntryListPane final : public Dialog {
 
   const Translator& translator_;
   std::unique_ptr<UserPrompt> prompt_;
-  // The prompt the family and the logic talk through, watched for the
-  // status bar.
-  std::unique_ptr<WatchedPrompt> watched_;
   std::unique_ptr<EntryFamily> family_;
   ListViewRows rows_;
   // What the family fills and reads: the rows shown under the filter.

@@ -1,4 +1,4 @@
-#include "pane/change_history.h"
+#include "history/change_history.h"
 
 #include <algorithm>
 #include <charconv>
@@ -6,14 +6,6 @@
 
 namespace velmora {
 
-std::string oppositeKind(std::string_view kind) {
-  using namespace change_kind;
-  if (kind == kRemove) return std::string(kAdd);
-  if (kind == kAdd) return std::string(kRemove);
-  if (kind == kDisable) return std::string(kEnable);
-  if (kind == kEnable) return std::string(kDisable);
-  return std::string(kind);
-}
 
 namespace {
 
@@ -248,13 +240,6 @@ std::string historyXml(const std::vector<HistoryRecord>& records) {
   return out;
 }
 
-bool plainCopyName(std::string_view name) {
-  // Exactly what newCopyName makes: digits, then ".copy".
-  constexpr std::string_view kSuffix = ".copy";
-  if (name.size() <= kSuffix.size() || name.substr(name.size() - kSuffix.size()) != kSuffix) return false;
-  const std::string_view digits = name.substr(0, name.size() - kSuffix.size());
-  return std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
 
 ChangeHistory::ChangeHistory(HistoryFile& file, std::string copyFolder, std::size_t limit, Clock clock)
     : file_(file), copyFolder_(std::move(copyFolder)), limit_(limit == 0 ? 1 : limit), clock_(std::move(clock)) {

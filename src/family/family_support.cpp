@@ -1,34 +1,73 @@
-#include "pane/family_support.h"
+#include "family/family_support.h"
 
 #include <algorithm>
 #include <map>
 #include <set>
 #include <unordered_set>
+#include <utility>
 
 #include "core/format.h"
 #include "core/paths.h"
 #include "core/text.h"
 #include "lang/language_table.h"
-#include "pane/change_history.h"
-#include "pane/location_opener.h"
-#include "pane/program_file.h"
+#include "family/location_opener.h"
+#include "family/program_file.h"
 
 namespace velmora {
 
-DisabledItem recordOf(const Row& row) { return DisabledItem{row.path, row.name, row.data}; }
+DisabledItem recordOf(const EntryRef& entry) { return DisabledItem{entry.location, entry.name, entry.data}; }
 
-FamilySupport::FamilySupport(const FamilyContext& context, UserPrompt& prompt, const FamilyTraits& traits)
-    : context_(context), prompt_(prompt), traits_(traits) {}
+FamilySupport::FamilySupport(const FamilyContext& context, const FamilyTraits& traits)
+    : context_(context), traits_(traits) {}
+
+// ---------------------------------------------------------------------------
+// One operation
+
+namespace {
+
+// Sets the operation's prompt and clears its result while it runs.
+class Running {
+ public:
+  Running(UserPrompt*& slot, UserPrompt& prompt, OperationResult& result) : slot_(slot), result_(result) {
+    slot_ = &prompt;
+    result_ = {};
+  }
+  Running(const Running&) = delete;
+  Running& operator=(const Running&) = delete;
+  ~Running() { slot_ = nullptr; }
+  OperationResult take(Outcome outcome) {
+    result_.outcome = outcome;
+    return std::exchange(result_, {});
+  }
+
+ private:
+  UserPrompt*& slot_;
+  OperationResult& result_;
+};
+
+}  // namespace
+
+OperationResult FamilySupport::run(UserPrompt& prompt, const std::function<bool()>& steps) {
+  Running running(prompt_, prompt, result_);
+  const bool moved = steps();
+  return running.take(moved ? Outcome::Done : Outcome::Failed);
+}
+
+OperationResult FamilySupport::run(UserPrompt& prompt, const std::function<void()>& steps) {
+  Running running(prompt_, prompt, result_);
+  steps();
+  return running.take(result_.changes.empty() ? Outcome::Failed : Outcome::Done);
+}
 
 // ---------------------------------------------------------------------------
 // Talking to the user
 
 void FamilySupport::tell(std::string_view key, const std::vector<std::string>& values) const {
-  prompt_.message(safeFormat(context_.translator.translate(key, Escapes::Convert), values));
+  result_.messages.push_back(safeFormat(context_.translator.translate(key, Escapes::Convert), values));
 }
 
 bool FamilySupport::ask(std::string_view key, const std::vector<std::string>& values) const {
-  return prompt_.confirm(safeFormat(context_.translator.translate(key, Escapes::Convert), values));
+  return prompt_->confirm(safeFormat(context_.translator.translate(key, Escapes::Convert), values));
 }
 
 void FamilySupport::tellStoreProblem(StoreStatus status) const {
@@ -49,7 +88,7 @@ void FamilySupport::tellProgramFolderRefused() const {
     return;
   }
   const std::string question = safeFormat(context_.translator.translate("_ProgramFolderReadOnly", Escapes::Convert), folder);
-  if (!prompt_.confirmWarning(question)) return;
+  if (!prompt_->confirmWarning(question)) return;
   // Declined: the user said no to Windows' own question, which is answer enough.
   if (restart->restart() == RestartOutcome::Failed) tell("_AdminRestartFailed");
 }
@@ -61,46 +100,20 @@ std::string FamilySupport::typeText() const { return context_.translator.transla
 // ---------------------------------------------------------------------------
 // Rows
 
-bool FamilySupport::isRow(const EntryList& list, int index) { return index >= 0 && index < list.count(); }
-
 bool FamilySupport::confirmRemove(const std::string& name, const std::string& place, const std::string& data) const {
   std::string question =
       safeFormat(context_.translator.translate("_AreyousureDeleteThisEntry", Escapes::Convert), {name, place, data});
   // A file that is no shortcut has no command line to show.
   while (!question.empty() && (question.back() == '\n' || question.back() == '\r')) question.pop_back();
-  return prompt_.confirm(question);
+  return prompt_->confirm(question);
 }
 
-void FamilySupport::reselect(EntryList& list, int index) {
-  const int count = list.count();
-  if (count > 0) list.select(std::min(index, count - 1));
-}
-
-EntryDialogData FamilySupport::dialogData(const Row& row) const {
-  return EntryDialogData{typeText(), row.path, row.name, row.data};
+EntryDialogData FamilySupport::dialogData(const EntryRef& entry) const {
+  return EntryDialogData{typeText(), entry.location, entry.name, entry.data};
 }
 
 EntryDialogData FamilySupport::dialogData(const std::string& location) const {
   return EntryDialogData{typeText(), location, {}, {}};
-}
-
-bool FamilySupport::edit(const EntryList& list, int index, Row& row, EntryDialogData& data) const {
-  if (!isRow(list, index)) return false;
-  row = list.row(index);
-  data = dialogData(row);
-  if (!prompt_.entryDialog(EntryDialogKind::Modify, data)) return false;
-  if (isRow(list, index)) {
-    const Row now = list.row(index);
-    row.state = now.state;
-    row.origin = now.origin;
-  }
-  return true;
-}
-
-void FamilySupport::showProperty(const EntryList& list, int index) const {
-  if (!isRow(list, index)) return;
-  EntryDialogData data = dialogData(list.row(index));
-  (void)prompt_.entryDialog(EntryDialogKind::Property, data);
 }
 
 // ---------------------------------------------------------------------------
@@ -188,25 +201,25 @@ Outcome FamilySupport::updateRecord(const StoredItem& item, const std::optional<
   return outcomeOf(status);
 }
 
-Outcome FamilySupport::locateRecord(const Row& row, StoredItem& found) const {
+Outcome FamilySupport::locateRecord(const EntryRef& entry, StoredItem& found) const {
   const auto items = records();
   if (!items) return Outcome::Failed;
-  const auto match = findRecord(*items, recordOf(row));
+  const auto match = findRecord(*items, recordOf(entry));
   if (!match) return Outcome::Stale;
   found = *match;
   return Outcome::Done;
 }
 
-Outcome FamilySupport::removeRecordOf(const Row& row) const {
+Outcome FamilySupport::removeRecordOf(const EntryRef& entry) const {
   StoredItem found;
-  const Outcome located = locateRecord(row, found);
+  const Outcome located = locateRecord(entry, found);
   return located == Outcome::Done ? removeRecord(found) : located;
 }
 
-Outcome FamilySupport::updateRecordOf(const Row& row, const std::optional<std::string>& name,
+Outcome FamilySupport::updateRecordOf(const EntryRef& entry, const std::optional<std::string>& name,
                                       const std::string& data, const std::optional<std::string>& type) const {
   StoredItem found;
-  const Outcome located = locateRecord(row, found);
+  const Outcome located = locateRecord(entry, found);
   const Outcome outcome = located == Outcome::Done ? updateRecord(found, name, data, type) : located;
   if (outcome == Outcome::Stale) tellRecordGone();
   return outcome;
@@ -348,10 +361,6 @@ bool FamilySupport::windowsOpens(const std::string& fileName) {
   return files_->opens(extension);
 }
 
-void FamilySupport::log(LogOperation op, const std::vector<std::string>& values) const {
-  context_.log.record(op, traits_.logKeys, values);
-}
-
 Change FamilySupport::change(std::string_view kind, const std::string& location, std::optional<EntryState> before,
                              std::optional<EntryState> after) const {
   Change c;
@@ -361,15 +370,6 @@ Change FamilySupport::change(std::string_view kind, const std::string& location,
   c.before = std::move(before);
   c.after = std::move(after);
   return c;
-}
-
-void FamilySupport::remember(Change change) const {
-  ChangeHistory* const history = context_.history;
-  if (!history) return;
-  change.undoes = undoing_;
-  if (!history->record(std::move(change)) && history->takeWarning()) {
-    prompt_.notice(safeFormat(context_.translator.translate("_HistoryNotKept", Escapes::Convert), {}));
-  }
 }
 
 void FamilySupport::openRegistryKey(const std::string& keyPath) const {

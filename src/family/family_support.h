@@ -1,9 +1,10 @@
 #pragma once
-// What the entry families do alike: tell the user (translated texts filled
-// through safeFormat), turn the store's failures into messages, list, find,
-// change and take back the family's records in config.xml, and log. Each
-// family holds one and keeps its own steps; a change of several writes goes
-// through a Transaction (pane/transaction.h).
+// What the entry families do alike: run an operation and gather its result,
+// tell the user (translated texts filled through safeFormat, gathered into
+// the result), turn the store's failures into messages, and list, find,
+// change and take back the family's records in config.xml. Each family
+// holds one and keeps its own steps; a change of several writes goes
+// through a Transaction (family/transaction.h).
 #include <functional>
 #include <memory>
 #include <optional>
@@ -12,27 +13,34 @@
 #include <vector>
 
 #include "core/store.h"
-#include "pane/change_history.h"
-#include "pane/change_log.h"
-#include "pane/entry_list.h"
-#include "pane/families.h"
-#include "pane/prompt.h"
+#include "family/change.h"
+#include "family/entry.h"
+#include "family/entry_family.h"
+#include "family/families.h"
+#include "family/prompt.h"
 
 namespace velmora {
 
-// How a step of an operation ended. Stale: the row no longer matches what is
-// stored or live (someone else changed it meanwhile), so nothing was changed;
-// the caller decides whether to say so.
-enum class Outcome { Done, Failed, Stale };
-
-// The record a disabled row stands for: its location, name and data.
-DisabledItem recordOf(const Row& row);
+// The record a disabled entry stands for: its location, name and data.
+DisabledItem recordOf(const EntryRef& entry);
 
 class FamilySupport {
  public:
-  FamilySupport(const FamilyContext& context, UserPrompt& prompt, const FamilyTraits& traits);
+  FamilySupport(const FamilyContext& context, const FamilyTraits& traits);
 
-  UserPrompt& prompt() const { return prompt_; }
+  // --- One operation -------------------------------------------------------
+  // Runs one operation that asks `prompt` its questions and gathers what it
+  // tells and the changes it makes into its result. `steps` returns whether
+  // the entry moved (bool) or nothing (Done when a change was made).
+  OperationResult run(UserPrompt& prompt, const std::function<bool()>& steps);
+  OperationResult run(UserPrompt& prompt, const std::function<void()>& steps);
+  // The prompt of the operation running.
+  UserPrompt& prompt() const { return *prompt_; }
+  // A change the operation made.
+  void done(Change change) const { result_.changes.push_back(std::move(change)); }
+  // A step logged as a change of its own, kept only as part of the change
+  // before it.
+  void alsoLogged(Change change) const { result_.alsoLogged.emplace_back(result_.changes.size(), std::move(change)); }
   const Translator& translator() const { return context_.translator; }
   DisabledEntryStore& store() const { return context_.store; }
   const FamilyTraits& traits() const { return traits_; }
@@ -53,21 +61,13 @@ class FamilySupport {
   void tellRecordGone() const;
   std::string typeText() const;
 
-  // --- Rows ----------------------------------------------------------------
-  static bool isRow(const EntryList& list, int index);
+  // --- Entries -------------------------------------------------------------
   // Asks the Remove question about the entry `name` at `place` (its
   // registry key, value or folder), its command line below.
   bool confirmRemove(const std::string& name, const std::string& place, const std::string& data) const;
-  // After a Remove: the row now at the old index, or the last one.
-  static void reselect(EntryList& list, int index);
-  // The entry dialog's data in: the row, or an empty entry for `location`.
-  EntryDialogData dialogData(const Row& row) const;
+  // The entry dialog's data in: the entry, or an empty entry for `location`.
+  EntryDialogData dialogData(const EntryRef& entry) const;
   EntryDialogData dialogData(const std::string& location) const;
-  // Shows a row in the Modify dialog. True on OK, with `data` the answer and
-  // `row` as it is now: its box and origin may have changed meanwhile.
-  bool edit(const EntryList& list, int index, Row& row, EntryDialogData& data) const;
-  // Shows a row in the read-only Property dialog.
-  void showProperty(const EntryList& list, int index) const;
 
   // --- Records -------------------------------------------------------------
   // The family's records, or nothing after telling why they cannot be read.
@@ -97,15 +97,15 @@ class FamilySupport {
   // has left config.xml meanwhile is Ok: the entry is live and no record of
   // it remains, which is what Enable is for.
   StoreStatus removeEnabledRecord(const StoredItem& item) const;
-  // Removes the first record a disabled row stands for. A record that has
+  // Removes the first record a disabled entry stands for. A record that has
   // left config.xml already is Stale, silently: the entry is gone, which is
   // what the user asked for.
-  Outcome removeRecordOf(const Row& row) const;
-  // Changes the first record a disabled row stands for. Stale when it has
+  Outcome removeRecordOf(const EntryRef& entry) const;
+  // Changes the first record a disabled entry stands for. Stale when it has
   // left config.xml, after telling the user: the edit made in the dialog is
   // not kept anywhere.
   // `type`, when given, replaces the record's valuetype.
-  Outcome updateRecordOf(const Row& row, const std::optional<std::string>& name, const std::string& data,
+  Outcome updateRecordOf(const EntryRef& entry, const std::optional<std::string>& name, const std::string& data,
                          const std::optional<std::string>& type = std::nullopt) const;
   // Takes back the record that a Disable appended: the last that matches, as
   // an identical one further up belongs to an earlier Disable. False when it
@@ -132,26 +132,18 @@ class FamilySupport {
   // open it. Each extension is looked up once per listing.
   bool windowsOpens(const std::string& fileName);
 
-  // Reports a change that was made.
-  void log(LogOperation op, const std::vector<std::string>& values) const;
-
   // --- Open Location -------------------------------------------------------
   // Each says so when the program could not be started.
   void openRegistryKey(const std::string& keyPath) const;
   void showFile(const std::string& path) const;
   void openFolder(const std::string& folder) const;
 
-  // --- The change history --------------------------------------------------
-  ChangeHistory* history() const { return context_.history; }
-  // A change of this family at `location`, to be completed and kept.
+  // --- Changes -------------------------------------------------------------
+  // Where copies of removed and replaced files are kept; none: no copies.
+  ChangeCopies* copies() const { return context_.copies; }
+  // A change of this family at `location`.
   Change change(std::string_view kind, const std::string& location, std::optional<EntryState> before,
                 std::optional<EntryState> after) const;
-  // Keeps a change that was made, marked as the Undo of the change being
-  // undone, if any. When the history is not being kept the user is told so,
-  // once; the change stands either way.
-  void remember(Change change) const;
-  // While set, every change kept is the Undo of change `id`.
-  void setUndoing(std::optional<std::uint64_t> id) const { undoing_ = id; }
   // Whether a change read from the history may be undone here: every text
   // in it could have been typed (isTypedText), it names one of the pane's
   // (non-empty) locations as the family compares them, an Undo names an
@@ -164,14 +156,15 @@ class FamilySupport {
   void tellEntryChanged(const std::string& entry, const std::string& what) const;
 
  private:
-  // The first record a disabled row stands for: Done with `found` set,
+  // The first record a disabled entry stands for: Done with `found` set,
   // Stale when there is none, Failed after telling why the store is unreadable.
-  Outcome locateRecord(const Row& row, StoredItem& found) const;
+  Outcome locateRecord(const EntryRef& entry, StoredItem& found) const;
 
   FamilyContext context_;
-  UserPrompt& prompt_;
   FamilyTraits traits_;
-  mutable std::optional<std::uint64_t> undoing_;
+  // The operation running: its prompt and what it has come to so far.
+  UserPrompt* prompt_ = nullptr;
+  mutable OperationResult result_;
   // What the latest listing learnt of program files (none before the first).
   class FileMemory;
   std::shared_ptr<FileMemory> files_;
@@ -179,18 +172,6 @@ class FamilySupport {
   // The statuses of the latest listing that hold only where an entry was.
   std::string offText_;
   std::string cameBackText_;
-};
-
-// Marks every change kept while it lives as the Undo of one change.
-class UndoScope {
- public:
-  UndoScope(const FamilySupport& support, std::uint64_t id) : support_(support) { support_.setUndoing(id); }
-  UndoScope(const UndoScope&) = delete;
-  UndoScope& operator=(const UndoScope&) = delete;
-  ~UndoScope() { support_.setUndoing(std::nullopt); }
-
- private:
-  const FamilySupport& support_;
 };
 
 }  // namespace velmora

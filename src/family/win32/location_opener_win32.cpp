@@ -1,4 +1,4 @@
-#include "pane/win32/location_opener_win32.h"
+#include "family/win32/location_opener_win32.h"
 
 #include <windows.h>
 #include <shellapi.h>

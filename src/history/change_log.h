@@ -6,16 +6,11 @@
 #include <vector>
 
 #include "core/operation_log.h"
+#include "family/families.h"
 
 namespace velmora {
 
 class Translator;
-
-// Which set of content keys a family uses: "_LogItemType<n>Content" plus
-// this suffix (the startup-folder family's keys end in "Content1").
-struct LogKeys {
-  std::string_view contentSuffix;
-};
 
 LogRecord buildLogRecord(const Translator& translator, LogOperation op, LogKeys keys,
                          const std::vector<std::string>& values);

@@ -1,4 +1,4 @@
-#include "pane/transaction.h"
+#include "family/transaction.h"
 
 namespace velmora {
 

@@ -4,7 +4,7 @@
 // history is reported Unreadable and never written over.
 #include <string>
 
-#include "pane/change_history.h"
+#include "history/change_history.h"
 
 namespace velmora::win32 {
 

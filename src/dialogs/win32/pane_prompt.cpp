@@ -1,4 +1,4 @@
-#include "pane/win32/pane_prompt.h"
+#include "dialogs/win32/pane_prompt.h"
 
 #include "dialogs/win32/entry_dialog.h"
 #include "dialogs/file_info_format.h"

@@ -11,14 +11,13 @@
 
 #include "core/locations.h"
 #include "core/store.h"
-#include "pane/admin_restart.h"
-#include "pane/change_log.h"
-#include "pane/entry_family.h"
-#include "pane/prompt.h"
+#include "family/admin_restart.h"
+#include "family/change.h"
+#include "family/entry_family.h"
+#include "family/prompt.h"
 
 namespace velmora {
 
-class ChangeHistory;
 class LocationOpener;
 class ProgramFileLookup;
 class Translator;
@@ -45,12 +44,10 @@ struct Expansion {
   int expand;
 };
 
-// What every family shares: config.xml, the operation log and the texts;
-// and where rows' program files are looked up (none: no publisher and no
-// "File not found").
+// What every family shares: config.xml and the texts; and where rows'
+// program files are looked up (none: no publisher and no "File not found").
 struct FamilyContext {
   DisabledEntryStore& store;
-  OperationLog& log;
   const Translator& translator;
   // The folder of config.xml and the Disabled copies, named when it refuses
   // a change for lack of rights.
@@ -59,10 +56,18 @@ struct FamilyContext {
   AdminRestart* adminRestart = nullptr;
   // Finds a row's program file and its publisher; none: columns 4 and 5 stay empty.
   ProgramFileLookup* programFiles = nullptr;
-  // Where every change is kept so it can be undone; none: nothing is kept.
-  ChangeHistory* history = nullptr;
+  // Where a change keeps a copy of a file it removes or replaces, for its
+  // Undo; none: no copy is kept.
+  ChangeCopies* copies = nullptr;
   // Opens a row's location for the user; none: Open Location does nothing.
   LocationOpener* opener = nullptr;
+};
+
+// Which set of content keys a family's log records use:
+// "_LogItemType<n>Content" plus this suffix (the startup-folder family's
+// keys end in "Content1").
+struct LogKeys {
+  std::string_view contentSuffix;
 };
 
 // What sets one family apart in the code the families share.
@@ -76,7 +81,18 @@ struct FamilyTraits {
   bool (*sameLocation)(std::string_view recordPath, std::string_view location);
   // The family's id, as its changes name it in the history.
   FamilyId id = {};
+  // The operation log's values for a change: its entry (the state
+  // `state` of it) at `location`: location, name and command line, or the
+  // file's path. Modify logs the entry before and then the new name and data.
+  std::vector<std::string> (*logEntry)(const std::string& location, const EntryState& state) = nullptr;
+  std::vector<std::string> (*logModify)(const std::string& location, const EntryState& before,
+                                        const EntryState& after) = nullptr;
 };
+
+// The log values of the families that log a location, a name and a command line.
+std::vector<std::string> logNameAndData(const std::string& location, const EntryState& state);
+std::vector<std::string> logNameAndDataModified(const std::string& location, const EntryState& before,
+                                                const EntryState& after);
 
 struct FamilyDescriptor {
   FamilyId id;
@@ -87,8 +103,9 @@ struct FamilyDescriptor {
   // A pane's locations from the paths its node lists, worked out afresh for
   // every pane.
   std::function<std::vector<std::string>(const std::vector<std::string_view>& paths)> paneLocations;
-  // The family behind one pane. It holds the family's own ports.
-  std::function<std::unique_ptr<EntryFamily>(std::vector<std::string> locations, UserPrompt& prompt)> make;
+  // The family behind one pane, over `locations`. It holds the family's own
+  // ports.
+  std::function<std::unique_ptr<EntryFamily>(std::vector<std::string> locations)> make;
 };
 
 // The families in the order they were registered: their nodes follow each
@@ -105,6 +122,11 @@ class FamilyTable {
   const std::vector<Expansion>& expansions() const { return expansions_; }
   // Every location once, in the order the nodes first list it.
   std::vector<std::string_view> locations() const;
+  // Every family's id, in registration order.
+  std::vector<FamilyId> ids() const;
+  // Every location the nodes of family `id` list, once, in node order, as
+  // its panes spell them.
+  std::vector<std::string> familyLocations(FamilyId id) const;
   // The location list of every node's pane, in node order.
   std::vector<std::vector<std::string>> paneLocations() const;
 

@@ -1,4 +1,4 @@
-#include "pane/families.h"
+#include "family/families.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -18,6 +18,15 @@ FamilyTable::FamilyTable(std::vector<FamilyDescriptor> families) : families_(std
   }
 }
 
+std::vector<std::string> logNameAndData(const std::string& location, const EntryState& state) {
+  return {location, state.name, state.data};
+}
+
+std::vector<std::string> logNameAndDataModified(const std::string& location, const EntryState& before,
+                                                const EntryState& after) {
+  return {location, before.name, before.data, after.name, after.data};
+}
+
 const FamilyDescriptor& FamilyTable::family(FamilyId id) const {
   for (const FamilyDescriptor& f : families_) {
     if (f.id == id) return f;
@@ -33,6 +42,23 @@ std::vector<std::string_view> FamilyTable::locations() const {
     }
   }
   return all;
+}
+
+std::vector<FamilyId> FamilyTable::ids() const {
+  std::vector<FamilyId> ids;
+  for (const FamilyDescriptor& f : families_) ids.push_back(f.id);
+  return ids;
+}
+
+std::vector<std::string> FamilyTable::familyLocations(FamilyId id) const {
+  std::vector<std::string_view> paths;
+  for (const CategoryNode& node : nodes_) {
+    if (node.family != id) continue;
+    for (std::string_view p : node.locations) {
+      if (std::find(paths.begin(), paths.end(), p) == paths.end()) paths.push_back(p);
+    }
+  }
+  return family(id).paneLocations(paths);
 }
 
 std::vector<std::vector<std::string>> FamilyTable::paneLocations() const {

@@ -1,14 +1,15 @@
-#include "pane/change_undo.h"
+#include "history/change_undo.h"
 
 #include <stdexcept>
 
 #include "core/format.h"
 #include "lang/language_table.h"
-#include "pane/startup_flags.h"
+#include "startupflags/startup_flags.h"
 
 namespace velmora {
 
-bool undoChange(const FamilyTable& families, const Change& change, UserPrompt& prompt, const Translator& translator) {
+bool undoChange(const FamilyTable& families, const Change& change, UserPrompt& prompt, ChangeCommit& commit,
+                const Translator& translator) {
   const FamilyDescriptor* family = nullptr;
   try {
     family = &families.family(change.family);
@@ -17,17 +18,14 @@ bool undoChange(const FamilyTable& families, const Change& change, UserPrompt& p
     prompt.message(translator.translate("_UndoNotPossible", Escapes::Convert));
     return false;
   }
-  std::vector<std::string_view> paths;
-  for (const CategoryNode& node : families.nodes()) {
-    if (node.family != family->id) continue;
-    paths.insert(paths.end(), node.locations.begin(), node.locations.end());
-  }
-  const auto entries = family->make(family->paneLocations(paths), prompt);
-  return entries->undo(change);
+  const auto entries = family->make(families.familyLocations(family->id));
+  const OperationResult result = entries->undo(change, prompt);
+  commit.commit(entries->traits(), result, prompt, change.id);
+  return result.done();
 }
 
 bool undoSelected(const FamilyTable& families, ChangeHistory& history, const Change& selected, UserPrompt& prompt,
-                  const Translator& translator) {
+                  ChangeCommit& commit, const Translator& translator) {
   // The row stands for one change only while the file holds it, alone under
   // its number, exactly as the row was filled from it.
   const auto change = history.find(selected.id);
@@ -35,7 +33,7 @@ bool undoSelected(const FamilyTable& families, ChangeHistory& history, const Cha
     prompt.message(translator.translate("_UndoNotPossible", Escapes::Convert));
     return false;
   }
-  return undoChange(families, *change, prompt, translator);
+  return undoChange(families, *change, prompt, commit, translator);
 }
 
 namespace {

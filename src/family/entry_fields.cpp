@@ -1,4 +1,4 @@
-#include "dialogs/entry_fields.h"
+#include "family/entry_fields.h"
 
 #include "core/paths.h"
 

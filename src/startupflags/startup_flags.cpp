@@ -1,9 +1,9 @@
-#include "pane/startup_flags.h"
+#include "startupflags/startup_flags.h"
 
 #include "core/locations.h"
 #include "core/text.h"
 #include "lang/language_table.h"
-#include "pane/transaction.h"
+#include "family/transaction.h"
 
 namespace velmora {
 
@@ -213,8 +213,7 @@ Change StartupFlagSteps::change(const std::string& location, const EntryState& e
   return c;
 }
 
-bool StartupFlagSteps::undo(const Change& c, const FlagKey& key, const std::string& name,
-                            const std::vector<std::string>& logValues) {
+bool StartupFlagSteps::undo(const Change& c, const FlagKey& key, const std::string& name) {
   const auto field = [&](const char* f) {
     const auto it = c.extra.find(f);
     return it == c.extra.end() ? std::string() : it->second;
@@ -235,9 +234,7 @@ bool StartupFlagSteps::undo(const Change& c, const FlagKey& key, const std::stri
   }
   if (outcome != Outcome::Done) return false;
   tx.commit();
-  const bool off = was && flagSaysOff(was->bytes);
-  support_.log(off ? LogOperation::Disable : LogOperation::Enable, logValues);
-  support_.remember(change(c.location, *c.after, left, was));
+  support_.done(change(c.location, *c.after, left, was));
   return true;
 }
 

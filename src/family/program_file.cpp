@@ -1,4 +1,4 @@
-#include "pane/program_file.h"
+#include "family/program_file.h"
 
 namespace velmora {
 

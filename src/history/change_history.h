@@ -16,57 +16,9 @@
 #include <utility>
 #include <vector>
 
+#include "family/change.h"
+
 namespace velmora {
-
-// What a change did. Text, so that a kind added later (and stored by a
-// newer Velmora) passes through an older one untouched.
-namespace change_kind {
-inline constexpr std::string_view kRemove = "remove";
-inline constexpr std::string_view kAdd = "add";
-inline constexpr std::string_view kModify = "modify";
-inline constexpr std::string_view kDisable = "disable";
-inline constexpr std::string_view kEnable = "enable";
-// Windows' own on/off flag of a live entry changed; the entry stayed where
-// it was. Its fields "flagbefore" and "flagafter" hold the flag.
-inline constexpr std::string_view kFlag = "flag";
-}  // namespace change_kind
-
-// The change that reverses one of `kind` (remove <-> add, disable <->
-// enable, modify <-> modify); the kind itself when it has no known opposite.
-std::string oppositeKind(std::string_view kind);
-
-// An entry as it stood before or after a change.
-struct EntryState {
-  std::string name;
-  std::string data;
-  // A registry value's type ("REG_SZ", "REG_EXPAND_SZ"); empty elsewhere.
-  std::string valueType;
-  bool disabled = false;
-  bool operator==(const EntryState&) const = default;
-};
-
-struct Change {
-  std::uint64_t id = 0;
-  std::string time;      // UTC, "YYYY-MM-DDTHH:MM:SSZ"
-  std::string family;    // the family's id: "registry", "programlist", "startupfolder"
-  std::string kind;      // change_kind
-  std::string location;  // the row's location (key, value or folder path)
-  std::optional<EntryState> before;  // none for an Add
-  std::optional<EntryState> after;   // none for a Remove
-  // A program list: the piece's place among the value's programs before the
-  // change, and the whole value before and after it.
-  std::optional<std::size_t> position;
-  std::optional<std::string> valueBefore;
-  std::optional<std::string> valueAfter;
-  // The file name (in the history's copy folder) of an exact copy of the
-  // file the change removed or replaced; empty when there is none.
-  std::string copy;
-  // The change this one reversed, when it was an Undo.
-  std::optional<std::uint64_t> undoes;
-  // Fields a family keeps of its own, stored and read back as they are.
-  std::map<std::string, std::string> extra;
-  bool operator==(const Change&) const = default;
-};
 
 // One change as the file holds it: attribute names and values.
 using HistoryRecord = std::vector<std::pair<std::string, std::string>>;
@@ -103,11 +55,7 @@ class HistoryFile {
   virtual void removeFile(const std::string& path) = 0;
 };
 
-// Whether `name` may be a copy's file name: one that newCopyName makes
-// (digits and ".copy"), so it can name no other file and no device.
-bool plainCopyName(std::string_view name);
-
-class ChangeHistory {
+class ChangeHistory : public ChangeCopies {
  public:
   using Clock = std::function<std::chrono::system_clock::time_point()>;
   static constexpr std::size_t kDefaultLimit = 1000;
@@ -118,9 +66,8 @@ class ChangeHistory {
   ChangeHistory& operator=(const ChangeHistory&) = delete;
 
   const std::string& copyFolder() const { return copyFolder_; }
-  // A new file name for a copy a change is about to carry, and its path.
-  std::string newCopyName();
-  std::string copyPath(std::string_view name) const;
+  std::string newCopyName() override;
+  std::string copyPath(std::string_view name) const override;
 
   // Appends a change (its id and time are set here) and drops the oldest
   // beyond the bound, with their copies. False when the history is not

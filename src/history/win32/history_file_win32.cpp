@@ -1,4 +1,4 @@
-#include "pane/win32/history_file_win32.h"
+#include "history/win32/history_file_win32.h"
 
 #include <windows.h>
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "dialogs/entry_dialog_data.h"
+#include "family/entry_dialog_data.h"
 
 namespace velmora {
 

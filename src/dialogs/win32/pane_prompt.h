@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "lang/language_table.h"
-#include "pane/prompt.h"
+#include "family/prompt.h"
 
 namespace velmora::win32 {
 

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "core/registry_port.h"
-#include "pane/change_history.h"
-#include "pane/family_support.h"
+#include "family/change.h"
+#include "family/family_support.h"
 
 namespace velmora {
 
@@ -98,10 +98,10 @@ class StartupFlagSteps {
   Change change(const std::string& location, const EntryState& entry, const std::optional<RegValue>& before,
                 const std::optional<RegValue>& after) const;
   // Undoes a flag change (change_kind::kFlag) of the entry named `name`:
-  // the flag goes back to what it was, if it is still what the change left;
-  // logged as Enable or Disable under `logValues` and kept in the history.
-  // False, after telling the user, when nothing was changed.
-  bool undo(const Change& c, const FlagKey& key, const std::string& name, const std::vector<std::string>& logValues);
+  // the flag goes back to what it was, if it is still what the change left,
+  // and the operation has made the flag change that reverses it. False,
+  // after telling the user, when nothing was changed.
+  bool undo(const Change& c, const FlagKey& key, const std::string& name);
   // The entry got a new name: its flag (or the lack of one) goes with it,
   // replacing whatever flag the new name had.
   Outcome move(Transaction& tx, const FlagKey& key, const std::string& from, const std::string& to);

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "pane/family_support.h"
+#include "family/family_support.h"
 
 namespace velmora {
 

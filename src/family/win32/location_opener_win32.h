@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/registry_port.h"
-#include "pane/location_opener.h"
+#include "family/location_opener.h"
 
 namespace velmora::win32 {
 

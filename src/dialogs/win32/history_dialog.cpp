@@ -1,4 +1,4 @@
-#include "app/win32/history_dialog.h"
+#include "dialogs/win32/history_dialog.h"
 
 #include <commctrl.h>
 
@@ -8,8 +8,8 @@
 
 #include "core/text.h"
 #include "lang/win32/translate_win32.h"
-#include "pane/change_undo.h"
-#include "pane/win32/pane_prompt.h"
+#include "history/change_undo.h"
+#include "dialogs/win32/pane_prompt.h"
 #include "platform/win32/dialog.h"
 #include "platform/win32/list_view.h"
 #include "platform/win32/placement.h"
@@ -30,11 +30,12 @@ std::string oneLine(std::string text) {
 
 class HistoryDialog final : public Dialog {
  public:
-  HistoryDialog(const FamilyTable& families, ChangeHistory& history, const Translator& translator,
-                std::function<void()> undone)
+  HistoryDialog(const FamilyTable& families, ChangeHistory& history, ChangeCommit& commit,
+                const Translator& translator, std::function<void()> undone)
       : Dialog(IDD_HISTORY),
         families_(families),
         history_(history),
+        commit_(commit),
         translator_(translator),
         prompt_([this] { return hwnd(); }, translator),
         onUndone_(std::move(undone)) {}
@@ -103,7 +104,7 @@ class HistoryDialog final : public Dialog {
       prompt_.message(translator_.translate("_YouMustSelectAnItem", Escapes::Convert));
       return;
     }
-    if (undoSelected(families_, history_, shown_[static_cast<std::size_t>(row)], prompt_, translator_)) {
+    if (undoSelected(families_, history_, shown_[static_cast<std::size_t>(row)], prompt_, commit_, translator_)) {
       undone_ = true;
       if (onUndone_) onUndone_();
     }
@@ -155,6 +156,7 @@ class HistoryDialog final : public Dialog {
 
   const FamilyTable& families_;
   ChangeHistory& history_;
+  ChangeCommit& commit_;
   const Translator& translator_;
   PanePrompt prompt_;
   std::function<void()> onUndone_;
@@ -168,9 +170,9 @@ class HistoryDialog final : public Dialog {
 
 }  // namespace
 
-bool showHistoryDialog(HWND owner, const FamilyTable& families, ChangeHistory& history, const Translator& translator,
-                       std::function<void()> undone) {
-  HistoryDialog dialog(families, history, translator, std::move(undone));
+bool showHistoryDialog(HWND owner, const FamilyTable& families, ChangeHistory& history, ChangeCommit& commit,
+                       const Translator& translator, std::function<void()> undone) {
+  HistoryDialog dialog(families, history, commit, translator, std::move(undone));
   dialog.runModal(owner);
   return dialog.undone();
 }

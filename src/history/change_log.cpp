@@ -1,4 +1,4 @@
-#include "pane/change_log.h"
+#include "history/change_log.h"
 
 #include "core/format.h"
 #include "lang/language_table.h"

@@ -1,0 +1,49 @@
+#pragma once
+// An entry as a family lists it: the row of a pane's list, with where the
+// entry is.
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+// The check box is the state image: 1 unchecked (disabled entry kept in
+// config.xml), 2 checked (live entry).
+enum class RowState { Disabled = 1, Live = 2 };
+
+// Where a row's entry is, as the listing found it: live in its place, kept
+// as a record in config.xml, or live in its place but turned off by
+// Windows' own startup settings (listed unchecked: it does not start).
+// Operations go by this, never by the texts or the box alone.
+enum class RowOrigin { Live, Record, OffInWindows };
+
+struct Row {
+  std::string name;  // column 0, _Name
+  std::string type;  // column 1, _Type (never read back)
+  std::string data;  // column 2, _Data: command line or target
+  std::string path;  // column 3, _RegPath: the location
+  RowState state = RowState::Live;
+  std::string publisher;  // column 4, _Publisher: who made the program file
+  std::string status;     // column 5, _Status: what stops or threatens it, "; "-joined
+  RowOrigin origin = RowOrigin::Live;
+  // The command line whose program file columns 4 and 5 still have to
+  // describe (EntryFamily::describe); empty once that is done. Looking files
+  // up costs, so it is done for the rows someone looks at.
+  std::string program;
+  bool operator==(const Row&) const = default;
+};
+
+// An entry an operation acts on: where it is (its key, value or folder as
+// the family lists it), its name and data, and whether it is live, a record
+// in config.xml, or live but turned off by Windows. A family checks it
+// against what is stored or live before it changes anything.
+struct EntryRef {
+  std::string location;
+  std::string name;
+  std::string data;
+  RowOrigin origin = RowOrigin::Live;
+  bool operator==(const EntryRef&) const = default;
+};
+
+inline EntryRef entryOf(const Row& row) { return EntryRef{row.path, row.name, row.data, row.origin}; }
+
+}  // namespace velmora

@@ -1,0 +1,100 @@
+#pragma once
+// The contract every kind of startup place fills in. A family lists its
+// entries and performs each operation on one entry, returning what the
+// operation came to: its outcome, the changes it made and what the user is
+// to be told. It asks its questions (replace? remove?) through the prompt it
+// is handed; it never sees the pane's list, the operation log or the change
+// history. The pane maps rows to entries and shows the result; one commit
+// (history/change_commit.h) logs and keeps the changes.
+#include <cstddef>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "family/change.h"
+#include "family/entry.h"
+#include "family/entry_dialog_data.h"
+#include "family/prompt.h"
+
+namespace velmora {
+
+struct FamilyTraits;
+
+struct ColumnWidths {
+  int name, type, data, path;
+};
+
+// How an operation, or a step of one, ended. Stale: the entry no longer
+// matches what is stored or live (someone else changed it meanwhile), so
+// nothing was changed; the caller decides whether to say so.
+enum class Outcome { Done, Failed, Stale };
+
+// What a family can do besides listing, Remove, Enable, Disable and Undo;
+// the pane greys the commands of what it cannot.
+struct FamilyAbilities {
+  bool add = true;
+  bool modify = true;
+  bool openLocation = true;
+  // File Info and Search Online, on the entry's program file.
+  bool fileInformation = true;
+};
+
+struct OperationResult {
+  Outcome outcome = Outcome::Failed;
+  // Every change made, in order; empty when nothing changed.
+  std::vector<Change> changes;
+  // Steps logged as changes of their own but kept in the history only as
+  // part of a change (a replaced value an Undo put back), each with the
+  // number of changes made before it, so the log keeps the order.
+  std::vector<std::pair<std::size_t, Change>> alsoLogged;
+  // What the user is to be told, translated, in order: why the operation
+  // failed, or what went wrong on the way.
+  std::vector<std::string> messages;
+  bool done() const { return outcome == Outcome::Done; }
+};
+
+class EntryFamily {
+ public:
+  EntryFamily() = default;
+  EntryFamily(const EntryFamily&) = delete;
+  EntryFamily& operator=(const EntryFamily&) = delete;
+  virtual ~EntryFamily() = default;
+
+  virtual const FamilyTraits& traits() const = 0;
+  virtual FamilyAbilities abilities() const { return {}; }
+  // At 96 DPI.
+  virtual ColumnWidths columnWidths() const = 0;
+
+  // Every entry of the family's locations, in the order the pane shows them.
+  virtual std::vector<Row> list() = 0;
+  // Completes columns 4 and 5 of a row of the latest listing: the publisher
+  // of its program file, or "File not found". A file is looked up once per
+  // listing, however many rows share it.
+  virtual void describe(Row& row) = 0;
+
+  // The entry dialog's content for an entry (Modify, Property).
+  virtual EntryDialogData dialogData(const EntryRef& entry) const = 0;
+  // The Add dialog's content: a new entry of the family's first location.
+  // Failed (with why) when the family cannot add there.
+  virtual OperationResult prepareAdd(EntryDialogData& data) = 0;
+
+  // Asks the user first.
+  virtual OperationResult remove(const EntryRef& entry, UserPrompt& prompt) = 0;
+  // `fields` as the Add dialog closed with OK.
+  virtual OperationResult add(const EntryDialogData& fields, UserPrompt& prompt) = 0;
+  // `fields` as the Modify dialog closed with OK.
+  virtual OperationResult modify(const EntryRef& entry, const EntryDialogData& fields, UserPrompt& prompt) = 0;
+  // Done when the entry moved: Enable makes it start, Disable keeps it as a
+  // record in config.xml.
+  virtual OperationResult enable(const EntryRef& entry, UserPrompt& prompt) = 0;
+  virtual OperationResult disable(const EntryRef& entry, UserPrompt& prompt) = 0;
+  // Reverses a change this family made, through the same steps, checks and
+  // questions as the forward operations, when the entry is still as the
+  // change left it. Its changes are the reversal's own.
+  virtual OperationResult undo(const Change& change, UserPrompt& prompt) = 0;
+  // Shows the entry's location: the Registry Editor at its key, or Explorer
+  // at its file (its folder for a disabled file).
+  virtual OperationResult openLocation(const EntryRef& entry) = 0;
+};
+
+}  // namespace velmora

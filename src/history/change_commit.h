@@ -1,0 +1,53 @@
+#pragma once
+// The one place where what an operation did becomes the operation log's
+// records, the change history's entries and the status bar's words. No
+// family logs or keeps a change itself.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "family/entry_family.h"
+#include "family/families.h"
+#include "history/change_log.h"
+
+namespace velmora {
+
+class ChangeHistory;
+class Translator;
+
+enum class ChangeKind { Remove, Add, Modify, Enable, Disable };
+
+// A change in words, for the status bar: what was done to `name`, or that
+// it could not be done and why (the first line of the message that said so).
+std::string changeReport(const Translator& translator, ChangeKind kind, const std::string& name, bool done,
+                         const std::string& problem);
+
+class ChangeCommit {
+ public:
+  // Without a history nothing is kept; everything else works.
+  ChangeCommit(OperationLog& log, ChangeHistory* history, const Translator& translator)
+      : log_(log), history_(history), translator_(translator) {}
+
+  // Logs every change of `result` made by the family with `traits`, in the
+  // order they were made, and keeps each in the history, as the Undo of
+  // change `undoing` when given; then tells the user the result's messages
+  // and, once a run, that the history could not keep a change (which
+  // stands all the same).
+  void commit(const FamilyTraits& traits, const OperationResult& result, UserPrompt& prompt,
+              std::optional<std::uint64_t> undoing = std::nullopt);
+
+  // The status bar's words for `result` of an operation of `kind` on the
+  // entry `name`; empty when nothing was tried (the user said no). An
+  // Enable or Disable that moved the entry is done whatever was said on
+  // the way; any other change is done only when nothing went wrong.
+  std::string report(ChangeKind kind, const std::string& name, const OperationResult& result) const;
+
+ private:
+  void log(const FamilyTraits& traits, const Change& change);
+
+  OperationLog& log_;
+  ChangeHistory* history_;
+  const Translator& translator_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,36 @@
+#pragma once
+// Undo of a kept change: which family reverses it, over which locations,
+// and the columns the history dialog shows.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "history/change_commit.h"
+#include "history/change_history.h"
+#include "family/families.h"
+#include "family/prompt.h"
+
+namespace velmora {
+
+class Translator;
+
+// Reverses `change` through the family that made it, over every location
+// that family lists (so a location the family does not know is refused).
+// The reversal is committed as the Undo of `change`. False, after telling
+// the user, when nothing was changed.
+bool undoChange(const FamilyTable& families, const Change& change, UserPrompt& prompt, ChangeCommit& commit,
+                const Translator& translator);
+
+// Undoes the change the user selected in the history's list, read afresh
+// from the file: the file is the truth, not what the list showed. Refused
+// when the file no longer holds that very change, or holds another change
+// of its number.
+bool undoSelected(const FamilyTable& families, ChangeHistory& history, const Change& selected, UserPrompt& prompt,
+                  ChangeCommit& commit, const Translator& translator);
+
+// The dialog's columns for a change: time, what was done, location, name,
+// details (the command line, or "old -> new" for a Modify; an Undo says
+// which change it reversed).
+std::vector<std::string> historyColumns(const Change& change, const Translator& translator);
+
+}  // namespace velmora
