@@ -1,32 +1,46 @@
 #pragma once
-// A family that records what the pane asks of it and fills the list with
-// the rows a test gives it.
+// A family that records what the pane asks of it and lists the rows a test
+// gives it.
 #include <string>
 #include <vector>
 
 #include "family/entry_family.h"
+#include "family/families.h"
 
 namespace velmora::testing {
+
+inline std::vector<std::string> recordedLogEntry(const std::string& location, const EntryState& s) {
+  return {location, s.name, s.data};
+}
+inline std::vector<std::string> recordedLogModify(const std::string& location, const EntryState& b,
+                                                  const EntryState& a) {
+  return {location, b.name, b.data, a.name, a.data};
+}
+inline const FamilyTraits kRecordingTraits{RecordKind{"recordeditem"}, LogKeys{""}, "_RegString",
+                                           [](std::string_view a, std::string_view b) { return a == b; },
+                                           "recording", &recordedLogEntry, &recordedLogModify};
 
 class RecordingFamily : public EntryFamily {
  public:
   std::vector<Row> rowsToFill;
   ColumnWidths widths{150, 60, 350, 350};
-  // Result of enable/disable: whether the entry moved.
+  FamilyAbilities can;
+  // Whether enable and disable move the entry (and report a change).
   bool moves = true;
 
   int fills = 0;
   int describes = 0;
-  std::vector<std::string> calls;  // "remove", "add", "modify", "property", "enable 2", "disable 0"
-  std::vector<int> enabled, disabled;
-  // The origin of each row handed to enable or disable, as the list gave it.
+  std::vector<std::string> calls;  // "remove A", "add N", "modify A->N", "enable A", "disable A", ...
+  // The origin of each entry handed to enable or disable.
   std::vector<RowOrigin> originsSeen;
 
+  const FamilyTraits& traits() const override { return kRecordingTraits; }
+  FamilyAbilities abilities() const override { return can; }
   ColumnWidths columnWidths() const override { return widths; }
-  void fill(EntryList& list) override {
+  std::vector<Row> list() override {
     ++fills;
     calls.push_back("fill");
-    list.setRows(rowsToFill);
+    return rowsToFill;
   }
   // Completes a row as a family would: the publisher from the program.
   void describe(Row& row) override {
@@ -35,26 +49,48 @@ class RecordingFamily : public EntryFamily {
     row.publisher = "Maker of " + row.program;
     row.program.clear();
   }
-  void remove(EntryList&, int) override { calls.push_back("remove"); }
-  void add(EntryList&) override { calls.push_back("add"); }
-  void modify(EntryList&, int) override { calls.push_back("modify"); }
-  void property(EntryList&, int) override { calls.push_back("property"); }
-  bool enable(EntryList& list, int row) override {
-    originsSeen.push_back(list.row(row).origin);
-    enabled.push_back(row);
-    calls.push_back("enable " + std::to_string(row));
-    return moves;
+  EntryDialogData dialogData(const EntryRef& e) const override { return {"Recorded", e.location, e.name, e.data}; }
+  OperationResult prepareAdd(EntryDialogData& data) override {
+    data = {"Recorded", "Place", {}, {}};
+    return {Outcome::Done, {}, {}, {}};
   }
-  bool disable(EntryList& list, int row) override {
-    originsSeen.push_back(list.row(row).origin);
-    disabled.push_back(row);
-    calls.push_back("disable " + std::to_string(row));
-    return moves;
+  OperationResult remove(const EntryRef& e, UserPrompt&) override {
+    calls.push_back("remove " + e.name);
+    return changed("remove", e, true, false);
   }
-  void openLocation(EntryList&, int) override { calls.push_back("openLocation"); }
-  bool undo(const Change&) override {
+  OperationResult add(const EntryDialogData& f, UserPrompt&) override {
+    calls.push_back("add " + f.name);
+    return changed("add", EntryRef{f.location, f.name, f.path}, false, true);
+  }
+  OperationResult modify(const EntryRef& e, const EntryDialogData& f, UserPrompt&) override {
+    calls.push_back("modify " + e.name + "->" + f.name);
+    OperationResult r{Outcome::Done, {}, {}, {}};
+    Change c;
+    c.family = "recording";
+    c.kind = "modify";
+    c.location = e.location;
+    c.before = EntryState{e.name, e.data};
+    c.after = EntryState{f.name, f.path};
+    r.changes.push_back(c);
+    return r;
+  }
+  OperationResult enable(const EntryRef& e, UserPrompt&) override {
+    originsSeen.push_back(e.origin);
+    calls.push_back("enable " + e.name);
+    return moves ? changed("enable", e, true, true) : OperationResult{};
+  }
+  OperationResult disable(const EntryRef& e, UserPrompt&) override {
+    originsSeen.push_back(e.origin);
+    calls.push_back("disable " + e.name);
+    return moves ? changed("disable", e, true, true) : OperationResult{};
+  }
+  OperationResult undo(const Change&, UserPrompt&) override {
     calls.push_back("undo");
-    return moves;
+    return moves ? OperationResult{Outcome::Done, {}, {}, {}} : OperationResult{};
+  }
+  OperationResult openLocation(const EntryRef& e) override {
+    calls.push_back("openLocation " + e.name);
+    return {};
   }
   // Everything but fills.
   std::vector<std::string> operations() const {
@@ -62,6 +98,17 @@ class RecordingFamily : public EntryFamily {
     for (const auto& c : calls)
       if (c != "fill") out.push_back(c);
     return out;
+  }
+
+ private:
+  static OperationResult changed(const char* kind, const EntryRef& e, bool before, bool after) {
+    Change c;
+    c.family = "recording";
+    c.kind = kind;
+    c.location = e.location;
+    if (before) c.before = EntryState{e.name, e.data};
+    if (after) c.after = EntryState{e.name, e.data};
+    return OperationResult{Outcome::Done, {c}, {}, {}};
   }
 };
 

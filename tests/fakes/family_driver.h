@@ -1,0 +1,66 @@
+#pragma once
+// Drives a family's operations on the rows of its latest listing as the
+// pane does (without the pane): each result goes through the real commit,
+// so the log, the history and the messages come out as in the program.
+#include <string>
+#include <vector>
+
+#include "family/entry_family.h"
+#include "family/families.h"
+#include "history/change_commit.h"
+
+namespace velmora::testing {
+
+class FamilyDriver {
+ public:
+  FamilyDriver(EntryFamily& family, UserPrompt& prompt, ChangeCommit& commit)
+      : family_(family), prompt_(prompt), commit_(commit) {}
+
+  // Lists the family afresh; the rows are kept for the calls below.
+  const std::vector<Row>& list() {
+    rows_ = family_.list();
+    return rows_;
+  }
+  const std::vector<Row>& rows() const { return rows_; }
+  EntryRef entry(int row) const { return entryOf(rows_.at(static_cast<std::size_t>(row))); }
+
+  OperationResult remove(int row) { return commit(family_.remove(entry(row), prompt_)); }
+  OperationResult enable(int row) { return commit(family_.enable(entry(row), prompt_)); }
+  OperationResult disable(int row) { return commit(family_.disable(entry(row), prompt_)); }
+  OperationResult openLocation(int row) { return commit(family_.openLocation(entry(row))); }
+  // Add with the dialog answered OK with `name` and `data`; the dialog's
+  // other fields as the family prepared them.
+  OperationResult add(const std::string& name, const std::string& data) {
+    EntryDialogData fields;
+    OperationResult ready = family_.prepareAdd(fields);
+    if (!ready.done()) return commit(std::move(ready));
+    fields.name = name;
+    fields.path = data;
+    return commit(family_.add(fields, prompt_));
+  }
+  // Modify of a row with the dialog answered OK with `name` and `data`.
+  OperationResult modify(int row, const std::string& name, const std::string& data) {
+    EntryDialogData fields = family_.dialogData(entry(row));
+    fields.name = name;
+    fields.path = data;
+    return commit(family_.modify(entry(row), fields, prompt_));
+  }
+  // The same on an entry that is not (or no longer) a row.
+  OperationResult remove(const EntryRef& e) { return commit(family_.remove(e, prompt_)); }
+  OperationResult enable(const EntryRef& e) { return commit(family_.enable(e, prompt_)); }
+  OperationResult disable(const EntryRef& e) { return commit(family_.disable(e, prompt_)); }
+  OperationResult undo(const Change& change) { return commit(family_.undo(change, prompt_), change.id); }
+
+  OperationResult commit(OperationResult result, std::optional<std::uint64_t> undoing = std::nullopt) {
+    commit_.commit(family_.traits(), result, prompt_, undoing);
+    return result;
+  }
+
+ private:
+  EntryFamily& family_;
+  UserPrompt& prompt_;
+  ChangeCommit& commit_;
+  std::vector<Row> rows_;
+};
+
+}  // namespace velmora::testing
