@@ -1,11 +1,12 @@
 #include "startupfolder/startup_folder_family.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "core/format.h"
+#include "core/paths.h"
 #include "core/text.h"
 #include "lang/language_table.h"
-#include "history/change_log.h"
 #include "family/prompt.h"
 #include "family/transaction.h"
 #include "startupfolder/disabled_copies.h"
@@ -14,9 +15,40 @@
 
 namespace velmora {
 
+namespace {
+
+// The log names an entry by its file's path.
+std::vector<std::string> logEntryPath(const std::string& location, const EntryState& state) {
+  return {entryPath(location, state.name)};
+}
+
+std::vector<std::string> logModifiedPaths(const std::string& location, const EntryState& before,
+                                          const EntryState& after) {
+  return {entryPath(location, before.name), entryPath(location, after.name), after.data};
+}
+
+// The prompt of a step that asks nothing (the Add dialog's content, Open
+// Location): were it ever to ask, the answer is no.
+class NoQuestions : public UserPrompt {
+ public:
+  void message(const std::string&) override {}
+  bool confirm(const std::string&) override { return false; }
+  bool confirmWarning(const std::string&) override { return false; }
+  bool entryDialog(EntryDialogKind, EntryDialogData&) override { return false; }
+  void fileInformation(const std::string&) override {}
+  void searchOnline(const std::string&) override {}
+};
+
+// A step that says whether the entry moved; a lambda returning bool would
+// fit run()'s other form too.
+using MoveSteps = std::function<bool()>;
+
+}  // namespace
+
 // Disable records the folder without its trailing backslash, so a folder
 // held with one must still find its records.
-const FamilyTraits kStartupFolderTraits{kStartupFolderRecords, LogKeys{"1"}, "_StartupFolderType", &sameFolder, "startupfolder"};
+const FamilyTraits kStartupFolderTraits{kStartupFolderRecords, LogKeys{"1"}, "_StartupFolderType", &sameFolder,
+                                        "startupfolder", &logEntryPath, &logModifiedPaths};
 
 FolderFlags startupFolderFlags(RegistryPort& registry, const std::vector<std::string>& folders) {
   const std::string common = readStartupFolder(registry, "Common Startup");
@@ -51,29 +83,113 @@ FamilyDescriptor startupFolderFamily(RegistryPort& registry, FolderPort& folders
       {{2, 0}},
       [&registry](const std::vector<std::string_view>& valueNames) { return readStartupFolders(registry, valueNames); },
       [&registry, &folders, &links, programDirectory = std::move(programDirectory), &context](
-          std::vector<std::string> locations, UserPrompt& prompt) -> std::unique_ptr<EntryFamily> {
+          std::vector<std::string> locations) -> std::unique_ptr<EntryFamily> {
         FolderFlags flags = startupFolderFlags(registry, locations);
         return std::make_unique<StartupFolderFamily>(std::move(locations), folders, links, programDirectory, context,
-                                                     prompt, std::move(flags));
+                                                     std::move(flags));
       }};
 }
 
 StartupFolderFamily::StartupFolderFamily(std::vector<std::string> folders, FolderPort& files, ShellLinkPort& links,
-                                         std::string programDirectory, const FamilyContext& context, UserPrompt& prompt,
-                                         FolderFlags flags)
+                                         std::string programDirectory, const FamilyContext& context, FolderFlags flags)
     : folders_(std::move(folders)),
       files_(files),
       links_(links),
       programDirectory_(std::move(programDirectory)),
-      support_(context, prompt, kStartupFolderTraits),
+      support_(context, kStartupFolderTraits),
       flagKeys_(std::move(flags)) {
   if (flagKeys_.registry) flags_.emplace(*flagKeys_.registry, support_);
 }
 
 std::string StartupFolderFamily::Entry::path() const { return entryPath(folder, name); }
 
-StartupFolderFamily::Entry StartupFolderFamily::entryOf(const Row& row) {
-  return Entry{row.name, row.data, row.path, row.origin};
+StartupFolderFamily::Entry StartupFolderFamily::entryFrom(const EntryRef& entry) {
+  return Entry{entry.name, entry.data, entry.location, entry.origin};
+}
+
+// ---------------------------------------------------------------------------
+// The operations
+
+OperationResult StartupFolderFamily::remove(const EntryRef& entry, UserPrompt& prompt) {
+  return support_.run(prompt, [&] { removeEntry(entryFrom(entry)); });
+}
+
+OperationResult StartupFolderFamily::add(const EntryDialogData& fields, UserPrompt& prompt) {
+  return support_.run(prompt, [&] { addEntry(fields); });
+}
+
+OperationResult StartupFolderFamily::modify(const EntryRef& entry, const EntryDialogData& fields,
+                                            UserPrompt& prompt) {
+  return support_.run(prompt, [&] { modifyEntry(entryFrom(entry), fields); });
+}
+
+OperationResult StartupFolderFamily::enable(const EntryRef& entry, UserPrompt& prompt) {
+  return support_.run(prompt, MoveSteps([&] { return enableEntry(entryFrom(entry)); }));
+}
+
+OperationResult StartupFolderFamily::disable(const EntryRef& entry, UserPrompt& prompt) {
+  return support_.run(prompt, MoveSteps([&] { return disableEntry(entryFrom(entry)); }));
+}
+
+OperationResult StartupFolderFamily::undo(const Change& change, UserPrompt& prompt) {
+  return support_.run(prompt, MoveSteps([&] { return reverse(change); }));
+}
+
+OperationResult StartupFolderFamily::prepareAdd(EntryDialogData& data) {
+  NoQuestions none;
+  return support_.run(none, MoveSteps([&] { return prepareAddEntry(data); }));
+}
+
+OperationResult StartupFolderFamily::openLocation(const EntryRef& entry) {
+  NoQuestions none;
+  OperationResult result = support_.run(none, MoveSteps([&] {
+    showLocation(entryFrom(entry));
+    return true;
+  }));
+  // Only what went wrong is said.
+  if (!result.messages.empty()) result.outcome = Outcome::Failed;
+  return result;
+}
+
+// ---------------------------------------------------------------------------
+// The entry dialogs
+
+bool StartupFolderFamily::prepareAddEntry(EntryDialogData& data) {
+  if (folders_.empty()) return false;
+  const std::string& folder = folders_.front();
+  if (withoutTrailingBackslash(folder).empty()) {
+    support_.tell("_StartupFolderUnknown");
+    return false;
+  }
+  data = support_.dialogData(folder);
+  data.check = nameCheck();
+  return true;
+}
+
+EntryDialogData StartupFolderFamily::dialogData(const EntryRef& entry) const {
+  const Entry e = entryFrom(entry);
+  EntryDialogData data = support_.dialogData(entry);
+  data.check = nameCheck();
+  // A file is looked at only where the entry may be changed: a record
+  // edited by hand could name a file elsewhere.
+  if (!isOwnFolder(e.folder) || (e.live() && !isPlainFileName(e.name))) return data;
+  // The dialog changes the target only: say what else the shortcut keeps.
+  const std::string copy = copyPath(e.folder, e.name);
+  const std::string& link = e.live() ? e.path() : copy;
+  std::string args;
+  if ((e.live() || files_.exists(copy)) && links_.arguments(link, args) == LinkStatus::Ok && !args.empty()) {
+    data.note = safeFormat(support_.translator().translate("_StartupKeepsArguments", Escapes::Convert), {args});
+  }
+  return data;
+}
+
+// A disabled file is not in the folder: the folder is shown instead.
+void StartupFolderFamily::showLocation(const Entry& e) {
+  if (e.live() && isPlainFileName(e.name)) {
+    support_.showFile(e.path());
+  } else {
+    support_.openFolder(withoutTrailingBackslash(e.folder));
+  }
 }
 
 std::optional<FlagKey> StartupFolderFamily::flagKeyOf(const std::string& folder) const {
@@ -205,7 +321,10 @@ void StartupFolderFamily::wrote(Transaction& tx, const std::string& path, const 
   });
 }
 
-void StartupFolderFamily::fill(EntryList& list) {
+// ---------------------------------------------------------------------------
+// Listing
+
+std::vector<Row> StartupFolderFamily::list() {
   const std::string type = support_.typeText();
   const std::vector<StoredItem> stored = support_.recordsForListing();
   // Each flag key is read once for the whole listing.
@@ -243,250 +362,7 @@ void StartupFolderFamily::fill(EntryList& list) {
       [this](const Row& row) -> std::string_view {
         return row.origin != RowOrigin::Record && !support_.windowsOpens(row.name) ? "_StatusNotStartable" : "";
       });
-  list.setRows(std::move(rows));
-}
-
-bool StartupFolderFamily::changeable(const EntryList& list, int index, Entry& e) {
-  if (!FamilySupport::isRow(list, index)) return false;
-  e = entryOf(list.row(index));
-  return mayChange(e, e.live());
-}
-
-void StartupFolderFamily::remove(EntryList& list, int index) {
-  Entry e;
-  if (!changeable(list, index, e)) return;
-  if (!support_.confirmRemove(e.name, withoutTrailingBackslash(e.folder), e.data)) return;
-  // The file itself (or a disabled entry's copy) is kept, so Undo can put it back.
-  const std::string copy = keepForHistory(e.live() ? e.path() : copyPath(e.folder, e.name));
-  std::optional<RegValue> flag;
-  if ((e.live() ? removeLive(e, &flag) : removeDisabled(e)) == Outcome::Done) {
-    support_.log(LogOperation::Remove, {e.path()});
-    Change c = support_.change(change_kind::kRemove, withoutTrailingBackslash(e.folder), stateOf(e), std::nullopt);
-    c.copy = copy;
-    // Windows' flag went with the file: Undo puts it back too.
-    if (flag) c.extra["flagbefore"] = flagText(flag);
-    support_.remember(std::move(c));
-  } else {
-    dropHistoryCopy(copy);
-  }
-  fill(list);
-  FamilySupport::reselect(list, index);
-}
-
-Outcome StartupFolderFamily::removeLive(const Entry& e, std::optional<RegValue>* flag) {
-  // Windows' flag of the file goes first (Windows would leave it behind):
-  // a deleted file cannot be taken back, the flag can.
-  Transaction tx(support_, e.name);
-  const auto flagKey = flagKeyOf(e.folder);
-  if (flagKey && flags_->drop(tx, *flagKey, e.name, flag) != Outcome::Done) return Outcome::Failed;
-  const FileStatus status = files_.removeFile(e.path());
-  if (status != FileStatus::Ok) {
-    return tx.fail([&] { fileFailed(status, "_StartupDeleteFailed", e.path(), e.folder); });
-  }
-  return tx.commit();
-}
-
-Outcome StartupFolderFamily::removeDisabled(const Entry& e) {
-  const auto stored = support_.records();
-  if (!stored) return Outcome::Failed;
-  // A record that has left config.xml already leaves nothing to remove.
-  const auto found = support_.findRecord(*stored, DisabledItem{e.folder, e.name, e.data});
-  if (!found) return Outcome::Stale;
-  const Outcome removed = support_.removeRecord(*found);
-  if (removed != Outcome::Done) return removed;
-  // The copy goes with the last record of its name; a leftover copy would
-  // only be replaced by the next Disable of that name.
-  if (!hasRecordNamed(*stored, e.folder, e.name, found->ordinal)) {
-    (void)files_.removeFile(copyPath(e.folder, e.name));
-  }
-  return Outcome::Done;
-}
-
-void StartupFolderFamily::add(EntryList& list) {
-  if (folders_.empty()) return;
-  const std::string& folder = folders_.front();
-  if (withoutTrailingBackslash(folder).empty()) {
-    support_.tell("_StartupFolderUnknown");
-    return;
-  }
-  EntryDialogData data = support_.dialogData(folder);
-  data.check = nameCheck();
-  if (!support_.prompt().entryDialog(EntryDialogKind::Add, data)) return;
-  if (!plainName(data.name)) return;
-  const std::string name = ensureExtension(data.name, "lnk");
-  const std::string link = entryPath(folder, name);
-  if (!mayReplace(name, link)) return;
-  // A file the new shortcut replaces is kept, so Undo gives it back.
-  std::optional<EntryState> replaced;
-  const std::string kept = keepForHistory(link);
-  if (!kept.empty()) replaced = EntryState{name, resolveShortcut(links_, link).value_or(""), {}, false};
-  const LinkStatus status = links_.create(data.path, link);
-  if (status != LinkStatus::Ok) {
-    dropHistoryCopy(kept);
-    linkFailed(status, link, folder);
-  } else {
-    support_.log(LogOperation::Add, {link});
-    Change c = support_.change(change_kind::kAdd, withoutTrailingBackslash(folder), replaced,
-                               EntryState{name, data.path, {}, false});
-    c.copy = kept;
-    support_.remember(std::move(c));
-  }
-  fill(list);
-}
-
-void StartupFolderFamily::property(EntryList& list, int index) { support_.showProperty(list, index); }
-
-// A disabled file is not in the folder: the folder is shown instead.
-void StartupFolderFamily::openLocation(EntryList& list, int index) {
-  if (!FamilySupport::isRow(list, index)) return;
-  const Entry e = entryOf(list.row(index));
-  if (e.live() && isPlainFileName(e.name)) {
-    support_.showFile(e.path());
-  } else {
-    support_.openFolder(withoutTrailingBackslash(e.folder));
-  }
-}
-
-bool StartupFolderFamily::disable(EntryList& list, int row) {
-  if (!FamilySupport::isRow(list, row)) return false;
-  const Entry e = entryOf(list.row(row));
-  if (!mayChange(e, true)) return false;
-  const std::string path = e.path();
-  if (!files_.exists(path)) {
-    support_.tell("_StartupFileMissing", {path});
-    return false;
-  }
-  const auto stored = support_.records();
-  if (!stored) return false;
-  // One copy per folder and name: a second disabled entry of the same name
-  // would overwrite the first one's copy.
-  if (hasRecordNamed(*stored, e.folder, e.name)) {
-    support_.tell("_StartupAlreadyDisabled", {e.name});
-    return false;
-  }
-
-  // The copy and the record are on disk before the file goes; a failure on
-  // the way takes back what was done.
-  const std::string copy = copyPath(e.folder, e.name);
-  const FileStatus copied = copyIntoDisabled(path, copy);
-  if (copied != FileStatus::Ok) {
-    (void)files_.removeFile(copy);
-    disabledCopyFailed(copied, "_StartupCopyFailed", path);
-    return false;
-  }
-  const DisabledItem record{withoutTrailingBackslash(e.folder), e.name, e.data};
-  if (support_.addRecord(record) != Outcome::Done) {
-    (void)files_.removeFile(copy);
-    return false;
-  }
-  Transaction tx(support_, e.name);
-  // The copy belongs to the record: it goes only when the record could go.
-  tx.undoWith([this, record, copy] {
-    if (!support_.takeBackRecord(record)) return false;
-    (void)files_.removeFile(copy);
-    return true;
-  });
-  const FileStatus removed = files_.removeFile(path);
-  if (removed != FileStatus::Ok) {
-    // The file stays live, so the record and the copy must go again.
-    tx.fail([&] { fileFailed(removed, "_StartupDeleteFailed", path, e.folder); });
-    return false;
-  }
-  tx.commit();
-  support_.log(LogOperation::Disable, {path});
-  support_.remember(support_.change(change_kind::kDisable, record.path, stateOf(e),
-                                    EntryState{e.name, e.data, {}, true}));
-  return true;
-}
-
-bool StartupFolderFamily::enable(EntryList& list, int row) {
-  if (!FamilySupport::isRow(list, row)) return false;
-  const Entry e = entryOf(list.row(row));
-  if (!mayChange(e, true)) return false;
-  if (e.origin == RowOrigin::OffInWindows) return turnOnInWindows(e);
-  const auto stored = support_.records();
-  if (!stored) return false;
-  const auto found = recordFor(*stored, e);
-  if (!found) return false;
-  const std::string path = e.path();
-  const std::string copy = copyPath(e.folder, e.name);
-  const bool hasCopy = files_.exists(copy);
-  if (!hasCopy && e.data.empty()) {
-    support_.tell("_StartupNothingToRestore", {e.name});
-    return false;
-  }
-  if (!mayReplace(e.name, path)) return false;
-
-  Transaction tx(support_, e.name);
-  KeptFile kept;
-  if (keepReplaced(tx, e.folder, e.name, kept) != Outcome::Done) return false;
-  if (restoreFile(e, hasCopy) != Outcome::Done) return false;
-  wrote(tx, path, kept);
-  // Enabled means it starts: a flag that Windows' settings left off is
-  // turned on too.
-  const auto flagKey = flagKeyOf(e.folder);
-  if (flagKey && flags_->turnOnIfOff(tx, *flagKey, e.name) != Outcome::Done) return false;
-
-  const StoreStatus removed = support_.removeEnabledRecord(*found);
-  if (removed != StoreStatus::Ok) {
-    tx.fail([&] { support_.tellStoreProblem(removed); });
-    return false;
-  }
-  // The file Enable replaced goes into the history before its kept copy is dropped.
-  const std::string replaced = kept ? keepForHistory(*kept) : std::string();
-  tx.commit();
-  if (hasCopy && !hasRecordNamed(*stored, e.folder, e.name, found->ordinal)) {
-    (void)files_.removeFile(copy);
-  }
-  support_.log(LogOperation::Enable, {path});
-  Change c = support_.change(change_kind::kEnable, withoutTrailingBackslash(e.folder), stateOf(e),
-                             EntryState{e.name, e.data, {}, false});
-  c.copy = replaced;
-  support_.remember(std::move(c));
-  return true;
-}
-
-bool StartupFolderFamily::turnOnInWindows(const Entry& e) {
-  const auto flagKey = flagKeyOf(e.folder);
-  if (!flagKey) return false;
-  // A flag without its file would turn on nothing.
-  const std::string path = e.path();
-  if (!files_.exists(path)) {
-    support_.tell("_StartupFileMissing", {path});
-    return false;
-  }
-  Transaction tx(support_, e.name);
-  std::optional<RegValue> was;
-  if (flags_->turnOn(tx, *flagKey, e.name, &was) != Outcome::Done) return false;
-  tx.commit();
-  support_.log(LogOperation::Enable, {path});
-  support_.remember(flags_->change(withoutTrailingBackslash(e.folder), stateOf(e), was,
-                                   RegValue{e.name, kRegBinary, {}, flagOnBytes()}));
-  return true;
-}
-
-Outcome StartupFolderFamily::restoreFile(const Entry& e, bool hasCopy) {
-  const std::string path = e.path();
-  if (!hasCopy) {
-    // A record kept by an older version has only the target to go on.
-    const LinkStatus status = links_.create(e.data, path);
-    if (status != LinkStatus::Ok) linkFailed(status, path, e.folder);
-    return status == LinkStatus::Ok ? Outcome::Done : Outcome::Failed;
-  }
-  // The very file that was disabled; only a target changed while it was
-  // disabled is written into it.
-  const std::string copy = copyPath(e.folder, e.name);
-  std::string target;
-  if (!e.data.empty() && links_.resolve(copy, target) == LinkStatus::Ok && target != e.data) {
-    const LinkStatus status = links_.retarget(copy, e.data, path);
-    if (status != LinkStatus::Ok) linkFailed(status, path, e.folder);
-    return status == LinkStatus::Ok ? Outcome::Done : Outcome::Failed;
-  }
-  const FileStatus status = files_.copyFile(copy, path, IfExists::Replace);
-  if (status != FileStatus::Ok) {
-    fileFailed(status == FileStatus::NotFound ? FileStatus::Failed : status, "_StartupRestoreFailed", path, e.folder);
-  }
-  return status == FileStatus::Ok ? Outcome::Done : Outcome::Failed;
+  return rows;
 }
 
 }  // namespace velmora

@@ -2,7 +2,7 @@
 // The startup-folder family: the files of the All Users and Current User
 // startup folders (as a rule shortcuts), and the disabled ones kept in
 // config.xml with an exact copy of each file beside it. A file that Windows'
-// own startup settings turned off (pane/startup_flags.h, by file name with
+// own startup settings turned off (startupflags/startup_flags.h, by file name with
 // extension) is listed unchecked where it is, and Enable turns it on there.
 #include <memory>
 #include <optional>
@@ -48,24 +48,25 @@ class StartupFolderFamily : public EntryFamily {
   // `folders` in the pane's order, as the node holds them; an empty one lists
   // nothing and refuses every change.
   StartupFolderFamily(std::vector<std::string> folders, FolderPort& files, ShellLinkPort& links,
-                      std::string programDirectory, const FamilyContext& context, UserPrompt& prompt,
-                      FolderFlags flags = {});
+                      std::string programDirectory, const FamilyContext& context, FolderFlags flags = {});
 
+  const FamilyTraits& traits() const override { return kStartupFolderTraits; }
   // At 96 DPI; Type fits its text in every shipped language.
   ColumnWidths columnWidths() const override { return {200, 110, 350, 350}; }
-  void fill(EntryList& list) override;
+  std::vector<Row> list() override;
   void describe(Row& row) override { support_.describe(row); }
-  void remove(EntryList& list, int row) override;
-  void add(EntryList& list) override;
-  void modify(EntryList& list, int row) override;
-  void property(EntryList& list, int row) override;
-  bool enable(EntryList& list, int row) override;
-  bool disable(EntryList& list, int row) override;
-  bool undo(const Change& change) override;
-  void openLocation(EntryList& list, int row) override;
+  EntryDialogData dialogData(const EntryRef& entry) const override;
+  OperationResult prepareAdd(EntryDialogData& data) override;
+  OperationResult remove(const EntryRef& entry, UserPrompt& prompt) override;
+  OperationResult add(const EntryDialogData& fields, UserPrompt& prompt) override;
+  OperationResult modify(const EntryRef& entry, const EntryDialogData& fields, UserPrompt& prompt) override;
+  OperationResult enable(const EntryRef& entry, UserPrompt& prompt) override;
+  OperationResult disable(const EntryRef& entry, UserPrompt& prompt) override;
+  OperationResult undo(const Change& change, UserPrompt& prompt) override;
+  OperationResult openLocation(const EntryRef& entry) override;
 
  private:
-  // A row read back: name, data and folder (columns 0, 2, 3).
+  // An entry as the operations read it: its name, data and folder.
   struct Entry {
     std::string name;
     std::string data;
@@ -75,9 +76,19 @@ class StartupFolderFamily : public EntryFamily {
     std::string path() const;
   };
 
-  static Entry entryOf(const Row& row);
-  // True when the row's entry may be changed; otherwise false, after saying why.
-  bool changeable(const EntryList& list, int index, Entry& e);
+  static Entry entryFrom(const EntryRef& entry);
+
+  // The steps of each operation, run inside it. They never run another
+  // operation: that would start its result afresh.
+  void removeEntry(const Entry& e);
+  bool prepareAddEntry(EntryDialogData& data);
+  void addEntry(const EntryDialogData& fields);
+  void modifyEntry(const Entry& e, const EntryDialogData& fields);
+  bool enableEntry(const Entry& e);
+  bool disableEntry(const Entry& e);
+  bool reverse(const Change& c);
+  void showLocation(const Entry& e);
+
   // True when `folder` is one of this pane's non-empty folders.
   bool isOwnFolder(const std::string& folder) const;
   // True when the entry lies in one of this pane's folders and, when a file
@@ -103,7 +114,10 @@ class StartupFolderFamily : public EntryFamily {
   // `flag`, when given, gets Windows' flag of the file that went with it.
   Outcome removeLive(const Entry& e, std::optional<RegValue>* flag = nullptr);
   Outcome removeDisabled(const Entry& e);
-  Outcome modifyLive(const Entry& e, const std::string& newName, const std::string& newData);
+  // `replacedCopy` gets the history copy of a file of the new name that the
+  // change replaced ("" when none).
+  Outcome modifyLive(const Entry& e, const std::string& newName, const std::string& newData,
+                     std::string& replacedCopy);
   Outcome modifyDisabled(const Entry& e, const std::string& newName, const std::string& newData);
   // Writes the enabled entry's file from its copy or its target.
   Outcome restoreFile(const Entry& e, bool hasCopy);
@@ -128,17 +142,20 @@ class StartupFolderFamily : public EntryFamily {
   void disabledCopyFailed(FileStatus status, const char* key, const std::string& path);
   void linkFailed(LinkStatus status, const std::string& path, const std::string& folder);
 
-  // An exact copy of the file at `path` in the history's copy folder, for a
+  // An exact copy of the file at `path` among the change copies, for a
   // change that is about to remove or replace it: the copy's name, or ""
-  // when there is no history or no copy could be made.
+  // when no copies are kept or none could be made.
   std::string keepForHistory(const std::string& path);
   // Drops a copy kept for a change that did not happen.
   void dropHistoryCopy(const std::string& name);
+  // The path of a change's copy; "" when no copies are kept or the name is
+  // none that the copies could have been given.
+  std::string historyCopyPath(const std::string& name) const;
   static EntryState stateOf(const Entry& e);
-  // Puts back at `path` a file a change replaced and kept under `copyName`
-  // in the history's copy folder, when the place is free. False after
-  // telling the user when it could not.
-  bool restoreReplaced(const std::string& copyName, const std::string& path, const std::string& folder);
+  // Puts back the file `name` of `folder` that a change replaced and kept
+  // under `copyName` among the change copies, when the place is free. False
+  // after telling the user when it could not.
+  bool restoreReplaced(const std::string& copyName, const std::string& folder, const std::string& name);
   // Whether every name of a change to undo passes the rules of this
   // family's own input: its folder, plain file names, copy names.
   bool undoable(const Change& c) const;
@@ -152,9 +169,6 @@ class StartupFolderFamily : public EntryFamily {
   // The record as `state` says, or nothing after telling the user.
   std::optional<StoredItem> recordIs(const std::string& folder, const EntryState& state);
 
-  // The history copy of a file of another name that the last live Modify
-  // replaced, if any.
-  std::string lastReplacedCopy_;
   std::vector<std::string> folders_;
   FolderPort& files_;
   ShellLinkPort& links_;

@@ -1,11 +1,8 @@
 // Modify of a startup-folder entry: a live shortcut is rewritten beside the
 // old one and moved into place; a disabled entry's record (and its copy,
 // which follows a new name) is changed.
-#include "core/format.h"
 #include "core/paths.h"
 #include "core/text.h"
-#include "lang/language_table.h"
-#include "family/prompt.h"
 #include "family/transaction.h"
 #include "startupfolder/disabled_copies.h"
 #include "startupfolder/folder_scan.h"
@@ -13,9 +10,8 @@
 
 namespace velmora {
 
-void StartupFolderFamily::modify(EntryList& list, int index) {
-  Entry e;
-  if (!changeable(list, index, e)) return;
+void StartupFolderFamily::modifyEntry(const Entry& e, const EntryDialogData& fields) {
+  if (!mayChange(e, e.live())) return;
 
   // Only a shortcut has a target to change: a program or batch file placed
   // in the folder would be lost if it were rewritten as a shortcut.
@@ -32,42 +28,34 @@ void StartupFolderFamily::modify(EntryList& list, int index) {
     return;
   }
 
-  EntryDialogData data = support_.dialogData(list.row(index));
-  // The dialog changes the target only: say what else the shortcut keeps.
-  std::string args;
-  const std::string& link = e.live() ? e.path() : copy;
-  if ((e.live() || files_.exists(copy)) && links_.arguments(link, args) == LinkStatus::Ok && !args.empty()) {
-    data.note = safeFormat(support_.translator().translate("_StartupKeepsArguments", Escapes::Convert), {args});
-  }
-  data.check = nameCheck();
-  if (!support_.prompt().entryDialog(EntryDialogKind::Modify, data)) return;
-  if (!plainName(data.name)) return;
+  if (!plainName(fields.name)) return;
   // Windows opens the file by its extension: a new name typed without one
   // keeps the old one's, as Add gives a new shortcut ".lnk".
   const std::string oldExtension = fileExtension(e.name);
-  data.name = ensureExtension(data.name, oldExtension.empty() ? std::string("lnk") : oldExtension);
+  const std::string newName = ensureExtension(fields.name, oldExtension.empty() ? std::string("lnk") : oldExtension);
   // The file as it was, for Undo: the dialog's change keeps arguments,
   // icon and working folder, and only the very file gives them all back.
   const std::string kept = e.live() ? keepForHistory(e.path()) : std::string();
-  const Outcome outcome = e.live() ? modifyLive(e, data.name, data.path) : modifyDisabled(e, data.name, data.path);
+  std::string replacedCopy;
+  const Outcome outcome =
+      e.live() ? modifyLive(e, newName, fields.path, replacedCopy) : modifyDisabled(e, newName, fields.path);
   if (outcome == Outcome::Done) {
-    support_.log(LogOperation::Modify, {e.path(), entryPath(e.folder, data.name), data.path});
     Change c = support_.change(change_kind::kModify, withoutTrailingBackslash(e.folder), stateOf(e),
-                               EntryState{data.name, data.path, {}, !e.live()});
+                               EntryState{newName, fields.path, {}, !e.live()});
     c.copy = kept;
-    if (e.live() && !lastReplacedCopy_.empty()) c.extra["replacedcopy"] = lastReplacedCopy_;
-    support_.remember(std::move(c));
+    if (!replacedCopy.empty()) c.extra["replacedcopy"] = replacedCopy;
+    support_.done(std::move(c));
   } else {
     dropHistoryCopy(kept);
   }
-  fill(list);
 }
 
-Outcome StartupFolderFamily::modifyLive(const Entry& e, const std::string& newName, const std::string& newData) {
+Outcome StartupFolderFamily::modifyLive(const Entry& e, const std::string& newName, const std::string& newData,
+                                        std::string& replacedCopy) {
   const std::string oldPath = e.path();
   const std::string newPath = entryPath(e.folder, newName);
   const bool sameFile = equalsIgnoreCase(e.name, newName);
-  lastReplacedCopy_.clear();
+  replacedCopy.clear();
   if (!sameFile && !mayReplace(newName, newPath)) return Outcome::Failed;
 
   // The new shortcut is written beside the old one and moved into place, so
@@ -115,7 +103,7 @@ Outcome StartupFolderFamily::modifyLive(const Entry& e, const std::string& newNa
       return tx.fail([&] { fileFailed(removed, "_StartupDeleteFailed", oldPath, e.folder); });
     }
     // The file of the new name it replaced goes into the history, for Undo.
-    if (kept) lastReplacedCopy_ = keepForHistory(*kept);
+    if (kept) replacedCopy = keepForHistory(*kept);
   }
   return tx.commit();
 }

@@ -3,9 +3,9 @@
 // step is a step of the forward operations, with their checks, questions
 // and transactions.
 #include "core/format.h"
+#include "core/paths.h"
 #include "core/text.h"
 #include "lang/language_table.h"
-#include "history/change_undo.h"
 #include "family/transaction.h"
 #include "startupfolder/disabled_copies.h"
 #include "startupfolder/folder_scan.h"
@@ -16,21 +16,28 @@ namespace velmora {
 EntryState StartupFolderFamily::stateOf(const Entry& e) { return EntryState{e.name, e.data, {}, !e.live()}; }
 
 std::string StartupFolderFamily::keepForHistory(const std::string& path) {
-  ChangeHistory* const history = support_.history();
-  if (!history || !files_.exists(path)) return {};
-  const std::string name = history->newCopyName();
-  if (files_.makeFolder(history->copyFolder()) != FileStatus::Ok ||
-      files_.copyFile(path, history->copyPath(name), IfExists::Replace) != FileStatus::Ok) {
-    (void)files_.removeFile(history->copyPath(name));
+  ChangeCopies* const copies = support_.copies();
+  if (!copies || !files_.exists(path)) return {};
+  const std::string name = copies->newCopyName();
+  const std::string copy = copies->copyPath(name);
+  // The copies' folder is made by whoever makes the first copy.
+  if (files_.makeFolder(directoryPart(copy)) != FileStatus::Ok ||
+      files_.copyFile(path, copy, IfExists::Replace) != FileStatus::Ok) {
+    (void)files_.removeFile(copy);
     return {};
   }
   return name;
 }
 
 void StartupFolderFamily::dropHistoryCopy(const std::string& name) {
-  if (ChangeHistory* const history = support_.history(); history && !name.empty()) {
-    (void)files_.removeFile(history->copyPath(name));
+  if (ChangeCopies* const copies = support_.copies(); copies && !name.empty()) {
+    (void)files_.removeFile(copies->copyPath(name));
   }
+}
+
+std::string StartupFolderFamily::historyCopyPath(const std::string& name) const {
+  ChangeCopies* const copies = support_.copies();
+  return copies && plainCopyName(name) ? copies->copyPath(name) : std::string();
 }
 
 bool StartupFolderFamily::undoable(const Change& c) const {
@@ -41,22 +48,20 @@ bool StartupFolderFamily::undoable(const Change& c) const {
          flagsReadable(c);
 }
 
-bool StartupFolderFamily::undo(const Change& c) {
+bool StartupFolderFamily::reverse(const Change& c) {
   // Only a folder of this family's, only plain file names in it, and only
   // copies of the history's own.
   if (!support_.mayUndo(c, folders_, undoable(c))) return false;
-  UndoScope scope(support_, c.id);
   using namespace change_kind;
   if (c.kind == kDisable && c.after && c.after->disabled) {
     if (!recordIs(c.location, *c.after)) return false;
-    OneRowList row(Row{c.after->name, {}, c.after->data, c.location, RowState::Disabled});
-    return enable(row, 0);
+    return enableEntry(Entry{c.after->name, c.after->data, c.location, RowOrigin::Record});
   }
   if (c.kind == kEnable && c.after && !c.after->disabled) {
     if (!fileIs(c.location, *c.after)) return false;
-    OneRowList row(Row{c.after->name, {}, c.after->data, c.location, RowState::Live});
     // The file the Enable replaced comes back in its place.
-    return disable(row, 0) && restoreReplaced(c.copy, entryPath(c.location, c.after->name), c.location);
+    return disableEntry(Entry{c.after->name, c.after->data, c.location, RowOrigin::Live}) &&
+           restoreReplaced(c.copy, c.location, c.after->name);
   }
   if (c.kind == kFlag && c.after && !c.after->disabled) {
     const auto flagKey = flagKeyOf(c.location);
@@ -65,7 +70,7 @@ bool StartupFolderFamily::undo(const Change& c) {
       return false;
     }
     if (!fileIs(c.location, *c.after)) return false;
-    return flags_->undo(c, *flagKey, c.after->name, {entryPath(c.location, c.after->name)});
+    return flags_->undo(c, *flagKey, c.after->name);
   }
   if (c.kind == kRemove && c.before) return undoRemove(c);
   if (c.kind == kAdd && c.after) return undoAdd(c);
@@ -74,18 +79,19 @@ bool StartupFolderFamily::undo(const Change& c) {
   return false;
 }
 
-bool StartupFolderFamily::restoreReplaced(const std::string& copyName, const std::string& path,
-                                          const std::string& folder) {
-  ChangeHistory* const history = support_.history();
-  if (copyName.empty() || !history || !plainCopyName(copyName)) return true;
-  const std::string copy = history->copyPath(copyName);
-  if (!files_.exists(copy) || files_.exists(path)) return true;
+bool StartupFolderFamily::restoreReplaced(const std::string& copyName, const std::string& folder,
+                                          const std::string& name) {
+  const std::string copy = historyCopyPath(copyName);
+  const std::string path = entryPath(folder, name);
+  if (copy.empty() || !files_.exists(copy) || files_.exists(path)) return true;
   const FileStatus status = files_.copyFile(copy, path, IfExists::Fail);
   if (status != FileStatus::Ok) {
     fileFailed(status, "_StartupRestoreFailed", path, folder);
     return false;
   }
-  support_.log(LogOperation::Add, {path});
+  // Logged as an Add of its own; the history keeps it only as part of the
+  // change it follows.
+  support_.alsoLogged(support_.change(change_kind::kAdd, folder, std::nullopt, EntryState{name, {}, {}, false}));
   return true;
 }
 
@@ -115,8 +121,7 @@ std::optional<StoredItem> StartupFolderFamily::recordIs(const std::string& folde
 
 bool StartupFolderFamily::undoRemove(const Change& c) {
   const EntryState& b = *c.before;
-  ChangeHistory* const history = support_.history();
-  const std::string copy = history && plainCopyName(c.copy) ? history->copyPath(c.copy) : std::string();
+  const std::string copy = historyCopyPath(c.copy);
   const bool hasCopy = !copy.empty() && files_.exists(copy);
   const Entry e{b.name, b.data, c.location, b.disabled ? RowOrigin::Record : RowOrigin::Live};
   if (b.disabled) {
@@ -164,8 +169,7 @@ bool StartupFolderFamily::undoRemove(const Change& c) {
     }
     tx.commit();
   }
-  support_.log(LogOperation::Add, {e.path()});
-  support_.remember(support_.change(change_kind::kAdd, c.location, std::nullopt, b));
+  support_.done(support_.change(change_kind::kAdd, c.location, std::nullopt, b));
   return true;
 }
 
@@ -184,9 +188,7 @@ bool StartupFolderFamily::undoAdd(const Change& c) {
     }
   } else {
     if (!fileIs(c.location, a)) return false;
-    ChangeHistory* const history = support_.history();
-    const std::string replaced =
-        c.before && history && plainCopyName(c.copy) ? history->copyPath(c.copy) : std::string();
+    const std::string replaced = c.before ? historyCopyPath(c.copy) : std::string();
     copy = keepForHistory(e.path());
     if (!replaced.empty() && files_.exists(replaced)) {
       // The Add replaced a file: that file comes back in its place.
@@ -196,10 +198,9 @@ bool StartupFolderFamily::undoAdd(const Change& c) {
         fileFailed(status, "_StartupRestoreFailed", e.path(), e.folder);
         return false;
       }
-      support_.log(LogOperation::Add, {e.path()});
       Change back = support_.change(change_kind::kAdd, c.location, a, *c.before);
       back.copy = copy;
-      support_.remember(std::move(back));
+      support_.done(std::move(back));
       return true;
     }
     if (removeLive(e) != Outcome::Done) {
@@ -207,10 +208,9 @@ bool StartupFolderFamily::undoAdd(const Change& c) {
       return false;
     }
   }
-  support_.log(LogOperation::Remove, {e.path()});
   Change undone = support_.change(change_kind::kRemove, c.location, a, std::nullopt);
   undone.copy = copy;
-  support_.remember(std::move(undone));
+  support_.done(std::move(undone));
   return true;
 }
 
@@ -221,19 +221,17 @@ bool StartupFolderFamily::undoModify(const Change& c) {
   if (a.disabled) {
     if (!recordIs(c.location, a)) return false;
     if (modifyDisabled(now, b.name, b.data) != Outcome::Done) return false;
-    support_.log(LogOperation::Modify, {now.path(), entryPath(now.folder, b.name), b.data});
-    support_.remember(support_.change(change_kind::kModify, c.location, a, b));
+    support_.done(support_.change(change_kind::kModify, c.location, a, b));
     return true;
   }
   if (!fileIs(c.location, a)) return false;
-  ChangeHistory* const history = support_.history();
-  const std::string copy = history && plainCopyName(c.copy) ? history->copyPath(c.copy) : std::string();
+  const std::string copy = historyCopyPath(c.copy);
   const std::string kept = keepForHistory(now.path());
-  lastReplacedCopy_.clear();
+  std::string replacedCopy;
   Outcome outcome = Outcome::Failed;
   if (copy.empty() || !files_.exists(copy)) {
     // No copy of the old file: the dialog's way, a new target and name.
-    outcome = modifyLive(now, b.name, b.data);
+    outcome = modifyLive(now, b.name, b.data, replacedCopy);
   } else {
     // The very file as it was, under its old name.
     const std::string oldPath = entryPath(c.location, b.name);
@@ -259,14 +257,13 @@ bool StartupFolderFamily::undoModify(const Change& c) {
     dropHistoryCopy(kept);
     return false;
   }
-  support_.log(LogOperation::Modify, {now.path(), entryPath(now.folder, b.name), b.data});
   Change undone = support_.change(change_kind::kModify, c.location, a, b);
   undone.copy = kept;
-  if (!lastReplacedCopy_.empty()) undone.extra["replacedcopy"] = lastReplacedCopy_;
-  support_.remember(std::move(undone));
+  if (!replacedCopy.empty()) undone.extra["replacedcopy"] = replacedCopy;
+  support_.done(std::move(undone));
   // The file the Modify replaced under its new name comes back there.
   const auto replaced = c.extra.find("replacedcopy");
-  return replaced == c.extra.end() || restoreReplaced(replaced->second, now.path(), c.location);
+  return replaced == c.extra.end() || restoreReplaced(replaced->second, c.location, a.name);
 }
 
 }  // namespace velmora

@@ -1,0 +1,34 @@
+// Add of a startup-folder entry: a new shortcut in the pane's first folder.
+#include "startupfolder/folder_scan.h"
+#include "startupfolder/startup_folder_family.h"
+
+namespace velmora {
+
+void StartupFolderFamily::addEntry(const EntryDialogData& data) {
+  if (folders_.empty()) return;
+  const std::string& folder = folders_.front();
+  if (withoutTrailingBackslash(folder).empty()) {
+    support_.tell("_StartupFolderUnknown");
+    return;
+  }
+  if (!plainName(data.name)) return;
+  const std::string name = ensureExtension(data.name, "lnk");
+  const std::string link = entryPath(folder, name);
+  if (!mayReplace(name, link)) return;
+  // A file the new shortcut replaces is kept, so Undo gives it back.
+  std::optional<EntryState> replaced;
+  const std::string kept = keepForHistory(link);
+  if (!kept.empty()) replaced = EntryState{name, resolveShortcut(links_, link).value_or(""), {}, false};
+  const LinkStatus status = links_.create(data.path, link);
+  if (status != LinkStatus::Ok) {
+    dropHistoryCopy(kept);
+    linkFailed(status, link, folder);
+  } else {
+    Change c = support_.change(change_kind::kAdd, withoutTrailingBackslash(folder), replaced,
+                               EntryState{name, data.path, {}, false});
+    c.copy = kept;
+    support_.done(std::move(c));
+  }
+}
+
+}  // namespace velmora
