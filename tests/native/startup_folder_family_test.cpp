@@ -1,16 +1,23 @@
 // The startup-folder family against an in-memory folder tree: the listing,
-// the six commands, and what is left behind when a step fails.
+// the operations, and what is left behind when a step fails. Each result
+// goes through the real commit, so the log and the messages are the
+// program's own.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
 
 #include "fakes/fake_folders.h"
+#include "fakes/fake_history.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
+#include "fakes/family_driver.h"
+#include "history/change_commit.h"
+#include "history/change_history.h"
 #include "history/change_log.h"
 #include "family/families.h"
+#include "family/location_opener.h"
 #include "startupfolder/disabled_copies.h"
 #include "startupfolder/folder_location.h"
 #include "startupfolder/folder_scan.h"
@@ -97,8 +104,9 @@ TEST(FolderScan, AnEmptyFolderPathNeverBecomesTheDriveRoot) {
   EXPECT_TRUE(folderScan(fs, "\\").empty());
 }
 
-// A pane over two startup folders with the fakes behind it. Log contents are
-// the values joined with '|', so tests can read them back.
+// A family over the startup folders with the fakes behind it, driven as the
+// pane drives it. Log contents are the values joined with '|', so tests can
+// read them back.
 class StartupFolderTest : public ::testing::Test {
  protected:
   const std::string common = "C:\\ProgramData\\Startup";
@@ -113,8 +121,17 @@ class StartupFolderTest : public ::testing::Test {
   FakeFolders fs;
   FakeShellLinks links{fs};
   ScriptedPrompt prompt;
-  FakeList list;
-  FamilyContext context{store, log, tr};
+  FamilyContext context{store, tr};
+  ChangeCommit commit{log, nullptr, tr};
+
+  // A family and the driver that runs its operations on its rows.
+  struct Pane {
+    Pane(std::unique_ptr<EntryFamily> f, UserPrompt& prompt, ChangeCommit& commit)
+        : family(std::move(f)), driver(*family, prompt, commit) {}
+    std::unique_ptr<EntryFamily> family;
+    FamilyDriver driver;
+    FamilyDriver* operator->() { return &driver; }
+  };
 
   StartupFolderTest() {
     tr.texts["_StartupFolderType"] = "Startup folder";
@@ -125,10 +142,14 @@ class StartupFolderTest : public ::testing::Test {
     fs.addFolder(program);
   }
 
-  std::unique_ptr<EntryFamily> pane(std::vector<std::string> folders) {
-    return startupFolderFamily(registry, fs, links, program, context).make(std::move(folders), prompt);
+  Pane pane(std::vector<std::string> folders) {
+    return Pane(startupFolderFamily(registry, fs, links, program, context).make(std::move(folders)), prompt, commit);
   }
-  std::unique_ptr<EntryFamily> pane() { return pane({common, user}); }
+  Pane pane() { return pane({common, user}); }
+  // The family built by hand, over another context (a store of the test's own).
+  Pane paneWith(const FamilyContext& other, std::vector<std::string> folders) {
+    return Pane(std::make_unique<StartupFolderFamily>(std::move(folders), fs, links, program, other), prompt, commit);
+  }
 
   void disabledRecord(const std::string& folder, const std::string& name, const std::string& data) {
     store.elements.push_back({kStartupFolderRecords, {folder, name, data}});
@@ -136,21 +157,25 @@ class StartupFolderTest : public ::testing::Test {
   std::string copyOf(const std::string& folder, const std::string& name) {
     return disabledCopyPath(program, folder, name);
   }
-  int rowNamed(const std::string& name, RowState state) {
-    for (int i = 0; i < list.count(); ++i) {
-      if (list.rows[i].name == name && list.rows[i].state == state) return i;
+  static int rowNamed(Pane& p, const std::string& name, RowState state) {
+    const std::vector<Row>& rows = p->rows();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      if (rows[i].name == name && rows[i].state == state) return static_cast<int>(i);
     }
     ADD_FAILURE() << "no row " << name;
     return 0;
   }
-  // What the check-box protocol does before it calls the family.
-  bool clickBox(EntryFamily& family, int row) {
-    const bool live = list.rows[row].state == RowState::Live;
-    list.rows[row].state = live ? RowState::Disabled : RowState::Live;
-    const bool moved = live ? family.disable(list, row) : family.enable(list, row);
-    // Where the entry is now, as the pane records it after a move.
-    if (moved) list.rows[row].origin = live ? RowOrigin::Record : RowOrigin::Live;
-    return moved;
+  // What the check box asks of the family: a checked row is disabled, an
+  // unchecked one enabled. True when the entry moved.
+  static bool clickBox(Pane& p, int row) {
+    const bool live = p->rows().at(static_cast<std::size_t>(row)).state == RowState::Live;
+    return (live ? p->disable(row) : p->enable(row)).done();
+  }
+  // The Modify dialog answered OK: the name and the data as the user left them.
+  static OperationResult modify(Pane& p, int row, const std::optional<std::string>& name,
+                                const std::optional<std::string>& data) {
+    const Row& r = p->rows().at(static_cast<std::size_t>(row));
+    return p->modify(row, name.value_or(r.name), data.value_or(r.data));
   }
   std::vector<std::string> logContents() const {
     std::vector<std::string> out;
@@ -175,7 +200,6 @@ TEST_F(StartupFolderTest, ListsEachFolderDisabledRowsFirstThenItsFiles) {
   disabledRecord("c:\\programdata\\STARTUP\\", "Old.lnk", "C:\\Old\\old.exe");
   disabledRecord("C:\\Elsewhere", "Other.lnk", "C:\\x.exe");
   auto family = pane();
-  family->fill(list);
   const std::vector<Row> expected = {
       recordRow("Old.lnk", "Startup folder", "C:\\Old\\old.exe", common),
       {"Tool.lnk", "Startup folder", "C:\\Tools\\tool.exe", common, RowState::Live},
@@ -183,9 +207,9 @@ TEST_F(StartupFolderTest, ListsEachFolderDisabledRowsFirstThenItsFiles) {
       recordRow("Chat.lnk", "Startup folder", "C:\\Chat\\chat.exe", user),
       {"Mail.lnk", "Startup folder", "C:\\Mail\\mail.exe", user, RowState::Live},
   };
-  EXPECT_EQ(list.rows, expected);
+  EXPECT_EQ(family->list(), expected);
   EXPECT_TRUE(prompt.messages.empty());
-  const auto widths = family->columnWidths();
+  const auto widths = family.family->columnWidths();
   EXPECT_EQ((std::vector<int>{widths.name, widths.type, widths.data, widths.path}), (std::vector<int>{200, 110, 350, 350}));
 }
 
@@ -193,12 +217,33 @@ TEST_F(StartupFolderTest, AFolderHeldWithATrailingBackslashStillFindsItsRecords)
   fs.put(common + "\\Tool.lnk", FakeShellLinks::linkBytes("C:\\t.exe"));
   disabledRecord(common, "Tool.lnk", "C:\\t.exe");  // same name, disabled and live both listed
   auto family = pane({common + "\\"});
-  family->fill(list);
-  ASSERT_EQ(list.count(), 2);
-  EXPECT_EQ(list.rows[0].path, common + "\\") << "disabled rows show the folder as the pane holds it";
-  EXPECT_EQ(list.rows[0].state, RowState::Disabled);
-  EXPECT_EQ(list.rows[1].path, common) << "file rows show it without the trailing backslash";
-  EXPECT_EQ(list.rows[1].state, RowState::Live);
+  const std::vector<Row>& rows = family->list();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].path, common + "\\") << "disabled rows show the folder as the pane holds it";
+  EXPECT_EQ(rows[0].state, RowState::Disabled);
+  EXPECT_EQ(rows[1].path, common) << "file rows show it without the trailing backslash";
+  EXPECT_EQ(rows[1].state, RowState::Live);
+}
+
+// The log names each file by its path, with one backslash between folder
+// and name, whichever way the folder is held (a drive's root ends in one).
+TEST_F(StartupFolderTest, TheLogNamesFilesOfAFolderHeldWithATrailingBackslash) {
+  const std::string root = "D:\\";
+  fs.addFolder("D:");
+  auto family = pane({root});
+  ASSERT_TRUE(family->add("New", "C:\\new.exe").done());
+  family->list();
+  ASSERT_TRUE(family->modify(rowNamed(family, "New.lnk", RowState::Live), "Newer.lnk", "C:\\newer.exe").done());
+  family->list();
+  ASSERT_TRUE(clickBox(family, rowNamed(family, "Newer.lnk", RowState::Live)));
+  family->list();
+  ASSERT_TRUE(clickBox(family, rowNamed(family, "Newer.lnk", RowState::Disabled)));
+  family->list();
+  ASSERT_TRUE(family->remove(rowNamed(family, "Newer.lnk", RowState::Live)).done());
+  EXPECT_EQ(logContents(), (Strings{"_LogItemType2:D:\\New.lnk||", "_LogItemType3:D:\\New.lnk|D:\\Newer.lnk|C:\\newer.exe",
+                                    "_LogItemType5:D:\\Newer.lnk||", "_LogItemType4:D:\\Newer.lnk||",
+                                    "_LogItemType1:D:\\Newer.lnk||"}));
+  EXPECT_TRUE(prompt.messages.empty());
 }
 
 TEST_F(StartupFolderTest, ARedirectedFolderOnAServerKeepsItsPath) {
@@ -207,14 +252,12 @@ TEST_F(StartupFolderTest, ARedirectedFolderOnAServerKeepsItsPath) {
   fs.put(unc + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
   fs.addFolder(unc);
   auto family = pane({unc});
-  family->fill(list);
-  ASSERT_EQ(list.count(), 1);
-  EXPECT_EQ(list.rows[0].path, unc);
-  ASSERT_TRUE(clickBox(*family, 0));
+  ASSERT_EQ(family->list().size(), 1u);
+  EXPECT_EQ(family->rows()[0].path, unc);
+  ASSERT_TRUE(clickBox(family, 0));
   EXPECT_EQ(store.items(kStartupFolderRecords), (std::vector<DisabledItem>{{unc, "a.lnk", "C:\\a.exe"}}));
-  family->fill(list);
-  ASSERT_EQ(list.count(), 1);
-  ASSERT_TRUE(clickBox(*family, 0));
+  ASSERT_EQ(family->list().size(), 1u);
+  ASSERT_TRUE(clickBox(family, 0));
   EXPECT_TRUE(fs.hasFile(unc + "\\a.lnk"));
 }
 
@@ -222,8 +265,7 @@ TEST_F(StartupFolderTest, AnUnreadableStoreStillListsTheFilesQuietly) {
   fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
   store.unreadable = true;
   auto family = pane();
-  family->fill(list);
-  ASSERT_EQ(list.count(), 1);
+  EXPECT_EQ(family->list().size(), 1u);
   EXPECT_TRUE(prompt.messages.empty());
 }
 
@@ -231,25 +273,24 @@ TEST_F(StartupFolderTest, AnUnknownFolderListsNothingAndRefusesEveryChange) {
   fs.put("C:\\boot.lnk", FakeShellLinks::linkBytes("C:\\x.exe"));
   disabledRecord("", "boot.lnk", "C:\\x.exe");
   auto family = pane({""});
-  family->fill(list);
-  EXPECT_EQ(list.count(), 0);
+  EXPECT_TRUE(family->list().empty());
 
-  prompt.onDialog = [](EntryDialogKind, EntryDialogData& d) {
-    d.name = "boot";
-    d.path = "C:\\x.exe";
-    return true;
-  };
-  family->add(list);
-  EXPECT_TRUE(prompt.dialogs.empty());
+  EntryDialogData data;
+  const OperationResult ready = family.family->prepareAdd(data);
+  EXPECT_FALSE(ready.done()) << "no Add dialog";
+  EXPECT_EQ(ready.messages, (Strings{"_StartupFolderUnknown"}));
+  EXPECT_FALSE(family->add("boot", "C:\\x.exe").done());
   EXPECT_TRUE(messaged("_StartupFolderUnknown"));
+  // Had a dialog been shown all the same, Add still refuses.
+  EXPECT_FALSE(family->commit(family.family->add({"", "", "boot", "C:\\x.exe"}, prompt)).done());
 
-  // A row naming a folder the pane does not hold is refused as well.
-  list.rows = {Row{"boot.lnk", "", "C:\\x.exe", "C:", RowState::Live}};
-  list.selection = 0;
-  family->remove(list, list.selected());
-  family->modify(list, list.selected());
-  list.rows[0].state = RowState::Disabled;
-  EXPECT_FALSE(family->disable(list, 0));
+  // An entry naming a folder the pane does not hold is refused as well.
+  const EntryRef boot{"C:", "boot.lnk", "C:\\x.exe"};
+  prompt.messages.clear();
+  EXPECT_FALSE(family->remove(boot).done());
+  EXPECT_FALSE(family->commit(family.family->modify(boot, {"", "C:", "boot2", "C:\\y.exe"}, prompt)).done());
+  EXPECT_FALSE(family->disable(boot).done());
+  EXPECT_EQ(prompt.messages, (Strings{"_StartupFolderUnknown", "_StartupFolderUnknown", "_StartupFolderUnknown"}));
   EXPECT_TRUE(prompt.questions.empty());
   EXPECT_TRUE(fs.hasFile("C:\\boot.lnk"));
   EXPECT_EQ(fs.writes + fs.deletions, 0);
@@ -260,40 +301,38 @@ TEST_F(StartupFolderTest, DisableKeepsTheExactFileAndEnablePutsItBack) {
   const std::string bytes = FakeShellLinks::linkBytes("C:\\Mail\\mail.exe", "args=/min;dir=C:\\Mail;icon=1");
   fs.put(user + "\\Mail.lnk", bytes);
   auto family = pane();
-  family->fill(list);
-  const int row = rowNamed("Mail.lnk", RowState::Live);
+  family->list();
 
-  ASSERT_TRUE(clickBox(*family, row));
+  const OperationResult disabled = family->disable(rowNamed(family, "Mail.lnk", RowState::Live));
+  ASSERT_TRUE(disabled.done());
   EXPECT_FALSE(fs.hasFile(user + "\\Mail.lnk"));
   EXPECT_EQ(fs.bytes(copyOf(user, "Mail.lnk")), bytes);
   EXPECT_EQ(store.items(kStartupFolderRecords),
             (std::vector<DisabledItem>{{user, "Mail.lnk", "C:\\Mail\\mail.exe"}}));
-  EXPECT_EQ(list.rows[row].state, RowState::Disabled) << "Disable does not refill the list";
+  ASSERT_EQ(disabled.changes.size(), 1u);
+  EXPECT_EQ(disabled.changes[0].kind, "disable");
+  EXPECT_EQ(disabled.changes[0].location, user);
+  EXPECT_EQ(disabled.changes[0].after, (EntryState{"Mail.lnk", "C:\\Mail\\mail.exe", {}, true}));
 
-  ASSERT_TRUE(clickBox(*family, row));
+  family->list();
+  ASSERT_TRUE(clickBox(family, rowNamed(family, "Mail.lnk", RowState::Disabled)));
   EXPECT_EQ(fs.bytes(user + "\\Mail.lnk"), bytes) << "arguments, folder and icon come back";
   EXPECT_FALSE(fs.hasFile(copyOf(user, "Mail.lnk")));
   EXPECT_TRUE(store.items(kStartupFolderRecords).empty());
   EXPECT_EQ(logContents(), (Strings{"_LogItemType5:" + user + "\\Mail.lnk||", "_LogItemType4:" + user + "\\Mail.lnk||"}));
   EXPECT_TRUE(prompt.messages.empty());
-  EXPECT_EQ(list.fills, 1);
-
-  // A row that is not there moves nothing.
-  EXPECT_FALSE(family->disable(list, -1));
-  EXPECT_FALSE(family->enable(list, list.count()));
-  EXPECT_EQ(sink.records.size(), 2u);
 }
 
 TEST_F(StartupFolderTest, ARecordWithoutACopyIsEnabledAsANewShortcutToItsTarget) {
   disabledRecord(user, "Old.lnk", "C:\\Old\\old.exe");
   disabledRecord(user, "Lost.bat", "");
   auto family = pane();
-  family->fill(list);
-  ASSERT_TRUE(clickBox(*family, rowNamed("Old.lnk", RowState::Disabled)));
+  family->list();
+  ASSERT_TRUE(clickBox(family, rowNamed(family, "Old.lnk", RowState::Disabled)));
   EXPECT_EQ(fs.bytes(user + "\\Old.lnk"), FakeShellLinks::linkBytes("C:\\Old\\old.exe"));
 
   // No copy and no target: there is nothing to write, so nothing moves.
-  EXPECT_FALSE(clickBox(*family, rowNamed("Lost.bat", RowState::Disabled)));
+  EXPECT_FALSE(clickBox(family, rowNamed(family, "Lost.bat", RowState::Disabled)));
   EXPECT_TRUE(messaged("_StartupNothingToRestore"));
   EXPECT_FALSE(fs.hasFile(user + "\\Lost.bat"));
   EXPECT_EQ(store.items(kStartupFolderRecords), (std::vector<DisabledItem>{{user, "Lost.bat", ""}}));
@@ -305,8 +344,8 @@ TEST_F(StartupFolderTest, ASecondEntryOfTheSameNameIsNotDisabledOverTheFirstOnes
   fs.put(copyOf(user, "a.lnk"), FakeShellLinks::linkBytes("C:\\old.exe", "args=keep"));
   disabledRecord(user, "A.LNK", "C:\\old.exe");
   auto family = pane();
-  family->fill(list);
-  EXPECT_FALSE(clickBox(*family, rowNamed("a.lnk", RowState::Live)));
+  family->list();
+  EXPECT_FALSE(clickBox(family, rowNamed(family, "a.lnk", RowState::Live)));
   EXPECT_TRUE(messaged("_StartupAlreadyDisabled"));
   EXPECT_TRUE(fs.hasFile(user + "\\a.lnk"));
   EXPECT_EQ(fs.bytes(copyOf(user, "a.lnk")), FakeShellLinks::linkBytes("C:\\old.exe", "args=keep"));
@@ -317,15 +356,17 @@ TEST_F(StartupFolderTest, EnableAsksBeforeReplacingALiveFileOfTheSameName) {
   fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\new.exe"));
   disabledRecord(user, "a.lnk", "C:\\old.exe");
   auto family = pane();
-  family->fill(list);
+  family->list();
   prompt.answers = {false};
-  EXPECT_FALSE(clickBox(*family, rowNamed("a.lnk", RowState::Disabled)));
+  const OperationResult declined = family->enable(rowNamed(family, "a.lnk", RowState::Disabled));
+  EXPECT_FALSE(declined.done());
+  EXPECT_TRUE(declined.messages.empty()) << "the user said no: nothing to tell";
   EXPECT_EQ(prompt.questions, (Strings{"_StartupFileExists a.lnk"}));
   EXPECT_EQ(fs.bytes(user + "\\a.lnk"), FakeShellLinks::linkBytes("C:\\new.exe"));
   EXPECT_EQ(store.items(kStartupFolderRecords).size(), 1u);
 
-  family->fill(list);
-  EXPECT_TRUE(clickBox(*family, rowNamed("a.lnk", RowState::Disabled)));  // OK this time
+  family->list();
+  EXPECT_TRUE(clickBox(family, rowNamed(family, "a.lnk", RowState::Disabled)));  // OK this time
   EXPECT_EQ(fs.bytes(user + "\\a.lnk"), FakeShellLinks::linkBytes("C:\\old.exe"));
   EXPECT_TRUE(store.items(kStartupFolderRecords).empty());
 }
@@ -357,8 +398,10 @@ TEST_F(StartupFolderTest, DisableThatFailsLeavesTheFileWhereItWas) {
     prompt.messages.clear();
     c.breakIt();
     auto family = pane({user});
-    family->fill(list);
-    EXPECT_FALSE(clickBox(*family, 0));
+    family->list();
+    const OperationResult result = family->disable(0);
+    EXPECT_FALSE(result.done());
+    EXPECT_TRUE(result.changes.empty());
     EXPECT_EQ(fs.bytes(file), bytes);
     EXPECT_FALSE(fs.hasFile(copyOf(user, "a.lnk")));
     EXPECT_TRUE(store.items(kStartupFolderRecords).empty());
@@ -375,12 +418,12 @@ class StickyStore : public FakeStore {
 
 TEST_F(StartupFolderTest, DisableThatCannotBeUndoneKeepsTheFileAndSaysSo) {
   StickyStore sticky;
-  FamilyContext stickyContext{sticky, log, tr};
+  FamilyContext stickyContext{sticky, tr};
   fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
   fs.denyDelete(user + "\\a.lnk");
-  auto family = std::make_unique<StartupFolderFamily>(std::vector<std::string>{user}, fs, links, program, stickyContext, prompt);
-  family->fill(list);
-  EXPECT_FALSE(clickBox(*family, 0));
+  auto family = paneWith(stickyContext, {user});
+  family->list();
+  EXPECT_FALSE(clickBox(family, 0));
   EXPECT_TRUE(fs.hasFile(user + "\\a.lnk"));
   EXPECT_TRUE(fs.hasFile(copyOf(user, "a.lnk"))) << "the copy stays with the record it belongs to";
   EXPECT_EQ(sticky.items(kStartupFolderRecords).size(), 1u);
@@ -391,9 +434,9 @@ TEST_F(StartupFolderTest, DisableThatCannotBeUndoneKeepsTheFileAndSaysSo) {
 TEST_F(StartupFolderTest, DisableOfAFileThatVanishedRecordsNothing) {
   fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
   auto family = pane({user});
-  family->fill(list);
+  family->list();
   ASSERT_EQ(fs.removeFile(user + "\\a.lnk"), FileStatus::Ok);
-  EXPECT_FALSE(clickBox(*family, 0));
+  EXPECT_FALSE(clickBox(family, 0));
   EXPECT_TRUE(store.items(kStartupFolderRecords).empty());
   EXPECT_TRUE(messaged("_StartupFileMissing"));
 }
@@ -423,9 +466,9 @@ TEST_F(StartupFolderTest, EnableThatFailsLeavesTheEntryDisabled) {
     disabledRecord(user, "a.lnk", "C:\\a.exe");
     prompt.messages.clear();
     auto family = pane({user});
-    family->fill(list);
+    family->list();
     c.breakIt();
-    EXPECT_FALSE(clickBox(*family, 0));
+    EXPECT_FALSE(clickBox(family, 0));
     EXPECT_FALSE(fs.hasFile(user + "\\a.lnk"));
     EXPECT_EQ(fs.bytes(copyOf(user, "a.lnk")), bytes);
     store.unreadable = false;
@@ -438,8 +481,8 @@ TEST_F(StartupFolderTest, EnableThatFailsLeavesTheEntryDisabled) {
 TEST_F(StartupFolderTest, EnableOfAnOldRecordFailsCleanlyForANameTheFileSystemRefuses) {
   disabledRecord(user, "a?b.lnk", "C:\\a.exe");
   auto family = pane({user});
-  family->fill(list);
-  EXPECT_FALSE(clickBox(*family, 0));
+  family->list();
+  EXPECT_FALSE(clickBox(family, 0));
   EXPECT_TRUE(messaged("_StartupWriteFailed"));
   EXPECT_EQ(store.items(kStartupFolderRecords).size(), 1u);
   EXPECT_TRUE(fs.filesIn(user).empty());
@@ -449,13 +492,11 @@ TEST_F(StartupFolderTest, ARecordNamingAFileElsewhereNeverTouchesIt) {
   fs.put("C:\\Windows\\evil.lnk", "keep");
   disabledRecord(user, "..\\..\\..\\Windows\\evil.lnk", "C:\\evil.exe");
   auto family = pane({user});
-  family->fill(list);
-  EXPECT_FALSE(clickBox(*family, 0));
+  family->list();
+  EXPECT_FALSE(clickBox(family, 0));
   EXPECT_TRUE(messaged("_StartupInvalidName"));
   EXPECT_EQ(fs.bytes("C:\\Windows\\evil.lnk"), "keep");
-  list.rows[0].state = RowState::Disabled;
-  list.selection = 0;
-  family->remove(list, list.selected());  // the record itself can still be removed
+  EXPECT_TRUE(family->remove(0).done()) << "the record itself can still be removed";
   EXPECT_TRUE(store.items(kStartupFolderRecords).empty());
   EXPECT_EQ(fs.bytes("C:\\Windows\\evil.lnk"), "keep");
 }
@@ -466,16 +507,17 @@ TEST_F(StartupFolderTest, RemoveOfADisabledRowNeverDeletesAFileOfTheSameName) {
   disabledRecord(user, "a.lnk", "C:\\old.exe");
   tr.texts["_AreyousureDeleteThisEntry"] = "Delete %s from %s?\\n%s";
   auto family = pane({user});
-  family->fill(list);
-  list.select(rowNamed("a.lnk", RowState::Disabled));
-  family->remove(list, list.selected());
+  family->list();
+  const OperationResult removed = family->remove(rowNamed(family, "a.lnk", RowState::Disabled));
+  EXPECT_TRUE(removed.done());
   EXPECT_EQ(prompt.questions, (Strings{"Delete a.lnk from " + user + "?\nC:\\old.exe"}));
   EXPECT_TRUE(fs.hasFile(user + "\\a.lnk"));
   EXPECT_FALSE(fs.hasFile(copyOf(user, "a.lnk"))) << "the copy goes with its record";
   EXPECT_TRUE(store.items(kStartupFolderRecords).empty());
   EXPECT_EQ(logContents(), (Strings{"_LogItemType1:" + user + "\\a.lnk||"}));
-  EXPECT_EQ(list.count(), 1);
-  EXPECT_EQ(list.selected(), 0) << "the row at the old index, or the last one";
+  ASSERT_EQ(removed.changes.size(), 1u);
+  EXPECT_EQ(removed.changes[0].before, (EntryState{"a.lnk", "C:\\old.exe", {}, true}));
+  EXPECT_EQ(family->list().size(), 1u) << "the live file is still listed";
 }
 
 // A store whose records have moved away by the time they are removed
@@ -486,8 +528,8 @@ class VanishingStore : public FakeStore {
 };
 
 // The entry is gone already, which is what the user asked for: Remove
-// refills without a word, logs nothing and touches no file.
-TEST_F(StartupFolderTest, RemoveOfADisabledRowWhoseRecordIsGoneRefillsQuietly) {
+// says nothing, logs nothing and touches no file.
+TEST_F(StartupFolderTest, RemoveOfADisabledRowWhoseRecordIsGoneIsQuiet) {
   const std::string live = FakeShellLinks::linkBytes("C:\\live.exe");
   fs.put(user + "\\a.lnk", live);
   fs.put(copyOf(user, "a.lnk"), "copy of a");
@@ -495,69 +537,68 @@ TEST_F(StartupFolderTest, RemoveOfADisabledRowWhoseRecordIsGoneRefillsQuietly) {
   disabledRecord(user, "a.lnk", "C:\\old.exe");
   disabledRecord(user, "b.lnk", "C:\\b.exe");
   auto family = pane({user});
-  family->fill(list);
+  family->list();
   store.elements.erase(store.elements.begin());  // removed by hand meanwhile
-  list.select(rowNamed("a.lnk", RowState::Disabled));
-  family->remove(list, list.selected());
+  const OperationResult gone = family->remove(rowNamed(family, "a.lnk", RowState::Disabled));
+  EXPECT_FALSE(gone.done());
+  EXPECT_TRUE(gone.changes.empty());
   EXPECT_EQ(prompt.questions.size(), 1u);
   EXPECT_TRUE(prompt.messages.empty());
   EXPECT_TRUE(sink.records.empty());
   EXPECT_EQ(fs.bytes(user + "\\a.lnk"), live);
   EXPECT_EQ(fs.bytes(copyOf(user, "a.lnk")), "copy of a");
   EXPECT_EQ(store.items(kStartupFolderRecords), (std::vector<DisabledItem>{{user, "b.lnk", "C:\\b.exe"}}));
-  EXPECT_EQ(list.count(), 2) << "refilled";
+  EXPECT_EQ(family->list().size(), 2u);
 
   VanishingStore vanishing;
   vanishing.elements = store.elements;
-  FamilyContext vanishingContext{vanishing, log, tr};
-  auto other = std::make_unique<StartupFolderFamily>(std::vector<std::string>{user}, fs, links, program, vanishingContext, prompt);
-  other->fill(list);
-  list.select(rowNamed("b.lnk", RowState::Disabled));
-  other->remove(list, list.selected());
+  FamilyContext vanishingContext{vanishing, tr};
+  auto other = paneWith(vanishingContext, {user});
+  other->list();
+  EXPECT_FALSE(other->remove(rowNamed(other, "b.lnk", RowState::Disabled)).done());
   EXPECT_TRUE(prompt.messages.empty());
   EXPECT_TRUE(sink.records.empty());
   EXPECT_EQ(fs.bytes(copyOf(user, "b.lnk")), "copy of b") << "the copy stays with the record it belongs to";
-  EXPECT_EQ(list.count(), 2);
+  EXPECT_EQ(other->list().size(), 2u);
 }
 
 TEST_F(StartupFolderTest, RemoveOfALiveRow) {
   fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
   fs.put(user + "\\b.lnk", FakeShellLinks::linkBytes("C:\\b.exe"));
   auto family = pane({user});
-  family->fill(list);
+  family->list();
 
-  list.select(0);
   prompt.answers = {false};
-  family->remove(list, list.selected());
+  const OperationResult cancelled = family->remove(0);
+  EXPECT_FALSE(cancelled.done());
+  EXPECT_TRUE(cancelled.messages.empty());
   EXPECT_TRUE(fs.hasFile(user + "\\a.lnk")) << "Cancel changes nothing";
   EXPECT_TRUE(sink.records.empty());
 
   fs.denyDelete(user + "\\b.lnk");
-  list.select(1);
-  family->remove(list, list.selected());
+  EXPECT_FALSE(family->remove(1).done());
   EXPECT_TRUE(fs.hasFile(user + "\\b.lnk"));
   EXPECT_TRUE(messaged("_StartupAccessDenied"));
   EXPECT_TRUE(sink.records.empty());
 
-  list.select(0);
-  family->remove(list, list.selected());
+  const OperationResult removed = family->remove(0);
+  EXPECT_TRUE(removed.done());
   EXPECT_FALSE(fs.hasFile(user + "\\a.lnk"));
   EXPECT_EQ(logContents(), (Strings{"_LogItemType1:" + user + "\\a.lnk||"}));
-
-  prompt.messages.clear();
-  list.selection = -1;
-  family->remove(list, list.selected());
-  EXPECT_TRUE(prompt.messages.empty()) << "the pane asks for a selection, not the family";
+  ASSERT_EQ(removed.changes.size(), 1u);
+  EXPECT_EQ(removed.changes[0].kind, "remove");
+  EXPECT_EQ(removed.changes[0].location, user);
+  EXPECT_EQ(removed.changes[0].before, (EntryState{"a.lnk", "C:\\a.exe", {}, false}));
+  EXPECT_TRUE(removed.changes[0].copy.empty()) << "no copies are kept without a place for them";
 }
 
 TEST_F(StartupFolderTest, RemoveOfADisabledRowWhoseStoreCannotBeReadChangesNothing) {
   disabledRecord(user, "a.lnk", "C:\\a.exe");
   fs.put(copyOf(user, "a.lnk"), "copy");
   auto family = pane({user});
-  family->fill(list);
+  family->list();
   store.unreadable = true;
-  list.select(0);
-  family->remove(list, list.selected());
+  EXPECT_FALSE(family->remove(0).done());
   store.unreadable = false;
   EXPECT_EQ(store.items(kStartupFolderRecords).size(), 1u);
   EXPECT_TRUE(fs.hasFile(copyOf(user, "a.lnk")));
@@ -567,48 +608,40 @@ TEST_F(StartupFolderTest, RemoveOfADisabledRowWhoseStoreCannotBeReadChangesNothi
 
 TEST_F(StartupFolderTest, AddWritesAShortcutIntoTheFirstFolder) {
   auto family = pane();
-  prompt.onDialog = [&](EntryDialogKind kind, EntryDialogData& d) {
-    EXPECT_EQ(kind, EntryDialogKind::Add);
-    EXPECT_EQ(d.typeText, "Startup folder");
-    EXPECT_EQ(d.sectionText, common);
-    EXPECT_EQ(d.name, "");
-    d.name = "Backup";
-    d.path = "C:\\Backup\\backup.exe";
-    return true;
-  };
-  family->add(list);
+  EntryDialogData data;
+  const OperationResult ready = family.family->prepareAdd(data);
+  EXPECT_TRUE(ready.done());
+  EXPECT_TRUE(ready.messages.empty());
+  EXPECT_EQ(data.typeText, "Startup folder");
+  EXPECT_EQ(data.sectionText, common);
+  EXPECT_EQ(data.name, "");
+  const OperationResult added = family->add("Backup", "C:\\Backup\\backup.exe");
+  EXPECT_TRUE(added.done());
   EXPECT_EQ(fs.bytes(common + "\\Backup.lnk"), FakeShellLinks::linkBytes("C:\\Backup\\backup.exe"));
   EXPECT_EQ(logContents(), (Strings{"_LogItemType2:" + common + "\\Backup.lnk||"}));
-  EXPECT_EQ(list.count(), 1);
+  ASSERT_EQ(added.changes.size(), 1u);
+  EXPECT_EQ(added.changes[0].after, (EntryState{"Backup.lnk", "C:\\Backup\\backup.exe", {}, false}));
+  EXPECT_FALSE(added.changes[0].before) << "nothing was replaced";
+  EXPECT_EQ(family->list().size(), 1u);
 }
 
 TEST_F(StartupFolderTest, AddAsksBeforeReplacingAndRefusesBadNames) {
   fs.put(common + "\\Backup.lnk", "precious");
   auto family = pane();
-  std::string name = "backup";
-  prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
-    d.name = name;
-    d.path = "C:\\new.exe";
-    return true;
-  };
   prompt.answers = {false};
-  family->add(list);
+  EXPECT_FALSE(family->add("backup", "C:\\new.exe").done());
   EXPECT_EQ(prompt.questions, (Strings{"_StartupFileExists backup.lnk"}));
   EXPECT_EQ(fs.bytes(common + "\\Backup.lnk"), "precious");
+  EXPECT_TRUE(prompt.messages.empty());
 
-  name = "..\\..\\Windows\\evil";
-  family->add(list);
+  EXPECT_FALSE(family->add("..\\..\\Windows\\evil", "C:\\new.exe").done());
   EXPECT_TRUE(messaged("_StartupInvalidName"));
 
-  name = "what?";  // passes our check, refused by the file system
-  family->add(list);
+  // Passes our check, refused by the file system.
+  EXPECT_FALSE(family->add("what?", "C:\\new.exe").done());
   EXPECT_TRUE(messaged("_StartupWriteFailed"));
   EXPECT_EQ(fs.filesIn(common), (Strings{"Backup.lnk"}));
   EXPECT_TRUE(sink.records.empty());
-
-  prompt.onDialog = nullptr;  // Cancel
-  family->add(list);
-  EXPECT_EQ(fs.filesIn(common), (Strings{"Backup.lnk"}));
 }
 
 // The dialog refuses a bad name while it is open: the family hands it the rule.
@@ -617,13 +650,11 @@ TEST_F(StartupFolderTest, AddAndModifyGiveTheDialogTheNameRule) {
   fs.put(user + "\\Mail.lnk", FakeShellLinks::linkBytes("C:\\Mail\\mail.exe"));
   auto family = pane({user});
   std::vector<EntryCheck> checks;
-  prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
-    checks.push_back(d.check);
-    return false;
-  };
-  family->add(list);
-  family->fill(list);
-  family->modify(list, 0);
+  EntryDialogData added;
+  ASSERT_TRUE(family.family->prepareAdd(added).done());
+  checks.push_back(added.check);
+  family->list();
+  checks.push_back(family.family->dialogData(family->entry(0)).check);
   ASSERT_EQ(checks.size(), 2u);
   for (const EntryCheck& check : checks) {
     ASSERT_TRUE(check);
@@ -642,23 +673,21 @@ TEST_F(StartupFolderTest, ModifyOfAShortcutSaysWhichArgumentsItKeeps) {
   fs.put(user + "\\Mail.lnk", FakeShellLinks::linkBytes("C:\\Mail\\mail.exe", "/min --tray"));
   fs.put(user + "\\Plain.lnk", FakeShellLinks::linkBytes("C:\\plain.exe"));
   auto family = pane({user});
-  family->fill(list);
-  std::vector<std::string> notes;
-  prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
-    notes.push_back(d.note);
-    return false;
+  const auto notes = [&] {
+    Strings out;
+    for (int row = 0; row < static_cast<int>(family->rows().size()); ++row) {
+      out.push_back(family.family->dialogData(family->entry(row)).note);
+    }
+    return out;
   };
-  for (int row = 0; row < list.count(); ++row) family->modify(list, row);
-  EXPECT_EQ(notes, (Strings{"Keeps: /min --tray", ""})) << "a shortcut without arguments shows no note";
+  family->list();
+  EXPECT_EQ(notes(), (Strings{"Keeps: /min --tray", ""})) << "a shortcut without arguments shows no note";
 
   // A disabled shortcut: its kept copy has the arguments.
-  list.select(0);
-  ASSERT_TRUE(family->disable(list, 0));
-  family->fill(list);
-  notes.clear();
-  family->modify(list, 0);
-  ASSERT_EQ(list.row(0).state, RowState::Disabled);
-  EXPECT_EQ(notes, (Strings{"Keeps: /min --tray"}));
+  ASSERT_TRUE(family->disable(0).done());
+  family->list();
+  ASSERT_EQ(family->rows()[0].state, RowState::Disabled);
+  EXPECT_EQ(notes(), (Strings{"Keeps: /min --tray", ""}));
 }
 
 // Windows opens a startup folder's file by its extension: a name typed
@@ -666,39 +695,28 @@ TEST_F(StartupFolderTest, ModifyOfAShortcutSaysWhichArgumentsItKeeps) {
 TEST_F(StartupFolderTest, ModifyOfAShortcutKeepsItsOtherFieldsAndItsExtension) {
   fs.put(user + "\\Mail.lnk", FakeShellLinks::linkBytes("C:\\Mail\\mail.exe", "args=/min"));
   auto family = pane({user});
-  family->fill(list);
-  list.select(0);
-  prompt.onDialog = [&](EntryDialogKind kind, EntryDialogData& d) {
-    EXPECT_EQ(kind, EntryDialogKind::Modify);
-    EXPECT_EQ(d.name, "Mail.lnk");
-    EXPECT_EQ(d.path, "C:\\Mail\\mail.exe");
-    EXPECT_EQ(d.sectionText, user);
-    d.name = "Post";
-    d.path = "C:\\Post\\post.exe";
-    return true;
-  };
-  family->modify(list, list.selected());
+  family->list();
+  const EntryDialogData shown = family.family->dialogData(family->entry(0));
+  EXPECT_EQ(shown.typeText, "Startup folder");
+  EXPECT_EQ(shown.name, "Mail.lnk");
+  EXPECT_EQ(shown.path, "C:\\Mail\\mail.exe");
+  EXPECT_EQ(shown.sectionText, user);
+  const OperationResult modified = family->modify(0, "Post", "C:\\Post\\post.exe");
+  EXPECT_TRUE(modified.done());
   EXPECT_EQ(fs.filesIn(user), (Strings{"Post.lnk"}));
   EXPECT_EQ(fs.bytes(user + "\\Post.lnk"), FakeShellLinks::linkBytes("C:\\Post\\post.exe", "args=/min"));
   EXPECT_EQ(logContents(),
             (Strings{"_LogItemType3:" + user + "\\Mail.lnk|" + user + "\\Post.lnk|C:\\Post\\post.exe"}));
-  EXPECT_EQ(list.selected(), -1);
+  ASSERT_EQ(modified.changes.size(), 1u);
+  EXPECT_EQ(modified.changes[0].before, (EntryState{"Mail.lnk", "C:\\Mail\\mail.exe", {}, false}));
+  EXPECT_EQ(modified.changes[0].after, (EntryState{"Post.lnk", "C:\\Post\\post.exe", {}, false}));
 
   // A disabled shortcut's record keeps it too; a name typed with it is taken as it is.
   disabledRecord(user, "Chat.LNK", "C:\\Chat\\chat.exe");
-  family->fill(list);
-  list.select(rowNamed("Chat.LNK", RowState::Disabled));
-  prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
-    d.name = "Talk";
-    return true;
-  };
-  family->modify(list, list.selected());
-  list.select(rowNamed("Post.lnk", RowState::Live));
-  prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
-    d.name = "Letters.Lnk";
-    return true;
-  };
-  family->modify(list, list.selected());
+  family->list();
+  EXPECT_TRUE(modify(family, rowNamed(family, "Chat.LNK", RowState::Disabled), "Talk", std::nullopt).done());
+  family->list();
+  EXPECT_TRUE(modify(family, rowNamed(family, "Post.lnk", RowState::Live), "Letters.Lnk", std::nullopt).done());
   EXPECT_EQ(fs.filesIn(user), (Strings{"Letters.Lnk"}));
   ASSERT_EQ(store.items(kStartupFolderRecords).size(), 1u);
   EXPECT_EQ(store.items(kStartupFolderRecords)[0].valuename, "Talk.lnk");
@@ -707,13 +725,8 @@ TEST_F(StartupFolderTest, ModifyOfAShortcutKeepsItsOtherFieldsAndItsExtension) {
 TEST_F(StartupFolderTest, ModifyUnderTheSameNameReplacesTheFileInPlace) {
   fs.put(user + "\\Mail.lnk", FakeShellLinks::linkBytes("C:\\old.exe", "args=/min"));
   auto family = pane({user});
-  family->fill(list);
-  list.select(0);
-  prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
-    d.path = "C:\\new.exe";
-    return true;
-  };
-  family->modify(list, list.selected());
+  family->list();
+  EXPECT_TRUE(modify(family, 0, std::nullopt, "C:\\new.exe").done());
   EXPECT_TRUE(prompt.questions.empty()) << "its own file is not a file to ask about";
   EXPECT_EQ(fs.filesIn(user), (Strings{"Mail.lnk"}));
   EXPECT_EQ(fs.bytes(user + "\\Mail.lnk"), FakeShellLinks::linkBytes("C:\\new.exe", "args=/min"));
@@ -745,15 +758,11 @@ TEST_F(StartupFolderTest, ModifyThatFailsKeepsTheOldShortcut) {
     fs.put(user + "\\a.lnk", old);
     prompt.messages.clear();
     auto family = pane({user});
-    family->fill(list);
-    list.select(0);
+    family->list();
     c.breakIt();
-    prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
-      d.name = c.newName;
-      d.path = "C:\\b.exe";
-      return true;
-    };
-    family->modify(list, list.selected());
+    const OperationResult result = family->modify(0, c.newName, "C:\\b.exe");
+    EXPECT_FALSE(result.done());
+    EXPECT_TRUE(result.changes.empty());
     EXPECT_EQ(fs.filesIn(user), (Strings{"a.lnk"}));
     EXPECT_EQ(fs.bytes(user + "\\a.lnk"), old);
     EXPECT_TRUE(messaged(c.message)) << (prompt.messages.empty() ? "" : prompt.messages[0]);
@@ -767,23 +776,16 @@ TEST_F(StartupFolderTest, ModifyThatFailsKeepsTheOldShortcut) {
 TEST_F(StartupFolderTest, AShortcutStagedByModifyIsHiddenUntilItIsInPlace) {
   fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
   auto family = pane({user});
-  family->fill(list);
-  list.select(0);
-  prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
-    d.name = "b.lnk";
-    d.path = "C:\\b.exe";
-    return true;
-  };
+  family->list();
   // Stopped between writing and moving: the move never happens and nothing
   // more is deleted.
   const std::string staged = user + "\\b.lnk.velmora-new";
   fs.denyDelete(staged);
-  family->modify(list, list.selected());
+  (void)family->modify(0, "b.lnk", "C:\\b.exe");
   ASSERT_TRUE(fs.hasFile(staged));
   EXPECT_NE(fs.attributes(staged) & kAttrHidden, 0u);
-  family->fill(list);
-  ASSERT_EQ(list.count(), 1) << "the staged file is not listed";
-  EXPECT_EQ(list.rows[0].name, "a.lnk");
+  ASSERT_EQ(family->list().size(), 1u) << "the staged file is not listed";
+  EXPECT_EQ(family->rows()[0].name, "a.lnk");
 
   // The next Modify is not blocked by the hidden leftover, and what it puts
   // in place is visible.
@@ -791,53 +793,51 @@ TEST_F(StartupFolderTest, AShortcutStagedByModifyIsHiddenUntilItIsInPlace) {
   fs.addFolder(user);
   fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
   fs.put(staged, "left behind", kAttrHidden);
-  family->fill(list);
-  list.select(0);
+  family->list();
   prompt.messages.clear();
-  family->modify(list, list.selected());
+  EXPECT_TRUE(family->modify(0, "b.lnk", "C:\\b.exe").done());
   EXPECT_TRUE(prompt.messages.empty()) << prompt.messages[0];
   EXPECT_EQ(fs.filesIn(user), (Strings{"b.lnk"}));
   EXPECT_EQ(fs.attributes(user + "\\b.lnk") & kAttrHidden, 0u);
-  ASSERT_EQ(list.count(), 1);
-  EXPECT_EQ(list.rows[0].name, "b.lnk");
+  ASSERT_EQ(family->list().size(), 1u);
+  EXPECT_EQ(family->rows()[0].name, "b.lnk");
 }
 
-TEST_F(StartupFolderTest, ModifyOfAFileThatIsNotAShortcutIsRefusedBeforeTheDialog) {
+TEST_F(StartupFolderTest, ModifyOfAFileThatIsNotAShortcutIsRefused) {
   fs.put(user + "\\sync.bat", "@echo off");
   fs.put(copyOf(user, "tool.exe"), "MZ...");
   disabledRecord(user, "tool.exe", "");
   auto family = pane({user});
-  family->fill(list);
+  family->list();
+  ASSERT_EQ(family->rows().size(), 2u);
   for (int row = 0; row < 2; ++row) {
-    list.select(row);
-    family->modify(list, list.selected());
+    EXPECT_FALSE(modify(family, row, std::nullopt, "C:\\other.exe").done());
+    EXPECT_EQ(family.family->dialogData(family->entry(row)).note, "");
   }
-  EXPECT_TRUE(prompt.dialogs.empty());
-  EXPECT_EQ(prompt.messages.size(), 2u);
-  EXPECT_TRUE(messaged("_StartupNotAShortcut"));
+  EXPECT_EQ(prompt.messages, (Strings{"_StartupNotAShortcut", "_StartupNotAShortcut"}));
   EXPECT_EQ(fs.bytes(user + "\\sync.bat"), "@echo off");
   EXPECT_EQ(fs.bytes(copyOf(user, "tool.exe")), "MZ...");
+  EXPECT_EQ(store.items(kStartupFolderRecords), (std::vector<DisabledItem>{{user, "tool.exe", ""}}));
+  EXPECT_TRUE(sink.records.empty());
 }
 
 TEST_F(StartupFolderTest, ModifyOfADisabledShortcutMovesItsCopyAndEnableSetsTheNewTarget) {
   fs.put(user + "\\Mail.lnk", FakeShellLinks::linkBytes("C:\\Mail\\mail.exe", "args=/min"));
   auto family = pane({user});
-  family->fill(list);
-  ASSERT_TRUE(clickBox(*family, 0));
-  list.select(0);
-  prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
-    d.name = "Post.lnk";
-    d.path = "C:\\Post\\post.exe";
-    return true;
-  };
-  family->modify(list, list.selected());
+  family->list();
+  ASSERT_TRUE(clickBox(family, 0));
+  family->list();
+  const OperationResult modified = family->modify(0, "Post.lnk", "C:\\Post\\post.exe");
+  EXPECT_TRUE(modified.done());
   EXPECT_EQ(store.items(kStartupFolderRecords), (std::vector<DisabledItem>{{user, "Post.lnk", "C:\\Post\\post.exe"}}));
   EXPECT_FALSE(fs.hasFile(copyOf(user, "Mail.lnk")));
   EXPECT_TRUE(fs.hasFile(copyOf(user, "Post.lnk")));
   EXPECT_TRUE(fs.filesIn(user).empty()) << "no file of the folder is touched";
+  ASSERT_EQ(modified.changes.size(), 1u);
+  EXPECT_EQ(modified.changes[0].after, (EntryState{"Post.lnk", "C:\\Post\\post.exe", {}, true}));
 
-  ASSERT_EQ(list.count(), 1);
-  ASSERT_TRUE(clickBox(*family, 0));
+  ASSERT_EQ(family->list().size(), 1u);
+  ASSERT_TRUE(clickBox(family, 0));
   EXPECT_EQ(fs.bytes(user + "\\Post.lnk"), FakeShellLinks::linkBytes("C:\\Post\\post.exe", "args=/min"));
   EXPECT_FALSE(fs.hasFile(copyOf(user, "Post.lnk")));
 }
@@ -847,15 +847,9 @@ TEST_F(StartupFolderTest, ModifyOfADisabledRowWhoseRecordIsGoneSaysTheEditWasNot
   fs.put(copyOf(user, "a.lnk"), FakeShellLinks::linkBytes("C:\\a.exe"));
   disabledRecord(user, "a.lnk", "C:\\a.exe");
   auto family = pane({user});
-  family->fill(list);
-  list.select(0);
+  family->list();
   store.elements.clear();  // removed by hand meanwhile
-  prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
-    d.name = "b.lnk";
-    d.path = "C:\\b.exe";
-    return true;
-  };
-  family->modify(list, list.selected());
+  EXPECT_FALSE(family->modify(0, "b.lnk", "C:\\b.exe").done());
   EXPECT_EQ(prompt.messages, (Strings{"_EntryRecordGone"}));
   EXPECT_TRUE(fs.hasFile(copyOf(user, "a.lnk")));
   EXPECT_FALSE(fs.hasFile(copyOf(user, "b.lnk")));
@@ -867,15 +861,9 @@ TEST_F(StartupFolderTest, ModifyOfADisabledRowThatCannotBeSavedPutsTheCopyBack) 
   fs.put(copyOf(user, "a.lnk"), FakeShellLinks::linkBytes("C:\\a.exe"));
   disabledRecord(user, "a.lnk", "C:\\a.exe");
   auto family = pane({user});
-  family->fill(list);
-  list.select(0);
+  family->list();
   store.readOnly = true;
-  prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
-    d.name = "b.lnk";
-    d.path = "C:\\b.exe";
-    return true;
-  };
-  family->modify(list, list.selected());
+  EXPECT_FALSE(family->modify(0, "b.lnk", "C:\\b.exe").done());
   EXPECT_TRUE(fs.hasFile(copyOf(user, "a.lnk")));
   EXPECT_FALSE(fs.hasFile(copyOf(user, "b.lnk")));
   EXPECT_EQ(store.items(kStartupFolderRecords), (std::vector<DisabledItem>{{user, "a.lnk", "C:\\a.exe"}}));
@@ -892,21 +880,17 @@ TEST_F(StartupFolderTest, ModifyUnderTheSameNameThatCannotShowTheNewShortcutPuts
   const std::string old = FakeShellLinks::linkBytes("C:\\old.exe", "args=/min");
   fs.put(user + "\\Mail.lnk", old);
   auto family = pane({user});
-  family->fill(list);
+  family->list();
   fs.denyAttributes(user + "\\Mail.lnk");
-  prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
-    d.path = "C:\\new.exe";
-    return true;
-  };
-  family->modify(list, 0);
+  EXPECT_FALSE(modify(family, 0, std::nullopt, "C:\\new.exe").done());
   EXPECT_EQ(fs.filesIn(user), (Strings{"Mail.lnk"}));
   EXPECT_EQ(fs.bytes(user + "\\Mail.lnk"), old);
   EXPECT_EQ(fs.attributes(user + "\\Mail.lnk") & kAttrHidden, 0u) << "listed again";
   EXPECT_EQ(prompt.messages, (Strings{"_StartupWriteFailed"}));
   EXPECT_TRUE(sink.records.empty()) << "nothing changed, so nothing is logged";
   EXPECT_TRUE(fs.filesIn(program + "\\Disabled").empty()) << "the kept copy is dropped";
-  ASSERT_EQ(list.count(), 1);
-  EXPECT_EQ(list.rows[0].data, "C:\\old.exe");
+  ASSERT_EQ(family->list().size(), 1u);
+  EXPECT_EQ(family->rows()[0].data, "C:\\old.exe");
 }
 
 TEST_F(StartupFolderTest, ModifyToANameInUseThatFailsLaterGivesTheReplacedFileBack) {
@@ -915,14 +899,9 @@ TEST_F(StartupFolderTest, ModifyToANameInUseThatFailsLaterGivesTheReplacedFileBa
   fs.put(user + "\\a.lnk", a);
   fs.put(user + "\\b.lnk", b);
   auto family = pane({user});
-  family->fill(list);
+  family->list();
   fs.denyDelete(user + "\\a.lnk");  // the last step fails
-  prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
-    d.name = "b.lnk";
-    d.path = "C:\\new.exe";
-    return true;
-  };
-  family->modify(list, rowNamed("a.lnk", RowState::Live));
+  EXPECT_FALSE(family->modify(rowNamed(family, "a.lnk", RowState::Live), "b.lnk", "C:\\new.exe").done());
   EXPECT_EQ(prompt.questions.size(), 1u) << "the user agreed to replace b.lnk";
   EXPECT_EQ(fs.bytes(user + "\\a.lnk"), a);
   EXPECT_EQ(fs.bytes(user + "\\b.lnk"), b) << "the change was taken back, so b.lnk is what it was";
@@ -933,14 +912,14 @@ TEST_F(StartupFolderTest, ModifyToANameInUseThatFailsLaterGivesTheReplacedFileBa
 
 TEST_F(StartupFolderTest, EnableThatFailsAfterReplacingAFileGivesThatFileBack) {
   StickyStore sticky;
-  FamilyContext stickyContext{sticky, log, tr};
+  FamilyContext stickyContext{sticky, tr};
   const std::string other = FakeShellLinks::linkBytes("C:\\other.exe", "args=not ours");
   fs.put(user + "\\a.lnk", other);
   fs.put(copyOf(user, "a.lnk"), FakeShellLinks::linkBytes("C:\\a.exe"));
   sticky.elements.push_back({kStartupFolderRecords, {user, "a.lnk", "C:\\a.exe"}});
-  StartupFolderFamily family({user}, fs, links, program, stickyContext, prompt);
-  family.fill(list);
-  EXPECT_FALSE(clickBox(family, rowNamed("a.lnk", RowState::Disabled)));
+  auto family = paneWith(stickyContext, {user});
+  family->list();
+  EXPECT_FALSE(clickBox(family, rowNamed(family, "a.lnk", RowState::Disabled)));
   EXPECT_EQ(prompt.questions.size(), 1u) << "the user agreed to replace the live a.lnk";
   EXPECT_EQ(fs.bytes(user + "\\a.lnk"), other) << "the replaced file is back";
   EXPECT_TRUE(fs.hasFile(copyOf(user, "a.lnk"))) << "the entry is still disabled, with its copy";
@@ -950,15 +929,15 @@ TEST_F(StartupFolderTest, EnableThatFailsAfterReplacingAFileGivesThatFileBack) {
   EXPECT_EQ(fs.filesIn(program + "\\Disabled"), (Strings{disabledCopyName(user, "a.lnk")}));
 }
 
-TEST_F(StartupFolderTest, EnableAndModifyDoNotReplaceAFileTheyCannotKeep) {
+TEST_F(StartupFolderTest, EnableDoesNotReplaceAFileItCannotKeep) {
   const std::string other = FakeShellLinks::linkBytes("C:\\other.exe");
   fs.put(user + "\\a.lnk", other);
   fs.put(copyOf(user, "a.lnk"), FakeShellLinks::linkBytes("C:\\a.exe"));
   disabledRecord(user, "a.lnk", "C:\\a.exe");
   auto family = pane({user});
-  family->fill(list);
+  family->list();
   fs.denyWrites(program + "\\Disabled");  // no room for the kept copy
-  EXPECT_FALSE(clickBox(*family, rowNamed("a.lnk", RowState::Disabled)));
+  EXPECT_FALSE(clickBox(family, rowNamed(family, "a.lnk", RowState::Disabled)));
   EXPECT_EQ(fs.bytes(user + "\\a.lnk"), other);
   EXPECT_EQ(store.items(kStartupFolderRecords).size(), 1u);
   EXPECT_EQ(prompt.messages, (Strings{"_ProgramFolderRefused"})) << "the program folder refused it";
@@ -969,15 +948,150 @@ TEST_F(StartupFolderTest, EnableAndModifyDoNotReplaceAFileTheyCannotKeep) {
 // runs is no failure, as the entry is live and unrecorded either way.
 TEST_F(StartupFolderTest, EnableWhoseRecordLeavesMeanwhileStillEnables) {
   VanishingStore vanishing;
-  FamilyContext vanishingContext{vanishing, log, tr};
+  FamilyContext vanishingContext{vanishing, tr};
   fs.put(copyOf(user, "a.lnk"), FakeShellLinks::linkBytes("C:\\a.exe"));
   vanishing.elements.push_back({kStartupFolderRecords, {user, "a.lnk", "C:\\a.exe"}});
-  StartupFolderFamily family({user}, fs, links, program, vanishingContext, prompt);
-  family.fill(list);
+  auto family = paneWith(vanishingContext, {user});
+  family->list();
   EXPECT_TRUE(clickBox(family, 0));
   EXPECT_TRUE(fs.hasFile(user + "\\a.lnk"));
   EXPECT_TRUE(prompt.messages.empty());
   EXPECT_EQ(sink.records.size(), 1u);
+}
+
+// --- Open Location -----------------------------------------------------------
+
+class RecordingOpener : public LocationOpener {
+ public:
+  Strings calls;
+  bool works = true;
+  bool openRegistryKey(const std::string& key) override { return note("key " + key); }
+  bool showFile(const std::string& path) override { return note("file " + path); }
+  bool openFolder(const std::string& folder) override { return note("folder " + folder); }
+
+ private:
+  bool note(std::string call) {
+    calls.push_back(std::move(call));
+    return works;
+  }
+};
+
+// A live file is shown in its folder; a disabled one is not there, so its
+// folder is opened. What could not be opened is said in the result.
+TEST_F(StartupFolderTest, OpenLocationShowsTheFileOrItsFolderAndSaysWhenItCannot) {
+  RecordingOpener opener;
+  context.opener = &opener;
+  tr.texts["_OpenLocationFailed"] = "cannot open %s";
+  fs.put(user + "\\Live.lnk", FakeShellLinks::linkBytes("C:\\live.exe"));
+  disabledRecord(user, "Off.lnk", "C:\\off.exe");
+  auto family = pane({user + "\\"});
+  family->list();
+  const OperationResult shown = family->openLocation(rowNamed(family, "Live.lnk", RowState::Live));
+  EXPECT_TRUE(shown.done());
+  EXPECT_TRUE(shown.messages.empty());
+  EXPECT_TRUE(family->openLocation(rowNamed(family, "Off.lnk", RowState::Disabled)).done());
+  EXPECT_EQ(opener.calls, (Strings{"file " + user + "\\Live.lnk", "folder " + user}));
+
+  opener.works = false;
+  const OperationResult failed = family->openLocation(rowNamed(family, "Live.lnk", RowState::Live));
+  EXPECT_FALSE(failed.done());
+  EXPECT_EQ(failed.messages, (Strings{"cannot open " + user + "\\Live.lnk"}));
+  EXPECT_TRUE(failed.changes.empty());
+  EXPECT_EQ(prompt.messages, (Strings{"cannot open " + user + "\\Live.lnk"}));
+  EXPECT_TRUE(sink.records.empty());
+}
+
+// --- Undo, with the change history's copies ---------------------------------
+
+class StartupFolderUndo : public StartupFolderTest {
+ protected:
+  FakeHistoryFile file{&fs};
+  ChangeHistory history{file, program + "\\History"};
+  ChangeCommit kept{log, &history, tr};
+
+  StartupFolderUndo() { context.copies = &history; }
+  Pane keptPane(std::vector<std::string> folders) {
+    return Pane(startupFolderFamily(registry, fs, links, program, context).make(std::move(folders)), prompt, kept);
+  }
+  Change newest() { return history.changes()->front(); }
+};
+
+// Undo of an Enable that replaced a file: the entry is disabled again and
+// the file it replaced comes back, logged as an Add after the Disable; the
+// history keeps the Disable alone, as the Undo of the Enable.
+TEST_F(StartupFolderUndo, UndoOfAnEnableOverAFileLogsTheDisableThenTheFileItPutsBack) {
+  const std::string link = user + "\\Tool.lnk";
+  fs.put(link, FakeShellLinks::linkBytes("C:\\tool.exe"));
+  auto family = keptPane({user});
+  family->list();
+  ASSERT_TRUE(clickBox(family, 0));
+  const std::string meanwhile = FakeShellLinks::linkBytes("C:\\meanwhile.exe", "args=/m");
+  fs.put(link, meanwhile);
+  family->list();
+  ASSERT_TRUE(clickBox(family, rowNamed(family, "Tool.lnk", RowState::Disabled)));
+  const Change enabled = newest();
+  ASSERT_EQ(enabled.kind, "enable");
+  ASSERT_FALSE(enabled.copy.empty()) << "the replaced file is kept for the Undo";
+  sink.records.clear();
+
+  const OperationResult undone = family->undo(enabled);
+  ASSERT_TRUE(undone.done());
+  EXPECT_EQ(fs.bytes(link), meanwhile);
+  EXPECT_EQ(store.items(kStartupFolderRecords), (std::vector<DisabledItem>{{user, "Tool.lnk", "C:\\tool.exe"}}));
+  EXPECT_EQ(logContents(), (Strings{"_LogItemType5:" + link + "||", "_LogItemType2:" + link + "||"}));
+  ASSERT_EQ(undone.changes.size(), 1u);
+  EXPECT_EQ(undone.changes[0].kind, "disable");
+  ASSERT_EQ(undone.alsoLogged.size(), 1u);
+  EXPECT_EQ(undone.alsoLogged[0].first, 1u) << "after the Disable";
+  EXPECT_EQ(undone.alsoLogged[0].second.kind, "add");
+  EXPECT_EQ(undone.alsoLogged[0].second.after->name, "Tool.lnk");
+  const Change now = newest();
+  EXPECT_EQ(now.kind, "disable");
+  EXPECT_EQ(now.undoes, enabled.id);
+  EXPECT_EQ(history.changes()->size(), 3u) << "Disable, Enable and its Undo";
+}
+
+// Undo of a Disable is an Enable of the record the Disable made.
+TEST_F(StartupFolderUndo, UndoOfADisableEnablesTheRecordItMade) {
+  const std::string link = user + "\\Tool.lnk";
+  const std::string bytes = FakeShellLinks::linkBytes("C:\\tool.exe", "args=/tray");
+  fs.put(link, bytes);
+  auto family = keptPane({user});
+  family->list();
+  ASSERT_TRUE(clickBox(family, 0));
+  const OperationResult undone = family->undo(newest());
+  ASSERT_TRUE(undone.done());
+  EXPECT_EQ(fs.bytes(link), bytes);
+  EXPECT_TRUE(store.items(kStartupFolderRecords).empty());
+  ASSERT_EQ(undone.changes.size(), 1u);
+  EXPECT_EQ(undone.changes[0].kind, "enable");
+  EXPECT_EQ(undone.changes[0].before, (EntryState{"Tool.lnk", "C:\\tool.exe", {}, true}));
+  EXPECT_EQ(logContents(), (Strings{"_LogItemType5:" + link + "||", "_LogItemType4:" + link + "||"}));
+}
+
+// Undo of a rename onto a file in use: the old name comes back, then the
+// file the rename replaced, each logged in that order.
+TEST_F(StartupFolderUndo, UndoOfARenameOntoAnotherFileGivesBothBack) {
+  const std::string a = FakeShellLinks::linkBytes("C:\\a.exe", "args=/a");
+  const std::string b = FakeShellLinks::linkBytes("C:\\b.exe", "args=/b");
+  fs.put(user + "\\a.lnk", a);
+  fs.put(user + "\\b.lnk", b);
+  auto family = keptPane({user});
+  family->list();
+  ASSERT_TRUE(family->modify(rowNamed(family, "a.lnk", RowState::Live), "b.lnk", "C:\\new.exe").done());
+  const Change renamed = newest();
+  ASSERT_EQ(renamed.extra.count("replacedcopy"), 1u);
+  EXPECT_EQ(fs.filesIn(user), (Strings{"b.lnk"}));
+
+  const OperationResult undone = family->undo(renamed);
+  ASSERT_TRUE(undone.done());
+  EXPECT_EQ(fs.bytes(user + "\\a.lnk"), a);
+  EXPECT_EQ(fs.bytes(user + "\\b.lnk"), b);
+  EXPECT_EQ(logContents(), (Strings{"_LogItemType3:" + user + "\\a.lnk|" + user + "\\b.lnk|C:\\new.exe",
+                                    "_LogItemType3:" + user + "\\b.lnk|" + user + "\\a.lnk|C:\\a.exe",
+                                    "_LogItemType2:" + user + "\\b.lnk||"}));
+  EXPECT_EQ(newest().undoes, renamed.id);
+  EXPECT_TRUE(prompt.messages.empty());
 }
 
 // --- Windows' own on/off flags ---------------------------------------------
@@ -1017,9 +1131,8 @@ TEST_F(StartupFolderFlags, EachFolderReadsItsOwnFlagsByFileNameWithExtension) {
   flag(kUser, "Old.lnk", kOff);
   auto family = pane();
   registry.enumerations = 0;
-  family->fill(list);
   std::vector<std::string> seen;
-  for (const Row& r : list.rows) {
+  for (const Row& r : family->list()) {
     static const char* const kOrigins[] = {"live", "record", "off"};
     seen.push_back(r.path + "\\" + r.name + (r.state == RowState::Live ? " checked " : " unchecked ") +
                    kOrigins[static_cast<int>(r.origin)] + (r.status.empty() ? "" : " / " + r.status));
@@ -1033,9 +1146,10 @@ TEST_F(StartupFolderFlags, EachFolderReadsItsOwnFlagsByFileNameWithExtension) {
   const std::string other = "C:\\Elsewhere";
   fs.addFolder(other);
   fs.put(other + "\\Tool.lnk", "x");
-  pane({other})->fill(list);
-  ASSERT_EQ(list.rows.size(), 1u);
-  EXPECT_EQ(list.rows[0].origin, RowOrigin::Live);
+  auto elsewhere = pane({other});
+  const std::vector<Row>& rows = elsewhere->list();
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].origin, RowOrigin::Live);
 }
 
 TEST_F(StartupFolderFlags, CheckingATurnedOffFileTurnsItOnWhereItIs) {
@@ -1044,10 +1158,11 @@ TEST_F(StartupFolderFlags, CheckingATurnedOffFileTurnsItOnWhereItIs) {
   flag(kUser, "Mail.lnk", kOff);
   disabledRecord(user, "Other.lnk", "C:\\o.exe");
   auto family = pane({user});
-  family->fill(list);
-  const int row = rowNamed("Mail.lnk", RowState::Disabled);
+  family->list();
+  const int row = rowNamed(family, "Mail.lnk", RowState::Disabled);
   store.unreadable = true;
-  ASSERT_TRUE(clickBox(*family, row));
+  const OperationResult turnedOn = family->enable(row);
+  ASSERT_TRUE(turnedOn.done());
   EXPECT_EQ(flagOf(kUser, "Mail.lnk"), kOn);
   EXPECT_EQ(fs.bytes(user + "\\Mail.lnk"), bytes);
   EXPECT_FALSE(fs.hasFile(copyOf(user, "Mail.lnk")));
@@ -1055,16 +1170,19 @@ TEST_F(StartupFolderFlags, CheckingATurnedOffFileTurnsItOnWhereItIs) {
   EXPECT_EQ(store.items(kStartupFolderRecords), (std::vector<DisabledItem>{{user, "Other.lnk", "C:\\o.exe"}}));
   EXPECT_EQ(logContents(), (Strings{"_LogItemType4:" + user + "\\Mail.lnk||"}));
   EXPECT_TRUE(prompt.messages.empty());
+  ASSERT_EQ(turnedOn.changes.size(), 1u);
+  EXPECT_EQ(turnedOn.changes[0].kind, "flag");
+  EXPECT_EQ(turnedOn.changes[0].location, user);
 
   // The file went meanwhile, or the flag may not be written: nothing changes.
   store.unreadable = false;
   flag(kUser, "Mail.lnk", kOff);
-  family->fill(list);
+  family->list();
   registry.denyWrite(kUser, kFolderFlags);
-  EXPECT_FALSE(clickBox(*family, row));
+  EXPECT_FALSE(clickBox(family, row));
   EXPECT_TRUE(messaged("_FlagWriteFailed"));
   ASSERT_TRUE(fs.removeFile(user + "\\Mail.lnk") == FileStatus::Ok);
-  EXPECT_FALSE(family->enable(list, row));
+  EXPECT_FALSE(family->enable(row).done());
   EXPECT_TRUE(messaged("_StartupFileMissing"));
   EXPECT_EQ(flagOf(kUser, "Mail.lnk"), kOff);
   EXPECT_EQ(sink.records.size(), 1u);
@@ -1073,21 +1191,20 @@ TEST_F(StartupFolderFlags, CheckingATurnedOffFileTurnsItOnWhereItIs) {
 TEST_F(StartupFolderFlags, EnablingADisabledFileAlsoTurnsOnItsFlag) {
   fs.put(common + "\\Tool.lnk", FakeShellLinks::linkBytes("C:\\Tools\\tool.exe"));
   auto family = pane({common});
-  family->fill(list);
-  ASSERT_TRUE(clickBox(*family, 0));  // Velmora's own Disable
-  flag(kAll, "Tool.lnk", kOff);      // and then Windows' settings turned it off too
-  family->fill(list);
-  ASSERT_EQ(list.rows[0].origin, RowOrigin::Record);
+  family->list();
+  ASSERT_TRUE(clickBox(family, 0));  // Velmora's own Disable
+  flag(kAll, "Tool.lnk", kOff);     // and then Windows' settings turned it off too
+  family->list();
+  ASSERT_EQ(family->rows()[0].origin, RowOrigin::Record);
   registry.denyWrite(kAll, kFolderFlags);
-  EXPECT_FALSE(clickBox(*family, 0));
+  EXPECT_FALSE(clickBox(family, 0));
   EXPECT_FALSE(fs.hasFile(common + "\\Tool.lnk")) << "the restored file is taken back";
   EXPECT_EQ(store.items(kStartupFolderRecords).size(), 1u);
   EXPECT_TRUE(fs.hasFile(copyOf(common, "Tool.lnk")));
 
   registry.reset();
   flag(kAll, "Tool.lnk", kOff);
-  list.rows[0].state = RowState::Disabled;  // as the pane shows it again
-  ASSERT_TRUE(clickBox(*family, 0));
+  ASSERT_TRUE(clickBox(family, 0));
   EXPECT_TRUE(fs.hasFile(common + "\\Tool.lnk"));
   EXPECT_EQ(flagOf(kAll, "Tool.lnk"), kOn);
   EXPECT_TRUE(store.items(kStartupFolderRecords).empty());
@@ -1099,32 +1216,30 @@ TEST_F(StartupFolderFlags, RemoveAndRenameTakeTheFlagAlong) {
   flag(kUser, "a.lnk", kOff);
   flag(kUser, "b.lnk", kOff);
   auto family = pane({user});
-  family->fill(list);
+  family->list();
 
   // The file cannot go: its flag is put back as it was.
   fs.denyDelete(user + "\\a.lnk");
-  family->remove(list, 0);
+  EXPECT_FALSE(family->remove(0).done());
   EXPECT_TRUE(fs.hasFile(user + "\\a.lnk"));
   EXPECT_EQ(flagOf(kUser, "a.lnk"), kOff);
   EXPECT_TRUE(sink.records.empty());
 
-  prompt.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
-    d.name = "c.lnk";
-    return true;
-  };
-  family->modify(list, 1);
+  EXPECT_TRUE(modify(family, 1, "c.lnk", std::nullopt).done());
   EXPECT_FALSE(fs.hasFile(user + "\\b.lnk"));
   EXPECT_TRUE(fs.hasFile(user + "\\c.lnk"));
   EXPECT_EQ(flagOf(kUser, "b.lnk"), (Bytes{0xEE}));
   EXPECT_EQ(flagOf(kUser, "c.lnk"), kOff);
-  EXPECT_EQ(list.rows[1].origin, RowOrigin::OffInWindows) << "still off, under its new name";
+  family->list();
+  EXPECT_EQ(family->rows()[rowNamed(family, "c.lnk", RowState::Disabled)].origin, RowOrigin::OffInWindows)
+      << "still off, under its new name";
 
   fs.reset();
   fs.addFolder(user);
   fs.addFolder(program);
   fs.put(user + "\\c.lnk", FakeShellLinks::linkBytes("C:\\b.exe"));
-  family->fill(list);
-  family->remove(list, 0);
+  family->list();
+  EXPECT_TRUE(family->remove(0).done());
   EXPECT_FALSE(fs.hasFile(user + "\\c.lnk"));
   EXPECT_TRUE(registry.values(kUser, kFolderFlags).size() == 1u) << "only a.lnk's flag is left";
 }
