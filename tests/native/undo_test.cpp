@@ -8,6 +8,7 @@
 
 #include "fakes/fake_history.h"
 #include "fakes/fake_registry.h"
+#include "fakes/family_driver.h"
 #include "fakes/real_families.h"
 #include "history/change_undo.h"
 #include "startupfolder/folder_location.h"
@@ -217,61 +218,6 @@ TEST(ProgramListUndo, ModifyAndDisableGoBackAndUserinitIsGuarded) {
   EXPECT_EQ(w.kept(), kept);
 }
 
-TEST(StartupFolderUndo, RemovedAndModifiedShortcutsComeBackByteForByte) {
-  UndoWorld w;
-  const std::string link = kStartup + "\\Tool.lnk";
-  const std::string bytes = FakeShellLinks::linkBytes("C:\\tool.exe", "args=/tray icon=3");
-  w.f.folders.put(link, bytes);
-  auto pane = w.pane("startupfolder", kStartup);
-  pane->remove(w.list, w.rowOf("Tool.lnk", RowState::Live));
-  ASSERT_FALSE(w.f.folders.hasFile(link));
-  const Change removed = w.newest();
-  ASSERT_FALSE(removed.copy.empty());
-  EXPECT_EQ(w.f.folders.bytes(w.history.copyPath(removed.copy)), bytes);
-
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.f.folders.bytes(link), bytes);
-  ASSERT_TRUE(w.undoNewest()) << "the Undo of the Undo removes it again";
-  EXPECT_FALSE(w.f.folders.hasFile(link));
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.f.folders.bytes(link), bytes);
-
-  pane->fill(w.list);
-  w.answer("Other.lnk", "C:\\other.exe");
-  pane->modify(w.list, w.rowOf("Tool.lnk", RowState::Live));
-  ASSERT_TRUE(w.f.folders.hasFile(kStartup + "\\Other.lnk"));
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.f.folders.bytes(link), bytes);
-  EXPECT_FALSE(w.f.folders.hasFile(kStartup + "\\Other.lnk"));
-}
-
-TEST(StartupFolderUndo, DisableGoesBackAndAChangedShortcutIsLeftAlone) {
-  UndoWorld w;
-  const std::string link = kStartup + "\\Tool.lnk";
-  const std::string bytes = FakeShellLinks::linkBytes("C:\\tool.exe", "args=/tray");
-  w.f.folders.put(link, bytes);
-  auto pane = w.pane("startupfolder", kStartup);
-  ASSERT_TRUE(pane->disable(w.list, w.rowOf("Tool.lnk", RowState::Live)));
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.f.folders.bytes(link), bytes);
-  EXPECT_TRUE(w.f.store.items(kStartupFolderRecords).empty());
-
-  w.answer("New", "C:\\new.exe");
-  pane->add(w.list);
-  ASSERT_TRUE(w.f.folders.hasFile(kStartup + "\\New.lnk"));
-  w.f.folders.put(kStartup + "\\New.lnk", FakeShellLinks::linkBytes("C:\\elsewhere.exe"));
-  const std::size_t kept = w.kept();
-  EXPECT_FALSE(w.undoNewest());
-  EXPECT_TRUE(w.saidChanged());
-  EXPECT_TRUE(w.f.folders.hasFile(kStartup + "\\New.lnk"));
-  EXPECT_EQ(w.kept(), kept);
-
-  Change elsewhere = w.newest();
-  elsewhere.location = "C:\\Windows";
-  EXPECT_FALSE(undoChange(w.f.table, elsewhere, w.prompt, w.f.tr)) << "only the startup folders";
-  EXPECT_TRUE(w.f.folders.hasFile(kStartup + "\\New.lnk"));
-}
-
 TEST(ReplacingUndo, AnAddThatReplacedAnEntryGivesThatEntryBack) {
   UndoWorld w;
   w.reg.put(kHkcu, kRunSub, "Tool", "%OLD%\\tool.exe", kRegExpandSz);
@@ -306,38 +252,6 @@ TEST(ReplacingUndo, AnAddThatReplacedAnEntryGivesThatEntryBack) {
   ASSERT_TRUE(w.undoNewest());
   EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "C:\\new.exe");
   EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Other")->text, "C:\\meanwhile.exe");
-
-  const std::string link = kStartup + "\\Tool.lnk";
-  const std::string bytes = FakeShellLinks::linkBytes("C:\\old.exe", "args=/keep");
-  w.f.folders.put(link, bytes);
-  auto startup = w.pane("startupfolder", kStartup);
-  w.answer("Tool", "C:\\new.exe");
-  startup->add(w.list);
-  ASSERT_NE(w.f.folders.bytes(link), bytes);
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.f.folders.bytes(link), bytes) << "the replaced shortcut, not nothing";
-
-  // Enable over a file put there meanwhile, and a rename onto another file.
-  startup->fill(w.list);
-  ASSERT_TRUE(startup->disable(w.list, w.rowOf("Tool.lnk", RowState::Live)));
-  const std::string meanwhile = FakeShellLinks::linkBytes("C:\\meanwhile.exe");
-  w.f.folders.put(link, meanwhile);
-  startup->fill(w.list);
-  ASSERT_TRUE(startup->enable(w.list, w.rowOf("Tool.lnk", RowState::Disabled)));
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.f.folders.bytes(link), meanwhile);
-  EXPECT_EQ(w.f.store.items(kStartupFolderRecords).size(), 1u);
-
-  const std::string other = kStartup + "\\Other.lnk";
-  const std::string otherBytes = FakeShellLinks::linkBytes("C:\\other.exe", "args=/o");
-  w.f.folders.put(other, otherBytes);
-  w.answer("Other.lnk", "C:\\renamed.exe");
-  startup->fill(w.list);
-  startup->modify(w.list, w.rowOf("Tool.lnk", RowState::Live));
-  ASSERT_FALSE(w.f.folders.hasFile(link));
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.f.folders.bytes(link), meanwhile);
-  EXPECT_EQ(w.f.folders.bytes(other), otherBytes) << "the file the rename replaced";
 }
 
 TEST(HistoryNotKept, TheChangeStandsAndTheUserIsToldOnce) {
@@ -398,33 +312,6 @@ TEST(FlagUndo, TurnOnAndRemoveComeBackWithTheFlagsExactBytes) {
   EXPECT_EQ(flag(), off) << "still turned off in Windows, as before the Remove";
 }
 
-TEST(FlagUndo, AStartupFileTurnedOnAndRemovedComesBackWithItsFlag) {
-  UndoWorld w;
-  const std::string approvedSub = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\StartupFolder";
-  const std::vector<std::uint8_t> off = {7, 0, 0, 0, 9, 8, 7, 6, 5, 4, 3, 2};
-  const std::string link = kStartup + "\\Mail.lnk";
-  w.f.folders.put(link, "shortcut bytes");
-  w.reg.putBytes(kHkcu, approvedSub, "Mail.lnk", off);
-  const auto flag = [&] {
-    const RegValue* v = w.reg.find(kHkcu, approvedSub, "Mail.lnk");
-    return v ? v->bytes : std::vector<std::uint8_t>{};
-  };
-  auto pane = w.pane("startupfolder", kStartup);
-  ASSERT_GE(w.rowOf("Mail.lnk", RowState::Disabled), 0) << "listed unchecked";
-  ASSERT_TRUE(pane->enable(w.list, w.rowOf("Mail.lnk", RowState::Disabled)));
-  EXPECT_EQ(flag(), flagOnBytes());
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(flag(), off);
-
-  pane->fill(w.list);
-  pane->remove(w.list, w.rowOf("Mail.lnk", RowState::Disabled));
-  ASSERT_FALSE(w.f.folders.hasFile(link));
-  EXPECT_TRUE(flag().empty());
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.f.folders.bytes(link), "shortcut bytes");
-  EXPECT_EQ(flag(), off);
-}
-
 // history.xml lies beside the program, where anyone who may write that
 // folder may edit it: Undo takes it as input. A change whose fields would
 // not pass as the user's own input is refused before anything is touched.
@@ -441,33 +328,6 @@ void expectEachRefused(UndoWorld& w, const std::vector<Edit>& edits) {
     w.file.records.back() = genuine;
   }
   EXPECT_TRUE(w.undoNewest()) << "the change as it was made still undoes";
-}
-
-TEST(UntrustedHistory, AStartupFolderChangeNeverReachesOutsideItsFolder) {
-  UndoWorld w;
-  const std::string link = kStartup + "\\Tool.lnk";
-  w.f.folders.put(link, FakeShellLinks::linkBytes("C:\\tool.exe", "args=/tray"));
-  w.f.folders.put("C:\\Users\\u\\Something.lnk", "someone's file");
-  w.f.folders.addFolder(kStartup + "\\..");  // the parent, as the file system reads the name
-  auto pane = w.pane("startupfolder", kStartup);
-  w.answer("Other.lnk", "C:\\other.exe");
-  pane->modify(w.list, w.rowOf("Tool.lnk", RowState::Live));
-  ASSERT_TRUE(w.f.folders.hasFile(kStartup + "\\Other.lnk"));
-  ASSERT_FALSE(w.newest().copy.empty());
-  expectEachRefused(w, {{"beforename", "..\\Something.lnk"},
-                        {"beforename", "C:\\Users\\u\\Something.lnk"},
-                        {"aftername", "..\\Startup\\Other.lnk"},
-                        {"beforename", "NUL"},
-                        {"beforename", std::string("Tool.lnk\0.exe", 13)},
-                        {"beforename", "\xFF\xFE.lnk"},
-                        {"location", kStartup + "\\.."},
-                        {"location", "C:\\Users\\u"},
-                        {"copy", "..\\..\\Users\\u\\Something.lnk"},
-                        {"copy", "CON"},
-                        {"replacedcopy", "..\\config.xml"},
-                        {"flagbefore", "not a flag"}});
-  EXPECT_EQ(w.f.folders.bytes("C:\\Users\\u\\Something.lnk"), "someone's file");
-  EXPECT_TRUE(w.f.folders.hasFile(link));
 }
 
 TEST(UntrustedHistory, RegistryAndProgramListChangesPassTheirFamilysRules) {
@@ -527,6 +387,237 @@ TEST(UntrustedHistory, TheSelectedRowIsTheChangeUndoneAndANumberTwiceIsRefused) 
   EXPECT_FALSE(w.reg.find(kHkcu, kRunSub, "A"));
   EXPECT_TRUE(w.reg.find(kHkcu, kRunSub, "B"));
   EXPECT_EQ(w.newest().undoes, 1u);
+}
+
+
+// --- The startup folders ------------------------------------------------------
+
+// The startup-folder family alone over the fakes, its operations driven as
+// the pane drives them and committed into the history, as is every Undo.
+struct StartupUndoWorld {
+  FakeRegistry reg;
+  FakeStore store;
+  MapTranslator tr;
+  OperationLog log{tr};
+  FakeFolders folders;
+  FakeShellLinks links{folders};
+  FakeHistoryFile file{&folders};
+  ChangeHistory history{file, "C:\\Velmora\\History"};
+  FamilyContext context{store, tr};
+  FamilyTable table{{startupFolderFamily(reg, folders, links, "C:\\Velmora", context)}};
+  ChangeCommit commit{log, &history, tr};
+  ScriptedPrompt prompt;
+
+  struct Pane {
+    Pane(std::unique_ptr<EntryFamily> f, UserPrompt& prompt, ChangeCommit& commit)
+        : family(std::move(f)), driver(*family, prompt, commit) {}
+    std::unique_ptr<EntryFamily> family;
+    FamilyDriver driver;
+    FamilyDriver* operator->() { return &driver; }
+  };
+
+  StartupUndoWorld() {
+    context.copies = &history;
+    tr.texts = {{"_UndoEntryChanged", "_UndoEntryChanged %s: %s"}, {"_UndoNowHolds", "it now holds %s"}};
+    reg.put(kHkcu, std::string(kShellFoldersKey), "Startup", kStartup);
+    folders.addFolder(kStartup);
+    folders.addFolder("C:\\Velmora");
+  }
+  // A pane over the folder, listed.
+  Pane pane(const std::string& folder) {
+    Pane p(table.family("startupfolder").make({folder}), prompt, commit);
+    p->list();
+    return p;
+  }
+  static int rowOf(Pane& p, const std::string& name, RowState state) {
+    const std::vector<Row>& rows = p->rows();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      if (rows[i].name == name && rows[i].state == state) return static_cast<int>(i);
+    }
+    return -1;
+  }
+  Change newest() { return history.changes()->front(); }
+  std::size_t kept() { return history.changes()->size(); }
+  bool undo(const Change& c) { return undoChange(table, c, prompt, commit, tr); }
+  bool undoNewest() { return undo(newest()); }
+  bool saidChanged() const {
+    return !prompt.messages.empty() && prompt.messages.back().find("_UndoEntryChanged") != std::string::npos;
+  }
+  bool saidNotPossible() const { return !prompt.messages.empty() && prompt.messages.back() == "_UndoNotPossible"; }
+  // Every file, record, flag and kept change a change could touch, as text.
+  std::string everything() const {
+    std::string out;
+    for (const std::string& path : folders.files()) out += path + '=' + folders.bytes(path) + '\n';
+    for (const DisabledItem& i : store.items(kStartupFolderRecords)) {
+      out += i.path + '|' + i.valuename + '|' + i.valuedata + '\n';
+    }
+    for (const RegValue& v : reg.values(kHkcu, startupFolderFlagKey(false).subkey)) {
+      out += v.name + '=' + flagText(v) + '\n';
+    }
+    return out + std::to_string(file.records.size());
+  }
+  // The newest change as the file holds it, with one field set by hand.
+  Change editedNewest(const std::string& field, const std::string& value) {
+    HistoryRecord& r = file.records.back();
+    const auto it = std::find_if(r.begin(), r.end(), [&](const auto& p) { return p.first == field; });
+    if (it == r.end()) {
+      r.emplace_back(field, value);
+    } else {
+      it->second = value;
+    }
+    return newest();
+  }
+};
+
+TEST(StartupFolderUndo, RemovedAndModifiedShortcutsComeBackByteForByte) {
+  StartupUndoWorld w;
+  const std::string link = kStartup + "\\Tool.lnk";
+  const std::string bytes = FakeShellLinks::linkBytes("C:\\tool.exe", "args=/tray icon=3");
+  w.folders.put(link, bytes);
+  auto pane = w.pane(kStartup);
+  ASSERT_TRUE(pane->remove(w.rowOf(pane, "Tool.lnk", RowState::Live)).done());
+  ASSERT_FALSE(w.folders.hasFile(link));
+  const Change removed = w.newest();
+  ASSERT_FALSE(removed.copy.empty());
+  EXPECT_EQ(w.folders.bytes(w.history.copyPath(removed.copy)), bytes);
+
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.folders.bytes(link), bytes);
+  EXPECT_EQ(w.newest().undoes, removed.id);
+  ASSERT_TRUE(w.undoNewest()) << "the Undo of the Undo removes it again";
+  EXPECT_FALSE(w.folders.hasFile(link));
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.folders.bytes(link), bytes);
+
+  pane->list();
+  ASSERT_TRUE(pane->modify(w.rowOf(pane, "Tool.lnk", RowState::Live), "Other.lnk", "C:\\other.exe").done());
+  ASSERT_TRUE(w.folders.hasFile(kStartup + "\\Other.lnk"));
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.folders.bytes(link), bytes);
+  EXPECT_FALSE(w.folders.hasFile(kStartup + "\\Other.lnk"));
+}
+
+TEST(StartupFolderUndo, DisableGoesBackAndAChangedShortcutIsLeftAlone) {
+  StartupUndoWorld w;
+  const std::string link = kStartup + "\\Tool.lnk";
+  const std::string bytes = FakeShellLinks::linkBytes("C:\\tool.exe", "args=/tray");
+  w.folders.put(link, bytes);
+  auto pane = w.pane(kStartup);
+  ASSERT_TRUE(pane->disable(w.rowOf(pane, "Tool.lnk", RowState::Live)).done());
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.folders.bytes(link), bytes);
+  EXPECT_TRUE(w.store.items(kStartupFolderRecords).empty());
+
+  ASSERT_TRUE(pane->add("New", "C:\\new.exe").done());
+  ASSERT_TRUE(w.folders.hasFile(kStartup + "\\New.lnk"));
+  w.folders.put(kStartup + "\\New.lnk", FakeShellLinks::linkBytes("C:\\elsewhere.exe"));
+  const std::size_t kept = w.kept();
+  EXPECT_FALSE(w.undoNewest());
+  EXPECT_TRUE(w.saidChanged());
+  EXPECT_TRUE(w.folders.hasFile(kStartup + "\\New.lnk"));
+  EXPECT_EQ(w.kept(), kept);
+
+  Change elsewhere = w.newest();
+  elsewhere.location = "C:\\Windows";
+  EXPECT_FALSE(w.undo(elsewhere)) << "only the startup folders";
+  EXPECT_TRUE(w.folders.hasFile(kStartup + "\\New.lnk"));
+}
+
+TEST(ReplacingUndo, AShortcutThatReplacedAFileGivesThatFileBack) {
+  StartupUndoWorld w;
+  const std::string link = kStartup + "\\Tool.lnk";
+  const std::string bytes = FakeShellLinks::linkBytes("C:\\old.exe", "args=/keep");
+  w.folders.put(link, bytes);
+  auto startup = w.pane(kStartup);
+  ASSERT_TRUE(startup->add("Tool", "C:\\new.exe").done());
+  ASSERT_EQ(w.prompt.questions.size(), 1u) << "asked before replacing";
+  ASSERT_NE(w.folders.bytes(link), bytes);
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.folders.bytes(link), bytes) << "the replaced shortcut, not nothing";
+
+  // Enable over a file put there meanwhile, and a rename onto another file.
+  startup->list();
+  ASSERT_TRUE(startup->disable(w.rowOf(startup, "Tool.lnk", RowState::Live)).done());
+  const std::string meanwhile = FakeShellLinks::linkBytes("C:\\meanwhile.exe");
+  w.folders.put(link, meanwhile);
+  startup->list();
+  ASSERT_TRUE(startup->enable(w.rowOf(startup, "Tool.lnk", RowState::Disabled)).done());
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.folders.bytes(link), meanwhile);
+  EXPECT_EQ(w.store.items(kStartupFolderRecords).size(), 1u);
+
+  const std::string other = kStartup + "\\Other.lnk";
+  const std::string otherBytes = FakeShellLinks::linkBytes("C:\\other.exe", "args=/o");
+  w.folders.put(other, otherBytes);
+  startup->list();
+  ASSERT_TRUE(startup->modify(w.rowOf(startup, "Tool.lnk", RowState::Live), "Other.lnk", "C:\\renamed.exe").done());
+  ASSERT_FALSE(w.folders.hasFile(link));
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.folders.bytes(link), meanwhile);
+  EXPECT_EQ(w.folders.bytes(other), otherBytes) << "the file the rename replaced";
+}
+
+TEST(FlagUndo, AStartupFileTurnedOnAndRemovedComesBackWithItsFlag) {
+  StartupUndoWorld w;
+  const std::string approvedSub = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\StartupFolder";
+  const std::vector<std::uint8_t> off = {7, 0, 0, 0, 9, 8, 7, 6, 5, 4, 3, 2};
+  const std::string link = kStartup + "\\Mail.lnk";
+  w.folders.put(link, "shortcut bytes");
+  w.reg.putBytes(kHkcu, approvedSub, "Mail.lnk", off);
+  const auto flag = [&] {
+    const RegValue* v = w.reg.find(kHkcu, approvedSub, "Mail.lnk");
+    return v ? v->bytes : std::vector<std::uint8_t>{};
+  };
+  auto pane = w.pane(kStartup);
+  ASSERT_GE(w.rowOf(pane, "Mail.lnk", RowState::Disabled), 0) << "listed unchecked";
+  ASSERT_TRUE(pane->enable(w.rowOf(pane, "Mail.lnk", RowState::Disabled)).done());
+  EXPECT_EQ(flag(), flagOnBytes());
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(flag(), off);
+
+  pane->list();
+  ASSERT_TRUE(pane->remove(w.rowOf(pane, "Mail.lnk", RowState::Disabled)).done());
+  ASSERT_FALSE(w.folders.hasFile(link));
+  EXPECT_TRUE(flag().empty());
+  ASSERT_TRUE(w.undoNewest());
+  EXPECT_EQ(w.folders.bytes(link), "shortcut bytes");
+  EXPECT_EQ(flag(), off);
+}
+
+TEST(UntrustedHistory, AStartupFolderChangeNeverReachesOutsideItsFolder) {
+  StartupUndoWorld w;
+  const std::string link = kStartup + "\\Tool.lnk";
+  w.folders.put(link, FakeShellLinks::linkBytes("C:\\tool.exe", "args=/tray"));
+  w.folders.put("C:\\Users\\u\\Something.lnk", "someone's file");
+  w.folders.addFolder(kStartup + "\\..");  // the parent, as the file system reads the name
+  auto pane = w.pane(kStartup);
+  ASSERT_TRUE(pane->modify(w.rowOf(pane, "Tool.lnk", RowState::Live), "Other.lnk", "C:\\other.exe").done());
+  ASSERT_TRUE(w.folders.hasFile(kStartup + "\\Other.lnk"));
+  ASSERT_FALSE(w.newest().copy.empty());
+
+  const HistoryRecord genuine = w.file.records.back();
+  const std::string before = w.everything();
+  for (const auto& [field, value] : std::vector<Edit>{{"beforename", "..\\Something.lnk"},
+                                                      {"beforename", "C:\\Users\\u\\Something.lnk"},
+                                                      {"aftername", "..\\Startup\\Other.lnk"},
+                                                      {"beforename", "NUL"},
+                                                      {"beforename", std::string("Tool.lnk\0.exe", 13)},
+                                                      {"beforename", "\xFF\xFE.lnk"},
+                                                      {"location", kStartup + "\\.."},
+                                                      {"location", "C:\\Users\\u"},
+                                                      {"copy", "..\\..\\Users\\u\\Something.lnk"},
+                                                      {"copy", "CON"},
+                                                      {"replacedcopy", "..\\config.xml"},
+                                                      {"flagbefore", "not a flag"}}) {
+    const Change c = w.editedNewest(field, value);
+    EXPECT_FALSE(w.undo(c)) << field << "=" << value;
+    EXPECT_TRUE(w.saidNotPossible()) << field << "=" << value;
+    EXPECT_EQ(w.everything(), before) << field << "=" << value;
+    w.file.records.back() = genuine;
+  }
+  EXPECT_TRUE(w.undoNewest()) << "the change as it was made still undoes";
+  EXPECT_EQ(w.folders.bytes("C:\\Users\\u\\Something.lnk"), "someone's file");
+  EXPECT_TRUE(w.folders.hasFile(link));
 }
 
 }  // namespace
