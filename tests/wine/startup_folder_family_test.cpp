@@ -14,7 +14,9 @@
 #include "platform/win32/com_ptr.h"
 #include "core/win32/store_msxml.h"
 #include "fakes/fake_registry.h"
+#include "fakes/family_driver.h"
 #include "fakes/fakes.h"
+#include "history/change_commit.h"
 #include "history/change_log.h"
 #include "family/families.h"
 #include "platform/win32/wide.h"
@@ -118,14 +120,12 @@ class RealStartupFolders : public ::testing::Test {
   win32::Win32Folders folders;
   win32::Win32ShellLinks links;
   ScriptedPrompt prompt;
-  FakeList list;
-  FamilyContext context{store, log, tr};
-  std::unique_ptr<EntryFamily> family;
-
-  RealStartupFolders() {
-    family = std::make_unique<StartupFolderFamily>(std::vector<std::string>{common.path(), user.path()}, folders, links,
-                                                   program.path(), context, prompt);
-  }
+  FamilyContext context{store, tr};
+  ChangeCommit commit{log, nullptr, tr};
+  std::unique_ptr<EntryFamily> family = std::make_unique<StartupFolderFamily>(
+      std::vector<std::string>{common.path(), user.path()}, folders, links, program.path(), context);
+  // Runs the family's operations on its rows as the pane does.
+  FamilyDriver driver{*family, prompt, commit};
 
   void record(const std::string& folder, const std::string& name, const std::string& data) {
     ASSERT_EQ(store.add(kStartupFolderRecords, {folder, name, data}), StoreStatus::Ok);
@@ -138,32 +138,31 @@ class RealStartupFolders : public ::testing::Test {
     return out;
   }
   int rowNamed(const std::string& name, RowState state) {
-    for (int i = 0; i < list.count(); ++i) {
-      if (list.rows[i].name == name && list.rows[i].state == state) return i;
+    const std::vector<Row>& rows = driver.rows();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      if (rows[i].name == name && rows[i].state == state) return static_cast<int>(i);
     }
     ADD_FAILURE() << "no row " << name;
     return 0;
   }
+  // What the check box asks of the family: a checked row is disabled, an
+  // unchecked one enabled. True when the entry moved.
   bool clickBox(int row) {
-    const bool live = list.rows[row].state == RowState::Live;
-    list.rows[row].state = live ? RowState::Disabled : RowState::Live;
-    const bool moved = live ? family->disable(list, row) : family->enable(list, row);
-    // Where the entry is now, as the pane records it after a move.
-    if (moved) list.rows[row].origin = live ? RowOrigin::Record : RowOrigin::Live;
-    return moved;
+    const bool live = driver.rows().at(static_cast<std::size_t>(row)).state == RowState::Live;
+    return (live ? driver.disable(row) : driver.enable(row)).done();
   }
   // Disables the file, checks it is gone and kept, enables it again.
   void roundTrip(const std::string& folder, const std::string& name) {
     const std::string path = folder + "\\" + name;
     const std::string before = readFile(path);
     ASSERT_FALSE(before.empty());
-    family->fill(list);
-    const int row = rowNamed(name, RowState::Live);
-    ASSERT_TRUE(clickBox(row)) << (prompt.messages.empty() ? "" : prompt.messages[0]);
+    driver.list();
+    ASSERT_TRUE(clickBox(rowNamed(name, RowState::Live))) << (prompt.messages.empty() ? "" : prompt.messages[0]);
     EXPECT_FALSE(exists(path));
     EXPECT_EQ(readFile(disabledCopyPath(program.path(), folder, name)), before);
     ASSERT_EQ(records().size(), 1u);
-    ASSERT_TRUE(clickBox(row)) << (prompt.messages.empty() ? "" : prompt.messages[0]);
+    driver.list();
+    ASSERT_TRUE(clickBox(rowNamed(name, RowState::Disabled))) << (prompt.messages.empty() ? "" : prompt.messages[0]);
     EXPECT_EQ(readFile(path), before) << "byte for byte";
     EXPECT_TRUE(records().empty());
     EXPECT_FALSE(exists(disabledCopyPath(program.path(), folder, name)));
@@ -213,9 +212,8 @@ TEST_F(RealStartupFolders, ListsEachFolderDisabledFirstAndSkipsWhatWindowsDoesNo
   record(user.path(), "Chat.lnk", "C:\\Chat\\chat.exe");
   record(common.path(), "Old.lnk", "C:\\Old\\old.exe");
 
-  family->fill(list);
   std::vector<std::string> seen;
-  for (const auto& r : list.rows) {
+  for (const auto& r : driver.list()) {
     seen.push_back(r.name + "|" + r.data + "|" + (r.path == common.path() ? "common" : r.path == user.path() ? "user" : r.path) +
                    (r.state == RowState::Live ? "|live" : "|disabled"));
   }
@@ -249,11 +247,11 @@ TEST_F(RealStartupFolders, DisableThenEnableGivesBackABatchFile) {
 TEST_F(RealStartupFolders, EnableThatFailsAfterReplacingAFileGivesThatFileBack) {
   const std::string path = common.file("sync.bat");
   writeFile(path, "@echo off\r\nstart sync.exe\r\n");
-  family->fill(list);
+  driver.list();
   ASSERT_TRUE(clickBox(rowNamed("sync.bat", RowState::Live)));
   const std::string other = "@echo off\r\nstart other-sync.exe\r\n";
   writeFile(path, other);  // another program put one back meanwhile
-  family->fill(list);
+  driver.list();
   const std::wstring config = widen(program.file("config.xml"));
   ASSERT_TRUE(SetFileAttributesW(config.c_str(), FILE_ATTRIBUTE_READONLY));
   EXPECT_FALSE(clickBox(rowNamed("sync.bat", RowState::Disabled)));
@@ -276,7 +274,7 @@ TEST_F(RealStartupFolders, ACopyTheProgramFolderRefusesIsToldAsSuchAndNothingCha
   const std::string copy = disabledCopyPath(program.path(), user.path(), "Tool.lnk");
   ASSERT_TRUE(CreateDirectoryW(widen(program.file("Disabled")).c_str(), nullptr));
   ASSERT_TRUE(CreateDirectoryW(widen(copy).c_str(), nullptr));
-  family->fill(list);
+  driver.list();
   EXPECT_FALSE(clickBox(rowNamed("Tool.lnk", RowState::Live)));
   EXPECT_EQ(prompt.messages, std::vector<std::string>{"_ProgramFolderRefused"});
   EXPECT_EQ(readFile(path), before);
@@ -289,64 +287,47 @@ TEST_F(RealStartupFolders, NamesAndTargetsOutsideAnyLegacyCodePageRoundTrip) {
   const std::string name = "\xC5\x81ukasz \xE6\x97\xA5\xE6\x9C\xAC.lnk";
   const std::string target = "C:\\Users\\\xC5\x81ukasz\\\xD0\x9F\xD1\x80\xD0\xB8\xD0\xBB\\tool.exe";
   writeLink(user.file(name), {target, "", "", "", ""});
-  family->fill(list);
-  const int row = rowNamed(name, RowState::Live);
-  EXPECT_EQ(list.rows[row].data, target);
+  driver.list();
+  EXPECT_EQ(driver.rows()[static_cast<std::size_t>(rowNamed(name, RowState::Live))].data, target);
   roundTrip(user.path(), name);
   EXPECT_EQ(readLink(user.file(name)).target, target);
 }
 
 TEST_F(RealStartupFolders, AddWithoutAnExtensionCreatesAShortcutInTheFirstFolder) {
-  prompt.onDialog = [](EntryDialogKind, EntryDialogData& d) {
-    d.name = "Backup";
-    d.path = "C:\\Backup\\backup.exe";
-    return true;
-  };
-  family->add(list);
+  EXPECT_TRUE(driver.add("Backup", "C:\\Backup\\backup.exe").done());
   EXPECT_EQ(readLink(common.file("Backup.lnk")).target, "C:\\Backup\\backup.exe");
   EXPECT_FALSE(exists(user.file("Backup.lnk")));
-  ASSERT_EQ(list.count(), 1);
-  EXPECT_EQ(list.rows[0].name, "Backup.lnk");
+  const std::vector<Row>& rows = driver.list();
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].name, "Backup.lnk");
   EXPECT_EQ(sink.records.size(), 1u);
 }
 
 TEST_F(RealStartupFolders, AddOfANameTheFileSystemRefusesSaysSoAndLogsNothing) {
-  prompt.onDialog = [](EntryDialogKind, EntryDialogData& d) {
-    d.name = "what?";
-    d.path = "C:\\x.exe";
-    return true;
-  };
-  family->add(list);
+  EXPECT_FALSE(driver.add("what?", "C:\\x.exe").done());
   ASSERT_EQ(prompt.messages.size(), 1u);
   EXPECT_EQ(prompt.messages[0], "_StartupWriteFailed");
   EXPECT_TRUE(sink.records.empty());
-  family->fill(list);
-  EXPECT_EQ(list.count(), 0);
+  EXPECT_TRUE(driver.list().empty());
 }
 
 TEST_F(RealStartupFolders, RemoveOfAnUncheckedRowNeverDeletesAFileOfTheSameName) {
   writeLink(user.file("Mail.lnk"), {"C:\\Mail\\new.exe", "", "", "", ""});
   record(user.path(), "Mail.lnk", "C:\\Mail\\old.exe");
-  family->fill(list);
-  list.select(rowNamed("Mail.lnk", RowState::Disabled));
-  family->remove(list, list.selected());
+  driver.list();
+  EXPECT_TRUE(driver.remove(rowNamed("Mail.lnk", RowState::Disabled)).done());
   EXPECT_TRUE(records().empty());
   EXPECT_EQ(readLink(user.file("Mail.lnk")).target, "C:\\Mail\\new.exe");
-  ASSERT_EQ(list.count(), 1);
-  EXPECT_EQ(list.rows[0].state, RowState::Live);
+  const std::vector<Row>& rows = driver.list();
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].state, RowState::Live);
 }
 
 TEST_F(RealStartupFolders, ModifyOfAShortcutChangesNameAndTargetAndKeepsTheRest) {
   const LinkFields before{"C:\\Mail\\mail.exe", "-background", "C:\\Mail", "Mail checker", "C:\\Mail\\mail.ico"};
   writeLink(user.file("Mail.lnk"), before);
-  family->fill(list);
-  list.select(rowNamed("Mail.lnk", RowState::Live));
-  prompt.onDialog = [](EntryDialogKind, EntryDialogData& d) {
-    d.name = "Post";
-    d.path = "C:\\Post\\post.exe";
-    return true;
-  };
-  family->modify(list, list.selected());
+  driver.list();
+  EXPECT_TRUE(driver.modify(rowNamed("Mail.lnk", RowState::Live), "Post", "C:\\Post\\post.exe").done());
   EXPECT_TRUE(prompt.messages.empty()) << prompt.messages[0];
   EXPECT_FALSE(exists(user.file("Mail.lnk")));
   LinkFields expected = before;
@@ -355,23 +336,19 @@ TEST_F(RealStartupFolders, ModifyOfAShortcutChangesNameAndTargetAndKeepsTheRest)
   EXPECT_FALSE(exists(user.file("Post")));
   EXPECT_FALSE(exists(user.file("Post.lnk.velmora-new")));
   EXPECT_FALSE(hidden(user.file("Post.lnk"))) << "staged hidden, shown once in place";
-  ASSERT_EQ(list.count(), 1);
-  EXPECT_EQ(list.rows[0].name, "Post.lnk");
+  const std::vector<Row>& rows = driver.list();
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].name, "Post.lnk");
 }
 
 TEST_F(RealStartupFolders, AShortcutStagedByAModifyThatNeverFinishedIsNotListed) {
   writeLink(user.file("Mail.lnk"), {"C:\\Mail\\mail.exe", "-background", "", "", ""});
   StoppingFolders stopping;
-  auto stopped = std::make_unique<StartupFolderFamily>(std::vector<std::string>{common.path(), user.path()}, stopping,
-                                                       links, program.path(), context, prompt);
-  stopped->fill(list);
-  list.select(rowNamed("Mail.lnk", RowState::Live));
-  prompt.onDialog = [](EntryDialogKind, EntryDialogData& d) {
-    d.name = "Post.lnk";
-    d.path = "C:\\Post\\post.exe";
-    return true;
-  };
-  stopped->modify(list, list.selected());
+  StartupFolderFamily stopped({common.path(), user.path()}, stopping, links, program.path(), context);
+  FamilyDriver stoppedDriver(stopped, prompt, commit);
+  const std::vector<Row>& listed = stoppedDriver.list();
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_FALSE(stoppedDriver.modify(0, "Post.lnk", "C:\\Post\\post.exe").done());
   ASSERT_TRUE(stopping.stopped);
   const std::string staged = user.file("Post.lnk.velmora-new");
   ASSERT_TRUE(exists(staged)) << "written in full before the move";
@@ -380,18 +357,16 @@ TEST_F(RealStartupFolders, AShortcutStagedByAModifyThatNeverFinishedIsNotListed)
   // Velmora runs again: the list shows the entry as it was, and the next
   // Modify is not hindered by the file left behind.
   prompt.messages.clear();
-  family->fill(list);
-  ASSERT_EQ(list.count(), 1);
-  EXPECT_EQ(list.rows[0].name, "Mail.lnk");
-  list.select(0);
-  family->modify(list, list.selected());
+  ASSERT_EQ(driver.list().size(), 1u);
+  EXPECT_EQ(driver.rows()[0].name, "Mail.lnk");
+  EXPECT_TRUE(driver.modify(0, "Post.lnk", "C:\\Post\\post.exe").done());
   EXPECT_TRUE(prompt.messages.empty()) << prompt.messages[0];
   EXPECT_FALSE(exists(staged));
   EXPECT_FALSE(exists(user.file("Mail.lnk")));
   EXPECT_EQ(readLink(user.file("Post.lnk")).target, "C:\\Post\\post.exe");
   EXPECT_FALSE(hidden(user.file("Post.lnk")));
-  ASSERT_EQ(list.count(), 1);
-  EXPECT_EQ(list.rows[0].name, "Post.lnk");
+  ASSERT_EQ(driver.list().size(), 1u);
+  EXPECT_EQ(driver.rows()[0].name, "Post.lnk");
 }
 
 // The adapter reads a shortcut's arguments as Windows stores them, for the
