@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,9 @@
 #include "fakes/fake_registry.h"
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
+#include "fakes/family_driver.h"
 #include "family/admin_restart.h"
+#include "history/change_commit.h"
 #include "registry/registry_family.h"
 #include "startupfolder/disabled_copies.h"
 #include "startupfolder/startup_folder_family.h"
@@ -139,20 +142,33 @@ class StartupProgramFolder : public ProgramFolderRights {
   const std::string user = "C:\\Users\\Ann\\Startup";
   FakeFolders fs;
   FakeShellLinks links{fs};
+  ChangeCommit commit{log, nullptr, tr};
+
+  // The family and the driver that runs its operations on its rows.
+  struct Pane {
+    Pane(std::unique_ptr<EntryFamily> f, UserPrompt& prompt, ChangeCommit& commit)
+        : family(std::move(f)), driver(*family, prompt, commit) {}
+    std::unique_ptr<EntryFamily> family;
+    FamilyDriver driver;
+    FamilyDriver* operator->() { return &driver; }
+  };
 
   StartupProgramFolder() {
     fs.addFolder(user);
     fs.addFolder(kProgram);
     fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
   }
-  StartupFolderFamily family() { return StartupFolderFamily({user}, fs, links, kProgram, context, prompt); }
+  Pane family() {
+    return Pane(std::make_unique<StartupFolderFamily>(std::vector<std::string>{user}, fs, links, kProgram, context),
+                prompt, commit);
+  }
 };
 
 TEST_F(StartupProgramFolder, ARefusedDisabledCopyAsksToRestartAndLeavesTheFile) {
   fs.denyWrites(kProgram);  // Disabled cannot be made
   auto pane = family();
-  pane.fill(list);
-  EXPECT_FALSE(pane.disable(list, 0));
+  pane->list();
+  EXPECT_FALSE(pane->disable(0).done());
   EXPECT_EQ(prompt.warnings, Strings{"read-only " + kProgram});
   EXPECT_TRUE(prompt.messages.empty());
   EXPECT_TRUE(fs.hasFile(user + "\\a.lnk"));
@@ -164,8 +180,8 @@ TEST_F(StartupProgramFolder, ARefusedDisabledCopyAsksToRestartAndLeavesTheFile) 
   fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
   fs.denyWrites(kProgram + "\\Disabled");  // it exists, but refuses the copy
   prompt.warningAnswers = {true};
-  pane.fill(list);
-  EXPECT_FALSE(pane.disable(list, 0));
+  pane->list();
+  EXPECT_FALSE(pane->disable(0).done());
   EXPECT_EQ(prompt.warnings.size(), 2u);
   EXPECT_EQ(admin.restarts, 1);
   EXPECT_TRUE(fs.hasFile(user + "\\a.lnk"));
@@ -175,8 +191,8 @@ TEST_F(StartupProgramFolder, ARefusedDisabledCopyAsksToRestartAndLeavesTheFile) 
 TEST_F(StartupProgramFolder, ACopyThatFailsForAnotherReasonKeepsItsOwnMessage) {
   fs.put(kProgram + "\\Disabled", "not a folder");
   auto pane = family();
-  pane.fill(list);
-  EXPECT_FALSE(pane.disable(list, 0));
+  pane->list();
+  EXPECT_FALSE(pane->disable(0).done());
   EXPECT_TRUE(prompt.warnings.empty());
   EXPECT_EQ(prompt.messages, Strings{"no copy of " + user + "\\a.lnk"});
 }
@@ -184,8 +200,8 @@ TEST_F(StartupProgramFolder, ACopyThatFailsForAnotherReasonKeepsItsOwnMessage) {
 TEST_F(StartupProgramFolder, ARefusedStoreTakesTheCopyBackAndAsks) {
   store.refused = true;
   auto pane = family();
-  pane.fill(list);
-  EXPECT_FALSE(pane.disable(list, 0));
+  pane->list();
+  EXPECT_FALSE(pane->disable(0).done());
   EXPECT_EQ(prompt.warnings, Strings{"read-only " + kProgram});
   EXPECT_TRUE(fs.hasFile(user + "\\a.lnk"));
   EXPECT_TRUE(fs.filesIn(kProgram + "\\Disabled").empty()) << "the copy went with the failed change";
@@ -198,10 +214,10 @@ TEST_F(StartupProgramFolder, EnableOverAFileItCannotKeepAsksAndReplacesNothing) 
   store.elements.push_back({kStartupFolderRecords, {user, "a.lnk", "C:\\a.exe"}});
   fs.denyWrites(kProgram + "\\Disabled");
   auto pane = family();
-  pane.fill(list);
+  pane->list();
   int disabled = 0;
-  while (list.rows[disabled].state != RowState::Disabled) ++disabled;
-  EXPECT_FALSE(pane.enable(list, disabled));
+  while (pane->rows()[static_cast<std::size_t>(disabled)].state != RowState::Disabled) ++disabled;
+  EXPECT_FALSE(pane->enable(disabled).done());
   EXPECT_EQ(prompt.questions.size(), 1u) << "asked before replacing";
   EXPECT_EQ(prompt.warnings, Strings{"read-only " + kProgram});
   EXPECT_EQ(fs.bytes(user + "\\a.lnk"), other);
