@@ -183,10 +183,9 @@ TEST_F(RowDescriptions, StartupFolderFilesWindowsCannotStart) {
   fs.put(folder + "\\data.xyz", "x");
   fs.put(folder + "\\trailing.", "x");
   store.elements.push_back({kStartupFolderRecords, {folder, "Old", "C:\\Tools\\t.exe"}});
-  auto family = startupFolderFamily(reg, fs, links, "C:\\Velmora", context).make({folder}, prompt);
-  family->fill(list);
+  auto family = startupFolderFamily(reg, fs, links, "C:\\Velmora", context).make({folder});
   std::map<std::string, std::string> status;
-  for (const Row& r : list.rows) status[r.name] = r.status;
+  for (const Row& r : family->list()) status[r.name] = r.status;
   EXPECT_EQ(status, (std::map<std::string, std::string>{{"Old", ""},
                                                         {"Dropbox Sync", "Windows cannot start this file"},
                                                         {"Tool.lnk", ""},

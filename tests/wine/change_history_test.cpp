@@ -15,6 +15,7 @@
 #include "dialogs/win32/history_dialog.h"
 #include "core/win32/store_msxml.h"
 #include "fakes/fakes.h"
+#include "fakes/family_driver.h"
 #include "history/change_history.h"
 #include "history/change_log.h"
 #include "history/change_undo.h"
@@ -296,17 +297,15 @@ TEST_F(RealHistory, AProgramThatLeftItsListOrAShortcutRetargetedIsLeftAlone) {
   EXPECT_EQ(raw(key.subkey(), "Load"), changed);
 
   TempDir startup;
-  StartupFolderFamily shortcuts({startup.path()}, folders, links, program.path(), context, prompt);
-  prompt.onDialog = [](EntryDialogKind, EntryDialogData& d) {
-    d.name = "New";
-    d.path = "C:\\windows\\notepad.exe";
-    return true;
-  };
-  shortcuts.add(list);
+  context.copies = history.get();
+  StartupFolderFamily shortcuts({startup.path()}, folders, links, program.path(), context);
+  ChangeCommit commit{log, history.get(), tr};
+  FamilyDriver driver(shortcuts, prompt, commit);
+  ASSERT_TRUE(driver.add("New", "C:\\windows\\notepad.exe").done());
   writeLink(startup.file("New.lnk"), "C:\\windows\\regedit.exe", "");
   const std::string retargeted = readFile(startup.file("New.lnk"));
   const std::size_t kept = history->changes()->size();
-  EXPECT_FALSE(shortcuts.undo(newest()));
+  EXPECT_FALSE(driver.undo(newest()).done());
   EXPECT_NE(prompt.messages.back().find("_UndoEntryChanged New.lnk"), std::string::npos);
   EXPECT_EQ(readFile(startup.file("New.lnk")), retargeted);
   EXPECT_EQ(history->changes()->size(), kept);
@@ -317,30 +316,32 @@ TEST_F(RealHistory, ShortcutsComeBackByteForByte) {
   const std::string link = startup.file("Tool.lnk");
   writeLink(link, "C:\\windows\\notepad.exe", "/a \"b c\"");
   const std::string original = readFile(link);
-  StartupFolderFamily family({startup.path()}, folders, links, program.path(), context, prompt);
+  context.copies = history.get();
+  StartupFolderFamily family({startup.path()}, folders, links, program.path(), context);
+  ChangeCommit commit{log, history.get(), tr};
+  FamilyDriver driver(family, prompt, commit);
+  const auto live = [&](const std::string& name) {
+    const std::vector<Row>& rows = driver.list();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      if (rows[i].name == name && rows[i].state == RowState::Live) return static_cast<int>(i);
+    }
+    return -1;
+  };
 
-  family.fill(list);
-  family.remove(list, rowOf("Tool.lnk", RowState::Live));
+  ASSERT_TRUE(driver.remove(live("Tool.lnk")).done());
   ASSERT_FALSE(exists(link));
-  ASSERT_TRUE(family.undo(newest()));
+  ASSERT_TRUE(driver.undo(newest()).done());
   EXPECT_EQ(readFile(link), original);
 
-  prompt.onDialog = [](EntryDialogKind, EntryDialogData& d) {
-    d.name = "Other.lnk";
-    d.path = "C:\\windows\\regedit.exe";
-    return true;
-  };
-  family.fill(list);
-  family.modify(list, rowOf("Tool.lnk", RowState::Live));
+  ASSERT_TRUE(driver.modify(live("Tool.lnk"), "Other.lnk", "C:\\windows\\regedit.exe").done());
   ASSERT_TRUE(exists(startup.file("Other.lnk")));
   ASSERT_FALSE(exists(link));
-  ASSERT_TRUE(family.undo(newest()));
+  ASSERT_TRUE(driver.undo(newest()).done());
   EXPECT_EQ(readFile(link), original);
   EXPECT_FALSE(exists(startup.file("Other.lnk")));
 
-  family.fill(list);
-  ASSERT_TRUE(family.disable(list, rowOf("Tool.lnk", RowState::Live)));
-  ASSERT_TRUE(family.undo(newest()));
+  ASSERT_TRUE(driver.disable(live("Tool.lnk")).done());
+  ASSERT_TRUE(driver.undo(newest()).done());
   EXPECT_EQ(readFile(link), original);
 }
 

@@ -11,6 +11,8 @@
 
 #include "core/win32/store_msxml.h"
 #include "fakes/fakes.h"
+#include "fakes/family_driver.h"
+#include "history/change_commit.h"
 #include "history/change_log.h"
 #include "startupflags/startup_flags.h"
 #include "pane/win32/entry_list_pane.h"
@@ -270,22 +272,23 @@ TEST_F(RealFlags, StartupFolderFilesAreTurnedOnAndRemovedWithTheirFlag) {
   writeFile(file, "not really a shortcut");
   putRaw(HKEY_CURRENT_USER, kApproved + L"StartupFolder", wname + L".lnk", REG_BINARY, kOff);
   putRaw(HKEY_CURRENT_USER, kApproved + L"StartupFolder", wname, REG_BINARY, kOff);  // no extension: not its flag
-  StartupFolderFamily family({folder.path()}, folders, links, program.path(), context, prompt,
+  StartupFolderFamily family({folder.path()}, folders, links, program.path(), context,
                              FolderFlags{&registry, {startupFolderFlagKey(false)}});
-  family.fill(list);
-  ASSERT_EQ(list.rows.size(), 1u);
-  EXPECT_EQ(list.rows[0].state, RowState::Disabled);
-  EXPECT_EQ(list.rows[0].status, "Turned off in Windows startup settings");
+  ChangeCommit commit{log, nullptr, tr};
+  FamilyDriver driver(family, prompt, commit);
+  const std::vector<Row>& rows = driver.list();
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].state, RowState::Disabled);
+  EXPECT_EQ(rows[0].status, "Turned off in Windows startup settings");
 
-  list.rows[0].state = RowState::Live;
-  ASSERT_TRUE(family.enable(list, 0));
+  ASSERT_TRUE(driver.enable(0).done());
   const std::wstring folderFlags = kApproved + L"StartupFolder";
   EXPECT_EQ(rawValue(HKEY_CURRENT_USER, folderFlags, wname + L".lnk"), (Raw{REG_BINARY, kOn}));
   EXPECT_EQ(rawValue(HKEY_CURRENT_USER, folderFlags, wname), (Raw{REG_BINARY, kOff}));
   EXPECT_EQ(readFile(file), "not really a shortcut");
 
-  family.fill(list);
-  family.remove(list, 0);
+  driver.list();
+  EXPECT_TRUE(driver.remove(0).done());
   EXPECT_EQ(GetFileAttributesW(widen(file).c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(rawValue(HKEY_CURRENT_USER, folderFlags, wname + L".lnk").type, 0u);
   EXPECT_EQ(rawValue(HKEY_CURRENT_USER, folderFlags, wname), (Raw{REG_BINARY, kOff}));
