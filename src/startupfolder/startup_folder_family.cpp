@@ -39,9 +39,10 @@ class NoQuestions : public UserPrompt {
   void searchOnline(const std::string&) override {}
 };
 
-// A step that says whether the entry moved; a lambda returning bool would
-// fit run()'s other form too.
-using MoveSteps = std::function<bool()>;
+// Steps that say whether they did what was asked (for Enable and Disable:
+// whether the entry moved). Named, as a lambda returning bool would fit
+// run()'s other form too.
+using Steps = std::function<bool()>;
 
 }  // namespace
 
@@ -124,25 +125,25 @@ OperationResult StartupFolderFamily::modify(const EntryRef& entry, const EntryDi
 }
 
 OperationResult StartupFolderFamily::enable(const EntryRef& entry, UserPrompt& prompt) {
-  return support_.run(prompt, MoveSteps([&] { return enableEntry(entryFrom(entry)); }));
+  return support_.run(prompt, Steps([&] { return enableEntry(entryFrom(entry)); }));
 }
 
 OperationResult StartupFolderFamily::disable(const EntryRef& entry, UserPrompt& prompt) {
-  return support_.run(prompt, MoveSteps([&] { return disableEntry(entryFrom(entry)); }));
+  return support_.run(prompt, Steps([&] { return disableEntry(entryFrom(entry)); }));
 }
 
 OperationResult StartupFolderFamily::undo(const Change& change, UserPrompt& prompt) {
-  return support_.run(prompt, MoveSteps([&] { return reverse(change); }));
+  return support_.run(prompt, Steps([&] { return reverse(change); }));
 }
 
 OperationResult StartupFolderFamily::prepareAdd(EntryDialogData& data) {
   NoQuestions none;
-  return support_.run(none, MoveSteps([&] { return prepareAddEntry(data); }));
+  return support_.run(none, Steps([&] { return prepareAddEntry(data); }));
 }
 
 OperationResult StartupFolderFamily::openLocation(const EntryRef& entry) {
   NoQuestions none;
-  OperationResult result = support_.run(none, MoveSteps([&] {
+  OperationResult result = support_.run(none, Steps([&] {
     showLocation(entryFrom(entry));
     return true;
   }));

@@ -2,8 +2,9 @@
 // The startup-folder family: the files of the All Users and Current User
 // startup folders (as a rule shortcuts), and the disabled ones kept in
 // config.xml with an exact copy of each file beside it. A file that Windows'
-// own startup settings turned off (startupflags/startup_flags.h, by file name with
-// extension) is listed unchecked where it is, and Enable turns it on there.
+// own startup settings turned off (startupflags/startup_flags.h, by file
+// name with extension) is listed unchecked where it is, and Enable turns it
+// on there.
 #include <memory>
 #include <optional>
 #include <string>
