@@ -297,6 +297,20 @@ TEST_F(StartupFolderTest, AnUnknownFolderListsNothingAndRefusesEveryChange) {
   EXPECT_TRUE(sink.records.empty());
 }
 
+// A pane of no folder lists nothing and has nowhere to add to; as there is
+// nothing wrong, nothing is said.
+TEST_F(StartupFolderTest, APaneWithoutFoldersOffersNoAddQuietly) {
+  auto family = pane(std::vector<std::string>{});
+  EXPECT_TRUE(family->list().empty());
+  EntryDialogData data;
+  const OperationResult ready = family.family->prepareAdd(data);
+  EXPECT_FALSE(ready.done());
+  EXPECT_TRUE(ready.messages.empty());
+  EXPECT_FALSE(family->commit(family.family->add({"", "", "New", "C:\\new.exe"}, prompt)).done());
+  EXPECT_TRUE(prompt.messages.empty());
+  EXPECT_EQ(fs.writes, 0);
+}
+
 TEST_F(StartupFolderTest, DisableKeepsTheExactFileAndEnablePutsItBack) {
   const std::string bytes = FakeShellLinks::linkBytes("C:\\Mail\\mail.exe", "args=/min;dir=C:\\Mail;icon=1");
   fs.put(user + "\\Mail.lnk", bytes);
@@ -929,7 +943,7 @@ TEST_F(StartupFolderTest, EnableThatFailsAfterReplacingAFileGivesThatFileBack) {
   EXPECT_EQ(fs.filesIn(program + "\\Disabled"), (Strings{disabledCopyName(user, "a.lnk")}));
 }
 
-TEST_F(StartupFolderTest, EnableDoesNotReplaceAFileItCannotKeep) {
+TEST_F(StartupFolderTest, EnableAndModifyDoNotReplaceAFileTheyCannotKeep) {
   const std::string other = FakeShellLinks::linkBytes("C:\\other.exe");
   fs.put(user + "\\a.lnk", other);
   fs.put(copyOf(user, "a.lnk"), FakeShellLinks::linkBytes("C:\\a.exe"));
@@ -941,6 +955,18 @@ TEST_F(StartupFolderTest, EnableDoesNotReplaceAFileItCannotKeep) {
   EXPECT_EQ(fs.bytes(user + "\\a.lnk"), other);
   EXPECT_EQ(store.items(kStartupFolderRecords).size(), 1u);
   EXPECT_EQ(prompt.messages, (Strings{"_ProgramFolderRefused"})) << "the program folder refused it";
+  EXPECT_TRUE(sink.records.empty());
+
+  // A rename onto that file: the same.
+  fs.put(user + "\\b.lnk", FakeShellLinks::linkBytes("C:\\b.exe"));
+  prompt.messages.clear();
+  family->list();
+  EXPECT_FALSE(family->modify(rowNamed(family, "b.lnk", RowState::Live), "a.lnk", "C:\\b.exe").done());
+  EXPECT_EQ(prompt.questions.size(), 2u) << "asked before replacing";
+  EXPECT_EQ(fs.bytes(user + "\\a.lnk"), other);
+  EXPECT_EQ(fs.bytes(user + "\\b.lnk"), FakeShellLinks::linkBytes("C:\\b.exe"));
+  EXPECT_EQ(fs.filesIn(user), (Strings{"a.lnk", "b.lnk"})) << "nothing staged is left behind";
+  EXPECT_EQ(prompt.messages, (Strings{"_ProgramFolderRefused"}));
   EXPECT_TRUE(sink.records.empty());
 }
 
