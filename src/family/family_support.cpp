@@ -23,40 +23,16 @@ FamilySupport::FamilySupport(const FamilyContext& context, const FamilyTraits& t
 // ---------------------------------------------------------------------------
 // One operation
 
-namespace {
-
-// Sets the operation's prompt and clears its result while it runs.
-class Running {
- public:
-  Running(UserPrompt*& slot, UserPrompt& prompt, OperationResult& result) : slot_(slot), result_(result) {
-    slot_ = &prompt;
-    result_ = {};
-  }
-  Running(const Running&) = delete;
-  Running& operator=(const Running&) = delete;
-  ~Running() { slot_ = nullptr; }
-  OperationResult take(Outcome outcome) {
-    result_.outcome = outcome;
-    return std::exchange(result_, {});
-  }
-
- private:
-  UserPrompt*& slot_;
-  OperationResult& result_;
-};
-
-}  // namespace
-
-OperationResult FamilySupport::run(UserPrompt& prompt, const std::function<bool()>& steps) {
-  Running running(prompt_, prompt, result_);
-  const bool moved = steps();
-  return running.take(moved ? Outcome::Done : Outcome::Failed);
+FamilySupport::Running::Running(FamilySupport& support, UserPrompt& prompt) : support_(support) {
+  support_.prompt_ = &prompt;
+  support_.result_ = {};
 }
 
-OperationResult FamilySupport::run(UserPrompt& prompt, const std::function<void()>& steps) {
-  Running running(prompt_, prompt, result_);
-  steps();
-  return running.take(result_.changes.empty() ? Outcome::Failed : Outcome::Done);
+FamilySupport::Running::~Running() { support_.prompt_ = nullptr; }
+
+OperationResult FamilySupport::Running::take(Outcome outcome) {
+  support_.result_.outcome = outcome;
+  return std::exchange(support_.result_, {});
 }
 
 // ---------------------------------------------------------------------------
