@@ -12,6 +12,7 @@
 #include "fakes/fake_folders.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_store.h"
+#include "fakes/family_driver.h"
 #include "fakes/fakes.h"
 #include "family/admin_restart.h"
 #include "registry/registry_family.h"
@@ -53,9 +54,10 @@ class ProgramFolderRights : public ::testing::Test {
 
   // Disables the Run key's only entry; true when it was disabled.
   bool disableRegistryEntry() {
-    RegistryFamily pane({kRun}, reg, context, prompt);
-    pane.fill(list);
-    return pane.disable(list, 0);
+    RegistryFamily pane({kRun}, reg, context);
+    FamilyDriver drive(pane, prompt, commit);
+    drive.list();
+    return drive.disable(0).done();
   }
   bool unchanged() const {
     return reg.find(RootKey::CurrentUser, kRunSub, "Tool") != nullptr && store.items(kRegistryRecords).empty() &&
@@ -68,9 +70,9 @@ class ProgramFolderRights : public ::testing::Test {
   RecordingLog sink;
   OperationLog log{tr, &sink};
   ScriptedPrompt prompt;
-  FakeList list;
+  ChangeCommit commit{log, nullptr, tr};
   FakeAdminRestart admin;
-  FamilyContext context{store, log, tr, kProgram, &admin};
+  FamilyContext context{store, tr, kProgram, &admin};
 };
 
 TEST_F(ProgramFolderRights, ARefusedSaveAsksToRestartAsAdministratorAndCancelKeepsWorking) {
@@ -145,14 +147,15 @@ class StartupProgramFolder : public ProgramFolderRights {
     fs.addFolder(kProgram);
     fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
   }
-  StartupFolderFamily family() { return StartupFolderFamily({user}, fs, links, kProgram, context, prompt); }
+  StartupFolderFamily family() { return StartupFolderFamily({user}, fs, links, kProgram, context); }
 };
 
 TEST_F(StartupProgramFolder, ARefusedDisabledCopyAsksToRestartAndLeavesTheFile) {
   fs.denyWrites(kProgram);  // Disabled cannot be made
   auto pane = family();
-  pane.fill(list);
-  EXPECT_FALSE(pane.disable(list, 0));
+  FamilyDriver drive(pane, prompt, commit);
+  drive.list();
+  EXPECT_FALSE(drive.disable(0).done());
   EXPECT_EQ(prompt.warnings, Strings{"read-only " + kProgram});
   EXPECT_TRUE(prompt.messages.empty());
   EXPECT_TRUE(fs.hasFile(user + "\\a.lnk"));
@@ -164,8 +167,8 @@ TEST_F(StartupProgramFolder, ARefusedDisabledCopyAsksToRestartAndLeavesTheFile) 
   fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
   fs.denyWrites(kProgram + "\\Disabled");  // it exists, but refuses the copy
   prompt.warningAnswers = {true};
-  pane.fill(list);
-  EXPECT_FALSE(pane.disable(list, 0));
+  drive.list();
+  EXPECT_FALSE(drive.disable(0).done());
   EXPECT_EQ(prompt.warnings.size(), 2u);
   EXPECT_EQ(admin.restarts, 1);
   EXPECT_TRUE(fs.hasFile(user + "\\a.lnk"));
@@ -175,8 +178,9 @@ TEST_F(StartupProgramFolder, ARefusedDisabledCopyAsksToRestartAndLeavesTheFile) 
 TEST_F(StartupProgramFolder, ACopyThatFailsForAnotherReasonKeepsItsOwnMessage) {
   fs.put(kProgram + "\\Disabled", "not a folder");
   auto pane = family();
-  pane.fill(list);
-  EXPECT_FALSE(pane.disable(list, 0));
+  FamilyDriver drive(pane, prompt, commit);
+  drive.list();
+  EXPECT_FALSE(drive.disable(0).done());
   EXPECT_TRUE(prompt.warnings.empty());
   EXPECT_EQ(prompt.messages, Strings{"no copy of " + user + "\\a.lnk"});
 }
@@ -184,8 +188,9 @@ TEST_F(StartupProgramFolder, ACopyThatFailsForAnotherReasonKeepsItsOwnMessage) {
 TEST_F(StartupProgramFolder, ARefusedStoreTakesTheCopyBackAndAsks) {
   store.refused = true;
   auto pane = family();
-  pane.fill(list);
-  EXPECT_FALSE(pane.disable(list, 0));
+  FamilyDriver drive(pane, prompt, commit);
+  drive.list();
+  EXPECT_FALSE(drive.disable(0).done());
   EXPECT_EQ(prompt.warnings, Strings{"read-only " + kProgram});
   EXPECT_TRUE(fs.hasFile(user + "\\a.lnk"));
   EXPECT_TRUE(fs.filesIn(kProgram + "\\Disabled").empty()) << "the copy went with the failed change";
@@ -198,10 +203,11 @@ TEST_F(StartupProgramFolder, EnableOverAFileItCannotKeepAsksAndReplacesNothing) 
   store.elements.push_back({kStartupFolderRecords, {user, "a.lnk", "C:\\a.exe"}});
   fs.denyWrites(kProgram + "\\Disabled");
   auto pane = family();
-  pane.fill(list);
+  FamilyDriver drive(pane, prompt, commit);
+  drive.list();
   int disabled = 0;
-  while (list.rows[disabled].state != RowState::Disabled) ++disabled;
-  EXPECT_FALSE(pane.enable(list, disabled));
+  while (drive.rows()[disabled].state != RowState::Disabled) ++disabled;
+  EXPECT_FALSE(drive.enable(disabled).done());
   EXPECT_EQ(prompt.questions.size(), 1u) << "asked before replacing";
   EXPECT_EQ(prompt.warnings, Strings{"read-only " + kProgram});
   EXPECT_EQ(fs.bytes(user + "\\a.lnk"), other);
