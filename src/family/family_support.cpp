@@ -23,8 +23,8 @@ FamilySupport::FamilySupport(const FamilyContext& context, const FamilyTraits& t
 // ---------------------------------------------------------------------------
 // One operation
 
-FamilySupport::Running::Running(FamilySupport& support, UserPrompt& prompt) : support_(support) {
-  support_.prompt_ = &prompt;
+FamilySupport::Running::Running(FamilySupport& support, UserPrompt* prompt) : support_(support) {
+  support_.prompt_ = prompt;
   support_.result_ = {};
 }
 
@@ -43,7 +43,8 @@ void FamilySupport::tell(std::string_view key, const std::vector<std::string>& v
 }
 
 bool FamilySupport::ask(std::string_view key, const std::vector<std::string>& values) const {
-  return prompt_->confirm(safeFormat(context_.translator.translate(key, Escapes::Convert), values));
+  // An operation that asks nothing takes no for an answer.
+  return prompt_ && prompt_->confirm(safeFormat(context_.translator.translate(key, Escapes::Convert), values));
 }
 
 void FamilySupport::tellStoreProblem(StoreStatus status) const {
@@ -64,7 +65,7 @@ void FamilySupport::tellProgramFolderRefused() const {
     return;
   }
   const std::string question = safeFormat(context_.translator.translate("_ProgramFolderReadOnly", Escapes::Convert), folder);
-  if (!prompt_->confirmWarning(question)) return;
+  if (!prompt_ || !prompt_->confirmWarning(question)) return;
   // Declined: the user said no to Windows' own question, which is answer enough.
   if (restart->restart() == RestartOutcome::Failed) tell("_AdminRestartFailed");
 }
@@ -81,7 +82,7 @@ bool FamilySupport::confirmRemove(const std::string& name, const std::string& pl
       safeFormat(context_.translator.translate("_AreyousureDeleteThisEntry", Escapes::Convert), {name, place, data});
   // A file that is no shortcut has no command line to show.
   while (!question.empty() && (question.back() == '\n' || question.back() == '\r')) question.pop_back();
-  return prompt_->confirm(question);
+  return prompt_ && prompt_->confirm(question);
 }
 
 EntryDialogData FamilySupport::dialogData(const EntryRef& entry) const {
