@@ -94,8 +94,8 @@ std::vector<Row> ProgramListFamily::list() {
   return rows;
 }
 
-// New programs go into the first location; without one there is nowhere
-// to add, and nothing to say about it (no pane lists no location).
+// New programs go into the first location. Without one there is nowhere to
+// add; every node of the family lists a location, so it goes unsaid.
 OperationResult ProgramListFamily::prepareAdd(EntryDialogData& data) {
   if (locations_.empty()) return {};
   data = support_.dialogData(locations_.front());
