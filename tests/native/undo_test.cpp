@@ -19,9 +19,7 @@ constexpr RootKey kHkcu = RootKey::CurrentUser;
 const std::string kRunSub = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const std::string kRun = "HKEY_CURRENT_USER\\" + kRunSub;
 const std::string kWindowsSub = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
-const std::string kLoad = "HKEY_CURRENT_USER\\" + kWindowsSub + "\\Load";
 const std::string kWinlogonSub = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-const std::string kUserinit = "HKEY_LOCAL_MACHINE\\" + kWinlogonSub + "\\Userinit";
 const std::string kStartup = "C:\\Users\\u\\Startup";
 
 struct UndoWorld {
@@ -163,58 +161,6 @@ TEST(RegistryUndo, RefusedWhenTheEntryChangedSinceOrTheLocationIsForeign) {
   foreign.family = "nosuchfamily";
   EXPECT_FALSE(undoChange(w.f.table, foreign, w.prompt, w.f.tr));
   EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "C:\\new.exe");
-}
-
-TEST(ProgramListUndo, ARemovedProgramGoesBackToItsPlace) {
-  UndoWorld w;
-  w.reg.put(kHkcu, kWindowsSub, "Load", "a.exe b.exe,c.exe");
-  auto pane = w.pane("programlist", kLoad);
-  pane->remove(w.list, w.rowOf("b.exe", RowState::Live));
-  ASSERT_EQ(w.reg.find(kHkcu, kWindowsSub, "Load")->text, "a.exe,c.exe");
-  EXPECT_EQ(w.newest().position, 1u);
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.reg.find(kHkcu, kWindowsSub, "Load")->text, "a.exe b.exe,c.exe") << "the very text it had";
-
-  // Changed meanwhile: only the program goes back, between its neighbours.
-  pane->fill(w.list);
-  pane->remove(w.list, w.rowOf("b.exe", RowState::Live));
-  const Change removed = w.newest();
-  w.reg.put(kHkcu, kWindowsSub, "Load", "a.exe,c.exe,d.exe");
-  ASSERT_TRUE(undoChange(w.f.table, removed, w.prompt, w.f.tr));
-  EXPECT_EQ(w.reg.find(kHkcu, kWindowsSub, "Load")->text, "a.exe,b.exe,c.exe,d.exe");
-  EXPECT_FALSE(undoChange(w.f.table, removed, w.prompt, w.f.tr)) << "it is there already";
-  EXPECT_TRUE(w.saidChanged());
-}
-
-TEST(ProgramListUndo, ModifyAndDisableGoBackAndUserinitIsGuarded) {
-  UndoWorld w;
-  w.reg.put(kHkcu, kWindowsSub, "Load", "a.exe,b.exe");
-  auto pane = w.pane("programlist", kLoad);
-  w.answer("Load", "z.exe");
-  pane->modify(w.list, w.rowOf("a.exe", RowState::Live));
-  ASSERT_EQ(w.reg.find(kHkcu, kWindowsSub, "Load")->text, "b.exe,z.exe");
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.reg.find(kHkcu, kWindowsSub, "Load")->text, "a.exe,b.exe");
-
-  pane->fill(w.list);
-  ASSERT_TRUE(pane->disable(w.list, w.rowOf("b.exe", RowState::Live)));
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.reg.find(kHkcu, kWindowsSub, "Load")->text, "a.exe,b.exe");
-  EXPECT_TRUE(w.f.store.items(kProgramListRecords).empty());
-
-  // Undoing a Modify that put userinit.exe in would take it out again: the
-  // warning is asked, and its default (Cancel) changes nothing.
-  w.reg.put(RootKey::LocalMachine, kWinlogonSub, "Userinit", "other.exe");
-  auto userinit = w.pane("programlist", kUserinit);
-  w.answer("Userinit", "C:\\Windows\\system32\\userinit.exe");
-  userinit->modify(w.list, w.rowOf("other.exe", RowState::Live));
-  const std::string afterModify = w.reg.find(RootKey::LocalMachine, kWinlogonSub, "Userinit")->text;
-  ASSERT_NE(afterModify.find("userinit.exe"), std::string::npos);
-  const std::size_t kept = w.kept();
-  EXPECT_FALSE(w.undoNewest());
-  EXPECT_EQ(w.prompt.warnings.size(), 1u);
-  EXPECT_EQ(w.reg.find(RootKey::LocalMachine, kWinlogonSub, "Userinit")->text, afterModify);
-  EXPECT_EQ(w.kept(), kept);
 }
 
 TEST(StartupFolderUndo, RemovedAndModifiedShortcutsComeBackByteForByte) {
@@ -470,7 +416,7 @@ TEST(UntrustedHistory, AStartupFolderChangeNeverReachesOutsideItsFolder) {
   EXPECT_TRUE(w.f.folders.hasFile(link));
 }
 
-TEST(UntrustedHistory, RegistryAndProgramListChangesPassTheirFamilysRules) {
+TEST(UntrustedHistory, RegistryChangesPassTheirFamilysRules) {
   UndoWorld w;
   w.reg.put(kHkcu, kRunSub, "Tool", "C:\\tool.exe");
   auto registry = w.pane("registry", kRun);
@@ -484,15 +430,6 @@ TEST(UntrustedHistory, RegistryAndProgramListChangesPassTheirFamilysRules) {
                         {"replacedtype", "REG_MULTI_SZ"},
                         {"flagafter", "3:zz"},
                         {"undoes", "9"}});
-
-  w.reg.put(kHkcu, kWindowsSub, "Load", "a.exe b.exe,c.exe");
-  auto programs = w.pane("programlist", kLoad);
-  programs->remove(w.list, w.rowOf("b.exe", RowState::Live));
-  expectEachRefused(w, {{"beforename", "Shell"},
-                        {"location", "HKEY_LOCAL_MACHINE\\" + kWinlogonSub + "\\Shell"},
-                        {"beforedata", ""},
-                        {"valuebefore", std::string("a.exe b.exe,c.exe\0evil.exe", 26)}});
-  EXPECT_EQ(w.reg.find(kHkcu, kWindowsSub, "Load")->text, "a.exe b.exe,c.exe");
 }
 
 // The row the user selected is the change undone: a number that two changes
