@@ -40,17 +40,6 @@ bool rewritable(const RegValue& value) {
   return value.type == kRegExpandSz && value.text.find('%') == std::string::npos;
 }
 
-// Open Location asks the user nothing; should it ever, the answer is no.
-class NoQuestions : public UserPrompt {
- public:
-  void message(const std::string&) override {}
-  bool confirm(const std::string&) override { return false; }
-  bool confirmWarning(const std::string&) override { return false; }
-  bool entryDialog(EntryDialogKind, EntryDialogData&) override { return false; }
-  void fileInformation(const std::string&) override {}
-  void searchOnline(const std::string&) override {}
-};
-
 }  // namespace
 
 FamilyDescriptor programListFamily(RegistryPort& registry, ShortPathPort& shortPaths, const FamilyContext& context) {
@@ -106,8 +95,7 @@ OperationResult ProgramListFamily::prepareAdd(EntryDialogData& data) {
 OperationResult ProgramListFamily::openLocation(const EntryRef& entry) {
   const std::size_t cut = entry.location.rfind('\\');
   if (cut == std::string::npos) return {};
-  NoQuestions none;
-  OperationResult result = support_.run(none, [&] { support_.openRegistryKey(entry.location.substr(0, cut)); });
+  OperationResult result = support_.runWithoutQuestions([&] { support_.openRegistryKey(entry.location.substr(0, cut)); });
   // Nothing changes; it worked unless it said otherwise.
   result.outcome = result.messages.empty() ? Outcome::Done : Outcome::Failed;
   return result;

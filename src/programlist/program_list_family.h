@@ -65,10 +65,6 @@ class ProgramListFamily : public EntryFamily {
     std::string after;
   };
 
-  // A step that says whether the entry moved. Named, because a lambda
-  // returning bool would fit either of support_.run's overloads.
-  using Moves = std::function<bool()>;
-
   // --- The operations' steps, run inside support_.run ----------------------
   // Undo goes through these, never through the public operations: a second
   // run would start a new result and lose what this one gathered.

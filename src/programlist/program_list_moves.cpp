@@ -11,11 +11,11 @@ OperationResult ProgramListFamily::remove(const EntryRef& entry, UserPrompt& pro
 }
 
 OperationResult ProgramListFamily::disable(const EntryRef& entry, UserPrompt& prompt) {
-  return support_.run(prompt, Moves([&] { return disableProgram(entry); }));
+  return support_.run(prompt, [&] { return disableProgram(entry); });
 }
 
 OperationResult ProgramListFamily::enable(const EntryRef& entry, UserPrompt& prompt) {
-  return support_.run(prompt, Moves([&] { return enableProgram(entry); }));
+  return support_.run(prompt, [&] { return enableProgram(entry); });
 }
 
 void ProgramListFamily::removeProgram(const EntryRef& entry) {

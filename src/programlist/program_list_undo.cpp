@@ -22,7 +22,7 @@ bool programsOfItsValue(const Change& c) {
 }  // namespace
 
 OperationResult ProgramListFamily::undo(const Change& change, UserPrompt& prompt) {
-  return support_.run(prompt, Moves([&] { return reverse(change); }));
+  return support_.run(prompt, [&] { return reverse(change); });
 }
 
 bool ProgramListFamily::reverse(const Change& c) {
