@@ -60,7 +60,7 @@ class RecordingFamily : public EntryFamily {
   }
   OperationResult add(const EntryDialogData& f, UserPrompt&) override {
     calls.push_back("add " + f.name);
-    return changed("add", EntryRef{f.location, f.name, f.path}, false, true);
+    return changed("add", EntryRef{f.sectionText, f.name, f.path}, false, true);
   }
   OperationResult modify(const EntryRef& e, const EntryDialogData& f, UserPrompt&) override {
     calls.push_back("modify " + e.name + "->" + f.name);
