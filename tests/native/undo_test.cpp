@@ -17,7 +17,6 @@ namespace {
 
 constexpr RootKey kHkcu = RootKey::CurrentUser;
 const std::string kRunSub = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const std::string kRun = "HKEY_CURRENT_USER\\" + kRunSub;
 const std::string kWindowsSub = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
 const std::string kWinlogonSub = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 const std::string kStartup = "C:\\Users\\u\\Startup";
@@ -90,79 +89,6 @@ struct UndoWorld {
   }
 };
 
-TEST(RegistryUndo, RemoveComesBackWithItsTypeAndTheUndoCanBeUndone) {
-  UndoWorld w;
-  w.reg.put(kHkcu, kRunSub, "Tool", "%ProgramFiles%\\tool.exe", kRegExpandSz);
-  auto pane = w.pane("registry", kRun);
-  pane->remove(w.list, w.rowOf("Tool", RowState::Live));
-  ASSERT_FALSE(w.reg.find(kHkcu, kRunSub, "Tool"));
-  const Change removed = w.newest();
-  EXPECT_EQ(removed.kind, "remove");
-  EXPECT_EQ(removed.before->valueType, "REG_EXPAND_SZ");
-
-  ASSERT_TRUE(w.undoNewest());
-  const RegValue* back = w.reg.find(kHkcu, kRunSub, "Tool");
-  ASSERT_TRUE(back);
-  EXPECT_EQ(back->type, kRegExpandSz);
-  EXPECT_EQ(back->text, "%ProgramFiles%\\tool.exe");
-  EXPECT_EQ(w.newest().kind, "add");
-  EXPECT_EQ(w.newest().undoes, removed.id);
-
-  ASSERT_TRUE(w.undoNewest()) << "the Undo is a change of its own";
-  EXPECT_FALSE(w.reg.find(kHkcu, kRunSub, "Tool"));
-  EXPECT_EQ(w.kept(), 3u);
-}
-
-TEST(RegistryUndo, ModifyDisableAndEnableGoBack) {
-  UndoWorld w;
-  w.reg.put(kHkcu, kRunSub, "Tool", "C:\\tool.exe /tray");
-  auto pane = w.pane("registry", kRun);
-  w.answer("Renamed", "C:\\new.exe");
-  pane->modify(w.list, w.rowOf("Tool", RowState::Live));
-  ASSERT_TRUE(w.reg.find(kHkcu, kRunSub, "Renamed"));
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_FALSE(w.reg.find(kHkcu, kRunSub, "Renamed"));
-  ASSERT_TRUE(w.reg.find(kHkcu, kRunSub, "Tool"));
-  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "C:\\tool.exe /tray");
-  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->type, kRegSz);
-
-  pane->fill(w.list);
-  ASSERT_TRUE(pane->disable(w.list, w.rowOf("Tool", RowState::Live)));
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_TRUE(w.reg.find(kHkcu, kRunSub, "Tool"));
-  EXPECT_TRUE(w.f.store.items(kRegistryRecords).empty());
-  EXPECT_EQ(w.newest().kind, "enable");
-
-  ASSERT_TRUE(w.undoNewest()) << "undoing the Enable disables again";
-  EXPECT_FALSE(w.reg.find(kHkcu, kRunSub, "Tool"));
-  EXPECT_EQ(w.f.store.items(kRegistryRecords).size(), 1u);
-}
-
-TEST(RegistryUndo, RefusedWhenTheEntryChangedSinceOrTheLocationIsForeign) {
-  UndoWorld w;
-  w.reg.put(kHkcu, kRunSub, "Tool", "C:\\tool.exe");
-  auto pane = w.pane("registry", kRun);
-  w.answer("Tool", "C:\\new.exe");
-  pane->modify(w.list, w.rowOf("Tool", RowState::Live));
-  w.reg.put(kHkcu, kRunSub, "Tool", "C:\\someone-else.exe");  // another program wrote it
-  const std::size_t before = w.kept();
-  EXPECT_FALSE(w.undoNewest());
-  EXPECT_TRUE(w.saidChanged());
-  EXPECT_NE(w.prompt.messages.back().find("someone-else"), std::string::npos) << "says what differs";
-  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "C:\\someone-else.exe");
-  EXPECT_EQ(w.kept(), before);
-
-  w.reg.put(kHkcu, kRunSub, "Tool", "C:\\new.exe", kRegExpandSz);
-  EXPECT_FALSE(w.undoNewest()) << "the same text under another type is a change too";
-
-  Change foreign = w.newest();
-  foreign.location = "HKEY_CURRENT_USER\\Software\\Classes\\exefile";
-  EXPECT_FALSE(undoChange(w.f.table, foreign, w.prompt, w.f.tr));
-  foreign.family = "nosuchfamily";
-  EXPECT_FALSE(undoChange(w.f.table, foreign, w.prompt, w.f.tr));
-  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "C:\\new.exe");
-}
-
 TEST(StartupFolderUndo, RemovedAndModifiedShortcutsComeBackByteForByte) {
   UndoWorld w;
   const std::string link = kStartup + "\\Tool.lnk";
@@ -220,39 +146,6 @@ TEST(StartupFolderUndo, DisableGoesBackAndAChangedShortcutIsLeftAlone) {
 
 TEST(ReplacingUndo, AnAddThatReplacedAnEntryGivesThatEntryBack) {
   UndoWorld w;
-  w.reg.put(kHkcu, kRunSub, "Tool", "%OLD%\\tool.exe", kRegExpandSz);
-  auto registry = w.pane("registry", kRun);
-  w.answer("Tool", "C:\\new.exe");
-  registry->add(w.list);
-  ASSERT_EQ(w.prompt.questions.size(), 1u) << "asked before replacing";
-  ASSERT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "C:\\new.exe");
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "%OLD%\\tool.exe");
-  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->type, kRegExpandSz);
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "C:\\new.exe");
-
-  // Enable over a value written meanwhile, and a rename onto another value:
-  // undoing either gives the replaced value back.
-  w.reg.put(kHkcu, kRunSub, "Other", "C:\\other.exe");
-  registry->fill(w.list);
-  ASSERT_TRUE(registry->disable(w.list, w.rowOf("Other", RowState::Live)));
-  w.reg.put(kHkcu, kRunSub, "Other", "C:\\meanwhile.exe", kRegExpandSz);
-  registry->fill(w.list);
-  ASSERT_TRUE(registry->enable(w.list, w.rowOf("Other", RowState::Disabled)));
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Other")->text, "C:\\meanwhile.exe");
-  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Other")->type, kRegExpandSz);
-  EXPECT_EQ(w.f.store.items(kRegistryRecords).size(), 1u) << "and the entry is disabled again";
-
-  w.answer("Other", "C:\\renamed.exe");
-  registry->fill(w.list);
-  registry->modify(w.list, w.rowOf("Tool", RowState::Live));
-  ASSERT_FALSE(w.reg.find(kHkcu, kRunSub, "Tool"));
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "C:\\new.exe");
-  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Other")->text, "C:\\meanwhile.exe");
-
   const std::string link = kStartup + "\\Tool.lnk";
   const std::string bytes = FakeShellLinks::linkBytes("C:\\old.exe", "args=/keep");
   w.f.folders.put(link, bytes);
@@ -284,64 +177,6 @@ TEST(ReplacingUndo, AnAddThatReplacedAnEntryGivesThatEntryBack) {
   ASSERT_TRUE(w.undoNewest());
   EXPECT_EQ(w.f.folders.bytes(link), meanwhile);
   EXPECT_EQ(w.f.folders.bytes(other), otherBytes) << "the file the rename replaced";
-}
-
-TEST(HistoryNotKept, TheChangeStandsAndTheUserIsToldOnce) {
-  UndoWorld w;
-  w.file.unreadable = true;
-  w.reg.put(kHkcu, kRunSub, "A", "a.exe");
-  w.reg.put(kHkcu, kRunSub, "B", "b.exe");
-  auto pane = w.pane("registry", kRun);
-  ASSERT_TRUE(pane->disable(w.list, w.rowOf("A", RowState::Live)));
-  ASSERT_TRUE(pane->disable(w.list, w.rowOf("B", RowState::Live)));
-  EXPECT_FALSE(w.reg.find(kHkcu, kRunSub, "A"));
-  EXPECT_FALSE(w.reg.find(kHkcu, kRunSub, "B"));
-  EXPECT_EQ(std::count(w.prompt.messages.begin(), w.prompt.messages.end(), "_HistoryNotKept"), 1);
-  EXPECT_EQ(w.file.writes, 0);
-}
-
-// Windows' own flag: turning an entry on in place is a change of its own,
-// undone byte for byte; a Remove takes the flag along and its Undo brings
-// both back; a flag changed since is left alone.
-TEST(FlagUndo, TurnOnAndRemoveComeBackWithTheFlagsExactBytes) {
-  UndoWorld w;
-  const std::string approvedSub = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
-  const std::vector<std::uint8_t> off = {3, 0, 0, 0, 0x40, 0x8d, 0x3b, 0x61, 0x7a, 0x2f, 0xdb, 0x01};
-  const auto flag = [&] {
-    const RegValue* v = w.reg.find(kHkcu, approvedSub, "Tool");
-    return v ? v->bytes : std::vector<std::uint8_t>{};
-  };
-  w.reg.put(kHkcu, kRunSub, "Tool", "C:\\tool.exe");
-  w.reg.putBytes(kHkcu, approvedSub, "Tool", off);
-  auto pane = w.pane("registry", kRun);
-  const int row = w.rowOf("Tool", RowState::Disabled);
-  ASSERT_GE(row, 0) << "listed unchecked";
-  ASSERT_TRUE(pane->enable(w.list, row));
-  EXPECT_EQ(flag(), flagOnBytes());
-  EXPECT_EQ(w.newest().kind, "flag");
-
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(flag(), off) << "the very bytes Windows wrote, its time included";
-  EXPECT_EQ(w.newest().kind, "flag") << "an Undo is a change of its own";
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(flag(), flagOnBytes());
-
-  // Changed since: the setting in Windows was turned off again by hand.
-  w.reg.putBytes(kHkcu, approvedSub, "Tool", off);
-  const std::size_t before = w.kept();
-  EXPECT_FALSE(w.undoNewest());
-  EXPECT_TRUE(w.saidChanged());
-  EXPECT_EQ(flag(), off);
-  EXPECT_EQ(w.kept(), before);
-
-  // Remove takes the flag along; Undo brings value and flag back.
-  pane->fill(w.list);
-  pane->remove(w.list, w.rowOf("Tool", RowState::Disabled));
-  ASSERT_FALSE(w.reg.find(kHkcu, kRunSub, "Tool"));
-  ASSERT_FALSE(w.reg.find(kHkcu, approvedSub, "Tool"));
-  ASSERT_TRUE(w.undoNewest());
-  ASSERT_TRUE(w.reg.find(kHkcu, kRunSub, "Tool"));
-  EXPECT_EQ(flag(), off) << "still turned off in Windows, as before the Remove";
 }
 
 TEST(FlagUndo, AStartupFileTurnedOnAndRemovedComesBackWithItsFlag) {
@@ -414,56 +249,6 @@ TEST(UntrustedHistory, AStartupFolderChangeNeverReachesOutsideItsFolder) {
                         {"flagbefore", "not a flag"}});
   EXPECT_EQ(w.f.folders.bytes("C:\\Users\\u\\Something.lnk"), "someone's file");
   EXPECT_TRUE(w.f.folders.hasFile(link));
-}
-
-TEST(UntrustedHistory, RegistryChangesPassTheirFamilysRules) {
-  UndoWorld w;
-  w.reg.put(kHkcu, kRunSub, "Tool", "C:\\tool.exe");
-  auto registry = w.pane("registry", kRun);
-  w.answer("Renamed", "C:\\new.exe");
-  registry->modify(w.list, w.rowOf("Tool", RowState::Live));
-  expectEachRefused(w, {{"location", "HKEY_CURRENT_USER\\Software\\Classes\\exefile"},
-                        {"location", kRun + "\\"},
-                        {"beforename", std::string("Tool\0Other", 10)},
-                        {"beforetype", "REG_BINARY"},
-                        {"aftertype", "reg_expand_sz"},
-                        {"replacedtype", "REG_MULTI_SZ"},
-                        {"flagafter", "3:zz"},
-                        {"undoes", "9"}});
-}
-
-// The row the user selected is the change undone: a number that two changes
-// carry is refused, and so is a row the file no longer holds as shown.
-TEST(UntrustedHistory, TheSelectedRowIsTheChangeUndoneAndANumberTwiceIsRefused) {
-  UndoWorld w;
-  auto pane = w.pane("registry", kRun);
-  w.answer("A", "C:\\a.exe");
-  pane->add(w.list);
-  w.answer("B", "C:\\b.exe");
-  pane->add(w.list);
-  const HistoryRecord genuine = w.file.records.back();
-  w.editedNewest("id", "1");
-  const auto twice = w.history.changes();
-  ASSERT_EQ(twice->size(), 2u);
-  const Change older = twice->back();
-  ASSERT_EQ(older.after->name, "A");
-  const std::string before = w.everything();
-  EXPECT_FALSE(undoSelected(w.f.table, w.history, older, w.prompt, w.f.tr));
-  EXPECT_TRUE(w.saidNotPossible());
-  EXPECT_EQ(w.everything(), before) << "neither A nor B is taken away";
-
-  w.file.records.back() = genuine;
-  const Change shown = w.newest();  // number 2, the Add of B
-  w.editedNewest("aftername", "A");
-  w.editedNewest("afterdata", "C:\\a.exe");
-  EXPECT_FALSE(undoSelected(w.f.table, w.history, shown, w.prompt, w.f.tr)) << "edited while it was shown";
-  EXPECT_EQ(w.everything(), before);
-
-  w.file.records.back() = genuine;
-  ASSERT_TRUE(undoSelected(w.f.table, w.history, older, w.prompt, w.f.tr));
-  EXPECT_FALSE(w.reg.find(kHkcu, kRunSub, "A"));
-  EXPECT_TRUE(w.reg.find(kHkcu, kRunSub, "B"));
-  EXPECT_EQ(w.newest().undoes, 1u);
 }
 
 }  // namespace
