@@ -8,15 +8,15 @@ namespace velmora {
 using namespace registry_types;
 
 OperationResult RegistryFamily::remove(const EntryRef& entry, UserPrompt& prompt) {
-  return support_.run(prompt, Steps([&] { removeEntry(entry); }));
+  return support_.run(prompt, [&] { removeEntry(entry); });
 }
 
 OperationResult RegistryFamily::disable(const EntryRef& entry, UserPrompt& prompt) {
-  return support_.run(prompt, Moves([&] { return disableEntry(entry); }));
+  return support_.run(prompt, [&] { return disableEntry(entry); });
 }
 
 OperationResult RegistryFamily::enable(const EntryRef& entry, UserPrompt& prompt) {
-  return support_.run(prompt, Moves([&] { return enableEntry(entry); }));
+  return support_.run(prompt, [&] { return enableEntry(entry); });
 }
 
 // ---------------------------------------------------------------------------

@@ -8,11 +8,11 @@ namespace velmora {
 using namespace registry_types;
 
 OperationResult RegistryFamily::add(const EntryDialogData& fields, UserPrompt& prompt) {
-  return support_.run(prompt, Steps([&] { addEntry(fields); }));
+  return support_.run(prompt, [&] { addEntry(fields); });
 }
 
 OperationResult RegistryFamily::modify(const EntryRef& entry, const EntryDialogData& fields, UserPrompt& prompt) {
-  return support_.run(prompt, Steps([&] { modifyEntry(entry, fields); }));
+  return support_.run(prompt, [&] { modifyEntry(entry, fields); });
 }
 
 // ---------------------------------------------------------------------------

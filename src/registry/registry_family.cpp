@@ -151,31 +151,13 @@ std::vector<Row> RegistryFamily::list() {
 EntryDialogData RegistryFamily::dialogData(const EntryRef& entry) const { return support_.dialogData(entry); }
 
 OperationResult RegistryFamily::prepareAdd(EntryDialogData& data) {
-  if (keyPaths_.empty()) return OperationResult{};
+  if (keyPaths_.empty()) return {};
   data = support_.dialogData(keyPaths_.front());
-  OperationResult ready;
-  ready.outcome = Outcome::Done;
-  return ready;
+  return OperationResult{Outcome::Done, {}, {}, {}};
 }
 
-namespace {
-
-// Open Location asks nothing; the operation still needs someone to ask.
-class NoQuestions : public UserPrompt {
- public:
-  void message(const std::string&) override {}
-  bool confirm(const std::string&) override { return false; }
-  bool confirmWarning(const std::string&) override { return false; }
-  bool entryDialog(EntryDialogKind, EntryDialogData&) override { return false; }
-  void fileInformation(const std::string&) override {}
-  void searchOnline(const std::string&) override {}
-};
-
-}  // namespace
-
 OperationResult RegistryFamily::openLocation(const EntryRef& entry) {
-  NoQuestions none;
-  OperationResult result = support_.run(none, Steps([&] { support_.openRegistryKey(entry.location); }));
+  OperationResult result = support_.runWithoutQuestions([&] { support_.openRegistryKey(entry.location); });
   // It changes nothing: it worked unless it had to say why not.
   result.outcome = result.messages.empty() ? Outcome::Done : Outcome::Failed;
   return result;

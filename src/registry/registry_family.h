@@ -21,7 +21,6 @@
 // the steps the operations share), registry_change.cpp (Remove, Enable,
 // Disable), registry_edit.cpp (Add, Modify), registry_undo.cpp (Undo).
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -77,11 +76,6 @@ class RegistryFamily : public EntryFamily {
   OperationResult openLocation(const EntryRef& entry) override;
 
  private:
-  // Both run() overloads take a lambda that returns bool; naming the kind
-  // picks one.
-  using Moves = std::function<bool()>;
-  using Steps = std::function<void()>;
-
   // --- The operations' steps, run inside support_.run ----------------------
   // They never call the public operations: a nested run would drop what the
   // running one has gathered.

@@ -27,7 +27,7 @@ bool typesAsWritten(const Change& c) {
 }  // namespace
 
 OperationResult RegistryFamily::undo(const Change& change, UserPrompt& prompt) {
-  return support_.run(prompt, Moves([&] { return undoChange(change); }));
+  return support_.run(prompt, [&] { return undoChange(change); });
 }
 
 bool RegistryFamily::undoChange(const Change& c) {
