@@ -85,7 +85,7 @@ class RegistryFamily : public EntryFamily {
   // True when the entry moved.
   bool enableEntry(const EntryRef& entry);
   bool disableEntry(const EntryRef& entry);
-  bool undoChange(const Change& c);
+  bool reverse(const Change& c);
 
   // Deletes a live value that is still as listed; `type` is then its type.
   // `flag` gets Windows' flag of the value that went with it, if any.

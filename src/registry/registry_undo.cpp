@@ -27,10 +27,10 @@ bool typesAsWritten(const Change& c) {
 }  // namespace
 
 OperationResult RegistryFamily::undo(const Change& change, UserPrompt& prompt) {
-  return support_.run(prompt, [&] { return undoChange(change); });
+  return support_.run(prompt, [&] { return reverse(change); });
 }
 
-bool RegistryFamily::undoChange(const Change& c) {
+bool RegistryFamily::reverse(const Change& c) {
   if (!support_.mayUndo(c, keyPaths_, typesAsWritten(c) && flagsReadable(c))) return false;
   const auto key = splitKeyPath(c.location);  // a listed path always splits
   if (!key) return false;

@@ -19,7 +19,6 @@
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/wide.h"
 #include "registry/registry_family.h"
-#include "resource.h"
 #include "wine/support/win_test_support.h"
 
 namespace velmora::testing {
