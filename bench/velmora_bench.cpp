@@ -14,14 +14,15 @@
 #include <string>
 #include <vector>
 
+#include "app/all_families.h"
 #include "app/win32/main_frame.h"
 #include "bench_data.h"
 #include "platform/win32/com_ptr.h"
 #include "core/win32/store_msxml.h"
-#include "fakes/fakes.h"
+#include "family/families.h"
+#include "history/change_commit.h"
+#include "history/change_log.h"
 #include "measure.h"
-#include "pane/change_log.h"
-#include "pane/families.h"
 #include "pane/pane_logic.h"
 #include "pane/win32/entry_list_pane.h"
 #include "platform/win32/files_win32.h"
@@ -58,9 +59,9 @@ struct Ports {
         folders(realFolders, tallies),
         links(realLinks, tallies),
         log(translator),
-        context{store, log, translator},
-        families(redirected({startupFolderFamily(registry, folders, links, data.programDirectory(), context),
-                             registryFamily(registry, context), programListFamily(registry, shortPaths, context)},
+        commit(log, nullptr, translator),
+        context{store, translator},
+        families(redirected(allFamilies({registry, folders, links, shortPaths, data.programDirectory()}, context),
                             data)) {}
 
   // The families with their locations moved to the benchmark's data (which
@@ -95,6 +96,7 @@ struct Ports {
   TimedFolders folders;
   TimedLinks links;
   OperationLog log;  // no sink: a fill logs nothing anyway
+  ChangeCommit commit;  // no history: nothing here changes an entry
   FamilyContext context;
   FamilyTable families;
 };
@@ -149,8 +151,8 @@ class Host {
 
 std::unique_ptr<win32::EntryListPane> openPane(HINSTANCE instance, Host& host, Ports& ports, FamilyId family,
                                                const std::vector<std::string>& locations) {
-  auto pane = std::make_unique<win32::EntryListPane>(
-      ports.translator, [&](UserPrompt& prompt) { return ports.families.family(family).make(locations, prompt); });
+  auto pane = std::make_unique<win32::EntryListPane>(ports.translator, ports.families.family(family).make(locations),
+                                                     ports.commit);
   if (!pane->create(instance, host.hwnd())) return nullptr;
   host.hold(pane->hwnd());
   host.paint();
@@ -237,10 +239,9 @@ void checkRows(const char* what, int rows, int expected) {
 
 // The list view alone: the rows the family made, put into the same list.
 Figures measureInsertion(Host& host, win32::EntryListPane& pane, int runs) {
-  testing::FakeList captured;
-  pane.family().fill(captured);
+  const std::vector<Row> captured = pane.family().list();
   return measure(runs, [&] {
-    pane.rows().setRows(captured.rows);
+    pane.rows().setRows(captured);
     host.paint();
   });
 }
@@ -249,11 +250,10 @@ Figures measureInsertion(Host& host, win32::EntryListPane& pane, int runs) {
 // a fill suspends it: emptying the list, inserting the rows with their
 // check state, setting the three other columns, and the paint.
 void listViewByMessage(Host& host, win32::EntryListPane& pane, int runs) {
-  testing::FakeList captured;
-  pane.family().fill(captured);
+  const std::vector<Row> captured = pane.family().list();
   HWND list = pane.rows().handle();
   std::vector<std::wstring> names, others;
-  for (const Row& r : captured.rows) {
+  for (const Row& r : captured) {
     names.push_back(win32::widen(r.name));
     for (const std::string* t : {&r.type, &r.data, &r.path}) others.push_back(win32::widen(*t));
   }
@@ -265,20 +265,20 @@ void listViewByMessage(Host& host, win32::EntryListPane& pane, int runs) {
     const double t0 = nowMs();
     SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
     const double t1 = nowMs();
-    for (std::size_t n = 0; n < captured.rows.size(); ++n) {
+    for (std::size_t n = 0; n < captured.size(); ++n) {
       LVITEMW item{};
       item.mask = LVIF_TEXT | LVIF_STATE;
       item.iItem = static_cast<int>(n);
       item.pszText = names[n].data();
       item.stateMask = LVIS_STATEIMAGEMASK;
-      item.state = INDEXTOSTATEIMAGEMASK(static_cast<UINT>(captured.rows[n].state));
+      item.state = INDEXTOSTATEIMAGEMASK(static_cast<UINT>(captured[n].state));
       SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     }
     const double t2 = nowMs();
     // The list may give a new row the unchecked box whatever it asked for
     // (Wine's does); the pane then sets the box, one notification each.
-    for (std::size_t n = 0; n < captured.rows.size(); ++n) {
-      const auto wanted = static_cast<UINT>(captured.rows[n].state);
+    for (std::size_t n = 0; n < captured.size(); ++n) {
+      const auto wanted = static_cast<UINT>(captured[n].state);
       const auto now = static_cast<UINT>(SendMessageW(list, LVM_GETITEMSTATE, n, LVIS_STATEIMAGEMASK));
       if (static_cast<UINT>(stateImageOf(now)) == wanted) continue;
       ++boxesSet;
@@ -288,7 +288,7 @@ void listViewByMessage(Host& host, win32::EntryListPane& pane, int runs) {
       SendMessageW(list, LVM_SETITEMSTATE, n, reinterpret_cast<LPARAM>(&item));
     }
     const double t2b = nowMs();
-    for (std::size_t n = 0; n < captured.rows.size(); ++n) {
+    for (std::size_t n = 0; n < captured.size(); ++n) {
       for (int column = 1; column <= 3; ++column) {
         LVITEMW item{};
         item.iSubItem = column;
@@ -309,13 +309,13 @@ void listViewByMessage(Host& host, win32::EntryListPane& pane, int runs) {
     paint.push_back(t4 - t3);
   }
   char label[160];
-  std::snprintf(label, sizeof label, "  empty the list (%zu rows)", captured.rows.size());
+  std::snprintf(label, sizeof label, "  empty the list (%zu rows)", captured.size());
   line(label, summarise(empty));
-  std::snprintf(label, sizeof label, "  %zu LVM_INSERTITEM (name, check state)", captured.rows.size());
+  std::snprintf(label, sizeof label, "  %zu LVM_INSERTITEM (name, check state)", captured.size());
   line(label, summarise(insert));
   std::snprintf(label, sizeof label, "  %ld LVM_SETITEMSTATE: boxes the insert did not keep", boxesSet / (runs + 1));
   line(label, summarise(boxes));
-  std::snprintf(label, sizeof label, "  %zu LVM_SETITEMTEXT (type, data, path)", captured.rows.size() * 3);
+  std::snprintf(label, sizeof label, "  %zu LVM_SETITEMTEXT (type, data, path)", captured.size() * 3);
   line(label, summarise(texts));
   line("  paint", summarise(paint));
 }
@@ -462,7 +462,7 @@ StartFigures measureStart(HINSTANCE instance, const BenchData& data, Ports& port
     pumpMessages();
     ports.tallies.reset();
     const double t0 = nowMs();
-    auto frame = std::make_unique<win32::MainFrame>(ports.translator, ports.families);
+    auto frame = std::make_unique<win32::MainFrame>(ports.translator, ports.families, ports.commit);
     HWND window = frame->create(instance, nullptr);
     if (!window) {
       std::printf("  the main window could not be created\n");
@@ -528,9 +528,8 @@ Figures measurePaneCreation(HINSTANCE instance, const BenchData& nothing, Ports&
   return measureTimed(runs, [&] {
     pumpMessages();
     const double start = nowMs();
-    auto pane = std::make_unique<win32::EntryListPane>(ports.translator, [&](UserPrompt& prompt) {
-      return ports.families.family("registry").make(empty, prompt);
-    });
+    auto pane = std::make_unique<win32::EntryListPane>(ports.translator, ports.families.family("registry").make(empty),
+                                                       ports.commit);
     pane->create(instance, host.hwnd());
     const double elapsed = nowMs() - start;
     pane.reset();

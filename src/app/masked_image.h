@@ -4,7 +4,7 @@
 // that colour bleeding into the pictures.
 #include <vector>
 
-#include "app/colour.h"
+#include "core/colour.h"
 
 namespace velmora {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/colour.h"
+#include "core/colour.h"
 #include "lang/profile.h"
 
 namespace velmora {

@@ -23,40 +23,16 @@ FamilySupport::FamilySupport(const FamilyContext& context, const FamilyTraits& t
 // ---------------------------------------------------------------------------
 // One operation
 
-namespace {
-
-// Sets the operation's prompt and clears its result while it runs.
-class Running {
- public:
-  Running(UserPrompt*& slot, UserPrompt& prompt, OperationResult& result) : slot_(slot), result_(result) {
-    slot_ = &prompt;
-    result_ = {};
-  }
-  Running(const Running&) = delete;
-  Running& operator=(const Running&) = delete;
-  ~Running() { slot_ = nullptr; }
-  OperationResult take(Outcome outcome) {
-    result_.outcome = outcome;
-    return std::exchange(result_, {});
-  }
-
- private:
-  UserPrompt*& slot_;
-  OperationResult& result_;
-};
-
-}  // namespace
-
-OperationResult FamilySupport::run(UserPrompt& prompt, const std::function<bool()>& steps) {
-  Running running(prompt_, prompt, result_);
-  const bool moved = steps();
-  return running.take(moved ? Outcome::Done : Outcome::Failed);
+FamilySupport::Running::Running(FamilySupport& support, UserPrompt* prompt) : support_(support) {
+  support_.prompt_ = prompt;
+  support_.result_ = {};
 }
 
-OperationResult FamilySupport::run(UserPrompt& prompt, const std::function<void()>& steps) {
-  Running running(prompt_, prompt, result_);
-  steps();
-  return running.take(result_.changes.empty() ? Outcome::Failed : Outcome::Done);
+FamilySupport::Running::~Running() { support_.prompt_ = nullptr; }
+
+OperationResult FamilySupport::Running::take(Outcome outcome) {
+  support_.result_.outcome = outcome;
+  return std::exchange(support_.result_, {});
 }
 
 // ---------------------------------------------------------------------------
@@ -67,7 +43,8 @@ void FamilySupport::tell(std::string_view key, const std::vector<std::string>& v
 }
 
 bool FamilySupport::ask(std::string_view key, const std::vector<std::string>& values) const {
-  return prompt_->confirm(safeFormat(context_.translator.translate(key, Escapes::Convert), values));
+  // An operation that asks nothing takes no for an answer.
+  return prompt_ && prompt_->confirm(safeFormat(context_.translator.translate(key, Escapes::Convert), values));
 }
 
 void FamilySupport::tellStoreProblem(StoreStatus status) const {
@@ -88,7 +65,7 @@ void FamilySupport::tellProgramFolderRefused() const {
     return;
   }
   const std::string question = safeFormat(context_.translator.translate("_ProgramFolderReadOnly", Escapes::Convert), folder);
-  if (!prompt_->confirmWarning(question)) return;
+  if (!prompt_ || !prompt_->confirmWarning(question)) return;
   // Declined: the user said no to Windows' own question, which is answer enough.
   if (restart->restart() == RestartOutcome::Failed) tell("_AdminRestartFailed");
 }
@@ -105,7 +82,7 @@ bool FamilySupport::confirmRemove(const std::string& name, const std::string& pl
       safeFormat(context_.translator.translate("_AreyousureDeleteThisEntry", Escapes::Convert), {name, place, data});
   // A file that is no shortcut has no command line to show.
   while (!question.empty() && (question.back() == '\n' || question.back() == '\r')) question.pop_back();
-  return prompt_->confirm(question);
+  return prompt_ && prompt_->confirm(question);
 }
 
 EntryDialogData FamilySupport::dialogData(const EntryRef& entry) const {

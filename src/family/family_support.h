@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "core/store.h"
@@ -32,9 +34,16 @@ class FamilySupport {
   // Runs one operation that asks `prompt` its questions and gathers what it
   // tells and the changes it makes into its result. `steps` returns whether
   // the entry moved (bool) or nothing (Done when a change was made).
-  OperationResult run(UserPrompt& prompt, const std::function<bool()>& steps);
-  OperationResult run(UserPrompt& prompt, const std::function<void()>& steps);
-  // The prompt of the operation running.
+  template <class Steps>
+  OperationResult run(UserPrompt& prompt, Steps&& steps) {
+    return run(&prompt, std::forward<Steps>(steps));
+  }
+  // An operation that asks the user nothing (Open Location).
+  template <class Steps>
+  OperationResult runWithoutQuestions(Steps&& steps) {
+    return run(nullptr, std::forward<Steps>(steps));
+  }
+  // The prompt of the operation running; one that asks nothing has none.
   UserPrompt& prompt() const { return *prompt_; }
   // A change the operation made.
   void done(Change change) const { result_.changes.push_back(std::move(change)); }
@@ -159,6 +168,31 @@ class FamilySupport {
   // The first record a disabled entry stands for: Done with `found` set,
   // Stale when there is none, Failed after telling why the store is unreadable.
   Outcome locateRecord(const EntryRef& entry, StoredItem& found) const;
+
+  template <class Steps>
+  OperationResult run(UserPrompt* prompt, Steps&& steps) {
+    Running running(*this, prompt);
+    if constexpr (std::is_same_v<decltype(steps()), bool>) {
+      const bool moved = steps();
+      return running.take(moved ? Outcome::Done : Outcome::Failed);
+    } else {
+      steps();
+      return running.take(result_.changes.empty() ? Outcome::Failed : Outcome::Done);
+    }
+  }
+
+  // Sets the operation's prompt and clears its result while it runs.
+  class Running {
+   public:
+    Running(FamilySupport& support, UserPrompt* prompt);
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+    ~Running();
+    OperationResult take(Outcome outcome);
+
+   private:
+    FamilySupport& support_;
+  };
 
   FamilyContext context_;
   FamilyTraits traits_;

@@ -6,15 +6,21 @@
 // says so (valuetype="REG_EXPAND_SZ"), so Enable writes it back with its type.
 // Values of other types are neither listed nor touched.
 //
-// A value that Windows' own startup settings turned off (pane/startup_flags.h)
-// is listed unchecked where it is; Enable turns its flag on in place. Enable
-// of a record also turns on a flag that says off, Remove deletes the flag
-// with the value, and a rename takes the flag along.
+// A value that Windows' own startup settings turned off
+// (startupflags/startup_flags.h) is listed unchecked where it is; Enable
+// turns its flag on in place. Enable of a record also turns on a flag that
+// says off, Remove deletes the flag with the value, and a rename takes the
+// flag along.
 //
 // Every operation that moves an entry checks each step before the next and
-// takes back what it did when a later step fails (pane/transaction.h): an
+// takes back what it did when a later step fails (family/transaction.h): an
 // entry is never left in neither place, a failure is always told to the
-// user, and the log hears only of changes that were really made.
+// user, and the result holds only changes that were really made.
+//
+// The code is split by operation: registry_family.cpp (descriptor, listing,
+// the steps the operations share), registry_change.cpp (Remove, Enable,
+// Disable), registry_edit.cpp (Add, Modify), registry_undo.cpp (Undo).
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -47,42 +53,59 @@ class RegistryFamily : public EntryFamily {
  public:
   // `keyPaths` are full key paths ("HKEY_CURRENT_USER\Software\...\Run"), in
   // the order they are listed; new entries go into the first.
-  RegistryFamily(std::vector<std::string> keyPaths, RegistryPort& registry, const FamilyContext& context,
-                 UserPrompt& prompt);
+  RegistryFamily(std::vector<std::string> keyPaths, RegistryPort& registry, const FamilyContext& context);
 
   const std::vector<std::string>& keyPaths() const { return keyPaths_; }
 
+  const FamilyTraits& traits() const override { return kRegistryTraits; }
   // At 96 DPI; Type fits "Registry value (expandable)" in every shipped language.
   ColumnWidths columnWidths() const override { return {150, 190, 350, 350}; }
-  void fill(EntryList& list) override;
+  std::vector<Row> list() override;
   void describe(Row& row) override { support_.describe(row); }
-  void remove(EntryList& list, int row) override;
-  void add(EntryList& list) override;
-  void modify(EntryList& list, int row) override;
-  void property(EntryList& list, int row) override;
-  bool enable(EntryList& list, int row) override;
-  bool disable(EntryList& list, int row) override;
-  bool undo(const Change& change) override;
-  void openLocation(EntryList& list, int row) override;
+  EntryDialogData dialogData(const EntryRef& entry) const override;
+  // Failed, quietly, when the pane lists no key.
+  OperationResult prepareAdd(EntryDialogData& data) override;
+
+  OperationResult remove(const EntryRef& entry, UserPrompt& prompt) override;
+  // Writes into the first key, whatever the dialog showed.
+  OperationResult add(const EntryDialogData& fields, UserPrompt& prompt) override;
+  OperationResult modify(const EntryRef& entry, const EntryDialogData& fields, UserPrompt& prompt) override;
+  OperationResult enable(const EntryRef& entry, UserPrompt& prompt) override;
+  OperationResult disable(const EntryRef& entry, UserPrompt& prompt) override;
+  OperationResult undo(const Change& change, UserPrompt& prompt) override;
+  OperationResult openLocation(const EntryRef& entry) override;
 
  private:
+  // --- The operations' steps, run inside support_.run ----------------------
+  // They never call the public operations: a nested run would drop what the
+  // running one has gathered.
+  void removeEntry(const EntryRef& entry);
+  void addEntry(const EntryDialogData& fields);
+  void modifyEntry(const EntryRef& entry, const EntryDialogData& fields);
+  // True when the entry moved.
+  bool enableEntry(const EntryRef& entry);
+  bool disableEntry(const EntryRef& entry);
+  bool reverse(const Change& c);
+
   // Deletes a live value that is still as listed; `type` is then its type.
   // `flag` gets Windows' flag of the value that went with it, if any.
-  Outcome removeLive(const Row& row, std::uint32_t& type, std::optional<RegValue>& flag);
+  Outcome removeLive(const EntryRef& entry, std::uint32_t& type, std::optional<RegValue>& flag);
   // Enable of a live value that Windows' settings turned off: its flag is
   // turned on; the value and config.xml stay as they are.
-  bool turnOnInWindows(const KeyPath& key, const Row& row);
-  // True when the live value is still the text the row shows, with `type`
+  bool turnOnInWindows(const KeyPath& key, const EntryRef& entry);
+  // True when the live value is still the text the entry has, with `type`
   // its type (REG_SZ or REG_EXPAND_SZ); otherwise false after telling the
   // user (`changedKey` when another program changed or removed it).
-  bool stillAsListed(const KeyPath& key, const Row& row, const char* changedKey, std::uint32_t& type);
+  bool stillAsListed(const KeyPath& key, const EntryRef& entry, const char* changedKey, std::uint32_t& type);
   // Renames and rewrites a live value. Its type stays unless the new text
   // needs REG_EXPAND_SZ, or `forcedType` says what it is to be (an Undo);
-  // on Done `types` holds the old and the new type.
-  Outcome modifyLive(const Row& old, const std::string& newName, const std::string& newData,
-                     std::optional<std::uint32_t> forcedType, std::pair<std::uint32_t, std::uint32_t>& types);
-  // The type of the record a disabled row stands for (REG_SZ when none).
-  std::uint32_t recordType(const Row& row);
+  // on Done `types` holds the old and the new type, and `replaced` the
+  // listed value of the new name that the rename wrote over, if any.
+  Outcome modifyLive(const EntryRef& old, const std::string& newName, const std::string& newData,
+                     std::optional<std::uint32_t> forcedType, std::pair<std::uint32_t, std::uint32_t>& types,
+                     std::optional<RegValue>& replaced);
+  // The type of the record a disabled entry stands for (REG_SZ when none).
+  std::uint32_t recordType(const EntryRef& entry);
 
   // Undo, one kind of change each; `c` is the change being reversed.
   bool putBack(const Change& c);
@@ -114,13 +137,12 @@ class RegistryFamily : public EntryFamily {
 
   // Keeps a value that a change replaced in `c`, so Undo can write it back.
   static void keepReplaced(Change& c, const std::optional<RegValue>& replaced);
-  // Writes back the value a change replaced, if it kept one.
+  // Writes back the value a change replaced, if it kept one: logged as an
+  // Add, kept in the history only as part of the Undo.
   bool restoreReplaced(const Change& c, const std::string& name);
 
   std::vector<std::string> keyPaths_;
   RegistryPort& registry_;
-  // The value of another name that the last live Modify replaced, if any.
-  std::optional<RegValue> lastReplaced_;
   FamilySupport support_;
   StartupFlagSteps flags_;
 };

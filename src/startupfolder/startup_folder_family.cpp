@@ -1,7 +1,6 @@
 #include "startupfolder/startup_folder_family.h"
 
 #include <algorithm>
-#include <functional>
 
 #include "core/format.h"
 #include "core/paths.h"
@@ -26,23 +25,6 @@ std::vector<std::string> logModifiedPaths(const std::string& location, const Ent
                                           const EntryState& after) {
   return {entryPath(location, before.name), entryPath(location, after.name), after.data};
 }
-
-// The prompt of a step that asks nothing (the Add dialog's content, Open
-// Location): were it ever to ask, the answer is no.
-class NoQuestions : public UserPrompt {
- public:
-  void message(const std::string&) override {}
-  bool confirm(const std::string&) override { return false; }
-  bool confirmWarning(const std::string&) override { return false; }
-  bool entryDialog(EntryDialogKind, EntryDialogData&) override { return false; }
-  void fileInformation(const std::string&) override {}
-  void searchOnline(const std::string&) override {}
-};
-
-// Steps that say whether they did what was asked (for Enable and Disable:
-// whether the entry moved). Named, as a lambda returning bool would fit
-// run()'s other form too.
-using Steps = std::function<bool()>;
 
 }  // namespace
 
@@ -125,28 +107,26 @@ OperationResult StartupFolderFamily::modify(const EntryRef& entry, const EntryDi
 }
 
 OperationResult StartupFolderFamily::enable(const EntryRef& entry, UserPrompt& prompt) {
-  return support_.run(prompt, Steps([&] { return enableEntry(entryFrom(entry)); }));
+  return support_.run(prompt, [&] { return enableEntry(entryFrom(entry)); });
 }
 
 OperationResult StartupFolderFamily::disable(const EntryRef& entry, UserPrompt& prompt) {
-  return support_.run(prompt, Steps([&] { return disableEntry(entryFrom(entry)); }));
+  return support_.run(prompt, [&] { return disableEntry(entryFrom(entry)); });
 }
 
 OperationResult StartupFolderFamily::undo(const Change& change, UserPrompt& prompt) {
-  return support_.run(prompt, Steps([&] { return reverse(change); }));
+  return support_.run(prompt, [&] { return reverse(change); });
 }
 
 OperationResult StartupFolderFamily::prepareAdd(EntryDialogData& data) {
-  NoQuestions none;
-  return support_.run(none, Steps([&] { return prepareAddEntry(data); }));
+  return support_.runWithoutQuestions([&] { return prepareAddEntry(data); });
 }
 
 OperationResult StartupFolderFamily::openLocation(const EntryRef& entry) {
-  NoQuestions none;
-  OperationResult result = support_.run(none, Steps([&] {
+  OperationResult result = support_.runWithoutQuestions([&] {
     showLocation(entryFrom(entry));
     return true;
-  }));
+  });
   // Only what went wrong is said.
   if (!result.messages.empty()) result.outcome = Outcome::Failed;
   return result;

@@ -1,23 +1,23 @@
 #pragma once
-// The table of families the program builds, over the fakes of their ports.
+// The table of families the program builds, from the program's own list of
+// them, over the fakes of their ports.
+#include "app/all_families.h"
 #include "fakes/fake_folders.h"
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
 #include "family/families.h"
-#include "programlist/program_list_family.h"
-#include "registry/registry_family.h"
-#include "startupfolder/startup_folder_family.h"
+#include "history/change_commit.h"
 
 namespace velmora::testing {
 
 struct RealFamilies {
   explicit RealFamilies(RegistryPort& reg)
-      : table({startupFolderFamily(reg, folders, links, "C:\\Velmora", context), registryFamily(reg, context),
-               programListFamily(reg, noShortPaths(), context)}) {}
+      : table(allFamilies({reg, folders, links, noShortPaths(), "C:\\Velmora"}, context)) {}
   FakeStore store;
   MapTranslator tr;
   OperationLog log{tr};
-  FamilyContext context{store, log, tr};
+  ChangeCommit commit{log, nullptr, tr};
+  FamilyContext context{store, tr};
   FakeFolders folders;
   FakeShellLinks links{folders};
   FamilyTable table;

@@ -49,9 +49,9 @@ class RecordingFamily : public EntryFamily {
     row.publisher = "Maker of " + row.program;
     row.program.clear();
   }
-  EntryDialogData dialogData(const EntryRef& e) const override { return {"Recorded", e.location, e.name, e.data}; }
+  EntryDialogData dialogData(const EntryRef& e) const override { return {"Recorded", e.location, e.name, e.data, {}, {}}; }
   OperationResult prepareAdd(EntryDialogData& data) override {
-    data = {"Recorded", "Place", {}, {}};
+    data = {"Recorded", "Place", {}, {}, {}, {}};
     return {Outcome::Done, {}, {}, {}};
   }
   OperationResult remove(const EntryRef& e, UserPrompt&) override {
@@ -60,7 +60,7 @@ class RecordingFamily : public EntryFamily {
   }
   OperationResult add(const EntryDialogData& f, UserPrompt&) override {
     calls.push_back("add " + f.name);
-    return changed("add", EntryRef{f.location, f.name, f.path}, false, true);
+    return changed("add", EntryRef{f.sectionText, f.name, f.path}, false, true);
   }
   OperationResult modify(const EntryRef& e, const EntryDialogData& f, UserPrompt&) override {
     calls.push_back("modify " + e.name + "->" + f.name);

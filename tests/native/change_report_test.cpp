@@ -6,9 +6,9 @@
 #include "fakes/fake_registry.h"
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
+#include "history/change_commit.h"
 #include "history/change_log.h"
 #include "pane/pane_logic.h"
-#include "pane/watched_prompt.h"
 #include "registry/registry_family.h"
 
 namespace velmora::testing {
@@ -41,7 +41,7 @@ class ChangeReports : public ::testing::Test {
                 {"_AreyousureDeleteThisEntry", "Delete %s?"}};
     reg.put(RootKey::CurrentUser, kSub, "Spotify", "C:\\spotify.exe");
     reg.put(RootKey::CurrentUser, kSub, "Teams", "C:\\teams.exe");
-    family.fill(list);
+    controller.refill();
   }
   // The box of a row set by the user, as the list reports it.
   void click(int row, RowState to) {
@@ -63,19 +63,19 @@ class ChangeReports : public ::testing::Test {
   RecordingLog sink;
   OperationLog log{tr, &sink};
   ScriptedPrompt scripted;
-  WatchedPrompt prompt{scripted};
-  FamilyContext context{store, log, tr};
-  RegistryFamily family{{kRun}, reg, context, prompt};
+  ChangeCommit commit{log, nullptr, tr};
+  FamilyContext context{store, tr};
+  RegistryFamily family{{kRun}, reg, context};
   FakeList list;
   Boxes boxes{list};
-  PaneController controller{family, list, boxes, prompt, tr, &prompt};
+  PaneController controller{family, list, boxes, scripted, commit, tr};
 };
 
 TEST_F(ChangeReports, EachKindOfChangeSaysWhatItDidOnce) {
   click(0, RowState::Disabled);
   EXPECT_EQ(controller.takeOutcome(), "Disabled Spotify");
   EXPECT_EQ(controller.takeOutcome(), "") << "said once";
-  family.fill(list);
+  controller.refill();
   click(0, RowState::Live);
   EXPECT_EQ(controller.takeOutcome(), "Enabled Spotify");
 
@@ -140,14 +140,13 @@ TEST(ChangeReportsWithoutAHistory, ADoneChangeIsReportedDoneAndTheHistoryNoticeI
   file.failWrites = true;
   ChangeHistory history(file, "C:\\Velmora\\History");
   ScriptedPrompt scripted;
-  WatchedPrompt prompt{scripted};
-  FamilyContext context{store, log, tr};
-  context.history = &history;
-  RegistryFamily family{{kRun}, reg, context, prompt};
+  ChangeCommit commit{log, &history, tr};
+  FamilyContext context{store, tr};
+  RegistryFamily family{{kRun}, reg, context};
   FakeList list;
   Boxes boxes{list};
-  PaneController controller{family, list, boxes, prompt, tr, &prompt};
-  family.fill(list);
+  PaneController controller{family, list, boxes, scripted, commit, tr};
+  controller.refill();
 
   scripted.onDialog = [](EntryDialogKind, EntryDialogData& d) {
     d.name = "My Tool";

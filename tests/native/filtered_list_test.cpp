@@ -6,7 +6,9 @@
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
 #include "history/change_log.h"
+#include "history/change_commit.h"
 #include "pane/filtered_list.h"
+#include "pane/pane_logic.h"
 #include "registry/registry_family.h"
 
 namespace velmora::testing {
@@ -121,22 +123,24 @@ TEST(FilteredList, RemoveOnAFilteredListRemovesTheRowShownAndSelectsTheNextShown
   RecordingLog sink;
   OperationLog log{tr, &sink};
   ScriptedPrompt prompt;
-  FamilyContext context{store, log, tr};
+  ChangeCommit commit{log, nullptr, tr};
+  FamilyContext context{store, tr};
   const std::string run = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
   const std::string sub = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
   for (const char* name : {"Spotify", "Teams", "Steam", "Stream", "Zoom"}) {
     reg.put(RootKey::CurrentUser, sub, name, std::string("C:\\") + name + ".exe");
   }
-  RegistryFamily family({run}, reg, context, prompt);
+  RegistryFamily family({run}, reg, context);
   FakeList shown;
   FakeBoxes boxes(shown);
   FilteredList list(shown, boxes);
+  PaneController pane(family, list, boxes, prompt, commit, tr);
   list.setFilter("ea");
-  family.fill(list);
+  pane.refill();
   ASSERT_EQ(names(shown), (std::vector<std::string>{"Teams", "Steam", "Stream"}));
 
   list.select(1);
-  family.remove(list, list.selected());
+  pane.command(pane_command::kRemove);
   EXPECT_EQ(prompt.questions, (std::vector<std::string>{"Delete Steam?"})) << "the row shown was asked about";
   EXPECT_EQ(reg.find(RootKey::CurrentUser, sub, "Steam"), nullptr);
   EXPECT_NE(reg.find(RootKey::CurrentUser, sub, "Spotify"), nullptr) << "a hidden row is untouched";

@@ -2,8 +2,8 @@
 // pages and dialogs go.
 #include <gtest/gtest.h>
 
-#include "app/link_colour.h"
-#include "app/web_pages.h"
+#include "dialogs/link_colour.h"
+#include "dialogs/web_pages.h"
 #include "core/window_placement.h"
 #include "fakes/fake_registry.h"
 

@@ -5,6 +5,7 @@
 #include "fakes/real_families.h"
 #include "family/location_opener.h"
 #include "startupfolder/folder_location.h"
+#include "startupfolder/startup_folder_family.h"
 
 namespace velmora::testing {
 namespace {
@@ -34,14 +35,14 @@ TEST(OpenLocation, EachFamilyOpensTheKeyOrFileOfTheRow) {
   f.context.opener = &opener;
   f.folders.put("C:\\Startup\\Live.lnk", FakeShellLinks::linkBytes("C:\\live.exe"));
   ASSERT_EQ(f.store.add(kStartupFolderRecords, {"C:\\Startup", "Off.lnk", "C:\\off.exe"}), StoreStatus::Ok);
-  ScriptedPrompt prompt;
-  FakeList list;
+  std::vector<std::string> messages;
 
   const auto open = [&](FamilyId id, const std::string& location, const std::string& name) {
-    auto family = f.table.family(id).make({location}, prompt);
-    family->fill(list);
-    for (int i = 0; i < list.count(); ++i) {
-      if (list.rows[static_cast<std::size_t>(i)].name == name) family->openLocation(list, i);
+    auto family = f.table.family(id).make({location});
+    for (const Row& row : family->list()) {
+      if (row.name != name) continue;
+      const OperationResult result = family->openLocation(entryOf(row));
+      messages.insert(messages.end(), result.messages.begin(), result.messages.end());
     }
   };
   open("registry", "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Tool");
@@ -52,12 +53,12 @@ TEST(OpenLocation, EachFamilyOpensTheKeyOrFileOfTheRow) {
                               "key HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run",
                               "key HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows",
                               "file C:\\Startup\\Live.lnk", "folder C:\\Startup"}));
-  EXPECT_TRUE(prompt.messages.empty());
+  EXPECT_TRUE(messages.empty());
 
   opener.works = false;
   f.tr.texts = {{"_OpenLocationFailed", "cannot open %s"}};
   open("startupfolder", "C:\\Startup", "Live.lnk");
-  EXPECT_EQ(prompt.messages, std::vector<std::string>{"cannot open C:\\Startup\\Live.lnk"});
+  EXPECT_EQ(messages, std::vector<std::string>{"cannot open C:\\Startup\\Live.lnk"});
 }
 
 }  // namespace

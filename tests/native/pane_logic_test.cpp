@@ -11,6 +11,7 @@ using namespace pane_command;
 using testing::FakeList;
 using testing::MapTranslator;
 using testing::RecordingFamily;
+using testing::RecordingLog;
 using testing::ScriptedPrompt;
 
 TEST(AboutFilePath, QuotedPathWithSlashSwitchLosesQuotesAndSwitch) {
@@ -126,24 +127,70 @@ class PaneDispatch : public ::testing::Test {
  protected:
   void SetUp() override {
     translator.texts["_YouMustSelectAnItem"] = "Select an entry.";
-    list.rows = {{"a", "t", "\"C:\\A\\a.exe\" /s", "P", RowState::Live},
-                 {"b", "t", "C:\\b.exe", "P", RowState::Disabled}};
+    family.rowsToFill = {{"a", "t", "\"C:\\A\\a.exe\" /s", "P", RowState::Live},
+                         {"b", "t", "C:\\b.exe", "P", RowState::Disabled}};
+    family.rowsToFill[1].origin = RowOrigin::Record;
+    controller.refill();
     list.controller = &controller;
   }
   RecordingFamily family;
   ReportingList list;
   ScriptedPrompt prompt;
   MapTranslator translator;
-  PaneController controller{family, list, list, prompt, translator};
+  RecordingLog sink;
+  OperationLog log{translator, &sink};
+  ChangeCommit commit{log, nullptr, translator};
+  PaneController controller{family, list, list, prompt, commit, translator};
 };
 
-TEST_F(PaneDispatch, CommandsGoToTheFamily) {
+// The pane does the list's work: the selected row becomes the entry, the
+// dialogs are its own, and the list is read again after what changes it.
+TEST_F(PaneDispatch, CommandsActOnTheSelectedRowsEntryAndRefillAfterAChange) {
+  prompt.onDialog = [](EntryDialogKind kind, EntryDialogData& d) {
+    if (kind == EntryDialogKind::Add) d.name = "n";
+    if (kind == EntryDialogKind::Modify) d.name = "m";
+    return kind != EntryDialogKind::Property;
+  };
   list.selection = 1;
-  for (int id : {kRemove, kAddNew, kModify, kProperty, kOpenLocation, kRefresh}) EXPECT_TRUE(controller.command(id));
-  EXPECT_EQ(family.calls, (std::vector<std::string>{"remove", "add", "modify", "property", "openLocation", "fill"}));
+  for (int id : {kModify, kProperty, kOpenLocation, kAddNew, kRefresh}) EXPECT_TRUE(controller.command(id));
+  list.selection = 1;
+  EXPECT_TRUE(controller.command(kRemove));
+  EXPECT_EQ(family.calls, (std::vector<std::string>{"fill", "modify b->m", "fill", "openLocation b", "add n", "fill",
+                                                    "fill", "remove b", "fill"}));
+  EXPECT_EQ(prompt.dialogs.size(), 3u) << "Modify, Property, Add";
+  EXPECT_EQ(prompt.dialogs[1].kind, EntryDialogKind::Property);
+  EXPECT_EQ(prompt.dialogs[1].in.name, "b");
+  EXPECT_EQ(list.selection, 1) << "after a Remove the row now in its place";
+  // Each change went through the commit into the log once.
+  EXPECT_EQ(sink.records.size(), 3u);
   EXPECT_FALSE(controller.command(2));
   EXPECT_FALSE(controller.command(1014));
   EXPECT_TRUE(prompt.messages.empty());
+}
+
+TEST_F(PaneDispatch, ACancelledDialogChangesNothing) {
+  list.selection = 0;
+  controller.command(kModify);
+  controller.command(kAddNew);
+  EXPECT_EQ(family.operations(), std::vector<std::string>{});
+  EXPECT_EQ(controller.takeOutcome(), "");
+}
+
+TEST_F(PaneDispatch, WhatTheFamilyCannotDoIsGreyedAndDoesNothing) {
+  family.can = FamilyAbilities{false, false, false, false};
+  prompt.onDialog = [](EntryDialogKind, EntryDialogData&) { return true; };
+  list.selection = 0;
+  for (int id : {kAddNew, kModify, kOpenLocation, kAboutFile, kSearchOnline}) {
+    EXPECT_TRUE(controller.command(id));
+    EXPECT_FALSE(contextItemEnabled(id, 2, family.can)) << id;
+  }
+  controller.doubleClick();
+  EXPECT_TRUE(family.operations().empty());
+  EXPECT_TRUE(prompt.dialogs.empty());
+  EXPECT_TRUE(prompt.fileInfoPaths.empty());
+  EXPECT_TRUE(prompt.searches.empty());
+  EXPECT_TRUE(contextItemEnabled(kRemove, 2, family.can));
+  EXPECT_TRUE(contextItemEnabled(kProperty, 2, family.can));
 }
 
 TEST_F(PaneDispatch, PaneCommandsWithoutSelectionTellTheUserAndDoNothingElse) {
@@ -153,7 +200,7 @@ TEST_F(PaneDispatch, PaneCommandsWithoutSelectionTellTheUserAndDoNothingElse) {
   list.selection = 2;  // beyond the last row (the list changed under it)
   controller.command(kRemove);
   EXPECT_EQ(prompt.messages, std::vector<std::string>(9, "Select an entry."));
-  EXPECT_TRUE(family.calls.empty());
+  EXPECT_TRUE(family.operations().empty());
   EXPECT_TRUE(prompt.fileInfoPaths.empty());
   EXPECT_TRUE(prompt.searches.empty());
 }
@@ -161,13 +208,14 @@ TEST_F(PaneDispatch, PaneCommandsWithoutSelectionTellTheUserAndDoNothingElse) {
 // As File Info's button: the program file's name, whatever the command's
 // quotes and switches; a startup file that is no shortcut is its own program.
 TEST_F(PaneDispatch, SearchOnlineLooksForTheProgramFilesName) {
-  list.rows.push_back({"Sync.bat", "t", "", "C:\\Startup", RowState::Live});
+  family.rowsToFill.push_back({"Sync.bat", "t", "", "C:\\Startup", RowState::Live});
+  controller.refill();
   for (int row : {0, 1, 2}) {
     list.selection = row;
     EXPECT_TRUE(controller.command(kSearchOnline));
   }
   EXPECT_EQ(prompt.searches, (std::vector<std::string>{"a.exe", "b.exe", "Sync.bat"}));
-  EXPECT_TRUE(family.calls.empty()) << "the family is not asked";
+  EXPECT_TRUE(family.operations().empty()) << "the family is not asked";
   EXPECT_TRUE(contextItemEnabled(kSearchOnline, 2));
   EXPECT_FALSE(contextItemEnabled(kSearchOnline, std::nullopt));
 }
@@ -186,15 +234,18 @@ TEST_F(PaneDispatch, AboutFileAndDoubleClickShowTheCleanedPath) {
 TEST_F(PaneDispatch, ButtonsMoveTheSelectedRowThroughTheCheckBox) {
   list.selection = 1;
   controller.command(kDisable);  // already unchecked
-  EXPECT_TRUE(family.calls.empty());
+  EXPECT_TRUE(family.operations().empty());
   controller.command(kEnable);
-  EXPECT_EQ(family.enabled, std::vector<int>{1});
+  EXPECT_EQ(family.operations(), std::vector<std::string>{"enable b"});
   EXPECT_EQ(list.rows[1].state, RowState::Live);
+  EXPECT_EQ(list.rows[1].origin, RowOrigin::Live) << "it now stands for a live entry, without a refill";
   controller.command(kEnable);  // now checked: nothing
-  EXPECT_EQ(family.enabled.size(), 1u);
   list.selection = 0;
   controller.command(kDisable);
-  EXPECT_EQ(family.disabled, std::vector<int>{0});
+  EXPECT_EQ(family.operations(), (std::vector<std::string>{"enable b", "disable a"}));
+  EXPECT_EQ(list.rows[0].origin, RowOrigin::Record);
+  EXPECT_EQ(family.fills, 1) << "Enable and Disable never refill";
+  EXPECT_EQ(family.originsSeen, (std::vector<RowOrigin>{RowOrigin::Record, RowOrigin::Live}));
   EXPECT_TRUE(prompt.messages.empty());
 }
 
@@ -202,20 +253,20 @@ TEST_F(PaneDispatch, ARowThatDidNotMoveShowsItsRealStateAgain) {
   family.moves = false;
   list.rows[0].state = RowState::Disabled;  // the user cleared the box
   controller.itemChanged(0, 0x2000, 0x1000, false);
-  EXPECT_EQ(family.disabled, std::vector<int>{0});
   EXPECT_EQ(list.rows[0].state, RowState::Live);
 
   list.rows[1].state = RowState::Live;  // the user set the box
   controller.itemChanged(1, 0x1000, 0x2000, false);
-  EXPECT_EQ(family.enabled, std::vector<int>{1});
+  EXPECT_EQ(family.operations(), (std::vector<std::string>{"disable a", "enable b"}));
   EXPECT_EQ(list.rows[1].state, RowState::Disabled);
+  EXPECT_EQ(list.rows[1].origin, RowOrigin::Record);
 }
 
 TEST_F(PaneDispatch, ChangesWhileLoadingAndOfOtherBitsStartNothing) {
   controller.itemChanged(0, 0x2000, 0x1000, true);
   controller.itemChanged(0, 0x2000, 0x2002, false);
   controller.itemChanged(-1, 0x2000, 0x1000, false);
-  EXPECT_TRUE(family.calls.empty());
+  EXPECT_TRUE(family.operations().empty());
 }
 
 }  // namespace

@@ -122,12 +122,9 @@ class RowDescriptions : public ::testing::Test {
   FakeRegistry reg;
   FakeStore store;
   MapTranslator tr;
-  RecordingLog sink;
-  OperationLog log{tr, &sink};
-  ScriptedPrompt prompt;
   FakeList list;
   FakeLookup lookup;
-  FamilyContext context{store, log, tr, {}, nullptr, &lookup};
+  FamilyContext context{store, tr, {}, nullptr, &lookup};
 };
 
 // Columns 4 and 5 of a Run-key pane: the publisher of a found file (read once
@@ -144,8 +141,8 @@ TEST_F(RowDescriptions, PublisherAndStatusOfEachRow) {
   store.elements.push_back({kRegistryRecords, {run, "updater", "C:\\Tools\\t.exe /s"}});
   reg.put(RootKey::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices", "Old", "C:\\Gone\\old.exe");
 
-  RegistryFamily pane{{run, services}, reg, context, prompt};
-  pane.fill(list);
+  RegistryFamily pane{{run, services}, reg, context};
+  list.rows = pane.list();
   ASSERT_EQ(list.rows.size(), 6u);
   EXPECT_EQ(lookup.lookups + lookup.companyReads, 0) << "a fill looks no file up";
   for (Row& r : list.rows) pane.describe(r);
@@ -163,7 +160,7 @@ TEST_F(RowDescriptions, PublisherAndStatusOfEachRow) {
   Row twice = list.rows[3];
   pane.describe(twice);
   EXPECT_EQ(twice, again);
-  pane.fill(list);
+  list.rows = pane.list();
   pane.describe(list.rows[1]);
   EXPECT_EQ(lookup.companyReads, 3) << "what a file says may have changed since the last fill";
 }
@@ -184,8 +181,9 @@ TEST_F(RowDescriptions, StartupFolderFilesWindowsCannotStart) {
   fs.put(folder + "\\trailing.", "x");
   store.elements.push_back({kStartupFolderRecords, {folder, "Old", "C:\\Tools\\t.exe"}});
   auto family = startupFolderFamily(reg, fs, links, "C:\\Velmora", context).make({folder});
+  list.rows = family->list();
   std::map<std::string, std::string> status;
-  for (const Row& r : family->list()) status[r.name] = r.status;
+  for (const Row& r : list.rows) status[r.name] = r.status;
   EXPECT_EQ(status, (std::map<std::string, std::string>{{"Old", ""},
                                                         {"Dropbox Sync", "Windows cannot start this file"},
                                                         {"Tool.lnk", ""},
@@ -206,8 +204,8 @@ TEST_F(RowDescriptions, AMovedRowLosesTheStatusOfWhereItWas) {
                "Off", {3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
   reg.put(RootKey::CurrentUser, runSub, "Back", "C:\\Tools\\t.exe");
   store.elements.push_back({kRegistryRecords, {run, "Back", "C:\\Tools\\t.exe"}});
-  RegistryFamily pane{{run}, reg, context, prompt};
-  pane.fill(list);
+  RegistryFamily pane{{run}, reg, context};
+  list.rows = pane.list();
   const auto row = [&](const std::string& name, RowOrigin origin) -> Row& {
     for (Row& r : list.rows) {
       if (r.name == name && r.origin == origin) return r;

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,10 +12,9 @@
 #include "fakes/fake_folders.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_store.h"
-#include "fakes/fakes.h"
 #include "fakes/family_driver.h"
+#include "fakes/fakes.h"
 #include "family/admin_restart.h"
-#include "history/change_commit.h"
 #include "registry/registry_family.h"
 #include "startupfolder/disabled_copies.h"
 #include "startupfolder/startup_folder_family.h"
@@ -56,9 +54,10 @@ class ProgramFolderRights : public ::testing::Test {
 
   // Disables the Run key's only entry; true when it was disabled.
   bool disableRegistryEntry() {
-    RegistryFamily pane({kRun}, reg, context, prompt);
-    pane.fill(list);
-    return pane.disable(list, 0);
+    RegistryFamily pane({kRun}, reg, context);
+    FamilyDriver drive(pane, prompt, commit);
+    drive.list();
+    return drive.disable(0).done();
   }
   bool unchanged() const {
     return reg.find(RootKey::CurrentUser, kRunSub, "Tool") != nullptr && store.items(kRegistryRecords).empty() &&
@@ -71,9 +70,9 @@ class ProgramFolderRights : public ::testing::Test {
   RecordingLog sink;
   OperationLog log{tr, &sink};
   ScriptedPrompt prompt;
-  FakeList list;
+  ChangeCommit commit{log, nullptr, tr};
   FakeAdminRestart admin;
-  FamilyContext context{store, log, tr, kProgram, &admin};
+  FamilyContext context{store, tr, kProgram, &admin};
 };
 
 TEST_F(ProgramFolderRights, ARefusedSaveAsksToRestartAsAdministratorAndCancelKeepsWorking) {
@@ -142,33 +141,21 @@ class StartupProgramFolder : public ProgramFolderRights {
   const std::string user = "C:\\Users\\Ann\\Startup";
   FakeFolders fs;
   FakeShellLinks links{fs};
-  ChangeCommit commit{log, nullptr, tr};
-
-  // The family and the driver that runs its operations on its rows.
-  struct Pane {
-    Pane(std::unique_ptr<EntryFamily> f, UserPrompt& prompt, ChangeCommit& commit)
-        : family(std::move(f)), driver(*family, prompt, commit) {}
-    std::unique_ptr<EntryFamily> family;
-    FamilyDriver driver;
-    FamilyDriver* operator->() { return &driver; }
-  };
 
   StartupProgramFolder() {
     fs.addFolder(user);
     fs.addFolder(kProgram);
     fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
   }
-  Pane family() {
-    return Pane(std::make_unique<StartupFolderFamily>(std::vector<std::string>{user}, fs, links, kProgram, context),
-                prompt, commit);
-  }
+  StartupFolderFamily family() { return StartupFolderFamily({user}, fs, links, kProgram, context); }
 };
 
 TEST_F(StartupProgramFolder, ARefusedDisabledCopyAsksToRestartAndLeavesTheFile) {
   fs.denyWrites(kProgram);  // Disabled cannot be made
   auto pane = family();
-  pane->list();
-  EXPECT_FALSE(pane->disable(0).done());
+  FamilyDriver drive(pane, prompt, commit);
+  drive.list();
+  EXPECT_FALSE(drive.disable(0).done());
   EXPECT_EQ(prompt.warnings, Strings{"read-only " + kProgram});
   EXPECT_TRUE(prompt.messages.empty());
   EXPECT_TRUE(fs.hasFile(user + "\\a.lnk"));
@@ -180,8 +167,8 @@ TEST_F(StartupProgramFolder, ARefusedDisabledCopyAsksToRestartAndLeavesTheFile) 
   fs.put(user + "\\a.lnk", FakeShellLinks::linkBytes("C:\\a.exe"));
   fs.denyWrites(kProgram + "\\Disabled");  // it exists, but refuses the copy
   prompt.warningAnswers = {true};
-  pane->list();
-  EXPECT_FALSE(pane->disable(0).done());
+  drive.list();
+  EXPECT_FALSE(drive.disable(0).done());
   EXPECT_EQ(prompt.warnings.size(), 2u);
   EXPECT_EQ(admin.restarts, 1);
   EXPECT_TRUE(fs.hasFile(user + "\\a.lnk"));
@@ -191,8 +178,9 @@ TEST_F(StartupProgramFolder, ARefusedDisabledCopyAsksToRestartAndLeavesTheFile) 
 TEST_F(StartupProgramFolder, ACopyThatFailsForAnotherReasonKeepsItsOwnMessage) {
   fs.put(kProgram + "\\Disabled", "not a folder");
   auto pane = family();
-  pane->list();
-  EXPECT_FALSE(pane->disable(0).done());
+  FamilyDriver drive(pane, prompt, commit);
+  drive.list();
+  EXPECT_FALSE(drive.disable(0).done());
   EXPECT_TRUE(prompt.warnings.empty());
   EXPECT_EQ(prompt.messages, Strings{"no copy of " + user + "\\a.lnk"});
 }
@@ -200,8 +188,9 @@ TEST_F(StartupProgramFolder, ACopyThatFailsForAnotherReasonKeepsItsOwnMessage) {
 TEST_F(StartupProgramFolder, ARefusedStoreTakesTheCopyBackAndAsks) {
   store.refused = true;
   auto pane = family();
-  pane->list();
-  EXPECT_FALSE(pane->disable(0).done());
+  FamilyDriver drive(pane, prompt, commit);
+  drive.list();
+  EXPECT_FALSE(drive.disable(0).done());
   EXPECT_EQ(prompt.warnings, Strings{"read-only " + kProgram});
   EXPECT_TRUE(fs.hasFile(user + "\\a.lnk"));
   EXPECT_TRUE(fs.filesIn(kProgram + "\\Disabled").empty()) << "the copy went with the failed change";
@@ -214,10 +203,11 @@ TEST_F(StartupProgramFolder, EnableOverAFileItCannotKeepAsksAndReplacesNothing) 
   store.elements.push_back({kStartupFolderRecords, {user, "a.lnk", "C:\\a.exe"}});
   fs.denyWrites(kProgram + "\\Disabled");
   auto pane = family();
-  pane->list();
+  FamilyDriver drive(pane, prompt, commit);
+  drive.list();
   int disabled = 0;
-  while (pane->rows()[static_cast<std::size_t>(disabled)].state != RowState::Disabled) ++disabled;
-  EXPECT_FALSE(pane->enable(disabled).done());
+  while (drive.rows()[disabled].state != RowState::Disabled) ++disabled;
+  EXPECT_FALSE(drive.enable(disabled).done());
   EXPECT_EQ(prompt.questions.size(), 1u) << "asked before replacing";
   EXPECT_EQ(prompt.warnings, Strings{"read-only " + kProgram});
   EXPECT_EQ(fs.bytes(user + "\\a.lnk"), other);

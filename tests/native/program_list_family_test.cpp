@@ -1,16 +1,22 @@
 // The program-list family against the in-memory registry and store: the
-// listing, each command, and what happens when a step fails.
+// listing, each operation and what it logs, and what happens when a step
+// fails. Each result goes through the real commit, as in the program.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
 #include <map>
+#include <memory>
+#include <optional>
 
 #include "fakes/fake_registry.h"
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
-#include "history/change_log.h"
+#include "fakes/family_driver.h"
 #include "family/families.h"
+#include "family/location_opener.h"
+#include "history/change_commit.h"
+#include "history/change_log.h"
 #include "programlist/program_list.h"
 #include "programlist/program_list_family.h"
 #include "programlist/short_path.h"
@@ -43,15 +49,27 @@ class TestStore : public FakeStore {
   }
 };
 
+class KeyOpener : public LocationOpener {
+ public:
+  std::vector<std::string> keys;
+  bool works = true;
+  bool openRegistryKey(const std::string& key) override {
+    keys.push_back(key);
+    return works;
+  }
+  bool showFile(const std::string&) override { return false; }
+  bool openFolder(const std::string&) override { return false; }
+};
+
 const std::string kWindowsKey = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
 const std::string kWinlogonKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 const std::string kLoad = "HKEY_CURRENT_USER\\" + kWindowsKey + "\\Load";
 const std::string kRun = "HKEY_CURRENT_USER\\" + kWindowsKey + "\\Run";
 const std::string kUserinit = "HKEY_LOCAL_MACHINE\\" + kWinlogonKey + "\\Userinit";
 
-class WininiPaneTest : public ::testing::Test {
+class ProgramListFamilyTest : public ::testing::Test {
  protected:
-  WininiPaneTest() {
+  ProgramListFamilyTest() {
     tr.texts = {{"_TreeWininiType", "Program list"},
                 {"_LogItemType1Content", "remove %s|%s|%s"},
                 {"_LogItemType2Content", "add %s|%s|%s"},
@@ -66,13 +84,20 @@ class WininiPaneTest : public ::testing::Test {
   RecordingLog sink;
   OperationLog log{tr, &sink};
   MapShortPaths shortPaths;
-  FamilyContext context{store, log, tr};
+  FamilyContext context{store, tr};
   ScriptedPrompt prompt;
-  FakeList list;
+  ChangeCommit commit{log, nullptr, tr};
 
-  ProgramListFamily pane(std::vector<std::string> locations = {kLoad, kRun}) {
-    return ProgramListFamily(std::move(locations), reg, shortPaths, context, prompt);
+  // A new family over `locations`, driven as the pane drives it.
+  FamilyDriver& pane(std::vector<std::string> locations = {kLoad, kRun}) {
+    driver_.reset();
+    family_ = std::make_unique<ProgramListFamily>(std::move(locations), reg, shortPaths, context);
+    driver_.emplace(*family_, prompt, commit);
+    return *driver_;
   }
+  ProgramListFamily& family() { return *family_; }
+  FamilyDriver& driver() { return *driver_; }
+
   void putLoad(const std::string& text) { reg.put(RootKey::CurrentUser, kWindowsKey, "Load", text); }
   std::string load() const {
     const RegValue* v = reg.find(RootKey::CurrentUser, kWindowsKey, "Load");
@@ -87,11 +112,19 @@ class WininiPaneTest : public ::testing::Test {
     for (const auto& r : sink.records) out.push_back(r.content);
     return out;
   }
+  // The row of the latest listing that holds `data`.
   int rowOf(const std::string& data) const {
-    for (int i = 0; i < list.count(); ++i) {
-      if (list.rows[static_cast<std::size_t>(i)].data == data) return i;
+    const std::vector<Row>& rows = driver_->rows();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      if (rows[i].data == data) return static_cast<int>(i);
     }
     return -1;
+  }
+  // A row's entry after Disable or Enable moved it, as the pane marks it.
+  EntryRef moved(int row, RowOrigin now) const {
+    EntryRef entry = driver_->entry(row);
+    entry.origin = now;
+    return entry;
   }
   // Where a program lives: how often in the Load value plus how many records.
   int places(const std::string& program) const {
@@ -100,26 +133,22 @@ class WininiPaneTest : public ::testing::Test {
     for (const auto& r : records()) n += r.valuedata == program;
     return n;
   }
-  void answerDialog(const std::string& path) {
-    prompt.onDialog = [path](EntryDialogKind, EntryDialogData& d) {
-      d.name = "ignored";
-      d.path = path;
-      return true;
-    };
-  }
+
+ private:
+  std::unique_ptr<ProgramListFamily> family_;
+  std::optional<FamilyDriver> driver_;
 };
 
 // ---------------------------------------------------------------------------
 // Listing
 
-TEST_F(WininiPaneTest, ListsEachLocationsRecordsThenItsProgramsInPaneOrder) {
+TEST_F(ProgramListFamilyTest, ListsEachLocationsRecordsThenItsProgramsInPaneOrder) {
   putLoad("a.exe, b.exe,,z.exe");
   reg.put(RootKey::CurrentUser, kWindowsKey, "Run", "r.exe");
   addRecord(kRun, "Run", "off-run.exe");
   addRecord(kLoad, "Load", "off-load.exe");
   addRecord("HKEY_CURRENT_USER\\Elsewhere\\Load", "Load", "other.exe");
-  auto p = pane();
-  p.fill(list);
+  auto& p = pane();
 
   const std::vector<Row> expected = {
       recordRow("Load", "Program list", "off-load.exe", kLoad),
@@ -129,316 +158,354 @@ TEST_F(WininiPaneTest, ListsEachLocationsRecordsThenItsProgramsInPaneOrder) {
       recordRow("Run", "Program list", "off-run.exe", kRun),
       {"Run", "Program list", "r.exe", kRun, RowState::Live},
   };
-  EXPECT_EQ(list.rows, expected);
-  EXPECT_EQ(p.columnWidths().name, 200);
-  EXPECT_EQ(p.columnWidths().type, 110);
-  EXPECT_EQ(p.columnWidths().data, 350);
-  EXPECT_EQ(p.columnWidths().path, 350);
+  EXPECT_EQ(p.list(), expected);
+  EXPECT_EQ(family().columnWidths().name, 200);
+  EXPECT_EQ(family().columnWidths().type, 110);
+  EXPECT_EQ(family().columnWidths().data, 350);
+  EXPECT_EQ(family().columnWidths().path, 350);
+  EXPECT_EQ(&family().traits(), &kProgramListTraits);
 }
 
-TEST_F(WininiPaneTest, TheFactoryGivesProgramListNodesThisFamily) {
+TEST_F(ProgramListFamilyTest, TheFactoryGivesProgramListNodesThisFamily) {
   putLoad("a.exe,b.exe");
-  auto family = programListFamily(reg, shortPaths, context).make({kLoad}, prompt);
-  EXPECT_EQ(family->columnWidths().name, 200);
-  family->fill(list);
-  EXPECT_EQ(list.count(), 2);
+  auto made = programListFamily(reg, shortPaths, context).make({kLoad});
+  EXPECT_EQ(made->columnWidths().name, 200);
+  EXPECT_EQ(made->list().size(), 2u);
+  EXPECT_EQ(made->traits().id, "programlist");
 }
 
-TEST_F(WininiPaneTest, ARecordWhosePathDiffersInCaseIsListedUnderThePanesPath) {
+TEST_F(ProgramListFamilyTest, ARecordWhosePathDiffersInCaseIsListedUnderThePanesPath) {
   std::string upper = kLoad;
   for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   addRecord(upper, "LOAD", "x.exe");
-  auto p = pane();
-  p.fill(list);
-  ASSERT_EQ(list.count(), 1);
-  EXPECT_EQ(list.rows[0].path, kLoad);
-  EXPECT_EQ(list.rows[0].name, "LOAD");
+  const auto rows = pane().list();
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].path, kLoad);
+  EXPECT_EQ(rows[0].name, "LOAD");
 }
 
-TEST_F(WininiPaneTest, AValueOfAnyLengthIsListedWhole) {
+TEST_F(ProgramListFamilyTest, AValueOfAnyLengthIsListedWhole) {
   std::string value;
   for (int i = 0; i < 40; ++i) value += "C:\\PROGRA~1\\tool" + std::to_string(i) + ".exe,";
   ASSERT_GT(value.size(), 255u);
   putLoad(value);
-  auto p = pane({kLoad});
-  p.fill(list);
-  ASSERT_EQ(list.count(), 40);
-  EXPECT_EQ(list.rows[39].data, "C:\\PROGRA~1\\tool39.exe");
+  const auto rows = pane({kLoad}).list();
+  ASSERT_EQ(rows.size(), 40u);
+  EXPECT_EQ(rows[39].data, "C:\\PROGRA~1\\tool39.exe");
 }
 
-TEST_F(WininiPaneTest, AnUnreadableStoreOrMissingKeyHidesOnlyItsOwnRows) {
+TEST_F(ProgramListFamilyTest, AnUnreadableStoreOrMissingKeyHidesOnlyItsOwnRows) {
   putLoad("a.exe");
   addRecord(kRun, "Run", "off.exe");  // the Run value itself does not exist
-  auto p = pane();
-  p.fill(list);
-  ASSERT_EQ(list.count(), 2);
-  EXPECT_EQ(list.rows[1].data, "off.exe");
+  auto& p = pane();
+  auto rows = p.list();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[1].data, "off.exe");
 
   store.unreadable = true;
-  p.fill(list);
-  ASSERT_EQ(list.count(), 1);
-  EXPECT_EQ(list.rows[0].data, "a.exe");
+  rows = p.list();
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].data, "a.exe");
   EXPECT_TRUE(prompt.messages.empty()) << "listing never interrupts the user";
 }
 
-TEST_F(WininiPaneTest, AnUnsplittablePathListsOnlyItsRecords) {
+TEST_F(ProgramListFamilyTest, AnUnsplittablePathListsOnlyItsRecords) {
   addRecord("HKEY_CURRENT_USER\\Load", "Load", "x.exe");
-  auto p = pane({"HKEY_CURRENT_USER\\Load"});
-  p.fill(list);
-  ASSERT_EQ(list.count(), 1);
-  EXPECT_EQ(list.rows[0].state, RowState::Disabled);
+  const auto rows = pane({"HKEY_CURRENT_USER\\Load"}).list();
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].state, RowState::Disabled);
 }
 
 // ---------------------------------------------------------------------------
-// Remove, Add, Modify, Property
+// Remove, Add, Modify, the dialogs, Open Location
 
-TEST_F(WininiPaneTest, RemoveAsksThenDeletesTheProgramLogsRefillsAndReselects) {
+TEST_F(ProgramListFamilyTest, RemoveAsksThenDeletesTheProgramAndLogsIt) {
   putLoad("a.exe,b.exe,c.exe");
   tr.texts["_AreyousureDeleteThisEntry"] = "Delete %s from %s?\\n\\n%s";
-  auto p = pane({kLoad});
-  p.fill(list);
-  list.select(rowOf("c.exe"));
-  const std::string place = list.row(list.selected()).path;
-  p.remove(list, list.selected());
+  auto& p = pane({kLoad});
+  p.list();
+  const int c = rowOf("c.exe");
+  const std::string place = p.rows()[static_cast<std::size_t>(c)].path;
+  const OperationResult result = p.remove(c);
   EXPECT_EQ(prompt.questions, std::vector<std::string>{"Delete c.exe from " + place + "?"})
       << "names the entry and its place";
   EXPECT_EQ(load(), "a.exe,b.exe");
   EXPECT_EQ(logged(), std::vector<std::string>{"remove " + kLoad + "|Load|c.exe"}) << "names the program";
-  EXPECT_EQ(list.count(), 2);
-  EXPECT_EQ(list.selected(), 1) << "the old index is past the end: the last row is selected";
+  EXPECT_TRUE(result.done());
+  EXPECT_TRUE(result.messages.empty());
+  ASSERT_EQ(result.changes.size(), 1u);
+  const Change& removed = result.changes[0];
+  EXPECT_EQ(removed.family, "programlist");
+  EXPECT_EQ(removed.kind, "remove");
+  EXPECT_EQ(removed.location, kLoad);
+  EXPECT_EQ(removed.before, (EntryState{"Load", "c.exe", {}, false}));
+  EXPECT_FALSE(removed.after);
+  EXPECT_EQ(removed.position, 2u) << "its place, for the Undo";
+  EXPECT_EQ(removed.valueBefore, "a.exe,b.exe,c.exe");
+  EXPECT_EQ(removed.valueAfter, "a.exe,b.exe");
 
-  list.select(0);
-  p.remove(list, list.selected());
-  list.select(0);
-  p.remove(list, list.selected());
+  p.list();
+  p.remove(0);
+  p.list();
+  p.remove(0);
   EXPECT_EQ(load(), "") << "the value stays, empty";
-  EXPECT_EQ(list.count(), 0);
-  EXPECT_EQ(list.selected(), -1);
+  EXPECT_TRUE(p.list().empty());
 }
 
-TEST_F(WininiPaneTest, RemoveDeletesEveryWholeOccurrenceButNotLongerPrograms) {
+TEST_F(ProgramListFamilyTest, RemoveDeletesEveryWholeOccurrenceButNotLongerPrograms) {
   putLoad("b.exe,aa.exe,b.exe c.exe");
-  auto p = pane({kLoad});
-  p.fill(list);
-  list.select(0);
-  p.remove(list, list.selected());
+  auto& p = pane({kLoad});
+  p.list();
+  p.remove(0);
   EXPECT_EQ(load(), "aa.exe,c.exe");
 }
 
-TEST_F(WininiPaneTest, RemoveCancelledOrWithoutSelectionChangesNothing) {
+TEST_F(ProgramListFamilyTest, RemoveCancelledChangesNothing) {
   putLoad("a.exe");
-  auto p = pane({kLoad});
-  p.fill(list);
-  p.remove(list, list.selected());
-  list.select(1);  // past the last row
-  p.remove(list, list.selected());
-  EXPECT_TRUE(prompt.messages.empty()) << "the pane asks for a selection, not the family";
-  EXPECT_TRUE(prompt.questions.empty());
-
-  list.select(0);
+  auto& p = pane({kLoad});
+  p.list();
   prompt.answers = {false};
-  p.remove(list, list.selected());
+  const OperationResult result = p.remove(0);
+  EXPECT_EQ(prompt.questions.size(), 1u);
   EXPECT_EQ(load(), "a.exe");
   EXPECT_TRUE(sink.records.empty());
-  EXPECT_EQ(list.fills, 1);
+  EXPECT_FALSE(result.done());
+  EXPECT_TRUE(result.changes.empty());
+  EXPECT_TRUE(result.messages.empty()) << "the user said no: nothing to tell";
 }
 
-TEST_F(WininiPaneTest, RemoveOfADisabledRowTakesOnlyItsFirstRecord) {
+TEST_F(ProgramListFamilyTest, RemoveOfADisabledRowTakesOnlyItsFirstRecord) {
   putLoad("x.exe");
   addRecord(kLoad, "Load", "x.exe");
   addRecord(kLoad, "load", "X.EXE");
-  auto p = pane({kLoad});
-  p.fill(list);
-  list.select(0);
-  p.remove(list, list.selected());
+  auto& p = pane({kLoad});
+  p.list();
+  const OperationResult result = p.remove(0);
   EXPECT_EQ(load(), "x.exe");
   ASSERT_EQ(records().size(), 1u);
   EXPECT_EQ(records()[0].valuedata, "X.EXE");
-  EXPECT_EQ(sink.records.size(), 1u);
+  EXPECT_EQ(logged(), std::vector<std::string>{"remove " + kLoad + "|Load|x.exe"});
+  ASSERT_EQ(result.changes.size(), 1u);
+  EXPECT_EQ(result.changes[0].before, (EntryState{"Load", "x.exe", {}, true}));
+  EXPECT_FALSE(result.changes[0].valueBefore) << "a record's change leaves the value alone";
 }
 
 // The entry is gone already, which is what the user asked for: Remove
-// refills without a word and logs nothing.
-TEST_F(WininiPaneTest, RemoveOfADisabledRowWhoseRecordIsGoneRefillsQuietly) {
+// says nothing and logs nothing.
+TEST_F(ProgramListFamilyTest, RemoveOfADisabledRowWhoseRecordIsGoneSaysNothing) {
   putLoad("a.exe");
   addRecord(kLoad, "Load", "off.exe");
   addRecord(kLoad, "Load", "other.exe");
-  auto p = pane({kLoad});
-  p.fill(list);
+  auto& p = pane({kLoad});
+  p.list();
   store.elements.erase(store.elements.begin());  // removed by hand meanwhile
-  list.select(0);
-  p.remove(list, list.selected());
+  const OperationResult gone = p.remove(0);
   EXPECT_EQ(prompt.questions.size(), 1u);
   EXPECT_TRUE(prompt.messages.empty());
   EXPECT_TRUE(sink.records.empty());
+  EXPECT_TRUE(gone.changes.empty());
   EXPECT_EQ(records(), (std::vector<DisabledItem>{{kLoad, "Load", "other.exe"}}));
   EXPECT_EQ(load(), "a.exe");
-  ASSERT_EQ(list.count(), 2) << "refilled";
-  EXPECT_EQ(list.rows[0].data, "other.exe");
-  EXPECT_EQ(list.selected(), 0);
+  ASSERT_EQ(p.list().size(), 2u);
+  EXPECT_EQ(p.rows()[0].data, "other.exe");
 
   store.vanish = true;  // listed, then gone before its removal
-  p.remove(list, list.selected());
+  p.remove(0);
   EXPECT_TRUE(prompt.messages.empty());
   EXPECT_TRUE(sink.records.empty());
   EXPECT_EQ(records().size(), 1u);
-  EXPECT_EQ(list.fills, 3);
 }
 
-TEST_F(WininiPaneTest, AddAppendsTheShortFormToTheFirstLocation) {
+TEST_F(ProgramListFamilyTest, AddAppendsTheShortFormToTheFirstLocation) {
   shortPaths.forms["C:\\Program Files\\Tool\\t.exe"] = "C:\\PROGRA~1\\Tool\\t.exe";
   putLoad("a.exe,");
   reg.put(RootKey::CurrentUser, kWindowsKey, "Run", "r.exe");
-  answerDialog("C:\\Program Files\\Tool\\t.exe");
-  auto p = pane();
-  p.add(list);
-  ASSERT_EQ(prompt.dialogs.size(), 1u);
-  EXPECT_EQ(prompt.dialogs[0].kind, EntryDialogKind::Add);
-  EXPECT_EQ(prompt.dialogs[0].in.typeText, "Program list");
-  EXPECT_EQ(prompt.dialogs[0].in.sectionText, kLoad);
+  auto& p = pane();
+  EntryDialogData shown;
+  ASSERT_TRUE(family().prepareAdd(shown).done());
+  EXPECT_EQ(shown.typeText, "Program list");
+  EXPECT_EQ(shown.sectionText, kLoad);
+  EXPECT_EQ(shown.name, "");
+  EXPECT_EQ(shown.path, "");
+
+  const OperationResult result = p.add("ignored", "C:\\Program Files\\Tool\\t.exe");
   EXPECT_EQ(load(), "a.exe,,C:\\PROGRA~1\\Tool\\t.exe") << "add trims only the ends";
   EXPECT_EQ(reg.find(RootKey::CurrentUser, kWindowsKey, "Run")->text, "r.exe");
   EXPECT_EQ(logged(), std::vector<std::string>{"add " + kLoad + "|Load|C:\\PROGRA~1\\Tool\\t.exe"});
-  EXPECT_EQ(list.fills, 1);
+  ASSERT_EQ(result.changes.size(), 1u);
+  EXPECT_EQ(result.changes[0].after, (EntryState{"Load", "C:\\PROGRA~1\\Tool\\t.exe", {}, false}))
+      << "named after the value it went into, not the dialog's name";
+  EXPECT_FALSE(result.changes[0].before);
 }
 
-TEST_F(WininiPaneTest, AddWithoutAShortFormWritesThePathAsEnteredIntoAMissingValue) {
+TEST_F(ProgramListFamilyTest, AddWithoutAShortFormWritesThePathAsEnteredIntoAMissingValue) {
   reg.createKey(RootKey::CurrentUser, kWindowsKey);
-  answerDialog("D:\\No Such\\x.exe");
-  auto p = pane();
-  p.add(list);
+  auto& p = pane();
+  p.add("ignored", "D:\\No Such\\x.exe");
   EXPECT_EQ(load(), "D:\\No Such\\x.exe");
-  ASSERT_EQ(list.count(), 2) << "a blank in the path shows as two rows";
+  ASSERT_EQ(p.list().size(), 2u) << "a blank in the path shows as two rows";
 }
 
-TEST_F(WininiPaneTest, AddCancelledOrWithoutLocationsDoesNothing) {
+TEST_F(ProgramListFamilyTest, AddWithoutLocationsDoesNothing) {
   putLoad("a.exe");
-  auto p = pane();
-  p.add(list);
-  auto none = pane({});
-  answerDialog("b.exe");
-  none.add(list);
-  EXPECT_EQ(prompt.dialogs.size(), 1u);
+  auto& none = pane({});
+  EntryDialogData shown;
+  EXPECT_FALSE(family().prepareAdd(shown).done());
+  const OperationResult result = none.add("ignored", "b.exe");
+  EXPECT_FALSE(result.done());
+  EXPECT_FALSE(family().add(EntryDialogData{{}, kLoad, "Load", "b.exe"}, prompt).done())
+      << "not even with the dialog's answer";
   EXPECT_EQ(load(), "a.exe");
   EXPECT_TRUE(sink.records.empty());
+  EXPECT_TRUE(prompt.messages.empty());
 }
 
-TEST_F(WininiPaneTest, ModifyOfALiveProgramReplacesItInOneWrite) {
+TEST_F(ProgramListFamilyTest, ModifyOfALiveProgramReplacesItInOneWrite) {
   shortPaths.forms["C:\\New Dir\\n.exe"] = "C:\\NEWDIR~1\\n.exe";
   putLoad("a.exe b.exe c.exe");
-  auto p = pane({kLoad});
-  p.fill(list);
-  list.select(rowOf("b.exe"));
-  answerDialog("C:\\New Dir\\n.exe");
+  auto& p = pane({kLoad});
+  p.list();
+  const int b = rowOf("b.exe");
+  const EntryDialogData shown = family().dialogData(p.entry(b));
+  EXPECT_EQ(shown.name, "Load");
+  EXPECT_EQ(shown.path, "b.exe");
+  EXPECT_EQ(shown.sectionText, kLoad);
+  EXPECT_EQ(shown.typeText, "Program list");
   const int writesBefore = reg.writes;
-  p.modify(list, list.selected());
-  ASSERT_EQ(prompt.dialogs.size(), 1u);
-  EXPECT_EQ(prompt.dialogs[0].kind, EntryDialogKind::Modify);
-  EXPECT_EQ(prompt.dialogs[0].in.name, "Load");
-  EXPECT_EQ(prompt.dialogs[0].in.path, "b.exe");
-  EXPECT_EQ(prompt.dialogs[0].in.sectionText, kLoad);
+  const OperationResult result = p.modify(b, "ignored", "C:\\New Dir\\n.exe");
   EXPECT_EQ(load(), "a.exe,c.exe,C:\\NEWDIR~1\\n.exe");
   EXPECT_EQ(reg.writes, writesBefore + 1);
   EXPECT_EQ(logged(), std::vector<std::string>{"modify " + kLoad + "|Load|b.exe|Load|C:\\NEWDIR~1\\n.exe"});
-  EXPECT_EQ(list.fills, 2);
+  ASSERT_EQ(result.changes.size(), 1u);
+  EXPECT_EQ(result.changes[0].position, 1u);
+  EXPECT_EQ(result.changes[0].valueBefore, "a.exe b.exe c.exe");
 }
 
-TEST_F(WininiPaneTest, ModifyOfADisabledRowChangesOnlyItsRecord) {
+TEST_F(ProgramListFamilyTest, ModifyOfADisabledRowChangesOnlyItsRecord) {
   putLoad("a.exe");
   addRecord(kLoad, "Load", "old.exe");
-  auto p = pane({kLoad});
-  p.fill(list);
-  list.select(0);
-  answerDialog("new.exe");
-  p.modify(list, list.selected());
+  auto& p = pane({kLoad});
+  p.list();
+  p.modify(0, "ignored", "new.exe");
   EXPECT_EQ(load(), "a.exe");
   ASSERT_EQ(records().size(), 1u);
   EXPECT_EQ(records()[0], (DisabledItem{kLoad, "Load", "new.exe"}));
-  EXPECT_EQ(sink.records.size(), 1u);
+  EXPECT_EQ(logged(), std::vector<std::string>{"modify " + kLoad + "|Load|old.exe|Load|new.exe"});
 }
 
 // The user's edit has nowhere to go: saying nothing would let it pass for done.
-TEST_F(WininiPaneTest, ModifyOfADisabledRowWhoseRecordIsGoneSaysTheEditWasNotKept) {
+TEST_F(ProgramListFamilyTest, ModifyOfADisabledRowWhoseRecordIsGoneSaysTheEditWasNotKept) {
   putLoad("a.exe");
   addRecord(kLoad, "Load", "old.exe");
-  auto p = pane({kLoad});
-  p.fill(list);
-  list.select(0);
+  auto& p = pane({kLoad});
+  p.list();
   store.elements.clear();  // removed by hand meanwhile
-  answerDialog("new.exe");
-  p.modify(list, list.selected());
+  const OperationResult result = p.modify(0, "ignored", "new.exe");
   EXPECT_EQ(prompt.messages, std::vector<std::string>{"_EntryRecordGone"});
+  EXPECT_FALSE(result.done());
   EXPECT_TRUE(records().empty());
   EXPECT_EQ(load(), "a.exe");
   EXPECT_TRUE(sink.records.empty());
 }
 
-TEST_F(WininiPaneTest, PropertyShowsTheRowAndChangesNothing) {
+TEST_F(ProgramListFamilyTest, TheDialogsShowTheEntryAndChangeNothing) {
   putLoad("a.exe");
-  auto p = pane({kLoad});
-  p.fill(list);
-  p.property(list, list.selected());
-  EXPECT_TRUE(prompt.messages.empty()) << "the pane asks for a selection, not the family";
-  list.select(0);
-  answerDialog("changed.exe");
-  p.property(list, list.selected());
-  ASSERT_EQ(prompt.dialogs.size(), 1u);
-  EXPECT_EQ(prompt.dialogs[0].kind, EntryDialogKind::Property);
-  EXPECT_EQ(prompt.dialogs[0].in.path, "a.exe");
+  addRecord(kLoad, "Load", "off.exe");
+  auto& p = pane({kLoad});
+  p.list();
+  const EntryDialogData live = family().dialogData(p.entry(rowOf("a.exe")));
+  EXPECT_EQ(live.path, "a.exe");
+  EXPECT_EQ(live.name, "Load");
+  const EntryDialogData off = family().dialogData(p.entry(rowOf("off.exe")));
+  EXPECT_EQ(off.path, "off.exe");
+  EXPECT_EQ(off.sectionText, kLoad);
   EXPECT_EQ(load(), "a.exe");
+  EXPECT_EQ(records().size(), 1u);
+  EXPECT_TRUE(sink.records.empty());
+}
+
+TEST_F(ProgramListFamilyTest, OpenLocationOpensTheKeyThatHoldsTheValueAndSaysWhenItCannot) {
+  KeyOpener opener;
+  context.opener = &opener;
+  tr.texts["_OpenLocationFailed"] = "cannot open %s";
+  putLoad("a.exe");
+  auto& p = pane({kLoad});
+  p.list();
+  const OperationResult opened = p.openLocation(0);
+  EXPECT_EQ(opener.keys, std::vector<std::string>{"HKEY_CURRENT_USER\\" + kWindowsKey});
+  EXPECT_TRUE(opened.done());
+  EXPECT_TRUE(opened.messages.empty());
+
+  opener.works = false;
+  const OperationResult failed = p.openLocation(0);
+  EXPECT_FALSE(failed.done());
+  EXPECT_EQ(failed.messages, std::vector<std::string>{"cannot open HKEY_CURRENT_USER\\" + kWindowsKey});
+  EXPECT_EQ(prompt.messages, failed.messages) << "the commit tells it";
+  EXPECT_TRUE(failed.changes.empty());
   EXPECT_TRUE(sink.records.empty());
 }
 
 // ---------------------------------------------------------------------------
 // Disable and Enable
 
-TEST_F(WininiPaneTest, DisableThenEnableMovesTheProgramAndBack) {
+TEST_F(ProgramListFamilyTest, DisableThenEnableMovesTheProgramAndBack) {
   putLoad("a.exe b.exe");
-  auto p = pane({kLoad});
-  p.fill(list);
+  auto& p = pane({kLoad});
+  p.list();
   const int b = rowOf("b.exe");
-  ASSERT_TRUE(p.disable(list, b));
+  const OperationResult disabled = p.disable(b);
+  ASSERT_TRUE(disabled.done());
   EXPECT_EQ(load(), "a.exe");
   EXPECT_EQ(records(), std::vector<DisabledItem>{(DisabledItem{kLoad, "Load", "b.exe"})});
-  ASSERT_TRUE(p.enable(list, b));
+  ASSERT_EQ(disabled.changes.size(), 1u);
+  EXPECT_EQ(disabled.changes[0].kind, "disable");
+  EXPECT_EQ(disabled.changes[0].before, (EntryState{"Load", "b.exe", {}, false}));
+  EXPECT_EQ(disabled.changes[0].after, (EntryState{"Load", "b.exe", {}, true}));
+  EXPECT_EQ(disabled.changes[0].position, 1u);
+
+  const OperationResult enabled = p.enable(moved(b, RowOrigin::Record));
+  ASSERT_TRUE(enabled.done());
   EXPECT_EQ(load(), "a.exe,b.exe");
   EXPECT_TRUE(records().empty());
+  ASSERT_EQ(enabled.changes.size(), 1u);
+  EXPECT_EQ(enabled.changes[0].kind, "enable");
+  EXPECT_EQ(enabled.changes[0].after, (EntryState{"Load", "b.exe", {}, false}));
+  EXPECT_EQ(enabled.changes[0].valueAfter, "a.exe,b.exe");
   EXPECT_EQ(logged(), (std::vector<std::string>{"disable " + kLoad + "|Load|b.exe", "enable " + kLoad + "|Load|b.exe"}))
       << "the log names the program that moved, not only its value";
-  EXPECT_EQ(list.fills, 1) << "enable and disable never refill";
 }
 
-TEST_F(WininiPaneTest, DisablingOneOfTwoEqualProgramsTakesBothOutOfTheValue) {
+TEST_F(ProgramListFamilyTest, DisablingOneOfTwoEqualProgramsTakesBothOutOfTheValue) {
   putLoad("x.exe,a.exe,x.exe");
-  auto p = pane({kLoad});
-  p.fill(list);
-  ASSERT_TRUE(p.disable(list, 0));
+  auto& p = pane({kLoad});
+  p.list();
+  ASSERT_TRUE(p.disable(0).done());
   EXPECT_EQ(load(), "a.exe");
   EXPECT_EQ(records().size(), 1u);
 }
 
-TEST_F(WininiPaneTest, EnableRemovesEveryMatchingRecordAndKeepsOthers) {
+TEST_F(ProgramListFamilyTest, EnableRemovesEveryMatchingRecordAndKeepsOthers) {
   putLoad("a.exe");
   addRecord(kLoad, "Load", "x.exe");
   addRecord(kLoad, "Load", "keep.exe");
   addRecord(kLoad, "LOAD", "X.exe");
   addRecord(kRun, "Run", "x.exe");
-  auto p = pane({kLoad});
-  p.fill(list);
-  ASSERT_TRUE(p.enable(list, 0));
+  auto& p = pane({kLoad});
+  p.list();
+  ASSERT_TRUE(p.enable(0).done());
   EXPECT_EQ(load(), "a.exe,x.exe");
   EXPECT_EQ(records(), (std::vector<DisabledItem>{{kLoad, "Load", "keep.exe"}, {kRun, "Run", "x.exe"}}));
 }
 
-TEST_F(WininiPaneTest, ARowThatNoLongerMatchesDoesNotMove) {
+TEST_F(ProgramListFamilyTest, ARowThatNoLongerMatchesDoesNotMove) {
   putLoad("a.exe,b.exe");
   addRecord(kLoad, "Load", "off.exe");
-  auto p = pane({kLoad});
-  p.fill(list);
+  auto& p = pane({kLoad});
+  p.list();
   putLoad("a.exe");  // b.exe went away behind our back
   store.elements.clear();
-  EXPECT_FALSE(p.disable(list, rowOf("b.exe")));
-  EXPECT_FALSE(p.enable(list, rowOf("off.exe")));
+  EXPECT_FALSE(p.disable(rowOf("b.exe")).done());
+  EXPECT_FALSE(p.enable(rowOf("off.exe")).done());
   EXPECT_EQ(load(), "a.exe");
   EXPECT_TRUE(records().empty());
   EXPECT_TRUE(sink.records.empty());
@@ -466,11 +533,11 @@ const char* name(Fault f) {
 const Fault kFaults[] = {Fault::StoreUnreadable, Fault::StoreReadOnly, Fault::KeyMissing,
                          Fault::ReadRefused,     Fault::WriteRefused,  Fault::NotText};
 
-class WininiFaultTest : public WininiPaneTest {
+class ProgramListFaultTest : public ProgramListFamilyTest {
  protected:
   // A Load value holding a.exe, b.exe and c.exe (b.exe disabled when
-  // `disabled`), listed, then the fault.
-  void arrange(Fault fault, bool disabled) {
+  // `disabled`), listed, then the fault. Returns b.exe's row.
+  int arrange(Fault fault, bool disabled) {
     reg.reset();
     store.reset();
     store.removalsAllowed = -1;
@@ -479,9 +546,7 @@ class WininiFaultTest : public WininiPaneTest {
     prompt.messages.clear();
     putLoad(disabled ? "a.exe,c.exe" : "a.exe,b.exe,c.exe");
     if (disabled) addRecord(kLoad, "Load", "b.exe");
-    auto p = pane({kLoad});
-    p.fill(list);
-    list.select(rowOf("b.exe"));
+    pane({kLoad}).list();
     before_ = load();
     switch (fault) {
       case Fault::StoreUnreadable: store.unreadable = true; break;
@@ -491,17 +556,19 @@ class WininiFaultTest : public WininiPaneTest {
       case Fault::WriteRefused: reg.denyWrite(RootKey::CurrentUser, kWindowsKey); break;
       case Fault::NotText: reg.put(RootKey::CurrentUser, kWindowsKey, "Load", before_, 7); break;
     }
+    return rowOf("b.exe");
   }
   std::string before_;
 };
 
-TEST_F(WininiFaultTest, DisableKeepsTheProgramLiveWhenAnyStepFails) {
+TEST_F(ProgramListFaultTest, DisableKeepsTheProgramLiveWhenAnyStepFails) {
   for (Fault f : kFaults) {
     SCOPED_TRACE(name(f));
-    arrange(f, false);
+    const int b = arrange(f, false);
     const std::string value = load();
-    auto p = pane({kLoad});
-    EXPECT_FALSE(p.disable(list, rowOf("b.exe")));
+    const OperationResult result = driver().disable(b);
+    EXPECT_FALSE(result.done());
+    EXPECT_TRUE(result.changes.empty());
     EXPECT_EQ(load(), value);
     EXPECT_TRUE(records().empty());
     EXPECT_TRUE(sink.records.empty());
@@ -512,13 +579,14 @@ TEST_F(WininiFaultTest, DisableKeepsTheProgramLiveWhenAnyStepFails) {
   }
 }
 
-TEST_F(WininiFaultTest, EnableKeepsTheRecordWhenAnyStepFails) {
+TEST_F(ProgramListFaultTest, EnableKeepsTheRecordWhenAnyStepFails) {
   for (Fault f : kFaults) {
     SCOPED_TRACE(name(f));
-    arrange(f, true);
+    const int b = arrange(f, true);
     const std::string value = load();
-    auto p = pane({kLoad});
-    EXPECT_FALSE(p.enable(list, rowOf("b.exe")));
+    const OperationResult result = driver().enable(b);
+    EXPECT_FALSE(result.done());
+    EXPECT_TRUE(result.changes.empty());
     EXPECT_EQ(load(), value) << "a value written before a failed record removal is put back";
     EXPECT_EQ(places("b.exe"), 1);
     EXPECT_TRUE(sink.records.empty());
@@ -526,53 +594,51 @@ TEST_F(WininiFaultTest, EnableKeepsTheRecordWhenAnyStepFails) {
   }
 }
 
-TEST_F(WininiFaultTest, RemoveChangesNothingAndLogsNothingWhenAStepFails) {
+TEST_F(ProgramListFaultTest, RemoveChangesNothingAndLogsNothingWhenAStepFails) {
   for (bool disabled : {false, true}) {
     for (Fault f : kFaults) {
       SCOPED_TRACE(std::string(name(f)) + (disabled ? ", disabled row" : ", live row"));
-      arrange(f, disabled);
+      const int b = arrange(f, disabled);
       const std::string value = load();
       const auto stored = records();
-      auto p = pane({kLoad});
-      const int fillsBefore = list.fills;
-      p.remove(list, list.selected());
+      const OperationResult result = driver().remove(b);
       const bool untouchedBranch = disabled ? (f == Fault::KeyMissing || f == Fault::ReadRefused ||
                                                f == Fault::WriteRefused || f == Fault::NotText)
                                             : (f == Fault::StoreUnreadable || f == Fault::StoreReadOnly);
       if (untouchedBranch) {
         // The fault lies on the other side: Remove works.
+        EXPECT_TRUE(result.done());
         EXPECT_EQ(sink.records.size(), 1u);
         EXPECT_EQ(places("b.exe"), 0);
         continue;
       }
+      EXPECT_FALSE(result.done());
       EXPECT_EQ(load(), value);
       EXPECT_EQ(records(), stored);
       EXPECT_TRUE(sink.records.empty());
       EXPECT_EQ(prompt.messages.size(), 1u);
-      // A confirmed Remove always shows the list as it now is.
-      EXPECT_EQ(list.fills, fillsBefore + 1);
     }
   }
 }
 
-TEST_F(WininiFaultTest, ModifyLeavesTheOldProgramWhereItWasWhenAStepFails) {
+TEST_F(ProgramListFaultTest, ModifyLeavesTheOldProgramWhereItWasWhenAStepFails) {
   for (bool disabled : {false, true}) {
     for (Fault f : kFaults) {
       SCOPED_TRACE(std::string(name(f)) + (disabled ? ", disabled row" : ", live row"));
-      arrange(f, disabled);
+      const int b = arrange(f, disabled);
       const std::string value = load();
       const auto stored = records();
-      answerDialog("n.exe");
-      auto p = pane({kLoad});
-      p.modify(list, list.selected());
+      const OperationResult result = driver().modify(b, "ignored", "n.exe");
       const bool otherSide = disabled ? (f != Fault::StoreUnreadable && f != Fault::StoreReadOnly)
                                       : (f == Fault::StoreUnreadable || f == Fault::StoreReadOnly);
       if (otherSide) {
+        EXPECT_TRUE(result.done());
         EXPECT_EQ(sink.records.size(), 1u);
         EXPECT_EQ(places("b.exe"), 0);
         EXPECT_EQ(places("n.exe"), 1);
         continue;
       }
+      EXPECT_FALSE(result.done());
       EXPECT_EQ(load(), value);
       EXPECT_EQ(records(), stored);
       EXPECT_EQ(places("n.exe"), 0);
@@ -582,128 +648,122 @@ TEST_F(WininiFaultTest, ModifyLeavesTheOldProgramWhereItWasWhenAStepFails) {
   }
 }
 
-TEST_F(WininiFaultTest, AddWritesNothingAndLogsNothingWhenTheValueCannotBeChanged) {
+TEST_F(ProgramListFaultTest, AddWritesNothingAndLogsNothingWhenTheValueCannotBeChanged) {
   for (Fault f : {Fault::KeyMissing, Fault::ReadRefused, Fault::WriteRefused, Fault::NotText}) {
     SCOPED_TRACE(name(f));
     arrange(f, false);
     const std::string value = load();
-    answerDialog("n.exe");
-    auto p = pane({kLoad});
-    p.add(list);
+    const OperationResult result = driver().add("ignored", "n.exe");
+    EXPECT_FALSE(result.done());
     EXPECT_EQ(load(), value);
     EXPECT_TRUE(sink.records.empty());
     EXPECT_EQ(prompt.messages.size(), 1u);
   }
 }
 
-TEST_F(WininiPaneTest, EnableWhoseRecordCannotBeRemovedPutsTheValueAndRecordsBack) {
+TEST_F(ProgramListFamilyTest, EnableWhoseRecordCannotBeRemovedPutsTheValueAndRecordsBack) {
   putLoad("a.exe");
   addRecord(kLoad, "Load", "b.exe");
   addRecord(kLoad, "Load", "b.exe");
-  auto p = pane({kLoad});
-  p.fill(list);
+  auto& p = pane({kLoad});
+  p.list();
   store.removalsAllowed = 1;  // the later record goes, the earlier one is refused
-  EXPECT_FALSE(p.enable(list, 0));
+  EXPECT_FALSE(p.enable(0).done());
   EXPECT_EQ(load(), "a.exe");
   EXPECT_EQ(records().size(), 2u);
   EXPECT_TRUE(sink.records.empty());
   EXPECT_EQ(prompt.messages, std::vector<std::string>{"_ConfigWriteFailed"});
 }
 
-TEST_F(WininiPaneTest, AnUndoThatFailsTooIsToldAndLosesNothing) {
+TEST_F(ProgramListFamilyTest, ATakeBackThatFailsTooIsToldAndLosesNothing) {
   putLoad("a.exe,b.exe");
-  auto p = pane({kLoad});
-  p.fill(list);
+  auto& p = pane({kLoad});
+  p.list();
   reg.denyWrite(RootKey::CurrentUser, kWindowsKey);
   store.removalsAllowed = 0;
-  EXPECT_FALSE(p.disable(list, 1));
+  EXPECT_FALSE(p.disable(1).done());
   EXPECT_EQ(load(), "a.exe,b.exe");
   EXPECT_EQ(prompt.messages, std::vector<std::string>{"_EntryKeptTwice"});
   EXPECT_TRUE(sink.records.empty());
 }
 
-TEST_F(WininiPaneTest, DisableWhoseWriteFailsTakesItsRecordBack) {
+TEST_F(ProgramListFamilyTest, DisableWhoseWriteFailsTakesItsRecordBack) {
   putLoad("a.exe,b.exe");
   addRecord(kLoad, "Load", "b.exe");  // an older record of the same program stays
-  auto p = pane({kLoad});
-  p.fill(list);
+  auto& p = pane({kLoad});
+  p.list();
   reg.denyWrite(RootKey::CurrentUser, kWindowsKey);
-  ASSERT_EQ(list.rows[2].state, RowState::Live);
-  EXPECT_FALSE(p.disable(list, 2));
+  ASSERT_EQ(p.rows()[2].state, RowState::Live);
+  EXPECT_FALSE(p.disable(2).done());
   EXPECT_EQ(load(), "a.exe,b.exe");
   EXPECT_EQ(records().size(), 1u);
   EXPECT_EQ(prompt.messages, std::vector<std::string>{"_WininiAccessDenied"});
 }
 
-TEST_F(WininiPaneTest, AnExpandableValueWithNothingToExpandIsRewritten) {
+TEST_F(ProgramListFamilyTest, AnExpandableValueWithNothingToExpandIsRewritten) {
   reg.put(RootKey::CurrentUser, kWindowsKey, "Load", "a.exe,b.exe", kRegExpandSz);
-  auto p = pane({kLoad});
-  p.fill(list);
-  ASSERT_TRUE(p.disable(list, 1));
+  auto& p = pane({kLoad});
+  p.list();
+  ASSERT_TRUE(p.disable(1).done());
   EXPECT_EQ(load(), "a.exe");
 
   reg.put(RootKey::CurrentUser, kWindowsKey, "Load", "%SystemRoot%\\a.exe", kRegExpandSz);
-  p.fill(list);
-  EXPECT_EQ(list.count(), 2) << "listed all the same";
-  EXPECT_FALSE(p.disable(list, 1));
+  EXPECT_EQ(p.list().size(), 2u) << "listed all the same";
+  EXPECT_FALSE(p.disable(1).done());
   EXPECT_EQ(load(), "%SystemRoot%\\a.exe");
 }
 
 // ---------------------------------------------------------------------------
 // Userinit
 
-class WininiUserinitTest : public WininiPaneTest {
+class ProgramListUserinitTest : public ProgramListFamilyTest {
  protected:
   void SetUp() override {
     reg.put(RootKey::LocalMachine, kWinlogonKey, "Userinit", "C:\\Windows\\system32\\userinit.exe,C:\\x.exe");
-    p.fill(list);
+    pane({kUserinit}).list();
   }
   std::string userinit() const { return reg.find(RootKey::LocalMachine, kWinlogonKey, "Userinit")->text; }
-  ProgramListFamily p = pane({kUserinit});
   const std::string kProgram = "C:\\Windows\\system32\\userinit.exe";
 };
 
-TEST_F(WininiUserinitTest, DisablingUserinitExeAsksAndCancelKeepsEverything) {
+TEST_F(ProgramListUserinitTest, DisablingUserinitExeAsksAndCancelKeepsEverything) {
   prompt.warningAnswers = {false};
-  EXPECT_FALSE(p.disable(list, rowOf(kProgram)));
+  EXPECT_FALSE(driver().disable(rowOf(kProgram)).done());
   EXPECT_EQ(prompt.warnings, std::vector<std::string>{"_WininiUserinitWarning"});
   EXPECT_TRUE(prompt.questions.empty()) << "asked as a warning, not as a plain question";
   EXPECT_EQ(userinit(), "C:\\Windows\\system32\\userinit.exe,C:\\x.exe");
   EXPECT_TRUE(records().empty());
   EXPECT_TRUE(sink.records.empty());
+  EXPECT_TRUE(prompt.messages.empty()) << "the user said no: nothing to tell";
 
   prompt.warningAnswers = {true};
-  EXPECT_TRUE(p.disable(list, rowOf(kProgram)));
+  EXPECT_TRUE(driver().disable(rowOf(kProgram)).done());
   EXPECT_EQ(userinit(), "C:\\x.exe");
   EXPECT_EQ(records().size(), 1u);
 }
 
-TEST_F(WininiUserinitTest, RemoveAndModifyAskBeforeLosingUserinitExe) {
-  list.select(rowOf(kProgram));
-  prompt.answers = {true};           // yes to the delete question
-  prompt.warningAnswers = {false};   // no to the warning
-  p.remove(list, list.selected());
+TEST_F(ProgramListUserinitTest, RemoveAndModifyAskBeforeLosingUserinitExe) {
+  prompt.answers = {true};          // yes to the delete question
+  prompt.warningAnswers = {false};  // no to the warning
+  driver().remove(rowOf(kProgram));
   EXPECT_EQ(prompt.questions.size(), 1u);
   EXPECT_EQ(prompt.warnings, std::vector<std::string>{"_WininiUserinitWarning"});
   EXPECT_EQ(userinit(), "C:\\Windows\\system32\\userinit.exe,C:\\x.exe");
   EXPECT_TRUE(sink.records.empty());
 
-  list.select(rowOf(kProgram));
-  answerDialog("C:\\other.exe");
   prompt.warningAnswers = {false};
-  p.modify(list, list.selected());
+  driver().modify(rowOf(kProgram), "ignored", "C:\\other.exe");
   EXPECT_EQ(prompt.warnings.size(), 2u);
   EXPECT_EQ(userinit(), "C:\\Windows\\system32\\userinit.exe,C:\\x.exe");
   EXPECT_TRUE(sink.records.empty());
 }
 
-TEST_F(WininiUserinitTest, ChangesThatKeepUserinitExeDoNotAsk) {
-  ASSERT_TRUE(p.disable(list, rowOf("C:\\x.exe")));
+TEST_F(ProgramListUserinitTest, ChangesThatKeepUserinitExeDoNotAsk) {
+  const int x = rowOf("C:\\x.exe");
+  ASSERT_TRUE(driver().disable(x).done());
   EXPECT_EQ(userinit(), "C:\\Windows\\system32\\userinit.exe");
-  ASSERT_TRUE(p.enable(list, rowOf("C:\\x.exe")));
-  list.select(rowOf(kProgram));
-  answerDialog("c:\\windows\\SYSTEM32\\USERINIT.EXE");
-  p.modify(list, list.selected());
+  ASSERT_TRUE(driver().enable(moved(x, RowOrigin::Record)).done());
+  driver().modify(rowOf(kProgram), "ignored", "c:\\windows\\SYSTEM32\\USERINIT.EXE");
   EXPECT_TRUE(prompt.questions.empty());
   EXPECT_TRUE(prompt.warnings.empty());
   EXPECT_EQ(userinit(), "C:\\x.exe,c:\\windows\\SYSTEM32\\USERINIT.EXE");

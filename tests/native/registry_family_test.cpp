@@ -1,6 +1,8 @@
 // The Run-key family against in-memory ports: what it lists, and that every
 // operation leaves each entry in exactly one place (or, for Remove, gone on
-// purpose) with a log that tells only what happened.
+// purpose) with a log that tells only what happened. Each result goes
+// through the real commit, so log records and messages come out as the
+// program shows them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +12,9 @@
 #include "fakes/fake_registry.h"
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
+#include "fakes/family_driver.h"
+#include "family/location_opener.h"
+#include "history/change_commit.h"
 #include "history/change_log.h"
 #include "pane/pane_logic.h"
 #include "registry/registry_family.h"
@@ -23,7 +28,7 @@ const std::string kOnce = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\Curr
 const std::string kOnceSub = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 constexpr RootKey kHkcu = RootKey::CurrentUser;
 
-// One pane over fresh fakes; fault-matrix tests make one per case.
+// One family over fresh fakes; fault-matrix tests make one per case.
 struct PaneWorld {
   PaneWorld() {
     tr.texts = {
@@ -56,14 +61,12 @@ struct PaneWorld {
   void record(const std::string& path, const std::string& name, const std::string& data) {
     store.elements.push_back({kRegistryRecords, {path, name, data}});
   }
-  // Lists the pane and selects a row.
-  void refresh(int select = -1) {
-    pane.fill(list);
-    list.selection = select;
-  }
+  // Lists the family afresh; the driver acts on these rows.
+  const std::vector<Row>& refresh() { return driver.list(); }
+  const std::vector<Row>& rows() const { return driver.rows(); }
   int rowOf(const std::string& name, RowState state) const {
-    for (std::size_t i = 0; i < list.rows.size(); ++i) {
-      if (list.rows[i].name == name && list.rows[i].state == state) return static_cast<int>(i);
+    for (std::size_t i = 0; i < rows().size(); ++i) {
+      if (rows()[i].name == name && rows()[i].state == state) return static_cast<int>(i);
     }
     return -1;
   }
@@ -94,14 +97,6 @@ struct PaneWorld {
     for (const auto& r : sink.records) out.push_back(r.content);
     return out;
   }
-  // The dialog answers OK with these texts.
-  void dialogAnswers(const std::string& name, const std::string& path) {
-    prompt.onDialog = [name, path](EntryDialogKind, EntryDialogData& d) {
-      d.name = name;
-      d.path = path;
-      return true;
-    };
-  }
 
   FakeRegistry reg;
   FakeStore store;
@@ -109,9 +104,10 @@ struct PaneWorld {
   RecordingLog sink;
   OperationLog log{tr, &sink};
   ScriptedPrompt prompt;
-  FakeList list;
-  FamilyContext context{store, log, tr};
-  RegistryFamily pane{{kRun, kOnce}, reg, context, prompt};
+  FamilyContext context{store, tr};
+  ChangeCommit commit{log, nullptr, tr};
+  RegistryFamily pane{{kRun, kOnce}, reg, context};
+  FamilyDriver driver{pane, prompt, commit};
 };
 
 class RegistryPane : public ::testing::Test, public PaneWorld {};
@@ -148,10 +144,8 @@ TEST_F(RegistryPane, ListsRecordsThenLiveValuesKeyByKey) {
   record("HKEY_CURRENT_USER\\Software\\Other", "X", "x.exe");
   record(kRun, "D1", "d1.exe");
 
-  pane.fill(list);
-
   const std::string t = "Registry value";
-  EXPECT_EQ(list.rows, (Rows{recordRow("D1", t, "d1.exe", kRun),
+  EXPECT_EQ(refresh(), (Rows{recordRow("D1", t, "d1.exe", kRun),
                              {"A", t, "a.exe", kRun, RowState::Live},
                              {"Expand", "Registry value (expandable)", "%windir%\\x.exe", kRun, RowState::Live},
                              {"B", t, "b.exe", kRun, RowState::Live},
@@ -164,114 +158,109 @@ TEST_F(RegistryPane, RecordWithPathInOtherCaseShowsThePanesSpelling) {
   std::string lower = kRun;
   std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return static_cast<char>(std::tolower(c)); });
   record(lower, "Tool", "t.exe");
-  pane.fill(list);
-  ASSERT_EQ(list.rows.size(), 1u);
-  EXPECT_EQ(list.rows[0].path, kRun);
-  EXPECT_EQ(list.rows[0].state, RowState::Disabled);
+  refresh();
+  ASSERT_EQ(rows().size(), 1u);
+  EXPECT_EQ(rows()[0].path, kRun);
+  EXPECT_EQ(rows()[0].state, RowState::Disabled);
 }
 
 TEST_F(RegistryPane, LiveValueAndIdenticalRecordAreListedTwice) {
   live("Tool", "t.exe");
   record(kRun, "Tool", "t.exe");
-  pane.fill(list);
-  ASSERT_EQ(list.rows.size(), 2u);
-  EXPECT_EQ(list.rows[0].state, RowState::Disabled);
-  EXPECT_EQ(list.rows[1].state, RowState::Live);
+  refresh();
+  ASSERT_EQ(rows().size(), 2u);
+  EXPECT_EQ(rows()[0].state, RowState::Disabled);
+  EXPECT_EQ(rows()[1].state, RowState::Live);
 }
 
 TEST_F(RegistryPane, UnreachableKeysAndStoresListWhatIsLeftSilently) {
   record(kRun, "Kept", "k.exe");  // the Run key itself does not exist
   live("Hidden", "h.exe", kOnceSub);
   reg.denyRead(kHkcu, kOnceSub);
-  pane.fill(list);
-  EXPECT_EQ(list.rows, (Rows{recordRow("Kept", "Registry value", "k.exe", kRun)}));
+  EXPECT_EQ(refresh(), (Rows{recordRow("Kept", "Registry value", "k.exe", kRun)}));
 
   store.unreadable = true;
   live("A", "a.exe");
-  pane.fill(list);
-  EXPECT_EQ(list.rows, (Rows{{"A", "Registry value", "a.exe", kRun, RowState::Live}}));
+  EXPECT_EQ(refresh(), (Rows{{"A", "Registry value", "a.exe", kRun, RowState::Live}}));
   EXPECT_TRUE(prompt.messages.empty());
 }
 
 // --- Remove ----------------------------------------------------------------
 
-TEST_F(RegistryPane, RemoveNeedsASelectionAndAConfirmation) {
+TEST_F(RegistryPane, RemoveNeedsAConfirmation) {
   live("A", "a.exe");
-  refresh(-1);
-  pane.remove(list, list.selected());
-  EXPECT_TRUE(prompt.messages.empty()) << "the pane asks for a selection, not the family";
-  EXPECT_TRUE(prompt.questions.empty());
-
-  refresh(0);
+  refresh();
   prompt.answers = {false};
-  pane.remove(list, list.selected());
+  const OperationResult result = driver.remove(0);
   EXPECT_TRUE(isLive("A"));
-  EXPECT_EQ(list.fills, 2) << "a cancelled remove does not refill";
+  EXPECT_FALSE(result.done());
+  EXPECT_TRUE(result.changes.empty());
+  EXPECT_TRUE(result.messages.empty()) << "the user said no: nothing to say";
   EXPECT_TRUE(sink.records.empty());
 }
 
 TEST_F(RegistryPane, RemoveQuestionNamesTheEntryAndItsKeyConvertsEscapesAndTakesDataLiterally) {
   live("A", "a.exe %s %n %d");
-  refresh(0);
+  refresh();
   prompt.answers = {false};
-  pane.remove(list, list.selected());
-  EXPECT_EQ(prompt.questions, (std::vector<std::string>{"Delete A from " + list.row(0).path + "?\na.exe %s %n %d"}));
-  EXPECT_NE(list.row(0).path, "");
+  driver.remove(0);
+  EXPECT_EQ(prompt.questions, (std::vector<std::string>{"Delete A from " + rows()[0].path + "?\na.exe %s %n %d"}));
+  EXPECT_NE(rows()[0].path, "");
 }
 
-TEST_F(RegistryPane, RemoveOfLastOfFiveRowsSelectsTheNewLastRow) {
+TEST_F(RegistryPane, RemoveDeletesTheValueAndLogsIt) {
   for (const char* n : {"a", "b", "c", "d", "e"}) live(n, std::string(n) + ".exe");
-  refresh(4);
-  pane.remove(list, list.selected());
+  refresh();
+  const OperationResult result = driver.remove(4);
+  EXPECT_TRUE(result.done());
+  ASSERT_EQ(result.changes.size(), 1u);
+  EXPECT_EQ(result.changes[0].kind, "remove");
+  EXPECT_EQ(result.changes[0].location, kRun);
+  EXPECT_EQ(result.changes[0].before, (EntryState{"e", "e.exe", "REG_SZ", false}));
+  EXPECT_FALSE(result.changes[0].after);
   EXPECT_FALSE(isLive("e"));
-  ASSERT_EQ(list.count(), 4);
-  EXPECT_EQ(list.selected(), 3);
   EXPECT_EQ(logged(), (std::vector<std::string>{"remove " + kRun + "|e|e.exe"}));
 
-  refresh(1);
-  pane.remove(list, list.selected());
-  EXPECT_EQ(list.selected(), 1) << "the row that moved up into the old place";
-  EXPECT_EQ(list.rows[1].name, "c");
-
-  for (int i = 0; i < 3; ++i) {
-    list.selection = 0;
-    pane.remove(list, list.selected());
-  }
-  EXPECT_EQ(list.count(), 0);
-  EXPECT_EQ(list.selected(), -1) << "nothing left to select";
+  refresh();
+  driver.remove(1);
+  EXPECT_FALSE(isLive("b"));
+  EXPECT_EQ(runKey(), (std::vector<std::string>{"a|1|a.exe", "c|1|c.exe", "d|1|d.exe"}));
+  EXPECT_EQ(logged().size(), 2u);
 }
 
 TEST_F(RegistryPane, RemoveOfADisabledEntryTakesOnlyTheFirstIdenticalRecord) {
   record(kRun, "Tool", "t.exe");
   record(kRun, "TOOL", "T.EXE");
-  refresh(0);
-  pane.remove(list, list.selected());
+  refresh();
+  const OperationResult result = driver.remove(0);
   EXPECT_EQ(store.items(kRegistryRecords), (std::vector<DisabledItem>{{kRun, "TOOL", "T.EXE"}}));
-  EXPECT_EQ(list.count(), 1) << "the second record is listed again";
+  EXPECT_EQ(refresh().size(), 1u) << "the second record is listed again";
   EXPECT_EQ(logged(), (std::vector<std::string>{"remove " + kRun + "|Tool|t.exe"}));
+  ASSERT_EQ(result.changes.size(), 1u);
+  EXPECT_TRUE(result.changes[0].before->disabled) << "Undo puts a record back, not a value";
 }
 
 TEST_F(RegistryPane, RemoveOfADisabledEntryWhoseRecordVanishedChangesNothing) {
   record(kRun, "Tool", "t.exe");
-  refresh(0);
+  refresh();
   store.elements.clear();  // removed by hand meanwhile
   record(kRun, "Other", "o.exe");
-  pane.remove(list, list.selected());
+  const OperationResult result = driver.remove(0);
+  EXPECT_FALSE(result.done());
   EXPECT_EQ(records("Other"), 1);
   EXPECT_EQ(store.saves, 0);
   EXPECT_TRUE(sink.records.empty());
   EXPECT_TRUE(prompt.messages.empty());
-  EXPECT_EQ(list.rows.size(), 1u) << "refilled: the vanished row is gone";
 
   // Listed, then moved away before its removal (another program saved
   // config.xml in between): just as quiet.
   VanishingStore vanishing;
   vanishing.elements = store.elements;
-  FamilyContext vanishingContext{vanishing, log, tr};
-  RegistryFamily p{{kRun}, reg, vanishingContext, prompt};
-  p.fill(list);
-  list.selection = 0;
-  p.remove(list, list.selected());
+  FamilyContext vanishingContext{vanishing, tr};
+  RegistryFamily p{{kRun}, reg, vanishingContext};
+  FamilyDriver d{p, prompt, commit};
+  d.list();
+  d.remove(0);
   EXPECT_TRUE(prompt.messages.empty());
   EXPECT_TRUE(sink.records.empty());
   EXPECT_EQ(vanishing.items(kRegistryRecords).size(), 1u);
@@ -280,13 +269,13 @@ TEST_F(RegistryPane, RemoveOfADisabledEntryWhoseRecordVanishedChangesNothing) {
 TEST_F(RegistryPane, RemoveFaults) {
   // The store cannot be read, or not saved: the record stays, and the user hears why.
   record(kRun, "Tool", "t.exe");
-  refresh(0);
+  refresh();
   store.unreadable = true;
-  pane.remove(list, list.selected());
+  driver.remove(0);
   store.unreadable = false;
   store.readOnly = true;
-  refresh(0);
-  pane.remove(list, list.selected());
+  refresh();
+  driver.remove(0);
   EXPECT_EQ(records("Tool"), 1);
   EXPECT_EQ(prompt.messages, (std::vector<std::string>{"config unreadable", "config not saved"}));
   store.readOnly = false;
@@ -296,23 +285,23 @@ TEST_F(RegistryPane, RemoveFaults) {
   prompt.messages.clear();
   live("A", "a.exe");
   reg.denyDelete(kHkcu, kRunSub);
-  refresh(0);
-  pane.remove(list, list.selected());
+  refresh();
+  const OperationResult refused = driver.remove(0);
+  EXPECT_FALSE(refused.done());
   EXPECT_TRUE(isLive("A"));
   EXPECT_EQ(prompt.messages, (std::vector<std::string>{"cannot delete from " + kRun}));
   EXPECT_TRUE(sink.records.empty());
 
   // The value is gone already (deleted by another program): nothing to
-  // report or log, and the refill drops the row.
+  // report or log.
   prompt.messages.clear();
   live("G", "g.exe", kOnceSub);
   refresh();
-  list.selection = rowOf("G", RowState::Live);
   ASSERT_EQ(reg.deleteValue(kHkcu, kOnceSub, "G"), RegStatus::Ok);
-  pane.remove(list, list.selected());
+  driver.remove(rowOf("G", RowState::Live));
   EXPECT_TRUE(prompt.messages.empty());
   EXPECT_TRUE(sink.records.empty());
-  EXPECT_EQ(list.rows, (Rows{{"A", "Registry value", "a.exe", kRun, RowState::Live}}));
+  EXPECT_EQ(refresh(), (Rows{{"A", "Registry value", "a.exe", kRun, RowState::Live}}));
 }
 
 // --- Disable -----------------------------------------------------------------
@@ -320,16 +309,17 @@ TEST_F(RegistryPane, RemoveFaults) {
 TEST_F(RegistryPane, DisableMovesTheValueIntoTheStore) {
   live("Tool", "\"C:\\Tools\\t.exe\" /min");
   refresh();
-  const int fills = list.fills;
-  list.rows[0].state = RowState::Disabled;  // the box as the user cleared it
-  EXPECT_TRUE(pane.disable(list, 0));
+  const OperationResult result = driver.disable(0);
+  EXPECT_TRUE(result.done());
   EXPECT_FALSE(isLive("Tool"));
   EXPECT_EQ(store.items(kRegistryRecords),
             (std::vector<DisabledItem>{{kRun, "Tool", "\"C:\\Tools\\t.exe\" /min"}}));
   EXPECT_EQ(logged(), (std::vector<std::string>{"disable " + kRun + "|Tool|\"C:\\Tools\\t.exe\" /min"}));
-  EXPECT_EQ(list.fills, fills) << "disable does not refill";
-  EXPECT_FALSE(pane.disable(list, -1));
-  EXPECT_FALSE(pane.disable(list, 7));
+  ASSERT_EQ(result.changes.size(), 1u);
+  EXPECT_EQ(result.changes[0].kind, "disable");
+  EXPECT_FALSE(result.changes[0].before->disabled);
+  EXPECT_TRUE(result.changes[0].after->disabled);
+  EXPECT_TRUE(result.messages.empty());
 }
 
 TEST_F(RegistryPane, DisableFaultsLeaveTheEntryLive) {
@@ -345,7 +335,9 @@ TEST_F(RegistryPane, DisableFaultsLeaveTheEntryLive) {
     t.live("Tool", "t.exe");
     t.refresh();
     c.fault(t);
-    EXPECT_FALSE(t.pane.disable(t.list, 0));
+    const OperationResult result = t.driver.disable(0);
+    EXPECT_FALSE(result.done());
+    EXPECT_TRUE(result.changes.empty());
     t.store.unreadable = false;
     EXPECT_EQ(t.liveData("Tool"), "t.exe");
     EXPECT_EQ(t.records("Tool"), 0) << "a record written first is taken back";
@@ -360,7 +352,7 @@ TEST_F(RegistryPane, FailedDisableKeepsAnEarlierIdenticalRecord) {
   live("Tool", "t.exe");
   refresh();
   reg.denyDelete(kHkcu, kRunSub);
-  EXPECT_FALSE(pane.disable(list, 1));
+  EXPECT_FALSE(driver.disable(1).done());
   EXPECT_EQ(records("Tool"), 1);
   EXPECT_EQ(store.saves, 2) << "one add, one take-back";
   EXPECT_TRUE(isLive("Tool"));
@@ -387,7 +379,7 @@ TEST_F(RegistryPane, DisableOfAValueChangedSinceTheListingTouchesNothing) {
     c.fault(t);
     const std::vector<std::string> now = t.runKey();
     const int deletions = t.reg.deletions;
-    EXPECT_FALSE(t.pane.disable(t.list, 0));
+    EXPECT_FALSE(t.driver.disable(0).done());
     EXPECT_EQ(t.runKey(), now) << "the value stays as the other program left it";
     EXPECT_EQ(t.reg.deletions, deletions);
     EXPECT_EQ(t.store.saves, 0) << "nothing recorded";
@@ -399,14 +391,14 @@ TEST_F(RegistryPane, DisableOfAValueChangedSinceTheListingTouchesNothing) {
 
 TEST_F(RegistryPane, RemoveOfAValueChangedSinceTheListingDeletesNothing) {
   live("Tool", "t.exe");
-  refresh(0);
+  refresh();
   live("Tool", "t2.exe");  // an installer rewrote it meanwhile
-  pane.remove(list, list.selected());
+  driver.remove(0);
   EXPECT_EQ(liveData("Tool"), "t2.exe") << "the user agreed to delete t.exe, not t2.exe";
   EXPECT_TRUE(sink.records.empty());
   ASSERT_EQ(prompt.messages.size(), 1u);
   EXPECT_EQ(prompt.messages[0], "not removed Tool|" + kRun) << "Remove has its own message, not Disable's";
-  EXPECT_EQ(list.rows[0].data, "t2.exe") << "the list shows what is there now";
+  EXPECT_EQ(refresh()[0].data, "t2.exe");
 }
 
 // --- Enable ------------------------------------------------------------------
@@ -414,19 +406,21 @@ TEST_F(RegistryPane, RemoveOfAValueChangedSinceTheListingDeletesNothing) {
 TEST_F(RegistryPane, EnableWritesTheValueThenDropsTheRecord) {
   record(kRun, "Tool", "t.exe /x");
   refresh();
-  EXPECT_TRUE(pane.enable(list, 0));
+  const OperationResult result = driver.enable(0);
+  EXPECT_TRUE(result.done());
   EXPECT_EQ(liveData("Tool"), "t.exe /x");
   EXPECT_EQ(records("Tool"), 0);
   EXPECT_EQ(logged(), (std::vector<std::string>{"enable " + kRun + "|Tool|t.exe /x"}));
-  EXPECT_EQ(list.fills, 1);
+  ASSERT_EQ(result.changes.size(), 1u);
+  EXPECT_EQ(result.changes[0].kind, "enable");
+  EXPECT_TRUE(result.changes[0].extra.empty()) << "nothing was replaced";
 }
 
 TEST_F(RegistryPane, EnableFindsARecordDifferingInCaseAndTakesOnlyTheFirst) {
   record(kRun, "Tool", "T.EXE");
   record(kRun, "Tool", "t.exe");
   refresh();
-  list.rows = {list.rows[1]};  // the row of the second record
-  EXPECT_TRUE(pane.enable(list, 0));
+  EXPECT_TRUE(driver.enable(1).done());  // the row of the second record
   EXPECT_EQ(store.items(kRegistryRecords), (std::vector<DisabledItem>{{kRun, "Tool", "t.exe"}}));
   EXPECT_EQ(liveData("Tool"), "t.exe");
 }
@@ -438,7 +432,7 @@ TEST_F(RegistryPane, EnableOfARowWhoseRecordVanishedChangesNothing) {
   record(kRun, "Tool", "t.exe");
   refresh();
   store.elements.clear();
-  EXPECT_FALSE(pane.enable(list, 0));
+  EXPECT_FALSE(driver.enable(0).done());
   EXPECT_FALSE(isLive("Tool"));
   EXPECT_TRUE(logged().empty());
   EXPECT_EQ(prompt.messages, (std::vector<std::string>{"_EntryRecordGone"}));
@@ -448,7 +442,7 @@ TEST_F(RegistryPane, EnableIntoAMissingKeyCreatesIt) {
   record(kOnce, "Tool", "t.exe");
   refresh();
   ASSERT_FALSE(reg.hasKey(kHkcu, kOnceSub));
-  EXPECT_TRUE(pane.enable(list, 0));
+  EXPECT_TRUE(driver.enable(0).done());
   EXPECT_EQ(liveData("Tool", kOnceSub), "t.exe");
   EXPECT_EQ(records("Tool"), 0);
 }
@@ -466,7 +460,9 @@ TEST_F(RegistryPane, EnableFaultsKeepTheRecord) {
     t.reg.createKey(kHkcu, kRunSub);
     t.refresh();
     c.fault(t);
-    EXPECT_FALSE(t.pane.enable(t.list, 0));
+    const OperationResult result = t.driver.enable(0);
+    EXPECT_FALSE(result.done());
+    EXPECT_TRUE(result.changes.empty());
     t.store.unreadable = false;
     EXPECT_FALSE(t.isLive("Tool")) << "a value written first is taken back";
     EXPECT_EQ(t.records("Tool"), 1);
@@ -481,128 +477,152 @@ TEST_F(RegistryPane, EnableOverAnotherValueOfTheSameNameAsksFirst) {
   live("Tool", "new.exe");  // reinstalled since it was disabled
   refresh();
   prompt.answers = {false};
-  EXPECT_FALSE(pane.enable(list, 0));
+  EXPECT_FALSE(driver.enable(0).done());
   EXPECT_EQ(prompt.questions, (std::vector<std::string>{"replace " + kRun + "|Tool?"}));
   EXPECT_EQ(liveData("Tool"), "new.exe");
   EXPECT_EQ(records("Tool"), 1);
 
   // Agreed, but the record cannot go: the replaced value comes back.
   store.readOnly = true;
-  EXPECT_FALSE(pane.enable(list, 0));
+  EXPECT_FALSE(driver.enable(0).done());
   EXPECT_EQ(liveData("Tool"), "new.exe");
   EXPECT_EQ(records("Tool"), 1);
   store.readOnly = false;
 
-  EXPECT_TRUE(pane.enable(list, 0));
+  const OperationResult result = driver.enable(0);
+  EXPECT_TRUE(result.done());
   EXPECT_EQ(liveData("Tool"), "old.exe");
   EXPECT_EQ(records("Tool"), 0);
+  // Undo gives the replaced value back.
+  ASSERT_EQ(result.changes.size(), 1u);
+  EXPECT_EQ(result.changes[0].extra.at("replaceddata"), "new.exe");
+  EXPECT_EQ(result.changes[0].extra.at("replacedtype"), "REG_SZ");
 }
 
 TEST_F(RegistryPane, EnableOfARecordIdenticalToItsLiveValueAsksNothing) {
   record(kRun, "Tool", "t.exe");
   live("Tool", "t.exe");
   refresh();
-  EXPECT_TRUE(pane.enable(list, 0));
+  const OperationResult result = driver.enable(0);
+  EXPECT_TRUE(result.done());
   EXPECT_TRUE(prompt.questions.empty());
   EXPECT_EQ(records("Tool"), 0);
   EXPECT_EQ(reg.values(kHkcu, kRunSub).size(), 1u);
+  ASSERT_EQ(result.changes.size(), 1u);
+  EXPECT_TRUE(result.changes[0].extra.empty()) << "nothing was replaced";
 }
 
 // --- Add ---------------------------------------------------------------------
 
 TEST_F(RegistryPane, AddWritesIntoTheFirstKey) {
-  prompt.onDialog = [](EntryDialogKind, EntryDialogData&) { return false; };
-  pane.add(list);
-  ASSERT_EQ(prompt.dialogs.size(), 1u);
-  EXPECT_EQ(prompt.dialogs[0].kind, EntryDialogKind::Add);
-  EXPECT_EQ(prompt.dialogs[0].in.typeText, "Registry value");
-  EXPECT_EQ(prompt.dialogs[0].in.sectionText, kRun);
-  EXPECT_EQ(prompt.dialogs[0].in.name, "");
-  EXPECT_EQ(prompt.dialogs[0].in.path, "");
-  EXPECT_EQ(list.fills, 0) << "cancel refills nothing";
+  EntryDialogData fields;
+  const OperationResult ready = pane.prepareAdd(fields);
+  EXPECT_TRUE(ready.done());
+  EXPECT_TRUE(ready.messages.empty());
+  EXPECT_EQ(fields.typeText, "Registry value");
+  EXPECT_EQ(fields.sectionText, kRun);
+  EXPECT_EQ(fields.name, "");
+  EXPECT_EQ(fields.path, "");
 
-  dialogAnswers("New", "n.exe");
-  pane.add(list);
+  const OperationResult result = driver.add("New", "n.exe");
+  EXPECT_TRUE(result.done());
   EXPECT_EQ(liveData("New"), "n.exe") << "the key is created when missing";
   EXPECT_FALSE(isLive("New", kOnceSub));
   EXPECT_EQ(logged(), (std::vector<std::string>{"add " + kRun + "|New|n.exe"}));
-  EXPECT_EQ(list.fills, 1);
-  EXPECT_EQ(list.selected(), -1);
+  ASSERT_EQ(result.changes.size(), 1u);
+  EXPECT_EQ(result.changes[0].kind, "add");
+  EXPECT_FALSE(result.changes[0].before) << "nothing was replaced";
+}
+
+TEST_F(RegistryPane, AddWithoutAKeyIsRefusedQuietly) {
+  RegistryFamily none{{}, reg, context};
+  EntryDialogData fields;
+  const OperationResult ready = none.prepareAdd(fields);
+  EXPECT_FALSE(ready.done());
+  EXPECT_TRUE(ready.messages.empty());
+  fields.name = "New";
+  fields.path = "n.exe";
+  EXPECT_FALSE(none.add(fields, prompt).done());
+  EXPECT_TRUE(reg.values(kHkcu, kRunSub).empty());
 }
 
 TEST_F(RegistryPane, AddOfAnExistingNameAsksBeforeReplacing) {
   live("Tool", "old.exe");
-  dialogAnswers("TOOL", "new.exe");
   prompt.answers = {false};
-  pane.add(list);
+  EXPECT_FALSE(driver.add("TOOL", "new.exe").done());
   EXPECT_EQ(liveData("Tool"), "old.exe");
   EXPECT_TRUE(sink.records.empty());
 
-  pane.add(list);
+  const OperationResult result = driver.add("TOOL", "new.exe");
   EXPECT_EQ(liveData("Tool"), "new.exe");
-  EXPECT_EQ(list.count(), 1) << "listed once, with the new data";
+  EXPECT_EQ(refresh().size(), 1u) << "listed once, with the new data";
   EXPECT_EQ(prompt.questions.size(), 2u);
+  ASSERT_EQ(result.changes.size(), 1u);
+  EXPECT_EQ(result.changes[0].before, (EntryState{"TOOL", "old.exe", "REG_SZ", false})) << "what Undo gives back";
 }
 
 TEST_F(RegistryPane, AddFaults) {
-  dialogAnswers("New", "n.exe");
   reg.denyWrite(kHkcu, kRunSub);
-  pane.add(list);
+  const OperationResult result = driver.add("New", "n.exe");
+  EXPECT_FALSE(result.done());
   EXPECT_FALSE(isLive("New"));
   EXPECT_EQ(prompt.messages, (std::vector<std::string>{"cannot write " + kRun}));
   EXPECT_TRUE(sink.records.empty());
-  EXPECT_EQ(list.fills, 1);
 
   // The store plays no part in Add.
   PaneWorld t;
   t.store.unreadable = true;
-  t.dialogAnswers("New", "n.exe");
-  t.pane.add(t.list);
+  t.driver.add("New", "n.exe");
   EXPECT_EQ(t.liveData("New"), "n.exe");
   EXPECT_TRUE(t.prompt.messages.empty());
 }
 
 // --- Modify ------------------------------------------------------------------
 
-TEST_F(RegistryPane, ModifyShowsTheRowAndCancelChangesNothing) {
+// What the Modify and Property dialogs show; they change nothing themselves.
+TEST_F(RegistryPane, DialogDataShowsTheEntry) {
   live("A", "a.exe");
-  refresh(0);
-  const int fills = list.fills;
-  pane.modify(list, list.selected());
-  ASSERT_EQ(prompt.dialogs.size(), 1u);
-  EXPECT_EQ(prompt.dialogs[0].kind, EntryDialogKind::Modify);
-  EXPECT_EQ(prompt.dialogs[0].in.name, "A");
-  EXPECT_EQ(prompt.dialogs[0].in.path, "a.exe");
-  EXPECT_EQ(prompt.dialogs[0].in.sectionText, kRun);
-  EXPECT_EQ(list.fills, fills);
-
-  list.selection = -1;
-  pane.modify(list, list.selected());
-  EXPECT_TRUE(prompt.messages.empty()) << "the pane asks for a selection, not the family";
+  record(kRun, "D", "d.exe");
+  refresh();
+  const EntryDialogData live = pane.dialogData(driver.entry(rowOf("A", RowState::Live)));
+  EXPECT_EQ(live.name, "A");
+  EXPECT_EQ(live.path, "a.exe");
+  EXPECT_EQ(live.sectionText, kRun);
+  EXPECT_EQ(live.typeText, "Registry value");
+  const EntryDialogData disabled = pane.dialogData(driver.entry(rowOf("D", RowState::Disabled)));
+  EXPECT_EQ(disabled.name, "D");
+  EXPECT_EQ(disabled.path, "d.exe");
+  EXPECT_EQ(disabled.typeText, "Registry value");
+  EXPECT_EQ(store.items(kRegistryRecords), (std::vector<DisabledItem>{{kRun, "D", "d.exe"}}));
+  EXPECT_EQ(liveData("A"), "a.exe");
+  EXPECT_TRUE(sink.records.empty());
+  EXPECT_TRUE(prompt.dialogs.empty()) << "the pane shows the dialogs";
 }
 
 TEST_F(RegistryPane, ModifyOfALiveEntryRenamesIt) {
   live("A", "a.exe");
-  refresh(0);
-  dialogAnswers("B", "b.exe");
-  pane.modify(list, list.selected());
+  refresh();
+  const OperationResult result = driver.modify(0, "B", "b.exe");
+  EXPECT_TRUE(result.done());
   EXPECT_FALSE(isLive("A"));
   EXPECT_EQ(liveData("B"), "b.exe");
   EXPECT_EQ(logged(), (std::vector<std::string>{"modify " + kRun + "|A|a.exe|B|b.exe"}));
-  EXPECT_EQ(list.rows, (Rows{{"B", "Registry value", "b.exe", kRun, RowState::Live}}));
+  EXPECT_EQ(refresh(), (Rows{{"B", "Registry value", "b.exe", kRun, RowState::Live}}));
+  ASSERT_EQ(result.changes.size(), 1u);
+  EXPECT_EQ(result.changes[0].before, (EntryState{"A", "a.exe", "REG_SZ", false}));
+  EXPECT_EQ(result.changes[0].after, (EntryState{"B", "b.exe", "REG_SZ", false}));
+  EXPECT_TRUE(result.changes[0].extra.empty()) << "B replaced nothing";
 }
 
 TEST_F(RegistryPane, ModifyOfALiveEntryKeepingItsNameRewritesIt) {
   live("A", "a.exe");
-  refresh(0);
-  dialogAnswers("A", "a2.exe");
-  pane.modify(list, list.selected());
+  refresh();
+  driver.modify(0, "A", "a2.exe");
   EXPECT_EQ(liveData("A"), "a2.exe");
   EXPECT_EQ(reg.deletions, 0) << "written in place";
 
-  refresh(0);
-  dialogAnswers("a", "a2.exe");
-  pane.modify(list, list.selected());
+  refresh();
+  driver.modify(0, "a", "a2.exe");
   ASSERT_EQ(reg.values(kHkcu, kRunSub).size(), 1u);
   EXPECT_EQ(reg.values(kHkcu, kRunSub)[0].name, "a") << "a change of case reaches the registry";
 }
@@ -610,42 +630,43 @@ TEST_F(RegistryPane, ModifyOfALiveEntryKeepingItsNameRewritesIt) {
 TEST_F(RegistryPane, ModifyOntoAnotherValuesNameAsksFirst) {
   live("A", "a.exe");
   live("B", "b.exe");
-  refresh(0);
-  dialogAnswers("B", "new.exe");
+  refresh();
   prompt.answers = {false};
-  pane.modify(list, list.selected());
+  EXPECT_FALSE(driver.modify(0, "B", "new.exe").done());
   EXPECT_EQ(liveData("A"), "a.exe");
   EXPECT_EQ(liveData("B"), "b.exe");
   EXPECT_TRUE(sink.records.empty());
 
-  refresh(0);
-  pane.modify(list, list.selected());
+  refresh();
+  const OperationResult result = driver.modify(0, "B", "new.exe");
   EXPECT_FALSE(isLive("A"));
   EXPECT_EQ(liveData("B"), "new.exe");
+  // The value the rename wrote over is kept for Undo.
+  ASSERT_EQ(result.changes.size(), 1u);
+  EXPECT_EQ(result.changes[0].extra.at("replaceddata"), "b.exe");
+  EXPECT_EQ(result.changes[0].extra.at("replacedtype"), "REG_SZ");
 }
 
 TEST_F(RegistryPane, ModifyOfALiveEntryFaults) {
   // Write refused: nothing changes.
   live("A", "a.exe");
-  refresh(0);
-  dialogAnswers("B", "b.exe");
+  refresh();
   reg.denyWrite(kHkcu, kRunSub);
-  pane.modify(list, list.selected());
+  EXPECT_FALSE(driver.modify(0, "B", "b.exe").done());
   EXPECT_EQ(liveData("A"), "a.exe");
   EXPECT_FALSE(isLive("B"));
   EXPECT_EQ(prompt.messages, (std::vector<std::string>{"cannot write " + kRun}));
   EXPECT_TRUE(sink.records.empty());
-  EXPECT_EQ(list.count(), 1) << "refilled all the same";
+  EXPECT_EQ(refresh().size(), 1u);
 
   // Deletion refused after the new name was written over another value:
   // that value gets its text back and A stays.
   PaneWorld t;
   t.live("A", "a.exe");
   t.live("B", "b.exe");
-  t.refresh(0);
-  t.dialogAnswers("B", "new.exe");
+  t.refresh();
   t.reg.denyDelete(kHkcu, kRunSub);
-  t.pane.modify(t.list, t.list.selected());
+  t.driver.modify(0, "B", "new.exe");
   EXPECT_EQ(t.liveData("A"), "a.exe");
   EXPECT_EQ(t.liveData("B"), "b.exe");
   EXPECT_EQ(t.prompt.messages, (std::vector<std::string>{"cannot delete from " + kRun}));
@@ -655,10 +676,9 @@ TEST_F(RegistryPane, ModifyOfALiveEntryFaults) {
   // entry is under both names, never under none, and the user is told.
   PaneWorld u;
   u.live("A", "a.exe");
-  u.refresh(0);
-  u.dialogAnswers("B", "b.exe");
+  u.refresh();
   u.reg.denyDelete(kHkcu, kRunSub);
-  u.pane.modify(u.list, u.list.selected());
+  u.driver.modify(0, "B", "b.exe");
   EXPECT_EQ(u.liveData("A"), "a.exe");
   EXPECT_EQ(u.prompt.messages, (std::vector<std::string>{"twice A"}));
   EXPECT_TRUE(u.sink.records.empty());
@@ -666,21 +686,23 @@ TEST_F(RegistryPane, ModifyOfALiveEntryFaults) {
   // A case-only rename deletes first; a refused deletion changes nothing.
   PaneWorld v;
   v.live("A", "a.exe");
-  v.refresh(0);
-  v.dialogAnswers("a", "a.exe");
+  v.refresh();
   v.reg.denyDelete(kHkcu, kRunSub);
-  v.pane.modify(v.list, v.list.selected());
+  v.driver.modify(0, "a", "a.exe");
   EXPECT_EQ(v.reg.values(kHkcu, kRunSub)[0].name, "A");
   EXPECT_EQ(v.prompt.messages, (std::vector<std::string>{"cannot delete from " + kRun}));
 }
 
 TEST_F(RegistryPane, ModifyOfALiveEntryWhoseKeyVanishedWritesTheNewValue) {
   live("A", "a.exe");
-  refresh(0);
+  refresh();
   FakeRegistry empty;
-  RegistryFamily p{{kRun}, empty, context, prompt};
-  dialogAnswers("B", "b.exe");
-  p.modify(list, list.selected());
+  RegistryFamily p{{kRun}, empty, context};
+  FamilyDriver d{p, prompt, commit};
+  EntryDialogData fields = p.dialogData(driver.entry(0));
+  fields.name = "B";
+  fields.path = "b.exe";
+  d.commit(p.modify(driver.entry(0), fields, prompt));
   ASSERT_NE(empty.find(kHkcu, kRunSub, "B"), nullptr);
   EXPECT_EQ(empty.values(kHkcu, kRunSub).size(), 1u);
 }
@@ -688,25 +710,26 @@ TEST_F(RegistryPane, ModifyOfALiveEntryWhoseKeyVanishedWritesTheNewValue) {
 TEST_F(RegistryPane, ModifyOfADisabledEntryChangesItsRecord) {
   record(kRun, "A", "a.exe");
   record(kRun, "A", "a.exe");
-  refresh(0);
-  dialogAnswers("B", "b.exe");
-  pane.modify(list, list.selected());
+  refresh();
+  const OperationResult result = driver.modify(0, "B", "b.exe");
+  EXPECT_TRUE(result.done());
   EXPECT_EQ(store.items(kRegistryRecords), (std::vector<DisabledItem>{{kRun, "B", "b.exe"}, {kRun, "A", "a.exe"}}));
   EXPECT_FALSE(isLive("B"));
-  EXPECT_EQ(list.rows[0], (recordRow("B", "Registry value", "b.exe", kRun)));
+  EXPECT_EQ(refresh()[0], (recordRow("B", "Registry value", "b.exe", kRun)));
   EXPECT_EQ(logged(), (std::vector<std::string>{"modify " + kRun + "|A|a.exe|B|b.exe"}));
+  ASSERT_EQ(result.changes.size(), 1u);
+  EXPECT_TRUE(result.changes[0].before->disabled);
+  EXPECT_TRUE(result.changes[0].after->disabled);
 }
 
 TEST_F(RegistryPane, ModifyOfADisabledEntryFaults) {
   record(kRun, "A", "a.exe");
-  refresh(0);
-  dialogAnswers("B", "b.exe");
+  refresh();
   store.readOnly = true;
-  pane.modify(list, list.selected());
+  driver.modify(0, "B", "b.exe");
   store.readOnly = false;
   store.unreadable = true;
-  list.selection = 0;
-  pane.modify(list, list.selected());
+  driver.modify(0, "B", "b.exe");
   store.unreadable = false;
   EXPECT_EQ(store.items(kRegistryRecords), (std::vector<DisabledItem>{{kRun, "A", "a.exe"}}));
   EXPECT_EQ(prompt.messages, (std::vector<std::string>{"config not saved", "config unreadable"}));
@@ -714,41 +737,61 @@ TEST_F(RegistryPane, ModifyOfADisabledEntryFaults) {
   // The record vanished meanwhile: nothing changes or is logged, and the
   // user hears that the edit was not kept.
   prompt.messages.clear();
-  refresh(0);
+  refresh();
   store.elements.clear();
-  pane.modify(list, list.selected());
+  EXPECT_FALSE(driver.modify(0, "B", "b.exe").done());
   EXPECT_TRUE(store.elements.empty());
   EXPECT_EQ(prompt.messages, (std::vector<std::string>{"_EntryRecordGone"}));
   EXPECT_TRUE(sink.records.empty());
-  EXPECT_EQ(list.count(), 0);
+  EXPECT_TRUE(refresh().empty());
 
   // Found, then moved away by another program's save before the change.
   prompt.messages.clear();
   VanishingStore vanishing;
   vanishing.elements = {{kRegistryRecords, {kRun, "A", "a.exe"}}};
-  FamilyContext vanishingContext{vanishing, log, tr};
-  RegistryFamily p{{kRun}, reg, vanishingContext, prompt};
-  p.fill(list);
-  list.selection = 0;
-  p.modify(list, list.selected());
+  FamilyContext vanishingContext{vanishing, tr};
+  RegistryFamily p{{kRun}, reg, vanishingContext};
+  FamilyDriver d{p, prompt, commit};
+  d.list();
+  d.modify(0, "B", "b.exe");
   EXPECT_EQ(prompt.messages, (std::vector<std::string>{"_EntryRecordGone"}));
   EXPECT_TRUE(sink.records.empty());
 }
 
-// --- Property ----------------------------------------------------------------
+// --- Open Location -------------------------------------------------------------
 
-TEST_F(RegistryPane, PropertyShowsTheRowAndChangesNothing) {
-  record(kRun, "A", "a.exe");
-  refresh(0);
-  dialogAnswers("B", "b.exe");  // whatever the dialog did, nothing is read back
-  pane.property(list, list.selected());
-  ASSERT_EQ(prompt.dialogs.size(), 1u);
-  EXPECT_EQ(prompt.dialogs[0].kind, EntryDialogKind::Property);
-  EXPECT_EQ(prompt.dialogs[0].in.name, "A");
-  EXPECT_EQ(prompt.dialogs[0].in.path, "a.exe");
-  EXPECT_EQ(prompt.dialogs[0].in.typeText, "Registry value");
-  EXPECT_EQ(store.items(kRegistryRecords), (std::vector<DisabledItem>{{kRun, "A", "a.exe"}}));
-  EXPECT_EQ(list.fills, 1);
+class RecordingOpener : public LocationOpener {
+ public:
+  std::vector<std::string> keys;
+  bool works = true;
+  bool openRegistryKey(const std::string& key) override {
+    keys.push_back(key);
+    return works;
+  }
+  bool showFile(const std::string&) override { return false; }
+  bool openFolder(const std::string&) override { return false; }
+};
+
+TEST_F(RegistryPane, OpenLocationOpensTheEntrysKeyAndSaysWhenItCannot) {
+  tr.texts["_OpenLocationFailed"] = "cannot open %s";
+  RecordingOpener opener;
+  context.opener = &opener;
+  RegistryFamily p{{kRun, kOnce}, reg, context};
+  FamilyDriver d{p, prompt, commit};
+  live("A", "a.exe", kOnceSub);
+  d.list();
+  const OperationResult opened = d.openLocation(0);
+  EXPECT_TRUE(opened.done());
+  EXPECT_TRUE(opened.messages.empty());
+  EXPECT_EQ(opener.keys, (std::vector<std::string>{kOnce}));
+
+  opener.works = false;
+  const OperationResult failed = d.openLocation(0);
+  EXPECT_FALSE(failed.done());
+  EXPECT_EQ(failed.messages, (std::vector<std::string>{"cannot open " + kOnce}));
+  EXPECT_EQ(prompt.messages, (std::vector<std::string>{"cannot open " + kOnce}));
+  EXPECT_TRUE(failed.changes.empty());
+  EXPECT_TRUE(prompt.questions.empty());
   EXPECT_TRUE(sink.records.empty());
 }
 
@@ -774,17 +817,19 @@ TEST_F(RegistryPane, ExpandableValueKeepsItsTypeThroughDisableAndEnable) {
   reg.put(kHkcu, kRunSub, "Sec", "%windir%\\sec.exe", kRegExpandSz);
   live("Plain", "p.exe");
   refresh();
-  ASSERT_EQ(list.rows.size(), 2u);
-  EXPECT_EQ(list.rows[0].type, "Registry value (expandable)");
-  EXPECT_EQ(list.rows[0].data, "%windir%\\sec.exe") << "as stored, unexpanded";
-  ASSERT_TRUE(pane.disable(list, 0));
-  ASSERT_TRUE(pane.disable(list, 1));
+  ASSERT_EQ(rows().size(), 2u);
+  EXPECT_EQ(rows()[0].type, "Registry value (expandable)");
+  EXPECT_EQ(rows()[0].data, "%windir%\\sec.exe") << "as stored, unexpanded";
+  const OperationResult disabled = driver.disable(0);
+  ASSERT_TRUE(disabled.done());
+  ASSERT_TRUE(driver.disable(1).done());
+  EXPECT_EQ(disabled.changes.at(0).after->valueType, "REG_EXPAND_SZ");
   EXPECT_EQ(store.items(kRegistryRecords),
             (std::vector<DisabledItem>{{kRun, "Sec", "%windir%\\sec.exe", "REG_EXPAND_SZ"}, {kRun, "Plain", "p.exe"}}));
   refresh();
-  EXPECT_EQ(list.rows[0], (recordRow("Sec", "Registry value (expandable)", "%windir%\\sec.exe", kRun)));
-  ASSERT_TRUE(pane.enable(list, 0));
-  ASSERT_TRUE(pane.enable(list, 1));
+  EXPECT_EQ(rows()[0], (recordRow("Sec", "Registry value (expandable)", "%windir%\\sec.exe", kRun)));
+  ASSERT_TRUE(driver.enable(0).done());
+  ASSERT_TRUE(driver.enable(1).done());
   EXPECT_EQ(runKey(), (std::vector<std::string>{"Sec|2|%windir%\\sec.exe", "Plain|1|p.exe"}));
   EXPECT_TRUE(prompt.messages.empty());
 }
@@ -794,16 +839,14 @@ TEST_F(RegistryPane, EnableOverTheSameTextOfAnotherTypeAsksFirst) {
   reg.put(kHkcu, kRunSub, "Sec", "%windir%\\sec.exe", kRegExpandSz);
   refresh();
   prompt.answers.push_back(false);
-  EXPECT_FALSE(pane.enable(list, 0));
+  EXPECT_FALSE(driver.enable(0).done());
   EXPECT_EQ(runKey(), (std::vector<std::string>{"Sec|2|%windir%\\sec.exe"}));
   EXPECT_EQ(prompt.questions.size(), 1u) << "writing it as REG_SZ would change it";
 }
 
 TEST_F(RegistryPane, AddWritesExpandableOnlyForAnEnvironmentReference) {
-  dialogAnswers("Env", "%ProgramFiles%\\T\\t.exe");
-  pane.add(list);
-  dialogAnswers("Plain", "C:\\t.exe /p 50%");
-  pane.add(list);
+  driver.add("Env", "%ProgramFiles%\\T\\t.exe");
+  driver.add("Plain", "C:\\t.exe /p 50%");
   EXPECT_EQ(runKey(), (std::vector<std::string>{"Env|2|%ProgramFiles%\\T\\t.exe", "Plain|1|C:\\t.exe /p 50%"}));
 }
 
@@ -812,27 +855,27 @@ TEST_F(RegistryPane, AddWritesExpandableOnlyForAnEnvironmentReference) {
 TEST_F(RegistryPane, ModifyKeepsTheTypeUnlessTheNewTextNeedsAnother) {
   reg.put(kHkcu, kRunSub, "Sec", "%windir%\\sec.exe", kRegExpandSz);
   live("Plain", "p.exe");
-  refresh(0);
-  dialogAnswers("Sec", "C:\\Windows\\sec.exe");
-  pane.modify(list, 0);
-  refresh(1);
-  dialogAnswers("Renamed", "%TEMP%\\p.exe");
-  pane.modify(list, 1);
+  refresh();
+  const OperationResult kept = driver.modify(0, "Sec", "C:\\Windows\\sec.exe");
+  EXPECT_EQ(kept.changes.at(0).before->valueType, "REG_EXPAND_SZ");
+  EXPECT_EQ(kept.changes.at(0).after->valueType, "REG_EXPAND_SZ");
+  refresh();
+  driver.modify(1, "Renamed", "%TEMP%\\p.exe");
   EXPECT_EQ(runKey(), (std::vector<std::string>{"Sec|2|C:\\Windows\\sec.exe", "Renamed|2|%TEMP%\\p.exe"}));
 
-  refresh(0);
-  dialogAnswers("SEC", "x.exe");
+  refresh();
   reg.denyWrite(kHkcu, kRunSub);
-  pane.modify(list, 0);
+  driver.modify(0, "SEC", "x.exe");
   EXPECT_EQ(runKey(), (std::vector<std::string>{"Sec|2|C:\\Windows\\sec.exe", "Renamed|2|%TEMP%\\p.exe"}));
 
   record(kRun, "Off", "off.exe");
-  refresh(0);
-  ASSERT_EQ(list.rows[0].name, "Off");
-  dialogAnswers("Off", "%windir%\\off.exe");
-  pane.modify(list, 0);
+  refresh();
+  ASSERT_EQ(rows()[0].name, "Off");
+  const OperationResult record = driver.modify(0, "Off", "%windir%\\off.exe");
   EXPECT_EQ(store.items(kRegistryRecords),
             (std::vector<DisabledItem>{{kRun, "Off", "%windir%\\off.exe", "REG_EXPAND_SZ"}}));
+  EXPECT_EQ(record.changes.at(0).before->valueType, "REG_SZ");
+  EXPECT_EQ(record.changes.at(0).after->valueType, "REG_EXPAND_SZ");
 }
 
 // --- Windows' own on/off flags ---------------------------------------------
@@ -874,9 +917,9 @@ TEST_F(RegistryFlags, ATurnedOffValueIsListedUncheckedWhereItIsWithItsStatus) {
   reg.enumerations = 0;
   refresh();
 
-  ASSERT_EQ(list.rows.size(), 7u);
+  ASSERT_EQ(rows().size(), 7u);
   std::vector<std::string> seen;
-  for (const Row& r : list.rows) {
+  for (const Row& r : rows()) {
     static const char* const kOrigins[] = {"live", "record", "off"};
     seen.push_back(r.name + (r.state == RowState::Live ? " checked " : " unchecked ") +
                    kOrigins[static_cast<int>(r.origin)] + (r.status.empty() ? "" : " / " + r.status));
@@ -901,15 +944,14 @@ TEST_F(RegistryFlags, TheMachineKeysHaveFlagsOfTheirOwnAndPolicyKeysNone) {
   flag("B", kOff, kHklm, kFlagSub + "32");
   flag("B", kOff);  // the current user's flag says nothing about all users' entries
   RegistryFamily machine{{machineRun, "HKEY_LOCAL_MACHINE\\" + run32Sub, "HKEY_LOCAL_MACHINE\\" + policySub}, reg,
-                         context, prompt};
-  machine.fill(list);
+                         context};
+  FamilyDriver d{machine, prompt, commit};
   std::vector<std::string> seen;
-  for (const Row& r : list.rows) seen.push_back(r.data + (r.origin == RowOrigin::OffInWindows ? " off" : " on"));
+  for (const Row& r : d.list()) seen.push_back(r.data + (r.origin == RowOrigin::OffInWindows ? " off" : " on"));
   EXPECT_EQ(seen, (std::vector<std::string>{"a.exe off", "b.exe on", "a32.exe on", "b32.exe off", "pa.exe on"}));
 
   // Enable turns on the flag of the key the row came from, and only that one.
-  list.rows[3].state = RowState::Live;
-  ASSERT_TRUE(machine.enable(list, 3));
+  ASSERT_TRUE(d.enable(3).done());
   EXPECT_EQ(flagOf("B", kHklm, kFlagSub + "32"), kOn);
   EXPECT_EQ(flagOf("B"), kOff);
   EXPECT_EQ(flagOf("A", kHklm, kFlagSub), kOff);
@@ -922,16 +964,20 @@ TEST_F(RegistryFlags, CheckingATurnedOffEntryTurnsItOnInPlaceWithoutConfigXml) {
   refresh();
   const int row = rowOf("Tool", RowState::Disabled);
   ASSERT_GE(row, 0);
-  ASSERT_EQ(list.rows[static_cast<std::size_t>(row)].origin, RowOrigin::OffInWindows);
+  ASSERT_EQ(rows()[static_cast<std::size_t>(row)].origin, RowOrigin::OffInWindows);
   store.unreadable = true;  // config.xml is not even read
-  list.rows[static_cast<std::size_t>(row)].state = RowState::Live;
-  EXPECT_TRUE(pane.enable(list, row));
+  const OperationResult result = driver.enable(row);
+  EXPECT_TRUE(result.done());
   EXPECT_EQ(flagOf("Tool"), kOn);
   EXPECT_EQ(liveData("Tool"), "\"C:\\Tools\\t.exe\" /min") << "the value stays as it is";
   EXPECT_EQ(store.saves, 0);
   EXPECT_EQ(store.items(kRegistryRecords), (std::vector<DisabledItem>{{kRun, "Other", "o.exe"}}));
   EXPECT_EQ(logged(), (std::vector<std::string>{"enable " + kRun + "|Tool|\"C:\\Tools\\t.exe\" /min"}));
   EXPECT_TRUE(prompt.messages.empty());
+  ASSERT_EQ(result.changes.size(), 1u);
+  EXPECT_EQ(result.changes[0].kind, "flag");
+  EXPECT_EQ(result.changes[0].extra.at("flagbefore"), flagText(RegValue{"Tool", kRegBinary, {}, kOff}));
+  EXPECT_EQ(result.changes[0].extra.at("flagafter"), flagText(RegValue{"Tool", kRegBinary, {}, kOn}));
 }
 
 TEST_F(RegistryFlags, TurningOnThatFailsOrComesTooLateChangesNothingAndSaysSo) {
@@ -939,7 +985,7 @@ TEST_F(RegistryFlags, TurningOnThatFailsOrComesTooLateChangesNothingAndSaysSo) {
   flag("Tool", kOff);
   refresh();
   reg.denyWrite(kHkcu, kFlagSub);
-  EXPECT_FALSE(pane.enable(list, 0));
+  EXPECT_FALSE(driver.enable(0).done());
   EXPECT_EQ(flagOf("Tool"), kOff);
   ASSERT_EQ(prompt.messages.size(), 1u);
   EXPECT_EQ(prompt.messages[0], "flag Tool|HKEY_CURRENT_USER\\" + kFlagSub);
@@ -947,7 +993,7 @@ TEST_F(RegistryFlags, TurningOnThatFailsOrComesTooLateChangesNothingAndSaysSo) {
   reg.reset();
   live("Tool", "changed.exe");  // another program changed it after the listing
   flag("Tool", kOff);
-  EXPECT_FALSE(pane.enable(list, 0));
+  EXPECT_FALSE(driver.enable(0).done());
   EXPECT_EQ(flagOf("Tool"), kOff);
   EXPECT_EQ(prompt.messages.back(), "not enabled Tool|" + kRun);
   EXPECT_TRUE(logged().empty());
@@ -959,8 +1005,8 @@ TEST_F(RegistryFlags, EnablingARecordAlsoTurnsOnAFlagThatSaysOff) {
   flag("Off", kOff);
   flag("Even", {0x06, 0, 0, 0, 9, 9, 9, 9});
   refresh();
-  ASSERT_TRUE(pane.enable(list, 0));
-  ASSERT_TRUE(pane.enable(list, 1));
+  ASSERT_TRUE(driver.enable(0).done());
+  ASSERT_TRUE(driver.enable(1).done());
   EXPECT_EQ(liveData("Off"), "off.exe");
   EXPECT_EQ(flagOf("Off"), kOn);
   EXPECT_EQ(flagOf("Even"), (Bytes{0x06, 0, 0, 0, 9, 9, 9, 9})) << "a flag that is on stays as it is";
@@ -971,8 +1017,7 @@ TEST_F(RegistryFlags, EnablingARecordAlsoTurnsOnAFlagThatSaysOff) {
   flag("Late", kOff);
   reg.denyWrite(kHkcu, kFlagSub);
   refresh();
-  const int late = rowOf("Late", RowState::Disabled);
-  EXPECT_FALSE(pane.enable(list, late));
+  EXPECT_FALSE(driver.enable(rowOf("Late", RowState::Disabled)).done());
   EXPECT_FALSE(isLive("Late"));
   EXPECT_EQ(records("Late"), 1);
   EXPECT_EQ(flagOf("Late"), kOff);
@@ -986,18 +1031,21 @@ TEST_F(RegistryFlags, RemoveTakesTheFlagAlongOrNothingAtAll) {
   flag("Off", kOff);
   flag("On", kOn);
   refresh();
-  pane.remove(list, rowOf("Off", RowState::Disabled));
-  pane.remove(list, rowOf("On", RowState::Live));
+  const OperationResult off = driver.remove(rowOf("Off", RowState::Disabled));
+  driver.remove(rowOf("On", RowState::Live));
   EXPECT_TRUE(runKey().empty());
   EXPECT_TRUE(reg.values(kHkcu, kFlagSub).empty()) << "no orphaned flag is left behind";
   EXPECT_EQ(logged().size(), 2u);
+  ASSERT_EQ(off.changes.size(), 1u);
+  EXPECT_EQ(off.changes[0].extra.at("flagbefore"), flagText(RegValue{"Off", kRegBinary, {}, kOff}))
+      << "Undo puts the flag back too";
 
   // The value cannot go: its flag comes back byte for byte.
   live("Stuck", "s.exe");
   flag("Stuck", kOff);
   reg.denyDelete(kHkcu, kRunSub);
   refresh();
-  pane.remove(list, 0);
+  driver.remove(0);
   EXPECT_EQ(liveData("Stuck"), "s.exe");
   EXPECT_EQ(flagOf("Stuck"), kOff);
   // The flag cannot go: the value stays.
@@ -1005,7 +1053,7 @@ TEST_F(RegistryFlags, RemoveTakesTheFlagAlongOrNothingAtAll) {
   live("Stuck", "s.exe");
   flag("Stuck", kOff);
   reg.denyDelete(kHkcu, kFlagSub);
-  pane.remove(list, 0);
+  driver.remove(0);
   EXPECT_EQ(liveData("Stuck"), "s.exe");
   EXPECT_EQ(flagOf("Stuck"), kOff);
   EXPECT_EQ(prompt.messages, (std::vector<std::string>{"cannot delete from " + kRun,
@@ -1019,26 +1067,23 @@ TEST_F(RegistryFlags, ARenameTakesTheFlagToTheNewName) {
   flag("Old", kOff);
   flag("Taken", kOff);  // left behind by an entry removed outside Velmora
   refresh();
-  dialogAnswers("New", "old.exe");
-  pane.modify(list, rowOf("Old", RowState::Disabled));
+  driver.modify(rowOf("Old", RowState::Disabled), "New", "old.exe");
   EXPECT_EQ(runKey(), (std::vector<std::string>{"Plain|1|plain.exe", "New|1|old.exe"}));
   EXPECT_EQ(flagOf("Old")[0], kNone);
   EXPECT_EQ(flagOf("New"), kOff) << "still turned off, under its new name";
-  dialogAnswers("Taken", "plain.exe");
-  pane.modify(list, rowOf("Plain", RowState::Live));
+  refresh();
+  driver.modify(rowOf("Plain", RowState::Live), "Taken", "plain.exe");
   EXPECT_EQ(flagOf("Taken")[0], kNone) << "an entry that was on must not take over an orphan that says off";
 
   // Case only: the same value, the same flag.
   refresh();
-  dialogAnswers("NEW", "old.exe");
-  pane.modify(list, rowOf("New", RowState::Disabled));
+  driver.modify(rowOf("New", RowState::Disabled), "NEW", "old.exe");
   EXPECT_EQ(flagOf("new"), kOff);
 
   // The flag cannot follow: the new value is taken back, the old one stays.
   refresh();
   reg.denyWrite(kHkcu, kFlagSub);
-  dialogAnswers("Third", "old.exe");
-  pane.modify(list, rowOf("NEW", RowState::Disabled));
+  driver.modify(rowOf("NEW", RowState::Disabled), "Third", "old.exe");
   EXPECT_FALSE(isLive("Third"));
   EXPECT_EQ(liveData("NEW"), "old.exe");
   EXPECT_EQ(flagOf("NEW"), kOff);
@@ -1050,6 +1095,7 @@ TEST_F(RegistryFlags, ARenameTakesTheFlagToTheNewName) {
 // The pane's check box after an Enable or Disable without a new listing:
 // each click goes where the entry is now.
 TEST_F(RegistryFlags, BoxClickedBackAndForthFollowsTheEntry) {
+  FakeList list;
   class Boxes : public CheckBoxes {
    public:
     explicit Boxes(FakeList& list) : list_(list) {}
@@ -1064,11 +1110,11 @@ TEST_F(RegistryFlags, BoxClickedBackAndForthFollowsTheEntry) {
    private:
     FakeList& list_;
   } boxes(list);
-  PaneController controller(pane, list, boxes, prompt, tr);
+  PaneController controller(pane, list, boxes, prompt, commit, tr);
   boxes.controller = &controller;
   live("Tool", "t.exe");
   flag("Tool", kOff);
-  refresh();
+  controller.refill();
 
   boxes.check(0, RowState::Live);  // turned on in place
   EXPECT_EQ(flagOf("Tool"), kOn);

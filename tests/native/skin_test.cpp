@@ -2,7 +2,7 @@
 
 #include <type_traits>
 
-#include "app/link_colour.h"
+#include "dialogs/link_colour.h"
 #include "app/skin.h"
 
 namespace velmora {

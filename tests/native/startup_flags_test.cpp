@@ -92,15 +92,17 @@ class FlagSteps : public ::testing::Test {
   FakeRegistry reg;
   FakeStore store;
   MapTranslator tr;
-  OperationLog log{tr};
   ScriptedPrompt prompt;
-  FamilyContext context{store, log, tr};
-  FamilySupport support{context, prompt, FamilyTraits{RecordKind{"x"}, LogKeys{""}, "", nullptr}};
+  FamilyContext context{store, tr};
+  FamilySupport support{context, FamilyTraits{RecordKind{"x"}, LogKeys{""}, "", nullptr}};
   StartupFlagSteps steps{reg, support};
+  // What the steps told the user, run as one operation.
+  std::vector<std::string> told(const std::function<void()>& body) { return support.run(prompt, body).messages; }
 };
 
 TEST_F(FlagSteps, TurningOnWritesWindowsOwnOnValueAndTakingBackRestoresTheOldBytes) {
   reg.putBytes(key.root, key.subkey, "Tool", offSince(3));
+  EXPECT_TRUE(told([&] {
   {
     Transaction tx(support, "Tool");
     ASSERT_EQ(steps.turnOn(tx, key, "Tool"), Outcome::Done);
@@ -115,10 +117,11 @@ TEST_F(FlagSteps, TurningOnWritesWindowsOwnOnValueAndTakingBackRestoresTheOldByt
     EXPECT_EQ(bytes("New"), flagOnBytes());
   }  // left open: taken back
   EXPECT_EQ(flag("New"), nullptr) << "a flag that was not there is deleted again";
-  EXPECT_TRUE(prompt.messages.empty());
+  }).empty());
 }
 
 TEST_F(FlagSteps, MovingGivesTheNewNameExactlyTheOldNamesFlag) {
+  EXPECT_TRUE(told([&] {
   reg.putBytes(key.root, key.subkey, "Old", offSince(3));
   reg.putBytes(key.root, key.subkey, "Taken", flagOnBytes());
   {
@@ -141,30 +144,32 @@ TEST_F(FlagSteps, MovingGivesTheNewNameExactlyTheOldNamesFlag) {
   EXPECT_EQ(bytes("Old"), offSince(3));
   EXPECT_EQ(reg.writes, writes);
   tx.commit();
-  EXPECT_TRUE(prompt.messages.empty());
+  }).empty());
 }
 
 TEST_F(FlagSteps, AFlagThatCannotBeReadOrWrittenFailsTheChangeAndTakesBackWhatWasDone) {
   reg.putBytes(key.root, key.subkey, "Tool", offSince(3));
   reg.denyWrite(key.root, key.subkey);
   bool undone = false;
-  {
+  std::vector<std::string> messages = told([&] {
     Transaction tx(support, "Tool");
     tx.undoWith([&] { return undone = true; });  // an earlier step of the change
     EXPECT_EQ(steps.turnOn(tx, key, "Tool"), Outcome::Failed);
-  }
+  });
   EXPECT_TRUE(undone);
   EXPECT_EQ(bytes("Tool"), offSince(3));
-  ASSERT_EQ(prompt.messages.size(), 1u);
-  EXPECT_EQ(prompt.messages[0], "flag Tool|" + key.path());
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], "flag Tool|" + key.path());
 
   reg.reset();
   reg.putBytes(key.root, key.subkey, "Tool", offSince(3));
   reg.denyRead(key.root, key.subkey);
-  Transaction tx(support, "Tool");
-  EXPECT_EQ(steps.drop(tx, key, "Tool"), Outcome::Failed) << "what could not be read could not be put back";
+  messages = told([&] {
+    Transaction tx(support, "Tool");
+    EXPECT_EQ(steps.drop(tx, key, "Tool"), Outcome::Failed) << "what could not be read could not be put back";
+  });
   EXPECT_EQ(bytes("Tool"), offSince(3));
-  EXPECT_EQ(prompt.messages.size(), 2u);
+  EXPECT_EQ(messages.size(), 1u);
 }
 
 }  // namespace

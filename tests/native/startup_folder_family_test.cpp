@@ -1029,13 +1029,13 @@ TEST_F(StartupFolderTest, OpenLocationShowsTheFileOrItsFolderAndSaysWhenItCannot
 
 // --- Undo, with the change history's copies ---------------------------------
 
-class StartupFolderUndo : public StartupFolderTest {
+class StartupFolderWithHistory : public StartupFolderTest {
  protected:
   FakeHistoryFile file{&fs};
   ChangeHistory history{file, program + "\\History"};
   ChangeCommit kept{log, &history, tr};
 
-  StartupFolderUndo() { context.copies = &history; }
+  StartupFolderWithHistory() { context.copies = &history; }
   Pane keptPane(std::vector<std::string> folders) {
     return Pane(startupFolderFamily(registry, fs, links, program, context).make(std::move(folders)), prompt, kept);
   }
@@ -1045,7 +1045,7 @@ class StartupFolderUndo : public StartupFolderTest {
 // Undo of an Enable that replaced a file: the entry is disabled again and
 // the file it replaced comes back, logged as an Add after the Disable; the
 // history keeps the Disable alone, as the Undo of the Enable.
-TEST_F(StartupFolderUndo, UndoOfAnEnableOverAFileLogsTheDisableThenTheFileItPutsBack) {
+TEST_F(StartupFolderWithHistory, UndoOfAnEnableOverAFileLogsTheDisableThenTheFileItPutsBack) {
   const std::string link = user + "\\Tool.lnk";
   fs.put(link, FakeShellLinks::linkBytes("C:\\tool.exe"));
   auto family = keptPane({user});
@@ -1078,7 +1078,7 @@ TEST_F(StartupFolderUndo, UndoOfAnEnableOverAFileLogsTheDisableThenTheFileItPuts
 }
 
 // Undo of a Disable is an Enable of the record the Disable made.
-TEST_F(StartupFolderUndo, UndoOfADisableEnablesTheRecordItMade) {
+TEST_F(StartupFolderWithHistory, UndoOfADisableEnablesTheRecordItMade) {
   const std::string link = user + "\\Tool.lnk";
   const std::string bytes = FakeShellLinks::linkBytes("C:\\tool.exe", "args=/tray");
   fs.put(link, bytes);
@@ -1097,7 +1097,7 @@ TEST_F(StartupFolderUndo, UndoOfADisableEnablesTheRecordItMade) {
 
 // Undo of a rename onto a file in use: the old name comes back, then the
 // file the rename replaced, each logged in that order.
-TEST_F(StartupFolderUndo, UndoOfARenameOntoAnotherFileGivesBothBack) {
+TEST_F(StartupFolderWithHistory, UndoOfARenameOntoAnotherFileGivesBothBack) {
   const std::string a = FakeShellLinks::linkBytes("C:\\a.exe", "args=/a");
   const std::string b = FakeShellLinks::linkBytes("C:\\b.exe", "args=/b");
   fs.put(user + "\\a.lnk", a);

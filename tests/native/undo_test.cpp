@@ -1,396 +1,32 @@
-// Undo through the families over the fakes: each kind of change comes back
-// exactly (value type, program position, the file's bytes), an Undo is a
-// change of its own that can be undone in turn, and an entry that changed
-// since is left alone.
+// Undo of the startup folders' changes over the fakes: a removed or replaced
+// file comes back byte for byte, with Windows' flag, an Undo is a change of
+// its own that can be undone in turn, an entry that changed since is left
+// alone, and a change edited in the file never reaches outside its folder.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 
+#include "fakes/fake_folders.h"
 #include "fakes/fake_history.h"
 #include "fakes/fake_registry.h"
+#include "fakes/fake_store.h"
+#include "fakes/fakes.h"
 #include "fakes/family_driver.h"
-#include "fakes/real_families.h"
+#include "history/change_commit.h"
 #include "history/change_undo.h"
 #include "startupfolder/folder_location.h"
+#include "startupfolder/startup_folder_family.h"
 
 namespace velmora::testing {
 namespace {
 
 constexpr RootKey kHkcu = RootKey::CurrentUser;
-const std::string kRunSub = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const std::string kRun = "HKEY_CURRENT_USER\\" + kRunSub;
-const std::string kWindowsSub = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
-const std::string kLoad = "HKEY_CURRENT_USER\\" + kWindowsSub + "\\Load";
-const std::string kWinlogonSub = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-const std::string kUserinit = "HKEY_LOCAL_MACHINE\\" + kWinlogonSub + "\\Userinit";
 const std::string kStartup = "C:\\Users\\u\\Startup";
 
-struct UndoWorld {
-  FakeRegistry reg;
-  RealFamilies f{reg};
-  FakeHistoryFile file{&f.folders};
-  ChangeHistory history{file, "C:\\Velmora\\History"};
-  ScriptedPrompt prompt;
-  FakeList list;
-
-  UndoWorld() {
-    f.context.history = &history;
-    f.tr.texts = {{"_UndoEntryChanged", "_UndoEntryChanged %s: %s"}, {"_UndoNowHolds", "it now holds %s"}};
-    reg.put(kHkcu, std::string(kShellFoldersKey), "Startup", kStartup);
-    f.folders.addFolder(kStartup);
-    f.folders.addFolder("C:\\Velmora");
-  }
-  std::unique_ptr<EntryFamily> pane(FamilyId id, const std::string& location) {
-    auto family = f.table.family(id).make({location}, prompt);
-    family->fill(list);
-    return family;
-  }
-  int rowOf(const std::string& nameOrData, RowState state) const {
-    for (std::size_t i = 0; i < list.rows.size(); ++i) {
-      const Row& r = list.rows[i];
-      if ((r.name == nameOrData || r.data == nameOrData) && r.state == state) return static_cast<int>(i);
-    }
-    return -1;
-  }
-  Change newest() { return history.changes()->front(); }
-  std::size_t kept() { return history.changes()->size(); }
-  bool undoNewest() { return undoChange(f.table, newest(), prompt, f.tr); }
-  // Answers the next entry dialog with a name and a command line.
-  void answer(const std::string& name, const std::string& data) {
-    prompt.onDialog = [name, data](EntryDialogKind, EntryDialogData& d) {
-      d.name = name;
-      d.path = data;
-      return true;
-    };
-  }
-  bool saidChanged() const {
-    return !prompt.messages.empty() && prompt.messages.back().find("_UndoEntryChanged") != std::string::npos;
-  }
-  bool saidNotPossible() const { return !prompt.messages.empty() && prompt.messages.back() == "_UndoNotPossible"; }
-  // Every file, record, value and kept change a change could touch, as text.
-  std::string everything() const {
-    std::string out;
-    for (const std::string& path : f.folders.files()) out += path + '=' + f.folders.bytes(path) + '\n';
-    for (const RecordKind kind : {kRegistryRecords, kProgramListRecords, kStartupFolderRecords}) {
-      for (const DisabledItem& i : f.store.items(kind)) out += i.path + '|' + i.valuename + '|' + i.valuedata + '\n';
-    }
-    for (const auto& [root, sub] : std::vector<std::pair<RootKey, std::string>>{
-             {kHkcu, kRunSub}, {kHkcu, kWindowsSub}, {RootKey::LocalMachine, kWinlogonSub}}) {
-      for (const RegValue& v : reg.values(root, sub)) out += v.name + '=' + v.text + '\n';
-    }
-    return out + std::to_string(file.records.size());
-  }
-  // The newest change as the file holds it, with one field set by hand.
-  Change editedNewest(const std::string& field, const std::string& value) {
-    HistoryRecord& r = file.records.back();
-    const auto it = std::find_if(r.begin(), r.end(), [&](const auto& p) { return p.first == field; });
-    if (it == r.end()) {
-      r.emplace_back(field, value);
-    } else {
-      it->second = value;
-    }
-    return newest();
-  }
-};
-
-TEST(RegistryUndo, RemoveComesBackWithItsTypeAndTheUndoCanBeUndone) {
-  UndoWorld w;
-  w.reg.put(kHkcu, kRunSub, "Tool", "%ProgramFiles%\\tool.exe", kRegExpandSz);
-  auto pane = w.pane("registry", kRun);
-  pane->remove(w.list, w.rowOf("Tool", RowState::Live));
-  ASSERT_FALSE(w.reg.find(kHkcu, kRunSub, "Tool"));
-  const Change removed = w.newest();
-  EXPECT_EQ(removed.kind, "remove");
-  EXPECT_EQ(removed.before->valueType, "REG_EXPAND_SZ");
-
-  ASSERT_TRUE(w.undoNewest());
-  const RegValue* back = w.reg.find(kHkcu, kRunSub, "Tool");
-  ASSERT_TRUE(back);
-  EXPECT_EQ(back->type, kRegExpandSz);
-  EXPECT_EQ(back->text, "%ProgramFiles%\\tool.exe");
-  EXPECT_EQ(w.newest().kind, "add");
-  EXPECT_EQ(w.newest().undoes, removed.id);
-
-  ASSERT_TRUE(w.undoNewest()) << "the Undo is a change of its own";
-  EXPECT_FALSE(w.reg.find(kHkcu, kRunSub, "Tool"));
-  EXPECT_EQ(w.kept(), 3u);
-}
-
-TEST(RegistryUndo, ModifyDisableAndEnableGoBack) {
-  UndoWorld w;
-  w.reg.put(kHkcu, kRunSub, "Tool", "C:\\tool.exe /tray");
-  auto pane = w.pane("registry", kRun);
-  w.answer("Renamed", "C:\\new.exe");
-  pane->modify(w.list, w.rowOf("Tool", RowState::Live));
-  ASSERT_TRUE(w.reg.find(kHkcu, kRunSub, "Renamed"));
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_FALSE(w.reg.find(kHkcu, kRunSub, "Renamed"));
-  ASSERT_TRUE(w.reg.find(kHkcu, kRunSub, "Tool"));
-  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "C:\\tool.exe /tray");
-  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->type, kRegSz);
-
-  pane->fill(w.list);
-  ASSERT_TRUE(pane->disable(w.list, w.rowOf("Tool", RowState::Live)));
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_TRUE(w.reg.find(kHkcu, kRunSub, "Tool"));
-  EXPECT_TRUE(w.f.store.items(kRegistryRecords).empty());
-  EXPECT_EQ(w.newest().kind, "enable");
-
-  ASSERT_TRUE(w.undoNewest()) << "undoing the Enable disables again";
-  EXPECT_FALSE(w.reg.find(kHkcu, kRunSub, "Tool"));
-  EXPECT_EQ(w.f.store.items(kRegistryRecords).size(), 1u);
-}
-
-TEST(RegistryUndo, RefusedWhenTheEntryChangedSinceOrTheLocationIsForeign) {
-  UndoWorld w;
-  w.reg.put(kHkcu, kRunSub, "Tool", "C:\\tool.exe");
-  auto pane = w.pane("registry", kRun);
-  w.answer("Tool", "C:\\new.exe");
-  pane->modify(w.list, w.rowOf("Tool", RowState::Live));
-  w.reg.put(kHkcu, kRunSub, "Tool", "C:\\someone-else.exe");  // another program wrote it
-  const std::size_t before = w.kept();
-  EXPECT_FALSE(w.undoNewest());
-  EXPECT_TRUE(w.saidChanged());
-  EXPECT_NE(w.prompt.messages.back().find("someone-else"), std::string::npos) << "says what differs";
-  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "C:\\someone-else.exe");
-  EXPECT_EQ(w.kept(), before);
-
-  w.reg.put(kHkcu, kRunSub, "Tool", "C:\\new.exe", kRegExpandSz);
-  EXPECT_FALSE(w.undoNewest()) << "the same text under another type is a change too";
-
-  Change foreign = w.newest();
-  foreign.location = "HKEY_CURRENT_USER\\Software\\Classes\\exefile";
-  EXPECT_FALSE(undoChange(w.f.table, foreign, w.prompt, w.f.tr));
-  foreign.family = "nosuchfamily";
-  EXPECT_FALSE(undoChange(w.f.table, foreign, w.prompt, w.f.tr));
-  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "C:\\new.exe");
-}
-
-TEST(ProgramListUndo, ARemovedProgramGoesBackToItsPlace) {
-  UndoWorld w;
-  w.reg.put(kHkcu, kWindowsSub, "Load", "a.exe b.exe,c.exe");
-  auto pane = w.pane("programlist", kLoad);
-  pane->remove(w.list, w.rowOf("b.exe", RowState::Live));
-  ASSERT_EQ(w.reg.find(kHkcu, kWindowsSub, "Load")->text, "a.exe,c.exe");
-  EXPECT_EQ(w.newest().position, 1u);
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.reg.find(kHkcu, kWindowsSub, "Load")->text, "a.exe b.exe,c.exe") << "the very text it had";
-
-  // Changed meanwhile: only the program goes back, between its neighbours.
-  pane->fill(w.list);
-  pane->remove(w.list, w.rowOf("b.exe", RowState::Live));
-  const Change removed = w.newest();
-  w.reg.put(kHkcu, kWindowsSub, "Load", "a.exe,c.exe,d.exe");
-  ASSERT_TRUE(undoChange(w.f.table, removed, w.prompt, w.f.tr));
-  EXPECT_EQ(w.reg.find(kHkcu, kWindowsSub, "Load")->text, "a.exe,b.exe,c.exe,d.exe");
-  EXPECT_FALSE(undoChange(w.f.table, removed, w.prompt, w.f.tr)) << "it is there already";
-  EXPECT_TRUE(w.saidChanged());
-}
-
-TEST(ProgramListUndo, ModifyAndDisableGoBackAndUserinitIsGuarded) {
-  UndoWorld w;
-  w.reg.put(kHkcu, kWindowsSub, "Load", "a.exe,b.exe");
-  auto pane = w.pane("programlist", kLoad);
-  w.answer("Load", "z.exe");
-  pane->modify(w.list, w.rowOf("a.exe", RowState::Live));
-  ASSERT_EQ(w.reg.find(kHkcu, kWindowsSub, "Load")->text, "b.exe,z.exe");
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.reg.find(kHkcu, kWindowsSub, "Load")->text, "a.exe,b.exe");
-
-  pane->fill(w.list);
-  ASSERT_TRUE(pane->disable(w.list, w.rowOf("b.exe", RowState::Live)));
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.reg.find(kHkcu, kWindowsSub, "Load")->text, "a.exe,b.exe");
-  EXPECT_TRUE(w.f.store.items(kProgramListRecords).empty());
-
-  // Undoing a Modify that put userinit.exe in would take it out again: the
-  // warning is asked, and its default (Cancel) changes nothing.
-  w.reg.put(RootKey::LocalMachine, kWinlogonSub, "Userinit", "other.exe");
-  auto userinit = w.pane("programlist", kUserinit);
-  w.answer("Userinit", "C:\\Windows\\system32\\userinit.exe");
-  userinit->modify(w.list, w.rowOf("other.exe", RowState::Live));
-  const std::string afterModify = w.reg.find(RootKey::LocalMachine, kWinlogonSub, "Userinit")->text;
-  ASSERT_NE(afterModify.find("userinit.exe"), std::string::npos);
-  const std::size_t kept = w.kept();
-  EXPECT_FALSE(w.undoNewest());
-  EXPECT_EQ(w.prompt.warnings.size(), 1u);
-  EXPECT_EQ(w.reg.find(RootKey::LocalMachine, kWinlogonSub, "Userinit")->text, afterModify);
-  EXPECT_EQ(w.kept(), kept);
-}
-
-TEST(ReplacingUndo, AnAddThatReplacedAnEntryGivesThatEntryBack) {
-  UndoWorld w;
-  w.reg.put(kHkcu, kRunSub, "Tool", "%OLD%\\tool.exe", kRegExpandSz);
-  auto registry = w.pane("registry", kRun);
-  w.answer("Tool", "C:\\new.exe");
-  registry->add(w.list);
-  ASSERT_EQ(w.prompt.questions.size(), 1u) << "asked before replacing";
-  ASSERT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "C:\\new.exe");
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "%OLD%\\tool.exe");
-  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->type, kRegExpandSz);
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "C:\\new.exe");
-
-  // Enable over a value written meanwhile, and a rename onto another value:
-  // undoing either gives the replaced value back.
-  w.reg.put(kHkcu, kRunSub, "Other", "C:\\other.exe");
-  registry->fill(w.list);
-  ASSERT_TRUE(registry->disable(w.list, w.rowOf("Other", RowState::Live)));
-  w.reg.put(kHkcu, kRunSub, "Other", "C:\\meanwhile.exe", kRegExpandSz);
-  registry->fill(w.list);
-  ASSERT_TRUE(registry->enable(w.list, w.rowOf("Other", RowState::Disabled)));
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Other")->text, "C:\\meanwhile.exe");
-  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Other")->type, kRegExpandSz);
-  EXPECT_EQ(w.f.store.items(kRegistryRecords).size(), 1u) << "and the entry is disabled again";
-
-  w.answer("Other", "C:\\renamed.exe");
-  registry->fill(w.list);
-  registry->modify(w.list, w.rowOf("Tool", RowState::Live));
-  ASSERT_FALSE(w.reg.find(kHkcu, kRunSub, "Tool"));
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Tool")->text, "C:\\new.exe");
-  EXPECT_EQ(w.reg.find(kHkcu, kRunSub, "Other")->text, "C:\\meanwhile.exe");
-}
-
-TEST(HistoryNotKept, TheChangeStandsAndTheUserIsToldOnce) {
-  UndoWorld w;
-  w.file.unreadable = true;
-  w.reg.put(kHkcu, kRunSub, "A", "a.exe");
-  w.reg.put(kHkcu, kRunSub, "B", "b.exe");
-  auto pane = w.pane("registry", kRun);
-  ASSERT_TRUE(pane->disable(w.list, w.rowOf("A", RowState::Live)));
-  ASSERT_TRUE(pane->disable(w.list, w.rowOf("B", RowState::Live)));
-  EXPECT_FALSE(w.reg.find(kHkcu, kRunSub, "A"));
-  EXPECT_FALSE(w.reg.find(kHkcu, kRunSub, "B"));
-  EXPECT_EQ(std::count(w.prompt.messages.begin(), w.prompt.messages.end(), "_HistoryNotKept"), 1);
-  EXPECT_EQ(w.file.writes, 0);
-}
-
-// Windows' own flag: turning an entry on in place is a change of its own,
-// undone byte for byte; a Remove takes the flag along and its Undo brings
-// both back; a flag changed since is left alone.
-TEST(FlagUndo, TurnOnAndRemoveComeBackWithTheFlagsExactBytes) {
-  UndoWorld w;
-  const std::string approvedSub = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
-  const std::vector<std::uint8_t> off = {3, 0, 0, 0, 0x40, 0x8d, 0x3b, 0x61, 0x7a, 0x2f, 0xdb, 0x01};
-  const auto flag = [&] {
-    const RegValue* v = w.reg.find(kHkcu, approvedSub, "Tool");
-    return v ? v->bytes : std::vector<std::uint8_t>{};
-  };
-  w.reg.put(kHkcu, kRunSub, "Tool", "C:\\tool.exe");
-  w.reg.putBytes(kHkcu, approvedSub, "Tool", off);
-  auto pane = w.pane("registry", kRun);
-  const int row = w.rowOf("Tool", RowState::Disabled);
-  ASSERT_GE(row, 0) << "listed unchecked";
-  ASSERT_TRUE(pane->enable(w.list, row));
-  EXPECT_EQ(flag(), flagOnBytes());
-  EXPECT_EQ(w.newest().kind, "flag");
-
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(flag(), off) << "the very bytes Windows wrote, its time included";
-  EXPECT_EQ(w.newest().kind, "flag") << "an Undo is a change of its own";
-  ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(flag(), flagOnBytes());
-
-  // Changed since: the setting in Windows was turned off again by hand.
-  w.reg.putBytes(kHkcu, approvedSub, "Tool", off);
-  const std::size_t before = w.kept();
-  EXPECT_FALSE(w.undoNewest());
-  EXPECT_TRUE(w.saidChanged());
-  EXPECT_EQ(flag(), off);
-  EXPECT_EQ(w.kept(), before);
-
-  // Remove takes the flag along; Undo brings value and flag back.
-  pane->fill(w.list);
-  pane->remove(w.list, w.rowOf("Tool", RowState::Disabled));
-  ASSERT_FALSE(w.reg.find(kHkcu, kRunSub, "Tool"));
-  ASSERT_FALSE(w.reg.find(kHkcu, approvedSub, "Tool"));
-  ASSERT_TRUE(w.undoNewest());
-  ASSERT_TRUE(w.reg.find(kHkcu, kRunSub, "Tool"));
-  EXPECT_EQ(flag(), off) << "still turned off in Windows, as before the Remove";
-}
-
 // history.xml lies beside the program, where anyone who may write that
-// folder may edit it: Undo takes it as input. A change whose fields would
-// not pass as the user's own input is refused before anything is touched.
+// folder may edit it: Undo takes it as input.
 using Edit = std::pair<std::string, std::string>;
-
-void expectEachRefused(UndoWorld& w, const std::vector<Edit>& edits) {
-  const HistoryRecord genuine = w.file.records.back();
-  const std::string before = w.everything();
-  for (const auto& [field, value] : edits) {
-    const Change c = w.editedNewest(field, value);
-    EXPECT_FALSE(undoChange(w.f.table, c, w.prompt, w.f.tr)) << field << "=" << value;
-    EXPECT_TRUE(w.saidNotPossible()) << field << "=" << value;
-    EXPECT_EQ(w.everything(), before) << field << "=" << value;
-    w.file.records.back() = genuine;
-  }
-  EXPECT_TRUE(w.undoNewest()) << "the change as it was made still undoes";
-}
-
-TEST(UntrustedHistory, RegistryAndProgramListChangesPassTheirFamilysRules) {
-  UndoWorld w;
-  w.reg.put(kHkcu, kRunSub, "Tool", "C:\\tool.exe");
-  auto registry = w.pane("registry", kRun);
-  w.answer("Renamed", "C:\\new.exe");
-  registry->modify(w.list, w.rowOf("Tool", RowState::Live));
-  expectEachRefused(w, {{"location", "HKEY_CURRENT_USER\\Software\\Classes\\exefile"},
-                        {"location", kRun + "\\"},
-                        {"beforename", std::string("Tool\0Other", 10)},
-                        {"beforetype", "REG_BINARY"},
-                        {"aftertype", "reg_expand_sz"},
-                        {"replacedtype", "REG_MULTI_SZ"},
-                        {"flagafter", "3:zz"},
-                        {"undoes", "9"}});
-
-  w.reg.put(kHkcu, kWindowsSub, "Load", "a.exe b.exe,c.exe");
-  auto programs = w.pane("programlist", kLoad);
-  programs->remove(w.list, w.rowOf("b.exe", RowState::Live));
-  expectEachRefused(w, {{"beforename", "Shell"},
-                        {"location", "HKEY_LOCAL_MACHINE\\" + kWinlogonSub + "\\Shell"},
-                        {"beforedata", ""},
-                        {"valuebefore", std::string("a.exe b.exe,c.exe\0evil.exe", 26)}});
-  EXPECT_EQ(w.reg.find(kHkcu, kWindowsSub, "Load")->text, "a.exe b.exe,c.exe");
-}
-
-// The row the user selected is the change undone: a number that two changes
-// carry is refused, and so is a row the file no longer holds as shown.
-TEST(UntrustedHistory, TheSelectedRowIsTheChangeUndoneAndANumberTwiceIsRefused) {
-  UndoWorld w;
-  auto pane = w.pane("registry", kRun);
-  w.answer("A", "C:\\a.exe");
-  pane->add(w.list);
-  w.answer("B", "C:\\b.exe");
-  pane->add(w.list);
-  const HistoryRecord genuine = w.file.records.back();
-  w.editedNewest("id", "1");
-  const auto twice = w.history.changes();
-  ASSERT_EQ(twice->size(), 2u);
-  const Change older = twice->back();
-  ASSERT_EQ(older.after->name, "A");
-  const std::string before = w.everything();
-  EXPECT_FALSE(undoSelected(w.f.table, w.history, older, w.prompt, w.f.tr));
-  EXPECT_TRUE(w.saidNotPossible());
-  EXPECT_EQ(w.everything(), before) << "neither A nor B is taken away";
-
-  w.file.records.back() = genuine;
-  const Change shown = w.newest();  // number 2, the Add of B
-  w.editedNewest("aftername", "A");
-  w.editedNewest("afterdata", "C:\\a.exe");
-  EXPECT_FALSE(undoSelected(w.f.table, w.history, shown, w.prompt, w.f.tr)) << "edited while it was shown";
-  EXPECT_EQ(w.everything(), before);
-
-  w.file.records.back() = genuine;
-  ASSERT_TRUE(undoSelected(w.f.table, w.history, older, w.prompt, w.f.tr));
-  EXPECT_FALSE(w.reg.find(kHkcu, kRunSub, "A"));
-  EXPECT_TRUE(w.reg.find(kHkcu, kRunSub, "B"));
-  EXPECT_EQ(w.newest().undoes, 1u);
-}
-
-
-// --- The startup folders ------------------------------------------------------
 
 // The startup-folder family alone over the fakes, its operations driven as
 // the pane drives them and committed into the history, as is every Undo.
@@ -523,7 +159,7 @@ TEST(StartupFolderUndo, DisableGoesBackAndAChangedShortcutIsLeftAlone) {
   EXPECT_TRUE(w.folders.hasFile(kStartup + "\\New.lnk"));
 }
 
-TEST(ReplacingUndo, AShortcutThatReplacedAFileGivesThatFileBack) {
+TEST(ReplacingUndo, AnAddThatReplacedAnEntryGivesThatEntryBack) {
   StartupUndoWorld w;
   const std::string link = kStartup + "\\Tool.lnk";
   const std::string bytes = FakeShellLinks::linkBytes("C:\\old.exe", "args=/keep");
@@ -584,6 +220,8 @@ TEST(FlagUndo, AStartupFileTurnedOnAndRemovedComesBackWithItsFlag) {
   EXPECT_EQ(flag(), off);
 }
 
+// A change whose fields would not pass as the user's own input is refused
+// before anything is touched.
 TEST(UntrustedHistory, AStartupFolderChangeNeverReachesOutsideItsFolder) {
   StartupUndoWorld w;
   const std::string link = kStartup + "\\Tool.lnk";

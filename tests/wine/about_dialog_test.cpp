@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-#include "app/link_colour.h"
-#include "app/win32/frame_commands.h"
+#include "dialogs/link_colour.h"
+#include "dialogs/win32/about_dialog.h"
 #include "core/paths.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fakes.h"

@@ -14,8 +14,9 @@
 
 #include "dialogs/win32/history_dialog.h"
 #include "core/win32/store_msxml.h"
-#include "fakes/fakes.h"
 #include "fakes/family_driver.h"
+#include "fakes/fakes.h"
+#include "history/change_commit.h"
 #include "history/change_history.h"
 #include "history/change_log.h"
 #include "history/change_undo.h"
@@ -85,28 +86,34 @@ class RealHistory : public ::testing::Test {
   OperationLog log{tr, &sink};
   std::unique_ptr<win32::Win32HistoryFile> file = std::make_unique<win32::Win32HistoryFile>(program.file("history.xml"));
   std::unique_ptr<ChangeHistory> history = std::make_unique<ChangeHistory>(*file, program.file("History"));
-  FamilyContext context{store, log, tr};
+  // Where every change is logged and kept, as in the program.
+  std::unique_ptr<ChangeCommit> commit = std::make_unique<ChangeCommit>(log, history.get(), tr);
+  FamilyContext context{store, tr};
   win32::Win32Registry registry;
   win32::Win32Folders folders;
   win32::Win32ShellLinks links;
   ScriptedPrompt prompt;
-  FakeList list;
   win32::ComScope com;
 
   RealHistory() {
-    context.history = history.get();
+    context.copies = history.get();
     tr.texts = {{"_UndoEntryChanged", "_UndoEntryChanged %s: %s"}, {"_UndoNowHolds", "now %s"}};
   }
-  // As after a restart: a new history over the same file.
+  // As after a restart: a new history over the same file. A family made
+  // before keeps the old one's copy folder: make it again.
   void restart(std::size_t limit = ChangeHistory::kDefaultLimit) {
     file = std::make_unique<win32::Win32HistoryFile>(program.file("history.xml"));
     history = std::make_unique<ChangeHistory>(*file, program.file("History"), limit);
-    context.history = history.get();
+    commit = std::make_unique<ChangeCommit>(log, history.get(), tr);
+    context.copies = history.get();
   }
+  // Drives `family` as a pane does, committing to the history of now.
+  FamilyDriver drive(EntryFamily& family) { return FamilyDriver(family, prompt, *commit); }
   Change newest() { return history->changes().value().front(); }
-  int rowOf(const std::string& nameOrData, RowState state) const {
-    for (std::size_t i = 0; i < list.rows.size(); ++i) {
-      const Row& r = list.rows[i];
+  static int rowOf(const FamilyDriver& driver, const std::string& nameOrData, RowState state) {
+    const std::vector<Row>& rows = driver.rows();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      const Row& r = rows[i];
       if ((r.name == nameOrData || r.data == nameOrData) && r.state == state) return static_cast<int>(i);
     }
     return -1;
@@ -139,7 +146,7 @@ TEST_F(RealHistory, SurvivesARestartWithEveryTextAsItWas) {
 }
 
 TEST_F(RealHistory, ADamagedOrForeignFileIsLeftByteForByte) {
-  for (const std::string damaged : {std::string("<history><change id=\"1\" family=\"registry\""),
+  for (const std::string& damaged : {std::string("<history><change id=\"1\" family=\"registry\""),
                                     std::string("<config><toolvelmora/></config>"), std::string()}) {
     writeFile(program.file("history.xml"), damaged);
     restart();
@@ -196,70 +203,63 @@ TEST_F(RealHistory, PruningAtTheBoundDeletesTheCopies) {
 }
 
 TEST_F(RealHistory, RegistryRemoveModifyDisableComeBackExactlyAndAChangedValueIsLeftAlone) {
-  RegistryFamily family({key.path()}, registry, context, prompt);
+  RegistryFamily family({key.path()}, registry, context);
+  FamilyDriver first = drive(family);
   ASSERT_EQ(registry.setText(RootKey::CurrentUser, key.subkey(), "Tool", "%SystemRoot%\\tool.exe /t", kRegExpandSz,
                              KeyCreation::CreateKey),
             RegStatus::Ok);
   const RawValue original = raw(key.subkey(), "Tool");
   ASSERT_TRUE(original.found);
 
-  family.fill(list);
-  family.remove(list, rowOf("Tool", RowState::Live));
+  first.list();
+  first.remove(rowOf(first, "Tool", RowState::Live));
   ASSERT_FALSE(raw(key.subkey(), "Tool").found);
   restart();  // the Undo need not happen in the same run
-  RegistryFamily again({key.path()}, registry, context, prompt);
-  ASSERT_TRUE(again.undo(newest()));
+  RegistryFamily again({key.path()}, registry, context);
+  FamilyDriver driver = drive(again);
+  ASSERT_TRUE(driver.undo(newest()).done());
   EXPECT_EQ(raw(key.subkey(), "Tool"), original) << "value type and bytes";
-  ASSERT_TRUE(again.undo(newest())) << "Undo of the Undo";
+  ASSERT_TRUE(driver.undo(newest()).done()) << "Undo of the Undo";
   EXPECT_FALSE(raw(key.subkey(), "Tool").found);
-  ASSERT_TRUE(again.undo(newest()));
+  ASSERT_TRUE(driver.undo(newest()).done());
   EXPECT_EQ(raw(key.subkey(), "Tool"), original);
 
-  prompt.onDialog = [](EntryDialogKind, EntryDialogData& d) {
-    d.name = "Renamed";
-    d.path = "C:\\plain.exe";
-    return true;
-  };
-  again.fill(list);
-  again.modify(list, rowOf("Tool", RowState::Live));
+  driver.list();
+  driver.modify(rowOf(driver, "Tool", RowState::Live), "Renamed", "C:\\plain.exe");
   ASSERT_TRUE(raw(key.subkey(), "Renamed").found);
-  ASSERT_TRUE(again.undo(newest()));
+  ASSERT_TRUE(driver.undo(newest()).done());
   EXPECT_FALSE(raw(key.subkey(), "Renamed").found);
   EXPECT_EQ(raw(key.subkey(), "Tool"), original);
 
-  again.fill(list);
-  ASSERT_TRUE(again.disable(list, rowOf("Tool", RowState::Live)));
-  ASSERT_TRUE(again.undo(newest()));
+  driver.list();
+  ASSERT_TRUE(driver.disable(rowOf(driver, "Tool", RowState::Live)).done());
+  ASSERT_TRUE(driver.undo(newest()).done());
   EXPECT_EQ(raw(key.subkey(), "Tool"), original);
 
   // Disabled again by undoing the Enable; then the value is written by
   // someone else while disabled: undoing the Disable would replace it, so
   // Enable's question comes, and Cancel keeps it.
-  ASSERT_TRUE(again.undo(newest()));
+  ASSERT_TRUE(driver.undo(newest()).done());
   ASSERT_EQ(registry.setString(RootKey::CurrentUser, key.subkey(), "Tool", "C:\\other.exe", KeyCreation::KeyMustExist),
             RegStatus::Ok);
   const RawValue other = raw(key.subkey(), "Tool");
   prompt.answers = {false};
   const std::size_t kept = history->changes()->size();
   const std::size_t asked = prompt.questions.size();
-  EXPECT_FALSE(again.undo(newest()));
+  EXPECT_FALSE(driver.undo(newest()).done());
   EXPECT_EQ(prompt.questions.size(), asked + 1) << "asked before replacing";
   EXPECT_EQ(raw(key.subkey(), "Tool"), other);
   EXPECT_EQ(history->changes()->size(), kept);
 }
 
 TEST_F(RealHistory, RefusedWhenTheValueChangedInBetweenWithNothingChanged) {
-  RegistryFamily family({key.path()}, registry, context, prompt);
-  prompt.onDialog = [](EntryDialogKind, EntryDialogData& d) {
-    d.name = "New";
-    d.path = "C:\\new.exe";
-    return true;
-  };
-  family.add(list);
+  RegistryFamily family({key.path()}, registry, context);
+  FamilyDriver driver = drive(family);
+  ASSERT_TRUE(driver.add("New", "C:\\new.exe").done());
   ASSERT_EQ(registry.setString(RootKey::CurrentUser, key.subkey(), "New", "C:\\changed.exe", KeyCreation::KeyMustExist),
             RegStatus::Ok);
   const RawValue changed = raw(key.subkey(), "New");
-  EXPECT_FALSE(family.undo(newest()));
+  EXPECT_FALSE(driver.undo(newest()).done());
   ASSERT_FALSE(prompt.messages.empty());
   EXPECT_NE(prompt.messages.back().find("_UndoEntryChanged New: now C:\\changed.exe"), std::string::npos);
   EXPECT_EQ(raw(key.subkey(), "New"), changed);
@@ -271,11 +271,12 @@ TEST_F(RealHistory, AProgramListValueGetsItsVeryTextBack) {
   ASSERT_EQ(registry.setString(RootKey::CurrentUser, key.subkey(), "Load", "a.exe b.exe,c.exe", KeyCreation::CreateKey),
             RegStatus::Ok);
   const RawValue original = raw(key.subkey(), "Load");
-  ProgramListFamily family({location}, registry, noShortPaths(), context, prompt);
-  family.fill(list);
-  family.remove(list, rowOf("b.exe", RowState::Live));
+  ProgramListFamily family({location}, registry, noShortPaths(), context);
+  FamilyDriver driver = drive(family);
+  driver.list();
+  driver.remove(rowOf(driver, "b.exe", RowState::Live));
   ASSERT_NE(raw(key.subkey(), "Load"), original);
-  ASSERT_TRUE(family.undo(newest()));
+  ASSERT_TRUE(driver.undo(newest()).done());
   EXPECT_EQ(raw(key.subkey(), "Load"), original);
 }
 
@@ -283,29 +284,28 @@ TEST_F(RealHistory, AProgramThatLeftItsListOrAShortcutRetargetedIsLeftAlone) {
   const std::string location = key.path() + "\\Load";
   ASSERT_EQ(registry.setString(RootKey::CurrentUser, key.subkey(), "Load", "a.exe", KeyCreation::CreateKey),
             RegStatus::Ok);
-  ProgramListFamily programs({location}, registry, noShortPaths(), context, prompt);
-  prompt.onDialog = [](EntryDialogKind, EntryDialogData& d) {
-    d.path = "b.exe";
-    return true;
-  };
-  programs.add(list);
+  ProgramListFamily programs({location}, registry, noShortPaths(), context);
+  FamilyDriver programDriver = drive(programs);
+  // Add's dialog with only the program typed in; its name as prepared.
+  EntryDialogData fields;
+  ASSERT_TRUE(programs.prepareAdd(fields).done());
+  fields.path = "b.exe";
+  ASSERT_TRUE(programDriver.commit(programs.add(fields, prompt)).done());
   ASSERT_EQ(registry.setString(RootKey::CurrentUser, key.subkey(), "Load", "a.exe,c.exe", KeyCreation::KeyMustExist),
             RegStatus::Ok);
   const RawValue changed = raw(key.subkey(), "Load");
-  EXPECT_FALSE(programs.undo(newest()));
+  EXPECT_FALSE(programDriver.undo(newest()).done());
   EXPECT_NE(prompt.messages.back().find("_UndoEntryChanged b.exe"), std::string::npos);
   EXPECT_EQ(raw(key.subkey(), "Load"), changed);
 
   TempDir startup;
-  context.copies = history.get();
   StartupFolderFamily shortcuts({startup.path()}, folders, links, program.path(), context);
-  ChangeCommit commit{log, history.get(), tr};
-  FamilyDriver driver(shortcuts, prompt, commit);
-  ASSERT_TRUE(driver.add("New", "C:\\windows\\notepad.exe").done());
+  FamilyDriver shortcutDriver = drive(shortcuts);
+  ASSERT_TRUE(shortcutDriver.add("New", "C:\\windows\\notepad.exe").done());
   writeLink(startup.file("New.lnk"), "C:\\windows\\regedit.exe", "");
   const std::string retargeted = readFile(startup.file("New.lnk"));
   const std::size_t kept = history->changes()->size();
-  EXPECT_FALSE(driver.undo(newest()).done());
+  EXPECT_FALSE(shortcutDriver.undo(newest()).done());
   EXPECT_NE(prompt.messages.back().find("_UndoEntryChanged New.lnk"), std::string::npos);
   EXPECT_EQ(readFile(startup.file("New.lnk")), retargeted);
   EXPECT_EQ(history->changes()->size(), kept);
@@ -316,31 +316,25 @@ TEST_F(RealHistory, ShortcutsComeBackByteForByte) {
   const std::string link = startup.file("Tool.lnk");
   writeLink(link, "C:\\windows\\notepad.exe", "/a \"b c\"");
   const std::string original = readFile(link);
-  context.copies = history.get();
   StartupFolderFamily family({startup.path()}, folders, links, program.path(), context);
-  ChangeCommit commit{log, history.get(), tr};
-  FamilyDriver driver(family, prompt, commit);
-  const auto live = [&](const std::string& name) {
-    const std::vector<Row>& rows = driver.list();
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-      if (rows[i].name == name && rows[i].state == RowState::Live) return static_cast<int>(i);
-    }
-    return -1;
-  };
+  FamilyDriver driver = drive(family);
 
-  ASSERT_TRUE(driver.remove(live("Tool.lnk")).done());
+  driver.list();
+  driver.remove(rowOf(driver, "Tool.lnk", RowState::Live));
   ASSERT_FALSE(exists(link));
   ASSERT_TRUE(driver.undo(newest()).done());
   EXPECT_EQ(readFile(link), original);
 
-  ASSERT_TRUE(driver.modify(live("Tool.lnk"), "Other.lnk", "C:\\windows\\regedit.exe").done());
+  driver.list();
+  driver.modify(rowOf(driver, "Tool.lnk", RowState::Live), "Other.lnk", "C:\\windows\\regedit.exe");
   ASSERT_TRUE(exists(startup.file("Other.lnk")));
   ASSERT_FALSE(exists(link));
   ASSERT_TRUE(driver.undo(newest()).done());
   EXPECT_EQ(readFile(link), original);
   EXPECT_FALSE(exists(startup.file("Other.lnk")));
 
-  ASSERT_TRUE(driver.disable(live("Tool.lnk")).done());
+  driver.list();
+  ASSERT_TRUE(driver.disable(rowOf(driver, "Tool.lnk", RowState::Live)).done());
   ASSERT_TRUE(driver.undo(newest()).done());
   EXPECT_EQ(readFile(link), original);
 }
@@ -350,9 +344,10 @@ TEST_F(RealHistory, TheDialogListsNewestFirstAndUndoesTheSelectedChange) {
   ASSERT_EQ(registry.setString(RootKey::CurrentUser, run, "VelmoraHistoryTest", "C:\\h.exe", KeyCreation::CreateKey),
             RegStatus::Ok);
   FamilyTable table({registryFamily(registry, context)});
-  auto family = table.family("registry").make({"HKEY_CURRENT_USER\\" + run}, prompt);
-  family->fill(list);
-  family->remove(list, rowOf("VelmoraHistoryTest", RowState::Live));
+  auto family = table.family("registry").make({"HKEY_CURRENT_USER\\" + run});
+  FamilyDriver driver = drive(*family);
+  driver.list();
+  driver.remove(rowOf(driver, "VelmoraHistoryTest", RowState::Live));
   ASSERT_FALSE(raw(run, "VelmoraHistoryTest").found);
 
   int rowsBefore = -1, selected = -1, rowsAfter = -1;
@@ -367,7 +362,7 @@ TEST_F(RealHistory, TheDialogListsNewestFirstAndUndoesTheSelectedChange) {
     });
     return 0;
   });
-  EXPECT_TRUE(win32::showHistoryDialog(nullptr, table, *history, tr));
+  EXPECT_TRUE(win32::showHistoryDialog(nullptr, table, *history, *commit, tr));
   EXPECT_EQ(rowsBefore, 1);
   EXPECT_EQ(selected, 0) << "the newest change is selected when the dialog opens";
   EXPECT_EQ(rowsAfter, 2) << "the Undo is listed as a change of its own";

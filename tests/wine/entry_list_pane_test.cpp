@@ -12,6 +12,7 @@
 #include "fakes/fakes.h"
 #include "fakes/real_families.h"
 #include "fakes/recording_family.h"
+#include "history/change_commit.h"
 #include "lang/win32/translate_win32.h"
 #include "pane/win32/entry_list_pane.h"
 #include "platform/win32/dpi.h"
@@ -43,19 +44,14 @@ class PaneTest : public ::testing::Test {
     pumpMessages();
   }
 
-  // A pane whose family fills `rows`; `prompt` null gives the pane's own.
+  // A pane whose family lists `rows`; `prompt` null gives the pane's own.
   // Shown as the main window shows a pane: made, then refreshed.
   void open(std::vector<Row> rows, std::unique_ptr<UserPrompt> prompt = nullptr, bool refresh = true) {
-    pane = std::make_unique<EntryListPane>(
-        translator,
-        [&](UserPrompt&) {
-          auto f = std::make_unique<RecordingFamily>();
-          f->rowsToFill = rows;
-          f->widths = widths;
-          family = f.get();
-          return f;
-        },
-        std::move(prompt));
+    auto f = std::make_unique<RecordingFamily>();
+    f->rowsToFill = std::move(rows);
+    f->widths = widths;
+    family = f.get();
+    pane = std::make_unique<EntryListPane>(translator, std::move(f), commit, std::move(prompt));
     HWND hwnd = pane->create(GetModuleHandleW(nullptr), parent);
     ASSERT_NE(hwnd, nullptr);
     RECT client;
@@ -108,6 +104,10 @@ class PaneTest : public ::testing::Test {
   int image(int row) { return pane->rows().stateImage(row); }
 
   MapTranslator translator;
+  // What the pane commits: every change it made, logged once.
+  RecordingLog logged;
+  OperationLog log{translator, &logged};
+  ChangeCommit commit{log, nullptr, translator};
   ColumnWidths widths{150, 60, 350, 350};
   HWND parent = nullptr;
   HWND list = nullptr;
@@ -230,12 +230,13 @@ TEST_F(PaneTest, ClickOnTheBoxOfAnUnselectedRowMovesThatRow) {
   open(threeRows());
   select(0);
   click(boxOf(2));
-  EXPECT_EQ(family->disabled, std::vector<int>{2});
+  EXPECT_EQ(family->operations(), std::vector<std::string>{"disable three"});
   EXPECT_EQ(image(2), 1);
   click(boxOf(1));
-  EXPECT_EQ(family->enabled, std::vector<int>{1});
+  EXPECT_EQ(family->operations(), (std::vector<std::string>{"disable three", "enable two"}));
   EXPECT_EQ(image(1), 2);
-  EXPECT_EQ(family->operations().size(), 2u);
+  EXPECT_EQ(family->fills, 1) << "a move keeps the rows where they are: no new listing";
+  EXPECT_EQ(logged.records.size(), 2u) << "each move is committed once";
 }
 
 // Each row keeps where its entry is, through a filter and a shorter refill;
@@ -243,7 +244,7 @@ TEST_F(PaneTest, ClickOnTheBoxOfAnUnselectedRowMovesThatRow) {
 TEST_F(PaneTest, RowsKeepTheirOriginAndAMoveUpdatesIt) {
   auto rows = threeRows();
   rows[1].origin = RowOrigin::Record;
-  Row off{"four", "Registry value", "C:\four.exe", "HKEY_CURRENT_USER\Run", RowState::Disabled};
+  Row off{"four", "Registry value", "C:\\four.exe", "HKEY_CURRENT_USER\\Run", RowState::Disabled};
   off.origin = RowOrigin::OffInWindows;
   rows.push_back(off);
   open(rows);
@@ -296,12 +297,13 @@ TEST_F(PaneTest, EnableAndDisableButtonsWorkOnlyWhereTheyChangeSomething) {
   EXPECT_TRUE(answerer.seen.empty()) << "no message either";
 
   command(IDC_ENABLE);
-  EXPECT_EQ(family->enabled, std::vector<int>{1});
+  EXPECT_EQ(family->operations(), std::vector<std::string>{"enable two"});
   EXPECT_EQ(image(1), 2);
   select(2);
   command(IDC_DISABLE);
-  EXPECT_EQ(family->disabled, std::vector<int>{2});
+  EXPECT_EQ(family->operations(), (std::vector<std::string>{"enable two", "disable three"}));
   EXPECT_EQ(image(2), 1);
+  EXPECT_EQ(family->fills, 1);
 }
 
 TEST_F(PaneTest, WithoutSelectionThePaneAsksForOneInItsOwnMessageBox) {
@@ -320,12 +322,13 @@ TEST_F(PaneTest, AnEntryThatDidNotMoveShowsItsStateAgain) {
   open(threeRows());
   family->moves = false;
   click(boxOf(0));
-  EXPECT_EQ(family->disabled, std::vector<int>{0});
+  EXPECT_EQ(family->operations(), std::vector<std::string>{"disable one"});
   EXPECT_EQ(image(0), 2) << "the entry is still live";
   click(boxOf(1));
-  EXPECT_EQ(family->enabled, std::vector<int>{1});
+  EXPECT_EQ(family->operations(), (std::vector<std::string>{"disable one", "enable two"}))
+      << "showing the state again starts nothing";
   EXPECT_EQ(image(1), 1);
-  EXPECT_EQ(family->operations().size(), 2u) << "showing the state again starts nothing";
+  EXPECT_TRUE(logged.records.empty()) << "nothing moved, nothing logged";
 }
 
 TEST_F(PaneTest, DoubleClickShowsTheFileOfTheRow) {
@@ -395,7 +398,8 @@ TEST_F(PaneTest, F5RefreshesAndDeleteRemovesOnlyInTheList) {
   EXPECT_FALSE(pane->translateKeys(delElsewhere));
   MSG letter{list, WM_KEYDOWN, 'A', 0, 0, {}};
   EXPECT_FALSE(pane->translateKeys(letter));
-  EXPECT_EQ(family->operations(), std::vector<std::string>{"remove"});
+  EXPECT_EQ(family->operations(), std::vector<std::string>{"remove two"});
+  EXPECT_EQ(family->fills, 3) << "a Remove lists the family again";
 }
 
 // The menu a key opens, seen as the system shows it: the items' states at
@@ -503,11 +507,15 @@ TEST_F(PaneTest, AltEnterShowsThePropertiesOfTheSelectedRowAsExplorerDoes) {
   // The keyboard sends Enter with Alt down as a system key.
   MSG altEnter{list, WM_SYSKEYDOWN, VK_RETURN, 0, 0, {}};
   EXPECT_TRUE(pane->translateKeys(altEnter));
-  EXPECT_TRUE(family->operations().empty()) << "no row: asked for one instead";
+  EXPECT_TRUE(prompt->dialogs.empty()) << "no row: asked for one instead";
   EXPECT_EQ(prompt->messages.size(), 1u);
   select(1);
   EXPECT_TRUE(pane->translateKeys(altEnter));
-  EXPECT_EQ(family->operations(), std::vector<std::string>{"property"});
+  ASSERT_EQ(prompt->dialogs.size(), 1u);
+  EXPECT_EQ(prompt->dialogs[0].kind, EntryDialogKind::Property);
+  EXPECT_EQ(prompt->dialogs[0].in.name, "two");
+  EXPECT_EQ(prompt->dialogs[0].in.path, "C:\\two.exe -q");
+  EXPECT_TRUE(family->operations().empty()) << "Property changes nothing";
   EXPECT_TRUE(prompt->fileInfoPaths.empty()) << "not the File Info of Enter alone";
   MSG elsewhere{GetDlgItem(pane->hwnd(), IDC_ADDNEW), WM_SYSKEYDOWN, VK_RETURN, 0, 0, {}};
   EXPECT_FALSE(pane->translateKeys(elsewhere));
@@ -637,7 +645,6 @@ TEST_F(PaneTest, EveryShippedTypeTextFitsTheTypeColumnOfEveryFamily) {
                              {"startupfolder", {"_StartupFolderType"}}};
   FakeRegistry registry;
   RealFamilies real(registry);
-  ScriptedPrompt prompt;
   for (const Family& family : families) {
     SCOPED_TRACE(family.id);
     std::vector<Row> rows;
@@ -650,7 +657,7 @@ TEST_F(PaneTest, EveryShippedTypeTextFitsTheTypeColumnOfEveryFamily) {
         rows.push_back({"n", text, "d", "p", RowState::Live});
       }
     }
-    widths = real.table.family(family.id).make({}, prompt)->columnWidths();
+    widths = real.table.family(family.id).make({})->columnWidths();
     open(rows);
     const int at96 = columnWidth(list, 1);
     EXPECT_EQ(at96, widths.type);

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "app/win32/hyperlink.h"
+#include "dialogs/win32/hyperlink.h"
 #include "platform/win32/wide.h"
 #include "resource.h"
 #include "wine/support/win_test_support.h"

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include "app/all_families.h"
 #include "app/win32/frame_commands.h"
 #include "app/win32/main_frame.h"
 #include "fakes/fake_folders.h"
@@ -21,12 +22,11 @@
 #include "platform/win32/files_win32.h"
 #include "platform/win32/known_folders.h"
 #include "platform/win32/wide.h"
-#include "programlist/program_list_family.h"
-#include "registry/registry_family.h"
+#include "entry_dialog_res.h"
+#include "history/change_commit.h"
 #include "history_dialog_res.h"
 #include "resource.h"
 #include "startupfolder/folder_location.h"
-#include "startupfolder/startup_folder_family.h"
 #include "wine/support/win_test_support.h"
 
 namespace velmora::testing {
@@ -54,7 +54,7 @@ class FrameTest : public ::testing::Test {
   // Folders values), over families that record what they are asked; the
   // frame makes the panes in node order, so the n-th family made is node n's.
   FamilyDescriptor recording(FamilyDescriptor real) {
-    real.make = [this](std::vector<std::string> locations, UserPrompt&) -> std::unique_ptr<EntryFamily> {
+    real.make = [this](std::vector<std::string> locations) -> std::unique_ptr<EntryFamily> {
       const auto index = made++;
       auto f = std::make_unique<RecordingFamily>();
       f->rowsToFill = {{"r" + std::to_string(index), "t", "d", "p", RowState::Live}};
@@ -66,12 +66,18 @@ class FrameTest : public ::testing::Test {
     };
     return real;
   }
-  void open(const Translator& t) {
+  // Every family the program has, from its own list of them, each recording.
+  std::unique_ptr<FamilyTable> recordingTable() {
     made = 0;
-    table = std::make_unique<FamilyTable>(std::vector<FamilyDescriptor>{
-        recording(startupFolderFamily(registry, folders, links, "C:\\Velmora", context)),
-        recording(registryFamily(registry, context)), recording(programListFamily(registry, noShortPaths(), context))});
-    frame = std::make_unique<MainFrame>(t, *table);
+    std::vector<FamilyDescriptor> all;
+    for (FamilyDescriptor& real : allFamilies({registry, folders, links, noShortPaths(), "C:\\Velmora"}, context)) {
+      all.push_back(recording(std::move(real)));
+    }
+    return std::make_unique<FamilyTable>(std::move(all));
+  }
+  void open(const Translator& t) {
+    table = recordingTable();
+    frame = std::make_unique<MainFrame>(t, *table, commit);
     hwnd = frame->create(GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(hwnd, nullptr);
     SetWindowPos(hwnd, nullptr, 0, 0, 1000, 700, SWP_NOZORDER);
@@ -96,7 +102,8 @@ class FrameTest : public ::testing::Test {
   std::array<std::vector<std::string>, kNodeCount> lists;
   FakeStore store;
   OperationLog log{translator};
-  FamilyContext context{store, log, translator};
+  ChangeCommit commit{log, nullptr, translator};
+  FamilyContext context{store, translator};
   FakeFolders folders;
   FakeShellLinks links{folders};
   std::size_t made = 0;
@@ -213,12 +220,34 @@ TEST_F(FrameTest, SelectingANodeShowsItsPaneAndRefreshesOnlyIt) {
 TEST_F(FrameTest, OperationMenuCommandsReachOnlyTheVisiblePane) {
   open(translator);
   select(5);
-  frame->pane(5).rows().select(0);  // Remove, Modify and Property need a row
+  // The pane's entry dialogs, by title: Add filled in, Modify and Property
+  // as they open, each closed with OK.
+  std::vector<std::wstring> dialogs;
+  int messages = 0;
+  DialogAnswerer answerer([&](HWND dialog, const DialogAnswerer::Seen& seen) {
+    if (!GetDlgItem(dialog, IDC_ENTRY_NAME)) {
+      // A message box; the main window, a dialog too, active again is left alone.
+      if (!GetDlgItem(dialog, 0xFFFF)) return 0;
+      ++messages;
+      return IDOK;
+    }
+    dialogs.push_back(seen.title);
+    answerFromLoop(dialog, IDOK, [](HWND d) {
+      if (GetWindowTextLengthW(GetDlgItem(d, IDC_ENTRY_NAME)) > 0) return;
+      SetDlgItemTextW(d, IDC_ENTRY_NAME, L"n");
+      SetDlgItemTextW(d, IDC_ENTRY_PATH, L"C:\\n.exe");
+    });
+    return 0;
+  });
   for (int id : {IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_PROPERTY, IDC_REFRESH}) {
+    // Remove, Modify and Property need a row; a new listing selects none.
+    frame->pane(5).rows().select(0);
     SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0);
   }
-  EXPECT_EQ(families[5]->operations(), (std::vector<std::string>{"add", "remove", "modify", "property"}));
-  EXPECT_EQ(families[5]->fills, 2);
+  EXPECT_EQ(families[5]->operations(), (std::vector<std::string>{"add n", "remove r5", "modify r5->r5"}));
+  EXPECT_EQ(dialogs, (std::vector<std::wstring>{L"_AddNewProgram", L"_ModifyProgram", L"_Property"}));
+  EXPECT_EQ(messages, 0);
+  EXPECT_EQ(families[5]->fills, 5) << "shown, then listed again after Add, Remove, Modify and Refresh";
   for (int i = 0; i < kNodeCount; ++i) {
     if (i != 5) {
       EXPECT_TRUE(families[static_cast<std::size_t>(i)]->operations().empty()) << i;
@@ -389,11 +418,8 @@ TEST_F(FrameTest, SplitterBarIsPaintedInTheFramesSkinColour) {
   win32::SkinLayer skin;
   skin.init(GetModuleHandleW(nullptr), "Test");
   skin.load(dir.file("frame.smf"));
-  made = 0;
-  table = std::make_unique<FamilyTable>(std::vector<FamilyDescriptor>{
-      recording(startupFolderFamily(registry, folders, links, "C:\\Velmora", context)),
-      recording(registryFamily(registry, context)), recording(programListFamily(registry, noShortPaths(), context))});
-  frame = std::make_unique<MainFrame>(translator, *table, skin);
+  table = recordingTable();
+  frame = std::make_unique<MainFrame>(translator, *table, commit, skin);
   hwnd = frame->create(GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(hwnd, nullptr);
   SetWindowPos(hwnd, HWND_TOP, 0, 0, 1000, 700, SWP_SHOWWINDOW);
@@ -548,7 +574,7 @@ TEST_F(FrameTest, TheStatusBarSaysWhatTheLastChangeDidUntilTheNext) {
   item.stateMask = LVIS_STATEIMAGEMASK;
   item.state = INDEXTOSTATEIMAGEMASK(1);  // the user clears the box (Space, or a click)
   SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
-  EXPECT_EQ(families[1]->disabled, std::vector<int>{0});
+  EXPECT_EQ(families[1]->operations(), std::vector<std::string>{"disable r1"});
   EXPECT_EQ(statusText(frame->statusBar(), 1), L"Disabled r1");
   EXPECT_EQ(statusText(frame->statusBar(), 0), L"1 entries, 1 disabled");
   select(2);  // another place: the last change is still what it was

@@ -1,18 +1,22 @@
 // The program-list family against the real registry, a real config.xml,
-// the system's short path names and real message boxes.
+// the system's short path names and real message boxes; its results go
+// through the real commit, as in the program.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/win32/store_msxml.h"
 #include "fakes/fakes.h"
+#include "fakes/family_driver.h"
 #include "lang/win32/translate_win32.h"
-#include "pane/pane_logic.h"
+#include "history/change_commit.h"
 #include "history/change_log.h"
+#include "pane/pane_logic.h"
 #include "pane/win32/entry_list_pane.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/wide.h"
@@ -39,9 +43,9 @@ class MessageBoxPrompt : public ScriptedPrompt {
   const Translator& tr_;
 };
 
-class RealWininiPane : public ::testing::Test {
+class RealProgramListFamily : public ::testing::Test {
  protected:
-  RealWininiPane() {
+  RealProgramListFamily() {
     tr.texts = {{"_ToolVelmora", "Velmora"}, {"_TreeWininiType", "Program list"}};
     EXPECT_EQ(registry.setString(RootKey::CurrentUser, windowsKey(), "Load", "", KeyCreation::CreateKey), RegStatus::Ok);
   }
@@ -72,9 +76,18 @@ class RealWininiPane : public ::testing::Test {
     for (const auto& s : items) out.push_back(s.item);
     return out;
   }
+  // The family over `locations`, driven as the pane drives it, asking
+  // `prompt` (the scripted one unless given).
+  FamilyDriver& pane(std::vector<std::string> locations, UserPrompt* prompt = nullptr) {
+    driver_.reset();
+    family_ = std::make_unique<ProgramListFamily>(std::move(locations), registry, shortPaths, context);
+    driver_.emplace(*family_, prompt ? *prompt : scripted, commit);
+    return *driver_;
+  }
   int rowOf(const std::string& data) const {
-    for (std::size_t i = 0; i < list.rows.size(); ++i) {
-      if (list.rows[i].data == data) return static_cast<int>(i);
+    const std::vector<Row>& rows = driver_->rows();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      if (rows[i].data == data) return static_cast<int>(i);
     }
     return -1;
   }
@@ -88,19 +101,21 @@ class RealWininiPane : public ::testing::Test {
   RecordingLog sink;
   OperationLog log{tr, &sink};
   ScriptedPrompt scripted;
-  FakeList list;
-  FamilyContext context{store, log, tr};
+  FamilyContext context{store, tr};
+  ChangeCommit commit{log, nullptr, tr};
+
+ private:
+  std::unique_ptr<ProgramListFamily> family_;
+  std::optional<FamilyDriver> driver_;
 };
 
-TEST_F(RealWininiPane, TheTwoLocationPaneListsLoadBeforeRun) {
+TEST_F(RealProgramListFamily, TheTwoLocationPaneListsLoadBeforeRun) {
   put("Load", "a.exe b.exe");
   put("Run", "r.exe");
   ASSERT_EQ(store.add(kProgramListRecords, {runPath(), "Run", "off-run.exe"}), StoreStatus::Ok);
   ASSERT_EQ(store.add(kProgramListRecords, {loadPath(), "Load", "off-load.exe"}), StoreStatus::Ok);
-  ProgramListFamily pane({loadPath(), runPath()}, registry, shortPaths, context, scripted);
-  pane.fill(list);
   std::vector<std::pair<std::string, RowState>> seen;
-  for (const Row& r : list.rows) seen.emplace_back(r.data, r.state);
+  for (const Row& r : pane({loadPath(), runPath()}).list()) seen.emplace_back(r.data, r.state);
   const std::vector<std::pair<std::string, RowState>> expected = {{"off-load.exe", RowState::Disabled},
                                                                   {"a.exe", RowState::Live},
                                                                   {"b.exe", RowState::Live},
@@ -109,29 +124,27 @@ TEST_F(RealWininiPane, TheTwoLocationPaneListsLoadBeforeRun) {
   EXPECT_EQ(seen, expected);
 }
 
-TEST_F(RealWininiPane, DisableAndEnableOfOneProgramLeaveTheOthersAsTheyWere) {
+TEST_F(RealProgramListFamily, DisableAndEnableOfOneProgramLeaveTheOthersAsTheyWere) {
   // One program outside any legacy code page, to see the text round-trip.
   const std::string odd = "C:\\Users\\\xC5\x81ukasz\\\xD0\x9F\xD1\x80\xD0\xB8.exe";
   put("Load", "C:\\a.exe," + odd + ",C:\\c.exe");
-  ProgramListFamily pane({loadPath()}, registry, shortPaths, context, scripted);
-  pane.fill(list);
-  ASSERT_EQ(list.rows.size(), 3u);
+  auto& p = pane({loadPath()});
+  ASSERT_EQ(p.list().size(), 3u);
 
-  ASSERT_TRUE(pane.disable(list, rowOf(odd)));
+  ASSERT_TRUE(p.disable(rowOf(odd)).done());
   EXPECT_EQ(raw("Load"), "C:\\a.exe,C:\\c.exe");
   EXPECT_EQ(records(), std::vector<DisabledItem>{(DisabledItem{loadPath(), "Load", odd})});
 
-  pane.fill(list);
-  ASSERT_EQ(list.rows.size(), 3u);
-  EXPECT_EQ(list.rows[0].state, RowState::Disabled);
-  ASSERT_TRUE(pane.enable(list, 0));
+  ASSERT_EQ(p.list().size(), 3u);
+  EXPECT_EQ(p.rows()[0].state, RowState::Disabled);
+  ASSERT_TRUE(p.enable(0).done());
   EXPECT_EQ(raw("Load"), "C:\\a.exe,C:\\c.exe," + odd);
   EXPECT_TRUE(records().empty());
   EXPECT_EQ(sink.records.size(), 2u);
   EXPECT_TRUE(scripted.messages.empty());
 }
 
-TEST_F(RealWininiPane, AValueOverTwoHundredFiftyFiveCharactersIsListedAndSurvivesAChange) {
+TEST_F(RealProgramListFamily, AValueOverTwoHundredFiftyFiveCharactersIsListedAndSurvivesAChange) {
   std::string value;
   std::vector<std::string> programs;
   for (int i = 0; i < 30; ++i) {
@@ -140,25 +153,19 @@ TEST_F(RealWininiPane, AValueOverTwoHundredFiftyFiveCharactersIsListedAndSurvive
   }
   ASSERT_GT(value.size(), 255u);
   put("Load", value);
-  ProgramListFamily pane({loadPath()}, registry, shortPaths, context, scripted);
-  pane.fill(list);
-  ASSERT_EQ(list.rows.size(), programs.size());
-  EXPECT_EQ(list.rows.back().data, programs.back());
+  auto& p = pane({loadPath()});
+  ASSERT_EQ(p.list().size(), programs.size());
+  EXPECT_EQ(p.rows().back().data, programs.back());
 
-  list.select(rowOf(programs[7]));
-  scripted.onDialog = [](EntryDialogKind, EntryDialogData& d) {
-    d.path = "C:\\NEW\\n.exe";
-    return true;
-  };
-  pane.modify(list, list.selected());
+  ASSERT_TRUE(p.modify(rowOf(programs[7]), "Load", "C:\\NEW\\n.exe").done());
   std::vector<std::string> expected = programs;
   expected.erase(expected.begin() + 7);
   expected.push_back("C:\\NEW\\n.exe");
   EXPECT_EQ(splitPrograms(raw("Load")), expected);
-  EXPECT_EQ(list.rows.size(), programs.size());
+  EXPECT_EQ(p.list().size(), programs.size());
 }
 
-TEST_F(RealWininiPane, ShortFormOfAPathWithABlankHasNone) {
+TEST_F(RealProgramListFamily, ShortFormOfAPathWithABlankHasNone) {
   CreateDirectoryW(widen(dir.file("My Tools")).c_str(), nullptr);
   const std::string file = dir.file("My Tools\\start me.exe");
   writeFile(file, "MZ");
@@ -174,32 +181,22 @@ TEST_F(RealWininiPane, ShortFormOfAPathWithABlankHasNone) {
   EXPECT_EQ(shortPaths.shortForm(""), "");
 }
 
-TEST_F(RealWininiPane, AddWritesTheShortFormSoTheProgramListsAsOneRow) {
+TEST_F(RealProgramListFamily, AddWritesTheShortFormSoTheProgramListsAsOneRow) {
   const std::string file = dir.file("add me.exe");
   writeFile(file, "MZ");
   put("Load", "C:\\a.exe");
-  scripted.onDialog = [&](EntryDialogKind, EntryDialogData& d) {
-    d.name = "x";
-    d.path = file;
-    return true;
-  };
-  ProgramListFamily pane({loadPath(), runPath()}, registry, shortPaths, context, scripted);
-  pane.add(list);
+  auto& p = pane({loadPath(), runPath()});
+  ASSERT_TRUE(p.add("x", file).done());
   const auto programs = splitPrograms(raw("Load"));
   ASSERT_EQ(programs.size(), 2u);
   EXPECT_EQ(programs[1], shortPaths.shortForm(file));
-  EXPECT_EQ(list.rows.size(), 2u);
+  EXPECT_EQ(p.list().size(), 2u);
   EXPECT_EQ(raw("Run"), "<missing>") << "Add goes into the first location only";
 }
 
-TEST_F(RealWininiPane, AKeyThatDoesNotExistIsToldAndNothingIsLogged) {
+TEST_F(RealProgramListFamily, AKeyThatDoesNotExistIsToldAndNothingIsLogged) {
   const std::string missing = key.path() + "\\NoSuchKey\\Load";
-  scripted.onDialog = [](EntryDialogKind, EntryDialogData& d) {
-    d.path = "C:\\a.exe";
-    return true;
-  };
-  ProgramListFamily pane({missing}, registry, shortPaths, context, scripted);
-  pane.add(list);
+  EXPECT_FALSE(pane({missing}).add({}, "C:\\a.exe").done());
   EXPECT_EQ(scripted.messages, std::vector<std::string>{"_WininiKeyMissing"});
   EXPECT_TRUE(sink.records.empty());
   HKEY h;
@@ -208,16 +205,15 @@ TEST_F(RealWininiPane, AKeyThatDoesNotExistIsToldAndNothingIsLogged) {
       << "the key is not created";
 }
 
-TEST_F(RealWininiPane, LosingUserinitExeAsksInAMessageBoxAndCancelKeepsEverything) {
+TEST_F(RealProgramListFamily, LosingUserinitExeAsksInAMessageBoxAndCancelKeepsEverything) {
   const std::string winlogon = key.subkey() + "\\Winlogon";
   const std::string userinitPath = key.path() + "\\Winlogon\\Userinit";
   const std::string original = "C:\\windows\\system32\\userinit.exe,";
   ASSERT_EQ(registry.setString(RootKey::CurrentUser, winlogon, "Userinit", original, KeyCreation::CreateKey), RegStatus::Ok);
   tr.texts["_WininiUserinitWarning"] = "No one can log on without userinit.exe. Go on?";
   MessageBoxPrompt prompt(tr);
-  ProgramListFamily pane({userinitPath}, registry, shortPaths, context, prompt);
-  pane.fill(list);
-  ASSERT_EQ(list.rows.size(), 1u);
+  auto& p = pane({userinitPath}, &prompt);
+  ASSERT_EQ(p.list().size(), 1u);
 
   {
     int defaultId = 0;
@@ -225,7 +221,7 @@ TEST_F(RealWininiPane, LosingUserinitExeAsksInAMessageBoxAndCancelKeepsEverythin
       answerFromLoop(dlg, IDCANCEL, [&](HWND d) { defaultId = defaultButton(d); });
       return 0;
     });
-    EXPECT_FALSE(pane.disable(list, 0));
+    EXPECT_FALSE(p.disable(0).done());
     ASSERT_EQ(answerer.seen.size(), 1u);
     EXPECT_EQ(narrow(answerer.seen[0].text), "No one can log on without userinit.exe. Go on?");
     EXPECT_EQ(narrow(answerer.seen[0].title), "Velmora");
@@ -240,7 +236,7 @@ TEST_F(RealWininiPane, LosingUserinitExeAsksInAMessageBoxAndCancelKeepsEverythin
 
   {
     DialogAnswerer answerer([](HWND, const DialogAnswerer::Seen&) { return IDOK; });
-    EXPECT_TRUE(pane.disable(list, 0));
+    EXPECT_TRUE(p.disable(0).done());
   }
   ASSERT_EQ(registry.queryValue(RootKey::CurrentUser, winlogon, "Userinit", v), RegStatus::Ok);
   EXPECT_EQ(v.text, "");
@@ -249,10 +245,10 @@ TEST_F(RealWininiPane, LosingUserinitExeAsksInAMessageBoxAndCancelKeepsEverythin
 
 // Through the real pane window: the user's clicks on a box and on Remove
 // reach this family, and a box whose entry did not move shows the truth.
-TEST_F(RealWininiPane, ThePaneWindowDrivesTheFamilyThroughItsBoxesAndButtons) {
+TEST_F(RealProgramListFamily, ThePaneWindowDrivesTheFamilyThroughItsBoxesAndButtons) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&icc);
-  HWND parent = CreateWindowExW(0, L"Static", L"winini pane", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 900, 600,
+  HWND parent = CreateWindowExW(0, L"Static", L"program list pane", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 900, 600,
                                 nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(parent, nullptr);
   const std::string winlogon = key.subkey() + "\\Winlogon";
@@ -261,10 +257,11 @@ TEST_F(RealWininiPane, ThePaneWindowDrivesTheFamilyThroughItsBoxesAndButtons) {
   tr.texts["_AreyousureDeleteThisEntry"] = "Delete %s?";
   tr.texts["_WininiUserinitWarning"] = "Userinit warning";
   {
-    auto pane = std::make_unique<win32::EntryListPane>(tr, [&](UserPrompt& prompt) {
-      return std::make_unique<ProgramListFamily>(
-          std::vector<std::string>{loadPath(), key.path() + "\\Winlogon\\Userinit"}, registry, shortPaths, context, prompt);
-    });
+    auto pane = std::make_unique<win32::EntryListPane>(
+        tr,
+        std::make_unique<ProgramListFamily>(std::vector<std::string>{loadPath(), key.path() + "\\Winlogon\\Userinit"},
+                                            registry, shortPaths, context),
+        commit);
     HWND hwnd = pane->create(GetModuleHandleW(nullptr), parent);
     ASSERT_NE(hwnd, nullptr);
     ShowWindow(hwnd, SW_SHOW);

@@ -10,14 +10,15 @@
 #include "core/win32/store_msxml.h"
 #include "dialogs/win32/entry_dialog.h"
 #include "fakes/fakes.h"
+#include "fakes/family_driver.h"
 #include "lang/win32/translate_win32.h"
+#include "history/change_commit.h"
 #include "history/change_log.h"
 #include "core/paths.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/wide.h"
 #include "registry/registry_family.h"
-#include "resource.h"
 #include "wine/support/win_test_support.h"
 
 namespace velmora::testing {
@@ -81,9 +82,11 @@ class RealRegistryPane : public ::testing::Test {
                    static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(h);
   }
-  int rowOf(const std::string& name) const {
-    for (std::size_t i = 0; i < list.rows.size(); ++i) {
-      if (list.rows[i].name == name) return static_cast<int>(i);
+  // The row of `name` in the driver's latest listing.
+  static int rowOf(const FamilyDriver& driver, const std::string& name) {
+    const std::vector<Row>& rows = driver.rows();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      if (rows[i].name == name) return static_cast<int>(i);
     }
     return -1;
   }
@@ -103,8 +106,8 @@ class RealRegistryPane : public ::testing::Test {
   RecordingLog sink;
   OperationLog log{tr, &sink};
   ScriptedPrompt scripted;
-  FakeList list;
-  FamilyContext context{store, log, tr};
+  FamilyContext context{store, tr};
+  ChangeCommit commit{log, nullptr, tr};
 };
 
 TEST_F(RealRegistryPane, DisableThenEnableRestoresTheValueByteForByte) {
@@ -117,22 +120,21 @@ TEST_F(RealRegistryPane, DisableThenEnableRestoresTheValueByteForByte) {
   ASSERT_EQ(before.type, static_cast<DWORD>(REG_SZ));
   ASSERT_EQ(GetFileAttributesW(widen(store.path()).c_str()), INVALID_FILE_ATTRIBUTES) << "no config.xml yet";
 
-  RegistryFamily pane{{key.path()}, registry, context, scripted};
-  pane.fill(list);
-  ASSERT_EQ(list.rows.size(), 2u);
+  RegistryFamily pane{{key.path()}, registry, context};
+  FamilyDriver driver{pane, scripted, commit};
+  ASSERT_EQ(driver.list().size(), 2u);
   for (const std::string& n : {name, std::string("ten")}) {
-    const int row = rowOf(n);
+    const int row = rowOf(driver, n);
     ASSERT_GE(row, 0);
-    ASSERT_TRUE(pane.disable(list, row)) << n;
+    ASSERT_TRUE(driver.disable(row).done()) << n;
   }
   EXPECT_EQ(raw(name).type, 0u) << "the value left the key";
   EXPECT_EQ(records(), (std::vector<DisabledItem>{{key.path(), name, narrow(data)}, {key.path(), "ten", "0123456789"}}));
 
-  pane.fill(list);
-  ASSERT_EQ(list.rows.size(), 2u);
-  EXPECT_EQ(list.rows[0].state, RowState::Disabled);
-  EXPECT_TRUE(pane.enable(list, 0));
-  EXPECT_TRUE(pane.enable(list, 1));
+  ASSERT_EQ(driver.list().size(), 2u);
+  EXPECT_EQ(driver.rows()[0].state, RowState::Disabled);
+  EXPECT_TRUE(driver.enable(0).done());
+  EXPECT_TRUE(driver.enable(1).done());
   EXPECT_EQ(raw(name), before);
   EXPECT_EQ(raw("ten").bytes.size(), 22u) << "ten UTF-16 characters and their terminating zero";
   EXPECT_TRUE(records().empty());
@@ -147,15 +149,15 @@ TEST_F(RealRegistryPane, DisableThenEnableRestoresTheValueByteForByte) {
 TEST_F(RealRegistryPane, DisableOfAValueChangedSinceTheListingLeavesItAlone) {
   writeRaw("Tool", L"C:\\Tool\\v1.exe");
   writeRaw("Gone", L"gone.exe");
-  RegistryFamily pane{{key.path()}, registry, context, scripted};
-  pane.fill(list);
-  ASSERT_EQ(list.rows.size(), 2u);
+  RegistryFamily pane{{key.path()}, registry, context};
+  FamilyDriver driver{pane, scripted, commit};
+  ASSERT_EQ(driver.list().size(), 2u);
   writeRaw("Tool", L"C:\\Tool\\v2.exe /update");
   const RawValue now = raw("Tool");
   ASSERT_EQ(RegDeleteKeyValueW(HKEY_CURRENT_USER, widen(key.subkey()).c_str(), L"Gone"), ERROR_SUCCESS);
 
-  EXPECT_FALSE(pane.disable(list, rowOf("Tool")));
-  EXPECT_FALSE(pane.disable(list, rowOf("Gone")));
+  EXPECT_FALSE(driver.disable(rowOf(driver, "Tool")).done());
+  EXPECT_FALSE(driver.disable(rowOf(driver, "Gone")).done());
   EXPECT_EQ(raw("Tool"), now) << "the new text stays in the key";
   EXPECT_EQ(raw("Gone").type, 0u);
   EXPECT_TRUE(records().empty());
@@ -172,11 +174,12 @@ TEST_F(RealRegistryPane, DisableIntoAConfigInANamespaceKeepsTheValueAndSaysTheFi
   writeRaw("Tool", L"C:\\Tool\\tool.exe");
   const RawValue before = raw("Tool");
   tr.texts["_ConfigUnreadable"] = "config.xml unreadable";
-  RegistryFamily pane{{key.path()}, registry, context, scripted};
-  pane.fill(list);
-  ASSERT_GE(rowOf("Tool"), 0);
+  RegistryFamily pane{{key.path()}, registry, context};
+  FamilyDriver driver{pane, scripted, commit};
+  driver.list();
+  ASSERT_GE(rowOf(driver, "Tool"), 0);
 
-  EXPECT_FALSE(pane.disable(list, rowOf("Tool")));
+  EXPECT_FALSE(driver.disable(rowOf(driver, "Tool")).done());
   EXPECT_EQ(raw("Tool"), before) << "the entry is still live";
   EXPECT_EQ(readFile(store.path()), config);
   EXPECT_EQ(scripted.messages, std::vector<std::string>{"config.xml unreadable"});
@@ -185,32 +188,23 @@ TEST_F(RealRegistryPane, DisableIntoAConfigInANamespaceKeepsTheValueAndSaysTheFi
 
 TEST_F(RealRegistryPane, ModifyFromAToBLeavesNoA) {
   writeRaw("A", L"a.exe");
-  RegistryFamily pane{{key.path()}, registry, context, scripted};
-  pane.fill(list);
-  list.selection = 0;
-  scripted.onDialog = [](EntryDialogKind, EntryDialogData& d) {
-    d.name = "B";
-    d.path = "b.exe";
-    return true;
-  };
-  pane.modify(list, list.selected());
+  RegistryFamily pane{{key.path()}, registry, context};
+  FamilyDriver driver{pane, scripted, commit};
+  driver.list();
+  EXPECT_TRUE(driver.modify(0, "B", "b.exe").done());
   EXPECT_EQ(raw("A").type, 0u);
   RegValue b;
   ASSERT_EQ(registry.queryValue(RootKey::CurrentUser, key.subkey(), "B", b), RegStatus::Ok);
   EXPECT_EQ(b.text, "b.exe");
-  EXPECT_EQ(list.rows, (std::vector<Row>{{"B", "_RegString", "b.exe", key.path(), RowState::Live}}));
+  EXPECT_EQ(driver.list(), (std::vector<Row>{{"B", "_RegString", "b.exe", key.path(), RowState::Live}}));
 }
 
 TEST_F(RealRegistryPane, ModifyOfOnlyTheCaseOfTheNameReachesTheRegistry) {
   writeRaw("tool", L"t.exe");
-  RegistryFamily pane{{key.path()}, registry, context, scripted};
-  pane.fill(list);
-  list.selection = 0;
-  scripted.onDialog = [](EntryDialogKind, EntryDialogData& d) {
-    d.name = "Tool";
-    return true;
-  };
-  pane.modify(list, list.selected());
+  RegistryFamily pane{{key.path()}, registry, context};
+  FamilyDriver driver{pane, scripted, commit};
+  driver.list();
+  driver.modify(0, "Tool", "t.exe");
   std::vector<RegValue> values;
   ASSERT_EQ(registry.enumerateValues(RootKey::CurrentUser, key.subkey(), values), RegStatus::Ok);
   ASSERT_EQ(values.size(), 1u);
@@ -221,30 +215,24 @@ TEST_F(RealRegistryPane, ModifyOfOnlyTheCaseOfTheNameReachesTheRegistry) {
 TEST_F(RealRegistryPane, AddOfAnExistingNameAsksInAMessageBox) {
   writeRaw("Tool", L"old.exe");
   WindowPrompt prompt{tr};
-  RegistryFamily pane{{key.path()}, registry, context, prompt};
+  RegistryFamily pane{{key.path()}, registry, context};
+  FamilyDriver driver{pane, prompt, commit};
   int replaceAnswer = IDCANCEL;
-  DialogAnswerer answerer([&](HWND dlg, const DialogAnswerer::Seen& seen) -> int {
-    if (seen.title == L"Add Program") {
-      SetDlgItemTextW(dlg, IDC_ENTRY_NAME, L"TOOL");
-      SetDlgItemTextW(dlg, IDC_ENTRY_PATH, L"new.exe");
-      return IDOK;
-    }
-    return replaceAnswer;
-  });
+  DialogAnswerer answerer([&](HWND, const DialogAnswerer::Seen&) -> int { return replaceAnswer; });
 
-  pane.add(list);
+  EXPECT_FALSE(driver.add("TOOL", "new.exe").done());
   EXPECT_EQ(raw("Tool").bytes.size(), sizeof(L"old.exe"));
-  ASSERT_EQ(answerer.seen.size(), 2u);
-  EXPECT_EQ(answerer.seen[1].title, L"Velmora");
-  EXPECT_EQ(answerer.seen[1].text, widen("Replace " + key.path() + "|TOOL?"));
+  ASSERT_EQ(answerer.seen.size(), 1u) << "the pane shows the Add dialog; the family asks only this";
+  EXPECT_EQ(answerer.seen[0].title, L"Velmora");
+  EXPECT_EQ(answerer.seen[0].text, widen("Replace " + key.path() + "|TOOL?"));
   EXPECT_TRUE(sink.records.empty());
 
   replaceAnswer = IDOK;
-  pane.add(list);
+  EXPECT_TRUE(driver.add("TOOL", "new.exe").done());
   RegValue v;
   ASSERT_EQ(registry.queryValue(RootKey::CurrentUser, key.subkey(), "Tool", v), RegStatus::Ok);
   EXPECT_EQ(v.text, "new.exe");
-  EXPECT_EQ(list.count(), 1);
+  EXPECT_EQ(driver.list().size(), 1u);
 }
 
 // Windows Security's own tray entry is an expandable value: listed as stored,
@@ -264,16 +252,16 @@ TEST_F(RealRegistryPane, ExpandableValueIsRestoredByteForByteWithItsType) {
   ASSERT_EQ(before.type, static_cast<DWORD>(REG_EXPAND_SZ));
   tr.texts["_RegExpandString"] = "Registry value (expandable)";
 
-  RegistryFamily pane{{key.path()}, registry, context, scripted};
-  pane.fill(list);
-  ASSERT_EQ(list.rows.size(), 1u) << "a REG_DWORD value is not listed";
-  EXPECT_EQ(list.rows[0], (Row{"SecurityHealth", "Registry value (expandable)", narrow(text), key.path(),
-                               RowState::Live}));
-  ASSERT_TRUE(pane.disable(list, 0));
+  RegistryFamily pane{{key.path()}, registry, context};
+  FamilyDriver driver{pane, scripted, commit};
+  ASSERT_EQ(driver.list().size(), 1u) << "a REG_DWORD value is not listed";
+  EXPECT_EQ(driver.rows()[0], (Row{"SecurityHealth", "Registry value (expandable)", narrow(text), key.path(),
+                                   RowState::Live}));
+  ASSERT_TRUE(driver.disable(0).done());
   EXPECT_EQ(records(), (std::vector<DisabledItem>{{key.path(), "SecurityHealth", narrow(text), "REG_EXPAND_SZ"}}));
   EXPECT_NE(readFile(store.path()).find("valuetype=\"REG_EXPAND_SZ\""), std::string::npos);
-  pane.fill(list);
-  ASSERT_TRUE(pane.enable(list, 0));
+  driver.list();
+  ASSERT_TRUE(driver.enable(0).done());
   EXPECT_EQ(raw("SecurityHealth"), before);
   EXPECT_EQ(raw("Number").type, static_cast<DWORD>(REG_DWORD)) << "left untouched";
   EXPECT_TRUE(scripted.messages.empty());
@@ -305,12 +293,12 @@ TEST_F(RealRegistryPane, PublisherAndStatusFromRealFiles) {
                  static_cast<DWORD>((old.size() + 1) * sizeof(wchar_t)));
   RegCloseKey(h);
 
-  RegistryFamily pane{{key.path(), services}, registry, context, scripted};
-  pane.fill(list);
-  ASSERT_EQ(list.rows.size(), 6u);
-  for (Row& r : list.rows) pane.describe(r);
+  RegistryFamily pane{{key.path(), services}, registry, context};
+  std::vector<Row> rows = pane.list();
+  ASSERT_EQ(rows.size(), 6u);
+  for (Row& r : rows) pane.describe(r);
   const auto shown = [&](const std::string& name, RowState state) {
-    for (const Row& r : list.rows) {
+    for (const Row& r : rows) {
       if (r.name == name && r.state == state) return r.publisher + "|" + r.status;
     }
     return std::string("no row");
@@ -418,19 +406,19 @@ TEST_F(RealRegistryPane, NewRunLocationsAreListedAndWrittenBackToTheirOwnKey) {
     ASSERT_TRUE(value.ok());
 
     const auto& node = descriptor.nodes[static_cast<std::size_t>(c.node)];
-    RegistryFamily pane{std::vector<std::string>(node.locations.begin(), node.locations.end()), registry, context,
-                        scripted};
-    pane.fill(list);
-    const int row = rowOf(narrow(name));
+    RegistryFamily pane{std::vector<std::string>(node.locations.begin(), node.locations.end()), registry, context};
+    FamilyDriver driver{pane, scripted, commit};
+    driver.list();
+    const int row = rowOf(driver, narrow(name));
     ASSERT_GE(row, 0);
-    EXPECT_EQ(list.rows[static_cast<std::size_t>(row)].path, path) << "column 3 shows the real key";
+    EXPECT_EQ(driver.rows()[static_cast<std::size_t>(row)].path, path) << "column 3 shows the real key";
 
-    ASSERT_TRUE(pane.disable(list, row));
+    ASSERT_TRUE(driver.disable(row).done());
     EXPECT_EQ(value.read(KEY_WOW64_64KEY, c.subkey), L"");
     ASSERT_EQ(records().size(), 1u);
     EXPECT_EQ(records()[0].path, path);
-    pane.fill(list);
-    ASSERT_TRUE(pane.enable(list, rowOf(narrow(name))));
+    driver.list();
+    ASSERT_TRUE(driver.enable(rowOf(driver, narrow(name))).done());
     EXPECT_EQ(value.read(KEY_WOW64_64KEY, c.subkey), L"\"C:\\Program Files (x86)\\Tool\\tool.exe\" /tray");
     EXPECT_TRUE(records().empty());
     if (c.view32) {

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "core/win32/store_msxml.h"
-#include "fakes/fakes.h"
 #include "fakes/family_driver.h"
+#include "fakes/fakes.h"
 #include "history/change_commit.h"
 #include "history/change_log.h"
 #include "startupflags/startup_flags.h"
@@ -108,13 +108,15 @@ class RealFlags : public ::testing::Test {
       RegDeleteKeyValueW(HKEY_CURRENT_USER, sub.c_str(), (wname + L".lnk").c_str());
     }
   }
+  // The row of the Run key's latest listing named `n`.
   int rowOf(const std::string& n) const {
-    for (std::size_t i = 0; i < list.rows.size(); ++i) {
-      if (list.rows[i].name == n) return static_cast<int>(i);
+    for (std::size_t i = 0; i < pane.rows().size(); ++i) {
+      if (pane.rows()[i].name == n) return static_cast<int>(i);
     }
     ADD_FAILURE() << "no row " << n;
     return 0;
   }
+  const Row& rowNamed(const std::string& n) const { return pane.rows().at(static_cast<std::size_t>(rowOf(n))); }
   Raw flag(const std::wstring& subkey = kApproved + L"Run") const { return rawValue(HKEY_CURRENT_USER, subkey, wname); }
   std::string config() const { return readFile(store.path()); }
 
@@ -127,10 +129,12 @@ class RealFlags : public ::testing::Test {
   MapTranslator tr;
   RecordingLog sink;
   OperationLog log{tr, &sink};
+  ChangeCommit commit{log, nullptr, tr};
   ScriptedPrompt prompt;
-  FakeList list;
-  FamilyContext context{store, log, tr};
-  RegistryFamily pane{{kRunPath}, registry, context, prompt};
+  FamilyContext context{store, tr};
+  RegistryFamily run{{kRunPath}, registry, context};
+  // The Run key's entries worked on as its pane works on them.
+  FamilyDriver pane{run, prompt, commit};
 };
 
 TEST_F(RealFlags, ATurnedOffEntryIsListedUncheckedCheckingItWritesWindowsOwnOnValueRemoveTakesTheFlag) {
@@ -140,15 +144,14 @@ TEST_F(RealFlags, ATurnedOffEntryIsListedUncheckedCheckingItWritesWindowsOwnOnVa
   const std::string before = config();
   ASSERT_FALSE(before.empty());
 
-  pane.fill(list);
-  const Row row = list.rows.at(static_cast<std::size_t>(rowOf(name)));
+  pane.list();
+  const Row row = rowNamed(name);
   EXPECT_EQ(row.state, RowState::Disabled) << "it does not start";
   EXPECT_EQ(row.origin, RowOrigin::OffInWindows);
   EXPECT_EQ(row.status, "Turned off in Windows startup settings");
-  EXPECT_EQ(list.rows.at(static_cast<std::size_t>(rowOf("Other"))).origin, RowOrigin::Record);
+  EXPECT_EQ(rowNamed("Other").origin, RowOrigin::Record);
 
-  list.rows[static_cast<std::size_t>(rowOf(name))].state = RowState::Live;
-  ASSERT_TRUE(pane.enable(list, rowOf(name)));
+  ASSERT_TRUE(pane.enable(rowOf(name)).done());
   EXPECT_EQ(flag(), (Raw{REG_BINARY, kOn}));
   EXPECT_EQ(rawValue(HKEY_CURRENT_USER, kRunSub, wname), (Raw{REG_SZ, command})) << "the entry stays in its place";
   EXPECT_EQ(config(), before) << "config.xml is not touched";
@@ -156,12 +159,13 @@ TEST_F(RealFlags, ATurnedOffEntryIsListedUncheckedCheckingItWritesWindowsOwnOnVa
   EXPECT_EQ(sink.records[0].content, "enable " + kRunPath + "|" + name + "|\"C:\\Tools\\t.exe\" /tray");
   EXPECT_TRUE(prompt.messages.empty());
 
-  pane.fill(list);
-  EXPECT_EQ(list.rows.at(static_cast<std::size_t>(rowOf(name))).state, RowState::Live);
-  EXPECT_EQ(list.rows.at(static_cast<std::size_t>(rowOf(name))).status, "");
+  pane.list();
+  EXPECT_EQ(rowNamed(name).state, RowState::Live);
+  EXPECT_EQ(rowNamed(name).origin, RowOrigin::Live);
+  EXPECT_EQ(rowNamed(name).status, "");
 
   // Remove takes the flag along: Windows would leave it behind.
-  pane.remove(list, rowOf(name));
+  pane.remove(rowOf(name));
   EXPECT_EQ(rawValue(HKEY_CURRENT_USER, kRunSub, wname).type, 0u);
   EXPECT_EQ(flag().type, 0u);
   ASSERT_EQ(sink.records.size(), 2u);
@@ -174,10 +178,10 @@ TEST_F(RealFlags, AFlagWriteThatFailsLeavesEverythingAsItWas) {
   putRaw(HKEY_CURRENT_USER, kApproved + L"Run", wname, REG_BINARY, kOff);
   const std::string before = config();
   registry.refuse = true;
-  pane.fill(list);
+  pane.list();
 
-  EXPECT_FALSE(pane.enable(list, rowOf(name)));
-  pane.remove(list, rowOf(name));
+  EXPECT_FALSE(pane.enable(rowOf(name)).done());
+  pane.remove(rowOf(name));
   EXPECT_EQ(flag(), (Raw{REG_BINARY, kOff}));
   EXPECT_EQ(rawValue(HKEY_CURRENT_USER, kRunSub, wname), (Raw{REG_SZ, command}));
   const std::string told = "flag " + name + "|HKEY_CURRENT_USER\\" + narrow(kApproved) + "Run";
@@ -187,9 +191,9 @@ TEST_F(RealFlags, AFlagWriteThatFailsLeavesEverythingAsItWas) {
   ASSERT_EQ(RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunSub.c_str(), wname.c_str()), ERROR_SUCCESS);
   ASSERT_EQ(store.add(kRegistryRecords, {kRunPath, name, "t.exe"}), StoreStatus::Ok);
   const std::string withRecord = config();
-  pane.fill(list);
-  ASSERT_EQ(list.rows.at(static_cast<std::size_t>(rowOf(name))).origin, RowOrigin::Record);
-  EXPECT_FALSE(pane.enable(list, rowOf(name)));
+  pane.list();
+  ASSERT_EQ(rowNamed(name).origin, RowOrigin::Record);
+  EXPECT_FALSE(pane.enable(rowOf(name)).done());
   EXPECT_EQ(rawValue(HKEY_CURRENT_USER, kRunSub, wname).type, 0u);
   EXPECT_EQ(flag(), (Raw{REG_BINARY, kOff}));
   EXPECT_EQ(config(), withRecord);
@@ -198,7 +202,7 @@ TEST_F(RealFlags, AFlagWriteThatFailsLeavesEverythingAsItWas) {
 
   // Once the flag may be written, Enable puts the value back and turns it on.
   registry.refuse = false;
-  EXPECT_TRUE(pane.enable(list, rowOf(name)));
+  EXPECT_TRUE(pane.enable(rowOf(name)).done());
   EXPECT_EQ(rawValue(HKEY_CURRENT_USER, kRunSub, wname), (Raw{REG_SZ, command}));
   EXPECT_EQ(flag(), (Raw{REG_BINARY, kOn}));
   EXPECT_EQ(config(), before) << "only the other entry's record is left";
@@ -223,10 +227,7 @@ TEST_F(RealFlags, ThePanesBoxAndStatusFollowTheEntryWhereverItIs) {
   ScriptedPrompt& told = *scripted;
   {
     win32::EntryListPane window(
-        tr,
-        [&](UserPrompt& p) {
-          return std::make_unique<RegistryFamily>(std::vector<std::string>{kRunPath}, registry, context, p);
-        },
+        tr, std::make_unique<RegistryFamily>(std::vector<std::string>{kRunPath}, registry, context), commit,
         std::move(scripted));
     HWND hwnd = window.create(GetModuleHandleW(nullptr), parent);
     ASSERT_NE(hwnd, nullptr);
@@ -274,21 +275,21 @@ TEST_F(RealFlags, StartupFolderFilesAreTurnedOnAndRemovedWithTheirFlag) {
   putRaw(HKEY_CURRENT_USER, kApproved + L"StartupFolder", wname, REG_BINARY, kOff);  // no extension: not its flag
   StartupFolderFamily family({folder.path()}, folders, links, program.path(), context,
                              FolderFlags{&registry, {startupFolderFlagKey(false)}});
-  ChangeCommit commit{log, nullptr, tr};
-  FamilyDriver driver(family, prompt, commit);
-  const std::vector<Row>& rows = driver.list();
-  ASSERT_EQ(rows.size(), 1u);
-  EXPECT_EQ(rows[0].state, RowState::Disabled);
-  EXPECT_EQ(rows[0].status, "Turned off in Windows startup settings");
+  FamilyDriver files(family, prompt, commit);
+  files.list();
+  ASSERT_EQ(files.rows().size(), 1u);
+  EXPECT_EQ(files.rows()[0].state, RowState::Disabled);
+  EXPECT_EQ(files.rows()[0].origin, RowOrigin::OffInWindows);
+  EXPECT_EQ(files.rows()[0].status, "Turned off in Windows startup settings");
 
-  ASSERT_TRUE(driver.enable(0).done());
+  ASSERT_TRUE(files.enable(0).done());
   const std::wstring folderFlags = kApproved + L"StartupFolder";
   EXPECT_EQ(rawValue(HKEY_CURRENT_USER, folderFlags, wname + L".lnk"), (Raw{REG_BINARY, kOn}));
   EXPECT_EQ(rawValue(HKEY_CURRENT_USER, folderFlags, wname), (Raw{REG_BINARY, kOff}));
   EXPECT_EQ(readFile(file), "not really a shortcut");
 
-  driver.list();
-  EXPECT_TRUE(driver.remove(0).done());
+  files.list();
+  files.remove(0);
   EXPECT_EQ(GetFileAttributesW(widen(file).c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(rawValue(HKEY_CURRENT_USER, folderFlags, wname + L".lnk").type, 0u);
   EXPECT_EQ(rawValue(HKEY_CURRENT_USER, folderFlags, wname), (Raw{REG_BINARY, kOff}));

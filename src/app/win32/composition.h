@@ -1,8 +1,8 @@
 #pragma once
-// The composition root: the one place that knows every family. It owns the
-// real adapters behind the ports and registers each family with only the
-// ports it uses. A new kind of startup place is one more line in the
-// constructor (see README, Layout).
+// The composition root: it owns the real adapters behind the ports and
+// builds the table of families from the one list of them
+// (app/all_families.h). A new kind of startup place is one more line there
+// (see README, Layout).
 #include "app/win32/admin_restart_win32.h"
 #include "core/paths.h"
 #include "app/win32/program_files_win32.h"

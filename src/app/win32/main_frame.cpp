@@ -21,8 +21,6 @@ namespace {
 constexpr COLORREF kTreeBackground = RGB(255, 255, 255);
 // The exit code of File > Exit and of the close box.
 constexpr int kExitCodeOnExit = 2;
-// Gaps around the filter box, in pixels at 96 DPI.
-constexpr int kFilterGap = 4;
 }  // namespace
 
 MainFrame::MainFrame(const ProgramFiles& files, const Translator& translator, LogSink* logSink, SkinLayer& skin)
@@ -111,59 +109,6 @@ void MainFrame::buildTree() {
   }
 }
 
-// The images of the window's DPI. The tree lets go of the old list before
-// it is destroyed.
-void MainFrame::setTreeImages() {
-  ImageListHandle images = makeTreeImages(instance_, scaleToDpi(kTreeImageSize, dpi_));
-  TreeView_SetImageList(tree_, images.get(), TVSIL_NORMAL);
-  images_ = std::move(images);
-}
-
-HFONT MainFrame::dialogFont() const {
-  return font_ ? font_.get() : reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0));
-}
-
-void MainFrame::changeDpi(int dpi, const RECT& suggested) {
-  if (dpi > 0 && dpi != dpi_) {
-    const int from = dpi_;
-    dpi_ = dpi;
-    // Every font is made from the one the control had when the window
-    // opened, so moving back and forth never drifts. The new fonts go to the
-    // controls before the old ones are deleted.
-    const auto fontFor = [this, dpi](HFONT original) { return rescaledFont(original, openedDpi_, dpi); };
-    FontHandle font = fontFor(reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)));
-    for (int id : {IDC_FILTERLABEL, IDC_FILTER}) {
-      if (HWND control = item(id)) rescaleChild(control, from, dpi, font.get());
-    }
-    if (status_) {
-      FontHandle statusFont = fontFor(openedStatusFont_);
-      if (statusFont) SendMessageW(status_, WM_SETFONT, reinterpret_cast<WPARAM>(statusFont.get()), FALSE);
-      statusFont_ = std::move(statusFont);
-    }
-    if (tree_) {
-      FontHandle treeFont = fontFor(openedTreeFont_);
-      if (treeFont) SendMessageW(tree_, WM_SETFONT, reinterpret_cast<WPARAM>(treeFont.get()), FALSE);
-      treeFont_ = std::move(treeFont);
-      setTreeImages();
-    }
-    splitter_.setBarWidth(scaleToDpi(Splitter::kBarWidth, dpi));
-    splitter_.setPosition(rescale(splitter_.position(), from, dpi));
-    // Without a new font (it could not be made) the panes still get their sizes.
-    const HFONT paneFont = font ? font.get() : dialogFont();
-    for (int index = 0; index < host_.count(); ++index) {
-      if (host_.pane(index)) pane(index).changeDpi(dpi, paneFont);
-    }
-    if (font) font_ = std::move(font);
-  }
-  SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  // Sized or not, the children follow the new fonts and widths.
-  RECT client{};
-  GetClientRect(hwnd(), &client);
-  layout(client.right, client.bottom);
-  InvalidateRect(hwnd(), nullptr, TRUE);
-}
-
 bool MainFrame::onInit() {
   // Title, children and menu bar: keys become texts, pop-ups first.
   translateDialog(hwnd(), translator_);
@@ -241,42 +186,6 @@ void MainFrame::selectionChanged(const NMTREEVIEWW& change) {
   // Every selection reloads the pane, so what it shows is current.
   forward(pane_command::kRefresh);
   updateStatus();
-}
-
-void MainFrame::layout(int width, int height) {
-  int statusHeight = 0;
-  if (status_) {
-    SendMessageW(status_, WM_SIZE, 0, 0);
-    RECT r{};
-    GetWindowRect(status_, &r);
-    statusHeight = r.bottom - r.top;
-    // The count in the first part, the rest for what the last change did.
-    const int parts[] = {std::max(0, width / 3), -1};
-    SendMessageW(status_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
-  }
-  int top = 0;
-  HWND label = item(IDC_FILTERLABEL);
-  HWND box = item(IDC_FILTER);
-  if (label && box) {
-    RECT boxRect{};
-    GetWindowRect(box, &boxRect);
-    const int boxHeight = boxRect.bottom - boxRect.top;
-    RECT labelRect{};
-    GetWindowRect(label, &labelRect);
-    const int labelWidth = labelRect.right - labelRect.left;
-    const int labelHeight = labelRect.bottom - labelRect.top;
-    const int gap = scaleToDpi(kFilterGap, dpi_);
-    const int boxLeft = gap + labelWidth + gap;
-    SetWindowPos(label, nullptr, gap, gap + (boxHeight - labelHeight) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(box, nullptr, boxLeft, gap, std::max(0, width - boxLeft - gap), boxHeight,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    top = gap + boxHeight + gap;
-  }
-  if (splitter_.hwnd()) {
-    SetWindowPos(splitter_.hwnd(), nullptr, 0, top, width, std::max(0, height - top - statusHeight),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-  }
 }
 
 HWND MainFrame::filterBox() const { return item(IDC_FILTER); }

@@ -1,4 +1,4 @@
-#include "app/link_colour.h"
+#include "dialogs/link_colour.h"
 
 #include <cctype>
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/link_colour.h"
+#include "dialogs/link_colour.h"
 #include "dialogs/win32/shell_open.h"
 #include "platform/win32/handles.h"
 

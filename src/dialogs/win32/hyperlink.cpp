@@ -1,4 +1,4 @@
-#include "app/win32/hyperlink.h"
+#include "dialogs/win32/hyperlink.h"
 
 #include <commctrl.h>
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/colour.h"
+#include "core/colour.h"
 #include "core/registry_port.h"
 
 namespace velmora {

@@ -1,4 +1,4 @@
-#include "app/web_pages.h"
+#include "dialogs/web_pages.h"
 
 namespace velmora {
 

@@ -1,0 +1,28 @@
+#pragma once
+// Every kind of startup place Velmora has, in the order their nodes stand in
+// the tree: the one list of families. The program, the tests and the
+// benchmark all take it from here, so none can miss a family.
+#include <string>
+#include <vector>
+
+#include "core/registry_port.h"
+#include "family/families.h"
+#include "programlist/short_path.h"
+#include "startupfolder/folder_port.h"
+#include "startupfolder/shell_link_port.h"
+
+namespace velmora {
+
+// The ports the families reach the system through.
+struct FamilyPorts {
+  RegistryPort& registry;
+  FolderPort& folders;
+  ShellLinkPort& links;
+  ShortPathPort& shortPaths;
+  // The program's folder: config.xml and the Disabled copies.
+  std::string programDirectory;
+};
+
+std::vector<FamilyDescriptor> allFamilies(const FamilyPorts& ports, const FamilyContext& context);
+
+}  // namespace velmora

@@ -1,0 +1,47 @@
+// Add and Modify: a program as the entry dialog gave it, written into a
+// program-list value or into its record.
+#include "programlist/program_list_family.h"
+
+namespace velmora {
+
+OperationResult ProgramListFamily::add(const EntryDialogData& fields, UserPrompt& prompt) {
+  return support_.run(prompt, [&] { addProgram(fields.path); });
+}
+
+OperationResult ProgramListFamily::modify(const EntryRef& entry, const EntryDialogData& fields, UserPrompt& prompt) {
+  return support_.run(prompt, [&] { modifyProgram(entry, fields.path); });
+}
+
+// Into the first location, as prepareAdd showed it.
+void ProgramListFamily::addProgram(const std::string& entered) {
+  if (locations_.empty()) return;
+  const std::string& target = locations_.front();
+  const std::string program = programFor(entered);
+
+  ValueChange change;
+  if (changeValue(target, std::nullopt, program, change) != Outcome::Done) return;
+  support_.done(valueChange(change_kind::kAdd, target, change, std::nullopt,
+                            programState(change.where.valueName, program, false), {}));
+}
+
+void ProgramListFamily::modifyProgram(const EntryRef& entry, const std::string& entered) {
+  const std::string program = programFor(entered);
+
+  Outcome outcome = Outcome::Failed;
+  const bool disabled = entry.origin == RowOrigin::Record;
+  ValueChange change;
+  if (disabled) {
+    outcome = support_.updateRecordOf(entry, std::nullopt, program);
+  } else {
+    // Delete and append happen on one text and reach the registry in one
+    // write, so the value never holds neither program.
+    outcome = changeValue(entry.location, entry.data, program, change);
+  }
+  if (outcome != Outcome::Done) return;
+  const EntryState was = programState(entry.name, entry.data, disabled);
+  const EntryState now = programState(entry.name, program, disabled);
+  support_.done(disabled ? support_.change(change_kind::kModify, entry.location, was, now)
+                         : valueChange(change_kind::kModify, entry.location, change, was, now, entry.data));
+}
+
+}  // namespace velmora
