@@ -77,6 +77,12 @@ class EntryFamily {
   // The Add dialog's content: a new entry of the family's first location.
   // Failed (with why) when the family cannot add there.
   virtual OperationResult prepareAdd(EntryDialogData& data) = 0;
+  // The Modify dialog's content for an entry; Failed (with why) when the
+  // entry cannot be changed at all, so the user is told before typing.
+  virtual OperationResult prepareModify(const EntryRef& entry, EntryDialogData& data) {
+    data = dialogData(entry);
+    return OperationResult{Outcome::Done, {}, {}, {}};
+  }
 
   // Asks the user first.
   virtual OperationResult remove(const EntryRef& entry, UserPrompt& prompt) = 0;

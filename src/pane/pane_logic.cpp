@@ -133,7 +133,11 @@ void PaneController::modify() {
   const int row = requireSelection();
   if (row < 0) return;
   const Row before = list_.row(row);
-  EntryDialogData data = family_.dialogData(entryOf(before));
+  EntryDialogData data;
+  if (OperationResult ready = family_.prepareModify(entryOf(before), data); !ready.done()) {
+    finish(ChangeKind::Modify, before.name, ready);
+    return;
+  }
   if (!prompt_.entryDialog(EntryDialogKind::Modify, data)) return;
   // The row's box and origin may have changed while the dialog was open.
   EntryRef entry = entryOf(before);

@@ -58,6 +58,7 @@ class StartupFolderFamily : public EntryFamily {
   void describe(Row& row) override { support_.describe(row); }
   EntryDialogData dialogData(const EntryRef& entry) const override;
   OperationResult prepareAdd(EntryDialogData& data) override;
+  OperationResult prepareModify(const EntryRef& entry, EntryDialogData& data) override;
   OperationResult remove(const EntryRef& entry, UserPrompt& prompt) override;
   OperationResult add(const EntryDialogData& fields, UserPrompt& prompt) override;
   OperationResult modify(const EntryRef& entry, const EntryDialogData& fields, UserPrompt& prompt) override;
@@ -84,6 +85,9 @@ class StartupFolderFamily : public EntryFamily {
   void removeEntry(const Entry& e);
   bool prepareAddEntry(EntryDialogData& data);
   void addEntry(const EntryDialogData& fields);
+  // True when the entry may be modified at all: in its folder, a shortcut
+  // (or a record), its file there; otherwise says why.
+  bool modifiable(const Entry& e);
   void modifyEntry(const Entry& e, const EntryDialogData& fields);
   bool enableEntry(const Entry& e);
   bool disableEntry(const Entry& e);

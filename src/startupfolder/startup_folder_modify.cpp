@@ -10,9 +10,16 @@
 
 namespace velmora {
 
-void StartupFolderFamily::modifyEntry(const Entry& e, const EntryDialogData& fields) {
-  if (!mayChange(e, e.live())) return;
+OperationResult StartupFolderFamily::prepareModify(const EntryRef& entry, EntryDialogData& data) {
+  return support_.runWithoutQuestions([&] {
+    if (!modifiable(entryFrom(entry))) return false;
+    data = dialogData(entry);
+    return true;
+  });
+}
 
+bool StartupFolderFamily::modifiable(const Entry& e) {
+  if (!mayChange(e, e.live())) return false;
   // Only a shortcut has a target to change: a program or batch file placed
   // in the folder would be lost if it were rewritten as a shortcut.
   std::string ignored;
@@ -21,13 +28,19 @@ void StartupFolderFamily::modifyEntry(const Entry& e, const EntryDialogData& fie
                                  : (files_.exists(copy) ? links_.resolve(copy, ignored) : LinkStatus::Ok);
   if (kind == LinkStatus::NotFound) {
     support_.tell("_StartupFileMissing", {e.path()});
-    return;
+    return false;
   }
   if (kind != LinkStatus::Ok) {
     support_.tell("_StartupNotAShortcut", {e.name});
-    return;
+    return false;
   }
+  return true;
+}
 
+void StartupFolderFamily::modifyEntry(const Entry& e, const EntryDialogData& fields) {
+  // Asked before the dialog, and again now: the file may have changed
+  // while the dialog was open.
+  if (!modifiable(e)) return;
   if (!plainName(fields.name)) return;
   // Windows opens the file by its extension: a new name typed without one
   // keeps the old one's, as Add gives a new shortcut ".lnk".

@@ -825,6 +825,11 @@ TEST_F(StartupFolderTest, ModifyOfAFileThatIsNotAShortcutIsRefused) {
   family->list();
   ASSERT_EQ(family->rows().size(), 2u);
   for (int row = 0; row < 2; ++row) {
+    // Said before the dialog opens, so nothing is typed in vain.
+    EntryDialogData data;
+    const OperationResult ready = family.family->prepareModify(family->entry(row), data);
+    EXPECT_FALSE(ready.done());
+    EXPECT_EQ(ready.messages, Strings{"_StartupNotAShortcut"});
     EXPECT_FALSE(modify(family, row, std::nullopt, "C:\\other.exe").done());
     EXPECT_EQ(family.family->dialogData(family->entry(row)).note, "");
   }
