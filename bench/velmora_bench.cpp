@@ -21,7 +21,7 @@
 #include "core/win32/store_msxml.h"
 #include "family/families.h"
 #include "history/change_commit.h"
-#include "history/change_log.h"
+#include "history/change_commit.h"
 #include "measure.h"
 #include "pane/pane_logic.h"
 #include "pane/win32/entry_list_pane.h"

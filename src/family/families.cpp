@@ -18,15 +18,6 @@ FamilyTable::FamilyTable(std::vector<FamilyDescriptor> families) : families_(std
   }
 }
 
-std::vector<std::string> logNameAndData(const std::string& location, const EntryState& state) {
-  return {location, state.name, state.data};
-}
-
-std::vector<std::string> logNameAndDataModified(const std::string& location, const EntryState& before,
-                                                const EntryState& after) {
-  return {location, before.name, before.data, after.name, after.data};
-}
-
 const FamilyDescriptor& FamilyTable::family(FamilyId id) const {
   for (const FamilyDescriptor& f : families_) {
     if (f.id == id) return f;

@@ -81,18 +81,13 @@ struct FamilyTraits {
   bool (*sameLocation)(std::string_view recordPath, std::string_view location);
   // The family's id, as its changes name it in the history.
   FamilyId id = {};
-  // The operation log's values for a change: its entry (the state
-  // `state` of it) at `location`: location, name and command line, or the
-  // file's path. Modify logs the entry before and then the new name and data.
+  // The operation log's values for a change of the entry in `state` at
+  // `location`, and for a Modify. None: the location, the name and the
+  // command line; a Modify adds the new name and command line.
   std::vector<std::string> (*logEntry)(const std::string& location, const EntryState& state) = nullptr;
   std::vector<std::string> (*logModify)(const std::string& location, const EntryState& before,
                                         const EntryState& after) = nullptr;
 };
-
-// The log values of the families that log a location, a name and a command line.
-std::vector<std::string> logNameAndData(const std::string& location, const EntryState& state);
-std::vector<std::string> logNameAndDataModified(const std::string& location, const EntryState& before,
-                                                const EntryState& after);
 
 struct FamilyDescriptor {
   FamilyId id;

@@ -7,6 +7,24 @@
 
 namespace velmora {
 
+LogRecord buildLogRecord(const Translator& translator, LogOperation op, LogKeys keys,
+                         const std::vector<std::string>& values) {
+  const std::string n = std::to_string(static_cast<int>(op));
+  const std::string contentKey = "_LogItemType" + n + "Content" + std::string(keys.contentSuffix);
+  LogRecord r;
+  r.type = translator.translate("_LogType");
+  r.category = translator.translate("_LogCategory");
+  r.itemType = translator.translate("_LogItemType" + n);
+  r.source = translator.translate("_LogSource");
+  r.content = safeFormat(translator.translate(contentKey), values);
+  return r;
+}
+
+bool OperationLog::record(LogOperation op, LogKeys keys, const std::vector<std::string>& values) {
+  if (!sink_) return false;
+  return sink_->write(buildLogRecord(translator_, op, keys, values));
+}
+
 std::string changeReport(const Translator& translator, ChangeKind kind, const std::string& name, bool done,
                          const std::string& problem) {
   static constexpr std::string_view kDone[] = {"_StatusRemoved", "_StatusAdded", "_StatusModified", "_StatusEnabled",
@@ -44,10 +62,13 @@ void ChangeCommit::log(const FamilyTraits& traits, const Change& c) {
   const LogOperation op = operationOf(c);
   std::vector<std::string> values;
   if (op == LogOperation::Modify && c.before && c.after) {
-    values = traits.logModify(c.location, *c.before, *c.after);
+    values = traits.logModify ? traits.logModify(c.location, *c.before, *c.after)
+                              : std::vector<std::string>{c.location, c.before->name, c.before->data, c.after->name,
+                                                         c.after->data};
   } else if (const EntryState* entry = op == LogOperation::Remove ? (c.before ? &*c.before : nullptr)
                                                                   : (c.after ? &*c.after : nullptr)) {
-    values = traits.logEntry(c.location, *entry);
+    values = traits.logEntry ? traits.logEntry(c.location, *entry)
+                             : std::vector<std::string>{c.location, entry->name, entry->data};
   }
   log_.record(op, traits.logKeys, values);
 }

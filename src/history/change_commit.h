@@ -1,19 +1,46 @@
 #pragma once
 // The one place where what an operation did becomes the operation log's
-// records, the change history's entries and the status bar's words. No
-// family logs or keeps a change itself.
+// records (built from the translations and handed to the log's sink), the
+// change history's entries and the status bar's words. No family logs or
+// keeps a change itself.
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "family/entry_family.h"
 #include "family/families.h"
-#include "history/change_log.h"
+#include "core/operation_log.h"
 
 namespace velmora {
 
 class ChangeHistory;
 class Translator;
+
+LogRecord buildLogRecord(const Translator& translator, LogOperation op, LogKeys keys,
+                         const std::vector<std::string>& values);
+
+// The process-wide connection. Without a sink nothing is logged and
+// everything else works.
+class OperationLog {
+ public:
+  explicit OperationLog(const Translator& translator, LogSink* sink = nullptr)
+      : translator_(translator), sink_(sink) {}
+  OperationLog(const OperationLog&) = delete;
+  OperationLog& operator=(const OperationLog&) = delete;
+
+  void connect(LogSink* sink) { sink_ = sink; }
+  bool connected() const { return sink_ != nullptr; }
+
+  // Builds and passes on one record; call it only after the change is made.
+  // Whether the record was kept (false without a sink); a sink that fails
+  // has reported it, so callers may carry on regardless.
+  bool record(LogOperation op, LogKeys keys, const std::vector<std::string>& values);
+
+ private:
+  const Translator& translator_;
+  LogSink* sink_;
+};
 
 enum class ChangeKind { Remove, Add, Modify, Enable, Disable };
 

@@ -10,10 +10,9 @@
 namespace velmora {
 
 // Log records name the value's path, the value and the program, as the
-// change's states do.
-const FamilyTraits kProgramListTraits{
-    kProgramListRecords, LogKeys{""}, "_TreeWininiType", &equalsIgnoreCase, "programlist", &logNameAndData,
-    &logNameAndDataModified};
+// change's states do: the commit's own way.
+const FamilyTraits kProgramListTraits{kProgramListRecords, LogKeys{""}, "_TreeWininiType", &equalsIgnoreCase,
+                                      "programlist"};
 
 namespace {
 

@@ -23,9 +23,9 @@ bool holdsEnvironmentReference(std::string_view text) {
   return false;
 }
 
-// The log names a value by its key, its name and its command line.
-const FamilyTraits kRegistryTraits{kRegistryRecords, LogKeys{""}, "_RegString", &equalsIgnoreCase,
-                                   "registry", &logNameAndData, &logNameAndDataModified};
+// The log names a value by its key, its name and its command line: the
+// commit's own way.
+const FamilyTraits kRegistryTraits{kRegistryRecords, LogKeys{""}, "_RegString", &equalsIgnoreCase, "registry"};
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "history/change_log.h"
+#include "history/change_commit.h"
 #include "lang/language_table.h"
 #include "pane/entry_list.h"
 #include "family/prompt.h"

@@ -9,16 +9,9 @@
 
 namespace velmora::testing {
 
-inline std::vector<std::string> recordedLogEntry(const std::string& location, const EntryState& s) {
-  return {location, s.name, s.data};
-}
-inline std::vector<std::string> recordedLogModify(const std::string& location, const EntryState& b,
-                                                  const EntryState& a) {
-  return {location, b.name, b.data, a.name, a.data};
-}
 inline const FamilyTraits kRecordingTraits{RecordKind{"recordeditem"}, LogKeys{""}, "_RegString",
                                            [](std::string_view a, std::string_view b) { return a == b; },
-                                           "recording", &recordedLogEntry, &recordedLogModify};
+                                           "recording"};
 
 class RecordingFamily : public EntryFamily {
  public:

@@ -7,7 +7,7 @@
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
 #include "history/change_commit.h"
-#include "history/change_log.h"
+#include "history/change_commit.h"
 #include "pane/pane_logic.h"
 #include "registry/registry_family.h"
 

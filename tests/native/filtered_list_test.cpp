@@ -5,7 +5,7 @@
 #include "fakes/fake_registry.h"
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
-#include "history/change_log.h"
+#include "history/change_commit.h"
 #include "history/change_commit.h"
 #include "pane/filtered_list.h"
 #include "pane/pane_logic.h"

@@ -5,7 +5,7 @@
 
 #include "core/log_file.h"
 #include "fakes/fakes.h"
-#include "history/change_log.h"
+#include "history/change_commit.h"
 
 namespace velmora::testing {
 namespace {

@@ -16,7 +16,7 @@
 #include "family/families.h"
 #include "family/location_opener.h"
 #include "history/change_commit.h"
-#include "history/change_log.h"
+#include "history/change_commit.h"
 #include "programlist/program_list.h"
 #include "programlist/program_list_family.h"
 #include "programlist/short_path.h"

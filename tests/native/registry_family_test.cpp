@@ -15,7 +15,7 @@
 #include "fakes/family_driver.h"
 #include "family/location_opener.h"
 #include "history/change_commit.h"
-#include "history/change_log.h"
+#include "history/change_commit.h"
 #include "pane/pane_logic.h"
 #include "registry/registry_family.h"
 

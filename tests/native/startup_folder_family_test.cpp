@@ -15,7 +15,7 @@
 #include "fakes/family_driver.h"
 #include "history/change_commit.h"
 #include "history/change_history.h"
-#include "history/change_log.h"
+#include "history/change_commit.h"
 #include "family/families.h"
 #include "family/location_opener.h"
 #include "startupfolder/disabled_copies.h"

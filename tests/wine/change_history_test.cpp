@@ -18,7 +18,7 @@
 #include "fakes/fakes.h"
 #include "history/change_commit.h"
 #include "history/change_history.h"
-#include "history/change_log.h"
+#include "history/change_commit.h"
 #include "history/change_undo.h"
 #include "family/families.h"
 #include "history/win32/history_file_win32.h"

@@ -15,7 +15,7 @@
 #include "fakes/family_driver.h"
 #include "lang/win32/translate_win32.h"
 #include "history/change_commit.h"
-#include "history/change_log.h"
+#include "history/change_commit.h"
 #include "pane/pane_logic.h"
 #include "pane/win32/entry_list_pane.h"
 #include "platform/win32/registry_win32.h"

@@ -13,7 +13,7 @@
 #include "fakes/family_driver.h"
 #include "lang/win32/translate_win32.h"
 #include "history/change_commit.h"
-#include "history/change_log.h"
+#include "history/change_commit.h"
 #include "core/paths.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/registry_win32.h"

@@ -13,7 +13,7 @@
 #include "fakes/family_driver.h"
 #include "fakes/fakes.h"
 #include "history/change_commit.h"
-#include "history/change_log.h"
+#include "history/change_commit.h"
 #include "startupflags/startup_flags.h"
 #include "pane/win32/entry_list_pane.h"
 #include "platform/win32/registry_win32.h"

@@ -17,7 +17,7 @@
 #include "fakes/family_driver.h"
 #include "fakes/fakes.h"
 #include "history/change_commit.h"
-#include "history/change_log.h"
+#include "history/change_commit.h"
 #include "family/families.h"
 #include "platform/win32/wide.h"
 #include "startupfolder/disabled_copies.h"

@@ -9,7 +9,7 @@
 #include "core/win32/store_msxml.h"
 #include "history/change_commit.h"
 #include "history/change_history.h"
-#include "history/change_log.h"
+#include "history/change_commit.h"
 #include "history/win32/history_file_win32.h"
 #include "family/win32/location_opener_win32.h"
 #include "family/families.h"
