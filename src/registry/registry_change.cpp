@@ -143,4 +143,29 @@ bool RegistryFamily::turnOnInWindows(const KeyPath& key, const EntryRef& entry) 
   return true;
 }
 
+// The record keeps the entry's text, and the deletion takes whatever the
+// value holds now: should another program have changed the value since the
+// list was read, its new text would be lost. So the value must still be
+// what the entry says.
+bool RegistryFamily::stillAsListed(const KeyPath& key, const EntryRef& entry, const char* changedKey,
+                                   std::uint32_t& type) {
+  RegValue value;
+  switch (registry_.queryValue(key.root, key.subkey, entry.name, value)) {
+    case RegStatus::Ok:
+      if (isListedType(value.type) && value.text == entry.data) {
+        type = value.type;
+        return true;
+      }
+      break;
+    case RegStatus::NotFound:
+      break;
+    case RegStatus::AccessDenied:
+    case RegStatus::Failed:
+      support_.tell("_RegistryDeleteFailed", {entry.location});
+      return false;
+  }
+  support_.tell(changedKey, {entry.name, entry.location});
+  return false;
+}
+
 }  // namespace velmora

@@ -166,31 +166,6 @@ OperationResult RegistryFamily::openLocation(const EntryRef& entry) {
 // ---------------------------------------------------------------------------
 // Steps the operations share
 
-// The record keeps the entry's text, and the deletion takes whatever the
-// value holds now: should another program have changed the value since the
-// list was read, its new text would be lost. So the value must still be
-// what the entry says.
-bool RegistryFamily::stillAsListed(const KeyPath& key, const EntryRef& entry, const char* changedKey,
-                                   std::uint32_t& type) {
-  RegValue value;
-  switch (registry_.queryValue(key.root, key.subkey, entry.name, value)) {
-    case RegStatus::Ok:
-      if (isListedType(value.type) && value.text == entry.data) {
-        type = value.type;
-        return true;
-      }
-      break;
-    case RegStatus::NotFound:
-      break;
-    case RegStatus::AccessDenied:
-    case RegStatus::Failed:
-      support_.tell("_RegistryDeleteFailed", {entry.location});
-      return false;
-  }
-  support_.tell(changedKey, {entry.name, entry.location});
-  return false;
-}
-
 std::uint32_t RegistryFamily::recordType(const EntryRef& entry) {
   const auto record = support_.findRecord(support_.recordsForListing(), recordOf(entry));
   return record ? typeOfRecord(record->item) : kRegSz;
