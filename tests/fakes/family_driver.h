@@ -2,6 +2,7 @@
 // Drives a family's operations on the rows of its latest listing as the
 // pane does (without the pane): each result goes through the real commit,
 // so the log, the history and the messages come out as in the program.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,15 @@ class FamilyDriver {
   UserPrompt& prompt_;
   ChangeCommit& commit_;
   std::vector<Row> rows_;
+};
+
+// A family of a test's own and the driver over it.
+struct DrivenFamily {
+  DrivenFamily(std::unique_ptr<EntryFamily> f, UserPrompt& prompt, ChangeCommit& commit)
+      : family(std::move(f)), driver(*family, prompt, commit) {}
+  std::unique_ptr<EntryFamily> family;
+  FamilyDriver driver;
+  FamilyDriver* operator->() { return &driver; }
 };
 
 }  // namespace velmora::testing

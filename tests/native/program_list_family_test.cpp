@@ -11,6 +11,7 @@
 
 #include "fakes/fake_registry.h"
 #include "fakes/fake_store.h"
+#include "fakes/family_world.h"
 #include "fakes/fakes.h"
 #include "fakes/family_driver.h"
 #include "family/families.h"
@@ -67,26 +68,15 @@ const std::string kLoad = "HKEY_CURRENT_USER\\" + kWindowsKey + "\\Load";
 const std::string kRun = "HKEY_CURRENT_USER\\" + kWindowsKey + "\\Run";
 const std::string kUserinit = "HKEY_LOCAL_MACHINE\\" + kWinlogonKey + "\\Userinit";
 
-class ProgramListFamilyTest : public ::testing::Test {
+class ProgramListFamilyTest : public ::testing::Test, public FamilyWorldOf<TestStore> {
  protected:
   ProgramListFamilyTest() {
-    tr.texts = {{"_TreeWininiType", "Program list"},
-                {"_LogItemType1Content", "remove %s|%s|%s"},
-                {"_LogItemType2Content", "add %s|%s|%s"},
-                {"_LogItemType3Content", "modify %s|%s|%s|%s|%s"},
-                {"_LogItemType4Content", "enable %s|%s|%s"},
-                {"_LogItemType5Content", "disable %s|%s|%s"}};
+    tr.texts = {{"_TreeWininiType", "Program list"}};
+    logValuesJoined();
   }
 
   FakeRegistry reg;
-  TestStore store;
-  MapTranslator tr;
-  RecordingLog sink;
-  OperationLog log{tr, &sink};
   MapShortPaths shortPaths;
-  FamilyContext context{store, tr};
-  ScriptedPrompt prompt;
-  ChangeCommit commit{log, nullptr, tr};
 
   // A new family over `locations`, driven as the pane drives it.
   FamilyDriver& pane(std::vector<std::string> locations = {kLoad, kRun}) {
@@ -107,11 +97,6 @@ class ProgramListFamilyTest : public ::testing::Test {
     store.elements.push_back({kProgramListRecords, DisabledItem{path, name, data}});
   }
   std::vector<DisabledItem> records() const { return store.items(kProgramListRecords); }
-  std::vector<std::string> logged() const {
-    std::vector<std::string> out;
-    for (const auto& r : sink.records) out.push_back(r.content);
-    return out;
-  }
   // The row of the latest listing that holds `data`.
   int rowOf(const std::string& data) const {
     const std::vector<Row>& rows = driver_->rows();

@@ -11,6 +11,7 @@
 #include "fakes/fake_history.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_store.h"
+#include "fakes/family_world.h"
 #include "fakes/fakes.h"
 #include "fakes/family_driver.h"
 #include "history/change_commit.h"
@@ -28,34 +29,22 @@ const std::string kLoad = "HKEY_CURRENT_USER\\" + kWindowsSub + "\\Load";
 const std::string kWinlogonSub = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 const std::string kUserinit = "HKEY_LOCAL_MACHINE\\" + kWinlogonSub + "\\Userinit";
 
-struct UndoWorld {
+struct UndoWorld : FamilyWorld {
   FakeRegistry reg;
-  FakeStore store;
-  MapTranslator tr;
-  RecordingLog sink;
-  OperationLog log{tr, &sink};
-  FakeHistoryFile file;
-  ChangeHistory history{file, "C:\\Velmora\\History"};
-  FamilyContext context{store, tr, {}, nullptr, nullptr, &history};
   FamilyTable table{{programListFamily(reg, noShortPaths(), context)}};
-  ChangeCommit commit{log, &history, tr};
-  ScriptedPrompt prompt;
   std::unique_ptr<EntryFamily> family;
   std::optional<FamilyDriver> driver;
 
   UndoWorld() {
-    tr.texts = {{"_UndoEntryChanged", "_UndoEntryChanged %s: %s"},
-                {"_LogItemType1Content", "remove %s|%s|%s"},
-                {"_LogItemType2Content", "add %s|%s|%s"},
-                {"_LogItemType3Content", "modify %s|%s|%s|%s|%s"},
-                {"_LogItemType4Content", "enable %s|%s|%s"},
-                {"_LogItemType5Content", "disable %s|%s|%s"}};
+    context.copies = &history;
+    tr.texts = {{"_UndoEntryChanged", "_UndoEntryChanged %s: %s"}};
+    logValuesJoined();
   }
   // The pane of one location, listed.
   FamilyDriver& pane(const std::string& location) {
     driver.reset();
     family = table.family("programlist").make({location});
-    driver.emplace(*family, prompt, commit);
+    driver.emplace(*family, prompt, historyCommit);
     driver->list();
     return *driver;
   }
@@ -69,7 +58,7 @@ struct UndoWorld {
   std::string load() const { return reg.find(kHkcu, kWindowsSub, "Load")->text; }
   Change newest() { return history.changes()->front(); }
   std::size_t kept() { return history.changes()->size(); }
-  bool undo(const Change& change) { return undoChange(table, change, prompt, commit, tr); }
+  bool undo(const Change& change) { return undoChange(table, change, prompt, historyCommit, tr); }
   bool undoNewest() { return undo(newest()); }
   std::string lastLogged() const { return sink.records.empty() ? std::string() : sink.records.back().content; }
   bool saidChanged() const {

@@ -13,6 +13,7 @@
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
 #include "fakes/family_driver.h"
+#include "fakes/family_world.h"
 #include "family/location_opener.h"
 #include "history/change_commit.h"
 #include "history/change_commit.h"
@@ -29,7 +30,7 @@ const std::string kOnceSub = "Software\\Microsoft\\Windows\\CurrentVersion\\RunO
 constexpr RootKey kHkcu = RootKey::CurrentUser;
 
 // One family over fresh fakes; fault-matrix tests make one per case.
-struct PaneWorld {
+struct PaneWorld : FamilyWorld {
   PaneWorld() {
     tr.texts = {
         {"_RegString", "Registry value"},
@@ -92,20 +93,7 @@ struct PaneWorld {
     return static_cast<int>(std::count_if(items.begin(), items.end(),
                                           [&](const DisabledItem& i) { return i.valuename == name; }));
   }
-  std::vector<std::string> logged() const {
-    std::vector<std::string> out;
-    for (const auto& r : sink.records) out.push_back(r.content);
-    return out;
-  }
-
   FakeRegistry reg;
-  FakeStore store;
-  MapTranslator tr;
-  RecordingLog sink;
-  OperationLog log{tr, &sink};
-  ScriptedPrompt prompt;
-  FamilyContext context{store, tr};
-  ChangeCommit commit{log, nullptr, tr};
   RegistryFamily pane{{kRun, kOnce}, reg, context};
   FamilyDriver driver{pane, prompt, commit};
 };

@@ -12,6 +12,7 @@
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
 #include "fakes/family_driver.h"
+#include "fakes/family_world.h"
 #include "history/change_commit.h"
 #include "history/change_undo.h"
 #include "registry/registry_family.h"
@@ -24,29 +25,17 @@ const std::string kRunSub = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const std::string kRun = "HKEY_CURRENT_USER\\" + kRunSub;
 const std::string kApprovedSub = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 
-struct RegistryUndoWorld {
+struct RegistryUndoWorld : FamilyWorld {
   FakeRegistry reg;
-  FakeStore store;
-  MapTranslator tr;
-  RecordingLog sink;
-  OperationLog log{tr, &sink};
-  FakeHistoryFile file;
-  ChangeHistory history{file, "C:\\Velmora\\History"};
-  FamilyContext context{store, tr, "C:\\Velmora", nullptr, nullptr, &history};
-  ChangeCommit commit{log, &history, tr};
   FamilyTable table{{registryFamily(reg, context)}};
-  ScriptedPrompt prompt;
   std::unique_ptr<EntryFamily> family = table.family("registry").make({kRun});
-  FamilyDriver driver{*family, prompt, commit};
+  FamilyDriver driver{*family, prompt, historyCommit};
 
   RegistryUndoWorld() {
-    tr.texts = {{"_UndoEntryChanged", "_UndoEntryChanged %s: %s"},
-                {"_UndoNowHolds", "it now holds %s"},
-                {"_LogItemType1Content", "remove %s|%s|%s"},
-                {"_LogItemType2Content", "add %s|%s|%s"},
-                {"_LogItemType3Content", "modify %s|%s|%s|%s|%s"},
-                {"_LogItemType4Content", "enable %s|%s|%s"},
-                {"_LogItemType5Content", "disable %s|%s|%s"}};
+    context.programFolder = "C:\\Velmora";
+    context.copies = &history;
+    tr.texts = {{"_UndoEntryChanged", "_UndoEntryChanged %s: %s"}, {"_UndoNowHolds", "it now holds %s"}};
+    logValuesJoined();
   }
   int rowOf(const std::string& name, RowState state) {
     const std::vector<Row>& rows = driver.list();
@@ -58,7 +47,7 @@ struct RegistryUndoWorld {
   const RegValue* value(const std::string& name) const { return reg.find(kHkcu, kRunSub, name); }
   Change newest() { return history.changes()->front(); }
   std::size_t kept() { return history.changes()->size(); }
-  bool undo(const Change& c) { return undoChange(table, c, prompt, commit, tr); }
+  bool undo(const Change& c) { return undoChange(table, c, prompt, historyCommit, tr); }
   bool undoNewest() { return undo(newest()); }
   std::vector<std::string> logged() const {
     std::vector<std::string> out;
@@ -337,7 +326,7 @@ TEST(RegistryUntrustedHistory, TheSelectedRowIsTheChangeUndoneAndANumberTwiceIsR
   const Change older = twice->back();
   ASSERT_EQ(older.after->name, "A");
   const std::string before = w.everything();
-  EXPECT_FALSE(undoSelected(w.table, w.history, older, w.prompt, w.commit, w.tr));
+  EXPECT_FALSE(undoSelected(w.table, w.history, older, w.prompt, w.historyCommit, w.tr));
   EXPECT_TRUE(w.saidNotPossible());
   EXPECT_EQ(w.everything(), before) << "neither A nor B is taken away";
 
@@ -345,11 +334,11 @@ TEST(RegistryUntrustedHistory, TheSelectedRowIsTheChangeUndoneAndANumberTwiceIsR
   const Change shown = w.newest();  // number 2, the Add of B
   w.editedNewest("aftername", "A");
   w.editedNewest("afterdata", "C:\\a.exe");
-  EXPECT_FALSE(undoSelected(w.table, w.history, shown, w.prompt, w.commit, w.tr)) << "edited while it was shown";
+  EXPECT_FALSE(undoSelected(w.table, w.history, shown, w.prompt, w.historyCommit, w.tr)) << "edited while it was shown";
   EXPECT_EQ(w.everything(), before);
 
   w.file.records.back() = genuine;
-  ASSERT_TRUE(undoSelected(w.table, w.history, older, w.prompt, w.commit, w.tr));
+  ASSERT_TRUE(undoSelected(w.table, w.history, older, w.prompt, w.historyCommit, w.tr));
   EXPECT_FALSE(w.value("A"));
   EXPECT_TRUE(w.value("B"));
   EXPECT_EQ(w.newest().undoes, 1u);

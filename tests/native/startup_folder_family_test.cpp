@@ -9,6 +9,7 @@
 
 #include "fakes/fake_folders.h"
 #include "fakes/fake_history.h"
+#include "fakes/family_world.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
@@ -107,33 +108,21 @@ TEST(FolderScan, AnEmptyFolderPathNeverBecomesTheDriveRoot) {
 // A family over the startup folders with the fakes behind it, driven as the
 // pane drives it. Log contents are the values joined with '|', so tests can
 // read them back.
-class StartupFolderTest : public ::testing::Test {
+class StartupFolderTest : public ::testing::Test, public FamilyWorld {
  protected:
   const std::string common = "C:\\ProgramData\\Startup";
   const std::string user = "C:\\Users\\Ann\\Startup";
   const std::string program = "C:\\Velmora";
 
   FakeRegistry registry;
-  FakeStore store;
-  MapTranslator tr;
-  RecordingLog sink;
-  OperationLog log{tr, &sink};
   FakeFolders fs;
   FakeShellLinks links{fs};
-  ScriptedPrompt prompt;
-  FamilyContext context{store, tr};
-  ChangeCommit commit{log, nullptr, tr};
 
   // A family and the driver that runs its operations on its rows.
-  struct Pane {
-    Pane(std::unique_ptr<EntryFamily> f, UserPrompt& prompt, ChangeCommit& commit)
-        : family(std::move(f)), driver(*family, prompt, commit) {}
-    std::unique_ptr<EntryFamily> family;
-    FamilyDriver driver;
-    FamilyDriver* operator->() { return &driver; }
-  };
+  using Pane = DrivenFamily;
 
-  StartupFolderTest() {
+  // The history's copies live in the fake folders.
+  StartupFolderTest() : FamilyWorld(&fs) {
     tr.texts["_StartupFolderType"] = "Startup folder";
     for (int i = 1; i <= 5; ++i) tr.texts["_LogItemType" + std::to_string(i) + "Content1"] = "%s|%s|%s";
     tr.texts["_StartupFileExists"] = "_StartupFileExists %s";
@@ -1036,13 +1025,10 @@ TEST_F(StartupFolderTest, OpenLocationShowsTheFileOrItsFolderAndSaysWhenItCannot
 
 class StartupFolderWithHistory : public StartupFolderTest {
  protected:
-  FakeHistoryFile file{&fs};
-  ChangeHistory history{file, program + "\\History"};
-  ChangeCommit kept{log, &history, tr};
-
   StartupFolderWithHistory() { context.copies = &history; }
   Pane keptPane(std::vector<std::string> folders) {
-    return Pane(startupFolderFamily(registry, fs, links, program, context).make(std::move(folders)), prompt, kept);
+    return Pane(startupFolderFamily(registry, fs, links, program, context).make(std::move(folders)), prompt,
+                historyCommit);
   }
   Change newest() { return history.changes()->front(); }
 };

@@ -9,6 +9,7 @@
 
 #include "fakes/fake_folders.h"
 #include "fakes/fake_history.h"
+#include "fakes/family_world.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_store.h"
 #include "fakes/fakes.h"
@@ -30,29 +31,14 @@ using Edit = std::pair<std::string, std::string>;
 
 // The startup-folder family alone over the fakes, its operations driven as
 // the pane drives them and committed into the history, as is every Undo.
-struct StartupUndoWorld {
+struct StartupUndoWorld : FamilyWorld {
   FakeRegistry reg;
-  FakeStore store;
-  MapTranslator tr;
-  OperationLog log{tr};
   FakeFolders folders;
   FakeShellLinks links{folders};
-  FakeHistoryFile file{&folders};
-  ChangeHistory history{file, "C:\\Velmora\\History"};
-  FamilyContext context{store, tr};
   FamilyTable table{{startupFolderFamily(reg, folders, links, "C:\\Velmora", context)}};
-  ChangeCommit commit{log, &history, tr};
-  ScriptedPrompt prompt;
+  using Pane = DrivenFamily;
 
-  struct Pane {
-    Pane(std::unique_ptr<EntryFamily> f, UserPrompt& prompt, ChangeCommit& commit)
-        : family(std::move(f)), driver(*family, prompt, commit) {}
-    std::unique_ptr<EntryFamily> family;
-    FamilyDriver driver;
-    FamilyDriver* operator->() { return &driver; }
-  };
-
-  StartupUndoWorld() {
+  StartupUndoWorld() : FamilyWorld(&folders) {
     context.copies = &history;
     tr.texts = {{"_UndoEntryChanged", "_UndoEntryChanged %s: %s"}, {"_UndoNowHolds", "it now holds %s"}};
     reg.put(kHkcu, std::string(kShellFoldersKey), "Startup", kStartup);
@@ -61,7 +47,7 @@ struct StartupUndoWorld {
   }
   // A pane over the folder, listed.
   Pane pane(const std::string& folder) {
-    Pane p(table.family("startupfolder").make({folder}), prompt, commit);
+    Pane p(table.family("startupfolder").make({folder}), prompt, historyCommit);
     p->list();
     return p;
   }
@@ -74,7 +60,7 @@ struct StartupUndoWorld {
   }
   Change newest() { return history.changes()->front(); }
   std::size_t kept() { return history.changes()->size(); }
-  bool undo(const Change& c) { return undoChange(table, c, prompt, commit, tr); }
+  bool undo(const Change& c) { return undoChange(table, c, prompt, historyCommit, tr); }
   bool undoNewest() { return undo(newest()); }
   bool saidChanged() const {
     return !prompt.messages.empty() && prompt.messages.back().find("_UndoEntryChanged") != std::string::npos;
