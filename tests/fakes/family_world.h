@@ -2,6 +2,7 @@
 // What every family's tests stand on: config.xml, the texts, the log, the
 // user, and the one commit, with the change history for the tests that keep
 // one (Undo's). A fixture derives from it and adds its family's ports.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,26 @@ struct FamilyWorldOf {
     for (const LogRecord& r : sink.records) out.push_back(r.content);
     return out;
   }
+
+  // --- The change history, for Undo's tests --------------------------------
+  Change newest() { return history.changes()->front(); }
+  std::size_t kept() { return history.changes()->size(); }
+  // The newest change as the file holds it, with one field set by hand (an
+  // edited history.xml).
+  Change editedNewest(const std::string& field, const std::string& value) {
+    HistoryRecord& r = file.records.back();
+    const auto it = std::find_if(r.begin(), r.end(), [&](const auto& p) { return p.first == field; });
+    if (it == r.end()) {
+      r.emplace_back(field, value);
+    } else {
+      it->second = value;
+    }
+    return newest();
+  }
+  bool saidChanged() const {
+    return !prompt.messages.empty() && prompt.messages.back().find("_UndoEntryChanged") != std::string::npos;
+  }
+  bool saidNotPossible() const { return !prompt.messages.empty() && prompt.messages.back() == "_UndoNotPossible"; }
 
   Store store;
   MapTranslator tr;

@@ -56,15 +56,9 @@ struct UndoWorld : FamilyWorld {
     return -1;
   }
   std::string load() const { return reg.find(kHkcu, kWindowsSub, "Load")->text; }
-  Change newest() { return history.changes()->front(); }
-  std::size_t kept() { return history.changes()->size(); }
   bool undo(const Change& change) { return undoChange(table, change, prompt, historyCommit, tr); }
   bool undoNewest() { return undo(newest()); }
   std::string lastLogged() const { return sink.records.empty() ? std::string() : sink.records.back().content; }
-  bool saidChanged() const {
-    return !prompt.messages.empty() && prompt.messages.back().find("_UndoEntryChanged") != std::string::npos;
-  }
-  bool saidNotPossible() const { return !prompt.messages.empty() && prompt.messages.back() == "_UndoNotPossible"; }
   // Every record, value and kept change a change could touch, as text.
   std::string everything() const {
     std::string out;
@@ -76,17 +70,6 @@ struct UndoWorld : FamilyWorld {
       for (const RegValue& v : reg.values(root, sub)) out += v.name + '=' + v.text + '\n';
     }
     return out + std::to_string(file.records.size());
-  }
-  // The newest change as the file holds it, with one field set by hand.
-  Change editedNewest(const std::string& field, const std::string& value) {
-    HistoryRecord& r = file.records.back();
-    const auto it = std::find_if(r.begin(), r.end(), [&](const auto& p) { return p.first == field; });
-    if (it == r.end()) {
-      r.emplace_back(field, value);
-    } else {
-      it->second = value;
-    }
-    return newest();
   }
 };
 

@@ -45,8 +45,6 @@ struct RegistryUndoWorld : FamilyWorld {
     return -1;
   }
   const RegValue* value(const std::string& name) const { return reg.find(kHkcu, kRunSub, name); }
-  Change newest() { return history.changes()->front(); }
-  std::size_t kept() { return history.changes()->size(); }
   bool undo(const Change& c) { return undoChange(table, c, prompt, historyCommit, tr); }
   bool undoNewest() { return undo(newest()); }
   std::vector<std::string> logged() const {
@@ -54,10 +52,6 @@ struct RegistryUndoWorld : FamilyWorld {
     for (const auto& r : sink.records) out.push_back(r.content);
     return out;
   }
-  bool saidChanged() const {
-    return !prompt.messages.empty() && prompt.messages.back().find("_UndoEntryChanged") != std::string::npos;
-  }
-  bool saidNotPossible() const { return !prompt.messages.empty() && prompt.messages.back() == "_UndoNotPossible"; }
   // Every record, value and kept change a change could touch, as text.
   std::string everything() const {
     std::string out;
@@ -66,17 +60,6 @@ struct RegistryUndoWorld : FamilyWorld {
       for (const RegValue& v : reg.values(kHkcu, sub)) out += v.name + '=' + v.text + '\n';
     }
     return out + std::to_string(file.records.size());
-  }
-  // The newest change as the file holds it, with one field set by hand.
-  Change editedNewest(const std::string& field, const std::string& value) {
-    HistoryRecord& r = file.records.back();
-    const auto it = std::find_if(r.begin(), r.end(), [&](const auto& p) { return p.first == field; });
-    if (it == r.end()) {
-      r.emplace_back(field, value);
-    } else {
-      it->second = value;
-    }
-    return newest();
   }
 };
 

@@ -58,14 +58,8 @@ struct StartupUndoWorld : FamilyWorld {
     }
     return -1;
   }
-  Change newest() { return history.changes()->front(); }
-  std::size_t kept() { return history.changes()->size(); }
   bool undo(const Change& c) { return undoChange(table, c, prompt, historyCommit, tr); }
   bool undoNewest() { return undo(newest()); }
-  bool saidChanged() const {
-    return !prompt.messages.empty() && prompt.messages.back().find("_UndoEntryChanged") != std::string::npos;
-  }
-  bool saidNotPossible() const { return !prompt.messages.empty() && prompt.messages.back() == "_UndoNotPossible"; }
   // Every file, record, flag and kept change a change could touch, as text.
   std::string everything() const {
     std::string out;
@@ -77,17 +71,6 @@ struct StartupUndoWorld : FamilyWorld {
       out += v.name + '=' + flagText(v) + '\n';
     }
     return out + std::to_string(file.records.size());
-  }
-  // The newest change as the file holds it, with one field set by hand.
-  Change editedNewest(const std::string& field, const std::string& value) {
-    HistoryRecord& r = file.records.back();
-    const auto it = std::find_if(r.begin(), r.end(), [&](const auto& p) { return p.first == field; });
-    if (it == r.end()) {
-      r.emplace_back(field, value);
-    } else {
-      it->second = value;
-    }
-    return newest();
   }
 };
 
