@@ -36,12 +36,15 @@ TEST(OpenLocation, EachFamilyOpensTheKeyOrFileOfTheRow) {
   f.folders.put("C:\\Startup\\Live.lnk", FakeShellLinks::linkBytes("C:\\live.exe"));
   ASSERT_EQ(f.store.add(kStartupFolderRecords, {"C:\\Startup", "Off.lnk", "C:\\off.exe"}), StoreStatus::Ok);
   std::vector<std::string> messages;
+  std::vector<bool> done;
 
   const auto open = [&](FamilyId id, const std::string& location, const std::string& name) {
     auto family = f.table.family(id).make({location});
     for (const Row& row : family->list()) {
       if (row.name != name) continue;
       const OperationResult result = family->openLocation(entryOf(row));
+      EXPECT_TRUE(result.changes.empty()) << "opening changes nothing";
+      done.push_back(result.done());
       messages.insert(messages.end(), result.messages.begin(), result.messages.end());
     }
   };
@@ -54,11 +57,16 @@ TEST(OpenLocation, EachFamilyOpensTheKeyOrFileOfTheRow) {
                               "key HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows",
                               "file C:\\Startup\\Live.lnk", "folder C:\\Startup"}));
   EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(done, std::vector<bool>(4, true));
 
   opener.works = false;
   f.tr.texts = {{"_OpenLocationFailed", "cannot open %s"}};
   open("startupfolder", "C:\\Startup", "Live.lnk");
-  EXPECT_EQ(messages, std::vector<std::string>{"cannot open C:\\Startup\\Live.lnk"});
+  open("registry", "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Tool");
+  EXPECT_EQ(messages, (std::vector<std::string>{
+                          "cannot open C:\\Startup\\Live.lnk",
+                          "cannot open HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"}));
+  EXPECT_EQ(done, (std::vector<bool>{true, true, true, true, false, false}));
 }
 
 }  // namespace

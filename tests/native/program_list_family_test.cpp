@@ -15,7 +15,6 @@
 #include "fakes/fakes.h"
 #include "fakes/family_driver.h"
 #include "family/families.h"
-#include "family/location_opener.h"
 #include "history/change_commit.h"
 #include "history/change_commit.h"
 #include "programlist/program_list.h"
@@ -48,18 +47,6 @@ class TestStore : public FakeStore {
     if (removalsAllowed > 0) --removalsAllowed;
     return FakeStore::remove(kind, item);
   }
-};
-
-class KeyOpener : public LocationOpener {
- public:
-  std::vector<std::string> keys;
-  bool works = true;
-  bool openRegistryKey(const std::string& key) override {
-    keys.push_back(key);
-    return works;
-  }
-  bool showFile(const std::string&) override { return false; }
-  bool openFolder(const std::string&) override { return false; }
 };
 
 const std::string kWindowsKey = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
@@ -406,27 +393,6 @@ TEST_F(ProgramListFamilyTest, TheDialogsShowTheEntryAndChangeNothing) {
   EXPECT_EQ(off.sectionText, kLoad);
   EXPECT_EQ(load(), "a.exe");
   EXPECT_EQ(records().size(), 1u);
-  EXPECT_TRUE(sink.records.empty());
-}
-
-TEST_F(ProgramListFamilyTest, OpenLocationOpensTheKeyThatHoldsTheValueAndSaysWhenItCannot) {
-  KeyOpener opener;
-  context.opener = &opener;
-  tr.texts["_OpenLocationFailed"] = "cannot open %s";
-  putLoad("a.exe");
-  auto& p = pane({kLoad});
-  p.list();
-  const OperationResult opened = p.openLocation(0);
-  EXPECT_EQ(opener.keys, std::vector<std::string>{"HKEY_CURRENT_USER\\" + kWindowsKey});
-  EXPECT_TRUE(opened.done());
-  EXPECT_TRUE(opened.messages.empty());
-
-  opener.works = false;
-  const OperationResult failed = p.openLocation(0);
-  EXPECT_FALSE(failed.done());
-  EXPECT_EQ(failed.messages, std::vector<std::string>{"cannot open HKEY_CURRENT_USER\\" + kWindowsKey});
-  EXPECT_EQ(prompt.messages, failed.messages) << "the commit tells it";
-  EXPECT_TRUE(failed.changes.empty());
   EXPECT_TRUE(sink.records.empty());
 }
 

@@ -14,7 +14,6 @@
 #include "fakes/fakes.h"
 #include "fakes/family_driver.h"
 #include "fakes/family_world.h"
-#include "family/location_opener.h"
 #include "history/change_commit.h"
 #include "history/change_commit.h"
 #include "pane/pane_logic.h"
@@ -743,43 +742,6 @@ TEST_F(RegistryPane, ModifyOfADisabledEntryFaults) {
   d.list();
   d.modify(0, "B", "b.exe");
   EXPECT_EQ(prompt.messages, (std::vector<std::string>{"_EntryRecordGone"}));
-  EXPECT_TRUE(sink.records.empty());
-}
-
-// --- Open Location -------------------------------------------------------------
-
-class RecordingOpener : public LocationOpener {
- public:
-  std::vector<std::string> keys;
-  bool works = true;
-  bool openRegistryKey(const std::string& key) override {
-    keys.push_back(key);
-    return works;
-  }
-  bool showFile(const std::string&) override { return false; }
-  bool openFolder(const std::string&) override { return false; }
-};
-
-TEST_F(RegistryPane, OpenLocationOpensTheEntrysKeyAndSaysWhenItCannot) {
-  tr.texts["_OpenLocationFailed"] = "cannot open %s";
-  RecordingOpener opener;
-  context.opener = &opener;
-  RegistryFamily p{{kRun, kOnce}, reg, context};
-  FamilyDriver d{p, prompt, commit};
-  live("A", "a.exe", kOnceSub);
-  d.list();
-  const OperationResult opened = d.openLocation(0);
-  EXPECT_TRUE(opened.done());
-  EXPECT_TRUE(opened.messages.empty());
-  EXPECT_EQ(opener.keys, (std::vector<std::string>{kOnce}));
-
-  opener.works = false;
-  const OperationResult failed = d.openLocation(0);
-  EXPECT_FALSE(failed.done());
-  EXPECT_EQ(failed.messages, (std::vector<std::string>{"cannot open " + kOnce}));
-  EXPECT_EQ(prompt.messages, (std::vector<std::string>{"cannot open " + kOnce}));
-  EXPECT_TRUE(failed.changes.empty());
-  EXPECT_TRUE(prompt.questions.empty());
   EXPECT_TRUE(sink.records.empty());
 }
 

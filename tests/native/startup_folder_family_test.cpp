@@ -18,7 +18,6 @@
 #include "history/change_history.h"
 #include "history/change_commit.h"
 #include "family/families.h"
-#include "family/location_opener.h"
 #include "startupfolder/disabled_copies.h"
 #include "startupfolder/folder_location.h"
 #include "startupfolder/folder_scan.h"
@@ -977,48 +976,6 @@ TEST_F(StartupFolderTest, EnableWhoseRecordLeavesMeanwhileStillEnables) {
   EXPECT_TRUE(fs.hasFile(user + "\\a.lnk"));
   EXPECT_TRUE(prompt.messages.empty());
   EXPECT_EQ(sink.records.size(), 1u);
-}
-
-// --- Open Location -----------------------------------------------------------
-
-class RecordingOpener : public LocationOpener {
- public:
-  Strings calls;
-  bool works = true;
-  bool openRegistryKey(const std::string& key) override { return note("key " + key); }
-  bool showFile(const std::string& path) override { return note("file " + path); }
-  bool openFolder(const std::string& folder) override { return note("folder " + folder); }
-
- private:
-  bool note(std::string call) {
-    calls.push_back(std::move(call));
-    return works;
-  }
-};
-
-// A live file is shown in its folder; a disabled one is not there, so its
-// folder is opened. What could not be opened is said in the result.
-TEST_F(StartupFolderTest, OpenLocationShowsTheFileOrItsFolderAndSaysWhenItCannot) {
-  RecordingOpener opener;
-  context.opener = &opener;
-  tr.texts["_OpenLocationFailed"] = "cannot open %s";
-  fs.put(user + "\\Live.lnk", FakeShellLinks::linkBytes("C:\\live.exe"));
-  disabledRecord(user, "Off.lnk", "C:\\off.exe");
-  auto family = pane({user + "\\"});
-  family->list();
-  const OperationResult shown = family->openLocation(rowNamed(family, "Live.lnk", RowState::Live));
-  EXPECT_TRUE(shown.done());
-  EXPECT_TRUE(shown.messages.empty());
-  EXPECT_TRUE(family->openLocation(rowNamed(family, "Off.lnk", RowState::Disabled)).done());
-  EXPECT_EQ(opener.calls, (Strings{"file " + user + "\\Live.lnk", "folder " + user}));
-
-  opener.works = false;
-  const OperationResult failed = family->openLocation(rowNamed(family, "Live.lnk", RowState::Live));
-  EXPECT_FALSE(failed.done());
-  EXPECT_EQ(failed.messages, (Strings{"cannot open " + user + "\\Live.lnk"}));
-  EXPECT_TRUE(failed.changes.empty());
-  EXPECT_EQ(prompt.messages, (Strings{"cannot open " + user + "\\Live.lnk"}));
-  EXPECT_TRUE(sink.records.empty());
 }
 
 // --- Undo, with the change history's copies ---------------------------------
