@@ -45,6 +45,13 @@ bool machineShell(const ValuePath& where) {
          equalsIgnoreCase(where.valueName, "Shell");
 }
 
+// The current user's Shell value: an override of the machine's.
+bool userShell(const ValuePath& where) {
+  return where.root == RootKey::CurrentUser &&
+         equalsIgnoreCase(where.key, kWinlogonKey) &&
+         equalsIgnoreCase(where.valueName, "Shell");
+}
+
 // Only plain text can be written back as it was read: the port writes
 // REG_SZ, which keeps the meaning of an expandable text only when it has
 // nothing to expand.
@@ -199,6 +206,13 @@ std::optional<std::string> ProgramListFamily::readForChange(const ValuePath& whe
 
 // The key must exist already: a program list is only ever changed in place.
 RegStatus ProgramListFamily::writeValue(const ValuePath& where, const std::string& text) {
+  // The user's Shell value overrides the machine's whole: left empty it
+  // could leave the user with no shell at all, so it goes instead and the
+  // machine's shell starts again. A missing value reads as an empty list.
+  if (text.empty() && userShell(where)) {
+    const RegStatus status = registry_.deleteValue(where.root, where.key, where.valueName);
+    return status == RegStatus::NotFound ? RegStatus::Ok : status;
+  }
   return registry_.setString(where.root, where.key, where.valueName, text, KeyCreation::KeyMustExist);
 }
 

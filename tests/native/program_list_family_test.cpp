@@ -819,7 +819,9 @@ TEST_F(ProgramListShellTest, TheUsersOverrideIsDisabledAndEnabledBackWithoutASaf
   winlogon().list();
   const int evil = rowOf("C:\\Users\\me\\evil.exe");
   ASSERT_TRUE(driver().disable(evil).done());
-  EXPECT_EQ(userShell(), "");
+  // An empty override could leave no shell at all: it goes, and the
+  // machine's shell starts again.
+  EXPECT_EQ(userShell(), "<missing>");
   EXPECT_EQ(records(), (std::vector<DisabledItem>{{kUserShell, "Shell", "C:\\Users\\me\\evil.exe"}}));
   EXPECT_EQ(machineShell(), "explorer.exe");
   ASSERT_TRUE(driver().enable(moved(evil, RowOrigin::Record)).done());
@@ -830,7 +832,7 @@ TEST_F(ProgramListShellTest, TheUsersOverrideIsDisabledAndEnabledBackWithoutASaf
   putUserShell("explorer.exe");
   winlogon().list();
   EXPECT_TRUE(driver().remove(rowAt("explorer.exe", kUserShell)).done());
-  EXPECT_EQ(userShell(), "");
+  EXPECT_EQ(userShell(), "<missing>");
   EXPECT_TRUE(prompt.messages.empty());
 }
 

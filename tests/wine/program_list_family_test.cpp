@@ -287,7 +287,7 @@ TEST_F(RealProgramListFamily, TheUsersShellOverrideIsListedAndDisabled) {
   EXPECT_EQ(rows[1].name, "Shell");
 
   ASSERT_TRUE(p.disable(1).done());
-  EXPECT_EQ(user.now(), "");
+  EXPECT_EQ(user.now(), "<missing>") << "an empty override would leave no shell";
   EXPECT_EQ(records(), (std::vector<DisabledItem>{{user.path(), "Shell", "C:\\evil\\shell.exe"}}));
   EXPECT_EQ(machine.now(), "explorer.exe");
 }
