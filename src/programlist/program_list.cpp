@@ -98,6 +98,18 @@ bool namesUserinit(std::string_view value) {
   return false;
 }
 
+bool namesExplorer(std::string_view value) {
+  for (std::string piece : splitPrograms(value)) {
+    if (!piece.empty() && piece.front() == '"') piece.erase(0, 1);
+    if (!piece.empty() && piece.back() == '"') piece.pop_back();
+    // fileNamePart knows only the backslash; Windows takes "/" as well.
+    // (npos + 1 is 0: no folder, the whole piece.)
+    const std::string name = piece.substr(piece.find_last_of("\\/:") + 1);
+    if (equalsIgnoreCase(name, "explorer.exe") || equalsIgnoreCase(name, "explorer")) return true;
+  }
+  return false;
+}
+
 std::vector<ProgramPiece> programPieces(std::string_view value) {
   std::vector<ProgramPiece> out;
   std::size_t i = 0;

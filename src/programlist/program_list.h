@@ -1,5 +1,5 @@
 #pragma once
-// Program-list values (Load, Run, Userinit): one registry text that names
+// Program-list values (Load, Run, Userinit, Shell): one registry text that names
 // several programs, separated by blanks or commas. These are the text rules
 // by which such a value is cut into programs and rewritten.
 #include <optional>
@@ -68,5 +68,11 @@ std::optional<std::size_t> programIndex(std::string_view value, std::string_view
 // userinit.exe is not among them. True when one of the value's programs is
 // userinit.exe, with or without a folder or enclosing quotes, in any case.
 bool namesUserinit(std::string_view value);
+
+// Windows starts the machine's Shell value as the desktop. True when one of
+// the value's programs is explorer.exe as Windows finds it: by its file name
+// in any case, with or without a folder (either slash), enclosing quotes or
+// the ".exe" that the search adds.
+bool namesExplorer(std::string_view value);
 
 }  // namespace velmora

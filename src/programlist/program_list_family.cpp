@@ -18,17 +18,38 @@ namespace {
 
 constexpr std::string_view kLoad = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\Load";
 constexpr std::string_view kRun = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\Run";
+constexpr std::string_view kWinlogonKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 constexpr std::string_view kUserinit =
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Userinit";
+constexpr std::string_view kMachineShell =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Shell";
+// A per-user override of the desktop, a favourite of unwanted software.
+constexpr std::string_view kUserShell =
+    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Shell";
 
-// Win.ini (Load, Run), then Userinit as a tree of its own.
+// Win.ini (Load, Run), then what Winlogon starts (Userinit, both Shells) as
+// a tree of its own; Add keeps going to Userinit.
 std::vector<CategoryNode> programListNodes() {
   return {
       {0, "_Winini", -1, 6, {}, {kLoad, kRun}},
       {1, "_LoadSection", 0, 2, {}, {kLoad}},
       {2, "_RunSection", 0, 2, {}, {kRun}},
-      {3, "_TreeUserInit", -1, 6, {}, {kUserinit}},
+      {3, "_TreeUserInit", -1, 6, {}, {kUserinit, kMachineShell, kUserShell}},
   };
+}
+
+// The machine's Shell value, however the path was spelt; the user's own
+// Shell value only overrides it, so it is not meant.
+bool machineShell(const ValuePath& where) {
+  return where.root == RootKey::LocalMachine && equalsIgnoreCase(where.key, kWinlogonKey) &&
+         equalsIgnoreCase(where.valueName, "Shell");
+}
+
+// The current user's Shell value: an override of the machine's.
+bool userShell(const ValuePath& where) {
+  return where.root == RootKey::CurrentUser &&
+         equalsIgnoreCase(where.key, kWinlogonKey) &&
+         equalsIgnoreCase(where.valueName, "Shell");
 }
 
 // Only plain text can be written back as it was read: the port writes
@@ -119,7 +140,7 @@ Outcome ProgramListFamily::planChange(const std::string& path, const std::option
   }
   std::string after = removed ? deleteProgram(*before, *removed) : *before;
   if (appended) after = appendProgram(after, *appended);
-  if (!confirmUserinit(*where, *before, after)) return Outcome::Failed;
+  if (!safeguard(*where, *before, after)) return Outcome::Failed;
   change = ValueChange{*where, std::move(*before), std::move(after)};
   return Outcome::Done;
 }
@@ -140,7 +161,7 @@ Outcome ProgramListFamily::changeValueTo(
   if (!before) return Outcome::Failed;
   auto after = newText(*before);
   if (!after) return Outcome::Stale;
-  if (!confirmUserinit(*where, *before, *after)) return Outcome::Failed;
+  if (!safeguard(*where, *before, *after)) return Outcome::Failed;
   change = ValueChange{*where, std::move(*before), std::move(*after)};
   return write(change.where, path, change.after);
 }
@@ -185,6 +206,13 @@ std::optional<std::string> ProgramListFamily::readForChange(const ValuePath& whe
 
 // The key must exist already: a program list is only ever changed in place.
 RegStatus ProgramListFamily::writeValue(const ValuePath& where, const std::string& text) {
+  // The user's Shell value overrides the machine's whole: left empty it
+  // could leave the user with no shell at all, so it goes instead and the
+  // machine's shell starts again. A missing value reads as an empty list.
+  if (text.empty() && userShell(where)) {
+    const RegStatus status = registry_.deleteValue(where.root, where.key, where.valueName);
+    return status == RegStatus::NotFound ? RegStatus::Ok : status;
+  }
   return registry_.setString(where.root, where.key, where.valueName, text, KeyCreation::KeyMustExist);
 }
 
@@ -209,6 +237,27 @@ void ProgramListFamily::tellWriteProblem(RegStatus status, const std::string& pa
       support_.tell("_WininiCannotWrite", {path});
       return;
   }
+}
+
+bool ProgramListFamily::safeguard(const ValuePath& where, const std::string& before, const std::string& after) {
+  return !refuseShell(where, before, after) && confirmUserinit(where, before, after);
+}
+
+// Unlike Userinit, no question: there is no reason to want a computer
+// without a desktop, and the user may not know that is what they asked for.
+bool ProgramListFamily::refuseShell(const ValuePath& where, const std::string& before, const std::string& after) {
+  if (!machineShell(where) || !namesExplorer(before) || namesExplorer(after)) return false;
+  support_.tell("_WininiShellRefused");
+  return true;
+}
+
+bool ProgramListFamily::refusesRemoval(const EntryRef& entry) {
+  const auto where = splitValuePath(entry.location);
+  if (!where || !machineShell(*where)) return false;
+  RegValue value;
+  // What cannot be read is told by the Remove itself.
+  if (registry_.queryValue(where->root, where->key, where->valueName, value) != RegStatus::Ok) return false;
+  return refuseShell(*where, value.text, deleteProgram(value.text, entry.data));
 }
 
 bool ProgramListFamily::confirmUserinit(const ValuePath& where, const std::string& before, const std::string& after) {

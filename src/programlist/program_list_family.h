@@ -1,6 +1,6 @@
 #pragma once
-// The family of the program-list values (Load, Run, Userinit): each program
-// named in such a value is one entry; disabled programs are kept as
+// The family of the program-list values (Load, Run, Userinit, Shell): each
+// program named in such a value is one entry; disabled programs are kept as
 // disabledwininiitem records in config.xml (the element name older files
 // use). Every change reads the value whole, rewrites it as text and keeps
 // the program in exactly one place.
@@ -85,16 +85,16 @@ class ProgramListFamily : public EntryFamily {
   static EntryState programState(const std::string& valueName, const std::string& data, bool disabled);
   // Reads the value at `path` whole and works out its new text: `removed`
   // taken out (it must still stand in the value, or the entry is Stale),
-  // then `appended` added. Asks before Userinit loses userinit.exe. Done
-  // when the change may go ahead; otherwise the user has been told or said
-  // no.
+  // then `appended` added. Asks before Userinit loses userinit.exe and
+  // refuses to take explorer.exe out of the machine's Shell. Done when the
+  // change may go ahead; otherwise the user has been told or said no.
   Outcome planChange(const std::string& path, const std::optional<std::string>& removed,
                      const std::optional<std::string>& appended, ValueChange& change);
   // planChange, then the write.
   Outcome changeValue(const std::string& path, const std::optional<std::string>& removed,
                       const std::optional<std::string>& appended, ValueChange& change);
   // Reads the value and rewrites it as `newText` makes it of the text read
-  // (nothing: refused, after telling the user), with the Userinit safeguard.
+  // (nothing: refused, after telling the user), with the safeguards.
   Outcome changeValueTo(const std::string& path,
                         const std::function<std::optional<std::string>(const std::string& now)>& newText,
                         ValueChange& change);
@@ -108,6 +108,15 @@ class ProgramListFamily : public EntryFamily {
   RegStatus writeValue(const ValuePath& where, const std::string& text);
   Outcome write(const ValuePath& where, const std::string& path, const std::string& text);
   void tellWriteProblem(RegStatus status, const std::string& path);
+  // The value may go from `before` to `after`: Windows still starts a
+  // desktop and can still log users on (or the user said so for Userinit).
+  bool safeguard(const ValuePath& where, const std::string& before, const std::string& after);
+  // True, after telling the user, when explorer.exe would leave the
+  // machine's Shell value.
+  bool refuseShell(const ValuePath& where, const std::string& before, const std::string& after);
+  // refuseShell for the Remove of a live program as the value stands now,
+  // so that Remove does not ask a question whose answer cannot matter.
+  bool refusesRemoval(const EntryRef& entry);
   bool confirmUserinit(const ValuePath& where, const std::string& before, const std::string& after);
   std::string programFor(const std::string& entered);
 

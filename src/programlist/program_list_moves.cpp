@@ -19,11 +19,12 @@ OperationResult ProgramListFamily::enable(const EntryRef& entry, UserPrompt& pro
 }
 
 void ProgramListFamily::removeProgram(const EntryRef& entry) {
+  const bool disabled = entry.origin == RowOrigin::Record;
+  if (!disabled && refusesRemoval(entry)) return;
   // The entry is the program; its name is the value that lists it.
   if (!support_.confirmRemove(entry.data, entry.location, {})) return;
 
   Outcome outcome = Outcome::Failed;
-  const bool disabled = entry.origin == RowOrigin::Record;
   ValueChange change;
   if (disabled) {
     outcome = support_.removeRecordOf(entry);

@@ -1,5 +1,6 @@
-// Undo: through the same reads, writes and Userinit safeguard as the forward
-// operations, and only when the entry is still as the change left it.
+// Undo: through the same reads, writes and safeguards (Userinit, Shell) as
+// the forward operations, and only when the entry is still as the change
+// left it.
 #include "core/text.h"
 #include "lang/language_table.h"
 #include "programlist/program_list.h"

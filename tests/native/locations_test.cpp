@@ -97,7 +97,7 @@ TEST(CategoryNodes, TableMatchesTheTreeUsersSee) {
   const auto& nodes = families.table.nodes();
   const auto all = families.table.locations();
   ASSERT_EQ(nodes.size(), static_cast<std::size_t>(kNodeCount));
-  ASSERT_EQ(all.size(), 15u);
+  ASSERT_EQ(all.size(), 17u);
   struct Want {
     const char* key;
     int parent, image;
@@ -120,7 +120,7 @@ TEST(CategoryNodes, TableMatchesTheTreeUsersSee) {
       {"_Winini", -1, 6, "programlist", {12, 13}},
       {"_LoadSection", 12, 2, "programlist", {12}},
       {"_RunSection", 12, 2, "programlist", {13}},
-      {"_TreeUserInit", -1, 6, "programlist", {14}},
+      {"_TreeUserInit", -1, 6, "programlist", {14, 15, 16}},
   };
   for (int i = 0; i < kNodeCount; ++i) {
     SCOPED_TRACE(i);
@@ -162,6 +162,8 @@ TEST(StartupLocations, PathsKeepTheirSpelling) {
       "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\Load",
       "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\Run",
       "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Userinit",
+      "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Shell",
+      "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Shell",
   };
   EXPECT_EQ(l, want);
 }
@@ -184,8 +186,11 @@ TEST(BuildPaneLocations, ReadsTheFoldersFourTimesAndFillsEveryNode) {
   EXPECT_EQ(lists[5].front(), "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run")
       << "Add writes to the classic key";
   EXPECT_EQ(lists[12].size(), 2u);
-  EXPECT_EQ(lists[15],
-            std::vector<std::string>{"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Userinit"});
+  EXPECT_EQ(lists[15], (std::vector<std::string>{
+                           "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Userinit",
+                           "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Shell",
+                           "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Shell"}))
+      << "Add writes to Userinit";
 }
 
 TEST(BuildPaneLocations, AMissingShellFoldersValueGivesAnEmptyFolderPath) {
@@ -230,7 +235,7 @@ TEST(FamilyTable, AFamilyRegisteredLastAddsItsNodesAfterTheOthers) {
   EXPECT_EQ(table.nodes()[17].family, "scheduledtasks");
   EXPECT_EQ(table.expansions().back().afterInserting, 17);
   EXPECT_EQ(table.expansions().back().expand, 16);
-  EXPECT_EQ(table.locations().size(), 17u);
+  EXPECT_EQ(table.locations().size(), 19u);
   EXPECT_EQ(table.paneLocations()[17], std::vector<std::string>{"Logon"});
   EXPECT_EQ(asked, (std::vector<std::string_view>{"Logon", "Boot", "Logon"}));
 }

@@ -720,5 +720,121 @@ TEST_F(ProgramListUserinitTest, ChangesThatKeepUserinitExeDoNotAsk) {
   EXPECT_EQ(userinit(), "C:\\x.exe,c:\\windows\\SYSTEM32\\USERINIT.EXE");
 }
 
+// ---------------------------------------------------------------------------
+// Winlogon Shell
+
+const std::string kUserWinlogonKey = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+const std::string kMachineShell = "HKEY_LOCAL_MACHINE\\" + kWinlogonKey + "\\Shell";
+const std::string kUserShell = "HKEY_CURRENT_USER\\" + kUserWinlogonKey + "\\Shell";
+
+class ProgramListShellTest : public ProgramListFamilyTest {
+ protected:
+  // The Userinit node's locations, in its order.
+  FamilyDriver& winlogon() { return pane({kUserinit, kMachineShell, kUserShell}); }
+  void putMachineShell(const std::string& text) { reg.put(RootKey::LocalMachine, kWinlogonKey, "Shell", text); }
+  void putUserShell(const std::string& text) { reg.put(RootKey::CurrentUser, kUserWinlogonKey, "Shell", text); }
+  std::string machineShell() const { return reg.find(RootKey::LocalMachine, kWinlogonKey, "Shell")->text; }
+  std::string userShell() const {
+    const RegValue* v = reg.find(RootKey::CurrentUser, kUserWinlogonKey, "Shell");
+    return v ? v->text : "<missing>";
+  }
+  int rowAt(const std::string& data, const std::string& location) {
+    const std::vector<Row>& rows = driver().rows();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      if (rows[i].data == data && rows[i].path == location) return static_cast<int>(i);
+    }
+    return -1;
+  }
+  std::vector<std::pair<std::string, std::string>> listed() {
+    std::vector<std::pair<std::string, std::string>> out;
+    for (const Row& r : driver().list()) out.emplace_back(r.data, r.path);
+    return out;
+  }
+};
+
+TEST_F(ProgramListShellTest, BothShellValuesAreListedAfterUserinitWithTheirPaths) {
+  reg.put(RootKey::LocalMachine, kWinlogonKey, "Userinit", "userinit.exe");
+  putMachineShell("explorer.exe,C:\\tray.exe");
+  winlogon();
+  using Listed = std::vector<std::pair<std::string, std::string>>;
+  EXPECT_EQ(listed(), (Listed{{"userinit.exe", kUserinit}, {"explorer.exe", kMachineShell}, {"C:\\tray.exe", kMachineShell}}))
+      << "the user's Shell value is absent: nothing listed for it";
+
+  putUserShell("C:\\Users\\me\\evil.exe");
+  EXPECT_EQ(listed().back(), (std::pair<std::string, std::string>{"C:\\Users\\me\\evil.exe", kUserShell}));
+  EXPECT_EQ(driver().rows().back().name, "Shell");
+}
+
+// Every spelling by which Windows would still find explorer.exe.
+TEST_F(ProgramListShellTest, TheMachinesExplorerIsNeitherRemovedNorDisabledNorModifiedAway) {
+  tr.texts["_WininiShellRefused"] = "no desktop";
+  for (const std::string explorer : {"explorer.exe", "EXPLORER.EXE", "explorer", "C:\\Windows\\explorer.exe",
+                                     "\"C:\\Windows\\explorer.exe\"", "C:/Windows/Explorer.exe"}) {
+    SCOPED_TRACE(explorer);
+    const std::string original = explorer + ",C:\\tray.exe";
+    putMachineShell(original);
+    prompt.messages.clear();
+    winlogon().list();
+    const int row = rowOf(explorer);
+    ASSERT_GE(row, 0);
+
+    EXPECT_FALSE(driver().remove(row).done());
+    EXPECT_TRUE(prompt.questions.empty()) << "refused before asking whether to remove";
+    EXPECT_FALSE(driver().disable(row).done());
+    EXPECT_FALSE(driver().modify(row, "Shell", "C:\\Windows\\notepad.exe").done());
+    EXPECT_EQ(prompt.messages, std::vector<std::string>(3, "no desktop"));
+    EXPECT_TRUE(prompt.warnings.empty()) << "a refusal, not a question";
+    EXPECT_EQ(machineShell(), original);
+    EXPECT_TRUE(records().empty());
+    EXPECT_TRUE(sink.records.empty());
+  }
+  // Still explorer.exe after the change: nothing to refuse.
+  winlogon().list();
+  ASSERT_TRUE(driver().modify(rowOf("C:/Windows/Explorer.exe"), "Shell", "explorer.exe").done());
+  EXPECT_EQ(machineShell(), "C:\\tray.exe,explorer.exe");
+}
+
+TEST_F(ProgramListShellTest, ProgramsThatAreNotExplorerComeAndGoFreely) {
+  putMachineShell("explorer.exe,C:\\tray.exe");
+  winlogon().list();
+  const int tray = rowOf("C:\\tray.exe");
+  ASSERT_TRUE(driver().disable(tray).done());
+  EXPECT_EQ(machineShell(), "explorer.exe");
+  ASSERT_TRUE(driver().enable(moved(tray, RowOrigin::Record)).done());
+  EXPECT_EQ(machineShell(), "explorer.exe,C:\\tray.exe") << "back in the machine's Shell, not in Userinit";
+  EXPECT_TRUE(records().empty());
+
+  // A name that only contains explorer is another program.
+  putMachineShell("C:\\myexplorer.exe,explorer.exe.bak");
+  winlogon().list();
+  EXPECT_TRUE(driver().disable(rowOf("C:\\myexplorer.exe")).done());
+  EXPECT_TRUE(driver().remove(rowOf("explorer.exe.bak")).done());
+  EXPECT_EQ(machineShell(), "");
+  EXPECT_TRUE(prompt.messages.empty());
+}
+
+TEST_F(ProgramListShellTest, TheUsersOverrideIsDisabledAndEnabledBackWithoutASafeguard) {
+  putMachineShell("explorer.exe");
+  putUserShell("C:\\Users\\me\\evil.exe");
+  winlogon().list();
+  const int evil = rowOf("C:\\Users\\me\\evil.exe");
+  ASSERT_TRUE(driver().disable(evil).done());
+  // An empty override could leave no shell at all: it goes, and the
+  // machine's shell starts again.
+  EXPECT_EQ(userShell(), "<missing>");
+  EXPECT_EQ(records(), (std::vector<DisabledItem>{{kUserShell, "Shell", "C:\\Users\\me\\evil.exe"}}));
+  EXPECT_EQ(machineShell(), "explorer.exe");
+  ASSERT_TRUE(driver().enable(moved(evil, RowOrigin::Record)).done());
+  EXPECT_EQ(userShell(), "C:\\Users\\me\\evil.exe");
+  EXPECT_TRUE(records().empty());
+
+  // Taking explorer.exe out of the override leaves the machine's desktop.
+  putUserShell("explorer.exe");
+  winlogon().list();
+  EXPECT_TRUE(driver().remove(rowAt("explorer.exe", kUserShell)).done());
+  EXPECT_EQ(userShell(), "<missing>");
+  EXPECT_TRUE(prompt.messages.empty());
+}
+
 }  // namespace
 }  // namespace velmora::testing

@@ -79,5 +79,17 @@ TEST(NamesUserinit, FindsTheProgramWithOrWithoutFolderQuotesOrCase) {
   EXPECT_FALSE(namesUserinit(""));
 }
 
+
+// As Windows finds it: PATH and PATHEXT make "explorer" explorer.exe, and
+// either slash separates folders.
+TEST(NamesExplorer, FindsTheProgramAsWindowsWouldRunIt) {
+  EXPECT_TRUE(namesExplorer("explorer"));
+  EXPECT_TRUE(namesExplorer("C:/Windows/EXPLORER.EXE"));
+  EXPECT_TRUE(namesExplorer("tray.exe,\"C:\\Windows\\explorer.exe\""));
+  EXPECT_FALSE(namesExplorer("C:\\myexplorer.exe"));
+  EXPECT_FALSE(namesExplorer("explorer.exe.bak"));
+  EXPECT_FALSE(namesExplorer("C:\\explorer\\shell.exe"));
+  EXPECT_FALSE(namesExplorer(""));
+}
 }  // namespace
 }  // namespace velmora

@@ -123,6 +123,35 @@ TEST(ProgramListUndo, ModifyAndDisableGoBackAndUserinitIsGuarded) {
   EXPECT_EQ(w.kept(), kept);
 }
 
+// An Undo that would take explorer.exe out of the machine's Shell value is
+// refused as the forward change would be: no question, nothing changed.
+TEST(ProgramListUndo, UndoCannotTakeExplorerOutOfTheMachinesShell) {
+  UndoWorld w;
+  const std::string shell = "HKEY_LOCAL_MACHINE\\" + kWinlogonSub + "\\Shell";
+  const auto refused = [&](const Change& c) {
+    const std::string before = w.everything();
+    w.prompt.messages.clear();
+    EXPECT_FALSE(w.undo(c));
+    EXPECT_EQ(w.prompt.messages, std::vector<std::string>{"_WininiShellRefused"});
+    EXPECT_TRUE(w.prompt.warnings.empty()) << "a refusal, not a question";
+    EXPECT_EQ(w.everything(), before);
+  };
+
+  // A Modify that made a program explorer.exe: undoing it would replace it.
+  w.reg.put(RootKey::LocalMachine, kWinlogonSub, "Shell", "C:\\tray.exe");
+  auto& pane = w.pane(shell);
+  ASSERT_TRUE(pane.modify(w.rowOf("C:\\tray.exe", RowState::Live), "Shell", "C:\\Windows\\explorer.exe").done());
+  refused(w.newest());
+
+  // An Enable of a kept explorer.exe: undoing it would disable it.
+  w.reg.put(RootKey::LocalMachine, kWinlogonSub, "Shell", "C:\\tray.exe");
+  w.store.elements.push_back({kProgramListRecords, DisabledItem{shell, "Shell", "Explorer"}});
+  pane.list();
+  ASSERT_TRUE(pane.enable(w.rowOf("Explorer", RowState::Disabled)).done());
+  ASSERT_EQ(w.reg.find(RootKey::LocalMachine, kWinlogonSub, "Shell")->text, "C:\\tray.exe,Explorer");
+  refused(w.newest());
+}
+
 // An Undo is logged as the change it makes, and kept as the Undo of the
 // change it reversed, with the value's texts for its own Undo.
 TEST(ProgramListUndo, EachUndoIsLoggedAndKeptAsTheChangeItMakes) {

@@ -164,8 +164,10 @@ TEST_F(FrameTest, PanesGetTheirNodesLocations) {
   open(translator);
   EXPECT_EQ(lists[0], (std::vector<std::string>{kAllUsers, ""}));
   EXPECT_EQ(lists[1], std::vector<std::string>{kAllUsers});
-  EXPECT_EQ(lists[15],
-            std::vector<std::string>{"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Userinit"});
+  EXPECT_EQ(lists[15], (std::vector<std::string>{
+                           "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Userinit",
+                           "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Shell",
+                           "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Shell"}));
   EXPECT_EQ(frame->host().count(), 16);
   for (int i = 0; i < kNodeCount; ++i) {
     select(i);

@@ -243,6 +243,69 @@ TEST_F(RealProgramListFamily, LosingUserinitExeAsksInAMessageBoxAndCancelKeepsEv
   EXPECT_EQ(records().size(), 1u);
 }
 
+// A Shell value of the prefix's own Winlogon keys, set for one test and put
+// back as it was (or deleted) at its end.
+class ShellValue {
+ public:
+  static constexpr const char* kMachineKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+  static constexpr const char* kUserKey = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+
+  ShellValue(RegistryPort& registry, RootKey root, const std::string& text)
+      : registry_(registry), root_(root), key_(root == RootKey::LocalMachine ? kMachineKey : kUserKey) {
+    had_ = registry_.queryValue(root_, key_, "Shell", old_) == RegStatus::Ok;
+    EXPECT_EQ(registry_.setString(root_, key_, "Shell", text, KeyCreation::CreateKey), RegStatus::Ok);
+  }
+  ~ShellValue() {
+    const RegStatus restored = had_ ? registry_.setText(root_, key_, "Shell", old_.text, old_.type, KeyCreation::KeyMustExist)
+                                    : registry_.deleteValue(root_, key_, "Shell");
+    EXPECT_EQ(restored, RegStatus::Ok);
+  }
+  std::string path() const {
+    return std::string(root_ == RootKey::LocalMachine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\") + key_ + "\\Shell";
+  }
+  std::string now() const {
+    RegValue v;
+    return registry_.queryValue(root_, key_, "Shell", v) == RegStatus::Ok ? v.text : "<missing>";
+  }
+
+ private:
+  RegistryPort& registry_;
+  RootKey root_;
+  std::string key_;
+  bool had_ = false;
+  RegValue old_;
+};
+
+TEST_F(RealProgramListFamily, TheUsersShellOverrideIsListedAndDisabled) {
+  ShellValue machine(registry, RootKey::LocalMachine, "explorer.exe");
+  ShellValue user(registry, RootKey::CurrentUser, "C:\\evil\\shell.exe");
+  auto& p = pane({machine.path(), user.path()});
+  const std::vector<Row> rows = p.list();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[1].data, "C:\\evil\\shell.exe");
+  EXPECT_EQ(rows[1].path, user.path());
+  EXPECT_EQ(rows[1].name, "Shell");
+
+  ASSERT_TRUE(p.disable(1).done());
+  EXPECT_EQ(user.now(), "<missing>") << "an empty override would leave no shell";
+  EXPECT_EQ(records(), (std::vector<DisabledItem>{{user.path(), "Shell", "C:\\evil\\shell.exe"}}));
+  EXPECT_EQ(machine.now(), "explorer.exe");
+}
+
+TEST_F(RealProgramListFamily, TheMachinesExplorerIsRefused) {
+  tr.texts["_WininiShellRefused"] = "no desktop";
+  ShellValue machine(registry, RootKey::LocalMachine, "C:\\windows\\Explorer.exe,tray.exe");
+  auto& p = pane({machine.path()});
+  ASSERT_EQ(p.list().size(), 2u);
+  EXPECT_FALSE(p.remove(0).done());
+  EXPECT_FALSE(p.disable(0).done());
+  EXPECT_EQ(scripted.messages, (std::vector<std::string>{"no desktop", "no desktop"}));
+  EXPECT_TRUE(scripted.questions.empty());
+  EXPECT_EQ(machine.now(), "C:\\windows\\Explorer.exe,tray.exe");
+  EXPECT_TRUE(records().empty());
+  EXPECT_TRUE(sink.records.empty());
+}
+
 // Through the real pane window: the user's clicks on a box and on Remove
 // reach this family, and a box whose entry did not move shows the truth.
 TEST_F(RealProgramListFamily, ThePaneWindowDrivesTheFamilyThroughItsBoxesAndButtons) {
