@@ -116,6 +116,10 @@ class TimedRegistry : public RegistryPort {
  public:
   TimedRegistry(RegistryPort& inner, Tallies& tallies) : inner_(inner), tallies_(tallies) {}
   [[nodiscard]] RegStatus enumerateValues(RootKey root, const std::string& subkey, std::vector<RegValue>& out) override;
+  [[nodiscard]] RegStatus enumerateSubkeys(RootKey root, const std::string& subkey,
+                                           std::vector<std::string>& out) override {
+    return inner_.enumerateSubkeys(root, subkey, out);
+  }
   [[nodiscard]] RegStatus queryValue(RootKey root, const std::string& subkey, const std::string& name, RegValue& out) override;
   [[nodiscard]] RegStatus setText(RootKey root, const std::string& subkey, const std::string& name, const std::string& data,
                                   std::uint32_t type, KeyCreation creation) override {

@@ -51,6 +51,10 @@ class RegistryPort {
   // Every value of the key, in the registry's enumeration order.
   [[nodiscard]] virtual RegStatus enumerateValues(RootKey root, const std::string& subkey,
                                                   std::vector<RegValue>& out) = 0;
+  // The names of the key's direct subkeys, in the registry's enumeration
+  // order.
+  [[nodiscard]] virtual RegStatus enumerateSubkeys(RootKey root, const std::string& subkey,
+                                                   std::vector<std::string>& out) = 0;
   // One value.
   [[nodiscard]] virtual RegStatus queryValue(RootKey root, const std::string& subkey,
                                              const std::string& name, RegValue& out) = 0;

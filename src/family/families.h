@@ -77,7 +77,8 @@ struct FamilyTraits {
   LogKeys logKeys;
   // Column 1 and the type line of the entry dialogs.
   const char* typeKey;
-  // Whether a record's path names a location of the pane.
+  // Whether a record's path (or a change's) names `location`, a location of
+  // the pane.
   bool (*sameLocation)(std::string_view recordPath, std::string_view location);
   // The family's id, as its changes name it in the history.
   FamilyId id = {};

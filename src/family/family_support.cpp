@@ -381,7 +381,7 @@ bool allTyped(const Change& c) {
 
 bool FamilySupport::mayUndo(const Change& change, const std::vector<std::string>& locations, bool familyRules) const {
   const bool ours = std::any_of(locations.begin(), locations.end(), [&](const std::string& l) {
-    return !l.empty() && traits_.sameLocation(l, change.location);
+    return !l.empty() && traits_.sameLocation(change.location, l);
   });
   if (familyRules && ours && allTyped(change) && (!change.undoes || *change.undoes < change.id)) return true;
   tell("_UndoNotPossible");

@@ -19,8 +19,9 @@ OperationResult RegistryFamily::modify(const EntryRef& entry, const EntryDialogD
 // Add
 
 void RegistryFamily::addEntry(const EntryDialogData& fields) {
-  if (keyPaths_.empty()) return;
-  const std::string& path = keyPaths_.front();
+  const std::string* added = addKey();
+  if (!added) return;
+  const std::string& path = *added;
   const auto key = splitKeyPath(path);
   if (!key) return;
   // A command line with %NAME% only starts from an expandable value.

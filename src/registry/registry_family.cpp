@@ -25,7 +25,7 @@ bool holdsEnvironmentReference(std::string_view text) {
 
 // The log names a value by its key, its name and its command line: the
 // commit's own way.
-const FamilyTraits kRegistryTraits{kRegistryRecords, LogKeys{""}, "_RegString", &equalsIgnoreCase, "registry"};
+const FamilyTraits kRegistryTraits{kRegistryRecords, LogKeys{""}, "_RegString", &sameRegistryLocation, "registry"};
 
 namespace {
 
@@ -44,6 +44,11 @@ constexpr std::string_view kMachineRun32 =
     "HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr std::string_view kMachineRunOnce32 =
     "HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+// Windows runs each subkey's commands once, then deletes the subkey.
+constexpr std::string_view kMachineRunOnceEx =
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx";
+constexpr std::string_view kMachineRunOnceEx32 =
+    "HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx";
 constexpr std::string_view kMachinePolicyRun =
     "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run";
 constexpr std::string_view kUserPolicyRun =
@@ -51,17 +56,18 @@ constexpr std::string_view kUserPolicyRun =
 
 // Registry > All Users (Run, RunOnce, RunServices, RunServicesOnce) and
 // Current User (Run, RunOnce); an inner node lists its children's keys. A
-// Run or RunOnce node lists the classic key first, so Add writes there.
+// Run or RunOnce node lists the classic key first, so Add writes there;
+// RunOnceEx, whose entries live in subkeys, never takes a new one.
 std::vector<CategoryNode> registryNodes() {
   return {
       {0, "_TreeRegistry", -1, 3, {},
-       {kMachineRun, kMachineRun32, kMachinePolicyRun, kMachineRunOnce, kMachineRunOnce32, kMachineRunServices,
-        kMachineRunServicesOnce, kUserRun, kUserPolicyRun, kUserRunOnce}},
+       {kMachineRun, kMachineRun32, kMachinePolicyRun, kMachineRunOnce, kMachineRunOnce32, kMachineRunOnceEx,
+        kMachineRunOnceEx32, kMachineRunServices, kMachineRunServicesOnce, kUserRun, kUserPolicyRun, kUserRunOnce}},
       {1, "_AllUser", 0, 4, {},
-       {kMachineRun, kMachineRun32, kMachinePolicyRun, kMachineRunOnce, kMachineRunOnce32, kMachineRunServices,
-        kMachineRunServicesOnce}},
+       {kMachineRun, kMachineRun32, kMachinePolicyRun, kMachineRunOnce, kMachineRunOnce32, kMachineRunOnceEx,
+        kMachineRunOnceEx32, kMachineRunServices, kMachineRunServicesOnce}},
       {2, "_Run", 1, 2, {}, {kMachineRun, kMachineRun32, kMachinePolicyRun}},
-      {3, "_RunOnce", 1, 2, {}, {kMachineRunOnce, kMachineRunOnce32}},
+      {3, "_RunOnce", 1, 2, {}, {kMachineRunOnce, kMachineRunOnce32, kMachineRunOnceEx, kMachineRunOnceEx32}},
       {4, "_RunService", 1, 2, {}, {kMachineRunServices}},
       {5, "_RunServiceOnce", 1, 2, {}, {kMachineRunServicesOnce}},
       {6, "_CurrentUser", 0, 5, {}, {kUserRun, kUserPolicyRun, kUserRunOnce}},
@@ -71,6 +77,20 @@ std::vector<CategoryNode> registryNodes() {
 }
 
 }  // namespace
+
+bool isRunOnceExKey(std::string_view path) {
+  return equalsIgnoreCase(path, kMachineRunOnceEx) || equalsIgnoreCase(path, kMachineRunOnceEx32);
+}
+
+// The history and config.xml are edited by hand at times: a path they name
+// is taken only when it is, whole, one of the pane's places.
+bool sameRegistryLocation(std::string_view path, std::string_view location) {
+  if (!isRunOnceExKey(location)) return equalsIgnoreCase(path, location);
+  const std::size_t cut = path.rfind('\\');
+  if (cut == std::string_view::npos) return false;
+  const std::string_view group = path.substr(cut + 1);
+  return !group.empty() && group != "." && group != ".." && equalsIgnoreCase(path.substr(0, cut), location);
+}
 
 FamilyDescriptor registryFamily(RegistryPort& registry, const FamilyContext& context) {
   return FamilyDescriptor{
@@ -107,9 +127,15 @@ std::vector<Row> RegistryFamily::list() {
   OffFlags offFlags(registry_);
 
   std::vector<Row> rows;
+  std::string onceExType;
   for (const std::string& path : keyPaths_) {
     const auto key = splitKeyPath(path);
     if (!key) continue;
+    if (isRunOnceExKey(path)) {
+      if (onceExType.empty()) onceExType = support_.translator().translate("_RegRunOnceEx");
+      listRunOnceEx(path, *key, items, onceExType, rows);
+      continue;
+    }
     // The key's disabled entries first, under the pane's spelling of the path.
     for (const StoredItem& s : items) {
       if (!kRegistryTraits.sameLocation(s.item.path, path)) continue;
@@ -145,14 +171,54 @@ std::vector<Row> RegistryFamily::list() {
   return rows;
 }
 
+// RunOnceEx is normally missing or holds a group or two: one read of its
+// subkeys' names, then one of each group's values.
+void RegistryFamily::listRunOnceEx(const std::string& path, const KeyPath& key, const std::vector<StoredItem>& items,
+                                   const std::string& type, std::vector<Row>& rows) {
+  // The records first, each under its own group, which Windows may have
+  // deleted meanwhile.
+  for (const StoredItem& s : items) {
+    if (!sameRegistryLocation(s.item.path, path)) continue;
+    const std::string group = s.item.path.substr(s.item.path.rfind('\\') + 1);
+    Row row{s.item.valuename, type, s.item.valuedata, path + "\\" + group, RowState::Disabled};
+    row.origin = RowOrigin::Record;
+    rows.push_back(std::move(row));
+  }
+  std::vector<std::string> groups;
+  if (registry_.enumerateSubkeys(key.root, key.subkey, groups) != RegStatus::Ok) return;
+  for (const std::string& group : groups) {
+    // A group that may not be read lists nothing, as a Run key would.
+    std::vector<RegValue> values;
+    if (registry_.enumerateValues(key.root, key.subkey + "\\" + group, values) != RegStatus::Ok) continue;
+    for (const RegValue& v : values) {
+      // The unnamed value is the group's title, not a command.
+      if (v.name.empty() || !isListedType(v.type)) continue;
+      rows.push_back(Row{v.name, type, v.text, path + "\\" + group, RowState::Live});
+    }
+  }
+}
+
 // ---------------------------------------------------------------------------
 // Dialogs and Open Location
 
-EntryDialogData RegistryFamily::dialogData(const EntryRef& entry) const { return support_.dialogData(entry); }
+EntryDialogData RegistryFamily::dialogData(const EntryRef& entry) const {
+  EntryDialogData data = support_.dialogData(entry);
+  const std::size_t cut = entry.location.rfind('\\');
+  if (cut != std::string::npos && isRunOnceExKey(std::string_view(entry.location).substr(0, cut))) {
+    data.typeText = support_.translator().translate("_RegRunOnceEx");
+  }
+  return data;
+}
+
+const std::string* RegistryFamily::addKey() const {
+  const auto key = std::find_if(keyPaths_.begin(), keyPaths_.end(), [](const std::string& p) { return !isRunOnceExKey(p); });
+  return key == keyPaths_.end() ? nullptr : &*key;
+}
 
 OperationResult RegistryFamily::prepareAdd(EntryDialogData& data) {
-  if (keyPaths_.empty()) return {};
-  data = support_.dialogData(keyPaths_.front());
+  const std::string* path = addKey();
+  if (!path) return {};
+  data = support_.dialogData(*path);
   return OperationResult{Outcome::Done, {}, {}, {}};
 }
 

@@ -6,6 +6,10 @@
 // says so (valuetype="REG_EXPAND_SZ"), so Enable writes it back with its type.
 // Values of other types are neither listed nor touched.
 //
+// RunOnceEx keeps its entries one level down, in groups (subkeys): they are
+// listed, disabled and changed as the values of a Run key that is the group,
+// without Windows' flags, which do not apply to them.
+//
 // A value that Windows' own startup settings turned off
 // (startupflags/startup_flags.h) is listed unchecked where it is; Enable
 // turns its flag on in place. Enable of a record also turns on a flag that
@@ -46,13 +50,24 @@ inline constexpr std::string_view kExpandTypeName = "REG_EXPAND_SZ";
 // it needs REG_EXPAND_SZ to start.
 bool holdsEnvironmentReference(std::string_view text);
 
+// Whether `path` is a RunOnceEx key: each of its direct subkeys is a group
+// of commands Windows runs once at the next logon, each named string value
+// of the group one entry (the group's default value is its title).
+bool isRunOnceExKey(std::string_view path);
+// Whether a record's or a change's path names `location`: the same key, or,
+// for a RunOnceEx location, one of its direct subkeys (never RunOnceEx
+// itself, a deeper key or a "." or ".." name).
+bool sameRegistryLocation(std::string_view path, std::string_view location);
+
 // The family's descriptor: it lists and changes values through `registry`.
 FamilyDescriptor registryFamily(RegistryPort& registry, const FamilyContext& context);
 
 class RegistryFamily : public EntryFamily {
  public:
   // `keyPaths` are full key paths ("HKEY_CURRENT_USER\Software\...\Run"), in
-  // the order they are listed; new entries go into the first.
+  // the order they are listed; new entries go into the first that is not
+  // RunOnceEx. A RunOnceEx key lists its subkeys' entries, each under its
+  // subkey's path.
   RegistryFamily(std::vector<std::string> keyPaths, RegistryPort& registry, const FamilyContext& context);
 
   const std::vector<std::string>& keyPaths() const { return keyPaths_; }
@@ -63,7 +78,7 @@ class RegistryFamily : public EntryFamily {
   std::vector<Row> list() override;
   void describe(Row& row) override { support_.describe(row); }
   EntryDialogData dialogData(const EntryRef& entry) const override;
-  // Failed, quietly, when the pane lists no key.
+  // Failed, quietly, when the pane lists no key to add to.
   OperationResult prepareAdd(EntryDialogData& data) override;
 
   OperationResult remove(const EntryRef& entry, UserPrompt& prompt) override;
@@ -76,6 +91,13 @@ class RegistryFamily : public EntryFamily {
   OperationResult openLocation(const EntryRef& entry) override;
 
  private:
+  // The entries of a RunOnceEx key's groups (`path` is the key), with
+  // `type` as their type text: the records first, then each group's values.
+  void listRunOnceEx(const std::string& path, const KeyPath& key, const std::vector<StoredItem>& items,
+                     const std::string& type, std::vector<Row>& rows);
+  // The key Add writes to: the first that is not RunOnceEx, or none.
+  const std::string* addKey() const;
+
   // --- The operations' steps, run inside support_.run ----------------------
   // They never call the public operations: a nested run would drop what the
   // running one has gathered.

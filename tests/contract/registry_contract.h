@@ -168,10 +168,30 @@ TYPED_TEST_P(RegistryContract, BinaryDataRoundTripsWithItsType) {
   EXPECT_EQ(v.text, "");
 }
 
+// A key's subkeys are named once each, by their last name only, however deep
+// the keys below them go; a missing key is NotFound and leaves its output alone.
+TYPED_TEST_P(RegistryContract, SubkeysAreTheDirectChildrenByName) {
+  std::vector<std::string> names{"keep"};
+  EXPECT_EQ(this->reg().enumerateSubkeys(this->kRoot, this->key("Missing"), names), RegStatus::NotFound);
+  EXPECT_EQ(names, std::vector<std::string>{"keep"}) << "a failed enumeration leaves its output alone";
+  ASSERT_EQ(this->reg().setString(this->kRoot, this->key("Ex\\0001"), "A", "a.exe", KeyCreation::CreateKey),
+            RegStatus::Ok);
+  ASSERT_EQ(this->reg().setString(this->kRoot, this->key("Ex\\Deep\\Down"), "B", "b.exe", KeyCreation::CreateKey),
+            RegStatus::Ok);
+  ASSERT_EQ(this->reg().setString(this->kRoot, this->key("Ex\\deep\\Other"), "C", "c.exe", KeyCreation::CreateKey),
+            RegStatus::Ok);
+  ASSERT_EQ(this->reg().setString(this->kRoot, this->key("Ex"), "Title", "t", KeyCreation::CreateKey), RegStatus::Ok);
+  ASSERT_EQ(this->reg().enumerateSubkeys(this->kRoot, this->key("Ex"), names), RegStatus::Ok);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"0001", "Deep"}));
+  ASSERT_EQ(this->reg().enumerateSubkeys(this->kRoot, this->key("Ex\\0001"), names), RegStatus::Ok);
+  EXPECT_TRUE(names.empty());
+}
+
 REGISTER_TYPED_TEST_SUITE_P(RegistryContract, MissingKeyAndValueAreNotFound, WriteCreatesKeyAndReadsBack,
                             SameNameInOtherCaseReplacesTheValue, LongNamesAndDataAreReadWhole,
                             TextOutsideAnyLegacyCodePageRoundTrips, DeleteRemovesOnlyThatValue,
                             EmptyDataIsAValue, ExpandableTextKeepsItsTypeAndStaysUnexpanded,
-                            BinaryDataRoundTripsWithItsType);
+                            BinaryDataRoundTripsWithItsType, SubkeysAreTheDirectChildrenByName);
 
 }  // namespace velmora::testing

@@ -31,6 +31,35 @@ RegStatus FakeRegistry::enumerateValues(RootKey root, const std::string& subkey,
   return RegStatus::Ok;
 }
 
+RegStatus FakeRegistry::enumerateSubkeys(RootKey root, const std::string& subkey, std::vector<std::string>& out) {
+  const std::string k = id(root, subkey);
+  if (denyRead_.count(k)) return RegStatus::AccessDenied;
+  // A key written below a missing one brings its parents into being, as
+  // the registry's own creation does.
+  const std::string prefix = k + "\\";
+  bool exists = keys_.count(k) != 0;
+  std::vector<std::string> names;
+  std::set<std::string> seen;
+  for (const auto& [other, spelled] : spelling_) {
+    if (other.compare(0, prefix.size(), prefix) != 0) continue;
+    exists = true;
+    const std::string rest = other.substr(prefix.size());
+    const std::size_t cut = rest.find('\\');
+    if (!seen.insert(rest.substr(0, cut)).second) continue;
+    // The child's name as it was first spelled: the component of the
+    // spelled path that follows the parent's.
+    std::size_t from = 0;
+    for (std::size_t n = std::count(subkey.begin(), subkey.end(), '\\') + 1; n > 0; --n) {
+      from = spelled.find('\\', from) + 1;
+    }
+    names.push_back(spelled.substr(from, spelled.find('\\', from) - from));
+  }
+  ++subkeyEnumerations;
+  if (!exists) return RegStatus::NotFound;
+  out = std::move(names);
+  return RegStatus::Ok;
+}
+
 RegStatus FakeRegistry::queryValue(RootKey root, const std::string& subkey, const std::string& name, RegValue& out) {
   const std::string k = id(root, subkey);
   if (denyRead_.count(k)) return RegStatus::AccessDenied;
@@ -59,6 +88,7 @@ RegStatus FakeRegistry::write(RootKey root, const std::string& subkey, RegValue 
   if (it == keys_.end()) {
     if (creation == KeyCreation::KeyMustExist) return RegStatus::NotFound;
     it = keys_.emplace(k, std::vector<RegValue>{}).first;
+    spelling_.emplace(k, subkey);
   }
   ++writes;
   for (auto& v : it->second) {
@@ -85,11 +115,17 @@ RegStatus FakeRegistry::deleteValue(RootKey root, const std::string& subkey, con
   return RegStatus::Ok;
 }
 
-void FakeRegistry::createKey(RootKey root, const std::string& subkey) { keys_[id(root, subkey)]; }
+std::vector<RegValue>& FakeRegistry::keyOf(RootKey root, const std::string& subkey) {
+  const std::string k = id(root, subkey);
+  spelling_.emplace(k, subkey);
+  return keys_[k];
+}
+
+void FakeRegistry::createKey(RootKey root, const std::string& subkey) { keyOf(root, subkey); }
 
 void FakeRegistry::put(RootKey root, const std::string& subkey, const std::string& name,
                        const std::string& text, std::uint32_t type) {
-  auto& vals = keys_[id(root, subkey)];
+  auto& vals = keyOf(root, subkey);
   for (auto& v : vals) {
     if (equalsIgnoreCase(v.name, name)) {
       v = RegValue{v.name, type, text};
@@ -101,7 +137,7 @@ void FakeRegistry::put(RootKey root, const std::string& subkey, const std::strin
 
 void FakeRegistry::putBytes(RootKey root, const std::string& subkey, const std::string& name,
                             std::vector<std::uint8_t> data, std::uint32_t type) {
-  auto& vals = keys_[id(root, subkey)];
+  auto& vals = keyOf(root, subkey);
   for (auto& v : vals) {
     if (equalsIgnoreCase(v.name, name)) {
       v = RegValue{v.name, type, {}, std::move(data)};

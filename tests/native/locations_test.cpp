@@ -97,7 +97,7 @@ TEST(CategoryNodes, TableMatchesTheTreeUsersSee) {
   const auto& nodes = families.table.nodes();
   const auto all = families.table.locations();
   ASSERT_EQ(nodes.size(), static_cast<std::size_t>(kNodeCount));
-  ASSERT_EQ(all.size(), 17u);
+  ASSERT_EQ(all.size(), 19u);
   struct Want {
     const char* key;
     int parent, image;
@@ -108,19 +108,19 @@ TEST(CategoryNodes, TableMatchesTheTreeUsersSee) {
       {"_TreeStartupFolder", -1, 1, "startupfolder", {0, 1}},
       {"_AllUser", 0, 4, "startupfolder", {0}},
       {"_CurrentUser", 0, 5, "startupfolder", {1}},
-      {"_TreeRegistry", -1, 3, "registry", {2, 3, 4, 5, 6, 7, 8, 9, 10, 11}},
-      {"_AllUser", 3, 4, "registry", {2, 3, 4, 5, 6, 7, 8}},
+      {"_TreeRegistry", -1, 3, "registry", {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}},
+      {"_AllUser", 3, 4, "registry", {2, 3, 4, 5, 6, 7, 8, 9, 10}},
       {"_Run", 4, 2, "registry", {2, 3, 4}},
-      {"_RunOnce", 4, 2, "registry", {5, 6}},
-      {"_RunService", 4, 2, "registry", {7}},
-      {"_RunServiceOnce", 4, 2, "registry", {8}},
-      {"_CurrentUser", 3, 5, "registry", {9, 10, 11}},
-      {"_Run", 9, 2, "registry", {9, 10}},
-      {"_RunOnce", 9, 2, "registry", {11}},
-      {"_Winini", -1, 6, "programlist", {12, 13}},
-      {"_LoadSection", 12, 2, "programlist", {12}},
-      {"_RunSection", 12, 2, "programlist", {13}},
-      {"_TreeUserInit", -1, 6, "programlist", {14, 15, 16}},
+      {"_RunOnce", 4, 2, "registry", {5, 6, 7, 8}},
+      {"_RunService", 4, 2, "registry", {9}},
+      {"_RunServiceOnce", 4, 2, "registry", {10}},
+      {"_CurrentUser", 3, 5, "registry", {11, 12, 13}},
+      {"_Run", 9, 2, "registry", {11, 12}},
+      {"_RunOnce", 9, 2, "registry", {13}},
+      {"_Winini", -1, 6, "programlist", {14, 15}},
+      {"_LoadSection", 12, 2, "programlist", {14}},
+      {"_RunSection", 12, 2, "programlist", {15}},
+      {"_TreeUserInit", -1, 6, "programlist", {16, 17, 18}},
   };
   for (int i = 0; i < kNodeCount; ++i) {
     SCOPED_TRACE(i);
@@ -154,6 +154,8 @@ TEST(StartupLocations, PathsKeepTheirSpelling) {
       "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run",
       "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
       "HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+      "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx",
+      "HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx",
       "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices",
       "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnce",
       "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run",
@@ -180,9 +182,9 @@ TEST(BuildPaneLocations, ReadsTheFoldersFourTimesAndFillsEveryNode) {
   EXPECT_EQ(lists[0], (std::vector<std::string>{"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp",
                                                 "C:\\Users\\me\\Startup"}));
   EXPECT_EQ(lists[2], std::vector<std::string>{"C:\\Users\\me\\Startup"}) << "the value's type is ignored";
-  ASSERT_EQ(lists[3].size(), 10u);
+  ASSERT_EQ(lists[3].size(), 12u);
   EXPECT_EQ(lists[3][0], "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
-  EXPECT_EQ(lists[3][9], "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
+  EXPECT_EQ(lists[3][11], "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
   EXPECT_EQ(lists[5].front(), "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run")
       << "Add writes to the classic key";
   EXPECT_EQ(lists[12].size(), 2u);
@@ -235,7 +237,7 @@ TEST(FamilyTable, AFamilyRegisteredLastAddsItsNodesAfterTheOthers) {
   EXPECT_EQ(table.nodes()[17].family, "scheduledtasks");
   EXPECT_EQ(table.expansions().back().afterInserting, 17);
   EXPECT_EQ(table.expansions().back().expand, 16);
-  EXPECT_EQ(table.locations().size(), 19u);
+  EXPECT_EQ(table.locations().size(), 21u);
   EXPECT_EQ(table.paneLocations()[17], std::vector<std::string>{"Logon"});
   EXPECT_EQ(asked, (std::vector<std::string_view>{"Logon", "Boot", "Logon"}));
 }

@@ -267,6 +267,64 @@ TEST_F(RealRegistryPane, ExpandableValueIsRestoredByteForByteWithItsType) {
   EXPECT_TRUE(scripted.messages.empty());
 }
 
+// A RunOnceEx group in the real registry: its named value is listed at the
+// group, not its title, and Disable and Enable give it back byte for byte,
+// into the group again after Windows ran and deleted it.
+TEST_F(RealRegistryPane, RunOnceExGroupValueComesBackByteForByte) {
+  const std::string exSub = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx";
+  const std::string group = "VelmoraTest" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount());
+  const std::wstring groupSub = widen(exSub + "\\" + group);
+  const std::string groupPath = "HKEY_LOCAL_MACHINE\\" + exSub + "\\" + group;
+  struct Cleanup {
+    std::wstring sub;
+    ~Cleanup() { RegDeleteTreeW(HKEY_LOCAL_MACHINE, sub.c_str()); }
+  } cleanup{groupSub};
+  const auto rawValue = [&](const wchar_t* name) {
+    RawValue v;
+    DWORD size = 0;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, groupSub.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &v.type, nullptr, &size) !=
+        ERROR_SUCCESS)
+      return RawValue{};
+    v.bytes.resize(size);
+    RegGetValueW(HKEY_LOCAL_MACHINE, groupSub.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &v.type, v.bytes.data(), &size);
+    return v;
+  };
+  const std::wstring title = L"Finishing set-up";
+  const std::wstring text = L"%windir%\\\u0141ukasz\\setup.exe /q";
+  HKEY h;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, groupSub.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExW(h, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(title.c_str()),
+                 static_cast<DWORD>((title.size() + 1) * sizeof(wchar_t)));
+  RegSetValueExW(h, L"Setup", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(h);
+  const RawValue before = rawValue(L"Setup");
+  ASSERT_EQ(before.type, static_cast<DWORD>(REG_EXPAND_SZ));
+  tr.texts["_RegRunOnceEx"] = "Run once (extended)";
+
+  RegistryFamily pane{{"HKEY_LOCAL_MACHINE\\" + exSub}, registry, context};
+  FamilyDriver driver{pane, scripted, commit};
+  driver.list();
+  std::vector<Row> ours;
+  for (const Row& r : driver.rows()) {
+    if (r.path == groupPath) ours.push_back(r);
+  }
+  ASSERT_EQ(ours, (std::vector<Row>{{"Setup", "Run once (extended)", narrow(text), groupPath, RowState::Live}}))
+      << "the group's title is no entry";
+  ASSERT_TRUE(driver.disable(rowOf(driver, "Setup")).done());
+  EXPECT_EQ(rawValue(L"Setup").type, 0u);
+  EXPECT_EQ(records(), (std::vector<DisabledItem>{{groupPath, "Setup", narrow(text), "REG_EXPAND_SZ"}}));
+
+  ASSERT_EQ(RegDeleteTreeW(HKEY_LOCAL_MACHINE, groupSub.c_str()), ERROR_SUCCESS);
+  driver.list();
+  ASSERT_TRUE(driver.enable(rowOf(driver, "Setup")).done());
+  EXPECT_EQ(rawValue(L"Setup"), before);
+  EXPECT_TRUE(records().empty());
+  EXPECT_EQ(sink.records.size(), 2u);
+  EXPECT_TRUE(scripted.messages.empty());
+}
+
 // Columns 4 and 5 against real files: the publisher of a program with a
 // version resource, a missing file, a RunServices row, an entry that came
 // back after it was disabled.

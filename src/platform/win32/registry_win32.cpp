@@ -204,6 +204,37 @@ RegStatus Win32Registry::enumerateValues(RootKey root, const std::string& subkey
   return RegStatus::Ok;
 }
 
+// Not kept like the values' listings: the key it serves (RunOnceEx) is
+// normally absent or holds a few subkeys, read once per listing.
+RegStatus Win32Registry::enumerateSubkeys(RootKey root, const std::string& subkey, std::vector<std::string>& out) {
+  RegKey key;
+  LSTATUS s = RegOpenKeyExW(rootHandle(root), widen(subkey).c_str(), 0, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | kView,
+                            key.put());
+  if (s != ERROR_SUCCESS) return status(s);
+  DWORD maxName = 0;
+  s = RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, &maxName, nullptr, nullptr, nullptr, nullptr,
+                       nullptr, nullptr);
+  if (s != ERROR_SUCCESS) return status(s);
+  // A key name has at most 255 characters; the buffer only grows should a
+  // subkey of a longer name appear while we read.
+  std::vector<wchar_t> name(std::max<DWORD>(maxName, 255) + 2);
+  std::vector<std::string> names;
+  for (DWORD index = 0;; ++index) {
+    DWORD len = static_cast<DWORD>(name.size());
+    s = RegEnumKeyExW(key.get(), index, name.data(), &len, nullptr, nullptr, nullptr, nullptr);
+    if (s == ERROR_MORE_DATA) {
+      name.resize(name.size() * 2);
+      --index;
+      continue;
+    }
+    if (s == ERROR_NO_MORE_ITEMS) break;
+    if (s != ERROR_SUCCESS) return status(s);
+    names.push_back(narrow(std::wstring_view(name.data(), len)));
+  }
+  out = std::move(names);
+  return RegStatus::Ok;
+}
+
 RegStatus Win32Registry::queryValue(RootKey root, const std::string& subkey, const std::string& name, RegValue& out) {
   RegKey key;
   LSTATUS s = RegOpenKeyExW(rootHandle(root), widen(subkey).c_str(), 0, KEY_QUERY_VALUE | kView, key.put());

@@ -15,6 +15,8 @@ class Win32Registry : public RegistryPort {
   Win32Registry& operator=(const Win32Registry&) = delete;
 
   [[nodiscard]] RegStatus enumerateValues(RootKey root, const std::string& subkey, std::vector<RegValue>& out) override;
+  [[nodiscard]] RegStatus enumerateSubkeys(RootKey root, const std::string& subkey,
+                                           std::vector<std::string>& out) override;
   [[nodiscard]] RegStatus queryValue(RootKey root, const std::string& subkey, const std::string& name, RegValue& out) override;
   [[nodiscard]] RegStatus setText(RootKey root, const std::string& subkey, const std::string& name,
                                   const std::string& data, std::uint32_t type, KeyCreation creation) override;
