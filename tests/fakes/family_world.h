@@ -4,7 +4,10 @@
 // one (Undo's). A fixture derives from it and adds its family's ports.
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "fakes/fake_history.h"
 #include "fakes/fake_store.h"
@@ -70,5 +73,24 @@ struct FamilyWorldOf {
 };
 
 using FamilyWorld = FamilyWorldOf<>;
+
+// history.xml lies beside the program, where anyone who may write that
+// folder may edit it. Each edit of the newest change, alone, must be refused
+// with nothing touched (`w.everything()` the same), and the change as it
+// was made must still undo. World: a FamilyWorld with undo, undoNewest and
+// everything.
+template <class World>
+void expectEachEditRefused(World& w, const std::vector<std::pair<std::string, std::string>>& edits) {
+  const HistoryRecord genuine = w.file.records.back();
+  const std::string before = w.everything();
+  for (const auto& [field, value] : edits) {
+    const Change c = w.editedNewest(field, value);
+    EXPECT_FALSE(w.undo(c)) << field << "=" << value;
+    EXPECT_TRUE(w.saidNotPossible()) << field << "=" << value;
+    EXPECT_EQ(w.everything(), before) << field << "=" << value;
+    w.file.records.back() = genuine;
+  }
+  EXPECT_TRUE(w.undoNewest()) << "the change as it was made still undoes";
+}
 
 }  // namespace velmora::testing

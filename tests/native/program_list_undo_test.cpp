@@ -214,21 +214,11 @@ TEST(ProgramListUndo, AnEditedChangeMustPassTheFamilysRules) {
   w.reg.put(kHkcu, kWindowsSub, "Load", "a.exe b.exe,c.exe");
   auto& programs = w.pane(kLoad);
   programs.remove(w.rowOf("b.exe", RowState::Live));
-  const HistoryRecord genuine = w.file.records.back();
-  const std::string before = w.everything();
-  const std::vector<std::pair<std::string, std::string>> edits = {
+  expectEachEditRefused(w, {
       {"beforename", "Shell"},
       {"location", "HKEY_LOCAL_MACHINE\\" + kWinlogonSub + "\\Shell"},
       {"beforedata", ""},
-      {"valuebefore", std::string("a.exe b.exe,c.exe\0evil.exe", 26)}};
-  for (const auto& [field, value] : edits) {
-    const Change c = w.editedNewest(field, value);
-    EXPECT_FALSE(w.undo(c)) << field << "=" << value;
-    EXPECT_TRUE(w.saidNotPossible()) << field << "=" << value;
-    EXPECT_EQ(w.everything(), before) << field << "=" << value;
-    w.file.records.back() = genuine;
-  }
-  EXPECT_TRUE(w.undoNewest()) << "the change as it was made still undoes";
+      {"valuebefore", std::string("a.exe b.exe,c.exe\0evil.exe", 26)}});
   EXPECT_EQ(w.load(), "a.exe b.exe,c.exe");
 }
 
