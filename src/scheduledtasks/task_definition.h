@@ -1,0 +1,67 @@
+#pragma once
+// What Velmora needs of a task's XML definition: whether it starts at logon
+// or at system start, and what it runs. The XML is parsed by the platform's
+// reader into a plain element tree; this reads the tree, so the rules are
+// the same (and tested) everywhere.
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+// The task definition's namespace.
+inline constexpr std::string_view kTaskNamespace = "http://schemas.microsoft.com/windows/2004/02/mit/task";
+
+// An element as a namespace-aware reader gives it: its local name, the URI
+// of its namespace (empty for none), its text (the concatenated character
+// data directly inside it, entities resolved) and its child elements in
+// document order. Attributes are not needed.
+struct XmlElement {
+  std::string name;
+  std::string namespaceUri;
+  std::string text;
+  std::vector<XmlElement> children;
+};
+
+struct TaskAction {
+  enum class Kind { Exec, ComHandler };
+  Kind kind = Kind::Exec;
+  // Exec: the program and its arguments, as written (environment variables
+  // not expanded).
+  std::string command;
+  std::string arguments;
+  // ComHandler: the class id, as written ("{...}").
+  std::string classId;
+};
+
+struct TaskDefinition {
+  // An enabled trigger of each kind (a trigger whose Enabled is false starts
+  // nothing).
+  bool atLogon = false;
+  bool atStartup = false;
+  // Settings/Hidden.
+  bool hidden = false;
+  // Principal/LogonType is Password: it runs whether or not the user is
+  // logged on, with a stored password that registering it again needs.
+  bool needsPassword = false;
+  // Exec and COM handler actions, in document order.
+  std::vector<TaskAction> actions;
+};
+
+// The definition under `root`, the Task element (in the task namespace or in
+// none); nothing when the root is something else.
+std::optional<TaskDefinition> readTaskDefinition(const XmlElement& root);
+
+// One action as the Command column shows it: an exec action's program
+// (quoted when it holds a space and is not quoted yet) and its arguments; a
+// COM handler's class id followed by the DLL `comServer` names for it in
+// parentheses (nothing when it answers empty).
+std::string actionCommandLine(const TaskAction& action,
+                              const std::function<std::string(const std::string& classId)>& comServer);
+// Every action's, "; " between them.
+std::string taskCommandText(const TaskDefinition& definition,
+                            const std::function<std::string(const std::string& classId)>& comServer);
+
+}  // namespace velmora
