@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build ccache g++ googletest
+  cmake ninja-build ccache g++ googletest libpugixml-dev
   g++-mingw-w64-x86-64-posix
   wine64 xvfb x11-utils imagemagick xdotool
   nsis zip unzip
