@@ -11,7 +11,7 @@
 
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/wide.h"
-#include "wine/support/remote_process.h"
+#include "wine/support/task_client.h"
 #include "wine/support/task_double.h"
 
 namespace velmora::testing {
@@ -22,42 +22,7 @@ using win32::ComPtr;
 using win32::narrow;
 using win32::widen;
 
-constexpr CLSID kTaskScheduler = {0x0f87369f, 0xa4e5, 0x4cfc, {0xbd, 0x3e, 0x73, 0xe6, 0x15, 0x45, 0x72, 0xdd}};
-const HRESULT kNotFound = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
-
-std::string definition(const std::string& command, bool hidden = false) {
-  return "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n"
-         "<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\r\n"
-         "  <Triggers><LogonTrigger><Enabled>true</Enabled></LogonTrigger></Triggers>\r\n"
-         "  <Settings><Hidden>" +
-         std::string(hidden ? "true" : "false") +
-         "</Hidden></Settings>\r\n"
-         "  <Actions><Exec><Command>" +
-         command + "</Command></Exec></Actions>\r\n</Task>\r\n";
-}
-
-Bstr bstr(const std::string& text) { return Bstr(widen(text)); }
-
-VARIANT noValue() {
-  VARIANT v;
-  VariantInit(&v);
-  return v;
-}
-
-VARIANT index(LONG i) {
-  VARIANT v;
-  VariantInit(&v);
-  V_VT(&v) = VT_I4;
-  V_I4(&v) = i;
-  return v;
-}
-
-template <class T, class Getter>
-std::string text(T* object, Getter getter) {
-  Bstr out;
-  if (FAILED((object->*getter)(out.put()))) return "<failed>";
-  return narrow(out.str());
-}
+using namespace task_client;
 
 class TaskDouble : public ::testing::Test {
  protected:
@@ -304,115 +269,6 @@ TEST_F(TaskDouble, RegistersNewTasksAndRefusesToCreateOverOne) {
   off.replace(off.find("<Settings>"), 10, "<Settings><Enabled>false</Enabled>");
   ASSERT_EQ(registerTask(root.get(), "Off Task", off, TASK_CREATE), S_OK);
   EXPECT_FALSE(installed.taskEnabled("\\Off Task"));
-}
-
-// Reads one value of the class key's tree; nullopt when absent.
-std::optional<std::wstring> classValue(const wchar_t* subkey, const wchar_t* name) {
-  const std::wstring key = std::wstring(TaskDoubleInstalled::kClassKey) + subkey;
-  wchar_t data[1024] = {};
-  DWORD size = sizeof data;
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_REG_SZ | RRF_SUBKEY_WOW6464KEY, nullptr, data,
-                   &size) != ERROR_SUCCESS)
-    return std::nullopt;
-  return std::wstring(data);
-}
-
-std::optional<DWORD> switchValue(const wchar_t* name) {
-  DWORD value = 0, size = sizeof value;
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, TaskDoubleInstalled::kClassKey, name, RRF_RT_REG_DWORD | RRF_SUBKEY_WOW6464KEY,
-                   nullptr, &value, &size) != ERROR_SUCCESS)
-    return std::nullopt;
-  return value;
-}
-
-TEST(TaskDoubleInstalled, PutsTheRegistrationBackExactly) {
-  const auto server = classValue(L"\\InprocServer32", L"");
-  const auto threading = classValue(L"\\InprocServer32", L"ThreadingModel");
-  const auto tasksFolder = classValue(L"", L"TasksFolder");
-  const auto ignoreEnable = switchValue(L"IgnoreEnable");
-  // A value that was there before must come back, not be deleted.
-  const DWORD before = 7;
-  ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, TaskDoubleInstalled::kClassKey, L"DenyChanges", REG_DWORD, &before,
-                            sizeof before),
-            ERROR_SUCCESS);
-  std::string folder;
-  {
-    TaskDoubleInstalled installed;
-    folder = installed.folder();
-    installed.setSwitch("DenyChanges", false);
-    installed.setSwitch("IgnoreEnable", true);
-    EXPECT_EQ(classValue(L"\\InprocServer32", L""), TaskDoubleInstalled::dllPath());
-    EXPECT_EQ(classValue(L"", L"TasksFolder"), widen(folder));
-    EXPECT_EQ(switchValue(L"DenyChanges"), 0u);
-  }
-  EXPECT_EQ(classValue(L"\\InprocServer32", L""), server);
-  EXPECT_EQ(classValue(L"\\InprocServer32", L"ThreadingModel"), threading);
-  EXPECT_EQ(classValue(L"", L"TasksFolder"), tasksFolder);
-  EXPECT_EQ(switchValue(L"IgnoreEnable"), ignoreEnable);
-  EXPECT_EQ(switchValue(L"DenyChanges"), before);
-  EXPECT_EQ(GetFileAttributesW(widen(folder).c_str()), INVALID_FILE_ATTRIBUTES);
-  HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, TaskDoubleInstalled::kClassKey, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, &key),
-            ERROR_SUCCESS);
-  RegDeleteValueW(key, L"DenyChanges");
-  RegCloseKey(key);
-}
-
-// Started by the next test in a process of its own: a test that dies with the
-// double in place.
-TEST(TaskDoubleInstalled, DISABLED_DiesWithTheDoubleInPlace) {
-  new TaskDoubleInstalled;
-  TerminateProcess(GetCurrentProcess(), 3);
-}
-
-TEST(TaskDoubleInstalled, UndoesWhatADeadTestLeftInPlace) {
-  const auto server = classValue(L"\\InprocServer32", L"");
-  const auto tasksFolder = classValue(L"", L"TasksFolder");
-  wchar_t exe[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  {
-    StartedProgram dead(narrow(exe), "--gtest_also_run_disabled_tests "
-                                     "--gtest_filter=TaskDoubleInstalled.DISABLED_DiesWithTheDoubleInPlace");
-    ASSERT_TRUE(dead.started());
-    ASSERT_EQ(dead.exitCode(60000), 3u);
-  }
-  ASSERT_EQ(classValue(L"\\InprocServer32", L""), TaskDoubleInstalled::dllPath());
-  { TaskDoubleInstalled next; }
-  EXPECT_EQ(classValue(L"\\InprocServer32", L""), server);
-  EXPECT_EQ(classValue(L"", L"TasksFolder"), tasksFolder);
-}
-
-TEST(TaskDoubleInstalled, LetsTheDllGoOnlyWhenNoObjectIsLeft) {
-  TaskDoubleInstalled installed;
-  HMODULE dll = LoadLibraryW(TaskDoubleInstalled::dllPath().c_str());
-  ASSERT_TRUE(dll);
-  using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-  using CanUnloadNow = HRESULT(STDAPICALLTYPE*)();
-  auto getClassObject = reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(dll, "DllGetClassObject")));
-  auto canUnloadNow = reinterpret_cast<CanUnloadNow>(reinterpret_cast<void*>(GetProcAddress(dll, "DllCanUnloadNow")));
-  ASSERT_TRUE(getClassObject && canUnloadNow);
-  EXPECT_EQ(canUnloadNow(), S_OK);
-  {
-    ComPtr<IClassFactory> factory;
-    ComPtr<IUnknown> other;
-    EXPECT_EQ(getClassObject(IID_IUnknown, IID_IClassFactory, other.putVoid()), CLASS_E_CLASSNOTAVAILABLE);
-    ASSERT_EQ(getClassObject(kTaskScheduler, IID_IClassFactory, factory.putVoid()), S_OK);
-    EXPECT_EQ(canUnloadNow(), S_FALSE);
-    ComPtr<ITaskService> service;
-    ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(ITaskService), service.putVoid()), S_OK);
-    factory.reset();
-    ASSERT_EQ(service->Connect(noValue(), noValue(), noValue(), noValue()), S_OK);
-    ComPtr<ITaskFolder> root;
-    ASSERT_EQ(service->GetFolder(bstr("\\").get(), root.put()), S_OK);
-    ComPtr<IDispatch> asDispatch = root.as<IDispatch>(IID_IDispatch);
-    EXPECT_TRUE(asDispatch);
-    service.reset();
-    // The folder outlives the service that made it.
-    EXPECT_EQ(text(root.get(), &ITaskFolder::get_Path), "\\");
-    EXPECT_EQ(canUnloadNow(), S_FALSE);
-  }
-  EXPECT_EQ(canUnloadNow(), S_OK);
-  FreeLibrary(dll);
 }
 
 }  // namespace
