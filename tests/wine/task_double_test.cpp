@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 #include <taskschd.h>
 
-#include <algorithm>
 #include <functional>
-#include <optional>
 #include <set>
 
 #include "platform/win32/com_ptr.h"
@@ -17,9 +15,7 @@
 namespace velmora::testing {
 namespace {
 
-using win32::Bstr;
 using win32::ComPtr;
-using win32::narrow;
 using win32::widen;
 
 using namespace task_client;
