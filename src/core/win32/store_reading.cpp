@@ -7,8 +7,8 @@
 #include <optional>
 #include <string_view>
 
+#include "core/win32/xml_reader.h"
 #include "core/xml_scan.h"
-#include "platform/win32/system_function.h"
 #include "platform/win32/wide.h"
 
 namespace velmora::win32 {
@@ -23,18 +23,6 @@ bool leftToMsxml(const std::string& bytes) { return !plainXml(bytes); }
 // makes a file no store, which MSXML under Wine cannot always see (it drops
 // an undeclared prefix), and it leaves what MSXML refuses (an attribute
 // twice) to MSXML.
-
-constexpr IID kIidXmlReader = {0x7279FC81, 0x709D, 0x4095, {0xB6, 0x3D, 0x69, 0xFE, 0x4B, 0x0D, 0x90, 0x30}};
-constexpr IID kIidUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-
-ComPtr<IXmlReader> createReader() {
-  using Create = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
-  static const Create create = systemFunction<Create>(L"xmllite.dll", "CreateXmlReader");
-  ComPtr<IXmlReader> reader;
-  if (!create || FAILED(create(kIidXmlReader, reader.putVoid(), nullptr))) return {};
-  if (FAILED(reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit))) return {};
-  return reader;
-}
 
 std::wstring_view textOf(const WCHAR* text, UINT length) { return text ? std::wstring_view(text, length) : L""; }
 
@@ -108,7 +96,7 @@ Quick attributes(IXmlReader* reader, std::vector<std::uint64_t>& seen, std::opti
 // The items `/config/toolvelmora/<element>` of the bytes, read with values
 // only when `values` (else at best LeftToMsxml).
 Quick quickListing(const std::string& bytes, RecordKind kind, bool values, std::vector<StoredItem>& out) {
-  ComPtr<IXmlReader> reader = createReader();
+  ComPtr<IXmlReader> reader = createXmlReader();
   ComPtr<IStream> stream = streamOf(bytes);
   if (!reader || !stream) return Quick::LeftToMsxml;
   if (FAILED(reader->SetInput(stream.as<IUnknown>(kIidUnknown).get()))) return Quick::LeftToMsxml;
