@@ -67,6 +67,10 @@ class EntryFamily {
 
   // Every entry of the family's locations, in the order the pane shows them.
   virtual std::vector<Row> list() = 0;
+  // Why the latest listing could not read the family's places, translated,
+  // shown instead of the counts of a list that would look empty; "" when it
+  // could.
+  virtual std::string listingProblem() const { return {}; }
   // Completes columns 4 and 5 of a row of the latest listing: the publisher
   // of its program file, or "File not found". A file is looked up once per
   // listing, however many rows share it.

@@ -58,13 +58,17 @@ void FamilySupport::tellStoreProblem(StoreStatus status) const {
 }
 
 void FamilySupport::tellProgramFolderRefused() const {
-  const std::vector<std::string> folder{context_.programFolder};
+  offerAdministrator("_ProgramFolderRefused", "_ProgramFolderReadOnly", {context_.programFolder});
+}
+
+void FamilySupport::offerAdministrator(std::string_view refusedKey, std::string_view questionKey,
+                                       const std::vector<std::string>& values) const {
   AdminRestart* const restart = context_.adminRestart;
   if (!restart || !restart->available()) {
-    tell("_ProgramFolderRefused", folder);
+    tell(refusedKey, values);
     return;
   }
-  const std::string question = safeFormat(context_.translator.translate("_ProgramFolderReadOnly", Escapes::Convert), folder);
+  const std::string question = safeFormat(context_.translator.translate(questionKey, Escapes::Convert), values);
   if (!prompt_ || !prompt_->confirmWarning(question)) return;
   // Declined: the user said no to Windows' own question, which is answer enough.
   if (restart->restart() == RestartOutcome::Failed) tell("_AdminRestartFailed");

@@ -66,6 +66,11 @@ class FamilySupport {
   // again as administrator unless it has those rights already. Declining
   // leaves the user working as before.
   void tellProgramFolderRefused() const;
+  // Says that Windows refused a change for lack of rights (`refusedKey`),
+  // or, when starting again as administrator could help, asks whether to
+  // (`questionKey`); both filled with `values`.
+  void offerAdministrator(std::string_view refusedKey, std::string_view questionKey,
+                          const std::vector<std::string>& values) const;
   // Says that a record to change has left config.xml.
   void tellRecordGone() const;
   std::string typeText() const;
