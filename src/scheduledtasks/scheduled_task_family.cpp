@@ -1,0 +1,155 @@
+#include "scheduledtasks/scheduled_task_family.h"
+
+#include <cctype>
+
+#include "core/text.h"
+#include "lang/language_table.h"
+
+namespace velmora {
+
+namespace {
+
+// The log names a task by its path and what it runs.
+std::vector<std::string> taskLogEntry(const std::string& location, const EntryState& state) {
+  return {location, state.data};
+}
+std::vector<std::string> taskLogModify(const std::string& location, const EntryState& before, const EntryState&) {
+  return taskLogEntry(location, before);
+}
+
+bool foldedEqual(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+const FamilyTraits kScheduledTaskTraits{RecordKind{"disabledscheduledtaskitem"},
+                                        LogKeys{"Task"},
+                                        "_ScheduledTask",
+                                        &sameTaskLocation,
+                                        "scheduledtasks",
+                                        &taskLogEntry,
+                                        &taskLogModify};
+
+bool sameTaskLocation(std::string_view taskPath, std::string_view location) {
+  if (location.empty() || taskPath.size() < location.size()) return false;
+  if (!foldedEqual(taskPath.substr(0, location.size()), location)) return false;
+  return location.back() == '\\' || taskPath.size() == location.size() || taskPath[location.size()] == '\\';
+}
+
+bool plainTaskPath(std::string_view path) {
+  if (path.size() < 2 || path.front() != '\\' || !isTypedText(path)) return false;
+  std::size_t start = 1;
+  while (start <= path.size()) {
+    std::size_t end = path.find('\\', start);
+    if (end == std::string_view::npos) end = path.size();
+    const std::string_view part = path.substr(start, end - start);
+    if (part.empty() || part == "." || part == "..") return false;
+    for (const char ch : part) {
+      if (static_cast<unsigned char>(ch) < 0x20 || std::string_view("/:*?\"<>|").find(ch) != std::string_view::npos) {
+        return false;
+      }
+    }
+    start = end + 1;
+  }
+  return true;
+}
+
+FamilyDescriptor scheduledTaskFamily(TaskPort& tasks, const FamilyContext& context) {
+  // One node, every folder of the scheduler from the root down.
+  return FamilyDescriptor{"scheduledtasks",
+                          kScheduledTaskTraits,
+                          {{0, "_TreeScheduledTasks", -1, 8, {}, {"\\"}}},
+                          {},
+                          [](const std::vector<std::string_view>& folders) {
+                            return std::vector<std::string>(folders.begin(), folders.end());
+                          },
+                          [&tasks, &context](std::vector<std::string> folders) -> std::unique_ptr<EntryFamily> {
+                            return std::make_unique<ScheduledTaskFamily>(std::move(folders), tasks, context);
+                          }};
+}
+
+ScheduledTaskFamily::ScheduledTaskFamily(std::vector<std::string> folders, TaskPort& tasks,
+                                         const FamilyContext& context)
+    : folders_(std::move(folders)), tasks_(tasks), support_(context, kScheduledTaskTraits) {}
+
+std::string ScheduledTaskFamily::commandOf(const TaskDefinition& definition) {
+  return taskCommandText(definition, [this](const std::string& classId) { return tasks_.comServer(classId); });
+}
+
+bool ScheduledTaskFamily::ownPath(const std::string& path) const {
+  for (const std::string& folder : folders_) {
+    if (sameTaskLocation(path, folder)) return true;
+  }
+  return false;
+}
+
+std::vector<Row> ScheduledTaskFamily::list() {
+  problem_.clear();
+  std::vector<Row> rows;
+  // The program file each row's publisher comes from: its first action's.
+  std::vector<std::string> programs;
+  std::vector<RegisteredTaskInfo> tasks;
+  if (tasks_.listTasks(tasks) != TaskStatus::Ok) {
+    // Never an empty list that looks as if there were no tasks.
+    problem_ = support_.translator().translate("_TasksUnavailable");
+    tasks.clear();
+  }
+  const std::string atLogon = support_.translator().translate("_TaskAtLogon");
+  const std::string atStartup = support_.translator().translate("_TaskAtStartup");
+  const auto comServer = [this](const std::string& classId) { return tasks_.comServer(classId); };
+  for (const RegisteredTaskInfo& task : tasks) {
+    if (!ownPath(task.path)) continue;
+    const std::optional<TaskDefinition> definition = tasks_.readDefinition(task.xml);
+    if (!definition || !(definition->atLogon || definition->atStartup)) continue;
+    Row row{task.name, definition->atLogon ? atLogon : atStartup, taskCommandText(*definition, comServer), task.path,
+            task.enabled ? RowState::Live : RowState::Disabled};
+    // A task switched off stays where it is; the scheduler keeps it, not config.xml.
+    row.origin = task.enabled ? RowOrigin::Live : RowOrigin::Record;
+    programs.push_back(definition->actions.empty() ? std::string()
+                                                   : actionCommandLine(definition->actions.front(), comServer));
+    rows.push_back(std::move(row));
+  }
+  support_.describeRows(rows, [&rows, &programs](const Row& row) {
+    return programs[static_cast<std::size_t>(&row - rows.data())];
+  });
+  return rows;
+}
+
+EntryDialogData ScheduledTaskFamily::dialogData(const EntryRef& entry) const { return support_.dialogData(entry); }
+
+// The pane greys Add and Modify; these answer anyone who asks anyway.
+OperationResult ScheduledTaskFamily::prepareAdd(EntryDialogData&) {
+  return support_.runWithoutQuestions([this] {
+    support_.tell("_TasksNotWritten");
+    return false;
+  });
+}
+
+OperationResult ScheduledTaskFamily::prepareModify(const EntryRef&, EntryDialogData& data) { return prepareAdd(data); }
+
+OperationResult ScheduledTaskFamily::add(const EntryDialogData&, UserPrompt& prompt) {
+  return support_.run(prompt, [this] {
+    support_.tell("_TasksNotWritten");
+    return false;
+  });
+}
+
+OperationResult ScheduledTaskFamily::modify(const EntryRef&, const EntryDialogData&, UserPrompt& prompt) {
+  return support_.run(prompt, [this] {
+    support_.tell("_TasksNotWritten");
+    return false;
+  });
+}
+
+OperationResult ScheduledTaskFamily::openLocation(const EntryRef&) {
+  return support_.runWithoutQuestions([this] {
+    if (!tasks_.openConsole()) support_.tell("_TaskConsoleFailed");
+  });
+}
+
+}  // namespace velmora
