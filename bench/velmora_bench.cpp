@@ -23,6 +23,7 @@
 #include "history/change_commit.h"
 #include "history/change_commit.h"
 #include "measure.h"
+#include "task_bench.h"
 #include "pane/pane_logic.h"
 #include "pane/win32/entry_list_pane.h"
 #include "platform/win32/files_win32.h"
@@ -36,6 +37,7 @@
 #include "startupfolder/startup_folder_family.h"
 #include "startupfolder/win32/folders_win32.h"
 #include "startupfolder/win32/shell_links_win32.h"
+#include "scheduledtasks/win32/task_scheduler_win32.h"
 #include "wine/support/win_test_support.h"
 
 namespace velmora::bench {
@@ -61,7 +63,7 @@ struct Ports {
         log(translator),
         commit(log, nullptr, translator),
         context{store, translator},
-        families(redirected(allFamilies({registry, folders, links, shortPaths, data.programDirectory()}, context),
+        families(redirected(allFamilies({registry, folders, links, shortPaths, tasks, data.programDirectory()}, context),
                             data)) {}
 
   // The families with their locations moved to the benchmark's data (which
@@ -90,6 +92,7 @@ struct Ports {
   win32::Win32Folders realFolders;
   win32::Win32ShellLinks realLinks;
   win32::Win32ShortPaths shortPaths;
+  win32::TaskSchedulerWin32 tasks;
   TimedTranslator translator;
   TimedRegistry registry;
   TimedStore store;
@@ -614,6 +617,7 @@ int run(int runs) {
   const BenchData nothing(DataSizes{0, 0, 0});
   Ports emptyPorts(nothing, language);
   mainWindow(instance, data, ports, stampedPorts, nothing, emptyPorts, runs);
+  scheduledTasks(language, runs);
 
   for (const std::wstring& text : messages) {
     std::printf("WARNING: a message appeared: %s\n", win32::narrow(text).c_str());

@@ -8,6 +8,7 @@
 #include "core/registry_port.h"
 #include "family/families.h"
 #include "programlist/short_path.h"
+#include "scheduledtasks/task_port.h"
 #include "startupfolder/folder_port.h"
 #include "startupfolder/shell_link_port.h"
 
@@ -19,6 +20,7 @@ struct FamilyPorts {
   FolderPort& folders;
   ShellLinkPort& links;
   ShortPathPort& shortPaths;
+  TaskPort& tasks;
   // The program's folder: config.xml and the Disabled copies.
   std::string programDirectory;
 };

@@ -4,6 +4,7 @@
 #include "app/all_families.h"
 #include "fakes/fake_folders.h"
 #include "fakes/fake_store.h"
+#include "fakes/fake_tasks.h"
 #include "fakes/fakes.h"
 #include "family/families.h"
 #include "history/change_commit.h"
@@ -12,7 +13,7 @@ namespace velmora::testing {
 
 struct RealFamilies {
   explicit RealFamilies(RegistryPort& reg)
-      : table(allFamilies({reg, folders, links, noShortPaths(), "C:\\Velmora"}, context)) {}
+      : table(allFamilies({reg, folders, links, noShortPaths(), tasks, "C:\\Velmora"}, context)) {}
   FakeStore store;
   MapTranslator tr;
   OperationLog log{tr};
@@ -20,6 +21,7 @@ struct RealFamilies {
   FamilyContext context{store, tr};
   FakeFolders folders;
   FakeShellLinks links{folders};
+  FakeTaskPort tasks;
   FamilyTable table;
 };
 

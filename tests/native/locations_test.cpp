@@ -88,7 +88,7 @@ class CountingRegistry : public FakeRegistry {
   }
 };
 
-constexpr int kNodeCount = 16;
+constexpr int kNodeCount = 17;
 
 // The families, registered in the program's order, give the tree users know.
 TEST(CategoryNodes, TableMatchesTheTreeUsersSee) {
@@ -97,7 +97,7 @@ TEST(CategoryNodes, TableMatchesTheTreeUsersSee) {
   const auto& nodes = families.table.nodes();
   const auto all = families.table.locations();
   ASSERT_EQ(nodes.size(), static_cast<std::size_t>(kNodeCount));
-  ASSERT_EQ(all.size(), 19u);
+  ASSERT_EQ(all.size(), 20u);
   struct Want {
     const char* key;
     int parent, image;
@@ -121,6 +121,7 @@ TEST(CategoryNodes, TableMatchesTheTreeUsersSee) {
       {"_LoadSection", 12, 2, "programlist", {14}},
       {"_RunSection", 12, 2, "programlist", {15}},
       {"_TreeUserInit", -1, 6, "programlist", {16, 17, 18}},
+      {"_TreeScheduledTasks", -1, 8, "scheduledtasks", {19}},
   };
   for (int i = 0; i < kNodeCount; ++i) {
     SCOPED_TRACE(i);
@@ -166,6 +167,7 @@ TEST(StartupLocations, PathsKeepTheirSpelling) {
       "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Userinit",
       "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Shell",
       "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Shell",
+      "\\",
   };
   EXPECT_EQ(l, want);
 }
@@ -209,7 +211,7 @@ TEST(FamilyTable, EveryNodeNamesARegisteredFamilyAndAnUnknownIdIsAWiringFault) {
   RealFamilies families(reg);
   for (const CategoryNode& node : families.table.nodes()) EXPECT_EQ(families.table.family(node.family).id, node.family);
   EXPECT_EQ(families.table.family("registry").traits.records, kRegistryRecords);
-  EXPECT_THROW((void)families.table.family("scheduledtasks"), std::invalid_argument);
+  EXPECT_THROW((void)families.table.family("services"), std::invalid_argument);
 }
 
 // A fourth kind of startup place is one more descriptor: its nodes follow

@@ -191,28 +191,6 @@ std::string userStartupFolder() {
 
 // --- The list view of a pane in this process ---------------------------------
 
-int rowWhere(HWND list, int column, const std::string& text) {
-  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-  for (int row = 0; row < count; ++row) {
-    if (cellText(list, row, column) == widen(text)) return row;
-  }
-  return -1;
-}
-
-int boxImage(HWND list, int row) {
-  return static_cast<int>(SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK) >> 12);
-}
-
-// What a click on the box does to the list: the state image changes, and
-// the list tells the pane at once.
-void setBox(HWND list, int row, int image) {
-  LVITEMW item{};
-  item.stateMask = LVIS_STATEIMAGEMASK;
-  item.state = INDEXTOSTATEIMAGEMASK(image);
-  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-  pumpMessages();
-}
-
 // --- The real main window in this process -------------------------------------
 
 class EndToEnd : public ::testing::Test {
@@ -459,52 +437,6 @@ TEST_F(EndToEnd, DisableWithADamagedConfigFileSaysSoAndChangesNothing) {
 // --- The built program, in a process of its own -----------------------------
 
 
-std::wstring remoteCell(RemoteBuffer& mem, HWND list, int row, int column) {
-  LVITEMW item{};
-  item.iSubItem = column;
-  item.pszText = mem.text();
-  item.cchTextMax = mem.textCapacity();
-  mem.put(item);
-  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), mem.address());
-  return mem.readText();
-}
-
-struct RemoteTreeItem {
-  std::wstring text;
-  LPARAM value = -1;
-};
-
-RemoteTreeItem remoteTreeItem(RemoteBuffer& mem, HWND tree, HTREEITEM handle) {
-  TVITEMW item{};
-  item.mask = TVIF_TEXT | TVIF_PARAM;
-  item.hItem = handle;
-  item.pszText = mem.text();
-  item.cchTextMax = mem.textCapacity();
-  mem.put(item);
-  if (!SendMessageW(tree, TVM_GETITEMW, 0, mem.address())) return {};
-  return {mem.readText(), mem.get<TVITEMW>().lParam};
-}
-
-HWND descendantWithId(HWND parent, int id, bool visibleOnly) {
-  struct Search {
-    int id;
-    bool visibleOnly;
-    HWND found;
-  } s{id, visibleOnly, nullptr};
-  EnumChildWindows(
-      parent,
-      [](HWND w, LPARAM p) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(p);
-        if (GetDlgCtrlID(w) == s->id && (!s->visibleOnly || IsWindowVisible(w))) {
-          s->found = w;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&s));
-  return s.found;
-}
-
 
 TEST(RealProgram, ShowsASeededRunValueUnderTheCurrentUsersRunNodeAndClosesWithTwo) {
   TempDir dir;
@@ -526,9 +458,9 @@ TEST(RealProgram, ShowsASeededRunValueUnderTheCurrentUsersRunNodeAndClosesWithTw
   RemoteBuffer mem(program.id());
   ASSERT_TRUE(mem.ok());
 
-  HWND tree = descendantWithId(frame, IDC_CATEGORYTREE, true);
+  HWND tree = visibleChildWithId(frame, IDC_CATEGORYTREE);
   ASSERT_NE(tree, nullptr);
-  EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 16);
+  EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 17);
 
   // Every node is expanded, so the visible order is the node order.
   HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
@@ -543,7 +475,7 @@ TEST(RealProgram, ShowsASeededRunValueUnderTheCurrentUsersRunNodeAndClosesWithTw
   EXPECT_EQ(remoteTreeItem(mem, tree, parent).text, widen(language.translate("_CurrentUser")));
 
   ASSERT_TRUE(SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)));
-  HWND list = descendantWithId(frame, IDC_ENTRYLIST, true);
+  HWND list = visibleChildWithId(frame, IDC_ENTRYLIST);
   ASSERT_NE(list, nullptr) << "one pane's list is shown";
   const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
   int row = -1;

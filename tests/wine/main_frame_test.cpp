@@ -27,6 +27,7 @@
 #include "history_dialog_res.h"
 #include "resource.h"
 #include "startupfolder/folder_location.h"
+#include "fakes/fake_tasks.h"
 #include "wine/support/win_test_support.h"
 
 namespace velmora::testing {
@@ -35,7 +36,7 @@ namespace {
 using win32::MainFrame;
 using win32::widen;
 
-constexpr int kNodeCount = 16;
+constexpr int kNodeCount = 17;
 constexpr const char* kAllUsers = "C:\\users\\Public\\Start Menu\\Programs\\Startup";
 
 class FrameTest : public ::testing::Test {
@@ -70,7 +71,7 @@ class FrameTest : public ::testing::Test {
   std::unique_ptr<FamilyTable> recordingTable() {
     made = 0;
     std::vector<FamilyDescriptor> all;
-    for (FamilyDescriptor& real : allFamilies({registry, folders, links, noShortPaths(), "C:\\Velmora"}, context)) {
+    for (FamilyDescriptor& real : allFamilies({registry, folders, links, noShortPaths(), tasks, "C:\\Velmora"}, context)) {
       all.push_back(recording(std::move(real)));
     }
     return std::make_unique<FamilyTable>(std::move(all));
@@ -106,6 +107,7 @@ class FrameTest : public ::testing::Test {
   FamilyContext context{store, translator};
   FakeFolders folders;
   FakeShellLinks links{folders};
+  FakeTaskPort tasks;
   std::size_t made = 0;
   std::unique_ptr<FamilyTable> table;
   std::unique_ptr<MainFrame> frame;
@@ -129,7 +131,7 @@ TEST_F(FrameTest, TreeHoldsTheSixteenNodesExpandedWithNodeZeroSelected) {
   HWND tree = frame->tree();
   ASSERT_NE(tree, nullptr);
   EXPECT_EQ(GetDlgCtrlID(tree), IDC_CATEGORYTREE);
-  EXPECT_EQ(TreeView_GetCount(tree), 16u);
+  EXPECT_EQ(TreeView_GetCount(tree), static_cast<UINT>(kNodeCount));
   const LONG style = GetWindowLongW(tree, GWL_STYLE);
   EXPECT_TRUE(style & TVS_HASBUTTONS);
   EXPECT_TRUE(style & TVS_LINESATROOT);
@@ -168,7 +170,7 @@ TEST_F(FrameTest, PanesGetTheirNodesLocations) {
                            "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Userinit",
                            "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Shell",
                            "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Shell"}));
-  EXPECT_EQ(frame->host().count(), 16);
+  EXPECT_EQ(frame->host().count(), kNodeCount);
   for (int i = 0; i < kNodeCount; ++i) {
     select(i);
     EXPECT_EQ(frame->host().pane(i), frame->pane(i).hwnd());

@@ -15,6 +15,7 @@
 #include "family/families.h"
 #include "platform/win32/registry_win32.h"
 #include "programlist/win32/short_path_win32.h"
+#include "scheduledtasks/win32/task_scheduler_win32.h"
 #include "startupfolder/win32/folders_win32.h"
 #include "startupfolder/win32/shell_links_win32.h"
 
@@ -44,6 +45,7 @@ class Composition {
   Win32ShortPaths shortPaths_;
   Win32Folders folders_;
   Win32ShellLinks shellLinks_;
+  TaskSchedulerWin32 tasks_;
   FamilyTable families_;
 };
 

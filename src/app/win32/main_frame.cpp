@@ -203,7 +203,10 @@ void MainFrame::updateStatus() {
   std::string text;
   if (visible >= 0) {
     const RowCounts c = pane(visible).counts();
-    text = c.shown != c.total
+    // A list that could not be read is not an empty one.
+    const std::string problem = c.total == 0 ? pane(visible).family().listingProblem() : std::string();
+    text = !problem.empty()        ? problem
+           : c.shown != c.total
                ? safeFormat(translator_.translate("_StatusFiltered"), {std::to_string(c.shown), std::to_string(c.total)})
                : safeFormat(translator_.translate("_StatusEntries"),
                             {std::to_string(c.total), std::to_string(c.disabled)});

@@ -1,5 +1,7 @@
 #include "wine/support/remote_process.h"
 
+#include <commctrl.h>
+
 namespace velmora::testing {
 
 RemoteBuffer::RemoteBuffer(DWORD pid)
@@ -82,6 +84,27 @@ std::wstring RemoteBuffer::readText() const {
   ReadProcessMemory(process_, base_ + kTextAt, s.data(), s.size() * sizeof(wchar_t), nullptr);
   s.resize(wcslen(s.c_str()));
   return s;
+}
+
+std::wstring remoteCell(RemoteBuffer& mem, HWND list, int row, int column) {
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = mem.text();
+  item.cchTextMax = mem.textCapacity();
+  mem.put(item);
+  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), mem.address());
+  return mem.readText();
+}
+
+RemoteTreeItem remoteTreeItem(RemoteBuffer& mem, HWND tree, HTREEITEM handle) {
+  TVITEMW item{};
+  item.mask = TVIF_TEXT | TVIF_PARAM;
+  item.hItem = handle;
+  item.pszText = mem.text();
+  item.cchTextMax = mem.textCapacity();
+  mem.put(item);
+  if (!SendMessageW(tree, TVM_GETITEMW, 0, mem.address())) return {};
+  return {mem.readText(), mem.get<TVITEMW>().lParam};
 }
 
 HWND visibleChildWithId(HWND parent, int id) {

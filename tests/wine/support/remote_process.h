@@ -2,6 +2,7 @@
 // Reaching into the windows of another process, for the tests that drive the
 // real velmora.exe as a user would.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
 #include <optional>
@@ -71,6 +72,16 @@ class StartedProgram {
   PROCESS_INFORMATION pi_{};
   bool started_ = false;
 };
+
+// A cell of another process's list view.
+std::wstring remoteCell(RemoteBuffer& mem, HWND list, int row, int column);
+
+// A node of another process's tree view: its text and its item data.
+struct RemoteTreeItem {
+  std::wstring text;
+  LPARAM value = -1;
+};
+RemoteTreeItem remoteTreeItem(RemoteBuffer& mem, HWND tree, HTREEITEM handle);
 
 // The visible child window (at any depth) with this control id, or null.
 HWND visibleChildWithId(HWND parent, int id);

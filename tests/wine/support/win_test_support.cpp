@@ -145,4 +145,26 @@ std::wstring cellText(HWND list, int row, int column) {
   return text;
 }
 
+int rowWhere(HWND list, int column, const std::string& text) {
+  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; row < count; ++row) {
+    if (cellText(list, row, column) == win32::widen(text)) return row;
+  }
+  return -1;
+}
+
+int boxImage(HWND list, int row) {
+  return static_cast<int>(SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK) >> 12);
+}
+
+// What a click on the box does to the list: the state image changes, and
+// the list tells the pane at once.
+void setBox(HWND list, int row, int image) {
+  LVITEMW item{};
+  item.stateMask = LVIS_STATEIMAGEMASK;
+  item.state = INDEXTOSTATEIMAGEMASK(image);
+  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  pumpMessages();
+}
+
 }  // namespace velmora::testing

@@ -78,4 +78,13 @@ void pumpMessages();
 // owner for a callback text as a repaint does.
 std::wstring cellText(HWND list, int row, int column);
 
+// The first row of a list view in this process whose cell in `column` is
+// `text`; -1 when none is.
+int rowWhere(HWND list, int column, const std::string& text);
+// A row's check box: its state image (1 unchecked, 2 checked).
+int boxImage(HWND list, int row);
+// What a click on the box does to the list: the state image changes, and
+// the list tells its owner at once.
+void setBox(HWND list, int row, int image);
+
 }  // namespace velmora::testing
