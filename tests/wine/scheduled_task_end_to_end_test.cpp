@@ -1,0 +1,210 @@
+// Scheduled tasks through the whole program: the real main window over the
+// Task Scheduler double (the scheduler's real interfaces, in process), and
+// the built velmora.exe started as a user starts it, over the double and
+// over Wine's own scheduler, which lists nothing.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+
+#include "app/win32/main_frame.h"
+#include "core/paths.h"
+#include "core/win32/log_component.h"
+#include "history_dialog_res.h"
+#include "lang/language_table.h"
+#include "main_frame_res.h"
+#include "platform/win32/com_ptr.h"
+#include "platform/win32/files_win32.h"
+#include "platform/win32/wide.h"
+#include "resource.h"
+#include "wine/support/remote_process.h"
+#include "wine/support/sample_task.h"
+#include "wine/support/task_double.h"
+#include "wine/support/win_test_support.h"
+
+namespace velmora::testing {
+namespace {
+
+using win32::widen;
+
+constexpr int kTasksNode = 16;
+constexpr int kUnchecked = 1;
+constexpr int kChecked = 2;
+const std::string kUpdater = "\\Vendor\\Updater Task";
+const std::string kBoot = "\\Backup at Boot";
+
+class TasksInTheWindow : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
+    InitCommonControlsEx(&icc);
+  }
+  void SetUp() override {
+    language.setFile(directoryPart(win32::programPath()) + "\\velmora.language");
+    tasks.addTask(kUpdater, sampleTask("C:\\Program Files\\Vendor\\update.exe"));
+    tasks.addTask(kBoot, sampleTask("C:\\backup.exe", "", kBootTrigger));
+    frame = std::make_unique<win32::MainFrame>(files, language, nullptr);
+    ASSERT_NE(frame->create(GetModuleHandleW(nullptr), nullptr), nullptr);
+    ShowWindow(frame->hwnd(), SW_SHOW);
+    pumpMessages();
+  }
+  void TearDown() override {
+    frame.reset();
+    pumpMessages();
+  }
+  HWND selectTasks() {
+    SendMessageW(frame->tree(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(frame->treeItem(kTasksNode)));
+    pumpMessages();
+    return GetDlgItem(frame->pane(kTasksNode).hwnd(), IDC_ENTRYLIST);
+  }
+
+  win32::ComScope com;
+  TaskDoubleInstalled tasks;
+  TempDir dir;
+  ProgramFiles files{dir.path(), "velmora"};
+  LanguageTable language{win32::readFileBytes, win32::decodeLegacy};
+  std::vector<DialogAnswerer::Seen> shown;
+  std::function<void(HWND)> historyDialog;
+  DialogAnswerer answerer{[this](HWND dialog, const DialogAnswerer::Seen& seen) {
+    if (frame && dialog == frame->hwnd()) return 0;
+    if (GetDlgItem(dialog, IDC_HISTORY_LIST)) {
+      answerFromLoop(dialog, IDCANCEL, historyDialog ? historyDialog : [](HWND) {});
+      return 0;
+    }
+    shown.push_back(seen);
+    return IDOK;
+  }};
+  std::unique_ptr<win32::MainFrame> frame;
+};
+
+TEST_F(TasksInTheWindow, ItsBoxIsTheSchedulersSwitchAndRemoveComesBackThroughUndo) {
+  HWND list = selectTasks();
+  const int updater = rowWhere(list, 3, kUpdater);
+  const int boot = rowWhere(list, 3, kBoot);
+  ASSERT_GE(updater, 0);
+  ASSERT_GE(boot, 0);
+  EXPECT_EQ(cellText(list, updater, 1), widen(language.translate("_TaskAtLogon")));
+  EXPECT_EQ(cellText(list, boot, 1), widen(language.translate("_TaskAtStartup")));
+  EXPECT_EQ(cellText(list, updater, 2), L"\"C:\\Program Files\\Vendor\\update.exe\" /silent");
+
+  setBox(list, updater, kUnchecked);
+  EXPECT_FALSE(tasks.taskEnabled(kUpdater));
+  EXPECT_EQ(boxImage(list, updater), kUnchecked);
+  setBox(list, updater, kChecked);
+  EXPECT_TRUE(tasks.taskEnabled(kUpdater));
+  EXPECT_TRUE(shown.empty());
+
+  const std::string xml = tasks.taskXml(kBoot);
+  LVITEMW selected{};
+  selected.stateMask = selected.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(boot), reinterpret_cast<LPARAM>(&selected));
+  SendMessageW(frame->hwnd(), WM_COMMAND, MAKEWPARAM(IDC_REMOVE, BN_CLICKED), 0);  // answered OK
+  pumpMessages();
+  ASSERT_FALSE(tasks.taskExists(kBoot));
+  ASSERT_EQ(shown.size(), 1u) << "the Remove question";
+  EXPECT_EQ(rowWhere(list, 3, kBoot), -1);
+
+  historyDialog = [](HWND dialog) { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_HISTORY_UNDO, BN_CLICKED), 0); };
+  SendMessageW(frame->hwnd(), WM_COMMAND, MAKEWPARAM(ID_HISTORY, 0), 0);
+  pumpMessages();
+  EXPECT_EQ(tasks.taskXml(kBoot), xml) << "registered again with its exact definition";
+  EXPECT_GE(rowWhere(list, 3, kBoot), 0) << "the visible pane was refreshed";
+  EXPECT_EQ(shown.size(), 1u);
+}
+
+// --- The built program, in a process of its own ------------------------------
+
+struct Installed {
+  TempDir dir;
+  Installed() {
+    const std::string built = directoryPart(win32::programPath());
+    for (const char* file : {"velmora.exe", "velmora.language"}) {
+      CopyFileW(widen(built + "\\" + file).c_str(), widen(dir.file(file)).c_str(), FALSE);
+    }
+  }
+};
+
+// The tasks node of the running program selected through its tree; its list.
+HWND showTasks(StartedProgram& program, RemoteBuffer& mem, HWND frame) {
+  HWND tree = visibleChildWithId(frame, IDC_CATEGORYTREE);
+  if (!tree) return nullptr;
+  HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+  for (int i = 0; i < kTasksNode && item; ++i) {
+    item = reinterpret_cast<HTREEITEM>(
+        SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, reinterpret_cast<LPARAM>(item)));
+  }
+  if (!item || remoteTreeItem(mem, tree, item).value != kTasksNode) return nullptr;
+  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+  (void)program;
+  return visibleChildWithId(frame, IDC_ENTRYLIST);
+}
+
+int remoteRowWhere(RemoteBuffer& mem, HWND list, int column, const std::string& text) {
+  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int r = 0; r < count; ++r) {
+    if (remoteCell(mem, list, r, column) == widen(text)) return r;
+  }
+  return -1;
+}
+
+void remoteSetBox(RemoteBuffer& mem, HWND list, int row, int image) {
+  LVITEMW item{};
+  item.stateMask = LVIS_STATEIMAGEMASK;
+  item.state = INDEXTOSTATEIMAGEMASK(image);
+  mem.put(item);
+  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), mem.address());
+}
+
+TEST(RealProgramTasks, ListsSwitchesOffAndOnTheTasksOfTheDouble) {
+  TaskDoubleInstalled tasks;
+  tasks.addTask(kUpdater, sampleTask("C:\\Program Files\\Vendor\\update.exe"));
+  Installed copy;
+  StartedProgram program(copy.dir.file("velmora.exe"), "", copy.dir.path());
+  ASSERT_TRUE(program.started());
+  HWND frame = program.dialog(L"Velmora (V 2.0)");
+  ASSERT_NE(frame, nullptr);
+  RemoteBuffer mem(program.id());
+  ASSERT_TRUE(mem.ok());
+  HWND list = showTasks(program, mem, frame);
+  ASSERT_NE(list, nullptr);
+  const int row = remoteRowWhere(mem, list, 3, kUpdater);
+  ASSERT_GE(row, 0) << "the double's task is listed";
+  EXPECT_EQ(remoteCell(mem, list, row, 0), L"Updater Task");
+
+  remoteSetBox(mem, list, row, kUnchecked);
+  EXPECT_FALSE(tasks.taskEnabled(kUpdater)) << "switched off by the scheduler's own switch";
+  remoteSetBox(mem, list, row, kChecked);
+  EXPECT_TRUE(tasks.taskEnabled(kUpdater));
+  EXPECT_FALSE(win32::fileExists(copy.dir.file("config.xml"))) << "nothing of a task goes to config.xml";
+
+  PostMessageW(frame, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.exitCode(15000), std::optional<DWORD>(2));
+}
+
+TEST(RealProgramTasks, OverWinesOwnSchedulerTheNodeSaysTheListIsNotAvailable) {
+  Installed copy;
+  LanguageTable language{win32::readFileBytes, win32::decodeLegacy};
+  language.setFile(copy.dir.file("velmora.language"));
+  StartedProgram program(copy.dir.file("velmora.exe"), "", copy.dir.path());
+  ASSERT_TRUE(program.started());
+  HWND frame = program.dialog(L"Velmora (V 2.0)");
+  ASSERT_NE(frame, nullptr);
+  RemoteBuffer mem(program.id());
+  HWND list = showTasks(program, mem, frame);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 0);
+  HWND status = FindWindowExW(frame, nullptr, STATUSCLASSNAMEW, nullptr);
+  ASSERT_NE(status, nullptr);
+  SendMessageW(status, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(mem.text()));
+  EXPECT_EQ(mem.readText(), widen(language.translate("_TasksUnavailable")));
+  EXPECT_EQ(program.dialog(widen(language.translate("_ToolVelmora")), 500), nullptr) << "never a message box";
+
+  PostMessageW(frame, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.exitCode(15000), std::optional<DWORD>(2));
+}
+
+}  // namespace
+}  // namespace velmora::testing

@@ -1,0 +1,158 @@
+// The Task Scheduler adapter and the scheduled-tasks family over it: against
+// the in-process double that implements the scheduler's real interfaces
+// (Wine's own lists nothing and ignores put_Enabled), and a smoke test of
+// what Wine's own scheduler does implement.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "fakes/fake_history.h"
+#include "fakes/fake_store.h"
+#include "fakes/fakes.h"
+#include "fakes/family_driver.h"
+#include "history/change_commit.h"
+#include "history/change_history.h"
+#include "history/change_undo.h"
+#include "platform/win32/com_ptr.h"
+#include "platform/win32/wide.h"
+#include "scheduledtasks/scheduled_task_family.h"
+#include "scheduledtasks/win32/task_scheduler_win32.h"
+#include "wine/support/sample_task.h"
+#include "wine/support/task_double.h"
+#include "wine/support/win_test_support.h"
+
+namespace velmora::testing {
+namespace {
+
+const std::string kUpdater = "\\Vendor\\Updater Task";
+const std::string kNested = "\\Vendor\\Deep\\Boot Helper";
+const std::string kHidden = "\\Hidden Sync";
+const std::string kDaily = "\\Daily";
+
+// The family over the real adapter, its results committed into a change
+// history whose copies are real files.
+struct TaskWorld {
+  win32::ComScope com;
+  TempDir dir;
+  win32::TaskSchedulerWin32 port;
+  FakeStore store;
+  MapTranslator tr;
+  OperationLog log{tr};
+  FakeHistoryFile file;
+  ChangeHistory history{file, dir.file("History")};
+  ChangeCommit commit{log, &history, tr};
+  ScriptedPrompt prompt;
+  FamilyContext context{store, tr, dir.path(), nullptr, nullptr, &history};
+  FamilyTable table{{scheduledTaskFamily(port, context)}};
+  DrivenFamily pane() {
+    DrivenFamily p(table.family("scheduledtasks").make({"\\"}), prompt, commit);
+    p->list();
+    return p;
+  }
+  int row(DrivenFamily& p, const std::string& path) {
+    const auto& rows = p->rows();
+    const auto it = std::find_if(rows.begin(), rows.end(), [&](const Row& r) { return r.path == path; });
+    return it == rows.end() ? -1 : static_cast<int>(it - rows.begin());
+  }
+};
+
+TEST(TaskSchedulerAdapter, ListsEveryFolderDownHiddenTasksTooWithTheirExactDefinitions) {
+  TaskDoubleInstalled tasks;
+  tasks.addTask(kUpdater, sampleTask("C:\\Program Files\\Vendor\\update.exe"));
+  tasks.addTask(kNested, sampleTask("C:\\boot.exe", "", kBootTrigger), false);
+  tasks.addTask(kHidden, sampleTask("C:\\sync \xC5\x81\xC3\xB3\x64\xC5\xBA.exe", "&quot;a b&quot;", kLogonTrigger, true));
+  tasks.addTask(kDaily, sampleTask("C:\\daily.exe", "", kDailyTrigger));
+  TaskWorld w;
+  std::vector<RegisteredTaskInfo> all;
+  ASSERT_EQ(w.port.listTasks(all), TaskStatus::Ok);
+  ASSERT_EQ(all.size(), 4u);
+  for (const RegisteredTaskInfo& t : all) {
+    EXPECT_EQ(t.xml, tasks.taskXml(t.path)) << t.path;
+    EXPECT_EQ(t.name, t.path.substr(t.path.rfind('\\') + 1));
+    EXPECT_EQ(t.enabled, t.path != kNested) << t.path;
+  }
+
+  auto p = w.pane();
+  ASSERT_EQ(p->rows().size(), 3u) << "the daily task starts nothing at logon";
+  const int hidden = w.row(p, kHidden);
+  ASSERT_GE(hidden, 0);
+  EXPECT_EQ(p->rows()[hidden].data, "\"C:\\sync \xC5\x81\xC3\xB3\x64\xC5\xBA.exe\" \"a b\"");
+  EXPECT_EQ(p->rows()[hidden].type, "_TaskAtLogon");
+  const int nested = w.row(p, kNested);
+  ASSERT_GE(nested, 0);
+  EXPECT_EQ(p->rows()[nested].type, "_TaskAtStartup");
+  EXPECT_EQ(p->rows()[nested].state, RowState::Disabled);
+}
+
+TEST(TaskSchedulerAdapter, TheSwitchCountsOnlyWhenItReadsBackAndRefusalsAreSaid) {
+  TaskDoubleInstalled tasks;
+  tasks.addTask(kUpdater, sampleTask("C:\\update.exe"));
+  TaskWorld w;
+  auto p = w.pane();
+  ASSERT_TRUE(p->disable(0).done());
+  EXPECT_FALSE(tasks.taskEnabled(kUpdater));
+  ASSERT_TRUE(undoChange(w.table, w.history.changes()->front(), w.prompt, w.commit, w.tr));
+  EXPECT_TRUE(tasks.taskEnabled(kUpdater));
+
+  tasks.setSwitch("IgnoreEnable", true);  // as Wine's own scheduler answers
+  p->list();
+  EXPECT_FALSE(p->disable(0).done());
+  EXPECT_EQ(w.prompt.messages, (std::vector<std::string>{"_TaskSwitchIgnored"}));
+  tasks.setSwitch("IgnoreEnable", false);
+  tasks.setSwitch("DenyChanges", true);
+  EXPECT_FALSE(p->disable(0).done());
+  EXPECT_FALSE(p->remove(0).done());
+  EXPECT_EQ(w.prompt.messages.back(), "_TaskRefused");
+  EXPECT_TRUE(tasks.taskEnabled(kUpdater));
+  EXPECT_TRUE(tasks.taskExists(kUpdater));
+}
+
+TEST(TaskSchedulerAdapter, RemoveKeepsTheDefinitionAsUtf16AndUndoRegistersTheSameText) {
+  TaskDoubleInstalled tasks;
+  const std::string xml = sampleTask("C:\\Program Files\\Vendor\\\xE6\x97\xA5\xE6\x9C\xAC.exe");
+  tasks.addTask(kNested, xml, false);
+  TaskWorld w;
+  auto p = w.pane();
+  ASSERT_TRUE(p->remove(0).done());
+  EXPECT_FALSE(tasks.taskExists(kNested));
+  const Change removed = w.history.changes()->front();
+  const std::string copy = readFile(w.history.copyPath(removed.copy));
+  ASSERT_GE(copy.size(), 2u);
+  EXPECT_EQ(copy.substr(0, 2), "\xFF\xFE") << "UTF-16, as the definition declares";
+  const std::wstring wide = win32::widen(xml);
+  EXPECT_EQ(copy.substr(2), std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2));
+
+  ASSERT_TRUE(undoChange(w.table, removed, w.prompt, w.commit, w.tr)) << ::testing::PrintToString(w.prompt.messages);
+  EXPECT_EQ(tasks.taskXml(kNested), xml);
+  EXPECT_FALSE(tasks.taskEnabled(kNested)) << "back as it was: switched off";
+}
+
+// Wine's own scheduler: it connects, registers, reads and deletes a task by
+// path, but lists none; the node then says so rather than look empty.
+TEST(WineTaskScheduler, ReadsAndDeletesATaskByPathButCannotListSoTheNodeSaysSo) {
+  TaskWorld w;
+  std::vector<RegisteredTaskInfo> all;
+  EXPECT_EQ(w.port.listTasks(all), TaskStatus::Unavailable);
+  auto p = w.pane();
+  EXPECT_TRUE(p->rows().empty());
+  EXPECT_EQ(p.family->listingProblem(), "_TasksUnavailable");
+  EXPECT_TRUE(w.prompt.messages.empty()) << "never a message box for it";
+
+  const std::string path = "\\Velmora smoke";
+  (void)w.port.deleteTask(path);  // left by a run that died
+  ASSERT_EQ(w.port.registerTask(path, sampleTask("C:\\windows\\notepad.exe")), TaskStatus::Ok);
+  RegisteredTaskInfo info;
+  ASSERT_EQ(w.port.readTask(path, info), TaskStatus::Ok);
+  EXPECT_EQ(info.path, path);
+  EXPECT_TRUE(info.enabled);
+  // Wine writes the definition out again from what it keeps of it, which
+  // leaves out the actions: there is a definition, but not the one given.
+  EXPECT_NE(info.xml.find("<Task"), std::string::npos);
+  EXPECT_EQ(w.port.deleteTask(path), TaskStatus::Ok);
+  EXPECT_EQ(w.port.readTask(path, info), TaskStatus::NotFound);
+}
+
+}  // namespace
+}  // namespace velmora::testing
