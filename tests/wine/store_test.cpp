@@ -316,6 +316,24 @@ TEST_F(MsxmlStoreTest, ListingGivesWhatMsxmlGivesWhereTheReadersDiffer) {
   }
 }
 
+// A file cut short (a full disk, a copy that died) at any byte: the listing
+// ends, and gives what MSXML gives, which refuses every cut but the whole.
+TEST_F(MsxmlStoreTest, AFileCutShortAnywhereIsListedAsMsxmlReadsIt) {
+  const std::string whole =
+      "<?xml version=\"1.0\"?>\r\n<config><!-- kept </x> --><toolvelmora>\r\n  "
+      "<disabledregistryitem path=\"P\" valuename=\"a\" valuedata=\"1\"/>\r\n  <note>text</note>\r\n"
+      "  <![CDATA[</y>]]>\r\n</toolvelmora></config>\r\n";
+  const std::string reference = dir.file("reference.xml");
+  for (std::size_t length = 1; length <= whole.size(); ++length) {
+    const std::string cut = whole.substr(0, length);
+    writeFile(reference, cut);
+    writeFile(file, cut);
+    std::vector<StoredItem> items;
+    const StoreStatus status = store.list(kRegistryRecords, items);
+    EXPECT_EQ(asText(status, items), msxmlReading(reference)) << length;
+  }
+}
+
 // A file read through a namespace would take what a change writes where no
 // listing looks (a root in a default namespace hands it to the new element),
 // and an undeclared prefix is refused by MSXML on Windows while Wine's drops

@@ -106,11 +106,22 @@ Quick quickListing(const std::string& bytes, RecordKind kind, bool values, std::
   std::vector<StoredItem> items;
   std::size_t ordinal = 0;
   bool rooted = false;
+  // A file cut short (a full disk, a crash while it was copied) must reach
+  // MSXML, which refuses it, rather than loop or list less.
+  WholeTextCheck check{std::string_view(bytes)};
   XmlNodeType type = XmlNodeType_None;
   HRESULT hr = S_OK;
   while ((hr = reader->Read(&type)) == S_OK) {
+    if (!check.node()) return Quick::LeftToMsxml;
     if (type == XmlNodeType_EndElement) {
       if (!open.empty()) open.pop_back();
+      continue;
+    }
+    if (type == XmlNodeType_Comment || type == XmlNodeType_CDATA || type == XmlNodeType_ProcessingInstruction) {
+      const WCHAR* value = nullptr;
+      UINT length = 0;
+      if (FAILED(reader->GetValue(&value, &length))) return Quick::LeftToMsxml;
+      check.markupValue(value ? std::wstring_view(value, length) : std::wstring_view());
       continue;
     }
     if (type != XmlNodeType_Element) continue;
@@ -137,9 +148,12 @@ Quick quickListing(const std::string& bytes, RecordKind kind, bool values, std::
       if (read) items.push_back(StoredItem{ordinal, std::move(*read)});
       ++ordinal;
     }
-    if (!empty) open.push_back(matches);
+    if (!empty) {
+      check.openElement();
+      open.push_back(matches);
+    }
   }
-  if (hr != S_FALSE || !rooted || !values) return Quick::LeftToMsxml;
+  if (hr != S_FALSE || !rooted || !values || !check.whole()) return Quick::LeftToMsxml;
   out = std::move(items);
   return Quick::Listed;
 }

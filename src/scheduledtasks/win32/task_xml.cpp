@@ -49,23 +49,8 @@ std::optional<XmlElement> elementOf(IXmlReader* reader) {
   return XmlElement{narrow(local), narrow(uri), {}, {}};
 }
 
-// Wine's XmlLite reads text that ends early otherwise than Windows' does,
-// which refuses it. Cut inside character data, a comment, a CDATA section or
-// an instruction, it hands out the same node again without end: every node
-// starts at a character of its own, so more nodes than characters mean
-// that. Cut after an end tag, it closes the elements still open: then the
-// text holds fewer end tags than elements that need one. "</" is literally
-// in end tags only, and in comments, CDATA sections and instructions, whose
-// values tell how often.
-std::size_t endTagsIn(std::wstring_view xml) {
-  std::size_t count = 0;
-  for (std::size_t at = xml.find(L"</"); at != std::wstring_view::npos; at = xml.find(L"</", at + 2)) ++count;
-  return count;
-}
-
 std::optional<XmlElement> treeOf(IXmlReader* reader, std::wstring_view xml) {
-  const std::size_t endTags = endTagsIn(xml);
-  std::size_t needingEndTags = 0, notEndTags = 0, nodes = 0;
+  WholeTextCheck check(xml);
   std::optional<XmlElement> root;
   // The open elements, innermost last. Only the innermost gains children,
   // so the places of the others stay put.
@@ -73,7 +58,7 @@ std::optional<XmlElement> treeOf(IXmlReader* reader, std::wstring_view xml) {
   XmlNodeType type = XmlNodeType_None;
   HRESULT hr = S_OK;
   while ((hr = reader->Read(&type)) == S_OK) {
-    if (++nodes > xml.size()) return std::nullopt;
+    if (!check.node()) return std::nullopt;
     if (type == XmlNodeType_Element) {
       std::optional<XmlElement> element = elementOf(reader);
       if (!element) return std::nullopt;
@@ -85,7 +70,7 @@ std::optional<XmlElement> treeOf(IXmlReader* reader, std::wstring_view xml) {
         placed = &open.back()->children.emplace_back(std::move(*element));
       }
       if (!reader->IsEmptyElement()) {
-        ++needingEndTags;
+        check.openElement();
         open.push_back(placed);
       }
     } else if (type == XmlNodeType_EndElement) {
@@ -96,14 +81,14 @@ std::optional<XmlElement> treeOf(IXmlReader* reader, std::wstring_view xml) {
       UINT length = 0;
       if (FAILED(reader->GetValue(&value, &length))) return std::nullopt;
       const std::wstring_view v = textOf(value, length);
-      if (type != XmlNodeType_Text && type != XmlNodeType_Whitespace) notEndTags += endTagsIn(v);
+      if (type != XmlNodeType_Text && type != XmlNodeType_Whitespace) check.markupValue(v);
       if (type == XmlNodeType_Comment || type == XmlNodeType_ProcessingInstruction) continue;
       if (!open.empty()) open.back()->text += narrow(v);
     } else if (type == XmlNodeType_DocumentType) {
       return std::nullopt;
     }
   }
-  if (hr != S_FALSE || !open.empty() || needingEndTags + notEndTags > endTags) return std::nullopt;
+  if (hr != S_FALSE || !open.empty() || !check.whole()) return std::nullopt;
   return root;
 }
 
