@@ -2,10 +2,15 @@
 // Task definitions shaped as the Task Scheduler exports them, with what
 // reading each must give. Every XML reader the program has (and the tests'
 // own tree builder) reads the same table, so they cannot drift apart.
+#include <gtest/gtest.h>
+
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "scheduledtasks/task_definition.h"
 
 namespace velmora::testing {
 
@@ -302,6 +307,20 @@ inline const std::vector<TaskSample>& taskDefinitionSamples() {
        .is = Is::Unreadable},
   };
   return all;
+}
+
+// Checks what a reader made of a sample against what the sample says.
+inline void expectRead(const TaskSample& sample, const std::optional<TaskDefinition>& definition) {
+  if (sample.is != TaskSample::Is::Task) {
+    EXPECT_FALSE(definition);
+    return;
+  }
+  ASSERT_TRUE(definition);
+  EXPECT_EQ(definition->atLogon, sample.atLogon);
+  EXPECT_EQ(definition->atStartup, sample.atStartup);
+  EXPECT_EQ(definition->hidden, sample.hidden);
+  EXPECT_EQ(definition->needsPassword, sample.needsPassword);
+  EXPECT_EQ(taskCommandText(*definition, sampleComServer), sample.command);
 }
 
 }  // namespace velmora::testing

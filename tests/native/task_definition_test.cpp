@@ -18,17 +18,7 @@ TEST(TaskDefinition, EverySampleReadsAsTheSchedulerMeansIt) {
       continue;
     }
     ASSERT_TRUE(tree);
-    const std::optional<TaskDefinition> definition = readTaskDefinition(*tree);
-    if (sample.is == TaskSample::Is::NotATask) {
-      EXPECT_FALSE(definition);
-      continue;
-    }
-    ASSERT_TRUE(definition);
-    EXPECT_EQ(definition->atLogon, sample.atLogon);
-    EXPECT_EQ(definition->atStartup, sample.atStartup);
-    EXPECT_EQ(definition->hidden, sample.hidden);
-    EXPECT_EQ(definition->needsPassword, sample.needsPassword);
-    EXPECT_EQ(taskCommandText(*definition, sampleComServer), sample.command);
+    expectRead(sample, readTaskDefinition(*tree));
   }
 }
 

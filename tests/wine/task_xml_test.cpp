@@ -10,19 +10,6 @@
 namespace velmora::testing {
 namespace {
 
-void expectRead(const TaskSample& sample, const std::optional<TaskDefinition>& definition) {
-  if (sample.is != TaskSample::Is::Task) {
-    EXPECT_FALSE(definition);
-    return;
-  }
-  ASSERT_TRUE(definition);
-  EXPECT_EQ(definition->atLogon, sample.atLogon);
-  EXPECT_EQ(definition->atStartup, sample.atStartup);
-  EXPECT_EQ(definition->hidden, sample.hidden);
-  EXPECT_EQ(definition->needsPassword, sample.needsPassword);
-  EXPECT_EQ(taskCommandText(*definition, sampleComServer), sample.command);
-}
-
 TEST(TaskXml, EverySampleReadsFromTheSchedulersWideText) {
   for (const TaskSample& sample : taskDefinitionSamples()) {
     SCOPED_TRACE(sample.name);
