@@ -36,6 +36,10 @@ bool declaresUtf8(std::string_view declaration) {
 bool plainXmlMarkup(std::string_view b) {
   constexpr auto npos = std::string_view::npos;
   const std::size_t start = b.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+  // Elements opened and not yet closed: a file cut short leaves some open,
+  // or has none at all.
+  std::size_t open = 0;
+  bool elements = false;
   for (std::size_t i = b.find('<', start); i != npos; i = b.find('<', i)) {
     if (b.substr(i, 4) == "<!--" || b.substr(i, 9) == "<![CDATA[") {
       i = b.find(b[i + 2] == '-' ? "-->" : "]]>", i + 4);
@@ -57,6 +61,9 @@ bool plainXmlMarkup(std::string_view b) {
     }
     if (b.substr(i, 2) == "<!") return false;  // a document type
     const bool closing = b.substr(i, 2) == "</";
+    if (closing && open == 0) return false;
+    elements = true;
+    bool empty = false;
     i = nameEnd(b, i + (closing ? 2 : 1));
     for (;;) {
       if (i == npos) return false;
@@ -67,6 +74,7 @@ bool plainXmlMarkup(std::string_view b) {
       if (b[i] == '/' && !closing) {
         if (b.substr(i, 2) != "/>") return false;
         ++i;
+        empty = true;
         break;
       }
       if (closing || i == before) return false;  // an attribute needs space before it
@@ -79,9 +87,14 @@ bool plainXmlMarkup(std::string_view b) {
       i = b.find(b[i], i + 1);
       if (i != npos) ++i;
     }
+    if (closing) {
+      --open;
+    } else if (!empty) {
+      ++open;
+    }
     ++i;
   }
-  return true;
+  return elements && open == 0;
 }
 
 bool plainXmlCharacters(std::string_view b) {

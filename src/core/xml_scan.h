@@ -19,7 +19,8 @@ bool plainXmlCharacters(std::string_view bytes);
 // Every tag has names of plain ASCII (not starting with a digit) and white
 // space before each attribute; the declaration, if any, opens the file and
 // names UTF-8 or no encoding; no other instruction is named xml; there is no
-// document type.
+// document type; and there is an element, each closed as often as opened
+// (a file cut short has one open, or none at all).
 bool plainXmlMarkup(std::string_view bytes);
 // Both.
 bool plainXml(std::string_view bytes);

@@ -106,22 +106,11 @@ Quick quickListing(const std::string& bytes, RecordKind kind, bool values, std::
   std::vector<StoredItem> items;
   std::size_t ordinal = 0;
   bool rooted = false;
-  // A file cut short (a full disk, a crash while it was copied) must reach
-  // MSXML, which refuses it, rather than loop or list less.
-  WholeTextCheck check{std::string_view(bytes)};
   XmlNodeType type = XmlNodeType_None;
   HRESULT hr = S_OK;
   while ((hr = reader->Read(&type)) == S_OK) {
-    if (!check.node()) return Quick::LeftToMsxml;
     if (type == XmlNodeType_EndElement) {
       if (!open.empty()) open.pop_back();
-      continue;
-    }
-    if (type == XmlNodeType_Comment || type == XmlNodeType_CDATA || type == XmlNodeType_ProcessingInstruction) {
-      const WCHAR* value = nullptr;
-      UINT length = 0;
-      if (FAILED(reader->GetValue(&value, &length))) return Quick::LeftToMsxml;
-      check.markupValue(value ? std::wstring_view(value, length) : std::wstring_view());
       continue;
     }
     if (type != XmlNodeType_Element) continue;
@@ -148,12 +137,9 @@ Quick quickListing(const std::string& bytes, RecordKind kind, bool values, std::
       if (read) items.push_back(StoredItem{ordinal, std::move(*read)});
       ++ordinal;
     }
-    if (!empty) {
-      check.openElement();
-      open.push_back(matches);
-    }
+    if (!empty) open.push_back(matches);
   }
-  if (hr != S_FALSE || !rooted || !values || !check.whole()) return Quick::LeftToMsxml;
+  if (hr != S_FALSE || !rooted || !values) return Quick::LeftToMsxml;
   out = std::move(items);
   return Quick::Listed;
 }
@@ -216,10 +202,15 @@ StoreStatus msxmlListing(IXMLDOMDocument* doc, RecordKind kind, std::vector<Stor
 
 StoreStatus readStore(const std::string& bytes, RecordKind kind, std::vector<StoredItem>& out,
                       IXMLDOMDocument* loaded) {
-  switch (quickListing(bytes, kind, !leftToMsxml(bytes), out)) {
-    case Quick::Listed: return StoreStatus::Ok;
-    case Quick::NoStore: return StoreStatus::Unreadable;
-    case Quick::LeftToMsxml: break;
+  // Markup that is not whole (a file cut short) never reaches XmlLite: Wine's
+  // stops the whole program on some of it (an assertion) and goes round in
+  // circles on more, where MSXML simply refuses it.
+  if (plainXmlMarkup(bytes)) {
+    switch (quickListing(bytes, kind, !leftToMsxml(bytes), out)) {
+      case Quick::Listed: return StoreStatus::Ok;
+      case Quick::NoStore: return StoreStatus::Unreadable;
+      case Quick::LeftToMsxml: break;
+    }
   }
   ComScope com;
   ComPtr<IXMLDOMDocument> own;
