@@ -80,11 +80,12 @@ if [ -z "$wid" ]; then
 fi
 sleep 2
 # A script may show a node first: VELMORA_SHOW_NODE=N moves the tree's
-# selection N items down (the tree has the focus at start).
+# selection N items down (the tree has the focus at start), then waits
+# VELMORA_SHOW_WAIT seconds (1) for the node's pane.
 if [ -n "${VELMORA_SHOW_NODE:-}" ]; then
   xdotool windowfocus --sync "$wid" 2>/dev/null || true
   for _ in $(seq 1 "$VELMORA_SHOW_NODE"); do xdotool key Down; sleep 0.1; done
-  sleep 1
+  sleep "${VELMORA_SHOW_WAIT:-1}"
 fi
 import -window "$wid" "$shot" 2>/dev/null || import -window root "$shot"
 say "screenshot of the running window: $shot"
