@@ -67,9 +67,9 @@ class EntryFamily {
 
   // Every entry of the family's locations, in the order the pane shows them.
   virtual std::vector<Row> list() = 0;
-  // Completes columns 4 and 5 of a row of the latest listing: the publisher
-  // of its program file, or "File not found". A file is looked up once per
-  // listing, however many rows share it.
+  // Completes columns 4 to 6 of a row of the latest listing: the publisher
+  // of its program file and who signed it, or "File not found". A file is
+  // looked up once per listing, however many rows share it.
   virtual void describe(Row& row) = 0;
 
   // The entry dialog's content for an entry (Modify, Property).
