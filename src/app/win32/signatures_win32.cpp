@@ -6,6 +6,7 @@
 #include <softpub.h>
 #include <mscat.h>
 
+#include <optional>
 #include <type_traits>
 #include <vector>
 
@@ -98,16 +99,16 @@ bool noSignature(LONG status) {
          status == TRUST_E_PROVIDER_UNKNOWN;
 }
 
-// The file's signature through the system's catalogs: Unsigned when none
-// lists its hash (or there are no catalog functions).
-FileSignature verifyByCatalog(const Trust& t, const std::wstring& path, HANDLE file) {
-  if (!t.catalogFromHash || !t.catalogInfo || !t.releaseCatalog || !t.release) return {SignatureVerdict::Unsigned, {}};
+// The file's signature through the catalogs that hash files with SHA-256
+// (`sha256`) or SHA-1; nothing when none lists the file, or the functions
+// for that hash are missing.
+std::optional<FileSignature> lookInCatalogs(const Trust& t, const std::wstring& path, HANDLE file, bool sha256) {
   GUID driverAction = DRIVER_ACTION_VERIFY;
   HCATADMIN admin = nullptr;
-  // SHA-256 catalogs where the system has them (Windows 8 on), SHA-1 before.
-  const bool sha256 = t.acquire2 && t.hash2 && t.acquire2(&admin, &driverAction, L"SHA256", nullptr, 0);
-  if (!sha256 && !(t.acquire && t.hash && t.acquire(&admin, &driverAction, 0))) return {SignatureVerdict::Unsigned, {}};
-  FileSignature result{SignatureVerdict::Unsigned, {}};
+  const bool acquired = sha256 ? t.acquire2 && t.hash2 && t.acquire2(&admin, &driverAction, L"SHA256", nullptr, 0)
+                               : t.acquire && t.hash && t.acquire(&admin, &driverAction, 0);
+  if (!acquired) return std::nullopt;
+  std::optional<FileSignature> result;
   std::vector<BYTE> hash(64);
   DWORD size = static_cast<DWORD>(hash.size());
   SetFilePointer(file, 0, nullptr, FILE_BEGIN);
@@ -147,6 +148,17 @@ FileSignature verifyByCatalog(const Trust& t, const std::wstring& path, HANDLE f
   }
   t.release(admin, 0);
   return result;
+}
+
+// The file's signature through the system's catalogs: Unsigned when none
+// lists its hash (or there are no catalog functions). Windows 8 on keeps
+// SHA-256 catalogs; older systems, and some catalogs still, SHA-1.
+FileSignature verifyByCatalog(const Trust& t, const std::wstring& path, HANDLE file) {
+  if (!t.catalogFromHash || !t.catalogInfo || !t.releaseCatalog || !t.release) return {SignatureVerdict::Unsigned, {}};
+  for (const bool sha256 : {true, false}) {
+    if (auto found = lookInCatalogs(t, path, file, sha256)) return *found;
+  }
+  return {SignatureVerdict::Unsigned, {}};
 }
 
 }  // namespace
