@@ -1,4 +1,4 @@
-// (e) Scheduled tasks: the family's listing of 300 tasks in ten folders
+// (f) Scheduled tasks: the family's listing of 300 tasks in ten folders
 // through the Task Scheduler double (the scheduler's real interfaces, in
 // process), next to the enumeration alone, so our own part shows.
 #include "task_bench.h"
@@ -37,7 +37,7 @@ void scheduledTasks(const Translator& translator, int runs) {
   std::vector<RegisteredTaskInfo> all;
   const Figures bare = measure(runs, [&] { (void)port.listTasks(all); });
 
-  std::printf("\n(e) Scheduled tasks: %d tasks in 10 folders through the Task Scheduler double\n", kTasks);
+  std::printf("\n(f) Scheduled tasks: %d tasks in 10 folders through the Task Scheduler double\n", kTasks);
   std::printf("  %-56s %8.1f %8.1f\n", "listing (the family's list: rows of logon and boot tasks)", listed.median,
               listed.min);
   std::printf("  %-56s %8.1f %8.1f\n", "  of which the enumeration (TaskPort::listTasks)", bare.median, bare.min);

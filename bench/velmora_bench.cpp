@@ -32,6 +32,7 @@
 #include "programlist/program_list_family.h"
 #include "programlist/win32/short_path_win32.h"
 #include "registry/registry_family.h"
+#include "signed_by_bench.h"
 #include "startupfolder/folder_location.h"
 #include "startupfolder/folder_scan.h"
 #include "startupfolder/startup_folder_family.h"
@@ -573,7 +574,7 @@ void mainWindow(HINSTANCE instance, const BenchData& data, Ports& ports, Ports& 
        measurePaneCreation(instance, nothing, emptyPorts, runs));
 }
 
-int run(int runs) {
+int run(int runs, bool signedByOnly) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   INITCOMMONCONTROLSEX controls{sizeof controls,
                                 ICC_BAR_CLASSES | ICC_COOL_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
@@ -609,6 +610,10 @@ int run(int runs) {
     return IDOK;
   });
 
+  if (signedByOnly) {
+    signedByPane(instance, language, runs);
+    return messages.empty() ? 0 : 2;
+  }
   Ports ports(data, language);
   registryPane(instance, data, ports, language, runs);
   startupFolderPane(instance, data, ports, runs);
@@ -618,6 +623,7 @@ int run(int runs) {
   Ports emptyPorts(nothing, language);
   mainWindow(instance, data, ports, stampedPorts, nothing, emptyPorts, runs);
   scheduledTasks(language, runs);
+  signedByPane(instance, language, runs);
 
   for (const std::wstring& text : messages) {
     std::printf("WARNING: a message appeared: %s\n", win32::narrow(text).c_str());
@@ -631,12 +637,14 @@ int run(int runs) {
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::atoi(argv[1]) : velmora::bench::kDefaultRuns;
   if (runs < 1) {
-    std::fprintf(stderr, "usage: velmora_bench [runs]\n");
+    std::fprintf(stderr, "usage: velmora_bench [runs [signed-by]]\n");
     return 1;
   }
   setvbuf(stdout, nullptr, _IONBF, 0);
   const HRESULT com = CoInitialize(nullptr);
-  const int result = velmora::bench::run(runs);
+  // "signed-by" after the runs measures (e) alone.
+  const bool signedByOnly = argc > 2 && std::string(argv[2]) == "signed-by";
+  const int result = velmora::bench::run(runs, signedByOnly);
   if (SUCCEEDED(com)) CoUninitialize();
   return result;
 }

@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-x86-64-posix
   wine64 xvfb x11-utils imagemagick xdotool
   nsis zip unzip
+  osslsigncode openssl
 )
 
 missing=()

@@ -14,15 +14,15 @@ CsvWriter exportEntries(const FamilyTable& families, const Translator& translato
   auto text = [&](const char* key) { return translator.translate(key); };
   CsvWriter csv;
   csv.record({text("_ExportLocation"), text("_Name"), text("_Type"), text("_Data"), text("_ExportState"),
-              text("_Publisher"), text("_Status")});
+              text("_Publisher"), text("_Status"), text("_SignedBy")});
   for (const FamilyId id : families.ids()) {
     const auto pane = families.family(id).make(families.familyLocations(id));
     for (Row r : pane->list()) {
-      pane->describe(r);
+      pane->describe(r);  // the signer too: the export asks for every row
       const char* state = r.origin == RowOrigin::OffInWindows ? "_ExportStateOffInWindows"
                           : r.state == RowState::Live      ? "_ExportStateEnabled"
                                                            : "_ExportStateDisabled";
-      csv.record({r.path, r.name, r.type, r.data, text(state), r.publisher, r.status});
+      csv.record({r.path, r.name, r.type, r.data, text(state), r.publisher, r.status, r.signedBy});
     }
   }
   return csv;

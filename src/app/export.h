@@ -12,7 +12,7 @@ class Translator;
 
 // Lists each family once over all the places its nodes show and writes a
 // header and one record an entry: location, name, type, command, state,
-// publisher, status. Texts come from the language table.
+// publisher, status, signed by. Texts come from the language table.
 CsvWriter exportEntries(const FamilyTable& families, const Translator& translator);
 
 // "Velmora startup entries YYYY-MM-DD.csv".

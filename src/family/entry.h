@@ -25,10 +25,14 @@ struct Row {
   std::string publisher;  // column 4, _Publisher: who made the program file
   std::string status;     // column 5, _Status: what stops or threatens it, "; "-joined
   RowOrigin origin = RowOrigin::Live;
-  // The command line whose program file columns 4 and 5 still have to
+  // The command line whose program file columns 4 to 6 still have to
   // describe (EntryFamily::describe); empty once that is done. Looking files
   // up costs, so it is done for the rows someone looks at.
   std::string program;
+  std::string signedBy;  // column 6, _SignedBy: who signed the program file, or that none did
+  // The program file's signature verified with a Microsoft signer: one of
+  // Windows' own, which the user may hide.
+  bool signedByMicrosoft = false;
   bool operator==(const Row&) const = default;
 };
 

@@ -71,9 +71,9 @@ class EntryFamily {
   // shown instead of the counts of a list that would look empty; "" when it
   // could.
   virtual std::string listingProblem() const { return {}; }
-  // Completes columns 4 and 5 of a row of the latest listing: the publisher
-  // of its program file, or "File not found". A file is looked up once per
-  // listing, however many rows share it.
+  // Completes columns 4 to 6 of a row of the latest listing: the publisher
+  // of its program file and who signed it, or "File not found". A file is
+  // looked up once per listing, however many rows share it.
   virtual void describe(Row& row) = 0;
 
   // The entry dialog's content for an entry (Modify, Property).

@@ -20,6 +20,7 @@ namespace velmora {
 
 class LocationOpener;
 class ProgramFileLookup;
+class SignatureMemory;
 class Translator;
 
 // A family's name: "registry", "programlist", "startupfolder" (the folder of
@@ -61,6 +62,9 @@ struct FamilyContext {
   ChangeCopies* copies = nullptr;
   // Opens a row's location for the user; none: Open Location does nothing.
   LocationOpener* opener = nullptr;
+  // Who signed rows' program files, remembered for the session; none:
+  // column 6 stays empty.
+  SignatureMemory* signatures = nullptr;
 };
 
 // Which set of content keys a family's log records use:

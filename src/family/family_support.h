@@ -137,9 +137,12 @@ class FamilySupport {
   void describeRows(std::vector<Row>& rows, const std::function<std::string(const Row&)>& commandLineOf,
                     const std::function<std::string_view(const Row&)>& notRun = {});
   // Completes a row of the latest listing: the publisher of its program file
-  // (resolved as Windows does), or _StatusFileMissing. Each file is looked
-  // up and its version resource read once per listing. A row whose entry an
-  // Enable or Disable moved since loses the status of where it was.
+  // (resolved as Windows does) and who signed it (_SignatureNone,
+  // _SignatureInvalid), or _StatusFileMissing. Each file is looked up and
+  // its version resource read once per listing; its signature is checked
+  // once per session and version of the file (FamilyContext::signatures).
+  // A row whose entry an Enable or Disable moved since loses the status of
+  // where it was.
   void describe(Row& row);
   // Whether Windows can open a file of this name from a startup folder: it
   // has an extension that is a program's or has a program registered to
@@ -173,6 +176,8 @@ class FamilySupport {
   // The first record a disabled entry stands for: Done with `found` set,
   // Stale when there is none, Failed after telling why the store is unreadable.
   Outcome locateRecord(const EntryRef& entry, StoredItem& found) const;
+  // Column 6 of a row whose program file is at `path`.
+  void describeSignature(Row& row, const std::string& path);
 
   template <class Steps>
   OperationResult run(UserPrompt* prompt, Steps&& steps) {
@@ -208,6 +213,7 @@ class FamilySupport {
   class FileMemory;
   std::shared_ptr<FileMemory> files_;
   std::string fileMissingText_;
+  std::string unsignedText_, invalidText_;
   // The statuses of the latest listing that hold only where an entry was.
   std::string offText_;
   std::string cameBackText_;

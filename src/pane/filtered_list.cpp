@@ -10,7 +10,8 @@ bool rowMatches(const Row& row, std::string_view filter) {
   // Every column the user sees.
   return filter.empty() || containsIgnoreCase(row.name, filter) || containsIgnoreCase(row.type, filter) ||
          containsIgnoreCase(row.data, filter) || containsIgnoreCase(row.path, filter) ||
-         containsIgnoreCase(row.publisher, filter) || containsIgnoreCase(row.status, filter);
+         containsIgnoreCase(row.publisher, filter) || containsIgnoreCase(row.status, filter) ||
+         containsIgnoreCase(row.signedBy, filter);
 }
 
 void FilteredList::setRows(std::vector<Row> rows) {
@@ -29,11 +30,16 @@ void FilteredList::takeStatesFromList() {
 
 void FilteredList::apply() {
   source_.clear();
+  hidden_ = 0;
   std::vector<Row> shown;
   shown.reserve(all_.size());
   for (std::size_t i = 0; i < all_.size(); ++i) {
     if (filtered() && describe_) describe_(all_[i]);
     if (!rowMatches(all_[i], filter_)) continue;
+    if (hideMicrosoft_ && all_[i].signedByMicrosoft) {
+      ++hidden_;
+      continue;
+    }
     source_.push_back(i);
     shown.push_back(all_[i]);
   }
@@ -42,11 +48,23 @@ void FilteredList::apply() {
 
 void FilteredList::setFilter(std::string filter) {
   if (filter == filter_) return;
+  filter_ = std::move(filter);
+  reapply();
+}
+
+void FilteredList::hideMicrosoft(bool hide) {
+  if (hide == hideMicrosoft_) return;
+  hideMicrosoft_ = hide;
+  reapply();
+}
+
+void FilteredList::reapply() {
+  // The boxes are read before the rows are set again; the selection is
+  // taken from the rows as they were.
   takeStatesFromList();
   const int was = shown_.selected();
   const std::size_t selectedSource =
       was >= 0 && was < static_cast<int>(source_.size()) ? source_[static_cast<std::size_t>(was)] : all_.size();
-  filter_ = std::move(filter);
   apply();
   const auto at = std::find(source_.begin(), source_.end(), selectedSource);
   if (at != source_.end()) shown_.select(static_cast<int>(at - source_.begin()));
@@ -66,6 +84,7 @@ RowCounts FilteredList::counts() const {
   RowCounts c;
   c.shown = shown_.count();
   c.total = static_cast<int>(all_.size());
+  c.hidden = hidden_;
   // The boxes in the list are the truth for the rows shown.
   std::vector<bool> seen(all_.size(), false);
   const int n = std::min(c.shown, static_cast<int>(source_.size()));

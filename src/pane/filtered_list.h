@@ -22,6 +22,7 @@ struct RowCounts {
   int shown = 0;
   int total = 0;
   int disabled = 0;  // of all rows, shown or not
+  int hidden = 0;    // rows the filter lets through that are hidden as Microsoft's
 };
 
 class FilteredList : public EntryList {
@@ -30,7 +31,7 @@ class FilteredList : public EntryList {
   // there, row texts are not read back for it.
   FilteredList(EntryList& shown, const CheckBoxes& boxes) : shown_(shown), boxes_(boxes) {}
 
-  // Completes a row's columns 4 and 5 (EntryFamily::describe): a filter
+  // Completes a row's columns 4 to 6 (EntryFamily::describe): a filter
   // looks at them, so it completes every row it matches against.
   void setDescriber(std::function<void(Row&)> describe) { describe_ = std::move(describe); }
 
@@ -38,7 +39,11 @@ class FilteredList : public EntryList {
   // selected when it is still shown.
   void setFilter(std::string filter);
   [[nodiscard]] const std::string& filter() const { return filter_; }
-  [[nodiscard]] bool filtered() const { return !filter_.empty(); }
+  [[nodiscard]] bool filtered() const { return !filter_.empty() || hideMicrosoft_; }
+  // Hides, or shows again, the rows whose program file Microsoft signed
+  // (Row::signedByMicrosoft), now and after every refill.
+  void hideMicrosoft(bool hide);
+  [[nodiscard]] bool hidingMicrosoft() const { return hideMicrosoft_; }
   [[nodiscard]] RowCounts counts() const;
 
   // EntryList
@@ -54,6 +59,9 @@ class FilteredList : public EntryList {
   // The boxes the user set in the list since it was filled.
   void takeStatesFromList();
   void apply();
+  // Shows what the filter and the check box let through, keeping the
+  // selected row selected when it still is.
+  void reapply();
 
   [[nodiscard]] RowState shownState(int index) const;
 
@@ -61,6 +69,8 @@ class FilteredList : public EntryList {
   const CheckBoxes& boxes_;
   std::function<void(Row&)> describe_;
   std::string filter_;
+  bool hideMicrosoft_ = false;
+  int hidden_ = 0;
   std::vector<Row> all_;
   std::vector<std::size_t> source_;  // shown row -> its index in all_
 };

@@ -35,11 +35,12 @@ class RecordingFamily : public EntryFamily {
     calls.push_back("fill");
     return rowsToFill;
   }
-  // Completes a row as a family would: the publisher from the program.
+  // Completes a row as a family would: publisher and signer from the program.
   void describe(Row& row) override {
     ++describes;
     if (row.program.empty()) return;
     row.publisher = "Maker of " + row.program;
+    row.signedBy = "Signer of " + row.program;
     row.program.clear();
   }
   EntryDialogData dialogData(const EntryRef& e) const override { return {"Recorded", e.location, e.name, e.data, {}, {}}; }

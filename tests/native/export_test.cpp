@@ -52,7 +52,8 @@ TEST(Export, EveryEntryOfEveryPlaceOnceLiveAndDisabled) {
   RealFamilies f(reg);
   f.tr.texts = {{"_ExportLocation", "Location"}, {"_Name", "Name"}, {"_Type", "Type"}, {"_Data", "Command"},
                 {"_ExportState", "State"}, {"_ExportStateEnabled", "enabled"}, {"_ExportStateDisabled", "disabled"},
-                {"_ExportStateOffInWindows", "turned off in Windows"}, {"_Publisher", "Publisher"}, {"_Status", "Status"}};
+                {"_ExportStateOffInWindows", "turned off in Windows"}, {"_Publisher", "Publisher"}, {"_Status", "Status"},
+                {"_SignedBy", "Signed by"}};
   ASSERT_EQ(f.store.add(RecordKind{"disabledregistryitem"},
                         DisabledItem{"HKEY_CURRENT_USER\\" + run, "Old, \"quoted\"", "C:\\old.exe"}),
             StoreStatus::Ok);
@@ -60,7 +61,7 @@ TEST(Export, EveryEntryOfEveryPlaceOnceLiveAndDisabled) {
   const CsvWriter csv = exportEntries(f.table, f.tr);
   const auto got = lines(csv.text());
   ASSERT_FALSE(got.empty());
-  EXPECT_EQ(got[0], "Location,Name,Type,Command,State,Publisher,Status");
+  EXPECT_EQ(got[0], "Location,Name,Type,Command,State,Publisher,Status,Signed by");
   const std::string hkcuRun = "HKEY_CURRENT_USER\\" + run;
   // The value shows under three tree nodes; it is exported once.
   EXPECT_EQ(std::count_if(got.begin(), got.end(), [](const std::string& l) { return l.find(",Tool,") != std::string::npos; }), 1);

@@ -98,7 +98,7 @@ struct ResourceKeys {
   std::vector<std::string> titles;                          // menu bar titles
   std::map<std::string, std::vector<std::string>> items;    // items of each title's menu
   std::vector<std::string> buttons;                         // pane buttons
-  std::vector<std::string> labels;                          // the main window's labels (the filter's)
+  std::vector<std::string> labels;                          // the main window's labels and check box
 };
 
 std::string quotedText(const std::string& line) {
@@ -150,7 +150,7 @@ ResourceKeys resourceKeys() {
       keys.items[popup].push_back(itemKey(quotedText(line)));
     } else if (block == Pane && first == "PUSHBUTTON") {
       keys.buttons.push_back(quotedText(line));
-    } else if (block == Frame && first == "LTEXT") {
+    } else if (block == Frame && (first == "LTEXT" || first == "AUTOCHECKBOX")) {
       keys.labels.push_back(quotedText(line));
     }
   }
@@ -201,7 +201,8 @@ TEST(ShippedLanguageFiles, MnemonicsOfMenusAndPaneButtonsNeverShadowEachOther) {
   const ResourceKeys rc = resourceKeys();
   ASSERT_EQ(rc.titles.size(), 4u) << "the menu bar of the resources";
   ASSERT_EQ(rc.buttons.size(), 8u) << "the pane's buttons";
-  ASSERT_EQ(rc.labels, std::vector<std::string>{"_FilterLabel"}) << "the main window's labels";
+  ASSERT_EQ(rc.labels, (std::vector<std::string>{"_FilterLabel", "_HideWindowsEntries"}))
+      << "the main window's labels and check box";
   for (const auto& f : shippedFiles()) {
     const std::string text = textOf(f);
     auto shown = [&](const std::string& key) { return profileLookup(text, "String", key).value_or(key); };
@@ -232,9 +233,12 @@ TEST(ShippedLanguageFiles, MnemonicsOfMenusAndPaneButtonsNeverShadowEachOther) {
       EXPECT_TRUE(buttonLetters.emplace(*m, key).second)
           << f.filename() << ": pane buttons " << buttonLetters[*m] << " and " << key << " share '" << *m << "'";
     }
+    std::map<std::string, std::string> labelLetters;
     for (const auto& key : rc.labels) {
       const auto m = letter(key);
       ASSERT_TRUE(m) << f.filename() << ": label " << key << " has no mnemonic: " << shown(key);
+      EXPECT_TRUE(labelLetters.emplace(*m, key).second)
+          << f.filename() << ": " << labelLetters[*m] << " and " << key << " share '" << *m << "'";
       EXPECT_FALSE(titleLetters.count(*m)) << f.filename() << ": label " << key << " shadows menu title "
                                            << titleLetters[*m];
       EXPECT_FALSE(buttonLetters.count(*m)) << f.filename() << ": label " << key << " shares '" << *m

@@ -214,6 +214,7 @@ TEST_F(PaneTest, TheListShowsTheLatestRowsAndDescribesOnlyThoseItAsksFor) {
   EXPECT_LT(family->describes, 200) << "not every row of a long list";
   EXPECT_EQ(listText(350, 0), "row350");
   EXPECT_EQ(listText(350, 4), "Maker of C:\\p350.exe");
+  EXPECT_EQ(listText(350, 6), "Signer of C:\\p350.exe");
   EXPECT_EQ(image(351), 1);
 
   family->rowsToFill = rows(50, "again");
@@ -555,6 +556,7 @@ void setClipboardText(HWND owner, const std::wstring& text) {
 TEST_F(PaneTest, CtrlCInTheListCopiesTheSelectedRowsUnderTheVisibleColumnTitles) {
   translator.texts["_Publisher"] = "Publisher";
   translator.texts["_Status"] = "Status";
+  translator.texts["_SignedBy"] = "Signed by";
   auto rows = threeRows();
   rows[1].name = "t\xC5\x82o\tabs";  // a tab of its own, and a letter beyond ASCII
   rows[1].program = "two.exe";       // described when shown: "Maker of two.exe"
@@ -568,15 +570,16 @@ TEST_F(PaneTest, CtrlCInTheListCopiesTheSelectedRowsUnderTheVisibleColumnTitles)
   select(1);
   EXPECT_TRUE(pane->translateKeys(ctrlC));
   EXPECT_EQ(clipboardText(parent),
-            L"Name\tType\tCommand\tWhere\tPublisher\tStatus\r\n"
-            L"t\u0142o abs\tRegistry value\tC:\\two.exe -q\tHKEY_CURRENT_USER\\Run\tMaker of two.exe\t\r\n");
+            L"Name\tType\tCommand\tWhere\tPublisher\tStatus\tSigned by\r\n"
+            L"t\u0142o abs\tRegistry value\tC:\\two.exe -q\tHKEY_CURRENT_USER\\Run\tMaker of two.exe\t\t"
+            L"Signer of two.exe\r\n");
 
   // A column the user dragged to nothing is left out.
   SendMessageW(list, LVM_SETCOLUMNWIDTH, 3, 0);
   EXPECT_TRUE(pane->translateKeys(ctrlC));
   EXPECT_EQ(clipboardText(parent),
-            L"Name\tType\tCommand\tPublisher\tStatus\r\n"
-            L"t\u0142o abs\tRegistry value\tC:\\two.exe -q\tMaker of two.exe\t\r\n");
+            L"Name\tType\tCommand\tPublisher\tStatus\tSigned by\r\n"
+            L"t\u0142o abs\tRegistry value\tC:\\two.exe -q\tMaker of two.exe\t\tSigner of two.exe\r\n");
 
   // Outside the list Ctrl+C is the control's own.
   setClipboardText(parent, L"kept");
@@ -678,8 +681,8 @@ TEST_F(PaneTest, ChangeOfDpiScalesControlsMarginsAndColumnsAndBack) {
   open(threeRows());
   ASSERT_EQ(pane->dpi(), 96) << "the test prefix runs at 96 DPI";
   SendMessageW(list, LVM_SETCOLUMNWIDTH, 2, MAKELPARAM(101, 0));  // as a user drags it
-  const int before[] = {150, 60, 101, 350, 180, 240};
-  for (int c = 0; c < 6; ++c) ASSERT_EQ(columnWidth(list, c), before[c]) << c;
+  const int before[] = {150, 60, 101, 350, 180, 240, 180};
+  for (int c = 0; c < 7; ++c) ASSERT_EQ(columnWidth(list, c), before[c]) << c;
   const RECT button0 = childRect(pane->hwnd(), GetDlgItem(pane->hwnd(), IDC_MODIFY));
   const RECT list0 = childRect(pane->hwnd(), list);
   RECT client;
@@ -689,7 +692,7 @@ TEST_F(PaneTest, ChangeOfDpiScalesControlsMarginsAndColumnsAndBack) {
       win32::rescaledFont(reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)), 96, 192);
   pane->changeDpi(192, font.get());
   EXPECT_EQ(pane->dpi(), 192);
-  for (int c = 0; c < 6; ++c) EXPECT_EQ(columnWidth(list, c), before[c] * 2) << c;
+  for (int c = 0; c < 7; ++c) EXPECT_EQ(columnWidth(list, c), before[c] * 2) << c;
   const RECT button1 = childRect(pane->hwnd(), GetDlgItem(pane->hwnd(), IDC_MODIFY));
   EXPECT_EQ(button1.left, button0.left * 2);
   EXPECT_EQ(button1.bottom, button0.bottom * 2);
@@ -703,7 +706,7 @@ TEST_F(PaneTest, ChangeOfDpiScalesControlsMarginsAndColumnsAndBack) {
   // And back to 96, in the template's own font again.
   const HFONT templateFont = reinterpret_cast<HFONT>(SendMessageW(pane->hwnd(), WM_GETFONT, 0, 0));
   pane->changeDpi(96, templateFont);
-  for (int c = 0; c < 6; ++c) EXPECT_EQ(columnWidth(list, c), before[c]) << c;
+  for (int c = 0; c < 7; ++c) EXPECT_EQ(columnWidth(list, c), before[c]) << c;
   const RECT list2 = childRect(pane->hwnd(), list);
   EXPECT_TRUE(EqualRect(&list0, &list2));
   pane.reset();

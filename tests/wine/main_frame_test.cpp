@@ -19,6 +19,7 @@
 #include "fakes/recording_family.h"
 #include "lang/win32/translate_win32.h"
 #include "app/win32/tree_images.h"
+#include "app/win32/user_settings_win32.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/known_folders.h"
 #include "platform/win32/wide.h"
@@ -553,6 +554,51 @@ TEST_F(FrameTest, EscapeNeverClosesTheWindowAndClearsAFilterFromAnywhere) {
 
 }
 
+// The check box beside the filter hides the rows Microsoft signed in every
+// pane, says how many in the status bar, and is kept for the next start
+// under HKEY_CURRENT_USER\Software\Velmora (of this throwaway prefix).
+TEST_F(FrameTest, HideWindowsEntriesHidesMicrosoftsRowsCountsThemAndIsKept) {
+  translator.texts["_StatusFiltered"] = "%s of %s entries";
+  translator.texts["_StatusHiddenMicrosoft"] = "%s hidden (signed by Microsoft)";
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Velmora", L"HideWindowsEntries");
+  open(translator);
+  HWND hide = GetDlgItem(hwnd, IDC_HIDEWINDOWS);
+  ASSERT_NE(hide, nullptr);
+  EXPECT_EQ(IsDlgButtonChecked(hwnd, IDC_HIDEWINDOWS), BST_UNCHECKED) << "off by default";
+  Row windows{"Explorer", "t", "d", "p", RowState::Live};
+  windows.signedByMicrosoft = true;
+  families[1]->rowsToFill = {windows, Row{"Tool", "t", "d", "p", RowState::Live}};
+  select(1);
+  ASSERT_EQ(frame->pane(1).rows().count(), 2);
+
+  SendMessageW(hide, BM_CLICK, 0, 0);
+  ASSERT_EQ(frame->pane(1).rows().count(), 1);
+  EXPECT_EQ(frame->pane(1).rows().text(0, 0), "Tool");
+  EXPECT_EQ(statusText(frame->statusBar()), L"1 of 2 entries; 1 hidden (signed by Microsoft)");
+  // The box sits right of the filter box, whole, on the same line.
+  RECT box{}, check{}, client{};
+  GetWindowRect(frame->filterBox(), &box);
+  GetWindowRect(hide, &check);
+  GetClientRect(hwnd, &client);
+  MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&box), 2);
+  MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&check), 2);
+  EXPECT_LE(box.right, check.left);
+  EXPECT_LE(check.right, client.right);
+  EXPECT_EQ(check.top, box.top);
+
+  // The next start remembers it and hides from the first fill.
+  frame.reset();
+  open(translator);
+  EXPECT_EQ(IsDlgButtonChecked(hwnd, IDC_HIDEWINDOWS), BST_CHECKED);
+  families[1]->rowsToFill = {windows};
+  select(1);
+  EXPECT_EQ(frame->pane(1).rows().count(), 0);
+  SendMessageW(GetDlgItem(hwnd, IDC_HIDEWINDOWS), BM_CLICK, 0, 0);
+  EXPECT_EQ(frame->pane(1).rows().count(), 1);
+  EXPECT_FALSE(win32::readChoice(L"HideWindowsEntries", true));
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Velmora", L"HideWindowsEntries");
+}
+
 TEST_F(FrameTest, FilterAboveTheSplitterAndStatusBarBelowIt) {
   open(translator);
   RECT client{}, box{}, splitter{}, status{};
@@ -629,7 +675,7 @@ TEST_F(FrameTest, AnUndoInTheChangeHistoryRefreshesTheVisiblePaneWhileTheDialogI
 
 std::vector<int> columnWidths(HWND list) {
   std::vector<int> out;
-  for (int c = 0; c < 6; ++c) out.push_back(static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, c, 0)));
+  for (int c = 0; c < 7; ++c) out.push_back(static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, c, 0)));
   return out;
 }
 
@@ -656,7 +702,7 @@ TEST_F(FrameTest, AChangeOfDpiTakesTheSuggestedRectangleAndScalesTheLayout) {
   EXPECT_EQ(width(tree), 250);
   EXPECT_EQ(imageSize(tree).cx, 32);
   EXPECT_EQ(frame->splitter().barWidth(), 5);
-  const std::vector<int> at96{150, 60, 350, 350, 180, 240};
+  const std::vector<int> at96{150, 60, 350, 350, 180, 240, 180};
   EXPECT_EQ(columnWidths(frame->pane(0).rows().handle()), at96);
   RECT box96{};
   GetWindowRect(frame->filterBox(), &box96);
@@ -673,13 +719,16 @@ TEST_F(FrameTest, AChangeOfDpiTakesTheSuggestedRectangleAndScalesTheLayout) {
   EXPECT_EQ(imageSize(tree).cy, 48);
   EXPECT_EQ(ImageList_GetImageCount(TreeView_GetImageList(tree, TVSIL_NORMAL)), 10);
   EXPECT_GE(TreeView_GetItemHeight(tree), 48) << "a row is as high as its image";
-  const std::vector<int> at144{225, 90, 525, 525, 270, 360};
+  const std::vector<int> at144{225, 90, 525, 525, 270, 360, 270};
   EXPECT_EQ(columnWidths(frame->pane(0).rows().handle()), at144);
   RECT box144{};
   GetWindowRect(frame->filterBox(), &box144);
   EXPECT_GE(box144.bottom - box144.top, (box96.bottom - box96.top) * 4 / 3) << "the filter box grew with its font";
   EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(frame->filterBox(), WM_GETFONT, 0, 0)),
             reinterpret_cast<HFONT>(SendMessageW(frame->pane(0).rows().handle(), WM_GETFONT, 0, 0)));
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(GetDlgItem(hwnd, IDC_HIDEWINDOWS), WM_GETFONT, 0, 0)),
+            reinterpret_cast<HFONT>(SendMessageW(frame->filterBox(), WM_GETFONT, 0, 0)))
+      << "the check box beside it too";
 
   // A pane first shown after the move is made for 144 DPI at once.
   select(5);

@@ -11,7 +11,8 @@ Composition::Composition(const ProgramFiles& files, const Translator& translator
       historyFile_(files.historyFile()),
       history_(historyFile_, files.historyCopyFolder()),
       commit_(log_, &history_, translator),
-      context_{store_, translator, files.directory, &adminRestart_, &programFiles_, &history_, &opener_},
+      context_{store_, translator, files.directory, &adminRestart_, &programFiles_, &history_, &opener_,
+               &signatures_},
       families_(allFamilies({registry_, folders_, shellLinks_, shortPaths_, tasks_, files.directory}, context_)) {}
 
 }  // namespace velmora::win32

@@ -6,6 +6,7 @@
 #include "app/win32/admin_restart_win32.h"
 #include "core/paths.h"
 #include "app/win32/program_files_win32.h"
+#include "app/win32/signatures_win32.h"
 #include "core/win32/store_msxml.h"
 #include "history/change_commit.h"
 #include "history/change_history.h"
@@ -37,6 +38,9 @@ class Composition {
   OperationLog log_;
   Win32AdminRestart adminRestart_;
   Win32ProgramFiles programFiles_;
+  Win32Signatures signatureCheck_;
+  // Who signed what, for the session: every pane and the export share it.
+  SignatureMemory signatures_{signatureCheck_};
   Win32LocationOpener opener_;
   Win32HistoryFile historyFile_;
   ChangeHistory history_;

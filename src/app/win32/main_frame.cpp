@@ -7,6 +7,7 @@
 #include "app/win32/frame_commands.h"
 #include "dialogs/win32/history_dialog.h"
 #include "app/win32/tree_images.h"
+#include "app/win32/user_settings_win32.h"
 #include "core/format.h"
 #include "lang/win32/translate_win32.h"
 #include "pane/pane_logic.h"
@@ -21,6 +22,8 @@ namespace {
 constexpr COLORREF kTreeBackground = RGB(255, 255, 255);
 // The exit code of File > Exit and of the close box.
 constexpr int kExitCodeOnExit = 2;
+// The check box's choice under the user's settings key; off until set.
+constexpr const wchar_t* kHideWindowsChoice = L"HideWindowsEntries";
 }  // namespace
 
 MainFrame::MainFrame(const ProgramFiles& files, const Translator& translator, LogSink* logSink, SkinLayer& skin)
@@ -162,6 +165,12 @@ bool MainFrame::onInit() {
     return made;
   });
 
+  // Set before the first pane fills, so it never shows what it hides.
+  if (readChoice(kHideWindowsChoice, false)) {
+    CheckDlgButton(hwnd(), IDC_HIDEWINDOWS, BST_CHECKED);
+    for (auto& pane : panes_) pane->hideMicrosoft(true);
+  }
+
   if (tree_ && !items_.empty()) TreeView_SelectItem(tree_, items_[0]);
 
   splitter_.setPanes(tree_, host_.hwnd());
@@ -197,6 +206,14 @@ void MainFrame::filterChanged() {
   updateStatus();
 }
 
+void MainFrame::hideWindowsChanged() {
+  const bool hide = IsDlgButtonChecked(hwnd(), IDC_HIDEWINDOWS) == BST_CHECKED;
+  for (auto& pane : panes_) pane->hideMicrosoft(hide);
+  // Not kept is still done: the list shows what the box says.
+  (void)writeChoice(kHideWindowsChoice, hide);
+  updateStatus();
+}
+
 void MainFrame::updateStatus() {
   if (!status_) return;
   const int visible = host_.visibleIndex();
@@ -210,6 +227,7 @@ void MainFrame::updateStatus() {
                ? safeFormat(translator_.translate("_StatusFiltered"), {std::to_string(c.shown), std::to_string(c.total)})
                : safeFormat(translator_.translate("_StatusEntries"),
                             {std::to_string(c.total), std::to_string(c.disabled)});
+    if (c.hidden > 0) text += "; " + safeFormat(translator_.translate("_StatusHiddenMicrosoft"), {std::to_string(c.hidden)});
   }
   SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(widen(text).c_str()));
   if (visible >= 0) {
@@ -281,6 +299,10 @@ bool MainFrame::preTranslate(MSG& msg) {
 bool MainFrame::onCommand(int id, int code, HWND) {
   if (id == IDC_FILTER) {
     if (code == EN_CHANGE) filterChanged();
+    return true;
+  }
+  if (id == IDC_HIDEWINDOWS) {
+    if (code == BN_CLICKED) hideWindowsChanged();
     return true;
   }
   command(id);

@@ -76,6 +76,9 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   void unregister();
   void layout(int width, int height);
   void filterChanged();
+  // The "Hide entries signed by Microsoft" box was set or cleared: every
+  // pane follows it, and it is kept for the next start.
+  void hideWindowsChanged();
   void updateStatus();
   void setTreeImages();
   // WM_DPICHANGED: fonts, sizes and images for `dpi`, then the window

@@ -5,6 +5,7 @@
 #include "app/win32/main_frame.h"
 #include "app/win32/tree_images.h"
 #include "platform/win32/dpi.h"
+#include "platform/win32/handles.h"
 #include "main_frame_res.h"
 
 namespace velmora::win32 {
@@ -12,6 +13,20 @@ namespace velmora::win32 {
 namespace {
 // Gaps around the filter box, in pixels at 96 DPI.
 constexpr int kFilterGap = 4;
+// A check box's box, at 96 DPI.
+constexpr int kCheckGlyph = 13;
+
+// What a check box needs to show its translated text whole: the box, a gap
+// and the text in its font.
+int checkBoxWidth(HWND box, int dpi) {
+  const WindowDc dc(box);
+  const SelectedObject font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(box, WM_GETFONT, 0, 0)));
+  wchar_t text[256] = {};
+  GetWindowTextW(box, text, 256);
+  RECT needed{};
+  DrawTextW(dc.get(), text, -1, &needed, DT_CALCRECT | DT_SINGLELINE);
+  return needed.right - needed.left + scaleToDpi(kCheckGlyph + 3 * kFilterGap, dpi);
+}
 }  // namespace
 
 // The images of the window's DPI. The tree lets go of the old list before
@@ -35,7 +50,7 @@ void MainFrame::changeDpi(int dpi, const RECT& suggested) {
     // controls before the old ones are deleted.
     const auto fontFor = [this, dpi](HFONT original) { return rescaledFont(original, openedDpi_, dpi); };
     FontHandle font = fontFor(reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)));
-    for (int id : {IDC_FILTERLABEL, IDC_FILTER}) {
+    for (int id : {IDC_FILTERLABEL, IDC_FILTER, IDC_HIDEWINDOWS}) {
       if (HWND control = item(id)) rescaleChild(control, from, dpi, font.get());
     }
     if (status_) {
@@ -93,7 +108,15 @@ void MainFrame::layout(int width, int height) {
     const int boxLeft = gap + labelWidth + gap;
     SetWindowPos(label, nullptr, gap, gap + (boxHeight - labelHeight) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(box, nullptr, boxLeft, gap, std::max(0, width - boxLeft - gap), boxHeight,
+    // The check box keeps its whole text at the right; the filter box takes
+    // what is left.
+    int boxRight = width - gap;
+    if (HWND hide = item(IDC_HIDEWINDOWS)) {
+      const int hideWidth = checkBoxWidth(hide, dpi_);
+      boxRight = std::max(boxLeft, width - gap - hideWidth - gap);
+      SetWindowPos(hide, nullptr, boxRight + gap, gap, hideWidth, boxHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    SetWindowPos(box, nullptr, boxLeft, gap, std::max(0, boxRight - boxLeft), boxHeight,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     top = gap + boxHeight + gap;
   }

@@ -21,10 +21,12 @@ namespace velmora::win32 {
 namespace {
 // Where the _Operation menu sits in the main menu bar.
 constexpr int kOperationMenuPosition = 1;
-// Columns 4 and 5 at 96 DPI: who made the program, and what stops it.
+// Columns 4 to 6 at 96 DPI: who made the program, what stops it, and who
+// signed it.
 constexpr int kPublisherWidth = 180;
 constexpr int kStatusWidth = 240;
-constexpr int kColumnCount = 6;
+constexpr int kSignedByWidth = 180;
+constexpr int kColumnCount = 7;
 // Space beside a button's text, each side, at 96 DPI.
 constexpr int kButtonPadding = 6;
 
@@ -58,8 +60,8 @@ EntryListPane::EntryListPane(const Translator& translator, std::unique_ptr<Entry
     : Dialog(IDD_ENTRYPANE), translator_(translator), prompt_(std::move(prompt)), family_(std::move(family)) {
   if (!prompt_) prompt_ = std::make_unique<PanePrompt>([this] { return hwnd(); }, translator_);
   controller_ = std::make_unique<PaneController>(*family_, filtered_, rows_, *prompt_, commit, translator_);
-  // Publisher and status cost file look-ups: done for the rows shown, and
-  // for every row when a filter looks at them.
+  // Publisher, status and signer cost file look-ups: done for the rows
+  // shown, and for every row when a filter looks at them.
   const auto describe = [this](Row& row) { family_->describe(row); };
   rows_.setDescriber(describe);
   filtered_.setDescriber(describe);
@@ -89,7 +91,8 @@ bool EntryListPane::onInit() {
                     {translator_.translate("_RegPath"), at(widths.path)},
                     // Shown only, in every pane.
                     {translator_.translate("_Publisher"), at(kPublisherWidth)},
-                    {translator_.translate("_Status"), at(kStatusWidth)}});
+                    {translator_.translate("_Status"), at(kStatusWidth)},
+                    {translator_.translate("_SignedBy"), at(kSignedByWidth)}});
   // The whole extended style: full-row select, check boxes, and the whole
   // text of a cut cell as a tip.
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,

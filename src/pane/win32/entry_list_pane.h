@@ -41,6 +41,9 @@ class EntryListPane final : public Dialog {
   // Shows only the rows where some column contains `text` (ignoring case),
   // now and after every refill, until it is set to "".
   void setFilter(const std::string& text) { filtered_.setFilter(text); }
+  // Hides the rows whose program file Microsoft signed, until told to show
+  // them again.
+  void hideMicrosoft(bool hide) { filtered_.hideMicrosoft(hide); }
   [[nodiscard]] RowCounts counts() const { return filtered_.counts(); }
   // What the last change made here came to, in words, once ("" when none).
   [[nodiscard]] std::string takeOutcome() { return controller_->takeOutcome(); }

@@ -71,6 +71,7 @@ std::string ListViewRows::text(int index, int column) const {
     case 3: return r.path;
     case 4: return r.publisher;
     case 5: return r.status;
+    case 6: return r.signedBy;
     default: return {};
   }
 }

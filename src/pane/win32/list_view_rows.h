@@ -18,7 +18,7 @@ class ListViewRows : public EntryList, public CheckBoxes {
   // True while the list is being filled or a box is set by the program:
   // the item changes that causes are no user's doing.
   bool loading() const { return loading_; }
-  // Completes a row's columns 4 and 5 when the list first shows them.
+  // Completes a row's columns 4 to 6 when the list first shows them.
   void setDescriber(std::function<void(Row&)> describe) { describe_ = std::move(describe); }
   // The list asks for a cell it shows (LVN_GETDISPINFOW): the rows' texts
   // are kept here, not copied into the list.
@@ -37,7 +37,7 @@ class ListViewRows : public EntryList, public CheckBoxes {
   [[nodiscard]] int stateImage(int row) const override;
   void check(int row, RowState state) override;
 
-  // Column 0..5 of a row, as the list shows it (4 and 5 are never read back
+  // Column 0..6 of a row, as the list shows it (4 to 6 are never read back
   // into a Row).
   [[nodiscard]] std::string text(int index, int column) const;
 
