@@ -574,7 +574,7 @@ void mainWindow(HINSTANCE instance, const BenchData& data, Ports& ports, Ports& 
        measurePaneCreation(instance, nothing, emptyPorts, runs));
 }
 
-int run(int runs, bool signedByOnly) {
+int run(int runs, const std::string& only) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   INITCOMMONCONTROLSEX controls{sizeof controls,
                                 ICC_BAR_CLASSES | ICC_COOL_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
@@ -610,8 +610,12 @@ int run(int runs, bool signedByOnly) {
     return IDOK;
   });
 
-  if (signedByOnly) {
-    signedByPane(instance, language, runs);
+  if (only == "signed-by" || only == "tasks") {
+    if (only == "tasks") {
+      scheduledTasks(language, runs);
+    } else {
+      signedByPane(instance, language, runs);
+    }
     return messages.empty() ? 0 : 2;
   }
   Ports ports(data, language);
@@ -637,14 +641,14 @@ int run(int runs, bool signedByOnly) {
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::atoi(argv[1]) : velmora::bench::kDefaultRuns;
   if (runs < 1) {
-    std::fprintf(stderr, "usage: velmora_bench [runs [signed-by]]\n");
+    std::fprintf(stderr, "usage: velmora_bench [runs [signed-by|tasks]]\n");
     return 1;
   }
   setvbuf(stdout, nullptr, _IONBF, 0);
   const HRESULT com = CoInitialize(nullptr);
-  // "signed-by" after the runs measures (e) alone.
-  const bool signedByOnly = argc > 2 && std::string(argv[2]) == "signed-by";
-  const int result = velmora::bench::run(runs, signedByOnly);
+  // "signed-by" or "tasks" after the runs measures (e) or (f) alone.
+  const std::string only = argc > 2 ? argv[2] : "";
+  const int result = velmora::bench::run(runs, only);
   if (SUCCEEDED(com)) CoUninitialize();
   return result;
 }
