@@ -253,9 +253,34 @@ Figures measureInsertion(Host& host, win32::EntryListPane& pane, int runs) {
 // The list view's own share, message by message, with drawing suspended as
 // a fill suspends it: emptying the list, inserting the rows with their
 // check state, setting the three other columns, and the paint.
+// A list view of the pane's styles, size and columns, over the pane: the
+// pane's own list would take each box set here for a click of the user's
+// (and run a Disable or an Enable).
+HWND listLike(Host& host, HWND paneList) {
+  RECT r{};
+  GetWindowRect(paneList, &r);
+  MapWindowPoints(nullptr, host.hwnd(), reinterpret_cast<POINT*>(&r), 2);
+  HWND list = CreateWindowExW(static_cast<DWORD>(GetWindowLongW(paneList, GWL_EXSTYLE)), WC_LISTVIEWW, L"",
+                              static_cast<DWORD>(GetWindowLongW(paneList, GWL_STYLE)) | WS_VISIBLE, r.left, r.top,
+                              r.right - r.left, r.bottom - r.top, host.hwnd(), nullptr, GetModuleHandleW(nullptr),
+                              nullptr);
+  SendMessageW(list, WM_SETFONT, SendMessageW(paneList, WM_GETFONT, 0, 0), FALSE);
+  SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, SendMessageW(paneList, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+  HWND header = reinterpret_cast<HWND>(SendMessageW(paneList, LVM_GETHEADER, 0, 0));
+  const int columns = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+  for (int c = 0; c < columns; ++c) {
+    LVCOLUMNW column{};
+    column.mask = LVCF_WIDTH;
+    column.cx = static_cast<int>(SendMessageW(paneList, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(c), 0));
+    SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&column));
+  }
+  SetWindowPos(list, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  return list;
+}
+
 void listViewByMessage(Host& host, win32::EntryListPane& pane, int runs) {
   const std::vector<Row> captured = pane.family().list();
-  HWND list = pane.rows().handle();
+  HWND list = listLike(host, pane.rows().handle());
   std::vector<std::wstring> names, others;
   for (const Row& r : captured) {
     names.push_back(win32::widen(r.name));
@@ -322,6 +347,7 @@ void listViewByMessage(Host& host, win32::EntryListPane& pane, int runs) {
   std::snprintf(label, sizeof label, "  %zu LVM_SETITEMTEXT (type, data, path)", captured.size() * 3);
   line(label, summarise(texts));
   line("  paint", summarise(paint));
+  DestroyWindow(list);
 }
 
 // One lookup of the language table, averaged over a batch.
