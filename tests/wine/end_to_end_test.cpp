@@ -32,6 +32,7 @@
 #include "main_frame_res.h"
 #include "resource.h"
 #include "startupfolder/startup_folder_family.h"
+#include "wine/support/frame_dialogs.h"
 #include "wine/support/remote_process.h"
 #include "wine/support/win_test_support.h"
 
@@ -255,21 +256,7 @@ class EndToEnd : public ::testing::Test {
   ProgramFiles files{dir.path(), "velmora"};
   LanguageTable language{win32::readFileBytes, win32::decodeLegacy};
   win32::LogConnection log;
-  // Every message box or dialog other than the main window (which is a
-  // dialog too, activated again whenever a box closes) is recorded and
-  // answered OK; a success path shows none.
-  std::vector<DialogAnswerer::Seen> shown;
-  // Drives the change history's dialog; without it the dialog is closed.
-  std::function<void(HWND)> historyDialog;
-  DialogAnswerer answerer{[this](HWND dialog, const DialogAnswerer::Seen& seen) {
-    if (frame && dialog == frame->hwnd()) return 0;
-    if (GetDlgItem(dialog, IDC_HISTORY_LIST)) {
-      answerFromLoop(dialog, IDCANCEL, historyDialog ? historyDialog : [](HWND) {});
-      return 0;
-    }
-    shown.push_back(seen);
-    return IDOK;
-  }};
+  FrameDialogs dialogs{[this] { return frame ? frame->hwnd() : nullptr; }};
   std::unique_ptr<MainFrame> frame;
 };
 
@@ -302,7 +289,7 @@ TEST_F(EndToEnd, RunValueLeavesTheKeyAndComesBackByteForByteThroughItsBox) {
   expectLogged(2, "_LogItemType4", narrow(name));
   expectLogged(2, "_LogItemType4", narrow(data));
   EXPECT_EQ(boxImage(list, row), kChecked);
-  EXPECT_TRUE(shown.empty()) << narrow(shown.empty() ? L"" : shown[0].text);
+  EXPECT_TRUE(dialogs.shown.empty()) << narrow(dialogs.shown.empty() ? L"" : dialogs.shown[0].text);
 
   // What the user sees after a refresh agrees: one live row, no disabled twin.
   list = selectNode(kCurrentUserRunNode);
@@ -332,14 +319,14 @@ TEST_F(EndToEnd, ARemovedRunValueComesBackByteForByteThroughChangeHistoryUndo) {
   ASSERT_EQ(seeded.now(), std::nullopt);
   ASSERT_EQ(rowWhere(list, 0, narrow(name)), -1);
   // The question names the entry and its key, and warns: Cancel is the default.
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_NE(shown[0].text.find(name), std::wstring::npos) << shown[0].text;
-  EXPECT_NE(shown[0].text.find(L"\\CurrentVersion\\Run"), std::wstring::npos) << shown[0].text;
-  EXPECT_EQ(shown[0].icon, LoadIconW(nullptr, IDI_WARNING));
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_NE(dialogs.shown[0].text.find(name), std::wstring::npos) << dialogs.shown[0].text;
+  EXPECT_NE(dialogs.shown[0].text.find(L"\\CurrentVersion\\Run"), std::wstring::npos) << dialogs.shown[0].text;
+  EXPECT_EQ(dialogs.shown[0].icon, LoadIconW(nullptr, IDI_WARNING));
 
   std::wstring kind;
   int rows = 0;
-  historyDialog = [&](HWND dialog) {
+  dialogs.historyDialog = [&](HWND dialog) {
     HWND changes = GetDlgItem(dialog, IDC_HISTORY_LIST);
     rows = static_cast<int>(SendMessageW(changes, LVM_GETITEMCOUNT, 0, 0));
     kind = cellText(changes, 0, 2);
@@ -353,7 +340,7 @@ TEST_F(EndToEnd, ARemovedRunValueComesBackByteForByteThroughChangeHistoryUndo) {
   expectLogged(2, "_LogItemType2", narrow(name));
   EXPECT_GE(rowWhere(list, 0, narrow(name)), 0) << "the visible pane was refreshed";
   EXPECT_TRUE(exists(files.historyFile()));
-  EXPECT_TRUE(shown.size() == 1) << "only the Remove question";
+  EXPECT_TRUE(dialogs.shown.size() == 1) << "only the Remove question";
 }
 
 TEST_F(EndToEnd, OneProgramOfTheLoadValueGoesAndComesBackLeavingTheOtherTwo) {
@@ -382,7 +369,7 @@ TEST_F(EndToEnd, OneProgramOfTheLoadValueGoesAndComesBackLeavingTheOtherTwo) {
   EXPECT_TRUE(records(kProgramListRecords).empty());
   expectLogged(2, "_LogItemType4", kLoadPath);
   EXPECT_EQ(logEntries()[0].record.content, std::string("Enabled in ") + kLoadPath + ": \"Load\" (" + two + ")");
-  EXPECT_TRUE(shown.empty()) << narrow(shown.empty() ? L"" : shown[0].text);
+  EXPECT_TRUE(dialogs.shown.empty()) << narrow(dialogs.shown.empty() ? L"" : dialogs.shown[0].text);
 }
 
 TEST_F(EndToEnd, AShortcutInTheUsersStartupFolderComesBackByteIdentical) {
@@ -409,7 +396,7 @@ TEST_F(EndToEnd, AShortcutInTheUsersStartupFolderComesBackByteIdentical) {
   EXPECT_EQ(readFile(shortcut.path()), before) << "byte-identical, arguments, folder and icon included";
   EXPECT_TRUE(records(kStartupFolderRecords).empty());
   expectLogged(2, "_LogItemType4", name);
-  EXPECT_TRUE(shown.empty()) << narrow(shown.empty() ? L"" : shown[0].text);
+  EXPECT_TRUE(dialogs.shown.empty()) << narrow(dialogs.shown.empty() ? L"" : dialogs.shown[0].text);
 }
 
 TEST_F(EndToEnd, DisableWithADamagedConfigFileSaysSoAndChangesNothing) {
@@ -425,9 +412,9 @@ TEST_F(EndToEnd, DisableWithADamagedConfigFileSaysSoAndChangesNothing) {
   ASSERT_GE(row, 0);
   setBox(list, row, kUnchecked);
 
-  ASSERT_EQ(shown.size(), 1u) << "one message box";
-  EXPECT_EQ(shown[0].text, widen(language.translate("_ConfigUnreadable", Escapes::Convert)));
-  EXPECT_EQ(shown[0].title, widen(text("_ToolVelmora")));
+  ASSERT_EQ(dialogs.shown.size(), 1u) << "one message box";
+  EXPECT_EQ(dialogs.shown[0].text, widen(language.translate("_ConfigUnreadable", Escapes::Convert)));
+  EXPECT_EQ(dialogs.shown[0].title, widen(text("_ToolVelmora")));
   EXPECT_EQ(seeded.now(), std::optional<RawValue>(before)) << "the value stays in the key";
   EXPECT_EQ(boxImage(list, row), kChecked) << "the box shows the entry is still live";
   EXPECT_EQ(readFile(files.configFile()), damaged) << "a file we cannot read is never overwritten";

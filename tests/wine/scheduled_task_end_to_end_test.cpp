@@ -20,6 +20,7 @@
 #include "platform/win32/files_win32.h"
 #include "platform/win32/wide.h"
 #include "resource.h"
+#include "wine/support/frame_dialogs.h"
 #include "wine/support/remote_process.h"
 #include "wine/support/sample_task.h"
 #include "wine/support/task_double.h"
@@ -66,17 +67,7 @@ class TasksInTheWindow : public ::testing::Test {
   TempDir dir;
   ProgramFiles files{dir.path(), "velmora"};
   LanguageTable language{win32::readFileBytes, win32::decodeLegacy};
-  std::vector<DialogAnswerer::Seen> shown;
-  std::function<void(HWND)> historyDialog;
-  DialogAnswerer answerer{[this](HWND dialog, const DialogAnswerer::Seen& seen) {
-    if (frame && dialog == frame->hwnd()) return 0;
-    if (GetDlgItem(dialog, IDC_HISTORY_LIST)) {
-      answerFromLoop(dialog, IDCANCEL, historyDialog ? historyDialog : [](HWND) {});
-      return 0;
-    }
-    shown.push_back(seen);
-    return IDOK;
-  }};
+  FrameDialogs dialogs{[this] { return frame ? frame->hwnd() : nullptr; }};
   std::unique_ptr<win32::MainFrame> frame;
 };
 
@@ -95,7 +86,7 @@ TEST_F(TasksInTheWindow, ItsBoxIsTheSchedulersSwitchAndRemoveComesBackThroughUnd
   EXPECT_EQ(boxImage(list, updater), kUnchecked);
   setBox(list, updater, kChecked);
   EXPECT_TRUE(tasks.taskEnabled(kUpdater));
-  EXPECT_TRUE(shown.empty());
+  EXPECT_TRUE(dialogs.shown.empty());
 
   const std::string xml = tasks.taskXml(kBoot);
   LVITEMW selected{};
@@ -104,15 +95,15 @@ TEST_F(TasksInTheWindow, ItsBoxIsTheSchedulersSwitchAndRemoveComesBackThroughUnd
   SendMessageW(frame->hwnd(), WM_COMMAND, MAKEWPARAM(IDC_REMOVE, BN_CLICKED), 0);  // answered OK
   pumpMessages();
   ASSERT_FALSE(tasks.taskExists(kBoot));
-  ASSERT_EQ(shown.size(), 1u) << "the Remove question";
+  ASSERT_EQ(dialogs.shown.size(), 1u) << "the Remove question";
   EXPECT_EQ(rowWhere(list, 3, kBoot), -1);
 
-  historyDialog = [](HWND dialog) { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_HISTORY_UNDO, BN_CLICKED), 0); };
+  dialogs.historyDialog = [](HWND dialog) { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_HISTORY_UNDO, BN_CLICKED), 0); };
   SendMessageW(frame->hwnd(), WM_COMMAND, MAKEWPARAM(ID_HISTORY, 0), 0);
   pumpMessages();
   EXPECT_EQ(tasks.taskXml(kBoot), xml) << "registered again with its exact definition";
   EXPECT_GE(rowWhere(list, 3, kBoot), 0) << "the visible pane was refreshed";
-  EXPECT_EQ(shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown.size(), 1u);
 }
 
 // --- The built program, in a process of its own ------------------------------

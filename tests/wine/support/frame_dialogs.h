@@ -1,0 +1,40 @@
+#pragma once
+// For tests that drive the whole main window: every message box or dialog
+// other than the main window (which is a dialog too, activated again
+// whenever a box closes) is recorded and answered OK, so a success path
+// shows none; the change history's dialog is driven by `historyDialog`, or
+// closed when there is none.
+#include <windows.h>
+
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include "history_dialog_res.h"
+#include "wine/support/win_test_support.h"
+
+namespace velmora::testing {
+
+struct FrameDialogs {
+  // `frame`: the main window, or null while there is none.
+  explicit FrameDialogs(std::function<HWND()> frame) : frame_(std::move(frame)) {}
+
+  std::vector<DialogAnswerer::Seen> shown;
+  std::function<void(HWND)> historyDialog;
+
+ private:
+  std::function<HWND()> frame_;
+
+ public:
+  DialogAnswerer answerer{[this](HWND dialog, const DialogAnswerer::Seen& seen) {
+    if (HWND frame = frame_(); frame && dialog == frame) return 0;
+    if (GetDlgItem(dialog, IDC_HISTORY_LIST)) {
+      answerFromLoop(dialog, IDCANCEL, historyDialog ? historyDialog : [](HWND) {});
+      return 0;
+    }
+    shown.push_back(seen);
+    return IDOK;
+  }};
+};
+
+}  // namespace velmora::testing
