@@ -53,7 +53,6 @@ class ScheduledTaskFamily : public EntryFamily {
   struct Live {
     RegisteredTaskInfo info;
     TaskDefinition definition;
-    std::string command;  // as the Command column shows it
   };
 
   // The steps of the operations; they never run another operation.

@@ -64,7 +64,6 @@ bool ScheduledTaskFamily::readLive(const std::string& path, const std::string& n
     return false;
   }
   live.definition = std::move(*definition);
-  live.command = data;
   return true;
 }
 
@@ -157,8 +156,15 @@ bool ScheduledTaskFamily::reregister(const Change& c) {
     return false;
   }
   // The definition holds the switch as it was; one that came back otherwise
-  // is set as it was, and left to the user's eyes if that fails too.
-  if (there.enabled == was.disabled) (void)tasks_.setEnabled(c.location, !was.disabled);
+  // is set as it was. The task is back either way, so the change stands,
+  // but a switch that would not follow is said.
+  if (there.enabled == was.disabled) {
+    RegisteredTaskInfo now;
+    if (tasks_.setEnabled(c.location, !was.disabled) != TaskStatus::Ok ||
+        tasks_.readTask(c.location, now) != TaskStatus::Ok || now.enabled == was.disabled) {
+      support_.tell("_TaskRestoredSwitchedOn", {was.name});
+    }
+  }
   support_.done(support_.change(change_kind::kAdd, c.location, std::nullopt, was));
   return true;
 }

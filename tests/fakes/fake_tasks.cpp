@@ -65,7 +65,8 @@ TaskStatus FakeTaskPort::registerTask(const std::string& path, const std::string
   if (find(path)) return TaskStatus::Failed;
   if (denyChanges) return TaskStatus::AccessDenied;
   if (!definitions.count(xml)) return TaskStatus::Failed;
-  // As Windows does, a definition whose settings switch it off registers off.
+  // Its definitions carry no switch: a task registers switched on, as the
+  // double's does when its definition says nothing.
   tasks.push_back(Task{path, true, xml});
   return TaskStatus::Ok;
 }

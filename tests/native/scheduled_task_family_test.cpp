@@ -204,6 +204,16 @@ TEST(ScheduledTasks, RemoveKeepsTheExactDefinitionAndUndoRegistersItAgainAsItWas
   EXPECT_EQ(w.prompt.questions.size(), asked + 1);
 }
 
+TEST(ScheduledTasks, AnUndoneRemoveThatComesBackSwitchedOnAgainstItsWillSaysSo) {
+  TaskWorld w;
+  auto p = w.pane();
+  ASSERT_TRUE(p->remove(1).done());  // \Backup, switched off
+  w.tasks.ignoreSwitch = true;        // it registers switched on and stays so
+  ASSERT_TRUE(w.undoNewest()) << "the task is back";
+  EXPECT_TRUE(w.tasks.find(kBackup)->enabled);
+  EXPECT_EQ(w.prompt.messages, (std::vector<std::string>{"_TaskRestoredSwitchedOn"}));
+}
+
 TEST(ScheduledTasks, RemoveIsRefusedWhenNoCopyCanBeKept) {
   TaskWorld w;
   w.tasks.failCopies = true;
