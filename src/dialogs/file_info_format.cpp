@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/format.h"
 #include "core/paths.h"
 
 namespace velmora {
@@ -17,15 +18,6 @@ std::string printed(const char* format, Args... args) {
                                                                           : sizeof buffer - 1);
 }
 }  // namespace
-
-std::string formatFileSize(std::uint64_t bytes) {
-  const double size = static_cast<double>(bytes);
-  return printed("%.2fMB(%.2fKB)", size / 1048576.0, size / 1024.0);
-}
-
-std::string formatDateTime(const DateTime& t) {
-  return printed("%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
-}
 
 std::string languageCodeText(std::uint16_t language, std::uint16_t codePage) {
   return printed("0x%04X 0x%04X", static_cast<unsigned>(language), static_cast<unsigned>(codePage));
@@ -51,7 +43,8 @@ const std::array<VersionKey, 12> kVersionKeys = {{
     {"SpecialBuild", "_SpecialBuild"},
 }};
 
-std::vector<InfoRow> buildFileInfoRows(const FileFacts& facts, const Translator& translator) {
+std::vector<InfoRow> buildFileInfoRows(const FileFacts& facts, const Translator& translator,
+                                       const LocalFormats& formats) {
   std::vector<InfoRow> rows;
   if (!facts.exists) {
     rows.push_back({"", translator.translate("_FileIsNotExistInfo")});
@@ -62,8 +55,16 @@ std::vector<InfoRow> buildFileInfoRows(const FileFacts& facts, const Translator&
   // Two table entries with the same code share a group; the later one's
   // texts win, as they would when written into one map.
   std::map<std::string, std::map<std::string, std::string>> groups;
+  std::map<std::string, std::string> languageNames;  // by code text
+  std::map<std::string, int> nameUses;
   for (const VersionGroup& g : facts.groups) {
-    auto& named = groups[languageCodeText(g.language, g.codePage)];
+    const std::string code = languageCodeText(g.language, g.codePage);
+    if (!languageNames.contains(code)) {
+      const std::string name = formats.languageName(g.language);
+      languageNames[code] = name;
+      if (!name.empty()) ++nameUses[name];
+    }
+    auto& named = groups[code];
     for (const VersionKey& key : kVersionKeys) {
       const auto found = g.texts.find(key.name);
       named[translator.translate(key.languageKey)] = found != g.texts.end() ? found->second : std::string();
@@ -71,15 +72,22 @@ std::vector<InfoRow> buildFileInfoRows(const FileFacts& facts, const Translator&
   }
   std::map<std::string, std::string> fileRows;
   if (facts.stamps) {
-    fileRows[translator.translate("_CreationTime")] = formatDateTime(facts.stamps->created);
-    fileRows[translator.translate("_LastAccessTime")] = formatDateTime(facts.stamps->lastAccess);
-    fileRows[translator.translate("_LastWriteTime")] = formatDateTime(facts.stamps->lastWrite);
-    fileRows[translator.translate("_FileSize")] = formatFileSize(facts.stamps->size);
+    fileRows[translator.translate("_CreationTime")] = formats.dateTime(facts.stamps->created);
+    fileRows[translator.translate("_LastAccessTime")] = formats.dateTime(facts.stamps->lastAccess);
+    fileRows[translator.translate("_LastWriteTime")] = formats.dateTime(facts.stamps->lastWrite);
+    const std::uint64_t size = facts.stamps->size;
+    fileRows[translator.translate("_FileSize")] =
+        safeFormat(translator.translate("_FileSizeBytes"), {formats.shortSize(size), formats.number(size)});
   }
 
   const std::string codeName = translator.translate("_LanguageCode");
   for (const auto& [code, named] : groups) {
-    rows.push_back({codeName, code});
+    const std::string& name = languageNames[code];
+    if (name.empty()) {
+      rows.push_back({codeName, code});
+    } else {
+      rows.push_back({codeName, nameUses[name] > 1 ? name + " (" + code + ")" : name});
+    }
     for (const auto& [name, value] : named) rows.push_back({name, value});
   }
   for (const auto& [name, value] : fileRows) rows.push_back({name, value});

@@ -11,23 +11,12 @@
 #include <vector>
 
 #include "lang/language_table.h"
+#include "lang/local_formats.h"
 
 namespace velmora {
 
-// "%.2lfMB(%.2lfKB)" of the whole 64-bit size.
-std::string formatFileSize(std::uint64_t bytes);
-
 // A local date and time, as the system hands it back.
-struct DateTime {
-  int year = 0;
-  int month = 0;
-  int day = 0;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-};
-// "%04d-%02d-%02d %02d:%02d:%02d".
-std::string formatDateTime(const DateTime& t);
+using DateTime = LocalTime;
 
 // "0x%04X 0x%04X": the heading of one translation's group.
 std::string languageCodeText(std::uint16_t language, std::uint16_t codePage);
@@ -70,10 +59,13 @@ struct InfoRow {
 };
 
 // The list's rows: each version group (ordered by its code text) headed by a
-// _LanguageCode row, then the file rows; rows within a group and the file
-// rows are ordered by their translated names, byte by byte. A missing file
-// gives the single not-exist row.
-std::vector<InfoRow> buildFileInfoRows(const FileFacts& facts, const Translator& translator);
+// _LanguageCode row that names its language (the code text when the system
+// has no name; the code text too when two groups share a name), then the
+// file rows; rows within a group and the file rows are ordered by their
+// translated names, byte by byte. Times and sizes are in `formats`. A
+// missing file gives the single not-exist row.
+std::vector<InfoRow> buildFileInfoRows(const FileFacts& facts, const Translator& translator,
+                                       const LocalFormats& formats = fixedFormats());
 
 // The term searched for: the search text when given, else the file name
 // (the text after the last backslash or colon).

@@ -50,12 +50,9 @@ std::string kindKey(std::string_view kind) {
 
 }  // namespace
 
-std::vector<std::string> historyColumns(const Change& change, const Translator& translator) {
-  // "2026-12-07T21:40:05Z" reads as "2026-12-07 21:40:05 UTC".
-  std::string time = change.time;
-  if (time.size() == 20 && time[10] == 'T' && time.back() == 'Z') {
-    time = time.substr(0, 10) + " " + time.substr(11, 8) + " UTC";
-  }
+std::vector<std::string> historyColumns(const Change& change, const Translator& translator,
+                                        const LocalFormats& formats) {
+  const std::string time = shownUtcStamp(change.time, formats);
   std::string key = kindKey(change.kind);
   if (change.kind == change_kind::kFlag) {
     const auto after = change.extra.find("flagafter");

@@ -9,6 +9,7 @@
 #include "history/change_history.h"
 #include "family/families.h"
 #include "family/prompt.h"
+#include "lang/local_formats.h"
 
 namespace velmora {
 
@@ -31,6 +32,8 @@ bool undoSelected(const FamilyTable& families, ChangeHistory& history, const Cha
 // The dialog's columns for a change: time, what was done, location, name,
 // details (the command line, or "old -> new" for a Modify; an Undo says
 // which change it reversed).
-std::vector<std::string> historyColumns(const Change& change, const Translator& translator);
+// The time is in the user's local time and format.
+std::vector<std::string> historyColumns(const Change& change, const Translator& translator,
+                                        const LocalFormats& formats = fixedFormats());
 
 }  // namespace velmora

@@ -8,19 +8,6 @@
 namespace velmora {
 namespace {
 
-TEST(FileInfoTexts, SizeIsMegabytesAndKilobytesOfTheWholeSize) {
-  EXPECT_EQ(formatFileSize(1048576), "1.00MB(1024.00KB)");
-  EXPECT_EQ(formatFileSize(1536), "0.00MB(1.50KB)");
-  EXPECT_EQ(formatFileSize(0), "0.00MB(0.00KB)");
-  // 5 GiB + 512 bytes: the high half of the size counts.
-  EXPECT_EQ(formatFileSize(5ull * 1024 * 1024 * 1024 + 512), "5120.00MB(5242880.50KB)");
-}
-
-TEST(FileInfoTexts, TimeIsZeroPaddedDateAndTime) {
-  EXPECT_EQ(formatDateTime({2024, 3, 7, 9, 5, 1}), "2024-03-07 09:05:01");
-  EXPECT_EQ(formatDateTime({1999, 12, 31, 23, 59, 59}), "1999-12-31 23:59:59");
-}
-
 TEST(FileInfoTexts, LanguageCodeIsUpperCaseAndQueryPathLowerCase) {
   EXPECT_EQ(languageCodeText(0x0409, 0x04B0), "0x0409 0x04B0");
   EXPECT_EQ(languageCodeText(0x7, 0xfde9), "0x0007 0xFDE9");
@@ -57,7 +44,8 @@ class FileInfoRows : public ::testing::Test {
                {"_LastWriteTime", "c written"},    {"_FileSize", "d size"},
                {"_LanguageCode", "Language"},      {"_FileIsNotExistInfo", "No such file"},
                {"_ProductName", "Product"},        {"_CompanyName", "Company"},
-               {"_Comments", "zz comments"},       {"_FileVersion", "File version"}};
+               {"_Comments", "zz comments"},       {"_FileVersion", "File version"},
+               {"_FileSizeBytes", "%s (%s bytes)"}};
   }
   static FileStamps stamps() {
     return FileStamps{{2020, 1, 2, 3, 4, 5}, {2021, 6, 7, 8, 9, 10}, {2022, 11, 12, 13, 14, 15}, 1536};
@@ -85,7 +73,7 @@ TEST_F(FileInfoRows, WithoutVersionResourceOnlyTheFourFileRowsInTranslatedOrder)
             (std::vector<InfoRow>{{"a accessed", "2021-06-07 08:09:10"},
                                   {"b created", "2020-01-02 03:04:05"},
                                   {"c written", "2022-11-12 13:14:15"},
-                                  {"d size", "0.00MB(1.50KB)"}}));
+                                  {"d size", "1.50 KB (1,536 bytes)"}}));
 }
 
 TEST_F(FileInfoRows, ExistingFileWhoseAttributesFailedHasNoRows) {
@@ -141,6 +129,28 @@ TEST(FileInfoKeys, TwelveKeysInQueryOrder) {
   EXPECT_STREQ(kVersionKeys[5].name, "ProductVersion");
   EXPECT_STREQ(kVersionKeys.back().name, "SpecialBuild");
   for (const VersionKey& k : kVersionKeys) EXPECT_EQ(std::string("_") + k.name, k.languageKey);
+}
+
+// Groups are named by their language as the system names it; the code text
+// stays where there is no name, and beside a name two groups share.
+TEST_F(FileInfoRows, GroupsAreHeadedByTheirLanguagesName) {
+  struct Named : LocalFormats {
+    std::string languageName(std::uint16_t language) const override {
+      return language == 0x0409 ? "English (United States)" : language == 0x0407 ? "German (Germany)" : "";
+    }
+  } formats;
+  FileFacts facts;
+  facts.exists = true;
+  facts.groups.push_back({0x0409, 0x04B0, {}});
+  facts.groups.push_back({0x0407, 0x04E4, {}});
+  facts.groups.push_back({0x0407, 0x04B0, {}});
+  facts.groups.push_back({0x7FFF, 0x04B0, {}});
+  std::vector<std::string> headings;
+  for (const InfoRow& row : buildFileInfoRows(facts, t, formats)) {
+    if (row.name == "Language") headings.push_back(row.value);
+  }
+  EXPECT_EQ(headings, (std::vector<std::string>{"German (Germany) (0x0407 0x04B0)", "German (Germany) (0x0407 0x04E4)",
+                                                "English (United States)", "0x7FFF 0x04B0"}));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "app/export.h"
 #include "app/win32/composition.h"
 #include "core/format.h"
+#include "lang/win32/local_formats_win32.h"
 #include "lang/win32/translate_win32.h"
 #include "platform/win32/file_dialogs.h"
 #include "platform/win32/files_win32.h"
@@ -82,7 +83,7 @@ void exportFromMenu(HWND frame, const FamilyTable& families, const Translator& t
   const std::size_t entries = csv.records() - 1;  // the header is no entry
   if (writeFileAtomically(file, csv.text()) == FileWrite::Written) {
     showMessage(frame, translator,
-                safeFormat(translator.translate("_ExportDone", Escapes::Convert), {std::to_string(entries), file}));
+                countedText(translator, "_ExportDone", entries, {userFormats().number(entries), file}, Escapes::Convert));
   } else {
     showMessage(frame, translator, safeFormat(translator.translate("_ExportFailed", Escapes::Convert), {file}));
   }

@@ -9,6 +9,7 @@
 #include "app/win32/tree_images.h"
 #include "app/win32/user_settings_win32.h"
 #include "core/format.h"
+#include "lang/win32/local_formats_win32.h"
 #include "lang/win32/translate_win32.h"
 #include "pane/pane_logic.h"
 #include "platform/win32/dpi.h"
@@ -20,6 +21,9 @@ namespace velmora::win32 {
 
 namespace {
 constexpr COLORREF kTreeBackground = RGB(255, 255, 255);
+
+// A count as the user's locale groups its digits.
+std::string number(int value) { return userFormats().number(static_cast<std::uint64_t>(value < 0 ? 0 : value)); }
 // The exit code of File > Exit and of the close box.
 constexpr int kExitCodeOnExit = 2;
 // The check box's choice under the user's settings key; off until set.
@@ -224,10 +228,9 @@ void MainFrame::updateStatus() {
     const std::string problem = c.total == 0 ? pane(visible).family().listingProblem() : std::string();
     text = !problem.empty()        ? problem
            : c.shown != c.total
-               ? safeFormat(translator_.translate("_StatusFiltered"), {std::to_string(c.shown), std::to_string(c.total)})
-               : safeFormat(translator_.translate("_StatusEntries"),
-                            {std::to_string(c.total), std::to_string(c.disabled)});
-    if (c.hidden > 0) text += "; " + safeFormat(translator_.translate("_StatusHiddenMicrosoft"), {std::to_string(c.hidden)});
+               ? countedText(translator_, "_StatusFiltered", static_cast<std::uint64_t>(c.total), {number(c.shown), number(c.total)})
+               : countedText(translator_, "_StatusEntries", static_cast<std::uint64_t>(c.total), {number(c.total), number(c.disabled)});
+    if (c.hidden > 0) text += "; " + countedText(translator_, "_StatusHiddenMicrosoft", static_cast<std::uint64_t>(c.hidden), {number(c.hidden)});
   }
   SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(widen(text).c_str()));
   if (visible >= 0) {

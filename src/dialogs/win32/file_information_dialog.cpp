@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "dialogs/win32/version_resource.h"
+#include "lang/win32/local_formats_win32.h"
 #include "lang/win32/translate_win32.h"
 #include "platform/win32/dialog.h"
 #include "platform/win32/handles.h"
@@ -60,7 +61,7 @@ class FileInfoDialog final : public Dialog {
       EnableWindow(list, FALSE);
       EnableWindow(item(IDC_FILEINFO_BROWSE), FALSE);
     }
-    fillList(list, buildFileInfoRows(facts, translator_));
+    fillList(list, buildFileInfoRows(facts, translator_, userFormats()));
     // Start on OK: the first tab stop is the path, which an edit would
     // show all selected.
     SetFocus(item(IDOK));
@@ -143,7 +144,7 @@ FileFacts examineFile(const std::string& path) {
 }
 
 std::vector<InfoRow> fileInformationRows(const std::string& path, const Translator& translator) {
-  return buildFileInfoRows(examineFile(resolveExaminedPath(path)), translator);
+  return buildFileInfoRows(examineFile(resolveExaminedPath(path)), translator, userFormats());
 }
 
 INT_PTR runFileInformationDialog(HWND owner, const std::string& path, const Translator& translator,

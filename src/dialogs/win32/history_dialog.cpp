@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/text.h"
+#include "lang/win32/local_formats_win32.h"
 #include "lang/win32/translate_win32.h"
 #include "history/change_undo.h"
 #include "dialogs/win32/pane_prompt.h"
@@ -81,7 +82,7 @@ class HistoryDialog final : public Dialog {
       SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
       if (changes) {
         for (const Change& c : *changes) {
-          std::vector<std::string> cells = historyColumns(c, translator_);
+          std::vector<std::string> cells = historyColumns(c, translator_, userFormats());
           for (std::string& cell : cells) cell = oneLine(std::move(cell));
           if (insertRow(list, static_cast<int>(shown_.size()), cells) >= 0) shown_.push_back(c);
         }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/log_file.h"
+#include "lang/win32/local_formats_win32.h"
 #include "lang/win32/translate_win32.h"
 #include "platform/win32/dialog.h"
 #include "platform/win32/files_win32.h"
@@ -20,7 +21,8 @@ namespace {
 
 
 std::vector<std::string> cells(const LogEntry& e) {
-  return {e.time, e.record.itemType, e.record.content, e.record.type, e.record.category, e.record.source};
+  // Stored in a fixed form, shown in the user's.
+  return {shownLocalStamp(e.time, userFormats()), e.record.itemType, e.record.content, e.record.type, e.record.category, e.record.source};
 }
 
 class LogViewer final : public Dialog {
