@@ -13,6 +13,7 @@
 
 #include "app/win32/main_frame.h"
 #include "core/paths.h"
+#include "dialogs/win32/log_viewer.h"
 #include "entry_pane_res.h"
 #include "lang/language_table.h"
 #include "main_frame_res.h"
@@ -75,10 +76,11 @@ std::vector<std::string> cutTexts(HWND window, const std::string& where, int dpi
       reinterpret_cast<LPARAM>(&walk));
   const auto px = [dpi](int at96) { return MulDiv(at96, dpi, 96); };
   for (HWND control : walk.controls) {
-    if (!IsWindowVisible(control)) continue;
+    // A control hidden on purpose shows nothing to cut.
+    const LONG style = GetWindowLongW(control, GWL_STYLE);
+    if (!(style & WS_VISIBLE)) continue;
     const std::wstring t = text(control);
     if (t.empty()) continue;
-    const LONG style = GetWindowLongW(control, GWL_STYLE);
     RECT client{};
     GetClientRect(control, &client);
     const int width = client.right - client.left;
@@ -122,6 +124,26 @@ std::vector<std::string> cutTexts(HWND window, const std::string& where, int dpi
     }
   }
   return cut;
+}
+
+// The measure itself: a button too narrow for its text is found, one wide
+// enough is not, and a wrapped text needs its lines.
+TEST(TextMeasure, FindsACutButtonAndAWrappedTextWithoutRoom) {
+  HWND owner = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 400, 200, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(owner, nullptr);
+  const HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  const auto make = [&](const wchar_t* cls, const wchar_t* t, DWORD style, int w, int h) {
+    HWND c = CreateWindowExW(0, cls, t, WS_CHILD | WS_VISIBLE | style, 0, 0, w, h, owner, nullptr, nullptr, nullptr);
+    SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return c;
+  };
+  HWND button = make(L"Button", L"&Durchsuchen...", BS_PUSHBUTTON, 40, 20);
+  EXPECT_EQ(cutTexts(owner, "narrow", 96).size(), 1u);
+  MoveWindow(button, 0, 0, 200, 20, FALSE);
+  EXPECT_TRUE(cutTexts(owner, "wide", 96).empty());
+  make(L"Static", L"One line of words that needs three lines at this width", SS_LEFT, 90, 14);
+  EXPECT_EQ(cutTexts(owner, "wrapped", 96).size(), 1u);
+  DestroyWindow(owner);
 }
 
 // The main window over the test prefix, in one shipped language, and what
@@ -183,8 +205,7 @@ class TextsFit : public ::testing::TestWithParam<const char*> {
       const char* name;
       int command;
     } commands[] = {{"Add", IDC_ADDNEW},          {"Modify", IDC_MODIFY},     {"Properties", IDC_PROPERTY},
-                    {"File Info", IDC_ABOUTFILE}, {"Change History", ID_HISTORY}, {"Operation Log", ID_LOGVIEWER},
-                    {"About", ID_APP_ABOUT_CMD}};
+                    {"File Info", IDC_ABOUTFILE}, {"Change History", ID_HISTORY}, {"About", ID_APP_ABOUT_CMD}};
     for (const auto& c : commands) {
       opened = c.name;
       const int before = dialogs;
@@ -192,6 +213,11 @@ class TextsFit : public ::testing::TestWithParam<const char*> {
       pumpMessages();
       if (dialogs == before) cut.push_back(std::string(c.name) + " opened no dialog");
     }
+    // The log viewer of a program without its log component, directly.
+    opened = "Operation Log";
+    const int before = dialogs;
+    win32::showLogViewer(hwnd, dir.file("operations.log"), language);
+    if (dialogs == before) cut.push_back("Operation Log opened no dialog");
     return cut;
   }
 

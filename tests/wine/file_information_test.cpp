@@ -45,6 +45,7 @@ class FileInformation : public ::testing::Test {
                {"_FileIsNotExistInfo", "Not there"},    {"_CreationTime", "Created"},
                {"_LastAccessTime", "Accessed"},         {"_LastWriteTime", "Modified"},
                {"_FileSize", "Size"},                   {"_ProductName", "Product name"},
+               {"_FileSizeBytes", "%s (%s bytes)"},
                {"_Comments", "Comments"},               {"_CompanyName", "Company"},
                {"_BrowseIt", "Show in Explorer"}};
   }
@@ -65,11 +66,15 @@ class FileInformation : public ::testing::Test {
   std::vector<win32::ShellRequest> opened;
 };
 
-TEST_F(FileInformation, TwoTranslationsGiveTwoGroupsOrderedByCodeText) {
+// Each group is headed by its language's name as the system gives it
+// (Windows adds the country: "German (Germany)").
+TEST_F(FileInformation, TwoTranslationsGiveTwoGroupsOrderedByCodeTextAndNamed) {
   const std::vector<InfoRow> rows = win32::fileInformationRows(sample(), t);
   ASSERT_EQ(rows.size(), 2u * 13 + 4);
-  EXPECT_EQ(rows[0], (InfoRow{"Language", "0x0407 0x04E4"}));
-  EXPECT_EQ(rows[13], (InfoRow{"Language", "0x0409 0x04B0"}));
+  EXPECT_EQ(rows[0].name, "Language");
+  EXPECT_EQ(rows[0].value.rfind("German", 0), 0u) << rows[0].value;
+  EXPECT_EQ(rows[13].name, "Language");
+  EXPECT_EQ(rows[13].value.rfind("English", 0), 0u) << rows[13].value;
   const auto value = [&](std::size_t group, const std::string& name) {
     for (std::size_t i = group + 1; i < group + 13; ++i)
       if (rows[i].name == name) return rows[i].value;
@@ -93,10 +98,13 @@ TEST_F(FileInformation, FileWithoutVersionResourceShowsOnlyTheFourFileRows) {
   EXPECT_EQ(rows[0].name, "Accessed");
   EXPECT_EQ(rows[1].name, "Created");
   EXPECT_EQ(rows[2].name, "Modified");
-  EXPECT_EQ(rows[3], (InfoRow{"Size", "0.00MB(1.50KB)"}));
-  // Noon UTC is the same day in every time zone.
-  EXPECT_EQ(rows[2].value.substr(0, 11), "2021-06-15 ");
-  EXPECT_EQ(rows[2].value.size(), 19u);
+  EXPECT_EQ(rows[3], (InfoRow{"Size", "1.50 KB (1,536 bytes)"})) << "as Explorer shows it";
+  // Noon UTC is the same day in every time zone; the date is in the user's
+  // short format.
+  SYSTEMTIME day{2021, 6, 0, 15};
+  wchar_t date[64] = {};
+  ASSERT_GT(GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &day, nullptr, date, 64, nullptr), 0);
+  EXPECT_EQ(rows[2].value.rfind(win32::narrow(date) + " ", 0), 0u) << rows[2].value;
 }
 
 TEST_F(FileInformation, SizeAboveFourGigabytesCountsTheHighHalf) {
@@ -110,7 +118,7 @@ TEST_F(FileInformation, SizeAboveFourGigabytesCountsTheHighHalf) {
   CloseHandle(h);
   const std::vector<InfoRow> rows = win32::fileInformationRows(file, t);
   ASSERT_EQ(rows.size(), 4u);
-  EXPECT_EQ(rows[3].value, "5120.00MB(5242880.00KB)");
+  EXPECT_EQ(rows[3].value, "5.00 GB (5,368,709,120 bytes)");
 }
 
 TEST_F(FileInformation, MissingFileFolderOrEmptyPathGiveTheNotExistRow) {
