@@ -22,7 +22,7 @@ CsvWriter exportEntries(const FamilyTable& families, const Translator& translato
       const char* state = r.origin == RowOrigin::OffInWindows ? "_ExportStateOffInWindows"
                           : r.state == RowState::Live      ? "_ExportStateEnabled"
                                                            : "_ExportStateDisabled";
-      csv.record({r.path, r.name, r.type, r.data, text(state), r.publisher, r.status, r.signedBy});
+      csv.record({r.path, r.name, r.type, shownData(r), text(state), r.publisher, r.status, r.signedBy});
     }
   }
   return csv;

@@ -33,8 +33,14 @@ struct Row {
   // The program file's signature verified with a Microsoft signer: one of
   // Windows' own, which the user may hide.
   bool signedByMicrosoft = false;
+  // Column 2 as shown and exported where it says more than `data`, which
+  // operations compare and records keep: a shortcut's target followed by
+  // its arguments. Empty: `data` as it stands.
+  std::string dataShown;
   bool operator==(const Row&) const = default;
 };
+
+inline const std::string& shownData(const Row& row) { return row.dataShown.empty() ? row.data : row.dataShown; }
 
 // An entry an operation acts on: where it is (its key, value or folder as
 // the family lists it), its name and data, and whether it is live, a record

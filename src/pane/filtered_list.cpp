@@ -9,7 +9,7 @@ namespace velmora {
 bool rowMatches(const Row& row, std::string_view filter) {
   // Every column the user sees.
   return filter.empty() || containsIgnoreCase(row.name, filter) || containsIgnoreCase(row.type, filter) ||
-         containsIgnoreCase(row.data, filter) || containsIgnoreCase(row.path, filter) ||
+         containsIgnoreCase(shownData(row), filter) || containsIgnoreCase(row.path, filter) ||
          containsIgnoreCase(row.publisher, filter) || containsIgnoreCase(row.status, filter) ||
          containsIgnoreCase(row.signedBy, filter);
 }

@@ -305,6 +305,14 @@ void StartupFolderFamily::wrote(Transaction& tx, const std::string& path, const 
 // ---------------------------------------------------------------------------
 // Listing
 
+std::string StartupFolderFamily::shownCommand(const std::string& target, const std::string& file) {
+  // A file that is no shortcut is started itself.
+  if (target.empty()) return file;
+  std::string args;
+  if (links_.arguments(file, args) != LinkStatus::Ok || args.empty()) return {};
+  return (target.find(' ') != std::string::npos ? "\"" + target + "\"" : target) + " " + args;
+}
+
 std::vector<Row> StartupFolderFamily::list() {
   const std::string type = support_.typeText();
   const std::vector<StoredItem> stored = support_.recordsForListing();
@@ -315,13 +323,26 @@ std::vector<Row> StartupFolderFamily::list() {
   for (const auto& folder : folders_) {
     // An unknown folder must not turn into the current drive's root.
     if (withoutTrailingBackslash(folder).empty()) continue;
+    const std::size_t firstRecord = rows.size();
     support_.addDisabledRows(rows, stored, folder, type);
+    for (std::size_t i = firstRecord; i < rows.size(); ++i) {
+      Row& record = rows[i];
+      // A disabled file is shown where it would start from; a shortcut's
+      // arguments are read from the copy kept of it.
+      const std::string copy = copyPath(folder, record.name);
+      if (record.data.empty()) {
+        record.dataShown = withoutTrailingBackslash(folder) + "\\" + record.name;
+      } else if (isPlainFileName(record.name) && files_.exists(copy)) {
+        record.dataShown = shownCommand(record.data, copy);
+      }
+    }
     const auto flagKey = flagKeyOf(folder);
     for (const auto& file : folderScan(files_, folder)) {
       // The scanned folder without its trailing backslash: what DirectoryPart
       // gives for a drive path, and still right for a redirected (UNC) folder.
       Row row{file.name, type, resolveShortcut(links_, file.fullPath).value_or(""), withoutTrailingBackslash(folder),
               RowState::Live};
+      row.dataShown = shownCommand(row.data, file.fullPath);
       if (flagKey && offFlags->isOff(*flagKey, file.name)) {
         // It does not start, so its box is clear.
         row.state = RowState::Disabled;

@@ -93,6 +93,10 @@ class StartupFolderFamily : public EntryFamily {
   bool disableEntry(const Entry& e);
   bool reverse(const Change& c);
   void showLocation(const Entry& e);
+  // Column 2 of a row whose target is `target`, read from the shortcut (or
+  // other file) at `file`: the target and the shortcut's arguments, or the
+  // file itself when it is no shortcut; "" when the target says it all.
+  std::string shownCommand(const std::string& target, const std::string& file);
 
   // True when `folder` is one of this pane's non-empty folders.
   bool isOwnFolder(const std::string& folder) const;

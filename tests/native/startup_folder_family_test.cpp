@@ -188,17 +188,50 @@ TEST_F(StartupFolderTest, ListsEachFolderDisabledRowsFirstThenItsFiles) {
   disabledRecord("c:\\programdata\\STARTUP\\", "Old.lnk", "C:\\Old\\old.exe");
   disabledRecord("C:\\Elsewhere", "Other.lnk", "C:\\x.exe");
   auto family = pane();
-  const std::vector<Row> expected = {
+  std::vector<Row> expected = {
       recordRow("Old.lnk", "Startup folder", "C:\\Old\\old.exe", common),
       {"Tool.lnk", "Startup folder", "C:\\Tools\\tool.exe", common, RowState::Live},
       {"sync.bat", "Startup folder", "", common, RowState::Live},
       recordRow("Chat.lnk", "Startup folder", "C:\\Chat\\chat.exe", user),
       {"Mail.lnk", "Startup folder", "C:\\Mail\\mail.exe", user, RowState::Live},
   };
+  // Shown, not compared: a file that is no shortcut is started itself, and
+  // a shortcut's arguments follow its target.
+  expected[2].dataShown = common + "\\sync.bat";
+  expected[4].dataShown = "C:\\Mail\\mail.exe args=/min";
   EXPECT_EQ(family->list(), expected);
   EXPECT_TRUE(prompt.messages.empty());
   const auto widths = family.family->columnWidths();
   EXPECT_EQ((std::vector<int>{widths.name, widths.type, widths.data, widths.path}), (std::vector<int>{200, 110, 350, 350}));
+}
+
+// The Command column tells two shortcuts to one program apart, disabled too
+// (their arguments are read from the kept copy); operations still compare
+// the target alone.
+TEST_F(StartupFolderTest, CommandShowsAShortcutsArgumentsAfterItsTarget) {
+  fs.put(user + "\\Sync.lnk", FakeShellLinks::linkBytes("C:\\Program Files\\Sync\\sync.exe", "--background"));
+  fs.put(user + "\\Plain.lnk", FakeShellLinks::linkBytes("C:\\plain.exe"));
+  fs.put(user + "\\notes.txt", "x");
+  auto family = pane({user});
+  family->list();
+  int sync = rowNamed(family, "Sync.lnk", RowState::Live);
+  EXPECT_EQ(shownData(family->rows()[static_cast<std::size_t>(sync)]),
+            "\"C:\\Program Files\\Sync\\sync.exe\" --background")
+      << "a target with a blank is quoted, as Windows would start it";
+  EXPECT_EQ(shownData(family->rows()[static_cast<std::size_t>(rowNamed(family, "Plain.lnk", RowState::Live))]),
+            "C:\\plain.exe");
+  EXPECT_EQ(shownData(family->rows()[static_cast<std::size_t>(rowNamed(family, "notes.txt", RowState::Live))]),
+            user + "\\notes.txt");
+
+  ASSERT_TRUE(clickBox(family, sync));
+  family->list();
+  sync = rowNamed(family, "Sync.lnk", RowState::Disabled);
+  const Row& disabled = family->rows()[static_cast<std::size_t>(sync)];
+  EXPECT_EQ(disabled.data, "C:\\Program Files\\Sync\\sync.exe") << "the record keeps the target alone";
+  EXPECT_EQ(shownData(disabled), "\"C:\\Program Files\\Sync\\sync.exe\" --background");
+  ASSERT_TRUE(clickBox(family, sync)) << "enabled by its target, as before";
+  EXPECT_EQ(fs.bytes(user + "\\Sync.lnk"),
+            FakeShellLinks::linkBytes("C:\\Program Files\\Sync\\sync.exe", "--background"));
 }
 
 TEST_F(StartupFolderTest, AFolderHeldWithATrailingBackslashStillFindsItsRecords) {

@@ -67,7 +67,7 @@ std::string ListViewRows::text(int index, int column) const {
   switch (column) {
     case 0: return r.name;
     case 1: return r.type;
-    case 2: return r.data;
+    case 2: return shownData(r);
     case 3: return r.path;
     case 4: return r.publisher;
     case 5: return r.status;
