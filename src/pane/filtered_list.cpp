@@ -41,8 +41,16 @@ void FilteredList::apply() {
       continue;
     }
     source_.push_back(i);
-    shown.push_back(all_[i]);
   }
+  if (sort_.sorted()) {
+    // A column completed only when looked at is completed for the rows it
+    // sorts (a filter has done so already).
+    if (sort_.column >= kFirstDescribedColumn && describe_ && !filtered()) {
+      for (const std::size_t i : source_) describe_(all_[i]);
+    }
+    source_ = sortedIndices(all_, std::move(source_), sort_);
+  }
+  for (const std::size_t i : source_) shown.push_back(all_[i]);
   shown_.setRows(std::move(shown));
 }
 
@@ -55,6 +63,12 @@ void FilteredList::setFilter(std::string filter) {
 void FilteredList::hideMicrosoft(bool hide) {
   if (hide == hideMicrosoft_) return;
   hideMicrosoft_ = hide;
+  reapply();
+}
+
+void FilteredList::setSort(SortOrder order) {
+  if (order == sort_) return;
+  sort_ = order;
   reapply();
 }
 

@@ -1,8 +1,9 @@
 #pragma once
-// The rows a filter lets through, over the list that shows them. A family
-// fills and reads the list through it as if nothing were filtered: indices
-// are those of the rows shown, so row read-back, selection and the
-// reselect after Remove work on what the user sees.
+// The rows a filter lets through, in the order the user sorted them, over
+// the list that shows them. A family fills and reads the list through it as
+// if nothing were filtered or sorted: indices are those of the rows shown,
+// so row read-back, the boxes, selection and the reselect after Remove work
+// on what the user sees.
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -11,6 +12,7 @@
 
 #include "pane/entry_list.h"
 #include "pane/pane_logic.h"
+#include "pane/row_order.h"
 
 namespace velmora {
 
@@ -44,6 +46,10 @@ class FilteredList : public EntryList {
   // (Row::signedByMicrosoft), now and after every refill.
   void hideMicrosoft(bool hide);
   [[nodiscard]] bool hidingMicrosoft() const { return hideMicrosoft_; }
+  // Shows the rows in `order`, now and after every refill; the selected row
+  // stays selected and every box keeps what the user set.
+  void setSort(SortOrder order);
+  [[nodiscard]] SortOrder sortOrder() const { return sort_; }
   [[nodiscard]] RowCounts counts() const;
 
   // EntryList
@@ -70,6 +76,7 @@ class FilteredList : public EntryList {
   std::function<void(Row&)> describe_;
   std::string filter_;
   bool hideMicrosoft_ = false;
+  SortOrder sort_;
   int hidden_ = 0;
   std::vector<Row> all_;
   std::vector<std::size_t> source_;  // shown row -> its index in all_

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/format.h"
+#include "core/text.h"
 #include "lang/language_table.h"
 
 namespace velmora {
@@ -125,8 +126,10 @@ void PaneController::add() {
     return;
   }
   if (!prompt_.entryDialog(EntryDialogKind::Add, data)) return;
-  finish(ChangeKind::Add, data.name, family_.add(data, prompt_));
+  const OperationResult result = family_.add(data, prompt_);
+  finish(ChangeKind::Add, data.name, result);
   refill();
+  if (result.done()) selectEntry({}, data.name);
 }
 
 void PaneController::modify() {
@@ -142,8 +145,20 @@ void PaneController::modify() {
   // The row's box and origin may have changed while the dialog was open.
   EntryRef entry = entryOf(before);
   if (row < list_.count()) entry.origin = list_.row(row).origin;
-  finish(ChangeKind::Modify, before.name, family_.modify(entry, data, prompt_));
+  const OperationResult result = family_.modify(entry, data, prompt_);
+  finish(ChangeKind::Modify, before.name, result);
   refill();
+  if (result.done()) selectEntry(before.path, data.name);
+}
+
+void PaneController::selectEntry(const std::string& location, const std::string& name) {
+  for (int row = 0; row < list_.count(); ++row) {
+    const Row r = list_.row(row);
+    if (equalsIgnoreCase(r.name, name) && (location.empty() || equalsIgnoreCase(r.path, location))) {
+      list_.select(row);
+      return;
+    }
+  }
 }
 
 void PaneController::property() {

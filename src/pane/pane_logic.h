@@ -80,8 +80,10 @@ class CheckBoxes {
 // The pane's dispatch: commands, check-box changes and the double click.
 // It does the list's work: the selected row to an entry, the entry dialogs,
 // the family's operation, the commit of its result, then the refill and
-// reselection (Remove, Add, Modify) or the row's new origin (Enable and
-// Disable never refill: the row keeps its place until the next listing).
+// reselection (Remove: the row now in its place; Add and Modify: the row of
+// the entry made or changed, wherever the sort puts it) or the row's new
+// origin (Enable and Disable never refill: the row keeps its place until the
+// next listing).
 class PaneController {
  public:
   PaneController(EntryFamily& family, EntryList& list, CheckBoxes& boxes, UserPrompt& prompt, ChangeCommit& commit,
@@ -112,6 +114,9 @@ class PaneController {
   // Searches the web for the selected row's program file name.
   void searchOnline();
   void checkButton(int id);
+  // Selects the first row named `name` (ignoring case) at `location` (any
+  // location when empty); none when no row is.
+  void selectEntry(const std::string& location, const std::string& name);
   // Commits a result and keeps what it came to for the status bar.
   void finish(ChangeKind kind, const std::string& name, const OperationResult& result);
 

@@ -251,6 +251,7 @@ class EndToEnd : public ::testing::Test {
     EXPECT_NE(entries[0].record.content.find(named), std::string::npos) << entries[0].record.content;
   }
 
+  SettingsSetAside settings;
   win32::ComScope com;
   TempDir dir;
   ProgramFiles files{dir.path(), "velmora"};
@@ -426,6 +427,7 @@ TEST_F(EndToEnd, DisableWithADamagedConfigFileSaysSoAndChangesNothing) {
 
 
 TEST(RealProgram, ShowsASeededRunValueUnderTheCurrentUsersRunNodeAndClosesWithTwo) {
+  const SettingsSetAside settings;  // it keeps its node and layout at the close
   TempDir dir;
   const std::string built = directoryPart(win32::programPath());
   for (const char* file : {"velmora.exe", "velmora.language"}) {

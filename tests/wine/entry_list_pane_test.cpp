@@ -125,7 +125,8 @@ TEST_F(PaneTest, CreationBuildsColumnsStyleAndTextsAndFillsOnceWithoutOperations
   widths = {200, 80, 350, 340};
   open(threeRows());
   EXPECT_EQ(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0),
-            LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES | LVS_EX_LABELTIP) << "a cut cell shows its whole text as a tip";
+            LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES | LVS_EX_LABELTIP | LVS_EX_HEADERDRAGDROP)
+      << "a cut cell shows its whole text as a tip; columns can be dragged";
   const int expected[] = {200, 80, 350, 340};
   const wchar_t* titles[] = {L"Name", L"Type", L"Command", L"Where"};
   for (int i = 0; i < 4; ++i) {

@@ -98,6 +98,8 @@ class FrameTest : public ::testing::Test {
     return out;
   }
 
+  // The frame reads what the user kept: none here, as on the first day.
+  SettingsSetAside settings;
   MapTranslator translator;
   FakeRegistry registry;
   std::array<RecordingFamily*, kNodeCount> families{};

@@ -34,6 +34,9 @@ class ProgramTest : public ::testing::Test {
         << "velmora.exe must be built beside the tests: " << built;
     return copy;
   }
+  // Each test starts the program as on the first day, and what it keeps at
+  // its close goes with the test.
+  SettingsSetAside settings;
   TempDir dir;
 };
 
@@ -152,35 +155,6 @@ TEST_F(ProgramTest, LanguageFileIsNamedAfterTheProgram) {
   PostMessageW(frame, WM_COMMAND, MAKEWPARAM(ID_APP_EXIT_CMD, 0), 0);
   EXPECT_EQ(program.exitCode(15000), std::optional<DWORD>(2));
 }
-
-// The prefix's screen DPI (LogPixels, which Wine reads when a program
-// starts, as Windows reads a display's scale) for the programs started while
-// it lives; the prefix's own setting comes back after.
-class ScreenDpi {
- public:
-  explicit ScreenDpi(DWORD dpi) {
-    DWORD size = sizeof old_;
-    had_ = RegGetValueW(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_REG_DWORD, nullptr, &old_, &size) == ERROR_SUCCESS;
-    set_ = RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kValue, REG_DWORD, &dpi, sizeof dpi) == ERROR_SUCCESS;
-  }
-  ~ScreenDpi() {
-    if (had_) {
-      RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kValue, REG_DWORD, &old_, sizeof old_);
-    } else {
-      RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, kValue);
-    }
-  }
-  ScreenDpi(const ScreenDpi&) = delete;
-  ScreenDpi& operator=(const ScreenDpi&) = delete;
-  bool set() const { return set_; }
-
- private:
-  static constexpr const wchar_t* kKey = L"Control Panel\\Desktop";
-  static constexpr const wchar_t* kValue = L"LogPixels";
-  DWORD old_ = 0;
-  bool had_ = false;
-  bool set_ = false;
-};
 
 // What the user sees of the layout of the program's window.
 struct Layout {

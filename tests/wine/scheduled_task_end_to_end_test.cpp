@@ -150,6 +150,7 @@ void remoteSetBox(RemoteBuffer& mem, HWND list, int row, int image) {
 }
 
 TEST(RealProgramTasks, ListsSwitchesOffAndOnTheTasksOfTheDouble) {
+  const SettingsSetAside settings;  // it keeps its node and layout at the close
   TaskDoubleInstalled tasks;
   tasks.addTask(kUpdater, sampleTask("C:\\Program Files\\Vendor\\update.exe"));
   Installed copy;
@@ -176,6 +177,7 @@ TEST(RealProgramTasks, ListsSwitchesOffAndOnTheTasksOfTheDouble) {
 }
 
 TEST(RealProgramTasks, OverWinesOwnSchedulerTheNodeSaysTheListIsNotAvailable) {
+  const SettingsSetAside settings;
   Installed copy;
   LanguageTable language{win32::readFileBytes, win32::decodeLegacy};
   language.setFile(copy.dir.file("velmora.language"));

@@ -78,7 +78,7 @@ int runProgram(HINSTANCE instance) {
         window = frame.create(instance, &loop);
       }
       if (window) {
-        ShowWindow(window, SW_SHOWMAXIMIZED);
+        ShowWindow(window, frame.showCommand());
         result = loop.run();
       }
     }

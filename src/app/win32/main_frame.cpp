@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/stored_layout.h"
 #include "app/win32/composition.h"
 #include "app/win32/export_command.h"
 #include "app/win32/frame_commands.h"
@@ -9,6 +10,7 @@
 #include "app/win32/tree_images.h"
 #include "app/win32/user_settings_win32.h"
 #include "core/format.h"
+#include "core/window_placement.h"
 #include "lang/win32/local_formats_win32.h"
 #include "lang/win32/translate_win32.h"
 #include "pane/pane_logic.h"
@@ -24,10 +26,41 @@ constexpr COLORREF kTreeBackground = RGB(255, 255, 255);
 
 // A count as the user's locale groups its digits.
 std::string number(int value) { return userFormats().number(static_cast<std::uint64_t>(value < 0 ? 0 : value)); }
+
 // The exit code of File > Exit and of the close box.
 constexpr int kExitCodeOnExit = 2;
 // The check box's choice under the user's settings key; off until set.
 constexpr const wchar_t* kHideWindowsChoice = L"HideWindowsEntries";
+// What else is kept there: the restored window ("left,top,right,bottom,
+// maximised", screen pixels), the tree's width at 96 DPI, the node selected.
+constexpr const wchar_t* kPlacementValue = L"WindowPlacement";
+constexpr const wchar_t* kSplitterValue = L"Splitter";
+constexpr const wchar_t* kNodeValue = L"TreeNode";
+
+Box boxOf(const RECT& r) { return Box{r.left, r.top, r.right, r.bottom}; }
+
+BOOL CALLBACK addWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (GetMonitorInfoW(monitor, &info)) reinterpret_cast<std::vector<Box>*>(areas)->push_back(boxOf(info.rcWork));
+  return TRUE;
+}
+
+std::vector<Box> workAreas() {
+  std::vector<Box> areas;
+  EnumDisplayMonitors(nullptr, nullptr, addWorkArea, reinterpret_cast<LPARAM>(&areas));
+  return areas;
+}
+
+// A restored rectangle is in workspace coordinates (those of its monitor's
+// work area); what is kept is in screen coordinates, which the screens'
+// work areas are checked in.
+POINT workspaceOffset(const RECT& rect) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoW(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &info)) return POINT{0, 0};
+  return POINT{info.rcWork.left - info.rcMonitor.left, info.rcWork.top - info.rcMonitor.top};
+}
 }  // namespace
 
 MainFrame::MainFrame(const ProgramFiles& files, const Translator& translator, LogSink* logSink, SkinLayer& skin)
@@ -133,6 +166,7 @@ bool MainFrame::onInit() {
   skin_.setDialogSkin("Dialog");
 
   centreWindow(hwnd());
+  restorePlacement();
   setIcons();
 
   if (loop_) {
@@ -175,10 +209,12 @@ bool MainFrame::onInit() {
     for (auto& pane : panes_) pane->hideMicrosoft(true);
   }
 
-  if (tree_ && !items_.empty()) TreeView_SelectItem(tree_, items_[0]);
+  restorePanes();
+  const int start = storedNode(readNumber(kNodeValue), static_cast<int>(items_.size())).value_or(kDefaultStartNode);
+  if (tree_ && start < static_cast<int>(items_.size())) TreeView_SelectItem(tree_, items_[static_cast<std::size_t>(start)]);
 
   splitter_.setPanes(tree_, host_.hwnd());
-  splitter_.setPosition(scaleToDpi(kSplitterStart, dpi_));
+  splitter_.setPosition(scaleToDpi(storedSplitter(readNumber(kSplitterValue)).value_or(kSplitterStart), dpi_));
   layout(client.right, client.bottom);
   updateStatus();
 
@@ -190,6 +226,53 @@ bool MainFrame::onInit() {
     return false;
   }
   return true;
+}
+
+void MainFrame::restorePlacement() {
+  const auto kept = parsePlacement(readText(kPlacementValue).value_or(""), workAreas());
+  if (!kept) return;  // the first start, or a place no screen has now: maximised
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (!GetWindowPlacement(hwnd(), &placement)) return;
+  RECT normal{kept->normal.left, kept->normal.top, kept->normal.right, kept->normal.bottom};
+  const POINT offset = workspaceOffset(normal);
+  OffsetRect(&normal, -offset.x, -offset.y);
+  placement.rcNormalPosition = normal;
+  placement.flags = 0;
+  // Only the rectangle changes: the window is shown later, as it was left.
+  placement.showCmd = SW_HIDE;
+  SetWindowPlacement(hwnd(), &placement);
+  showCommand_ = kept->maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+}
+
+void MainFrame::restorePanes() {
+  for (std::size_t index = 0; index < panes_.size(); ++index) {
+    if (const auto text = readText(std::to_wstring(index).c_str(), kPaneSettingsKey)) {
+      panes_[index]->setColumnLayout(parsePaneLayout(*text, kRowColumns));
+    }
+  }
+}
+
+void MainFrame::saveSettings() {
+  // Not kept is no reason to stay open: the next start is then as this one was.
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (GetWindowPlacement(hwnd(), &placement)) {
+    RECT normal = placement.rcNormalPosition;
+    const POINT offset = workspaceOffset(normal);
+    OffsetRect(&normal, offset.x, offset.y);
+    // A minimised window opens as it was before: maximised or restored.
+    const bool maximised = placement.showCmd == SW_SHOWMAXIMIZED ||
+                           (placement.showCmd == SW_SHOWMINIMIZED && (placement.flags & WPF_RESTORETOMAXIMIZED));
+    (void)writeText(kPlacementValue, formatPlacement(StoredPlacement{boxOf(normal), maximised}));
+  }
+  (void)writeNumber(kSplitterValue, static_cast<std::uint32_t>(std::clamp(rescale(splitter_.position(), dpi_, kBaseDpi), 0, kWidestTree)));
+  if (const int node = host_.visibleIndex(); node >= 0) (void)writeNumber(kNodeValue, static_cast<std::uint32_t>(node));
+  (void)writeChoice(kHideWindowsChoice, IsDlgButtonChecked(hwnd(), IDC_HIDEWINDOWS) == BST_CHECKED);
+  for (std::size_t index = 0; index < panes_.size(); ++index) {
+    const std::string layout = formatPaneLayout(panes_[index]->columnLayout());
+    if (!layout.empty()) (void)writeText(std::to_wstring(index).c_str(), layout, kPaneSettingsKey);
+  }
 }
 
 void MainFrame::selectionChanged(const NMTREEVIEWW& change) {
@@ -247,6 +330,7 @@ void MainFrame::forward(int id) {
 void MainFrame::command(int id) {
   switch (id) {
     case ID_APP_EXIT_CMD:
+      saveSettings();
       unregister();
       DestroyWindow(hwnd());
       PostQuitMessage(kExitCodeOnExit);

@@ -29,6 +29,9 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
  public:
   // The tree's width when the window opens, at 96 DPI.
   static constexpr int kSplitterStart = 250;
+  // The node selected when the window opens, unless the user left another
+  // one selected at the last close.
+  static constexpr int kDefaultStartNode = 0;
 
   // The program's frame: the real registry, config.xml and log.
   MainFrame(const ProgramFiles& files, const Translator& translator, LogSink* logSink,
@@ -59,6 +62,9 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   // The DPI the window is laid out for: its monitor's when it opens, then
   // the one of every WM_DPICHANGED.
   int dpi() const { return dpi_; }
+  // How the window is to be shown first: maximised, unless the user left
+  // it restored at the last close.
+  int showCommand() const { return showCommand_; }
 
  private:
   MainFrame(std::unique_ptr<Composition> root, const Translator& translator, SkinLayer& skin);
@@ -80,6 +86,14 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   // pane follows it, and it is kept for the next start.
   void hideWindowsChanged();
   void updateStatus();
+  // What the user left at the last close (user_settings_win32.h): the
+  // window's place, each pane's columns and the filter's box now; the
+  // splitter and the node are returned for the window to take.
+  void restorePlacement();
+  void restorePanes();
+  // Keeps the window's place, the splitter, the node, the filter's box and
+  // each pane's columns for the next start.
+  void saveSettings();
   void setTreeImages();
   // WM_DPICHANGED: fonts, sizes and images for `dpi`, then the window
   // takes `suggested` (screen coordinates).
@@ -104,6 +118,7 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   std::string lastOutcome_;
   ImageListHandle images_;
   int dpi_ = 96;
+  int showCommand_ = SW_SHOWMAXIMIZED;
   // Fonts made for a DPI the window moved to; empty while it has not moved,
   // when the controls keep the ones they were made with.
   FontHandle font_, treeFont_, statusFont_;

@@ -26,7 +26,7 @@ constexpr int kOperationMenuPosition = 1;
 constexpr int kPublisherWidth = 180;
 constexpr int kStatusWidth = 240;
 constexpr int kSignedByWidth = 180;
-constexpr int kColumnCount = 7;
+constexpr int kColumnCount = kRowColumns;
 // Space beside a button's text, each side, at 96 DPI.
 constexpr int kButtonPadding = 6;
 
@@ -84,19 +84,32 @@ bool EntryListPane::onInit() {
   dpi_ = windowDpi(hwnd());
   takeOverDpiScaling(hwnd());
   const ColumnWidths widths = family_->columnWidths();
-  const auto at = [this](int width) { return scaleToDpi(width, dpi_); };
-  addColumns(list, {{translator_.translate("_Name"), at(widths.name)},
-                    {translator_.translate("_Type"), at(widths.type)},
-                    {translator_.translate("_Data"), at(widths.data)},
-                    {translator_.translate("_RegPath"), at(widths.path)},
+  // The widths the user left, where he left any.
+  const int given[kColumnCount] = {widths.name, widths.type, widths.data, widths.path,
+                                   kPublisherWidth, kStatusWidth, kSignedByWidth};
+  const auto at = [this, &given](int column) {
+    const bool kept = stored_.widths.size() == static_cast<std::size_t>(kColumnCount);
+    return scaleToDpi(kept ? stored_.widths[static_cast<std::size_t>(column)] : given[column], dpi_);
+  };
+  addColumns(list, {{translator_.translate("_Name"), at(0)},
+                    {translator_.translate("_Type"), at(1)},
+                    {translator_.translate("_Data"), at(2)},
+                    {translator_.translate("_RegPath"), at(3)},
                     // Shown only, in every pane.
-                    {translator_.translate("_Publisher"), at(kPublisherWidth)},
-                    {translator_.translate("_Status"), at(kStatusWidth)},
-                    {translator_.translate("_SignedBy"), at(kSignedByWidth)}});
-  // The whole extended style: full-row select, check boxes, and the whole
-  // text of a cut cell as a tip.
+                    {translator_.translate("_Publisher"), at(4)},
+                    {translator_.translate("_Status"), at(5)},
+                    {translator_.translate("_SignedBy"), at(6)}});
+  // The whole extended style: full-row select, check boxes, the whole text
+  // of a cut cell as a tip, and columns the user can drag into his order.
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-               LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES | LVS_EX_LABELTIP);
+               LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES | LVS_EX_LABELTIP | LVS_EX_HEADERDRAGDROP);
+  if (stored_.order.size() == static_cast<std::size_t>(kColumnCount)) {
+    SendMessageW(list, LVM_SETCOLUMNORDERARRAY, static_cast<WPARAM>(kColumnCount),
+                 reinterpret_cast<LPARAM>(stored_.order.data()));
+  }
+  // Sorted before the first fill, so the first rows shown are in order.
+  filtered_.setSort(stored_.sort);
+  showSortArrow();
 
   translateDialog(hwnd(), translator_);
   // What the family cannot do has no button to press.
@@ -144,6 +157,50 @@ void EntryListPane::changeDpi(int dpi, HFONT font) {
   layout(client.right, client.bottom);
 }
 
+void EntryListPane::sortBy(int column) {
+  if (column < 0 || column >= kColumnCount) return;
+  filtered_.setSort(afterHeaderClick(filtered_.sortOrder(), column));
+  showSortArrow();
+  if (onChange_) onChange_();
+}
+
+void EntryListPane::showSortArrow() {
+  HWND header = rows_.handle() ? reinterpret_cast<HWND>(SendMessageW(rows_.handle(), LVM_GETHEADER, 0, 0)) : nullptr;
+  if (!header) return;
+  const SortOrder order = filtered_.sortOrder();
+  for (int column = 0; column < kColumnCount; ++column) {
+    HDITEMW item{};
+    item.mask = HDI_FORMAT;
+    if (!SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item))) continue;
+    item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+    if (column == order.column) item.fmt |= order.descending ? HDF_SORTDOWN : HDF_SORTUP;
+    SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
+  }
+}
+
+PaneLayout EntryListPane::columnLayout() const {
+  HWND list = rows_.handle();
+  if (!list) return stored_;
+  PaneLayout layout;
+  layout.sort = filtered_.sortOrder();
+  for (int column = 0; column < kColumnCount; ++column) {
+    const int width = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+    // Kept at 96 DPI, so a start on a screen of another scale shows the
+    // same proportions.
+    layout.widths.push_back(std::clamp(rescale(width, dpi_, kBaseDpi), 0, kWidestColumn));
+  }
+  std::vector<int> order(static_cast<std::size_t>(kColumnCount));
+  if (SendMessageW(list, LVM_GETCOLUMNORDERARRAY, static_cast<WPARAM>(kColumnCount),
+                   reinterpret_cast<LPARAM>(order.data()))) {
+    layout.order = std::move(order);
+  }
+  return layout;
+}
+
+void EntryListPane::setColumnLayout(PaneLayout layout) {
+  if (!rows_.handle()) stored_ = std::move(layout);
+}
+
 MenuHandle EntryListPane::buildContextMenu() const {
   const MenuHandle bar(LoadMenuW(instance_, MAKEINTRESOURCEW(IDR_MAINMENU)));
   if (!bar) return {};
@@ -170,16 +227,22 @@ void EntryListPane::greyCommands(HMENU menu) const {
 std::string EntryListPane::selectionText() const {
   HWND list = rows_.handle();
   if (!list) return {};
-  // The columns the user can see: one dragged to nothing is left out.
+  // The columns the user can see, in the order he sees them: one dragged
+  // to nothing is left out.
   std::vector<int> columns;
   std::vector<std::string> titles;
-  for (int column = 0; column < kColumnCount; ++column) {
+  std::vector<int> order(static_cast<std::size_t>(kColumnCount));
+  if (!SendMessageW(list, LVM_GETCOLUMNORDERARRAY, static_cast<WPARAM>(kColumnCount),
+                    reinterpret_cast<LPARAM>(order.data()))) {
+    for (int column = 0; column < kColumnCount; ++column) order[static_cast<std::size_t>(column)] = column;
+  }
+  for (const int column : order) {
     wchar_t title[256] = {};
     LVCOLUMNW info{};
     info.mask = LVCF_TEXT | LVCF_WIDTH;
     info.pszText = title;
     info.cchTextMax = 256;
-    if (!SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info))) break;
+    if (!SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info))) continue;
     if (info.cx <= 0) continue;
     columns.push_back(column);
     titles.push_back(narrow(title));
@@ -264,6 +327,9 @@ bool EntryListPane::onNotify(const NMHDR& header) {
       return true;
     case NM_DBLCLK:
       controller_->doubleClick();
+      return true;
+    case LVN_COLUMNCLICK:
+      sortBy(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
       return true;
     case NM_RCLICK: {
       POINT at{};

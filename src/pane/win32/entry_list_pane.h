@@ -12,6 +12,7 @@
 #include "lang/language_table.h"
 #include "family/entry_family.h"
 #include "pane/filtered_list.h"
+#include "pane/pane_layout.h"
 #include "pane/pane_logic.h"
 #include "pane/win32/list_view_rows.h"
 #include "platform/win32/dialog.h"
@@ -45,6 +46,17 @@ class EntryListPane final : public Dialog {
   // them again.
   void hideMicrosoft(bool hide) { filtered_.hideMicrosoft(hide); }
   [[nodiscard]] RowCounts counts() const { return filtered_.counts(); }
+  // Sorts the rows by column `column` as a click on its header does: up,
+  // or the other way round when they are sorted by it already. The header
+  // shows the arrow.
+  void sortBy(int column);
+  [[nodiscard]] SortOrder sortOrder() const { return filtered_.sortOrder(); }
+  // How the user left the columns (widths at 96 DPI, order, sort), to be
+  // kept for the next start; for a pane never made, what it was given.
+  [[nodiscard]] PaneLayout columnLayout() const;
+  // What the user left last time, for a pane not made yet: it is made so.
+  // A part that is empty keeps the pane's own.
+  void setColumnLayout(PaneLayout layout);
   // What the last change made here came to, in words, once ("" when none).
   [[nodiscard]] std::string takeOutcome() { return controller_->takeOutcome(); }
   // Called after every command and every box the user sets, so the owner
@@ -91,6 +103,8 @@ class EntryListPane final : public Dialog {
   [[nodiscard]] std::optional<INT_PTR> onMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   void layout(int width, int height);
   void showContextMenu(POINT at);
+  // The header's arrow on the sorted column, none on the others.
+  void showSortArrow();
 
   const Translator& translator_;
   std::unique_ptr<UserPrompt> prompt_;
@@ -107,6 +121,7 @@ class EntryListPane final : public Dialog {
   int listRightGap_ = 0, listBottomGap_ = 0;
   RECT listStart_{};
   int dpi_ = 96;
+  PaneLayout stored_;
 };
 
 }  // namespace velmora::win32

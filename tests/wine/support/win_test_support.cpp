@@ -27,6 +27,37 @@ TestKey::TestKey() : subkey_("Software\\VelmoraTest\\" + uniqueName()) {}
 
 TestKey::~TestKey() { RegDeleteTreeW(HKEY_CURRENT_USER, widen(subkey_).c_str()); }
 
+namespace {
+constexpr wchar_t kSettings[] = L"Software\\Velmora";
+}  // namespace
+
+SettingsSetAside::SettingsSetAside() {
+  HKEY settings = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettings, 0, KEY_READ, &settings) != ERROR_SUCCESS) return;
+  HKEY copy = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, widen(saved_.subkey()).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &copy,
+                      nullptr) == ERROR_SUCCESS) {
+    had_ = RegCopyTreeW(settings, nullptr, copy) == ERROR_SUCCESS;
+    RegCloseKey(copy);
+  }
+  RegCloseKey(settings);
+  if (had_) RegDeleteTreeW(HKEY_CURRENT_USER, kSettings);
+}
+
+SettingsSetAside::~SettingsSetAside() {
+  RegDeleteTreeW(HKEY_CURRENT_USER, kSettings);
+  if (!had_) return;
+  HKEY saved = nullptr;
+  HKEY settings = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, widen(saved_.subkey()).c_str(), 0, KEY_READ, &saved) == ERROR_SUCCESS &&
+      RegCreateKeyExW(HKEY_CURRENT_USER, kSettings, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &settings, nullptr) ==
+          ERROR_SUCCESS) {
+    RegCopyTreeW(saved, nullptr, settings);
+  }
+  if (settings) RegCloseKey(settings);
+  if (saved) RegCloseKey(saved);
+}
+
 TempDir::TempDir() {
   wchar_t tmp[MAX_PATH];
   GetTempPathW(MAX_PATH, tmp);

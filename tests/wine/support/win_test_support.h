@@ -22,6 +22,52 @@ class TestKey {
   std::string subkey_;
 };
 
+// Velmora's per-user settings (HKEY_CURRENT_USER\Software\Velmora) set
+// aside while it lives, so the programs and windows a test opens start as
+// on the first day, and put back as they were at the end: the tests of a
+// run share one prefix, and what one test's program keeps at its close
+// must not reach the next.
+class SettingsSetAside {
+ public:
+  SettingsSetAside();
+  ~SettingsSetAside();
+  SettingsSetAside(const SettingsSetAside&) = delete;
+  SettingsSetAside& operator=(const SettingsSetAside&) = delete;
+
+ private:
+  TestKey saved_;
+  bool had_ = false;
+};
+
+// The prefix's screen DPI (LogPixels, which Wine reads when a program
+// starts, as Windows reads a display's scale) for the programs started while
+// it lives; the prefix's own setting comes back after.
+class ScreenDpi {
+ public:
+  explicit ScreenDpi(DWORD dpi) {
+    DWORD size = sizeof old_;
+    had_ = RegGetValueW(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_REG_DWORD, nullptr, &old_, &size) == ERROR_SUCCESS;
+    set_ = RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kValue, REG_DWORD, &dpi, sizeof dpi) == ERROR_SUCCESS;
+  }
+  ~ScreenDpi() {
+    if (had_) {
+      RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kValue, REG_DWORD, &old_, sizeof old_);
+    } else {
+      RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, kValue);
+    }
+  }
+  ScreenDpi(const ScreenDpi&) = delete;
+  ScreenDpi& operator=(const ScreenDpi&) = delete;
+  bool set() const { return set_; }
+
+ private:
+  static constexpr const wchar_t* kKey = L"Control Panel\\Desktop";
+  static constexpr const wchar_t* kValue = L"LogPixels";
+  DWORD old_ = 0;
+  bool had_ = false;
+  bool set_ = false;
+};
+
 // A fresh folder in the temporary folder, deleted with its content at the end.
 class TempDir {
  public:

@@ -1,0 +1,83 @@
+#include "pane/pane_layout.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace velmora {
+
+namespace {
+
+std::string joined(const std::vector<int>& numbers) {
+  std::string out;
+  for (std::size_t i = 0; i < numbers.size(); ++i) {
+    if (i > 0) out += ',';
+    out += std::to_string(numbers[i]);
+  }
+  return out;
+}
+
+// Comma-separated whole numbers from 0 to `largest`; nothing when any is not.
+std::optional<std::vector<int>> numbers(std::string_view text, int largest) {
+  std::vector<int> out;
+  while (true) {
+    const std::size_t comma = text.find(',');
+    const std::string_view part = text.substr(0, comma);
+    int value = -1;
+    const auto [end, error] = std::from_chars(part.data(), part.data() + part.size(), value);
+    if (part.empty() || error != std::errc() || end != part.data() + part.size() || value < 0 || value > largest) {
+      return std::nullopt;
+    }
+    out.push_back(value);
+    if (comma == std::string_view::npos) return out;
+    text.remove_prefix(comma + 1);
+  }
+}
+
+}  // namespace
+
+std::string formatPaneLayout(const PaneLayout& layout) {
+  std::string out;
+  const auto add = [&out](std::string_view name, const std::string& value) {
+    if (!out.empty()) out += ';';
+    out.append(name).append("=").append(value);
+  };
+  if (!layout.widths.empty()) add("widths", joined(layout.widths));
+  if (!layout.order.empty()) add("order", joined(layout.order));
+  if (layout.sort.sorted()) add("sort", std::to_string(layout.sort.column) + (layout.sort.descending ? ",down" : ",up"));
+  return out;
+}
+
+PaneLayout parsePaneLayout(std::string_view text, int columns) {
+  PaneLayout layout;
+  if (columns <= 0) return layout;
+  while (!text.empty()) {
+    const std::size_t semicolon = text.find(';');
+    const std::string_view part = text.substr(0, semicolon);
+    text = semicolon == std::string_view::npos ? std::string_view() : text.substr(semicolon + 1);
+    const std::size_t equals = part.find('=');
+    if (equals == std::string_view::npos) continue;
+    const std::string_view name = part.substr(0, equals);
+    const std::string_view value = part.substr(equals + 1);
+    if (name == "widths") {
+      const auto widths = numbers(value, kWidestColumn);
+      if (widths && static_cast<int>(widths->size()) == columns) layout.widths = *widths;
+    } else if (name == "order") {
+      auto order = numbers(value, columns - 1);
+      if (!order || static_cast<int>(order->size()) != columns) continue;
+      std::vector<int> sorted = *order;
+      std::sort(sorted.begin(), sorted.end());
+      // Each column once: the header refuses anything else.
+      if (std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end()) layout.order = *order;
+    } else if (name == "sort") {
+      const std::size_t comma = value.find(',');
+      if (comma == std::string_view::npos) continue;
+      const auto column = numbers(value.substr(0, comma), columns - 1);
+      const std::string_view way = value.substr(comma + 1);
+      if (!column || column->size() != 1 || (way != "up" && way != "down")) continue;
+      layout.sort = SortOrder{column->front(), way == "down"};
+    }
+  }
+  return layout;
+}
+
+}  // namespace velmora

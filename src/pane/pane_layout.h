@@ -1,0 +1,32 @@
+#pragma once
+// How the user left a pane's list: column widths (at 96 DPI), the order he
+// dragged the columns into, and the sort. Kept as one text per pane; a text
+// from the registry is input, checked part by part: a part that does not
+// hold is left out, and the pane keeps its own for it.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "pane/row_order.h"
+
+namespace velmora {
+
+struct PaneLayout {
+  std::vector<int> widths;  // one per column at 96 DPI; empty: the pane's own
+  std::vector<int> order;   // the columns left to right; empty: as made
+  SortOrder sort;
+  bool operator==(const PaneLayout&) const = default;
+};
+
+// The widest column kept, at 96 DPI; a wider one is no choice anyone made.
+constexpr int kWidestColumn = 4000;
+
+// "widths=260,100,...;order=0,2,1,...;sort=2,down" (a part only when set).
+std::string formatPaneLayout(const PaneLayout& layout);
+// The parts of `text` that hold for a list of `columns` columns: every
+// width from 0 to kWidestColumn, the order each column once, the sort a
+// column with up or down.
+PaneLayout parsePaneLayout(std::string_view text, int columns);
+
+}  // namespace velmora

@@ -1,0 +1,98 @@
+// What the main window and its panes keep per user, read back as input: a
+// value that does not hold is ignored, and the part it was for starts as on
+// the first day.
+#include <gtest/gtest.h>
+
+#include "app/stored_layout.h"
+#include "core/window_placement.h"
+#include "pane/pane_layout.h"
+
+namespace velmora {
+namespace {
+
+const std::vector<Box> kOneScreen = {{0, 0, 1920, 1040}};
+// A second screen left of the first, higher up.
+const std::vector<Box> kTwoScreens = {{0, 0, 1920, 1040}, {-1280, -200, 0, 824}};
+
+TEST(StoredPlacement, RoundTripsAndKeepsAWindowOnAnyScreen) {
+  const StoredPlacement restored{{100, 80, 1100, 780}, false};
+  EXPECT_EQ(formatPlacement(restored), "100,80,1100,780,0");
+  EXPECT_EQ(parsePlacement(formatPlacement(restored), kOneScreen), restored);
+  const StoredPlacement maximised{{-1200, -150, -300, 500}, true};
+  EXPECT_EQ(parsePlacement(formatPlacement(maximised), kTwoScreens), maximised) << "on the second screen";
+  // Partly beyond the right edge, the title bar still in reach.
+  EXPECT_TRUE(parsePlacement("1800,100,2800,700,0", kOneScreen));
+  EXPECT_TRUE(parsePlacement("0,0,1920,1040,1", kOneScreen)) << "as large as the screen";
+}
+
+TEST(StoredPlacement, AWindowOffEveryScreenOrOfAnAbsurdSizeIsIgnored) {
+  // The screen it was on is gone.
+  EXPECT_FALSE(parsePlacement("-1200,-150,-300,500,0", kOneScreen));
+  EXPECT_FALSE(parsePlacement("3000,100,4000,700,0", kOneScreen));
+  // Only a sliver of the title bar on the screen, or none of it.
+  EXPECT_FALSE(parsePlacement("1890,100,2890,700,0", kOneScreen));
+  EXPECT_FALSE(parsePlacement("100,-300,1100,10,0", kOneScreen)) << "title bar above the top";
+  EXPECT_FALSE(parsePlacement("100,1030,1100,1730,0", kOneScreen)) << "title bar below the bottom";
+  // Sizes.
+  EXPECT_FALSE(parsePlacement("100,100,150,900,0", kOneScreen)) << "too narrow to use";
+  EXPECT_FALSE(parsePlacement("100,100,900,120,0", kOneScreen)) << "too low to use";
+  EXPECT_FALSE(parsePlacement("100,100,90,900,0", kOneScreen)) << "right of its left";
+  EXPECT_FALSE(parsePlacement("0,0,50000,900,0", kOneScreen)) << "wider than every screen";
+  EXPECT_FALSE(parsePlacement("0,0,3300,900,0", kTwoScreens)) << "wider than both screens";
+  EXPECT_FALSE(parsePlacement("100,80,1100,780,0", {})) << "no screen at all";
+}
+
+TEST(StoredPlacement, OnlyFiveWholeNumbersRead) {
+  for (const char* text : {"", "100,80,1100,780", "100,80,1100,780,0,5", "100,80,1100,780,2", "100, 80,1100,780,0",
+                           "100,80,1100,780,", "a,80,1100,780,0", "100,80,1100.5,780,0",
+                           "99999999999999999999,80,1100,780,0", "-5000000,0,1000,700,0"}) {
+    EXPECT_FALSE(parsePlacement(text, kOneScreen)) << text;
+  }
+}
+
+TEST(PaneLayout, RoundTripsEachPartOnItsOwn) {
+  const PaneLayout full{{260, 100, 0, 250, 180, 240, 180}, {2, 0, 1, 3, 4, 6, 5}, {5, true}};
+  EXPECT_EQ(formatPaneLayout(full), "widths=260,100,0,250,180,240,180;order=2,0,1,3,4,6,5;sort=5,down");
+  EXPECT_EQ(parsePaneLayout(formatPaneLayout(full), 7), full);
+  const PaneLayout sortOnly{{}, {}, {0, false}};
+  EXPECT_EQ(formatPaneLayout(sortOnly), "sort=0,up");
+  EXPECT_EQ(parsePaneLayout("sort=0,up", 7), sortOnly);
+  EXPECT_EQ(parsePaneLayout("", 7), PaneLayout{});
+}
+
+TEST(PaneLayout, APartThatDoesNotHoldIsLeftOutTheOthersKept) {
+  const std::string order = ";order=0,1,2,3,4,5,6";
+  const std::vector<int> asMade = {0, 1, 2, 3, 4, 5, 6};
+  for (const char* widths : {"widths=1,2,3", "widths=1,2,3,4,5,6,7,8", "widths=1,2,3,-4,5,6,7",
+                             "widths=1,2,3,4001,5,6,7", "widths=1,2,3,,5,6,7", "widths=1,2,3,4,5,6,x"}) {
+    const PaneLayout read = parsePaneLayout(std::string(widths) + order + ";sort=3,up", 7);
+    EXPECT_TRUE(read.widths.empty()) << widths;
+    EXPECT_EQ(read.order, asMade) << widths;
+    EXPECT_EQ(read.sort, (SortOrder{3, false})) << widths;
+  }
+  for (const char* badOrder : {"order=0,1,2,3,4,5,5", "order=0,1,2,3,4,5", "order=0,1,2,3,4,5,7",
+                               "order=6,5,4,3,2,1,0,0"}) {
+    EXPECT_TRUE(parsePaneLayout(badOrder, 7).order.empty()) << badOrder << ": each column once";
+  }
+  for (const char* badSort : {"sort=7,up", "sort=-1,up", "sort=2", "sort=2,sideways", "sort=,up"}) {
+    EXPECT_FALSE(parsePaneLayout(badSort, 7).sort.sorted()) << badSort;
+  }
+  EXPECT_EQ(parsePaneLayout("junk;sort=1,down;more=junk", 7).sort, (SortOrder{1, true}));
+  EXPECT_EQ(parsePaneLayout("sort=1,down", 0), PaneLayout{}) << "a list without columns keeps nothing";
+}
+
+TEST(StoredLayout, SplitterAndNodeWithinTheirBounds) {
+  EXPECT_EQ(storedSplitter(250u), 250);
+  EXPECT_EQ(storedSplitter(0u), 0) << "the user may drag the tree shut";
+  EXPECT_EQ(storedSplitter(static_cast<std::uint32_t>(kWidestTree)), kWidestTree);
+  EXPECT_EQ(storedSplitter(kWidestTree + 1u), std::nullopt);
+  EXPECT_EQ(storedSplitter(0xFFFFFFFFu), std::nullopt) << "a negative number written as a DWORD";
+  EXPECT_EQ(storedSplitter(std::nullopt), std::nullopt);
+  EXPECT_EQ(storedNode(16u, 17), 16);
+  EXPECT_EQ(storedNode(17u, 17), std::nullopt) << "a node this version no longer has";
+  EXPECT_EQ(storedNode(0u, 0), std::nullopt);
+  EXPECT_EQ(storedNode(std::nullopt, 17), std::nullopt);
+}
+
+}  // namespace
+}  // namespace velmora
