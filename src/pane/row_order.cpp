@@ -15,7 +15,7 @@ const std::string& cellOf(const Row& row, int column) {
   switch (column) {
     case 0: return row.name;
     case 1: return row.type;
-    case 2: return row.data;
+    case 2: return shownData(row);
     case 3: return row.path;
     case 4: return row.publisher;
     case 5: return row.status;

@@ -221,6 +221,8 @@ class TextsFit : public ::testing::TestWithParam<const char*> {
     return cut;
   }
 
+  // The first start's layout, and the user's own afterwards.
+  SettingsSetAside settings;
   TempDir dir;
   ProgramFiles files{dir.path(), "velmora"};
   LanguageTable language{win32::readFileBytes, win32::decodeLegacy};
