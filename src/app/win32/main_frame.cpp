@@ -24,6 +24,9 @@ constexpr COLORREF kTreeBackground = RGB(255, 255, 255);
 constexpr int kExitCodeOnExit = 2;
 // The check box's choice under the user's settings key; off until set.
 constexpr const wchar_t* kHideWindowsChoice = L"HideWindowsEntries";
+// Posted at start: the start pane lists again, now with what it left out
+// to show its window at once (wParam: the node).
+constexpr UINT kListSlowPlaces = WM_APP + 41;
 }  // namespace
 
 MainFrame::MainFrame(const ProgramFiles& files, const Translator& translator, LogSink* logSink, SkinLayer& skin)
@@ -99,7 +102,7 @@ void MainFrame::buildTree() {
     std::wstring text = widen(translator_.translate(node.labelKey));
     TVINSERTSTRUCTW insert{};
     insert.hParent = node.parent < 0 ? TVI_ROOT : items_[static_cast<std::size_t>(node.parent)];
-    insert.hInsertAfter = TVI_LAST;
+    insert.hInsertAfter = node.top ? TVI_FIRST : TVI_LAST;
     insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
     insert.item.pszText = text.data();
     insert.item.iImage = node.image;
@@ -171,7 +174,11 @@ bool MainFrame::onInit() {
     for (auto& pane : panes_) pane->hideMicrosoft(true);
   }
 
-  if (tree_ && !items_.empty()) TreeView_SelectItem(tree_, items_[0]);
+  if (const int start = startNode(); start >= 0) {
+    // Its slow places (the Task Scheduler) come once the window shows.
+    if (pane(start).family().deferSlowPlaces()) PostMessageW(hwnd(), kListSlowPlaces, static_cast<WPARAM>(start), 0);
+    TreeView_SelectItem(tree_, items_[static_cast<std::size_t>(start)]);
+  }
 
   splitter_.setPanes(tree_, host_.hwnd());
   splitter_.setPosition(scaleToDpi(kSplitterStart, dpi_));
@@ -186,6 +193,18 @@ bool MainFrame::onInit() {
     return false;
   }
   return true;
+}
+
+int MainFrame::startNode() const {
+  // At the first start: the node at the top of the tree, All Entries.
+  HTREEITEM top = tree_ ? TreeView_GetRoot(tree_) : nullptr;
+  if (!top) return -1;
+  TVITEMW item{};
+  item.mask = TVIF_PARAM;
+  item.hItem = top;
+  if (!TreeView_GetItem(tree_, &item)) return -1;
+  const int node = static_cast<int>(item.lParam);
+  return node >= 0 && node < static_cast<int>(panes_.size()) ? node : -1;
 }
 
 void MainFrame::selectionChanged(const NMTREEVIEWW& change) {
@@ -220,14 +239,16 @@ void MainFrame::updateStatus() {
   std::string text;
   if (visible >= 0) {
     const RowCounts c = pane(visible).counts();
-    // A list that could not be read is not an empty one.
-    const std::string problem = c.total == 0 ? pane(visible).family().listingProblem() : std::string();
-    text = !problem.empty()        ? problem
+    // A list that could not be read is not an empty one; a pane of several
+    // families shows the others' rows and says what it could not read.
+    const std::string problem = pane(visible).family().listingProblem();
+    text = !problem.empty() && c.total == 0 ? problem
            : c.shown != c.total
                ? safeFormat(translator_.translate("_StatusFiltered"), {std::to_string(c.shown), std::to_string(c.total)})
                : safeFormat(translator_.translate("_StatusEntries"),
                             {std::to_string(c.total), std::to_string(c.disabled)});
     if (c.hidden > 0) text += "; " + safeFormat(translator_.translate("_StatusHiddenMicrosoft"), {std::to_string(c.hidden)});
+    if (!problem.empty() && c.total > 0) text += "; " + problem;
   }
   SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(widen(text).c_str()));
   if (visible >= 0) {
@@ -334,6 +355,9 @@ std::optional<INT_PTR> MainFrame::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
       }
       return std::nullopt;
+    case kListSlowPlaces:
+      if (host_.visibleIndex() == static_cast<int>(wp)) forward(pane_command::kRefresh);
+      return TRUE;
     case WM_DESTROY:
       unregister();
       return std::nullopt;

@@ -70,6 +70,8 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   void setIcons();
   void buildTree();
   void createPanes(const FamilyTable& families, ChangeCommit& commit);
+  // The node selected when the window opens; -1 without a tree.
+  int startNode() const;
   void selectionChanged(const NMTREEVIEWW& change);
   void forward(int id);
   void command(int id);
