@@ -88,7 +88,7 @@ class EntryDialog final : public Dialog {
     }
     if (id == IDC_ENTRY_PLACE) {
       // The type line follows the place: a pane of several families.
-      if (code == CBN_SELCHANGE) setItemText(IDC_ENTRY_TYPE, data_.places[chosenPlace()].typeText);
+      if (code == CBN_SELCHANGE && hasPlaces()) setItemText(IDC_ENTRY_TYPE, data_.places[chosenPlace()].typeText);
       return true;
     }
     return Dialog::onCommand(id, code, control);
