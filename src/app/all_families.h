@@ -25,6 +25,11 @@ struct FamilyPorts {
   std::string programDirectory;
 };
 
+// The All Entries node: after every family's nodes, shown at the top of the
+// tree, with the image of a window of rows.
+constexpr int kAllEntriesNode = 17;
+constexpr int kAllEntriesImage = 0;
+
 std::vector<FamilyDescriptor> allFamilies(const FamilyPorts& ports, const FamilyContext& context);
 
 }  // namespace velmora

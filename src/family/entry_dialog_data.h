@@ -1,9 +1,11 @@
 #pragma once
 // What the Add, Modify and Property dialogs show and give back. It lives
 // below the pane so that the dialogs need nothing of the pane's.
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace velmora {
 
@@ -19,8 +21,16 @@ struct FieldProblem {
 // still open, so a refused text stays for the user to correct.
 using EntryCheck = std::function<std::optional<FieldProblem>(const std::string& name, const std::string& path)>;
 
+// A place an Add may go to: its location as the pane lists it, the type
+// line the dialog shows for it and its family's own rules.
+struct EntryPlace {
+  std::string location;
+  std::string typeText;
+  EntryCheck check;
+};
+
 // Data in, data out: the caller fills it, the dialog reads its controls
-// into name and path only on OK.
+// into name and path (and the chosen place) only on OK.
 struct EntryDialogData {
   std::string typeText;
   std::string sectionText;
@@ -29,6 +39,22 @@ struct EntryDialogData {
   // Shown below the fields when not empty (what a change keeps).
   std::string note;
   EntryCheck check;
+  // Add only: where the entry may go when the pane has several places (the
+  // dialog offers them in a drop-down instead of the section line), and the
+  // index of the chosen one, at first the default.
+  std::vector<EntryPlace> places;
+  std::size_t place = 0;
 };
+
+// The location an Add goes to: the chosen place, or the section shown when
+// there is no choice.
+inline const std::string& addPlace(const EntryDialogData& data) {
+  return data.place < data.places.size() ? data.places[data.place].location : data.sectionText;
+}
+
+// The rules of the place an Add goes to, or of the entry shown.
+inline const EntryCheck& checkOf(const EntryDialogData& data) {
+  return data.place < data.places.size() ? data.places[data.place].check : data.check;
+}
 
 }  // namespace velmora

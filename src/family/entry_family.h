@@ -62,6 +62,21 @@ class EntryFamily {
 
   virtual const FamilyTraits& traits() const = 0;
   virtual FamilyAbilities abilities() const { return {}; }
+  // The traits and abilities of the family that acts on `entry`: a view of
+  // several families answers for the row's own family; any other for
+  // itself.
+  virtual const FamilyTraits& traitsFor(const EntryRef& entry) const {
+    (void)entry;
+    return traits();
+  }
+  virtual FamilyAbilities abilitiesFor(const EntryRef& entry) const {
+    (void)entry;
+    return abilities();
+  }
+  // Leaves out of the next listing only what is slow to read, so a window
+  // can show its rows at once and list again for the rest; listingProblem
+  // says that part is still to come. False when nothing is left out.
+  virtual bool deferSlowPlaces() { return false; }
   // At 96 DPI.
   virtual ColumnWidths columnWidths() const = 0;
 

@@ -37,7 +37,9 @@ std::vector<std::string_view> FamilyTable::locations() const {
 
 std::vector<FamilyId> FamilyTable::ids() const {
   std::vector<FamilyId> ids;
-  for (const FamilyDescriptor& f : families_) ids.push_back(f.id);
+  for (const FamilyDescriptor& f : families_) {
+    if (f.ownsEntries) ids.push_back(f.id);
+  }
   return ids;
 }
 

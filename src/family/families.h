@@ -37,6 +37,9 @@ struct CategoryNode {
   int image;
   FamilyId family;                          // set by the table
   std::vector<std::string_view> locations;  // the paths the node's pane lists
+  // Inserted above the nodes inserted before it (the tree shows it first),
+  // while its index stays after theirs.
+  bool top = false;
 };
 
 // Node `expand` is expanded right after node `afterInserting` is inserted.
@@ -106,6 +109,12 @@ struct FamilyDescriptor {
   // The family behind one pane, over `locations`. It holds the family's own
   // ports.
   std::function<std::unique_ptr<EntryFamily>(std::vector<std::string> locations)> make;
+  // Reading its places may take long (the Task Scheduler may have a system
+  // service to start): a view of every family may leave it for later.
+  bool slowToList = false;
+  // False for a view over other families' entries (All Entries): it keeps
+  // nothing of its own, so the export and Undo never go through it.
+  bool ownsEntries = true;
 };
 
 // The families in the order they were registered: their nodes follow each
@@ -122,7 +131,7 @@ class FamilyTable {
   const std::vector<Expansion>& expansions() const { return expansions_; }
   // Every location once, in the order the nodes first list it.
   std::vector<std::string_view> locations() const;
-  // Every family's id, in registration order.
+  // Every id of a family that owns entries, in registration order (no view).
   std::vector<FamilyId> ids() const;
   // Every location the nodes of family `id` list, once, in node order, as
   // its panes spell them.

@@ -97,6 +97,29 @@ EntryDialogData FamilySupport::dialogData(const std::string& location) const {
   return EntryDialogData{typeText(), location, {}, {}};
 }
 
+std::size_t FamilySupport::currentUsersPlace(const std::vector<std::string>& places) {
+  constexpr std::string_view kCurrentUser = "HKEY_CURRENT_USER\\";
+  for (std::size_t i = 0; i < places.size(); ++i) {
+    if (places[i].compare(0, kCurrentUser.size(), kCurrentUser) == 0) return i;
+  }
+  return 0;
+}
+
+EntryDialogData FamilySupport::addDialogData(const std::vector<std::string>& places, std::size_t chosen) const {
+  EntryDialogData data = dialogData(places.at(chosen));
+  for (const std::string& p : places) data.places.push_back(EntryPlace{p, data.typeText, {}});
+  data.place = chosen;
+  return data;
+}
+
+bool FamilySupport::acceptMissingProgram(const std::string& command) const {
+  if (!context_.programFiles || command.empty()) return true;
+  const ProgramFile file = resolveProgramFile(command, *context_.programFiles);
+  // A warning, not a refusal: the program may come later (a drive not yet
+  // there, an installer still to run).
+  return file.found || file.path.empty() || ask("_AddFileNotFound", {file.path});
+}
+
 // ---------------------------------------------------------------------------
 // Records
 

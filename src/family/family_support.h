@@ -82,6 +82,16 @@ class FamilySupport {
   // The entry dialog's data in: the entry, or an empty entry for `location`.
   EntryDialogData dialogData(const EntryRef& entry) const;
   EntryDialogData dialogData(const std::string& location) const;
+  // The Add dialog's data for `places` (locations the family adds to, in
+  // the pane's order; at least one) with `chosen` chosen; the dialog offers
+  // them all when there are several.
+  EntryDialogData addDialogData(const std::vector<std::string>& places, std::size_t chosen) const;
+  // The first of `places` that is the current user's key, else 0.
+  static std::size_t currentUsersPlace(const std::vector<std::string>& places);
+  // Whether an Add may go on with `command`: yes when its program file
+  // exists (or files are not looked up), else the user's answer to whether
+  // to add it all the same.
+  bool acceptMissingProgram(const std::string& command) const;
 
   // --- Records -------------------------------------------------------------
   // The family's records, or nothing after telling why they cannot be read.

@@ -14,7 +14,11 @@ bool undoChange(const FamilyTable& families, const Change& change, UserPrompt& p
   try {
     family = &families.family(change.family);
   } catch (const std::invalid_argument&) {
-    // A change kept by a family this Velmora does not have.
+    family = nullptr;
+  }
+  // A change kept by a family this Velmora does not have, or naming a view
+  // (All Entries), which never makes a change of its own.
+  if (!family || !family->ownsEntries) {
     prompt.message(translator.translate("_UndoNotPossible", Escapes::Convert));
     return false;
   }

@@ -84,14 +84,15 @@ std::string tableText(const std::vector<std::string>& titles, const std::vector<
   return out;
 }
 
-void PaneController::finish(ChangeKind kind, const std::string& name, const OperationResult& result) {
-  commit_.commit(family_.traits(), result, prompt_);
+void PaneController::finish(ChangeKind kind, const std::string& name, const OperationResult& result,
+                            const FamilyTraits& traits) {
+  commit_.commit(traits, result, prompt_);
   if (std::string report = commit_.report(kind, name, result); !report.empty()) outcome_ = std::move(report);
 }
 
 bool PaneController::command(int id) {
   // A command the family cannot do does nothing, from a key as from a menu.
-  if (isPaneCommand(id) && !familyCan(id, family_.abilities())) return true;
+  if (isPaneCommand(id) && !familyCan(id, abilitiesFor(id))) return true;
   switch (id) {
     case kRemove: remove(); return true;
     case kRefresh: refill(); return true;
@@ -112,7 +113,7 @@ void PaneController::remove() {
   if (row < 0) return;
   const Row r = list_.row(row);
   const OperationResult result = family_.remove(entryOf(r), prompt_);
-  finish(ChangeKind::Remove, r.name, result);
+  finish(ChangeKind::Remove, r.name, result, family_.traitsFor(entryOf(r)));
   refill();
   // The row now at the old place, or the last one.
   if (const int count = list_.count(); count > 0) list_.select(std::min(row, count - 1));
@@ -122,12 +123,12 @@ void PaneController::add() {
   EntryDialogData data;
   OperationResult ready = family_.prepareAdd(data);
   if (!ready.done()) {
-    finish(ChangeKind::Add, {}, ready);
+    finish(ChangeKind::Add, {}, ready, family_.traits());
     return;
   }
   if (!prompt_.entryDialog(EntryDialogKind::Add, data)) return;
   const OperationResult result = family_.add(data, prompt_);
-  finish(ChangeKind::Add, data.name, result);
+  finish(ChangeKind::Add, data.name, result, family_.traitsFor(EntryRef{addPlace(data), data.name, data.path}));
   refill();
   if (result.done()) selectEntry({}, data.name);
 }
@@ -138,7 +139,7 @@ void PaneController::modify() {
   const Row before = list_.row(row);
   EntryDialogData data;
   if (OperationResult ready = family_.prepareModify(entryOf(before), data); !ready.done()) {
-    finish(ChangeKind::Modify, before.name, ready);
+    finish(ChangeKind::Modify, before.name, ready, family_.traitsFor(entryOf(before)));
     return;
   }
   if (!prompt_.entryDialog(EntryDialogKind::Modify, data)) return;
@@ -146,7 +147,7 @@ void PaneController::modify() {
   EntryRef entry = entryOf(before);
   if (row < list_.count()) entry.origin = list_.row(row).origin;
   const OperationResult result = family_.modify(entry, data, prompt_);
-  finish(ChangeKind::Modify, before.name, result);
+  finish(ChangeKind::Modify, before.name, result, family_.traitsFor(entry));
   refill();
   if (result.done()) selectEntry(before.path, data.name);
 }
@@ -171,7 +172,8 @@ void PaneController::property() {
 void PaneController::openLocation() {
   const int row = requireSelection();
   if (row < 0) return;
-  commit_.commit(family_.traits(), family_.openLocation(entryOf(list_.row(row))), prompt_);
+  const EntryRef entry = entryOf(list_.row(row));
+  commit_.commit(family_.traitsFor(entry), family_.openLocation(entry), prompt_);
 }
 
 void PaneController::itemChanged(int row, std::uint32_t oldState, std::uint32_t newState, bool loading) {
@@ -187,16 +189,28 @@ void PaneController::itemChanged(int row, std::uint32_t oldState, std::uint32_t 
     const OperationResult result = family_.disable(entryOf(r), prompt_);
     if (result.done()) list_.setOrigin(row, RowOrigin::Record);
     if (!result.done()) list_.showState(row, RowState::Live);
-    finish(ChangeKind::Disable, r.name, result);
+    finish(ChangeKind::Disable, r.name, result, family_.traitsFor(entryOf(r)));
   } else {
     const OperationResult result = family_.enable(entryOf(r), prompt_);
     if (result.done()) list_.setOrigin(row, RowOrigin::Live);
     if (!result.done()) list_.showState(row, RowState::Disabled);
-    finish(ChangeKind::Enable, r.name, result);
+    finish(ChangeKind::Enable, r.name, result, family_.traitsFor(entryOf(r)));
   }
 }
 void PaneController::doubleClick() {
-  if (list_.selected() >= 0 && family_.abilities().fileInformation) aboutFile();
+  if (list_.selected() >= 0 && abilitiesFor(kAboutFile).fileInformation) aboutFile();
+}
+
+FamilyAbilities PaneController::abilitiesFor(int commandId) const {
+  FamilyAbilities abilities = family_.abilities();
+  const int row = list_.selected();
+  // Add and Refresh are the pane's; the rest act on the selected row, whose
+  // own family decides (one pane may show several).
+  if (commandId == kAddNew || commandId == kRefresh || row < 0 || row >= list_.count()) return abilities;
+  const bool add = abilities.add;
+  abilities = family_.abilitiesFor(entryOf(list_.row(row)));
+  abilities.add = add;
+  return abilities;
 }
 
 int PaneController::requireSelection() {

@@ -95,6 +95,9 @@ class PaneController {
   void itemChanged(int row, std::uint32_t oldState, std::uint32_t newState, bool loading);
   // A double click without a selected row does nothing, not even a message.
   void doubleClick();
+  // What the command can do: the pane's family's abilities, or for a
+  // command on the selected row that row's own family's.
+  FamilyAbilities abilitiesFor(int commandId) const;
   // Lists the family's entries afresh.
   void refill() { list_.setRows(family_.list()); }
   // What the last change came to since the last call ("" when none was
@@ -117,8 +120,9 @@ class PaneController {
   // Selects the first row named `name` (ignoring case) at `location` (any
   // location when empty); none when no row is.
   void selectEntry(const std::string& location, const std::string& name);
-  // Commits a result and keeps what it came to for the status bar.
-  void finish(ChangeKind kind, const std::string& name, const OperationResult& result);
+  // Commits a result of the family with `traits` and keeps what it came to
+  // for the status bar.
+  void finish(ChangeKind kind, const std::string& name, const OperationResult& result, const FamilyTraits& traits);
 
   EntryFamily& family_;
   EntryList& list_;

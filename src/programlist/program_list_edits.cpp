@@ -1,22 +1,26 @@
 // Add and Modify: a program as the entry dialog gave it, written into a
 // program-list value or into its record.
+#include <algorithm>
+
 #include "programlist/program_list_family.h"
 
 namespace velmora {
 
 OperationResult ProgramListFamily::add(const EntryDialogData& fields, UserPrompt& prompt) {
-  return support_.run(prompt, [&] { addProgram(fields.path); });
+  return support_.run(prompt, [&] { addProgram(addPlace(fields), fields.path); });
 }
 
 OperationResult ProgramListFamily::modify(const EntryRef& entry, const EntryDialogData& fields, UserPrompt& prompt) {
   return support_.run(prompt, [&] { modifyProgram(entry, fields.path); });
 }
 
-// Into the first location, as prepareAdd showed it.
-void ProgramListFamily::addProgram(const std::string& entered) {
-  if (locations_.empty()) return;
-  const std::string& target = locations_.front();
+// Into the location the dialog chose among those prepareAdd offered.
+void ProgramListFamily::addProgram(const std::string& place, const std::string& entered) {
+  const auto offered = std::find(locations_.begin(), locations_.end(), place);
+  if (offered == locations_.end()) return;
+  const std::string& target = *offered;
   const std::string program = programFor(entered);
+  if (!support_.acceptMissingProgram(program)) return;
 
   ValueChange change;
   if (changeValue(target, std::nullopt, program, change) != Outcome::Done) return;

@@ -103,11 +103,12 @@ std::vector<Row> ProgramListFamily::list() {
   return rows;
 }
 
-// New programs go into the first location. Without one there is nowhere to
+// New programs go into the chosen location, at first the first (Load, or
+// Userinit: never a Shell value unasked). Without one there is nowhere to
 // add; every node of the family lists a location, so it goes unsaid.
 OperationResult ProgramListFamily::prepareAdd(EntryDialogData& data) {
   if (locations_.empty()) return {};
-  data = support_.dialogData(locations_.front());
+  data = support_.addDialogData(locations_, 0);
   return OperationResult{Outcome::Done, {}, {}, {}};
 }
 

@@ -69,7 +69,7 @@ class ProgramListFamily : public EntryFamily {
   // Undo goes through these, never through the public operations: a second
   // run would start a new result and lose what this one gathered.
   void removeProgram(const EntryRef& entry);
-  void addProgram(const std::string& entered);
+  void addProgram(const std::string& place, const std::string& entered);
   void modifyProgram(const EntryRef& entry, const std::string& entered);
   bool enableProgram(const EntryRef& entry);
   bool disableProgram(const EntryRef& entry);

@@ -1,4 +1,6 @@
 // Add and Modify of the registry family, with the dialog's answer.
+#include <algorithm>
+
 #include "family/transaction.h"
 #include "registry/registry_family.h"
 #include "registry/registry_types.h"
@@ -19,11 +21,13 @@ OperationResult RegistryFamily::modify(const EntryRef& entry, const EntryDialogD
 // Add
 
 void RegistryFamily::addEntry(const EntryDialogData& fields) {
-  const std::string* added = addKey();
-  if (!added) return;
-  const std::string& path = *added;
+  // Only into a key the dialog offered.
+  const std::vector<std::string> keys = addKeys();
+  const auto offered = std::find(keys.begin(), keys.end(), addPlace(fields));
+  if (offered == keys.end()) return;
+  const std::string& path = *offered;
   const auto key = splitKeyPath(path);
-  if (!key) return;
+  if (!key || !support_.acceptMissingProgram(fields.path)) return;
   // A command line with %NAME% only starts from an expandable value.
   const std::uint32_t type = holdsEnvironmentReference(fields.path) ? kRegExpandSz : kRegSz;
   const auto before = existingValue(*key, fields.name);

@@ -210,15 +210,19 @@ EntryDialogData RegistryFamily::dialogData(const EntryRef& entry) const {
   return data;
 }
 
-const std::string* RegistryFamily::addKey() const {
-  const auto key = std::find_if(keyPaths_.begin(), keyPaths_.end(), [](const std::string& p) { return !isRunOnceExKey(p); });
-  return key == keyPaths_.end() ? nullptr : &*key;
+std::vector<std::string> RegistryFamily::addKeys() const {
+  std::vector<std::string> keys;
+  for (const std::string& p : keyPaths_) {
+    if (!isRunOnceExKey(p)) keys.push_back(p);
+  }
+  return keys;
 }
 
 OperationResult RegistryFamily::prepareAdd(EntryDialogData& data) {
-  const std::string* path = addKey();
-  if (!path) return {};
-  data = support_.dialogData(*path);
+  const std::vector<std::string> keys = addKeys();
+  if (keys.empty()) return {};
+  // The current user's key first: it needs no administrator.
+  data = support_.addDialogData(keys, FamilySupport::currentUsersPlace(keys));
   return OperationResult{Outcome::Done, {}, {}, {}};
 }
 

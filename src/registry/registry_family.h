@@ -95,8 +95,8 @@ class RegistryFamily : public EntryFamily {
   // `type` as their type text: the records first, then each group's values.
   void listRunOnceEx(const std::string& path, const KeyPath& key, const std::vector<StoredItem>& items,
                      const std::string& type, std::vector<Row>& rows);
-  // The key Add writes to: the first that is not RunOnceEx, or none.
-  const std::string* addKey() const;
+  // The keys Add may write to: every one that is not RunOnceEx.
+  std::vector<std::string> addKeys() const;
 
   // --- The operations' steps, run inside support_.run ----------------------
   // They never call the public operations: a nested run would drop what the

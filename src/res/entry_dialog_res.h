@@ -16,5 +16,7 @@
 #define IDC_ENTRY_TYPE 1011
 #define IDC_ENTRY_SECTION 1012
 #define IDC_ENTRY_NOTE 1013
+// Add only, instead of the section line when the pane has several places.
+#define IDC_ENTRY_PLACE 1014
 
 #endif

@@ -70,7 +70,8 @@ FamilyDescriptor scheduledTaskFamily(TaskPort& tasks, const FamilyContext& conte
                           },
                           [&tasks, &context](std::vector<std::string> folders) -> std::unique_ptr<EntryFamily> {
                             return std::make_unique<ScheduledTaskFamily>(std::move(folders), tasks, context);
-                          }};
+                          },
+                          /*slowToList=*/true};
 }
 
 ScheduledTaskFamily::ScheduledTaskFamily(std::vector<std::string> folders, TaskPort& tasks,

@@ -1,17 +1,21 @@
-// Add of a startup-folder entry: a new shortcut in the pane's first folder.
+// Add of a startup-folder entry: a new shortcut in the folder chosen.
+#include <algorithm>
+
 #include "startupfolder/folder_scan.h"
 #include "startupfolder/startup_folder_family.h"
 
 namespace velmora {
 
 void StartupFolderFamily::addEntry(const EntryDialogData& data) {
-  if (folders_.empty()) return;
-  const std::string& folder = folders_.front();
+  // Only into a folder the dialog offered.
+  const auto offered = std::find(folders_.begin(), folders_.end(), addPlace(data));
+  if (offered == folders_.end()) return;
+  const std::string& folder = *offered;
   if (withoutTrailingBackslash(folder).empty()) {
     support_.tell("_StartupFolderUnknown");
     return;
   }
-  if (!plainName(data.name)) return;
+  if (!plainName(data.name) || !support_.acceptMissingProgram(data.path)) return;
   const std::string name = ensureExtension(data.name, "lnk");
   const std::string link = entryPath(folder, name);
   if (!mayReplace(name, link)) return;

@@ -136,14 +136,22 @@ OperationResult StartupFolderFamily::openLocation(const EntryRef& entry) {
 // The entry dialogs
 
 bool StartupFolderFamily::prepareAddEntry(EntryDialogData& data) {
-  if (folders_.empty()) return false;
-  const std::string& folder = folders_.front();
-  if (withoutTrailingBackslash(folder).empty()) {
-    support_.tell("_StartupFolderUnknown");
+  // The folders Windows named; the current user's is chosen, as it needs no
+  // administrator.
+  std::vector<std::string> known;
+  std::size_t chosen = 0;
+  for (std::size_t i = 0; i < folders_.size(); ++i) {
+    if (withoutTrailingBackslash(folders_[i]).empty()) continue;
+    if (i < flagKeys_.keys.size() && flagKeys_.keys[i] == startupFolderFlagKey(false)) chosen = known.size();
+    known.push_back(folders_[i]);
+  }
+  if (known.empty()) {
+    if (!folders_.empty()) support_.tell("_StartupFolderUnknown");
     return false;
   }
-  data = support_.dialogData(folder);
+  data = support_.addDialogData(known, chosen);
   data.check = nameCheck();
+  for (EntryPlace& place : data.places) place.check = data.check;
   return true;
 }
 

@@ -25,35 +25,42 @@ class FamilyDriver {
   const std::vector<Row>& rows() const { return rows_; }
   EntryRef entry(int row) const { return entryOf(rows_.at(static_cast<std::size_t>(row))); }
 
-  OperationResult remove(int row) { return commit(family_.remove(entry(row), prompt_)); }
-  OperationResult enable(int row) { return commit(family_.enable(entry(row), prompt_)); }
-  OperationResult disable(int row) { return commit(family_.disable(entry(row), prompt_)); }
-  OperationResult openLocation(int row) { return commit(family_.openLocation(entry(row))); }
+  OperationResult remove(int row) { return remove(entry(row)); }
+  OperationResult enable(int row) { return enable(entry(row)); }
+  OperationResult disable(int row) { return disable(entry(row)); }
+  OperationResult openLocation(int row) { return commit(family_.openLocation(entry(row)), entry(row)); }
   // Add with the dialog answered OK with `name` and `data`; the dialog's
   // other fields as the family prepared them.
-  OperationResult add(const std::string& name, const std::string& data) {
+  // `place`: the index of the place chosen in the dialog's drop-down; none:
+  // the default.
+  OperationResult add(const std::string& name, const std::string& data, std::optional<std::size_t> place = {}) {
     EntryDialogData fields;
     OperationResult ready = family_.prepareAdd(fields);
     if (!ready.done()) return commit(std::move(ready));
     fields.name = name;
     fields.path = data;
-    return commit(family_.add(fields, prompt_));
+    if (place) fields.place = *place;
+    return commit(family_.add(fields, prompt_), EntryRef{addPlace(fields), name, data});
   }
   // Modify of a row with the dialog answered OK with `name` and `data`.
   OperationResult modify(int row, const std::string& name, const std::string& data) {
     EntryDialogData fields = family_.dialogData(entry(row));
     fields.name = name;
     fields.path = data;
-    return commit(family_.modify(entry(row), fields, prompt_));
+    return commit(family_.modify(entry(row), fields, prompt_), entry(row));
   }
   // The same on an entry that is not (or no longer) a row.
-  OperationResult remove(const EntryRef& e) { return commit(family_.remove(e, prompt_)); }
-  OperationResult enable(const EntryRef& e) { return commit(family_.enable(e, prompt_)); }
-  OperationResult disable(const EntryRef& e) { return commit(family_.disable(e, prompt_)); }
-  OperationResult undo(const Change& change) { return commit(family_.undo(change, prompt_), change.id); }
+  OperationResult remove(const EntryRef& e) { return commit(family_.remove(e, prompt_), e); }
+  OperationResult enable(const EntryRef& e) { return commit(family_.enable(e, prompt_), e); }
+  OperationResult disable(const EntryRef& e) { return commit(family_.disable(e, prompt_), e); }
+  OperationResult undo(const Change& change) {
+    return commit(family_.undo(change, prompt_), EntryRef{change.location}, change.id);
+  }
 
-  OperationResult commit(OperationResult result, std::optional<std::uint64_t> undoing = std::nullopt) {
-    commit_.commit(family_.traits(), result, prompt_, undoing);
+  // Committed as the family that acted on `entry` (a view's row's own).
+  OperationResult commit(OperationResult result, const EntryRef& entry = {},
+                         std::optional<std::uint64_t> undoing = std::nullopt) {
+    commit_.commit(family_.traitsFor(entry), result, prompt_, undoing);
     return result;
   }
 

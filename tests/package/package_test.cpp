@@ -38,7 +38,7 @@ constexpr wchar_t kTitle[] = L"Velmora (V 2.0)";
 constexpr int kCategoryTree = 41931;
 constexpr int kEntryList = 1003;
 constexpr int kCurrentUserFolderNode = 2;
-constexpr int kTreeNodes = 17;
+constexpr int kTreeNodes = 18;
 constexpr int kUnchecked = 1;  // state image of a disabled entry
 
 std::string env(const char* name) {

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/all_families.h"
 #include "app/win32/main_frame.h"
 #include "core/log_file.h"
 #include "core/paths.h"
@@ -24,6 +25,7 @@
 #include "core/win32/log_component.h"
 #include "core/win32/store_msxml.h"
 #include "lang/language_table.h"
+#include "lang/win32/translate_win32.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/wide.h"
 #include "programlist/program_list_family.h"
@@ -422,6 +424,99 @@ TEST_F(EndToEnd, DisableWithADamagedConfigFileSaysSoAndChangesNothing) {
   EXPECT_TRUE(logEntries().empty()) << "nothing happened, so nothing is logged";
 }
 
+// All Entries is first and shown at the first start; its rows are every
+// kind of place's, and its boxes, Remove and Add act where the row (or the
+// place chosen) is, as in the row's own node.
+TEST_F(EndToEnd, AllEntriesAtStartActsOnEachKindOfPlaceWhereItsRowIs) {
+  const std::string tag = uniqueSuffix();
+  const std::wstring runName = widen("Velmora all " + tag);
+  SeededValue run(kRunKey, runName, textValue(L"C:\\E2E\\all-run.exe"));
+  const RawValue runBefore = *run.now();
+  const std::string program = "C:\\E2E\\all-load-" + tag + ".exe";
+  SeededValue load(kWindowsKey, L"Load", textValue(widen(program)));
+  const std::string folder = userStartupFolder();
+  ASSERT_FALSE(folder.empty());
+  const std::string linkName = "Velmora all " + tag + ".lnk";
+  SeededShortcut shortcut(folder + "\\" + linkName);
+  const std::string linkBefore = readFile(shortcut.path());
+  const std::string added = "Velmora added " + tag;
+  const std::string addedLink = folder + "\\" + added + ".lnk";
+  open();
+
+  HWND tree = frame->tree();
+  EXPECT_EQ(TreeView_GetRoot(tree), frame->treeItem(kAllEntriesNode));
+  EXPECT_EQ(TreeView_GetSelection(tree), frame->treeItem(kAllEntriesNode));
+  HWND pane = frame->host().visiblePane();
+  ASSERT_EQ(pane, frame->pane(kAllEntriesNode).hwnd()) << "shown at the first start";
+  HWND list = GetDlgItem(pane, IDC_ENTRYLIST);
+  int row = rowWhere(list, 0, narrow(runName));
+  ASSERT_GE(row, 0);
+  EXPECT_EQ(cellText(list, row, 3), widen(kRunPath));
+  ASSERT_GE(rowWhere(list, 2, program), 0);
+  EXPECT_EQ(cellText(list, rowWhere(list, 2, program), 3), widen(kLoadPath));
+  ASSERT_GE(rowWhere(list, 0, linkName), 0);
+  // Wine's Task Scheduler cannot list: said beside the others' counts.
+  wchar_t status[512] = {};
+  SendMessageW(frame->statusBar(), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(status));
+  EXPECT_NE(std::wstring(status).find(widen(text("_TasksUnavailable"))), std::wstring::npos) << narrow(status);
+
+  // The Run value: its box moves it to config.xml and back, byte for byte.
+  setBox(list, row, kUnchecked);
+  EXPECT_EQ(run.now(), std::nullopt);
+  EXPECT_EQ(records(kRegistryRecords), (std::vector<DisabledItem>{{kRunPath, narrow(runName), "C:\\E2E\\all-run.exe"}}));
+  expectLogged(1, "_LogItemType5", narrow(runName));
+  setBox(list, row, kChecked);
+  EXPECT_EQ(run.now(), std::optional<RawValue>(runBefore));
+  EXPECT_TRUE(records(kRegistryRecords).empty());
+
+  // The shortcut: out of the folder into Disabled, and back byte-identical.
+  row = rowWhere(list, 0, linkName);
+  setBox(list, row, kUnchecked);
+  EXPECT_FALSE(exists(shortcut.path()));
+  ASSERT_EQ(records(kStartupFolderRecords).size(), 1u);
+  setBox(list, row, kChecked);
+  EXPECT_EQ(readFile(shortcut.path()), linkBefore);
+  EXPECT_TRUE(records(kStartupFolderRecords).empty());
+  EXPECT_TRUE(dialogs.shown.empty()) << narrow(dialogs.shown.empty() ? L"" : dialogs.shown[0].text);
+
+  // Remove of the Load program, answered OK: the program list's own Remove.
+  row = rowWhere(list, 2, program);
+  LVITEMW selected{};
+  selected.stateMask = selected.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&selected));
+  SendMessageW(frame->hwnd(), WM_COMMAND, MAKEWPARAM(IDC_REMOVE, BN_CLICKED), 0);
+  pumpMessages();
+  EXPECT_EQ(textOf(load.now()).find(widen(program)), std::wstring::npos) << narrow(textOf(load.now()));
+  EXPECT_EQ(rowWhere(list, 2, program), -1);
+  ASSERT_EQ(dialogs.shown.size(), 1u) << "the Remove question";
+  expectLogged(5, "_LogItemType1", kLoadPath);
+
+  // Add: the drop-down offers the places, the current user's Run key first
+  // chosen; the user's startup folder is chosen instead.
+  std::wstring chosenAtFirst;
+  bool offered = false;
+  dialogs.entryDialog = [&](HWND d) {
+    HWND places = GetDlgItem(d, IDC_ENTRY_PLACE);
+    offered = places && IsWindowVisible(places) && !IsWindowVisible(GetDlgItem(d, IDC_ENTRY_SECTION));
+    chosenAtFirst = win32::windowText(places);
+    const LRESULT at = SendMessageW(places, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                    reinterpret_cast<LPARAM>(widen(folder).c_str()));
+    SendMessageW(places, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+    SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_ENTRY_PLACE, CBN_SELCHANGE), reinterpret_cast<LPARAM>(places));
+    SetDlgItemTextW(d, IDC_ENTRY_NAME, widen(added).c_str());
+    SetDlgItemTextW(d, IDC_ENTRY_PATH, L"C:\\windows\\system32\\notepad.exe");
+  };
+  SendMessageW(frame->hwnd(), WM_COMMAND, MAKEWPARAM(IDC_ADDNEW, BN_CLICKED), 0);
+  pumpMessages();
+  EXPECT_TRUE(offered);
+  EXPECT_EQ(chosenAtFirst, widen(kRunPath));
+  EXPECT_TRUE(exists(addedLink)) << "a shortcut in the chosen folder";
+  EXPECT_GE(rowWhere(list, 0, added + ".lnk"), 0);
+  EXPECT_EQ(dialogs.shown.size(), 2u) << "the dialog, and no question: notepad.exe is there";
+  expectLogged(6, "_LogItemType2", added);
+  DeleteFileW(widen(addedLink).c_str());
+}
+
 // --- The built program, in a process of its own -----------------------------
 
 
@@ -449,10 +544,15 @@ TEST(RealProgram, ShowsASeededRunValueUnderTheCurrentUsersRunNodeAndClosesWithTw
 
   HWND tree = visibleChildWithId(frame, IDC_CATEGORYTREE);
   ASSERT_NE(tree, nullptr);
-  EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 17);
-
-  // Every node is expanded, so the visible order is the node order.
+  EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 18);
+  // At the first start All Entries stands first and is selected.
   HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+  EXPECT_EQ(remoteTreeItem(mem, tree, item).value, kAllEntriesNode);
+  EXPECT_EQ(remoteTreeItem(mem, tree, item).text, widen(language.translate("_TreeAllEntries")));
+  EXPECT_EQ(reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0)), item);
+
+  // Every node is expanded, so after it the visible order is the node order.
+  item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, reinterpret_cast<LPARAM>(item)));
   for (int i = 0; i < kCurrentUserRunNode && item; ++i) {
     item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, reinterpret_cast<LPARAM>(item)));
   }

@@ -37,7 +37,9 @@ namespace {
 using win32::MainFrame;
 using win32::widen;
 
-constexpr int kNodeCount = 17;
+constexpr int kNodeCount = 18;
+// All Entries: first in the tree and selected at the first start.
+constexpr int kStartNode = 17;
 constexpr const char* kAllUsers = "C:\\users\\Public\\Start Menu\\Programs\\Startup";
 
 class FrameTest : public ::testing::Test {
@@ -129,7 +131,7 @@ std::wstring itemText(HWND tree, HTREEITEM item, TVITEMW& info) {
   return text;
 }
 
-TEST_F(FrameTest, TreeHoldsTheSixteenNodesExpandedWithNodeZeroSelected) {
+TEST_F(FrameTest, TreeHoldsEveryNodeExpandedWithAllEntriesFirstAndSelected) {
   open(translator);
   HWND tree = frame->tree();
   ASSERT_NE(tree, nullptr);
@@ -144,13 +146,15 @@ TEST_F(FrameTest, TreeHoldsTheSixteenNodesExpandedWithNodeZeroSelected) {
   ASSERT_NE(images, nullptr);
   EXPECT_EQ(ImageList_GetImageCount(images), 10);
 
-  // Walk the tree in display order; it must be node order.
+  // Walk the tree in display order; it must be node order, All Entries
+  // first.
   int expectedIndex = 0;
   for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextVisible(tree, item), ++expectedIndex) {
     TVITEMW info;
     const std::wstring text = itemText(tree, item, info);
     ASSERT_LT(expectedIndex, kNodeCount);
-    const CategoryNode& node = table->nodes()[static_cast<std::size_t>(expectedIndex)];
+    const int shown = expectedIndex == 0 ? kStartNode : expectedIndex - 1;
+    const CategoryNode& node = table->nodes()[static_cast<std::size_t>(shown)];
     EXPECT_EQ(info.lParam, node.index);
     EXPECT_EQ(text, widen(translator.translate(node.labelKey))) << node.index;
     EXPECT_EQ(info.iImage, node.image);
@@ -162,7 +166,7 @@ TEST_F(FrameTest, TreeHoldsTheSixteenNodesExpandedWithNodeZeroSelected) {
     }
   }
   EXPECT_EQ(expectedIndex, kNodeCount) << "every node is shown";
-  EXPECT_EQ(TreeView_GetSelection(tree), frame->treeItem(0));
+  EXPECT_EQ(TreeView_GetSelection(tree), frame->treeItem(kStartNode));
 }
 
 TEST_F(FrameTest, PanesGetTheirNodesLocations) {
@@ -181,16 +185,16 @@ TEST_F(FrameTest, PanesGetTheirNodesLocations) {
   }
 }
 
-TEST_F(FrameTest, AtStartOnlyNodeZerosPaneIsMadeShownAndFilledOnce) {
+TEST_F(FrameTest, AtStartOnlyAllEntriesPaneIsMadeShownAndFilledOnce) {
   open(translator);
   std::vector<int> expected(kNodeCount, 0);
-  expected[0] = 1;
+  expected[kStartNode] = 1;
   EXPECT_EQ(fills(), expected);
-  EXPECT_EQ(frame->host().visibleIndex(), 0);
-  EXPECT_EQ(frame->pane(0).rows().count(), 1) << "node 0's entries are listed";
+  EXPECT_EQ(frame->host().visibleIndex(), kStartNode);
+  EXPECT_EQ(frame->pane(kStartNode).rows().count(), 1) << "its entries are listed";
   for (int i = 0; i < kNodeCount; ++i) {
-    EXPECT_EQ(visible(i), i == 0) << i;
-    EXPECT_EQ(frame->host().pane(i) != nullptr, i == 0) << "no window for a pane nobody looked at: " << i;
+    EXPECT_EQ(visible(i), i == kStartNode) << i;
+    EXPECT_EQ(frame->host().pane(i) != nullptr, i == kStartNode) << "no window for a pane nobody looked at: " << i;
   }
 }
 
@@ -202,17 +206,17 @@ TEST_F(FrameTest, APaneMadeOnceIsKeptAndRefreshedAtEverySelection) {
   select(7);
   EXPECT_EQ(frame->pane(7).hwnd(), first) << "the same window, with its state";
   EXPECT_EQ(families[7]->fills, 2);
-  EXPECT_EQ(families[0]->fills, 2);
+  EXPECT_EQ(families[0]->fills, 1);
 }
 
 TEST_F(FrameTest, SelectingANodeShowsItsPaneAndRefreshesOnlyIt) {
   open(translator);
   select(11);
-  EXPECT_FALSE(visible(0));
+  EXPECT_FALSE(visible(kStartNode));
   EXPECT_TRUE(visible(11));
   EXPECT_EQ(frame->host().visibleIndex(), 11);
   std::vector<int> expected(kNodeCount, 0);
-  expected[0] = 1;
+  expected[kStartNode] = 1;
   expected[11] = 1;
   EXPECT_EQ(fills(), expected);
 
@@ -260,7 +264,7 @@ TEST_F(FrameTest, OperationMenuCommandsReachOnlyTheVisiblePane) {
       EXPECT_TRUE(families[static_cast<std::size_t>(i)]->operations().empty()) << i;
     }
   }
-  EXPECT_EQ(families[0]->fills, 1);
+  EXPECT_EQ(families[kStartNode]->fills, 1);
 }
 
 TEST_F(FrameTest, MenuIsTranslatedAndTitleIsTheProductName) {
@@ -385,7 +389,7 @@ TEST_F(FrameTest, TreeKeepsItsWidthWhenTheFrameGrowsAndThePaneTakesTheRest) {
   GetWindowRect(frame->host().hwnd(), &host);
   const int hostWidth = host.right - host.left;
   RECT list0;
-  GetWindowRect(frame->pane(0).rows().handle(), &list0);
+  GetWindowRect(frame->pane(kStartNode).rows().handle(), &list0);
 
   SetWindowPos(hwnd, nullptr, 0, 0, 1300, 800, SWP_NOZORDER | SWP_NOMOVE);
   GetWindowRect(frame->tree(), &tree);
@@ -393,7 +397,7 @@ TEST_F(FrameTest, TreeKeepsItsWidthWhenTheFrameGrowsAndThePaneTakesTheRest) {
   GetWindowRect(frame->host().hwnd(), &host);
   EXPECT_EQ(host.right - host.left, hostWidth + 300);
   RECT list1;
-  GetWindowRect(frame->pane(0).rows().handle(), &list1);
+  GetWindowRect(frame->pane(kStartNode).rows().handle(), &list1);
   EXPECT_EQ(list1.right - list1.left, list0.right - list0.left + 300);
   EXPECT_EQ(list1.bottom - list1.top, list0.bottom - list0.top + 100);
 }
@@ -451,7 +455,8 @@ TEST_F(FrameTest, WithoutLanguageFileEveryTextIsItsKey) {
   int index = 0;
   for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextVisible(tree, item), ++index) {
     TVITEMW info;
-    EXPECT_EQ(itemText(tree, item, info), widen(table->nodes()[static_cast<std::size_t>(index)].labelKey));
+    const int node = index == 0 ? kStartNode : index - 1;  // All Entries first
+    EXPECT_EQ(itemText(tree, item, info), widen(table->nodes()[static_cast<std::size_t>(node)].labelKey));
   }
   wchar_t text[64];
   GetMenuStringW(GetMenu(hwnd), 1, text, 64, MF_BYPOSITION);
@@ -476,7 +481,7 @@ TEST_F(FrameTest, F5InTheTreeRefreshesTheVisiblePane) {
   MSG f5{frame->tree(), WM_KEYDOWN, VK_F5, 0, 0, {}};
   EXPECT_TRUE(frame->preTranslate(f5));
   EXPECT_EQ(families[9]->fills, 2);
-  EXPECT_EQ(families[0]->fills, 1);
+  EXPECT_EQ(families[kStartNode]->fills, 1);
 }
 
 std::wstring statusText(HWND status, int part = 0) {
@@ -705,7 +710,7 @@ TEST_F(FrameTest, AChangeOfDpiTakesTheSuggestedRectangleAndScalesTheLayout) {
   EXPECT_EQ(imageSize(tree).cx, 32);
   EXPECT_EQ(frame->splitter().barWidth(), 5);
   const std::vector<int> at96{150, 60, 350, 350, 180, 240, 180};
-  EXPECT_EQ(columnWidths(frame->pane(0).rows().handle()), at96);
+  EXPECT_EQ(columnWidths(frame->pane(kStartNode).rows().handle()), at96);
   RECT box96{};
   GetWindowRect(frame->filterBox(), &box96);
 
@@ -722,12 +727,12 @@ TEST_F(FrameTest, AChangeOfDpiTakesTheSuggestedRectangleAndScalesTheLayout) {
   EXPECT_EQ(ImageList_GetImageCount(TreeView_GetImageList(tree, TVSIL_NORMAL)), 10);
   EXPECT_GE(TreeView_GetItemHeight(tree), 48) << "a row is as high as its image";
   const std::vector<int> at144{225, 90, 525, 525, 270, 360, 270};
-  EXPECT_EQ(columnWidths(frame->pane(0).rows().handle()), at144);
+  EXPECT_EQ(columnWidths(frame->pane(kStartNode).rows().handle()), at144);
   RECT box144{};
   GetWindowRect(frame->filterBox(), &box144);
   EXPECT_GE(box144.bottom - box144.top, (box96.bottom - box96.top) * 4 / 3) << "the filter box grew with its font";
   EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(frame->filterBox(), WM_GETFONT, 0, 0)),
-            reinterpret_cast<HFONT>(SendMessageW(frame->pane(0).rows().handle(), WM_GETFONT, 0, 0)));
+            reinterpret_cast<HFONT>(SendMessageW(frame->pane(kStartNode).rows().handle(), WM_GETFONT, 0, 0)));
   EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(GetDlgItem(hwnd, IDC_HIDEWINDOWS), WM_GETFONT, 0, 0)),
             reinterpret_cast<HFONT>(SendMessageW(frame->filterBox(), WM_GETFONT, 0, 0)))
       << "the check box beside it too";
@@ -745,7 +750,7 @@ TEST_F(FrameTest, AChangeOfDpiTakesTheSuggestedRectangleAndScalesTheLayout) {
   EXPECT_EQ(width(tree), 250);
   EXPECT_EQ(frame->splitter().barWidth(), 5);
   EXPECT_EQ(imageSize(tree).cx, 32);
-  EXPECT_EQ(columnWidths(frame->pane(0).rows().handle()), at96);
+  EXPECT_EQ(columnWidths(frame->pane(kStartNode).rows().handle()), at96);
   EXPECT_EQ(columnWidths(frame->pane(5).rows().handle()), at96);
   RECT box{};
   GetWindowRect(frame->filterBox(), &box);

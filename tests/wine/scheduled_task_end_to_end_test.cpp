@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "app/all_families.h"
 #include "app/win32/main_frame.h"
 #include "core/paths.h"
 #include "core/win32/log_component.h"
@@ -123,7 +124,8 @@ HWND showTasks(StartedProgram& program, RemoteBuffer& mem, HWND frame) {
   HWND tree = visibleChildWithId(frame, IDC_CATEGORYTREE);
   if (!tree) return nullptr;
   HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-  for (int i = 0; i < kTasksNode && item; ++i) {
+  // All Entries stands first, then the nodes in their order.
+  for (int i = 0; i < kTasksNode + 1 && item; ++i) {
     item = reinterpret_cast<HTREEITEM>(
         SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, reinterpret_cast<LPARAM>(item)));
   }
@@ -174,6 +176,54 @@ TEST(RealProgramTasks, ListsSwitchesOffAndOnTheTasksOfTheDouble) {
 
   PostMessageW(frame, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.exitCode(15000), std::optional<DWORD>(2));
+}
+
+// All Entries, shown at start, lists the double's task among the other
+// places' rows once the window is up, and its box is the task's switch
+// there too.
+TEST(RealProgramTasks, AllEntriesAtStartListsTheTaskBesideARunValueAndSwitchesIt) {
+  TaskDoubleInstalled tasks;
+  tasks.addTask(kUpdater, sampleTask("C:\\Program Files\\Vendor\\update.exe"));
+  const std::wstring runName = L"Velmora all tasks " + std::to_wstring(GetCurrentProcessId());
+  HKEY run = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, nullptr, 0,
+                            KEY_SET_VALUE, nullptr, &run, nullptr),
+            ERROR_SUCCESS);
+  const std::wstring command = L"C:\\E2E\\beside.exe";
+  RegSetValueExW(run, runName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                 static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+  Installed copy;
+  StartedProgram program(copy.dir.file("velmora.exe"), "", copy.dir.path());
+  ASSERT_TRUE(program.started());
+  HWND frame = program.dialog(L"Velmora (V 2.0)");
+  ASSERT_NE(frame, nullptr);
+  RemoteBuffer mem(program.id());
+  ASSERT_TRUE(mem.ok());
+  HWND tree = visibleChildWithId(frame, IDC_CATEGORYTREE);
+  ASSERT_NE(tree, nullptr);
+  const auto caret = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  EXPECT_EQ(caret, reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)));
+  EXPECT_EQ(remoteTreeItem(mem, tree, caret).value, kAllEntriesNode);
+  HWND list = visibleChildWithId(frame, IDC_ENTRYLIST);
+  ASSERT_NE(list, nullptr);
+  // The tasks come in the listing that follows the window's first.
+  int row = -1;
+  for (int tries = 0; tries < 100 && row < 0; ++tries) {
+    row = remoteRowWhere(mem, list, 3, kUpdater);
+    if (row < 0) Sleep(100);
+  }
+  ASSERT_GE(row, 0) << "the double's task is listed";
+  EXPECT_GE(remoteRowWhere(mem, list, 0, win32::narrow(runName)), 0) << "beside the Run value";
+
+  remoteSetBox(mem, list, row, kUnchecked);
+  EXPECT_FALSE(tasks.taskEnabled(kUpdater)) << "switched off by the scheduler's own switch";
+  remoteSetBox(mem, list, row, kChecked);
+  EXPECT_TRUE(tasks.taskEnabled(kUpdater));
+
+  PostMessageW(frame, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.exitCode(15000), std::optional<DWORD>(2));
+  RegDeleteValueW(run, runName.c_str());
+  RegCloseKey(run);
 }
 
 TEST(RealProgramTasks, OverWinesOwnSchedulerTheNodeSaysTheListIsNotAvailable) {

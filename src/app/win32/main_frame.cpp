@@ -61,6 +61,10 @@ POINT workspaceOffset(const RECT& rect) {
   if (!GetMonitorInfoW(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &info)) return POINT{0, 0};
   return POINT{info.rcWork.left - info.rcMonitor.left, info.rcWork.top - info.rcMonitor.top};
 }
+
+// Posted at start: the start pane lists again, now with what it left out
+// to show its window at once (wParam: the node).
+constexpr UINT kListSlowPlaces = WM_APP + 41;
 }  // namespace
 
 MainFrame::MainFrame(const ProgramFiles& files, const Translator& translator, LogSink* logSink, SkinLayer& skin)
@@ -136,7 +140,7 @@ void MainFrame::buildTree() {
     std::wstring text = widen(translator_.translate(node.labelKey));
     TVINSERTSTRUCTW insert{};
     insert.hParent = node.parent < 0 ? TVI_ROOT : items_[static_cast<std::size_t>(node.parent)];
-    insert.hInsertAfter = TVI_LAST;
+    insert.hInsertAfter = node.top ? TVI_FIRST : TVI_LAST;
     insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
     insert.item.pszText = text.data();
     insert.item.iImage = node.image;
@@ -210,8 +214,13 @@ bool MainFrame::onInit() {
   }
 
   restorePanes();
-  const int start = storedNode(readNumber(kNodeValue), static_cast<int>(items_.size())).value_or(kDefaultStartNode);
-  if (tree_ && start < static_cast<int>(items_.size())) TreeView_SelectItem(tree_, items_[static_cast<std::size_t>(start)]);
+  // The node the user left, or at the first start the top of the tree.
+  const int start = storedNode(readNumber(kNodeValue), static_cast<int>(items_.size())).value_or(startNode());
+  if (tree_ && start >= 0 && start < static_cast<int>(items_.size())) {
+    // Its slow places (the Task Scheduler) come once the window shows.
+    if (pane(start).family().deferSlowPlaces()) PostMessageW(hwnd(), kListSlowPlaces, static_cast<WPARAM>(start), 0);
+    TreeView_SelectItem(tree_, items_[static_cast<std::size_t>(start)]);
+  }
 
   splitter_.setPanes(tree_, host_.hwnd());
   splitter_.setPosition(scaleToDpi(storedSplitter(readNumber(kSplitterValue)).value_or(kSplitterStart), dpi_));
@@ -275,6 +284,18 @@ void MainFrame::saveSettings() {
   }
 }
 
+int MainFrame::startNode() const {
+  // At the first start: the node at the top of the tree, All Entries.
+  HTREEITEM top = tree_ ? TreeView_GetRoot(tree_) : nullptr;
+  if (!top) return -1;
+  TVITEMW item{};
+  item.mask = TVIF_PARAM;
+  item.hItem = top;
+  if (!TreeView_GetItem(tree_, &item)) return -1;
+  const int node = static_cast<int>(item.lParam);
+  return node >= 0 && node < static_cast<int>(panes_.size()) ? node : -1;
+}
+
 void MainFrame::selectionChanged(const NMTREEVIEWW& change) {
   if (!change.itemNew.hItem) return;
   const int index = static_cast<int>(change.itemNew.lParam);
@@ -307,13 +328,15 @@ void MainFrame::updateStatus() {
   std::string text;
   if (visible >= 0) {
     const RowCounts c = pane(visible).counts();
-    // A list that could not be read is not an empty one.
-    const std::string problem = c.total == 0 ? pane(visible).family().listingProblem() : std::string();
-    text = !problem.empty()        ? problem
+    // A list that could not be read is not an empty one; a pane of several
+    // families shows the others' rows and says what it could not read.
+    const std::string problem = pane(visible).family().listingProblem();
+    text = !problem.empty() && c.total == 0 ? problem
            : c.shown != c.total
                ? countedText(translator_, "_StatusFiltered", static_cast<std::uint64_t>(c.total), {number(c.shown), number(c.total)})
                : countedText(translator_, "_StatusEntries", static_cast<std::uint64_t>(c.total), {number(c.total), number(c.disabled)});
     if (c.hidden > 0) text += "; " + countedText(translator_, "_StatusHiddenMicrosoft", static_cast<std::uint64_t>(c.hidden), {number(c.hidden)});
+    if (!problem.empty() && c.total > 0) text += "; " + problem;
   }
   SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(widen(text).c_str()));
   if (visible >= 0) {
@@ -421,6 +444,9 @@ std::optional<INT_PTR> MainFrame::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
       }
       return std::nullopt;
+    case kListSlowPlaces:
+      if (host_.visibleIndex() == static_cast<int>(wp)) forward(pane_command::kRefresh);
+      return TRUE;
     case WM_DESTROY:
       unregister();
       return std::nullopt;

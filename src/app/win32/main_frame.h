@@ -29,10 +29,6 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
  public:
   // The tree's width when the window opens, at 96 DPI.
   static constexpr int kSplitterStart = 250;
-  // The node selected when the window opens, unless the user left another
-  // one selected at the last close.
-  static constexpr int kDefaultStartNode = 0;
-
   // The program's frame: the real registry, config.xml and log.
   MainFrame(const ProgramFiles& files, const Translator& translator, LogSink* logSink,
             SkinLayer& skin = skinLayer());
@@ -76,6 +72,8 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   void setIcons();
   void buildTree();
   void createPanes(const FamilyTable& families, ChangeCommit& commit);
+  // The node selected when the window opens; -1 without a tree.
+  int startNode() const;
   void selectionChanged(const NMTREEVIEWW& change);
   void forward(int id);
   void command(int id);

@@ -75,6 +75,7 @@ class EntryDialog final : public Dialog {
       SetWindowTextW(note, widen(data_.note).c_str());
       ShowWindow(note, data_.note.empty() ? SW_HIDE : SW_SHOW);
     }
+    showPlaces();
     if (kind_ == EntryDialogKind::Property) return true;
     SetFocus(item(IDC_ENTRY_NAME));
     return false;  // focus set here
@@ -83,6 +84,11 @@ class EntryDialog final : public Dialog {
   [[nodiscard]] bool onCommand(int id, int code, HWND control) override {
     if (id == IDC_ENTRY_BROWSE) {
       if (kind_ != EntryDialogKind::Property) browse();
+      return true;
+    }
+    if (id == IDC_ENTRY_PLACE) {
+      // The type line follows the place: a pane of several families.
+      if (code == CBN_SELCHANGE && hasPlaces()) setItemText(IDC_ENTRY_TYPE, data_.places[chosenPlace()].typeText);
       return true;
     }
     return Dialog::onCommand(id, code, control);
@@ -124,8 +130,9 @@ class EntryDialog final : public Dialog {
       refuse(EntryField::Path, translator_.translate("_ApplicationPathInvalid", Escapes::Convert));
       return;
     }
-    if (data_.check) {
-      if (const auto problem = data_.check(name, path)) {
+    if (hasPlaces()) data_.place = chosenPlace();
+    if (const EntryCheck& check = checkOf(data_)) {
+      if (const auto problem = check(name, path)) {
         refuse(problem->field, problem->message);
         return;
       }
@@ -156,6 +163,28 @@ class EntryDialog final : public Dialog {
     if (showOpenDialog(ofn)) {
       SetDlgItemTextW(hwnd(), IDC_ENTRY_PATH, widen(commandForFile(narrow(file.data()))).c_str());
     }
+  }
+
+  bool hasPlaces() const { return kind_ == EntryDialogKind::Add && data_.places.size() > 1 && item(IDC_ENTRY_PLACE); }
+
+  // Several places: a drop-down of them over the section line, the
+  // caller's choice selected.
+  void showPlaces() {
+    if (!hasPlaces()) return;
+    HWND box = item(IDC_ENTRY_PLACE);
+    for (const EntryPlace& p : data_.places) {
+      SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(p.location).c_str()));
+    }
+    const std::size_t chosen = data_.place < data_.places.size() ? data_.place : 0;
+    SendMessageW(box, CB_SETCURSEL, chosen, 0);
+    setItemText(IDC_ENTRY_TYPE, data_.places[chosen].typeText);
+    if (HWND section = item(IDC_ENTRY_SECTION)) ShowWindow(section, SW_HIDE);
+    ShowWindow(box, SW_SHOW);
+  }
+
+  std::size_t chosenPlace() const {
+    const LRESULT at = SendMessageW(item(IDC_ENTRY_PLACE), CB_GETCURSEL, 0, 0);
+    return at >= 0 && static_cast<std::size_t>(at) < data_.places.size() ? static_cast<std::size_t>(at) : data_.place;
   }
 
   EntryDialogKind kind_;

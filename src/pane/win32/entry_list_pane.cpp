@@ -113,9 +113,7 @@ bool EntryListPane::onInit() {
 
   translateDialog(hwnd(), translator_);
   // What the family cannot do has no button to press.
-  for (const int id : {IDC_ADDNEW, IDC_MODIFY, IDC_ABOUTFILE}) {
-    if (HWND button = item(id); button && !familyCan(id, family_->abilities())) EnableWindow(button, FALSE);
-  }
+  updateButtons();
   fitButtonsToTexts(hwnd(),
                     {IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_ENABLE, IDC_DISABLE, IDC_REFRESH, IDC_PROPERTY, IDC_ABOUTFILE},
                     dpi_);
@@ -129,6 +127,12 @@ bool EntryListPane::onInit() {
   // Empty until its first refresh: the main window makes a pane when its
   // node is selected, and a selection always refreshes the pane.
   return false;  // a hidden pane takes no focus
+}
+
+void EntryListPane::updateButtons() {
+  for (const int id : {IDC_ADDNEW, IDC_MODIFY, IDC_ABOUTFILE}) {
+    if (HWND button = item(id)) EnableWindow(button, familyCan(id, controller_->abilitiesFor(id)));
+  }
 }
 
 void EntryListPane::layout(int width, int height) {
@@ -220,7 +224,8 @@ void EntryListPane::greyCommands(HMENU menu) const {
   using namespace pane_command;
   for (int id :
        {kAddNew, kRemove, kModify, kEnable, kDisable, kRefresh, kProperty, kAboutFile, kOpenLocation, kSearchOnline}) {
-    EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (contextItemEnabled(id, image, family_->abilities()) ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(menu, static_cast<UINT>(id),
+                   MF_BYCOMMAND | (contextItemEnabled(id, image, controller_->abilitiesFor(id)) ? MF_ENABLED : MF_GRAYED));
   }
 }
 
@@ -341,6 +346,8 @@ bool EntryListPane::onNotify(const NMHDR& header) {
     case LVN_ITEMCHANGED: {
       const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
       controller_->itemChanged(change.iItem, change.uOldState, change.uNewState, rows_.loading());
+      // A pane of several families: the selected row's own decides.
+      if ((change.uOldState ^ change.uNewState) & LVIS_SELECTED) updateButtons();
       if (onChange_ && !rows_.loading() && ((change.uOldState ^ change.uNewState) & LVIS_STATEIMAGEMASK)) onChange_();
       return true;
     }

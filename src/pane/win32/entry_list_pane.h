@@ -102,6 +102,9 @@ class EntryListPane final : public Dialog {
   [[nodiscard]] bool onNotify(const NMHDR& header) override;
   [[nodiscard]] std::optional<INT_PTR> onMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   void layout(int width, int height);
+  // Greys the buttons of what the selected row's family (or, without a
+  // selection, the pane's) cannot do.
+  void updateButtons();
   void showContextMenu(POINT at);
   // The header's arrow on the sorted column, none on the others.
   void showSortArrow();

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "entry_dialog_res.h"
 #include "history_dialog_res.h"
 #include "wine/support/win_test_support.h"
 
@@ -21,6 +22,9 @@ struct FrameDialogs {
 
   std::vector<DialogAnswerer::Seen> shown;
   std::function<void(HWND)> historyDialog;
+  // Fills an Add, Modify or Property dialog, which is then closed with OK;
+  // none: answered OK as it opens, like any other.
+  std::function<void(HWND)> entryDialog;
 
  private:
   std::function<HWND()> frame_;
@@ -30,6 +34,11 @@ struct FrameDialogs {
     if (HWND frame = frame_(); frame && dialog == frame) return 0;
     if (GetDlgItem(dialog, IDC_HISTORY_LIST)) {
       answerFromLoop(dialog, IDCANCEL, historyDialog ? historyDialog : [](HWND) {});
+      return 0;
+    }
+    if (entryDialog && GetDlgItem(dialog, IDC_ENTRY_NAME)) {
+      shown.push_back(seen);
+      answerFromLoop(dialog, IDOK, entryDialog);
       return 0;
     }
     shown.push_back(seen);

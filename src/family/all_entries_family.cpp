@@ -1,0 +1,215 @@
+#include "family/all_entries_family.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "lang/language_table.h"
+
+namespace velmora {
+
+namespace {
+bool namesNoLocation(std::string_view, std::string_view) { return false; }
+
+constexpr std::string_view kCurrentUser = "HKEY_CURRENT_USER\\";
+
+bool currentUsers(const std::string& location) {
+  return location.size() > kCurrentUser.size() && location.compare(0, kCurrentUser.size(), kCurrentUser) == 0;
+}
+}  // namespace
+
+const FamilyTraits kAllEntriesTraits{RecordKind{""}, LogKeys{""}, "_TreeAllEntries", &namesNoLocation, "allentries"};
+
+AllEntriesFamily::AllEntriesFamily(std::shared_ptr<const FamilyTable> table, const Translator& translator)
+    : table_(std::move(table)), translator_(translator) {
+  for (const FamilyId id : table_->ids()) {
+    const FamilyDescriptor& descriptor = table_->family(id);
+    std::vector<std::string> locations = table_->familyLocations(id);
+    members_.push_back(Member{&descriptor, descriptor.make(locations), std::move(locations)});
+  }
+}
+
+FamilyAbilities AllEntriesFamily::abilities() const {
+  FamilyAbilities any{false, false, false, false};
+  for (const Member& m : members_) {
+    const FamilyAbilities a = m.family->abilities();
+    any.add = any.add || a.add;
+    any.modify = any.modify || a.modify;
+    any.openLocation = any.openLocation || a.openLocation;
+    any.fileInformation = any.fileInformation || a.fileInformation;
+  }
+  return any;
+}
+
+const AllEntriesFamily::Member* AllEntriesFamily::owner(const std::string& location) const {
+  if (const auto listed = listedBy_.find(location); listed != listedBy_.end()) return &members_[listed->second];
+  for (const Member& m : members_) {
+    if (std::find(m.locations.begin(), m.locations.end(), location) != m.locations.end()) return &m;
+  }
+  for (const Member& m : members_) {
+    for (const std::string& l : m.locations) {
+      if (m.descriptor->traits.sameLocation(location, l)) return &m;
+    }
+  }
+  return nullptr;
+}
+
+const FamilyTraits& AllEntriesFamily::traitsFor(const EntryRef& entry) const {
+  const Member* m = owner(entry.location);
+  return m ? m->family->traitsFor(entry) : traits();
+}
+
+FamilyAbilities AllEntriesFamily::abilitiesFor(const EntryRef& entry) const {
+  const Member* m = owner(entry.location);
+  return m ? m->family->abilitiesFor(entry) : FamilyAbilities{false, false, false, false};
+}
+
+bool AllEntriesFamily::deferSlowPlaces() {
+  deferNext_ = std::any_of(members_.begin(), members_.end(), [](const Member& m) { return m.descriptor->slowToList; });
+  return deferNext_;
+}
+
+ColumnWidths AllEntriesFamily::columnWidths() const {
+  ColumnWidths widest{0, 0, 0, 0};
+  for (const Member& m : members_) {
+    const ColumnWidths w = m.family->columnWidths();
+    widest = {std::max(widest.name, w.name), std::max(widest.type, w.type), std::max(widest.data, w.data),
+              std::max(widest.path, w.path)};
+  }
+  return widest;
+}
+
+std::vector<Row> AllEntriesFamily::list() {
+  const bool defer = std::exchange(deferNext_, false);
+  std::vector<Row> rows;
+  listedBy_.clear();
+  problems_.clear();
+  bool deferred = false;
+  for (std::size_t i = 0; i < members_.size(); ++i) {
+    Member& m = members_[i];
+    if (defer && m.descriptor->slowToList) {
+      deferred = true;
+      continue;
+    }
+    std::vector<Row> own = m.family->list();
+    // One family that cannot read its places hides nobody else's rows.
+    if (std::string problem = m.family->listingProblem(); !problem.empty()) problems_.push_back(std::move(problem));
+    for (Row& row : own) {
+      listedBy_.emplace(row.path, i);
+      rows.push_back(std::move(row));
+    }
+  }
+  if (deferred) problems_.push_back(translator_.translate("_StatusReadingLater"));
+  return rows;
+}
+
+std::string AllEntriesFamily::listingProblem() const {
+  std::string text;
+  for (const std::string& p : problems_) text += (text.empty() ? "" : "; ") + p;
+  return text;
+}
+
+void AllEntriesFamily::describe(Row& row) {
+  if (Member* m = owner(row.path)) m->family->describe(row);
+}
+
+EntryDialogData AllEntriesFamily::dialogData(const EntryRef& entry) const {
+  const Member* m = owner(entry.location);
+  return m ? m->family->dialogData(entry) : EntryDialogData{{}, entry.location, entry.name, entry.data};
+}
+
+OperationResult AllEntriesFamily::nobody() { return OperationResult{Outcome::Failed, {}, {}, {}}; }
+
+OperationResult AllEntriesFamily::prepareAdd(EntryDialogData& data) {
+  std::vector<EntryPlace> places;
+  std::optional<std::size_t> preferred;
+  OperationResult refusal = nobody();
+  for (const Member& m : members_) {
+    if (!m.family->abilities().add) continue;
+    EntryDialogData own;
+    OperationResult ready = m.family->prepareAdd(own);
+    if (!ready.done()) {
+      if (refusal.messages.empty()) refusal = std::move(ready);
+      continue;
+    }
+    if (own.places.empty()) own.places.push_back(EntryPlace{own.sectionText, own.typeText, own.check});
+    for (EntryPlace& p : own.places) {
+      if (!preferred && currentUsers(p.location)) preferred = places.size();
+      places.push_back(std::move(p));
+    }
+  }
+  if (places.empty()) return refusal;
+  data = EntryDialogData{};
+  data.place = preferred.value_or(0);
+  data.typeText = places[data.place].typeText;
+  data.sectionText = places[data.place].location;
+  data.places = std::move(places);
+  return OperationResult{Outcome::Done, {}, {}, {}};
+}
+
+OperationResult AllEntriesFamily::prepareModify(const EntryRef& entry, EntryDialogData& data) {
+  Member* m = owner(entry.location);
+  return m ? m->family->prepareModify(entry, data) : nobody();
+}
+
+OperationResult AllEntriesFamily::remove(const EntryRef& entry, UserPrompt& prompt) {
+  Member* m = owner(entry.location);
+  return m ? m->family->remove(entry, prompt) : nobody();
+}
+
+OperationResult AllEntriesFamily::add(const EntryDialogData& fields, UserPrompt& prompt) {
+  // The place the dialog chose belongs to the family that offered it.
+  const std::string& place = addPlace(fields);
+  for (Member& m : members_) {
+    if (std::find(m.locations.begin(), m.locations.end(), place) != m.locations.end()) {
+      return m.family->add(fields, prompt);
+    }
+  }
+  return nobody();
+}
+
+OperationResult AllEntriesFamily::modify(const EntryRef& entry, const EntryDialogData& fields, UserPrompt& prompt) {
+  Member* m = owner(entry.location);
+  return m ? m->family->modify(entry, fields, prompt) : nobody();
+}
+
+OperationResult AllEntriesFamily::enable(const EntryRef& entry, UserPrompt& prompt) {
+  Member* m = owner(entry.location);
+  return m ? m->family->enable(entry, prompt) : nobody();
+}
+
+OperationResult AllEntriesFamily::disable(const EntryRef& entry, UserPrompt& prompt) {
+  Member* m = owner(entry.location);
+  return m ? m->family->disable(entry, prompt) : nobody();
+}
+
+OperationResult AllEntriesFamily::undo(const Change& change, UserPrompt& prompt) {
+  for (Member& m : members_) {
+    if (m.descriptor->id == change.family) return m.family->undo(change, prompt);
+  }
+  return nobody();
+}
+
+OperationResult AllEntriesFamily::openLocation(const EntryRef& entry) {
+  Member* m = owner(entry.location);
+  return m ? m->family->openLocation(entry) : nobody();
+}
+
+FamilyDescriptor allEntriesView(const std::vector<FamilyDescriptor>& families, const Translator& translator,
+                                int image) {
+  auto table = std::make_shared<const FamilyTable>(families);
+  CategoryNode node{0, "_TreeAllEntries", -1, image, {}, {}};
+  node.top = true;
+  FamilyDescriptor view{kAllEntriesTraits.id,
+                        kAllEntriesTraits,
+                        {node},
+                        {},
+                        // Its pane lists each family's own locations, not a list of its own.
+                        [](const std::vector<std::string_view>&) { return std::vector<std::string>{}; },
+                        [table, &translator](std::vector<std::string>) -> std::unique_ptr<EntryFamily> {
+                          return std::make_unique<AllEntriesFamily>(table, translator);
+                        }};
+  view.ownsEntries = false;
+  return view;
+}
+
+}  // namespace velmora

@@ -1,0 +1,89 @@
+#pragma once
+// All Entries: one pane over every place of every family. It holds one
+// instance of each family over all that family's locations, lists their
+// rows one after another and hands each operation to the family that listed
+// the row, so every change goes through that family's own code, questions,
+// log and history. It keeps nothing of its own.
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "family/entry_family.h"
+#include "family/families.h"
+
+namespace velmora {
+
+class Translator;
+
+// The view's traits: no records, no changes; its id names no family.
+extern const FamilyTraits kAllEntriesTraits;
+
+class AllEntriesFamily final : public EntryFamily {
+ public:
+  // Over every family of `table` that owns entries, each over
+  // `table.familyLocations(id)`.
+  AllEntriesFamily(std::shared_ptr<const FamilyTable> table, const Translator& translator);
+
+  const FamilyTraits& traits() const override { return kAllEntriesTraits; }
+  // What any of the families can do: the pane's buttons stay usable, and
+  // the selected row's own family decides (abilitiesFor).
+  FamilyAbilities abilities() const override;
+  const FamilyTraits& traitsFor(const EntryRef& entry) const override;
+  FamilyAbilities abilitiesFor(const EntryRef& entry) const override;
+  bool deferSlowPlaces() override;
+  ColumnWidths columnWidths() const override;
+
+  std::vector<Row> list() override;
+  std::string listingProblem() const override;
+  void describe(Row& row) override;
+
+  EntryDialogData dialogData(const EntryRef& entry) const override;
+  // Every place of every family that can add, in the drop-down; the
+  // default is the first of the current user's.
+  OperationResult prepareAdd(EntryDialogData& data) override;
+  OperationResult prepareModify(const EntryRef& entry, EntryDialogData& data) override;
+
+  OperationResult remove(const EntryRef& entry, UserPrompt& prompt) override;
+  OperationResult add(const EntryDialogData& fields, UserPrompt& prompt) override;
+  OperationResult modify(const EntryRef& entry, const EntryDialogData& fields, UserPrompt& prompt) override;
+  OperationResult enable(const EntryRef& entry, UserPrompt& prompt) override;
+  OperationResult disable(const EntryRef& entry, UserPrompt& prompt) override;
+  // By the family the change names.
+  OperationResult undo(const Change& change, UserPrompt& prompt) override;
+  OperationResult openLocation(const EntryRef& entry) override;
+
+ private:
+  struct Member {
+    const FamilyDescriptor* descriptor;
+    std::unique_ptr<EntryFamily> family;
+    std::vector<std::string> locations;
+  };
+  // The family that acts on an entry at `location`: the one whose rows had
+  // it in the latest listing, else the first whose locations name it (the
+  // scheduled tasks' root "\" would also name a UNC folder, so the listing
+  // goes first). Null when none does.
+  const Member* owner(const std::string& location) const;
+  Member* owner(const std::string& location) {
+    return const_cast<Member*>(static_cast<const AllEntriesFamily*>(this)->owner(location));
+  }
+  // The result of an entry no family owns: nothing done.
+  static OperationResult nobody();
+
+  std::shared_ptr<const FamilyTable> table_;
+  const Translator& translator_;
+  std::vector<Member> members_;
+  // Latest listing: which member listed each location, and what could not
+  // be read.
+  std::map<std::string, std::size_t> listedBy_;
+  std::vector<std::string> problems_;
+  bool deferNext_ = false;
+};
+
+// The All Entries node's descriptor over `families` (those before it in the
+// table): one top-level node shown first, with image `image`.
+FamilyDescriptor allEntriesView(const std::vector<FamilyDescriptor>& families, const Translator& translator,
+                                int image);
+
+}  // namespace velmora
