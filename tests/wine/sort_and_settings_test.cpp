@@ -30,6 +30,7 @@ using win32::widen;
 
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr int kCurrentUserRunNode = 10;
+constexpr int kAllEntriesNode = 17;
 constexpr int kColumns = 7;
 constexpr int kUnchecked = 1;
 constexpr int kChecked = 2;
@@ -261,7 +262,7 @@ TEST_F(RealProgramTest, WhatTheUserLeftIsThereAtTheNextStartAndAtAnotherDpi) {
     Run first(dir);
     ASSERT_NE(first.frame, nullptr);
     EXPECT_TRUE(IsZoomed(first.frame)) << "maximised at the first start";
-    EXPECT_EQ(first.selectedNode(), 0);
+    EXPECT_EQ(first.selectedNode(), kAllEntriesNode) << "All Entries, at the top";
     first.selectNode(kCurrentUserRunNode);
     ASSERT_NE(first.list(), nullptr);
     SendMessageW(first.list(), LVM_SETCOLUMNWIDTH, 2, MAKELPARAM(123, 0));
@@ -344,7 +345,7 @@ TEST_F(RealProgramTest, AKeptPlaceOffEveryScreenOrANodeGoneStartsAsOnTheFirstDay
   Run run(dir);
   ASSERT_NE(run.frame, nullptr);
   EXPECT_TRUE(IsZoomed(run.frame));
-  EXPECT_EQ(run.selectedNode(), 0);
+  EXPECT_EQ(run.selectedNode(), kAllEntriesNode);
   EXPECT_EQ(run.treeWidth(), 250);
   EXPECT_TRUE(run.close());
 }
