@@ -33,6 +33,9 @@ struct Row {
   // The program file's signature verified with a Microsoft signer: one of
   // Windows' own, which the user may hide.
   bool signedByMicrosoft = false;
+  // Listed now but not when Velmora last closed, and not made by Velmora
+  // since (family/seen_entries.h): column 5 says since when.
+  bool isNew = false;
   bool operator==(const Row&) const = default;
 };
 

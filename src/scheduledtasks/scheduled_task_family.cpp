@@ -114,7 +114,7 @@ std::vector<Row> ScheduledTaskFamily::list() {
                                                    : actionCommandLine(definition->actions.front(), comServer));
     rows.push_back(std::move(row));
   }
-  support_.describeRows(rows, [&rows, &programs](const Row& row) {
+  support_.describeRows(rows, folders_, [&rows, &programs](const Row& row) {
     return programs[static_cast<std::size_t>(&row - rows.data())];
   });
   return rows;

@@ -44,6 +44,9 @@ class EntryListPane final : public Dialog {
   // Hides the rows whose program file Microsoft signed, until told to show
   // them again.
   void hideMicrosoft(bool hide) { filtered_.hideMicrosoft(hide); }
+  // Shows only the entries new since Velmora last closed, until told to
+  // show all again.
+  void showOnlyNew(bool only) { filtered_.showOnlyNew(only); }
   [[nodiscard]] RowCounts counts() const { return filtered_.counts(); }
   // What the last change made here came to, in words, once ("" when none).
   [[nodiscard]] std::string takeOutcome() { return controller_->takeOutcome(); }
