@@ -80,6 +80,7 @@ int runProgram(HINSTANCE instance) {
       if (window) {
         ShowWindow(window, SW_SHOWMAXIMIZED);
         result = loop.run();
+        frame.closing();
       }
     }
   }

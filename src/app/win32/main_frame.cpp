@@ -214,6 +214,16 @@ void MainFrame::hideWindowsChanged() {
   updateStatus();
 }
 
+void MainFrame::showNewChanged() {
+  const bool only = IsDlgButtonChecked(hwnd(), IDC_SHOWNEW) == BST_CHECKED;
+  for (auto& pane : panes_) pane->showOnlyNew(only);
+  updateStatus();
+}
+
+void MainFrame::closing() {
+  if (root_) root_->closing();
+}
+
 void MainFrame::updateStatus() {
   if (!status_) return;
   const int visible = host_.visibleIndex();
@@ -227,6 +237,7 @@ void MainFrame::updateStatus() {
                ? safeFormat(translator_.translate("_StatusFiltered"), {std::to_string(c.shown), std::to_string(c.total)})
                : safeFormat(translator_.translate("_StatusEntries"),
                             {std::to_string(c.total), std::to_string(c.disabled)});
+    if (c.fresh > 0) text += "; " + safeFormat(translator_.translate("_StatusNewCount"), {std::to_string(c.fresh)});
     if (c.hidden > 0) text += "; " + safeFormat(translator_.translate("_StatusHiddenMicrosoft"), {std::to_string(c.hidden)});
   }
   SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(widen(text).c_str()));
@@ -303,6 +314,10 @@ bool MainFrame::onCommand(int id, int code, HWND) {
   }
   if (id == IDC_HIDEWINDOWS) {
     if (code == BN_CLICKED) hideWindowsChanged();
+    return true;
+  }
+  if (id == IDC_SHOWNEW) {
+    if (code == BN_CLICKED) showNewChanged();
     return true;
   }
   command(id);

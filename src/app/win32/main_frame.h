@@ -59,6 +59,9 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   // The DPI the window is laid out for: its monitor's when it opens, then
   // the one of every WM_DPICHANGED.
   int dpi() const { return dpi_; }
+  // The program closes normally (its message loop ended): what it saw is
+  // kept for "new since last time". Only the program's own frame keeps it.
+  void closing();
 
  private:
   MainFrame(std::unique_ptr<Composition> root, const Translator& translator, SkinLayer& skin);
@@ -79,6 +82,8 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   // The "Hide entries signed by Microsoft" box was set or cleared: every
   // pane follows it, and it is kept for the next start.
   void hideWindowsChanged();
+  // "Show only new entries" was set or cleared: every pane follows it.
+  void showNewChanged();
   void updateStatus();
   void setTreeImages();
   // WM_DPICHANGED: fonts, sizes and images for `dpi`, then the window
