@@ -4,7 +4,8 @@
 ; Installs per machine into Program Files. The user's disabled entries live
 ; beside the program (config.xml, Disabled\, the history, Log\) and exist
 ; nowhere else, so neither an upgrade nor an uninstall touches them unless the
-; user asks the uninstaller to.
+; user asks the uninstaller to; nor the user's seen.xml (what Velmora saw when
+; it last closed) in %LOCALAPPDATA%\Velmora.
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -48,8 +49,8 @@ LangString UnProgramName ${LANG_ENGLISH} "Velmora (program files, Start menu sho
 LangString UnProgramName ${LANG_GERMAN} "Velmora (Programmdateien, Verknüpfung im Startmenü)"
 LangString UnDataName ${LANG_ENGLISH} "Also remove my disabled entries and logs"
 LangString UnDataName ${LANG_GERMAN} "Auch meine deaktivierten Einträge und Protokolle entfernen"
-LangString UnKeepText ${LANG_ENGLISH} "Your disabled startup entries (config.xml, the Disabled folder, the history) and the Log folder are kept, so that a later installation lists them again. They exist nowhere else: tick the second box only if you no longer need them."
-LangString UnKeepText ${LANG_GERMAN} "Ihre deaktivierten Autostart-Einträge (config.xml, der Ordner Disabled, der Verlauf) und der Ordner Log bleiben erhalten, damit eine spätere Installation sie wieder anzeigt. Sie sind nirgendwo sonst gespeichert: Aktivieren Sie das zweite Kontrollkästchen nur, wenn Sie sie nicht mehr benötigen."
+LangString UnKeepText ${LANG_ENGLISH} "Your disabled startup entries (config.xml, the Disabled folder, the history), the Log folder and the list of entries Velmora has seen are kept, so that a later installation lists them again. They exist nowhere else: tick the second box only if you no longer need them."
+LangString UnKeepText ${LANG_GERMAN} "Ihre deaktivierten Autostart-Einträge (config.xml, der Ordner Disabled, der Verlauf), der Ordner Log und die Liste der Einträge, die Velmora gesehen hat, bleiben erhalten, damit eine spätere Installation sie wieder anzeigt. Sie sind nirgendwo sonst gespeichert: Aktivieren Sie das zweite Kontrollkästchen nur, wenn Sie sie nicht mehr benötigen."
 
 VIProductVersion "${VERSION}.0"
 VIFileVersion "${VERSION}.0"
@@ -148,6 +149,12 @@ Section /o "un.$(UnDataName)" SecUnData
     FindNext $0 $1
   ${Loop}
   FindClose $0
+  ; What the uninstalling user's Velmora saw, for "new since last time":
+  ; kept per user in the local application data, not beside the program.
+  SetShellVarContext current
+  Delete "$LOCALAPPDATA\Velmora\seen.xml"
+  Delete "$LOCALAPPDATA\Velmora\seen.xml.*.tmp"
+  RMDir "$LOCALAPPDATA\Velmora"
   done:
 SectionEnd
 

@@ -42,6 +42,11 @@ struct ProgramFiles {
   // The change history, and the copies of the files its changes removed.
   std::string historyFile() const { return directory + "\\history.xml"; }
   std::string historyCopyFolder() const { return directory + "\\History"; }
+  // The folder of what is kept per Windows user, not per copy of the
+  // program (the user's local application data + "\\Velmora"); empty:
+  // nothing is kept there, so nothing is marked new.
+  std::string userFolder = {};
+  std::string seenFile() const { return userFolder.empty() ? std::string() : userFolder + "\\seen.xml"; }
 };
 ProgramFiles programFilesFor(std::string_view programPath);
 

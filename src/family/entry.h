@@ -37,6 +37,9 @@ struct Row {
   // operations compare and records keep: a shortcut's target followed by
   // its arguments. Empty: `data` as it stands.
   std::string dataShown;
+  // Listed now but not when Velmora last closed, and not made by Velmora
+  // since (family/seen_entries.h): column 5 says since when.
+  bool isNew = false;
   bool operator==(const Row&) const = default;
 };
 

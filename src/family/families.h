@@ -20,6 +20,7 @@ namespace velmora {
 
 class LocationOpener;
 class ProgramFileLookup;
+class SeenEntries;
 class SignatureMemory;
 class Translator;
 
@@ -68,6 +69,8 @@ struct FamilyContext {
   // Who signed rows' program files, remembered for the session; none:
   // column 6 stays empty.
   SignatureMemory* signatures = nullptr;
+  // What Velmora saw when it last closed; none: nothing is marked new.
+  SeenEntries* seen = nullptr;
 };
 
 // Which set of content keys a family's log records use:

@@ -12,6 +12,8 @@
 #include "family/family_support.h"
 #include "family/file_signature.h"
 #include "family/program_file.h"
+#include "family/seen_entries.h"
+#include "core/format.h"
 
 namespace velmora {
 
@@ -92,13 +94,19 @@ void dropStatus(std::string& status, const std::string& part) {
 
 }  // namespace
 
-void FamilySupport::describeRows(std::vector<Row>& rows, const std::function<std::string(const Row&)>& commandLineOf,
+void FamilySupport::describeRows(std::vector<Row>& rows, const std::vector<std::string>& places,
+                                 const std::function<std::string(const Row&)>& commandLineOf,
                                  const std::function<std::string_view(const Row&)>& notRun) {
   // Each text is looked up once per listing: the language table reads its
   // file on every lookup.
   std::map<std::string_view, std::string> notRunTexts;
   offText_.clear();
   cameBackText_.clear();
+  newText_.clear();
+  SeenEntries* seen = context_.seen;
+  const std::string family(traits_.id);
+  if (seen) seen->listed(family, places, rows);
+  if (seen && seen->marking()) newText_ = safeFormat(context_.translator.translate("_StatusNew"), {seen->lastClosedDate()});
   files_.reset();
   if (context_.programFiles) {
     files_ = std::make_shared<FileMemory>(*context_.programFiles, context_.signatures);
@@ -120,6 +128,7 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::function<std
     row.status.clear();
     row.signedBy.clear();
     row.signedByMicrosoft = false;
+    row.isNew = false;
     row.program.clear();
     if (const std::string_view key = notRun ? notRun(row) : std::string_view(); !key.empty()) {
       auto text = notRunTexts.find(key);
@@ -134,6 +143,10 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::function<std
       if (cameBackText_.empty()) cameBackText_ = context_.translator.translate("_StatusCameBack");
       addStatus(row.status, cameBackText_);
     }
+    if (!newText_.empty() && seen->isNew(family, row)) {
+      row.isNew = true;
+      addStatus(row.status, newText_);
+    }
     if (files_) row.program = commandLineOf(row);
   }
 }
@@ -144,6 +157,11 @@ void FamilySupport::describe(Row& row) {
   // on, or the entry left it; a record is no program that came back.
   if (row.origin != RowOrigin::OffInWindows) dropStatus(row.status, offText_);
   if (row.origin == RowOrigin::Record) dropStatus(row.status, cameBackText_);
+  // Nor is an entry new once Velmora itself moved or changed it.
+  if (row.isNew && context_.seen && !context_.seen->isNew(std::string(traits_.id), row)) {
+    row.isNew = false;
+    dropStatus(row.status, newText_);
+  }
   if (row.program.empty()) return;
   const std::string commandLine = std::move(row.program);
   row.program.clear();

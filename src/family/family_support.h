@@ -141,10 +141,14 @@ class FamilySupport {
   // the row (_StatusLegacy for its location, say; empty when it will),
   // _StatusOffInWindows for a live entry that
   // Windows' own settings turned off, _StatusCameBack for a live row equal
-  // to a record of the same location (the program put itself back). What
+  // to a record of the same location (the program put itself back),
+  // _StatusNew for an entry not seen when Velmora last closed (and tells
+  // FamilyContext::seen what the listing of `places`, the family's
+  // locations, found). What
   // the program file (from `commandLineOf` the row) says is left to
   // `describe`, and what was remembered of files is forgotten.
-  void describeRows(std::vector<Row>& rows, const std::function<std::string(const Row&)>& commandLineOf,
+  void describeRows(std::vector<Row>& rows, const std::vector<std::string>& places,
+                    const std::function<std::string(const Row&)>& commandLineOf,
                     const std::function<std::string_view(const Row&)>& notRun = {});
   // Completes a row of the latest listing: the publisher of its program file
   // (resolved as Windows does) and who signed it (_SignatureNone,
@@ -227,6 +231,8 @@ class FamilySupport {
   // The statuses of the latest listing that hold only where an entry was.
   std::string offText_;
   std::string cameBackText_;
+  // "New since <date>" of the latest listing; "" when nothing can be new.
+  std::string newText_;
 };
 
 }  // namespace velmora

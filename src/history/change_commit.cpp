@@ -1,6 +1,7 @@
 #include "history/change_commit.h"
 
 #include "core/format.h"
+#include "family/seen_entries.h"
 #include "history/change_history.h"
 #include "lang/language_table.h"
 #include "startupflags/startup_flags.h"
@@ -73,17 +74,32 @@ void ChangeCommit::log(const FamilyTraits& traits, const Change& c) {
   log_.record(op, traits.logKeys, values);
 }
 
+void ChangeCommit::see(const FamilyTraits& traits, const Change& change) {
+  if (!seen_) return;
+  if (!change.family.empty()) {
+    seen_->changed(change);
+    return;
+  }
+  Change named = change;
+  named.family = std::string(traits.id);
+  seen_->changed(named);
+}
+
 void ChangeCommit::commit(const FamilyTraits& traits, const OperationResult& result, UserPrompt& prompt,
                           std::optional<std::uint64_t> undoing) {
   auto also = result.alsoLogged.begin();
   const auto logAlso = [&](std::size_t before) {
-    for (; also != result.alsoLogged.end() && also->first <= before; ++also) log(traits, also->second);
+    for (; also != result.alsoLogged.end() && also->first <= before; ++also) {
+      log(traits, also->second);
+      see(traits, also->second);
+    }
   };
   bool kept = true;
   for (std::size_t i = 0; i < result.changes.size(); ++i) {
     logAlso(i);
     Change change = result.changes[i];
     log(traits, change);
+    see(traits, change);
     if (history_) {
       change.undoes = undoing;
       kept = history_->record(std::move(change)) && kept;

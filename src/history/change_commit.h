@@ -15,6 +15,7 @@
 namespace velmora {
 
 class ChangeHistory;
+class SeenEntries;
 class Translator;
 
 LogRecord buildLogRecord(const Translator& translator, LogOperation op, LogKeys keys,
@@ -51,9 +52,12 @@ std::string changeReport(const Translator& translator, ChangeKind kind, const st
 
 class ChangeCommit {
  public:
-  // Without a history nothing is kept; everything else works.
-  ChangeCommit(OperationLog& log, ChangeHistory* history, const Translator& translator)
-      : log_(log), history_(history), translator_(translator) {}
+  // Without a history nothing is kept; everything else works. `seen`, when
+  // given, learns every entry a change left or took away: what Velmora
+  // itself made is never "new".
+  ChangeCommit(OperationLog& log, ChangeHistory* history, const Translator& translator,
+               SeenEntries* seen = nullptr)
+      : log_(log), history_(history), translator_(translator), seen_(seen) {}
 
   // Logs every change of `result` made by the family with `traits`, in the
   // order they were made, and keeps each in the history, as the Undo of
@@ -71,10 +75,12 @@ class ChangeCommit {
 
  private:
   void log(const FamilyTraits& traits, const Change& change);
+  void see(const FamilyTraits& traits, const Change& change);
 
   OperationLog& log_;
   ChangeHistory* history_;
   const Translator& translator_;
+  SeenEntries* seen_;
 };
 
 }  // namespace velmora

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <ctime>
 
+#include "core/xml_text.h"
+
 namespace velmora {
 
 
@@ -44,90 +46,6 @@ bool isStateField(std::string_view name, std::string_view prefix) {
   return rest == "name" || rest == "data" || rest == "type" || rest == "state";
 }
 
-void escapeInto(std::string& out, std::string_view text) {
-  for (const char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      // Attribute values lose bare line breaks and tabs to normalisation.
-      case '\n': out += "&#10;"; break;
-      case '\r': out += "&#13;"; break;
-      case '\t': out += "&#9;"; break;
-      default:
-        // Other control characters cannot stand in XML 1.0 at all; such a
-        // text cannot reach a registry value through the dialogs either.
-        if (static_cast<unsigned char>(c) < 0x20) {
-          out += "&#xFFFD;";
-        } else {
-          out.push_back(c);
-        }
-    }
-  }
-}
-
-bool xmlName(std::string_view name) {
-  if (name.empty()) return false;
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    const char c = name[i];
-    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
-    const bool other = (c >= '0' && c <= '9') || c == '-' || c == '.';
-    if (!letter && (i == 0 || !other)) return false;
-  }
-  return true;
-}
-
-// XML 1.0 cannot hold most control characters, not even escaped. A text
-// with one is stored in hexadecimal under the field's name + "-hex", so it
-// comes back exactly.
-constexpr std::string_view kHexSuffix = "-hex";
-
-bool xmlCannotHold(std::string_view text) {
-  return std::any_of(text.begin(), text.end(), [](char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u < 0x20 && c != '\t' && c != '\r' && c != '\n';
-  });
-}
-
-std::string toHex(std::string_view text) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string out;
-  out.reserve(text.size() * 2);
-  for (const char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    out.push_back(kDigits[u >> 4]);
-    out.push_back(kDigits[u & 0xF]);
-  }
-  return out;
-}
-
-std::optional<std::string> fromHex(std::string_view hex) {
-  if (hex.size() % 2 != 0) return std::nullopt;
-  const auto digit = [](char c) -> int {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-  };
-  std::string out;
-  for (std::size_t i = 0; i < hex.size(); i += 2) {
-    const int high = digit(hex[i]), low = digit(hex[i + 1]);
-    if (high < 0 || low < 0) return std::nullopt;
-    out.push_back(static_cast<char>(high * 16 + low));
-  }
-  return out;
-}
-
-HistoryRecord storable(HistoryRecord r) {
-  for (auto& [name, value] : r) {
-    if (!xmlCannotHold(value)) continue;
-    name += kHexSuffix;
-    value = toHex(value);
-  }
-  return r;
-}
-
 }  // namespace
 
 HistoryRecord toRecord(const Change& c) {
@@ -147,27 +65,15 @@ HistoryRecord toRecord(const Change& c) {
   for (const auto& [name, value] : c.extra) {
     if (xmlName(name)) r.emplace_back(name, value);
   }
-  return storable(std::move(r));
+  return storableFields(std::move(r));
 }
 
 std::optional<Change> fromRecord(const HistoryRecord& stored) {
-  HistoryRecord record = stored;
-  for (auto& [name, value] : record) {
-    if (name.size() <= kHexSuffix.size() || name.compare(name.size() - kHexSuffix.size(), kHexSuffix.size(), kHexSuffix) != 0) {
-      continue;
-    }
-    auto text = fromHex(value);
-    if (!text) return std::nullopt;
-    name.resize(name.size() - kHexSuffix.size());
-    value = std::move(*text);
-  }
   // A field given twice (plainly, in hexadecimal or both) could be read
   // either way: such a record is no change.
-  for (std::size_t i = 0; i < record.size(); ++i) {
-    for (std::size_t j = i + 1; j < record.size(); ++j) {
-      if (record[i].first == record[j].first) return std::nullopt;
-    }
-  }
+  const std::optional<HistoryRecord> readable = readableFields(stored);
+  if (!readable) return std::nullopt;
+  const HistoryRecord& record = *readable;
   Change c;
   bool hasId = false, hasFamily = false, hasKind = false, hasLocation = false;
   EntryState before, after;
@@ -224,18 +130,7 @@ std::optional<Change> fromRecord(const HistoryRecord& stored) {
 
 std::string historyXml(const std::vector<HistoryRecord>& records) {
   std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<history version=\"1\">\r\n";
-  for (const HistoryRecord& r : records) {
-    out += "<change";
-    for (const auto& [name, value] : r) {
-      if (!xmlName(name)) continue;
-      out += ' ';
-      out += name;
-      out += "=\"";
-      escapeInto(out, value);
-      out += '"';
-    }
-    out += "/>\r\n";
-  }
+  for (const HistoryRecord& r : records) appendXmlElement(out, "change", r);
   out += "</history>\r\n";
   return out;
 }

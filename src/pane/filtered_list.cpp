@@ -34,7 +34,10 @@ void FilteredList::apply() {
   std::vector<Row> shown;
   shown.reserve(all_.size());
   for (std::size_t i = 0; i < all_.size(); ++i) {
-    if (filtered() && describe_) describe_(all_[i]);
+    // The text and Microsoft's signature need the described columns; a
+    // row's newness is known from its listing.
+    if ((!filter_.empty() || hideMicrosoft_) && describe_) describe_(all_[i]);
+    if (onlyNew_ && !all_[i].isNew) continue;
     if (!rowMatches(all_[i], filter_)) continue;
     if (hideMicrosoft_ && all_[i].signedByMicrosoft) {
       ++hidden_;
@@ -72,6 +75,12 @@ void FilteredList::setSort(SortOrder order) {
   reapply();
 }
 
+void FilteredList::showOnlyNew(bool only) {
+  if (only == onlyNew_) return;
+  onlyNew_ = only;
+  reapply();
+}
+
 void FilteredList::reapply() {
   // The boxes are read before the rows are set again; the selection is
   // taken from the rows as they were.
@@ -91,7 +100,13 @@ void FilteredList::showState(int index, RowState state) {
 
 void FilteredList::setOrigin(int index, RowOrigin origin) {
   shown_.setOrigin(index, origin);
-  if (index >= 0 && index < static_cast<int>(source_.size())) all_[source_[static_cast<std::size_t>(index)]].origin = origin;
+  if (index < 0 || index >= static_cast<int>(source_.size())) return;
+  Row& row = all_[source_[static_cast<std::size_t>(index)]];
+  row.origin = origin;
+  // Only Velmora's own Enable or Disable moves a row, and an entry it
+  // moved is no longer new (the shown row's status follows when it is
+  // described again). It stays shown until the next listing.
+  row.isNew = false;
 }
 
 RowCounts FilteredList::counts() const {
@@ -108,6 +123,7 @@ RowCounts FilteredList::counts() const {
   }
   for (std::size_t i = 0; i < all_.size(); ++i) {
     if (!seen[i] && all_[i].state == RowState::Disabled) ++c.disabled;
+    if (all_[i].isNew) ++c.fresh;
   }
   return c;
 }

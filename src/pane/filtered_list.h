@@ -25,6 +25,7 @@ struct RowCounts {
   int total = 0;
   int disabled = 0;  // of all rows, shown or not
   int hidden = 0;    // rows the filter lets through that are hidden as Microsoft's
+  int fresh = 0;     // of all rows, those new since Velmora last closed (Row::isNew)
 };
 
 class FilteredList : public EntryList {
@@ -41,7 +42,7 @@ class FilteredList : public EntryList {
   // selected when it is still shown.
   void setFilter(std::string filter);
   [[nodiscard]] const std::string& filter() const { return filter_; }
-  [[nodiscard]] bool filtered() const { return !filter_.empty() || hideMicrosoft_; }
+  [[nodiscard]] bool filtered() const { return !filter_.empty() || hideMicrosoft_ || onlyNew_; }
   // Hides, or shows again, the rows whose program file Microsoft signed
   // (Row::signedByMicrosoft), now and after every refill.
   void hideMicrosoft(bool hide);
@@ -50,6 +51,10 @@ class FilteredList : public EntryList {
   // stays selected and every box keeps what the user set.
   void setSort(SortOrder order);
   [[nodiscard]] SortOrder sortOrder() const { return sort_; }
+  // Shows only the rows new since Velmora last closed (Row::isNew), or
+  // every row again, now and after every refill.
+  void showOnlyNew(bool only);
+  [[nodiscard]] bool showingOnlyNew() const { return onlyNew_; }
   [[nodiscard]] RowCounts counts() const;
 
   // EntryList
@@ -77,6 +82,7 @@ class FilteredList : public EntryList {
   std::string filter_;
   bool hideMicrosoft_ = false;
   SortOrder sort_;
+  bool onlyNew_ = false;
   int hidden_ = 0;
   std::vector<Row> all_;
   std::vector<std::size_t> source_;  // shown row -> its index in all_

@@ -99,7 +99,7 @@ std::vector<Row> ProgramListFamily::list() {
       rows.push_back(Row{where->valueName, type, std::move(program), path, RowState::Live});
     }
   }
-  support_.describeRows(rows, [](const Row& row) { return row.data; });
+  support_.describeRows(rows, locations_, [](const Row& row) { return row.data; });
   return rows;
 }
 

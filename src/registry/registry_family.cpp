@@ -162,7 +162,7 @@ std::vector<Row> RegistryFamily::list() {
   }
   // Windows NT and later never run RunServices and RunServicesOnce.
   support_.describeRows(
-      rows, [](const Row& row) { return row.data; },
+      rows, keyPaths_, [](const Row& row) { return row.data; },
       [](const Row& row) -> std::string_view {
         const bool legacy =
             endsWith(asciiUpper(row.path), "\\RUNSERVICES") || endsWith(asciiUpper(row.path), "\\RUNSERVICESONCE");

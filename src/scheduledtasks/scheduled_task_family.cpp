@@ -115,7 +115,10 @@ std::vector<Row> ScheduledTaskFamily::list() {
                                                    : actionCommandLine(definition->actions.front(), comServer));
     rows.push_back(std::move(row));
   }
-  support_.describeRows(rows, [&rows, &programs](const Row& row) {
+  // A list the scheduler refused is no look at its folders: what was seen
+  // there is kept, and nothing found later counts as new because of it.
+  static const std::vector<std::string> kNotLookedAt;
+  support_.describeRows(rows, problem_.empty() ? folders_ : kNotLookedAt, [&rows, &programs](const Row& row) {
     return programs[static_cast<std::size_t>(&row - rows.data())];
   });
   return rows;

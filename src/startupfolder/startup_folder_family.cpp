@@ -362,7 +362,7 @@ std::vector<Row> StartupFolderFamily::list() {
   // A shortcut's program is its target; a file that is no shortcut is its
   // own (a disabled one sits among the kept copies: nothing to check).
   support_.describeRows(
-      rows,
+      rows, folders_,
       [](const Row& row) -> std::string {
         if (!row.data.empty()) return "\"" + row.data + "\"";
         return row.origin != RowOrigin::Record ? "\"" + row.path + "\\" + row.name + "\"" : std::string();

@@ -201,8 +201,8 @@ TEST(ShippedLanguageFiles, MnemonicsOfMenusAndPaneButtonsNeverShadowEachOther) {
   const ResourceKeys rc = resourceKeys();
   ASSERT_EQ(rc.titles.size(), 4u) << "the menu bar of the resources";
   ASSERT_EQ(rc.buttons.size(), 8u) << "the pane's buttons";
-  ASSERT_EQ(rc.labels, (std::vector<std::string>{"_FilterLabel", "_HideWindowsEntries"}))
-      << "the main window's labels and check box";
+  ASSERT_EQ(rc.labels, (std::vector<std::string>{"_FilterLabel", "_ShowOnlyNew", "_HideWindowsEntries"}))
+      << "the main window's labels and check boxes";
   for (const auto& f : shippedFiles()) {
     const std::string text = textOf(f);
     auto shown = [&](const std::string& key) { return profileLookup(text, "String", key).value_or(key); };

@@ -21,7 +21,9 @@
 #include <string>
 #include <vector>
 
+#include "core/paths.h"
 #include "platform/win32/com_ptr.h"
+#include "platform/win32/known_folders.h"
 #include "platform/win32/wide.h"
 #include "wine/support/remote_process.h"
 #include "wine/support/win_test_support.h"
@@ -47,6 +49,8 @@ std::string env(const char* name) {
 }
 
 bool exists(const std::string& path) { return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+// What the user's Velmora saw when it last closed, kept per user.
+std::string seenFile() { return narrow(win32::localAppDataFolder()) + "\\Velmora\\seen.xml"; }
 
 std::string knownFolder(REFKNOWNFOLDERID id) {
   PWSTR p = nullptr;
@@ -327,6 +331,7 @@ TEST_F(Packages, AnEntryDisabledWithTheInstalledProgramOutlivesUpgradeAndUninsta
   EXPECT_EQ(namesIn(installed + "\\Log\\Data"), logBefore);
   EXPECT_EQ(namesIn(installed), (std::set<std::string>{"config.xml", "Disabled", "Log", "history.xml"}))
       << "the change history is the user's too";
+  EXPECT_TRUE(exists(seenFile())) << "what the user's Velmora saw is kept per user, and kept too";
   EXPECT_FALSE(exists(startMenuLink));
 
   // The next installation lists the entry as disabled, and can enable it.
@@ -397,6 +402,11 @@ TEST_F(Packages, UninstallWithTheBoxTickedRemovesTheUsersFilesButNoOtherFile) {
                         "history\\1.xml", "history.xml", "my notes.txt"}) {
     writeFile(installed + "\\" + f, "kept?");
   }
+  // And the user's seen.xml, with a temporary file a close cut short left.
+  const std::string userFolder = directoryPart(seenFile());
+  CreateDirectoryW(widen(userFolder).c_str(), nullptr);
+  writeFile(seenFile(), "kept?");
+  writeFile(seenFile() + ".velmora-42.tmp", "kept?");
 
   // The uninstaller as Apps & Features starts it, not silent.
   const auto command = regText(kUninstallKey, L"UninstallString");
@@ -450,6 +460,7 @@ TEST_F(Packages, UninstallWithTheBoxTickedRemovesTheUsersFilesButNoOtherFile) {
 
   EXPECT_EQ(namesIn(installed), (std::set<std::string>{"my notes.txt"}))
       << "config.xml, Disabled, Log and the history go with the box ticked; a file of the user's stays";
+  EXPECT_FALSE(exists(userFolder)) << "seen.xml goes too, and its folder with it";
   EXPECT_FALSE(exists(startMenuLink));
   DeleteFileW(widen(installed + "\\my notes.txt").c_str());
   RemoveDirectoryW(widen(installed).c_str());

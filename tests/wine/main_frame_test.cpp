@@ -606,6 +606,42 @@ TEST_F(FrameTest, HideWindowsEntriesHidesMicrosoftsRowsCountsThemAndIsKept) {
   RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Velmora", L"HideWindowsEntries");
 }
 
+// "Show only new entries" shows only the rows new since Velmora last
+// closed, in every pane; the status bar counts them whatever is shown. Its
+// box sits between the filter box and the other check box.
+TEST_F(FrameTest, ShowOnlyNewShowsTheNewRowsAndTheStatusBarCountsThem) {
+  translator.texts["_StatusEntries"] = "%s entries, %s disabled";
+  translator.texts["_StatusFiltered"] = "%s of %s entries";
+  translator.texts["_StatusNewCount"] = "%s new";
+  open(translator);
+  HWND onlyNew = GetDlgItem(hwnd, IDC_SHOWNEW);
+  ASSERT_NE(onlyNew, nullptr);
+  EXPECT_EQ(IsDlgButtonChecked(hwnd, IDC_SHOWNEW), BST_UNCHECKED);
+  Row fresh{"Fresh", "t", "d", "p", RowState::Live};
+  fresh.isNew = true;
+  families[1]->rowsToFill = {Row{"Old", "t", "d", "p", RowState::Live}, fresh};
+  select(1);
+  EXPECT_EQ(statusText(frame->statusBar()), L"2 entries, 0 disabled; 1 new");
+
+  SendMessageW(onlyNew, BM_CLICK, 0, 0);
+  ASSERT_EQ(frame->pane(1).rows().count(), 1);
+  EXPECT_EQ(frame->pane(1).rows().text(0, 0), "Fresh");
+  EXPECT_EQ(statusText(frame->statusBar()), L"1 of 2 entries; 1 new");
+  select(2);
+  EXPECT_EQ(frame->pane(2).rows().count(), 0) << "every pane follows the box";
+  select(1);
+  SendMessageW(onlyNew, BM_CLICK, 0, 0);
+  EXPECT_EQ(frame->pane(1).rows().count(), 2);
+
+  RECT box{}, check{}, hide{};
+  GetWindowRect(frame->filterBox(), &box);
+  GetWindowRect(onlyNew, &check);
+  GetWindowRect(GetDlgItem(hwnd, IDC_HIDEWINDOWS), &hide);
+  EXPECT_LE(box.right, check.left);
+  EXPECT_LE(check.right, hide.left);
+  EXPECT_EQ(check.top, box.top);
+}
+
 TEST_F(FrameTest, FilterAboveTheSplitterAndStatusBarBelowIt) {
   open(translator);
   RECT client{}, box{}, splitter{}, status{};

@@ -12,7 +12,9 @@
 #include "history/change_history.h"
 #include "history/change_commit.h"
 #include "history/win32/history_file_win32.h"
+#include "family/seen_entries.h"
 #include "family/win32/location_opener_win32.h"
+#include "family/win32/seen_file_win32.h"
 #include "family/families.h"
 #include "platform/win32/registry_win32.h"
 #include "programlist/win32/short_path_win32.h"
@@ -31,6 +33,9 @@ class Composition {
   const FamilyTable& families() const { return families_; }
   ChangeHistory& history() { return history_; }
   ChangeCommit& commit() { return commit_; }
+  // Velmora closes normally: what it saw is kept for the next start
+  // (nothing without a user folder, or over a damaged file).
+  void closing();
 
  private:
   Win32Registry registry_;
@@ -42,6 +47,10 @@ class Composition {
   // Who signed what, for the session: every pane and the export share it.
   SignatureMemory signatures_{signatureCheck_};
   Win32LocationOpener opener_;
+  // What the user's last run saw; none without a user folder.
+  Win32SeenFile seenFile_;
+  SeenEntries seen_{seenFile_};
+  SeenEntries* seenInUse_;
   Win32HistoryFile historyFile_;
   ChangeHistory history_;
   ChangeCommit commit_;

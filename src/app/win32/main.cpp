@@ -80,6 +80,7 @@ int runProgram(HINSTANCE instance) {
       if (window) {
         ShowWindow(window, frame.showCommand());
         result = loop.run();
+        frame.closing();
       }
     }
   }

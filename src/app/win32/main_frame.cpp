@@ -322,6 +322,16 @@ void MainFrame::hideWindowsChanged() {
   updateStatus();
 }
 
+void MainFrame::showNewChanged() {
+  const bool only = IsDlgButtonChecked(hwnd(), IDC_SHOWNEW) == BST_CHECKED;
+  for (auto& pane : panes_) pane->showOnlyNew(only);
+  updateStatus();
+}
+
+void MainFrame::closing() {
+  if (root_) root_->closing();
+}
+
 void MainFrame::updateStatus() {
   if (!status_) return;
   const int visible = host_.visibleIndex();
@@ -335,6 +345,7 @@ void MainFrame::updateStatus() {
            : c.shown != c.total
                ? countedText(translator_, "_StatusFiltered", static_cast<std::uint64_t>(c.total), {number(c.shown), number(c.total)})
                : countedText(translator_, "_StatusEntries", static_cast<std::uint64_t>(c.total), {number(c.total), number(c.disabled)});
+    if (c.fresh > 0) text += "; " + countedText(translator_, "_StatusNewCount", static_cast<std::uint64_t>(c.fresh), {number(c.fresh)});
     if (c.hidden > 0) text += "; " + countedText(translator_, "_StatusHiddenMicrosoft", static_cast<std::uint64_t>(c.hidden), {number(c.hidden)});
     if (!problem.empty() && c.total > 0) text += "; " + problem;
   }
@@ -413,6 +424,10 @@ bool MainFrame::onCommand(int id, int code, HWND) {
   }
   if (id == IDC_HIDEWINDOWS) {
     if (code == BN_CLICKED) hideWindowsChanged();
+    return true;
+  }
+  if (id == IDC_SHOWNEW) {
+    if (code == BN_CLICKED) showNewChanged();
     return true;
   }
   command(id);

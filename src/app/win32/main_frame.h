@@ -61,6 +61,9 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   // How the window is to be shown first: maximised, unless the user left
   // it restored at the last close.
   int showCommand() const { return showCommand_; }
+  // The program closes normally (its message loop ended): what it saw is
+  // kept for "new since last time". Only the program's own frame keeps it.
+  void closing();
 
  private:
   MainFrame(std::unique_ptr<Composition> root, const Translator& translator, SkinLayer& skin);
@@ -83,6 +86,8 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   // The "Hide entries signed by Microsoft" box was set or cleared: every
   // pane follows it, and it is kept for the next start.
   void hideWindowsChanged();
+  // "Show only new entries" was set or cleared: every pane follows it.
+  void showNewChanged();
   void updateStatus();
   // What the user left at the last close (user_settings_win32.h): the
   // window's place, each pane's columns and the filter's box now; the

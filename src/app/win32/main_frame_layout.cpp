@@ -50,7 +50,7 @@ void MainFrame::changeDpi(int dpi, const RECT& suggested) {
     // controls before the old ones are deleted.
     const auto fontFor = [this, dpi](HFONT original) { return rescaledFont(original, openedDpi_, dpi); };
     FontHandle font = fontFor(reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)));
-    for (int id : {IDC_FILTERLABEL, IDC_FILTER, IDC_HIDEWINDOWS}) {
+    for (int id : {IDC_FILTERLABEL, IDC_FILTER, IDC_SHOWNEW, IDC_HIDEWINDOWS}) {
       if (HWND control = item(id)) rescaleChild(control, from, dpi, font.get());
     }
     if (status_) {
@@ -108,13 +108,15 @@ void MainFrame::layout(int width, int height) {
     const int boxLeft = gap + labelWidth + gap;
     SetWindowPos(label, nullptr, gap, gap + (boxHeight - labelHeight) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    // The check box keeps its whole text at the right; the filter box takes
-    // what is left.
+    // The check boxes keep their whole texts at the right, in template
+    // order; the filter box takes what is left.
     int boxRight = width - gap;
-    if (HWND hide = item(IDC_HIDEWINDOWS)) {
-      const int hideWidth = checkBoxWidth(hide, dpi_);
-      boxRight = std::max(boxLeft, width - gap - hideWidth - gap);
-      SetWindowPos(hide, nullptr, boxRight + gap, gap, hideWidth, boxHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    for (int id : {IDC_HIDEWINDOWS, IDC_SHOWNEW}) {
+      HWND check = item(id);
+      if (!check) continue;
+      const int checkWidth = checkBoxWidth(check, dpi_);
+      boxRight = std::max(boxLeft, boxRight - checkWidth - gap);
+      SetWindowPos(check, nullptr, boxRight + gap, gap, checkWidth, boxHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     SetWindowPos(box, nullptr, boxLeft, gap, std::max(0, boxRight - boxLeft), boxHeight,
                  SWP_NOZORDER | SWP_NOACTIVATE);

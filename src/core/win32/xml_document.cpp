@@ -1,6 +1,13 @@
 #include "core/win32/xml_document.h"
 
+#include <xmllite.h>
+
+#include <algorithm>
+
 #include "core/win32/xml_file.h"
+#include "core/win32/xml_reader.h"
+#include "core/xml_scan.h"
+#include "platform/win32/files_win32.h"
 #include "platform/win32/wide.h"
 
 namespace velmora::win32 {
@@ -157,11 +164,135 @@ bool parsesWithRoot(const std::string& bytes, std::wstring_view root) {
   return doc && loadBytes(doc.get(), bytes) && hasRoot(doc.get(), root);
 }
 
+namespace {
+
+// A node's attributes in document order; false when one cannot be read.
+bool attributesOf(IXMLDOMNode* node, XmlAttributes& out) {
+  ComPtr<IXMLDOMNamedNodeMap> attributes;
+  if (FAILED(node->get_attributes(attributes.put())) || !attributes) return false;
+  long count = 0;
+  if (FAILED(attributes->get_length(&count))) return false;
+  XmlAttributes read;
+  for (long a = 0; a < count; ++a) {
+    ComPtr<IXMLDOMNode> attribute;
+    Bstr name;
+    Variant value;
+    if (attributes->get_item(a, attribute.put()) != S_OK || !attribute || FAILED(attribute->get_nodeName(name.put())) ||
+        FAILED(attribute->get_nodeValue(value.put())) || V_VT(&value.get()) != VT_BSTR) {
+      return false;
+    }
+    BSTR b = V_BSTR(&value.get());
+    read.emplace_back(narrow(name.str()), narrow(std::wstring_view(b ? b : L"", b ? automation::stringLength(b) : 0)));
+  }
+  out = std::move(read);
+  return true;
+}
+
+enum class Quick { Loaded, NotRoot, LeftToMsxml };
+
+std::wstring_view textOf(const WCHAR* text, UINT length) { return text ? std::wstring_view(text, length) : L""; }
+
+// The element or attribute the reader is on, when it has a plain name (no
+// prefix, no namespace; not a namespace declaration).
+std::optional<std::wstring> plainName(IXmlReader* reader) {
+  const WCHAR* text = nullptr;
+  UINT length = 0;
+  if (FAILED(reader->GetPrefix(&text, &length)) || length != 0) return std::nullopt;
+  if (FAILED(reader->GetNamespaceUri(&text, &length)) || length != 0) return std::nullopt;
+  if (FAILED(reader->GetQualifiedName(&text, &length))) return std::nullopt;
+  std::wstring name(textOf(text, length));
+  if (name.empty() || name == L"xmlns") return std::nullopt;
+  return name;
+}
+
+// The reader's attributes; nothing when one is not plain or comes twice
+// (MSXML decides those).
+std::optional<XmlAttributes> plainAttributes(IXmlReader* reader) {
+  XmlAttributes read;
+  std::vector<std::wstring> names;
+  for (HRESULT hr = reader->MoveToFirstAttribute(); hr == S_OK; hr = reader->MoveToNextAttribute()) {
+    auto name = plainName(reader);
+    const WCHAR* value = nullptr;
+    UINT length = 0;
+    if (!name || FAILED(reader->GetValue(&value, &length))) return std::nullopt;
+    read.emplace_back(narrow(*name), narrow(textOf(value, length)));
+    names.push_back(std::move(*name));
+  }
+  reader->MoveToElement();
+  std::sort(names.begin(), names.end());
+  if (std::adjacent_find(names.begin(), names.end()) != names.end()) return std::nullopt;
+  return read;
+}
+
+// XmlLite's reading of a plain file (core/xml_scan.h): what MSXML reads of
+// it, without starting MSXML, which a start-up never does. Anything with a
+// prefix, a namespace or an attribute twice is left to MSXML.
+Quick quickElements(const std::string& bytes, std::wstring_view root, std::wstring_view element,
+                    std::vector<XmlAttributes>& out, XmlAttributes* rootAttributes) {
+  if (!plainXml(bytes)) return Quick::LeftToMsxml;
+  ComPtr<IXmlReader> reader = createXmlReader();
+  ComPtr<IStream> stream = streamOf(bytes);
+  if (!reader || !stream || FAILED(reader->SetInput(stream.as<IUnknown>(kIidUnknown).get()))) {
+    return Quick::LeftToMsxml;
+  }
+  WholeTextCheck whole{std::string_view(bytes)};
+  std::size_t depth = 0;
+  bool rooted = false;
+  XmlAttributes rootRead;
+  std::vector<XmlAttributes> read;
+  XmlNodeType type = XmlNodeType_None;
+  HRESULT hr = S_OK;
+  while ((hr = reader->Read(&type)) == S_OK) {
+    if (!whole.node()) return Quick::LeftToMsxml;
+    if (type == XmlNodeType_EndElement) {
+      if (depth > 0) --depth;
+      continue;
+    }
+    if (type == XmlNodeType_Comment || type == XmlNodeType_CDATA || type == XmlNodeType_ProcessingInstruction) {
+      const WCHAR* value = nullptr;
+      UINT length = 0;
+      if (FAILED(reader->GetValue(&value, &length))) return Quick::LeftToMsxml;
+      whole.markupValue(textOf(value, length));
+      continue;
+    }
+    if (type != XmlNodeType_Element) continue;
+    const bool empty = reader->IsEmptyElement() != FALSE;
+    const auto name = plainName(reader.get());
+    if (!name) return Quick::LeftToMsxml;
+    auto attributes = plainAttributes(reader.get());
+    if (!attributes) return Quick::LeftToMsxml;
+    if (depth == 0) {
+      if (*name != root) return Quick::NotRoot;
+      rooted = true;
+      rootRead = std::move(*attributes);
+    } else if (depth == 1 && *name == element) {
+      read.push_back(std::move(*attributes));
+    }
+    if (!empty) {
+      whole.openElement();
+      ++depth;
+    }
+  }
+  if (hr != S_FALSE || !rooted || !whole.whole()) return Quick::LeftToMsxml;
+  out = std::move(read);
+  if (rootAttributes) *rootAttributes = std::move(rootRead);
+  return Quick::Loaded;
+}
+
+}  // namespace
+
 XmlFileState readXmlElements(const std::string& file, std::wstring_view root, std::wstring_view element,
-                             std::vector<XmlAttributes>& out) {
+                             std::vector<XmlAttributes>& out, XmlAttributes* rootAttributes) {
   const std::wstring path = widen(file);
   if (const Presence there = presence(path); there != Presence::There) {
     return there == Presence::Missing ? XmlFileState::Missing : XmlFileState::Unreadable;
+  }
+  if (const auto bytes = readFileBytes(file)) {
+    switch (quickElements(*bytes, root, element, out, rootAttributes)) {
+      case Quick::Loaded: return XmlFileState::Loaded;
+      case Quick::NotRoot: return XmlFileState::Unreadable;
+      case Quick::LeftToMsxml: break;
+    }
   }
   auto doc = createDocument();
   Variant source;
@@ -170,6 +301,13 @@ XmlFileState readXmlElements(const std::string& file, std::wstring_view root, st
   if (FAILED(doc->load(source.get(), &loaded)) || loaded != VARIANT_TRUE || !hasRoot(doc.get(), root)) {
     return XmlFileState::Unreadable;
   }
+  XmlAttributes rootRead;
+  if (rootAttributes) {
+    ComPtr<IXMLDOMElement> top;
+    if (FAILED(doc->get_documentElement(top.put())) || !top || !attributesOf(top.get(), rootRead)) {
+      return XmlFileState::Unreadable;
+    }
+  }
   auto nodes = selectAll(doc.get(), L"/" + std::wstring(root) + L"/" + std::wstring(element));
   long length = 0;
   if (!nodes || FAILED(nodes->get_length(&length))) return XmlFileState::Unreadable;
@@ -177,29 +315,14 @@ XmlFileState readXmlElements(const std::string& file, std::wstring_view root, st
   read.reserve(static_cast<std::size_t>(length));
   for (long i = 0; i < length; ++i) {
     ComPtr<IXMLDOMNode> node;
-    ComPtr<IXMLDOMNamedNodeMap> attributes;
-    if (nodes->get_item(i, node.put()) != S_OK || !node || FAILED(node->get_attributes(attributes.put())) ||
-        !attributes) {
-      return XmlFileState::Unreadable;
-    }
-    long count = 0;
-    if (FAILED(attributes->get_length(&count))) return XmlFileState::Unreadable;
     XmlAttributes one;
-    for (long a = 0; a < count; ++a) {
-      ComPtr<IXMLDOMNode> attribute;
-      Bstr name;
-      Variant value;
-      if (attributes->get_item(a, attribute.put()) != S_OK || !attribute ||
-          FAILED(attribute->get_nodeName(name.put())) || FAILED(attribute->get_nodeValue(value.put())) ||
-          V_VT(&value.get()) != VT_BSTR) {
-        return XmlFileState::Unreadable;
-      }
-      BSTR b = V_BSTR(&value.get());
-      one.emplace_back(narrow(name.str()), narrow(std::wstring_view(b ? b : L"", b ? automation::stringLength(b) : 0)));
+    if (nodes->get_item(i, node.put()) != S_OK || !node || !attributesOf(node.get(), one)) {
+      return XmlFileState::Unreadable;
     }
     read.push_back(std::move(one));
   }
   out = std::move(read);
+  if (rootAttributes) *rootAttributes = std::move(rootRead);
   return XmlFileState::Loaded;
 }
 

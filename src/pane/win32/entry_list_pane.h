@@ -45,6 +45,9 @@ class EntryListPane final : public Dialog {
   // Hides the rows whose program file Microsoft signed, until told to show
   // them again.
   void hideMicrosoft(bool hide) { filtered_.hideMicrosoft(hide); }
+  // Shows only the entries new since Velmora last closed, until told to
+  // show all again.
+  void showOnlyNew(bool only) { filtered_.showOnlyNew(only); }
   [[nodiscard]] RowCounts counts() const { return filtered_.counts(); }
   // Sorts the rows by column `column` as a click on its header does: up,
   // or the other way round when they are sorted by it already. The header

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/win32/handles.h"
+#include "platform/win32/known_folders.h"
 #include "platform/win32/wide.h"
 
 namespace velmora::win32 {
@@ -102,7 +103,11 @@ std::string programPath() {
   }
 }
 
-ProgramFiles programFiles() { return programFilesFor(programPath()); }
+ProgramFiles programFiles() {
+  ProgramFiles files = programFilesFor(programPath());
+  if (const std::wstring local = localAppDataFolder(); !local.empty()) files.userFolder = narrow(local) + "\\Velmora";
+  return files;
+}
 
 bool fileExists(const std::string& path) {
   return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -20,5 +20,6 @@ std::wstring knownFolder(REFKNOWNFOLDERID id) {
 
 std::wstring documentsFolder() { return knownFolder(FOLDERID_Documents); }
 std::wstring programFilesFolder() { return knownFolder(FOLDERID_ProgramFiles); }
+std::wstring localAppDataFolder() { return knownFolder(FOLDERID_LocalAppData); }
 
 }  // namespace velmora::win32

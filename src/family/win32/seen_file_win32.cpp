@@ -1,0 +1,76 @@
+#include "family/win32/seen_file_win32.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "core/paths.h"
+#include "core/win32/xml_file.h"
+#include "platform/win32/files_win32.h"
+#include "platform/win32/wide.h"
+
+namespace velmora::win32 {
+
+SeenStatus Win32SeenFile::read(SeenList& out) {
+  std::vector<XmlAttributes> places, entries;
+  XmlAttributes root;
+  switch (readXmlElements(path_, L"seen", L"entry", entries, &root)) {
+    case XmlFileState::Loaded: break;
+    case XmlFileState::Missing: return SeenStatus::Missing;
+    case XmlFileState::Unreadable: return SeenStatus::Unreadable;
+  }
+  // The places from the same file, read again (a file that went meanwhile
+  // is as good as damaged: nothing is marked, nothing written over).
+  if (readXmlElements(path_, L"seen", L"place", places) != XmlFileState::Loaded) return SeenStatus::Unreadable;
+  auto list = seenFromXml(root, places, entries);
+  if (!list) return SeenStatus::Unreadable;
+  out = std::move(*list);
+  return SeenStatus::Ok;
+}
+
+SeenStatus Win32SeenFile::write(const SeenList& list) {
+  const std::string bytes = seenXml(list);
+  // Nothing is written that the next read could not take back.
+  if (!parsesWithRoot(bytes, L"seen")) return SeenStatus::WriteFailed;
+  // The user's data folder exists; Velmora's folder in it is made on the
+  // first close (a parent that is missing too makes the write fail).
+  const std::wstring folder = widen(directoryPart(path_));
+  if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    return SeenStatus::WriteFailed;
+  }
+  return writeFileAtomically(path_, bytes) == FileWrite::Written ? SeenStatus::Ok : SeenStatus::WriteFailed;
+}
+
+std::string Win32SeenFile::now() {
+  SYSTEMTIME t{};
+  GetSystemTime(&t);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02uZ", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+                t.wSecond);
+  return text;
+}
+
+std::string Win32SeenFile::localDate(const std::string& utc) {
+  SYSTEMTIME t{};
+  unsigned year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  if (std::sscanf(utc.c_str(), "%4u-%2u-%2uT%2u:%2u:%2uZ", &year, &month, &day, &hour, &minute, &second) != 6) {
+    return {};
+  }
+  t.wYear = static_cast<WORD>(year);
+  t.wMonth = static_cast<WORD>(month);
+  t.wDay = static_cast<WORD>(day);
+  t.wHour = static_cast<WORD>(hour);
+  t.wMinute = static_cast<WORD>(minute);
+  t.wSecond = static_cast<WORD>(second);
+  // Checked by the round trip through a FILETIME (no 31 February), then
+  // moved into the user's time zone: late in the evening UTC is the next
+  // day in Asia.
+  FILETIME asFileTime{};
+  SYSTEMTIME local{};
+  if (!SystemTimeToFileTime(&t, &asFileTime) || !SystemTimeToTzSpecificLocalTime(nullptr, &t, &local)) return {};
+  wchar_t text[128] = {};
+  if (GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &local, nullptr, text, 128, nullptr) == 0) return {};
+  return narrow(text);
+}
+
+}  // namespace velmora::win32
