@@ -6,6 +6,7 @@
 
 #include "core/paths.h"
 #include "core/win32/xml_file.h"
+#include "lang/win32/local_formats_win32.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/wide.h"
 
@@ -51,26 +52,11 @@ std::string Win32SeenFile::now() {
 }
 
 std::string Win32SeenFile::localDate(const std::string& utc) {
-  SYSTEMTIME t{};
-  unsigned year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-  if (std::sscanf(utc.c_str(), "%4u-%2u-%2uT%2u:%2u:%2uZ", &year, &month, &day, &hour, &minute, &second) != 6) {
-    return {};
-  }
-  t.wYear = static_cast<WORD>(year);
-  t.wMonth = static_cast<WORD>(month);
-  t.wDay = static_cast<WORD>(day);
-  t.wHour = static_cast<WORD>(hour);
-  t.wMinute = static_cast<WORD>(minute);
-  t.wSecond = static_cast<WORD>(second);
-  // Checked by the round trip through a FILETIME (no 31 February), then
-  // moved into the user's time zone: late in the evening UTC is the next
-  // day in Asia.
-  FILETIME asFileTime{};
-  SYSTEMTIME local{};
-  if (!SystemTimeToFileTime(&t, &asFileTime) || !SystemTimeToTzSpecificLocalTime(nullptr, &t, &local)) return {};
-  wchar_t text[128] = {};
-  if (GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &local, nullptr, text, 128, nullptr) == 0) return {};
-  return narrow(text);
+  // Late in the evening UTC is the next day in Asia: the date is the user's.
+  const auto t = parseUtcStamp(utc);
+  const LocalFormats& formats = userFormats();
+  const auto local = t ? formats.toLocal(*t) : std::nullopt;
+  return local ? formats.date(*local) : std::string();
 }
 
 }  // namespace velmora::win32
