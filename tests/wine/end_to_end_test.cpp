@@ -387,7 +387,8 @@ TEST_F(EndToEnd, AShortcutInTheUsersStartupFolderComesBackByteIdentical) {
   HWND list = selectNode(kCurrentUserFolderNode);
   const int row = rowWhere(list, 0, name);
   ASSERT_GE(row, 0) << "the shortcut is listed";
-  EXPECT_EQ(cellText(list, row, 2), L"C:\\Program Files\\E2E Tools\\tray.exe");
+  EXPECT_EQ(cellText(list, row, 2), L"\"C:\\Program Files\\E2E Tools\\tray.exe\" /minimized --profile \"Home\"")
+      << "the target, quoted, and the shortcut's arguments";
 
   setBox(list, row, kUnchecked);
   EXPECT_FALSE(exists(shortcut.path())) << "the shortcut left the folder";

@@ -219,7 +219,17 @@ TEST_F(LogConnectionTest, ViewerListsNewestFirstAndCloses) {
   EXPECT_EQ(rows[2][3], L"Change");
   EXPECT_EQ(rows[2][4], L"Startup entry");
   EXPECT_EQ(rows[2][5], L"Velmora");
-  EXPECT_EQ(rows[2][0].size(), 19u);
+  // Kept as "YYYY-MM-DD hh:mm:ss", shown in the user's own format: today's
+  // short date first (either side of midnight).
+  const auto today = [] {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    wchar_t date[64] = {};
+    GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, date, 64, nullptr);
+    return std::wstring(date) + L" ";
+  };
+  const std::wstring before = today();
+  EXPECT_TRUE(rows[2][0].rfind(before, 0) == 0 || rows[2][0].rfind(today(), 0) == 0) << win32::narrow(rows[2][0]);
 }
 
 TEST_F(LogConnectionTest, AFullLogRollsOverAndTheViewerShowsBothFilesNewestFirst) {

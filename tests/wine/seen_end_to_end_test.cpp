@@ -70,11 +70,12 @@ class Start {
     HWND tree = visibleChildWithId(frame_, IDC_CATEGORYTREE);
     if (!tree || !mem_->ok()) return nullptr;
     HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-    for (int i = 0; i < kCurrentUserRunNode && item; ++i) {
+    // All Entries, the last node, is at the top: the node is looked for.
+    while (item && remoteTreeItem(*mem_, tree, item).value != kCurrentUserRunNode) {
       item = reinterpret_cast<HTREEITEM>(
           SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, reinterpret_cast<LPARAM>(item)));
     }
-    if (!item || remoteTreeItem(*mem_, tree, item).value != kCurrentUserRunNode) return nullptr;
+    if (!item) return nullptr;
     SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
     list_ = visibleChildWithId(frame_, IDC_ENTRYLIST);
     return list_;

@@ -90,12 +90,14 @@ class RealProgramTest : public ::testing::Test {
     HWND list() const { return visibleChildWithId(frame, IDC_ENTRYLIST); }
     HWND header() const { return reinterpret_cast<HWND>(SendMessageW(list(), LVM_GETHEADER, 0, 0)); }
     void selectNode(int node) {
-      // Every node is expanded: the visible order is the node order.
+      // Every node is expanded; the tree's order is not the nodes' (All
+      // Entries, the last node, is at the top), so the node is looked for.
       auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-      for (int i = 0; i < node && item; ++i) {
+      while (item && remoteTreeItem(*mem, tree, item).value != node) {
         item = reinterpret_cast<HTREEITEM>(
             SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, reinterpret_cast<LPARAM>(item)));
       }
+      ASSERT_NE(item, nullptr) << "no node " << node;
       SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
     }
     LPARAM selectedNode() {
