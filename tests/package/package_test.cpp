@@ -137,13 +137,14 @@ class Program : public StartedProgram {
   }
 };
 
-// Selects a node of the category tree (every node is expanded, so the
-// visible order is the node order) and gives the list of the pane shown.
+// Selects a node of the category tree and gives the list of the pane shown.
+// Every node is expanded, so the visible order is the node order, after All
+// Entries (the last node) at the top.
 HWND selectNode(HWND frame, int node) {
   HWND tree = visibleChildWithId(frame, kCategoryTree);
   if (!tree) return nullptr;
   auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-  for (int i = 0; i < node && item; ++i) {
+  for (int i = 0; i < node + 1 && item; ++i) {
     item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, reinterpret_cast<LPARAM>(item)));
   }
   if (!item) return nullptr;

@@ -229,32 +229,6 @@ class TextsFit : public ::testing::TestWithParam<const char*> {
   std::unique_ptr<win32::MainFrame> frame;
 };
 
-// The prefix's screen DPI for the programs started while it lives (Wine
-// reads it when a program starts); the prefix's own comes back after.
-class ScreenDpi {
- public:
-  explicit ScreenDpi(DWORD dpi) {
-    DWORD size = sizeof old_;
-    had_ = RegGetValueW(HKEY_CURRENT_USER, kKey, kName, RRF_RT_REG_DWORD, nullptr, &old_, &size) == ERROR_SUCCESS;
-    RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kName, REG_DWORD, &dpi, sizeof dpi);
-  }
-  ~ScreenDpi() {
-    if (had_) {
-      RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kName, REG_DWORD, &old_, sizeof old_);
-    } else {
-      RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, kName);
-    }
-  }
-  ScreenDpi(const ScreenDpi&) = delete;
-  ScreenDpi& operator=(const ScreenDpi&) = delete;
-
- private:
-  static constexpr const wchar_t* kKey = L"Control Panel\\Desktop";
-  static constexpr const wchar_t* kName = L"LogPixels";
-  DWORD old_ = 0;
-  bool had_ = false;
-};
-
 // This test again, in a process of its own started on a screen of `dpi`;
 // its exit code (0: every text fit).
 DWORD runAtDpi(DWORD dpi, const std::string& filter) {

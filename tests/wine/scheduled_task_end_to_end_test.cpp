@@ -182,6 +182,7 @@ TEST(RealProgramTasks, ListsSwitchesOffAndOnTheTasksOfTheDouble) {
 // places' rows once the window is up, and its box is the task's switch
 // there too.
 TEST(RealProgramTasks, AllEntriesAtStartListsTheTaskBesideARunValueAndSwitchesIt) {
+  const SettingsSetAside settings;  // the first start's node, whatever ran before
   TaskDoubleInstalled tasks;
   tasks.addTask(kUpdater, sampleTask("C:\\Program Files\\Vendor\\update.exe"));
   const std::wstring runName = L"Velmora all tasks " + std::to_wstring(GetCurrentProcessId());

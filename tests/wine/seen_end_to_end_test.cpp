@@ -123,6 +123,8 @@ class Start {
 };
 
 TEST(RealProgramSeen, AValueAddedBehindItsBackIsNewAtTheNextStartAndWhatItSwitchedItselfIsNot) {
+  // Each start keeps its node and layout at the close: not for the next test.
+  const SettingsSetAside settings;
   win32::ComScope com;
   TempDir dir;
   const std::string built = directoryPart(win32::programPath());
