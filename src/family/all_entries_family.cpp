@@ -78,14 +78,30 @@ ColumnWidths AllEntriesFamily::columnWidths() const {
   return widest;
 }
 
+void AllEntriesFamily::listDeferredPlacesNext() { completeNext_ = slowLeftOut_; }
+
 std::vector<Row> AllEntriesFamily::list() {
   const bool defer = std::exchange(deferNext_, false);
+  // Completing a listing that left the slow places out: its rows stand (the
+  // slow families come last in the table, so the order is a full listing's).
+  const bool complete = std::exchange(completeNext_, false) && std::exchange(slowLeftOut_, false);
   std::vector<Row> rows;
-  listedBy_.clear();
-  problems_.clear();
+  if (complete) {
+    rows = std::move(withoutSlow_);
+    // What the fast families could not read still stands; "still being
+    // read" is answered now.
+    const std::string later = translator_.translate("_StatusReadingLater");
+    problems_.erase(std::remove(problems_.begin(), problems_.end(), later), problems_.end());
+  } else {
+    listedBy_.clear();
+    problems_.clear();
+  }
+  withoutSlow_.clear();
+  slowLeftOut_ = false;
   bool deferred = false;
   for (std::size_t i = 0; i < members_.size(); ++i) {
     Member& m = members_[i];
+    if (complete && !m.descriptor->slowToList) continue;
     if (defer && m.descriptor->slowToList) {
       deferred = true;
       continue;
@@ -98,7 +114,11 @@ std::vector<Row> AllEntriesFamily::list() {
       rows.push_back(std::move(row));
     }
   }
-  if (deferred) problems_.push_back(translator_.translate("_StatusReadingLater"));
+  if (deferred) {
+    problems_.push_back(translator_.translate("_StatusReadingLater"));
+    withoutSlow_ = rows;
+    slowLeftOut_ = true;
+  }
   return rows;
 }
 

@@ -33,6 +33,7 @@ class AllEntriesFamily final : public EntryFamily {
   const FamilyTraits& traitsFor(const EntryRef& entry) const override;
   FamilyAbilities abilitiesFor(const EntryRef& entry) const override;
   bool deferSlowPlaces() override;
+  void listDeferredPlacesNext() override;
   ColumnWidths columnWidths() const override;
 
   std::vector<Row> list() override;
@@ -78,6 +79,11 @@ class AllEntriesFamily final : public EntryFamily {
   // be read.
   std::map<std::string, std::size_t> listedBy_;
   std::vector<std::string> problems_;
+  // The rows of a listing that left the slow places out, kept only until
+  // the listing that adds them.
+  std::vector<Row> withoutSlow_;
+  bool slowLeftOut_ = false;
+  bool completeNext_ = false;
   bool deferNext_ = false;
 };
 

@@ -223,6 +223,23 @@ TEST(AllEntriesNode, AFamilyThatCannotListHidesNobodyElsesRowsAndSlowPlacesCanWa
   w.driver.list();
   EXPECT_GE(w.rowOf("Updater"), 0);
   EXPECT_EQ(w.view->listingProblem(), "");
+
+  // Completing a deferred listing reads the slow places only: what the
+  // first read stands (one read of every place at start-up, not two); a
+  // plain listing reads everything again.
+  ASSERT_TRUE(w.view->deferSlowPlaces());
+  w.driver.list();
+  w.reg.put(RootKey::CurrentUser, kRun, "Late", "C:\\late.exe");
+  w.view->listDeferredPlacesNext();
+  w.driver.list();
+  EXPECT_GE(w.rowOf("Updater"), 0);
+  EXPECT_GE(w.rowOf("Tool"), 0);
+  EXPECT_EQ(w.rowOf("Late"), -1) << "not read again";
+  EXPECT_EQ(w.view->listingProblem(), "");
+  w.view->listDeferredPlacesNext();  // nothing was left out: an ordinary listing
+  w.driver.list();
+  EXPECT_GE(w.rowOf("Late"), 0);
+  EXPECT_GE(w.rowOf("Updater"), 0);
 }
 
 TEST(AllEntriesNode, AddOffersEveryPlaceAndAddsWhereChosen) {

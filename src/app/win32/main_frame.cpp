@@ -460,7 +460,10 @@ std::optional<INT_PTR> MainFrame::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       return std::nullopt;
     case kListSlowPlaces:
-      if (host_.visibleIndex() == static_cast<int>(wp)) forward(pane_command::kRefresh);
+      if (host_.visibleIndex() == static_cast<int>(wp)) {
+        pane(static_cast<int>(wp)).family().listDeferredPlacesNext();
+        forward(pane_command::kRefresh);
+      }
       return TRUE;
     case WM_DESTROY:
       unregister();
