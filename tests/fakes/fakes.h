@@ -5,6 +5,8 @@
 #include <ostream>
 #include <functional>
 #include <map>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -12,6 +14,7 @@
 #include "lang/language_table.h"
 #include "pane/entry_list.h"
 #include "family/prompt.h"
+#include "family/program_file.h"
 
 namespace velmora {
 // Rows as a failed expectation shows them.
@@ -102,6 +105,17 @@ class ScriptedPrompt : public UserPrompt {
   void fileInformation(const std::string& path) override { fileInfoPaths.push_back(path); }
   std::vector<std::string> searches;
   void searchOnline(const std::string& term) override { searches.push_back(term); }
+};
+
+// A machine whose program files exist as listed; nothing else is asked of it.
+class FilesOnly : public ProgramFileLookup {
+ public:
+  std::set<std::string> files;
+  std::string expand(const std::string& text) override { return text; }
+  bool isFile(const std::string& path) override { return files.count(path) != 0; }
+  std::optional<std::string> findBareName(const std::string&) override { return std::nullopt; }
+  std::string companyName(const std::string&) override { return {}; }
+  bool opensByExtension(const std::string&) override { return true; }
 };
 
 }  // namespace velmora::testing

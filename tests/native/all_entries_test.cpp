@@ -29,17 +29,6 @@ const std::string kLoad = "HKEY_CURRENT_USER\\" + kWindows + "\\Load";
 const std::string kUserStartup = "C:\\Users\\me\\Startup";
 const std::string kTask = "\\Vendor\\Updater";
 
-// A machine whose program files exist as listed.
-class FilesOnly : public ProgramFileLookup {
- public:
-  std::set<std::string> files;
-  std::string expand(const std::string& text) override { return text; }
-  bool isFile(const std::string& path) override { return files.count(path) != 0; }
-  std::optional<std::string> findBareName(const std::string&) override { return std::nullopt; }
-  std::string companyName(const std::string&) override { return {}; }
-  bool opensByExtension(const std::string&) override { return true; }
-};
-
 // One entry in each kind of place: a Run value, a Load program, a shortcut
 // in the current user's startup folder, a task at logon.
 struct AllEntriesWorld : FamilyWorld {

@@ -81,17 +81,6 @@ TEST(SignatureMemory, ChecksAFileOncePerVersionForTheSession) {
   EXPECT_EQ(check.checked.size(), 3u);
 }
 
-// A machine whose program files exist as listed; nothing else is asked of it.
-class FilesOnly : public ProgramFileLookup {
- public:
-  std::set<std::string> files;
-  std::string expand(const std::string& text) override { return text; }
-  bool isFile(const std::string& path) override { return files.count(path) != 0; }
-  std::optional<std::string> findBareName(const std::string&) override { return std::nullopt; }
-  std::string companyName(const std::string&) override { return {}; }
-  bool opensByExtension(const std::string&) override { return true; }
-};
-
 class SignedByColumn : public ::testing::Test {
  protected:
   SignedByColumn() {
