@@ -1,5 +1,7 @@
 #include "core/paths.h"
 
+#include "core/text.h"
+
 namespace velmora {
 
 namespace {
@@ -63,6 +65,34 @@ std::string programDirectory(std::string_view programPath) {
   const std::size_t cut = programPath.rfind('\\');
   if (cut == std::string_view::npos) return directoryPart(programPath);
   return std::string(programPath.substr(0, cut));
+}
+
+namespace {
+std::string_view trimmedFolder(std::string_view folder) {
+  while (folder.size() > 1 && folder.back() == '\\') folder.remove_suffix(1);
+  return folder;
+}
+}  // namespace
+
+bool DataPlaces::isUserPlace(std::string_view path) const {
+  for (const std::string& root : userRoots) {
+    const std::string_view r = trimmedFolder(root);
+    if (r.empty() || path.size() < r.size() || !equalsIgnoreCase(path.substr(0, r.size()), r)) continue;
+    if (path.size() == r.size() || path[r.size()] == '\\') return true;
+  }
+  return false;
+}
+
+bool isInstalledCopy(std::string_view programDirectory, std::string_view installLocation) {
+  const std::string_view location = trimmedFolder(installLocation);
+  return !location.empty() && equalsIgnoreCase(trimmedFolder(programDirectory), location);
+}
+
+DataPlaces ProgramFiles::dataPlaces(std::vector<std::string> userRoots) const {
+  if (installedUserData.empty() || installedMachineData.empty()) {
+    return DataPlaces{directory, directory, {}, std::move(userRoots)};
+  }
+  return DataPlaces{installedUserData, installedMachineData, directory, std::move(userRoots)};
 }
 
 ProgramFiles programFilesFor(std::string_view programPath) {

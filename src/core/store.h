@@ -38,6 +38,8 @@ struct DisabledItem {
 struct StoredItem {
   std::size_t ordinal = 0;
   DisabledItem item;
+  // Which file listed it, where records live in more than one (ScopedStore).
+  std::size_t source = 0;
 };
 
 enum class StoreStatus {

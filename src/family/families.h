@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/locations.h"
+#include "core/paths.h"
 #include "core/store.h"
 #include "family/admin_restart.h"
 #include "family/change.h"
@@ -71,6 +72,9 @@ struct FamilyContext {
   SignatureMemory* signatures = nullptr;
   // What Velmora saw when it last closed; none: nothing is marked new.
   SeenEntries* seen = nullptr;
+  // Where the installed copy keeps the Disabled copies by the scope of
+  // their entries; none: beside the program, in `programFolder`.
+  const DataPlaces* dataPlaces = nullptr;
 };
 
 // Which set of content keys a family's log records use:

@@ -79,6 +79,7 @@ StartupFolderFamily::StartupFolderFamily(std::vector<std::string> folders, Folde
       files_(files),
       links_(links),
       programDirectory_(std::move(programDirectory)),
+      places_(context.dataPlaces),
       support_(context, kStartupFolderTraits),
       flagKeys_(std::move(flags)) {
   if (flagKeys_.registry) flags_.emplace(*flagKeys_.registry, support_);
@@ -191,8 +192,19 @@ std::optional<FlagKey> StartupFolderFamily::flagKeyOf(const std::string& folder)
   return std::nullopt;
 }
 
+const std::string& StartupFolderFamily::copyFolderFor(const std::string& folder) const {
+  return places_ ? places_->folderFor(folder) : programDirectory_;
+}
+
 std::string StartupFolderFamily::copyPath(const std::string& folder, const std::string& name) const {
-  return disabledCopyPath(programDirectory_, folder, name);
+  const std::string path = disabledCopyPath(copyFolderFor(folder), folder, name);
+  // A copy an older installation kept beside the program is used where it
+  // is, until its entry is enabled.
+  if (places_ && !places_->legacy.empty() && !files_.exists(path)) {
+    std::string kept = disabledCopyPath(places_->legacy, folder, name);
+    if (files_.exists(kept)) return kept;
+  }
+  return path;
 }
 void StartupFolderFamily::fileFailed(FileStatus status, const char* key, const std::string& path,
                                      const std::string& folder) {
@@ -206,7 +218,7 @@ void StartupFolderFamily::fileFailed(FileStatus status, const char* key, const s
 }
 
 FileStatus StartupFolderFamily::copyIntoDisabled(const std::string& from, const std::string& to) {
-  const FileStatus made = files_.makeFolder(disabledCopyFolder(programDirectory_));
+  const FileStatus made = files_.makeFolder(to.substr(0, to.rfind('\\')));
   return made == FileStatus::Ok ? files_.copyFile(from, to, IfExists::Replace) : made;
 }
 
@@ -279,7 +291,7 @@ Outcome StartupFolderFamily::keepReplaced(Transaction& tx, const std::string& fo
   kept.reset();
   const std::string path = entryPath(folder, name);
   if (!files_.exists(path)) return Outcome::Done;
-  const std::string copy = replacedCopyPath(programDirectory_, folder, name);
+  const std::string copy = replacedCopyPath(copyFolderFor(folder), folder, name);
   const FileStatus copied = copyIntoDisabled(path, copy);
   if (copied != FileStatus::Ok) {
     (void)files_.removeFile(copy);

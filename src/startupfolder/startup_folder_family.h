@@ -108,6 +108,8 @@ class StartupFolderFamily : public EntryFamily {
   // The same rule for the entry dialog, which refuses the name while open.
   [[nodiscard]] EntryCheck nameCheck() const;
   std::string copyPath(const std::string& folder, const std::string& name) const;
+  // Where a new Disabled copy of an entry of `folder` goes.
+  const std::string& copyFolderFor(const std::string& folder) const;
 
   // The record a disabled entry stands for, or nothing after saying that it
   // has left config.xml.
@@ -182,6 +184,7 @@ class StartupFolderFamily : public EntryFamily {
   FolderPort& files_;
   ShellLinkPort& links_;
   std::string programDirectory_;
+  const DataPlaces* places_;
   FamilySupport support_;
   FolderFlags flagKeys_;
   std::optional<StartupFlagSteps> flags_;  // with a registry only

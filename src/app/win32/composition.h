@@ -4,7 +4,10 @@
 // (app/all_families.h). A new kind of startup place is one more line there
 // (see README, Layout).
 #include "app/win32/admin_restart_win32.h"
+#include <memory>
+
 #include "core/paths.h"
+#include "core/scoped_store.h"
 #include "app/win32/program_files_win32.h"
 #include "app/win32/signatures_win32.h"
 #include "core/win32/store_msxml.h"
@@ -39,7 +42,13 @@ class Composition {
 
  private:
   Win32Registry registry_;
-  MsxmlStore store_;
+  DataPlaces places_;
+  // The user's records; the machine's and an older installation's only for
+  // the installed copy.
+  MsxmlStore userStore_;
+  std::unique_ptr<MsxmlStore> machineStore_;
+  std::unique_ptr<MsxmlStore> legacyStore_;
+  ScopedStore store_;
   OperationLog log_;
   Win32AdminRestart adminRestart_;
   Win32ProgramFiles programFiles_;

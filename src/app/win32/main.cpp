@@ -56,6 +56,7 @@ int runProgram(HINSTANCE instance) {
     });
     // Without a log (none registered, or the data folder refused) the
     // program works all the same.
+    win32::makeDataFolders(files);
     log.connect(files.logDataFolder());
     // Released before COM goes down, however start-up or the loop ends.
     struct Disconnect {

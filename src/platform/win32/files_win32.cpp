@@ -1,6 +1,7 @@
 #include "platform/win32/files_win32.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <vector>
 
@@ -103,10 +104,51 @@ std::string programPath() {
   }
 }
 
+namespace {
+// The folder the Apps & Features entry names, as the installer wrote it.
+std::string installLocation() {
+  constexpr const wchar_t* kUninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmora";
+  std::vector<wchar_t> value(MAX_PATH + 1);
+  for (;;) {
+    DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    const LSTATUS s = RegGetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, L"InstallLocation",
+                                   RRF_RT_REG_SZ | RRF_SUBKEY_WOW6464KEY, nullptr, value.data(), &size);
+    if (s == ERROR_MORE_DATA) {
+      value.resize(size / sizeof(wchar_t) + 1);
+      continue;
+    }
+    return s == ERROR_SUCCESS ? narrow(std::wstring_view(value.data())) : std::string();
+  }
+}
+}  // namespace
+
 ProgramFiles programFiles() {
   ProgramFiles files = programFilesFor(programPath());
-  if (const std::wstring local = localAppDataFolder(); !local.empty()) files.userFolder = narrow(local) + "\\Velmora";
+  const std::wstring local = localAppDataFolder();
+  if (!local.empty()) files.userFolder = narrow(local) + "\\Velmora";
+  // Only the installed copy: a portable one keeps everything beside itself,
+  // wherever it is.
+  if (const std::wstring common = programDataFolder();
+      !files.userFolder.empty() && !common.empty() && isInstalledCopy(files.directory, installLocation())) {
+    files.installedUserData = files.userFolder;
+    files.installedMachineData = narrow(common) + "\\Velmora";
+  }
   return files;
+}
+
+DataPlaces dataPlaces(const ProgramFiles& files) {
+  std::vector<std::string> roots{"HKEY_CURRENT_USER"};
+  for (const std::wstring& folder : userOwnFolders()) roots.push_back(narrow(folder));
+  return files.dataPlaces(std::move(roots));
+}
+
+void makeDataFolders(const ProgramFiles& files) {
+  if (files.installedUserData.empty()) return;
+  // The installer makes the machine's folder, with its rights; the user's
+  // is made here, with the log's folder in it.
+  for (const std::string& folder : {files.installedUserData, files.logDataFolder(), files.installedMachineData}) {
+    (void)SHCreateDirectoryExW(nullptr, widen(folder).c_str(), nullptr);
+  }
 }
 
 bool fileExists(const std::string& path) {

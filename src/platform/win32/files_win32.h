@@ -19,6 +19,11 @@ std::string decodeLegacy(std::string_view bytes);
 // The full path of the running program (GetModuleFileNameW, no length limit).
 std::string programPath();
 ProgramFiles programFiles();
+// The places of `files` with the current user's own roots.
+DataPlaces dataPlaces(const ProgramFiles& files);
+// The installed copy's data folders, made where missing (nothing for any
+// other copy).
+void makeDataFolders(const ProgramFiles& files);
 
 bool fileExists(const std::string& path);
 

@@ -21,5 +21,14 @@ std::wstring knownFolder(REFKNOWNFOLDERID id) {
 std::wstring documentsFolder() { return knownFolder(FOLDERID_Documents); }
 std::wstring programFilesFolder() { return knownFolder(FOLDERID_ProgramFiles); }
 std::wstring localAppDataFolder() { return knownFolder(FOLDERID_LocalAppData); }
+std::wstring programDataFolder() { return knownFolder(FOLDERID_ProgramData); }
+
+std::vector<std::wstring> userOwnFolders() {
+  std::vector<std::wstring> folders;
+  for (const KNOWNFOLDERID* id : {&FOLDERID_Profile, &FOLDERID_RoamingAppData, &FOLDERID_Startup}) {
+    if (std::wstring f = knownFolder(*id); !f.empty()) folders.push_back(std::move(f));
+  }
+  return folders;
+}
 
 }  // namespace velmora::win32
