@@ -1,11 +1,15 @@
 ; Velmora installer (NSIS 3, makensis). scripts/package.sh passes:
 ;   /DVERSION=2.0.0  /DSTAGE=<folder with the files to ship>  /DOUTFILE=<setup.exe>
 ;   /DICON=<velmora.ico>
-; Installs per machine into Program Files. The user's disabled entries live
-; beside the program (config.xml, Disabled\, the history, Log\) and exist
+; Installs per machine into Program Files, which a standard user may not
+; write. The installed program keeps the records of the user's own startup
+; places (config.xml, Disabled\), the history, the log and seen.xml in
+; %LOCALAPPDATA%\Velmora, and those of machine-wide places in
+; %ProgramData%\Velmora, made here and writable by administrators only, as
+; the places themselves are. Versions before kept everything beside the
+; program; the program still lists and enables that. These files exist
 ; nowhere else, so neither an upgrade nor an uninstall touches them unless the
-; user asks the uninstaller to; nor the user's seen.xml (what Velmora saw when
-; it last closed) in %LOCALAPPDATA%\Velmora.
+; user asks the uninstaller to.
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -49,8 +53,8 @@ LangString UnProgramName ${LANG_ENGLISH} "Velmora (program files, Start menu sho
 LangString UnProgramName ${LANG_GERMAN} "Velmora (Programmdateien, Verknüpfung im Startmenü)"
 LangString UnDataName ${LANG_ENGLISH} "Also remove my disabled entries and logs"
 LangString UnDataName ${LANG_GERMAN} "Auch meine deaktivierten Einträge und Protokolle entfernen"
-LangString UnKeepText ${LANG_ENGLISH} "Your disabled startup entries (config.xml, the Disabled folder, the history), the Log folder and the list of entries Velmora has seen are kept, so that a later installation lists them again. They exist nowhere else: tick the second box only if you no longer need them."
-LangString UnKeepText ${LANG_GERMAN} "Ihre deaktivierten Autostart-Einträge (config.xml, der Ordner Disabled, der Verlauf), der Ordner Log und die Liste der Einträge, die Velmora gesehen hat, bleiben erhalten, damit eine spätere Installation sie wieder anzeigt. Sie sind nirgendwo sonst gespeichert: Aktivieren Sie das zweite Kontrollkästchen nur, wenn Sie sie nicht mehr benötigen."
+LangString UnKeepText ${LANG_ENGLISH} "Your disabled startup entries (config.xml and the Disabled folder, in your local application data, in ProgramData and beside the program), the history, the Log folder and the list of entries Velmora has seen are kept, so that a later installation lists them again. They exist nowhere else: tick the second box only if you no longer need them."
+LangString UnKeepText ${LANG_GERMAN} "Ihre deaktivierten Autostart-Einträge (config.xml und der Ordner Disabled, in Ihren lokalen Anwendungsdaten, in ProgramData und neben dem Programm), der Verlauf, der Ordner Log und die Liste der Einträge, die Velmora gesehen hat, bleiben erhalten, damit eine spätere Installation sie wieder anzeigt. Sie sind nirgendwo sonst gespeichert: Aktivieren Sie das zweite Kontrollkästchen nur, wenn Sie sie nicht mehr benötigen."
 
 VIProductVersion "${VERSION}.0"
 VIFileVersion "${VERSION}.0"
@@ -97,6 +101,12 @@ Section "Velmora" SecProgram
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   SetShellVarContext all
+  ; The machine's records: administrators and the system may change them,
+  ; users read them. Not inherited from ProgramData, which lets every user
+  ; add files.
+  CreateDirectory "$APPDATA\Velmora"
+  nsExec::Exec '"$SYSDIR\icacls.exe" "$APPDATA\Velmora" /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX'
+  Pop $0
   CreateShortcut "$SMPROGRAMS\Velmora.lnk" "$INSTDIR\velmora.exe" "" "$INSTDIR\velmora.exe" 0
 
   WriteRegStr HKLM "${UNINSTKEY}" "DisplayName" "${PRODUCT}"
@@ -130,35 +140,48 @@ Section "un.$(UnProgramName)" SecUnProgram
   DeleteRegKey HKLM "${UNINSTKEY}"
 SectionEnd
 
-; Off unless ticked, and never in silent mode: these files hold the user's
-; disabled entries, which exist nowhere else.
-Section /o "un.$(UnDataName)" SecUnData
-  IfSilent done
-  Delete "$INSTDIR\config.xml"
-  Delete "$INSTDIR\config.xml.*.tmp"
-  RMDir /r "$INSTDIR\Disabled"
-  RMDir /r "$INSTDIR\Log"
-  ; The change history: a file or a folder named history...
-  FindFirst $0 $1 "$INSTDIR\history*"
+; What Velmora keeps in one folder: the records, their copies, the log and
+; the change history (a file or a folder named history...).
+!macro RemoveRecords DIR
+  Delete "${DIR}\config.xml"
+  Delete "${DIR}\config.xml.*.tmp"
+  RMDir /r "${DIR}\Disabled"
+  RMDir /r "${DIR}\Log"
+  FindFirst $0 $1 "${DIR}\history*"
   ${DoWhile} $1 != ""
-    ${If} ${FileExists} "$INSTDIR\$1\*.*"
-      RMDir /r "$INSTDIR\$1"
+    ${If} ${FileExists} "${DIR}\$1\*.*"
+      RMDir /r "${DIR}\$1"
     ${Else}
-      Delete "$INSTDIR\$1"
+      Delete "${DIR}\$1"
     ${EndIf}
     FindNext $0 $1
   ${Loop}
   FindClose $0
-  ; What the uninstalling user's Velmora saw, for "new since last time":
-  ; kept per user in the local application data, not beside the program.
+!macroend
+
+; Off unless ticked, and never in silent mode: these files hold the user's
+; disabled entries, which exist nowhere else.
+Section /o "un.$(UnDataName)" SecUnData
+  IfSilent done
+  ; Beside the program, where versions before kept them.
+  !insertmacro RemoveRecords "$INSTDIR"
+  ; The machine-wide places' records.
+  SetShellVarContext all
+  !insertmacro RemoveRecords "$APPDATA\Velmora"
+  ; The uninstalling user's own records, and what their Velmora saw.
   SetShellVarContext current
+  !insertmacro RemoveRecords "$LOCALAPPDATA\Velmora"
   Delete "$LOCALAPPDATA\Velmora\seen.xml"
   Delete "$LOCALAPPDATA\Velmora\seen.xml.*.tmp"
   RMDir "$LOCALAPPDATA\Velmora"
+  ; And what their Velmora remembered of its window.
+  DeleteRegKey HKCU "Software\Velmora"
   done:
 SectionEnd
 
 Section "-un.Folder"
-  ; Removed only when nothing of the user's is left in it.
+  ; Removed only when nothing of the user's is left in them.
   RMDir "$INSTDIR"
+  SetShellVarContext all
+  RMDir "$APPDATA\Velmora"
 SectionEnd

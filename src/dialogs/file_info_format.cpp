@@ -1,23 +1,9 @@
 #include "dialogs/file_info_format.h"
 
-#include <cstdio>
-
 #include "core/format.h"
 #include "core/paths.h"
 
 namespace velmora {
-
-namespace {
-// Fixed formats with numbers only: never a translated text.
-template <class... Args>
-std::string printed(const char* format, Args... args) {
-  char buffer[96];
-  const int n = std::snprintf(buffer, sizeof buffer, format, args...);
-  if (n < 0) return {};
-  return std::string(buffer, static_cast<std::size_t>(n) < sizeof buffer ? static_cast<std::size_t>(n)
-                                                                          : sizeof buffer - 1);
-}
-}  // namespace
 
 std::string languageCodeText(std::uint16_t language, std::uint16_t codePage) {
   return printed("0x%04X 0x%04X", static_cast<unsigned>(language), static_cast<unsigned>(codePage));

@@ -10,14 +10,6 @@ namespace velmora {
 
 namespace {
 
-std::string printed(const char* format, int a, int b, int c) {
-  char buffer[48];
-  const int n = std::snprintf(buffer, sizeof buffer, format, a, b, c);
-  return n > 0 ? std::string(buffer, static_cast<std::size_t>(n) < sizeof buffer ? static_cast<std::size_t>(n)
-                                                                                 : sizeof buffer - 1)
-               : std::string();
-}
-
 bool leapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
 int daysInMonth(int y, int m) {

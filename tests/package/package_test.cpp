@@ -42,6 +42,8 @@ constexpr int kEntryList = 1003;
 constexpr int kCurrentUserFolderNode = 2;
 constexpr int kTreeNodes = 18;
 constexpr int kUnchecked = 1;  // state image of a disabled entry
+constexpr int kChecked = 2;
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 std::string env(const char* name) {
   const char* v = std::getenv(name);
@@ -91,12 +93,31 @@ std::optional<DWORD> regNumber(const wchar_t* key, const wchar_t* name) {
   return v;
 }
 
-bool keyExists(const wchar_t* key) {
+bool setRunValue(HKEY root, const std::wstring& name, const std::wstring& data) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(root, kRunKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr) != ERROR_SUCCESS) return false;
+  const LSTATUS s = RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                                   static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+  return s == ERROR_SUCCESS;
+}
+
+std::optional<std::wstring> runValue(HKEY root, const std::wstring& name) {
+  wchar_t data[512] = {};
+  DWORD size = sizeof data;
+  if (RegGetValueW(root, kRunKey, name.c_str(), RRF_RT_REG_SZ | RRF_SUBKEY_WOW6464KEY, nullptr, data, &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return std::wstring(data);
+}
+
+bool keyExists(HKEY root, const wchar_t* key) {
   HKEY h = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExW(root, key, 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
   RegCloseKey(h);
   return true;
 }
+bool keyExists(const wchar_t* key) { return keyExists(HKEY_LOCAL_MACHINE, key); }
 
 // Runs a program the way Explorer does (so a manifest asking for
 // administrator rights is honoured) and gives its exit code.
@@ -208,6 +229,11 @@ class Packages : public ::testing::Test {
   const std::string installed = programFiles + "\\Velmora";
   const std::string startMenuLink = knownFolder(FOLDERID_CommonPrograms) + "\\Velmora.lnk";
   static inline const std::wstring kEntry = L"Package Test Tray.lnk";
+  static inline const std::wstring kShared = L"Package Test Shared";
+  static inline const std::wstring kOld = L"Package Test Old";
+  // The installed copy's data folders.
+  const std::string userData = narrow(win32::localAppDataFolder()) + "\\Velmora";
+  const std::string machineData = narrow(win32::programDataFolder()) + "\\Velmora";
 };
 
 TEST_F(Packages, PortableZipHoldsTheShippedFilesAndItsProgramStarts) {
@@ -260,8 +286,23 @@ TEST_F(Packages, SilentInstallGivesTheProgramItsShortcutAndAnAppsAndFeaturesEntr
   program.close(frame);
 }
 
-TEST_F(Packages, AnEntryDisabledWithTheInstalledProgramOutlivesUpgradeAndUninstall) {
+// Ticks or clears a row's box as the user does; false when the row is missing.
+bool setBox(RemoteBuffer& mem, HWND list, const std::wstring& name, int image) {
+  const int row = rowNamed(mem, list, name);
+  if (row < 0) return false;
+  LVITEMW state{};
+  state.stateMask = LVIS_STATEIMAGEMASK;
+  state.state = INDEXTOSTATEIMAGEMASK(static_cast<UINT>(image));
+  mem.put(state);
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), mem.address(), SMTO_NORMAL, 10000,
+                             &result) != 0 &&
+         boxImage(list, rowNamed(mem, list, name)) == image;
+}
+
+TEST_F(Packages, TheInstalledCopysRecordsLiveWithTheirScopeAndOutliveUpgradeAndUninstall) {
   ASSERT_TRUE(exists(installed + "\\velmora.exe")) << "installed by the test before";
+  ASSERT_TRUE(exists(machineData)) << "the installer makes the machine's folder";
 
   // A shortcut in the user's startup folder, as another program leaves one.
   const std::string startup = knownFolder(FOLDERID_Startup);
@@ -277,9 +318,15 @@ TEST_F(Packages, AnEntryDisabledWithTheInstalledProgramOutlivesUpgradeAndUninsta
   }
   const std::string linkBytes = readFile(link);
   ASSERT_FALSE(linkBytes.empty());
+  // A machine-wide Run value, and an entry an older version disabled and
+  // recorded beside the program.
+  ASSERT_TRUE(setRunValue(HKEY_LOCAL_MACHINE, kShared, L"C:\\windows\\notepad.exe /shared"));
+  writeFile(installed + "\\config.xml",
+            "<?xml version=\"1.0\"?>\n<config><toolvelmora><disabledregistryitem "
+            "path=\"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\" "
+            "valuename=\"Package Test Old\" valuedata=\"C:\\windows\\notepad.exe /old\"/></toolvelmora></config>\n");
 
-  // Disabled as the user does it: the box of its row in the real window.
-  const std::string config = installed + "\\config.xml";
+  // As the user does it, with the boxes of All Entries in the real window.
   {
     Program program(installed + "\\velmora.exe");
     ASSERT_TRUE(program.started());
@@ -287,28 +334,52 @@ TEST_F(Packages, AnEntryDisabledWithTheInstalledProgramOutlivesUpgradeAndUninsta
     ASSERT_NE(frame, nullptr);
     RemoteBuffer mem(program.id());
     ASSERT_TRUE(mem.ok());
-    HWND list = selectNode(frame, kCurrentUserFolderNode);
+    HWND list = selectNode(frame, -1);
     ASSERT_NE(list, nullptr);
-    const int row = rowNamed(mem, list, kEntry);
-    ASSERT_GE(row, 0) << "the shortcut is listed";
-    LVITEMW state{};
-    state.stateMask = LVIS_STATEIMAGEMASK;
-    state.state = INDEXTOSTATEIMAGEMASK(kUnchecked);
-    mem.put(state);
-    DWORD_PTR result = 0;
-    ASSERT_TRUE(SendMessageTimeoutW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), mem.address(), SMTO_NORMAL,
-                                    10000, &result));
-    EXPECT_EQ(boxImage(list, rowNamed(mem, list, kEntry)), kUnchecked);
+    const int old = rowNamed(mem, list, kOld);
+    ASSERT_GE(old, 0) << "the older version's record is listed";
+    EXPECT_EQ(boxImage(list, old), kUnchecked);
+    EXPECT_TRUE(setBox(mem, list, kEntry, kUnchecked));
+    EXPECT_TRUE(setBox(mem, list, kShared, kUnchecked));
+    EXPECT_TRUE(setBox(mem, list, kOld, kChecked)) << "and enabled where it is";
     program.close(frame);
   }
+  // The user's entry: its record and copy in the user's folder.
   ASSERT_FALSE(exists(link)) << "the shortcut left the startup folder";
-  const auto copies = namesIn(installed + "\\Disabled");
-  ASSERT_EQ(copies.size(), 1u) << "and a copy of it is kept in the Disabled folder";
-  const std::string copy = installed + "\\Disabled\\" + *copies.begin();
+  const auto copies = namesIn(userData + "\\Disabled");
+  ASSERT_EQ(copies.size(), 1u) << "and a copy of it is kept in the user's Disabled folder";
+  const std::string copy = userData + "\\Disabled\\" + *copies.begin();
   EXPECT_EQ(readFile(copy), linkBytes);
-  const std::string record = readFile(config);
-  ASSERT_NE(record.find(narrow(kEntry)), std::string::npos) << record;
-  ASSERT_FALSE(namesIn(installed + "\\Log\\Data").empty()) << "the change is logged";
+  const std::string userRecords = readFile(userData + "\\config.xml");
+  EXPECT_NE(userRecords.find(narrow(kEntry)), std::string::npos) << userRecords;
+  EXPECT_EQ(userRecords.find(narrow(kShared)), std::string::npos) << userRecords;
+  ASSERT_FALSE(namesIn(userData + "\\Log\\Data").empty()) << "the change is logged with the user's records";
+  EXPECT_TRUE(exists(userData + "\\history.xml")) << "and the history";
+  // The machine-wide one: in the machine's folder.
+  EXPECT_FALSE(runValue(HKEY_LOCAL_MACHINE, kShared).has_value());
+  const std::string machineRecords = readFile(machineData + "\\config.xml");
+  EXPECT_NE(machineRecords.find(narrow(kShared)), std::string::npos) << machineRecords;
+  // The older record left the file beside the program, and its entry runs again.
+  const std::string legacyRecords = readFile(installed + "\\config.xml");
+  EXPECT_EQ(legacyRecords.find(narrow(kOld)), std::string::npos) << legacyRecords;
+  EXPECT_EQ(runValue(HKEY_CURRENT_USER, kOld), std::optional<std::wstring>(L"C:\\windows\\notepad.exe /old"));
+  EXPECT_FALSE(exists(installed + "\\Disabled")) << "nothing new is kept beside the program";
+
+  // The portable copy, beside the installation, keeps its records beside itself.
+  {
+    Program program(portable + "\\velmora.exe");
+    ASSERT_TRUE(program.started());
+    HWND frame = program.mainWindow();
+    ASSERT_NE(frame, nullptr);
+    RemoteBuffer mem(program.id());
+    HWND list = selectNode(frame, -1);
+    ASSERT_NE(list, nullptr);
+    EXPECT_LT(rowNamed(mem, list, kEntry), 0) << "the installed copy's records are not the portable one's";
+    EXPECT_TRUE(setBox(mem, list, kOld, kUnchecked));
+    program.close(frame);
+  }
+  EXPECT_NE(readFile(portable + "\\config.xml").find(narrow(kOld)), std::string::npos);
+  EXPECT_EQ(readFile(userData + "\\config.xml"), userRecords);
 
   // An upgrade over it, with German chosen this time (as the language page
   // remembers it), keeps every file of the user's.
@@ -317,36 +388,40 @@ TEST_F(Packages, AnEntryDisabledWithTheInstalledProgramOutlivesUpgradeAndUninsta
   const wchar_t german[] = L"1031";
   RegSetValueExW(key, L"Language", 0, REG_SZ, reinterpret_cast<const BYTE*>(german), sizeof german);
   RegCloseKey(key);
-  const auto logBefore = namesIn(installed + "\\Log\\Data");
+  const auto logBefore = namesIn(userData + "\\Log\\Data");
+  const auto kept = [&] {
+    EXPECT_EQ(readFile(userData + "\\config.xml"), userRecords);
+    EXPECT_EQ(readFile(machineData + "\\config.xml"), machineRecords);
+    EXPECT_EQ(readFile(installed + "\\config.xml"), legacyRecords);
+    EXPECT_EQ(readFile(copy), linkBytes);
+    EXPECT_EQ(namesIn(userData + "\\Log\\Data"), logBefore);
+  };
   install();
-  EXPECT_EQ(readFile(config), record);
-  EXPECT_EQ(readFile(copy), linkBytes);
-  EXPECT_EQ(namesIn(installed + "\\Log\\Data"), logBefore);
+  kept();
   EXPECT_EQ(readFile(installed + "\\velmora.language"), readFile(portable + "\\languages\\german.language"))
       << "the chosen language is installed as velmora.language";
 
   // The uninstall keeps them too, and removes everything else.
   uninstall();
-  EXPECT_EQ(readFile(config), record);
-  EXPECT_EQ(readFile(copy), linkBytes);
-  EXPECT_EQ(namesIn(installed + "\\Log\\Data"), logBefore);
-  EXPECT_EQ(namesIn(installed), (std::set<std::string>{"config.xml", "Disabled", "Log", "history.xml"}))
-      << "the change history is the user's too";
+  kept();
+  EXPECT_EQ(namesIn(installed), (std::set<std::string>{"config.xml"}));
   EXPECT_TRUE(exists(seenFile())) << "what the user's Velmora saw is kept per user, and kept too";
   EXPECT_FALSE(exists(startMenuLink));
 
-  // The next installation lists the entry as disabled, and can enable it.
+  // The next installation lists both entries as disabled.
   install();
   Program program(installed + "\\velmora.exe");
   ASSERT_TRUE(program.started());
   HWND frame = program.mainWindow();
   ASSERT_NE(frame, nullptr);
   RemoteBuffer mem(program.id());
-  HWND list = selectNode(frame, kCurrentUserFolderNode);
+  HWND list = selectNode(frame, -1);
   ASSERT_NE(list, nullptr);
-  const int row = rowNamed(mem, list, kEntry);
-  ASSERT_GE(row, 0) << "the disabled entry is listed again";
-  EXPECT_EQ(boxImage(list, row), kUnchecked);
+  for (const std::wstring& name : {kEntry, kShared}) {
+    const int row = rowNamed(mem, list, name);
+    ASSERT_GE(row, 0) << narrow(name) << " is listed again";
+    EXPECT_EQ(boxImage(list, row), kUnchecked);
+  }
   program.close(frame);
 }
 
@@ -354,19 +429,22 @@ TEST_F(Packages, UninstallOfANeverUsedInstallationLeavesNothing) {
   // The installation of the test before, with the user's files removed as
   // the box "Also remove my disabled entries and logs" would.
   ASSERT_TRUE(keyExists(kUninstallKey));
-  DeleteFileW(widen(installed + "\\config.xml").c_str());
-  DeleteFileW(widen(installed + "\\history.xml").c_str());
-  for (const char* folder : {"\\Disabled", "\\Log"}) {
-    std::wstring from = widen(installed + folder);
-    from.push_back(L'\0');
-    SHFILEOPSTRUCTW op{};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NO_UI;
-    SHFileOperationW(&op);
+  for (const std::string& folder : {installed, userData, machineData}) {
+    DeleteFileW(widen(folder + "\\config.xml").c_str());
+    DeleteFileW(widen(folder + "\\history.xml").c_str());
+    for (const char* inside : {"\\Disabled", "\\Log", "\\History"}) {
+      std::wstring from = widen(folder + inside);
+      from.push_back(L'\0');
+      SHFILEOPSTRUCTW op{};
+      op.wFunc = FO_DELETE;
+      op.pFrom = from.c_str();
+      op.fFlags = FOF_NO_UI;
+      SHFileOperationW(&op);
+    }
   }
   uninstall();
   EXPECT_FALSE(exists(installed)) << "the empty program folder goes too";
+  EXPECT_FALSE(exists(machineData)) << "and the machine's empty data folder";
   EXPECT_FALSE(exists(startMenuLink));
 }
 
@@ -403,10 +481,22 @@ TEST_F(Packages, UninstallWithTheBoxTickedRemovesTheUsersFilesButNoOtherFile) {
                         "history\\1.xml", "history.xml", "my notes.txt"}) {
     writeFile(installed + "\\" + f, "kept?");
   }
+  // The same in the user's and the machine's data folders.
+  for (const std::string& folder : {userData, machineData}) {
+    for (const char* inside : {"", "\\Disabled", "\\Log", "\\Log\\Data"}) CreateDirectoryW(widen(folder + inside).c_str(), nullptr);
+    for (const char* f : {"config.xml", "Disabled\\0123456789abcdef.copy", "Log\\Data\\operations.log", "history.xml"}) {
+      writeFile(folder + "\\" + f, "kept?");
+    }
+  }
   // And the user's seen.xml, with a temporary file a close cut short left.
   const std::string userFolder = directoryPart(seenFile());
-  CreateDirectoryW(widen(userFolder).c_str(), nullptr);
   writeFile(seenFile(), "kept?");
+  // And what the user's Velmora remembered of its window.
+  HKEY settings = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Velmora", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &settings,
+                            nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(settings);
   writeFile(seenFile() + ".velmora-42.tmp", "kept?");
 
   // The uninstaller as Apps & Features starts it, not silent.
@@ -461,7 +551,9 @@ TEST_F(Packages, UninstallWithTheBoxTickedRemovesTheUsersFilesButNoOtherFile) {
 
   EXPECT_EQ(namesIn(installed), (std::set<std::string>{"my notes.txt"}))
       << "config.xml, Disabled, Log and the history go with the box ticked; a file of the user's stays";
-  EXPECT_FALSE(exists(userFolder)) << "seen.xml goes too, and its folder with it";
+  EXPECT_FALSE(exists(userFolder)) << "the user's records and seen.xml go too, and their folder with them";
+  EXPECT_FALSE(exists(machineData)) << "and the machine's records";
+  EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, L"Software\\Velmora")) << "and the user's settings";
   EXPECT_FALSE(exists(startMenuLink));
   DeleteFileW(widen(installed + "\\my notes.txt").c_str());
   RemoveDirectoryW(widen(installed).c_str());

@@ -350,6 +350,9 @@ void MainFrame::updateStatus() {
     if (!problem.empty() && c.total > 0) text += "; " + problem;
   }
   SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(widen(text).c_str()));
+  RECT bar{};
+  GetClientRect(status_, &bar);
+  fitStatusParts(bar.right);
   if (visible >= 0) {
     if (std::string outcome = pane(visible).takeOutcome(); !outcome.empty()) lastOutcome_ = std::move(outcome);
   }

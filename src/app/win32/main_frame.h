@@ -82,6 +82,10 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   void command(int id);
   void unregister();
   void layout(int width, int height);
+  // The status bar's parts, after its first part's text.
+  void fitStatusParts(int width);
+  // The borders and padding of a status bar part, at 96 DPI.
+  static constexpr int kStatusTextMargin = 12;
   void filterChanged();
   // The "Hide entries signed by Microsoft" box was set or cleared: every
   // pane follows it, and it is kept for the next start.

@@ -82,6 +82,26 @@ void MainFrame::changeDpi(int dpi, const RECT& suggested) {
   InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
+void MainFrame::fitStatusParts(int width) {
+  // The counts in the first part, the rest for what the last change did.
+  // The first is a third of the bar, or as wide as its text needs (All
+  // Entries adds what it could not read), leaving the other a quarter.
+  int first = width / 3;
+  wchar_t text[512] = {};
+  SendMessageW(status_, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+  if (HDC dc = GetDC(status_)) {
+    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(status_, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    if (GetTextExtentPoint32W(dc, text, lstrlenW(text), &size)) {
+      first = std::max(first, std::min(static_cast<int>(size.cx) + scaleToDpi(kStatusTextMargin, dpi_), width * 3 / 4));
+    }
+    SelectObject(dc, old);
+    ReleaseDC(status_, dc);
+  }
+  const int parts[] = {std::max(0, first), -1};
+  SendMessageW(status_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+}
+
 void MainFrame::layout(int width, int height) {
   int statusHeight = 0;
   if (status_) {
@@ -89,9 +109,7 @@ void MainFrame::layout(int width, int height) {
     RECT r{};
     GetWindowRect(status_, &r);
     statusHeight = r.bottom - r.top;
-    // The count in the first part, the rest for what the last change did.
-    const int parts[] = {std::max(0, width / 3), -1};
-    SendMessageW(status_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+    fitStatusParts(width);
   }
   int top = 0;
   HWND label = item(IDC_FILTERLABEL);
