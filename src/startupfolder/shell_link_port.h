@@ -28,6 +28,13 @@ class ShellLinkPort {
   [[nodiscard]] virtual LinkStatus resolve(const std::string& link, std::string& target) = 0;
   // The link's arguments, the text Windows hands its target ("" for none).
   [[nodiscard]] virtual LinkStatus arguments(const std::string& link, std::string& args) = 0;
+  // Both at once, for a listing: a real link is read once, not twice.
+  // Arguments that cannot be read are "".
+  [[nodiscard]] virtual LinkStatus read(const std::string& link, std::string& target, std::string& args) {
+    const LinkStatus s = resolve(link, target);
+    if (s == LinkStatus::Ok && arguments(link, args) != LinkStatus::Ok) args.clear();
+    return s;
+  }
   // Writes a link whose only content is the target path; an existing file
   // of that name is replaced.
   [[nodiscard]] virtual LinkStatus create(const std::string& target, const std::string& link) = 0;

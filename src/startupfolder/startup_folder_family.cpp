@@ -325,12 +325,21 @@ void StartupFolderFamily::wrote(Transaction& tx, const std::string& path, const 
 // ---------------------------------------------------------------------------
 // Listing
 
-std::string StartupFolderFamily::shownCommand(const std::string& target, const std::string& file) {
-  // A file that is no shortcut is started itself.
+namespace {
+// What the Command column shows of a startup file: a shortcut's target and
+// arguments as Windows starts them; a file that is no shortcut, itself.
+// Empty: the target alone, as stored.
+std::string commandShown(const std::string& target, const std::string& args, const std::string& file) {
   if (target.empty()) return file;
-  std::string args;
-  if (links_.arguments(file, args) != LinkStatus::Ok || args.empty()) return {};
+  if (args.empty()) return {};
   return (target.find(' ') != std::string::npos ? "\"" + target + "\"" : target) + " " + args;
+}
+}  // namespace
+
+std::string StartupFolderFamily::shownCommand(const std::string& target, const std::string& file) {
+  std::string args;
+  if (!target.empty() && links_.arguments(file, args) != LinkStatus::Ok) args.clear();
+  return commandShown(target, args, file);
 }
 
 std::vector<Row> StartupFolderFamily::list() {
@@ -360,9 +369,11 @@ std::vector<Row> StartupFolderFamily::list() {
     for (const auto& file : folderScan(files_, folder)) {
       // The scanned folder without its trailing backslash: what DirectoryPart
       // gives for a drive path, and still right for a redirected (UNC) folder.
-      Row row{file.name, type, resolveShortcut(links_, file.fullPath).value_or(""), withoutTrailingBackslash(folder),
-              RowState::Live};
-      row.dataShown = shownCommand(row.data, file.fullPath);
+      std::string target;
+      std::string args;
+      if (links_.read(file.fullPath, target, args) != LinkStatus::Ok) target.clear();
+      Row row{file.name, type, target, withoutTrailingBackslash(folder), RowState::Live};
+      row.dataShown = commandShown(target, args, file.fullPath);
       if (flagKey && offFlags->isOff(*flagKey, file.name)) {
         // It does not start, so its box is clear.
         row.state = RowState::Disabled;

@@ -287,7 +287,7 @@ TEST_F(Packages, SilentInstallGivesTheProgramItsShortcutAndAnAppsAndFeaturesEntr
 }
 
 // Ticks or clears a row's box as the user does; false when the row is missing.
-bool setBox(RemoteBuffer& mem, HWND list, const std::wstring& name, int image) {
+bool setRowBox(RemoteBuffer& mem, HWND list, const std::wstring& name, int image) {
   const int row = rowNamed(mem, list, name);
   if (row < 0) return false;
   LVITEMW state{};
@@ -299,6 +299,26 @@ bool setBox(RemoteBuffer& mem, HWND list, const std::wstring& name, int image) {
                              &result) != 0 &&
          boxImage(list, rowNamed(mem, list, name)) == image;
 }
+
+// A copy of the program started, with All Entries shown and its list
+// reachable from this process; closed as the user closes it.
+class AllEntriesWindow {
+ public:
+  explicit AllEntriesWindow(const std::string& exe)
+      : program_(exe), frame_(program_.started() ? program_.mainWindow() : nullptr), mem_(program_.id()),
+        list_(frame_ && mem_.ok() ? selectNode(frame_, -1) : nullptr) {}
+  bool ready() const { return list_ != nullptr; }
+  int row(const std::wstring& name) { return rowNamed(mem_, list_, name); }
+  int box(const std::wstring& name) { return boxImage(list_, row(name)); }
+  bool setBox(const std::wstring& name, int image) { return setRowBox(mem_, list_, name, image); }
+  void close() { program_.close(frame_); }
+
+ private:
+  Program program_;
+  HWND frame_;
+  RemoteBuffer mem_;
+  HWND list_;
+};
 
 TEST_F(Packages, TheInstalledCopysRecordsLiveWithTheirScopeAndOutliveUpgradeAndUninstall) {
   ASSERT_TRUE(exists(installed + "\\velmora.exe")) << "installed by the test before";
@@ -328,21 +348,14 @@ TEST_F(Packages, TheInstalledCopysRecordsLiveWithTheirScopeAndOutliveUpgradeAndU
 
   // As the user does it, with the boxes of All Entries in the real window.
   {
-    Program program(installed + "\\velmora.exe");
-    ASSERT_TRUE(program.started());
-    HWND frame = program.mainWindow();
-    ASSERT_NE(frame, nullptr);
-    RemoteBuffer mem(program.id());
-    ASSERT_TRUE(mem.ok());
-    HWND list = selectNode(frame, -1);
-    ASSERT_NE(list, nullptr);
-    const int old = rowNamed(mem, list, kOld);
-    ASSERT_GE(old, 0) << "the older version's record is listed";
-    EXPECT_EQ(boxImage(list, old), kUnchecked);
-    EXPECT_TRUE(setBox(mem, list, kEntry, kUnchecked));
-    EXPECT_TRUE(setBox(mem, list, kShared, kUnchecked));
-    EXPECT_TRUE(setBox(mem, list, kOld, kChecked)) << "and enabled where it is";
-    program.close(frame);
+    AllEntriesWindow window(installed + "\\velmora.exe");
+    ASSERT_TRUE(window.ready());
+    ASSERT_GE(window.row(kOld), 0) << "the older version's record is listed";
+    EXPECT_EQ(window.box(kOld), kUnchecked);
+    EXPECT_TRUE(window.setBox(kEntry, kUnchecked));
+    EXPECT_TRUE(window.setBox(kShared, kUnchecked));
+    EXPECT_TRUE(window.setBox(kOld, kChecked)) << "and enabled where it is";
+    window.close();
   }
   // The user's entry: its record and copy in the user's folder.
   ASSERT_FALSE(exists(link)) << "the shortcut left the startup folder";
@@ -367,16 +380,11 @@ TEST_F(Packages, TheInstalledCopysRecordsLiveWithTheirScopeAndOutliveUpgradeAndU
 
   // The portable copy, beside the installation, keeps its records beside itself.
   {
-    Program program(portable + "\\velmora.exe");
-    ASSERT_TRUE(program.started());
-    HWND frame = program.mainWindow();
-    ASSERT_NE(frame, nullptr);
-    RemoteBuffer mem(program.id());
-    HWND list = selectNode(frame, -1);
-    ASSERT_NE(list, nullptr);
-    EXPECT_LT(rowNamed(mem, list, kEntry), 0) << "the installed copy's records are not the portable one's";
-    EXPECT_TRUE(setBox(mem, list, kOld, kUnchecked));
-    program.close(frame);
+    AllEntriesWindow window(portable + "\\velmora.exe");
+    ASSERT_TRUE(window.ready());
+    EXPECT_LT(window.row(kEntry), 0) << "the installed copy's records are not the portable one's";
+    EXPECT_TRUE(window.setBox(kOld, kUnchecked));
+    window.close();
   }
   EXPECT_NE(readFile(portable + "\\config.xml").find(narrow(kOld)), std::string::npos);
   EXPECT_EQ(readFile(userData + "\\config.xml"), userRecords);
@@ -410,19 +418,13 @@ TEST_F(Packages, TheInstalledCopysRecordsLiveWithTheirScopeAndOutliveUpgradeAndU
 
   // The next installation lists both entries as disabled.
   install();
-  Program program(installed + "\\velmora.exe");
-  ASSERT_TRUE(program.started());
-  HWND frame = program.mainWindow();
-  ASSERT_NE(frame, nullptr);
-  RemoteBuffer mem(program.id());
-  HWND list = selectNode(frame, -1);
-  ASSERT_NE(list, nullptr);
+  AllEntriesWindow window(installed + "\\velmora.exe");
+  ASSERT_TRUE(window.ready());
   for (const std::wstring& name : {kEntry, kShared}) {
-    const int row = rowNamed(mem, list, name);
-    ASSERT_GE(row, 0) << narrow(name) << " is listed again";
-    EXPECT_EQ(boxImage(list, row), kUnchecked);
+    ASSERT_GE(window.row(name), 0) << narrow(name) << " is listed again";
+    EXPECT_EQ(window.box(name), kUnchecked);
   }
-  program.close(frame);
+  window.close();
 }
 
 TEST_F(Packages, UninstallOfANeverUsedInstallationLeavesNothing) {

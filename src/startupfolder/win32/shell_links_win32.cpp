@@ -101,15 +101,34 @@ LinkStatus Win32ShellLinks::resolve(const std::string& linkPath, std::string& ta
   return read;
 }
 
+namespace {
+LinkStatus storedArguments(IShellLinkW* link, std::string& args) {
+  // A command line holds at most 32,767 units, and so do a link's arguments.
+  std::vector<wchar_t> buffer(32768, L'\0');
+  if (FAILED(link->GetArguments(buffer.data(), static_cast<int>(buffer.size())))) return LinkStatus::NotALink;
+  args = narrow(buffer.data());
+  return LinkStatus::Ok;
+}
+}  // namespace
+
 LinkStatus Win32ShellLinks::arguments(const std::string& linkPath, std::string& args) {
   ComScope com;
   ComPtr<IShellLinkW> link;
   const LinkStatus loaded = load(com, linkPath, link);
   if (loaded != LinkStatus::Ok) return loaded;
-  // A command line holds at most 32,767 units, and so do a link's arguments.
-  std::vector<wchar_t> buffer(32768, L'\0');
-  if (FAILED(link->GetArguments(buffer.data(), static_cast<int>(buffer.size())))) return LinkStatus::NotALink;
-  args = narrow(buffer.data());
+  return storedArguments(link.get(), args);
+}
+
+LinkStatus Win32ShellLinks::read(const std::string& linkPath, std::string& target, std::string& args) {
+  ComScope com;
+  ComPtr<IShellLinkW> link;
+  const LinkStatus loaded = load(com, linkPath, link);
+  if (loaded != LinkStatus::Ok) return loaded;
+  std::wstring path;
+  const LinkStatus read = storedPath(link.get(), path);
+  if (read != LinkStatus::Ok) return read;
+  target = narrow(path);
+  if (storedArguments(link.get(), args) != LinkStatus::Ok) args.clear();
   return LinkStatus::Ok;
 }
 

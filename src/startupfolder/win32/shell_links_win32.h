@@ -20,6 +20,7 @@ class Win32ShellLinks : public ShellLinkPort {
 
   [[nodiscard]] LinkStatus resolve(const std::string& link, std::string& target) override;
   [[nodiscard]] LinkStatus arguments(const std::string& link, std::string& args) override;
+  [[nodiscard]] LinkStatus read(const std::string& link, std::string& target, std::string& args) override;
   [[nodiscard]] LinkStatus create(const std::string& target, const std::string& link) override;
   [[nodiscard]] LinkStatus retarget(const std::string& source, const std::string& target, const std::string& link) override;
 
