@@ -109,9 +109,13 @@ std::vector<Row> AllEntriesFamily::list() {
     std::vector<Row> own = m.family->list();
     // One family that cannot read its places hides nobody else's rows.
     if (std::string problem = m.family->listingProblem(); !problem.empty()) problems_.push_back(std::move(problem));
+    rows.reserve(rows.size() + own.size());
+    const std::string* last = nullptr;
     for (Row& row : own) {
-      listedBy_.emplace(row.path, i);
+      // A family lists a place's rows together: one lookup per place, not per row.
+      if (!last || *last != row.path) listedBy_.try_emplace(row.path, i);
       rows.push_back(std::move(row));
+      last = &rows.back().path;
     }
   }
   if (deferred) {
