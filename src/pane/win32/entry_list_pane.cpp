@@ -12,6 +12,7 @@
 #include "platform/win32/clipboard.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/handles.h"
+#include "pane/win32/program_icons.h"
 #include "platform/win32/list_view.h"
 #include "platform/win32/wide.h"
 #include "main_frame_res.h"
@@ -33,6 +34,16 @@ constexpr int kButtonPadding = 6;
 // The buttons as wide as their translated texts need (never narrower than
 // the template made them), left to right: a longer text pushes the buttons
 // to its right along, so no text is cut and none overlaps.
+// The program icons of the Name column at `dpi`. Every pane shows the same
+// list (program_icons.h): LVS_SHAREIMAGELISTS keeps the list view from
+// destroying it. The check boxes are the state image list, which this
+// leaves as it is; a list view of shared lists may leave that one behind
+// when it goes: one small list a pane, and panes live for the session.
+void showIcons(HWND list, int dpi) {
+  SetWindowLongPtrW(list, GWL_STYLE, GetWindowLongPtrW(list, GWL_STYLE) | LVS_SHAREIMAGELISTS);
+  SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(ProgramIcons::session().listFor(dpi)));
+}
+
 void fitButtonsToTexts(HWND pane, std::initializer_list<int> leftToRight, int dpi) {
   const WindowDc dc(pane);
   const SelectedObject font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(pane, WM_GETFONT, 0, 0)));
@@ -65,6 +76,10 @@ EntryListPane::EntryListPane(const Translator& translator, std::unique_ptr<Entry
   const auto describe = [this](Row& row) { family_->describe(row); };
   rows_.setDescriber(describe);
   filtered_.setDescriber(describe);
+  rows_.setLocationShown([this](const std::string& path) { return location_.shown(path); });
+  // An icon is looked up when its row is first shown, then remembered for
+  // the session: a start-up paints a screenful of rows, never all of them.
+  rows_.setIcons([this](const std::string& file) { return ProgramIcons::session().indexOf(file, dpi_); });
 }
 
 EntryListPane::~EntryListPane() = default;
@@ -103,6 +118,8 @@ bool EntryListPane::onInit() {
   // of a cut cell as a tip, and columns the user can drag into his order.
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES | LVS_EX_LABELTIP | LVS_EX_HEADERDRAGDROP);
+  location_.attach(list, hwnd(), dpi_);
+  showIcons(list, dpi_);
   if (stored_.order.size() == static_cast<std::size_t>(kColumnCount)) {
     SendMessageW(list, LVM_SETCOLUMNORDERARRAY, static_cast<WPARAM>(kColumnCount),
                  reinterpret_cast<LPARAM>(stored_.order.data()));
@@ -148,6 +165,8 @@ void EntryListPane::changeDpi(int dpi, HFONT font) {
   const int from = dpi_;
   dpi_ = dpi;
   rescaleChildren(hwnd(), from, dpi, font);
+  location_.changeDpi(dpi);
+  showIcons(list, dpi);
   listStart_ = {rescale(listStart_.left, from, dpi), rescale(listStart_.top, from, dpi),
                 rescale(listStart_.right, from, dpi), rescale(listStart_.bottom, from, dpi)};
   listRightGap_ = rescale(listRightGap_, from, dpi);
