@@ -743,14 +743,21 @@ struct PaintedLocations {
     const LRESULT result = DefSubclassProc(w, msg, wp, lp);
     if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lp)->code == LVN_GETDISPINFOW) {
       const LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(lp)->item;
-      if (item.iSubItem == 3 && (item.mask & LVIF_TEXT) && item.pszText) {
-        reinterpret_cast<PaintedLocations*>(self)->seen[item.iItem] = narrow(item.pszText);
+      auto* me = reinterpret_cast<PaintedLocations*>(self);
+      if (item.iSubItem == 3 && (item.mask & LVIF_TEXT) && item.pszText && !me->reading) {
+        me->seen[item.iItem] = narrow(item.pszText);
+        // What another program reading the cell gets, let in mid-paint.
+        me->reading = true;
+        me->readMidPaint[item.iItem] = narrow(cellText(reinterpret_cast<NMHDR*>(lp)->hwndFrom, item.iItem, 3));
+        me->reading = false;
       }
     }
     return result;
   }
   HWND pane_;
   std::map<int, std::string> seen;
+  std::map<int, std::string> readMidPaint;
+  bool reading = false;
 };
 
 TEST_F(PaneTest, ANarrowLocationIsPaintedWithAMiddleEllipsisAndReadWhole) {
@@ -760,26 +767,31 @@ TEST_F(PaneTest, ANarrowLocationIsPaintedWithAMiddleEllipsisAndReadWhole) {
   PaintedLocations painted(pane->hwnd());
   InvalidateRect(list, nullptr, TRUE);
   UpdateWindow(list);
-  ASSERT_EQ(painted.seen.size(), rows.size()) << "every row is in view";
+  // Kept before anything else asks the list for its cells.
+  std::map<int, std::string> seen = painted.seen;
+  std::map<int, std::string> readMidPaint = painted.readMidPaint;
+  ASSERT_EQ(seen.size(), rows.size()) << "every row is in view";
   std::set<std::string> distinct;
   for (int i = 0; i < 4; ++i) {
-    const std::string& shown = painted.seen[i];
+    const std::string& path = rows[static_cast<std::size_t>(i)].path;
+    const std::string& shown = seen[i];
     EXPECT_NE(shown.find("\xE2\x80\xA6"), std::string::npos) << shown;
     EXPECT_TRUE(shown.rfind("HKEY_LOCAL_MACHINE\\", 0) == 0 || shown.rfind("HKLM\\", 0) == 0) << shown;
-    EXPECT_EQ(shown, pane->locationColumn().painted(rows[static_cast<std::size_t>(i)].path));
+    EXPECT_EQ(shown, pane->locationColumn().painted(path));
     distinct.insert(shown);
-    // Another program reading the cell, the copy and the rows get the path.
-    EXPECT_EQ(narrow(cellText(list, i, 3)), rows[static_cast<std::size_t>(i)].path);
-    EXPECT_EQ(pane->rows().row(i).path, rows[static_cast<std::size_t>(i)].path);
+    EXPECT_EQ(readMidPaint[i], path) << "another program reading the cell while the list paints gets the path";
+    // As do the copy and the rows, at any time.
+    EXPECT_EQ(narrow(cellText(list, i, 3)), path);
+    EXPECT_EQ(pane->rows().row(i).path, path);
   }
   EXPECT_EQ(distinct.size(), 4u) << "the four keys still read apart";
   select(3);
   EXPECT_NE(pane->selectionText().find(rows[3].path), std::string::npos) << "Ctrl+C copies the whole path";
 
-  // Made wide, the column paints the paths as they are.
+  // Made wide, as by dragging its edge, the column paints the paths whole:
+  // the change of width alone paints it again.
   painted.seen.clear();
   SendMessageW(list, LVM_SETCOLUMNWIDTH, 3, MAKELPARAM(700, 0));
-  InvalidateRect(list, nullptr, TRUE);
   UpdateWindow(list);
   for (int i = 0; i < 4; ++i) EXPECT_EQ(painted.seen[i], rows[static_cast<std::size_t>(i)].path);
 

@@ -133,14 +133,24 @@ void LocationColumn::followMouse(const MSG& msg) {
 
 LRESULT CALLBACK LocationColumn::listProc(HWND list, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self) {
   auto* column = reinterpret_cast<LocationColumn*>(self);
+  if (msg == WM_PAINT || msg == WM_PRINTCLIENT) {
+    ++column->painting_;
+    const LRESULT result = DefSubclassProc(list, msg, wp, lp);
+    --column->painting_;
+    return result;
+  }
+  if (column->painting_ > 0) {
+    // A message that reaches the list while it paints is someone else's
+    // (the list paints by calling itself, not by sending itself messages):
+    // an LVM_GETITEMTEXT from another program, say, let in while the paint
+    // waits somewhere. It gets the whole path.
+    const int painting = column->painting_;
+    column->painting_ = 0;
+    const LRESULT result = DefSubclassProc(list, msg, wp, lp);
+    column->painting_ = painting;
+    return result;
+  }
   switch (msg) {
-    case WM_PAINT:
-    case WM_PRINTCLIENT: {
-      ++column->painting_;
-      const LRESULT result = DefSubclassProc(list, msg, wp, lp);
-      --column->painting_;
-      return result;
-    }
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
@@ -152,6 +162,16 @@ LRESULT CALLBACK LocationColumn::listProc(HWND list, UINT msg, WPARAM wp, LPARAM
       const MSG relayed{list, msg, wp, lp, static_cast<DWORD>(GetMessageTime()),
                         {static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))}};
       column->followMouse(relayed);
+      break;
+    }
+    case WM_NOTIFY: {
+      // The column's new width shortens its paths anew: painted whole again,
+      // not only where the list thinks the change shows.
+      const auto* header = reinterpret_cast<const NMHEADERW*>(lp);
+      if ((header->hdr.code == HDN_ITEMCHANGEDW || header->hdr.code == HDN_ITEMCHANGEDA) &&
+          header->iItem == column->column_) {
+        InvalidateRect(list, nullptr, FALSE);
+      }
       break;
     }
     case WM_MOUSEWHEEL:
