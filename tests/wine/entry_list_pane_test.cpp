@@ -215,6 +215,7 @@ TEST_F(PaneTest, TheListShowsTheLatestRowsAndDescribesOnlyThoseItAsksFor) {
   widths = {60, 40, 60, 60};  // columns 4 and 5 in view
   const int lookupsBefore = win32::ProgramIcons::session().lookups();
   open(rows(400, "row"));
+  EXPECT_EQ(win32::ProgramIcons::session().lookups(), lookupsBefore) << "the first paint waits for no icon";
   pumpMessages();
   EXPECT_GT(family->describes, 0) << "the rows in view are described when painted";
   EXPECT_LT(family->describes, 200) << "not every row of a long list";
@@ -900,6 +901,7 @@ TEST_F(PaneTest, EachRowShowsItsProgramsIconAndTheBoxesStayAsTheyWere) {
     const win32::FontHandle font =
         win32::rescaledFont(reinterpret_cast<HFONT>(SendMessageW(pane->hwnd(), WM_GETFONT, 0, 0)), 96, dpi);
     pane->changeDpi(dpi, font.get());
+    pumpMessages();
     const auto shown = reinterpret_cast<HIMAGELIST>(SendMessageW(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
     int cx = 0, cy = 0;
     ASSERT_TRUE(ImageList_GetIconSize(shown, &cx, &cy));

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "lang/language_table.h"
@@ -132,6 +133,9 @@ class EntryListPane final : public Dialog {
   RECT listStart_{};
   int dpi_ = 96;
   PaneLayout stored_;
+  // The program files whose icons the list asked for while it painted and
+  // that are still to be read, after the paint.
+  std::set<std::string> iconsWanted_;
 };
 
 }  // namespace velmora::win32

@@ -42,10 +42,12 @@ void LocationColumn::attach(HWND list, HWND owner, int dpi) {
   list_ = list;
   dpi_ = dpi;
   SetWindowSubclass(list_, listProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-  // Our own tip window rather than the list's LVN_GETINFOTIP: Windows' list
-  // asks that only for a row's first column, and Wine's list never asks.
-  // One tool at a time, over the cell under the mouse: a new cell is a new
-  // tool, so the tip waits and shows again as it does between two controls.
+  // Our own tip window over the cell found by hit testing, rather than the
+  // list's LVN_GETINFOTIP (LVS_EX_INFOTIP): tested the same under Wine and
+  // on Windows, where the lists differ in whether and for which cell they
+  // ask for an info tip. One tool at a time, over the cell under the mouse:
+  // a new cell is a new tool, so the tip waits and shows again as it does
+  // between two controls.
   tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, nullptr, nullptr);
 }

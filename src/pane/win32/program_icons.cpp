@@ -80,6 +80,13 @@ ProgramIcons::Sized& ProgramIcons::sized(int dpi) {
 
 HIMAGELIST ProgramIcons::listFor(int dpi) { return sized(dpi).list.get(); }
 
+std::optional<int> ProgramIcons::remembered(const std::string& path, int dpi) {
+  if (path.empty()) return I_IMAGENONE;
+  const Sized& s = sized(dpi);
+  if (const auto it = s.indices.find(foldedIgnoreCase(path)); it != s.indices.end()) return it->second;
+  return std::nullopt;
+}
+
 int ProgramIcons::indexOf(const std::string& path, int dpi) {
   if (path.empty()) return I_IMAGENONE;
   Sized& s = sized(dpi);

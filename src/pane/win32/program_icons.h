@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -33,6 +34,9 @@ class ProgramIcons {
   // I_IMAGENONE for an empty path or when Windows has not even that. Reads
   // each path once per size; never shows a window.
   [[nodiscard]] int indexOf(const std::string& path, int dpi);
+  // What indexOf answered for `path` at `dpi` before, without reading
+  // anything: nothing when it was never asked (I_IMAGENONE for "").
+  [[nodiscard]] std::optional<int> remembered(const std::string& path, int dpi);
   // The list of the small icons at `dpi`.
   [[nodiscard]] HIMAGELIST listFor(int dpi);
   // How many paths were looked up (read from their files) this session.
