@@ -14,15 +14,11 @@ namespace {
 
 std::size_t characters(const std::string& text) { return utf8ToUtf16(text).size(); }
 
-// A column `width` characters wide, counting what it was asked.
+// A column `width` characters wide.
 struct Column {
   std::size_t width;
-  int asked = 0;
-  FitsText fits() {
-    return [this](const std::string& text) {
-      ++asked;
-      return characters(text) <= width;
-    };
+  FitsText fits() const {
+    return [w = width](const std::string& text) { return characters(text) <= w; };
   }
 };
 
@@ -49,39 +45,24 @@ TEST(PathEllipsis, TheFourMachineRunKeysStayApartWhenNarrow) {
   // Where the long root leaves no room for them, its short name does.
   EXPECT_EQ(middleEllipsis(kPolicyRun, narrow.fits()), "HKLM\\\xE2\x80\xA6\\Policies\\Explorer\\Run");
 
-  Column wider{69};
-  EXPECT_EQ(middleEllipsis(kRun32, wider.fits()),
+  EXPECT_EQ(middleEllipsis(kRun32, Column{69}.fits()),
             "HKEY_LOCAL_MACHINE\\\xE2\x80\xA6\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Run")
       << "only as much is left out as the width needs";
-}
-
-TEST(PathEllipsis, AWideColumnShowsThePathUnchangedAndAsksOnce) {
-  Column wide{200};
-  EXPECT_EQ(middleEllipsis(kPolicyRun, wide.fits()), kPolicyRun);
-  EXPECT_EQ(wide.asked, 1);
-  Column exact{characters(kRun)};
-  EXPECT_EQ(middleEllipsis(kRun, exact.fits()), kRun) << "a path exactly as wide as the column fits";
+  EXPECT_EQ(middleEllipsis(kPolicyRun, Column{200}.fits()), kPolicyRun) << "a wide column shows it unchanged";
+  EXPECT_EQ(middleEllipsis(kRun, Column{characters(kRun)}.fits()), kRun) << "exactly as wide fits";
 }
 
 TEST(PathEllipsis, ShorterFormsWhenTheDistinguishingPartsDoNotFit) {
   // Root, ellipsis, last component: the policy key's own parts too long.
-  Column tight{26};
-  EXPECT_EQ(middleEllipsis(kPolicyRun, tight.fits()), "HKLM\\\xE2\x80\xA6\\Run");
-  Column drive{14};
-  EXPECT_EQ(middleEllipsis("D:\\Tools\\Startup", drive.fits()), "D:\\\xE2\x80\xA6\\Startup");
+  EXPECT_EQ(middleEllipsis(kPolicyRun, Column{26}.fits()), "HKLM\\\xE2\x80\xA6\\Run");
+  EXPECT_EQ(middleEllipsis("D:\\Tools\\Startup", Column{14}.fits()), "D:\\\xE2\x80\xA6\\Startup");
   // Then the path's beginning and an ellipsis, as the list itself would.
-  Column tighter{9};
-  EXPECT_EQ(middleEllipsis(kPolicyRun, tighter.fits()), "HKEY_LOC\xE2\x80\xA6");
-  Column none{0};
-  EXPECT_EQ(middleEllipsis(kPolicyRun, none.fits()), "\xE2\x80\xA6") << "never more than the ellipsis alone";
-}
-
-TEST(PathEllipsis, APathWithoutBackslashIsCutAtItsEnd) {
-  Column narrow{6};
-  EXPECT_EQ(middleEllipsis("C:Startup", narrow.fits()), "C:Sta\xE2\x80\xA6");
-  EXPECT_EQ(middleEllipsis("HKEY_CURRENT_USER\\Run", Column{10}.fits()), "HKCU\\Run")
-      << "no middle to leave out: the root's short name makes the room";
+  EXPECT_EQ(middleEllipsis(kPolicyRun, Column{9}.fits()), "HKEY_LOC\xE2\x80\xA6");
+  EXPECT_EQ(middleEllipsis(kPolicyRun, Column{0}.fits()), "\xE2\x80\xA6") << "never more than the ellipsis alone";
+  // Nothing after the root: its short name, else the end is cut.
+  EXPECT_EQ(middleEllipsis("HKEY_CURRENT_USER\\Run", Column{10}.fits()), "HKCU\\Run");
   EXPECT_EQ(middleEllipsis("C:\\Startup", Column{6}.fits()), "C:\\St\xE2\x80\xA6");
+  EXPECT_EQ(middleEllipsis("C:Startup", Column{6}.fits()), "C:Sta\xE2\x80\xA6") << "no backslash at all";
 }
 
 TEST(PathEllipsis, AUncStartupFolderKeepsServerShareAndFolder) {
@@ -90,8 +71,7 @@ TEST(PathEllipsis, AUncStartupFolderKeepsServerShareAndFolder) {
   EXPECT_EQ(middleEllipsis(unc, Column{52}.fits()),
             "\\\\fileserver\\profiles\\\xE2\x80\xA6\\Start Menu\\Programs\\Startup");
   EXPECT_EQ(middleEllipsis(unc, Column{45}.fits()), "\\\\fileserver\\profiles\\\xE2\x80\xA6\\Programs\\Startup");
-  Column tight{32};
-  EXPECT_EQ(middleEllipsis(unc, tight.fits()), "\\\\fileserver\\profiles\\\xE2\x80\xA6\\Startup")
+  EXPECT_EQ(middleEllipsis(unc, Column{32}.fits()), "\\\\fileserver\\profiles\\\xE2\x80\xA6\\Startup")
       << "the share is one root: never split";
 }
 
@@ -99,8 +79,7 @@ TEST(PathEllipsis, NeverCutsACharacterInHalf) {
   // Ł and the CJK characters take two and three bytes.
   const std::string path = "C:\\Users\\\xC5\x81ukasz\xE6\x97\xA5\xE6\x9C\xAC\\Start";
   for (std::size_t width = 0; width <= characters(path); ++width) {
-    Column column{width};
-    const std::string text = middleEllipsis(path, column.fits());
+    const std::string text = middleEllipsis(path, Column{width}.fits());
     EXPECT_TRUE(isValidUtf8(text)) << "width " << width;
     EXPECT_LE(characters(text), std::max<std::size_t>(width, 1)) << text;
   }
