@@ -40,6 +40,9 @@ struct Row {
   // Listed now but not when Velmora last closed, and not made by Velmora
   // since (family/seen_entries.h): column 5 says since when.
   bool isNew = false;
+  // The file describe found for `program` (a shortcut's target), or its
+  // best guess when missing: the pane shows its icon.
+  std::string programFile;
   bool operator==(const Row&) const = default;
 };
 

@@ -130,6 +130,7 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::vector<std::
     row.signedByMicrosoft = false;
     row.isNew = false;
     row.program.clear();
+    row.programFile.clear();
     if (const std::string_view key = notRun ? notRun(row) : std::string_view(); !key.empty()) {
       auto text = notRunTexts.find(key);
       if (text == notRunTexts.end()) text = notRunTexts.emplace(key, context_.translator.translate(key)).first;
@@ -168,6 +169,7 @@ void FamilySupport::describe(Row& row) {
   if (!files_) return;
   const ProgramFile file = files_->resolve(commandLine);
   if (file.path.empty()) return;
+  row.programFile = file.path;
   if (file.found) {
     row.publisher = files_->company(file.path);
     describeSignature(row, file.path);

@@ -41,6 +41,7 @@ class RecordingFamily : public EntryFamily {
     if (row.program.empty()) return;
     row.publisher = "Maker of " + row.program;
     row.signedBy = "Signer of " + row.program;
+    row.programFile = row.program;
     row.program.clear();
   }
   EntryDialogData dialogData(const EntryRef& e) const override { return {"Recorded", e.location, e.name, e.data, {}, {}}; }

@@ -5,7 +5,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cctype>
 #include <cstring>
+#include <map>
+#include <set>
 
 #include "core/paths.h"
 #include "fakes/fake_registry.h"
@@ -15,6 +18,7 @@
 #include "history/change_commit.h"
 #include "lang/win32/translate_win32.h"
 #include "pane/win32/entry_list_pane.h"
+#include "pane/win32/program_icons.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/wide.h"
@@ -209,10 +213,15 @@ TEST_F(PaneTest, TheListShowsTheLatestRowsAndDescribesOnlyThoseItAsksFor) {
   };
   const auto listText = [&](int row, int column) { return narrow(cellText(list, row, column)); };
   widths = {60, 40, 60, 60};  // columns 4 and 5 in view
+  const int lookupsBefore = win32::ProgramIcons::session().lookups();
   open(rows(400, "row"));
+  EXPECT_EQ(win32::ProgramIcons::session().lookups(), lookupsBefore) << "the first paint waits for no icon";
   pumpMessages();
   EXPECT_GT(family->describes, 0) << "the rows in view are described when painted";
   EXPECT_LT(family->describes, 200) << "not every row of a long list";
+  const int lookups = win32::ProgramIcons::session().lookups() - lookupsBefore;
+  EXPECT_GT(lookups, 0) << "the rows in view show their icons";
+  EXPECT_LT(lookups, 100) << "the first paint looks up the icons of the rows in view only";
   EXPECT_EQ(listText(350, 0), "row350");
   EXPECT_EQ(listText(350, 4), "Maker of C:\\p350.exe");
   EXPECT_EQ(listText(350, 6), "Signer of C:\\p350.exe");
@@ -710,6 +719,197 @@ TEST_F(PaneTest, ChangeOfDpiScalesControlsMarginsAndColumnsAndBack) {
   for (int c = 0; c < 7; ++c) EXPECT_EQ(columnWidth(list, c), before[c]) << c;
   const RECT list2 = childRect(pane->hwnd(), list);
   EXPECT_TRUE(EqualRect(&list0, &list2));
+  pane.reset();
+}
+
+
+// The four machine Run keys, which differ only at their ends.
+std::vector<Row> runKeyRows() {
+  const std::string base = "HKEY_LOCAL_MACHINE\\Software\\";
+  const std::string cv = "Microsoft\\Windows\\CurrentVersion\\";
+  return {{"a", "t", "a.exe", base + cv + "Run", RowState::Live},
+          {"b", "t", "b.exe", base + cv + "RunOnce", RowState::Live},
+          {"c", "t", "c.exe", base + "WOW6432Node\\" + cv + "Run", RowState::Live},
+          {"d", "t", "d.exe", base + cv + "Policies\\Explorer\\Run", RowState::Live}};
+}
+
+// What the list was given for column 3 while it painted: seen from beside
+// the pane, after the pane answered.
+struct PaintedLocations {
+  explicit PaintedLocations(HWND pane) : pane_(pane) { SetWindowSubclass(pane_, proc, 1, reinterpret_cast<DWORD_PTR>(this)); }
+  ~PaintedLocations() { RemoveWindowSubclass(pane_, proc, 1); }
+  PaintedLocations(const PaintedLocations&) = delete;
+  PaintedLocations& operator=(const PaintedLocations&) = delete;
+  static LRESULT CALLBACK proc(HWND w, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self) {
+    const LRESULT result = DefSubclassProc(w, msg, wp, lp);
+    if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lp)->code == LVN_GETDISPINFOW) {
+      const LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(lp)->item;
+      auto* me = reinterpret_cast<PaintedLocations*>(self);
+      if (item.iSubItem == 3 && (item.mask & LVIF_TEXT) && item.pszText && !me->reading) {
+        me->seen[item.iItem] = narrow(item.pszText);
+        // What another program reading the cell gets, let in mid-paint.
+        me->reading = true;
+        me->readMidPaint[item.iItem] = narrow(cellText(reinterpret_cast<NMHDR*>(lp)->hwndFrom, item.iItem, 3));
+        me->reading = false;
+      }
+    }
+    return result;
+  }
+  HWND pane_;
+  std::map<int, std::string> seen;
+  std::map<int, std::string> readMidPaint;
+  bool reading = false;
+};
+
+TEST_F(PaneTest, ANarrowLocationIsPaintedWithAMiddleEllipsisAndReadWhole) {
+  const std::vector<Row> rows = runKeyRows();
+  widths = {80, 40, 60, 240};
+  open(rows);
+  PaintedLocations painted(pane->hwnd());
+  InvalidateRect(list, nullptr, TRUE);
+  UpdateWindow(list);
+  // Kept before anything else asks the list for its cells.
+  std::map<int, std::string> seen = painted.seen;
+  std::map<int, std::string> readMidPaint = painted.readMidPaint;
+  ASSERT_EQ(seen.size(), rows.size()) << "every row is in view";
+  std::set<std::string> distinct;
+  for (int i = 0; i < 4; ++i) {
+    const std::string& path = rows[static_cast<std::size_t>(i)].path;
+    const std::string& shown = seen[i];
+    EXPECT_NE(shown.find("\xE2\x80\xA6"), std::string::npos) << shown;
+    EXPECT_TRUE(shown.rfind("HKEY_LOCAL_MACHINE\\", 0) == 0 || shown.rfind("HKLM\\", 0) == 0) << shown;
+    EXPECT_EQ(shown, pane->locationColumn().painted(path));
+    distinct.insert(shown);
+    EXPECT_EQ(readMidPaint[i], path) << "another program reading the cell while the list paints gets the path";
+    // As do the copy and the rows, at any time.
+    EXPECT_EQ(narrow(cellText(list, i, 3)), path);
+    EXPECT_EQ(pane->rows().row(i).path, path);
+  }
+  EXPECT_EQ(distinct.size(), 4u) << "the four keys still read apart";
+  select(3);
+  EXPECT_NE(pane->selectionText().find(rows[3].path), std::string::npos) << "Ctrl+C copies the whole path";
+
+  // Made wide, as by dragging its edge, the column paints the paths whole:
+  // the change of width alone paints it again.
+  painted.seen.clear();
+  SendMessageW(list, LVM_SETCOLUMNWIDTH, 3, MAKELPARAM(700, 0));
+  UpdateWindow(list);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(painted.seen[i], rows[static_cast<std::size_t>(i)].path);
+
+  // A larger font (a new DPI) shortens again at the same width.
+  SendMessageW(list, LVM_SETCOLUMNWIDTH, 3, MAKELPARAM(400, 0));
+  const std::string before = pane->locationColumn().painted(rows[3].path);
+  const win32::FontHandle font =
+      win32::rescaledFont(reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)), 96, 192);
+  SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+  const std::string after = pane->locationColumn().painted(rows[3].path);
+  EXPECT_LT(win32::widen(after).size(), win32::widen(before).size()) << before << " / " << after;
+  pane.reset();
+}
+
+TEST_F(PaneTest, AShortenedLocationShowsItsWholePathAsATip) {
+  const std::vector<Row> rows = runKeyRows();
+  widths = {80, 40, 60, 150};
+  open(rows);
+  const auto cellPoint = [this](int row, int column) {
+    RECT r{};
+    r.left = LVIR_BOUNDS;
+    r.top = column;
+    SendMessageW(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+    return POINT{r.left + 20, (r.top + r.bottom) / 2};
+  };
+  win32::LocationColumn& column = pane->locationColumn();
+  EXPECT_EQ(column.tipAt(cellPoint(2, 3)), rows[2].path);
+  EXPECT_EQ(column.tipAt(cellPoint(2, 0)), "") << "other columns have no such tip";
+
+  // The mouse resting on the cell: the tip window shows the path.
+  HWND tip = column.tipWindow();
+  ASSERT_NE(tip, nullptr);
+  POINT at = cellPoint(1, 3);
+  const LPARAM where = MAKELPARAM(at.x, at.y);
+  ClientToScreen(list, &at);
+  SetCursorPos(at.x, at.y);
+  SendMessageW(list, WM_MOUSEMOVE, 0, where);
+  SendMessageW(list, WM_MOUSEMOVE, 0, where);
+  ASSERT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
+  wchar_t text[512] = {};
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.lpszText = text;
+  ASSERT_TRUE(SendMessageW(tip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool)));
+  EXPECT_EQ(narrow(text), rows[1].path);
+  for (DWORD start = GetTickCount(); !IsWindowVisible(tip) && GetTickCount() - start < 3000;) {
+    pumpMessages();
+    Sleep(20);
+  }
+  EXPECT_TRUE(IsWindowVisible(tip)) << "the tip shows once the mouse rests";
+
+  // On a cell shown whole there is none.
+  SendMessageW(list, LVM_SETCOLUMNWIDTH, 3, MAKELPARAM(700, 0));
+  EXPECT_EQ(column.tipAt(cellPoint(1, 3)), "");
+  pane.reset();
+}
+
+TEST_F(PaneTest, EachRowShowsItsProgramsIconAndTheBoxesStayAsTheyWere) {
+  const std::string velmora = directoryPart(win32::programPath()) + "\\velmora.exe";
+  std::vector<Row> rows = {{"own", "t", velmora, "HKEY_CURRENT_USER\\Run", RowState::Live},
+                           {"same", "t", velmora, "HKEY_CURRENT_USER\\Run", RowState::Disabled},
+                           {"gone", "t", "C:\\nowhere\\missing.exe", "HKEY_CURRENT_USER\\Run", RowState::Live},
+                           {"none", "t", "", "HKEY_CURRENT_USER\\Run", RowState::Live}};
+  rows[0].program = velmora;
+  // The same file spelt otherwise is looked up once.
+  std::string upper = velmora;
+  for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  rows[1].program = upper;
+  rows[2].program = rows[2].data;
+  const int lookupsBefore = win32::ProgramIcons::session().lookups();
+  DialogAnswerer answerer([](HWND, const DialogAnswerer::Seen&) { return IDCANCEL; });
+  open(rows);
+  pumpMessages();
+
+  EXPECT_NE(GetWindowLongPtrW(list, GWL_STYLE) & LVS_SHAREIMAGELISTS, 0) << "the panes' shared list outlives each";
+  const auto icons = reinterpret_cast<HIMAGELIST>(SendMessageW(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+  ASSERT_NE(icons, nullptr);
+  const auto iconOf = [this](int row) {
+    LVITEMW item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    return item.iImage;
+  };
+  const int own = iconOf(0);
+  EXPECT_GE(own, 0);
+  EXPECT_LT(own, ImageList_GetImageCount(icons)) << "the index is one of the list's";
+  EXPECT_EQ(iconOf(1), own);
+  const int gone = iconOf(2);
+  EXPECT_TRUE(gone == I_IMAGENONE || (gone >= 0 && gone < ImageList_GetImageCount(icons)));
+  EXPECT_NE(gone, own) << "a missing program gets the generic icon, not another's";
+  EXPECT_EQ(iconOf(3), I_IMAGENONE) << "no program, no icon";
+  EXPECT_EQ(win32::ProgramIcons::session().lookups() - lookupsBefore, 2) << "one look-up a file, whatever its case";
+  EXPECT_TRUE(answerer.seen.empty()) << "no window told of the missing file";
+
+  // The boxes are the state images, as before.
+  EXPECT_NE(SendMessageW(list, LVM_GETIMAGELIST, LVSIL_STATE, 0), 0);
+  EXPECT_EQ(boxImage(list, 0), 2);
+  EXPECT_EQ(boxImage(list, 1), 1);
+  setBox(list, 0, 1);
+  EXPECT_EQ(boxImage(list, 0), 1);
+  EXPECT_EQ(family->operations(), std::vector<std::string>{"disable own"});
+
+  // On a monitor of another scale, the small icons of that scale.
+  for (const auto& [dpi, side] : {std::pair{144, 24}, std::pair{192, 32}, std::pair{96, 16}}) {
+    const win32::FontHandle font =
+        win32::rescaledFont(reinterpret_cast<HFONT>(SendMessageW(pane->hwnd(), WM_GETFONT, 0, 0)), 96, dpi);
+    pane->changeDpi(dpi, font.get());
+    pumpMessages();
+    const auto shown = reinterpret_cast<HIMAGELIST>(SendMessageW(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    int cx = 0, cy = 0;
+    ASSERT_TRUE(ImageList_GetIconSize(shown, &cx, &cy));
+    EXPECT_EQ(cx, side) << dpi;
+    EXPECT_GE(iconOf(0), 0) << dpi;
+    EXPECT_LT(iconOf(0), ImageList_GetImageCount(shown)) << dpi;
+  }
+  EXPECT_EQ(boxImage(list, 1), 1) << "the boxes kept through it all";
   pane.reset();
 }
 

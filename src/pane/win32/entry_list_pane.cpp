@@ -9,6 +9,7 @@
 
 #include "lang/win32/translate_win32.h"
 #include "dialogs/win32/pane_prompt.h"
+#include "pane/win32/program_icons.h"
 #include "platform/win32/clipboard.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/handles.h"
@@ -27,8 +28,20 @@ constexpr int kPublisherWidth = 180;
 constexpr int kStatusWidth = 240;
 constexpr int kSignedByWidth = 180;
 constexpr int kColumnCount = kRowColumns;
+// Reads the icons the list asked for (posted: runs after the paint).
+constexpr UINT kReadIcons = WM_APP + 51;
 // Space beside a button's text, each side, at 96 DPI.
 constexpr int kButtonPadding = 6;
+
+// The program icons of the Name column at `dpi`. Every pane shows the same
+// list (program_icons.h): LVS_SHAREIMAGELISTS keeps the list view from
+// destroying it. The check boxes are the state image list, which this
+// leaves as it is; a list view of shared lists may leave that one behind
+// when it goes: one small list a pane, and panes live for the session.
+void showIcons(HWND list, int dpi) {
+  SetWindowLongPtrW(list, GWL_STYLE, GetWindowLongPtrW(list, GWL_STYLE) | LVS_SHAREIMAGELISTS);
+  SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(ProgramIcons::session().listFor(dpi)));
+}
 
 // The buttons as wide as their translated texts need (never narrower than
 // the template made them), left to right: a longer text pushes the buttons
@@ -65,6 +78,17 @@ EntryListPane::EntryListPane(const Translator& translator, std::unique_ptr<Entry
   const auto describe = [this](Row& row) { family_->describe(row); };
   rows_.setDescriber(describe);
   filtered_.setDescriber(describe);
+  rows_.setLocationShown([this](const std::string& path) { return location_.shown(path); });
+  // An icon is read when its row is first shown, then remembered for the
+  // session: a start-up paints a screenful of rows, never all of them. Even
+  // those are read after the paint that asked (a few milliseconds a file
+  // under Wine), so the rows show at once and their icons a moment later.
+  rows_.setIcons([this](const std::string& file) {
+    if (const std::optional<int> index = ProgramIcons::session().remembered(file, dpi_)) return *index;
+    if (iconsWanted_.empty() && hwnd()) PostMessageW(hwnd(), kReadIcons, 0, 0);
+    iconsWanted_.insert(file);
+    return I_IMAGENONE;
+  });
 }
 
 EntryListPane::~EntryListPane() = default;
@@ -103,6 +127,8 @@ bool EntryListPane::onInit() {
   // of a cut cell as a tip, and columns the user can drag into his order.
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES | LVS_EX_LABELTIP | LVS_EX_HEADERDRAGDROP);
+  location_.attach(list, hwnd(), dpi_);
+  showIcons(list, dpi_);
   if (stored_.order.size() == static_cast<std::size_t>(kColumnCount)) {
     SendMessageW(list, LVM_SETCOLUMNORDERARRAY, static_cast<WPARAM>(kColumnCount),
                  reinterpret_cast<LPARAM>(stored_.order.data()));
@@ -148,6 +174,8 @@ void EntryListPane::changeDpi(int dpi, HFONT font) {
   const int from = dpi_;
   dpi_ = dpi;
   rescaleChildren(hwnd(), from, dpi, font);
+  location_.changeDpi(dpi);
+  showIcons(list, dpi);
   listStart_ = {rescale(listStart_.left, from, dpi), rescale(listStart_.top, from, dpi),
                 rescale(listStart_.right, from, dpi), rescale(listStart_.bottom, from, dpi)};
   listRightGap_ = rescale(listRightGap_, from, dpi);
@@ -365,6 +393,26 @@ bool EntryListPane::onCommand(int id, int, HWND) {
 
 std::optional<INT_PTR> EntryListPane::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
+    case kReadIcons: {
+      std::set<std::string> wanted;
+      wanted.swap(iconsWanted_);
+      for (const std::string& file : wanted) (void)ProgramIcons::session().indexOf(file, dpi_);
+      // The rows in view ask again, and now get them: only the icons'
+      // strip is painted again, not every cell.
+      if (HWND list = rows_.handle()) {
+        RECT icon{};
+        icon.left = LVIR_ICON;
+        const int top = static_cast<int>(SendMessageW(list, LVM_GETTOPINDEX, 0, 0));
+        RECT strip{};
+        GetClientRect(list, &strip);
+        if (SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(top), reinterpret_cast<LPARAM>(&icon))) {
+          strip.left = icon.left;
+          strip.right = icon.right;
+        }
+        InvalidateRect(list, &strip, FALSE);
+      }
+      return TRUE;
+    }
     case WM_SIZE:
       if (wp != SIZE_MINIMIZED) layout(LOWORD(lp), HIWORD(lp));
       return TRUE;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "lang/language_table.h"
@@ -15,6 +16,7 @@
 #include "pane/pane_layout.h"
 #include "pane/pane_logic.h"
 #include "pane/win32/list_view_rows.h"
+#include "pane/win32/location_column.h"
 #include "platform/win32/dialog.h"
 #include "platform/win32/handles.h"
 
@@ -66,6 +68,7 @@ class EntryListPane final : public Dialog {
   // can show what the list now holds.
   void setOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
   ListViewRows& rows() { return rows_; }
+  LocationColumn& locationColumn() { return location_; }
   void setLook(const PaneLook& look) { look_ = look; }
 
   // The DPI the pane's controls and columns are sized for: its monitor's
@@ -116,6 +119,8 @@ class EntryListPane final : public Dialog {
   std::unique_ptr<UserPrompt> prompt_;
   std::unique_ptr<EntryFamily> family_;
   ListViewRows rows_;
+  // Column 3's painting and tip.
+  LocationColumn location_{3};
   // What the family fills and reads: the rows shown under the filter.
   FilteredList filtered_{rows_, rows_};
   std::function<void()> onChange_;
@@ -128,6 +133,9 @@ class EntryListPane final : public Dialog {
   RECT listStart_{};
   int dpi_ = 96;
   PaneLayout stored_;
+  // The program files whose icons the list asked for while it painted and
+  // that are still to be read, after the paint.
+  std::set<std::string> iconsWanted_;
 };
 
 }  // namespace velmora::win32

@@ -48,7 +48,10 @@ void ListViewRows::setRows(std::vector<Row> rows) {
   for (int index : changed) setStateImage(list_, index, static_cast<int>(rows_[static_cast<std::size_t>(index)].state));
   int index = kept;
   for (; index < static_cast<int>(rows_.size()); ++index) {
-    if (insertCallbackRow(list_, index, static_cast<int>(rows_[static_cast<std::size_t>(index)].state)) < 0) break;
+    if (insertCallbackRow(list_, index, static_cast<int>(rows_[static_cast<std::size_t>(index)].state),
+                          static_cast<bool>(iconOf_)) < 0) {
+      break;
+    }
   }
   rows_.resize(static_cast<std::size_t>(index));  // what the list refused is not shown
   if (index > 0) SendMessageW(list_, LVM_ENSUREVISIBLE, 0, FALSE);
@@ -76,7 +79,21 @@ std::string ListViewRows::text(int index, int column) const {
   }
 }
 
-void ListViewRows::answer(NMLVDISPINFOW& request) const { answerText(request, text(request.item.iItem, request.item.iSubItem)); }
+void ListViewRows::answer(NMLVDISPINFOW& request) const {
+  LVITEMW& item = request.item;
+  if ((item.mask & LVIF_IMAGE) && item.iSubItem == 0) {
+    item.iImage = I_IMAGENONE;
+    if (iconOf_ && item.iItem >= 0 && item.iItem < static_cast<int>(rows_.size())) {
+      Row& r = rows_[static_cast<std::size_t>(item.iItem)];
+      if (describe_) describe_(r);
+      item.iImage = iconOf_(r.programFile);
+    }
+  }
+  if (!(item.mask & LVIF_TEXT)) return;
+  std::string shown = text(item.iItem, item.iSubItem);
+  if (item.iSubItem == 3 && locationShown_) shown = locationShown_(shown);
+  answerText(request, shown);
+}
 
 Row ListViewRows::row(int index) const {
   Row r;

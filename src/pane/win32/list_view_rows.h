@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "pane/entry_list.h"
@@ -20,6 +21,13 @@ class ListViewRows : public EntryList, public CheckBoxes {
   bool loading() const { return loading_; }
   // Completes a row's columns 4 to 6 when the list first shows them.
   void setDescriber(std::function<void(Row&)> describe) { describe_ = std::move(describe); }
+  // What the list is given for a Location cell it asks for (the path, or
+  // what is painted of it); unset, the path.
+  void setLocationShown(std::function<std::string(const std::string&)> shown) { locationShown_ = std::move(shown); }
+  // Rows filled from now on show an icon in the Name column: the image
+  // `iconOf` gives for the row's program file, asked when the list shows
+  // the row (the row is described first, as for columns 4 to 6).
+  void setIcons(std::function<int(const std::string&)> iconOf) { iconOf_ = std::move(iconOf); }
   // The list asks for a cell it shows (LVN_GETDISPINFOW): the rows' texts
   // are kept here, not copied into the list.
   void answer(NMLVDISPINFOW& request) const;
@@ -50,6 +58,8 @@ class ListViewRows : public EntryList, public CheckBoxes {
   // The texts of the rows in the list, in its order; completed when shown.
   mutable std::vector<Row> rows_;
   std::function<void(Row&)> describe_;
+  std::function<std::string(const std::string&)> locationShown_;
+  std::function<int(const std::string&)> iconOf_;
 };
 
 }  // namespace velmora::win32

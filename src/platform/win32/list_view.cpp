@@ -58,11 +58,15 @@ void insistOnStateImage(HWND list, int index, UINT state) {
 
 // Inserts a row with its first cell and state image (above zero); the new
 // index, or -1.
-int insertFirstCell(HWND list, int index, LPWSTR text, int stateImage) {
+int insertFirstCell(HWND list, int index, LPWSTR text, int stateImage, bool iconByCallback = false) {
   LVITEMW item{};
   item.mask = LVIF_TEXT;
   item.iItem = index;
   item.pszText = text;
+  if (iconByCallback) {
+    item.mask |= LVIF_IMAGE;
+    item.iImage = I_IMAGECALLBACK;
+  }
   if (stateImage > 0) {
     item.mask |= LVIF_STATE;
     item.stateMask = LVIS_STATEIMAGEMASK;
@@ -85,11 +89,11 @@ int insertRow(HWND list, int index, const std::vector<std::string>& cells, int s
   return at;
 }
 
-int insertCallbackRow(HWND list, int index, int stateImage) {
+int insertCallbackRow(HWND list, int index, int stateImage, bool iconToo) {
   // The other columns of a callback row are asked for too, never having been
   // set (Microsoft's own example of list-view items and subitems relies on
   // it): one message a row.
-  return insertFirstCell(list, index, LPSTR_TEXTCALLBACKW, stateImage);
+  return insertFirstCell(list, index, LPSTR_TEXTCALLBACKW, stateImage, iconToo);
 }
 
 void setStateImage(HWND list, int index, int stateImage) {

@@ -29,7 +29,9 @@ int insertRow(HWND list, int index, const std::vector<std::string>& cells, int s
 // Inserts a row at `index` whose cells the list asks its parent for
 // (LVN_GETDISPINFO) whenever it needs them; returns the index it got, or -1.
 // A long list is filled fast this way: no text is copied into the list.
-int insertCallbackRow(HWND list, int index, int stateImage);
+// With `iconToo` the row's icon (its image in the small image list) is
+// asked for the same way.
+int insertCallbackRow(HWND list, int index, int stateImage, bool iconToo = false);
 
 // Sets a row's state image (its check box).
 void setStateImage(HWND list, int index, int stateImage);
