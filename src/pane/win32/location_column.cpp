@@ -184,8 +184,11 @@ LRESULT CALLBACK LocationColumn::listProc(HWND list, UINT msg, WPARAM wp, LPARAM
       column->dropTool();
       break;
     case WM_NCDESTROY:
+      // The pane goes: the tip with it, while its handle is surely ours.
       RemoveWindowSubclass(list, listProc, kSubclassId);
       column->list_ = nullptr;
+      if (column->tip_) DestroyWindow(column->tip_);
+      column->tip_ = nullptr;
       break;
   }
   return DefSubclassProc(list, msg, wp, lp);
