@@ -866,6 +866,17 @@ TEST_F(PaneTest, EachRowShowsItsProgramsIconAndTheBoxesStayAsTheyWere) {
   DialogAnswerer answerer([](HWND, const DialogAnswerer::Seen&) { return IDCANCEL; });
   open(rows);
   pumpMessages();
+  // A row is described when its Publisher cell is shown, which asks for its
+  // icon; the icons are read after that paint.
+  for (int row = 0; row < 4; ++row) {
+    wchar_t text[256] = {};
+    LVITEMW cell{};
+    cell.iSubItem = 4;
+    cell.pszText = text;
+    cell.cchTextMax = 256;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+  }
+  pumpMessages();
 
   EXPECT_NE(GetWindowLongPtrW(list, GWL_STYLE) & LVS_SHAREIMAGELISTS, 0) << "the panes' shared list outlives each";
   const auto icons = reinterpret_cast<HIMAGELIST>(SendMessageW(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));

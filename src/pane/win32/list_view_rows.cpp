@@ -66,7 +66,12 @@ int ListViewRows::count() const {
 std::string ListViewRows::text(int index, int column) const {
   if (index < 0 || index >= static_cast<int>(rows_.size())) return {};
   Row& r = rows_[static_cast<std::size_t>(index)];
-  if (column >= 4 && describe_) describe_(r);
+  if (column >= 4 && describe_) {
+    describe_(r);
+    // Its program is known now: the icon is asked for (and read after the
+    // paint) if it never was.
+    if (iconOf_ && !r.programFile.empty()) (void)iconOf_(r.programFile);
+  }
   switch (column) {
     case 0: return r.name;
     case 1: return r.type;
@@ -84,9 +89,12 @@ void ListViewRows::answer(NMLVDISPINFOW& request) const {
   if ((item.mask & LVIF_IMAGE) && item.iSubItem == 0) {
     item.iImage = I_IMAGENONE;
     if (iconOf_ && item.iItem >= 0 && item.iItem < static_cast<int>(rows_.size())) {
-      Row& r = rows_[static_cast<std::size_t>(item.iItem)];
-      if (describe_) describe_(r);
-      item.iImage = iconOf_(r.programFile);
+      // Never described for its image alone: Wine's list asks for every
+      // row's image when a refill only sets boxes, and describing 32,000
+      // rows takes seconds. A row painted is described for its Publisher
+      // cell, which asks for the icon (text above).
+      const Row& r = rows_[static_cast<std::size_t>(item.iItem)];
+      if (!r.programFile.empty()) item.iImage = iconOf_(r.programFile);
     }
   }
   if (!(item.mask & LVIF_TEXT)) return;

@@ -38,7 +38,7 @@ class LocationColumn {
   HWND tipWindow() const { return tip_; }
 
  private:
-  static LRESULT CALLBACK listProc(HWND list, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
+  static LRESULT CALLBACK listProc(HWND list, UINT msg, WPARAM wp, LPARAM lp);
   // Forgets the shortened texts when the column's width or the list's font
   // changed since they were made: a resize, a new DPI or font.
   void checkMeasure();
@@ -48,6 +48,7 @@ class LocationColumn {
 
   int column_;
   HWND list_ = nullptr;
+  WNDPROC previous_ = nullptr;
   HWND tip_ = nullptr;
   int dpi_ = 96;
   int painting_ = 0;
