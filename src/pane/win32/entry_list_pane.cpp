@@ -79,6 +79,7 @@ EntryListPane::EntryListPane(const Translator& translator, std::unique_ptr<Entry
   rows_.setDescriber(describe);
   filtered_.setDescriber(describe);
   rows_.setLocationShown([this](const std::string& path) { return location_.shown(path); });
+  rows_.setPainting([this] { return location_.painting(); });
   // An icon is read when its row is first shown, then remembered for the
   // session: a start-up paints a screenful of rows, never all of them. Even
   // those are read after the paint that asked (a few milliseconds a file

@@ -89,11 +89,11 @@ void ListViewRows::answer(NMLVDISPINFOW& request) const {
   if ((item.mask & LVIF_IMAGE) && item.iSubItem == 0) {
     item.iImage = I_IMAGENONE;
     if (iconOf_ && item.iItem >= 0 && item.iItem < static_cast<int>(rows_.size())) {
-      // Never described for its image alone: Wine's list asks for every
-      // row's image when a refill only sets boxes, and describing 32,000
-      // rows takes seconds. A row painted is described for its Publisher
-      // cell, which asks for the icon (text above).
-      const Row& r = rows_[static_cast<std::size_t>(item.iItem)];
+      // Described for its image only while the list paints it: Wine's list
+      // asks for every row's image when a refill only sets boxes, and
+      // describing 32,000 rows takes seconds.
+      Row& r = rows_[static_cast<std::size_t>(item.iItem)];
+      if (r.programFile.empty() && describe_ && painting_ && painting_()) describe_(r);
       if (!r.programFile.empty()) item.iImage = iconOf_(r.programFile);
     }
   }

@@ -24,6 +24,8 @@ class ListViewRows : public EntryList, public CheckBoxes {
   // What the list is given for a Location cell it asks for (the path, or
   // what is painted of it); unset, the path.
   void setLocationShown(std::function<std::string(const std::string&)> shown) { locationShown_ = std::move(shown); }
+  // Whether the list is painting: a row painted is described for its icon.
+  void setPainting(std::function<bool()> painting) { painting_ = std::move(painting); }
   // Rows filled from now on show an icon in the Name column: the image
   // `iconOf` gives for the row's program file, asked when the list shows
   // the row (the row is described first, as for columns 4 to 6).
@@ -59,6 +61,7 @@ class ListViewRows : public EntryList, public CheckBoxes {
   mutable std::vector<Row> rows_;
   std::function<void(Row&)> describe_;
   std::function<std::string(const std::string&)> locationShown_;
+  std::function<bool()> painting_;
   std::function<int(const std::string&)> iconOf_;
 };
 

@@ -36,6 +36,8 @@ class LocationColumn {
   // Location cell there when it is painted shortened, "" otherwise.
   [[nodiscard]] std::string tipAt(POINT inList);
   HWND tipWindow() const { return tip_; }
+  // Whether the list is painting now (not a message from elsewhere).
+  [[nodiscard]] bool painting() const { return painting_ > 0; }
 
  private:
   static LRESULT CALLBACK listProc(HWND list, UINT msg, WPARAM wp, LPARAM lp);
