@@ -91,14 +91,8 @@ LinkStatus Win32ShellLinks::load(const ComScope& com, const std::string& path, C
 }
 
 LinkStatus Win32ShellLinks::resolve(const std::string& linkPath, std::string& target) {
-  ComScope com;
-  ComPtr<IShellLinkW> link;
-  const LinkStatus loaded = load(com, linkPath, link);
-  if (loaded != LinkStatus::Ok) return loaded;
-  std::wstring path;
-  const LinkStatus read = storedPath(link.get(), path);
-  if (read == LinkStatus::Ok) target = narrow(path);
-  return read;
+  std::string ignored;
+  return read(linkPath, target, ignored);
 }
 
 namespace {
