@@ -592,5 +592,40 @@ TEST_F(MsxmlStoreTest, ItemsOfEveryContainerAreListedAndAddsGoToTheFirst) {
   EXPECT_EQ(list(kRegistryRecords).size(), 1u);
 }
 
+
+// One reading lists every kind of a file; each kind keeps its own numbering
+// (an incomplete item counted), so a change made from that listing hits its
+// element, and the other kinds list right from the bytes the change wrote.
+TEST_F(MsxmlStoreTest, OneReadingListsEveryKindNumberedAsItsOwn) {
+  writeFile(file,
+            "<config><toolvelmora>"
+            "<disabledstartupfolderitem path=\"F\" valuename=\"s1\" valuedata=\"d\"/>"
+            "<disabledregistryitem path=\"p\" valuename=\"r1\" valuedata=\"d\"/>"
+            "<disabledstartupfolderitem path=\"F\" valuedata=\"no name\"/>"
+            "<disabledwininiitem path=\"W\" valuename=\"Load\" valuedata=\"w1\"/>"
+            "<disabledstartupfolderitem path=\"F\" valuename=\"s3\" valuedata=\"d\"/>"
+            "</toolvelmora></config>");
+  const auto names = [&](RecordKind kind) {
+    std::vector<StoredItem> out;
+    EXPECT_EQ(store.list(kind, out), StoreStatus::Ok);
+    std::string text;
+    for (const StoredItem& s : out) text += std::to_string(s.ordinal) + ":" + s.item.valuename + " ";
+    return text;
+  };
+  EXPECT_EQ(names(kStartupFolderRecords), "0:s1 2:s3 ");
+  EXPECT_EQ(names(kRegistryRecords), "0:r1 ");
+  EXPECT_EQ(names(kProgramListRecords), "0:Load ");
+  EXPECT_EQ(names(RecordKind{"disabledtaskitem"}), "");
+
+  std::vector<StoredItem> folder;
+  ASSERT_EQ(store.list(kStartupFolderRecords, folder), StoreStatus::Ok);
+  ASSERT_EQ(store.remove(kStartupFolderRecords, folder.at(1)), StoreStatus::Ok);
+  EXPECT_EQ(names(kStartupFolderRecords), "0:s1 ");
+  EXPECT_EQ(names(kRegistryRecords), "0:r1 ");
+  const std::string xml = readFile(file);
+  EXPECT_NE(xml.find("no name"), std::string::npos) << xml;
+  EXPECT_EQ(xml.find("s3"), std::string::npos) << xml;
+}
+
 }  // namespace
 }  // namespace velmora::testing

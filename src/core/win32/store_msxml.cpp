@@ -71,26 +71,48 @@ struct MsxmlStore::Edit {
   std::function<StoreStatus(IXMLDOMDocument* doc, std::vector<StoredItem>& records)> apply;
 };
 
+const std::vector<StoredItem>* MsxmlStore::Listing::of(RecordKind kind, const std::string& now) const {
+  if (bytes != now) return nullptr;
+  static const std::vector<StoredItem> kNone;
+  const auto known = kinds.find(kind.element);
+  return known != kinds.end() ? &known->second : everyKind ? &kNone : nullptr;
+}
+
 StoreStatus MsxmlStore::list(RecordKind kind, std::vector<StoredItem>& out) {
   // Only bytes that were the same before and after a reading are remembered,
   // so a listing served from memory is what reading the file now would give.
   const std::optional<std::string> before = readFileBytes(path_);
-  auto known = listings_.find(kind.element);
-  if (before && known != listings_.end() && known->second.bytes == *before) {
-    out = known->second.items;
-    return StoreStatus::Ok;
+  if (before) {
+    if (const std::vector<StoredItem>* known = kept_.of(kind, *before)) {
+      out = *known;
+      return StoreStatus::Ok;
+    }
   }
-  if (known != listings_.end()) listings_.erase(known);
+  if (!before || kept_.bytes != *before) kept_ = Listing{};
   if (!before) {
     if (presence(widen(path_)) != Presence::Missing) return StoreStatus::Unreadable;
     out.clear();  // no store yet: nothing disabled
     return StoreStatus::Ok;
   }
+  // Every family lists its own kind from the same file: one reading serves all.
+  ItemsByKind every;
+  const std::optional<StoreStatus> whole = readEveryKind(*before, every);
   std::vector<StoredItem> items;
-  if (const StoreStatus status = readStore(*before, kind, items); status != StoreStatus::Ok) return status;
+  if (whole) {
+    if (*whole != StoreStatus::Ok) return *whole;
+    if (auto listed = every.find(kind.element); listed != every.end()) items = listed->second;
+  } else if (const StoreStatus status = readStore(*before, kind, items); status != StoreStatus::Ok) {
+    return status;
+  }
   out = items;
   if (std::optional<std::string> after = readFileBytes(path_); after && *after == *before) {
-    listings_.insert_or_assign(std::string(kind.element), Listing{std::move(*after), std::move(items)});
+    kept_.bytes = std::move(*after);
+    if (whole) {
+      kept_.kinds = std::move(every);
+      kept_.everyKind = true;
+    } else {
+      kept_.kinds.insert_or_assign(std::string(kind.element), std::move(items));
+    }
   }
   return StoreStatus::Ok;
 }
@@ -109,9 +131,8 @@ StoreStatus MsxmlStore::change(RecordKind kind, const Edit& edit) {
   std::vector<StoredItem> records;
   if (const std::optional<std::string> before = readFileBytes(path_)) {
     if (!loadBytes(doc.get(), *before)) return StoreStatus::Unreadable;
-    const auto known = listings_.find(kind.element);
-    if (known != listings_.end() && known->second.bytes == *before) {
-      records = known->second.items;
+    if (const std::vector<StoredItem>* known = kept_.of(kind, *before)) {
+      records = *known;
     } else if (const StoreStatus read = readStore(*before, kind, records, doc.get()); read != StoreStatus::Ok) {
       return read;
     }
@@ -134,7 +155,9 @@ StoreStatus MsxmlStore::change(RecordKind kind, const Edit& edit) {
   if (!sameRecords(readBack, records)) return StoreStatus::Unreadable;
   const StoreStatus saved = storeStatusOf(writeFileAtomically(path_, *bytes));
   if (saved == StoreStatus::Ok) {
-    listings_.insert_or_assign(std::string(kind.element), Listing{std::move(*bytes), std::move(readBack)});
+    // The other kinds are read again from the new bytes when they are asked for.
+    kept_ = Listing{std::move(*bytes), {}, false};
+    kept_.kinds.emplace(std::string(kind.element), std::move(readBack));
   }
   return saved;
 }

@@ -29,11 +29,14 @@ class MsxmlStore : public DisabledEntryStore {
                                    const std::optional<std::string>& valuetype) override;
 
  private:
-  // The latest listing of each kind, with the file's bytes it came from: a
-  // refresh of an unchanged config.xml is not parsed again.
+  // The latest listings, with the file's bytes they came from: a refresh of
+  // an unchanged config.xml is not parsed again, nor is it for each kind when
+  // one reading listed them all (`everyKind`: a kind not kept has no items).
   struct Listing {
     std::string bytes;
-    std::vector<StoredItem> items;
+    std::map<std::string, std::vector<StoredItem>, std::less<>> kinds;
+    bool everyKind = false;
+    [[nodiscard]] const std::vector<StoredItem>* of(RecordKind kind, const std::string& now) const;
   };
   // A change to the document and to the records it must then list
   // (store_msxml.cpp).
@@ -41,7 +44,7 @@ class MsxmlStore : public DisabledEntryStore {
   StoreStatus change(RecordKind kind, const Edit& edit);
 
   std::string path_;
-  std::map<std::string, Listing, std::less<>> listings_;  // by element name
+  Listing kept_;
 };
 
 }  // namespace velmora::win32

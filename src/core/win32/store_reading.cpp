@@ -93,18 +93,18 @@ Quick attributes(IXmlReader* reader, std::vector<std::uint64_t>& seen, std::opti
   return Quick::Listed;
 }
 
-// The items `/config/toolvelmora/<element>` of the bytes, read with values
-// only when `values` (else at best LeftToMsxml).
-Quick quickListing(const std::string& bytes, RecordKind kind, bool values, std::vector<StoredItem>& out) {
+// The items `/config/toolvelmora/<element>` of the bytes, by element name:
+// of the one `element` named, or of every element when it is null. Read with
+// values only when `values` (else at best LeftToMsxml).
+Quick quickListing(const std::string& bytes, const std::wstring* element, bool values, ItemsByKind& out) {
   ComPtr<IXmlReader> reader = createXmlReader();
   ComPtr<IStream> stream = streamOf(bytes);
   if (!reader || !stream) return Quick::LeftToMsxml;
   if (FAILED(reader->SetInput(stream.as<IUnknown>(kIidUnknown).get()))) return Quick::LeftToMsxml;
-  const std::wstring element = widen(kind.element);
   std::vector<bool> open;  // one entry per open element: whether the path so far matches
   std::vector<std::uint64_t> seen;
-  std::vector<StoredItem> items;
-  std::size_t ordinal = 0;
+  ItemsByKind items;
+  std::map<std::wstring, std::size_t, std::less<>> ordinals;  // per element name
   bool rooted = false;
   XmlNodeType type = XmlNodeType_None;
   HRESULT hr = S_OK;
@@ -122,7 +122,8 @@ Quick quickListing(const std::string& bytes, RecordKind kind, bool values, std::
     const bool plain = name->plain();
     const bool config = name->local == L"config", container = name->local == L"toolvelmora";
     const std::size_t level = open.size();
-    const bool item = level == 2 && open[1] && plain && name->local == element;
+    const bool item = level == 2 && open[1] && plain && (!element || name->local == *element);
+    const std::wstring itemName = item ? std::wstring(name->local) : std::wstring();
     std::optional<DisabledItem> read;
     if (const Quick a = attributes(reader.get(), seen, item && values ? &read : nullptr); a != Quick::Listed) return a;
     bool matches = false;
@@ -134,7 +135,8 @@ Quick quickListing(const std::string& bytes, RecordKind kind, bool values, std::
       if (!plain) return Quick::NoStore;
       matches = true;
     } else if (item) {
-      if (read) items.push_back(StoredItem{ordinal, std::move(*read)});
+      std::size_t& ordinal = ordinals[itemName];
+      if (read) items[narrow(itemName)].push_back(StoredItem{ordinal, std::move(*read)});
       ++ordinal;
     }
     if (!empty) open.push_back(matches);
@@ -206,8 +208,18 @@ StoreStatus readStore(const std::string& bytes, RecordKind kind, std::vector<Sto
   // stops the whole program on some of it (an assertion) and goes round in
   // circles on more, where MSXML simply refuses it.
   if (plainXmlMarkup(bytes)) {
-    switch (quickListing(bytes, kind, !leftToMsxml(bytes), out)) {
-      case Quick::Listed: return StoreStatus::Ok;
+    const std::wstring element = widen(kind.element);
+    ItemsByKind items;
+    switch (quickListing(bytes, &element, !leftToMsxml(bytes), items)) {
+      case Quick::Listed: {
+        const auto listed = items.find(kind.element);
+        if (listed == items.end()) {
+          out.clear();
+        } else {
+          out = std::move(listed->second);
+        }
+        return StoreStatus::Ok;
+      }
       case Quick::NoStore: return StoreStatus::Unreadable;
       case Quick::LeftToMsxml: break;
     }
@@ -220,6 +232,17 @@ StoreStatus readStore(const std::string& bytes, RecordKind kind, std::vector<Sto
     loaded = own.get();
   }
   return msxmlListing(loaded, kind, out);
+}
+
+std::optional<StoreStatus> readEveryKind(const std::string& bytes, ItemsByKind& out) {
+  // What readStore would leave to MSXML is left to it, one kind at a time.
+  if (!plainXmlMarkup(bytes) || leftToMsxml(bytes)) return std::nullopt;
+  switch (quickListing(bytes, nullptr, true, out)) {
+    case Quick::Listed: return StoreStatus::Ok;
+    case Quick::NoStore: return StoreStatus::Unreadable;
+    case Quick::LeftToMsxml: break;
+  }
+  return std::nullopt;
 }
 
 }  // namespace velmora::win32
