@@ -1,6 +1,8 @@
 // The registry adapter against Wine's real registry, in the test prefix.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "contract/registry_contract.h"
 #include "core/locations.h"
 #include "core/text.h"
@@ -116,6 +118,39 @@ TEST(Win32Registry, ListsFromMemoryOnlyWhileTheKeyIsUnchanged) {
   ASSERT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str()), ERROR_SUCCESS);
   ASSERT_EQ(reg.setString(RootKey::CurrentUser, key.subkey(), "e", "five.exe", KeyCreation::CreateKey), RegStatus::Ok);
   EXPECT_EQ(listing(), "e=five.exe;");
+}
+
+// A key of thousands of values is read in ranges at once: every value comes
+// once, in the registry's order, with its own data, however the count
+// divides.
+TEST(Win32Registry, ListsAKeyOfThousandsOfValuesWholeAndInOrder) {
+  TestKey key;
+  win32::Win32Registry reg;
+  ASSERT_EQ(reg.setString(RootKey::CurrentUser, key.subkey(), "v00000", "C:\\p\\00000.exe", KeyCreation::CreateKey),
+            RegStatus::Ok);
+  HKEY h;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, win32::widen(key.subkey()).c_str(), 0, KEY_SET_VALUE, &h), ERROR_SUCCESS);
+  constexpr int kValues = 9001;
+  const auto name = [](int i) {
+    char text[16];
+    std::snprintf(text, sizeof text, "v%05d", i);
+    return std::string(text);
+  };
+  for (int i = 1; i < kValues; ++i) {
+    const std::wstring data = L"C:\\p\\" + win32::widen(name(i).substr(1)) + L".exe";
+    RegSetValueExW(h, win32::widen(name(i)).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                   static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+  }
+  RegCloseKey(h);
+
+  std::vector<RegValue> values;
+  ASSERT_EQ(reg.enumerateValues(RootKey::CurrentUser, key.subkey(), values), RegStatus::Ok);
+  ASSERT_EQ(values.size(), static_cast<std::size_t>(kValues));
+  for (int i = 0; i < kValues; ++i) {
+    const RegValue& v = values[static_cast<std::size_t>(i)];
+    ASSERT_EQ(v.name, name(i)) << "at " << i;
+    ASSERT_EQ(v.text, "C:\\p\\" + name(i).substr(1) + ".exe") << "at " << i;
+  }
 }
 
 TEST(Win32Registry, ReadsTheShellFoldersOfThePrefix) {

