@@ -302,7 +302,6 @@ void MainFrame::selectionChanged(const NMTREEVIEWW& change) {
   if (!host_.show(index)) return;
   // Every selection reloads the pane, so what it shows is current.
   forward(pane_command::kRefresh);
-  updateStatus();
 }
 
 HWND MainFrame::filterBox() const { return item(IDC_FILTER); }
@@ -359,9 +358,10 @@ void MainFrame::updateStatus() {
   SendMessageW(status_, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(widen(lastOutcome_).c_str()));
 }
 
+// The status bar follows: a pane tells after every command it takes
+// (setOnChange), and counting a long list's boxes costs a message a row.
 void MainFrame::forward(int id) {
   if (HWND pane = host_.visiblePane()) SendMessageW(pane, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
-  updateStatus();
 }
 
 void MainFrame::command(int id) {
