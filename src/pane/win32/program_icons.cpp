@@ -33,10 +33,23 @@ IconHandle extracted(const std::wstring& location, int index, int side) {
   return IconHandle(icon);
 }
 
+// A program's type shows the file's own icon, so one without is shown as
+// Windows shows it: the generic application.
+bool isProgram(const std::string& path) {
+  const std::string extension = asciiUpper(fileExtension(path));
+  return extension == ".EXE" || extension == ".COM";
+}
+
 // The icon Windows gives files of this name's type, without reading the file.
-IconHandle typeIcon(const std::wstring& path) {
+IconHandle typeIcon(const std::string& path, int side) {
+  // Asking the shell builds its own image lists first: under Wine 100 ms
+  // and 3 MB for the first missing program, where the generic application
+  // icon is the system's own.
+  if (isProgram(path)) {
+    return IconHandle(static_cast<HICON>(LoadImageW(nullptr, IDI_APPLICATION, IMAGE_ICON, side, side, LR_DEFAULTCOLOR)));
+  }
   SHFILEINFOW info{};
-  if (!SHGetFileInfoW(path.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+  if (!SHGetFileInfoW(widen(path).c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
                       SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES)) {
     return IconHandle();
   }
@@ -104,7 +117,7 @@ int ProgramIcons::indexOf(const std::string& path, int dpi) {
       if (const auto it = s.indices.find(type); it != s.indices.end()) {
         index = it->second;
       } else {
-        index = added(s, typeIcon(widen(path)));
+        index = added(s, typeIcon(path, side));
         s.indices.emplace(std::move(type), index);
       }
     }
