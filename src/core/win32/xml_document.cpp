@@ -159,11 +159,6 @@ ComPtr<IXMLDOMNodeList> selectAll(IXMLDOMNode* from, const std::wstring& path) {
   return list;
 }
 
-bool parsesWithRoot(const std::string& bytes, std::wstring_view root) {
-  auto doc = createDocument();
-  return doc && loadBytes(doc.get(), bytes) && hasRoot(doc.get(), root);
-}
-
 namespace {
 
 // A node's attributes in document order; false when one cannot be read.
@@ -280,6 +275,19 @@ Quick quickElements(const std::string& bytes, std::wstring_view root, std::wstri
 }
 
 }  // namespace
+
+bool parsesWithRoot(const std::string& bytes, std::wstring_view root) {
+  // As the next reading will read them: without starting MSXML where
+  // XmlLite is sure (a close that saves what it saw never needs it).
+  std::vector<XmlAttributes> none;
+  switch (quickElements(bytes, root, L"", none, nullptr)) {
+    case Quick::Loaded: return true;
+    case Quick::NotRoot: return false;
+    case Quick::LeftToMsxml: break;
+  }
+  auto doc = createDocument();
+  return doc && loadBytes(doc.get(), bytes) && hasRoot(doc.get(), root);
+}
 
 XmlFileState readXmlElements(const std::string& file, std::wstring_view root, std::wstring_view element,
                              std::vector<XmlAttributes>& out, XmlAttributes* rootAttributes) {
