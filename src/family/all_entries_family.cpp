@@ -78,52 +78,51 @@ ColumnWidths AllEntriesFamily::columnWidths() const {
   return widest;
 }
 
-void AllEntriesFamily::listDeferredPlacesNext() { completeNext_ = slowLeftOut_; }
-
 std::vector<Row> AllEntriesFamily::list() {
   const bool defer = std::exchange(deferNext_, false);
-  // Completing a listing that left the slow places out: its rows stand (the
-  // slow families come last in the table, so the order is a full listing's).
-  const bool complete = std::exchange(completeNext_, false) && std::exchange(slowLeftOut_, false);
-  std::vector<Row> rows;
-  if (complete) {
-    rows = std::move(withoutSlow_);
-    // What the fast families could not read still stands; "still being
-    // read" is answered now.
-    const std::string later = translator_.translate("_StatusReadingLater");
-    problems_.erase(std::remove(problems_.begin(), problems_.end(), later), problems_.end());
-  } else {
-    listedBy_.clear();
-    problems_.clear();
-  }
-  withoutSlow_.clear();
+  listedBy_.clear();
+  problems_.clear();
   slowLeftOut_ = false;
-  bool deferred = false;
+  std::vector<Row> rows;
   for (std::size_t i = 0; i < members_.size(); ++i) {
-    Member& m = members_[i];
-    if (complete && !m.descriptor->slowToList) continue;
-    if (defer && m.descriptor->slowToList) {
-      deferred = true;
+    if (defer && members_[i].descriptor->slowToList) {
+      slowLeftOut_ = true;
       continue;
     }
-    std::vector<Row> own = m.family->list();
-    // One family that cannot read its places hides nobody else's rows.
-    if (std::string problem = m.family->listingProblem(); !problem.empty()) problems_.push_back(std::move(problem));
-    rows.reserve(rows.size() + own.size());
-    const std::string* last = nullptr;
-    for (Row& row : own) {
-      // A family lists a place's rows together: one lookup per place, not per row.
-      if (!last || *last != row.path) listedBy_.try_emplace(row.path, i);
-      rows.push_back(std::move(row));
-      last = &rows.back().path;
-    }
+    listMember(i, rows);
   }
-  if (deferred) {
-    problems_.push_back(translator_.translate("_StatusReadingLater"));
-    withoutSlow_ = rows;
-    slowLeftOut_ = true;
+  if (slowLeftOut_) problems_.push_back(translator_.translate("_StatusReadingLater"));
+  return rows;
+}
+
+std::vector<Row> AllEntriesFamily::listDeferredPlaces() {
+  std::vector<Row> rows;
+  if (!std::exchange(slowLeftOut_, false)) return rows;
+  // What the fast families could not read still stands; "still being read"
+  // is answered now.
+  const std::string later = translator_.translate("_StatusReadingLater");
+  problems_.erase(std::remove(problems_.begin(), problems_.end(), later), problems_.end());
+  // The slow families come last in the table: after the rows shown, the
+  // order is a full listing's.
+  for (std::size_t i = 0; i < members_.size(); ++i) {
+    if (members_[i].descriptor->slowToList) listMember(i, rows);
   }
   return rows;
+}
+
+void AllEntriesFamily::listMember(std::size_t i, std::vector<Row>& rows) {
+  Member& m = members_[i];
+  std::vector<Row> own = m.family->list();
+  // One family that cannot read its places hides nobody else's rows.
+  if (std::string problem = m.family->listingProblem(); !problem.empty()) problems_.push_back(std::move(problem));
+  rows.reserve(rows.size() + own.size());
+  const std::string* last = nullptr;
+  for (Row& row : own) {
+    // A family lists a place's rows together: one lookup per place, not per row.
+    if (!last || *last != row.path) listedBy_.try_emplace(row.path, i);
+    rows.push_back(std::move(row));
+    last = &rows.back().path;
+  }
 }
 
 std::string AllEntriesFamily::listingProblem() const {

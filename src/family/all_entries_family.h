@@ -33,7 +33,7 @@ class AllEntriesFamily final : public EntryFamily {
   const FamilyTraits& traitsFor(const EntryRef& entry) const override;
   FamilyAbilities abilitiesFor(const EntryRef& entry) const override;
   bool deferSlowPlaces() override;
-  void listDeferredPlacesNext() override;
+  std::vector<Row> listDeferredPlaces() override;
   ColumnWidths columnWidths() const override;
 
   std::vector<Row> list() override;
@@ -72,6 +72,10 @@ class AllEntriesFamily final : public EntryFamily {
   // The result of an entry no family owns: nothing done.
   static OperationResult nobody();
 
+  // Lists member `i` after `rows`, noting which places it listed and what
+  // it could not read.
+  void listMember(std::size_t i, std::vector<Row>& rows);
+
   std::shared_ptr<const FamilyTable> table_;
   const Translator& translator_;
   std::vector<Member> members_;
@@ -79,11 +83,8 @@ class AllEntriesFamily final : public EntryFamily {
   // be read.
   std::map<std::string, std::size_t> listedBy_;
   std::vector<std::string> problems_;
-  // The rows of a listing that left the slow places out, kept only until
-  // the listing that adds them.
-  std::vector<Row> withoutSlow_;
+  // The latest listing left the slow places out; they are still to come.
   bool slowLeftOut_ = false;
-  bool completeNext_ = false;
   bool deferNext_ = false;
 };
 

@@ -77,10 +77,10 @@ class EntryFamily {
   // can show its rows at once and list again for the rest; listingProblem
   // says that part is still to come. False when nothing is left out.
   virtual bool deferSlowPlaces() { return false; }
-  // The next listing, right after one that left the slow places out, reads
-  // only those and keeps the rest as just listed (reading every place
-  // twice at start-up doubled its cost).
-  virtual void listDeferredPlacesNext() {}
+  // The rows of the slow places the latest listing left out, to be shown
+  // after its rows, which stand (reading every place twice at start-up
+  // doubled its cost); none when nothing was left out.
+  virtual std::vector<Row> listDeferredPlaces() { return {}; }
   // At 96 DPI.
   virtual ColumnWidths columnWidths() const = 0;
 

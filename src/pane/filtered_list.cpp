@@ -1,6 +1,7 @@
 #include "pane/filtered_list.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "core/text.h"
 
@@ -17,6 +18,13 @@ bool rowMatches(const Row& row, std::string_view filter) {
 void FilteredList::setRows(std::vector<Row> rows) {
   all_ = std::move(rows);
   apply();
+}
+
+void FilteredList::appendRows(std::vector<Row> rows) {
+  if (rows.empty()) return;
+  // After the rows there: the indices of those shown still name them.
+  all_.insert(all_.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+  reapply();
 }
 
 RowState FilteredList::shownState(int index) const {

@@ -57,6 +57,11 @@ class FilteredList : public EntryList {
   [[nodiscard]] bool showingOnlyNew() const { return onlyNew_; }
   [[nodiscard]] RowCounts counts() const;
 
+  // Adds rows after those set, shown as the filter and sort say; every row
+  // shown keeps its box as the user left it, and the selected row stays
+  // selected.
+  void appendRows(std::vector<Row> rows);
+
   // EntryList
   void setRows(std::vector<Row> rows) override;
   [[nodiscard]] int count() const override { return shown_.count(); }

@@ -89,6 +89,31 @@ TEST(FilteredList, ShowsMatchingRowsAcrossRefillsAndCountsThem) {
 
 // Publisher and status are completed only when something looks at them: a
 // filter matches against them, so it completes every row it tries.
+// Rows added after a listing (the places it left out) take their place in
+// the order shown and under the filter; what the user did meanwhile stands.
+TEST(FilteredList, RowsAddedLaterAreSortedAndFilteredAndKeepTheUsersBoxesAndSelection) {
+  FakeList shown;
+  FakeBoxes boxes(shown);
+  FilteredList list(shown, boxes);
+  list.setSort({0, false});
+  list.setFilter("\\apps\\");
+  list.setRows({row("Steam", "C:\\apps\\steam.exe"), row("Teams", "C:\\apps\\t.exe"), row("Zoom", "C:\\z.exe")});
+  ASSERT_EQ(names(shown), (std::vector<std::string>{"Steam", "Teams"}));
+  boxes.check(1, RowState::Disabled);  // the user turned Teams off
+  list.select(0);
+
+  list.appendRows({row("Edge", "C:\\apps\\e.exe"), row("Skype", "C:\\s.exe"), row("Updater", "C:\\apps\\u.exe")});
+  EXPECT_EQ(names(shown), (std::vector<std::string>{"Edge", "Steam", "Teams", "Updater"}));
+  EXPECT_EQ(shown.rows.at(2).state, RowState::Disabled) << "the box the user set";
+  EXPECT_EQ(shown.selection, 1) << "Steam stays selected";
+  const RowCounts c = list.counts();
+  EXPECT_EQ(c.total, 6);
+  EXPECT_EQ(c.shown, 4);
+  EXPECT_EQ(c.disabled, 1);
+  list.setFilter("");
+  EXPECT_EQ(names(shown), (std::vector<std::string>{"Edge", "Skype", "Steam", "Teams", "Updater", "Zoom"}));
+}
+
 TEST(FilteredList, AFilterCompletesTheRowsItMatchesAgainst) {
   FakeList shown;
   FakeBoxes boxes(shown);

@@ -62,8 +62,8 @@ POINT workspaceOffset(const RECT& rect) {
   return POINT{info.rcWork.left - info.rcMonitor.left, info.rcWork.top - info.rcMonitor.top};
 }
 
-// Posted at start: the start pane lists again, now with what it left out
-// to show its window at once (wParam: the node).
+// Posted at start: the start pane adds the rows of what it left out to show
+// its window at once (wParam: the node).
 constexpr UINT kListSlowPlaces = WM_APP + 41;
 }  // namespace
 
@@ -463,10 +463,7 @@ std::optional<INT_PTR> MainFrame::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       return std::nullopt;
     case kListSlowPlaces:
-      if (host_.visibleIndex() == static_cast<int>(wp)) {
-        pane(static_cast<int>(wp)).family().listDeferredPlacesNext();
-        forward(pane_command::kRefresh);
-      }
+      if (host_.visibleIndex() == static_cast<int>(wp)) pane(static_cast<int>(wp)).addDeferredRows();
       return TRUE;
     case WM_DESTROY:
       unregister();

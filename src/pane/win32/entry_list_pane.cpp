@@ -94,6 +94,11 @@ EntryListPane::EntryListPane(const Translator& translator, std::unique_ptr<Entry
 
 EntryListPane::~EntryListPane() = default;
 
+void EntryListPane::addDeferredRows() {
+  filtered_.appendRows(family_->listDeferredPlaces());
+  if (onChange_) onChange_();
+}
+
 HWND EntryListPane::create(HINSTANCE instance, HWND parent) {
   instance_ = instance;
   keys_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_PANEACCEL));

@@ -41,6 +41,9 @@ class EntryListPane final : public Dialog {
   HWND create(HINSTANCE instance, HWND parent);
 
   EntryFamily& family() { return *family_; }
+  // Shows, after its rows, those of the places the family's latest listing
+  // left out (EntryFamily::deferSlowPlaces).
+  void addDeferredRows();
   // Shows only the rows where some column contains `text` (ignoring case),
   // now and after every refill, until it is set to "".
   void setFilter(const std::string& text) { filtered_.setFilter(text); }
