@@ -6,6 +6,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -136,21 +137,31 @@ LSTATUS readValues(HKEY key, std::vector<RegValue>& out) {
   std::vector<std::vector<RegValue>> parts(readers);
   std::vector<LSTATUS> statuses(readers, ERROR_SUCCESS);
   const DWORD share = stamp.values / readers;
+  const auto readRange = [&](DWORD r) {
+    const DWORD first = r * share;
+    // The last range runs to the end, however many values there are by then.
+    const std::optional<DWORD> end = r + 1 < readers ? std::optional<DWORD>(first + share) : std::nullopt;
+    statuses[r] = readValueRange(key, stamp, first, end, parts[r]);
+  };
   {
     std::vector<std::thread> others;
+    std::vector<DWORD> here{0};
     for (DWORD r = 1; r < readers; ++r) {
-      const DWORD first = r * share;
-      // The last range runs to the end, however many values there are by then.
-      const std::optional<DWORD> end = r + 1 < readers ? std::optional<DWORD>(first + share) : std::nullopt;
-      others.emplace_back([&, r, first, end] { statuses[r] = readValueRange(key, stamp, first, end, parts[r]); });
+      // A thread the system will not start leaves its range to this one.
+      try {
+        others.emplace_back(readRange, r);
+      } catch (const std::system_error&) {
+        here.push_back(r);
+      }
     }
-    statuses[0] = readValueRange(key, stamp, 0, share, parts[0]);
+    for (const DWORD r : here) readRange(r);
     for (std::thread& t : others) t.join();
   }
   // A value added or deleted meanwhile moved the others' indices under the
   // ranges: the key is read again in one go.
   KeyStamp after;
-  if (stampOf(key, after) != ERROR_SUCCESS || !(after == stamp)) return readValueRange(key, after, 0, std::nullopt, out);
+  if (const LSTATUS now = stampOf(key, after); now != ERROR_SUCCESS) return now;
+  if (!(after == stamp)) return readValueRange(key, after, 0, std::nullopt, out);
   for (const LSTATUS st : statuses) {
     if (st != ERROR_SUCCESS) return st;
   }
