@@ -3,11 +3,13 @@
 # own, seeded with demo startup entries. On $DISPLAY when there is one;
 # otherwise under Xvfb, where it writes a screenshot of the window and closes
 # the program.
-set -euo pipefail
+set -Eeuo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMORA_BUILD:-$root/build}
 shot=${VELMORA_SCREENSHOT:-$build/velmora-screenshot.png}
 say() { echo "run: $*"; }
+# Every step that fails says which it was; nothing ends the script silently.
+trap 'rc=$?; echo "run: failed (exit $rc) at line $LINENO: $BASH_COMMAND" >&2' ERR
 
 "$root/scripts/deps.sh"
 say "building the release velmora.exe (build/release-win)..."
@@ -15,9 +17,7 @@ exe=$("$root/scripts/build-release.sh")
 
 export WINEPREFIX="$build/run-prefix"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver64
-[ -x "$wineserver" ] || wineserver=/usr/lib/wine/wineserver
+source "$root/scripts/wine-prefix.sh"
 
 headless=0
 if [ -z "${DISPLAY:-}" ]; then
@@ -47,9 +47,9 @@ say "seeding demo startup entries..."
 "$root/scripts/seed-demo.sh" "$app"
 
 # Starting the prefix runs and empties RunOnce: start it first and keep it
-# up, then seed RunOnce, so the program finds the values there.
-"$wineserver" -p60 </dev/null >/dev/null 2>&1
-"$wine" cmd /c exit </dev/null >/dev/null 2>&1
+# up, then seed RunOnce, so the program finds the values there. Velmora
+# closed a moment ago leaves the server up: that is no failure.
+start_wine_prefix 60
 # VELMORA_DPI=144 (or 120, 192, ...) starts the program as on a screen of
 # that scale, through the prefix's LogPixels; 96 otherwise, so a scale set
 # by an earlier run does not stay. Wine reads it when a program starts.

@@ -33,7 +33,9 @@ struct FolderEntry {
   std::uint32_t attributes = 0;
 };
 
-// Every call leaves its output untouched unless it returns Ok.
+// Every call leaves its output untouched unless it returns Ok. A read-only
+// file is removed and replaced as any other (the port clears the bit
+// itself); a copy or a move keeps its source's attributes.
 class FolderPort {
  public:
   FolderPort() = default;

@@ -56,7 +56,10 @@ std::vector<ScannedFile> folderScan(FolderPort& folders, std::string_view folder
   std::vector<FolderEntry> entries;
   if (folders.list(base, entries) != FileStatus::Ok) return files;
   for (const auto& e : entries) {
-    if (e.attributes & (kAttrReadOnly | kAttrHidden | kAttrSystem)) continue;
+    // Windows starts a read-only file as any other (installers and copied
+    // media leave the bit set); hidden and system files (desktop.ini) are
+    // the folder's own.
+    if (e.attributes & (kAttrHidden | kAttrSystem)) continue;
     if (e.attributes & kAttrDirectory) continue;
     files.push_back({e.name, base + "\\" + e.name});
   }

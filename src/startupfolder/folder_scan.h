@@ -38,8 +38,9 @@ struct ScannedFile {
   std::string fullPath;  // entryPath(folder, name)
 };
 
-// The files of a folder in the file system's order. Read-only, hidden and
-// system entries and every folder are skipped; subfolders are not entered.
+// The files of a folder in the file system's order, read-only ones too.
+// Hidden and system entries and every folder are skipped; subfolders are
+// not entered.
 // An empty folder path gives nothing: it must never become the drive root.
 std::vector<ScannedFile> folderScan(FolderPort& folders, std::string_view folder);
 

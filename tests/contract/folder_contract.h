@@ -100,6 +100,33 @@ TYPED_TEST_P(FolderContract, AHiddenFileStaysHiddenWhenMovedUntilShownAgain) {
   EXPECT_EQ(this->fs().setVisibility(this->at("missing.lnk"), Visibility::Hidden), FileStatus::NotFound);
 }
 
+// Windows starts a read-only startup file as any other, so the port handles
+// one as any other: it is copied with its mark (a Disable's copy, and what an
+// Enable puts back from it), replaced and removed.
+TYPED_TEST_P(FolderContract, AReadOnlyFileIsCopiedWithItsMarkReplacedAndRemoved) {
+  const auto readOnly = [this](const std::string& name) {
+    std::vector<FolderEntry> entries;
+    EXPECT_EQ(this->fs().list(this->env.base(), entries), FileStatus::Ok);
+    const FolderEntry* e = this->listed(entries, name);
+    return e && (e->attributes & kAttrReadOnly) != 0;
+  };
+  this->env.put(this->at("kept.lnk"), "kept", kAttrReadOnly);
+  this->env.put(this->at("other.lnk"), "other", 0);
+  ASSERT_EQ(this->fs().copyFile(this->at("kept.lnk"), this->at("kept.copy"), IfExists::Replace), FileStatus::Ok);
+  EXPECT_TRUE(readOnly("kept.copy"));
+  ASSERT_EQ(this->fs().removeFile(this->at("kept.lnk")), FileStatus::Ok);
+  EXPECT_FALSE(this->fs().exists(this->at("kept.lnk")));
+  ASSERT_EQ(this->fs().copyFile(this->at("kept.copy"), this->at("kept.lnk"), IfExists::Fail), FileStatus::Ok);
+  EXPECT_TRUE(readOnly("kept.lnk")) << "put back as it was";
+  EXPECT_EQ(this->env.bytes(this->at("kept.lnk")), "kept");
+  ASSERT_EQ(this->fs().copyFile(this->at("other.lnk"), this->at("kept.copy"), IfExists::Replace), FileStatus::Ok);
+  EXPECT_EQ(this->env.bytes(this->at("kept.copy")), "other");
+  ASSERT_EQ(this->fs().moveFile(this->at("kept.copy"), this->at("kept.lnk"), IfExists::Replace), FileStatus::Ok);
+  EXPECT_EQ(this->env.bytes(this->at("kept.lnk")), "other");
+  ASSERT_EQ(this->fs().removeFile(this->at("kept.lnk")), FileStatus::Ok);
+  ASSERT_EQ(this->fs().removeFile(this->at("other.lnk")), FileStatus::Ok);
+}
+
 TYPED_TEST_P(FolderContract, MakesMissingFoldersWithTheirParents) {
   ASSERT_EQ(this->fs().makeFolder(this->at("One\\Two")), FileStatus::Ok);
   ASSERT_EQ(this->fs().makeFolder(this->at("One\\Two")), FileStatus::Ok) << "an existing folder is fine";
@@ -148,6 +175,7 @@ TYPED_TEST_P(FolderContract, LinksAreNotWrittenWhereTheFileSystemRefuses) {
 }
 
 REGISTER_TYPED_TEST_SUITE_P(FolderContract, ListsFilesAndFoldersWithTheirAttributes,
+                            AReadOnlyFileIsCopiedWithItsMarkReplacedAndRemoved,
                             MissingFilesAndFoldersAreNotFound, CopiesAreExactAndReplaceOnlyWhenAsked,
                             MovesReplaceAndTakeTheSourceAway, AHiddenFileStaysHiddenWhenMovedUntilShownAgain,
                             MakesMissingFoldersWithTheirParents,

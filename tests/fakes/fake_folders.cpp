@@ -111,7 +111,8 @@ FileStatus FakeFolders::removeFile(const std::string& path) {
   auto e = std::find_if(entries.begin(), entries.end(),
                         [&](const Entry& x) { return equalsIgnoreCase(x.name, nameOf(path)); });
   if (e == entries.end()) return FileStatus::NotFound;
-  if (e->folder || denyDelete_.count(fold(path)) || (e->attributes & kAttrReadOnly)) return FileStatus::AccessDenied;
+  // A read-only file goes as any other: the port clears the mark itself.
+  if (e->folder || denyDelete_.count(fold(path))) return FileStatus::AccessDenied;
   entries.erase(e);
   ++deletions;
   return FileStatus::Ok;
@@ -135,7 +136,6 @@ FileStatus FakeFolders::place(const std::string& path, const std::string& bytes,
   if (Entry* e = find(path)) {
     if (e->folder) return FileStatus::AccessDenied;
     if (!replace) return FileStatus::Exists;
-    if (e->attributes & kAttrReadOnly) return FileStatus::AccessDenied;
     if (!overHidden && (e->attributes & (kAttrHidden | kAttrSystem))) return FileStatus::AccessDenied;
     e->bytes = bytes;
   } else {
@@ -150,7 +150,11 @@ FileStatus FakeFolders::copyFile(const std::string& from, const std::string& to,
   const Entry* source = find(from);
   if (!source || source->folder) return FileStatus::NotFound;
   const std::string copy = source->bytes;
-  return write(to, copy, ifExists == IfExists::Replace);
+  const std::uint32_t attributes = source->attributes;
+  const FileStatus written = write(to, copy, ifExists == IfExists::Replace);
+  // As CopyFile does: the copy has its source's attributes.
+  if (written == FileStatus::Ok) find(to)->attributes = attributes;
+  return written;
 }
 
 FileStatus FakeFolders::moveFile(const std::string& from, const std::string& to, IfExists ifExists) {

@@ -44,7 +44,8 @@ class FakeFolders : public FolderPort {
 
   // Writes a file as the adapters do: fails for a missing folder, a refused
   // name or a folder that refuses writes, and will not write over a hidden
-  // or system file (as CopyFile and CreateFile's CREATE_ALWAYS refuse to).
+  // or system file (as CopyFile and CreateFile's CREATE_ALWAYS refuse to); a
+  // read-only one is replaced, as the adapter clears its mark.
   [[nodiscard]] FileStatus write(const std::string& path, const std::string& bytes, bool replace);
 
   // Fault injection.

@@ -78,7 +78,9 @@ TEST(DisabledCopies, NamedFromFolderAndNameIgnoringCase) {
   EXPECT_EQ(disabledCopyPath("C:\\Velmora", "C:\\Startup", "Backup.lnk"), "C:\\Velmora\\Disabled\\" + name);
 }
 
-TEST(FolderScan, SkipsReadOnlyHiddenSystemEntriesAndFolders) {
+// Windows starts a read-only file from a startup folder: it is listed.
+// Hidden and system files (desktop.ini) are the folder's own.
+TEST(FolderScan, ListsReadOnlyFilesAndSkipsHiddenSystemEntriesAndFolders) {
   FakeFolders fs;
   fs.put("C:\\S\\plain.lnk", "x");
   fs.put("C:\\S\\readonly.lnk", "x", kAttrReadOnly);
@@ -89,10 +91,11 @@ TEST(FolderScan, SkipsReadOnlyHiddenSystemEntriesAndFolders) {
   fs.put("C:\\S\\Sub\\inner.lnk", "x");
   fs.put("C:\\S\\run.bat", "x", 0x20);  // archive bit alone does not matter
   const auto files = folderScan(fs, "C:\\S\\");
-  ASSERT_EQ(files.size(), 2u);
+  ASSERT_EQ(files.size(), 3u);
   EXPECT_EQ(files[0].name, "plain.lnk");
   EXPECT_EQ(files[0].fullPath, "C:\\S\\plain.lnk");
-  EXPECT_EQ(files[1].name, "run.bat");
+  EXPECT_EQ(files[1].name, "readonly.lnk");
+  EXPECT_EQ(files[2].name, "run.bat");
   EXPECT_TRUE(folderScan(fs, "C:\\Missing").empty());
 }
 

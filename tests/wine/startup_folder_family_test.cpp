@@ -219,11 +219,12 @@ TEST_F(RealStartupFolders, ListsEachFolderDisabledFirstAndSkipsWhatWindowsDoesNo
   }
   const std::vector<std::string> expected = {
       "Old.lnk|C:\\Old\\old.exe|common|disabled", "Tool.lnk|C:\\Tools\\tool.exe|common|live",
-      "sync.bat||common|live",  // not a shortcut: listed with empty data
+      "locked.lnk||common|live",  // read-only: Windows starts it all the same
+      "sync.bat||common|live",    // not a shortcut: listed with empty data
       "Chat.lnk|C:\\Chat\\chat.exe|user|disabled", "Mail.lnk|C:\\Mail\\mail.exe|user|live"};
   // Within a folder the files come in the file system's own order.
   ASSERT_EQ(seen.size(), expected.size());
-  std::sort(seen.begin() + 1, seen.begin() + 3);
+  std::sort(seen.begin() + 1, seen.begin() + 4);
   EXPECT_EQ(seen, expected);
   SetFileAttributesW(widen(common.file("locked.lnk")).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
@@ -239,6 +240,28 @@ TEST_F(RealStartupFolders, DisableThenEnableGivesBackTheSameShortcut) {
 TEST_F(RealStartupFolders, DisableThenEnableGivesBackABatchFile) {
   writeFile(common.file("sync.bat"), "@echo off\r\nstart sync.exe\r\n");
   roundTrip(common.path(), "sync.bat");
+}
+
+// Installers and copied media leave startup files read-only; Windows starts
+// them, so they are disabled and enabled as any other: the kept copy has
+// the file's attributes and the file comes back with them.
+TEST_F(RealStartupFolders, DisableThenEnableGivesBackAReadOnlyFileReadOnly) {
+  const std::string path = user.file("Vendor Tray.lnk");
+  writeLink(path, {"C:\\Vendor\\tray.exe", "/background", "", "", ""});
+  const DWORD attributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE;
+  ASSERT_TRUE(SetFileAttributesW(widen(path).c_str(), attributes));
+  const std::string copy = disabledCopyPath(program.path(), user.path(), "Vendor Tray.lnk");
+  driver.list();
+  ASSERT_TRUE(clickBox(rowNamed("Vendor Tray.lnk", RowState::Live))) << (prompt.messages.empty() ? "" : prompt.messages[0]);
+  EXPECT_FALSE(exists(path));
+  EXPECT_EQ(GetFileAttributesW(widen(copy).c_str()) & FILE_ATTRIBUTE_READONLY, DWORD{FILE_ATTRIBUTE_READONLY});
+  driver.list();
+  ASSERT_TRUE(clickBox(rowNamed("Vendor Tray.lnk", RowState::Disabled))) << (prompt.messages.empty() ? "" : prompt.messages[0]);
+  EXPECT_EQ(GetFileAttributesW(widen(path).c_str()) & attributes, attributes) << "its attributes came back";
+  EXPECT_EQ(readLink(path).arguments, "/background");
+  EXPECT_FALSE(exists(copy)) << "the read-only copy went once the file was back";
+  EXPECT_TRUE(prompt.messages.empty());
+  SetFileAttributesW(widen(path).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 // The user agreed to replace a live file of the same name; when config.xml

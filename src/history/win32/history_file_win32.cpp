@@ -24,6 +24,7 @@ HistoryStatus Win32HistoryFile::write(const std::vector<HistoryRecord>& records)
   return writeFileAtomically(path_, bytes) == FileWrite::Written ? HistoryStatus::Ok : HistoryStatus::WriteFailed;
 }
 
-void Win32HistoryFile::removeFile(const std::string& path) { DeleteFileW(widen(path).c_str()); }
+// A copy of a read-only file is read-only too; it goes all the same.
+void Win32HistoryFile::removeFile(const std::string& path) { (void)deleteFileEvenReadOnly(widen(path)); }
 
 }  // namespace velmora::win32

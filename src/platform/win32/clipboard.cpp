@@ -3,13 +3,19 @@
 #include <cstring>
 #include <utility>
 
+#include "core/retry.h"
+
 namespace velmora::win32 {
 namespace {
 
-// Open for the scope; closed whatever happens between.
+// Open for the scope; closed whatever happens between. Another program
+// that holds the clipboard for a moment (clipboard history, a remote
+// desktop reading what was copied) is waited for briefly.
 class OpenClipboardScope {
  public:
-  explicit OpenClipboardScope(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
+  explicit OpenClipboardScope(HWND owner)
+      : open_(retryBriefly([owner] { return OpenClipboard(owner) != FALSE; }, [](bool open) { return !open; },
+                           [](unsigned ms) { Sleep(ms); })) {}
   ~OpenClipboardScope() {
     if (open_) CloseClipboard();
   }

@@ -8,7 +8,7 @@ namespace velmora::win32 {
 
 // Replaces the clipboard's contents with `text` (CF_UNICODETEXT), owned by
 // `owner`. False when the clipboard could not be opened (another program
-// holds it) or the memory not had; the clipboard is then left as it was,
+// held it for longer than about a second) or the memory not had; the clipboard is then left as it was,
 // or empty when only the last step failed.
 [[nodiscard]] bool putClipboardText(HWND owner, const std::wstring& text);
 

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "core/retry.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/known_folders.h"
 #include "platform/win32/wide.h"
@@ -69,7 +70,11 @@ FileWrite writeFileAtomically(const std::string& path, std::string_view bytes) {
       return FileWrite::Failed;
     }
   }
-  if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  // An antivirus or sync client reading the old file holds it for a moment:
+  // the replace is tried again briefly before it counts as failed.
+  if (!retryWhileHeld([&] { return MoveFileExW(temporary.c_str(), target.c_str(),
+                                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE; },
+                      replaceHeldByAnother)) {
     DeleteFileW(temporary.c_str());
     return FileWrite::Failed;
   }
@@ -153,6 +158,43 @@ void makeDataFolders(const ProgramFiles& files) {
 
 bool fileExists(const std::string& path) {
   return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool heldByAnother(unsigned long error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
+
+bool replaceHeldByAnother(unsigned long error) { return heldByAnother(error) || error == ERROR_ACCESS_DENIED; }
+
+bool retryWhileHeld(const std::function<bool()>& step, bool (*transient)(unsigned long)) {
+  DWORD error = ERROR_SUCCESS;
+  const bool done = retryBriefly(
+      [&] {
+        const bool ok = step();
+        error = ok ? ERROR_SUCCESS : GetLastError();
+        return ok;
+      },
+      [&](bool ok) { return !ok && transient(error); }, [](unsigned ms) { Sleep(ms); });
+  SetLastError(error);
+  return done;
+}
+
+void unmarkReadOnly(const std::wstring& path, unsigned long& restore) {
+  restore = INVALID_FILE_ATTRIBUTES;
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) return;
+  // NORMAL is valid only alone, and zero would mean "leave as is".
+  DWORD cleared = attributes & ~DWORD{FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_NORMAL};
+  if (cleared == 0) cleared = FILE_ATTRIBUTE_NORMAL;
+  if (SetFileAttributesW(path.c_str(), cleared)) restore = attributes;
+}
+
+bool deleteFileEvenReadOnly(const std::wstring& path) {
+  DWORD restore = INVALID_FILE_ATTRIBUTES;
+  unmarkReadOnly(path, restore);
+  if (retryWhileHeld([&] { return DeleteFileW(path.c_str()) != FALSE; })) return true;
+  const DWORD error = GetLastError();
+  if (restore != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(path.c_str(), restore);
+  SetLastError(error);
+  return false;
 }
 
 }  // namespace velmora::win32

@@ -1,5 +1,6 @@
 #pragma once
 // File-system helpers at the Win32 edge.
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,28 @@ DataPlaces dataPlaces(const ProgramFiles& files);
 void makeDataFolders(const ProgramFiles& files);
 
 bool fileExists(const std::string& path);
+
+// Whether a refusal is another program holding the file for a moment (an
+// antivirus or sync client): worth trying again briefly (core/retry.h).
+bool heldByAnother(unsigned long error);
+// The same for replacing an existing file: Windows answers "access denied"
+// too when the file is held without delete sharing. (A real lack of rights
+// is then reported a second later.)
+bool replaceHeldByAnother(unsigned long error);
+// Runs a file step (a Win32 call that returns nonzero on success and sets
+// the last error on failure) again while `transient` says the error was a
+// passing hold, within kBriefRetryPausesMs; the last error stays set.
+bool retryWhileHeld(const std::function<bool()>& step, bool (*transient)(unsigned long) = heldByAnother);
+
+// Deletes a file, a read-only one too: Windows refuses to delete a file
+// marked read-only, but a startup file the user removes or disables, and
+// Velmora's own copies of such files, count as any other. The attributes
+// are put back when the delete fails; false then, the last error set.
+bool deleteFileEvenReadOnly(const std::wstring& path);
+// Clears the read-only mark of an existing `path` that is about to be
+// replaced; `restore` then holds its attributes to put back should the
+// replace fail (INVALID_FILE_ATTRIBUTES when nothing was changed).
+void unmarkReadOnly(const std::wstring& path, unsigned long& restore);
 
 // How writing a whole file ended.
 enum class FileWrite {

@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <functional>
+
+#include "platform/win32/files_win32.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 
@@ -34,11 +37,20 @@ FileStatus fromError(DWORD error) {
 FileStatus lastError() { return fromError(GetLastError()); }
 
 // Pushes a written file's data to the disk before the caller relies on it.
+// Flushing needs write access, which a read-only file (a copy of one) only
+// gives with its mark cleared for the moment.
 FileStatus flushToDisk(const std::wstring& path) {
-  const FileHandle h(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!h) return lastError();
-  if (!FlushFileBuffers(h.get())) return lastError();
-  return FileStatus::Ok;
+  DWORD restore = INVALID_FILE_ATTRIBUTES;
+  unmarkReadOnly(path, restore);
+  FileStatus status = FileStatus::Ok;
+  {
+    const FileHandle h(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!h || !FlushFileBuffers(h.get())) status = lastError();
+  }
+  if (restore != INVALID_FILE_ATTRIBUTES && !SetFileAttributesW(path.c_str(), restore) && status == FileStatus::Ok) {
+    status = lastError();
+  }
+  return status;
 }
 
 }  // namespace
@@ -60,20 +72,44 @@ bool Win32Folders::exists(const std::string& path) {
   return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// A read-only file counts as any other, and a file another program holds
+// for a moment (an antivirus scanning a new shortcut) is tried again briefly
+// (files_win32.h); what fails after that is reported.
 FileStatus Win32Folders::removeFile(const std::string& path) {
-  return DeleteFileW(widen(path).c_str()) ? FileStatus::Ok : lastError();
+  return deleteFileEvenReadOnly(widen(path)) ? FileStatus::Ok : lastError();
 }
 
+namespace {
+// Replaces or makes `to` by `write`; a read-only `to` is replaced too, and
+// keeps its mark when the write fails.
+FileStatus replacing(const std::wstring& to, IfExists ifExists, const std::function<bool()>& write) {
+  DWORD restore = INVALID_FILE_ATTRIBUTES;
+  const bool replaces = ifExists == IfExists::Replace && GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (replaces) unmarkReadOnly(to, restore);
+  if (retryWhileHeld(write, replaces ? replaceHeldByAnother : heldByAnother)) return FileStatus::Ok;
+  const DWORD error = GetLastError();
+  if (restore != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(to.c_str(), restore);
+  return fromError(error);
+}
+}  // namespace
+
+// CopyFile gives the copy its source's attributes: a read-only file's copy
+// is read-only too, and so is the file an Enable puts back from it.
 FileStatus Win32Folders::copyFile(const std::string& from, const std::string& to, IfExists ifExists) {
+  const std::wstring source = widen(from);
   const std::wstring target = widen(to);
-  if (!CopyFileW(widen(from).c_str(), target.c_str(), ifExists == IfExists::Replace ? FALSE : TRUE)) return lastError();
-  return flushToDisk(target);
+  const FileStatus copied = replacing(target, ifExists, [&] {
+    return CopyFileW(source.c_str(), target.c_str(), ifExists == IfExists::Replace ? FALSE : TRUE) != FALSE;
+  });
+  return copied == FileStatus::Ok ? flushToDisk(target) : copied;
 }
 
 FileStatus Win32Folders::moveFile(const std::string& from, const std::string& to, IfExists ifExists) {
   DWORD flags = MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH;
   if (ifExists == IfExists::Replace) flags |= MOVEFILE_REPLACE_EXISTING;
-  return MoveFileExW(widen(from).c_str(), widen(to).c_str(), flags) ? FileStatus::Ok : lastError();
+  const std::wstring source = widen(from);
+  const std::wstring target = widen(to);
+  return replacing(target, ifExists, [&] { return MoveFileExW(source.c_str(), target.c_str(), flags) != FALSE; });
 }
 
 FileStatus Win32Folders::setVisibility(const std::string& path, Visibility visibility) {
