@@ -97,8 +97,9 @@ struct FamilyTraits {
   // The family's id, as its changes name it in the history.
   FamilyId id = {};
   // The operation log's values for a change of the entry in `state` at
-  // `location`, and for a Modify. None: the location, the name and the
-  // command line; a Modify adds the new name and command line.
+  // `location`, and for a Modify: the entry's name always first, then its
+  // place. None: the name, the location and the command line; a Modify adds
+  // the new name and command line.
   std::vector<std::string> (*logEntry)(const std::string& location, const EntryState& state) = nullptr;
   std::vector<std::string> (*logModify)(const std::string& location, const EntryState& before,
                                         const EntryState& after) = nullptr;

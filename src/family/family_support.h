@@ -57,7 +57,7 @@ class FamilySupport {
   // --- Talking to the user -------------------------------------------------
   // Shows a translated message, filled through safeFormat.
   void tell(std::string_view key, const std::vector<std::string>& values = {}) const;
-  // Asks a translated OK/Cancel question, filled through safeFormat.
+  // Asks a translated yes/no question, filled through safeFormat.
   bool ask(std::string_view key, const std::vector<std::string>& values = {}) const;
   // Says why the store could not be read or saved (nothing for Ok).
   void tellStoreProblem(StoreStatus status) const;

@@ -18,12 +18,12 @@ class UserPrompt {
   // The same box for news that is no failure: the change it follows was
   // made (the change history could not keep it, say).
   virtual void notice(const std::string& text) { message(text); }
-  // OK/Cancel question before a change that can lose something (Remove,
-  // replacing an entry): the warning icon with Cancel the default, so Enter
-  // changes nothing. True only on OK. `text` is already translated.
+  // Yes/No question before a change that can lose something (Remove,
+  // replacing an entry): the warning icon with No the default, so Enter
+  // changes nothing. True only on Yes. `text` is already translated.
   virtual bool confirm(const std::string& text) = 0;
-  // OK/Cancel warning (0x131: warning icon, Cancel the default) for a change
-  // that can do harm; true only on OK. `text` is already translated.
+  // Yes/No warning (warning icon, No the default) for a change that can do
+  // harm; true only on Yes. `text` is already translated.
   virtual bool confirmWarning(const std::string& text) = 0;
   // Shows an entry dialog; true when it closed with OK (Property: always false).
   virtual bool entryDialog(EntryDialogKind kind, EntryDialogData& data) = 0;

@@ -62,14 +62,16 @@ LogOperation operationOf(const Change& c) {
 void ChangeCommit::log(const FamilyTraits& traits, const Change& c) {
   const LogOperation op = operationOf(c);
   std::vector<std::string> values;
+  // The entry's name first, then its place: a long key path before it
+  // would cut the name from the viewer's Details column.
   if (op == LogOperation::Modify && c.before && c.after) {
     values = traits.logModify ? traits.logModify(c.location, *c.before, *c.after)
-                              : std::vector<std::string>{c.location, c.before->name, c.before->data, c.after->name,
+                              : std::vector<std::string>{c.before->name, c.location, c.before->data, c.after->name,
                                                          c.after->data};
   } else if (const EntryState* entry = op == LogOperation::Remove ? (c.before ? &*c.before : nullptr)
                                                                   : (c.after ? &*c.after : nullptr)) {
     values = traits.logEntry ? traits.logEntry(c.location, *entry)
-                             : std::vector<std::string>{c.location, entry->name, entry->data};
+                             : std::vector<std::string>{entry->name, c.location, entry->data};
   }
   log_.record(op, traits.logKeys, values);
 }

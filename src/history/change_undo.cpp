@@ -74,7 +74,8 @@ std::vector<std::string> historyColumns(const Change& change, const Translator& 
     if (change.before->name != change.after->name) name = change.before->name + " \xE2\x86\x92 " + change.after->name;
     details = change.before->data + " \xE2\x86\x92 " + change.after->data;
   }
-  return {std::to_string(change.id), time, what, change.location, name, details};
+  // The name before the place: a long key path first would cut it.
+  return {std::to_string(change.id), time, what, name, change.location, details};
 }
 
 }  // namespace velmora

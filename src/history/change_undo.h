@@ -29,8 +29,8 @@ bool undoChange(const FamilyTable& families, const Change& change, UserPrompt& p
 bool undoSelected(const FamilyTable& families, ChangeHistory& history, const Change& selected, UserPrompt& prompt,
                   ChangeCommit& commit, const Translator& translator);
 
-// The dialog's columns for a change: time, what was done, location, name,
-// details (the command line, or "old -> new" for a Modify; an Undo says
+// The dialog's columns for a change: number, time, what was done, name,
+// location, details (the command line, or "old -> new" for a Modify; an Undo says
 // which change it reversed).
 // The time is in the user's local time and format.
 std::vector<std::string> historyColumns(const Change& change, const Translator& translator,

@@ -9,9 +9,11 @@ namespace velmora {
 
 namespace {
 
-// The log names a task by its path and what it runs.
+// The log names a task, then its folder in the scheduler and what it runs.
 std::vector<std::string> taskLogEntry(const std::string& location, const EntryState& state) {
-  return {location, state.data};
+  const std::size_t cut = location.rfind('\\');
+  const std::string folder = cut == std::string::npos || cut == 0 ? std::string("\\") : location.substr(0, cut);
+  return {state.name, folder, state.data};
 }
 std::vector<std::string> taskLogModify(const std::string& location, const EntryState& before, const EntryState&) {
   return taskLogEntry(location, before);

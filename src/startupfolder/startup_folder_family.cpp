@@ -16,14 +16,14 @@ namespace velmora {
 
 namespace {
 
-// The log names an entry by its file's path.
+// The log names an entry by its file's name, then its folder.
 std::vector<std::string> logEntryPath(const std::string& location, const EntryState& state) {
-  return {entryPath(location, state.name)};
+  return {state.name, withoutTrailingBackslash(location)};
 }
 
 std::vector<std::string> logModifiedPaths(const std::string& location, const EntryState& before,
                                           const EntryState& after) {
-  return {entryPath(location, before.name), entryPath(location, after.name), after.data};
+  return {before.name, withoutTrailingBackslash(location), after.name, after.data};
 }
 
 }  // namespace

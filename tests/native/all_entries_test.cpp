@@ -127,8 +127,8 @@ TEST(AllEntriesNode, ListsEveryFamilysRowsAndEachOperationIsTheRowsOwnFamilys) {
 
   const auto logged = w.logged();
   ASSERT_EQ(logged.size(), 3u);
-  EXPECT_EQ(logged[0], "disable " + kUserRun + "|Tool|C:\\tool.exe /tray");
-  EXPECT_EQ(logged[1], "disable " + kTask + "|C:\\update.exe") << "the task family's own log keys";
+  EXPECT_EQ(logged[0], "disable Tool|" + kUserRun + "|C:\\tool.exe /tray");
+  EXPECT_EQ(logged[1], "disable Updater|\\Vendor") << "the task family's own log keys";
   EXPECT_EQ(logged[2].rfind("disable file ", 0), 0u) << logged[2];
 
   // Listed again: the records are rows of the same families, and Enable

@@ -6,7 +6,12 @@
 #include "fakes/fakes.h"
 #include "history/change_commit.h"
 #include "history/change_history.h"
+#include "history/change_undo.h"
+#include "programlist/program_list_family.h"
+#include "registry/registry_family.h"
+#include "scheduledtasks/scheduled_task_family.h"
 #include "startupflags/startup_flags.h"
+#include "startupfolder/startup_folder_family.h"
 
 namespace velmora::testing {
 namespace {
@@ -52,8 +57,8 @@ TEST_F(CommitTest, EachChangeIsLoggedInOrderWithTheStepsLoggedBetweenAndKeptAsTh
   r.alsoLogged = {{1, change("add", std::nullopt, EntryState{"Old", "old.exe"})},
                   {2, change("remove", b, std::nullopt)}};
   commit.commit(traits, r, prompt, 7);
-  EXPECT_EQ(logged(), (std::vector<std::string>{"disable Key|A|a.exe", "add Key|Old|old.exe",
-                                                "modify Key|A|a.exe|B|b.exe", "remove Key|B|b.exe"}));
+  EXPECT_EQ(logged(), (std::vector<std::string>{"disable A|Key|a.exe", "add Old|Key|old.exe",
+                                                "modify A|Key|a.exe|B|b.exe", "remove B|Key|b.exe"}));
   const auto kept = history.changes();
   ASSERT_EQ(kept->size(), 2u) << "the steps logged between are no changes of their own";
   EXPECT_EQ(kept->back().kind, "disable");
@@ -68,6 +73,46 @@ TEST_F(CommitTest, AFamilyLogsInItsOwnWordsAndAFlagChangeIsAnEnableOrADisable) {
   off.extra["flagafter"] = flagText(RegValue{"t.lnk", kRegBinary, {}, {3, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8}});
   commit.commit(traits, OperationResult{Outcome::Done, {off}, {}, {}}, prompt);
   EXPECT_EQ(logged(), std::vector<std::string>{"file off Key\\t.lnk"});
+}
+
+// The operation log's Details and the change history's columns name the
+// entry first and its place after: a long key path first cut the name off.
+// Every family, every kind of change.
+TEST_F(CommitTest, EveryFamilyNamesTheEntryBeforeItsPlace) {
+  for (const char* suffix : {"", "1", "Task"}) {
+    for (const char* n : {"1", "2", "3", "4", "5"}) {
+      tr.texts["_LogItemType" + std::string(n) + "Content" + suffix] = "%s|%s|%s|%s|%s";
+    }
+  }
+  struct Case {
+    const FamilyTraits* traits;
+    std::string location;
+    std::string place;  // as the log names it
+  };
+  const std::string run = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const Case cases[] = {
+      {&kRegistryTraits, run, run},
+      {&kProgramListTraits, "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\Load",
+       "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\Load"},
+      {&kStartupFolderTraits, "C:\\Users\\me\\Start Menu\\Programs\\Startup\\", "C:\\Users\\me\\Start Menu\\Programs\\Startup"},
+      {&kScheduledTaskTraits, "\\Vendor\\Entry", "\\Vendor"},
+  };
+  const EntryState entry{"Entry", "C:\\entry.exe"};
+  for (const Case& c : cases) {
+    for (const char* kind : {"remove", "add", "modify", "enable", "disable"}) {
+      sink.records.clear();
+      Change made = change(kind, std::string(kind) == "add" ? std::nullopt : std::optional<EntryState>(entry),
+                           std::string(kind) == "remove" ? std::nullopt : std::optional<EntryState>(entry));
+      made.location = c.location;
+      commit.commit(*c.traits, OperationResult{Outcome::Done, {made}, {}, {}}, prompt);
+      ASSERT_EQ(sink.records.size(), 1u);
+      EXPECT_EQ(sink.records[0].content.rfind("Entry|" + c.place + "|", 0), 0u)
+          << c.traits->id << " " << kind << ": " << sink.records[0].content;
+      const std::vector<std::string> columns = historyColumns(made, tr);
+      EXPECT_EQ(columns.at(3), "Entry") << c.traits->id << " " << kind;
+      EXPECT_EQ(columns.at(4), c.location) << c.traits->id << " " << kind;
+    }
+  }
 }
 
 TEST_F(CommitTest, AChangeTheHistoryCannotKeepStandsAndIsSaidOnce) {

@@ -202,7 +202,7 @@ TEST_F(ProgramListFamilyTest, RemoveAsksThenDeletesTheProgramAndLogsIt) {
   EXPECT_EQ(prompt.questions, std::vector<std::string>{"Delete c.exe from " + place + "?"})
       << "names the entry and its place";
   EXPECT_EQ(load(), "a.exe,b.exe");
-  EXPECT_EQ(logged(), std::vector<std::string>{"remove " + kLoad + "|Load|c.exe"}) << "names the program";
+  EXPECT_EQ(logged(), std::vector<std::string>{"remove Load|" + kLoad + "|c.exe"}) << "names the program";
   EXPECT_TRUE(result.done());
   EXPECT_TRUE(result.messages.empty());
   ASSERT_EQ(result.changes.size(), 1u);
@@ -256,7 +256,7 @@ TEST_F(ProgramListFamilyTest, RemoveOfADisabledRowTakesOnlyItsFirstRecord) {
   EXPECT_EQ(load(), "x.exe");
   ASSERT_EQ(records().size(), 1u);
   EXPECT_EQ(records()[0].valuedata, "X.EXE");
-  EXPECT_EQ(logged(), std::vector<std::string>{"remove " + kLoad + "|Load|x.exe"});
+  EXPECT_EQ(logged(), std::vector<std::string>{"remove Load|" + kLoad + "|x.exe"});
   ASSERT_EQ(result.changes.size(), 1u);
   EXPECT_EQ(result.changes[0].before, (EntryState{"Load", "x.exe", {}, true}));
   EXPECT_FALSE(result.changes[0].valueBefore) << "a record's change leaves the value alone";
@@ -303,7 +303,7 @@ TEST_F(ProgramListFamilyTest, AddAppendsTheShortFormToTheFirstLocation) {
   const OperationResult result = p.add("ignored", "C:\\Program Files\\Tool\\t.exe");
   EXPECT_EQ(load(), "a.exe,,C:\\PROGRA~1\\Tool\\t.exe") << "add trims only the ends";
   EXPECT_EQ(reg.find(RootKey::CurrentUser, kWindowsKey, "Run")->text, "r.exe");
-  EXPECT_EQ(logged(), std::vector<std::string>{"add " + kLoad + "|Load|C:\\PROGRA~1\\Tool\\t.exe"});
+  EXPECT_EQ(logged(), std::vector<std::string>{"add Load|" + kLoad + "|C:\\PROGRA~1\\Tool\\t.exe"});
   ASSERT_EQ(result.changes.size(), 1u);
   EXPECT_EQ(result.changes[0].after, (EntryState{"Load", "C:\\PROGRA~1\\Tool\\t.exe", {}, false}))
       << "named after the value it went into, not the dialog's name";
@@ -347,7 +347,7 @@ TEST_F(ProgramListFamilyTest, ModifyOfALiveProgramReplacesItInOneWrite) {
   const OperationResult result = p.modify(b, "ignored", "C:\\New Dir\\n.exe");
   EXPECT_EQ(load(), "a.exe,c.exe,C:\\NEWDIR~1\\n.exe");
   EXPECT_EQ(reg.writes, writesBefore + 1);
-  EXPECT_EQ(logged(), std::vector<std::string>{"modify " + kLoad + "|Load|b.exe|Load|C:\\NEWDIR~1\\n.exe"});
+  EXPECT_EQ(logged(), std::vector<std::string>{"modify Load|" + kLoad + "|b.exe|Load|C:\\NEWDIR~1\\n.exe"});
   ASSERT_EQ(result.changes.size(), 1u);
   EXPECT_EQ(result.changes[0].position, 1u);
   EXPECT_EQ(result.changes[0].valueBefore, "a.exe b.exe c.exe");
@@ -362,7 +362,7 @@ TEST_F(ProgramListFamilyTest, ModifyOfADisabledRowChangesOnlyItsRecord) {
   EXPECT_EQ(load(), "a.exe");
   ASSERT_EQ(records().size(), 1u);
   EXPECT_EQ(records()[0], (DisabledItem{kLoad, "Load", "new.exe"}));
-  EXPECT_EQ(logged(), std::vector<std::string>{"modify " + kLoad + "|Load|old.exe|Load|new.exe"});
+  EXPECT_EQ(logged(), std::vector<std::string>{"modify Load|" + kLoad + "|old.exe|Load|new.exe"});
 }
 
 // The user's edit has nowhere to go: saying nothing would let it pass for done.
@@ -422,7 +422,7 @@ TEST_F(ProgramListFamilyTest, DisableThenEnableMovesTheProgramAndBack) {
   EXPECT_EQ(enabled.changes[0].kind, "enable");
   EXPECT_EQ(enabled.changes[0].after, (EntryState{"Load", "b.exe", {}, false}));
   EXPECT_EQ(enabled.changes[0].valueAfter, "a.exe,b.exe");
-  EXPECT_EQ(logged(), (std::vector<std::string>{"disable " + kLoad + "|Load|b.exe", "enable " + kLoad + "|Load|b.exe"}))
+  EXPECT_EQ(logged(), (std::vector<std::string>{"disable Load|" + kLoad + "|b.exe", "enable Load|" + kLoad + "|b.exe"}))
       << "the log names the program that moved, not only its value";
 }
 

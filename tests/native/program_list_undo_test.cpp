@@ -162,12 +162,12 @@ TEST(ProgramListUndo, EachUndoIsLoggedAndKeptAsTheChangeItMakes) {
   ASSERT_TRUE(pane.disable(w.rowOf("b.exe", RowState::Live)).done());
   const Change disabled = w.newest();
   ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.lastLogged(), "enable " + kLoad + "|Load|b.exe");
+  EXPECT_EQ(w.lastLogged(), "enable Load|" + kLoad + "|b.exe");
   EXPECT_EQ(w.newest().kind, "enable");
   EXPECT_EQ(w.newest().undoes, disabled.id);
   EXPECT_EQ(w.newest().valueAfter, "a.exe,b.exe");
   ASSERT_TRUE(w.undoNewest()) << "undoing the Enable disables again";
-  EXPECT_EQ(w.lastLogged(), "disable " + kLoad + "|Load|b.exe");
+  EXPECT_EQ(w.lastLogged(), "disable Load|" + kLoad + "|b.exe");
   EXPECT_EQ(w.newest().kind, "disable");
   EXPECT_EQ(w.load(), "a.exe");
   ASSERT_EQ(w.store.items(kProgramListRecords).size(), 1u);
@@ -176,30 +176,30 @@ TEST(ProgramListUndo, EachUndoIsLoggedAndKeptAsTheChangeItMakes) {
   pane.list();
   pane.modify(w.rowOf("b.exe", RowState::Disabled), "Load", "c.exe");
   ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.lastLogged(), "modify " + kLoad + "|Load|c.exe|Load|b.exe");
+  EXPECT_EQ(w.lastLogged(), "modify Load|" + kLoad + "|c.exe|Load|b.exe");
   EXPECT_EQ(w.store.items(kProgramListRecords)[0].valuedata, "b.exe");
   pane.list();
   pane.remove(w.rowOf("b.exe", RowState::Disabled));
   ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.lastLogged(), "add " + kLoad + "|Load|b.exe");
+  EXPECT_EQ(w.lastLogged(), "add Load|" + kLoad + "|b.exe");
   EXPECT_EQ(w.newest().after, (EntryState{"Load", "b.exe", {}, true}));
   ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.lastLogged(), "remove " + kLoad + "|Load|b.exe");
+  EXPECT_EQ(w.lastLogged(), "remove Load|" + kLoad + "|b.exe");
   EXPECT_TRUE(w.store.items(kProgramListRecords).empty());
 
   // A live program added, taken out by its Undo, put back by that one's.
   pane.add("Load", "n.exe");
   ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.lastLogged(), "remove " + kLoad + "|Load|n.exe");
+  EXPECT_EQ(w.lastLogged(), "remove Load|" + kLoad + "|n.exe");
   EXPECT_EQ(w.load(), "a.exe");
   ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.lastLogged(), "add " + kLoad + "|Load|n.exe");
+  EXPECT_EQ(w.lastLogged(), "add Load|" + kLoad + "|n.exe");
   EXPECT_EQ(w.load(), "a.exe,n.exe");
 
   pane.list();
   pane.modify(w.rowOf("n.exe", RowState::Live), "Load", "m.exe");
   ASSERT_TRUE(w.undoNewest());
-  EXPECT_EQ(w.lastLogged(), "modify " + kLoad + "|Load|m.exe|Load|n.exe");
+  EXPECT_EQ(w.lastLogged(), "modify Load|" + kLoad + "|m.exe|Load|n.exe");
   EXPECT_EQ(w.load(), "a.exe,n.exe");
   EXPECT_EQ(w.sink.records.size(), 13u) << "one record per change, Undo or not";
   EXPECT_EQ(w.kept(), 13u);

@@ -206,7 +206,7 @@ TEST_F(RegistryPane, RemoveDeletesTheValueAndLogsIt) {
   EXPECT_EQ(result.changes[0].before, (EntryState{"e", "e.exe", "REG_SZ", false}));
   EXPECT_FALSE(result.changes[0].after);
   EXPECT_FALSE(isLive("e"));
-  EXPECT_EQ(logged(), (std::vector<std::string>{"remove " + kRun + "|e|e.exe"}));
+  EXPECT_EQ(logged(), (std::vector<std::string>{"remove e|" + kRun + "|e.exe"}));
 
   refresh();
   driver.remove(1);
@@ -222,7 +222,7 @@ TEST_F(RegistryPane, RemoveOfADisabledEntryTakesOnlyTheFirstIdenticalRecord) {
   const OperationResult result = driver.remove(0);
   EXPECT_EQ(store.items(kRegistryRecords), (std::vector<DisabledItem>{{kRun, "TOOL", "T.EXE"}}));
   EXPECT_EQ(refresh().size(), 1u) << "the second record is listed again";
-  EXPECT_EQ(logged(), (std::vector<std::string>{"remove " + kRun + "|Tool|t.exe"}));
+  EXPECT_EQ(logged(), (std::vector<std::string>{"remove Tool|" + kRun + "|t.exe"}));
   ASSERT_EQ(result.changes.size(), 1u);
   EXPECT_TRUE(result.changes[0].before->disabled) << "Undo puts a record back, not a value";
 }
@@ -301,7 +301,7 @@ TEST_F(RegistryPane, DisableMovesTheValueIntoTheStore) {
   EXPECT_FALSE(isLive("Tool"));
   EXPECT_EQ(store.items(kRegistryRecords),
             (std::vector<DisabledItem>{{kRun, "Tool", "\"C:\\Tools\\t.exe\" /min"}}));
-  EXPECT_EQ(logged(), (std::vector<std::string>{"disable " + kRun + "|Tool|\"C:\\Tools\\t.exe\" /min"}));
+  EXPECT_EQ(logged(), (std::vector<std::string>{"disable Tool|" + kRun + "|\"C:\\Tools\\t.exe\" /min"}));
   ASSERT_EQ(result.changes.size(), 1u);
   EXPECT_EQ(result.changes[0].kind, "disable");
   EXPECT_FALSE(result.changes[0].before->disabled);
@@ -397,7 +397,7 @@ TEST_F(RegistryPane, EnableWritesTheValueThenDropsTheRecord) {
   EXPECT_TRUE(result.done());
   EXPECT_EQ(liveData("Tool"), "t.exe /x");
   EXPECT_EQ(records("Tool"), 0);
-  EXPECT_EQ(logged(), (std::vector<std::string>{"enable " + kRun + "|Tool|t.exe /x"}));
+  EXPECT_EQ(logged(), (std::vector<std::string>{"enable Tool|" + kRun + "|t.exe /x"}));
   ASSERT_EQ(result.changes.size(), 1u);
   EXPECT_EQ(result.changes[0].kind, "enable");
   EXPECT_TRUE(result.changes[0].extra.empty()) << "nothing was replaced";
@@ -515,7 +515,7 @@ TEST_F(RegistryPane, AddWritesIntoTheFirstKey) {
   EXPECT_TRUE(result.done());
   EXPECT_EQ(liveData("New"), "n.exe") << "the key is created when missing";
   EXPECT_FALSE(isLive("New", kOnceSub));
-  EXPECT_EQ(logged(), (std::vector<std::string>{"add " + kRun + "|New|n.exe"}));
+  EXPECT_EQ(logged(), (std::vector<std::string>{"add New|" + kRun + "|n.exe"}));
   ASSERT_EQ(result.changes.size(), 1u);
   EXPECT_EQ(result.changes[0].kind, "add");
   EXPECT_FALSE(result.changes[0].before) << "nothing was replaced";
@@ -593,7 +593,7 @@ TEST_F(RegistryPane, ModifyOfALiveEntryRenamesIt) {
   EXPECT_TRUE(result.done());
   EXPECT_FALSE(isLive("A"));
   EXPECT_EQ(liveData("B"), "b.exe");
-  EXPECT_EQ(logged(), (std::vector<std::string>{"modify " + kRun + "|A|a.exe|B|b.exe"}));
+  EXPECT_EQ(logged(), (std::vector<std::string>{"modify A|" + kRun + "|a.exe|B|b.exe"}));
   EXPECT_EQ(refresh(), (Rows{{"B", "Registry value", "b.exe", kRun, RowState::Live}}));
   ASSERT_EQ(result.changes.size(), 1u);
   EXPECT_EQ(result.changes[0].before, (EntryState{"A", "a.exe", "REG_SZ", false}));
@@ -703,7 +703,7 @@ TEST_F(RegistryPane, ModifyOfADisabledEntryChangesItsRecord) {
   EXPECT_EQ(store.items(kRegistryRecords), (std::vector<DisabledItem>{{kRun, "B", "b.exe"}, {kRun, "A", "a.exe"}}));
   EXPECT_FALSE(isLive("B"));
   EXPECT_EQ(refresh()[0], (recordRow("B", "Registry value", "b.exe", kRun)));
-  EXPECT_EQ(logged(), (std::vector<std::string>{"modify " + kRun + "|A|a.exe|B|b.exe"}));
+  EXPECT_EQ(logged(), (std::vector<std::string>{"modify A|" + kRun + "|a.exe|B|b.exe"}));
   ASSERT_EQ(result.changes.size(), 1u);
   EXPECT_TRUE(result.changes[0].before->disabled);
   EXPECT_TRUE(result.changes[0].after->disabled);
@@ -922,7 +922,7 @@ TEST_F(RegistryFlags, CheckingATurnedOffEntryTurnsItOnInPlaceWithoutConfigXml) {
   EXPECT_EQ(liveData("Tool"), "\"C:\\Tools\\t.exe\" /min") << "the value stays as it is";
   EXPECT_EQ(store.saves, 0);
   EXPECT_EQ(store.items(kRegistryRecords), (std::vector<DisabledItem>{{kRun, "Other", "o.exe"}}));
-  EXPECT_EQ(logged(), (std::vector<std::string>{"enable " + kRun + "|Tool|\"C:\\Tools\\t.exe\" /min"}));
+  EXPECT_EQ(logged(), (std::vector<std::string>{"enable Tool|" + kRun + "|\"C:\\Tools\\t.exe\" /min"}));
   EXPECT_TRUE(prompt.messages.empty());
   ASSERT_EQ(result.changes.size(), 1u);
   EXPECT_EQ(result.changes[0].kind, "flag");

@@ -114,8 +114,8 @@ TEST(RunOnceEx, DisableAndEnableRestoreTheValueInItsGroupEvenAfterWindowsDeleted
   EXPECT_TRUE(w.store.items(kRegistryRecords).empty());
   EXPECT_FALSE(w.reg.hasKey(kHklm, kOnceSub)) << "nothing went to the classic key";
   EXPECT_EQ(w.reg.writes, 1) << "no Windows flag is written for a group's value";
-  EXPECT_EQ(w.logged(), (std::vector<std::string>{"disable " + kGroup + "|Setup|%SystemRoot%\\setup.exe /q",
-                                                  "enable " + kGroup + "|Setup|%SystemRoot%\\setup.exe /q"}));
+  EXPECT_EQ(w.logged(), (std::vector<std::string>{"disable Setup|" + kGroup + "|%SystemRoot%\\setup.exe /q",
+                                                  "enable Setup|" + kGroup + "|%SystemRoot%\\setup.exe /q"}));
 }
 
 TEST(RunOnceEx, RemoveAndModifyStayInTheGroupAndAddGoesToTheClassicKey) {

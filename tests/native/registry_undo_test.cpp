@@ -83,9 +83,9 @@ TEST(RegistryUndo, RemoveComesBackWithItsTypeAndTheUndoCanBeUndone) {
   ASSERT_TRUE(w.undoNewest()) << "the Undo is a change of its own";
   EXPECT_FALSE(w.value("Tool"));
   EXPECT_EQ(w.kept(), 3u);
-  EXPECT_EQ(w.logged(), (std::vector<std::string>{"remove " + kRun + "|Tool|%ProgramFiles%\\tool.exe",
-                                                  "add " + kRun + "|Tool|%ProgramFiles%\\tool.exe",
-                                                  "remove " + kRun + "|Tool|%ProgramFiles%\\tool.exe"}));
+  EXPECT_EQ(w.logged(), (std::vector<std::string>{"remove Tool|" + kRun + "|%ProgramFiles%\\tool.exe",
+                                                  "add Tool|" + kRun + "|%ProgramFiles%\\tool.exe",
+                                                  "remove Tool|" + kRun + "|%ProgramFiles%\\tool.exe"}));
 }
 
 TEST(RegistryUndo, ARemovedRecordComesBackAsARecord) {
@@ -121,11 +121,11 @@ TEST(RegistryUndo, ModifyDisableAndEnableGoBack) {
   ASSERT_TRUE(w.undoNewest()) << "undoing the Enable disables again";
   EXPECT_FALSE(w.value("Tool"));
   EXPECT_EQ(w.store.items(kRegistryRecords).size(), 1u);
-  EXPECT_EQ(w.logged(), (std::vector<std::string>{"modify " + kRun + "|Tool|C:\\tool.exe /tray|Renamed|C:\\new.exe",
-                                                  "modify " + kRun + "|Renamed|C:\\new.exe|Tool|C:\\tool.exe /tray",
-                                                  "disable " + kRun + "|Tool|C:\\tool.exe /tray",
-                                                  "enable " + kRun + "|Tool|C:\\tool.exe /tray",
-                                                  "disable " + kRun + "|Tool|C:\\tool.exe /tray"}));
+  EXPECT_EQ(w.logged(), (std::vector<std::string>{"modify Tool|" + kRun + "|C:\\tool.exe /tray|Renamed|C:\\new.exe",
+                                                  "modify Renamed|" + kRun + "|C:\\new.exe|Tool|C:\\tool.exe /tray",
+                                                  "disable Tool|" + kRun + "|C:\\tool.exe /tray",
+                                                  "enable Tool|" + kRun + "|C:\\tool.exe /tray",
+                                                  "disable Tool|" + kRun + "|C:\\tool.exe /tray"}));
 }
 
 TEST(RegistryUndo, RefusedWhenTheEntryChangedSinceOrTheLocationIsForeign) {
@@ -164,9 +164,9 @@ TEST(RegistryUndo, AnAddThatReplacedAValueGivesThatValueBack) {
   EXPECT_EQ(w.value("Tool")->type, kRegExpandSz);
   ASSERT_TRUE(w.undoNewest());
   EXPECT_EQ(w.value("Tool")->text, "C:\\new.exe");
-  EXPECT_EQ(w.logged(), (std::vector<std::string>{"add " + kRun + "|Tool|C:\\new.exe",
-                                                  "add " + kRun + "|Tool|%OLD%\\tool.exe",
-                                                  "add " + kRun + "|Tool|C:\\new.exe"}));
+  EXPECT_EQ(w.logged(), (std::vector<std::string>{"add Tool|" + kRun + "|C:\\new.exe",
+                                                  "add Tool|" + kRun + "|%OLD%\\tool.exe",
+                                                  "add Tool|" + kRun + "|C:\\new.exe"}));
 }
 
 // Enable over a value written meanwhile, and a rename onto another value:
@@ -186,8 +186,8 @@ TEST(RegistryUndo, AnEnableOrARenameThatReplacedAValueGivesThatValueBack) {
   EXPECT_EQ(w.value("Other")->text, "C:\\meanwhile.exe");
   EXPECT_EQ(w.value("Other")->type, kRegExpandSz);
   EXPECT_EQ(w.store.items(kRegistryRecords).size(), 1u) << "and the entry is disabled again";
-  EXPECT_EQ(w.logged(), (std::vector<std::string>{"disable " + kRun + "|Other|C:\\other.exe",
-                                                  "add " + kRun + "|Other|C:\\meanwhile.exe"}));
+  EXPECT_EQ(w.logged(), (std::vector<std::string>{"disable Other|" + kRun + "|C:\\other.exe",
+                                                  "add Other|" + kRun + "|C:\\meanwhile.exe"}));
   EXPECT_EQ(w.kept(), kept + 1) << "the value put back is part of the Undo";
   EXPECT_EQ(w.newest().kind, "disable");
 
@@ -200,9 +200,9 @@ TEST(RegistryUndo, AnEnableOrARenameThatReplacedAValueGivesThatValueBack) {
   EXPECT_EQ(w.value("Tool")->text, "C:\\new.exe");
   EXPECT_EQ(w.value("Other")->text, "C:\\meanwhile.exe");
   EXPECT_EQ(w.value("Other")->type, kRegExpandSz);
-  EXPECT_EQ(w.logged(), (std::vector<std::string>{"modify " + kRun + "|Tool|C:\\new.exe|Other|C:\\renamed.exe",
-                                                  "modify " + kRun + "|Other|C:\\renamed.exe|Tool|C:\\new.exe",
-                                                  "add " + kRun + "|Other|C:\\meanwhile.exe"}));
+  EXPECT_EQ(w.logged(), (std::vector<std::string>{"modify Tool|" + kRun + "|C:\\new.exe|Other|C:\\renamed.exe",
+                                                  "modify Other|" + kRun + "|C:\\renamed.exe|Tool|C:\\new.exe",
+                                                  "add Other|" + kRun + "|C:\\meanwhile.exe"}));
 }
 
 TEST(RegistryUndo, HistoryNotKeptTheChangeStandsAndTheUserIsToldOnce) {
@@ -243,9 +243,9 @@ TEST(RegistryUndo, TurnOnAndRemoveComeBackWithTheFlagsExactBytes) {
   ASSERT_TRUE(w.undoNewest());
   EXPECT_EQ(flag(), flagOnBytes());
   // Turned on, off again by the Undo, on by the Undo of the Undo.
-  EXPECT_EQ(w.logged(), (std::vector<std::string>{"enable " + kRun + "|Tool|C:\\tool.exe",
-                                                  "disable " + kRun + "|Tool|C:\\tool.exe",
-                                                  "enable " + kRun + "|Tool|C:\\tool.exe"}));
+  EXPECT_EQ(w.logged(), (std::vector<std::string>{"enable Tool|" + kRun + "|C:\\tool.exe",
+                                                  "disable Tool|" + kRun + "|C:\\tool.exe",
+                                                  "enable Tool|" + kRun + "|C:\\tool.exe"}));
 
   // Changed since: the setting in Windows was turned off again by hand.
   w.reg.putBytes(kHkcu, kApprovedSub, "Tool", off);

@@ -36,10 +36,10 @@ struct TaskWorld : FamilyWorld {
   TaskWorld() {
     context.copies = &history;
     logValuesJoined();
-    tr.texts.insert({{"_LogItemType1ContentTask", "remove %s|%s"},
-                     {"_LogItemType2ContentTask", "add %s|%s"},
-                     {"_LogItemType4ContentTask", "enable %s|%s"},
-                     {"_LogItemType5ContentTask", "disable %s|%s"},
+    tr.texts.insert({{"_LogItemType1ContentTask", "remove %s|%s|%s"},
+                     {"_LogItemType2ContentTask", "add %s|%s|%s"},
+                     {"_LogItemType4ContentTask", "enable %s|%s|%s"},
+                     {"_LogItemType5ContentTask", "disable %s|%s|%s"},
                      {"_TaskAtLogon", "at logon"},
                      {"_TaskAtStartup", "at startup"},
                      {"_UndoEntryChanged", "_UndoEntryChanged %s: %s"}});
@@ -128,8 +128,8 @@ TEST(ScheduledTasks, DisableAndEnableSwitchTheTaskAndAreLoggedKeptAndUndone) {
   ASSERT_TRUE(p->enable(1).done());
   EXPECT_TRUE(w.tasks.find(kBackup)->enabled);
   EXPECT_EQ(w.logged(), (std::vector<std::string>{
-                            "disable \\Vendor\\Updater Task|\"C:\\Program Files\\Vendor\\update.exe\" /silent",
-                            "enable \\Backup|C:\\backup.exe; {AB12} (C:\\Windows\\System32\\backup.dll)"}));
+                            "disable Updater Task|\\Vendor|\"C:\\Program Files\\Vendor\\update.exe\" /silent",
+                            "enable Backup|\\|C:\\backup.exe; {AB12} (C:\\Windows\\System32\\backup.dll)"}));
   ASSERT_EQ(w.kept(), 2u);
   EXPECT_EQ(w.newest().family, "scheduledtasks");
 
@@ -192,13 +192,13 @@ TEST(ScheduledTasks, RemoveKeepsTheExactDefinitionAndUndoRegistersItAgainAsItWas
   const Change removed = w.newest();
   ASSERT_FALSE(removed.copy.empty());
   EXPECT_EQ(w.tasks.files.at(w.history.copyPath(removed.copy)), xml);
-  EXPECT_EQ(w.logged().back(), "remove \\Backup|C:\\backup.exe; {AB12} (C:\\Windows\\System32\\backup.dll)");
+  EXPECT_EQ(w.logged().back(), "remove Backup|\\|C:\\backup.exe; {AB12} (C:\\Windows\\System32\\backup.dll)");
 
   ASSERT_TRUE(w.undoNewest());
   ASSERT_NE(w.tasks.find(kBackup), nullptr);
   EXPECT_EQ(w.tasks.find(kBackup)->xml, xml);
   EXPECT_FALSE(w.tasks.find(kBackup)->enabled) << "it comes back switched off, as it was";
-  EXPECT_EQ(w.logged().back(), "add \\Backup|C:\\backup.exe; {AB12} (C:\\Windows\\System32\\backup.dll)");
+  EXPECT_EQ(w.logged().back(), "add Backup|\\|C:\\backup.exe; {AB12} (C:\\Windows\\System32\\backup.dll)");
   // Undoing the Undo removes it again, asking as Remove does.
   const std::size_t asked = w.prompt.questions.size();
   ASSERT_TRUE(w.undoNewest());

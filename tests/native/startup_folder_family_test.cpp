@@ -126,7 +126,7 @@ class StartupFolderTest : public ::testing::Test, public FamilyWorld {
   // The history's copies live in the fake folders.
   StartupFolderTest() : FamilyWorld(&fs) {
     tr.texts["_StartupFolderType"] = "Startup folder";
-    for (int i = 1; i <= 5; ++i) tr.texts["_LogItemType" + std::to_string(i) + "Content1"] = "%s|%s|%s";
+    for (int i = 1; i <= 5; ++i) tr.texts["_LogItemType" + std::to_string(i) + "Content1"] = "%s|%s|%s|%s";
     tr.texts["_StartupFileExists"] = "_StartupFileExists %s";
     fs.addFolder(common);
     fs.addFolder(user);
@@ -264,9 +264,9 @@ TEST_F(StartupFolderTest, TheLogNamesFilesOfAFolderHeldWithATrailingBackslash) {
   ASSERT_TRUE(clickBox(family, rowNamed(family, "Newer.lnk", RowState::Disabled)));
   family->list();
   ASSERT_TRUE(family->remove(rowNamed(family, "Newer.lnk", RowState::Live)).done());
-  EXPECT_EQ(logContents(), (Strings{"_LogItemType2:D:\\New.lnk||", "_LogItemType3:D:\\New.lnk|D:\\Newer.lnk|C:\\newer.exe",
-                                    "_LogItemType5:D:\\Newer.lnk||", "_LogItemType4:D:\\Newer.lnk||",
-                                    "_LogItemType1:D:\\Newer.lnk||"}));
+  EXPECT_EQ(logContents(), (Strings{"_LogItemType2:New.lnk|D:||", "_LogItemType3:New.lnk|D:|Newer.lnk|C:\\newer.exe",
+                                    "_LogItemType5:Newer.lnk|D:||", "_LogItemType4:Newer.lnk|D:||",
+                                    "_LogItemType1:Newer.lnk|D:||"}));
   EXPECT_TRUE(prompt.messages.empty());
 }
 
@@ -357,7 +357,7 @@ TEST_F(StartupFolderTest, DisableKeepsTheExactFileAndEnablePutsItBack) {
   EXPECT_EQ(fs.bytes(user + "\\Mail.lnk"), bytes) << "arguments, folder and icon come back";
   EXPECT_FALSE(fs.hasFile(copyOf(user, "Mail.lnk")));
   EXPECT_TRUE(store.items(kStartupFolderRecords).empty());
-  EXPECT_EQ(logContents(), (Strings{"_LogItemType5:" + user + "\\Mail.lnk||", "_LogItemType4:" + user + "\\Mail.lnk||"}));
+  EXPECT_EQ(logContents(), (Strings{"_LogItemType5:Mail.lnk|" + user + "||", "_LogItemType4:Mail.lnk|" + user + "||"}));
   EXPECT_TRUE(prompt.messages.empty());
 }
 
@@ -552,7 +552,7 @@ TEST_F(StartupFolderTest, RemoveOfADisabledRowNeverDeletesAFileOfTheSameName) {
   EXPECT_TRUE(fs.hasFile(user + "\\a.lnk"));
   EXPECT_FALSE(fs.hasFile(copyOf(user, "a.lnk"))) << "the copy goes with its record";
   EXPECT_TRUE(store.items(kStartupFolderRecords).empty());
-  EXPECT_EQ(logContents(), (Strings{"_LogItemType1:" + user + "\\a.lnk||"}));
+  EXPECT_EQ(logContents(), (Strings{"_LogItemType1:a.lnk|" + user + "||"}));
   ASSERT_EQ(removed.changes.size(), 1u);
   EXPECT_EQ(removed.changes[0].before, (EntryState{"a.lnk", "C:\\old.exe", {}, true}));
   EXPECT_EQ(family->list().size(), 1u) << "the live file is still listed";
@@ -622,7 +622,7 @@ TEST_F(StartupFolderTest, RemoveOfALiveRow) {
   const OperationResult removed = family->remove(0);
   EXPECT_TRUE(removed.done());
   EXPECT_FALSE(fs.hasFile(user + "\\a.lnk"));
-  EXPECT_EQ(logContents(), (Strings{"_LogItemType1:" + user + "\\a.lnk||"}));
+  EXPECT_EQ(logContents(), (Strings{"_LogItemType1:a.lnk|" + user + "||"}));
   ASSERT_EQ(removed.changes.size(), 1u);
   EXPECT_EQ(removed.changes[0].kind, "remove");
   EXPECT_EQ(removed.changes[0].location, user);
@@ -656,7 +656,7 @@ TEST_F(StartupFolderTest, AddWritesAShortcutIntoTheFirstFolder) {
   const OperationResult added = family->add("Backup", "C:\\Backup\\backup.exe");
   EXPECT_TRUE(added.done());
   EXPECT_EQ(fs.bytes(common + "\\Backup.lnk"), FakeShellLinks::linkBytes("C:\\Backup\\backup.exe"));
-  EXPECT_EQ(logContents(), (Strings{"_LogItemType2:" + common + "\\Backup.lnk||"}));
+  EXPECT_EQ(logContents(), (Strings{"_LogItemType2:Backup.lnk|" + common + "||"}));
   ASSERT_EQ(added.changes.size(), 1u);
   EXPECT_EQ(added.changes[0].after, (EntryState{"Backup.lnk", "C:\\Backup\\backup.exe", {}, false}));
   EXPECT_FALSE(added.changes[0].before) << "nothing was replaced";
@@ -744,7 +744,7 @@ TEST_F(StartupFolderTest, ModifyOfAShortcutKeepsItsOtherFieldsAndItsExtension) {
   EXPECT_EQ(fs.filesIn(user), (Strings{"Post.lnk"}));
   EXPECT_EQ(fs.bytes(user + "\\Post.lnk"), FakeShellLinks::linkBytes("C:\\Post\\post.exe", "args=/min"));
   EXPECT_EQ(logContents(),
-            (Strings{"_LogItemType3:" + user + "\\Mail.lnk|" + user + "\\Post.lnk|C:\\Post\\post.exe"}));
+            (Strings{"_LogItemType3:Mail.lnk|" + user + "|Post.lnk|C:\\Post\\post.exe"}));
   ASSERT_EQ(modified.changes.size(), 1u);
   EXPECT_EQ(modified.changes[0].before, (EntryState{"Mail.lnk", "C:\\Mail\\mail.exe", {}, false}));
   EXPECT_EQ(modified.changes[0].after, (EntryState{"Post.lnk", "C:\\Post\\post.exe", {}, false}));
@@ -1048,7 +1048,7 @@ TEST_F(StartupFolderWithHistory, UndoOfAnEnableOverAFileLogsTheDisableThenTheFil
   ASSERT_TRUE(undone.done());
   EXPECT_EQ(fs.bytes(link), meanwhile);
   EXPECT_EQ(store.items(kStartupFolderRecords), (std::vector<DisabledItem>{{user, "Tool.lnk", "C:\\tool.exe"}}));
-  EXPECT_EQ(logContents(), (Strings{"_LogItemType5:" + link + "||", "_LogItemType2:" + link + "||"}));
+  EXPECT_EQ(logContents(), (Strings{"_LogItemType5:Tool.lnk|" + user + "||", "_LogItemType2:Tool.lnk|" + user + "||"}));
   ASSERT_EQ(undone.changes.size(), 1u);
   EXPECT_EQ(undone.changes[0].kind, "disable");
   ASSERT_EQ(undone.alsoLogged.size(), 1u);
@@ -1076,7 +1076,7 @@ TEST_F(StartupFolderWithHistory, UndoOfADisableEnablesTheRecordItMade) {
   ASSERT_EQ(undone.changes.size(), 1u);
   EXPECT_EQ(undone.changes[0].kind, "enable");
   EXPECT_EQ(undone.changes[0].before, (EntryState{"Tool.lnk", "C:\\tool.exe", {}, true}));
-  EXPECT_EQ(logContents(), (Strings{"_LogItemType5:" + link + "||", "_LogItemType4:" + link + "||"}));
+  EXPECT_EQ(logContents(), (Strings{"_LogItemType5:Tool.lnk|" + user + "||", "_LogItemType4:Tool.lnk|" + user + "||"}));
 }
 
 // Undo of a rename onto a file in use: the old name comes back, then the
@@ -1097,9 +1097,9 @@ TEST_F(StartupFolderWithHistory, UndoOfARenameOntoAnotherFileGivesBothBack) {
   ASSERT_TRUE(undone.done());
   EXPECT_EQ(fs.bytes(user + "\\a.lnk"), a);
   EXPECT_EQ(fs.bytes(user + "\\b.lnk"), b);
-  EXPECT_EQ(logContents(), (Strings{"_LogItemType3:" + user + "\\a.lnk|" + user + "\\b.lnk|C:\\new.exe",
-                                    "_LogItemType3:" + user + "\\b.lnk|" + user + "\\a.lnk|C:\\a.exe",
-                                    "_LogItemType2:" + user + "\\b.lnk||"}));
+  EXPECT_EQ(logContents(), (Strings{"_LogItemType3:a.lnk|" + user + "|b.lnk|C:\\new.exe",
+                                    "_LogItemType3:b.lnk|" + user + "|a.lnk|C:\\a.exe",
+                                    "_LogItemType2:b.lnk|" + user + "||"}));
   EXPECT_EQ(newest().undoes, renamed.id);
   EXPECT_TRUE(prompt.messages.empty());
 }
@@ -1178,7 +1178,7 @@ TEST_F(StartupFolderFlags, CheckingATurnedOffFileTurnsItOnWhereItIs) {
   EXPECT_FALSE(fs.hasFile(copyOf(user, "Mail.lnk")));
   EXPECT_EQ(store.saves, 0);
   EXPECT_EQ(store.items(kStartupFolderRecords), (std::vector<DisabledItem>{{user, "Other.lnk", "C:\\o.exe"}}));
-  EXPECT_EQ(logContents(), (Strings{"_LogItemType4:" + user + "\\Mail.lnk||"}));
+  EXPECT_EQ(logContents(), (Strings{"_LogItemType4:Mail.lnk|" + user + "||"}));
   EXPECT_TRUE(prompt.messages.empty());
   ASSERT_EQ(turnedOn.changes.size(), 1u);
   EXPECT_EQ(turnedOn.changes[0].kind, "flag");

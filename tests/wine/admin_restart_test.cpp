@@ -57,9 +57,8 @@ TEST(AdminRestart, ARestartThatStartedEndsThisThreadsLoopAndOneThatFailedDoesNot
   EXPECT_TRUE(quitPosted()) << "this instance closes, so the new one can take the lock";
 }
 
-// Enter takes the default button: Cancel for the offer, OK for the plain
-// question beside it.
-TEST(AdminRestart, TheOfferIsAWarningThatEnterAnswersWithCancel) {
+// Enter takes the default button: No for the offer.
+TEST(AdminRestart, TheOfferIsAWarningThatEnterAnswersWithNo) {
   MapTranslator tr;
   tr.texts["_ToolVelmora"] = "Velmora";
   bool warningIcon = false;

@@ -1,5 +1,5 @@
-// Every text of every window fits its control, in each shipped language, at
-// 96 DPI and at 144: the main window and its pane, the entry dialogs, File
+// Every text of every window fits its control, and every label ends in a
+// colon, in each shipped language, at 96 DPI and at 144: the main window and its pane, the entry dialogs, File
 // Info, the change history, the operation log and About. Measured in the
 // control's own font, as the control draws it.
 #include <gtest/gtest.h>
@@ -126,6 +126,24 @@ std::vector<std::string> cutTexts(HWND window, const std::string& where, int dpi
   return cut;
 }
 
+// "<window>: label <text> does not end with a colon" for each visible
+// static text that labels the edit or drop-down after it: every label of
+// every window ends as the others do ("Type:", "Filter:").
+std::vector<std::string> unendedLabels(HWND window, const std::string& where) {
+  std::vector<std::string> out;
+  for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    HWND field = GetWindow(c, GW_HWNDNEXT);
+    if (!field || !(GetWindowLongW(c, GWL_STYLE) & WS_VISIBLE) || _wcsicmp(className(c).c_str(), L"Static") != 0) {
+      continue;
+    }
+    const std::wstring next = className(field);
+    if (_wcsicmp(next.c_str(), L"Edit") != 0 && _wcsicmp(next.c_str(), L"ComboBox") != 0) continue;
+    const std::wstring t = text(c);
+    if (!t.empty() && t.back() != L':') out.push_back(where + ": label \"" + narrow(t) + "\" does not end with a colon");
+  }
+  return out;
+}
+
 // The measure itself: a button too narrow for its text is found, one wide
 // enough is not, and a wrapped text needs its lines.
 TEST(TextMeasure, FindsACutButtonAndAWrappedTextWithoutRoom) {
@@ -175,6 +193,7 @@ class TextsFit : public ::testing::TestWithParam<const char*> {
       for (std::string& c : cutTexts(window, where, static_cast<int>(GetDpiForWindow(window)))) {
         cut.push_back(std::move(c));
       }
+      for (std::string& c : unendedLabels(window, where)) cut.push_back(std::move(c));
     };
     frame = std::make_unique<win32::MainFrame>(files, language, nullptr);
     HWND hwnd = frame->create(GetModuleHandleW(nullptr), nullptr);

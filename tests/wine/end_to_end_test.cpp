@@ -365,13 +365,14 @@ TEST_F(EndToEnd, OneProgramOfTheLoadValueGoesAndComesBackLeavingTheOtherTwo) {
   EXPECT_EQ(records(kProgramListRecords), (std::vector<DisabledItem>{{kLoadPath, "Load", two}}));
   expectLogged(1, "_LogItemType5", kLoadPath);
   // A reader of the log can tell which of the three programs it was.
-  EXPECT_EQ(logEntries()[0].record.content, std::string("Disabled in ") + kLoadPath + ": \"Load\" (" + two + ")");
+  EXPECT_EQ(logEntries()[0].record.content, std::string("Disabled \"Load\" in ") + kLoadPath + " (" + two + ")")
+      << "the entry's name first, then its place";
 
   setBox(list, row, kChecked);
   EXPECT_EQ(textOf(seeded.now()), widen(one + "," + three + "," + two)) << "an enabled program is appended";
   EXPECT_TRUE(records(kProgramListRecords).empty());
   expectLogged(2, "_LogItemType4", kLoadPath);
-  EXPECT_EQ(logEntries()[0].record.content, std::string("Enabled in ") + kLoadPath + ": \"Load\" (" + two + ")");
+  EXPECT_EQ(logEntries()[0].record.content, std::string("Enabled \"Load\" in ") + kLoadPath + " (" + two + ")");
   EXPECT_TRUE(dialogs.shown.empty()) << narrow(dialogs.shown.empty() ? L"" : dialogs.shown[0].text);
 }
 

@@ -218,7 +218,7 @@ TEST_F(RealProgramListFamily, LosingUserinitExeAsksInAMessageBoxAndCancelKeepsEv
   {
     int defaultId = 0;
     DialogAnswerer answerer([&](HWND dlg, const DialogAnswerer::Seen&) {
-      answerFromLoop(dlg, IDCANCEL, [&](HWND d) { defaultId = defaultButton(d); });
+      answerFromLoop(dlg, IDNO, [&](HWND d) { defaultId = defaultButton(d); });
       return 0;
     });
     EXPECT_FALSE(p.disable(0).done());
@@ -226,7 +226,7 @@ TEST_F(RealProgramListFamily, LosingUserinitExeAsksInAMessageBoxAndCancelKeepsEv
     EXPECT_EQ(narrow(answerer.seen[0].text), "No one can log on without userinit.exe. Go on?");
     EXPECT_EQ(narrow(answerer.seen[0].title), "Velmora");
     EXPECT_EQ(answerer.seen[0].icon, LoadIconW(nullptr, IDI_WARNING)) << "a warning looks like one";
-    EXPECT_EQ(defaultId, IDCANCEL) << "Enter keeps the logon program";
+    EXPECT_EQ(defaultId, IDNO) << "Enter keeps the logon program";
   }
   RegValue v;
   ASSERT_EQ(registry.queryValue(RootKey::CurrentUser, winlogon, "Userinit", v), RegStatus::Ok);
@@ -235,7 +235,7 @@ TEST_F(RealProgramListFamily, LosingUserinitExeAsksInAMessageBoxAndCancelKeepsEv
   EXPECT_TRUE(sink.records.empty());
 
   {
-    DialogAnswerer answerer([](HWND, const DialogAnswerer::Seen&) { return IDOK; });
+    DialogAnswerer answerer([](HWND, const DialogAnswerer::Seen&) { return IDYES; });
     EXPECT_TRUE(p.disable(0).done());
   }
   ASSERT_EQ(registry.queryValue(RootKey::CurrentUser, winlogon, "Userinit", v), RegStatus::Ok);
@@ -351,7 +351,7 @@ TEST_F(RealProgramListFamily, ThePaneWindowDrivesTheFamilyThroughItsBoxesAndButt
 
     {
       // Cancel the Userinit warning: the box shows the entry live again.
-      DialogAnswerer answerer([](HWND, const DialogAnswerer::Seen&) { return IDCANCEL; });
+      DialogAnswerer answerer([](HWND, const DialogAnswerer::Seen&) { return IDNO; });
       setImage(3, 1);
       ASSERT_EQ(answerer.seen.size(), 1u);
       EXPECT_EQ(narrow(answerer.seen[0].text), "Userinit warning");
@@ -360,7 +360,7 @@ TEST_F(RealProgramListFamily, ThePaneWindowDrivesTheFamilyThroughItsBoxesAndButt
     EXPECT_TRUE(records().empty());
 
     {
-      DialogAnswerer answerer([](HWND, const DialogAnswerer::Seen&) { return IDOK; });
+      DialogAnswerer answerer([](HWND, const DialogAnswerer::Seen&) { return IDYES; });
       rows.select(0);
       SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDC_REMOVE, BN_CLICKED), 0);
       pumpMessages();

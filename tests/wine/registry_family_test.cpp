@@ -139,8 +139,8 @@ TEST_F(RealRegistryPane, DisableThenEnableRestoresTheValueByteForByte) {
   EXPECT_EQ(raw("ten").bytes.size(), 22u) << "ten UTF-16 characters and their terminating zero";
   EXPECT_TRUE(records().empty());
   ASSERT_EQ(sink.records.size(), 4u);
-  EXPECT_EQ(sink.records[0].content, "disable " + key.path() + "|" + name + "|" + narrow(data));
-  EXPECT_EQ(sink.records[2].content, "enable " + key.path() + "|" + name + "|" + narrow(data));
+  EXPECT_EQ(sink.records[0].content, "disable " + name + "|" + key.path() + "|" + narrow(data));
+  EXPECT_EQ(sink.records[2].content, "enable " + name + "|" + key.path() + "|" + narrow(data));
   EXPECT_TRUE(scripted.messages.empty());
 }
 
@@ -217,7 +217,7 @@ TEST_F(RealRegistryPane, AddOfAnExistingNameAsksInAMessageBox) {
   WindowPrompt prompt{tr};
   RegistryFamily pane{{key.path()}, registry, context};
   FamilyDriver driver{pane, prompt, commit};
-  int replaceAnswer = IDCANCEL;
+  int replaceAnswer = IDNO;
   DialogAnswerer answerer([&](HWND, const DialogAnswerer::Seen&) -> int { return replaceAnswer; });
 
   EXPECT_FALSE(driver.add("TOOL", "new.exe").done());
@@ -227,7 +227,7 @@ TEST_F(RealRegistryPane, AddOfAnExistingNameAsksInAMessageBox) {
   EXPECT_EQ(answerer.seen[0].text, widen("Replace " + key.path() + "|TOOL?"));
   EXPECT_TRUE(sink.records.empty());
 
-  replaceAnswer = IDOK;
+  replaceAnswer = IDYES;
   EXPECT_TRUE(driver.add("TOOL", "new.exe").done());
   RegValue v;
   ASSERT_EQ(registry.queryValue(RootKey::CurrentUser, key.subkey(), "Tool", v), RegStatus::Ok);

@@ -156,7 +156,7 @@ TEST_F(RealFlags, ATurnedOffEntryIsListedUncheckedCheckingItWritesWindowsOwnOnVa
   EXPECT_EQ(rawValue(HKEY_CURRENT_USER, kRunSub, wname), (Raw{REG_SZ, command})) << "the entry stays in its place";
   EXPECT_EQ(config(), before) << "config.xml is not touched";
   ASSERT_EQ(sink.records.size(), 1u);
-  EXPECT_EQ(sink.records[0].content, "enable " + kRunPath + "|" + name + "|\"C:\\Tools\\t.exe\" /tray");
+  EXPECT_EQ(sink.records[0].content, "enable " + name + "|" + kRunPath + "|\"C:\\Tools\\t.exe\" /tray");
   EXPECT_TRUE(prompt.messages.empty());
 
   pane.list();
@@ -169,7 +169,7 @@ TEST_F(RealFlags, ATurnedOffEntryIsListedUncheckedCheckingItWritesWindowsOwnOnVa
   EXPECT_EQ(rawValue(HKEY_CURRENT_USER, kRunSub, wname).type, 0u);
   EXPECT_EQ(flag().type, 0u);
   ASSERT_EQ(sink.records.size(), 2u);
-  EXPECT_EQ(sink.records[1].content, "remove " + kRunPath + "|" + name + "|\"C:\\Tools\\t.exe\" /tray");
+  EXPECT_EQ(sink.records[1].content, "remove " + name + "|" + kRunPath + "|\"C:\\Tools\\t.exe\" /tray");
 }
 
 TEST_F(RealFlags, AFlagWriteThatFailsLeavesEverythingAsItWas) {
@@ -260,8 +260,8 @@ TEST_F(RealFlags, ThePanesBoxAndStatusFollowTheEntryWhereverItIs) {
   DestroyWindow(parent);
   pumpMessages();
   ASSERT_EQ(sink.records.size(), 3u);
-  EXPECT_EQ(sink.records[1].content, "disable " + kRunPath + "|" + name + "|t.exe");
-  EXPECT_EQ(sink.records[2].content, "enable " + kRunPath + "|" + name + "|t.exe");
+  EXPECT_EQ(sink.records[1].content, "disable " + name + "|" + kRunPath + "|t.exe");
+  EXPECT_EQ(sink.records[2].content, "enable " + name + "|" + kRunPath + "|t.exe");
 }
 
 // A startup-folder file's flag is named after the file with its extension.

@@ -118,23 +118,35 @@ TEST_F(Translation, MenusAreTranslatedAtAnyDepth) {
   DestroyMenu(keys);
 }
 
-TEST_F(Translation, MessagesCarryTheCaptionAndTheQuestionGoesOnOnlyOnOk) {
-  std::vector<int> answers = {IDOK, IDOK, IDCANCEL};
+// A question has Yes and No, never OK and Cancel: its answers say what they do.
+TEST_F(Translation, MessagesCarryTheCaptionAndTheQuestionGoesOnOnlyOnYes) {
+  std::vector<int> answers = {IDOK, IDYES, IDNO};
   std::size_t next = 0;
   std::vector<int> defaults;
+  std::vector<std::vector<int>> buttons;
   DialogAnswerer answerer([&](HWND dlg, const DialogAnswerer::Seen&) {
-    answerFromLoop(dlg, answers[next++], [&](HWND d) { defaults.push_back(defaultButton(d)); });
+    answerFromLoop(dlg, answers[next++], [&](HWND d) {
+      defaults.push_back(defaultButton(d));
+      std::vector<int> ids;
+      for (int id : {IDOK, IDCANCEL, IDYES, IDNO}) {
+        if (GetDlgItem(d, id)) ids.push_back(id);
+      }
+      buttons.push_back(ids);
+    });
     return 0;
   });
   win32::showMessage(nullptr, table, "Select an entry first.");
   EXPECT_TRUE(win32::askWarning(nullptr, table, "Remove a.exe?"));
   EXPECT_FALSE(win32::askWarning(nullptr, table, "Remove a.exe?"));
+  ASSERT_EQ(buttons.size(), 3u);
+  EXPECT_EQ(buttons[0], std::vector<int>{IDOK});
+  EXPECT_EQ(buttons[1], (std::vector<int>{IDYES, IDNO}));
   ASSERT_EQ(answerer.seen.size(), 3u);
   EXPECT_EQ(answerer.seen[0].title, L"Velmora");
   EXPECT_EQ(answerer.seen[0].text, L"Select an entry first.");
   EXPECT_EQ(answerer.seen[2].text, L"Remove a.exe?");
   // The program's own messages carry the information icon; its warnings the
-  // warning icon, with Cancel as the default so Enter changes nothing.
+  // warning icon, with No as the default so Enter changes nothing.
   const HICON information = LoadIconW(nullptr, IDI_INFORMATION);
   const HICON warning = LoadIconW(nullptr, IDI_WARNING);
   ASSERT_NE(information, warning);
@@ -142,7 +154,7 @@ TEST_F(Translation, MessagesCarryTheCaptionAndTheQuestionGoesOnOnlyOnOk) {
   ASSERT_EQ(defaults.size(), 3u);
   EXPECT_EQ(answerer.seen[1].title, L"Velmora");
   EXPECT_EQ(answerer.seen[1].icon, warning);
-  EXPECT_EQ(defaults[1], IDCANCEL) << "Enter changes nothing";
+  EXPECT_EQ(defaults[1], IDNO) << "Enter changes nothing";
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ class HistoryDialog final : public Dialog {
 
     setUpRecordList(list, translator_,
                     {{"_HistoryColumnNumber", 1}, {"_HistoryColumnTime", 4}, {"_HistoryColumnChange", 4},
-                     {"_HistoryColumnLocation", 5}, {"_HistoryColumnName", 3}, {"_HistoryColumnDetails", 7}});
+                     {"_HistoryColumnName", 3}, {"_HistoryColumnLocation", 5}, {"_HistoryColumnDetails", 7}});
     if (!fill()) prompt_.message(translator_.translate("_HistoryUnreadable", Escapes::Convert));
     centreWindow(hwnd());
     SetFocus(list);

@@ -94,7 +94,7 @@ void showMessage(HWND owner, const Translator& translator, const std::string& te
 
 bool askWarning(HWND owner, const Translator& translator, const std::string& text) {
   return MessageBoxW(owner, widen(text).c_str(), widen(translator.translate("_ToolVelmora")).c_str(),
-                     MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON2) == IDOK;
+                     MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 void setUpRecordList(HWND list, const Translator& translator, std::initializer_list<ColumnKey> columns) {

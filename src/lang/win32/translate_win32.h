@@ -22,9 +22,10 @@ void translateMenu(HMENU menu, const Translator& translator);
 
 // Information message (0x40) with the translated _ToolVelmora caption.
 void showMessage(HWND owner, const Translator& translator, const std::string& text);
-// OK/Cancel warning (0x131: warning icon, Cancel the default) before a
-// change that can lose something or do harm; true only on OK. Velmora asks
-// no other kind of question.
+// A yes/no question with the warning icon and No the default (0x134), asked
+// before a change that can lose something or do harm; true only on Yes.
+// Every question Velmora asks is of this kind: its answers say what they
+// do, where OK and Cancel would not.
 bool askWarning(HWND owner, const Translator& translator, const std::string& text);
 
 std::wstring windowText(HWND window);

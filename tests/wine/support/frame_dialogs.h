@@ -1,8 +1,8 @@
 #pragma once
 // For tests that drive the whole main window: every message box or dialog
 // other than the main window (which is a dialog too, activated again
-// whenever a box closes) is recorded and answered OK, so a success path
-// shows none; the change history's dialog is driven by `historyDialog`, or
+// whenever a box closes) is recorded and answered OK (Yes to a question),
+// so a success path shows none; the change history's dialog is driven by `historyDialog`, or
 // closed when there is none.
 #include <windows.h>
 
@@ -42,7 +42,8 @@ struct FrameDialogs {
       return 0;
     }
     shown.push_back(seen);
-    return IDOK;
+    // A message box's one button, or Yes to a question.
+    return GetDlgItem(dialog, IDYES) ? IDYES : IDOK;
   }};
 };
 
