@@ -10,11 +10,6 @@ namespace velmora {
 namespace {
 bool namesNoLocation(std::string_view, std::string_view) { return false; }
 
-constexpr std::string_view kCurrentUser = "HKEY_CURRENT_USER\\";
-
-bool currentUsers(const std::string& location) {
-  return location.size() > kCurrentUser.size() && location.compare(0, kCurrentUser.size(), kCurrentUser) == 0;
-}
 }  // namespace
 
 const FamilyTraits kAllEntriesTraits{RecordKind{""}, LogKeys{""}, "_TreeAllEntries", &namesNoLocation, "allentries"};
@@ -23,8 +18,7 @@ AllEntriesFamily::AllEntriesFamily(std::shared_ptr<const FamilyTable> table, con
     : table_(std::move(table)), translator_(translator) {
   for (const FamilyId id : table_->ids()) {
     const FamilyDescriptor& descriptor = table_->family(id);
-    std::vector<std::string> locations = table_->familyLocations(id);
-    members_.push_back(Member{&descriptor, descriptor.make(locations), std::move(locations)});
+    members_.push_back(Member{&descriptor, descriptor.make(table_->familyLocations(id))});
   }
 }
 
@@ -40,26 +34,21 @@ FamilyAbilities AllEntriesFamily::abilities() const {
   return any;
 }
 
-const AllEntriesFamily::Member* AllEntriesFamily::owner(const std::string& location) const {
-  if (const auto listed = listedBy_.find(location); listed != listedBy_.end()) return &members_[listed->second];
+const AllEntriesFamily::Member* AllEntriesFamily::member(std::string_view family) const {
+  if (family.empty()) return nullptr;
   for (const Member& m : members_) {
-    if (std::find(m.locations.begin(), m.locations.end(), location) != m.locations.end()) return &m;
-  }
-  for (const Member& m : members_) {
-    for (const std::string& l : m.locations) {
-      if (m.descriptor->traits.sameLocation(location, l)) return &m;
-    }
+    if (m.descriptor->id == family) return &m;
   }
   return nullptr;
 }
 
 const FamilyTraits& AllEntriesFamily::traitsFor(const EntryRef& entry) const {
-  const Member* m = owner(entry.location);
+  const Member* m = member(entry.family);
   return m ? m->family->traitsFor(entry) : traits();
 }
 
 FamilyAbilities AllEntriesFamily::abilitiesFor(const EntryRef& entry) const {
-  const Member* m = owner(entry.location);
+  const Member* m = member(entry.family);
   return m ? m->family->abilitiesFor(entry) : FamilyAbilities{false, false, false, false};
 }
 
@@ -80,7 +69,6 @@ ColumnWidths AllEntriesFamily::columnWidths() const {
 
 std::vector<Row> AllEntriesFamily::list() {
   const bool defer = std::exchange(deferNext_, false);
-  listedBy_.clear();
   problems_.clear();
   slowLeftOut_ = false;
   std::vector<Row> rows;
@@ -116,12 +104,9 @@ void AllEntriesFamily::listMember(std::size_t i, std::vector<Row>& rows) {
   // One family that cannot read its places hides nobody else's rows.
   if (std::string problem = m.family->listingProblem(); !problem.empty()) problems_.push_back(std::move(problem));
   rows.reserve(rows.size() + own.size());
-  const std::string* last = nullptr;
   for (Row& row : own) {
-    // A family lists a place's rows together: one lookup per place, not per row.
-    if (!last || *last != row.path) listedBy_.try_emplace(row.path, i);
+    row.family = m.descriptor->id;
     rows.push_back(std::move(row));
-    last = &rows.back().path;
   }
 }
 
@@ -132,11 +117,11 @@ std::string AllEntriesFamily::listingProblem() const {
 }
 
 void AllEntriesFamily::describe(Row& row) {
-  if (Member* m = owner(row.path)) m->family->describe(row);
+  if (Member* m = member(row.family)) m->family->describe(row);
 }
 
 EntryDialogData AllEntriesFamily::dialogData(const EntryRef& entry) const {
-  const Member* m = owner(entry.location);
+  const Member* m = member(entry.family);
   return m ? m->family->dialogData(entry) : EntryDialogData{{}, entry.location, entry.name, entry.data};
 }
 
@@ -156,7 +141,8 @@ OperationResult AllEntriesFamily::prepareAdd(EntryDialogData& data) {
     }
     if (own.places.empty()) own.places.push_back(EntryPlace{own.sectionText, own.typeText, own.check});
     for (EntryPlace& p : own.places) {
-      if (!preferred && currentUsers(p.location)) preferred = places.size();
+      p.family = m.descriptor->id;
+      if (!preferred && p.usual) preferred = places.size();
       places.push_back(std::move(p));
     }
   }
@@ -170,38 +156,35 @@ OperationResult AllEntriesFamily::prepareAdd(EntryDialogData& data) {
 }
 
 OperationResult AllEntriesFamily::prepareModify(const EntryRef& entry, EntryDialogData& data) {
-  Member* m = owner(entry.location);
+  Member* m = member(entry.family);
   return m ? m->family->prepareModify(entry, data) : nobody();
 }
 
 OperationResult AllEntriesFamily::remove(const EntryRef& entry, UserPrompt& prompt) {
-  Member* m = owner(entry.location);
+  Member* m = member(entry.family);
   return m ? m->family->remove(entry, prompt) : nobody();
 }
 
 OperationResult AllEntriesFamily::add(const EntryDialogData& fields, UserPrompt& prompt) {
-  // The place the dialog chose belongs to the family that offered it.
-  const std::string& place = addPlace(fields);
-  for (Member& m : members_) {
-    if (std::find(m.locations.begin(), m.locations.end(), place) != m.locations.end()) {
-      return m.family->add(fields, prompt);
-    }
-  }
-  return nobody();
+  // The place the dialog chose belongs to the family that offered it; that
+  // family's Add refuses a place it does not have.
+  if (fields.place >= fields.places.size()) return nobody();
+  Member* m = member(fields.places[fields.place].family);
+  return m ? m->family->add(fields, prompt) : nobody();
 }
 
 OperationResult AllEntriesFamily::modify(const EntryRef& entry, const EntryDialogData& fields, UserPrompt& prompt) {
-  Member* m = owner(entry.location);
+  Member* m = member(entry.family);
   return m ? m->family->modify(entry, fields, prompt) : nobody();
 }
 
 OperationResult AllEntriesFamily::enable(const EntryRef& entry, UserPrompt& prompt) {
-  Member* m = owner(entry.location);
+  Member* m = member(entry.family);
   return m ? m->family->enable(entry, prompt) : nobody();
 }
 
 OperationResult AllEntriesFamily::disable(const EntryRef& entry, UserPrompt& prompt) {
-  Member* m = owner(entry.location);
+  Member* m = member(entry.family);
   return m ? m->family->disable(entry, prompt) : nobody();
 }
 
@@ -213,7 +196,7 @@ OperationResult AllEntriesFamily::undo(const Change& change, UserPrompt& prompt)
 }
 
 OperationResult AllEntriesFamily::openLocation(const EntryRef& entry) {
-  Member* m = owner(entry.location);
+  Member* m = member(entry.family);
   return m ? m->family->openLocation(entry) : nobody();
 }
 

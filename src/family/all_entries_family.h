@@ -5,9 +5,9 @@
 // the row, so every change goes through that family's own code, questions,
 // log and history. It keeps nothing of its own.
 #include <cstddef>
-#include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "family/entry_family.h"
@@ -41,8 +41,8 @@ class AllEntriesFamily final : public EntryFamily {
   void describe(Row& row) override;
 
   EntryDialogData dialogData(const EntryRef& entry) const override;
-  // Every place of every family that can add, in the drop-down; the
-  // default is the first of the current user's.
+  // Every place of every family that can add, in the drop-down, named by
+  // what it is; the default is the usual one (the current user's Run key).
   OperationResult prepareAdd(EntryDialogData& data) override;
   OperationResult prepareModify(const EntryRef& entry, EntryDialogData& data) override;
 
@@ -59,29 +59,25 @@ class AllEntriesFamily final : public EntryFamily {
   struct Member {
     const FamilyDescriptor* descriptor;
     std::unique_ptr<EntryFamily> family;
-    std::vector<std::string> locations;
   };
-  // The family that acts on an entry at `location`: the one whose rows had
-  // it in the latest listing, else the first whose locations name it (the
-  // scheduled tasks' root "\" would also name a UNC folder, so the listing
-  // goes first). Null when none does.
-  const Member* owner(const std::string& location) const;
-  Member* owner(const std::string& location) {
-    return const_cast<Member*>(static_cast<const AllEntriesFamily*>(this)->owner(location));
+  // The family that listed a row or offered a place (its id); null for
+  // none of the view's. Never guessed from the location's text: two
+  // families' places may read alike.
+  const Member* member(std::string_view family) const;
+  Member* member(std::string_view family) {
+    return const_cast<Member*>(static_cast<const AllEntriesFamily*>(this)->member(family));
   }
   // The result of an entry no family owns: nothing done.
   static OperationResult nobody();
 
-  // Lists member `i` after `rows`, noting which places it listed and what
-  // it could not read.
+  // Lists member `i` after `rows`, each row marked with its family, noting
+  // what it could not read.
   void listMember(std::size_t i, std::vector<Row>& rows);
 
   std::shared_ptr<const FamilyTable> table_;
   const Translator& translator_;
   std::vector<Member> members_;
-  // Latest listing: which member listed each location, and what could not
-  // be read.
-  std::map<std::string, std::size_t> listedBy_;
+  // What the latest listing could not read.
   std::vector<std::string> problems_;
   // The latest listing left the slow places out; they are still to come.
   bool slowLeftOut_ = false;

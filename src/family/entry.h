@@ -2,6 +2,7 @@
 // An entry as a family lists it: the row of a pane's list, with where the
 // entry is.
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velmora {
@@ -43,6 +44,12 @@ struct Row {
   // The file describe found for `program` (a shortcut's target), or its
   // best guess when missing: the pane shows its icon.
   std::string programFile;
+  // The family that listed the row (its FamilyId, a name that lives as long
+  // as the program), set by a view of several families, which hands the
+  // row's operations to it; empty in a family's own pane. Two families'
+  // places may have the same text (a startup folder value that spells a Run
+  // key, the tasks' root "\"), so the location never tells.
+  std::string_view family;
   bool operator==(const Row&) const = default;
 };
 
@@ -57,9 +64,11 @@ struct EntryRef {
   std::string name;
   std::string data;
   RowOrigin origin = RowOrigin::Live;
+  // The family that listed it (Row::family); empty when it was not listed.
+  std::string_view family = {};
   bool operator==(const EntryRef&) const = default;
 };
 
-inline EntryRef entryOf(const Row& row) { return EntryRef{row.path, row.name, row.data, row.origin}; }
+inline EntryRef entryOf(const Row& row) { return EntryRef{row.path, row.name, row.data, row.origin, row.family}; }
 
 }  // namespace velmora

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velmora {
@@ -27,6 +28,14 @@ struct EntryPlace {
   std::string location;
   std::string typeText;
   EntryCheck check;
+  // The family that offered it (its FamilyId): the one an Add there goes to.
+  std::string_view family = {};
+  // What the place is, translated ("Run — current user"): what the
+  // drop-down shows, with the location as its tip. Empty: the location.
+  std::string label = {};
+  // Where an Add goes unless the user chooses another place, in a view of
+  // every family's places: the current user's Run key.
+  bool usual = false;
 };
 
 // Data in, data out: the caller fills it, the dialog reads its controls

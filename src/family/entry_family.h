@@ -8,6 +8,7 @@
 // (history/change_commit.h) logs and keeps the changes.
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -37,6 +38,14 @@ struct FamilyAbilities {
   bool openLocation = true;
   // File Info and Search Online, on the entry's program file.
   bool fileInformation = true;
+  // Remove and Disable of one entry (abilitiesFor): false for an entry
+  // Windows cannot do without, such as explorer.exe in the machine's Shell
+  // value; the family refuses them anyway, so the pane may grey them.
+  bool remove = true;
+  bool disable = true;
+  // Why Remove or Disable cannot be done: a language key for the status
+  // bar, one line; empty when both can.
+  std::string_view whyNot = {};
 };
 
 struct OperationResult {

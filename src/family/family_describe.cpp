@@ -114,6 +114,7 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::vector<std::
     if (context_.signatures) {
       unsignedText_ = context_.translator.translate("_SignatureNone");
       invalidText_ = context_.translator.translate("_SignatureInvalid");
+      unverifiedText_ = context_.translator.translate("_SignatureUnverified");
     }
   }
   // The disabled rows by location, name and data ignoring case; a pane lists
@@ -185,6 +186,7 @@ void FamilySupport::describeSignature(Row& row, const std::string& path) {
     case SignatureVerdict::Verified: row.signedBy = signature->signer; break;
     case SignatureVerdict::Unsigned: row.signedBy = unsignedText_; break;
     case SignatureVerdict::Invalid: row.signedBy = invalidText_; break;
+    case SignatureVerdict::Unverified: row.signedBy = unverifiedText_; break;
     case SignatureVerdict::Unknown: break;  // nothing known is nothing said
   }
   row.signedByMicrosoft = signedByMicrosoft(*signature);

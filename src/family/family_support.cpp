@@ -105,9 +105,14 @@ std::size_t FamilySupport::currentUsersPlace(const std::vector<std::string>& pla
   return 0;
 }
 
-EntryDialogData FamilySupport::addDialogData(const std::vector<std::string>& places, std::size_t chosen) const {
+EntryDialogData FamilySupport::addDialogData(const std::vector<std::string>& places, std::size_t chosen,
+                                             const std::function<std::string_view(const std::string&)>& labelKeyOf) const {
   EntryDialogData data = dialogData(places.at(chosen));
-  for (const std::string& p : places) data.places.push_back(EntryPlace{p, data.typeText, {}});
+  for (const std::string& p : places) {
+    const std::string_view key = labelKeyOf ? labelKeyOf(p) : std::string_view();
+    data.places.push_back(
+        EntryPlace{p, data.typeText, {}, traits_.id, key.empty() ? std::string() : context_.translator.translate(key)});
+  }
   data.place = chosen;
   return data;
 }

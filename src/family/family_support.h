@@ -84,8 +84,10 @@ class FamilySupport {
   EntryDialogData dialogData(const std::string& location) const;
   // The Add dialog's data for `places` (locations the family adds to, in
   // the pane's order; at least one) with `chosen` chosen; the dialog offers
-  // them all when there are several.
-  EntryDialogData addDialogData(const std::vector<std::string>& places, std::size_t chosen) const;
+  // them all when there are several, each named by the text of the key
+  // `labelKeyOf` gives for it (none: by its location).
+  EntryDialogData addDialogData(const std::vector<std::string>& places, std::size_t chosen,
+                                const std::function<std::string_view(const std::string&)>& labelKeyOf = {}) const;
   // The first of `places` that is the current user's key, else 0.
   static std::size_t currentUsersPlace(const std::vector<std::string>& places);
   // Whether an Add may go on with `command`: yes when its program file
@@ -152,7 +154,7 @@ class FamilySupport {
                     const std::function<std::string_view(const Row&)>& notRun = {});
   // Completes a row of the latest listing: the publisher of its program file
   // (resolved as Windows does) and who signed it (_SignatureNone,
-  // _SignatureInvalid), or _StatusFileMissing. Each file is looked up and
+  // _SignatureInvalid, _SignatureUnverified), or _StatusFileMissing. Each file is looked up and
   // its version resource read once per listing; its signature is checked
   // once per session and version of the file (FamilyContext::signatures).
   // A row whose entry an Enable or Disable moved since loses the status of
@@ -227,7 +229,7 @@ class FamilySupport {
   class FileMemory;
   std::shared_ptr<FileMemory> files_;
   std::string fileMissingText_;
-  std::string unsignedText_, invalidText_;
+  std::string unsignedText_, invalidText_, unverifiedText_;
   // The statuses of the latest listing that hold only where an entry was.
   std::string offText_;
   std::string cameBackText_;

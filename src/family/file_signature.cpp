@@ -4,10 +4,36 @@
 
 namespace velmora {
 
+SignatureVerdict verdictOfTrustStatus(std::uint32_t status) {
+  using namespace trust_status;
+  switch (status) {
+    case kSuccess: return SignatureVerdict::Verified;
+    case kNoSignature:
+    case kSubjectFormUnknown:
+    case kProviderUnknown: return SignatureVerdict::Unsigned;
+    // The bytes are not what was signed, or whoever vouched for the signer
+    // took it back.
+    case kBadDigest:
+    case kCertSignature:
+    case kHashValue:
+    case kRevoked:
+    case kExplicitDistrust: return SignatureVerdict::Invalid;
+    // Anything else (a root not downloaded, no revocation data offline, an
+    // expired certificate, a chain that could not be built) leaves the
+    // signature unproven, not broken: saying "not valid" of a sound file
+    // would cry wolf.
+    default: return SignatureVerdict::Unverified;
+  }
+}
+
 bool signedByMicrosoft(const FileSignature& signature) {
   constexpr std::string_view kPrefix = "Microsoft ";
   return signature.verdict == SignatureVerdict::Verified && signature.signer.size() > kPrefix.size() &&
          std::string_view(signature.signer).substr(0, kPrefix.size()) == kPrefix;
+}
+
+bool windowsItselfSigned(std::string_view verifiedSigner) {
+  return verifiedSigner == "Microsoft Windows" || verifiedSigner == "Microsoft Windows Publisher";
 }
 
 std::optional<FileSignature> SignatureMemory::signatureOf(const std::string& path) {

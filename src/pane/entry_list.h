@@ -17,8 +17,8 @@ class EntryList {
   // filling never start Enable or Disable.
   virtual void setRows(std::vector<Row> rows) = 0;
   virtual int count() const = 0;
-  // Columns 0 to 3, the box and the origin; publisher and status come back
-  // empty.
+  // The row as it was listed (and described, when it was), with the box as
+  // the list shows it.
   virtual Row row(int index) const = 0;
   // The selected row, or -1.
   virtual int selected() const = 0;

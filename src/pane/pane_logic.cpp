@@ -4,6 +4,7 @@
 
 #include "core/format.h"
 #include "core/text.h"
+#include "family/file_signature.h"
 #include "lang/language_table.h"
 
 namespace velmora {
@@ -128,7 +129,9 @@ void PaneController::add() {
   }
   if (!prompt_.entryDialog(EntryDialogKind::Add, data)) return;
   const OperationResult result = family_.add(data, prompt_);
-  finish(ChangeKind::Add, data.name, result, family_.traitsFor(EntryRef{addPlace(data), data.name, data.path}));
+  const std::string_view offeredBy = data.place < data.places.size() ? data.places[data.place].family : "";
+  finish(ChangeKind::Add, data.name, result,
+         family_.traitsFor(EntryRef{addPlace(data), data.name, data.path, RowOrigin::Live, offeredBy}));
   refill();
   if (result.done()) selectEntry({}, data.name);
 }
@@ -186,6 +189,11 @@ void PaneController::itemChanged(int row, std::uint32_t oldState, std::uint32_t 
   // own settings had turned off, which Enable turns on where it is). One
   // that did not move shows its real state again.
   if (action == CheckBoxAction::Disable) {
+    // Windows' own parts are switched off only when the user says so.
+    if (!mayDisable(r)) {
+      list_.showState(row, RowState::Live);
+      return;
+    }
     const OperationResult result = family_.disable(entryOf(r), prompt_);
     if (result.done()) list_.setOrigin(row, RowOrigin::Record);
     if (!result.done()) list_.showState(row, RowState::Live);
@@ -197,6 +205,20 @@ void PaneController::itemChanged(int row, std::uint32_t oldState, std::uint32_t 
     finish(ChangeKind::Enable, r.name, result, family_.traitsFor(entryOf(r)));
   }
 }
+
+Row PaneController::described(int row) {
+  Row r = list_.row(row);
+  if (!r.program.empty()) family_.describe(r);
+  return r;
+}
+
+bool PaneController::mayDisable(Row r) {
+  if (!r.program.empty()) family_.describe(r);
+  if (!r.signedByMicrosoft || !windowsItselfSigned(r.signedBy)) return true;
+  return prompt_.confirm(
+      safeFormat(translator_.translate("_DisableWindowsPart", Escapes::Convert), {r.name, r.signedBy}));
+}
+
 void PaneController::doubleClick() {
   if (list_.selected() >= 0 && abilitiesFor(kAboutFile).fileInformation) aboutFile();
 }
@@ -223,7 +245,10 @@ int PaneController::requireSelection() {
 void PaneController::aboutFile() {
   const int row = requireSelection();
   if (row < 0) return;
-  prompt_.fileInformation(aboutFilePath(list_.row(row).data));
+  // The file the row's Publisher and Signed by describe (a COM handler's
+  // DLL, a startup file that is no shortcut), else the command's first part.
+  const Row r = described(row);
+  prompt_.fileInformation(r.programFile.empty() ? aboutFilePath(r.data) : r.programFile);
 }
 
 void PaneController::searchOnline() {
@@ -231,8 +256,10 @@ void PaneController::searchOnline() {
   if (row < 0) return;
   // As File Info's button: the program file's name. A startup-folder file
   // that is no shortcut has no command: it is its own program.
-  const Row r = list_.row(row);
-  const std::string term = r.data.empty() ? r.name : fileNamePart(aboutFilePath(r.data));
+  const Row r = described(row);
+  const std::string term = !r.programFile.empty() ? fileNamePart(r.programFile)
+                           : r.data.empty()       ? r.name
+                                                  : fileNamePart(aboutFilePath(r.data));
   if (!term.empty()) prompt_.searchOnline(term);
 }
 

@@ -117,6 +117,12 @@ class PaneController {
   // Searches the web for the selected row's program file name.
   void searchOnline();
   void checkButton(int id);
+  // A row with its program file described (what the family's describe
+  // adds), for the commands that act on that file.
+  Row described(int row);
+  // Whether a Disable of the row may go on: yes, unless its program file is
+  // Windows' own (signed by Microsoft Windows) and the user, asked, says no.
+  bool mayDisable(Row row);
   // Selects the first row named `name` (ignoring case) at `location` (any
   // location when empty); none when no row is.
   void selectEntry(const std::string& location, const std::string& name);

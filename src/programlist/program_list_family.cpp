@@ -52,6 +52,21 @@ bool userShell(const ValuePath& where) {
          equalsIgnoreCase(where.valueName, "Shell");
 }
 
+// What each value an Add can go to is, for the Add dialog's drop-down.
+std::string_view placeLabelKey(const std::string& path) {
+  static constexpr std::pair<std::string_view, std::string_view> kNames[] = {
+      {kLoad, "_PlaceLoad"},
+      {kRun, "_PlaceWininiRun"},
+      {kUserinit, "_PlaceUserinit"},
+      {kMachineShell, "_PlaceShellAllUsers"},
+      {kUserShell, "_PlaceShellCurrentUser"},
+  };
+  for (const auto& [value, name] : kNames) {
+    if (equalsIgnoreCase(path, value)) return name;
+  }
+  return {};
+}
+
 // Only plain text can be written back as it was read: the port writes
 // REG_SZ, which keeps the meaning of an expandable text only when it has
 // nothing to expand.
@@ -99,8 +114,24 @@ std::vector<Row> ProgramListFamily::list() {
       rows.push_back(Row{where->valueName, type, std::move(program), path, RowState::Live});
     }
   }
-  support_.describeRows(rows, locations_, [](const Row& row) { return row.data; });
+  // The user's own Shell value starts instead of the desktop: the row says so.
+  support_.describeRows(rows, locations_, [](const Row& row) { return row.data; },
+                        [](const Row& row) -> std::string_view {
+                          const auto where = splitValuePath(row.path);
+                          return row.origin != RowOrigin::Record && where && userShell(*where) ? "_StatusReplacesDesktop"
+                                                                                                 : "";
+                        });
   return rows;
+}
+
+FamilyAbilities ProgramListFamily::abilitiesFor(const EntryRef& entry) const {
+  FamilyAbilities can = abilities();
+  const auto where = splitValuePath(entry.location);
+  if (entry.origin != RowOrigin::Record && where && machineShell(*where) && namesExplorer(entry.data)) {
+    can.remove = can.disable = false;
+    can.whyNot = "_WhyNotMachineShell";
+  }
+  return can;
 }
 
 // New programs go into the chosen location, at first the first (Load, or
@@ -108,7 +139,7 @@ std::vector<Row> ProgramListFamily::list() {
 // add; every node of the family lists a location, so it goes unsaid.
 OperationResult ProgramListFamily::prepareAdd(EntryDialogData& data) {
   if (locations_.empty()) return {};
-  data = support_.addDialogData(locations_, 0);
+  data = support_.addDialogData(locations_, 0, placeLabelKey);
   return OperationResult{Outcome::Done, {}, {}, {}};
 }
 

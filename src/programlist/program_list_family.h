@@ -38,6 +38,9 @@ class ProgramListFamily : public EntryFamily {
                     const FamilyContext& context);
 
   const FamilyTraits& traits() const override { return kProgramListTraits; }
+  // explorer.exe in the machine's Shell value can be neither removed nor
+  // disabled (_WhyNotMachineShell): Windows would show no desktop.
+  FamilyAbilities abilitiesFor(const EntryRef& entry) const override;
   // At 96 DPI; Type fits its text in every shipped language.
   ColumnWidths columnWidths() const override { return {200, 110, 350, 350}; }
   std::vector<Row> list() override;

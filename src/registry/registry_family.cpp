@@ -76,6 +76,26 @@ std::vector<CategoryNode> registryNodes() {
   };
 }
 
+// What each key an Add can go to is, for the Add dialog's drop-down.
+std::string_view placeLabelKey(const std::string& key) {
+  static constexpr std::pair<std::string_view, std::string_view> kNames[] = {
+      {kMachineRun, "_PlaceRunAllUsers"},
+      {kMachineRun32, "_PlaceRun32AllUsers"},
+      {kMachinePolicyRun, "_PlacePolicyRunAllUsers"},
+      {kMachineRunOnce, "_PlaceRunOnceAllUsers"},
+      {kMachineRunOnce32, "_PlaceRunOnce32AllUsers"},
+      {kMachineRunServices, "_PlaceRunServices"},
+      {kMachineRunServicesOnce, "_PlaceRunServicesOnce"},
+      {kUserRun, "_PlaceRunCurrentUser"},
+      {kUserPolicyRun, "_PlacePolicyRunCurrentUser"},
+      {kUserRunOnce, "_PlaceRunOnceCurrentUser"},
+  };
+  for (const auto& [path, name] : kNames) {
+    if (equalsIgnoreCase(key, path)) return name;
+  }
+  return {};
+}
+
 }  // namespace
 
 bool isRunOnceExKey(std::string_view path) {
@@ -222,7 +242,10 @@ OperationResult RegistryFamily::prepareAdd(EntryDialogData& data) {
   const std::vector<std::string> keys = addKeys();
   if (keys.empty()) return {};
   // The current user's key first: it needs no administrator.
-  data = support_.addDialogData(keys, FamilySupport::currentUsersPlace(keys));
+  data = support_.addDialogData(keys, FamilySupport::currentUsersPlace(keys), placeLabelKey);
+  // Offered beside every other family's places, the current user's Run key
+  // is the one chosen at first.
+  for (EntryPlace& p : data.places) p.usual = equalsIgnoreCase(p.location, kUserRun);
   return OperationResult{Outcome::Done, {}, {}, {}};
 }
 

@@ -114,7 +114,7 @@ std::vector<Row> ScheduledTaskFamily::list() {
     // A task switched off stays where it is; the scheduler keeps it, not config.xml.
     row.origin = task.enabled ? RowOrigin::Live : RowOrigin::Record;
     programs.push_back(definition->actions.empty() ? std::string()
-                                                   : actionCommandLine(definition->actions.front(), comServer));
+                                                   : actionProgram(definition->actions.front(), comServer));
     rows.push_back(std::move(row));
   }
   // A list the scheduler refused is no look at its folders: what was seen

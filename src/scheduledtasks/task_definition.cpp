@@ -98,6 +98,13 @@ std::string actionCommandLine(const TaskAction& action,
   return line;
 }
 
+std::string actionProgram(const TaskAction& action,
+                          const std::function<std::string(const std::string& classId)>& comServer) {
+  if (action.kind != TaskAction::Kind::ComHandler) return actionCommandLine(action, comServer);
+  const std::string dll = comServer(action.classId);
+  return dll.empty() ? std::string() : '"' + dll + '"';
+}
+
 std::string taskCommandText(const TaskDefinition& definition,
                             const std::function<std::string(const std::string& classId)>& comServer) {
   std::string text;

@@ -60,6 +60,12 @@ std::optional<TaskDefinition> readTaskDefinition(const XmlElement& root);
 // parentheses (nothing when it answers empty).
 std::string actionCommandLine(const TaskAction& action,
                               const std::function<std::string(const std::string& classId)>& comServer);
+// The command line whose program file says who made an action's program and
+// whether it is there: an exec action's own (actionCommandLine); for a COM
+// handler, the DLL `comServer` names for its class, quoted (nothing when
+// none is registered): the class id is no file.
+std::string actionProgram(const TaskAction& action,
+                          const std::function<std::string(const std::string& classId)>& comServer);
 // Every action's, "; " between them.
 std::string taskCommandText(const TaskDefinition& definition,
                             const std::function<std::string(const std::string& classId)>& comServer);

@@ -4,7 +4,14 @@
 // config.xml with an exact copy of each file beside it. A file that Windows'
 // own startup settings turned off (startupflags/startup_flags.h, by file
 // name with extension) is listed unchecked where it is, and Enable turns it
-// on there.
+// on there. A read-only file is listed and handled as any other (Windows
+// starts it); hidden and system files are not listed.
+//
+// The code is split by what it does: the descriptor, the operations' entry
+// points and the steps they share (startup_folder_family.cpp), listing, the
+// dialogs' content and Open Location (startup_folder_listing.cpp), Add,
+// Modify, Remove with Disable and Enable, Undo (startup_folder_add, _modify,
+// _remove_enable, _undo).
 #include <memory>
 #include <optional>
 #include <string>

@@ -229,8 +229,7 @@ TEST(AllEntriesNode, AFamilyThatCannotListHidesNobodyElsesRowsAndSlowPlacesCanWa
   EXPECT_EQ(w.driver.rows().size(), listed);
   EXPECT_TRUE(w.view->listDeferredPlaces().empty()) << "nothing was left out any more";
   // An operation on a task row added so goes to the task family.
-  EXPECT_EQ(w.view->traitsFor(EntryRef{added.front().path, added.front().name, added.front().data}).id,
-            std::string_view("scheduledtasks"));
+  EXPECT_EQ(w.view->traitsFor(entryOf(added.front())).id, std::string_view("scheduledtasks"));
   w.driver.list();  // a plain listing reads everything again
   EXPECT_GE(w.rowOf("Late"), 0);
   EXPECT_GE(w.rowOf("Updater"), 0);
@@ -276,6 +275,101 @@ TEST(AllEntriesNode, AddOffersEveryPlaceAndAddsWhereChosen) {
   ASSERT_TRUE(w.driver.add("", "C:\\missing.exe", at(kLoad)).done());
   EXPECT_EQ(w.reg.find(RootKey::CurrentUser, kWindows, "Load")->text, "C:\\a.exe C:\\b.exe,C:\\missing.exe");
   EXPECT_EQ(w.newest().family, "programlist");
+}
+
+// Two families' places may read alike: a startup folder value that spells
+// the current user's Run key, or a folder at the drive's root spelt as a
+// task's path. Each row's operation goes to the family that listed it, the
+// first family listing that text notwithstanding, and an entry that names
+// no family goes nowhere.
+TEST(AllEntriesNode, EachRowGoesToTheFamilyThatListedItWhateverItsLocationReads) {
+  AllEntriesWorld w;
+  // The current user's folder spells the Run key; the machine's spells the task.
+  const std::string folders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  w.reg.put(RootKey::CurrentUser, folders, "Startup", kUserRun);
+  w.reg.put(RootKey::LocalMachine, folders, "Common Startup", kTask);
+  for (const std::string& f : {kUserRun, kTask}) w.folders.addFolder(f);
+  w.folders.put(kUserRun + "\\InRunFolder.lnk", FakeShellLinks::linkBytes("C:\\one.exe"));
+  w.folders.put(kTask + "\\InTaskFolder.lnk", FakeShellLinks::linkBytes("C:\\two.exe"));
+  // The view over the folders as Windows names them now.
+  const auto view = w.table.family(w.table.nodes().at(kAllEntriesNode).family)
+                        .make(w.table.paneLocations().at(kAllEntriesNode));
+  FamilyDriver driver{*view, w.prompt, w.historyCommit};
+  driver.list();
+  const auto rowOf = [&](const std::string& name) {
+    const auto& rows = driver.rows();
+    const auto it = std::find_if(rows.begin(), rows.end(), [&](const Row& r) { return r.name == name; });
+    return it == rows.end() ? -1 : static_cast<int>(it - rows.begin());
+  };
+
+  struct Case {
+    const char* name;
+    std::string_view family;
+    std::string location;
+  };
+  const Case cases[] = {{"InRunFolder.lnk", "startupfolder", kUserRun},
+                        {"Tool", "registry", kUserRun},
+                        {"InTaskFolder.lnk", "startupfolder", kTask},
+                        {"Updater", "scheduledtasks", kTask}};
+  for (const Case& c : cases) {
+    const int row = rowOf(c.name);
+    ASSERT_GE(row, 0) << c.name;
+    EXPECT_EQ(driver.rows()[row].path, c.location) << c.name;
+    EXPECT_EQ(driver.rows()[row].family, c.family) << c.name;
+    EXPECT_EQ(view->traitsFor(driver.entry(row)).id, c.family) << c.name;
+    ASSERT_TRUE(driver.disable(row).done()) << c.name;
+    EXPECT_EQ(w.newest().family, c.family) << c.name;
+  }
+  EXPECT_FALSE(w.folders.hasFile(kUserRun + "\\InRunFolder.lnk"));
+  EXPECT_EQ(w.reg.find(RootKey::CurrentUser, kRun, "Tool"), nullptr);
+  EXPECT_FALSE(w.folders.hasFile(kTask + "\\InTaskFolder.lnk"));
+  EXPECT_FALSE(w.tasks.find(kTask)->enabled);
+
+  // Without the family that listed it an entry is nobody's: nothing is done.
+  EntryRef unlisted = driver.entry(rowOf("Tool"));
+  unlisted.family = {};
+  EXPECT_FALSE(view->enable(unlisted, w.prompt).done());
+  EXPECT_EQ(w.reg.find(RootKey::CurrentUser, kRun, "Tool"), nullptr);
+}
+
+// Add's drop-down names each place by what it is (Run, RunOnce, policy Run
+// and Shell no longer look alike when the box cuts their keys) and starts at
+// the current user's Run key.
+TEST(AllEntriesNode, AddNamesEveryPlaceByWhatItIsAndStartsAtTheCurrentUsersRunKey) {
+  AllEntriesWorld w;
+  w.reg.put(RootKey::LocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+            "Common Startup", "C:\\ProgramData\\Startup");
+  w.folders.addFolder("C:\\ProgramData\\Startup");
+  const auto view = w.table.family(w.table.nodes().at(kAllEntriesNode).family)
+                        .make(w.table.paneLocations().at(kAllEntriesNode));
+  EntryDialogData data;
+  ASSERT_TRUE(view->prepareAdd(data).done());
+  const std::string lm = "HKEY_LOCAL_MACHINE\\Software\\", cv = "Microsoft\\Windows\\CurrentVersion\\";
+  const std::string nt = "\\Microsoft\\Windows NT\\CurrentVersion\\";
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"C:\\ProgramData\\Startup", "_PlaceStartupAllUsers"},
+      {kUserStartup, "_PlaceStartupCurrentUser"},
+      {lm + cv + "Run", "_PlaceRunAllUsers"},
+      {lm + "WOW6432Node\\" + cv + "Run", "_PlaceRun32AllUsers"},
+      {lm + cv + "Policies\\Explorer\\Run", "_PlacePolicyRunAllUsers"},
+      {lm + cv + "RunOnce", "_PlaceRunOnceAllUsers"},
+      {lm + "WOW6432Node\\" + cv + "RunOnce", "_PlaceRunOnce32AllUsers"},
+      {lm + cv + "RunServices", "_PlaceRunServices"},
+      {lm + cv + "RunServicesOnce", "_PlaceRunServicesOnce"},
+      {kUserRun, "_PlaceRunCurrentUser"},
+      {"HKEY_CURRENT_USER\\Software\\" + cv + "Policies\\Explorer\\Run", "_PlacePolicyRunCurrentUser"},
+      {"HKEY_CURRENT_USER\\Software\\" + cv + "RunOnce", "_PlaceRunOnceCurrentUser"},
+      {kLoad, "_PlaceLoad"},
+      {"HKEY_CURRENT_USER\\Software" + nt + "Windows\\Run", "_PlaceWininiRun"},
+      {"HKEY_LOCAL_MACHINE\\SOFTWARE" + nt + "Winlogon\\Userinit", "_PlaceUserinit"},
+      {"HKEY_LOCAL_MACHINE\\SOFTWARE" + nt + "Winlogon\\Shell", "_PlaceShellAllUsers"},
+      {"HKEY_CURRENT_USER\\Software" + nt + "Winlogon\\Shell", "_PlaceShellCurrentUser"},
+  };
+  std::vector<std::pair<std::string, std::string>> offered;
+  for (const EntryPlace& p : data.places) offered.emplace_back(p.location, p.label);
+  EXPECT_EQ(offered, expected);
+  EXPECT_EQ(addPlace(data), kUserRun) << "the current user's Run key by default";
+  EXPECT_EQ(data.places[data.place].label, "_PlaceRunCurrentUser");
 }
 
 // A place no family offered is refused by every family's Add, and by the

@@ -48,9 +48,41 @@ TEST(SignedByMicrosoft, OnlyAVerifiedSignerNamedMicrosoftAndMore) {
       {SignatureVerdict::Invalid, "Microsoft Windows", false},
       {SignatureVerdict::Unsigned, "Microsoft Windows", false},
       {SignatureVerdict::Unknown, "Microsoft Windows", false},
+      {SignatureVerdict::Unverified, "Microsoft Windows", false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(signedByMicrosoft(FileSignature{c.verdict, c.signer}), c.microsoft) << '"' << c.signer << '"';
+  }
+}
+
+// Windows' answers as the column tells them apart: verified; signed but not
+// verifiable offline (a root not downloaded, no revocation data); broken;
+// not signed. Only a broken signature is "not valid".
+TEST(TrustStatus, TellsVerifiedUnverifiableBrokenAndUnsignedApart) {
+  using namespace trust_status;
+  using V = SignatureVerdict;
+  const std::pair<std::uint32_t, V> cases[] = {
+      {kSuccess, V::Verified},
+      {kNoSignature, V::Unsigned},
+      {kSubjectFormUnknown, V::Unsigned},
+      {kProviderUnknown, V::Unsigned},
+      {kBadDigest, V::Invalid},           // the file changed after signing
+      {kHashValue, V::Invalid},
+      {kCertSignature, V::Invalid},
+      {kRevoked, V::Invalid},
+      {kExplicitDistrust, V::Invalid},
+      {kUntrustedRoot, V::Unverified},    // a root Windows has not downloaded
+      {kChaining, V::Unverified},         // no chain could be built offline
+      {kRevocationOffline, V::Unverified},
+      {kNoRevocationCheck, V::Unverified},
+      {kRevocationFailure, V::Unverified},
+      {kExpired, V::Unverified},
+      {kUntrustedTestRoot, V::Unverified},
+      {kTrustFailure, V::Unverified},
+      {0x80004005u, V::Unverified},      // any other failure proves nothing broken
+  };
+  for (const auto& [status, verdict] : cases) {
+    EXPECT_EQ(verdictOfTrustStatus(status), verdict) << std::hex << status;
   }
 }
 
@@ -86,6 +118,7 @@ class SignedByColumn : public ::testing::Test {
   SignedByColumn() {
     tr.texts = {{"_SignatureNone", "Not signed"},
                 {"_SignatureInvalid", "Signature not valid"},
+                {"_SignatureUnverified", "Signed, not verified"},
                 {"_StatusFileMissing", "File not found"},
                 {"_SignedBy", "Signed by"}};
   }
@@ -121,6 +154,7 @@ TEST_F(SignedByColumn, EachAnswerAsTheRowShowsIt) {
       {"C:\\a\\plain.exe", true, FileSignature{SignatureVerdict::Unsigned, ""}, "Not signed", false},
       {"C:\\a\\changed.exe", true, FileSignature{SignatureVerdict::Invalid, ""}, "Signature not valid", false},
       {"C:\\a\\unknown.exe", true, FileSignature{SignatureVerdict::Unknown, ""}, "", false},
+      {"C:\\a\\offline.exe", true, FileSignature{SignatureVerdict::Unverified, ""}, "Signed, not verified", false},
       {"C:\\a\\vanished.exe", true, std::nullopt, "", false},
       {"C:\\a\\missing.exe", false, std::nullopt, "", false},
   };
@@ -138,7 +172,7 @@ TEST_F(SignedByColumn, EachAnswerAsTheRowShowsIt) {
     EXPECT_EQ(rows[i].signedByMicrosoft, cases[i].microsoft) << cases[i].file;
   }
   EXPECT_EQ(rows.back().status, "File not found");
-  EXPECT_EQ(check.checked.size(), 5u) << "neither the vanished nor the missing file is checked";
+  EXPECT_EQ(check.checked.size(), 6u) << "neither the vanished nor the missing file is checked";
 }
 
 TEST_F(SignedByColumn, AFileIsCheckedOnceASessionAcrossRowsListingsAndPanes) {

@@ -794,6 +794,34 @@ TEST_F(ProgramListShellTest, TheMachinesExplorerIsNeitherRemovedNorDisabledNorMo
   EXPECT_EQ(machineShell(), "C:\\tray.exe,explorer.exe");
 }
 
+// What the window greys and why: the machine's explorer.exe can be neither
+// removed nor disabled; everything else, the user's override too, can. The
+// override says in its status that it replaces the desktop.
+TEST_F(ProgramListShellTest, TheRowsThatCannotGoSayWhyAndTheOverrideSaysWhatItDoes) {
+  putMachineShell("explorer.exe,C:\\tray.exe");
+  putUserShell("C:\\Users\\me\\evil.exe");
+  addRecord(kUserShell, "Shell", "C:\\kept.exe");
+  winlogon().list();
+  struct Case {
+    std::string data, location;
+    bool canGo;
+    const char* status;
+  };
+  const Case cases[] = {{"explorer.exe", kMachineShell, false, ""},
+                        {"C:\\tray.exe", kMachineShell, true, ""},
+                        {"C:\\Users\\me\\evil.exe", kUserShell, true, "_StatusReplacesDesktop"},
+                        {"C:\\kept.exe", kUserShell, true, ""}};  // disabled: it replaces nothing now
+  for (const Case& c : cases) {
+    const int row = rowAt(c.data, c.location);
+    ASSERT_GE(row, 0) << c.data;
+    const FamilyAbilities can = family().abilitiesFor(driver().entry(row));
+    EXPECT_EQ(can.remove, c.canGo) << c.data;
+    EXPECT_EQ(can.disable, c.canGo) << c.data;
+    EXPECT_EQ(can.whyNot, c.canGo ? "" : "_WhyNotMachineShell") << c.data;
+    EXPECT_EQ(driver().rows()[row].status, c.status) << c.data;
+  }
+}
+
 TEST_F(ProgramListShellTest, ProgramsThatAreNotExplorerComeAndGoFreely) {
   putMachineShell("explorer.exe,C:\\tray.exe");
   winlogon().list();

@@ -6,6 +6,7 @@
 
 #include "app/export.h"
 #include "fakes/fake_registry.h"
+#include "fakes/fake_signatures.h"
 #include "fakes/fake_tasks.h"
 #include "fakes/family_world.h"
 #include "fakes/real_families.h"
@@ -105,6 +106,75 @@ TEST(ScheduledTasks, ListsWhatStartsAtLogonOrBootWithTheSchedulersSwitch) {
   EXPECT_TRUE(contextItemEnabled(pane_command::kAboutFile, 2, can));
   EXPECT_TRUE(p->openLocation(0).messages.empty());
   EXPECT_TRUE(w.tasks.consoleOpened);
+}
+
+// Windows' own COM-handler tasks: their program is the DLL the class
+// registers, so Publisher, Status and Signed by describe it (not "File not
+// found" for a class id), "Hide entries signed by Microsoft" hides them, File
+// Info opens the DLL, and switching one off asks first, naming it part of
+// Windows (No keeps it on).
+TEST(ScheduledTasks, AComHandlersProgramIsItsDllAndWindowsOwnAsksBeforeItGoesOff) {
+  TaskWorld w;
+  const std::string dll = "C:\\Windows\\System32\\wininet.dll";
+  TaskDefinition cache;
+  cache.atLogon = true;
+  cache.actions = {{TaskAction::Kind::ComHandler, "", "", "{CD34}"}};
+  w.tasks.comServers["{CD34}"] = dll;
+  w.tasks.add("\\Microsoft\\Windows\\Wininet\\CacheTask", cache);
+  FilesOnly files;
+  files.files = {dll};
+  FakeSignatureCheck check;
+  check.files[dll] = {{1, 1}, {SignatureVerdict::Verified, "Microsoft Windows"}};
+  SignatureMemory signatures{check};
+  w.context.programFiles = &files;
+  w.context.signatures = &signatures;
+  w.tr.texts.insert({{"_StatusFileMissing", "File not found"}, {"_DisableWindowsPart", "%s is part of Windows (%s)"}});
+  auto family = w.table.family("scheduledtasks").make({"\\"});
+  FakeList list;
+  struct Boxes : CheckBoxes {
+    FakeList& list;
+    explicit Boxes(FakeList& l) : list(l) {}
+    int stateImage(int row) const override { return static_cast<int>(list.rows.at(static_cast<std::size_t>(row)).state); }
+    void check(int, RowState) override {}
+  } boxes{list};
+  PaneController pane{*family, list, boxes, w.prompt, w.commit, w.tr};
+  pane.refill();
+  const auto at = std::find_if(list.rows.begin(), list.rows.end(), [](const Row& r) { return r.name == "CacheTask"; });
+  ASSERT_NE(at, list.rows.end());
+  const int row = static_cast<int>(at - list.rows.begin());
+  Row described = list.rows[row];
+  family->describe(described);
+  EXPECT_EQ(described.data, "{CD34} (" + dll + ")") << "the Command still names the class";
+  EXPECT_EQ(described.programFile, dll);
+  EXPECT_EQ(described.status, "") << "no File not found";
+  EXPECT_EQ(described.signedBy, "Microsoft Windows");
+  EXPECT_TRUE(described.signedByMicrosoft) << "hidden with Windows' own entries";
+
+  list.selection = row;
+  ASSERT_TRUE(pane.command(pane_command::kAboutFile));
+  EXPECT_EQ(w.prompt.fileInfoPaths, std::vector<std::string>{dll});
+
+  // The box cleared: asked first; No leaves the task on, Yes switches it off.
+  list.rows[row].state = RowState::Disabled;
+  w.prompt.answers = {false};
+  pane.itemChanged(row, 0x2000, 0x1000, false);
+  ASSERT_EQ(w.prompt.questions.size(), 1u);
+  EXPECT_EQ(w.prompt.questions[0], "CacheTask is part of Windows (Microsoft Windows)");
+  EXPECT_TRUE(w.tasks.find("\\Microsoft\\Windows\\Wininet\\CacheTask")->enabled);
+  EXPECT_EQ(list.rows[row].state, RowState::Live) << "the box shows the task still on";
+  list.rows[row].state = RowState::Disabled;
+  w.prompt.answers = {true};
+  pane.itemChanged(row, 0x2000, 0x1000, false);
+  EXPECT_FALSE(w.tasks.find("\\Microsoft\\Windows\\Wininet\\CacheTask")->enabled);
+  // Microsoft's other products are no part of Windows: no question.
+  const std::size_t asked = w.prompt.questions.size();
+  check.files[dll] = {{2, 2}, {SignatureVerdict::Verified, "Microsoft Corporation"}};
+  w.tasks.find("\\Microsoft\\Windows\\Wininet\\CacheTask")->enabled = true;
+  pane.refill();
+  list.rows[row].state = RowState::Disabled;
+  pane.itemChanged(row, 0x2000, 0x1000, false);
+  EXPECT_EQ(w.prompt.questions.size(), asked);
+  EXPECT_FALSE(w.tasks.find("\\Microsoft\\Windows\\Wininet\\CacheTask")->enabled);
 }
 
 TEST(ScheduledTasks, ANodeWithoutAListSaysSoAndAsksNothing) {

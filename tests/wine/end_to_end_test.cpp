@@ -493,8 +493,9 @@ TEST_F(EndToEnd, AllEntriesAtStartActsOnEachKindOfPlaceWhereItsRowIs) {
   ASSERT_EQ(dialogs.shown.size(), 1u) << "the Remove question";
   expectLogged(5, "_LogItemType1", kLoadPath);
 
-  // Add: the drop-down offers the places, the current user's Run key first
-  // chosen; the user's startup folder is chosen instead.
+  // Add: the drop-down offers the places, each named by what it is, the
+  // current user's Run key first chosen; the user's startup folder is
+  // chosen instead.
   std::wstring chosenAtFirst;
   bool offered = false;
   dialogs.entryDialog = [&](HWND d) {
@@ -502,7 +503,7 @@ TEST_F(EndToEnd, AllEntriesAtStartActsOnEachKindOfPlaceWhereItsRowIs) {
     offered = places && IsWindowVisible(places) && !IsWindowVisible(GetDlgItem(d, IDC_ENTRY_SECTION));
     chosenAtFirst = win32::windowText(places);
     const LRESULT at = SendMessageW(places, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                    reinterpret_cast<LPARAM>(widen(folder).c_str()));
+                                    reinterpret_cast<LPARAM>(widen(text("_PlaceStartupCurrentUser")).c_str()));
     SendMessageW(places, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
     SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_ENTRY_PLACE, CBN_SELCHANGE), reinterpret_cast<LPARAM>(places));
     SetDlgItemTextW(d, IDC_ENTRY_NAME, widen(added).c_str());
@@ -511,7 +512,7 @@ TEST_F(EndToEnd, AllEntriesAtStartActsOnEachKindOfPlaceWhereItsRowIs) {
   SendMessageW(frame->hwnd(), WM_COMMAND, MAKEWPARAM(IDC_ADDNEW, BN_CLICKED), 0);
   pumpMessages();
   EXPECT_TRUE(offered);
-  EXPECT_EQ(chosenAtFirst, widen(kRunPath));
+  EXPECT_EQ(chosenAtFirst, widen(text("_PlaceRunCurrentUser")));
   EXPECT_TRUE(exists(addedLink)) << "a shortcut in the chosen folder";
   EXPECT_GE(rowWhere(list, 0, added + ".lnk"), 0);
   EXPECT_EQ(dialogs.shown.size(), 2u) << "the dialog, and no question: notepad.exe is there";

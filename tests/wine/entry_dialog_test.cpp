@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 #include <commdlg.h>
+
+#include <algorithm>
 
 #include <functional>
 #include <map>
@@ -303,6 +306,106 @@ TEST_F(EntryDialogTest, ModifyShowsWhatTheChangeKeepsOnlyWhenThereIsSomething) {
     EXPECT_EQ(narrow(shown), note);
     EXPECT_EQ(visible, !note.empty());
   }
+}
+
+// What a dialog shows of an entry: each visible field with its label, and
+// the note, in reading order.
+std::vector<std::wstring> shownFields(HWND dlg) {
+  std::vector<std::wstring> out;
+  for (HWND c = GetWindow(dlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    if (!(GetWindowLongW(c, GWL_STYLE) & WS_VISIBLE)) continue;
+    wchar_t cls[32] = {};
+    GetClassNameW(c, cls, 32);
+    const int id = GetDlgCtrlID(c);
+    if (id == IDC_ENTRY_NOTE) out.push_back(L"note " + windowText(c));
+    if (_wcsicmp(cls, L"Edit") != 0 && _wcsicmp(cls, L"ComboBox") != 0) continue;
+    HWND label = GetWindow(c, GW_HWNDPREV);
+    out.push_back(windowText(label) + L" " + windowText(c));
+  }
+  return out;
+}
+
+// Properties shows whatever Modify shows of the entry, under the same
+// labels, and every label ends as the others do.
+TEST_F(EntryDialogTest, PropertiesShowsEveryFieldModifyShowsWithTheSameLabels) {
+  tr.texts.insert({{"_AddNewType", "Type:"}, {"_Section", "Location:"}});
+  std::map<EntryDialogKind, std::vector<std::wstring>> shown;
+  for (const EntryDialogKind kind : {EntryDialogKind::Modify, EntryDialogKind::Property}) {
+    EntryDialogData data{"Startup folder", "C:\\Startup", "Tool.lnk", "C:\\tool.exe"};
+    data.note = "The shortcut also passes: /min";
+    run(kind, data, [&](HWND dlg, int) {
+      shown[kind] = shownFields(dlg);
+      return IDCANCEL;
+    });
+  }
+  const std::vector<std::wstring> expected = {L"Type: Startup folder", L"&Name: Tool.lnk", L"&Command: C:\\tool.exe",
+                                              L"Location: C:\\Startup", L"note The shortcut also passes: /min"};
+  EXPECT_EQ(shown[EntryDialogKind::Modify], expected);
+  EXPECT_EQ(shown[EntryDialogKind::Property], expected);
+}
+
+// Add's place drop-down: each place under its name, the list as wide as
+// the longest name, the chosen place's full key as the box's tip, following
+// the choice.
+TEST_F(EntryDialogTest, AddNamesEachPlaceWideEnoughWithItsKeyAsTheTip) {
+  const std::string userRun = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const std::string machineOnce = "HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+  EntryDialogData data{"Registry value", userRun, "", ""};
+  data.places = {EntryPlace{machineOnce, "Registry value", {}, "registry", "RunOnce \xE2\x80\x94 all users, 32-bit programs (once), a name longer than the box"},
+                 EntryPlace{userRun, "Registry value", {}, "registry", "Run \xE2\x80\x94 current user"}};
+  data.place = 1;
+  std::vector<std::wstring> items;
+  int dropped = 0, needed = 0, boxWidth = 0;
+  std::wstring tipBefore, tipAfter;
+  const auto tipOf = [](HWND dlg) {
+    HWND box = GetDlgItem(dlg, IDC_ENTRY_PLACE);
+    // The tip window the dialog owns.
+    HWND tip = nullptr;
+    for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+      wchar_t cls[64] = {};
+      GetClassNameW(w, cls, 64);
+      if (GetWindow(w, GW_OWNER) == dlg && _wcsicmp(cls, TOOLTIPS_CLASSW) == 0) tip = w;
+    }
+    if (!tip) return std::wstring(L"(no tip)");
+    wchar_t text[512] = {};
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = dlg;
+    tool.uId = reinterpret_cast<UINT_PTR>(box);
+    tool.lpszText = text;
+    SendMessageW(tip, TTM_GETTEXTW, 512, reinterpret_cast<LPARAM>(&tool));
+    return std::wstring(text);
+  };
+  run(EntryDialogKind::Add, data, [&](HWND dlg, int) {
+    HWND box = GetDlgItem(dlg, IDC_ENTRY_PLACE);
+    const int count = static_cast<int>(SendMessageW(box, CB_GETCOUNT, 0, 0));
+    HDC dc = GetDC(box);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
+    for (int i = 0; i < count; ++i) {
+      wchar_t text[256] = {};
+      SendMessageW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+      items.push_back(text);
+      SIZE size{};
+      GetTextExtentPoint32W(dc, text, lstrlenW(text), &size);
+      needed = std::max(needed, static_cast<int>(size.cx));
+    }
+    SelectObject(dc, old);
+    ReleaseDC(box, dc);
+    RECT r{};
+    GetWindowRect(box, &r);
+    boxWidth = r.right - r.left;
+    dropped = static_cast<int>(SendMessageW(box, CB_GETDROPPEDWIDTH, 0, 0));
+    tipBefore = tipOf(dlg);
+    SendMessageW(box, CB_SETCURSEL, 0, 0);
+    SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDC_ENTRY_PLACE, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
+    tipAfter = tipOf(dlg);
+    return IDCANCEL;
+  });
+  EXPECT_EQ(items, (std::vector<std::wstring>{L"RunOnce \u2014 all users, 32-bit programs (once), a name longer than the box", L"Run \u2014 current user"}));
+  EXPECT_GT(dropped, needed) << "the list shows its longest name whole";
+  EXPECT_GT(needed, boxWidth) << "the sample is longer than the box, or the test shows nothing";
+  EXPECT_EQ(tipBefore, widen(userRun)) << "the chosen place's full key";
+  EXPECT_EQ(tipAfter, widen(machineOnce)) << "the tip follows the choice";
 }
 
 RECT rectOf(HWND w) {

@@ -15,6 +15,7 @@
 #include "history/change_commit.h"
 #include "history/change_commit.h"
 #include "core/paths.h"
+#include "core/text.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/wide.h"
@@ -368,6 +369,28 @@ TEST_F(RealRegistryPane, PublisherAndStatusFromRealFiles) {
   EXPECT_EQ(shown("Back", RowState::Live), "Sample Works|Came back after it was disabled");
   EXPECT_EQ(shown("BACK", RowState::Disabled), "Sample Works|");
   EXPECT_EQ(shown("Old", RowState::Live), "Sample Works|Not run by this version of Windows");
+}
+
+// A bare program name Windows finds under App Paths (64-bit view), an
+// expandable path expanded: the row is not "File not found".
+TEST(ProgramFilesAppPaths, ABareNameRegisteredUnderAppPathsIsFound) {
+  win32::Win32ProgramFiles files;
+  const std::wstring name = L"velmoratool" + std::to_wstring(GetCurrentProcessId());
+  const std::wstring key = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + name + L".exe";
+  const std::wstring path = L"%SystemRoot%\\system32\\notepad.exe";
+  HKEY h;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &h,
+                            nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExW(h, nullptr, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                 static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(h);
+  wchar_t windows[MAX_PATH] = {};
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  const std::optional<std::string> found = files.findBareName(win32::narrow(name));
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.c_str());
+  ASSERT_TRUE(found.has_value());
+  EXPECT_TRUE(equalsIgnoreCase(*found, win32::narrow(windows) + "\\system32\\notepad.exe")) << *found;
 }
 
 // Windows opens a startup folder's file by its type: its own programs and

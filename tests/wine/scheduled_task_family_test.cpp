@@ -18,6 +18,8 @@
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/wide.h"
 #include "scheduledtasks/scheduled_task_family.h"
+#include "app/win32/program_files_win32.h"
+#include "core/text.h"
 #include "scheduledtasks/win32/task_scheduler_win32.h"
 #include "wine/support/sample_task.h"
 #include "wine/support/task_double.h"
@@ -127,6 +129,78 @@ TEST(TaskSchedulerAdapter, RemoveKeepsTheDefinitionAsUtf16AndUndoRegistersTheSam
   ASSERT_TRUE(undoChange(w.table, removed, w.prompt, w.commit, w.tr)) << ::testing::PrintToString(w.prompt.messages);
   EXPECT_EQ(tasks.taskXml(kNested), xml);
   EXPECT_FALSE(tasks.taskEnabled(kNested)) << "back as it was: switched off";
+}
+
+// A class registered in the prefix for the test's life, in one registry view.
+class ClassRegistration {
+ public:
+  ClassRegistration(const std::wstring& clsid, REGSAM view, DWORD type, const std::wstring& dll)
+      : clsid_(clsid), view_(view) {
+    HKEY k = nullptr;
+    const std::wstring key = L"Software\\Classes\\CLSID\\" + clsid + L"\\InprocServer32";
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_WRITE | view_,
+                        nullptr, &k, nullptr) == ERROR_SUCCESS) {
+      RegSetValueExW(k, nullptr, 0, type, reinterpret_cast<const BYTE*>(dll.c_str()),
+                     static_cast<DWORD>((dll.size() + 1) * sizeof(wchar_t)));
+      RegCloseKey(k);
+    }
+  }
+  ~ClassRegistration() {
+    HKEY classes = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\CLSID", 0, KEY_ALL_ACCESS | view_, &classes) ==
+        ERROR_SUCCESS) {
+      RegDeleteTreeW(classes, clsid_.c_str());
+      RegCloseKey(classes);
+    }
+  }
+  ClassRegistration(const ClassRegistration&) = delete;
+  ClassRegistration& operator=(const ClassRegistration&) = delete;
+
+ private:
+  std::wstring clsid_;
+  REGSAM view_;
+};
+
+// A COM handler's program is the DLL its class registers: the 64-bit
+// registration first, then the 32-bit programs' one, an expandable path
+// expanded. The row's program file, publisher and status come from that
+// DLL, not from the class id, which is no file.
+TEST(TaskSchedulerAdapter, AComHandlersProgramIsTheDllItsClassRegisters) {
+  const std::wstring a = L"{6E1A5C1D-0000-4000-8000-00000000000A}";
+  const std::wstring b = L"{6E1A5C1D-0000-4000-8000-00000000000B}";
+  const std::wstring c = L"{6E1A5C1D-0000-4000-8000-00000000000C}";
+  const ClassRegistration aOnly(a, KEY_WOW64_64KEY, REG_EXPAND_SZ, L"%SystemRoot%\\system32\\wininet.dll");
+  const ClassRegistration bOnly32(b, KEY_WOW64_32KEY, REG_SZ, L"\"C:\\Program Files (x86)\\Vendor\\handler.dll\"");
+  const ClassRegistration c64(c, KEY_WOW64_64KEY, REG_SZ, L"C:\\sixty-four.dll");
+  const ClassRegistration c32(c, KEY_WOW64_32KEY, REG_SZ, L"C:\\thirty-two.dll");
+  wchar_t windows[MAX_PATH] = {};
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  const std::string wininet = win32::narrow(windows) + "\\system32\\wininet.dll";
+  {
+    win32::TaskSchedulerWin32 port;
+    EXPECT_TRUE(equalsIgnoreCase(port.comServer(win32::narrow(a)), wininet)) << port.comServer(win32::narrow(a));
+    EXPECT_EQ(port.comServer(win32::narrow(b)), "C:\\Program Files (x86)\\Vendor\\handler.dll");
+    EXPECT_EQ(port.comServer(win32::narrow(c)), "C:\\sixty-four.dll");
+    EXPECT_EQ(port.comServer("{6E1A5C1D-0000-4000-8000-00000000000D}"), "");
+  }
+
+  TaskDoubleInstalled tasks;
+  std::string xml = sampleTask("C:\\x.exe");
+  const std::string exec = "<Exec><Command>C:\\x.exe</Command><Arguments>/silent</Arguments></Exec>";
+  xml.replace(xml.find(exec), exec.size(), "<ComHandler><ClassId>" + win32::narrow(a) + "</ClassId></ComHandler>");
+  tasks.addTask("\\Microsoft\\Windows\\Cache Task", xml);
+  TaskWorld w;
+  win32::Win32ProgramFiles files;
+  w.context.programFiles = &files;
+  w.tr.texts["_StatusFileMissing"] = "File not found";
+  auto p = w.pane();
+  const int row = w.row(p, "\\Microsoft\\Windows\\Cache Task");
+  ASSERT_GE(row, 0);
+  Row described = p->rows()[static_cast<std::size_t>(row)];
+  p.family->describe(described);
+  EXPECT_TRUE(equalsIgnoreCase(described.programFile, wininet)) << described.programFile;
+  EXPECT_EQ(described.status.find("File not found"), std::string::npos) << described.status;
+  EXPECT_FALSE(described.publisher.empty()) << "the DLL's own company";
 }
 
 // Wine's own scheduler: it connects, registers, reads and deletes a task by

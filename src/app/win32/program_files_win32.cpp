@@ -48,7 +48,9 @@ std::optional<std::string> Win32ProgramFiles::findBareName(const std::string& na
   if (keyName.find(L'.') == std::wstring::npos) keyName += L".exe";
   const std::wstring key = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + keyName;
   DWORD size = 0;
-  const DWORD flags = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_SUBKEY_WOW6464KEY;
+  // RRF_RT_REG_SZ takes an expandable value too, expanded; asking for
+  // RRF_RT_REG_EXPAND_SZ as well is refused unless nothing is to be expanded.
+  const DWORD flags = RRF_RT_REG_SZ | RRF_SUBKEY_WOW6464KEY;
   if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, flags, nullptr, nullptr, &size) != ERROR_SUCCESS) {
     return std::nullopt;
   }

@@ -92,11 +92,27 @@ LONG verifyOffline(const Trust& t, WINTRUST_DATA& data, std::string& signer) {
   return status;
 }
 
-// The answers that mean "no embedded signature to check", as opposed to
-// one that does not hold.
-bool noSignature(LONG status) {
-  return status == TRUST_E_NOSIGNATURE || status == TRUST_E_SUBJECT_FORM_UNKNOWN ||
-         status == TRUST_E_PROVIDER_UNKNOWN;
+// The portable table names Windows' own statuses.
+static_assert(trust_status::kNoSignature == static_cast<std::uint32_t>(TRUST_E_NOSIGNATURE));
+static_assert(trust_status::kSubjectFormUnknown == static_cast<std::uint32_t>(TRUST_E_SUBJECT_FORM_UNKNOWN));
+static_assert(trust_status::kProviderUnknown == static_cast<std::uint32_t>(TRUST_E_PROVIDER_UNKNOWN));
+static_assert(trust_status::kBadDigest == static_cast<std::uint32_t>(TRUST_E_BAD_DIGEST));
+static_assert(trust_status::kCertSignature == static_cast<std::uint32_t>(TRUST_E_CERT_SIGNATURE));
+static_assert(trust_status::kHashValue == static_cast<std::uint32_t>(CRYPT_E_HASH_VALUE));
+static_assert(trust_status::kRevoked == static_cast<std::uint32_t>(CERT_E_REVOKED));
+static_assert(trust_status::kExplicitDistrust == static_cast<std::uint32_t>(TRUST_E_EXPLICIT_DISTRUST));
+static_assert(trust_status::kUntrustedRoot == static_cast<std::uint32_t>(CERT_E_UNTRUSTEDROOT));
+static_assert(trust_status::kChaining == static_cast<std::uint32_t>(CERT_E_CHAINING));
+static_assert(trust_status::kRevocationOffline == static_cast<std::uint32_t>(CRYPT_E_REVOCATION_OFFLINE));
+static_assert(trust_status::kNoRevocationCheck == static_cast<std::uint32_t>(CRYPT_E_NO_REVOCATION_CHECK));
+static_assert(trust_status::kRevocationFailure == static_cast<std::uint32_t>(CERT_E_REVOCATION_FAILURE));
+static_assert(trust_status::kExpired == static_cast<std::uint32_t>(CERT_E_EXPIRED));
+static_assert(trust_status::kUntrustedTestRoot == static_cast<std::uint32_t>(CERT_E_UNTRUSTEDTESTROOT));
+static_assert(trust_status::kTrustFailure == static_cast<std::uint32_t>(TRUST_E_FAIL));
+
+FileSignature judged(LONG status, std::string signer) {
+  const SignatureVerdict verdict = verdictOfTrustStatus(static_cast<std::uint32_t>(status));
+  return {verdict, verdict == SignatureVerdict::Verified ? std::move(signer) : std::string()};
 }
 
 // The file's signature through the catalogs that hash files with SHA-256
@@ -141,8 +157,9 @@ std::optional<FileSignature> lookInCatalogs(const Trust& t, const std::wstring& 
       data.pCatalog = &member;
       std::string signer;
       const LONG status = verifyOffline(t, data, signer);
-      result = status == ERROR_SUCCESS ? FileSignature{SignatureVerdict::Verified, signer}
-                                       : FileSignature{SignatureVerdict::Invalid, {}};
+      // A catalog that lists the file has signed it: its own answer is the file's.
+      result = judged(status, std::move(signer));
+      if (result->verdict == SignatureVerdict::Unsigned) result = FileSignature{SignatureVerdict::Unverified, {}};
     }
     t.releaseCatalog(admin, catalog, 0);
   }
@@ -188,8 +205,8 @@ FileSignature Win32Signatures::verify(const std::string& path) {
   data.pFile = &subject;
   std::string signer;
   const LONG status = verifyOffline(t, data, signer);
-  if (status == ERROR_SUCCESS) return {SignatureVerdict::Verified, signer};
-  if (!noSignature(status)) return {SignatureVerdict::Invalid, {}};
+  FileSignature embedded = judged(status, std::move(signer));
+  if (embedded.verdict != SignatureVerdict::Unsigned) return embedded;
   return verifyByCatalog(t, wpath, file.get());
 }
 

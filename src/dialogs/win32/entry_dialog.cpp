@@ -1,12 +1,17 @@
 #include "dialogs/win32/entry_dialog.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
+
+#include <algorithm>
 
 #include <vector>
 
 #include "family/entry_fields.h"
 #include "lang/win32/translate_win32.h"
 #include "platform/win32/dialog.h"
+#include "platform/win32/dpi.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/file_dialogs.h"
 #include "platform/win32/known_folders.h"
 #include "platform/win32/placement.h"
@@ -87,8 +92,11 @@ class EntryDialog final : public Dialog {
       return true;
     }
     if (id == IDC_ENTRY_PLACE) {
-      // The type line follows the place: a pane of several families.
-      if (code == CBN_SELCHANGE && hasPlaces()) setItemText(IDC_ENTRY_TYPE, data_.places[chosenPlace()].typeText);
+      // The type line and the tip follow the place: a pane of several families.
+      if (code == CBN_SELCHANGE && hasPlaces()) {
+        setItemText(IDC_ENTRY_TYPE, data_.places[chosenPlace()].typeText);
+        showPlaceTip();
+      }
       return true;
     }
     return Dialog::onCommand(id, code, control);
@@ -167,19 +175,62 @@ class EntryDialog final : public Dialog {
 
   bool hasPlaces() const { return kind_ == EntryDialogKind::Add && data_.places.size() > 1 && item(IDC_ENTRY_PLACE); }
 
-  // Several places: a drop-down of them over the section line, the
-  // caller's choice selected.
+  // Several places: a drop-down of them over the section line, each named
+  // by what it is, the caller's choice selected. Its list is as wide as its
+  // longest name, and the chosen place's full key or folder is its tip.
   void showPlaces() {
     if (!hasPlaces()) return;
     HWND box = item(IDC_ENTRY_PLACE);
-    for (const EntryPlace& p : data_.places) {
-      SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(p.location).c_str()));
+    int widest = 0;
+    {
+      const WindowDc dc(box);
+      const SelectedObject font(dc.get(), reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
+      for (const EntryPlace& p : data_.places) {
+        const std::wstring shown = widen(p.label.empty() ? p.location : p.label);
+        SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
+        SIZE size{};
+        if (GetTextExtentPoint32W(dc.get(), shown.c_str(), static_cast<int>(shown.size()), &size)) {
+          widest = std::max(widest, static_cast<int>(size.cx));
+        }
+      }
     }
+    // The items' margins and the list's scroll bar beside the longest text.
+    const int dpi = windowDpi(box);
+    const int list = widest + scaleToDpi(kItemMargins, dpi) + GetSystemMetrics(SM_CXVSCROLL) * dpi / GetDpiForSystem();
+    RECT boxRect{};
+    GetWindowRect(box, &boxRect);
+    SendMessageW(box, CB_SETDROPPEDWIDTH, std::max<int>(list, boxRect.right - boxRect.left), 0);
     const std::size_t chosen = data_.place < data_.places.size() ? data_.place : 0;
     SendMessageW(box, CB_SETCURSEL, chosen, 0);
     setItemText(IDC_ENTRY_TYPE, data_.places[chosen].typeText);
     if (HWND section = item(IDC_ENTRY_SECTION)) ShowWindow(section, SW_HIDE);
     ShowWindow(box, SW_SHOW);
+    // Owned by the dialog, so it goes with it.
+    tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr, nullptr, nullptr);
+    if (!tip_) return;
+    TTTOOLINFOW tool = placeTool();
+    SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    // A key path is long: the tip wraps rather than runs off the screen.
+    SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, scaleToDpi(kTipWidth, dpi));
+    showPlaceTip();
+  }
+
+  TTTOOLINFOW placeTool() const {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd();
+    tool.uId = reinterpret_cast<UINT_PTR>(item(IDC_ENTRY_PLACE));
+    tool.lpszText = const_cast<wchar_t*>(tipText_.c_str());
+    return tool;
+  }
+
+  void showPlaceTip() {
+    if (!tip_) return;
+    tipText_ = widen(data_.places[chosenPlace()].location);
+    TTTOOLINFOW tool = placeTool();
+    SendMessageW(tip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
   }
 
   std::size_t chosenPlace() const {
@@ -192,6 +243,12 @@ class EntryDialog final : public Dialog {
   const Translator& translator_;
   std::wstring initialName_;
   std::wstring initialPath_;
+  // The place drop-down's tip and its text.
+  HWND tip_ = nullptr;
+  std::wstring tipText_;
+  // At 96 DPI: a drop-down item's margins, the widest a tip may be.
+  static constexpr int kItemMargins = 12;
+  static constexpr int kTipWidth = 600;
 };
 
 }  // namespace

@@ -106,13 +106,10 @@ void ListViewRows::answer(NMLVDISPINFOW& request) const {
 Row ListViewRows::row(int index) const {
   Row r;
   if (!list_ || index < 0 || index >= count() || index >= static_cast<int>(rows_.size())) return r;
-  const Row& shown = rows_[static_cast<std::size_t>(index)];
-  r.name = shown.name;
-  r.type = shown.type;
-  r.data = shown.data;
-  r.path = shown.path;
+  // The row as listed and described (its family, its program file and
+  // signer too), with the box as the list shows it.
+  r = rows_[static_cast<std::size_t>(index)];
   r.state = stateImage(index) == static_cast<int>(RowState::Disabled) ? RowState::Disabled : RowState::Live;
-  r.origin = shown.origin;
   return r;
 }
 

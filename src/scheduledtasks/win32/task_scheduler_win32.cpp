@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/win32/files_win32.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/wide.h"
 #include "scheduledtasks/win32/task_xml.h"
@@ -184,13 +185,29 @@ std::string TaskSchedulerWin32::comServer(const std::string& classId) {
   // Several tasks often share a handler: each class is looked up once.
   if (const auto it = comServers_.find(classId); it != comServers_.end()) return it->second;
   std::string dll;
-  const std::wstring key = L"CLSID\\" + widen(classId) + L"\\InprocServer32";
-  wchar_t buffer[MAX_PATH * 2];
-  DWORD size = sizeof(buffer);
-  if (classId.size() == 38 &&
-      RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr, buffer,
-                   &size) == ERROR_SUCCESS) {
-    dll = narrow(buffer);
+  if (classId.size() == 38) {
+    const std::wstring key = L"CLSID\\" + widen(classId) + L"\\InprocServer32";
+    // The scheduler's host is a 64-bit process: the 64-bit registration
+    // first; a class registered for 32-bit programs only is still the
+    // handler's file. The merged view of the classes (the user's over the
+    // machine's), as COM reads it.
+    for (const REGSAM view : {REGSAM{KEY_WOW64_64KEY}, REGSAM{KEY_WOW64_32KEY}}) {
+      HKEY opened = nullptr;
+      if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS) continue;
+      const RegKey server(opened);
+      // RRF_RT_REG_SZ takes an expandable value too, expanded (with
+      // RRF_RT_REG_EXPAND_SZ Windows asks for RRF_NOEXPAND and refuses).
+      const DWORD flags = RRF_RT_REG_SZ;
+      DWORD size = 0;
+      if (RegGetValueW(server.get(), nullptr, nullptr, flags, nullptr, nullptr, &size) != ERROR_SUCCESS) continue;
+      std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
+      size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+      if (RegGetValueW(server.get(), nullptr, nullptr, flags, nullptr, value.data(), &size) != ERROR_SUCCESS) continue;
+      dll = narrow(value.c_str());
+      // Some installers quote the path.
+      if (dll.size() >= 2 && dll.front() == '"' && dll.back() == '"') dll = dll.substr(1, dll.size() - 2);
+      if (!dll.empty()) break;
+    }
   }
   return comServers_.emplace(classId, dll).first->second;
 }

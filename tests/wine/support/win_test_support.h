@@ -113,7 +113,8 @@ class DialogAnswerer {
 // The id of the button a dialog shows as its default (0 for none).
 int defaultButton(HWND dialog);
 // Sends `dialog` the command `id` from the dialog's own message loop, once
-// it runs (focus and default button are set by then), after calling `look`.
+// it runs and has shown the dialog (focus and default button are set by
+// then), after calling `look`.
 // For a DialogAnswerer callback, which then returns 0.
 void answerFromLoop(HWND dialog, int id, std::function<void(HWND)> look);
 
