@@ -58,6 +58,12 @@ say "screen at ${VELMORA_DPI:-96} DPI"
   </dev/null >/dev/null 2>&1
 sleep 1
 "$root/scripts/seed-demo.sh" --runonce
+# The language is the user's choice (View › Language), kept in the prefix
+# from run to run; VELMORA_LANGUAGE=de (or en) makes that choice first.
+if [ -n "${VELMORA_LANGUAGE:-}" ]; then
+  say "language: $VELMORA_LANGUAGE"
+  "$wine" reg add 'HKCU\Software\Velmora' /v Language /d "$VELMORA_LANGUAGE" /f </dev/null >/dev/null 2>&1
+fi
 
 if [ "$headless" = 0 ]; then
   say "starting Velmora on $DISPLAY"

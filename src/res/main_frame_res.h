@@ -20,6 +20,9 @@
 #define ID_HISTORY 32782
 #define ID_EXPORT 32790
 #define ID_APP_ABOUT_CMD 57664
+// View > Language: one item per language present, from the first on.
+#define ID_LANGUAGE_FIRST 33100
+#define ID_LANGUAGE_LAST 33163
 
 // Category tree
 #define IDC_CATEGORYTREE 41931

@@ -118,7 +118,9 @@ ResourceKeys resourceKeys() {
   std::string line;
   enum { None, Menu, Pane, Frame } block = None;
   int depth = 0;
-  std::string popup;
+  // The pop-ups open at each depth: a nested pop-up's items are its own,
+  // and the items after it its parent's again.
+  std::vector<std::string> popups;
   while (std::getline(in, line)) {
     std::istringstream words(line);
     std::string first, second;
@@ -144,10 +146,14 @@ ResourceKeys resourceKeys() {
     } else if (first == "END") {
       if (--depth == 0) block = None;
     } else if (block == Menu && first == "POPUP") {
-      popup = quotedText(line);
-      if (depth == 1) keys.titles.push_back(popup);
-    } else if (block == Menu && first == "MENUITEM" && second != "SEPARATOR") {
-      keys.items[popup].push_back(itemKey(quotedText(line)));
+      popups.resize(static_cast<std::size_t>(depth - 1));
+      popups.push_back(quotedText(line));
+      keys.items[popups.back()];
+      if (depth == 1) keys.titles.push_back(popups.back());
+      // A pop-up is itself an item of the menu it is in.
+      if (depth > 1) keys.items[popups[popups.size() - 2]].push_back(popups.back());
+    } else if (block == Menu && first == "MENUITEM" && second != "SEPARATOR" && depth >= 2) {
+      keys.items[popups.at(static_cast<std::size_t>(depth - 2))].push_back(itemKey(quotedText(line)));
     } else if (block == Pane && first == "PUSHBUTTON") {
       keys.buttons.push_back(quotedText(line));
     } else if (block == Frame && (first == "LTEXT" || first == "AUTOCHECKBOX")) {
@@ -199,7 +205,7 @@ TEST(ShippedLanguageFiles, HaveEveryEnglishKeyWithTheSamePlaceholdersAndEscapes)
 
 TEST(ShippedLanguageFiles, MnemonicsOfMenusAndPaneButtonsNeverShadowEachOther) {
   const ResourceKeys rc = resourceKeys();
-  ASSERT_EQ(rc.titles.size(), 4u) << "the menu bar of the resources";
+  ASSERT_EQ(rc.titles.size(), 5u) << "the menu bar of the resources";
   ASSERT_EQ(rc.buttons.size(), 8u) << "the pane's buttons";
   ASSERT_EQ(rc.labels, (std::vector<std::string>{"_FilterLabel", "_ShowOnlyNew", "_HideWindowsEntries"}))
       << "the main window's labels and check boxes";

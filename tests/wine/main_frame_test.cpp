@@ -9,6 +9,7 @@
 
 #include "app/all_families.h"
 #include "app/win32/frame_commands.h"
+#include "app/win32/language_menu.h"
 #include "app/win32/main_frame.h"
 #include "fakes/fake_folders.h"
 #include "fakes/fake_history.h"
@@ -279,10 +280,55 @@ TEST_F(FrameTest, MenuIsTranslatedAndTitleIsTheProductName) {
   GetMenuStringW(menu, IDC_REFRESH, text, 64, MF_BYCOMMAND);
   EXPECT_STREQ(text, L"Re&fresh\tF5") << "an item shows its key";
   GetMenuStringW(menu, 2, text, 64, MF_BYPOSITION);
+  EXPECT_STREQ(text, L"_View");
+  GetMenuStringW(menu, 3, text, 64, MF_BYPOSITION);
   EXPECT_STREQ(text, L"_Tools");
 
   const auto info = win32::productInfo();
   EXPECT_EQ(win32::windowText(hwnd), widen(info.name + " (" + info.version + ")"));
+}
+
+// View › Language lists the language files beside the program (here the
+// tests' own folder, which holds them as the zip does) by their own names;
+// a choice is kept for the next start, and No to starting again keeps the
+// window. The Entry menu stays second: the list's context menu is it.
+TEST_F(FrameTest, ViewLanguageOffersTheLanguagesBesideTheProgramAndKeepsTheChoice) {
+  // This program's own language file (velmora.exe's is velmora.language).
+  const ProgramFiles files = win32::programFiles();
+  ASSERT_TRUE(CopyFileW(widen(files.directory + "\\velmora.language").c_str(), widen(files.languageFile()).c_str(), FALSE));
+  struct Remove {
+    std::wstring path;
+    ~Remove() { DeleteFileW(path.c_str()); }
+  } beside{widen(files.languageFile())};
+  open(translator);
+  HMENU bar = GetMenu(hwnd);
+  wchar_t text[64];
+  GetMenuStringW(bar, 1, text, 64, MF_BYPOSITION);
+  EXPECT_STREQ(text, L"&Entry");
+  HMENU languages = GetSubMenu(GetSubMenu(bar, 2), 0);
+  ASSERT_NE(languages, nullptr);
+  std::vector<std::wstring> offered;
+  for (int i = 0; i < GetMenuItemCount(languages); ++i) {
+    GetMenuStringW(languages, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+    offered.push_back(text);
+  }
+  EXPECT_EQ(offered, (std::vector<std::wstring>{L"&English", L"&Deutsch"}));
+
+  std::vector<std::wstring> asked;
+  {
+    DialogAnswerer answerer([&](HWND dialog, const DialogAnswerer::Seen& seen) {
+      if (dialog == hwnd) return 0;  // the main window, active again after the box
+      asked.push_back(seen.text);
+      return IDNO;
+    });
+    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(ID_LANGUAGE_FIRST + 1, 0), 0);
+  }
+  EXPECT_EQ(asked.size(), 1u) << "whether to start again in German now";
+  EXPECT_EQ(win32::readText(L"Language"), std::optional<std::string>("de"));
+  EXPECT_TRUE(GetMenuState(languages, ID_LANGUAGE_FIRST + 1, MF_BYCOMMAND) & MF_CHECKED);
+  EXPECT_TRUE(IsWindowVisible(hwnd)) << "No keeps this window";
+  const std::string chosen = win32::startupLanguageFile(files);
+  EXPECT_EQ(chosen.substr(chosen.size() - std::string("languages\\german.language").size()), "languages\\german.language");
 }
 
 // The pane commands of a menu that are not greyed.

@@ -7,6 +7,7 @@
 
 #include "app/single_instance.h"
 #include "app/win32/export_command.h"
+#include "app/win32/language_menu.h"
 #include "app/win32/main_frame.h"
 #include "app/win32/message_loop.h"
 #include "app/win32/skin_layer.h"
@@ -38,7 +39,7 @@ int runProgram(HINSTANCE instance) {
   skin.load(files.skinFile());
 
   LanguageTable& language = win32::languageTable();
-  language.setFile(files.languageFile());
+  language.setFile(win32::startupLanguageFile(files));
   // A fault no caller can be told of is shown to the user as well as to a
   // debugger.
   win32::setFailureSink([&language](HWND owner, const std::string& what) {
@@ -94,7 +95,7 @@ int runProgram(HINSTANCE instance) {
 int runExport(const std::string& file) {
   const ProgramFiles files = win32::programFiles();
   LanguageTable& language = win32::languageTable();
-  language.setFile(files.languageFile());
+  language.setFile(win32::startupLanguageFile(files));
   if (!win32::xmlParserInstalled()) return 1;
   return win32::exportFromCommandLine(files, language, file);
 }

@@ -6,6 +6,7 @@
 #include "app/win32/composition.h"
 #include "app/win32/export_command.h"
 #include "app/win32/frame_commands.h"
+#include "app/win32/language_menu.h"
 #include "dialogs/win32/history_dialog.h"
 #include "app/win32/tree_images.h"
 #include "app/win32/user_settings_win32.h"
@@ -158,6 +159,7 @@ bool MainFrame::onInit() {
   translateDialog(hwnd(), translator_);
   if (HMENU menu = GetMenu(hwnd())) {
     translateMenu(menu, translator_);
+    fillLanguageMenu(menu, languageTable().file());
     DrawMenuBar(hwnd());
   }
 
@@ -389,6 +391,7 @@ void MainFrame::command(int id) {
       return;
     case ID_APP_ABOUT_CMD: showAboutDialog(hwnd(), translator_); return;
   }
+  if (chooseLanguage(hwnd(), id, translator_, languageTable().file())) return;
   if (isPaneCommand(id)) forward(id);
 }
 
