@@ -70,6 +70,7 @@ class TaskFolder final : public DispatchObject<ITaskFolder> {
     if (!tasks) return E_POINTER;
     *tasks = nullptr;
     if (refuseEnumeration()) return E_NOTIMPL;
+    waitListDelay();
     const std::optional<TaskStore> store = currentStore();
     if (!store) return kNoStore;
     if (!store->folderExists(path_)) return kNotFound;

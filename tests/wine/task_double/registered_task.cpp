@@ -41,6 +41,7 @@ class RegisteredTask final : public DispatchObject<IRegisteredTask> {
     *xml = nullptr;
     std::optional<TaskStore> store;
     if (const HRESULT hr = existing(store); FAILED(hr)) return hr;
+    waitDefinitionDelay();
     const std::optional<std::wstring> text = store->readTask(path_);
     return text ? giveString(*text, xml) : E_FAIL;
   }
