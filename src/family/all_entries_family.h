@@ -32,8 +32,11 @@ class AllEntriesFamily final : public EntryFamily {
   FamilyAbilities abilities() const override;
   const FamilyTraits& traitsFor(const EntryRef& entry) const override;
   FamilyAbilities abilitiesFor(const EntryRef& entry) const override;
-  bool deferSlowPlaces() override;
+  bool placesPending() const override;
+  // The rows of the families whose places were still being read, after
+  // the rows shown: the order of a full listing.
   std::vector<Row> listDeferredPlaces() override;
+  void rereadSlowPlaces() override;
   ColumnWidths columnWidths() const override;
 
   std::vector<Row> list() override;
@@ -60,6 +63,10 @@ class AllEntriesFamily final : public EntryFamily {
     const FamilyDescriptor* descriptor;
     std::unique_ptr<EntryFamily> family;
     std::vector<std::string> locations;
+    // What the latest listing could not read of its places ("" when it
+    // could), and whether they were still being read.
+    std::string problem;
+    bool pending = false;
   };
   // The family that acts on an entry at `location`: the one whose rows had
   // it in the latest listing, else the first whose locations name it (the
@@ -73,19 +80,15 @@ class AllEntriesFamily final : public EntryFamily {
   static OperationResult nobody();
 
   // Lists member `i` after `rows`, noting which places it listed and what
-  // it could not read.
-  void listMember(std::size_t i, std::vector<Row>& rows);
+  // it could not read; its rows of places still being read come through
+  // its listDeferredPlaces instead when `deferred`.
+  void listMember(std::size_t i, std::vector<Row>& rows, bool deferred = false);
 
   std::shared_ptr<const FamilyTable> table_;
   const Translator& translator_;
   std::vector<Member> members_;
-  // Latest listing: which member listed each location, and what could not
-  // be read.
+  // Latest listing: which member listed each location.
   std::map<std::string, std::size_t> listedBy_;
-  std::vector<std::string> problems_;
-  // The latest listing left the slow places out; they are still to come.
-  bool slowLeftOut_ = false;
-  bool deferNext_ = false;
 };
 
 // The All Entries node's descriptor over `families` (those before it in the

@@ -27,7 +27,8 @@ struct Row {
   RowOrigin origin = RowOrigin::Live;
   // The command line whose program file columns 4 to 6 still have to
   // describe (EntryFamily::describe); empty once that is done. Looking files
-  // up costs, so it is done for the rows someone looks at.
+  // up costs, so it is done for the rows someone looks at; in the window a
+  // worker does it, and until its answer came the row keeps this.
   std::string program;
   std::string signedBy;  // column 6, _SignedBy: who signed the program file, or that none did
   // The program file's signature verified with a Microsoft signer: one of
@@ -43,6 +44,9 @@ struct Row {
   // The file describe found for `program` (a shortcut's target), or its
   // best guess when missing: the pane shows its icon.
   std::string programFile;
+  // `programFile` exists on a fixed drive of this computer: its own icon
+  // may be read. Otherwise its type's icon is shown.
+  bool programLocal = false;
   bool operator==(const Row&) const = default;
 };
 

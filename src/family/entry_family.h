@@ -73,14 +73,17 @@ class EntryFamily {
     (void)entry;
     return abilities();
   }
-  // Leaves out of the next listing only what is slow to read, so a window
-  // can show its rows at once and list again for the rest; listingProblem
-  // says that part is still to come. False when nothing is left out.
-  virtual bool deferSlowPlaces() { return false; }
-  // The rows of the slow places the latest listing left out, to be shown
-  // after its rows, which stand (reading every place twice at start-up
-  // doubled its cost); none when nothing was left out.
+  // Whether the latest listing found places still being read off the
+  // window's thread (the Task Scheduler): listingProblem says so, and their
+  // rows come through listDeferredPlaces once they were read.
+  virtual bool placesPending() const { return false; }
+  // The rows of the places the latest listing found still being read, once
+  // they came, to be shown after its rows, which stand; none while they are
+  // still on their way (placesPending stays true) or when none were.
   virtual std::vector<Row> listDeferredPlaces() { return {}; }
+  // The next listing reads the slow places afresh (a refresh the user
+  // asked for) instead of answering with what their latest reading kept.
+  virtual void rereadSlowPlaces() {}
   // At 96 DPI.
   virtual ColumnWidths columnWidths() const = 0;
 

@@ -20,6 +20,7 @@
 namespace velmora {
 
 class LocationOpener;
+class ProgramFactsSource;
 class ProgramFileLookup;
 class SeenEntries;
 class SignatureMemory;
@@ -75,6 +76,10 @@ struct FamilyContext {
   // Where the installed copy keeps the Disabled copies by the scope of
   // their entries; none: beside the program, in `programFolder`.
   const DataPlaces* dataPlaces = nullptr;
+  // Looks the program files up on a worker, so that listing and painting
+  // never wait for a file; none: looked up at once through `programFiles`
+  // and `signatures`.
+  ProgramFactsSource* programFacts = nullptr;
 };
 
 // Which set of content keys a family's log records use:
@@ -116,9 +121,6 @@ struct FamilyDescriptor {
   // The family behind one pane, over `locations`. It holds the family's own
   // ports.
   std::function<std::unique_ptr<EntryFamily>(std::vector<std::string> locations)> make;
-  // Reading its places may take long (the Task Scheduler may have a system
-  // service to start): a view of every family may leave it for later.
-  bool slowToList = false;
   // False for a view over other families' entries (All Entries): it keeps
   // nothing of its own, so the export and Undo never go through it.
   bool ownsEntries = true;

@@ -10,6 +10,7 @@
 #include "core/text.h"
 #include "lang/language_table.h"
 #include "family/family_support.h"
+#include "family/program_facts.h"
 #include "family/file_signature.h"
 #include "family/program_file.h"
 #include "family/seen_entries.h"
@@ -17,50 +18,35 @@
 
 namespace velmora {
 
-// A lookup that remembers each answer for one listing: a file shared by many
-// rows is looked up, and its version resource read, once.
+// What the files of one listing say. In the window a worker looks them up
+// (FamilyContext::programFacts) and a row is completed once its answer came;
+// elsewhere (the export, the tests) they are looked up here, each file once
+// per listing however many rows share it.
 class FamilySupport::FileMemory {
  public:
-  FileMemory(ProgramFileLookup& inner, SignatureMemory* signatures) : inner_(inner), signatures_(signatures) {}
-  ProgramFile resolve(const std::string& commandLine) {
-    auto it = resolved_.find(commandLine);
-    if (it == resolved_.end()) it = resolved_.emplace(commandLine, resolveProgramFile(commandLine, inner_)).first;
-    return it->second;
+  FileMemory(ProgramFileLookup& inner, SignatureMemory* signatures, ProgramFactsSource* worker)
+      : inner_(inner), finder_(inner, signatures), worker_(worker) {}
+  // Nothing while the worker has not answered.
+  std::optional<KnownFacts> facts(const std::string& commandLine) {
+    if (worker_) return worker_->factsOf(commandLine);
+    auto it = known_.find(commandLine);
+    if (it == known_.end()) it = known_.emplace(commandLine, finder_.find(commandLine)).first;
+    return KnownFacts{it->second, true};
   }
-  // Windows file names ignore case: one read per file, however it is spelt.
-  // Extensions ignore case too.
+  // Extensions ignore case. A registry look-up of this computer's, made
+  // while listing.
   bool opens(const std::string& extension) {
     const std::string key = asciiUpper(extension);
     auto it = opens_.find(key);
     if (it == opens_.end()) it = opens_.emplace(key, inner_.opensByExtension(extension)).first;
     return it->second;
   }
-  const std::string& company(const std::string& path) {
-    std::u16string key = utf8ToUtf16(path);
-    for (char16_t& c : key) c = upperOrdinal(c);
-    auto it = companies_.find(key);
-    if (it == companies_.end()) it = companies_.emplace(std::move(key), inner_.companyName(path)).first;
-    return it->second;
-  }
-  // The session's answer (a changed file is checked again), asked once per
-  // listing. Nothing without a session memory or when the file is unreadable.
-  const std::optional<FileSignature>& signature(const std::string& path) {
-    std::string key = foldedIgnoreCase(path);
-    auto it = signaturesOf_.find(key);
-    if (it == signaturesOf_.end()) {
-      std::optional<FileSignature> found;
-      if (signatures_) found = signatures_->signatureOf(path);
-      it = signaturesOf_.emplace(std::move(key), std::move(found)).first;
-    }
-    return it->second;
-  }
 
  private:
   ProgramFileLookup& inner_;
-  SignatureMemory* signatures_;
-  std::map<std::string, ProgramFile> resolved_;
-  std::map<std::u16string, std::string> companies_;
-  std::map<std::string, std::optional<FileSignature>> signaturesOf_;
+  ProgramFactsFinder finder_;
+  ProgramFactsSource* worker_;
+  std::map<std::string, ProgramFacts> known_;
   std::map<std::string, bool> opens_;
 };
 
@@ -109,9 +95,9 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::vector<std::
   if (seen && seen->marking()) newText_ = safeFormat(context_.translator.translate("_StatusNew"), {seen->lastClosedDate()});
   files_.reset();
   if (context_.programFiles) {
-    files_ = std::make_shared<FileMemory>(*context_.programFiles, context_.signatures);
+    files_ = std::make_shared<FileMemory>(*context_.programFiles, context_.signatures, context_.programFacts);
     fileMissingText_ = context_.translator.translate("_StatusFileMissing");
-    if (context_.signatures) {
+    if (context_.signatures || context_.programFacts) {
       unsignedText_ = context_.translator.translate("_SignatureNone");
       invalidText_ = context_.translator.translate("_SignatureInvalid");
     }
@@ -131,6 +117,7 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::vector<std::
     row.isNew = false;
     row.program.clear();
     row.programFile.clear();
+    row.programLocal = false;
     if (const std::string_view key = notRun ? notRun(row) : std::string_view(); !key.empty()) {
       auto text = notRunTexts.find(key);
       if (text == notRunTexts.end()) text = notRunTexts.emplace(key, context_.translator.translate(key)).first;
@@ -164,23 +151,36 @@ void FamilySupport::describe(Row& row) {
     dropStatus(row.status, newText_);
   }
   if (row.program.empty()) return;
-  const std::string commandLine = std::move(row.program);
-  row.program.clear();
-  if (!files_) return;
-  const ProgramFile file = files_->resolve(commandLine);
-  if (file.path.empty()) return;
-  row.programFile = file.path;
-  if (file.found) {
-    row.publisher = files_->company(file.path);
-    describeSignature(row, file.path);
+  if (!files_) {
+    row.program.clear();
+    return;
+  }
+  const std::optional<KnownFacts> known = files_->facts(row.program);
+  // Asked for: the row is described again once the answer came.
+  if (!known) return;
+  // What an earlier look put there goes; a row keeps its command line until
+  // the answer for this listing came.
+  row.publisher.clear();
+  row.signedBy.clear();
+  row.signedByMicrosoft = false;
+  row.programFile.clear();
+  row.programLocal = false;
+  dropStatus(row.status, fileMissingText_);
+  if (known->current) row.program.clear();
+  const ProgramFacts& facts = known->facts;
+  if (facts.file.path.empty()) return;
+  row.programFile = facts.file.path;
+  row.programLocal = facts.local;
+  if (facts.file.found) {
+    row.publisher = facts.company;
+    describeSignature(row, facts.signature);
   } else {
     addStatus(row.status, fileMissingText_);
   }
 }
 
-void FamilySupport::describeSignature(Row& row, const std::string& path) {
-  const std::optional<FileSignature>& signature = files_->signature(path);
-  if (!signature) return;  // no session memory, or the file went: nothing to say
+void FamilySupport::describeSignature(Row& row, const std::optional<FileSignature>& signature) {
+  if (!signature) return;  // not checked, or the file went: nothing to say
   switch (signature->verdict) {
     case SignatureVerdict::Verified: row.signedBy = signature->signer; break;
     case SignatureVerdict::Unsigned: row.signedBy = unsignedText_; break;

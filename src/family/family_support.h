@@ -19,6 +19,7 @@
 #include "family/entry.h"
 #include "family/entry_family.h"
 #include "family/families.h"
+#include "family/file_signature.h"
 #include "family/prompt.h"
 
 namespace velmora {
@@ -190,8 +191,8 @@ class FamilySupport {
   // The first record a disabled entry stands for: Done with `found` set,
   // Stale when there is none, Failed after telling why the store is unreadable.
   Outcome locateRecord(const EntryRef& entry, StoredItem& found) const;
-  // Column 6 of a row whose program file is at `path`.
-  void describeSignature(Row& row, const std::string& path);
+  // Column 6 of a row whose program file has `signature`.
+  void describeSignature(Row& row, const std::optional<FileSignature>& signature);
 
   template <class Steps>
   OperationResult run(UserPrompt* prompt, Steps&& steps) {

@@ -16,6 +16,8 @@
 
 namespace velmora {
 
+class ProgramFactsSource;
+
 // Whether some column of `row` contains `filter`, ignoring case; an empty
 // filter lets every row through.
 bool rowMatches(const Row& row, std::string_view filter);
@@ -26,6 +28,9 @@ struct RowCounts {
   int disabled = 0;  // of all rows, shown or not
   int hidden = 0;    // rows the filter lets through that are hidden as Microsoft's
   int fresh = 0;     // of all rows, those new since Velmora last closed (Row::isNew)
+  // Rows whose files' answers the filter, the sort or the Microsoft check
+  // box are still waiting for (shown meanwhile as far as they are known).
+  int waiting = 0;
 };
 
 class FilteredList : public EntryList {
@@ -37,6 +42,18 @@ class FilteredList : public EntryList {
   // Completes a row's columns 4 to 6 (EntryFamily::describe): a filter
   // looks at them, so it completes every row it matches against.
   void setDescriber(std::function<void(Row&)> describe) { describe_ = std::move(describe); }
+  // The rows' files are looked up by a worker through `facts`: every new
+  // listing has them looked up afresh, and a filter or sort that needs
+  // answers not yet come shows what is known and is applied again once
+  // they all came (factsArrived).
+  void setProgramFacts(ProgramFactsSource* facts) { facts_ = facts; }
+  // The worker answered: true when the rows were shown again because every
+  // answer the filter and sort waited for came.
+  bool factsArrived();
+  // While dormant (its pane hidden), a new filter, sort or check box is
+  // only kept, and applied by the next setRows: a hidden pane costs
+  // nothing, and is refreshed when shown.
+  void setDormant(bool dormant) { dormant_ = dormant; }
 
   // Shows the rows last set that match `filter`; the selected row stays
   // selected when it is still shown.
@@ -80,6 +97,9 @@ class FilteredList : public EntryList {
   void reapply();
 
   [[nodiscard]] RowState shownState(int index) const;
+  // Completes a row the filter or sort looks at; false while its file's
+  // answer has not come.
+  bool described(Row& row);
 
   EntryList& shown_;
   const CheckBoxes& boxes_;
@@ -91,6 +111,10 @@ class FilteredList : public EntryList {
   int hidden_ = 0;
   std::vector<Row> all_;
   std::vector<std::size_t> source_;  // shown row -> its index in all_
+  ProgramFactsSource* facts_ = nullptr;
+  // Rows of all_ looked at by the filter or sort whose answers are to come.
+  std::vector<std::size_t> waiting_;
+  bool dormant_ = false;
 };
 
 }  // namespace velmora

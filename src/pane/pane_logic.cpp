@@ -95,7 +95,11 @@ bool PaneController::command(int id) {
   if (isPaneCommand(id) && !familyCan(id, abilitiesFor(id))) return true;
   switch (id) {
     case kRemove: remove(); return true;
-    case kRefresh: refill(); return true;
+    case kRefresh:
+      // The user asked: the slow places too are read again.
+      family_.rereadSlowPlaces();
+      refill();
+      return true;
     case kAddNew: add(); return true;
     case kModify: modify(); return true;
     case kProperty: property(); return true;

@@ -36,6 +36,9 @@ class ScheduledTaskFamily : public EntryFamily {
   ColumnWidths columnWidths() const override { return {200, 170, 350, 250}; }
   std::vector<Row> list() override;
   std::string listingProblem() const override { return problem_; }
+  bool placesPending() const override { return pending_; }
+  std::vector<Row> listDeferredPlaces() override;
+  void rereadSlowPlaces() override { tasks_.forgetListing(); }
   void describe(Row& row) override { support_.describe(row); }
   EntryDialogData dialogData(const EntryRef& entry) const override;
   OperationResult prepareAdd(EntryDialogData& data) override;
@@ -72,6 +75,8 @@ class ScheduledTaskFamily : public EntryFamily {
   TaskPort& tasks_;
   FamilySupport support_;
   std::string problem_;
+  // The latest listing found the tasks still being read.
+  bool pending_ = false;
 };
 
 }  // namespace velmora

@@ -58,6 +58,10 @@ bool ScheduledTaskFamily::readLive(const std::string& path, const std::string& n
     schedulerFailed(status, path);
     return false;
   }
+  if (live.info.xml.size() > kLargestTaskDefinition) {
+    support_.tell("_TaskDefinitionTooLarge", {name});
+    return false;
+  }
   std::optional<TaskDefinition> definition = tasks_.readDefinition(live.info.xml);
   if (!definition || !(definition->atLogon || definition->atStartup) || commandOf(*definition) != data) {
     support_.tell("_TaskChanged", {name});
@@ -174,6 +178,7 @@ void ScheduledTaskFamily::schedulerFailed(TaskStatus status, const std::string& 
     case TaskStatus::AccessDenied: support_.offerAdministrator("_TaskRefused", "_TaskRefusedAdmin", {path}); return;
     case TaskStatus::NotFound: support_.tell("_TaskChanged", {std::string(lastComponent(path))}); return;
     case TaskStatus::Unavailable: support_.tell("_TasksUnavailable"); return;
+    case TaskStatus::Pending:
     case TaskStatus::Ok:
     case TaskStatus::Failed: support_.tell("_TaskFailed", {path}); return;
   }

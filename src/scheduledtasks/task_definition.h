@@ -3,6 +3,7 @@
 // or at system start, and what it runs. The XML is parsed by the platform's
 // reader into a plain element tree; this reads the tree, so the rules are
 // the same (and tested) everywhere.
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -49,6 +50,11 @@ struct TaskDefinition {
   // Exec and COM handler actions, in document order.
   std::vector<TaskAction> actions;
 };
+
+// A definition larger than this (bytes of its text) is not read: no real
+// task comes near it, and reading one of megabytes would hold the window.
+// Its task is listed by name and path, saying it was not read.
+constexpr std::size_t kLargestTaskDefinition = 1024 * 1024;
 
 // The definition under `root`, the Task element (in the task namespace or in
 // none); nothing when the root is something else.

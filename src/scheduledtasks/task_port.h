@@ -18,6 +18,9 @@ enum class TaskStatus {
   AccessDenied,
   NotFound,
   Failed,
+  // Still being read, off the window's thread (TaskListing): the caller
+  // shows what else it has and is told when the tasks came.
+  Pending,
 };
 
 struct RegisteredTaskInfo {
@@ -37,6 +40,10 @@ class TaskPort {
 
   // Every task of every folder from the root down, hidden ones included.
   virtual TaskStatus listTasks(std::vector<RegisteredTaskInfo>& out) = 0;
+  // The next listTasks reads the scheduler afresh instead of answering
+  // with what an earlier reading kept; nothing for a port that keeps
+  // nothing.
+  virtual void forgetListing() {}
   // One task, read afresh.
   virtual TaskStatus readTask(const std::string& path, RegisteredTaskInfo& out) = 0;
   virtual TaskStatus setEnabled(const std::string& path, bool enabled) = 0;

@@ -18,6 +18,7 @@
 #include "history/change_undo.h"
 #include "pane/pane_logic.h"
 #include "programlist/short_path.h"
+#include "scheduledtasks/task_listing.h"
 
 namespace velmora::testing {
 namespace {
@@ -32,13 +33,20 @@ const std::string kTask = "\\Vendor\\Updater";
 // One entry in each kind of place: a Run value, a Load program, a shortcut
 // in the current user's startup folder, a task at logon.
 struct AllEntriesWorld : FamilyWorld {
+  // With `slowTasks` the families see the tasks as the window does: a
+  // reading that a worker brings (`listing`), each one counted.
+  explicit AllEntriesWorld(bool slowTasks = false) : slow(slowTasks) {}
   // No program file exists unless a test says so.
   FilesOnly files;
   FakeRegistry reg;
   FakeFolders folders;
   FakeShellLinks links{folders};
   FakeTaskPort tasks;
-  FamilyTable table{allFamilies({reg, folders, links, noShortPaths(), tasks, "C:\\Velmora"}, context)};
+  int readings = 0;
+  TaskListing listing{tasks, [this] { ++readings; }};
+  bool slow;
+  FamilyTable table{allFamilies(
+      {reg, folders, links, noShortPaths(), slow ? static_cast<TaskPort&>(listing) : tasks, "C:\\Velmora"}, context)};
   std::unique_ptr<EntryFamily> view;
   FamilyDriver driver{*(view = makeView()), prompt, historyCommit};
 
@@ -191,7 +199,7 @@ TEST(AllEntriesNode, GreyingAndTraitsFollowTheSelectedRowsFamily) {
   EXPECT_EQ(w.prompt.dialogs[0].in.sectionText, kUserRun);
 }
 
-TEST(AllEntriesNode, AFamilyThatCannotListHidesNobodyElsesRowsAndSlowPlacesCanWait) {
+TEST(AllEntriesNode, AFamilyThatCannotListHidesNobodyElsesRowsAndSlowPlacesComeAfter) {
   AllEntriesWorld w;
   w.tasks.unavailable = true;
   w.driver.list();
@@ -200,40 +208,46 @@ TEST(AllEntriesNode, AFamilyThatCannotListHidesNobodyElsesRowsAndSlowPlacesCanWa
   EXPECT_EQ(w.rowOf("Updater"), -1);
   EXPECT_EQ(w.view->listingProblem(), "no tasks");
 
-  // Deferred once: the tasks are not asked at all, then the next listing
-  // has them.
-  w.tasks.unavailable = false;
-  ASSERT_TRUE(w.view->deferSlowPlaces());
-  w.tasks.unavailable = true;  // would say "no tasks" if asked
-  w.driver.list();
-  EXPECT_EQ(w.view->listingProblem(), "tasks later");
-  EXPECT_GE(w.rowOf("Tool"), 0);
-  w.tasks.unavailable = false;
-  w.driver.list();
-  EXPECT_GE(w.rowOf("Updater"), 0);
-  EXPECT_EQ(w.view->listingProblem(), "");
+  // Read by a worker, as in the window: the first listing shows every other
+  // place at once and says the tasks are being read.
+  AllEntriesWorld slow(true);
+  slow.driver.list();
+  EXPECT_EQ(slow.readings, 1);
+  EXPECT_GE(slow.rowOf("Tool"), 0);
+  EXPECT_EQ(slow.rowOf("Updater"), -1);
+  EXPECT_EQ(slow.view->listingProblem(), "tasks later");
+  EXPECT_TRUE(slow.view->placesPending());
+  EXPECT_TRUE(slow.view->listDeferredPlaces().empty()) << "still on their way";
+  slow.driver.list();
+  EXPECT_EQ(slow.readings, 1) << "one reading at a time";
 
-  // Completing a deferred listing reads the slow places only: what the
-  // first read stands (one read of every place at start-up, not two) and
-  // the slow places' rows come after it; then nothing is left to add.
-  ASSERT_TRUE(w.view->deferSlowPlaces());
-  w.driver.list();
-  const std::size_t listed = w.driver.rows().size();
-  w.reg.put(RootKey::CurrentUser, kRun, "Late", "C:\\late.exe");
-  const std::vector<Row> added = w.view->listDeferredPlaces();
+  // Its rows come after those shown, which stand: the other places are not
+  // read again; then nothing is left to add.
+  std::vector<RegisteredTaskInfo> read;
+  ASSERT_EQ(slow.tasks.listTasks(read), TaskStatus::Ok);
+  slow.listing.arrived(TaskStatus::Ok, read);
+  slow.reg.put(RootKey::CurrentUser, kRun, "Late", "C:\\late.exe");
+  const std::vector<Row> added = slow.view->listDeferredPlaces();
   ASSERT_FALSE(added.empty());
   for (const Row& r : added) EXPECT_EQ(r.path.rfind("\\", 0), 0u) << r.name << " is a task, not " << r.path;
   EXPECT_TRUE(std::any_of(added.begin(), added.end(), [](const Row& r) { return r.name == "Updater"; }));
-  EXPECT_EQ(w.view->listingProblem(), "");
-  EXPECT_EQ(w.rowOf("Late"), -1) << "not read again";
-  EXPECT_EQ(w.driver.rows().size(), listed);
-  EXPECT_TRUE(w.view->listDeferredPlaces().empty()) << "nothing was left out any more";
+  EXPECT_EQ(slow.view->listingProblem(), "");
+  EXPECT_FALSE(slow.view->placesPending());
+  EXPECT_TRUE(slow.view->listDeferredPlaces().empty()) << "nothing was left out any more";
   // An operation on a task row added so goes to the task family.
-  EXPECT_EQ(w.view->traitsFor(EntryRef{added.front().path, added.front().name, added.front().data}).id,
+  EXPECT_EQ(slow.view->traitsFor(EntryRef{added.front().path, added.front().name, added.front().data}).id,
             std::string_view("scheduledtasks"));
-  w.driver.list();  // a plain listing reads everything again
-  EXPECT_GE(w.rowOf("Late"), 0);
-  EXPECT_GE(w.rowOf("Updater"), 0);
+
+  // A refill answers with the reading kept; a refresh the user asked for
+  // reads the scheduler again.
+  slow.driver.list();
+  EXPECT_GE(slow.rowOf("Late"), 0);
+  EXPECT_GE(slow.rowOf("Updater"), 0);
+  EXPECT_EQ(slow.readings, 1);
+  slow.view->rereadSlowPlaces();
+  slow.driver.list();
+  EXPECT_EQ(slow.readings, 2);
+  EXPECT_EQ(slow.rowOf("Updater"), -1);
 }
 
 TEST(AllEntriesNode, AddOffersEveryPlaceAndAddsWhereChosen) {

@@ -11,7 +11,10 @@ std::unique_ptr<MsxmlStore> storeIn(bool used, const std::string& folder) {
 }
 }  // namespace
 
-Composition::Composition(const ProgramFiles& files, const Translator& translator, LogSink* logSink)
+// The workers exist before the families, which hand them work: a family's
+// listing may start a reading of the tasks.
+
+Composition::Composition(const ProgramFiles& files, const Translator& translator, LogSink* logSink, Mode mode)
     : places_(dataPlaces(files)),
       userStore_(places_.user + "\\config.xml"),
       machineStore_(storeIn(places_.separate(), places_.machine)),
@@ -29,9 +32,39 @@ Composition::Composition(const ProgramFiles& files, const Translator& translator
       // user's own is always theirs to write.
       context_{store_,    translator,    places_.machine, &adminRestart_, &programFiles_, &history_, &opener_,
                &signatures_, seenInUse_, places_.separate() ? &places_ : nullptr},
-      families_(allFamilies({registry_, folders_, shellLinks_, shortPaths_, tasks_, files.directory}, context_)) {
+      taskListing_(mode == Mode::Window ? std::make_unique<TaskListing>(tasks_, [this] { readTasks(); }) : nullptr),
+      families_(allFamilies({registry_, folders_, shellLinks_, shortPaths_,
+                             taskListing_ ? static_cast<TaskPort&>(*taskListing_) : tasks_, files.directory},
+                            context_)),
+      ui_(mode == Mode::Window ? std::make_unique<UiPost>() : nullptr),
+      workers_(mode == Mode::Window ? std::make_unique<Workers>(ui_->poster()) : nullptr) {
+  if (workers_) context_.programFacts = &workers_->programFacts();
   // Read before the first listing, which marks what is new against it.
   if (seenInUse_) seenInUse_->load();
+}
+
+void Composition::onFactsArrived(std::function<void()> arrived) {
+  if (workers_) workers_->onFactsArrived(std::move(arrived));
+}
+
+void Composition::windowShown() {
+  if (workers_) workers_->release();
+}
+
+void Composition::readTasks() {
+  if (!workers_) return;
+  // The worker reads through a scheduler object of its own apartment; only
+  // what it read comes back, to this thread, where the listing keeps it.
+  workers_->post([ui = workers_->ui(), this] {
+    TaskSchedulerWin32 scheduler;
+    std::vector<RegisteredTaskInfo> tasks;
+    const TaskStatus status = scheduler.listTasks(tasks);
+    // Runs only while the window's side lives (UiPost drops it after).
+    ui([this, status, tasks = std::move(tasks)]() mutable {
+      taskListing_->arrived(status, std::move(tasks));
+      if (slowPlacesArrived_) slowPlacesArrived_();
+    });
+  });
 }
 
 void Composition::closing() {

@@ -10,10 +10,10 @@
 #include "core/scoped_store.h"
 #include "app/win32/program_files_win32.h"
 #include "app/win32/signatures_win32.h"
+#include "app/win32/workers.h"
 #include "core/win32/store_msxml.h"
 #include "history/change_commit.h"
 #include "history/change_history.h"
-#include "history/change_commit.h"
 #include "history/win32/history_file_win32.h"
 #include "family/seen_entries.h"
 #include "family/win32/location_opener_win32.h"
@@ -21,7 +21,9 @@
 #include "family/families.h"
 #include "platform/win32/registry_win32.h"
 #include "programlist/win32/short_path_win32.h"
+#include "scheduledtasks/task_listing.h"
 #include "scheduledtasks/win32/task_scheduler_win32.h"
+#include "platform/win32/ui_post.h"
 #include "startupfolder/win32/folders_win32.h"
 #include "startupfolder/win32/shell_links_win32.h"
 
@@ -29,7 +31,13 @@ namespace velmora::win32 {
 
 class Composition {
  public:
-  Composition(const ProgramFiles& files, const Translator& translator, LogSink* logSink);
+  // The window's: the Task Scheduler is read and program files are looked
+  // up by workers (Workers), results handed back to the thread that made
+  // it. Inline (an export from the command line, with no window to keep
+  // answering): everything is read where it is asked for.
+  enum class Mode { Window, Inline };
+
+  Composition(const ProgramFiles& files, const Translator& translator, LogSink* logSink, Mode mode = Mode::Inline);
   Composition(const Composition&) = delete;
   Composition& operator=(const Composition&) = delete;
 
@@ -40,7 +48,18 @@ class Composition {
   // (nothing without a user folder, or over a damaged file).
   void closing();
 
+  // The window's workers; none inline.
+  Workers* workers() { return workers_.get(); }
+  // `arrived` runs on the window's thread when a reading of the slow places
+  // came (its rows can be shown), and when program files' answers came.
+  void onSlowPlacesArrived(std::function<void()> arrived) { slowPlacesArrived_ = std::move(arrived); }
+  void onFactsArrived(std::function<void()> arrived);
+  // The window shows: the slow places are read from now on.
+  void windowShown();
+
  private:
+  // Hands a reading of the Task Scheduler to the slow places' worker.
+  void readTasks();
   Win32Registry registry_;
   DataPlaces places_;
   // The user's records; the machine's and an older installation's only for
@@ -68,7 +87,15 @@ class Composition {
   Win32Folders folders_;
   Win32ShellLinks shellLinks_;
   TaskSchedulerWin32 tasks_;
+  // What the window's families see of the scheduler: the workers' latest
+  // reading (inline: the scheduler itself).
+  std::unique_ptr<TaskListing> taskListing_;
+  std::function<void()> slowPlacesArrived_;
   FamilyTable families_;
+  // Last, so that they go first: nothing they hand back runs after the
+  // rest is gone.
+  std::unique_ptr<UiPost> ui_;
+  std::unique_ptr<Workers> workers_;
 };
 
 }  // namespace velmora::win32

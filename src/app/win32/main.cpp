@@ -18,6 +18,7 @@
 #include "platform/win32/files_win32.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/worker_thread.h"
 
 using namespace velmora;
 
@@ -144,5 +145,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
       startedAsRestart(win32::narrow(commandLine ? commandLine : L"")), [] { Sleep(kRestartPauseMs); },
       kRestartTries);
   if (!mayRun) return 0;
-  return withCom("start-up", 0, [&] { return runProgram(instance); });
+  const int result = withCom("start-up", 0, [&] { return runProgram(instance); });
+  // A worker still in a call that does not come back (a hung service, a
+  // network drive): everything is saved, so the process ends now, with its
+  // code, rather than tear down what the worker may still touch.
+  if (win32::WorkerThread::leftRunning() > 0) ExitProcess(static_cast<UINT>(result));
+  return result;
 }

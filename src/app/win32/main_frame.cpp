@@ -62,19 +62,27 @@ POINT workspaceOffset(const RECT& rect) {
   return POINT{info.rcWork.left - info.rcMonitor.left, info.rcWork.top - info.rcMonitor.top};
 }
 
-// Posted at start: the start pane adds the rows of what it left out to show
-// its window at once (wParam: the node).
-constexpr UINT kListSlowPlaces = WM_APP + 41;
+// Posted at start, handled once the window shows: the workers may begin to
+// read the slow places (earlier they would compete with making the window).
+constexpr UINT kWindowShown = WM_APP + 41;
 }  // namespace
 
 MainFrame::MainFrame(const ProgramFiles& files, const Translator& translator, LogSink* logSink, SkinLayer& skin)
-    : MainFrame(std::make_unique<Composition>(files, translator, logSink), translator, skin) {}
+    : MainFrame(std::make_unique<Composition>(files, translator, logSink, Composition::Mode::Window), translator,
+                skin) {
+  files_ = files;
+}
 
 // The adapters must exist before the families that refer to them.
 MainFrame::MainFrame(std::unique_ptr<Composition> root, const Translator& translator, SkinLayer& skin)
     : Dialog(IDD_MAINFRAME), root_(std::move(root)), translator_(translator), skin_(skin) {
   createPanes(root_->families(), root_->commit());
   history_ = &root_->history();
+  if (Workers* workers = root_->workers()) {
+    for (auto& pane : panes_) pane->setProgramFacts(&workers->programFacts());
+  }
+  root_->onSlowPlacesArrived([this] { slowPlacesArrived(); });
+  root_->onFactsArrived([this] { factsArrived(); });
 }
 
 MainFrame::MainFrame(const Translator& translator, const FamilyTable& families, ChangeCommit& commit,
@@ -200,7 +208,7 @@ bool MainFrame::onInit() {
   host_.setPanes(static_cast<int>(panes_.size()), [this, look](int index, HWND parent) {
     EntryListPane& pane = *panes_[static_cast<std::size_t>(index)];
     pane.setLook(look);
-    pane.setOnChange([this] { updateStatus(); });
+    pane.setOnChange([this] { paneChanged(); });
     HWND made = pane.create(instance_, parent);
     // A pane made after the window moved to another DPI catches up.
     if (made && pane.dpi() != dpi_) pane.changeDpi(dpi_, dialogFont());
@@ -217,10 +225,10 @@ bool MainFrame::onInit() {
   // The node the user left, or at the first start the top of the tree.
   const int start = storedNode(readNumber(kNodeValue), static_cast<int>(items_.size())).value_or(startNode());
   if (tree_ && start >= 0 && start < static_cast<int>(items_.size())) {
-    // Its slow places (the Task Scheduler) come once the window shows.
-    if (pane(start).family().deferSlowPlaces()) PostMessageW(hwnd(), kListSlowPlaces, static_cast<WPARAM>(start), 0);
     TreeView_SelectItem(tree_, items_[static_cast<std::size_t>(start)]);
   }
+  // Its slow places (the Task Scheduler) are read, and come, once it shows.
+  if (root_) PostMessageW(hwnd(), kWindowShown, 0, 0);
 
   splitter_.setPanes(tree_, host_.hwnd());
   splitter_.setPosition(scaleToDpi(storedSplitter(readNumber(kSplitterValue)).value_or(kSplitterStart), dpi_));
@@ -300,8 +308,58 @@ void MainFrame::selectionChanged(const NMTREEVIEWW& change) {
   if (!change.itemNew.hItem) return;
   const int index = static_cast<int>(change.itemNew.lParam);
   if (!host_.show(index)) return;
-  // Every selection reloads the pane, so what it shows is current.
-  forward(pane_command::kRefresh);
+  // Every selection reloads the pane, so what it shows is current; the slow
+  // places give their latest reading (F5 reads them again).
+  pane(index).refresh();
+}
+
+void MainFrame::slowPlacesArrived() {
+  const int visible = host_.visibleIndex();
+  if (visible < 0 || !host_.visiblePane()) return;
+  EntryListPane& shown = pane(visible);
+  // A command waiting in a question keeps its rows; they come after it.
+  if (shown.busy()) {
+    arrivedWhileBusy_ = true;
+    return;
+  }
+  if (!shown.family().placesPending()) return;
+  const int added = shown.addDeferredRows();
+  if (!shown.family().placesPending() && shown.family().listingProblem().empty()) {
+    lastOutcome_ = countedText(translator_, "_StatusTasksRead", static_cast<std::uint64_t>(added), {number(added)});
+  }
+  updateStatus();
+}
+
+void MainFrame::factsArrived() {
+  const int visible = host_.visibleIndex();
+  if (visible < 0 || !host_.visiblePane()) return;
+  if (pane(visible).busy()) {
+    arrivedWhileBusy_ = true;
+    return;
+  }
+  pane(visible).factsArrived();
+}
+
+void MainFrame::exportEntries() {
+  if (Workers* workers = root_ ? root_->workers() : nullptr) {
+    exportInBackground(hwnd(), files_, translator_, *workers, [this](const std::string& file) {
+      lastOutcome_ = safeFormat(translator_.translate("_StatusExporting"), {file});
+      updateStatus();
+    });
+  } else if (families_) {
+    exportFromMenu(hwnd(), *families_, translator_);
+  }
+}
+
+void MainFrame::paneChanged() {
+  // What came while a command waited is shown now that it ended.
+  const int visible = host_.visibleIndex();
+  if (arrivedWhileBusy_ && visible >= 0 && !pane(visible).busy()) {
+    arrivedWhileBusy_ = false;
+    slowPlacesArrived();
+    factsArrived();
+  }
+  updateStatus();
 }
 
 HWND MainFrame::filterBox() const { return item(IDC_FILTER); }
@@ -346,6 +404,9 @@ void MainFrame::updateStatus() {
                : countedText(translator_, "_StatusEntries", static_cast<std::uint64_t>(c.total), {number(c.total), number(c.disabled)});
     if (c.fresh > 0) text += "; " + countedText(translator_, "_StatusNewCount", static_cast<std::uint64_t>(c.fresh), {number(c.fresh)});
     if (c.hidden > 0) text += "; " + countedText(translator_, "_StatusHiddenMicrosoft", static_cast<std::uint64_t>(c.hidden), {number(c.hidden)});
+    // The filter, sort or Microsoft box wait for these before they are
+    // applied in full.
+    if (c.waiting > 0) text += "; " + countedText(translator_, "_StatusWaitingForFiles", static_cast<std::uint64_t>(c.waiting), {number(c.waiting)});
     if (!problem.empty() && c.total > 0) text += "; " + problem;
   }
   SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(widen(text).c_str()));
@@ -380,12 +441,15 @@ void MainFrame::command(int id) {
       // An Undo may have changed what the visible pane lists: refreshed at
       // once, while the dialog stays open.
       if (families_ && history_ && commit_) {
-        (void)showHistoryDialog(hwnd(), *families_, *history_, *commit_, translator_,
-                                [this] { forward(pane_command::kRefresh); });
+        (void)showHistoryDialog(hwnd(), *families_, *history_, *commit_, translator_, [this] {
+          // What the Undo changed is in the slow places' reading too: nothing
+          // is read again.
+          if (const int visible = host_.visibleIndex(); visible >= 0 && host_.visiblePane()) pane(visible).refresh();
+        });
       }
       return;
     case ID_EXPORT:
-      if (families_) exportFromMenu(hwnd(), *families_, translator_);
+      exportEntries();
       return;
     case ID_APP_ABOUT_CMD: showAboutDialog(hwnd(), translator_); return;
   }
@@ -462,8 +526,8 @@ std::optional<INT_PTR> MainFrame::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
       }
       return std::nullopt;
-    case kListSlowPlaces:
-      if (host_.visibleIndex() == static_cast<int>(wp)) pane(static_cast<int>(wp)).addDeferredRows();
+    case kWindowShown:
+      if (root_) root_->windowShown();
       return TRUE;
     case WM_DESTROY:
       unregister();

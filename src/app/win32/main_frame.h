@@ -78,6 +78,14 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   // The node selected when the window opens; -1 without a tree.
   int startNode() const;
   void selectionChanged(const NMTREEVIEWW& change);
+  // The workers' results, on the window's thread: the rows of the slow
+  // places, and answers about program files, for the visible pane.
+  void slowPlacesArrived();
+  void factsArrived();
+  // After every command and box of a pane.
+  void paneChanged();
+  // File > Export.
+  void exportEntries();
   void forward(int id);
   void command(int id);
   void unregister();
@@ -108,6 +116,10 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   HFONT dialogFont() const;
 
   std::unique_ptr<Composition> root_;
+  // The program's files, for an export in the background.
+  ProgramFiles files_;
+  // Results came while the visible pane was in a command: shown after it.
+  bool arrivedWhileBusy_ = false;
   const Translator& translator_;
   SkinLayer& skin_;
   std::vector<std::unique_ptr<EntryListPane>> panes_;

@@ -84,18 +84,50 @@ EntryListPane::EntryListPane(const Translator& translator, std::unique_ptr<Entry
   // session: a start-up paints a screenful of rows, never all of them. Even
   // those are read after the paint that asked (a few milliseconds a file
   // under Wine), so the rows show at once and their icons a moment later.
-  rows_.setIcons([this](const std::string& file) {
+  rows_.setIcons([this](const std::string& file, bool local) {
     if (const std::optional<int> index = ProgramIcons::session().remembered(file, dpi_)) return *index;
     if (iconsWanted_.empty() && hwnd()) PostMessageW(hwnd(), kReadIcons, 0, 0);
-    iconsWanted_.insert(file);
+    iconsWanted_.emplace(file, local);
     return I_IMAGENONE;
   });
 }
 
 EntryListPane::~EntryListPane() = default;
 
-void EntryListPane::addDeferredRows() {
-  filtered_.appendRows(family_->listDeferredPlaces());
+namespace {
+// Counts a pane's command in progress for its length.
+class Busy {
+ public:
+  explicit Busy(int& count) : count_(count) { ++count_; }
+  ~Busy() { --count_; }
+  Busy(const Busy&) = delete;
+  Busy& operator=(const Busy&) = delete;
+
+ private:
+  int& count_;
+};
+}  // namespace
+
+void EntryListPane::refresh() {
+  {
+    const Busy busy(busy_);
+    controller_->refill();
+  }
+  if (onChange_) onChange_();
+}
+
+int EntryListPane::addDeferredRows() {
+  std::vector<Row> rows = family_->listDeferredPlaces();
+  const int added = static_cast<int>(rows.size());
+  filtered_.appendRows(std::move(rows));
+  if (onChange_) onChange_();
+  return added;
+}
+
+void EntryListPane::factsArrived() {
+  const bool shownAgain = filtered_.factsArrived();
+  // The cells in view ask again and get what came.
+  if (!shownAgain && rows_.handle()) InvalidateRect(rows_.handle(), nullptr, FALSE);
   if (onChange_) onChange_();
 }
 
@@ -336,6 +368,7 @@ bool EntryListPane::translateKeys(MSG& msg) {
     }
     // Alt+Enter shows the properties, as in Explorer.
     if (msg.wParam == VK_RETURN && msg.message == WM_SYSKEYDOWN) {
+      const Busy busy(busy_);
       controller_->command(pane_command::kProperty);
       if (onChange_) onChange_();
       return true;
@@ -347,6 +380,7 @@ bool EntryListPane::translateKeys(MSG& msg) {
       return true;
     }
     if (msg.wParam == VK_RETURN && msg.message == WM_KEYDOWN) {
+      const Busy busy(busy_);
       controller_->doubleClick();
       if (onChange_) onChange_();
       return true;
@@ -364,9 +398,11 @@ bool EntryListPane::onNotify(const NMHDR& header) {
     case LVN_GETDISPINFOW:
       rows_.answer(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
       return true;
-    case NM_DBLCLK:
+    case NM_DBLCLK: {
+      const Busy busy(busy_);
       controller_->doubleClick();
       return true;
+    }
     case LVN_COLUMNCLICK:
       sortBy(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
       return true;
@@ -379,7 +415,10 @@ bool EntryListPane::onNotify(const NMHDR& header) {
     }
     case LVN_ITEMCHANGED: {
       const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
-      controller_->itemChanged(change.iItem, change.uOldState, change.uNewState, rows_.loading());
+      {
+        const Busy busy(busy_);
+        controller_->itemChanged(change.iItem, change.uOldState, change.uNewState, rows_.loading());
+      }
       // A pane of several families: the selected row's own decides.
       if ((change.uOldState ^ change.uNewState) & LVIS_SELECTED) updateButtons();
       if (onChange_ && !rows_.loading() && ((change.uOldState ^ change.uNewState) & LVIS_STATEIMAGEMASK)) onChange_();
@@ -392,7 +431,11 @@ bool EntryListPane::onNotify(const NMHDR& header) {
 // Every command goes to the pane's logic; IDOK and IDCANCEL are not the
 // pane's (the main window gets Escape).
 bool EntryListPane::onCommand(int id, int, HWND) {
-  const bool handled = controller_->command(id);
+  bool handled = false;
+  {
+    const Busy busy(busy_);
+    handled = controller_->command(id);
+  }
   if (handled && onChange_) onChange_();
   return handled;
 }
@@ -400,9 +443,9 @@ bool EntryListPane::onCommand(int id, int, HWND) {
 std::optional<INT_PTR> EntryListPane::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case kReadIcons: {
-      std::set<std::string> wanted;
+      std::map<std::string, bool> wanted;
       wanted.swap(iconsWanted_);
-      for (const std::string& file : wanted) (void)ProgramIcons::session().indexOf(file, dpi_);
+      for (const auto& [file, local] : wanted) (void)ProgramIcons::session().indexOf(file, dpi_, local);
       // The rows in view ask again, and now get them: only the icons'
       // strip is painted again, not every cell.
       if (HWND list = rows_.handle()) {
@@ -422,6 +465,11 @@ std::optional<INT_PTR> EntryListPane::onMessage(UINT msg, WPARAM wp, LPARAM lp) 
     case WM_SIZE:
       if (wp != SIZE_MINIMIZED) layout(LOWORD(lp), HIWORD(lp));
       return TRUE;
+    case WM_SHOWWINDOW:
+      // A hidden pane only keeps what the filter and boxes say; it is
+      // refreshed when its node is selected again.
+      filtered_.setDormant(wp == FALSE);
+      return std::nullopt;
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:

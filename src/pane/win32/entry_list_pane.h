@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <set>
+#include <map>
 #include <string>
 
 #include "lang/language_table.h"
@@ -41,9 +41,22 @@ class EntryListPane final : public Dialog {
   HWND create(HINSTANCE instance, HWND parent);
 
   EntryFamily& family() { return *family_; }
+  // Lists the family's entries afresh, as a selection of the node does;
+  // the slow places answer with their latest reading (F5 reads them again).
+  void refresh();
   // Shows, after its rows, those of the places the family's latest listing
-  // left out (EntryFamily::deferSlowPlaces).
-  void addDeferredRows();
+  // found still being read (EntryFamily::listDeferredPlaces); the rows
+  // shown stand. How many were added.
+  int addDeferredRows();
+  // The program files are looked up by a worker through `facts` (none:
+  // when asked).
+  void setProgramFacts(ProgramFactsSource* facts) { filtered_.setProgramFacts(facts); }
+  // Answers about program files came: the cells in view show them, and a
+  // filter or sort that waited for them is applied again.
+  void factsArrived();
+  // True while a command or a box the user set is being carried out (it
+  // may wait in a question or a dialog): rows must not change under it.
+  [[nodiscard]] bool busy() const { return busy_ > 0; }
   // Shows only the rows where some column contains `text` (ignoring case),
   // now and after every refill, until it is set to "".
   void setFilter(const std::string& text) { filtered_.setFilter(text); }
@@ -136,9 +149,12 @@ class EntryListPane final : public Dialog {
   RECT listStart_{};
   int dpi_ = 96;
   PaneLayout stored_;
+  // Commands and box changes being carried out (they nest through dialogs).
+  int busy_ = 0;
   // The program files whose icons the list asked for while it painted and
-  // that are still to be read, after the paint.
-  std::set<std::string> iconsWanted_;
+  // that are still to be read, after the paint; whether each may be read
+  // from the file itself (Row::programLocal).
+  std::map<std::string, bool> iconsWanted_;
 };
 
 }  // namespace velmora::win32

@@ -70,7 +70,7 @@ std::string ListViewRows::text(int index, int column) const {
     describe_(r);
     // Its program is known now: the icon is asked for (and read after the
     // paint) if it never was.
-    if (iconOf_ && !r.programFile.empty()) (void)iconOf_(r.programFile);
+    if (iconOf_ && !r.programFile.empty()) (void)iconOf_(r.programFile, r.programLocal);
   }
   switch (column) {
     case 0: return r.name;
@@ -94,7 +94,7 @@ void ListViewRows::answer(NMLVDISPINFOW& request) const {
       // describing 32,000 rows takes seconds.
       Row& r = rows_[static_cast<std::size_t>(item.iItem)];
       if (r.programFile.empty() && describe_ && painting_ && painting_()) describe_(r);
-      if (!r.programFile.empty()) item.iImage = iconOf_(r.programFile);
+      if (!r.programFile.empty()) item.iImage = iconOf_(r.programFile, r.programLocal);
     }
   }
   if (!(item.mask & LVIF_TEXT)) return;

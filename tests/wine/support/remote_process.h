@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "wine/support/win_test_support.h"
+
 namespace velmora::testing {
 
 // Memory in another process, for the list and tree messages whose
@@ -71,6 +73,28 @@ class StartedProgram {
  private:
   PROCESS_INFORMATION pi_{};
   bool started_ = false;
+};
+
+// The built velmora.exe and its language file copied to a folder of their
+// own, as a portable copy is unpacked: what it writes beside itself goes
+// with the folder.
+struct ProgramCopy {
+  ProgramCopy();
+  std::string exe() const { return dir.file("velmora.exe"); }
+  TempDir dir;
+};
+
+// A REG_SZ value set for as long as it lives, then deleted.
+class TestValue {
+ public:
+  TestValue(HKEY root, const wchar_t* key, std::wstring name, const std::wstring& data);
+  ~TestValue();
+  TestValue(const TestValue&) = delete;
+  TestValue& operator=(const TestValue&) = delete;
+
+ private:
+  HKEY key_ = nullptr;
+  std::wstring name_;
 };
 
 // A cell of another process's list view.
