@@ -20,8 +20,25 @@ void FilteredList::setRows(std::vector<Row> rows) {
   // A new listing: its files are looked at again (what they said before is
   // shown until then).
   if (facts_) facts_->restart();
+  const int was = shown_.selected();
+  std::optional<EntryRef> selected;
+  if (was >= 0 && was < static_cast<int>(source_.size())) selected = entryOf(all_[source_[static_cast<std::size_t>(was)]]);
   all_ = std::move(rows);
   apply();
+  wanted_.reset();
+  if (selected && !reselect(*selected)) wanted_ = std::move(selected);
+}
+
+bool FilteredList::reselect(const EntryRef& entry) {
+  for (std::size_t i = 0; i < source_.size(); ++i) {
+    const Row& r = all_[source_[i]];
+    // By what the entry is: where it is kept does not make it another.
+    if (r.path == entry.location && r.name == entry.name && r.data == entry.data) {
+      shown_.select(static_cast<int>(i));
+      return true;
+    }
+  }
+  return false;
 }
 
 bool FilteredList::described(Row& row) {
@@ -119,7 +136,11 @@ void FilteredList::reapply() {
       was >= 0 && was < static_cast<int>(source_.size()) ? source_[static_cast<std::size_t>(was)] : all_.size();
   apply();
   const auto at = std::find(source_.begin(), source_.end(), selectedSource);
-  if (at != source_.end()) shown_.select(static_cast<int>(at - source_.begin()));
+  if (at != source_.end()) {
+    shown_.select(static_cast<int>(at - source_.begin()));
+  } else if (wanted_ && was < 0 && reselect(*wanted_)) {
+    wanted_.reset();
+  }
 }
 
 void FilteredList::showState(int index, RowState state) {

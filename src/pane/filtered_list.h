@@ -6,6 +6,7 @@
 // on what the user sees.
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -76,10 +77,11 @@ class FilteredList : public EntryList {
 
   // Adds rows after those set, shown as the filter and sort say; every row
   // shown keeps its box as the user left it, and the selected row stays
-  // selected.
+  // selected (or the entry selected before the listing, come only now).
   void appendRows(std::vector<Row> rows);
 
-  // EntryList
+  // EntryList. A new listing keeps the entry selected before selected (the
+  // same place, name and command), wherever it is now, and in view.
   void setRows(std::vector<Row> rows) override;
   [[nodiscard]] int count() const override { return shown_.count(); }
   [[nodiscard]] Row row(int index) const override { return shown_.row(index); }
@@ -95,6 +97,8 @@ class FilteredList : public EntryList {
   // Shows what the filter and the check box let through, keeping the
   // selected row selected when it still is.
   void reapply();
+  // Selects the row shown of `entry`; false when none is shown.
+  bool reselect(const EntryRef& entry);
 
   [[nodiscard]] RowState shownState(int index) const;
   // Completes a row the filter or sort looks at; false while its file's
@@ -115,6 +119,9 @@ class FilteredList : public EntryList {
   // Rows of all_ looked at by the filter or sort whose answers are to come.
   std::vector<std::size_t> waiting_;
   bool dormant_ = false;
+  // The entry selected before the latest listing, not in it (yet): rows
+  // that come later (a slow place's) select it when it is among them.
+  std::optional<EntryRef> wanted_;
 };
 
 }  // namespace velmora

@@ -175,6 +175,33 @@ TEST(FilteredList, RemoveOnAFilteredListRemovesTheRowShownAndSelectsTheNextShown
   EXPECT_EQ(list.counts().total, 4);
 }
 
+// A refresh lists anew; the entry the user had selected stays selected
+// wherever the new listing puts it, and one that comes only with a slow
+// place's rows is selected when they come. Clearing the filter keeps it too.
+TEST(FilteredList, ARefreshAndRowsThatComeLaterKeepTheSelectedEntrySelected) {
+  FakeList shown;
+  FakeBoxes boxes(shown);
+  FilteredList list(shown, boxes);
+  list.setRows({row("Alpha", "C:\\a.exe"), row("Beta", "C:\\b.exe"), row("Gamma", "C:\\g.exe")});
+  list.select(1);
+  list.setRows({row("Delta", "C:\\d.exe"), row("Alpha", "C:\\a.exe"), row("Gamma", "C:\\g.exe"), row("Beta", "C:\\b.exe")});
+  EXPECT_EQ(shown.selection, 3) << "by the entry, not the index";
+  list.setRows({row("Beta", "C:\\other.exe")});
+  EXPECT_EQ(shown.selection, -1) << "another command is another entry";
+
+  list.select(0);
+  list.setRows({row("Alpha", "C:\\a.exe")});
+  EXPECT_EQ(shown.selection, -1);
+  list.appendRows({row("Task", "C:\\t.exe"), row("Beta", "C:\\other.exe")});
+  EXPECT_EQ(shown.selection, 2) << "selected again when it came";
+
+  list.setFilter("beta");
+  ASSERT_EQ(names(shown), std::vector<std::string>{"Beta"});
+  EXPECT_EQ(shown.selection, 0);
+  list.setFilter("");
+  EXPECT_EQ(shown.selection, 2) << "the filter cleared (Escape)";
+}
+
 // In the window a worker looks the program files up: a filter that needs
 // their answers shows what is known, counts what it waits for, and is
 // applied in full once every answer came; a refresh shows what the files

@@ -106,6 +106,12 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   // splitter and the node are returned for the window to take.
   void restorePlacement();
   void restorePanes();
+  // The node, the splitter (96 DPI) and the Microsoft check box the user
+  // left, each when it holds; and the check box kept.
+  std::optional<int> storedStartNode() const;
+  std::optional<int> storedSplitterPosition() const;
+  bool storedHideWindows() const;
+  void keepHideWindows(bool hide) const;
   // Keeps the window's place, the splitter, the node, the filter's box and
   // each pane's columns for the next start.
   void saveSettings();

@@ -67,6 +67,9 @@ class EntryListPane final : public Dialog {
   // show all again.
   void showOnlyNew(bool only) { filtered_.showOnlyNew(only); }
   [[nodiscard]] RowCounts counts() const { return filtered_.counts(); }
+  // Lays the columns out as at the first start: widths from the list's
+  // width, what tells the most in view first (pane/pane_layout.h).
+  void resetColumns();
   // Sorts the rows by column `column` as a click on its header does: up,
   // or the other way round when they are sorted by it already. The header
   // shows the arrow.
@@ -124,9 +127,13 @@ class EntryListPane final : public Dialog {
   [[nodiscard]] bool onNotify(const NMHDR& header) override;
   [[nodiscard]] std::optional<INT_PTR> onMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   void layout(int width, int height);
-  // Greys the buttons of what the selected row's family (or, without a
-  // selection, the pane's) cannot do.
+  // The columns, as the user left them or as at the first start.
+  void makeColumns(HWND list);
+  // Greys the buttons as the Entry menu greys its commands: what needs a
+  // selected row without one, and what its family cannot do.
   void updateButtons();
+  // After every command: the buttons, then the owner (the status bar).
+  void changed();
   void showContextMenu(POINT at);
   // The header's arrow on the sorted column, none on the others.
   void showSortArrow();
@@ -149,8 +156,22 @@ class EntryListPane final : public Dialog {
   RECT listStart_{};
   int dpi_ = 96;
   PaneLayout stored_;
+  static constexpr int kColumnCount = kRowColumns;
+  // Counts a command or box change being carried out, for its length.
+  class Busy {
+   public:
+    explicit Busy(EntryListPane& pane) : count_(pane.busy_) { ++count_; }
+    ~Busy() { --count_; }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+   private:
+    int& count_;
+  };
   // Commands and box changes being carried out (they nest through dialogs).
   int busy_ = 0;
+  // The user left no widths: the first layout lays the columns out.
+  bool defaultColumnsDue_ = false;
   // The program files whose icons the list asked for while it painted and
   // that are still to be read, after the paint; whether each may be read
   // from the file itself (Row::programLocal).

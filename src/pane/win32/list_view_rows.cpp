@@ -28,8 +28,9 @@ void ListViewRows::setRows(std::vector<Row> rows) {
   Loading loading(loading_);
   // The list holds no texts (it asks for them), so the rows already there
   // only get their new boxes: deleting every row of a long list and making
-  // it again costs as much as inserting them. What the user sees is the
-  // same: new rows, no selection, the top.
+  // it again costs as much as inserting them. What the user sees: new rows,
+  // no selection (the caller selects again what was), and the list where
+  // it was scrolled to, as far as it still reaches.
   rows_ = std::move(rows);
   const int before = count();
   const int kept = std::min(before, static_cast<int>(rows_.size()));
@@ -54,7 +55,6 @@ void ListViewRows::setRows(std::vector<Row> rows) {
     }
   }
   rows_.resize(static_cast<std::size_t>(index));  // what the list refused is not shown
-  if (index > 0) SendMessageW(list_, LVM_ENSUREVISIBLE, 0, FALSE);
   // The rows' texts may have changed under the same boxes: asked for again.
   if (!redraw) InvalidateRect(list_, nullptr, FALSE);
 }
