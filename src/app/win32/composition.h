@@ -5,6 +5,8 @@
 // (see README, Layout).
 #include "app/win32/admin_restart_win32.h"
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "core/paths.h"
 #include "core/scoped_store.h"
@@ -13,7 +15,6 @@
 #include "core/win32/store_msxml.h"
 #include "history/change_commit.h"
 #include "history/change_history.h"
-#include "history/change_commit.h"
 #include "history/win32/history_file_win32.h"
 #include "family/seen_entries.h"
 #include "family/win32/location_opener_win32.h"
@@ -27,15 +28,27 @@
 
 namespace velmora::win32 {
 
+// The window and the console (velmorac.exe) are two front ends over one
+// composition: the same families, stores, history and commit. Nothing here
+// makes a window, and every look-up answers inline.
 class Composition {
  public:
-  Composition(const ProgramFiles& files, const Translator& translator, LogSink* logSink);
+  // `rights` answers a change refused for lack of rights; none: the
+  // window's offer to start Velmora again as administrator. The console
+  // passes its own, which never offers it.
+  Composition(const ProgramFiles& files, const Translator& translator, LogSink* logSink,
+              AdminRestart* rights = nullptr);
   Composition(const Composition&) = delete;
   Composition& operator=(const Composition&) = delete;
 
   const FamilyTable& families() const { return families_; }
   ChangeHistory& history() { return history_; }
   ChangeCommit& commit() { return commit_; }
+  SignatureMemory& signatures() { return signatures_; }
+  DisabledEntryStore& store() { return store_; }
+  // The config.xml files whose records the store lists, by StoredItem::source
+  // (empty where there is none).
+  std::vector<std::string> recordFiles() const;
   // Velmora closes normally: what it saw is kept for the next start
   // (nothing without a user folder, or over a damaged file).
   void closing();
