@@ -30,9 +30,9 @@ std::optional<ListedEntry> entryFrom(const Fields& fields) {
   if (enabled != "true" && enabled != "false") return std::nullopt;
   e.enabled = enabled == "true";
   if (e.id.empty()) return std::nullopt;
-  for (const auto& [name, target] : {std::pair{"type", &e.type}, std::pair{"publisher", &e.publisher},
-                                     std::pair{"signer", &e.signer}, std::pair{"signature", &e.signature},
-                                     std::pair{"program", &e.program}}) {
+  for (const auto& [name, target] :
+       {std::pair{"type", &e.type}, std::pair{"publisher", &e.publisher}, std::pair{"signer", &e.signer},
+        std::pair{"signature", &e.signature}, std::pair{"program", &e.program}}) {
     if (const std::string* value = field(name)) *target = *value;
   }
   return e;

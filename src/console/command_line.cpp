@@ -9,7 +9,7 @@ namespace velmora {
 namespace {
 
 struct Switch {
-  std::string name;   // lower case, without its leading marks
+  std::string name;                  // lower case, without its leading marks
   std::optional<std::string> value;  // given after ":" or "="
 };
 

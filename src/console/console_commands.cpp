@@ -25,8 +25,8 @@ bool choose(const ConsoleCommand& command, const ConsoleEngine& engine, ConsoleH
   const bool several = candidates.size() < engine.families.nodes().size();
   std::string list;
   for (const std::string& c : candidates) list += "\n  " + c;
-  host.writeMessage(said(engine.translator, several ? "_ConsoleAmbiguousPlace" : "_ConsoleUnknownPlace",
-                         {*command.place}) + list);
+  host.writeMessage(
+      said(engine.translator, several ? "_ConsoleAmbiguousPlace" : "_ConsoleUnknownPlace", {*command.place}) + list);
   return false;
 }
 
@@ -64,8 +64,8 @@ bool deliver(const ConsoleCommand& command, ConsoleHost& host, const Translator&
 
 bool wanted(const ConsoleCommand& c, const ListedEntry& e) {
   if ((c.onlyOn && !e.enabled) || (c.onlyOff && e.enabled)) return false;
-  if (c.onlyNew && std::none_of(e.status.begin(), e.status.end(),
-                                [](const StatusReason& r) { return r.key == "_StatusNew"; })) {
+  if (c.onlyNew &&
+      std::none_of(e.status.begin(), e.status.end(), [](const StatusReason& r) { return r.key == "_StatusNew"; })) {
     return false;
   }
   return !(c.hideWindows && signedByWindows(e));

@@ -11,8 +11,8 @@ std::vector<std::string> nodePaths(const FamilyTable& families, const Translator
   for (const CategoryNode& node : nodes) {
     std::string path = withoutMnemonic(translator.translate(node.labelKey));
     std::size_t steps = 0;
-    for (int parent = node.parent; parent >= 0 && static_cast<std::size_t>(parent) < nodes.size() &&
-                                   steps++ < nodes.size();
+    for (int parent = node.parent;
+         parent >= 0 && static_cast<std::size_t>(parent) < nodes.size() && steps++ < nodes.size();
          parent = nodes[static_cast<std::size_t>(parent)].parent) {
       path = withoutMnemonic(translator.translate(nodes[static_cast<std::size_t>(parent)].labelKey)) + "\\" + path;
     }

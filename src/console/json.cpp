@@ -69,7 +69,8 @@ class Parser {
 
  private:
   void skipBlanks() {
-    while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\t' || text_[at_] == '\r' || text_[at_] == '\n')) {
+    while (at_ < text_.size() &&
+           (text_[at_] == ' ' || text_[at_] == '\t' || text_[at_] == '\r' || text_[at_] == '\n')) {
       ++at_;
     }
   }
@@ -158,7 +159,10 @@ class Parser {
     unit = 0;
     for (int k = 0; k < 4; ++k) {
       const char c = text_[at_++];
-      const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+      const int d = c >= '0' && c <= '9'   ? c - '0'
+                    : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                    : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                           : -1;
       if (d < 0) return false;
       unit = unit * 16 + static_cast<char32_t>(d);
     }
@@ -177,7 +181,9 @@ class Parser {
       }
       if (at_ >= text_.size()) return false;
       switch (const char e = text_[at_++]) {
-        case '"': case '\\': case '/': out += e; break;
+        case '"':
+        case '\\':
+        case '/': out += e; break;
         case 'b': out += '\b'; break;
         case 'f': out += '\f'; break;
         case 'n': out += '\n'; break;

@@ -61,8 +61,7 @@ std::string entryId(std::string_view family, std::string_view placeForId, std::s
 class RecordFiles {
  public:
   // `files`: the store's files by StoredItem::source ("" where none).
-  RecordFiles(DisabledEntryStore& store, std::vector<std::string> files)
-      : store_(store), files_(std::move(files)) {}
+  RecordFiles(DisabledEntryStore& store, std::vector<std::string> files) : store_(store), files_(std::move(files)) {}
   std::optional<std::string> fileOf(const FamilyTraits& traits, const Row& row);
 
  private:

@@ -87,8 +87,7 @@ int switchEntries(const ConsoleCommand& command, const Listing& listing, ChangeC
     }
     ++refused;
     // A question answered No leaves no message of the family's own.
-    const std::string why =
-        result.messages.empty() ? translator.translate("_ConsoleDeclined") : result.messages.back();
+    const std::string why = result.messages.empty() ? translator.translate("_ConsoleDeclined") : result.messages.back();
     output.message(changeReport(translator, kind, named(e), false, why));
   }
   if (refused == 0) return console_exit::kDone;

@@ -22,9 +22,9 @@ struct SwitchOutput {
 
 // Exit codes, as scripts test them; never renumbered.
 namespace console_exit {
-constexpr int kDone = 0;     // everything asked was done; no difference
-constexpr int kPartly = 1;   // some changes made, others refused; differences; a place unreadable
-constexpr int kFailed = 2;   // nothing done: a wrong command line, an unknown id, an unreadable baseline
+constexpr int kDone = 0;    // everything asked was done; no difference
+constexpr int kPartly = 1;  // some changes made, others refused; differences; a place unreadable
+constexpr int kFailed = 2;  // nothing done: a wrong command line, an unknown id, an unreadable baseline
 }  // namespace console_exit
 
 // Turns the entries `command.ids` name on (enable) or off (disable) in

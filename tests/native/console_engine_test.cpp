@@ -36,7 +36,8 @@ TEST(ConsoleId, NamesAnEntryByFamilyPlaceAndNameAsWindowsComparesThem) {
 
   const std::vector<FolderName> folders{{"C:\\Users\\bob\\AppData\\Roaming\\", "%APPDATA%"},
                                         {"C:\\Users\\bob", "%USERPROFILE%"}};
-  EXPECT_EQ(placeForId("c:\\users\\BOB\\AppData\\Roaming\\Microsoft\\Startup", folders), "%APPDATA%\\Microsoft\\Startup");
+  EXPECT_EQ(placeForId("c:\\users\\BOB\\AppData\\Roaming\\Microsoft\\Startup", folders),
+            "%APPDATA%\\Microsoft\\Startup");
   EXPECT_EQ(placeForId("C:\\Users\\bob", folders), "%USERPROFILE%");
   EXPECT_EQ(placeForId("C:\\Users\\bobby\\x", folders), "C:\\Users\\bobby\\x");
   EXPECT_EQ(placeForId(kUserRun, folders), kUserRun);
@@ -79,17 +80,29 @@ TEST(ConsoleCompare, FindsWhatWasAddedRemovedAndChanged) {
       {"removed", {entry("a", "a.exe")}, {}, false, "-a [a.exe|];"},
       {"command", {entry("a", "a.exe")}, {entry("a", "b.exe")}, false, "~a command [a.exe|b.exe];"},
       {"on/off", {entry("a", "a.exe")}, {entry("a", "a.exe", false)}, false, "~a enabled [true|false];"},
-      {"signer", {entry("a", "a.exe", true, "verified", "Vendor")}, {entry("a", "a.exe", true, "invalid")}, false,
+      {"signer",
+       {entry("a", "a.exe", true, "verified", "Vendor")},
+       {entry("a", "a.exe", true, "invalid")},
+       false,
        "~a signer [Vendor|invalid];"},
       {"another capitalisation", {entry("ABC", "C:\\A.EXE")}, {entry("abc", "c:\\a.exe")}, false, ""},
-      {"two fields", {entry("a", "a.exe")}, {entry("a", "b.exe", false)}, false,
+      {"two fields",
+       {entry("a", "a.exe")},
+       {entry("a", "b.exe", false)},
+       false,
        "~a command [a.exe|b.exe];~a enabled [true|false];"},
       // A program back beside its record: the live one and the record pair up alike.
-      {"one id twice", {entry("a", "a.exe", false), entry("a", "a.exe")}, {entry("a", "a.exe"), entry("a", "a.exe", false)},
-       false, ""},
+      {"one id twice",
+       {entry("a", "a.exe", false), entry("a", "a.exe")},
+       {entry("a", "a.exe"), entry("a", "a.exe", false)},
+       false,
+       ""},
       {"Windows' own left out", {ms}, {}, true, ""},
       {"Windows' own counted", {ms}, {}, false, "-w [C:\\Windows\\a.exe|];"},
-      {"a Windows program replaced still counts", {ms}, {entry("w", "C:\\Windows\\a.exe", true, "unsigned")}, true,
+      {"a Windows program replaced still counts",
+       {ms},
+       {entry("w", "C:\\Windows\\a.exe", true, "unsigned")},
+       true,
        "~w signer [Microsoft Windows|unsigned];"},
   };
   for (const auto& c : cases) {
@@ -98,8 +111,9 @@ TEST(ConsoleCompare, FindsWhatWasAddedRemovedAndChanged) {
 }
 
 TEST(ConsoleBaseline, ReadsBackEveryFormatAndRefusesWhatIsNoListing) {
-  std::vector<ListedEntry> entries{entry("0123456789abcdef", "\"C:\\Program Files\\A\\a.exe\" /x, \"y\"", false, "verified", "A, Inc."),
-                                   entry("fedcba9876543210", "b.exe\tc\r\nd")};
+  std::vector<ListedEntry> entries{
+      entry("0123456789abcdef", "\"C:\\Program Files\\A\\a.exe\" /x, \"y\"", false, "verified", "A, Inc."),
+      entry("fedcba9876543210", "b.exe\tc\r\nd")};
   entries[1].status = {{"_StatusFileMissing", "File not found"}};
   OutputDocument d;
   d.listName = "entries";
@@ -117,8 +131,8 @@ TEST(ConsoleBaseline, ReadsBackEveryFormatAndRefusesWhatIsNoListing) {
   }
   // XML comes through the parser the host has.
   const auto xml = readBaseline("<entries>", [] {
-    const XmlFields element{{"id", "a"}, {"family", "registry"}, {"place", "p"}, {"name-hex", "6e07"},
-                            {"command", "c"}, {"enabled", "true"}};
+    const XmlFields element{{"id", "a"},          {"family", "registry"}, {"place", "p"},
+                            {"name-hex", "6e07"}, {"command", "c"},       {"enabled", "true"}};
     return std::optional<std::vector<XmlFields>>(std::vector<XmlFields>{element});
   });
   ASSERT_TRUE(xml);
@@ -134,8 +148,8 @@ TEST(ConsoleCommandLine, TakesEachCommandsSwitchesAndRefusesTheRest) {
   const auto parse = [](std::vector<std::string> args) { return parseCommandLine(args); };
   EXPECT_EQ(parse({}).command.verb, ConsoleVerb::Help);
   EXPECT_EQ(parse({"/?"}).command.verb, ConsoleVerb::Help);
-  const ParsedCommandLine list = parse({"LIST", "/Format", "json", "-out:C:\\x.json", "--place=Registry\\Run", "/only-off",
-                                        "/hide-windows", "/hash"});
+  const ParsedCommandLine list = parse(
+      {"LIST", "/Format", "json", "-out:C:\\x.json", "--place=Registry\\Run", "/only-off", "/hide-windows", "/hash"});
   ASSERT_FALSE(list.error);
   EXPECT_EQ(list.command.verb, ConsoleVerb::List);
   EXPECT_EQ(list.command.format, OutputFormat::Json);
@@ -153,11 +167,16 @@ TEST(ConsoleCommandLine, TakesEachCommandsSwitchesAndRefusesTheRest) {
     std::vector<std::string> args;
     const char* key;
   } refused[] = {
-      {{"lsit"}, "_ConsoleUnknownCommand"},         {{"list", "/format", "yaml"}, "_ConsoleUnknownFormat"},
-      {{"list", "/format"}, "_ConsoleMissingValue"}, {{"list", "/whatif"}, "_ConsoleUnknownSwitch"},
-      {{"list", "extra"}, "_ConsoleUnexpectedArgument"}, {{"list", "/only-on", "/only-off"}, "_ConsoleOnlyOnOrOff"},
-      {{"compare"}, "_ConsoleNoBaseline"},           {{"disable", "/whatif"}, "_ConsoleNoIds"},
-      {{"enable", "x", "/format", "csv"}, "_ConsoleUnknownSwitch"}, {{"list", "/hash:yes"}, "_ConsoleUnknownSwitch"},
+      {{"lsit"}, "_ConsoleUnknownCommand"},
+      {{"list", "/format", "yaml"}, "_ConsoleUnknownFormat"},
+      {{"list", "/format"}, "_ConsoleMissingValue"},
+      {{"list", "/whatif"}, "_ConsoleUnknownSwitch"},
+      {{"list", "extra"}, "_ConsoleUnexpectedArgument"},
+      {{"list", "/only-on", "/only-off"}, "_ConsoleOnlyOnOrOff"},
+      {{"compare"}, "_ConsoleNoBaseline"},
+      {{"disable", "/whatif"}, "_ConsoleNoIds"},
+      {{"enable", "x", "/format", "csv"}, "_ConsoleUnknownSwitch"},
+      {{"list", "/hash:yes"}, "_ConsoleUnknownSwitch"},
   };
   for (const auto& r : refused) {
     const ParsedCommandLine p = parse(r.args);
@@ -227,8 +246,8 @@ TEST_F(Switching, ARefusalSaysWhyAndCountsAgainstTheExitCode) {
   f.store.refused = true;  // the records' folder needs administrator rights
   EXPECT_EQ(run(ConsoleVerb::Disable, {id("Tool")}), console_exit::kFailed);
   EXPECT_NE(reg.find(RootKey::CurrentUser, kRun, "Tool"), nullptr);
-  EXPECT_EQ(messages, (std::vector<std::string>{"_ProgramFolderRefused", "_ConsoleNeedsAdministrator",
-                                                "_StatusDisableFailed"}));
+  EXPECT_EQ(messages,
+            (std::vector<std::string>{"_ProgramFolderRefused", "_ConsoleNeedsAdministrator", "_StatusDisableFailed"}));
   // One made, one refused: the key of the other will not let its value go.
   f.store.refused = false;
   const std::string runOnce = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";

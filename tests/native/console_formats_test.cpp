@@ -13,12 +13,13 @@ namespace velmora::testing {
 namespace {
 
 TEST(ConsoleDelimited, QuotesWhatNeedsItAndReadsEveryFieldBack) {
-  const std::vector<std::string> fields = {"plain", "", "a,b", "say \"hi\"", "two\r\nlines", "tab\there",
-                                           "\xC5\x81ukasz", " spaced "};
+  const std::vector<std::string> fields = {"plain",        "",          "a,b",           "say \"hi\"",
+                                           "two\r\nlines", "tab\there", "\xC5\x81ukasz", " spaced "};
   for (const char separator : {',', '\t'}) {
     std::string text = "\xEF\xBB\xBF";
     for (int line = 0; line < 2; ++line) {
-      for (std::size_t i = 0; i < fields.size(); ++i) text += (i ? std::string(1, separator) : "") + delimitedField(fields[i], separator);
+      for (std::size_t i = 0; i < fields.size(); ++i)
+        text += (i ? std::string(1, separator) : "") + delimitedField(fields[i], separator);
       text += "\r\n";
     }
     const auto read = readDelimited(text, separator);
@@ -96,12 +97,16 @@ OutputDocument sample() {
   d.facts = {{"machine", std::string("PC")}, {"taken", std::string("2026-12-08T14:25:03Z")}};
   d.listName = "entries";
   d.recordName = "entry";
-  d.schema = {{"name", std::string()}, {"enabled", false}, {"status", std::vector<StatusReason>{}}, {"sha256", nullptr}};
+  d.schema = {
+      {"name", std::string()}, {"enabled", false}, {"status", std::vector<StatusReason>{}}, {"sha256", nullptr}};
   d.records.push_back({{"name", std::string("Tool, \"new\"")},
                        {"enabled", true},
-                       {"status", std::vector<StatusReason>{{"_StatusFileMissing", "File not found"}, {"_StatusNew", "New since 1 May"}}},
+                       {"status", std::vector<StatusReason>{{"_StatusFileMissing", "File not found"},
+                                                            {"_StatusNew", "New since 1 May"}}},
                        {"sha256", nullptr}});
-  d.records.push_back({{"name", std::string("bell\x07")}, {"enabled", false}, {"status", std::vector<StatusReason>{}},
+  d.records.push_back({{"name", std::string("bell\x07")},
+                       {"enabled", false},
+                       {"status", std::vector<StatusReason>{}},
                        {"sha256", std::string("ab")}});
   return d;
 }
@@ -115,7 +120,8 @@ TEST(ConsoleOutput, WritesOneDocumentInEveryFormat) {
   EXPECT_EQ(renderDocument(d, OutputFormat::Tsv, true).substr(0, 39), "name\tenabled\tstatus\tstatustext\tsha256\r\n");
   EXPECT_EQ(renderDocument(d, OutputFormat::Json, false),
             "{\"machine\":\"PC\",\"taken\":\"2026-12-08T14:25:03Z\",\"entries\":[\r\n"
-            "{\"name\":\"Tool, \\\"new\\\"\",\"enabled\":true,\"status\":[{\"key\":\"file-missing\",\"text\":\"File not found\"},"
+            "{\"name\":\"Tool, \\\"new\\\"\",\"enabled\":true,\"status\":[{\"key\":\"file-missing\",\"text\":\"File "
+            "not found\"},"
             "{\"key\":\"new\",\"text\":\"New since 1 May\"}],\"sha256\":null},\r\n"
             "{\"name\":\"bell\\u0007\",\"enabled\":false,\"status\":[],\"sha256\":\"ab\"}\r\n]}\r\n");
   EXPECT_EQ(renderDocument(d, OutputFormat::Xml, false),

@@ -28,8 +28,16 @@ Composition::Composition(const ProgramFiles& files, const Translator& translator
       commit_(log_, &history_, translator, seenInUse_),
       // A refusal for lack of rights comes from the machine's folder: the
       // user's own is always theirs to write.
-      context_{store_,    translator,    places_.machine, rights ? rights : &adminRestart_, &programFiles_, &history_, &opener_,
-               &signatures_, seenInUse_, places_.separate() ? &places_ : nullptr},
+      context_{store_,
+               translator,
+               places_.machine,
+               rights ? rights : &adminRestart_,
+               &programFiles_,
+               &history_,
+               &opener_,
+               &signatures_,
+               seenInUse_,
+               places_.separate() ? &places_ : nullptr},
       families_(allFamilies({registry_, folders_, shellLinks_, shortPaths_, tasks_, files.directory}, context_)) {
   // Read before the first listing, which marks what is new against it.
   if (seenInUse_) seenInUse_->load();
@@ -37,8 +45,11 @@ Composition::Composition(const ProgramFiles& files, const Translator& translator
 
 std::vector<std::string> Composition::recordFiles() const {
   // In ScopedStore's order of sources: the user's, the machine's, the legacy one.
-  const auto file = [](bool used, const std::string& folder) { return used ? folder + "\\config.xml" : std::string(); };
-  return {file(true, places_.user), file(places_.separate(), places_.machine), file(!places_.legacy.empty(), places_.legacy)};
+  const auto file = [](bool used, const std::string& folder) {
+    return used ? folder + "\\config.xml" : std::string();
+  };
+  return {file(true, places_.user), file(places_.separate(), places_.machine),
+          file(!places_.legacy.empty(), places_.legacy)};
 }
 
 void Composition::closing() {

@@ -126,8 +126,9 @@ std::vector<FolderName> Win32ConsoleHost::folderNames() {
 }
 
 std::optional<std::string> Win32ConsoleHost::sha256(const std::string& path) {
-  const FileHandle file(CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  const FileHandle file(CreateFileW(widen(path).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return std::nullopt;
   const Algorithm algorithm;
   if (!algorithm.handle) return std::nullopt;
