@@ -2,9 +2,10 @@
 // output to files (as `velmorac list > file` in a command prompt), its exit
 // code tested. The Task Scheduler double stands in for Wine's scheduler,
 // which lists no task; everything else is the prefix's own.
-#include <commctrl.h>
 #include <gtest/gtest.h>
+
 #include <windows.h>
+#include <commctrl.h>
 
 #include <memory>
 #include <optional>
@@ -65,7 +66,7 @@ class ConsoleProgram : public ::testing::Test {
     std::wstring command = L"\"" + widen(copy.file("velmorac.exe")) + L"\" " + widen(args);
     PROCESS_INFORMATION pi{};
     Result r;
-    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
                        widen(io.path()).c_str(), &si, &pi)) {
       if (WaitForSingleObject(pi.hProcess, 120000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &r.code);
       CloseHandle(pi.hThread);
@@ -197,7 +198,9 @@ TEST_F(ConsoleProgram, DisablesByIdThroughTheWindowsCommitWhoseUndoBringsItBack)
   EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Velmora", 0, KEY_READ, &settingsKey), ERROR_SUCCESS)
       << "no window layout written";
   EXPECT_EQ(win32::fileExists(seenFile), seenBefore);
-  if (seenBefore) EXPECT_EQ(readFile(seenFile), seenBytes) << "seen.xml untouched";
+  if (seenBefore) {
+    EXPECT_EQ(readFile(seenFile), seenBytes) << "seen.xml untouched";
+  }
 
   {
     // The window's Change History lists the change, and its Undo brings the value back.

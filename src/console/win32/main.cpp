@@ -4,8 +4,8 @@
 // to standard error, and an exit code a script can test. It takes no
 // single-instance lock, so a running window does not block it, and it
 // never writes what only the window keeps (its layout, seen.xml).
-#include <objbase.h>
 #include <windows.h>
+#include <objbase.h>
 
 #include <exception>
 #include <string>
