@@ -84,6 +84,7 @@ Section "Velmora" SecProgram
   SectionIn RO
   SetOutPath "$INSTDIR"
   File "${STAGE}\velmora.exe"
+  File "${STAGE}\velmorac.exe"
   File "${STAGE}\velmora.smf"
   File "${STAGE}\help.htm"
   File "${STAGE}\index.htm"
@@ -127,6 +128,7 @@ SectionEnd
 Section "un.$(UnProgramName)" SecUnProgram
   SectionIn RO
   Delete "$INSTDIR\velmora.exe"
+  Delete "$INSTDIR\velmorac.exe"
   Delete "$INSTDIR\velmora.language"
   Delete "$INSTDIR\velmora.smf"
   Delete "$INSTDIR\help.htm"

@@ -16,6 +16,14 @@ enum class RowState { Disabled = 1, Live = 2 };
 // Operations go by this, never by the texts or the box alone.
 enum class RowOrigin { Live, Record, OffInWindows };
 
+// One reason in a row's status: its language key ("_StatusFileMissing") and
+// its text as shown.
+struct StatusReason {
+  std::string key;
+  std::string text;
+  bool operator==(const StatusReason&) const = default;
+};
+
 struct Row {
   std::string name;  // column 0, _Name
   std::string type;  // column 1, _Type (never read back)
@@ -47,6 +55,9 @@ struct Row {
   // `programFile` exists on a fixed drive of this computer: its own icon
   // may be read. Otherwise its type's icon is shown.
   bool programLocal = false;
+  // The parts of `status`, in its order, each with the language key that
+  // names its reason: what a script reads where a person reads the text.
+  std::vector<StatusReason> reasons;
   bool operator==(const Row&) const = default;
 };
 

@@ -1,6 +1,7 @@
 // Columns 4 to 6 of a listing: what the program file of each row says (its
 // publisher, whether it is missing, who signed it) and the statuses that
 // hold where the entry is.
+#include <algorithm>
 #include <map>
 #include <string_view>
 #include <unordered_set>
@@ -63,19 +64,20 @@ void addStatus(std::string& status, const std::string& more) {
   status += more;
 }
 
-// Takes one "; "-joined part out of a status.
-void dropStatus(std::string& status, const std::string& part) {
-  if (part.empty() || status.find(part) == std::string::npos) return;
-  std::string kept;
-  for (std::size_t from = 0; from <= status.size();) {
-    std::size_t end = status.find("; ", from);
-    if (end == std::string::npos) end = status.size();
-    if (const std::string_view piece(status.data() + from, end - from); piece != part) {
-      addStatus(kept, std::string(piece));
-    }
-    from = end + 2;
-  }
-  status = std::move(kept);
+// A reason more in a row's status: its text for people, its key for scripts.
+void addStatus(Row& row, std::string_view key, const std::string& text) {
+  addStatus(row.status, text);
+  row.reasons.push_back(StatusReason{std::string(key), text});
+}
+
+// Takes the reason `key` out of a row's status.
+void dropStatus(Row& row, std::string_view key) {
+  const auto at = std::find_if(row.reasons.begin(), row.reasons.end(),
+                               [key](const StatusReason& r) { return r.key == key; });
+  if (at == row.reasons.end()) return;
+  row.reasons.erase(at);
+  row.status.clear();
+  for (const StatusReason& r : row.reasons) addStatus(row.status, r.text);
 }
 
 }  // namespace
@@ -112,6 +114,7 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::vector<std::
   for (Row& row : rows) {
     row.publisher.clear();
     row.status.clear();
+    row.reasons.clear();
     row.signedBy.clear();
     row.signedByMicrosoft = false;
     row.isNew = false;
@@ -121,19 +124,19 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::vector<std::
     if (const std::string_view key = notRun ? notRun(row) : std::string_view(); !key.empty()) {
       auto text = notRunTexts.find(key);
       if (text == notRunTexts.end()) text = notRunTexts.emplace(key, context_.translator.translate(key)).first;
-      addStatus(row.status, text->second);
+      addStatus(row, key, text->second);
     }
     if (row.origin == RowOrigin::OffInWindows) {
       if (offText_.empty()) offText_ = context_.translator.translate("_StatusOffInWindows");
-      addStatus(row.status, offText_);
+      addStatus(row, "_StatusOffInWindows", offText_);
     }
     if (row.origin != RowOrigin::Record && !disabled.empty() && disabled.count(folded(row)) != 0) {
       if (cameBackText_.empty()) cameBackText_ = context_.translator.translate("_StatusCameBack");
-      addStatus(row.status, cameBackText_);
+      addStatus(row, "_StatusCameBack", cameBackText_);
     }
     if (!newText_.empty() && seen->isNew(family, row)) {
       row.isNew = true;
-      addStatus(row.status, newText_);
+      addStatus(row, "_StatusNew", newText_);
     }
     if (files_) row.program = commandLineOf(row);
   }
@@ -143,12 +146,12 @@ void FamilySupport::describe(Row& row) {
   // An Enable or Disable moves a row's entry without a new listing: what
   // held only where the entry was no longer does. Windows' switch was turned
   // on, or the entry left it; a record is no program that came back.
-  if (row.origin != RowOrigin::OffInWindows) dropStatus(row.status, offText_);
-  if (row.origin == RowOrigin::Record) dropStatus(row.status, cameBackText_);
+  if (row.origin != RowOrigin::OffInWindows) dropStatus(row, "_StatusOffInWindows");
+  if (row.origin == RowOrigin::Record) dropStatus(row, "_StatusCameBack");
   // Nor is an entry new once Velmora itself moved or changed it.
   if (row.isNew && context_.seen && !context_.seen->isNew(std::string(traits_.id), row)) {
     row.isNew = false;
-    dropStatus(row.status, newText_);
+    dropStatus(row, "_StatusNew");
   }
   if (row.program.empty()) return;
   if (!files_) {
@@ -165,7 +168,7 @@ void FamilySupport::describe(Row& row) {
   row.signedByMicrosoft = false;
   row.programFile.clear();
   row.programLocal = false;
-  dropStatus(row.status, fileMissingText_);
+  dropStatus(row, "_StatusFileMissing");
   if (known->current) row.program.clear();
   const ProgramFacts& facts = known->facts;
   if (facts.file.path.empty()) return;
@@ -175,7 +178,7 @@ void FamilySupport::describe(Row& row) {
     row.publisher = facts.company;
     describeSignature(row, facts.signature);
   } else {
-    addStatus(row.status, fileMissingText_);
+    addStatus(row, "_StatusFileMissing", fileMissingText_);
   }
 }
 

@@ -190,6 +190,18 @@ int boxImage(HWND list, int row) {
   return static_cast<int>(SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK) >> 12);
 }
 
+// velmorac.exe of a copy lists every place to a file, as a script runs it
+// (Wine's scheduler lists no task: it says so and exits with 1).
+void expectConsoleLists(const std::string& folder) {
+  const TempDir out;
+  const std::string listing = out.file("listing.json");
+  const std::optional<DWORD> code = runAndWait(folder + "\\velmorac.exe", "list /format json /out \"" + listing + "\"");
+  ASSERT_TRUE(code.has_value());
+  EXPECT_LE(*code, 1u);
+  EXPECT_EQ(readFile(listing).substr(0, 12), "{\"machine\":\"") << folder;
+  EXPECT_NE(readFile(listing).find("\"family\":\"registry\""), std::string::npos) << folder;
+}
+
 // --- The fixture: paths shared by the steps ----------------------------------
 
 class Packages : public ::testing::Test {
@@ -237,11 +249,12 @@ class Packages : public ::testing::Test {
 };
 
 TEST_F(Packages, PortableZipHoldsTheShippedFilesAndItsProgramStarts) {
-  for (const char* f : {"velmora.exe", "velmora.language", "velmora.smf", "help.htm", "index.htm", "support.htm",
-                        "README.txt", "languages\\german.language", "languages\\english.language"}) {
+  for (const char* f : {"velmora.exe", "velmorac.exe", "velmora.language", "velmora.smf", "help.htm", "index.htm",
+                        "support.htm", "README.txt", "languages\\german.language", "languages\\english.language"}) {
     EXPECT_TRUE(exists(portable + "\\" + f)) << f;
   }
   EXPECT_FALSE(exists(portable + "\\config.xml")) << "the program makes its own";
+  expectConsoleLists(portable);
 
   Program program(portable + "\\velmora.exe");
   ASSERT_TRUE(program.started());
@@ -255,10 +268,11 @@ TEST_F(Packages, PortableZipHoldsTheShippedFilesAndItsProgramStarts) {
 
 TEST_F(Packages, SilentInstallGivesTheProgramItsShortcutAndAnAppsAndFeaturesEntry) {
   install();
-  for (const char* f : {"velmora.exe", "velmora.language", "velmora.smf", "help.htm", "README.txt",
+  for (const char* f : {"velmora.exe", "velmorac.exe", "velmora.language", "velmora.smf", "help.htm", "README.txt",
                         "languages\\german.language", "uninstall.exe"}) {
     EXPECT_TRUE(exists(installed + "\\" + f)) << f;
   }
+  expectConsoleLists(installed);
   EXPECT_EQ(readFile(installed + "\\velmora.language"), readFile(portable + "\\velmora.language"))
       << "English unless German was chosen";
   EXPECT_TRUE(exists(startMenuLink));

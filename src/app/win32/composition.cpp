@@ -11,10 +11,8 @@ std::unique_ptr<MsxmlStore> storeIn(bool used, const std::string& folder) {
 }
 }  // namespace
 
-// The workers exist before the families, which hand them work: a family's
-// listing may start a reading of the tasks.
-
-Composition::Composition(const ProgramFiles& files, const Translator& translator, LogSink* logSink, Mode mode)
+Composition::Composition(const ProgramFiles& files, const Translator& translator, LogSink* logSink, Mode mode,
+                         AdminRestart* rights)
     : places_(dataPlaces(files)),
       userStore_(places_.user + "\\config.xml"),
       machineStore_(storeIn(places_.separate(), places_.machine)),
@@ -30,14 +28,23 @@ Composition::Composition(const ProgramFiles& files, const Translator& translator
       commit_(log_, &history_, translator, seenInUse_),
       // A refusal for lack of rights comes from the machine's folder: the
       // user's own is always theirs to write.
-      context_{store_,    translator,    places_.machine, &adminRestart_, &programFiles_, &history_, &opener_,
-               &signatures_, seenInUse_, places_.separate() ? &places_ : nullptr},
+      context_{store_,
+               translator,
+               places_.machine,
+               rights ? rights : &adminRestart_,
+               &programFiles_,
+               &history_,
+               &opener_,
+               &signatures_,
+               seenInUse_,
+               places_.separate() ? &places_ : nullptr},
       taskListing_(mode == Mode::Window ? std::make_unique<TaskListing>(tasks_, [this] { readTasks(); }) : nullptr),
       families_(allFamilies({registry_, folders_, shellLinks_, shortPaths_,
                              taskListing_ ? static_cast<TaskPort&>(*taskListing_) : tasks_, files.directory},
                             context_)),
       ui_(mode == Mode::Window ? std::make_unique<UiPost>() : nullptr),
       workers_(mode == Mode::Window ? std::make_unique<Workers>(ui_->poster()) : nullptr) {
+  // Set before any family is made (the table makes them when asked).
   if (workers_) context_.programFacts = &workers_->programFacts();
   // Read before the first listing, which marks what is new against it.
   if (seenInUse_) seenInUse_->load();
@@ -65,6 +72,15 @@ void Composition::readTasks() {
       if (slowPlacesArrived_) slowPlacesArrived_();
     });
   });
+}
+
+std::vector<std::string> Composition::recordFiles() const {
+  // In ScopedStore's order of sources: the user's, the machine's, the legacy one.
+  const auto file = [](bool used, const std::string& folder) {
+    return used ? folder + "\\config.xml" : std::string();
+  };
+  return {file(true, places_.user), file(places_.separate(), places_.machine),
+          file(!places_.legacy.empty(), places_.legacy)};
 }
 
 void Composition::closing() {

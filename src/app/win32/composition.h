@@ -5,6 +5,8 @@
 // (see README, Layout).
 #include "app/win32/admin_restart_win32.h"
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "core/paths.h"
 #include "core/scoped_store.h"
@@ -29,21 +31,33 @@
 
 namespace velmora::win32 {
 
+// The window and the console (velmorac.exe) are two front ends over one
+// composition: the same families, stores, history and commit. Nothing here
+// makes a window; inline, every look-up answers where it is asked.
 class Composition {
  public:
   // The window's: the Task Scheduler is read and program files are looked
   // up by workers (Workers), results handed back to the thread that made
-  // it. Inline (an export from the command line, with no window to keep
-  // answering): everything is read where it is asked for.
+  // it. Inline (the console, an export, with no window to keep answering):
+  // everything is read where it is asked for.
   enum class Mode { Window, Inline };
 
-  Composition(const ProgramFiles& files, const Translator& translator, LogSink* logSink, Mode mode = Mode::Inline);
+  // `rights` answers a change refused for lack of rights; none: the
+  // window's offer to start Velmora again as administrator. The console
+  // passes its own, which never offers it.
+  Composition(const ProgramFiles& files, const Translator& translator, LogSink* logSink, Mode mode = Mode::Inline,
+              AdminRestart* rights = nullptr);
   Composition(const Composition&) = delete;
   Composition& operator=(const Composition&) = delete;
 
   const FamilyTable& families() const { return families_; }
   ChangeHistory& history() { return history_; }
   ChangeCommit& commit() { return commit_; }
+  SignatureMemory& signatures() { return signatures_; }
+  DisabledEntryStore& store() { return store_; }
+  // The config.xml files whose records the store lists, by StoredItem::source
+  // (empty where there is none).
+  std::vector<std::string> recordFiles() const;
   // Velmora closes normally: what it saw is kept for the next start
   // (nothing without a user folder, or over a damaged file).
   void closing();

@@ -193,7 +193,7 @@ bool MainFrame::onInit() {
     TreeView_SelectItem(tree_, items_[static_cast<std::size_t>(start)]);
   }
   // Its slow places (the Task Scheduler) are read, and come, once it shows.
-  if (root_) PostMessageW(hwnd(), kWindowShown, 0, 0);
+  PostMessageW(hwnd(), kWindowShown, 0, 0);
 
   splitter_.setPanes(tree_, host_.hwnd());
   splitter_.setPosition(scaleToDpi(storedSplitterPosition().value_or(kSplitterStart), dpi_));
@@ -226,6 +226,7 @@ void MainFrame::selectionChanged(const NMTREEVIEWW& change) {
   if (!change.itemNew.hItem) return;
   const int index = static_cast<int>(change.itemNew.lParam);
   if (!host_.show(index)) return;
+  pane(index).shown();
   // Every selection reloads the pane, so what it shows is current; the slow
   // places give their latest reading (F5 reads them again).
   pane(index).refresh();
@@ -345,6 +346,7 @@ std::optional<INT_PTR> MainFrame::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       return std::nullopt;
     case kWindowShown:
+      if (const int visible = host_.visibleIndex(); visible >= 0 && host_.visiblePane()) pane(visible).shown();
       if (root_) root_->windowShown();
       return TRUE;
     case WM_DESTROY:

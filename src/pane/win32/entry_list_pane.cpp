@@ -158,12 +158,19 @@ void EntryListPane::layout(int width, int height) {
   const int w = std::max(0, width - listRightGap_ - static_cast<int>(listStart_.left));
   const int h = std::max(0, height - listBottomGap_ - static_cast<int>(listStart_.top));
   SetWindowPos(rows_.handle(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  // The first layout of a pane the user left nothing for: the columns take
-  // the width the list now has.
-  if (defaultColumnsDue_ && w > 0) {
-    defaultColumnsDue_ = false;
-    resetColumns();
-  }
+  shown();
+}
+
+void EntryListPane::shown() {
+  // The first layout in view of a pane the user left nothing for: the
+  // columns take the width the list now has.
+  HWND list = rows_.handle();
+  if (!defaultColumnsDue_ || !list || !IsWindowVisible(list)) return;
+  RECT client{};
+  GetClientRect(list, &client);
+  if (client.right <= 0) return;
+  defaultColumnsDue_ = false;
+  resetColumns();
 }
 
 void EntryListPane::changeDpi(int dpi, HFONT font) {

@@ -70,6 +70,10 @@ class EntryListPane final : public Dialog {
   // Lays the columns out as at the first start: widths from the list's
   // width, what tells the most in view first (pane/pane_layout.h).
   void resetColumns();
+  // Called once the pane is in view in its window: a pane the user left no
+  // widths for lays its columns out from the width it now has, not from the
+  // size it was made at or a window not yet placed.
+  void shown();
   // Sorts the rows by column `column` as a click on its header does: up,
   // or the other way round when they are sorted by it already. The header
   // shows the arrow.

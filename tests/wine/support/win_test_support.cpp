@@ -149,6 +149,12 @@ void answerFromLoop(HWND dialog, int id, std::function<void(HWND)> look) {
   const UINT_PTR timer = ++next;
   laterAnswers()[timer] = {id, std::move(look)};
   SetTimer(dialog, timer, 10, [](HWND d, UINT, UINT_PTR t, DWORD) {
+    // A modal dialog shows itself once its loop first finds nothing to do;
+    // on a loaded machine the timer can be due before that. It fires again
+    // (up to 2 s) until the dialog is shown.
+    static std::map<UINT_PTR, int> waited;
+    if (!IsWindowVisible(d) && ++waited[t] < 200) return;
+    waited.erase(t);
     KillTimer(d, t);
     auto answer = std::move(laterAnswers()[t]);
     laterAnswers().erase(t);
