@@ -43,6 +43,9 @@ struct Row {
   // The file describe found for `program` (a shortcut's target), or its
   // best guess when missing: the pane shows its icon.
   std::string programFile;
+  // A record a user's program could have written that names a place of all
+  // users (core/trust.h): listed, column 5 says so, and never enabled.
+  bool notTrusted = false;
   bool operator==(const Row&) const = default;
 };
 

@@ -109,7 +109,7 @@ bool StartupFolderFamily::enableEntry(const Entry& e) {
   const auto stored = support_.records();
   if (!stored) return false;
   const auto found = recordFor(*stored, e);
-  if (!found) return false;
+  if (!found || !support_.trusted(*found, e.name)) return false;
   const std::string path = e.path();
   const std::string copy = copyPath(e.folder, e.name);
   const bool hasCopy = files_.exists(copy);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/stored_layout.h"
+#include "app/win32/admin_menu.h"
 #include "app/win32/composition.h"
 #include "app/win32/export_command.h"
 #include "app/win32/frame_commands.h"
@@ -158,6 +159,7 @@ bool MainFrame::onInit() {
   translateDialog(hwnd(), translator_);
   if (HMENU menu = GetMenu(hwnd())) {
     translateMenu(menu, translator_);
+    prepareRestartItem(menu, ID_RESTART_ADMIN);
     DrawMenuBar(hwnd());
   }
 
@@ -228,7 +230,7 @@ bool MainFrame::onInit() {
   updateStatus();
 
   const ProductInfo info = productInfo();
-  SetWindowTextW(hwnd(), widen(info.name + " (" + info.version + ")").c_str());
+  SetWindowTextW(hwnd(), widen(titleWithAccount(info.name + " (" + info.version + ")", translator_)).c_str());
   // The tree, not the filter box that comes first in tab order.
   if (tree_) {
     SetFocus(tree_);
@@ -387,6 +389,7 @@ void MainFrame::command(int id) {
     case ID_EXPORT:
       if (families_) exportFromMenu(hwnd(), *families_, translator_);
       return;
+    case ID_RESTART_ADMIN: restartFromMenu(hwnd(), translator_, ID_APP_EXIT_CMD); return;
     case ID_APP_ABOUT_CMD: showAboutDialog(hwnd(), translator_); return;
   }
   if (isPaneCommand(id)) forward(id);
@@ -465,6 +468,17 @@ std::optional<INT_PTR> MainFrame::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case kListSlowPlaces:
       if (host_.visibleIndex() == static_cast<int>(wp)) pane(static_cast<int>(wp)).addDeferredRows();
       return TRUE;
+    case WM_QUERYENDSESSION:
+    case WM_ENDSESSION:
+      // Logoff or shutdown: what a normal close keeps is kept now, once,
+      // since the process may end as soon as the session does. Logoff is
+      // never held up (the default answer to the question is yes).
+      if ((msg == WM_QUERYENDSESSION || wp) && !savedForSessionEnd_) {
+        savedForSessionEnd_ = true;
+        saveSettings();
+        closing();
+      }
+      return std::nullopt;
     case WM_DESTROY:
       unregister();
       return std::nullopt;
