@@ -85,9 +85,12 @@ class ChangeCopies {
     (void)place;
     return copyPath(name);
   }
-  // The copy a kept change carries, in the folder of the history that
-  // holds it.
-  virtual std::string keptCopyPath(const Change& change) const { return copyPath(change.copy); }
+  // A copy named by a kept change (its `copy`, or a name among its own
+  // fields), in the folder of the history that holds the change.
+  virtual std::string keptCopyPath(const Change& change, std::string_view name) const {
+    (void)change;
+    return copyPath(name);
+  }
 };
 
 }  // namespace velmora

@@ -188,6 +188,10 @@ class FamilySupport {
   ChangeCopies* copies() const { return context_.copies; }
   // Whom to believe; none: everyone (core/trust.h).
   const Trust* trust() const { return context_.trust; }
+  // Whose place `location` is; the user's when there is no Trust.
+  PlaceScope placeOf(std::string_view location) const {
+    return context_.trust ? context_.trust->placeOf(location) : PlaceScope::User;
+  }
   // A change of this family at `location`.
   Change change(std::string_view kind, const std::string& location, std::optional<EntryState> before,
                 std::optional<EntryState> after) const;

@@ -162,8 +162,8 @@ std::string ChangeHistory::copyPath(std::string_view name, PlaceScope place) con
   return place == PlaceScope::Machine && machine_ ? machine_->copyPath(name) : copyPath(name);
 }
 
-std::string ChangeHistory::keptCopyPath(const Change& change) const {
-  return change.source == kMachine && machine_ ? machine_->copyPath(change.copy) : copyPath(change.copy);
+std::string ChangeHistory::keptCopyPath(const Change& change, std::string_view name) const {
+  return change.source == kMachine && machine_ ? machine_->copyPath(name) : copyPath(name);
 }
 
 std::string ChangeHistory::timeText() const {

@@ -83,7 +83,7 @@ class ChangeHistory : public ChangeCopies {
   std::string newCopyName() override;
   std::string copyPath(std::string_view name) const override;
   std::string copyPath(std::string_view name, PlaceScope place) const override;
-  std::string keptCopyPath(const Change& change) const override;
+  std::string keptCopyPath(const Change& change, std::string_view name) const override;
 
   // Appends a change (its id and time are set here) and drops the oldest
   // beyond the bound, with their copies; a change of a place of all users

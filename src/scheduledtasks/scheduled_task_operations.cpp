@@ -174,7 +174,7 @@ bool ScheduledTaskFamily::reregister(const Change& c) {
   const EntryState& was = *c.before;
   ChangeCopies* const copies = support_.copies();
   std::string xml;
-  if (c.copy.empty() || !copies || !tasks_.readCopy(copies->keptCopyPath(c), xml)) {
+  if (c.copy.empty() || !copies || !tasks_.readCopy(copies->keptCopyPath(c, c.copy), xml)) {
     support_.tell("_UndoNoCopy", {was.name});
     return false;
   }

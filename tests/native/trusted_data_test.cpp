@@ -227,6 +227,25 @@ TEST(TrustedData, EachChangeIsKeptWithTheScopeOfItsPlaceAndUndoneOnlyFromWhereIt
   ASSERT_TRUE(undoSelected(h.table, h.history, *mine, h.prompt, h.commit, h.tr));
 }
 
+TEST(TrustedData, AFileOfAllUsersIsKeptForUndoWhereOnlyAdministratorsWrite) {
+  Histories h(true);
+  FakeFolders fs;
+  FakeShellLinks links{fs};
+  for (const std::string& f : {kCommonStartup, kUserData, kMachineData}) fs.addFolder(f);
+  const std::string bytes = FakeShellLinks::linkBytes("C:\\shared.exe");
+  fs.put(kCommonStartup + "\\shared.lnk", bytes);
+  StartupFolderFamily family({kCommonStartup}, fs, links, kProgram, h.context);
+  FamilyDriver drive(family, h.prompt, h.commit);
+  drive.list();
+  ASSERT_TRUE(drive.remove(0).done());
+  const Change removed = h.history.changes()->front();
+  EXPECT_EQ(removed.source, ChangeHistory::kMachine);
+  EXPECT_EQ(fs.bytes(kMachineData + "\\History\\" + removed.copy), bytes) << "its copy beside the machine's history";
+  EXPECT_FALSE(fs.hasFile(kUserData + "\\History\\" + removed.copy));
+  ASSERT_TRUE(drive.undo(removed).done()) << ::testing::PrintToString(h.prompt.messages);
+  EXPECT_EQ(fs.bytes(kCommonStartup + "\\shared.lnk"), bytes) << "put back from there";
+}
+
 TEST(TrustedData, ATaskIsTheUsersOwnOnlyWhenItRunsAsHimWithHisOwnRights) {
   const Trust trust(true, installedPlaces(), kAnn);
   struct Case {
