@@ -58,6 +58,9 @@ struct Row {
   // The parts of `status`, in its order, each with the language key that
   // names its reason: what a script reads where a person reads the text.
   std::vector<StatusReason> reasons;
+  // A record a user's program could have written that names a place of all
+  // users (core/trust.h): listed, column 5 says so, and never enabled.
+  bool notTrusted = false;
   bool operator==(const Row&) const = default;
 };
 

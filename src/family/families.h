@@ -12,6 +12,7 @@
 #include "core/locations.h"
 #include "core/paths.h"
 #include "core/store.h"
+#include "core/trust.h"
 #include "family/admin_restart.h"
 #include "family/change.h"
 #include "family/entry_family.h"
@@ -76,6 +77,13 @@ struct FamilyContext {
   // Where the installed copy keeps the Disabled copies by the scope of
   // their entries; none: beside the program, in `programFolder`.
   const DataPlaces* dataPlaces = nullptr;
+  // Whom to believe (core/trust.h): records and kept copies that a user's
+  // program could have written are never acted on in a place of all users.
+  // None: everything is believed (tests of other rules).
+  const Trust* trust = nullptr;
+  // Whether the file a new record of an entry at a path goes to is one
+  // only administrators can write; none: it is.
+  std::function<bool(std::string_view path)> newRecordAdminOnly = {};
   // Looks the program files up on a worker, so that listing and painting
   // never wait for a file; none: looked up at once through `programFiles`
   // and `signatures`.
@@ -107,7 +115,14 @@ struct FamilyTraits {
   std::vector<std::string> (*logEntry)(const std::string& location, const EntryState& state) = nullptr;
   std::vector<std::string> (*logModify)(const std::string& location, const EntryState& before,
                                         const EntryState& after) = nullptr;
+  // Whose place a change is about, where the location alone does not say
+  // (a task is the user's own only when it runs as him, with his rights).
+  // None: by its location (Trust::placeOf).
+  PlaceScope (*placeScope)(const Change& change, const Trust& trust) = nullptr;
 };
+
+// Whose place `change` is about (core/trust.h).
+PlaceScope placeOfChange(const FamilyTraits& traits, const Trust& trust, const Change& change);
 
 struct FamilyDescriptor {
   FamilyId id;

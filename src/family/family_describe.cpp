@@ -88,6 +88,7 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::vector<std::
   // Each text is looked up once per listing: the language table reads its
   // file on every lookup.
   std::map<std::string_view, std::string> notRunTexts;
+  std::string notTrustedText;
   offText_.clear();
   cameBackText_.clear();
   newText_.clear();
@@ -125,6 +126,10 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::vector<std::
       auto text = notRunTexts.find(key);
       if (text == notRunTexts.end()) text = notRunTexts.emplace(key, context_.translator.translate(key)).first;
       addStatus(row, key, text->second);
+    }
+    if (row.notTrusted) {
+      if (notTrustedText.empty()) notTrustedText = context_.translator.translate("_StatusNotTrusted");
+      addStatus(row.status, notTrustedText);
     }
     if (row.origin == RowOrigin::OffInWindows) {
       if (offText_.empty()) offText_ = context_.translator.translate("_StatusOffInWindows");

@@ -4,6 +4,7 @@
 
 #include "core/text.h"
 #include "lang/language_table.h"
+#include "scheduledtasks/task_keeping.h"
 
 namespace velmora {
 
@@ -33,7 +34,8 @@ const FamilyTraits kScheduledTaskTraits{RecordKind{"disabledscheduledtaskitem"},
                                         &sameTaskLocation,
                                         "scheduledtasks",
                                         &taskLogEntry,
-                                        &taskLogModify};
+                                        &taskLogModify,
+                                        &taskPlace};
 
 bool sameTaskLocation(std::string_view taskPath, std::string_view location) {
   if (location.empty() || taskPath.size() < location.size()) return false;

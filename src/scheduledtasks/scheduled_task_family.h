@@ -61,10 +61,19 @@ class ScheduledTaskFamily : public EntryFamily {
   // The steps of the operations; they never run another operation.
   // The task at `path` when it is still what the row showed (there, a task
   // that starts at logon or boot, running `data`); otherwise says why.
-  bool readLive(const std::string& path, const std::string& name, const std::string& data, Live& live);
-  bool switchTask(const std::string& path, const std::string& name, const std::string& data, bool on);
-  bool removeTask(const std::string& path, const std::string& name, const std::string& data);
+  // An Undo (`undoing`) also needs the task to run as the change kept it.
+  bool readLive(const std::string& path, const std::string& name, const std::string& data, Live& live,
+                const Change* undoing = nullptr);
+  bool switchTask(const std::string& path, const std::string& name, const std::string& data, bool on,
+                  const Change* undoing = nullptr);
+  bool removeTask(const std::string& path, const std::string& name, const std::string& data,
+                  const Change* undoing = nullptr);
   bool reregister(const Change& c);
+  // reregister's checks of the kept definition `xml` against the change;
+  // each says why it refuses.
+  bool keptCopyMatches(const Change& c, const std::string& xml, TaskDefinition& definition);
+  // Where a task running as `principal` keeps the copy `name`.
+  std::string copyPathFor(const std::string& name, const std::optional<TaskPrincipal>& principal) const;
   // Says why the scheduler refused or failed, offering to start again as
   // administrator when it refused for lack of rights.
   void schedulerFailed(TaskStatus status, const std::string& path);

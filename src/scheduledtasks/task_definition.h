@@ -37,6 +37,18 @@ struct TaskAction {
   std::string classId;
 };
 
+// Whom a task runs as, as its definition says (Principals/Principal): the
+// account (a SID or a name) or group, how it logs on (InteractiveToken,
+// Password, S4U, ServiceAccount...) and with which rights (LeastPrivilege,
+// HighestAvailable). Empty texts where the definition says nothing.
+struct TaskPrincipal {
+  std::string userId;
+  std::string groupId;
+  std::string logonType;
+  std::string runLevel;
+  bool operator==(const TaskPrincipal&) const = default;
+};
+
 struct TaskDefinition {
   // An enabled trigger of each kind (a trigger whose Enabled is false starts
   // nothing).
@@ -49,6 +61,11 @@ struct TaskDefinition {
   bool needsPassword = false;
   // Exec and COM handler actions, in document order.
   std::vector<TaskAction> actions;
+  // RegistrationInfo/URI: the path the task had when the scheduler wrote
+  // the definition out ("\Vendor\Updater Task"); empty when it names none.
+  std::string uri;
+  // The first principal (a task runs as one); none when it names none.
+  std::optional<TaskPrincipal> principal;
 };
 
 // A definition larger than this (bytes of its text) is not read: no real

@@ -32,8 +32,9 @@ class TaskListing final : public TaskPort {
   TaskStatus readTask(const std::string& path, RegisteredTaskInfo& out) override;
   TaskStatus setEnabled(const std::string& path, bool enabled) override { return scheduler_.setEnabled(path, enabled); }
   TaskStatus deleteTask(const std::string& path) override;
-  TaskStatus registerTask(const std::string& path, const std::string& xml) override {
-    return scheduler_.registerTask(path, xml);
+  TaskStatus registerTask(const std::string& path, const std::string& xml,
+                          const std::string& securityDescriptor = {}) override {
+    return scheduler_.registerTask(path, xml, securityDescriptor);
   }
   std::optional<TaskDefinition> readDefinition(const std::string& xml) override {
     return scheduler_.readDefinition(xml);

@@ -29,6 +29,9 @@ struct RegisteredTaskInfo {
   bool enabled = true;
   // The definition exactly as the scheduler gives it.
   std::string xml;
+  // Who may read, run and change the task (its access list in SDDL);
+  // empty when the scheduler does not say.
+  std::string securityDescriptor;
 };
 
 class TaskPort {
@@ -49,8 +52,10 @@ class TaskPort {
   virtual TaskStatus setEnabled(const std::string& path, bool enabled) = 0;
   virtual TaskStatus deleteTask(const std::string& path) = 0;
   // Registers `xml` at `path` (its folder created as needed), for the
-  // account the definition names; fails when a task is there already.
-  virtual TaskStatus registerTask(const std::string& path, const std::string& xml) = 0;
+  // account the definition names, with the access list `securityDescriptor`
+  // (SDDL; empty: the folder's); fails when a task is there already.
+  virtual TaskStatus registerTask(const std::string& path, const std::string& xml,
+                                  const std::string& securityDescriptor = {}) = 0;
   // What the platform's XML reader makes of a definition (readTaskDefinition
   // over its element tree); none when it is not well-formed or no task.
   virtual std::optional<TaskDefinition> readDefinition(const std::string& xml) = 0;

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 #include <commctrl.h>
 #include <objidl.h>
 #include <shellapi.h>
@@ -24,6 +26,7 @@
 #include "core/paths.h"
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/known_folders.h"
+#include "platform/win32/security_win32.h"
 #include "platform/win32/wide.h"
 #include "wine/support/remote_process.h"
 #include "wine/support/win_test_support.h"
@@ -267,7 +270,22 @@ TEST_F(Packages, PortableZipHoldsTheShippedFilesAndItsProgramStarts) {
 }
 
 TEST_F(Packages, SilentInstallGivesTheProgramItsShortcutAndAnAppsAndFeaturesEntry) {
+  // A machine folder someone made before the installer, that everyone may
+  // write (under Wine the one right that can be given or taken away).
+  CreateDirectoryW(widen(machineData).c_str(), nullptr);
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &sd, nullptr));
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL dacl = nullptr;
+  GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted);
+  ASSERT_EQ(SetNamedSecurityInfoW(const_cast<wchar_t*>(widen(machineData).c_str()), SE_FILE_OBJECT,
+                                  DACL_SECURITY_INFORMATION, nullptr, nullptr, dacl, nullptr),
+            ERROR_SUCCESS);
+  LocalFree(sd);
+  ASSERT_EQ(win32::folderRights(machineData), RightsVerdict::UsersMayWrite);
+
   install();
+  EXPECT_EQ(win32::folderRights(machineData), RightsVerdict::AdminOnly) << "the installer repaired it";
   for (const char* f : {"velmora.exe", "velmorac.exe", "velmora.language", "velmora.smf", "help.htm", "README.txt",
                         "languages\\german.language", "uninstall.exe"}) {
     EXPECT_TRUE(exists(installed + "\\" + f)) << f;

@@ -736,7 +736,9 @@ void expectLaidOutFromItsWidth(HWND list, int dpi) {
   const PaneLayout layout = defaultPaneLayout(MulDiv(client.right, 96, dpi), 7, 0);
   const std::vector<int> widths = columnWidths(list);
   for (std::size_t c = 0; c < widths.size(); ++c) {
-    if (c != 1) EXPECT_NEAR(widths[c], MulDiv(layout.widths[c], dpi, 96), 2) << "column " << c;
+    if (c != 1) {
+      EXPECT_NEAR(widths[c], MulDiv(layout.widths[c], dpi, 96), 2) << "column " << c;
+    }
   }
 }
 

@@ -47,7 +47,7 @@ class TasksInTheWindow : public ::testing::Test {
   void SetUp() override {
     language.setFile(directoryPart(win32::programPath()) + "\\velmora.language");
     tasks.addTask(kUpdater, sampleTask("C:\\Program Files\\Vendor\\update.exe"));
-    tasks.addTask(kBoot, sampleTask("C:\\backup.exe", "", kBootTrigger));
+    tasks.addTask(kBoot, sampleTask("C:\\backup.exe", "", kBootTrigger, false, kBoot));
     frame = std::make_unique<win32::MainFrame>(files, language, nullptr);
     ASSERT_NE(frame->create(GetModuleHandleW(nullptr), nullptr), nullptr);
     ShowWindow(frame->hwnd(), SW_SHOW);

@@ -8,8 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "app/win32/data_folders_win32.h"
+#include "core/data_lock.h"
 #include "core/paths.h"
 #include "core/scoped_store.h"
+#include "core/trust.h"
 #include "app/win32/program_files_win32.h"
 #include "app/win32/signatures_win32.h"
 #include "app/win32/workers.h"
@@ -21,6 +24,7 @@
 #include "family/win32/location_opener_win32.h"
 #include "family/win32/seen_file_win32.h"
 #include "family/families.h"
+#include "platform/win32/data_lock_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "programlist/win32/short_path_win32.h"
 #include "scheduledtasks/task_listing.h"
@@ -52,6 +56,7 @@ class Composition {
 
   const FamilyTable& families() const { return families_; }
   ChangeHistory& history() { return history_; }
+  const Trust& trust() const { return trust_; }
   ChangeCommit& commit() { return commit_; }
   SignatureMemory& signatures() { return signatures_; }
   DisabledEntryStore& store() { return store_; }
@@ -72,15 +77,35 @@ class Composition {
   void windowShown();
 
  private:
+  // A store of one data folder, its every change under the folder's lock.
+  struct FolderStore {
+    explicit FolderStore(const std::string& folder)
+        : lock(folder), file(folder + "\\config.xml"), locked(file, lock) {}
+    MutexDataLock lock;
+    MsxmlStore file;
+    LockedStore locked;
+  };
+  // The machine's change history and its copies, for the installed copy.
+  struct MachineHistory {
+    MachineHistory(const std::string& folder, DataLock& lock)
+        : file(folder + "\\history.xml"), history(file, folder + "\\History") {
+      history.setLock(&lock);
+    }
+    Win32HistoryFile file;
+    ChangeHistory history;
+  };
+
   // Hands a reading of the Task Scheduler to the slow places' worker.
   void readTasks();
   Win32Registry registry_;
-  DataPlaces places_;
+  JudgedPlaces judged_;
+  DataPlaces& places_;
+  Trust trust_;
   // The user's records; the machine's and an older installation's only for
   // the installed copy.
-  MsxmlStore userStore_;
-  std::unique_ptr<MsxmlStore> machineStore_;
-  std::unique_ptr<MsxmlStore> legacyStore_;
+  FolderStore userStore_;
+  std::unique_ptr<FolderStore> machineStore_;
+  std::unique_ptr<FolderStore> legacyStore_;
   ScopedStore store_;
   OperationLog log_;
   Win32AdminRestart adminRestart_;
@@ -95,6 +120,7 @@ class Composition {
   SeenEntries* seenInUse_;
   Win32HistoryFile historyFile_;
   ChangeHistory history_;
+  std::unique_ptr<MachineHistory> machineHistory_;
   ChangeCommit commit_;
   FamilyContext context_;
   Win32ShortPaths shortPaths_;

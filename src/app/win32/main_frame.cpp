@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/stored_layout.h"
+#include "app/win32/admin_menu.h"
 #include "app/win32/composition.h"
 #include "app/win32/export_command.h"
 #include "app/win32/frame_commands.h"
@@ -130,6 +131,7 @@ bool MainFrame::onInit() {
   translateDialog(hwnd(), translator_);
   if (HMENU menu = GetMenu(hwnd())) {
     translateMenu(menu, translator_);
+    prepareRestartItem(menu, ID_RESTART_ADMIN);
     DrawMenuBar(hwnd());
   }
 
@@ -201,7 +203,7 @@ bool MainFrame::onInit() {
   updateStatus();
 
   const ProductInfo info = productInfo();
-  SetWindowTextW(hwnd(), widen(info.name + " (" + info.version + ")").c_str());
+  SetWindowTextW(hwnd(), widen(titleWithAccount(info.name + " (" + info.version + ")", translator_)).c_str());
   // The tree, not the filter box that comes first in tab order.
   if (tree_) {
     SetFocus(tree_);
@@ -270,6 +272,7 @@ void MainFrame::command(int id) {
     case ID_EXPORT:
       exportEntries();
       return;
+    case ID_RESTART_ADMIN: restartFromMenu(hwnd(), translator_, ID_APP_EXIT_CMD); return;
     case ID_APP_ABOUT_CMD: showAboutDialog(hwnd(), translator_); return;
   }
   if (isPaneCommand(id)) forward(id);
@@ -349,6 +352,17 @@ std::optional<INT_PTR> MainFrame::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (const int visible = host_.visibleIndex(); visible >= 0 && host_.visiblePane()) pane(visible).shown();
       if (root_) root_->windowShown();
       return TRUE;
+    case WM_QUERYENDSESSION:
+    case WM_ENDSESSION:
+      // Logoff or shutdown: what a normal close keeps is kept now, once,
+      // since the process may end as soon as the session does. Logoff is
+      // never held up (the default answer to the question is yes).
+      if ((msg == WM_QUERYENDSESSION || wp) && !savedForSessionEnd_) {
+        savedForSessionEnd_ = true;
+        saveSettings();
+        closing();
+      }
+      return std::nullopt;
     case WM_DESTROY:
       unregister();
       return std::nullopt;

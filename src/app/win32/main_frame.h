@@ -155,6 +155,8 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   std::vector<CategoryNode> nodes_;
   std::vector<Expansion> expansions_;
   std::vector<HTREEITEM> items_;
+  // Kept at the end of the session already (WM_QUERYENDSESSION).
+  bool savedForSessionEnd_ = false;
 };
 
 }  // namespace velmora::win32

@@ -8,6 +8,7 @@
 #include "platform/win32/files_win32.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/known_folders.h"
+#include "platform/win32/system_function.h"
 #include "platform/win32/wide.h"
 
 namespace velmora::win32 {
@@ -19,26 +20,44 @@ bool isConsole(HANDLE handle) {
   return handle && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode);
 }
 
+// BCrypt's hash functions, from the system folder at run time: bcrypt.dll
+// is not among the DLLs Windows always maps from there, and an import
+// would be looked up beside the program first.
+struct Bcrypt {
+  decltype(&BCryptOpenAlgorithmProvider) open =
+      systemFunction<decltype(&BCryptOpenAlgorithmProvider)>(L"bcrypt.dll", "BCryptOpenAlgorithmProvider");
+  decltype(&BCryptCloseAlgorithmProvider) close =
+      systemFunction<decltype(&BCryptCloseAlgorithmProvider)>(L"bcrypt.dll", "BCryptCloseAlgorithmProvider");
+  decltype(&BCryptCreateHash) create = systemFunction<decltype(&BCryptCreateHash)>(L"bcrypt.dll", "BCryptCreateHash");
+  decltype(&BCryptDestroyHash) destroy =
+      systemFunction<decltype(&BCryptDestroyHash)>(L"bcrypt.dll", "BCryptDestroyHash");
+  decltype(&BCryptHashData) data = systemFunction<decltype(&BCryptHashData)>(L"bcrypt.dll", "BCryptHashData");
+  decltype(&BCryptFinishHash) finish = systemFunction<decltype(&BCryptFinishHash)>(L"bcrypt.dll", "BCryptFinishHash");
+  [[nodiscard]] bool complete() const { return open && close && create && destroy && data && finish; }
+};
+
 // BCrypt's algorithm provider for one hash; closed with it.
 struct Algorithm {
+  const Bcrypt& api;
   BCRYPT_ALG_HANDLE handle = nullptr;
-  Algorithm() {
-    if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&handle, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) handle = nullptr;
+  explicit Algorithm(const Bcrypt& functions) : api(functions) {
+    if (!BCRYPT_SUCCESS(api.open(&handle, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) handle = nullptr;
   }
   ~Algorithm() {
-    if (handle) BCryptCloseAlgorithmProvider(handle, 0);
+    if (handle) api.close(handle, 0);
   }
   Algorithm(const Algorithm&) = delete;
   Algorithm& operator=(const Algorithm&) = delete;
 };
 
 struct Hash {
+  const Bcrypt& api;
   BCRYPT_HASH_HANDLE handle = nullptr;
-  explicit Hash(BCRYPT_ALG_HANDLE algorithm) {
-    if (!BCRYPT_SUCCESS(BCryptCreateHash(algorithm, &handle, nullptr, 0, nullptr, 0, 0))) handle = nullptr;
+  Hash(const Bcrypt& functions, BCRYPT_ALG_HANDLE algorithm) : api(functions) {
+    if (!BCRYPT_SUCCESS(api.create(algorithm, &handle, nullptr, 0, nullptr, 0, 0))) handle = nullptr;
   }
   ~Hash() {
-    if (handle) BCryptDestroyHash(handle);
+    if (handle) api.destroy(handle);
   }
   Hash(const Hash&) = delete;
   Hash& operator=(const Hash&) = delete;
@@ -105,7 +124,8 @@ std::string Win32ConsoleHost::user() {
   // DOMAIN\user: the same user name on two machines is two users.
   wchar_t name[512] = {};
   ULONG size = ARRAYSIZE(name);
-  if (GetUserNameExW(NameSamCompatible, name, &size)) return narrow(name);
+  static const auto nameEx = systemFunction<decltype(&GetUserNameExW)>(L"secur32.dll", "GetUserNameExW");
+  if (nameEx && nameEx(NameSamCompatible, name, &size)) return narrow(name);
   DWORD plain = ARRAYSIZE(name);
   return GetUserNameW(name, &plain) ? narrow(name) : std::string();
 }
@@ -130,19 +150,21 @@ std::optional<std::string> Win32ConsoleHost::sha256(const std::string& path) {
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return std::nullopt;
-  const Algorithm algorithm;
+  static const Bcrypt api;
+  if (!api.complete()) return std::nullopt;
+  const Algorithm algorithm(api);
   if (!algorithm.handle) return std::nullopt;
-  const Hash hash(algorithm.handle);
+  const Hash hash(api, algorithm.handle);
   if (!hash.handle) return std::nullopt;
   std::vector<unsigned char> buffer(1 << 16);
   for (;;) {
     DWORD read = 0;
     if (!ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) return std::nullopt;
     if (read == 0) break;
-    if (!BCRYPT_SUCCESS(BCryptHashData(hash.handle, buffer.data(), read, 0))) return std::nullopt;
+    if (!BCRYPT_SUCCESS(api.data(hash.handle, buffer.data(), read, 0))) return std::nullopt;
   }
   unsigned char digest[32] = {};
-  if (!BCRYPT_SUCCESS(BCryptFinishHash(hash.handle, digest, sizeof digest, 0))) return std::nullopt;
+  if (!BCRYPT_SUCCESS(api.finish(hash.handle, digest, sizeof digest, 0))) return std::nullopt;
   static constexpr char kDigits[] = "0123456789abcdef";
   std::string hex;
   for (const unsigned char b : digest) {

@@ -82,6 +82,9 @@ int run(const std::vector<std::string>& arguments, win32::Win32ConsoleHost& host
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  // Code from the system folder only, as the window program: a DLL planted
+  // beside a copy of velmorac is never loaded, elevated or not.
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   win32::Win32ConsoleHost host;
   std::vector<std::string> arguments;
   for (int i = 1; i < argc; ++i) arguments.push_back(win32::narrow(argv[i]));

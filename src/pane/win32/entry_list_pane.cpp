@@ -158,7 +158,6 @@ void EntryListPane::layout(int width, int height) {
   const int w = std::max(0, width - listRightGap_ - static_cast<int>(listStart_.left));
   const int h = std::max(0, height - listBottomGap_ - static_cast<int>(listStart_.top));
   SetWindowPos(rows_.handle(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  shown();
 }
 
 void EntryListPane::shown() {

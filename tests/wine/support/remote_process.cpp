@@ -63,6 +63,11 @@ StartedProgram::~StartedProgram() {
   CloseHandle(pi_.hProcess);
 }
 
+void StartedProgram::end() {
+  if (running()) TerminateProcess(pi_.hProcess, 99);
+  if (started_) WaitForSingleObject(pi_.hProcess, 5000);
+}
+
 bool StartedProgram::running() const { return started_ && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
 
 std::optional<DWORD> StartedProgram::exitCode(DWORD ms) const {

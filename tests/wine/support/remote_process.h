@@ -60,6 +60,8 @@ class StartedProgram {
   DWORD id() const { return pi_.dwProcessId; }
   DWORD thread() const { return pi_.dwThreadId; }
   bool running() const;
+  // Ended from outside, as the end of a session ends a program.
+  void end();
   // The exit code, or nothing when it has not ended within the time.
   std::optional<DWORD> exitCode(DWORD ms) const;
   // The first shown top-level window of the program whose class and title
