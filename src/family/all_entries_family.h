@@ -54,6 +54,7 @@ class AllEntriesFamily final : public EntryFamily {
   // By the family the change names.
   OperationResult undo(const Change& change, UserPrompt& prompt) override;
   OperationResult openLocation(const EntryRef& entry) override;
+  OperationResult openStartupSettings(const EntryRef& entry) override;
 
  private:
   struct Member {

@@ -162,7 +162,7 @@ bool EntryListPane::onInit() {
 }
 
 void EntryListPane::updateButtons() {
-  for (const int id : {IDC_ADDNEW, IDC_MODIFY, IDC_ABOUTFILE}) {
+  for (const int id : {IDC_ADDNEW, IDC_REMOVE, IDC_MODIFY, IDC_ABOUTFILE}) {
     if (HWND button = item(id)) EnableWindow(button, familyCan(id, controller_->abilitiesFor(id)));
   }
 }
@@ -256,8 +256,8 @@ void EntryListPane::greyCommands(HMENU menu) const {
   const int row = rows_.selected();
   const std::optional<int> image = row >= 0 ? std::optional<int>(rows_.stateImage(row)) : std::nullopt;
   using namespace pane_command;
-  for (int id :
-       {kAddNew, kRemove, kModify, kEnable, kDisable, kRefresh, kProperty, kAboutFile, kOpenLocation, kSearchOnline}) {
+  for (int id : {kAddNew, kRemove, kModify, kEnable, kDisable, kRefresh, kProperty, kAboutFile, kOpenLocation,
+                 kSearchOnline, kOpenStartupSettings}) {
     EnableMenuItem(menu, static_cast<UINT>(id),
                    MF_BYCOMMAND | (contextItemEnabled(id, image, controller_->abilitiesFor(id)) ? MF_ENABLED : MF_GRAYED));
   }
