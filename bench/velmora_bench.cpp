@@ -40,6 +40,7 @@
 #include "startupfolder/win32/folders_win32.h"
 #include "startupfolder/win32/shell_links_win32.h"
 #include "scheduledtasks/win32/task_scheduler_win32.h"
+#include "packagedapps/win32/packages_win32.h"
 #include "wine/support/win_test_support.h"
 
 namespace velmora::bench {
@@ -65,7 +66,7 @@ struct Ports {
         log(translator),
         commit(log, nullptr, translator),
         context{store, translator},
-        families(redirected(allFamilies({registry, folders, links, shortPaths, tasks, data.programDirectory()}, context),
+        families(redirected(allFamilies({registry, folders, links, shortPaths, tasks, packages, data.programDirectory()}, context),
                             data, translator)) {}
 
   // The families with their locations moved to the benchmark's data (which
@@ -85,10 +86,14 @@ struct Ports {
         return out;
       };
     }
-    // All Entries was made over the real families: made again over these.
-    if (!real.empty() && !real.back().ownsEntries) {
-      real.pop_back();
-      real.push_back(allEntriesView(real, translator, kAllEntriesImage));
+    // All Entries was made over the real families: made again over these,
+    // in its place.
+    std::vector<FamilyDescriptor> owning;
+    for (const FamilyDescriptor& family : real) {
+      if (family.ownsEntries) owning.push_back(family);
+    }
+    for (FamilyDescriptor& family : real) {
+      if (!family.ownsEntries) family = allEntriesView(owning, translator, kAllEntriesImage);
     }
     return FamilyTable(std::move(real));
   }
@@ -100,6 +105,7 @@ struct Ports {
   win32::Win32ShellLinks realLinks;
   win32::Win32ShortPaths shortPaths;
   win32::TaskSchedulerWin32 tasks;
+  win32::PackagesWin32 packages;
   TimedTranslator translator;
   TimedRegistry registry;
   TimedStore store;

@@ -655,7 +655,8 @@ TEST_F(PaneTest, EveryShippedTypeTextFitsTheTypeColumnOfEveryFamily) {
   };
   const Family families[] = {{"registry", {"_RegString", "_RegExpandString"}},
                              {"programlist", {"_TreeWininiType"}},
-                             {"startupfolder", {"_StartupFolderType"}}};
+                             {"startupfolder", {"_StartupFolderType"}},
+                             {"packagedapps", {"_PackagedStartupTask"}}};
   FakeRegistry registry;
   RealFamilies real(registry);
   for (const Family& family : families) {

@@ -29,7 +29,7 @@ Composition::Composition(const ProgramFiles& files, const Translator& translator
       // user's own is always theirs to write.
       context_{store_,    translator,    places_.machine, &adminRestart_, &programFiles_, &history_, &opener_,
                &signatures_, seenInUse_, places_.separate() ? &places_ : nullptr},
-      families_(allFamilies({registry_, folders_, shellLinks_, shortPaths_, tasks_, files.directory}, context_)) {
+      families_(allFamilies({registry_, folders_, shellLinks_, shortPaths_, tasks_, packages_, files.directory}, context_)) {
   // Read before the first listing, which marks what is new against it.
   if (seenInUse_) seenInUse_->load();
 }

@@ -21,6 +21,7 @@
 #include "family/families.h"
 #include "platform/win32/registry_win32.h"
 #include "programlist/win32/short_path_win32.h"
+#include "packagedapps/win32/packages_win32.h"
 #include "scheduledtasks/win32/task_scheduler_win32.h"
 #include "startupfolder/win32/folders_win32.h"
 #include "startupfolder/win32/shell_links_win32.h"
@@ -68,6 +69,7 @@ class Composition {
   Win32Folders folders_;
   Win32ShellLinks shellLinks_;
   TaskSchedulerWin32 tasks_;
+  PackagesWin32 packages_;
   FamilyTable families_;
 };
 
