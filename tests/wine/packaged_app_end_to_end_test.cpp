@@ -38,10 +38,12 @@ const std::string kGoneTask = kGone.family + "\\ClockStart";
 
 std::string builtFile(const std::string& name) { return directoryPart(win32::programPath()) + "\\" + name; }
 
-// Chat (on, its tray program signed), Notes (its sync off by policy), and
-// a package whose folder is gone.
+// Chat (on, its tray program signed), the Terminal (never run, named by
+// resources), Notes (its sync off by policy), and a package whose folder is
+// gone.
 void seed(SeededPackages& seeded) {
   seeded.install(kChat);
+  seeded.install(kTerminal, true, /*utf16=*/true);
   seeded.install(kNotes);
   seeded.install(kGone, /*withFolder=*/false);
   seeded.addFile(kChat, "bin\\ChatTray.exe", readFile(builtFile("signed_sample.exe")));
@@ -110,6 +112,10 @@ TEST_F(PackagedAppsInTheWindow, TheBoxIsTheTasksStateUndoPutsItBackAndOnlyTheirR
   const int gone = rowWhere(list, 3, kGoneTask);
   ASSERT_GE(gone, 0) << "a package whose folder is gone is listed";
   EXPECT_EQ(cellText(list, gone, 5), text("_PackagedStateOn") + L"; " + text("_PackagedFolderMissing"));
+  const int terminal = rowWhere(list, 3, kTerminal.family + "\\StartTerminalOnLoginTask");
+  ASSERT_GE(terminal, 0);
+  EXPECT_EQ(cellText(list, terminal, 0), L"Fabrikam.Terminal") << "Wine has no PRI: the package's plain name";
+  EXPECT_EQ(cellText(list, terminal, 5), text("_PackagedStateOff"));
 
   setBox(list, chat, kUnchecked);
   EXPECT_EQ(seeded.state(kChat, "ChatStartup"), 1u);

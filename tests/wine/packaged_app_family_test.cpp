@@ -1,71 +1,20 @@
-// The packages adapter and the packaged-apps family over it and the real
-// registry of the test prefix. Wine has neither the package functions nor
-// PRI resources, so what runs is the registry route: the packages recorded
-// under Repository\Packages (seeded here, as Windows records them), their
-// real manifests read by XmlLite from real folders, and the names that are
-// resources falling back to the package's plain name.
+// The packages adapter in the test prefix. Wine has neither the package
+// functions nor PRI resources, so what runs is the registry route: real
+// manifests read by XmlLite from real folders (the family over it, with the
+// packages seeded as Windows records them, is tested through the window
+// and the built program in packaged_app_end_to_end_test.cpp).
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <algorithm>
-
-#include "fakes/fake_history.h"
-#include "fakes/fake_store.h"
-#include "fakes/fakes.h"
-#include "fakes/family_driver.h"
-#include "history/change_commit.h"
-#include "history/change_history.h"
-#include "history/change_undo.h"
 #include "packagedapps/app_manifest.h"
-#include "packagedapps/packaged_app_family.h"
 #include "packagedapps/win32/packages_win32.h"
-#include "platform/win32/registry_win32.h"
 #include "platform/win32/wide.h"
 #include "wine/support/seeded_packages.h"
 #include "wine/support/win_test_support.h"
 
 namespace velmora::testing {
 namespace {
-
-struct PackagedWorld {
-  SeededPackages seeded;
-  win32::Win32Registry registry;
-  win32::PackagesWin32 port;
-  FakeStore store;
-  MapTranslator tr;
-  OperationLog log{tr};
-  FakeHistoryFile file;
-  ChangeHistory history{file, "C:\\Velmora\\History"};
-  ChangeCommit commit{log, &history, tr};
-  ScriptedPrompt prompt;
-  FamilyContext context{store, tr};
-  FamilyTable table{{packagedAppFamily(registry, port, context)}};
-
-  PackagedWorld() {
-    seeded.install(kChat);
-    seeded.install(kChatOld);
-    seeded.install(kTerminal, true, /*utf16=*/true);
-    seeded.install(kNotes);
-    seeded.install(kDamaged);
-    seeded.install(kGone, /*withFolder=*/false);
-    seeded.setState(kChat, "ChatStartup", 2);
-    seeded.setState(kNotes, "NotesSync", 3);
-    seeded.setState(kDamaged, "SyncStartup", 1);
-    seeded.setState(kGone, "ClockStart", 2);
-  }
-  DrivenFamily pane() {
-    DrivenFamily p(table.family("packagedapps").make({kPackagedAppsPlace}), prompt, commit);
-    p->list();
-    return p;
-  }
-  const Row* row(DrivenFamily& p, const std::string& location, int* index = nullptr) {
-    const auto& rows = p->rows();
-    const auto it = std::find_if(rows.begin(), rows.end(), [&](const Row& r) { return r.path == location; });
-    if (index) *index = it == rows.end() ? -1 : static_cast<int>(it - rows.begin());
-    return it == rows.end() ? nullptr : &*it;
-  }
-};
 
 TEST(PackagesAdapter, UnderWineTheRegistryRouteRunsAndRealManifestsReadWithTheirNamespaces) {
   SeededPackages seeded;
@@ -132,72 +81,6 @@ TEST(PackagesAdapter, UnderWineTheRegistryRouteRunsAndRealManifestsReadWithTheir
   // Nor anything that opens Windows' settings: the command says so, and no
   // box of the shell's own appears.
   EXPECT_FALSE(port.openStartupSettings());
-}
-
-TEST(PackagedFamily, ListsTheSeededTasksWithTheirStatesAndAPackageWhoseFolderIsGone) {
-  PackagedWorld w;
-  auto p = w.pane();
-  ASSERT_EQ(p->rows().size(), 6u);
-  const Row* chat = w.row(p, kChat.family + "\\ChatStartup");
-  ASSERT_NE(chat, nullptr);
-  EXPECT_EQ(chat->name, "Contoso Chat tray");
-  EXPECT_EQ(chat->type, "_PackagedStartupTask");
-  EXPECT_EQ(chat->data, w.seeded.folderOf(kChat) + "\\bin\\ChatTray.exe") << "the newest version's";
-  EXPECT_EQ(chat->publisher, "Contoso Ltd.");
-  EXPECT_EQ(chat->status, "_PackagedStateOn");
-  EXPECT_EQ(chat->state, RowState::Live);
-  const Row* terminal = w.row(p, kTerminal.family + "\\StartTerminalOnLoginTask");
-  ASSERT_NE(terminal, nullptr);
-  EXPECT_EQ(terminal->name, "Fabrikam.Terminal") << "its resource name, without PRI";
-  EXPECT_EQ(terminal->publisher, "Fabrikam Corporation");
-  EXPECT_EQ(terminal->status, "_PackagedStateOff");
-  EXPECT_EQ(terminal->state, RowState::Disabled);
-  EXPECT_EQ(w.row(p, kNotes.family + "\\NotesSync")->status, "_PackagedStateOffByPolicy");
-  EXPECT_EQ(w.row(p, kNotes.family + "\\HelperStart")->status, "_PackagedStateOff");
-  const Row* gone = w.row(p, kGone.family + "\\ClockStart");
-  ASSERT_NE(gone, nullptr) << "listed, not dropped";
-  EXPECT_EQ(gone->name, "Adatum.Clock");
-  EXPECT_EQ(gone->status, "_PackagedStateOn; _PackagedFolderMissing");
-  EXPECT_EQ(w.row(p, kDamaged.family + "\\SyncStartup")->status, "_PackagedStateOffByUser; _PackagedManifestUnreadable");
-  EXPECT_TRUE(w.prompt.messages.empty());
-}
-
-TEST(PackagedFamily, DisableAndEnableWriteStateAsWindowsDoesAndUndoRestoresEveryValueEvenNone) {
-  PackagedWorld w;
-  auto p = w.pane();
-  int chat = -1, terminal = -1;
-  w.row(p, kChat.family + "\\ChatStartup", &chat);
-  w.row(p, kTerminal.family + "\\StartTerminalOnLoginTask", &terminal);
-  ASSERT_TRUE(p->disable(chat).done());
-  EXPECT_EQ(w.seeded.state(kChat, "ChatStartup"), 1u);
-  ASSERT_TRUE(p->enable(terminal).done());
-  EXPECT_EQ(w.seeded.state(kTerminal, "StartTerminalOnLoginTask"), 2u);
-  EXPECT_EQ(w.seeded.value(kTerminal, "StartTerminalOnLoginTask", L"UserEnabledStartupOnce"), 1u);
-  ASSERT_EQ(w.history.changes()->size(), 2u);
-
-  ASSERT_TRUE(undoChange(w.table, w.history.changes()->front(), w.prompt, w.commit, w.tr));
-  EXPECT_EQ(w.seeded.state(kTerminal, "StartTerminalOnLoginTask"), std::nullopt) << "no value, as before";
-  EXPECT_EQ(w.seeded.value(kTerminal, "StartTerminalOnLoginTask", L"UserEnabledStartupOnce"), std::nullopt);
-  ASSERT_TRUE(undoChange(w.table, w.history.changes()->at(2), w.prompt, w.commit, w.tr));
-  EXPECT_EQ(w.seeded.state(kChat, "ChatStartup"), 2u);
-  EXPECT_TRUE(w.prompt.messages.empty());
-  EXPECT_EQ(p->list()[static_cast<std::size_t>(chat)].state, RowState::Live);
-}
-
-TEST(PackagedFamily, ATaskAPolicyDecidesCannotBeChanged) {
-  PackagedWorld w;
-  w.seeded.setPolicy(HKEY_LOCAL_MACHINE, "EnableFullTrustStartupTasks", 0);
-  auto p = w.pane();
-  int chat = -1, notes = -1;
-  EXPECT_EQ(w.row(p, kChat.family + "\\ChatStartup", &chat)->status, "_PackagedBlockedByPolicy");
-  EXPECT_EQ(w.row(p, kNotes.family + "\\NotesSync", &notes)->status, "_PackagedStateOffByPolicy");
-  EXPECT_FALSE(p->disable(chat).done());
-  EXPECT_FALSE(p->enable(chat).done());
-  EXPECT_FALSE(p->enable(notes).done());
-  EXPECT_EQ(w.prompt.messages, (std::vector<std::string>(3, "_PackagedChangeRefused")));
-  EXPECT_EQ(w.seeded.state(kChat, "ChatStartup"), 2u);
-  EXPECT_EQ(w.seeded.state(kNotes, "NotesSync"), 3u);
-  EXPECT_TRUE(w.history.changes()->empty());
 }
 
 }  // namespace
