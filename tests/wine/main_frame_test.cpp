@@ -458,7 +458,8 @@ TEST_F(FrameTest, WithoutLanguageFileEveryTextIsItsKey) {
   int index = 0;
   for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextVisible(tree, item), ++index) {
     TVITEMW info;
-    const int node = index == 0 ? kStartNode : index - 1;  // All Entries first
+    // All Entries first, then the nodes before it and those added after it.
+    const int node = index == 0 ? kStartNode : index <= kStartNode ? index - 1 : index;
     EXPECT_EQ(itemText(tree, item, info), widen(table->nodes()[static_cast<std::size_t>(node)].labelKey));
   }
   wchar_t text[64];

@@ -115,7 +115,8 @@ TEST_F(PackagedAppsInTheWindow, TheBoxIsTheTasksStateUndoPutsItBackAndOnlyTheirR
   const int terminal = rowWhere(list, 3, kTerminal.family + "\\StartTerminalOnLoginTask");
   ASSERT_GE(terminal, 0);
   EXPECT_EQ(cellText(list, terminal, 0), L"Fabrikam.Terminal") << "Wine has no PRI: the package's plain name";
-  EXPECT_EQ(cellText(list, terminal, 5), text("_PackagedStateOff"));
+  EXPECT_EQ(cellText(list, terminal, 5), text("_PackagedStateOff") + L"; " + text("_StatusFileMissing"))
+      << "its program is looked up as any other";
 
   setBox(list, chat, kUnchecked);
   EXPECT_EQ(seeded.state(kChat, "ChatStartup"), 1u);
