@@ -25,6 +25,7 @@
 #include "history/change_commit.h"
 #include "measure.h"
 #include "task_bench.h"
+#include "packaged_bench.h"
 #include "pane/pane_logic.h"
 #include "pane/win32/entry_list_pane.h"
 #include "platform/win32/files_win32.h"
@@ -648,9 +649,11 @@ int run(int runs, const std::string& only) {
     return IDOK;
   });
 
-  if (only == "signed-by" || only == "tasks") {
+  if (only == "signed-by" || only == "tasks" || only == "packaged") {
     if (only == "tasks") {
       scheduledTasks(language, runs);
+    } else if (only == "packaged") {
+      packagedApps(language, runs);
     } else {
       signedByPane(instance, language, runs);
     }
@@ -665,6 +668,7 @@ int run(int runs, const std::string& only) {
   Ports emptyPorts(nothing, language);
   mainWindow(instance, data, ports, stampedPorts, nothing, emptyPorts, runs);
   scheduledTasks(language, runs);
+  packagedApps(language, runs);
   signedByPane(instance, language, runs);
 
   for (const std::wstring& text : messages) {
@@ -679,12 +683,13 @@ int run(int runs, const std::string& only) {
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::atoi(argv[1]) : velmora::bench::kDefaultRuns;
   if (runs < 1) {
-    std::fprintf(stderr, "usage: velmora_bench [runs [signed-by|tasks]]\n");
+    std::fprintf(stderr, "usage: velmora_bench [runs [signed-by|tasks|packaged]]\n");
     return 1;
   }
   setvbuf(stdout, nullptr, _IONBF, 0);
   const HRESULT com = CoInitialize(nullptr);
-  // "signed-by" or "tasks" after the runs measures (e) or (f) alone.
+  // "signed-by", "tasks" or "packaged" after the runs measures (e), (f) or
+  // (g) alone.
   const std::string only = argc > 2 ? argv[2] : "";
   const int result = velmora::bench::run(runs, only);
   if (SUCCEEDED(com)) CoUninitialize();

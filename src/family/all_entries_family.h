@@ -89,8 +89,9 @@ class AllEntriesFamily final : public EntryFamily {
   bool deferNext_ = false;
 };
 
-// The All Entries node's descriptor over `families` (those before it in the
-// table): one top-level node shown first, with image `image`.
+// The All Entries node's descriptor over `families` (every family that owns
+// entries, wherever the view stands among them in the table): one top-level
+// node shown first, with image `image`.
 FamilyDescriptor allEntriesView(const std::vector<FamilyDescriptor>& families, const Translator& translator,
                                 int image);
 

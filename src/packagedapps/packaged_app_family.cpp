@@ -90,11 +90,9 @@ std::vector<Row> PackagedAppFamily::list() {
   offByUserText_ = tr.translate("_PackagedStateOffByUser");
   onTexts_ = {onText_, tr.translate("_PackagedStateAfterFirstRun")};
   offTexts_ = {tr.translate("_PackagedStateOff"), offByUserText_};
-  const bool listed = std::find_if(places_.begin(), places_.end(), [](const std::string& p) {
-                        return p == kPackagedAppsPlace;
-                      }) != places_.end();
+  // A pane over none of its places (a benchmark's, say) reads nothing.
   std::vector<PackagedTask> tasks;
-  if (listed) tasks = catalog_.list();
+  if (std::find(places_.begin(), places_.end(), kPackagedAppsPlace) != places_.end()) tasks = catalog_.list();
   const std::string type = tr.translate("_PackagedStartupTask");
   std::vector<Row> rows;
   rows.reserve(tasks.size());
