@@ -29,13 +29,15 @@ AllEntriesFamily::AllEntriesFamily(std::shared_ptr<const FamilyTable> table, con
 }
 
 FamilyAbilities AllEntriesFamily::abilities() const {
-  FamilyAbilities any{false, false, false, false};
+  FamilyAbilities any{false, false, false, false, false, false};
   for (const Member& m : members_) {
     const FamilyAbilities a = m.family->abilities();
     any.add = any.add || a.add;
     any.modify = any.modify || a.modify;
     any.openLocation = any.openLocation || a.openLocation;
     any.fileInformation = any.fileInformation || a.fileInformation;
+    any.remove = any.remove || a.remove;
+    any.startupSettings = any.startupSettings || a.startupSettings;
   }
   return any;
 }
@@ -60,7 +62,7 @@ const FamilyTraits& AllEntriesFamily::traitsFor(const EntryRef& entry) const {
 
 FamilyAbilities AllEntriesFamily::abilitiesFor(const EntryRef& entry) const {
   const Member* m = owner(entry.location);
-  return m ? m->family->abilitiesFor(entry) : FamilyAbilities{false, false, false, false};
+  return m ? m->family->abilitiesFor(entry) : FamilyAbilities{false, false, false, false, false, false};
 }
 
 bool AllEntriesFamily::placesPending() const {
@@ -204,6 +206,11 @@ OperationResult AllEntriesFamily::undo(const Change& change, UserPrompt& prompt)
 OperationResult AllEntriesFamily::openLocation(const EntryRef& entry) {
   Member* m = owner(entry.location);
   return m ? m->family->openLocation(entry) : nobody();
+}
+
+OperationResult AllEntriesFamily::openStartupSettings(const EntryRef& entry) {
+  Member* m = owner(entry.location);
+  return m ? m->family->openStartupSettings(entry) : nobody();
 }
 
 FamilyDescriptor allEntriesView(const std::vector<FamilyDescriptor>& families, const Translator& translator,

@@ -57,6 +57,7 @@ class AllEntriesFamily final : public EntryFamily {
   // By the family the change names.
   OperationResult undo(const Change& change, UserPrompt& prompt) override;
   OperationResult openLocation(const EntryRef& entry) override;
+  OperationResult openStartupSettings(const EntryRef& entry) override;
 
  private:
   struct Member {
@@ -91,8 +92,9 @@ class AllEntriesFamily final : public EntryFamily {
   std::map<std::string, std::size_t> listedBy_;
 };
 
-// The All Entries node's descriptor over `families` (those before it in the
-// table): one top-level node shown first, with image `image`.
+// The All Entries node's descriptor over `families` (every family that owns
+// entries, wherever the view stands among them in the table): one top-level
+// node shown first, with image `image`.
 FamilyDescriptor allEntriesView(const std::vector<FamilyDescriptor>& families, const Translator& translator,
                                 int image);
 

@@ -29,14 +29,17 @@ struct ColumnWidths {
 // nothing was changed; the caller decides whether to say so.
 enum class Outcome { Done, Failed, Stale };
 
-// What a family can do besides listing, Remove, Enable, Disable and Undo;
-// the pane greys the commands of what it cannot.
+// What a family can do besides listing, Enable, Disable and Undo; the pane
+// greys the commands of what it cannot.
 struct FamilyAbilities {
   bool add = true;
   bool modify = true;
   bool openLocation = true;
   // File Info and Search Online, on the entry's program file.
   bool fileInformation = true;
+  bool remove = true;
+  // Open Windows' own startup settings, where the entry is switched too.
+  bool startupSettings = false;
 };
 
 struct OperationResult {
@@ -127,6 +130,12 @@ class EntryFamily {
   // Shows the entry's location: the Registry Editor at its key, or Explorer
   // at its file (its folder for a disabled file).
   virtual OperationResult openLocation(const EntryRef& entry) = 0;
+  // Opens Windows' own startup settings for the entry, for a family that
+  // can (FamilyAbilities::startupSettings); any other does nothing.
+  virtual OperationResult openStartupSettings(const EntryRef& entry) {
+    (void)entry;
+    return OperationResult{Outcome::Failed, {}, {}, {}};
+  }
 };
 
 }  // namespace velmora

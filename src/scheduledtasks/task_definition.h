@@ -10,21 +10,12 @@
 #include <string_view>
 #include <vector>
 
+#include "core/xml_element.h"
+
 namespace velmora {
 
 // The task definition's namespace.
 inline constexpr std::string_view kTaskNamespace = "http://schemas.microsoft.com/windows/2004/02/mit/task";
-
-// An element as a namespace-aware reader gives it: its local name, the URI
-// of its namespace (empty for none), its text (the concatenated character
-// data directly inside it, entities resolved) and its child elements in
-// document order. Attributes are not needed.
-struct XmlElement {
-  std::string name;
-  std::string namespaceUri;
-  std::string text;
-  std::vector<XmlElement> children;
-};
 
 struct TaskAction {
   enum class Kind { Exec, ComHandler };

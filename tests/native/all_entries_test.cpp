@@ -11,6 +11,7 @@
 #include "app/all_families.h"
 #include "fakes/fake_folders.h"
 #include "fakes/fake_registry.h"
+#include "fakes/fake_packages.h"
 #include "fakes/fake_tasks.h"
 #include "fakes/family_world.h"
 #include "family/all_entries_family.h"
@@ -44,9 +45,11 @@ struct AllEntriesWorld : FamilyWorld {
   FakeTaskPort tasks;
   int readings = 0;
   TaskListing listing{tasks, [this] { ++readings; }};
+  FakePackagePort packages;
   bool slow;
-  FamilyTable table{allFamilies(
-      {reg, folders, links, noShortPaths(), slow ? static_cast<TaskPort&>(listing) : tasks, "C:\\Velmora"}, context)};
+  FamilyTable table{allFamilies({reg, folders, links, noShortPaths(), slow ? static_cast<TaskPort&>(listing) : tasks,
+                                 packages, "C:\\Velmora"},
+                                context)};
   std::unique_ptr<EntryFamily> view;
   FamilyDriver driver{*(view = makeView()), prompt, historyCommit};
 
@@ -82,19 +85,20 @@ struct AllEntriesWorld : FamilyWorld {
   }
 };
 
-TEST(AllEntriesNode, IsLastByIndexFirstInTheTreeAndOutsideExportAndUndo) {
+TEST(AllEntriesNode, KeepsItsIndexFirstInTheTreeAndOutsideExportAndUndo) {
   AllEntriesWorld w;
-  ASSERT_EQ(w.table.nodes().size(), 18u);
+  ASSERT_EQ(w.table.nodes().size(), 19u);
   const CategoryNode& node = w.table.nodes()[kAllEntriesNode];
   EXPECT_EQ(node.labelKey, "_TreeAllEntries");
   EXPECT_EQ(node.parent, -1);
   EXPECT_TRUE(node.top);
   EXPECT_EQ(std::count_if(w.table.nodes().begin(), w.table.nodes().end(), [](const CategoryNode& n) { return n.top; }), 1);
   EXPECT_EQ(w.table.nodes()[16].labelKey, "_TreeScheduledTasks") << "the nodes before keep their indices";
+  EXPECT_EQ(w.table.nodes()[18].labelKey, "_TreePackagedApps") << "a family added since comes after it";
   // A view owns no entry: the export would list each twice, and no change
   // is ever its own.
   const auto ids = w.table.ids();
-  EXPECT_EQ(ids, (std::vector<FamilyId>{"startupfolder", "registry", "programlist", "scheduledtasks"}));
+  EXPECT_EQ(ids, (std::vector<FamilyId>{"startupfolder", "registry", "programlist", "scheduledtasks", "packagedapps"}));
   Change forged;
   forged.id = 1;
   forged.family = "allentries";

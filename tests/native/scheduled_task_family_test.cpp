@@ -70,9 +70,9 @@ TEST(ScheduledTasks, TheNodeFollowsTheOtherFamiliesAndTheExportTakesTheTasks) {
   FakeRegistry reg;
   RealFamilies f(reg);
   f.tasks.add(kUpdater, logonTask("C:\\update.exe"));
-  // The last family's node; only the All Entries view comes after it.
+  // The last family's node before the All Entries view.
   const CategoryNode& last = f.table.nodes()[16];
-  EXPECT_EQ(f.table.nodes().back().family, "allentries");
+  EXPECT_EQ(f.table.nodes()[17].family, "allentries");
   EXPECT_EQ(last.family, "scheduledtasks");
   EXPECT_EQ(last.labelKey, "_TreeScheduledTasks");
   EXPECT_EQ(last.index, 16);

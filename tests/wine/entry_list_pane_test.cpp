@@ -381,8 +381,8 @@ MenuItem item(HMENU menu, int id) {
 
 TEST_F(PaneTest, ContextMenuIsTheTranslatedOperationMenuGreyedForTheRow) {
   open(threeRows());
-  const int all[] = {IDC_ADDNEW,   IDC_REMOVE,   IDC_MODIFY,    IDC_ENABLE,       IDC_DISABLE,
-                     IDC_REFRESH,  IDC_PROPERTY, IDC_ABOUTFILE, IDC_OPENLOCATION, IDC_SEARCHONLINE};
+  const int all[] = {IDC_ADDNEW,   IDC_REMOVE,   IDC_MODIFY,    IDC_ENABLE,       IDC_DISABLE,     IDC_REFRESH,
+                     IDC_PROPERTY, IDC_ABOUTFILE, IDC_OPENLOCATION, IDC_SEARCHONLINE, IDC_OPENSTARTUPSETTINGS};
   auto enabledIds = [&](const win32::MenuHandle& menu) {
     std::vector<int> ids;
     for (int id : all)
@@ -391,7 +391,7 @@ TEST_F(PaneTest, ContextMenuIsTheTranslatedOperationMenuGreyedForTheRow) {
   };
   const win32::MenuHandle menu = pane->buildContextMenu();
   ASSERT_TRUE(menu);
-  EXPECT_EQ(GetMenuItemCount(menu.get()), 13);
+  EXPECT_EQ(GetMenuItemCount(menu.get()), 14);
   EXPECT_EQ(item(menu.get(), IDC_REMOVE).text, L"&Remove\tDel") << "with its key";
   EXPECT_EQ(item(menu.get(), IDC_REFRESH).text, L"_Refresh\tF5");
   EXPECT_EQ(enabledIds(menu), (std::vector<int>{IDC_ADDNEW, IDC_REFRESH}));
@@ -664,7 +664,8 @@ TEST_F(PaneTest, EveryShippedTypeTextFitsTheTypeColumnOfEveryFamily) {
   };
   const Family families[] = {{"registry", {"_RegString", "_RegExpandString"}},
                              {"programlist", {"_TreeWininiType"}},
-                             {"startupfolder", {"_StartupFolderType"}}};
+                             {"startupfolder", {"_StartupFolderType"}},
+                             {"packagedapps", {"_PackagedStartupTask"}}};
   FakeRegistry registry;
   RealFamilies real(registry);
   for (const Family& family : families) {

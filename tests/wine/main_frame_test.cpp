@@ -29,6 +29,7 @@
 #include "pane/pane_layout.h"
 #include "resource.h"
 #include "startupfolder/folder_location.h"
+#include "fakes/fake_packages.h"
 #include "fakes/fake_tasks.h"
 #include "wine/support/win_test_support.h"
 
@@ -38,7 +39,7 @@ namespace {
 using win32::MainFrame;
 using win32::widen;
 
-constexpr int kNodeCount = 18;
+constexpr int kNodeCount = 19;
 // All Entries: first in the tree and selected at the first start.
 constexpr int kStartNode = 17;
 constexpr const char* kAllUsers = "C:\\users\\Public\\Start Menu\\Programs\\Startup";
@@ -75,7 +76,7 @@ class FrameTest : public ::testing::Test {
   std::unique_ptr<FamilyTable> recordingTable() {
     made = 0;
     std::vector<FamilyDescriptor> all;
-    for (FamilyDescriptor& real : allFamilies({registry, folders, links, noShortPaths(), tasks, "C:\\Velmora"}, context)) {
+    for (FamilyDescriptor& real : allFamilies({registry, folders, links, noShortPaths(), tasks, packages, "C:\\Velmora"}, context)) {
       all.push_back(recording(std::move(real)));
     }
     return std::make_unique<FamilyTable>(std::move(all));
@@ -114,6 +115,7 @@ class FrameTest : public ::testing::Test {
   FakeFolders folders;
   FakeShellLinks links{folders};
   FakeTaskPort tasks;
+  FakePackagePort packages;
   std::size_t made = 0;
   std::unique_ptr<FamilyTable> table;
   std::unique_ptr<MainFrame> frame;
@@ -145,7 +147,7 @@ TEST_F(FrameTest, TreeHoldsEveryNodeExpandedWithAllEntriesFirstAndSelected) {
   EXPECT_EQ(TreeView_GetBkColor(tree), RGB(255, 255, 255));
   HIMAGELIST images = TreeView_GetImageList(tree, TVSIL_NORMAL);
   ASSERT_NE(images, nullptr);
-  EXPECT_EQ(ImageList_GetImageCount(images), 10);
+  EXPECT_EQ(ImageList_GetImageCount(images), 11);
 
   // Walk the tree in display order; it must be node order, All Entries
   // first.
@@ -154,7 +156,8 @@ TEST_F(FrameTest, TreeHoldsEveryNodeExpandedWithAllEntriesFirstAndSelected) {
     TVITEMW info;
     const std::wstring text = itemText(tree, item, info);
     ASSERT_LT(expectedIndex, kNodeCount);
-    const int shown = expectedIndex == 0 ? kStartNode : expectedIndex - 1;
+    // The nodes before All Entries, then those added after it.
+    const int shown = expectedIndex == 0 ? kStartNode : expectedIndex <= kStartNode ? expectedIndex - 1 : expectedIndex;
     const CategoryNode& node = table->nodes()[static_cast<std::size_t>(shown)];
     EXPECT_EQ(info.lParam, node.index);
     EXPECT_EQ(text, widen(translator.translate(node.labelKey))) << node.index;
@@ -456,7 +459,8 @@ TEST_F(FrameTest, WithoutLanguageFileEveryTextIsItsKey) {
   int index = 0;
   for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextVisible(tree, item), ++index) {
     TVITEMW info;
-    const int node = index == 0 ? kStartNode : index - 1;  // All Entries first
+    // All Entries first, then the nodes before it and those added after it.
+    const int node = index == 0 ? kStartNode : index <= kStartNode ? index - 1 : index;
     EXPECT_EQ(itemText(tree, item, info), widen(table->nodes()[static_cast<std::size_t>(node)].labelKey));
   }
   wchar_t text[64];
@@ -781,7 +785,7 @@ TEST_F(FrameTest, AChangeOfDpiTakesTheSuggestedRectangleAndScalesTheLayout) {
   EXPECT_EQ(frame->splitter().barWidth(), 8);
   EXPECT_EQ(imageSize(tree).cx, 48);
   EXPECT_EQ(imageSize(tree).cy, 48);
-  EXPECT_EQ(ImageList_GetImageCount(TreeView_GetImageList(tree, TVSIL_NORMAL)), 10);
+  EXPECT_EQ(ImageList_GetImageCount(TreeView_GetImageList(tree, TVSIL_NORMAL)), 11);
   EXPECT_GE(TreeView_GetItemHeight(tree), 48) << "a row is as high as its image";
   const std::vector<int> at144 = scaled(at96, 144, 96);
   EXPECT_EQ(columnWidths(frame->pane(kStartNode).rows().handle()), at144);
@@ -827,7 +831,7 @@ TEST(TreeImages, ScaledImagesKeepTheirMaskAndTheirColours) {
     ImageList_GetIconSize(images.get(), &cx, &cy);
     EXPECT_EQ(cx, size);
     EXPECT_EQ(cy, size);
-    EXPECT_EQ(ImageList_GetImageCount(images.get()), 10);
+    EXPECT_EQ(ImageList_GetImageCount(images.get()), 11);
 
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);

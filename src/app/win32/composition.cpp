@@ -42,7 +42,8 @@ Composition::Composition(const ProgramFiles& files, const Translator& translator
                [this](std::string_view path) { return store_.addsAdminOnly(path); }},
       taskListing_(mode == Mode::Window ? std::make_unique<TaskListing>(tasks_, [this] { readTasks(); }) : nullptr),
       families_(allFamilies({registry_, folders_, shellLinks_, shortPaths_,
-                             taskListing_ ? static_cast<TaskPort&>(*taskListing_) : tasks_, files.directory},
+                             taskListing_ ? static_cast<TaskPort&>(*taskListing_) : tasks_, packages_,
+                             files.directory},
                             context_)),
       ui_(mode == Mode::Window ? std::make_unique<UiPost>() : nullptr),
       workers_(mode == Mode::Window ? std::make_unique<Workers>(ui_->poster()) : nullptr) {

@@ -28,6 +28,7 @@
 #include "platform/win32/registry_win32.h"
 #include "programlist/win32/short_path_win32.h"
 #include "scheduledtasks/task_listing.h"
+#include "packagedapps/win32/packages_win32.h"
 #include "scheduledtasks/win32/task_scheduler_win32.h"
 #include "platform/win32/ui_post.h"
 #include "startupfolder/win32/folders_win32.h"
@@ -131,6 +132,7 @@ class Composition {
   // reading (inline: the scheduler itself).
   std::unique_ptr<TaskListing> taskListing_;
   std::function<void()> slowPlacesArrived_;
+  PackagesWin32 packages_;
   FamilyTable families_;
   // Last, so that they go first: nothing they hand back runs after the
   // rest is gone.
