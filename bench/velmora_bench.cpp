@@ -25,6 +25,7 @@
 #include "history/change_commit.h"
 #include "measure.h"
 #include "task_bench.h"
+#include "packaged_bench.h"
 #include "pane/pane_logic.h"
 #include "pane/win32/entry_list_pane.h"
 #include "platform/win32/files_win32.h"
@@ -40,6 +41,7 @@
 #include "startupfolder/win32/folders_win32.h"
 #include "startupfolder/win32/shell_links_win32.h"
 #include "scheduledtasks/win32/task_scheduler_win32.h"
+#include "packagedapps/win32/packages_win32.h"
 #include "wine/support/win_test_support.h"
 
 namespace velmora::bench {
@@ -65,7 +67,7 @@ struct Ports {
         log(translator),
         commit(log, nullptr, translator),
         context{store, translator},
-        families(redirected(allFamilies({registry, folders, links, shortPaths, tasks, data.programDirectory()}, context),
+        families(redirected(allFamilies({registry, folders, links, shortPaths, tasks, packages, data.programDirectory()}, context),
                             data, translator)) {}
 
   // The families with their locations moved to the benchmark's data (which
@@ -85,10 +87,14 @@ struct Ports {
         return out;
       };
     }
-    // All Entries was made over the real families: made again over these.
-    if (!real.empty() && !real.back().ownsEntries) {
-      real.pop_back();
-      real.push_back(allEntriesView(real, translator, kAllEntriesImage));
+    // All Entries was made over the real families: made again over these,
+    // in its place.
+    std::vector<FamilyDescriptor> owning;
+    for (const FamilyDescriptor& family : real) {
+      if (family.ownsEntries) owning.push_back(family);
+    }
+    for (FamilyDescriptor& family : real) {
+      if (!family.ownsEntries) family = allEntriesView(owning, translator, kAllEntriesImage);
     }
     return FamilyTable(std::move(real));
   }
@@ -100,6 +106,7 @@ struct Ports {
   win32::Win32ShellLinks realLinks;
   win32::Win32ShortPaths shortPaths;
   win32::TaskSchedulerWin32 tasks;
+  win32::PackagesWin32 packages;
   TimedTranslator translator;
   TimedRegistry registry;
   TimedStore store;
@@ -642,9 +649,11 @@ int run(int runs, const std::string& only) {
     return IDOK;
   });
 
-  if (only == "signed-by" || only == "tasks") {
+  if (only == "signed-by" || only == "tasks" || only == "packaged") {
     if (only == "tasks") {
       scheduledTasks(language, runs);
+    } else if (only == "packaged") {
+      packagedApps(language, runs);
     } else {
       signedByPane(instance, language, runs);
     }
@@ -659,6 +668,7 @@ int run(int runs, const std::string& only) {
   Ports emptyPorts(nothing, language);
   mainWindow(instance, data, ports, stampedPorts, nothing, emptyPorts, runs);
   scheduledTasks(language, runs);
+  packagedApps(language, runs);
   signedByPane(instance, language, runs);
 
   for (const std::wstring& text : messages) {
@@ -673,12 +683,13 @@ int run(int runs, const std::string& only) {
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::atoi(argv[1]) : velmora::bench::kDefaultRuns;
   if (runs < 1) {
-    std::fprintf(stderr, "usage: velmora_bench [runs [signed-by|tasks]]\n");
+    std::fprintf(stderr, "usage: velmora_bench [runs [signed-by|tasks|packaged]]\n");
     return 1;
   }
   setvbuf(stdout, nullptr, _IONBF, 0);
   const HRESULT com = CoInitialize(nullptr);
-  // "signed-by" or "tasks" after the runs measures (e) or (f) alone.
+  // "signed-by", "tasks" or "packaged" after the runs measures (e), (f) or
+  // (g) alone.
   const std::string only = argc > 2 ? argv[2] : "";
   const int result = velmora::bench::run(runs, only);
   if (SUCCEEDED(com)) CoUninitialize();

@@ -39,7 +39,10 @@ BrandingText "${PRODUCT} ${VERSION}"
 
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_RUN "$INSTDIR\velmora.exe"
+; Started as the user who logged on, through the shell, not as the
+; installer's elevated account: Velmora asks for rights when it needs them.
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_FUNCTION StartAsTheUser
 !insertmacro MUI_PAGE_FINISH
 
 !define MUI_COMPONENTSPAGE_TEXT_TOP "$(UnKeepText)"
@@ -65,6 +68,13 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${VERSION}.0"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}.0"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (C) 2026 Velmora"
 
+Function StartAsTheUser
+  Exec '"$WINDIR\explorer.exe" "$INSTDIR\velmora.exe"'
+FunctionEnd
+
+LangString MachineFolderFailed ${LANG_ENGLISH} "Setup could not give the folder $APPDATA\Velmora rights that only administrators can change. Velmora keeps the disabled entries of all users there, and would not trust it. Nothing was installed."
+LangString MachineFolderFailed ${LANG_GERMAN} "Das Setup konnte dem Ordner $APPDATA\Velmora keine Rechte geben, die nur Administratoren ändern können. Velmora bewahrt dort die deaktivierten Einträge aller Benutzer auf und würde ihm nicht vertrauen. Es wurde nichts installiert."
+
 Function .onInit
   ; English or German, preselected from the system's UI language (or the
   ; choice of the last installation); skipped in silent mode.
@@ -82,8 +92,28 @@ FunctionEnd
 
 Section "Velmora" SecProgram
   SectionIn RO
+  ; The machine's records first: administrators and the system may change
+  ; them, users read them, nothing inherited from ProgramData (which lets
+  ; every user add files). A folder made earlier by anyone is repaired, and
+  ; what it holds that an administrator did not write is set aside. The
+  ; program does it (velmora.exe /prepare-machine-folder), from a copy in
+  ; the installer's own temporary folder, so that nothing is installed
+  ; when it cannot be done.
+  SetShellVarContext all
+  InitPluginsDir
+  File "/oname=$PLUGINSDIR\velmora.exe" "${STAGE}\velmora.exe"
+  ExecWait '"$PLUGINSDIR\velmora.exe" /prepare-machine-folder' $0
+  Delete "$PLUGINSDIR\velmora.exe"
+  ${If} $0 != 0
+    IfSilent +2
+    MessageBox MB_ICONSTOP|MB_OK "$(MachineFolderFailed)"
+    SetErrorLevel 3
+    Quit
+  ${EndIf}
+
   SetOutPath "$INSTDIR"
   File "${STAGE}\velmora.exe"
+  File "${STAGE}\velmorac.exe"
   File "${STAGE}\velmora.smf"
   File "${STAGE}\help.htm"
   File "${STAGE}\index.htm"
@@ -100,13 +130,6 @@ Section "Velmora" SecProgram
 
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
-  SetShellVarContext all
-  ; The machine's records: administrators and the system may change them,
-  ; users read them. Not inherited from ProgramData, which lets every user
-  ; add files.
-  CreateDirectory "$APPDATA\Velmora"
-  nsExec::Exec '"$SYSDIR\icacls.exe" "$APPDATA\Velmora" /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX'
-  Pop $0
   CreateShortcut "$SMPROGRAMS\Velmora.lnk" "$INSTDIR\velmora.exe" "" "$INSTDIR\velmora.exe" 0
 
   WriteRegStr HKLM "${UNINSTKEY}" "DisplayName" "${PRODUCT}"
@@ -127,6 +150,7 @@ SectionEnd
 Section "un.$(UnProgramName)" SecUnProgram
   SectionIn RO
   Delete "$INSTDIR\velmora.exe"
+  Delete "$INSTDIR\velmorac.exe"
   Delete "$INSTDIR\velmora.language"
   Delete "$INSTDIR\velmora.smf"
   Delete "$INSTDIR\help.htm"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the release velmora.exe (optimised, stripped) into
-# build/release-win/bin, beside the files it ships with. Used by the run
-# command and the package command; prints the exe's path.
+# Builds the release velmora.exe and velmorac.exe (optimised, stripped) into
+# build/release-win/bin, beside the files they ship with. Used by the run
+# command and the package command; prints velmora.exe's path (velmorac.exe
+# is beside it).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMORA_BUILD:-$root/build}
@@ -9,5 +10,5 @@ out="$build/release-win"
 
 cmake -S "$root" -B "$out" -G Ninja -C "$root/cmake/release.cmake" \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
-cmake --build "$out" -j "$(nproc)" --target velmora >&2
+cmake --build "$out" -j "$(nproc)" --target velmora velmorac >&2
 echo "$out/bin/velmora.exe"

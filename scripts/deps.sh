@@ -9,6 +9,7 @@ packages=(
   wine64 xvfb x11-utils imagemagick xdotool
   nsis zip unzip
   osslsigncode openssl
+  python3
 )
 
 missing=()

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the release velmora.exe and both packages into build/release:
+# Builds the release velmora.exe and velmorac.exe and both packages into build/release:
 #   Velmora-<version>-x64-portable.zip  the program and its files, unpack and run
 #   Velmora-<version>-x64-setup.exe     the NSIS installer (per machine)
 set -euo pipefail
@@ -10,13 +10,14 @@ out="$build/release"
 stage="$out/stage"
 
 "$root/scripts/deps.sh"
-echo "Building the release velmora.exe..."
+echo "Building the release velmora.exe and velmorac.exe..."
 exe=$("$root/scripts/build-release.sh")
 
 echo "Collecting the files to ship..."
 rm -rf "$stage"
 mkdir -p "$stage/languages"
 cp "$exe" "$stage/velmora.exe"
+cp "$(dirname "$exe")/velmorac.exe" "$stage/velmorac.exe"
 cp "$root/dist/velmora.language" "$root/dist/velmora.smf" "$root"/dist/*.htm "$stage/"
 cp "$root"/dist/languages/*.language "$stage/languages/"
 # English too, so that a user who switched language can switch back.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Seeds the run prefix, once, with demo startup entries: values in the Run
-# keys, a program list in the Load value, and a config.xml beside the
-# program with a disabled entry of each family. Called by run.sh with the
+# keys, a program list in the Load value, two packaged apps with startup
+# tasks, and a config.xml beside the program with a disabled entry of each
+# family. Called by run.sh with the
 # program's folder; WINEPREFIX and the Wine settings come from run.sh.
 #
 # With --runonce it seeds only the RunOnce keys, and does so on every start:
@@ -20,7 +21,7 @@ if [ "${1:-}" = --runonce ]; then
 fi
 
 app=$1
-marker="$WINEPREFIX/.velmora-demo-seeded-3"
+marker="$WINEPREFIX/.velmora-demo-seeded-4"
 [ -f "$marker" ] && exit 0
 
 run_cu='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
@@ -66,6 +67,50 @@ for f in "$common_startup" "$user_startup"; do
 done
 [ -n "$common_startup" ] && shortcut "$common_startup\\Wine Notepad.lnk" 'C:\windows\notepad.exe'
 [ -n "$user_startup" ] && shortcut "$user_startup\\Read win.ini.lnk" 'C:\windows\notepad.exe' 'C:\windows\win.ini' 'C:\windows'
+
+# Packaged apps, as Windows records them for the user (Wine has no package
+# functions): each package's folder with its manifest, its entry under
+# Repository\Packages, and the tasks' State (2 on; none: never run yet).
+appmodel='HKCU\Software\Classes\Local Settings\Software\Microsoft\Windows\CurrentVersion\AppModel'
+apps="$WINEPREFIX/drive_c/Program Files/WindowsApps"
+package() {  # full name, manifest; the folder gets notepad.exe as its program
+  local dir="$apps/$1"
+  mkdir -p "$dir/bin"
+  printf '\xEF\xBB\xBF%s\n' "$2" >"$dir/AppxManifest.xml"
+  cp "$WINEPREFIX/drive_c/windows/notepad.exe" "$dir/bin/$3" 2>/dev/null || true
+  reg add "$appmodel\\Repository\\Packages\\$1" /v PackageRootFolder /d "C:\\Program Files\\WindowsApps\\$1" /f
+}
+package Contoso.Chat_2.4.0.0_x64__8wekyb3d8bbwe '<?xml version="1.0" encoding="utf-8"?>
+<Package xmlns="http://schemas.microsoft.com/appx/manifest/foundation/windows10" xmlns:uap="http://schemas.microsoft.com/appx/manifest/uap/windows10" xmlns:desktop="http://schemas.microsoft.com/appx/manifest/desktop/windows10" IgnorableNamespaces="uap desktop">
+  <Identity Name="Contoso.Chat" Publisher="CN=Contoso Ltd." Version="2.4.0.0" ProcessorArchitecture="x64" />
+  <Properties><DisplayName>Contoso Chat</DisplayName><PublisherDisplayName>Contoso Ltd.</PublisherDisplayName><Logo>Assets\Logo.png</Logo></Properties>
+  <Applications>
+    <Application Id="App" Executable="bin\Chat.exe" EntryPoint="Windows.FullTrustApplication">
+      <uap:VisualElements DisplayName="Contoso Chat" Description="Chat" BackgroundColor="transparent" Square150x150Logo="Assets\S150.png" Square44x44Logo="Assets\S44.png" />
+      <Extensions>
+        <desktop:Extension Category="windows.startupTask" Executable="bin\Chat.exe" EntryPoint="Windows.FullTrustApplication">
+          <desktop:StartupTask TaskId="ChatStartup" Enabled="true" DisplayName="Contoso Chat" />
+        </desktop:Extension>
+      </Extensions>
+    </Application>
+  </Applications>
+</Package>' Chat.exe
+package Fabrikam.Terminal_1.18.3181.0_x64__abcdefghjkmnp '<?xml version="1.0" encoding="utf-8"?>
+<Package xmlns="http://schemas.microsoft.com/appx/manifest/foundation/windows10" xmlns:uap="http://schemas.microsoft.com/appx/manifest/uap/windows10" xmlns:uap5="http://schemas.microsoft.com/appx/manifest/uap/windows10/5" IgnorableNamespaces="uap uap5">
+  <Identity Name="Fabrikam.Terminal" Publisher="CN=Fabrikam Corporation" Version="1.18.3181.0" ProcessorArchitecture="x64" />
+  <Properties><DisplayName>ms-resource:AppStoreName</DisplayName><PublisherDisplayName>Fabrikam Corporation</PublisherDisplayName><Logo>Images\Logo.png</Logo></Properties>
+  <Applications>
+    <Application Id="App" Executable="bin\Terminal.exe" EntryPoint="Windows.FullTrustApplication">
+      <uap:VisualElements DisplayName="ms-resource:AppName" Description="Terminal" BackgroundColor="transparent" Square150x150Logo="Images\S150.png" Square44x44Logo="Images\S44.png" />
+      <Extensions>
+        <uap5:Extension Category="windows.startupTask">
+          <uap5:StartupTask TaskId="StartTerminalOnLoginTask" Enabled="false" DisplayName="ms-resource:AppName" />
+        </uap5:Extension>
+      </Extensions>
+    </Application>
+  </Applications>
+</Package>' Terminal.exe
+reg add "$appmodel\\SystemAppData\\Contoso.Chat_8wekyb3d8bbwe\\ChatStartup" /v State /t REG_DWORD /d 2 /f
 
 xml_escape() { sed -e 's/&/\&amp;/g' -e 's/</\&lt;/g' -e 's/>/\&gt;/g' -e 's/"/\&quot;/g' <<<"$1"; }
 cfu=$(xml_escape "${user_startup:-C:\\users\\Public\\Start Menu\\Programs\\Startup}")

@@ -7,6 +7,7 @@
 
 #include "core/registry_port.h"
 #include "family/families.h"
+#include "packagedapps/package_port.h"
 #include "programlist/short_path.h"
 #include "scheduledtasks/task_port.h"
 #include "startupfolder/folder_port.h"
@@ -21,14 +22,18 @@ struct FamilyPorts {
   ShellLinkPort& links;
   ShortPathPort& shortPaths;
   TaskPort& tasks;
+  PackagePort& packages;
   // The program's folder: config.xml and the Disabled copies.
   std::string programDirectory;
 };
 
-// The All Entries node: after every family's nodes, shown at the top of the
-// tree, with the image of a window of rows.
+// The All Entries node: after the nodes of the families before it, shown at
+// the top of the tree, with the image of a window of rows. Stored settings
+// name nodes by index, so a family added later takes the indices after it.
 constexpr int kAllEntriesNode = 17;
 constexpr int kAllEntriesImage = 0;
+// The packaged apps' node, the first added after All Entries.
+constexpr int kPackagedAppsNode = 18;
 
 std::vector<FamilyDescriptor> allFamilies(const FamilyPorts& ports, const FamilyContext& context);
 

@@ -6,19 +6,27 @@
 #include "lang/language_table.h"
 
 namespace velmora {
-namespace {
 
-}  // namespace
+std::vector<ListedPane> listEveryPlace(const FamilyTable& families, bool describe) {
+  std::vector<ListedPane> listed;
+  for (const FamilyId id : families.ids()) {
+    ListedPane p{id, families.family(id).make(families.familyLocations(id)), {}};
+    p.rows = p.pane->list();
+    if (describe) {
+      for (Row& r : p.rows) p.pane->describe(r);
+    }
+    listed.push_back(std::move(p));
+  }
+  return listed;
+}
 
 CsvWriter exportEntries(const FamilyTable& families, const Translator& translator) {
   auto text = [&](const char* key) { return translator.translate(key); };
   CsvWriter csv;
   csv.record({text("_ExportLocation"), text("_Name"), text("_Type"), text("_Data"), text("_ExportState"),
               text("_Publisher"), text("_Status"), text("_SignedBy")});
-  for (const FamilyId id : families.ids()) {
-    const auto pane = families.family(id).make(families.familyLocations(id));
-    for (Row r : pane->list()) {
-      pane->describe(r);  // the signer too: the export asks for every row
+  for (const ListedPane& listed : listEveryPlace(families)) {
+    for (const Row& r : listed.rows) {
       const char* state = r.origin == RowOrigin::OffInWindows ? "_ExportStateOffInWindows"
                           : r.state == RowState::Live      ? "_ExportStateEnabled"
                                                            : "_ExportStateDisabled";

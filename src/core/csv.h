@@ -2,7 +2,9 @@
 // A CSV text as RFC 4180 has it, in UTF-8 with a byte-order mark so that
 // spreadsheet programs read the encoding right: fields with a comma, a
 // double quote or a line break are quoted, quotes inside are doubled, and
-// records end in CRLF.
+// records end in CRLF. The same rules with a tab as the separator make the
+// tab-separated text velmorac writes, which spreadsheets read alike.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,5 +26,15 @@ class CsvWriter {
 
 // One field as it stands in a record.
 std::string csvField(std::string_view field);
+// The same with another separator: quoted when it holds the separator, a
+// double quote or a line break.
+std::string delimitedField(std::string_view field, char separator);
+
+// The records of such a text (a byte-order mark skipped, CRLF or LF line
+// ends, a last line with or without its end), each a list of fields.
+// Nothing when a quoted field is not closed, or a closing quote is followed
+// by anything but the separator or the line's end: the text was cut or is
+// no such text.
+std::optional<std::vector<std::vector<std::string>>> readDelimited(std::string_view text, char separator);
 
 }  // namespace velmora

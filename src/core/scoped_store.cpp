@@ -28,6 +28,7 @@ StoreStatus ScopedStore::list(RecordKind kind, std::vector<StoredItem>& out) {
     if (const StoreStatus s = store->list(kind, items); s != StoreStatus::Ok) return s;
     for (StoredItem& item : items) {
       item.source = index;
+      item.adminOnly = adminOnly_[index];
       all.push_back(std::move(item));
     }
   }
@@ -35,9 +36,14 @@ StoreStatus ScopedStore::list(RecordKind kind, std::vector<StoredItem>& out) {
   return StoreStatus::Ok;
 }
 
+bool ScopedStore::goesToUser(std::string_view path) const {
+  return !machine_ || (isUserPlace_ && isUserPlace_(path));
+}
+
+bool ScopedStore::addsAdminOnly(std::string_view path) const { return adminOnly_[goesToUser(path) ? kUser : kMachine]; }
+
 StoreStatus ScopedStore::add(RecordKind kind, const DisabledItem& item) {
-  const bool users = !machine_ || (isUserPlace_ && isUserPlace_(item.path));
-  return (users ? user_ : *machine_).add(kind, item);
+  return (goesToUser(item.path) ? user_ : *machine_).add(kind, item);
 }
 
 StoreStatus ScopedStore::remove(RecordKind kind, const StoredItem& item) {

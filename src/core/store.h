@@ -40,6 +40,10 @@ struct StoredItem {
   DisabledItem item;
   // Which file listed it, where records live in more than one (ScopedStore).
   std::size_t source = 0;
+  // Whether only administrators can write that file (core/trust.h): a
+  // record a user's program could have planted is never acted on in a place
+  // of all users by a Velmora with administrator rights.
+  bool adminOnly = false;
 };
 
 enum class StoreStatus {
@@ -49,6 +53,7 @@ enum class StoreStatus {
   AccessDenied, // the folder refused the new file for lack of rights (under Program Files
                 // without administrator rights); the file is as it was
   Vanished,     // the item to change is no longer where it was listed
+  Busy,         // another Velmora held the lock over the file too long; the file is as it was
 };
 
 // Every call reads or writes the file as a whole; on any failure `out` (for

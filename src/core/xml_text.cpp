@@ -2,17 +2,27 @@
 
 #include <algorithm>
 
+#include "core/text.h"
+
 namespace velmora {
 
 namespace {
 
 constexpr std::string_view kHexSuffix = "-hex";
 
+// Control characters, and what is no Unicode text at all (bytes that are no
+// UTF-8, a surrogate, U+FFFE and U+FFFF: EF BF BE and EF BF BF).
 bool cannotHold(std::string_view text) {
-  return std::any_of(text.begin(), text.end(), [](char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u < 0x20 && c != '\t' && c != '\r' && c != '\n';
-  });
+  if (!isValidUtf8(text)) return true;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto u = static_cast<unsigned char>(text[i]);
+    if (u < 0x20 && u != '\t' && u != '\r' && u != '\n') return true;
+    if (u == 0xEF && i + 2 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0xBF &&
+        (static_cast<unsigned char>(text[i + 2]) & 0xFE) == 0xBE) {
+      return true;
+    }
+  }
+  return false;
 }
 
 std::string toHex(std::string_view text) {

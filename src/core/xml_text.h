@@ -17,8 +17,9 @@ using XmlFields = std::vector<std::pair<std::string, std::string>>;
 // '_', '-' and '.', not starting with a digit, '-' or '.'.
 bool xmlName(std::string_view name);
 
-// XML 1.0 cannot hold most control characters, not even escaped. A value
-// with one is stored in hexadecimal under its name + "-hex", so it comes
+// XML 1.0 cannot hold most control characters, not even escaped, nor what
+// is no Unicode text (a lone surrogate, bytes that are no UTF-8). Such a
+// value is stored in hexadecimal under its name + "-hex", so it comes
 // back exactly; readableFields turns such a field back.
 XmlFields storableFields(XmlFields fields);
 // Nothing when a hexadecimal field does not read, or when a field is given

@@ -23,13 +23,16 @@ AllEntriesFamily::AllEntriesFamily(std::shared_ptr<const FamilyTable> table, con
 }
 
 FamilyAbilities AllEntriesFamily::abilities() const {
-  FamilyAbilities any{false, false, false, false};
+  FamilyAbilities any{false, false, false, false, false, false};
   for (const Member& m : members_) {
     const FamilyAbilities a = m.family->abilities();
     any.add = any.add || a.add;
     any.modify = any.modify || a.modify;
     any.openLocation = any.openLocation || a.openLocation;
     any.fileInformation = any.fileInformation || a.fileInformation;
+    any.remove = any.remove || a.remove;
+    any.disable = any.disable || a.disable;
+    any.startupSettings = any.startupSettings || a.startupSettings;
   }
   return any;
 }
@@ -49,12 +52,15 @@ const FamilyTraits& AllEntriesFamily::traitsFor(const EntryRef& entry) const {
 
 FamilyAbilities AllEntriesFamily::abilitiesFor(const EntryRef& entry) const {
   const Member* m = member(entry.family);
-  return m ? m->family->abilitiesFor(entry) : FamilyAbilities{false, false, false, false};
+  return m ? m->family->abilitiesFor(entry) : FamilyAbilities{false, false, false, false, false, false};
 }
 
-bool AllEntriesFamily::deferSlowPlaces() {
-  deferNext_ = std::any_of(members_.begin(), members_.end(), [](const Member& m) { return m.descriptor->slowToList; });
-  return deferNext_;
+bool AllEntriesFamily::placesPending() const {
+  return std::any_of(members_.begin(), members_.end(), [](const Member& m) { return m.pending; });
+}
+
+void AllEntriesFamily::rereadSlowPlaces() {
+  for (Member& m : members_) m.family->rereadSlowPlaces();
 }
 
 ColumnWidths AllEntriesFamily::columnWidths() const {
@@ -68,41 +74,25 @@ ColumnWidths AllEntriesFamily::columnWidths() const {
 }
 
 std::vector<Row> AllEntriesFamily::list() {
-  const bool defer = std::exchange(deferNext_, false);
-  problems_.clear();
-  slowLeftOut_ = false;
   std::vector<Row> rows;
-  for (std::size_t i = 0; i < members_.size(); ++i) {
-    if (defer && members_[i].descriptor->slowToList) {
-      slowLeftOut_ = true;
-      continue;
-    }
-    listMember(i, rows);
-  }
-  if (slowLeftOut_) problems_.push_back(translator_.translate("_StatusReadingLater"));
+  for (std::size_t i = 0; i < members_.size(); ++i) listMember(i, rows);
   return rows;
 }
 
 std::vector<Row> AllEntriesFamily::listDeferredPlaces() {
   std::vector<Row> rows;
-  if (!std::exchange(slowLeftOut_, false)) return rows;
-  // What the fast families could not read still stands; "still being read"
-  // is answered now.
-  const std::string later = translator_.translate("_StatusReadingLater");
-  problems_.erase(std::remove(problems_.begin(), problems_.end(), later), problems_.end());
-  // The slow families come last in the table: after the rows shown, the
-  // order is a full listing's.
   for (std::size_t i = 0; i < members_.size(); ++i) {
-    if (members_[i].descriptor->slowToList) listMember(i, rows);
+    if (members_[i].pending) listMember(i, rows, true);
   }
   return rows;
 }
 
-void AllEntriesFamily::listMember(std::size_t i, std::vector<Row>& rows) {
+void AllEntriesFamily::listMember(std::size_t i, std::vector<Row>& rows, bool deferred) {
   Member& m = members_[i];
-  std::vector<Row> own = m.family->list();
+  std::vector<Row> own = deferred ? m.family->listDeferredPlaces() : m.family->list();
   // One family that cannot read its places hides nobody else's rows.
-  if (std::string problem = m.family->listingProblem(); !problem.empty()) problems_.push_back(std::move(problem));
+  m.problem = m.family->listingProblem();
+  m.pending = m.family->placesPending();
   rows.reserve(rows.size() + own.size());
   for (Row& row : own) {
     row.family = m.descriptor->id;
@@ -112,7 +102,9 @@ void AllEntriesFamily::listMember(std::size_t i, std::vector<Row>& rows) {
 
 std::string AllEntriesFamily::listingProblem() const {
   std::string text;
-  for (const std::string& p : problems_) text += (text.empty() ? "" : "; ") + p;
+  for (const Member& m : members_) {
+    if (!m.problem.empty()) text += (text.empty() ? "" : "; ") + m.problem;
+  }
   return text;
 }
 
@@ -198,6 +190,11 @@ OperationResult AllEntriesFamily::undo(const Change& change, UserPrompt& prompt)
 OperationResult AllEntriesFamily::openLocation(const EntryRef& entry) {
   Member* m = member(entry.family);
   return m ? m->family->openLocation(entry) : nobody();
+}
+
+OperationResult AllEntriesFamily::openStartupSettings(const EntryRef& entry) {
+  Member* m = member(entry.family);
+  return m ? m->family->openStartupSettings(entry) : nobody();
 }
 
 FamilyDescriptor allEntriesView(const std::vector<FamilyDescriptor>& families, const Translator& translator,

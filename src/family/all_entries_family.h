@@ -32,8 +32,11 @@ class AllEntriesFamily final : public EntryFamily {
   FamilyAbilities abilities() const override;
   const FamilyTraits& traitsFor(const EntryRef& entry) const override;
   FamilyAbilities abilitiesFor(const EntryRef& entry) const override;
-  bool deferSlowPlaces() override;
+  bool placesPending() const override;
+  // The rows of the families whose places were still being read, after
+  // the rows shown: the order of a full listing.
   std::vector<Row> listDeferredPlaces() override;
+  void rereadSlowPlaces() override;
   ColumnWidths columnWidths() const override;
 
   std::vector<Row> list() override;
@@ -41,8 +44,8 @@ class AllEntriesFamily final : public EntryFamily {
   void describe(Row& row) override;
 
   EntryDialogData dialogData(const EntryRef& entry) const override;
-  // Every place of every family that can add, in the drop-down, named by
-  // what it is; the default is the usual one (the current user's Run key).
+  // Every place of every family that can add, in the drop-down; the
+  // default is the place its family calls usual (the current user's Run key).
   OperationResult prepareAdd(EntryDialogData& data) override;
   OperationResult prepareModify(const EntryRef& entry, EntryDialogData& data) override;
 
@@ -54,11 +57,16 @@ class AllEntriesFamily final : public EntryFamily {
   // By the family the change names.
   OperationResult undo(const Change& change, UserPrompt& prompt) override;
   OperationResult openLocation(const EntryRef& entry) override;
+  OperationResult openStartupSettings(const EntryRef& entry) override;
 
  private:
   struct Member {
     const FamilyDescriptor* descriptor;
     std::unique_ptr<EntryFamily> family;
+    // What the latest listing could not read of its places ("" when it
+    // could), and whether they were still being read.
+    std::string problem;
+    bool pending = false;
   };
   // The family that listed a row or offered a place (its id); null for
   // none of the view's. Never guessed from the location's text: two
@@ -71,21 +79,18 @@ class AllEntriesFamily final : public EntryFamily {
   static OperationResult nobody();
 
   // Lists member `i` after `rows`, each row marked with its family, noting
-  // what it could not read.
-  void listMember(std::size_t i, std::vector<Row>& rows);
+  // what it could not read; its rows of places still being read come
+  // through its listDeferredPlaces instead when `deferred`.
+  void listMember(std::size_t i, std::vector<Row>& rows, bool deferred = false);
 
   std::shared_ptr<const FamilyTable> table_;
   const Translator& translator_;
   std::vector<Member> members_;
-  // What the latest listing could not read.
-  std::vector<std::string> problems_;
-  // The latest listing left the slow places out; they are still to come.
-  bool slowLeftOut_ = false;
-  bool deferNext_ = false;
 };
 
-// The All Entries node's descriptor over `families` (those before it in the
-// table): one top-level node shown first, with image `image`.
+// The All Entries node's descriptor over `families` (every family that owns
+// entries, wherever the view stands among them in the table): one top-level
+// node shown first, with image `image`.
 FamilyDescriptor allEntriesView(const std::vector<FamilyDescriptor>& families, const Translator& translator,
                                 int image);
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/trust.h"
+
 namespace velmora {
 
 // What a change did. Text, so that a kind added later (and stored by a
@@ -57,6 +59,11 @@ struct Change {
   std::optional<std::uint64_t> undoes;
   // Fields a family keeps of its own, stored and read back as they are.
   std::map<std::string, std::string> extra;
+  // Not kept in the file: which history it was read from (0 the user's,
+  // 1 the machine's, ChangeHistory::kMachine), and whether only
+  // administrators can write that one (core/trust.h).
+  std::size_t source = 0;
+  bool adminOnly = false;
   bool operator==(const Change&) const = default;
 };
 
@@ -72,6 +79,18 @@ class ChangeCopies {
   // A new file name for a copy a change is about to carry, and its path.
   virtual std::string newCopyName() = 0;
   virtual std::string copyPath(std::string_view name) const = 0;
+  // Where a change of a place of `place` keeps a new copy: with the history
+  // that will keep the change (the machine's for a place of all users).
+  virtual std::string copyPath(std::string_view name, PlaceScope place) const {
+    (void)place;
+    return copyPath(name);
+  }
+  // A copy named by a kept change (its `copy`, or a name among its own
+  // fields), in the folder of the history that holds the change.
+  virtual std::string keptCopyPath(const Change& change, std::string_view name) const {
+    (void)change;
+    return copyPath(name);
+  }
 };
 
 }  // namespace velmora

@@ -17,6 +17,14 @@ enum class RowState { Disabled = 1, Live = 2 };
 // Operations go by this, never by the texts or the box alone.
 enum class RowOrigin { Live, Record, OffInWindows };
 
+// One reason in a row's status: its language key ("_StatusFileMissing") and
+// its text as shown.
+struct StatusReason {
+  std::string key;
+  std::string text;
+  bool operator==(const StatusReason&) const = default;
+};
+
 struct Row {
   std::string name;  // column 0, _Name
   std::string type;  // column 1, _Type (never read back)
@@ -28,7 +36,8 @@ struct Row {
   RowOrigin origin = RowOrigin::Live;
   // The command line whose program file columns 4 to 6 still have to
   // describe (EntryFamily::describe); empty once that is done. Looking files
-  // up costs, so it is done for the rows someone looks at.
+  // up costs, so it is done for the rows someone looks at; in the window a
+  // worker does it, and until its answer came the row keeps this.
   std::string program;
   std::string signedBy;  // column 6, _SignedBy: who signed the program file, or that none did
   // The program file's signature verified with a Microsoft signer: one of
@@ -50,6 +59,15 @@ struct Row {
   // places may have the same text (a startup folder value that spells a Run
   // key, the tasks' root "\"), so the location never tells.
   std::string_view family;
+  // `programFile` exists on a fixed drive of this computer: its own icon
+  // may be read. Otherwise its type's icon is shown.
+  bool programLocal = false;
+  // The parts of `status`, in its order, each with the language key that
+  // names its reason: what a script reads where a person reads the text.
+  std::vector<StatusReason> reasons;
+  // A record a user's program could have written that names a place of all
+  // users (core/trust.h): listed, column 5 says so, and never enabled.
+  bool notTrusted = false;
   bool operator==(const Row&) const = default;
 };
 

@@ -30,8 +30,8 @@ struct ColumnWidths {
 // nothing was changed; the caller decides whether to say so.
 enum class Outcome { Done, Failed, Stale };
 
-// What a family can do besides listing, Remove, Enable, Disable and Undo;
-// the pane greys the commands of what it cannot.
+// What a family can do besides listing, Enable, Disable and Undo; the pane
+// greys the commands of what it cannot.
 struct FamilyAbilities {
   bool add = true;
   bool modify = true;
@@ -46,6 +46,8 @@ struct FamilyAbilities {
   // Why Remove or Disable cannot be done: a language key for the status
   // bar, one line; empty when both can.
   std::string_view whyNot = {};
+  // Open Windows' own startup settings, where the entry is switched too.
+  bool startupSettings = false;
 };
 
 struct OperationResult {
@@ -82,14 +84,17 @@ class EntryFamily {
     (void)entry;
     return abilities();
   }
-  // Leaves out of the next listing only what is slow to read, so a window
-  // can show its rows at once and list again for the rest; listingProblem
-  // says that part is still to come. False when nothing is left out.
-  virtual bool deferSlowPlaces() { return false; }
-  // The rows of the slow places the latest listing left out, to be shown
-  // after its rows, which stand (reading every place twice at start-up
-  // doubled its cost); none when nothing was left out.
+  // Whether the latest listing found places still being read off the
+  // window's thread (the Task Scheduler): listingProblem says so, and their
+  // rows come through listDeferredPlaces once they were read.
+  virtual bool placesPending() const { return false; }
+  // The rows of the places the latest listing found still being read, once
+  // they came, to be shown after its rows, which stand; none while they are
+  // still on their way (placesPending stays true) or when none were.
   virtual std::vector<Row> listDeferredPlaces() { return {}; }
+  // The next listing reads the slow places afresh (a refresh the user
+  // asked for) instead of answering with what their latest reading kept.
+  virtual void rereadSlowPlaces() {}
   // At 96 DPI.
   virtual ColumnWidths columnWidths() const = 0;
 
@@ -133,6 +138,12 @@ class EntryFamily {
   // Shows the entry's location: the Registry Editor at its key, or Explorer
   // at its file (its folder for a disabled file).
   virtual OperationResult openLocation(const EntryRef& entry) = 0;
+  // Opens Windows' own startup settings for the entry, for a family that
+  // can (FamilyAbilities::startupSettings); any other does nothing.
+  virtual OperationResult openStartupSettings(const EntryRef& entry) {
+    (void)entry;
+    return OperationResult{Outcome::Failed, {}, {}, {}};
+  }
 };
 
 }  // namespace velmora

@@ -5,6 +5,10 @@
 
 namespace velmora {
 
+PlaceScope placeOfChange(const FamilyTraits& traits, const Trust& trust, const Change& change) {
+  return traits.placeScope ? traits.placeScope(change, trust) : trust.placeOf(change.location);
+}
+
 FamilyTable::FamilyTable(std::vector<FamilyDescriptor> families) : families_(std::move(families)) {
   for (const FamilyDescriptor& f : families_) {
     const int first = static_cast<int>(nodes_.size());

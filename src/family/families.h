@@ -12,6 +12,7 @@
 #include "core/locations.h"
 #include "core/paths.h"
 #include "core/store.h"
+#include "core/trust.h"
 #include "family/admin_restart.h"
 #include "family/change.h"
 #include "family/entry_family.h"
@@ -20,6 +21,7 @@
 namespace velmora {
 
 class LocationOpener;
+class ProgramFactsSource;
 class ProgramFileLookup;
 class SeenEntries;
 class SignatureMemory;
@@ -75,6 +77,17 @@ struct FamilyContext {
   // Where the installed copy keeps the Disabled copies by the scope of
   // their entries; none: beside the program, in `programFolder`.
   const DataPlaces* dataPlaces = nullptr;
+  // Whom to believe (core/trust.h): records and kept copies that a user's
+  // program could have written are never acted on in a place of all users.
+  // None: everything is believed (tests of other rules).
+  const Trust* trust = nullptr;
+  // Whether the file a new record of an entry at a path goes to is one
+  // only administrators can write; none: it is.
+  std::function<bool(std::string_view path)> newRecordAdminOnly = {};
+  // Looks the program files up on a worker, so that listing and painting
+  // never wait for a file; none: looked up at once through `programFiles`
+  // and `signatures`.
+  ProgramFactsSource* programFacts = nullptr;
 };
 
 // Which set of content keys a family's log records use:
@@ -103,7 +116,14 @@ struct FamilyTraits {
   std::vector<std::string> (*logEntry)(const std::string& location, const EntryState& state) = nullptr;
   std::vector<std::string> (*logModify)(const std::string& location, const EntryState& before,
                                         const EntryState& after) = nullptr;
+  // Whose place a change is about, where the location alone does not say
+  // (a task is the user's own only when it runs as him, with his rights).
+  // None: by its location (Trust::placeOf).
+  PlaceScope (*placeScope)(const Change& change, const Trust& trust) = nullptr;
 };
+
+// Whose place `change` is about (core/trust.h).
+PlaceScope placeOfChange(const FamilyTraits& traits, const Trust& trust, const Change& change);
 
 struct FamilyDescriptor {
   FamilyId id;
@@ -117,9 +137,6 @@ struct FamilyDescriptor {
   // The family behind one pane, over `locations`. It holds the family's own
   // ports.
   std::function<std::unique_ptr<EntryFamily>(std::vector<std::string> locations)> make;
-  // Reading its places may take long (the Task Scheduler may have a system
-  // service to start): a view of every family may leave it for later.
-  bool slowToList = false;
   // False for a view over other families' entries (All Entries): it keeps
   // nothing of its own, so the export and Undo never go through it.
   bool ownsEntries = true;

@@ -1,6 +1,7 @@
 // Columns 4 to 6 of a listing: what the program file of each row says (its
 // publisher, whether it is missing, who signed it) and the statuses that
 // hold where the entry is.
+#include <algorithm>
 #include <map>
 #include <string_view>
 #include <unordered_set>
@@ -10,6 +11,7 @@
 #include "core/text.h"
 #include "lang/language_table.h"
 #include "family/family_support.h"
+#include "family/program_facts.h"
 #include "family/file_signature.h"
 #include "family/program_file.h"
 #include "family/seen_entries.h"
@@ -17,50 +19,35 @@
 
 namespace velmora {
 
-// A lookup that remembers each answer for one listing: a file shared by many
-// rows is looked up, and its version resource read, once.
+// What the files of one listing say. In the window a worker looks them up
+// (FamilyContext::programFacts) and a row is completed once its answer came;
+// elsewhere (the export, the tests) they are looked up here, each file once
+// per listing however many rows share it.
 class FamilySupport::FileMemory {
  public:
-  FileMemory(ProgramFileLookup& inner, SignatureMemory* signatures) : inner_(inner), signatures_(signatures) {}
-  ProgramFile resolve(const std::string& commandLine) {
-    auto it = resolved_.find(commandLine);
-    if (it == resolved_.end()) it = resolved_.emplace(commandLine, resolveProgramFile(commandLine, inner_)).first;
-    return it->second;
+  FileMemory(ProgramFileLookup& inner, SignatureMemory* signatures, ProgramFactsSource* worker)
+      : inner_(inner), finder_(inner, signatures), worker_(worker) {}
+  // Nothing while the worker has not answered.
+  std::optional<KnownFacts> facts(const std::string& commandLine) {
+    if (worker_) return worker_->factsOf(commandLine);
+    auto it = known_.find(commandLine);
+    if (it == known_.end()) it = known_.emplace(commandLine, finder_.find(commandLine)).first;
+    return KnownFacts{it->second, true};
   }
-  // Windows file names ignore case: one read per file, however it is spelt.
-  // Extensions ignore case too.
+  // Extensions ignore case. A registry look-up of this computer's, made
+  // while listing.
   bool opens(const std::string& extension) {
     const std::string key = asciiUpper(extension);
     auto it = opens_.find(key);
     if (it == opens_.end()) it = opens_.emplace(key, inner_.opensByExtension(extension)).first;
     return it->second;
   }
-  const std::string& company(const std::string& path) {
-    std::u16string key = utf8ToUtf16(path);
-    for (char16_t& c : key) c = upperOrdinal(c);
-    auto it = companies_.find(key);
-    if (it == companies_.end()) it = companies_.emplace(std::move(key), inner_.companyName(path)).first;
-    return it->second;
-  }
-  // The session's answer (a changed file is checked again), asked once per
-  // listing. Nothing without a session memory or when the file is unreadable.
-  const std::optional<FileSignature>& signature(const std::string& path) {
-    std::string key = foldedIgnoreCase(path);
-    auto it = signaturesOf_.find(key);
-    if (it == signaturesOf_.end()) {
-      std::optional<FileSignature> found;
-      if (signatures_) found = signatures_->signatureOf(path);
-      it = signaturesOf_.emplace(std::move(key), std::move(found)).first;
-    }
-    return it->second;
-  }
 
  private:
   ProgramFileLookup& inner_;
-  SignatureMemory* signatures_;
-  std::map<std::string, ProgramFile> resolved_;
-  std::map<std::u16string, std::string> companies_;
-  std::map<std::string, std::optional<FileSignature>> signaturesOf_;
+  ProgramFactsFinder finder_;
+  ProgramFactsSource* worker_;
+  std::map<std::string, ProgramFacts> known_;
   std::map<std::string, bool> opens_;
 };
 
@@ -77,19 +64,20 @@ void addStatus(std::string& status, const std::string& more) {
   status += more;
 }
 
-// Takes one "; "-joined part out of a status.
-void dropStatus(std::string& status, const std::string& part) {
-  if (part.empty() || status.find(part) == std::string::npos) return;
-  std::string kept;
-  for (std::size_t from = 0; from <= status.size();) {
-    std::size_t end = status.find("; ", from);
-    if (end == std::string::npos) end = status.size();
-    if (const std::string_view piece(status.data() + from, end - from); piece != part) {
-      addStatus(kept, std::string(piece));
-    }
-    from = end + 2;
-  }
-  status = std::move(kept);
+// A reason more in a row's status: its text for people, its key for scripts.
+void addStatus(Row& row, std::string_view key, const std::string& text) {
+  addStatus(row.status, text);
+  row.reasons.push_back(StatusReason{std::string(key), text});
+}
+
+// Takes the reason `key` out of a row's status.
+void dropStatus(Row& row, std::string_view key) {
+  const auto at = std::find_if(row.reasons.begin(), row.reasons.end(),
+                               [key](const StatusReason& r) { return r.key == key; });
+  if (at == row.reasons.end()) return;
+  row.reasons.erase(at);
+  row.status.clear();
+  for (const StatusReason& r : row.reasons) addStatus(row.status, r.text);
 }
 
 }  // namespace
@@ -100,6 +88,7 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::vector<std::
   // Each text is looked up once per listing: the language table reads its
   // file on every lookup.
   std::map<std::string_view, std::string> notRunTexts;
+  std::string notTrustedText;
   offText_.clear();
   cameBackText_.clear();
   newText_.clear();
@@ -109,9 +98,9 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::vector<std::
   if (seen && seen->marking()) newText_ = safeFormat(context_.translator.translate("_StatusNew"), {seen->lastClosedDate()});
   files_.reset();
   if (context_.programFiles) {
-    files_ = std::make_shared<FileMemory>(*context_.programFiles, context_.signatures);
+    files_ = std::make_shared<FileMemory>(*context_.programFiles, context_.signatures, context_.programFacts);
     fileMissingText_ = context_.translator.translate("_StatusFileMissing");
-    if (context_.signatures) {
+    if (context_.signatures || context_.programFacts) {
       unsignedText_ = context_.translator.translate("_SignatureNone");
       invalidText_ = context_.translator.translate("_SignatureInvalid");
       unverifiedText_ = context_.translator.translate("_SignatureUnverified");
@@ -127,27 +116,33 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::vector<std::
   for (Row& row : rows) {
     row.publisher.clear();
     row.status.clear();
+    row.reasons.clear();
     row.signedBy.clear();
     row.signedByMicrosoft = false;
     row.isNew = false;
     row.program.clear();
     row.programFile.clear();
+    row.programLocal = false;
     if (const std::string_view key = notRun ? notRun(row) : std::string_view(); !key.empty()) {
       auto text = notRunTexts.find(key);
       if (text == notRunTexts.end()) text = notRunTexts.emplace(key, context_.translator.translate(key)).first;
-      addStatus(row.status, text->second);
+      addStatus(row, key, text->second);
+    }
+    if (row.notTrusted) {
+      if (notTrustedText.empty()) notTrustedText = context_.translator.translate("_StatusNotTrusted");
+      addStatus(row.status, notTrustedText);
     }
     if (row.origin == RowOrigin::OffInWindows) {
       if (offText_.empty()) offText_ = context_.translator.translate("_StatusOffInWindows");
-      addStatus(row.status, offText_);
+      addStatus(row, "_StatusOffInWindows", offText_);
     }
     if (row.origin != RowOrigin::Record && !disabled.empty() && disabled.count(folded(row)) != 0) {
       if (cameBackText_.empty()) cameBackText_ = context_.translator.translate("_StatusCameBack");
-      addStatus(row.status, cameBackText_);
+      addStatus(row, "_StatusCameBack", cameBackText_);
     }
     if (!newText_.empty() && seen->isNew(family, row)) {
       row.isNew = true;
-      addStatus(row.status, newText_);
+      addStatus(row, "_StatusNew", newText_);
     }
     if (files_) row.program = commandLineOf(row);
   }
@@ -157,31 +152,44 @@ void FamilySupport::describe(Row& row) {
   // An Enable or Disable moves a row's entry without a new listing: what
   // held only where the entry was no longer does. Windows' switch was turned
   // on, or the entry left it; a record is no program that came back.
-  if (row.origin != RowOrigin::OffInWindows) dropStatus(row.status, offText_);
-  if (row.origin == RowOrigin::Record) dropStatus(row.status, cameBackText_);
+  if (row.origin != RowOrigin::OffInWindows) dropStatus(row, "_StatusOffInWindows");
+  if (row.origin == RowOrigin::Record) dropStatus(row, "_StatusCameBack");
   // Nor is an entry new once Velmora itself moved or changed it.
   if (row.isNew && context_.seen && !context_.seen->isNew(std::string(traits_.id), row)) {
     row.isNew = false;
-    dropStatus(row.status, newText_);
+    dropStatus(row, "_StatusNew");
   }
   if (row.program.empty()) return;
-  const std::string commandLine = std::move(row.program);
-  row.program.clear();
-  if (!files_) return;
-  const ProgramFile file = files_->resolve(commandLine);
-  if (file.path.empty()) return;
-  row.programFile = file.path;
-  if (file.found) {
-    row.publisher = files_->company(file.path);
-    describeSignature(row, file.path);
+  if (!files_) {
+    row.program.clear();
+    return;
+  }
+  const std::optional<KnownFacts> known = files_->facts(row.program);
+  // Asked for: the row is described again once the answer came.
+  if (!known) return;
+  // What an earlier look put there goes; a row keeps its command line until
+  // the answer for this listing came.
+  row.publisher.clear();
+  row.signedBy.clear();
+  row.signedByMicrosoft = false;
+  row.programFile.clear();
+  row.programLocal = false;
+  dropStatus(row, "_StatusFileMissing");
+  if (known->current) row.program.clear();
+  const ProgramFacts& facts = known->facts;
+  if (facts.file.path.empty()) return;
+  row.programFile = facts.file.path;
+  row.programLocal = facts.local;
+  if (facts.file.found) {
+    row.publisher = facts.company;
+    describeSignature(row, facts.signature);
   } else {
-    addStatus(row.status, fileMissingText_);
+    addStatus(row, "_StatusFileMissing", fileMissingText_);
   }
 }
 
-void FamilySupport::describeSignature(Row& row, const std::string& path) {
-  const std::optional<FileSignature>& signature = files_->signature(path);
-  if (!signature) return;  // no session memory, or the file went: nothing to say
+void FamilySupport::describeSignature(Row& row, const std::optional<FileSignature>& signature) {
+  if (!signature) return;  // not checked, or the file went: nothing to say
   switch (signature->verdict) {
     case SignatureVerdict::Verified: row.signedBy = signature->signer; break;
     case SignatureVerdict::Unsigned: row.signedBy = unsignedText_; break;

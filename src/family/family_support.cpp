@@ -54,6 +54,7 @@ void FamilySupport::tellStoreProblem(StoreStatus status) const {
     case StoreStatus::WriteFailed: tell("_ConfigWriteFailed"); return;
     case StoreStatus::AccessDenied: tellProgramFolderRefused(); return;
     case StoreStatus::Vanished: tellRecordGone(); return;
+    case StoreStatus::Busy: tell("_DataBusy"); return;
   }
 }
 
@@ -75,6 +76,17 @@ void FamilySupport::offerAdministrator(std::string_view refusedKey, std::string_
 }
 
 void FamilySupport::tellRecordGone() const { tell("_EntryRecordGone"); }
+
+TrustVerdict FamilySupport::verdict(bool adminOnly, std::string_view location) const {
+  if (!context_.trust) return TrustVerdict::Act;
+  return context_.trust->verdict(adminOnly ? DataScope::AdminOnly : DataScope::UserWritable, location);
+}
+
+void FamilySupport::tellNotTrusted(TrustVerdict verdict, std::string_view refuseKey, std::string_view listOnlyKey,
+                                   const std::vector<std::string>& values) const {
+  if (verdict == TrustVerdict::Refuse) tell(refuseKey, values);
+  if (verdict == TrustVerdict::ListOnly) tell(listOnlyKey, values);
+}
 
 std::string FamilySupport::typeText() const { return context_.translator.translate(traits_.typeKey); }
 
@@ -148,19 +160,36 @@ void FamilySupport::addDisabledRows(std::vector<Row>& rows, const std::vector<St
     if (!traits_.sameLocation(s.item.path, location)) continue;
     Row row{s.item.valuename, type, s.item.valuedata, location, RowState::Disabled};
     row.origin = RowOrigin::Record;
+    row.notTrusted = verdict(s.adminOnly, location) != TrustVerdict::Act;
     rows.push_back(std::move(row));
   }
 }
 
 std::optional<StoredItem> FamilySupport::findRecord(const std::vector<StoredItem>& items,
                                                     const DisabledItem& key) const {
+  std::optional<StoredItem> found;
   for (const StoredItem& s : items) {
     if (traits_.sameLocation(s.item.path, key.path) && equalsIgnoreCase(s.item.valuename, key.valuename) &&
         equalsIgnoreCase(s.item.valuedata, key.valuedata)) {
-      return s;
+      if (verdict(s.adminOnly, s.item.path) == TrustVerdict::Act) return s;
+      if (!found) found = s;
     }
   }
-  return std::nullopt;
+  return found;
+}
+
+bool FamilySupport::trusted(const StoredItem& item, const std::string& name) const {
+  const TrustVerdict v = verdict(item.adminOnly, item.item.path);
+  if (v == TrustVerdict::Act) return true;
+  tellNotTrusted(v, "_RecordNotTrusted", "_RecordNotTrustedListOnly", {name, item.item.path});
+  return false;
+}
+
+bool FamilySupport::anyTrusted(const std::vector<StoredItem>& items, const std::string& name) const {
+  for (const StoredItem& s : items) {
+    if (verdict(s.adminOnly, s.item.path) == TrustVerdict::Act) return true;
+  }
+  return items.empty() || trusted(items.front(), name);
 }
 
 namespace {
@@ -171,7 +200,8 @@ Outcome outcomeOf(StoreStatus status) {
     case StoreStatus::Vanished: return Outcome::Stale;
     case StoreStatus::Unreadable:
     case StoreStatus::WriteFailed:
-    case StoreStatus::AccessDenied: break;
+    case StoreStatus::AccessDenied:
+    case StoreStatus::Busy: break;
   }
   return Outcome::Failed;
 }
@@ -179,6 +209,13 @@ Outcome outcomeOf(StoreStatus status) {
 }  // namespace
 
 Outcome FamilySupport::addRecord(const DisabledItem& record) const {
+  // A record Velmora would not believe later could never enable the entry
+  // again: the Disable is refused rather than made a Remove.
+  const bool adminOnly = !context_.newRecordAdminOnly || context_.newRecordAdminOnly(record.path);
+  if (const TrustVerdict v = verdict(adminOnly, record.path); v != TrustVerdict::Act) {
+    tellNotTrusted(v, "_DisableNotTrusted", "_DisableNotTrusted", {record.valuename, context_.programFolder});
+    return Outcome::Failed;
+  }
   const StoreStatus status = context_.store.add(traits_.records, record);
   if (status == StoreStatus::Ok) return Outcome::Done;
   tellStoreProblem(status);

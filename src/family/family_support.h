@@ -15,10 +15,12 @@
 #include <vector>
 
 #include "core/store.h"
+#include "core/trust.h"
 #include "family/change.h"
 #include "family/entry.h"
 #include "family/entry_family.h"
 #include "family/families.h"
+#include "family/file_signature.h"
 #include "family/prompt.h"
 
 namespace velmora {
@@ -73,6 +75,13 @@ class FamilySupport {
                           const std::vector<std::string>& values) const;
   // Says that a record to change has left config.xml.
   void tellRecordGone() const;
+  // What the trust rule says of data of `adminOnly` naming `location`
+  // (Act without a Trust).
+  TrustVerdict verdict(bool adminOnly, std::string_view location) const;
+  // Says why data that is not to be acted on is refused: `refuseKey` with
+  // administrator rights, `listOnlyKey` without them; filled with `values`.
+  void tellNotTrusted(TrustVerdict verdict, std::string_view refuseKey, std::string_view listOnlyKey,
+                      const std::vector<std::string>& values) const;
   std::string typeText() const;
 
   // --- Entries -------------------------------------------------------------
@@ -106,7 +115,8 @@ class FamilySupport {
   void addDisabledRows(std::vector<Row>& rows, const std::vector<StoredItem>& items, const std::string& location,
                        const std::string& type) const;
   // The first record that stands for `key` (location as the family compares
-  // it, name and data ignoring case).
+  // it, name and data ignoring case); one that may be acted on comes before
+  // one that may not, so a copy a user's program planted hides nothing.
   std::optional<StoredItem> findRecord(const std::vector<StoredItem>& items, const DisabledItem& key) const;
   // findRecord, or nothing after telling the user that the record has left
   // config.xml.
@@ -133,6 +143,11 @@ class FamilySupport {
   // `type`, when given, replaces the record's valuetype.
   Outcome updateRecordOf(const EntryRef& entry, const std::optional<std::string>& name, const std::string& data,
                          const std::optional<std::string>& type = std::nullopt) const;
+  // Whether a record may be acted on in its place (core/trust.h); if not,
+  // says why, naming the entry `name`.
+  bool trusted(const StoredItem& item, const std::string& name) const;
+  // Whether any of several records of one entry may be.
+  bool anyTrusted(const std::vector<StoredItem>& items, const std::string& name) const;
   // Takes back the record that a Disable appended: the last that matches, as
   // an identical one further up belongs to an earlier Disable. False when it
   // could not be taken back.
@@ -174,6 +189,12 @@ class FamilySupport {
   // --- Changes -------------------------------------------------------------
   // Where copies of removed and replaced files are kept; none: no copies.
   ChangeCopies* copies() const { return context_.copies; }
+  // Whom to believe; none: everyone (core/trust.h).
+  const Trust* trust() const { return context_.trust; }
+  // Whose place `location` is; the user's when there is no Trust.
+  PlaceScope placeOf(std::string_view location) const {
+    return context_.trust ? context_.trust->placeOf(location) : PlaceScope::User;
+  }
   // A change of this family at `location`.
   Change change(std::string_view kind, const std::string& location, std::optional<EntryState> before,
                 std::optional<EntryState> after) const;
@@ -192,8 +213,8 @@ class FamilySupport {
   // The first record a disabled entry stands for: Done with `found` set,
   // Stale when there is none, Failed after telling why the store is unreadable.
   Outcome locateRecord(const EntryRef& entry, StoredItem& found) const;
-  // Column 6 of a row whose program file is at `path`.
-  void describeSignature(Row& row, const std::string& path);
+  // Column 6 of a row whose program file has `signature`.
+  void describeSignature(Row& row, const std::optional<FileSignature>& signature);
 
   template <class Steps>
   OperationResult run(UserPrompt* prompt, Steps&& steps) {

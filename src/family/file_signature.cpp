@@ -39,6 +39,7 @@ bool windowsItselfSigned(std::string_view verifiedSigner) {
 std::optional<FileSignature> SignatureMemory::signatureOf(const std::string& path) {
   const std::optional<FileStamp> stamp = check_.stamp(path);
   if (!stamp) return std::nullopt;
+  const std::lock_guard lock(mutex_);
   std::string key = foldedIgnoreCase(path);
   auto it = known_.find(key);
   if (it != known_.end() && it->second.stamp == *stamp) return it->second.signature;

@@ -5,6 +5,7 @@
 // for the session and asked again only when the file changed.
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -89,7 +90,8 @@ bool signedByMicrosoft(const FileSignature& signature);
 bool windowsItselfSigned(std::string_view verifiedSigner);
 
 // The answers of one session: a file is checked again only when its path,
-// size or write time is new. Paths ignore case, as Windows' do.
+// size or write time is new. Paths ignore case, as Windows' do. Safe to use
+// from several threads; one file is checked by one at a time.
 class SignatureMemory {
  public:
   explicit SignatureMemory(SignatureCheck& check) : check_(check) {}
@@ -105,6 +107,7 @@ class SignatureMemory {
     FileSignature signature;
   };
   SignatureCheck& check_;
+  std::mutex mutex_;
   std::map<std::string, Known> known_;
 };
 

@@ -28,6 +28,12 @@ class ProgramFileLookup {
   // The CompanyName of the file's version resource (first translation),
   // empty when there is none.
   [[nodiscard]] virtual std::string companyName(const std::string& path) = 0;
+  // Whether the file lies on a fixed drive of this computer, not on a
+  // network, removable or unknown one.
+  [[nodiscard]] virtual bool isLocal(const std::string& path) {
+    (void)path;
+    return true;
+  }
   // Whether Windows starts a file of this extension (".exe", ".txt"): a
   // program's own, or one with a program registered to open it.
   [[nodiscard]] virtual bool opensByExtension(const std::string& extension) = 0;

@@ -104,7 +104,10 @@ void ChangeCommit::commit(const FamilyTraits& traits, const OperationResult& res
     see(traits, change);
     if (history_) {
       change.undoes = undoing;
-      kept = history_->record(std::move(change)) && kept;
+      // A change of a place of all users is kept where only administrators
+      // write, when this Velmora has such a place.
+      const PlaceScope place = trust_ ? placeOfChange(traits, *trust_, change) : PlaceScope::User;
+      kept = history_->record(std::move(change), place) && kept;
     }
     logAlso(i + 1);
   }

@@ -67,6 +67,12 @@ class ChangeCommit {
   void commit(const FamilyTraits& traits, const OperationResult& result, UserPrompt& prompt,
               std::optional<std::uint64_t> undoing = std::nullopt);
 
+  // Whom to believe (core/trust.h): where each change is kept, and whether
+  // a kept change may be undone. None: every change is the user's and
+  // every Undo is believed (tests of other rules).
+  void setTrust(const Trust* trust) { trust_ = trust; }
+  const Trust* trust() const { return trust_; }
+
   // The status bar's words for `result` of an operation of `kind` on the
   // entry `name`; empty when nothing was tried (the user said no). An
   // Enable or Disable that moved the entry is done whatever was said on
@@ -81,6 +87,7 @@ class ChangeCommit {
   ChangeHistory* history_;
   const Translator& translator_;
   SeenEntries* seen_;
+  const Trust* trust_ = nullptr;
 };
 
 }  // namespace velmora

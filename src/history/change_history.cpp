@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <ctime>
+#include <iterator>
 
 #include "core/xml_text.h"
 
@@ -157,6 +158,14 @@ std::string ChangeHistory::copyPath(std::string_view name) const {
   return path;
 }
 
+std::string ChangeHistory::copyPath(std::string_view name, PlaceScope place) const {
+  return place == PlaceScope::Machine && machine_ ? machine_->copyPath(name) : copyPath(name);
+}
+
+std::string ChangeHistory::keptCopyPath(const Change& change, std::string_view name) const {
+  return change.source == kMachine && machine_ ? machine_->copyPath(name) : copyPath(name);
+}
+
 std::string ChangeHistory::timeText() const {
   const std::time_t t = std::chrono::system_clock::to_time_t(clock_());
   std::tm utc{};
@@ -170,8 +179,19 @@ std::string ChangeHistory::timeText() const {
   return text;
 }
 
-bool ChangeHistory::record(Change change) {
+bool ChangeHistory::record(Change change, PlaceScope place) {
+  if (place == PlaceScope::Machine && machine_) {
+    const bool kept = machine_->record(std::move(change));
+    if (!kept) failed_ = true;
+    return kept;
+  }
   std::vector<HistoryRecord> records;
+  const DataLockHold hold(lock_);
+  if (!hold.held()) {
+    if (plainCopyName(change.copy)) file_.removeFile(copyPath(change.copy));
+    failed_ = true;
+    return false;
+  }
   const HistoryStatus read = file_.read(records);
   const auto dropCopy = [&](const std::string& name) {
     if (plainCopyName(name)) file_.removeFile(copyPath(name));
@@ -206,7 +226,7 @@ bool ChangeHistory::record(Change change) {
   return true;
 }
 
-std::optional<std::vector<Change>> ChangeHistory::changes() {
+std::optional<std::vector<Change>> ChangeHistory::ownChanges() {
   std::vector<HistoryRecord> records;
   const HistoryStatus read = file_.read(records);
   if (read == HistoryStatus::Missing) return std::vector<Change>{};
@@ -214,13 +234,39 @@ std::optional<std::vector<Change>> ChangeHistory::changes() {
   std::vector<Change> out;
   out.reserve(records.size());
   for (auto it = records.rbegin(); it != records.rend(); ++it) {
-    if (auto c = fromRecord(*it)) out.push_back(std::move(*c));
+    if (auto c = fromRecord(*it)) {
+      c->adminOnly = adminOnly_;
+      out.push_back(std::move(*c));
+    }
   }
   return out;
 }
 
-std::optional<Change> ChangeHistory::find(std::uint64_t id) {
-  const auto all = changes();
+std::optional<std::vector<Change>> ChangeHistory::changes() {
+  auto own = ownChanges();
+  if (!own || !machine_) return own;
+  // The machine's history is shared: one that cannot be read hides none of
+  // the user's own.
+  auto machine = machine_->ownChanges();
+  if (!machine) return own;
+  for (Change& c : *machine) c.source = kMachine;
+  std::vector<Change> all;
+  all.reserve(own->size() + machine->size());
+  // Both newest first; the times are UTC stamps that sort as text.
+  std::merge(std::make_move_iterator(own->begin()), std::make_move_iterator(own->end()),
+             std::make_move_iterator(machine->begin()), std::make_move_iterator(machine->end()),
+             std::back_inserter(all), [](const Change& a, const Change& b) { return a.time > b.time; });
+  return all;
+}
+
+std::optional<Change> ChangeHistory::find(std::uint64_t id, std::size_t source) {
+  if (source == kMachine) {
+    if (!machine_) return std::nullopt;
+    auto found = machine_->find(id);
+    if (found) found->source = kMachine;
+    return found;
+  }
+  const auto all = ownChanges();
   if (!all) return std::nullopt;
   std::optional<Change> found;
   for (const Change& c : *all) {

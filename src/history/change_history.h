@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/data_lock.h"
 #include "family/change.h"
 
 namespace velmora {
@@ -59,25 +60,43 @@ class ChangeHistory : public ChangeCopies {
  public:
   using Clock = std::function<std::chrono::system_clock::time_point()>;
   static constexpr std::size_t kDefaultLimit = 1000;
+  // Change::source of a change read from the machine's history.
+  static constexpr std::size_t kMachine = 1;
 
   // `copyFolder`: where copies are kept (made by whoever makes a copy).
   ChangeHistory(HistoryFile& file, std::string copyFolder, std::size_t limit = kDefaultLimit, Clock clock = {});
   ChangeHistory(const ChangeHistory&) = delete;
   ChangeHistory& operator=(const ChangeHistory&) = delete;
 
+  // Whether only administrators can write the file and its copies (none
+  // until told): every change read carries it (Change::adminOnly).
+  void setAdminOnly(bool adminOnly) { adminOnly_ = adminOnly; }
+  // Held from the read to the write of every record(): other Velmoras
+  // (other sessions) change the same file.
+  void setLock(DataLock* lock) { lock_ = lock; }
+  // The installed copy keeps the changes of places of all users, and their
+  // copies, in the machine's history: record() of such a change goes there,
+  // and changes() lists both.
+  void keepMachineChangesIn(ChangeHistory* machine) { machine_ = machine; }
+
   const std::string& copyFolder() const { return copyFolder_; }
   std::string newCopyName() override;
   std::string copyPath(std::string_view name) const override;
+  std::string copyPath(std::string_view name, PlaceScope place) const override;
+  std::string keptCopyPath(const Change& change, std::string_view name) const override;
 
   // Appends a change (its id and time are set here) and drops the oldest
-  // beyond the bound, with their copies. False when the history is not
-  // being kept (unreadable, or the save failed): the change's own copy is
-  // then deleted, and the file left as it was.
-  bool record(Change change);
-  // Every change, newest first; nothing when the file cannot be read.
+  // beyond the bound, with their copies; a change of a place of all users
+  // goes to the machine's history when there is one. False when the
+  // history is not being kept (unreadable, or the save failed): the
+  // change's own copy is then deleted, and the file left as it was.
+  bool record(Change change, PlaceScope place = PlaceScope::User);
+  // Every change, newest first (the machine's among them by time); nothing
+  // when the file cannot be read.
   std::optional<std::vector<Change>> changes();
-  // The one change with this id; nothing when none or several carry it.
-  std::optional<Change> find(std::uint64_t id);
+  // The one change with this id in the history `source` names
+  // (Change::source); nothing when none or several carry it.
+  std::optional<Change> find(std::uint64_t id, std::size_t source = 0);
 
   // True the first time it is asked after a change was not recorded: the
   // user is told once per run.
@@ -85,6 +104,8 @@ class ChangeHistory : public ChangeCopies {
 
  private:
   std::string timeText() const;
+  // The changes of this file alone.
+  std::optional<std::vector<Change>> ownChanges();
 
   HistoryFile& file_;
   std::string copyFolder_;
@@ -93,6 +114,9 @@ class ChangeHistory : public ChangeCopies {
   std::uint64_t lastStamp_ = 0;
   bool failed_ = false;
   bool warned_ = false;
+  bool adminOnly_ = false;
+  DataLock* lock_ = nullptr;
+  ChangeHistory* machine_ = nullptr;
 };
 
 }  // namespace velmora

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "core/text.h"
+#include "family/program_facts.h"
 
 namespace velmora {
 
@@ -16,8 +17,41 @@ bool rowMatches(const Row& row, std::string_view filter) {
 }
 
 void FilteredList::setRows(std::vector<Row> rows) {
+  // A new listing: its files are looked at again (what they said before is
+  // shown until then).
+  if (facts_) facts_->restart();
+  const int was = shown_.selected();
+  std::optional<EntryRef> selected;
+  if (was >= 0 && was < static_cast<int>(source_.size())) selected = entryOf(all_[source_[static_cast<std::size_t>(was)]]);
   all_ = std::move(rows);
   apply();
+  wanted_.reset();
+  if (selected && !reselect(*selected)) wanted_ = std::move(selected);
+}
+
+bool FilteredList::reselect(const EntryRef& entry) {
+  for (std::size_t i = 0; i < source_.size(); ++i) {
+    const Row& r = all_[source_[i]];
+    // By what the entry is: where it is kept does not make it another.
+    if (r.path == entry.location && r.name == entry.name && r.data == entry.data) {
+      shown_.select(static_cast<int>(i));
+      return true;
+    }
+  }
+  return false;
+}
+
+bool FilteredList::described(Row& row) {
+  describe_(row);
+  return row.program.empty();
+}
+
+bool FilteredList::factsArrived() {
+  if (waiting_.empty()) return false;
+  std::erase_if(waiting_, [this](std::size_t i) { return i >= all_.size() || described(all_[i]); });
+  if (!waiting_.empty() || dormant_) return false;
+  reapply();
+  return true;
 }
 
 void FilteredList::appendRows(std::vector<Row> rows) {
@@ -38,13 +72,14 @@ void FilteredList::takeStatesFromList() {
 
 void FilteredList::apply() {
   source_.clear();
+  waiting_.clear();
   hidden_ = 0;
   std::vector<Row> shown;
   shown.reserve(all_.size());
   for (std::size_t i = 0; i < all_.size(); ++i) {
     // The text and Microsoft's signature need the described columns; a
     // row's newness is known from its listing.
-    if ((!filter_.empty() || hideMicrosoft_) && describe_) describe_(all_[i]);
+    if ((!filter_.empty() || hideMicrosoft_) && describe_ && !described(all_[i])) waiting_.push_back(i);
     if (onlyNew_ && !all_[i].isNew) continue;
     if (!rowMatches(all_[i], filter_)) continue;
     if (hideMicrosoft_ && all_[i].signedByMicrosoft) {
@@ -57,7 +92,9 @@ void FilteredList::apply() {
     // A column completed only when looked at is completed for the rows it
     // sorts (a filter has done so already).
     if (sort_.column >= kFirstDescribedColumn && describe_ && !filtered()) {
-      for (const std::size_t i : source_) describe_(all_[i]);
+      for (const std::size_t i : source_) {
+        if (!described(all_[i])) waiting_.push_back(i);
+      }
     }
     source_ = sortedIndices(all_, std::move(source_), sort_);
   }
@@ -90,6 +127,7 @@ void FilteredList::showOnlyNew(bool only) {
 }
 
 void FilteredList::reapply() {
+  if (dormant_) return;
   // The boxes are read before the rows are set again; the selection is
   // taken from the rows as they were.
   takeStatesFromList();
@@ -98,7 +136,11 @@ void FilteredList::reapply() {
       was >= 0 && was < static_cast<int>(source_.size()) ? source_[static_cast<std::size_t>(was)] : all_.size();
   apply();
   const auto at = std::find(source_.begin(), source_.end(), selectedSource);
-  if (at != source_.end()) shown_.select(static_cast<int>(at - source_.begin()));
+  if (at != source_.end()) {
+    shown_.select(static_cast<int>(at - source_.begin()));
+  } else if (wanted_ && was < 0 && reselect(*wanted_)) {
+    wanted_.reset();
+  }
 }
 
 void FilteredList::showState(int index, RowState state) {
@@ -122,6 +164,7 @@ RowCounts FilteredList::counts() const {
   c.shown = shown_.count();
   c.total = static_cast<int>(all_.size());
   c.hidden = hidden_;
+  c.waiting = static_cast<int>(waiting_.size());
   // The boxes in the list are the truth for the rows shown.
   std::vector<bool> seen(all_.size(), false);
   const int n = std::min(c.shown, static_cast<int>(source_.size()));

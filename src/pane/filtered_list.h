@@ -6,6 +6,7 @@
 // on what the user sees.
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,8 @@
 #include "pane/row_order.h"
 
 namespace velmora {
+
+class ProgramFactsSource;
 
 // Whether some column of `row` contains `filter`, ignoring case; an empty
 // filter lets every row through.
@@ -26,6 +29,9 @@ struct RowCounts {
   int disabled = 0;  // of all rows, shown or not
   int hidden = 0;    // rows the filter lets through that are hidden as Microsoft's
   int fresh = 0;     // of all rows, those new since Velmora last closed (Row::isNew)
+  // Rows whose files' answers the filter, the sort or the Microsoft check
+  // box are still waiting for (shown meanwhile as far as they are known).
+  int waiting = 0;
 };
 
 class FilteredList : public EntryList {
@@ -37,6 +43,18 @@ class FilteredList : public EntryList {
   // Completes a row's columns 4 to 6 (EntryFamily::describe): a filter
   // looks at them, so it completes every row it matches against.
   void setDescriber(std::function<void(Row&)> describe) { describe_ = std::move(describe); }
+  // The rows' files are looked up by a worker through `facts`: every new
+  // listing has them looked up afresh, and a filter or sort that needs
+  // answers not yet come shows what is known and is applied again once
+  // they all came (factsArrived).
+  void setProgramFacts(ProgramFactsSource* facts) { facts_ = facts; }
+  // The worker answered: true when the rows were shown again because every
+  // answer the filter and sort waited for came.
+  bool factsArrived();
+  // While dormant (its pane hidden), a new filter, sort or check box is
+  // only kept, and applied by the next setRows: a hidden pane costs
+  // nothing, and is refreshed when shown.
+  void setDormant(bool dormant) { dormant_ = dormant; }
 
   // Shows the rows last set that match `filter`; the selected row stays
   // selected when it is still shown.
@@ -59,10 +77,11 @@ class FilteredList : public EntryList {
 
   // Adds rows after those set, shown as the filter and sort say; every row
   // shown keeps its box as the user left it, and the selected row stays
-  // selected.
+  // selected (or the entry selected before the listing, come only now).
   void appendRows(std::vector<Row> rows);
 
-  // EntryList
+  // EntryList. A new listing keeps the entry selected before selected (the
+  // same place, name and command), wherever it is now, and in view.
   void setRows(std::vector<Row> rows) override;
   [[nodiscard]] int count() const override { return shown_.count(); }
   [[nodiscard]] Row row(int index) const override { return shown_.row(index); }
@@ -78,8 +97,13 @@ class FilteredList : public EntryList {
   // Shows what the filter and the check box let through, keeping the
   // selected row selected when it still is.
   void reapply();
+  // Selects the row shown of `entry`; false when none is shown.
+  bool reselect(const EntryRef& entry);
 
   [[nodiscard]] RowState shownState(int index) const;
+  // Completes a row the filter or sort looks at; false while its file's
+  // answer has not come.
+  bool described(Row& row);
 
   EntryList& shown_;
   const CheckBoxes& boxes_;
@@ -91,6 +115,13 @@ class FilteredList : public EntryList {
   int hidden_ = 0;
   std::vector<Row> all_;
   std::vector<std::size_t> source_;  // shown row -> its index in all_
+  ProgramFactsSource* facts_ = nullptr;
+  // Rows of all_ looked at by the filter or sort whose answers are to come.
+  std::vector<std::size_t> waiting_;
+  bool dormant_ = false;
+  // The entry selected before the latest listing, not in it (yet): rows
+  // that come later (a slow place's) select it when it is among them.
+  std::optional<EntryRef> wanted_;
 };
 
 }  // namespace velmora

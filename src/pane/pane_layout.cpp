@@ -80,4 +80,42 @@ PaneLayout parsePaneLayout(std::string_view text, int columns) {
   return layout;
 }
 
+int checkedColumnWidth(int width, int screenWidth) {
+  return std::clamp(width, kNarrowestColumn, std::max(kNarrowestColumn, std::min(screenWidth, kWidestColumn)));
+}
+
+PaneLayout defaultPaneLayout(int listWidth, int columns, int typeWidth) {
+  // In display order: the column, its share of the list's width and the
+  // width below which its text is not read. Columns beyond these (kept by
+  // a newer or older version) follow at their narrowest readable width.
+  struct Share {
+    int column;
+    int percent;
+    int narrowest;
+  };
+  static constexpr Share kShares[] = {
+      {0, 20, 130},  // Name
+      {5, 19, 120},  // Status: "File not found", "New since ..."
+      {2, 27, 150},  // Command
+      {6, 16, 110},  // Signed by
+      {3, 18, 90},   // Location, middle ellipsis
+      {4, 0, 150},   // Publisher
+      {1, 0, 110},   // Type
+  };
+  PaneLayout layout;
+  layout.widths.assign(static_cast<std::size_t>(std::max(columns, 0)), kNarrowestColumn * 3);
+  std::vector<bool> placed(layout.widths.size(), false);
+  for (const Share& s : kShares) {
+    if (s.column >= columns) continue;
+    layout.widths[static_cast<std::size_t>(s.column)] = std::max(s.narrowest, listWidth * s.percent / 100);
+    layout.order.push_back(s.column);
+    placed[static_cast<std::size_t>(s.column)] = true;
+  }
+  for (int c = 0; c < columns; ++c) {
+    if (!placed[static_cast<std::size_t>(c)]) layout.order.push_back(c);
+  }
+  if (typeWidth > 0 && columns > 1) layout.widths[1] = typeWidth;
+  return layout;
+}
+
 }  // namespace velmora

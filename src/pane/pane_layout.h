@@ -21,6 +21,23 @@ struct PaneLayout {
 
 // The widest column kept, at 96 DPI; a wider one is no choice anyone made.
 constexpr int kWidestColumn = 4000;
+// The narrowest column shown, at 96 DPI: a column dragged shut, or stored
+// so, still shows where it is and the start of its title.
+constexpr int kNarrowestColumn = 30;
+
+// A column's width (96 DPI) as the list takes and keeps it: from
+// kNarrowestColumn up to the width of the widest screen (`screenWidth`, 96
+// DPI), where a column can still be seen whole.
+int checkedColumnWidth(int width, int screenWidth);
+
+// How the columns stand at the first start and after View > Reset columns,
+// for a list `listWidth` pixels wide at 96 DPI: what tells the most in view
+// first (Name, Status, Command, Signed by), the Location narrow (its middle
+// is cut, never its ends), Publisher and Type after them; the widths share
+// the list's width, none narrower than it needs to be read. The Type column
+// is `typeWidth` wide when given (the family knows how long its type
+// labels are in every language).
+PaneLayout defaultPaneLayout(int listWidth, int columns, int typeWidth = 0);
 
 // "widths=260,100,...;order=0,2,1,...;sort=2,down" (a part only when set).
 std::string formatPaneLayout(const PaneLayout& layout);

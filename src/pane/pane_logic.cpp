@@ -23,6 +23,7 @@ bool isPaneCommand(int id) {
     case kDisable:
     case kOpenLocation:
     case kSearchOnline:
+    case kOpenStartupSettings:
       return true;
   }
   return false;
@@ -46,6 +47,9 @@ bool familyCan(int commandId, const FamilyAbilities& abilities) {
   switch (commandId) {
     case kAddNew: return abilities.add;
     case kModify: return abilities.modify;
+    case kRemove: return abilities.remove;
+    case kDisable: return abilities.disable;
+    case kOpenStartupSettings: return abilities.startupSettings;
     case kOpenLocation: return abilities.openLocation;
     case kAboutFile:
     case kSearchOnline: return abilities.fileInformation;
@@ -96,12 +100,17 @@ bool PaneController::command(int id) {
   if (isPaneCommand(id) && !familyCan(id, abilitiesFor(id))) return true;
   switch (id) {
     case kRemove: remove(); return true;
-    case kRefresh: refill(); return true;
+    case kRefresh:
+      // The user asked: the slow places too are read again.
+      family_.rereadSlowPlaces();
+      refill();
+      return true;
     case kAddNew: add(); return true;
     case kModify: modify(); return true;
     case kProperty: property(); return true;
     case kOpenLocation: openLocation(); return true;
     case kSearchOnline: searchOnline(); return true;
+    case kOpenStartupSettings: openStartupSettings(); return true;
     case kAboutFile: aboutFile(); return true;
     case kEnable:
     case kDisable: checkButton(id); return true;
@@ -177,6 +186,13 @@ void PaneController::openLocation() {
   if (row < 0) return;
   const EntryRef entry = entryOf(list_.row(row));
   commit_.commit(family_.traitsFor(entry), family_.openLocation(entry), prompt_);
+}
+
+void PaneController::openStartupSettings() {
+  const int row = requireSelection();
+  if (row < 0) return;
+  const EntryRef entry = entryOf(list_.row(row));
+  commit_.commit(family_.traitsFor(entry), family_.openStartupSettings(entry), prompt_);
 }
 
 void PaneController::itemChanged(int row, std::uint32_t oldState, std::uint32_t newState, bool loading) {

@@ -34,6 +34,7 @@ constexpr int kEnable = IDC_ENABLE;
 constexpr int kDisable = IDC_DISABLE;
 constexpr int kOpenLocation = IDC_OPENLOCATION;
 constexpr int kSearchOnline = IDC_SEARCHONLINE;
+constexpr int kOpenStartupSettings = IDC_OPENSTARTUPSETTINGS;
 }  // namespace pane_command
 
 bool isPaneCommand(int id);
@@ -113,6 +114,8 @@ class PaneController {
   void modify();
   void property();
   void openLocation();
+  // Windows' own startup settings, for a row whose family can open them.
+  void openStartupSettings();
   void aboutFile();
   // Searches the web for the selected row's program file name.
   void searchOnline();

@@ -68,6 +68,7 @@ bool ProgramListFamily::enableProgram(const EntryRef& entry) {
     support_.tellRecordGone();
     return false;
   }
+  if (!support_.anyTrusted(matches, entry.data)) return false;
   ValueChange change;
   if (changeValue(entry.location, std::nullopt, entry.data, change) != Outcome::Done) return false;
   Transaction tx(support_, entry.data);

@@ -102,7 +102,7 @@ bool RegistryFamily::enableEntry(const EntryRef& entry) {
   const auto items = support_.records();
   if (!items) return false;
   const auto record = support_.requireRecord(*items, recordOf(entry));
-  if (!record) return false;
+  if (!record || !support_.trusted(*record, entry.name)) return false;
 
   const std::uint32_t type = typeOfRecord(record->item);
   const auto before = existingValue(*key, entry.name);

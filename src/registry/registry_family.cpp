@@ -161,6 +161,7 @@ std::vector<Row> RegistryFamily::list() {
       if (!kRegistryTraits.sameLocation(s.item.path, path)) continue;
       Row row{s.item.valuename, typeText(typeOfRecord(s.item)), s.item.valuedata, path, RowState::Disabled};
       row.origin = RowOrigin::Record;
+      row.notTrusted = support_.verdict(s.adminOnly, path) != TrustVerdict::Act;
       rows.push_back(std::move(row));
     }
 
@@ -202,6 +203,7 @@ void RegistryFamily::listRunOnceEx(const std::string& path, const KeyPath& key, 
     const std::string group = s.item.path.substr(s.item.path.rfind('\\') + 1);
     Row row{s.item.valuename, type, s.item.valuedata, path + "\\" + group, RowState::Disabled};
     row.origin = RowOrigin::Record;
+    row.notTrusted = support_.verdict(s.adminOnly, path) != TrustVerdict::Act;
     rows.push_back(std::move(row));
   }
   std::vector<std::string> groups;

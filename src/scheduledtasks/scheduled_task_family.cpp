@@ -4,6 +4,7 @@
 
 #include "core/text.h"
 #include "lang/language_table.h"
+#include "scheduledtasks/task_keeping.h"
 
 namespace velmora {
 
@@ -35,7 +36,8 @@ const FamilyTraits kScheduledTaskTraits{RecordKind{"disabledscheduledtaskitem"},
                                         &sameTaskLocation,
                                         "scheduledtasks",
                                         &taskLogEntry,
-                                        &taskLogModify};
+                                        &taskLogModify,
+                                        &taskPlace};
 
 bool sameTaskLocation(std::string_view taskPath, std::string_view location) {
   if (location.empty() || taskPath.size() < location.size()) return false;
@@ -72,8 +74,7 @@ FamilyDescriptor scheduledTaskFamily(TaskPort& tasks, const FamilyContext& conte
                           },
                           [&tasks, &context](std::vector<std::string> folders) -> std::unique_ptr<EntryFamily> {
                             return std::make_unique<ScheduledTaskFamily>(std::move(folders), tasks, context);
-                          },
-                          /*slowToList=*/true};
+                          }};
 }
 
 ScheduledTaskFamily::ScheduledTaskFamily(std::vector<std::string> folders, TaskPort& tasks,
@@ -97,33 +98,54 @@ std::vector<Row> ScheduledTaskFamily::list() {
   // The program file each row's publisher comes from: its first action's.
   std::vector<std::string> programs;
   std::vector<RegisteredTaskInfo> tasks;
-  if (tasks_.listTasks(tasks) != TaskStatus::Ok) {
+  const TaskStatus status = tasks_.listTasks(tasks);
+  pending_ = status == TaskStatus::Pending;
+  if (status != TaskStatus::Ok) {
     // Never an empty list that looks as if there were no tasks.
-    problem_ = support_.translator().translate("_TasksUnavailable");
+    problem_ = support_.translator().translate(pending_ ? "_StatusReadingLater" : "_TasksUnavailable");
     tasks.clear();
   }
   const std::string atLogon = support_.translator().translate("_TaskAtLogon");
   const std::string atStartup = support_.translator().translate("_TaskAtStartup");
   const auto comServer = [this](const std::string& classId) { return tasks_.comServer(classId); };
+  std::vector<bool> unread;
   for (const RegisteredTaskInfo& task : tasks) {
     if (!ownPath(task.path)) continue;
-    const std::optional<TaskDefinition> definition = tasks_.readDefinition(task.xml);
-    if (!definition || !(definition->atLogon || definition->atStartup)) continue;
-    Row row{task.name, definition->atLogon ? atLogon : atStartup, taskCommandText(*definition, comServer), task.path,
-            task.enabled ? RowState::Live : RowState::Disabled};
+    Row row{task.name, {}, {}, task.path, task.enabled ? RowState::Live : RowState::Disabled};
     // A task switched off stays where it is; the scheduler keeps it, not config.xml.
     row.origin = task.enabled ? RowOrigin::Live : RowOrigin::Record;
+    if (task.xml.size() > kLargestTaskDefinition) {
+      // When it starts is unknown, so it is listed: it may start at logon.
+      row.type = support_.typeText();
+      programs.emplace_back();
+      unread.push_back(true);
+      rows.push_back(std::move(row));
+      continue;
+    }
+    const std::optional<TaskDefinition> definition = tasks_.readDefinition(task.xml);
+    if (!definition || !(definition->atLogon || definition->atStartup)) continue;
+    row.type = definition->atLogon ? atLogon : atStartup;
+    row.data = taskCommandText(*definition, comServer);
     programs.push_back(definition->actions.empty() ? std::string()
                                                    : actionProgram(definition->actions.front(), comServer));
+    unread.push_back(false);
     rows.push_back(std::move(row));
   }
   // A list the scheduler refused is no look at its folders: what was seen
   // there is kept, and nothing found later counts as new because of it.
   static const std::vector<std::string> kNotLookedAt;
-  support_.describeRows(rows, problem_.empty() ? folders_ : kNotLookedAt, [&rows, &programs](const Row& row) {
-    return programs[static_cast<std::size_t>(&row - rows.data())];
-  });
+  const auto index = [&rows](const Row& row) { return static_cast<std::size_t>(&row - rows.data()); };
+  support_.describeRows(
+      rows, status == TaskStatus::Ok ? folders_ : kNotLookedAt,
+      [&programs, &index](const Row& row) { return programs[index(row)]; },
+      [&unread, &index](const Row& row) { return unread[index(row)] ? "_TaskDefinitionNotRead" : std::string_view(); });
   return rows;
+}
+
+std::vector<Row> ScheduledTaskFamily::listDeferredPlaces() {
+  if (!pending_) return {};
+  std::vector<Row> rows = list();
+  return pending_ ? std::vector<Row>{} : rows;
 }
 
 EntryDialogData ScheduledTaskFamily::dialogData(const EntryRef& entry) const { return support_.dialogData(entry); }

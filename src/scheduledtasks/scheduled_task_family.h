@@ -36,6 +36,9 @@ class ScheduledTaskFamily : public EntryFamily {
   ColumnWidths columnWidths() const override { return {200, 170, 350, 250}; }
   std::vector<Row> list() override;
   std::string listingProblem() const override { return problem_; }
+  bool placesPending() const override { return pending_; }
+  std::vector<Row> listDeferredPlaces() override;
+  void rereadSlowPlaces() override { tasks_.forgetListing(); }
   void describe(Row& row) override { support_.describe(row); }
   EntryDialogData dialogData(const EntryRef& entry) const override;
   OperationResult prepareAdd(EntryDialogData& data) override;
@@ -58,10 +61,19 @@ class ScheduledTaskFamily : public EntryFamily {
   // The steps of the operations; they never run another operation.
   // The task at `path` when it is still what the row showed (there, a task
   // that starts at logon or boot, running `data`); otherwise says why.
-  bool readLive(const std::string& path, const std::string& name, const std::string& data, Live& live);
-  bool switchTask(const std::string& path, const std::string& name, const std::string& data, bool on);
-  bool removeTask(const std::string& path, const std::string& name, const std::string& data);
+  // An Undo (`undoing`) also needs the task to run as the change kept it.
+  bool readLive(const std::string& path, const std::string& name, const std::string& data, Live& live,
+                const Change* undoing = nullptr);
+  bool switchTask(const std::string& path, const std::string& name, const std::string& data, bool on,
+                  const Change* undoing = nullptr);
+  bool removeTask(const std::string& path, const std::string& name, const std::string& data,
+                  const Change* undoing = nullptr);
   bool reregister(const Change& c);
+  // reregister's checks of the kept definition `xml` against the change;
+  // each says why it refuses.
+  bool keptCopyMatches(const Change& c, const std::string& xml, TaskDefinition& definition);
+  // Where a task running as `principal` keeps the copy `name`.
+  std::string copyPathFor(const std::string& name, const std::optional<TaskPrincipal>& principal) const;
   // Says why the scheduler refused or failed, offering to start again as
   // administrator when it refused for lack of rights.
   void schedulerFailed(TaskStatus status, const std::string& path);
@@ -72,6 +84,8 @@ class ScheduledTaskFamily : public EntryFamily {
   TaskPort& tasks_;
   FamilySupport support_;
   std::string problem_;
+  // The latest listing found the tasks still being read.
+  bool pending_ = false;
 };
 
 }  // namespace velmora

@@ -62,9 +62,17 @@ std::optional<TaskDefinition> readTaskDefinition(const XmlElement& root) {
   r.each(root, "Settings", [&](const XmlElement& settings) {
     if (r.text(settings, "Hidden") == "true") d.hidden = true;
   });
+  r.each(root, "RegistrationInfo", [&](const XmlElement& info) {
+    if (d.uri.empty()) d.uri = r.text(info, "URI").value_or("");
+  });
   r.each(root, "Principals", [&](const XmlElement& principals) {
     r.each(principals, "Principal", [&](const XmlElement& principal) {
       if (r.text(principal, "LogonType") == "Password") d.needsPassword = true;
+      if (!d.principal) {
+        d.principal = TaskPrincipal{r.text(principal, "UserId").value_or(""), r.text(principal, "GroupId").value_or(""),
+                                    r.text(principal, "LogonType").value_or(""),
+                                    r.text(principal, "RunLevel").value_or("")};
+      }
     });
   });
   r.each(root, "Actions", [&](const XmlElement& actions) {

@@ -3,27 +3,19 @@
 // or at system start, and what it runs. The XML is parsed by the platform's
 // reader into a plain element tree; this reads the tree, so the rules are
 // the same (and tested) everywhere.
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/xml_element.h"
+
 namespace velmora {
 
 // The task definition's namespace.
 inline constexpr std::string_view kTaskNamespace = "http://schemas.microsoft.com/windows/2004/02/mit/task";
-
-// An element as a namespace-aware reader gives it: its local name, the URI
-// of its namespace (empty for none), its text (the concatenated character
-// data directly inside it, entities resolved) and its child elements in
-// document order. Attributes are not needed.
-struct XmlElement {
-  std::string name;
-  std::string namespaceUri;
-  std::string text;
-  std::vector<XmlElement> children;
-};
 
 struct TaskAction {
   enum class Kind { Exec, ComHandler };
@@ -34,6 +26,18 @@ struct TaskAction {
   std::string arguments;
   // ComHandler: the class id, as written ("{...}").
   std::string classId;
+};
+
+// Whom a task runs as, as its definition says (Principals/Principal): the
+// account (a SID or a name) or group, how it logs on (InteractiveToken,
+// Password, S4U, ServiceAccount...) and with which rights (LeastPrivilege,
+// HighestAvailable). Empty texts where the definition says nothing.
+struct TaskPrincipal {
+  std::string userId;
+  std::string groupId;
+  std::string logonType;
+  std::string runLevel;
+  bool operator==(const TaskPrincipal&) const = default;
 };
 
 struct TaskDefinition {
@@ -48,7 +52,17 @@ struct TaskDefinition {
   bool needsPassword = false;
   // Exec and COM handler actions, in document order.
   std::vector<TaskAction> actions;
+  // RegistrationInfo/URI: the path the task had when the scheduler wrote
+  // the definition out ("\Vendor\Updater Task"); empty when it names none.
+  std::string uri;
+  // The first principal (a task runs as one); none when it names none.
+  std::optional<TaskPrincipal> principal;
 };
+
+// A definition larger than this (bytes of its text) is not read: no real
+// task comes near it, and reading one of megabytes would hold the window.
+// Its task is listed by name and path, saying it was not read.
+constexpr std::size_t kLargestTaskDefinition = 1024 * 1024;
 
 // The definition under `root`, the Task element (in the task namespace or in
 // none); nothing when the root is something else.

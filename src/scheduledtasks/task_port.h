@@ -18,6 +18,9 @@ enum class TaskStatus {
   AccessDenied,
   NotFound,
   Failed,
+  // Still being read, off the window's thread (TaskListing): the caller
+  // shows what else it has and is told when the tasks came.
+  Pending,
 };
 
 struct RegisteredTaskInfo {
@@ -26,6 +29,9 @@ struct RegisteredTaskInfo {
   bool enabled = true;
   // The definition exactly as the scheduler gives it.
   std::string xml;
+  // Who may read, run and change the task (its access list in SDDL);
+  // empty when the scheduler does not say.
+  std::string securityDescriptor;
 };
 
 class TaskPort {
@@ -37,13 +43,19 @@ class TaskPort {
 
   // Every task of every folder from the root down, hidden ones included.
   virtual TaskStatus listTasks(std::vector<RegisteredTaskInfo>& out) = 0;
+  // The next listTasks reads the scheduler afresh instead of answering
+  // with what an earlier reading kept; nothing for a port that keeps
+  // nothing.
+  virtual void forgetListing() {}
   // One task, read afresh.
   virtual TaskStatus readTask(const std::string& path, RegisteredTaskInfo& out) = 0;
   virtual TaskStatus setEnabled(const std::string& path, bool enabled) = 0;
   virtual TaskStatus deleteTask(const std::string& path) = 0;
   // Registers `xml` at `path` (its folder created as needed), for the
-  // account the definition names; fails when a task is there already.
-  virtual TaskStatus registerTask(const std::string& path, const std::string& xml) = 0;
+  // account the definition names, with the access list `securityDescriptor`
+  // (SDDL; empty: the folder's); fails when a task is there already.
+  virtual TaskStatus registerTask(const std::string& path, const std::string& xml,
+                                  const std::string& securityDescriptor = {}) = 0;
   // What the platform's XML reader makes of a definition (readTaskDefinition
   // over its element tree); none when it is not well-formed or no task.
   virtual std::optional<TaskDefinition> readDefinition(const std::string& xml) = 0;

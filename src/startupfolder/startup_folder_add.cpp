@@ -21,11 +21,11 @@ void StartupFolderFamily::addEntry(const EntryDialogData& data) {
   if (!mayReplace(name, link)) return;
   // A file the new shortcut replaces is kept, so Undo gives it back.
   std::optional<EntryState> replaced;
-  const std::string kept = keepForHistory(link);
+  const std::string kept = keepForHistory(link, folder);
   if (!kept.empty()) replaced = EntryState{name, resolveShortcut(links_, link).value_or(""), {}, false};
   const LinkStatus status = links_.create(data.path, link);
   if (status != LinkStatus::Ok) {
-    dropHistoryCopy(kept);
+    dropHistoryCopy(kept, folder);
     linkFailed(status, link, folder);
   } else {
     Change c = support_.change(change_kind::kAdd, withoutTrailingBackslash(folder), replaced,

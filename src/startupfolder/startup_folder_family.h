@@ -161,19 +161,23 @@ class StartupFolderFamily : public EntryFamily {
   void linkFailed(LinkStatus status, const std::string& path, const std::string& folder);
 
   // An exact copy of the file at `path` among the change copies, for a
-  // change that is about to remove or replace it: the copy's name, or ""
-  // when no copies are kept or none could be made.
-  std::string keepForHistory(const std::string& path);
-  // Drops a copy kept for a change that did not happen.
-  void dropHistoryCopy(const std::string& name);
-  // The path of a change's copy; "" when no copies are kept or the name is
-  // none that the copies could have been given.
-  std::string historyCopyPath(const std::string& name) const;
+  // change of `folder` that is about to remove or replace it (kept with
+  // the history that will keep the change: the machine's for a folder of
+  // all users): the copy's name, or "" when no copies are kept or none
+  // could be made.
+  std::string keepForHistory(const std::string& path, const std::string& folder);
+  // Drops a copy kept for a change of `folder` that did not happen.
+  void dropHistoryCopy(const std::string& name, const std::string& folder);
+  // The path of the copy `name` a kept change names, with the history that
+  // holds the change; "" when no copies are kept or the name is none that
+  // the copies could have been given.
+  std::string historyCopyPath(const Change& change, const std::string& name) const;
   static EntryState stateOf(const Entry& e);
   // Puts back the file `name` of `folder` that a change replaced and kept
   // under `copyName` among the change copies, when the place is free. False
   // after telling the user when it could not.
-  bool restoreReplaced(const std::string& copyName, const std::string& folder, const std::string& name);
+  bool restoreReplaced(const Change& change, const std::string& copyName, const std::string& folder,
+                       const std::string& name);
   // Whether every name of a change to undo passes the rules of this
   // family's own input: its folder, plain file names, copy names.
   bool undoable(const Change& c) const;

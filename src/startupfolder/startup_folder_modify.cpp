@@ -48,7 +48,7 @@ void StartupFolderFamily::modifyEntry(const Entry& e, const EntryDialogData& fie
   const std::string newName = ensureExtension(fields.name, oldExtension.empty() ? std::string("lnk") : oldExtension);
   // The file as it was, for Undo: the dialog's change keeps arguments,
   // icon and working folder, and only the very file gives them all back.
-  const std::string kept = e.live() ? keepForHistory(e.path()) : std::string();
+  const std::string kept = e.live() ? keepForHistory(e.path(), e.folder) : std::string();
   std::string replacedCopy;
   const Outcome outcome =
       e.live() ? modifyLive(e, newName, fields.path, replacedCopy) : modifyDisabled(e, newName, fields.path);
@@ -59,7 +59,7 @@ void StartupFolderFamily::modifyEntry(const Entry& e, const EntryDialogData& fie
     if (!replacedCopy.empty()) c.extra["replacedcopy"] = replacedCopy;
     support_.done(std::move(c));
   } else {
-    dropHistoryCopy(kept);
+    dropHistoryCopy(kept, e.folder);
   }
 }
 
@@ -116,7 +116,7 @@ Outcome StartupFolderFamily::modifyLive(const Entry& e, const std::string& newNa
       return tx.fail([&] { fileFailed(removed, "_StartupDeleteFailed", oldPath, e.folder); });
     }
     // The file of the new name it replaced goes into the history, for Undo.
-    if (kept) replacedCopy = keepForHistory(*kept);
+    if (kept) replacedCopy = keepForHistory(*kept, e.folder);
   }
   return tx.commit();
 }

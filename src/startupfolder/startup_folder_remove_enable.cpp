@@ -13,7 +13,7 @@ void StartupFolderFamily::removeEntry(const Entry& e) {
   if (!mayChange(e, e.live())) return;
   if (!support_.confirmRemove(e.name, withoutTrailingBackslash(e.folder), e.data)) return;
   // The file itself (or a disabled entry's copy) is kept, so Undo can put it back.
-  const std::string copy = keepForHistory(e.live() ? e.path() : copyPath(e.folder, e.name));
+  const std::string copy = keepForHistory(e.live() ? e.path() : copyPath(e.folder, e.name), e.folder);
   std::optional<RegValue> flag;
   if ((e.live() ? removeLive(e, &flag) : removeDisabled(e)) == Outcome::Done) {
     Change c = support_.change(change_kind::kRemove, withoutTrailingBackslash(e.folder), stateOf(e), std::nullopt);
@@ -22,7 +22,7 @@ void StartupFolderFamily::removeEntry(const Entry& e) {
     if (flag) c.extra["flagbefore"] = flagText(flag);
     support_.done(std::move(c));
   } else {
-    dropHistoryCopy(copy);
+    dropHistoryCopy(copy, e.folder);
   }
 }
 
@@ -109,7 +109,7 @@ bool StartupFolderFamily::enableEntry(const Entry& e) {
   const auto stored = support_.records();
   if (!stored) return false;
   const auto found = recordFor(*stored, e);
-  if (!found) return false;
+  if (!found || !support_.trusted(*found, e.name)) return false;
   const std::string path = e.path();
   const std::string copy = copyPath(e.folder, e.name);
   const bool hasCopy = files_.exists(copy);
@@ -135,7 +135,7 @@ bool StartupFolderFamily::enableEntry(const Entry& e) {
     return false;
   }
   // The file Enable replaced goes into the history before its kept copy is dropped.
-  const std::string replaced = kept ? keepForHistory(*kept) : std::string();
+  const std::string replaced = kept ? keepForHistory(*kept, e.folder) : std::string();
   tx.commit();
   if (hasCopy && !hasRecordNamed(*stored, e.folder, e.name, found->ordinal)) {
     (void)files_.removeFile(copy);

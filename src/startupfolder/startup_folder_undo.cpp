@@ -15,11 +15,11 @@ namespace velmora {
 
 EntryState StartupFolderFamily::stateOf(const Entry& e) { return EntryState{e.name, e.data, {}, !e.live()}; }
 
-std::string StartupFolderFamily::keepForHistory(const std::string& path) {
+std::string StartupFolderFamily::keepForHistory(const std::string& path, const std::string& folder) {
   ChangeCopies* const copies = support_.copies();
   if (!copies || !files_.exists(path)) return {};
   const std::string name = copies->newCopyName();
-  const std::string copy = copies->copyPath(name);
+  const std::string copy = copies->copyPath(name, support_.placeOf(folder));
   // The copies' folder is made by whoever makes the first copy.
   if (files_.makeFolder(directoryPart(copy)) != FileStatus::Ok ||
       files_.copyFile(path, copy, IfExists::Replace) != FileStatus::Ok) {
@@ -29,15 +29,15 @@ std::string StartupFolderFamily::keepForHistory(const std::string& path) {
   return name;
 }
 
-void StartupFolderFamily::dropHistoryCopy(const std::string& name) {
+void StartupFolderFamily::dropHistoryCopy(const std::string& name, const std::string& folder) {
   if (ChangeCopies* const copies = support_.copies(); copies && !name.empty()) {
-    (void)files_.removeFile(copies->copyPath(name));
+    (void)files_.removeFile(copies->copyPath(name, support_.placeOf(folder)));
   }
 }
 
-std::string StartupFolderFamily::historyCopyPath(const std::string& name) const {
+std::string StartupFolderFamily::historyCopyPath(const Change& change, const std::string& name) const {
   ChangeCopies* const copies = support_.copies();
-  return copies && plainCopyName(name) ? copies->copyPath(name) : std::string();
+  return copies && plainCopyName(name) ? copies->keptCopyPath(change, name) : std::string();
 }
 
 bool StartupFolderFamily::undoable(const Change& c) const {
@@ -61,7 +61,7 @@ bool StartupFolderFamily::reverse(const Change& c) {
     if (!fileIs(c.location, *c.after)) return false;
     // The file the Enable replaced comes back in its place.
     return disableEntry(Entry{c.after->name, c.after->data, c.location, RowOrigin::Live}) &&
-           restoreReplaced(c.copy, c.location, c.after->name);
+           restoreReplaced(c, c.copy, c.location, c.after->name);
   }
   if (c.kind == kFlag && c.after && !c.after->disabled) {
     const auto flagKey = flagKeyOf(c.location);
@@ -79,9 +79,9 @@ bool StartupFolderFamily::reverse(const Change& c) {
   return false;
 }
 
-bool StartupFolderFamily::restoreReplaced(const std::string& copyName, const std::string& folder,
-                                          const std::string& name) {
-  const std::string copy = historyCopyPath(copyName);
+bool StartupFolderFamily::restoreReplaced(const Change& change, const std::string& copyName,
+                                          const std::string& folder, const std::string& name) {
+  const std::string copy = historyCopyPath(change, copyName);
   const std::string path = entryPath(folder, name);
   if (copy.empty() || !files_.exists(copy) || files_.exists(path)) return true;
   const FileStatus status = files_.copyFile(copy, path, IfExists::Fail);
@@ -121,7 +121,7 @@ std::optional<StoredItem> StartupFolderFamily::recordIs(const std::string& folde
 
 bool StartupFolderFamily::undoRemove(const Change& c) {
   const EntryState& b = *c.before;
-  const std::string copy = historyCopyPath(c.copy);
+  const std::string copy = historyCopyPath(c, c.copy);
   const bool hasCopy = !copy.empty() && files_.exists(copy);
   const Entry e{b.name, b.data, c.location, b.disabled ? RowOrigin::Record : RowOrigin::Live};
   if (b.disabled) {
@@ -179,22 +179,22 @@ bool StartupFolderFamily::undoAdd(const Change& c) {
   std::string copy;
   if (a.disabled) {
     if (!recordIs(c.location, a)) return false;
-    copy = keepForHistory(copyPath(e.folder, e.name));
+    copy = keepForHistory(copyPath(e.folder, e.name), e.folder);
     const Outcome removed = removeDisabled(e);
     if (removed == Outcome::Stale) support_.tellRecordGone();
     if (removed != Outcome::Done) {
-      dropHistoryCopy(copy);
+      dropHistoryCopy(copy, e.folder);
       return false;
     }
   } else {
     if (!fileIs(c.location, a)) return false;
-    const std::string replaced = c.before ? historyCopyPath(c.copy) : std::string();
-    copy = keepForHistory(e.path());
+    const std::string replaced = c.before ? historyCopyPath(c, c.copy) : std::string();
+    copy = keepForHistory(e.path(), e.folder);
     if (!replaced.empty() && files_.exists(replaced)) {
       // The Add replaced a file: that file comes back in its place.
       const FileStatus status = files_.copyFile(replaced, e.path(), IfExists::Replace);
       if (status != FileStatus::Ok) {
-        dropHistoryCopy(copy);
+        dropHistoryCopy(copy, e.folder);
         fileFailed(status, "_StartupRestoreFailed", e.path(), e.folder);
         return false;
       }
@@ -204,7 +204,7 @@ bool StartupFolderFamily::undoAdd(const Change& c) {
       return true;
     }
     if (removeLive(e) != Outcome::Done) {
-      dropHistoryCopy(copy);
+      dropHistoryCopy(copy, e.folder);
       return false;
     }
   }
@@ -225,8 +225,8 @@ bool StartupFolderFamily::undoModify(const Change& c) {
     return true;
   }
   if (!fileIs(c.location, a)) return false;
-  const std::string copy = historyCopyPath(c.copy);
-  const std::string kept = keepForHistory(now.path());
+  const std::string copy = historyCopyPath(c, c.copy);
+  const std::string kept = keepForHistory(now.path(), now.folder);
   std::string replacedCopy;
   Outcome outcome = Outcome::Failed;
   if (copy.empty() || !files_.exists(copy)) {
@@ -254,7 +254,7 @@ bool StartupFolderFamily::undoModify(const Change& c) {
     }
   }
   if (outcome != Outcome::Done) {
-    dropHistoryCopy(kept);
+    dropHistoryCopy(kept, c.location);
     return false;
   }
   Change undone = support_.change(change_kind::kModify, c.location, a, b);
@@ -263,7 +263,7 @@ bool StartupFolderFamily::undoModify(const Change& c) {
   support_.done(std::move(undone));
   // The file the Modify replaced under its new name comes back there.
   const auto replaced = c.extra.find("replacedcopy");
-  return replaced == c.extra.end() || restoreReplaced(replaced->second, c.location, a.name);
+  return replaced == c.extra.end() || restoreReplaced(c, replaced->second, c.location, a.name);
 }
 
 }  // namespace velmora

@@ -12,6 +12,8 @@ TaskDefinition logonTask(const std::string& command, const std::string& argument
 std::string FakeTaskPort::add(const std::string& path, const TaskDefinition& definition, bool enabled) {
   std::string xml = "<Task n=\"" + std::to_string(++next_) + "\"/>";
   definitions[xml] = definition;
+  // The scheduler writes a task's path into the definition it gives out.
+  if (definitions[xml].uri.empty()) definitions[xml].uri = path;
   tasks.push_back(Task{path, enabled, xml});
   return xml;
 }
@@ -26,7 +28,7 @@ FakeTaskPort::Task* FakeTaskPort::find(const std::string& path) {
 namespace {
 RegisteredTaskInfo infoOf(const FakeTaskPort::Task& t) {
   const std::size_t slash = t.path.rfind('\\');
-  return RegisteredTaskInfo{t.path, t.path.substr(slash + 1), t.enabled, t.xml};
+  return RegisteredTaskInfo{t.path, t.path.substr(slash + 1), t.enabled, t.xml, t.security};
 }
 }  // namespace
 
@@ -61,13 +63,15 @@ TaskStatus FakeTaskPort::deleteTask(const std::string& path) {
   return TaskStatus::Ok;
 }
 
-TaskStatus FakeTaskPort::registerTask(const std::string& path, const std::string& xml) {
+TaskStatus FakeTaskPort::registerTask(const std::string& path, const std::string& xml,
+                                      const std::string& securityDescriptor) {
+  registered.push_back(path);
   if (find(path)) return TaskStatus::Failed;
   if (denyChanges) return TaskStatus::AccessDenied;
   if (!definitions.count(xml)) return TaskStatus::Failed;
   // Its definitions carry no switch: a task registers switched on, as the
   // double's does when its definition says nothing.
-  tasks.push_back(Task{path, true, xml});
+  tasks.push_back(Task{path, true, xml, securityDescriptor});
   return TaskStatus::Ok;
 }
 

@@ -20,6 +20,7 @@ class FakeTaskPort : public TaskPort {
     std::string path;
     bool enabled = true;
     std::string xml;
+    std::string security;  // SDDL
   };
   // Adds a task and returns its XML.
   std::string add(const std::string& path, const TaskDefinition& definition, bool enabled = true);
@@ -39,13 +40,15 @@ class FakeTaskPort : public TaskPort {
   bool ignoreDelete = false;
   bool failCopies = false;
   int switches = 0;  // put_Enabled calls that reached the scheduler
+  std::vector<std::string> registered;  // every path registerTask was asked for
   bool consoleOpened = false;
 
   TaskStatus listTasks(std::vector<RegisteredTaskInfo>& out) override;
   TaskStatus readTask(const std::string& path, RegisteredTaskInfo& out) override;
   TaskStatus setEnabled(const std::string& path, bool enabled) override;
   TaskStatus deleteTask(const std::string& path) override;
-  TaskStatus registerTask(const std::string& path, const std::string& xml) override;
+  TaskStatus registerTask(const std::string& path, const std::string& xml,
+                          const std::string& securityDescriptor = {}) override;
   std::optional<TaskDefinition> readDefinition(const std::string& xml) override;
   std::string comServer(const std::string& classId) override;
   bool writeCopy(const std::string& filePath, const std::string& xml) override;

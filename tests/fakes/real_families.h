@@ -3,6 +3,7 @@
 // them, over the fakes of their ports.
 #include "app/all_families.h"
 #include "fakes/fake_folders.h"
+#include "fakes/fake_packages.h"
 #include "fakes/fake_store.h"
 #include "fakes/fake_tasks.h"
 #include "fakes/fakes.h"
@@ -13,7 +14,7 @@ namespace velmora::testing {
 
 struct RealFamilies {
   explicit RealFamilies(RegistryPort& reg)
-      : table(allFamilies({reg, folders, links, noShortPaths(), tasks, "C:\\Velmora"}, context)) {}
+      : table(allFamilies({reg, folders, links, noShortPaths(), tasks, packages, "C:\\Velmora"}, context)) {}
   FakeStore store;
   MapTranslator tr;
   OperationLog log{tr};
@@ -22,6 +23,7 @@ struct RealFamilies {
   FakeFolders folders;
   FakeShellLinks links{folders};
   FakeTaskPort tasks;
+  FakePackagePort packages;
   FamilyTable table;
 };
 

@@ -42,6 +42,8 @@ class RecordingFamily : public EntryFamily {
     row.publisher = "Maker of " + row.program;
     row.signedBy = "Signer of " + row.program;
     row.programFile = row.program;
+    // As a family that found it on this computer's disk: its icon is read.
+    row.programLocal = true;
     row.program.clear();
   }
   EntryDialogData dialogData(const EntryRef& e) const override { return {"Recorded", e.location, e.name, e.data, {}, {}}; }

@@ -11,6 +11,7 @@
 #include "app/all_families.h"
 #include "fakes/fake_folders.h"
 #include "fakes/fake_registry.h"
+#include "fakes/fake_packages.h"
 #include "fakes/fake_tasks.h"
 #include "fakes/family_world.h"
 #include "family/all_entries_family.h"
@@ -18,6 +19,7 @@
 #include "history/change_undo.h"
 #include "pane/pane_logic.h"
 #include "programlist/short_path.h"
+#include "scheduledtasks/task_listing.h"
 
 namespace velmora::testing {
 namespace {
@@ -32,13 +34,22 @@ const std::string kTask = "\\Vendor\\Updater";
 // One entry in each kind of place: a Run value, a Load program, a shortcut
 // in the current user's startup folder, a task at logon.
 struct AllEntriesWorld : FamilyWorld {
+  // With `slowTasks` the families see the tasks as the window does: a
+  // reading that a worker brings (`listing`), each one counted.
+  explicit AllEntriesWorld(bool slowTasks = false) : slow(slowTasks) {}
   // No program file exists unless a test says so.
   FilesOnly files;
   FakeRegistry reg;
   FakeFolders folders;
   FakeShellLinks links{folders};
   FakeTaskPort tasks;
-  FamilyTable table{allFamilies({reg, folders, links, noShortPaths(), tasks, "C:\\Velmora"}, context)};
+  int readings = 0;
+  TaskListing listing{tasks, [this] { ++readings; }};
+  FakePackagePort packages;
+  bool slow;
+  FamilyTable table{allFamilies({reg, folders, links, noShortPaths(), slow ? static_cast<TaskPort&>(listing) : tasks,
+                                 packages, "C:\\Velmora"},
+                                context)};
   std::unique_ptr<EntryFamily> view;
   FamilyDriver driver{*(view = makeView()), prompt, historyCommit};
 
@@ -74,19 +85,20 @@ struct AllEntriesWorld : FamilyWorld {
   }
 };
 
-TEST(AllEntriesNode, IsLastByIndexFirstInTheTreeAndOutsideExportAndUndo) {
+TEST(AllEntriesNode, KeepsItsIndexFirstInTheTreeAndOutsideExportAndUndo) {
   AllEntriesWorld w;
-  ASSERT_EQ(w.table.nodes().size(), 18u);
+  ASSERT_EQ(w.table.nodes().size(), 19u);
   const CategoryNode& node = w.table.nodes()[kAllEntriesNode];
   EXPECT_EQ(node.labelKey, "_TreeAllEntries");
   EXPECT_EQ(node.parent, -1);
   EXPECT_TRUE(node.top);
   EXPECT_EQ(std::count_if(w.table.nodes().begin(), w.table.nodes().end(), [](const CategoryNode& n) { return n.top; }), 1);
   EXPECT_EQ(w.table.nodes()[16].labelKey, "_TreeScheduledTasks") << "the nodes before keep their indices";
+  EXPECT_EQ(w.table.nodes()[18].labelKey, "_TreePackagedApps") << "a family added since comes after it";
   // A view owns no entry: the export would list each twice, and no change
   // is ever its own.
   const auto ids = w.table.ids();
-  EXPECT_EQ(ids, (std::vector<FamilyId>{"startupfolder", "registry", "programlist", "scheduledtasks"}));
+  EXPECT_EQ(ids, (std::vector<FamilyId>{"startupfolder", "registry", "programlist", "scheduledtasks", "packagedapps"}));
   Change forged;
   forged.id = 1;
   forged.family = "allentries";
@@ -191,7 +203,7 @@ TEST(AllEntriesNode, GreyingAndTraitsFollowTheSelectedRowsFamily) {
   EXPECT_EQ(w.prompt.dialogs[0].in.sectionText, kUserRun);
 }
 
-TEST(AllEntriesNode, AFamilyThatCannotListHidesNobodyElsesRowsAndSlowPlacesCanWait) {
+TEST(AllEntriesNode, AFamilyThatCannotListHidesNobodyElsesRowsAndSlowPlacesComeAfter) {
   AllEntriesWorld w;
   w.tasks.unavailable = true;
   w.driver.list();
@@ -200,39 +212,46 @@ TEST(AllEntriesNode, AFamilyThatCannotListHidesNobodyElsesRowsAndSlowPlacesCanWa
   EXPECT_EQ(w.rowOf("Updater"), -1);
   EXPECT_EQ(w.view->listingProblem(), "no tasks");
 
-  // Deferred once: the tasks are not asked at all, then the next listing
-  // has them.
-  w.tasks.unavailable = false;
-  ASSERT_TRUE(w.view->deferSlowPlaces());
-  w.tasks.unavailable = true;  // would say "no tasks" if asked
-  w.driver.list();
-  EXPECT_EQ(w.view->listingProblem(), "tasks later");
-  EXPECT_GE(w.rowOf("Tool"), 0);
-  w.tasks.unavailable = false;
-  w.driver.list();
-  EXPECT_GE(w.rowOf("Updater"), 0);
-  EXPECT_EQ(w.view->listingProblem(), "");
+  // Read by a worker, as in the window: the first listing shows every other
+  // place at once and says the tasks are being read.
+  AllEntriesWorld slow(true);
+  slow.driver.list();
+  EXPECT_EQ(slow.readings, 1);
+  EXPECT_GE(slow.rowOf("Tool"), 0);
+  EXPECT_EQ(slow.rowOf("Updater"), -1);
+  EXPECT_EQ(slow.view->listingProblem(), "tasks later");
+  EXPECT_TRUE(slow.view->placesPending());
+  EXPECT_TRUE(slow.view->listDeferredPlaces().empty()) << "still on their way";
+  slow.driver.list();
+  EXPECT_EQ(slow.readings, 1) << "one reading at a time";
 
-  // Completing a deferred listing reads the slow places only: what the
-  // first read stands (one read of every place at start-up, not two) and
-  // the slow places' rows come after it; then nothing is left to add.
-  ASSERT_TRUE(w.view->deferSlowPlaces());
-  w.driver.list();
-  const std::size_t listed = w.driver.rows().size();
-  w.reg.put(RootKey::CurrentUser, kRun, "Late", "C:\\late.exe");
-  const std::vector<Row> added = w.view->listDeferredPlaces();
+  // Its rows come after those shown, which stand: the other places are not
+  // read again; then nothing is left to add.
+  std::vector<RegisteredTaskInfo> read;
+  ASSERT_EQ(slow.tasks.listTasks(read), TaskStatus::Ok);
+  slow.listing.arrived(TaskStatus::Ok, read);
+  slow.reg.put(RootKey::CurrentUser, kRun, "Late", "C:\\late.exe");
+  const std::vector<Row> added = slow.view->listDeferredPlaces();
   ASSERT_FALSE(added.empty());
   for (const Row& r : added) EXPECT_EQ(r.path.rfind("\\", 0), 0u) << r.name << " is a task, not " << r.path;
   EXPECT_TRUE(std::any_of(added.begin(), added.end(), [](const Row& r) { return r.name == "Updater"; }));
-  EXPECT_EQ(w.view->listingProblem(), "");
-  EXPECT_EQ(w.rowOf("Late"), -1) << "not read again";
-  EXPECT_EQ(w.driver.rows().size(), listed);
-  EXPECT_TRUE(w.view->listDeferredPlaces().empty()) << "nothing was left out any more";
+  EXPECT_EQ(slow.view->listingProblem(), "");
+  EXPECT_FALSE(slow.view->placesPending());
+  EXPECT_TRUE(slow.view->listDeferredPlaces().empty()) << "nothing was left out any more";
   // An operation on a task row added so goes to the task family.
-  EXPECT_EQ(w.view->traitsFor(entryOf(added.front())).id, std::string_view("scheduledtasks"));
-  w.driver.list();  // a plain listing reads everything again
-  EXPECT_GE(w.rowOf("Late"), 0);
-  EXPECT_GE(w.rowOf("Updater"), 0);
+  EXPECT_EQ(slow.view->traitsFor(entryOf(added.front())).id,
+            std::string_view("scheduledtasks"));
+
+  // A refill answers with the reading kept; a refresh the user asked for
+  // reads the scheduler again.
+  slow.driver.list();
+  EXPECT_GE(slow.rowOf("Late"), 0);
+  EXPECT_GE(slow.rowOf("Updater"), 0);
+  EXPECT_EQ(slow.readings, 1);
+  slow.view->rereadSlowPlaces();
+  slow.driver.list();
+  EXPECT_EQ(slow.readings, 2);
+  EXPECT_EQ(slow.rowOf("Updater"), -1);
 }
 
 TEST(AllEntriesNode, AddOffersEveryPlaceAndAddsWhereChosen) {

@@ -13,6 +13,7 @@
 #include "fakes/fake_registry.h"
 #include "fakes/fake_signatures.h"
 #include "fakes/fake_store.h"
+#include "fakes/fake_packages.h"
 #include "fakes/fake_tasks.h"
 #include "fakes/fakes.h"
 #include "family/file_signature.h"
@@ -206,7 +207,8 @@ TEST_F(SignedByColumn, TheExportChecksEveryRowAndWritesTheColumn) {
   FakeFolders folders;
   FakeShellLinks links{folders};
   FakeTaskPort tasks;
-  const FamilyTable table(allFamilies({reg, folders, links, noShortPaths(), tasks, "C:\\Velmora"}, context));
+  FakePackagePort packages;
+  const FamilyTable table(allFamilies({reg, folders, links, noShortPaths(), tasks, packages, "C:\\Velmora"}, context));
 
   const std::string csv = exportEntries(table, tr).text();
   EXPECT_NE(csv.find(",_Status,Signed by\r\n"), std::string::npos) << csv;

@@ -7,6 +7,7 @@
 #include "fakes/fakes.h"
 #include "history/change_commit.h"
 #include "history/change_commit.h"
+#include "family/program_facts.h"
 #include "pane/filtered_list.h"
 #include "pane/pane_logic.h"
 #include "registry/registry_family.h"
@@ -172,6 +173,91 @@ TEST(FilteredList, RemoveOnAFilteredListRemovesTheRowShownAndSelectsTheNextShown
   EXPECT_EQ(names(shown), (std::vector<std::string>{"Teams", "Stream"})) << "still filtered after the refill";
   EXPECT_EQ(list.selected(), 1) << "the next row shown";
   EXPECT_EQ(list.counts().total, 4);
+}
+
+// A refresh lists anew; the entry the user had selected stays selected
+// wherever the new listing puts it, and one that comes only with a slow
+// place's rows is selected when they come. Clearing the filter keeps it too.
+TEST(FilteredList, ARefreshAndRowsThatComeLaterKeepTheSelectedEntrySelected) {
+  FakeList shown;
+  FakeBoxes boxes(shown);
+  FilteredList list(shown, boxes);
+  list.setRows({row("Alpha", "C:\\a.exe"), row("Beta", "C:\\b.exe"), row("Gamma", "C:\\g.exe")});
+  list.select(1);
+  list.setRows({row("Delta", "C:\\d.exe"), row("Alpha", "C:\\a.exe"), row("Gamma", "C:\\g.exe"), row("Beta", "C:\\b.exe")});
+  EXPECT_EQ(shown.selection, 3) << "by the entry, not the index";
+  list.setRows({row("Beta", "C:\\other.exe")});
+  EXPECT_EQ(shown.selection, -1) << "another command is another entry";
+
+  list.select(0);
+  list.setRows({row("Alpha", "C:\\a.exe")});
+  EXPECT_EQ(shown.selection, -1);
+  list.appendRows({row("Task", "C:\\t.exe"), row("Beta", "C:\\other.exe")});
+  EXPECT_EQ(shown.selection, 2) << "selected again when it came";
+
+  list.setFilter("beta");
+  ASSERT_EQ(names(shown), std::vector<std::string>{"Beta"});
+  EXPECT_EQ(shown.selection, 0);
+  list.setFilter("");
+  EXPECT_EQ(shown.selection, 2) << "the filter cleared (Escape)";
+}
+
+// In the window a worker looks the program files up: a filter that needs
+// their answers shows what is known, counts what it waits for, and is
+// applied in full once every answer came; a refresh shows what the files
+// said before until they were looked at again.
+TEST(FilteredList, AFilterWaitingForTheWorkersAnswersIsAppliedInFullWhenTheyCame) {
+  MapTranslator tr;
+  FakeRegistry reg;
+  FakeStore store;
+  RecordingLog sink;
+  OperationLog log{tr, &sink};
+  ScriptedPrompt prompt;
+  ChangeCommit commit{log, nullptr, tr};
+  FilesOnly files;
+  files.files = {"C:\\Spotify.exe", "C:\\Teams.exe"};
+  QueuedProgramFacts facts;
+  FamilyContext context{store, tr};
+  context.programFiles = &files;
+  context.programFacts = &facts;
+  const std::string sub = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  for (const char* name : {"Spotify", "Teams"}) reg.put(RootKey::CurrentUser, sub, name, std::string("C:\\") + name + ".exe");
+  RegistryFamily family({"HKEY_CURRENT_USER\\" + sub}, reg, context);
+  FakeList shown;
+  FakeBoxes boxes(shown);
+  FilteredList list(shown, boxes);
+  list.setDescriber([&](Row& r) { family.describe(r); });
+  list.setProgramFacts(&facts);
+  PaneController pane(family, list, boxes, prompt, commit, tr);
+  // The worker, played by the test: what each program file's maker is.
+  std::map<std::string, std::string> makers = {{"C:\\Spotify.exe", "Spotify AB"}, {"C:\\Teams.exe", "Microsoft"}};
+  const auto answerOne = [&] {
+    const auto job = facts.queue().take();
+    (void)facts.queue().deliver(*job, ProgramFacts{ProgramFile{job->key, true}, makers[job->key], std::nullopt, true});
+  };
+
+  pane.refill();
+  EXPECT_EQ(facts.outstanding(), 0u) << "nothing asked before a row is looked at";
+  list.setFilter("spotify ab");
+  EXPECT_TRUE(names(shown).empty()) << "no maker known yet";
+  EXPECT_EQ(list.counts().waiting, 2);
+  answerOne();
+  EXPECT_FALSE(list.factsArrived()) << "one answer still to come";
+  answerOne();
+  EXPECT_TRUE(list.factsArrived());
+  EXPECT_EQ(names(shown), std::vector<std::string>{"Spotify"});
+  EXPECT_EQ(shown.rows[0].publisher, "Spotify AB");
+  EXPECT_EQ(list.counts().waiting, 0);
+
+  // Refreshed: the makers known are shown at once, and looked up again.
+  makers["C:\\Spotify.exe"] = "Someone Else";
+  pane.refill();
+  EXPECT_EQ(names(shown), std::vector<std::string>{"Spotify"});
+  EXPECT_EQ(list.counts().waiting, 2);
+  answerOne();
+  answerOne();
+  EXPECT_TRUE(list.factsArrived());
+  EXPECT_TRUE(names(shown).empty()) << "what the file says now";
 }
 
 }  // namespace

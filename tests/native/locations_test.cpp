@@ -88,7 +88,7 @@ class CountingRegistry : public FakeRegistry {
   }
 };
 
-constexpr int kNodeCount = 18;
+constexpr int kNodeCount = 19;
 
 // The families, registered in the program's order, give the tree users know.
 TEST(CategoryNodes, TableMatchesTheTreeUsersSee) {
@@ -97,7 +97,7 @@ TEST(CategoryNodes, TableMatchesTheTreeUsersSee) {
   const auto& nodes = families.table.nodes();
   const auto all = families.table.locations();
   ASSERT_EQ(nodes.size(), static_cast<std::size_t>(kNodeCount));
-  ASSERT_EQ(all.size(), 20u);
+  ASSERT_EQ(all.size(), 21u);
   struct Want {
     const char* key;
     int parent, image;
@@ -124,6 +124,8 @@ TEST(CategoryNodes, TableMatchesTheTreeUsersSee) {
       {"_TreeScheduledTasks", -1, 8, "scheduledtasks", {19}},
       // Shown first; it lists every family's own locations.
       {"_TreeAllEntries", -1, 0, "allentries", {}},
+      // Added after All Entries: its index follows it.
+      {"_TreePackagedApps", -1, 10, "packagedapps", {20}},
   };
   for (int i = 0; i < kNodeCount; ++i) {
     SCOPED_TRACE(i);
@@ -170,6 +172,8 @@ TEST(StartupLocations, PathsKeepTheirSpelling) {
       "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Shell",
       "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Shell",
       "\\",
+      "HKEY_CURRENT_USER\\Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\CurrentVersion\\AppModel\\"
+      "SystemAppData",
   };
   EXPECT_EQ(l, want);
 }

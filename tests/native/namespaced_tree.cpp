@@ -22,6 +22,21 @@ bool build(const pugi::xml_node& node, Prefixes prefixes, XmlElement& out) {
   if (bound == prefixes.end() && !prefix.empty()) return false;
   out.name = colon == std::string::npos ? qualified : qualified.substr(colon + 1);
   out.namespaceUri = bound == prefixes.end() ? "" : bound->second;
+  // An unprefixed attribute takes no default namespace.
+  for (const pugi::xml_attribute& a : node.attributes()) {
+    const std::string name = a.name();
+    if (name == "xmlns" || name.rfind("xmlns:", 0) == 0) continue;
+    const std::size_t at = name.find(':');
+    std::string uri;
+    if (at != std::string::npos) {
+      const auto p = prefixes.find(name.substr(0, at));
+      if (p == prefixes.end()) return false;
+      uri = p->second;
+    }
+    XmlAttribute attribute{at == std::string::npos ? name : name.substr(at + 1), uri, a.value()};
+    if (out.attribute(attribute.name, attribute.namespaceUri)) return false;
+    out.attributes.push_back(std::move(attribute));
+  }
   for (const pugi::xml_node& child : node.children()) {
     if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) out.text += child.value();
     if (child.type() != pugi::node_element) continue;

@@ -5,13 +5,14 @@
 #include <optional>
 #include <string>
 
-#include "scheduledtasks/task_definition.h"
+#include "core/xml_element.h"
 
 namespace velmora::testing {
 
 // The root element with names resolved through the xmlns declarations in
-// scope; nothing when the text is not well-formed, uses an undeclared
-// prefix or has a document type (the program's reader refuses those).
+// scope, attributes too; nothing when the text is not well-formed, uses an
+// undeclared prefix, gives an attribute twice or has a document type (the
+// program's reader refuses those).
 std::optional<XmlElement> namespacedTree(const std::string& xml);
 
 }  // namespace velmora::testing

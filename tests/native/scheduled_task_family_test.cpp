@@ -13,6 +13,7 @@
 #include "history/change_undo.h"
 #include "pane/pane_logic.h"
 #include "scheduledtasks/scheduled_task_family.h"
+#include "scheduledtasks/task_listing.h"
 
 namespace velmora::testing {
 namespace {
@@ -70,9 +71,9 @@ TEST(ScheduledTasks, TheNodeFollowsTheOtherFamiliesAndTheExportTakesTheTasks) {
   FakeRegistry reg;
   RealFamilies f(reg);
   f.tasks.add(kUpdater, logonTask("C:\\update.exe"));
-  // The last family's node; only the All Entries view comes after it.
+  // The last family's node before the All Entries view.
   const CategoryNode& last = f.table.nodes()[16];
-  EXPECT_EQ(f.table.nodes().back().family, "allentries");
+  EXPECT_EQ(f.table.nodes()[17].family, "allentries");
   EXPECT_EQ(last.family, "scheduledtasks");
   EXPECT_EQ(last.labelKey, "_TreeScheduledTasks");
   EXPECT_EQ(last.index, 16);
@@ -187,6 +188,51 @@ TEST(ScheduledTasks, ANodeWithoutAListSaysSoAndAsksNothing) {
   w.tasks.unavailable = false;
   p->list();
   EXPECT_TRUE(p.family->listingProblem().empty()) << "a later listing that works clears it";
+}
+
+// As the window sees the scheduler: a reading a worker brings, kept and
+// followed by every change, so that a list refilled after one reads
+// nothing; a definition too large to read is listed by name, and left as
+// it is.
+TEST(ScheduledTasks, AReadingKeptFollowsEachChangeAndAHugeDefinitionIsListedUnread) {
+  TaskWorld w;
+  const std::string huge = "\\Huge";
+  w.tasks.tasks.push_back({huge, true, std::string(kLargestTaskDefinition + 1, ' ')});
+  int readings = 0;
+  TaskListing listing(w.tasks, [&readings] { ++readings; });
+  FamilyTable table{{scheduledTaskFamily(listing, w.context)}};
+  DrivenFamily p(table.family("scheduledtasks").make({"\\"}), w.prompt, w.historyCommit);
+  w.tr.texts.insert({{"_TaskDefinitionTooLarge", "too large %s"}});
+
+  EXPECT_TRUE(p->list().empty());
+  EXPECT_TRUE(p.family->placesPending());
+  EXPECT_EQ(p.family->listingProblem(), "_StatusReadingLater");
+  EXPECT_EQ(readings, 1);
+  std::vector<RegisteredTaskInfo> read;
+  ASSERT_EQ(w.tasks.listTasks(read), TaskStatus::Ok);
+  listing.arrived(TaskStatus::Ok, read);
+  const std::vector<Row> rows = p.family->listDeferredPlaces();
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_FALSE(p.family->placesPending());
+  EXPECT_EQ(rows[2].name, "Huge");
+  EXPECT_EQ(rows[2].data, "");
+  EXPECT_EQ(rows[2].status, "_TaskDefinitionNotRead");
+
+  p->list();
+  ASSERT_FALSE(p->disable(2).done());
+  EXPECT_EQ(w.prompt.messages.back(), "too large Huge");
+  EXPECT_TRUE(w.tasks.find(huge)->enabled);
+
+  ASSERT_TRUE(p->disable(0).done());
+  ASSERT_TRUE(p->remove(1).done());
+  const std::vector<Row>& after = p->list();
+  EXPECT_EQ(readings, 1) << "the reading kept follows the changes";
+  ASSERT_EQ(after.size(), 2u);
+  EXPECT_EQ(after[0].state, RowState::Disabled);
+  EXPECT_EQ(after[1].name, "Huge");
+  ASSERT_TRUE(undoChange(table, w.newest(), w.prompt, w.historyCommit, w.tr));
+  EXPECT_EQ(p->list().size(), 3u) << "a task registered again by Undo is listed";
+  EXPECT_EQ(readings, 1);
 }
 
 TEST(ScheduledTasks, DisableAndEnableSwitchTheTaskAndAreLoggedKeptAndUndone) {

@@ -96,3 +96,58 @@ TEST(StoredLayout, SplitterAndNodeWithinTheirBounds) {
 
 }  // namespace
 }  // namespace velmora
+
+namespace velmora::testing {
+namespace {
+
+// Where a stored or dragged splitter lands in the window it lands in: never
+// leaving the tree or the list less than its narrowest.
+TEST(StoredLayout, TheSplitterKeepsBothPanesInTheWindowItLandsIn) {
+  struct Case {
+    int wanted, width;
+    int expected;
+    const char* what;
+  };
+  const Case cases[] = {
+      {250, 1280, 250, "as stored"},
+      {4000, 1280, 1280 - 5 - 240, "a tree that filled the window leaves the list its narrowest"},
+      {0, 1280, 120, "a tree dragged shut keeps its narrowest"},
+      {250, 300, 147, "a window too narrow for both shares it"},
+      {900, 0, 900, "no width yet: as wanted"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(splitterPosition(c.wanted, c.width, 5, kNarrowestTree, kNarrowestList), c.expected) << c.what;
+  }
+}
+
+TEST(PaneLayout, AColumnIsKeptReadableAndNoWiderThanTheScreen) {
+  EXPECT_EQ(checkedColumnWidth(0, 1920), kNarrowestColumn) << "dragged shut";
+  EXPECT_EQ(checkedColumnWidth(260, 1920), 260);
+  EXPECT_EQ(checkedColumnWidth(4000, 1280), 1280) << "wider than the screen";
+  EXPECT_EQ(checkedColumnWidth(4000, 9000), kWidestColumn);
+}
+
+// At the first start the columns that say the most are in view: the list of
+// a maximised window on a 1280-pixel screen, beside the tree, at 96 DPI and
+// at 144 DPI (where the same pixels are two thirds as many at 96 DPI).
+TEST(PaneLayout, AtTheFirstStartNameStatusCommandAndSignedByAreInView) {
+  for (const int listWidth : {1000, 595}) {
+    SCOPED_TRACE(listWidth);
+    const PaneLayout layout = defaultPaneLayout(listWidth, kRowColumns);
+    ASSERT_EQ(layout.widths.size(), static_cast<std::size_t>(kRowColumns));
+    ASSERT_EQ(layout.order.size(), static_cast<std::size_t>(kRowColumns));
+    EXPECT_EQ(std::vector<int>(layout.order.begin(), layout.order.begin() + 4), (std::vector<int>{0, 5, 2, 6}))
+        << "Name, Status, Command, Signed by";
+    int right = 0;
+    for (int i = 0; i < 4; ++i) right += layout.widths[static_cast<std::size_t>(layout.order[static_cast<std::size_t>(i)])];
+    EXPECT_LE(right, listWidth) << "all four within the list";
+    for (const int column : {0, 2, 5, 6}) EXPECT_GE(layout.widths[static_cast<std::size_t>(column)], 110) << column;
+  }
+  // A wide list shares its width out, the Location narrow among them.
+  const PaneLayout wide = defaultPaneLayout(1800, kRowColumns);
+  EXPECT_GT(wide.widths[2], wide.widths[3]) << "Command wider than Location";
+  EXPECT_GT(wide.widths[0], 300);
+}
+
+}  // namespace
+}  // namespace velmora::testing

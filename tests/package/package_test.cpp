@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 #include <commctrl.h>
 #include <objidl.h>
 #include <shellapi.h>
@@ -24,6 +26,7 @@
 #include "core/paths.h"
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/known_folders.h"
+#include "platform/win32/security_win32.h"
 #include "platform/win32/wide.h"
 #include "wine/support/remote_process.h"
 #include "wine/support/win_test_support.h"
@@ -40,7 +43,7 @@ constexpr wchar_t kTitle[] = L"Velmora (V 2.0)";
 constexpr int kCategoryTree = 41931;
 constexpr int kEntryList = 1003;
 constexpr int kCurrentUserFolderNode = 2;
-constexpr int kTreeNodes = 18;
+constexpr int kTreeNodes = 19;
 constexpr int kUnchecked = 1;  // state image of a disabled entry
 constexpr int kChecked = 2;
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -190,6 +193,18 @@ int boxImage(HWND list, int row) {
   return static_cast<int>(SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK) >> 12);
 }
 
+// velmorac.exe of a copy lists every place to a file, as a script runs it
+// (Wine's scheduler lists no task: it says so and exits with 1).
+void expectConsoleLists(const std::string& folder) {
+  const TempDir out;
+  const std::string listing = out.file("listing.json");
+  const std::optional<DWORD> code = runAndWait(folder + "\\velmorac.exe", "list /format json /out \"" + listing + "\"");
+  ASSERT_TRUE(code.has_value());
+  EXPECT_LE(*code, 1u);
+  EXPECT_EQ(readFile(listing).substr(0, 12), "{\"machine\":\"") << folder;
+  EXPECT_NE(readFile(listing).find("\"family\":\"registry\""), std::string::npos) << folder;
+}
+
 // --- The fixture: paths shared by the steps ----------------------------------
 
 class Packages : public ::testing::Test {
@@ -237,11 +252,12 @@ class Packages : public ::testing::Test {
 };
 
 TEST_F(Packages, PortableZipHoldsTheShippedFilesAndItsProgramStarts) {
-  for (const char* f : {"velmora.exe", "velmora.language", "velmora.smf", "help.htm", "index.htm", "support.htm",
-                        "README.txt", "languages\\german.language", "languages\\english.language"}) {
+  for (const char* f : {"velmora.exe", "velmorac.exe", "velmora.language", "velmora.smf", "help.htm", "index.htm",
+                        "support.htm", "README.txt", "languages\\german.language", "languages\\english.language"}) {
     EXPECT_TRUE(exists(portable + "\\" + f)) << f;
   }
   EXPECT_FALSE(exists(portable + "\\config.xml")) << "the program makes its own";
+  expectConsoleLists(portable);
 
   Program program(portable + "\\velmora.exe");
   ASSERT_TRUE(program.started());
@@ -254,11 +270,27 @@ TEST_F(Packages, PortableZipHoldsTheShippedFilesAndItsProgramStarts) {
 }
 
 TEST_F(Packages, SilentInstallGivesTheProgramItsShortcutAndAnAppsAndFeaturesEntry) {
+  // A machine folder someone made before the installer, that everyone may
+  // write (under Wine the one right that can be given or taken away).
+  CreateDirectoryW(widen(machineData).c_str(), nullptr);
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &sd, nullptr));
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL dacl = nullptr;
+  GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted);
+  ASSERT_EQ(SetNamedSecurityInfoW(const_cast<wchar_t*>(widen(machineData).c_str()), SE_FILE_OBJECT,
+                                  DACL_SECURITY_INFORMATION, nullptr, nullptr, dacl, nullptr),
+            ERROR_SUCCESS);
+  LocalFree(sd);
+  ASSERT_EQ(win32::folderRights(machineData), RightsVerdict::UsersMayWrite);
+
   install();
-  for (const char* f : {"velmora.exe", "velmora.language", "velmora.smf", "help.htm", "README.txt",
+  EXPECT_EQ(win32::folderRights(machineData), RightsVerdict::AdminOnly) << "the installer repaired it";
+  for (const char* f : {"velmora.exe", "velmorac.exe", "velmora.language", "velmora.smf", "help.htm", "README.txt",
                         "languages\\german.language", "uninstall.exe"}) {
     EXPECT_TRUE(exists(installed + "\\" + f)) << f;
   }
+  expectConsoleLists(installed);
   EXPECT_EQ(readFile(installed + "\\velmora.language"), readFile(portable + "\\velmora.language"))
       << "English unless German was chosen";
   EXPECT_TRUE(exists(startMenuLink));

@@ -547,7 +547,7 @@ TEST(RealProgram, ShowsASeededRunValueUnderTheCurrentUsersRunNodeAndClosesWithTw
 
   HWND tree = visibleChildWithId(frame, IDC_CATEGORYTREE);
   ASSERT_NE(tree, nullptr);
-  EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 18);
+  EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 19);
   // At the first start All Entries stands first and is selected.
   HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
   EXPECT_EQ(remoteTreeItem(mem, tree, item).value, kAllEntriesNode);

@@ -7,6 +7,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <array>
 #include <map>
 #include <set>
 
@@ -131,18 +132,26 @@ TEST_F(PaneTest, CreationBuildsColumnsStyleAndTextsAndFillsOnceWithoutOperations
   EXPECT_EQ(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0),
             LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES | LVS_EX_LABELTIP | LVS_EX_HEADERDRAGDROP)
       << "a cut cell shows its whole text as a tip; columns can be dragged";
-  const int expected[] = {200, 80, 350, 340};
   const wchar_t* titles[] = {L"Name", L"Type", L"Command", L"Where"};
   for (int i = 0; i < 4; ++i) {
     wchar_t title[64] = {};
     LVCOLUMNW col{};
-    col.mask = LVCF_WIDTH | LVCF_TEXT;
+    col.mask = LVCF_TEXT;
     col.pszText = title;
     col.cchTextMax = 64;
     ASSERT_TRUE(SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&col)));
-    EXPECT_EQ(col.cx, expected[i]);
     EXPECT_STREQ(title, titles[i]);
   }
+  // Laid out from the list's width: what says the most first, the Type as
+  // wide as the family's labels need.
+  std::array<int, 7> order{};
+  SendMessageW(list, LVM_GETCOLUMNORDERARRAY, 7, reinterpret_cast<LPARAM>(order.data()));
+  EXPECT_EQ(order, (std::array<int, 7>{0, 5, 2, 6, 3, 4, 1}));
+  const auto width = [this](int column) { return static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0)); };
+  EXPECT_EQ(width(1), 80);
+  RECT client{};
+  GetClientRect(list, &client);
+  EXPECT_LE(width(0) + width(5) + width(2) + width(6), client.right);
   EXPECT_EQ(buttonText(pane->hwnd(), IDC_REMOVE), L"&Remove");
   EXPECT_EQ(buttonText(pane->hwnd(), IDC_MODIFY), L"_Modify") << "a key the file lacks shows itself";
 
@@ -372,8 +381,8 @@ MenuItem item(HMENU menu, int id) {
 
 TEST_F(PaneTest, ContextMenuIsTheTranslatedOperationMenuGreyedForTheRow) {
   open(threeRows());
-  const int all[] = {IDC_ADDNEW,   IDC_REMOVE,   IDC_MODIFY,    IDC_ENABLE,       IDC_DISABLE,
-                     IDC_REFRESH,  IDC_PROPERTY, IDC_ABOUTFILE, IDC_OPENLOCATION, IDC_SEARCHONLINE};
+  const int all[] = {IDC_ADDNEW,   IDC_REMOVE,   IDC_MODIFY,    IDC_ENABLE,       IDC_DISABLE,     IDC_REFRESH,
+                     IDC_PROPERTY, IDC_ABOUTFILE, IDC_OPENLOCATION, IDC_SEARCHONLINE, IDC_OPENSTARTUPSETTINGS};
   auto enabledIds = [&](const win32::MenuHandle& menu) {
     std::vector<int> ids;
     for (int id : all)
@@ -382,7 +391,7 @@ TEST_F(PaneTest, ContextMenuIsTheTranslatedOperationMenuGreyedForTheRow) {
   };
   const win32::MenuHandle menu = pane->buildContextMenu();
   ASSERT_TRUE(menu);
-  EXPECT_EQ(GetMenuItemCount(menu.get()), 13);
+  EXPECT_EQ(GetMenuItemCount(menu.get()), 14);
   EXPECT_EQ(item(menu.get(), IDC_REMOVE).text, L"&Remove\tDel") << "with its key";
   EXPECT_EQ(item(menu.get(), IDC_REFRESH).text, L"_Refresh\tF5");
   EXPECT_EQ(enabledIds(menu), (std::vector<int>{IDC_ADDNEW, IDC_REFRESH}));
@@ -580,16 +589,16 @@ TEST_F(PaneTest, CtrlCInTheListCopiesTheSelectedRowsUnderTheVisibleColumnTitles)
   select(1);
   EXPECT_TRUE(pane->translateKeys(ctrlC));
   EXPECT_EQ(clipboardText(parent),
-            L"Name\tType\tCommand\tWhere\tPublisher\tStatus\tSigned by\r\n"
-            L"t\u0142o abs\tRegistry value\tC:\\two.exe -q\tHKEY_CURRENT_USER\\Run\tMaker of two.exe\t\t"
-            L"Signer of two.exe\r\n");
+            L"Name\tStatus\tCommand\tSigned by\tWhere\tPublisher\tType\r\n"
+            L"t\u0142o abs\t\tC:\\two.exe -q\tSigner of two.exe\tHKEY_CURRENT_USER\\Run\tMaker of two.exe\t"
+            L"Registry value\r\n");
 
   // A column the user dragged to nothing is left out.
   SendMessageW(list, LVM_SETCOLUMNWIDTH, 3, 0);
   EXPECT_TRUE(pane->translateKeys(ctrlC));
   EXPECT_EQ(clipboardText(parent),
-            L"Name\tType\tCommand\tPublisher\tStatus\tSigned by\r\n"
-            L"t\u0142o abs\tRegistry value\tC:\\two.exe -q\tMaker of two.exe\t\tSigner of two.exe\r\n");
+            L"Name\tStatus\tCommand\tSigned by\tPublisher\tType\r\n"
+            L"t\u0142o abs\t\tC:\\two.exe -q\tSigner of two.exe\tMaker of two.exe\tRegistry value\r\n");
 
   // Outside the list Ctrl+C is the control's own.
   setClipboardText(parent, L"kept");
@@ -655,7 +664,8 @@ TEST_F(PaneTest, EveryShippedTypeTextFitsTheTypeColumnOfEveryFamily) {
   };
   const Family families[] = {{"registry", {"_RegString", "_RegExpandString"}},
                              {"programlist", {"_TreeWininiType"}},
-                             {"startupfolder", {"_StartupFolderType"}}};
+                             {"startupfolder", {"_StartupFolderType"}},
+                             {"packagedapps", {"_PackagedStartupTask"}}};
   FakeRegistry registry;
   RealFamilies real(registry);
   for (const Family& family : families) {
@@ -691,8 +701,9 @@ TEST_F(PaneTest, ChangeOfDpiScalesControlsMarginsAndColumnsAndBack) {
   open(threeRows());
   ASSERT_EQ(pane->dpi(), 96) << "the test prefix runs at 96 DPI";
   SendMessageW(list, LVM_SETCOLUMNWIDTH, 2, MAKELPARAM(101, 0));  // as a user drags it
-  const int before[] = {150, 60, 101, 350, 180, 240, 180};
-  for (int c = 0; c < 7; ++c) ASSERT_EQ(columnWidth(list, c), before[c]) << c;
+  int before[7] = {};
+  for (int c = 0; c < 7; ++c) before[c] = columnWidth(list, c);
+  ASSERT_EQ(before[2], 101);
   const RECT button0 = childRect(pane->hwnd(), GetDlgItem(pane->hwnd(), IDC_MODIFY));
   const RECT list0 = childRect(pane->hwnd(), list);
   RECT client;
@@ -763,8 +774,8 @@ struct PaintedLocations {
 
 TEST_F(PaneTest, ANarrowLocationIsPaintedWithAMiddleEllipsisAndReadWhole) {
   const std::vector<Row> rows = runKeyRows();
-  widths = {80, 40, 60, 240};
   open(rows);
+  SendMessageW(list, LVM_SETCOLUMNWIDTH, 3, MAKELPARAM(240, 0));
   PaintedLocations painted(pane->hwnd());
   InvalidateRect(list, nullptr, TRUE);
   UpdateWindow(list);

@@ -8,6 +8,8 @@
 #include <cstdlib>
 
 #include "core/log_file.h"
+#include "core/paths.h"
+#include "platform/win32/files_win32.h"
 #include "platform/win32/com_ptr.h"
 #include "core/win32/log_component.h"
 #include "dialogs/win32/log_viewer.h"
@@ -318,29 +320,49 @@ class RecordingComponent final : public win32::ILogComponent, public IClassFacto
   }
 };
 
-TEST_F(LogConnectionTest, RegisteredComponentIsPreferred) {
-  const CLSID clsid = {0x6B1D7E21, 0x3F4A, 0x4C55, {0x9E, 0x11, 0x52, 0x0C, 0x7D, 0x3A, 0x90, 0x01}};
-  const wchar_t* clsidText = L"{6B1D7E21-3F4A-4C55-9E11-520C7D3A9001}";
-  HKEY key;
-  // The prefix is this build's own; the entry is taken out again below.
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, L"Tessary.Log\\CLSID", 0, nullptr, 0, KEY_WRITE,
-                            nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(clsidText),
-                 static_cast<DWORD>((wcslen(clsidText) + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
-  RecordingComponent recorder;
-  DWORD cookie = 0;
-  ASSERT_EQ(CoRegisterClassObject(clsid, static_cast<IClassFactory*>(&recorder), CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                                  REGCLS_MULTIPLEUSE, &cookie),
-            S_OK);
+// A class registered under HKEY_LOCAL_MACHINE\Software\Classes (64-bit
+// view) with its in-process server: the ProgID's class id, and the DLL.
+class MachineRegistration {
+ public:
+  static constexpr const wchar_t* kClass = L"{6B1D7E21-3F4A-4C55-9E11-520C7D3A9001}";
+  MachineRegistration(HKEY root, const std::wstring& dll) : root_(root) {
+    set(L"Software\\Classes\\Tessary.Log\\CLSID", kClass);
+    set(std::wstring(L"Software\\Classes\\CLSID\\") + kClass + L"\\InprocServer32", dll);
+  }
+  ~MachineRegistration() {
+    RegDeleteTreeW(root_, L"Software\\Classes\\Tessary.Log");
+    RegDeleteTreeW(root_, (std::wstring(L"Software\\Classes\\CLSID\\") + kClass).c_str());
+  }
 
-  CLSID found{};
-  EXPECT_EQ(CLSIDFromProgID(L"Tessary.Log", &found), S_OK);
-  EXPECT_TRUE(IsEqualCLSID(found, clsid));
-  const bool connected = connection.connect(dataFolder);
-  CoRevokeClassObject(cookie);
-  RegDeleteTreeW(HKEY_CLASSES_ROOT, L"Tessary.Log");
+ private:
+  void set(const std::wstring& key, const std::wstring& value) {
+    HKEY k = nullptr;
+    RegCreateKeyExW(root_, key.c_str(), 0, nullptr, 0, KEY_WRITE | KEY_WOW64_64KEY, nullptr, &k, nullptr);
+    RegSetValueExW(k, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(k);
+  }
+  HKEY root_;
+};
+
+// The test's server DLL, handed the recorder as its class object.
+std::wstring logDouble(RecordingComponent& recorder) {
+  const std::wstring dll = widen(directoryPart(win32::programPath())) + L"\\velmora_log_double.dll";
+  HMODULE module = LoadLibraryW(dll.c_str());
+  using Set = void(WINAPI*)(IClassFactory*);
+  const auto set = reinterpret_cast<Set>(reinterpret_cast<void*>(GetProcAddress(module, "SetLogDoubleTarget")));
+  if (set) set(static_cast<IClassFactory*>(&recorder));
+  return dll;
+}
+
+TEST_F(LogConnectionTest, RegisteredComponentIsPreferred) {
+  RecordingComponent recorder;
+  bool connected = false;
+  {
+    // The prefix is this build's own; the entries are taken out again.
+    const MachineRegistration registered(HKEY_LOCAL_MACHINE, logDouble(recorder));
+    connected = connection.connect(dataFolder);
+  }
   ASSERT_TRUE(connected);
   EXPECT_EQ(recorder.folder, widen(dataFolder));
 
@@ -356,6 +378,25 @@ TEST_F(LogConnectionTest, RegisteredComponentIsPreferred) {
   EXPECT_EQ(recorder.refs, 1u) << "every reference taken was given back";
   EXPECT_EQ(GetFileAttributesW(widen(dataFolder).c_str()), INVALID_FILE_ATTRIBUTES)
       << "the built-in log was not used";
+}
+
+// A user may register classes for himself (HKEY_CURRENT_USER\Software\
+// Classes), and COM would take his first: Velmora never does, with or
+// without administrator rights.
+TEST_F(LogConnectionTest, AComponentRegisteredOnlyForTheUserIsNeverLoaded) {
+  RecordingComponent recorder;
+  bool connected = false;
+  {
+    const MachineRegistration registered(HKEY_CURRENT_USER, logDouble(recorder));
+    connected = connection.connect(dataFolder);
+  }
+  ASSERT_TRUE(connected) << "the built-in one keeps the log";
+  EXPECT_TRUE(recorder.folder.empty());
+  EXPECT_TRUE(connection.sink()->write(LogRecord{"t", "c", "i", "s", "x"}));
+  EXPECT_TRUE(recorder.records.empty());
+  EXPECT_NE(GetFileAttributesW(widen(logFile()).c_str()), INVALID_FILE_ATTRIBUTES);
+  connection.disconnect();
+  EXPECT_EQ(recorder.refs, 1u) << "never asked for";
 }
 
 }  // namespace

@@ -27,8 +27,10 @@
 #include "entry_dialog_res.h"
 #include "history/change_commit.h"
 #include "history_dialog_res.h"
+#include "pane/pane_layout.h"
 #include "resource.h"
 #include "startupfolder/folder_location.h"
+#include "fakes/fake_packages.h"
 #include "fakes/fake_tasks.h"
 #include "wine/support/win_test_support.h"
 
@@ -38,7 +40,7 @@ namespace {
 using win32::MainFrame;
 using win32::widen;
 
-constexpr int kNodeCount = 18;
+constexpr int kNodeCount = 19;
 // All Entries: first in the tree and selected at the first start.
 constexpr int kStartNode = 17;
 constexpr const char* kAllUsers = "C:\\users\\Public\\Start Menu\\Programs\\Startup";
@@ -75,7 +77,7 @@ class FrameTest : public ::testing::Test {
   std::unique_ptr<FamilyTable> recordingTable() {
     made = 0;
     std::vector<FamilyDescriptor> all;
-    for (FamilyDescriptor& real : allFamilies({registry, folders, links, noShortPaths(), tasks, "C:\\Velmora"}, context)) {
+    for (FamilyDescriptor& real : allFamilies({registry, folders, links, noShortPaths(), tasks, packages, "C:\\Velmora"}, context)) {
       all.push_back(recording(std::move(real)));
     }
     return std::make_unique<FamilyTable>(std::move(all));
@@ -114,6 +116,7 @@ class FrameTest : public ::testing::Test {
   FakeFolders folders;
   FakeShellLinks links{folders};
   FakeTaskPort tasks;
+  FakePackagePort packages;
   std::size_t made = 0;
   std::unique_ptr<FamilyTable> table;
   std::unique_ptr<MainFrame> frame;
@@ -145,7 +148,7 @@ TEST_F(FrameTest, TreeHoldsEveryNodeExpandedWithAllEntriesFirstAndSelected) {
   EXPECT_EQ(TreeView_GetBkColor(tree), RGB(255, 255, 255));
   HIMAGELIST images = TreeView_GetImageList(tree, TVSIL_NORMAL);
   ASSERT_NE(images, nullptr);
-  EXPECT_EQ(ImageList_GetImageCount(images), 10);
+  EXPECT_EQ(ImageList_GetImageCount(images), 11);
 
   // Walk the tree in display order; it must be node order, All Entries
   // first.
@@ -154,7 +157,8 @@ TEST_F(FrameTest, TreeHoldsEveryNodeExpandedWithAllEntriesFirstAndSelected) {
     TVITEMW info;
     const std::wstring text = itemText(tree, item, info);
     ASSERT_LT(expectedIndex, kNodeCount);
-    const int shown = expectedIndex == 0 ? kStartNode : expectedIndex - 1;
+    // The nodes before All Entries, then those added after it.
+    const int shown = expectedIndex == 0 ? kStartNode : expectedIndex <= kStartNode ? expectedIndex - 1 : expectedIndex;
     const CategoryNode& node = table->nodes()[static_cast<std::size_t>(shown)];
     EXPECT_EQ(info.lParam, node.index);
     EXPECT_EQ(text, widen(translator.translate(node.labelKey))) << node.index;
@@ -501,7 +505,8 @@ TEST_F(FrameTest, WithoutLanguageFileEveryTextIsItsKey) {
   int index = 0;
   for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextVisible(tree, item), ++index) {
     TVITEMW info;
-    const int node = index == 0 ? kStartNode : index - 1;  // All Entries first
+    // All Entries first, then the nodes before it and those added after it.
+    const int node = index == 0 ? kStartNode : index <= kStartNode ? index - 1 : index;
     EXPECT_EQ(itemText(tree, item, info), widen(table->nodes()[static_cast<std::size_t>(node)].labelKey));
   }
   wchar_t text[64];
@@ -768,6 +773,25 @@ std::vector<int> columnWidths(HWND list) {
   return out;
 }
 
+std::vector<int> scaled(std::vector<int> widths, int to, int from) {
+  for (int& w : widths) w = MulDiv(w, to, from);
+  return widths;
+}
+
+// Laid out from the list's own width as at the first start, give or take
+// rounding; the Type column's width is each family's own.
+void expectLaidOutFromItsWidth(HWND list, int dpi) {
+  RECT client{};
+  GetClientRect(list, &client);
+  const PaneLayout layout = defaultPaneLayout(MulDiv(client.right, 96, dpi), 7, 0);
+  const std::vector<int> widths = columnWidths(list);
+  for (std::size_t c = 0; c < widths.size(); ++c) {
+    if (c != 1) {
+      EXPECT_NEAR(widths[c], MulDiv(layout.widths[c], dpi, 96), 2) << "column " << c;
+    }
+  }
+}
+
 int width(HWND window) {
   RECT r{};
   GetWindowRect(window, &r);
@@ -791,8 +815,9 @@ TEST_F(FrameTest, AChangeOfDpiTakesTheSuggestedRectangleAndScalesTheLayout) {
   EXPECT_EQ(width(tree), 250);
   EXPECT_EQ(imageSize(tree).cx, 32);
   EXPECT_EQ(frame->splitter().barWidth(), 5);
-  const std::vector<int> at96{150, 60, 350, 350, 180, 240, 180};
-  EXPECT_EQ(columnWidths(frame->pane(kStartNode).rows().handle()), at96);
+  // Laid out from the list's width at the first start.
+  const std::vector<int> at96 = columnWidths(frame->pane(kStartNode).rows().handle());
+  expectLaidOutFromItsWidth(frame->pane(kStartNode).rows().handle(), 96);
   RECT box96{};
   GetWindowRect(frame->filterBox(), &box96);
 
@@ -806,9 +831,9 @@ TEST_F(FrameTest, AChangeOfDpiTakesTheSuggestedRectangleAndScalesTheLayout) {
   EXPECT_EQ(frame->splitter().barWidth(), 8);
   EXPECT_EQ(imageSize(tree).cx, 48);
   EXPECT_EQ(imageSize(tree).cy, 48);
-  EXPECT_EQ(ImageList_GetImageCount(TreeView_GetImageList(tree, TVSIL_NORMAL)), 10);
+  EXPECT_EQ(ImageList_GetImageCount(TreeView_GetImageList(tree, TVSIL_NORMAL)), 11);
   EXPECT_GE(TreeView_GetItemHeight(tree), 48) << "a row is as high as its image";
-  const std::vector<int> at144{225, 90, 525, 525, 270, 360, 270};
+  const std::vector<int> at144 = scaled(at96, 144, 96);
   EXPECT_EQ(columnWidths(frame->pane(kStartNode).rows().handle()), at144);
   RECT box144{};
   GetWindowRect(frame->filterBox(), &box144);
@@ -823,7 +848,8 @@ TEST_F(FrameTest, AChangeOfDpiTakesTheSuggestedRectangleAndScalesTheLayout) {
   select(5);
   ASSERT_TRUE(visible(5));
   EXPECT_EQ(frame->pane(5).dpi(), 144);
-  EXPECT_EQ(columnWidths(frame->pane(5).rows().handle()), at144);
+  expectLaidOutFromItsWidth(frame->pane(5).rows().handle(), 144);
+  const std::vector<int> pane5At144 = columnWidths(frame->pane(5).rows().handle());
 
   RECT back{0, 0, 1000, 700};
   SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&back));
@@ -833,7 +859,7 @@ TEST_F(FrameTest, AChangeOfDpiTakesTheSuggestedRectangleAndScalesTheLayout) {
   EXPECT_EQ(frame->splitter().barWidth(), 5);
   EXPECT_EQ(imageSize(tree).cx, 32);
   EXPECT_EQ(columnWidths(frame->pane(kStartNode).rows().handle()), at96);
-  EXPECT_EQ(columnWidths(frame->pane(5).rows().handle()), at96);
+  EXPECT_EQ(columnWidths(frame->pane(5).rows().handle()), scaled(pane5At144, 96, 144));
   RECT box{};
   GetWindowRect(frame->filterBox(), &box);
   EXPECT_EQ(box.bottom - box.top, box96.bottom - box96.top);
@@ -851,7 +877,7 @@ TEST(TreeImages, ScaledImagesKeepTheirMaskAndTheirColours) {
     ImageList_GetIconSize(images.get(), &cx, &cy);
     EXPECT_EQ(cx, size);
     EXPECT_EQ(cy, size);
-    EXPECT_EQ(ImageList_GetImageCount(images.get()), 10);
+    EXPECT_EQ(ImageList_GetImageCount(images.get()), 11);
 
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);

@@ -47,7 +47,7 @@ class TasksInTheWindow : public ::testing::Test {
   void SetUp() override {
     language.setFile(directoryPart(win32::programPath()) + "\\velmora.language");
     tasks.addTask(kUpdater, sampleTask("C:\\Program Files\\Vendor\\update.exe"));
-    tasks.addTask(kBoot, sampleTask("C:\\backup.exe", "", kBootTrigger));
+    tasks.addTask(kBoot, sampleTask("C:\\backup.exe", "", kBootTrigger, false, kBoot));
     frame = std::make_unique<win32::MainFrame>(files, language, nullptr);
     ASSERT_NE(frame->create(GetModuleHandleW(nullptr), nullptr), nullptr);
     ShowWindow(frame->hwnd(), SW_SHOW);
@@ -57,10 +57,15 @@ class TasksInTheWindow : public ::testing::Test {
     frame.reset();
     pumpMessages();
   }
+  // The tasks node, once the worker's reading of the tasks came.
   HWND selectTasks() {
     SendMessageW(frame->tree(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(frame->treeItem(kTasksNode)));
-    pumpMessages();
-    return GetDlgItem(frame->pane(kTasksNode).hwnd(), IDC_ENTRYLIST);
+    HWND list = GetDlgItem(frame->pane(kTasksNode).hwnd(), IDC_ENTRYLIST);
+    for (int tries = 0; tries < 200 && SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 0; ++tries) {
+      pumpMessages();
+      Sleep(50);
+    }
+    return list;
   }
 
   win32::ComScope com;
@@ -109,16 +114,6 @@ TEST_F(TasksInTheWindow, ItsBoxIsTheSchedulersSwitchAndRemoveComesBackThroughUnd
 
 // --- The built program, in a process of its own ------------------------------
 
-struct Installed {
-  TempDir dir;
-  Installed() {
-    const std::string built = directoryPart(win32::programPath());
-    for (const char* file : {"velmora.exe", "velmora.language"}) {
-      CopyFileW(widen(built + "\\" + file).c_str(), widen(dir.file(file)).c_str(), FALSE);
-    }
-  }
-};
-
 // The tasks node of the running program selected through its tree; its list.
 HWND showTasks(StartedProgram& program, RemoteBuffer& mem, HWND frame) {
   HWND tree = visibleChildWithId(frame, IDC_CATEGORYTREE);
@@ -155,7 +150,7 @@ TEST(RealProgramTasks, ListsSwitchesOffAndOnTheTasksOfTheDouble) {
   const SettingsSetAside settings;  // it keeps its node and layout at the close
   TaskDoubleInstalled tasks;
   tasks.addTask(kUpdater, sampleTask("C:\\Program Files\\Vendor\\update.exe"));
-  Installed copy;
+  ProgramCopy copy;
   StartedProgram program(copy.dir.file("velmora.exe"), "", copy.dir.path());
   ASSERT_TRUE(program.started());
   HWND frame = program.dialog(L"Velmora (V 2.0)");
@@ -193,7 +188,7 @@ TEST(RealProgramTasks, AllEntriesAtStartListsTheTaskBesideARunValueAndSwitchesIt
   const std::wstring command = L"C:\\E2E\\beside.exe";
   RegSetValueExW(run, runName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
                  static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
-  Installed copy;
+  ProgramCopy copy;
   StartedProgram program(copy.dir.file("velmora.exe"), "", copy.dir.path());
   ASSERT_TRUE(program.started());
   HWND frame = program.dialog(L"Velmora (V 2.0)");
@@ -229,7 +224,7 @@ TEST(RealProgramTasks, AllEntriesAtStartListsTheTaskBesideARunValueAndSwitchesIt
 
 TEST(RealProgramTasks, OverWinesOwnSchedulerTheNodeSaysTheListIsNotAvailable) {
   const SettingsSetAside settings;
-  Installed copy;
+  ProgramCopy copy;
   LanguageTable language{win32::readFileBytes, win32::decodeLegacy};
   language.setFile(copy.dir.file("velmora.language"));
   StartedProgram program(copy.dir.file("velmora.exe"), "", copy.dir.path());

@@ -22,6 +22,7 @@
 #include "core/text.h"
 #include "scheduledtasks/win32/task_scheduler_win32.h"
 #include "wine/support/sample_task.h"
+#include "wine/task_double/task_store.h"
 #include "wine/support/task_double.h"
 #include "wine/support/win_test_support.h"
 
@@ -113,8 +114,12 @@ TEST(TaskSchedulerAdapter, TheSwitchCountsOnlyWhenItReadsBackAndRefusalsAreSaid)
 
 TEST(TaskSchedulerAdapter, RemoveKeepsTheDefinitionAsUtf16AndUndoRegistersTheSameText) {
   TaskDoubleInstalled tasks;
-  const std::string xml = sampleTask("C:\\Program Files\\Vendor\\\xE6\x97\xA5\xE6\x9C\xAC.exe");
+  const std::string xml =
+      sampleTask("C:\\Program Files\\Vendor\\\xE6\x97\xA5\xE6\x9C\xAC.exe", "/silent", kLogonTrigger, false, kNested);
   tasks.addTask(kNested, xml, false);
+  // Rights of its own, not the scheduler's default.
+  const std::string rights = "D:(A;;FA;;;SY)(A;;GR;;;WD)";
+  ASSERT_TRUE(taskdouble::TaskStore(win32::widen(tasks.folder())).setSecurity(win32::widen(kNested), win32::widen(rights)));
   TaskWorld w;
   auto p = w.pane();
   ASSERT_TRUE(p->remove(0).done());
@@ -126,9 +131,16 @@ TEST(TaskSchedulerAdapter, RemoveKeepsTheDefinitionAsUtf16AndUndoRegistersTheSam
   const std::wstring wide = win32::widen(xml);
   EXPECT_EQ(copy.substr(2), std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2));
 
+  // Who could reach it, kept with the change, from the scheduler's own answer.
+  ASSERT_EQ(removed.extra.count("sddl"), 1u);
+  EXPECT_EQ(removed.extra.at("sddl"), rights);
+
   ASSERT_TRUE(undoChange(w.table, removed, w.prompt, w.commit, w.tr)) << ::testing::PrintToString(w.prompt.messages);
   EXPECT_EQ(tasks.taskXml(kNested), xml);
   EXPECT_FALSE(tasks.taskEnabled(kNested)) << "back as it was: switched off";
+  RegisteredTaskInfo back;
+  ASSERT_EQ(w.port.readTask(kNested, back), TaskStatus::Ok);
+  EXPECT_EQ(back.securityDescriptor, rights) << "registered with the rights it had";
 }
 
 // A class registered in the prefix for the test's life, in one registry view.

@@ -20,6 +20,7 @@
 #include "main_frame_res.h"
 #include "resource.h"
 #include "wine/support/remote_process.h"
+#include "wine/support/running_program.h"
 #include "wine/support/win_test_support.h"
 
 namespace velmora::testing {
@@ -28,33 +29,10 @@ namespace {
 using win32::narrow;
 using win32::widen;
 
-constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr int kCurrentUserRunNode = 10;
 constexpr int kAllEntriesNode = 17;
-constexpr int kColumns = 7;
 constexpr int kUnchecked = 1;
 constexpr int kChecked = 2;
-
-// Values put into the current user's Run key, gone again at the end.
-class SeededRun {
- public:
-  void add(const std::wstring& name, const std::wstring& data) {
-    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, name.c_str(), REG_SZ, data.c_str(),
-                              static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))),
-              ERROR_SUCCESS);
-    names_.push_back(name);
-  }
-  bool has(const std::wstring& name) const {
-    return RegGetValueW(HKEY_CURRENT_USER, kRunKey, name.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr) ==
-           ERROR_SUCCESS;
-  }
-  ~SeededRun() {
-    for (const auto& name : names_) RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, name.c_str());
-  }
-
- private:
-  std::vector<std::wstring> names_;
-};
 
 // The program and its language file in a folder of their own (config.xml
 // and the log go there too).
@@ -67,114 +45,6 @@ class RealProgramTest : public ::testing::Test {
           << file << " must be built beside the tests";
     }
   }
-
-  // One run of the program, with what a test needs of its window.
-  struct Run {
-    explicit Run(const TempDir& dir) : program(dir.file("velmora.exe"), "", dir.path()) {
-      frame = program.dialog(L"Velmora (V 2.0)");
-      if (!frame) return;
-      mem.emplace(program.id());
-      tree = visibleChildWithId(frame, IDC_CATEGORYTREE);
-    }
-    ~Run() {
-      if (frame && program.running()) {
-        PostMessageW(frame, WM_CLOSE, 0, 0);
-        (void)program.exitCode(15000);
-      }
-    }
-    // Closes as the user does (the close box); true when it ended with 2.
-    bool close() {
-      PostMessageW(frame, WM_CLOSE, 0, 0);
-      return program.exitCode(15000) == std::optional<DWORD>(2);
-    }
-    HWND list() const { return visibleChildWithId(frame, IDC_ENTRYLIST); }
-    HWND header() const { return reinterpret_cast<HWND>(SendMessageW(list(), LVM_GETHEADER, 0, 0)); }
-    void selectNode(int node) {
-      // Every node is expanded; the tree's order is not the nodes' (All
-      // Entries, the last node, is at the top), so the node is looked for.
-      auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-      while (item && remoteTreeItem(*mem, tree, item).value != node) {
-        item = reinterpret_cast<HTREEITEM>(
-            SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, reinterpret_cast<LPARAM>(item)));
-      }
-      ASSERT_NE(item, nullptr) << "no node " << node;
-      SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-    }
-    LPARAM selectedNode() {
-      auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-      return item ? remoteTreeItem(*mem, tree, item).value : -1;
-    }
-    // The mouse's click on a column's header: pressed and let go in its
-    // middle, as the header sees a click.
-    void clickHeader(int column) {
-      HWND h = header();
-      RECT r{};
-      mem->put(r);
-      const int index = static_cast<int>(SendMessageW(h, HDM_ORDERTOINDEX, static_cast<WPARAM>(displayedAt(column)), 0));
-      ASSERT_EQ(index, column);
-      ASSERT_TRUE(SendMessageW(h, HDM_GETITEMRECT, static_cast<WPARAM>(column), mem->address()));
-      r = mem->get<RECT>();
-      const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-      SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, at);
-      SendMessageW(h, WM_LBUTTONUP, 0, at);
-    }
-    // Where column `column` is shown, left to right.
-    int displayedAt(int column) {
-      const auto order = columnOrder();
-      for (int i = 0; i < kColumns; ++i) {
-        if (order[static_cast<std::size_t>(i)] == column) return i;
-      }
-      return -1;
-    }
-    // The header's sort arrow on a column: HDF_SORTUP, HDF_SORTDOWN or 0.
-    int arrow(int column) {
-      HDITEMW item{};
-      item.mask = HDI_FORMAT;
-      mem->put(item);
-      SendMessageW(header(), HDM_GETITEMW, static_cast<WPARAM>(column), mem->address());
-      return mem->get<HDITEMW>().fmt & (HDF_SORTUP | HDF_SORTDOWN);
-    }
-    std::array<int, kColumns> columnOrder() {
-      std::array<int, kColumns> order{};
-      mem->put(order);
-      SendMessageW(list(), LVM_GETCOLUMNORDERARRAY, kColumns, mem->address());
-      return mem->get<std::array<int, kColumns>>();
-    }
-    void setColumnOrder(const std::array<int, kColumns>& order) {
-      mem->put(order);
-      SendMessageW(list(), LVM_SETCOLUMNORDERARRAY, kColumns, mem->address());
-    }
-    std::vector<std::wstring> column(int c) {
-      std::vector<std::wstring> out;
-      const int rows = static_cast<int>(SendMessageW(list(), LVM_GETITEMCOUNT, 0, 0));
-      for (int r = 0; r < rows; ++r) out.push_back(remoteCell(*mem, list(), r, c));
-      return out;
-    }
-    int rowOf(const std::wstring& name) {
-      const auto names = column(0);
-      for (std::size_t r = 0; r < names.size(); ++r) {
-        if (names[r] == name) return static_cast<int>(r);
-      }
-      return -1;
-    }
-    void setBox(int row, int image) {
-      LVITEMW item{};
-      item.stateMask = LVIS_STATEIMAGEMASK;
-      item.state = INDEXTOSTATEIMAGEMASK(image);
-      mem->put(item);
-      SendMessageW(list(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), mem->address());
-    }
-    int treeWidth() {
-      RECT r{};
-      GetWindowRect(tree, &r);
-      return r.right - r.left;
-    }
-
-    StartedProgram program;
-    HWND frame = nullptr;
-    HWND tree = nullptr;
-    std::optional<RemoteBuffer> mem;
-  };
 
   const SettingsSetAside settings;
   TempDir dir;
@@ -206,20 +76,20 @@ TEST_F(RealProgramTest, SortsByEveryColumnBothWaysAndTheBoxActsOnItsRowsEntry) {
   seeded.add(tag + L" item 9", L"C:\\Sorted\\B 10.exe");
   seeded.add(tag + L" Item 1", L"C:\\Sorted\\a.exe /min");
   seeded.add(tag + L" alpha", L"");
-  Run run(dir);
+  RunningProgram run(dir);
   ASSERT_NE(run.frame, nullptr);
   run.selectNode(kCurrentUserRunNode);
   // Only the seeded rows: the filter holds through every sort.
   SendMessageW(visibleChildWithId(run.frame, IDC_FILTER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(tag.c_str()));
   const std::vector<std::wstring> listed = run.column(0);
   ASSERT_EQ(listed.size(), 4u);
-  for (int c = 0; c < kColumns; ++c) {
+  for (int c = 0; c < RunningProgram::kColumns; ++c) {
     EXPECT_EQ(run.arrow(c), 0) << "unsorted at the first start";
     // Every header within the list's width, where the mouse can reach it.
     SendMessageW(run.list(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), MAKELPARAM(120, 0));
   }
 
-  for (int c = 0; c < kColumns; ++c) {
+  for (int c = 0; c < RunningProgram::kColumns; ++c) {
     SCOPED_TRACE(c);
     run.clickHeader(c);
     EXPECT_EQ(run.arrow(c), HDF_SORTUP);
@@ -227,7 +97,7 @@ TEST_F(RealProgramTest, SortsByEveryColumnBothWaysAndTheBoxActsOnItsRowsEntry) {
     run.clickHeader(c);
     EXPECT_EQ(run.arrow(c), HDF_SORTDOWN);
     expectSorted(run.column(c), run.column(0), listed, true);
-    for (int other = 0; other < kColumns; ++other) {
+    for (int other = 0; other < RunningProgram::kColumns; ++other) {
       if (other != c) {
         EXPECT_EQ(run.arrow(other), 0) << "one arrow, on " << c << " not " << other;
       }
@@ -257,11 +127,11 @@ TEST_F(RealProgramTest, SortsByEveryColumnBothWaysAndTheBoxActsOnItsRowsEntry) {
 }
 
 TEST_F(RealProgramTest, WhatTheUserLeftIsThereAtTheNextStartAndAtAnotherDpi) {
-  const std::array<int, kColumns> order = {2, 0, 1, 3, 5, 4, 6};
+  const std::array<int, RunningProgram::kColumns> order = {2, 0, 1, 3, 5, 4, 6};
   RECT placed{60, 50, 60 + 820, 50 + 560};
   int columnWidth = 0, treeWidth = 0;
   {
-    Run first(dir);
+    RunningProgram first(dir);
     ASSERT_NE(first.frame, nullptr);
     EXPECT_TRUE(IsZoomed(first.frame)) << "maximised at the first start";
     EXPECT_EQ(first.selectedNode(), kAllEntriesNode) << "All Entries, at the top";
@@ -291,7 +161,7 @@ TEST_F(RealProgramTest, WhatTheUserLeftIsThereAtTheNextStartAndAtAnotherDpi) {
   }
   RECT normal{};
   {
-    Run second(dir);
+    RunningProgram second(dir);
     ASSERT_NE(second.frame, nullptr);
     EXPECT_FALSE(IsZoomed(second.frame)) << "left restored, it opens restored";
     RECT now{};
@@ -300,7 +170,7 @@ TEST_F(RealProgramTest, WhatTheUserLeftIsThereAtTheNextStartAndAtAnotherDpi) {
     EXPECT_EQ(second.selectedNode(), kCurrentUserRunNode);
     ASSERT_NE(second.list(), nullptr);
     EXPECT_EQ(SendMessageW(second.list(), LVM_GETCOLUMNWIDTH, 2, 0), 123);
-    EXPECT_EQ(SendMessageW(second.list(), LVM_GETCOLUMNWIDTH, 5, 0), 0);
+    EXPECT_EQ(SendMessageW(second.list(), LVM_GETCOLUMNWIDTH, 5, 0), 30) << "dragged shut, back readable";
     EXPECT_EQ(SendMessageW(second.list(), LVM_GETCOLUMNWIDTH, 0, 0), columnWidth);
     EXPECT_EQ(second.columnOrder(), order);
     EXPECT_EQ(second.arrow(3), HDF_SORTDOWN);
@@ -315,7 +185,7 @@ TEST_F(RealProgramTest, WhatTheUserLeftIsThereAtTheNextStartAndAtAnotherDpi) {
   {
     const ScreenDpi screen(144);
     ASSERT_TRUE(screen.set());
-    Run third(dir);
+    RunningProgram third(dir);
     ASSERT_NE(third.frame, nullptr);
     EXPECT_TRUE(IsZoomed(third.frame)) << "left maximised, it opens maximised";
     ASSERT_NE(third.list(), nullptr);
@@ -344,7 +214,7 @@ TEST_F(RealProgramTest, AKeptPlaceOffEveryScreenOrANodeGoneStartsAsOnTheFirstDay
   ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"TreeNode", REG_DWORD, &node, sizeof node), ERROR_SUCCESS);
   ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"Splitter", REG_DWORD, &splitter, sizeof splitter),
             ERROR_SUCCESS);
-  Run run(dir);
+  RunningProgram run(dir);
   ASSERT_NE(run.frame, nullptr);
   EXPECT_TRUE(IsZoomed(run.frame));
   EXPECT_EQ(run.selectedNode(), kAllEntriesNode);

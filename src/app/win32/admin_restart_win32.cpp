@@ -5,19 +5,12 @@
 #include "app/single_instance.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/security_win32.h"
 #include "platform/win32/wide.h"
 
 namespace velmora::win32 {
 
-bool hasAdministratorRights() {
-  HANDLE raw = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
-  const KernelHandle token(raw);
-  TOKEN_ELEVATION elevation{};
-  DWORD size = 0;
-  return GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size) &&
-         elevation.TokenIsElevated != 0;
-}
+bool hasAdministratorRights() { return runsElevated(); }
 
 RestartOutcome startAsAdministrator(HWND owner, const std::wstring& program, const std::wstring& parameters,
                                     HANDLE* process) {
@@ -36,11 +29,31 @@ RestartOutcome startAsAdministrator(HWND owner, const std::wstring& program, con
   return RestartOutcome::Started;
 }
 
-Win32AdminRestart::Win32AdminRestart()
-    : program_(widen(programPath())), parameters_(widen(std::string(kRestartArgument))) {}
+namespace {
+
+// Whether to go on: asked only when Windows would run Velmora as another
+// account, whose Current User entries are not this user's.
+bool acceptOtherAccount(HWND owner, const Translator* translator) {
+  if (!translator || !elevationRunsAsAnotherAccount()) return true;
+  const std::wstring question = widen(translator->translate("_RestartOtherAccount", Escapes::Convert));
+  const std::wstring title = widen(translator->translate("_ToolVelmora"));
+  return MessageBoxW(owner, question.c_str(), title.c_str(), MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON2) == IDOK;
+}
+
+}  // namespace
+
+RestartOutcome restartAsAdministrator(HWND owner, const Translator* translator) {
+  if (!acceptOtherAccount(owner, translator)) return RestartOutcome::Declined;
+  return startAsAdministrator(owner, widen(programPath()), widen(std::string(kRestartArgument)));
+}
+
+Win32AdminRestart::Win32AdminRestart(const Translator* translator)
+    : program_(widen(programPath())), parameters_(widen(std::string(kRestartArgument))), translator_(translator) {}
 
 RestartOutcome Win32AdminRestart::restart() {
-  const RestartOutcome outcome = startAsAdministrator(GetActiveWindow(), program_, parameters_);
+  HWND owner = GetActiveWindow();
+  if (!acceptOtherAccount(owner, translator_)) return RestartOutcome::Declined;
+  const RestartOutcome outcome = startAsAdministrator(owner, program_, parameters_);
   if (outcome == RestartOutcome::Started) PostQuitMessage(0);
   return outcome;
 }

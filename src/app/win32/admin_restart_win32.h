@@ -7,6 +7,7 @@
 #include <string>
 
 #include "family/admin_restart.h"
+#include "lang/language_table.h"
 
 namespace velmora::win32 {
 
@@ -19,10 +20,19 @@ bool hasAdministratorRights();
 RestartOutcome startAsAdministrator(HWND owner, const std::wstring& program, const std::wstring& parameters,
                                     HANDLE* process = nullptr);
 
+// Starts this program again as administrator, told that it was restarted.
+// When Windows would run it as another account (this one is no
+// administrator, so Windows asks for an administrator's name and password),
+// the user is told first that its Current User entries are then that
+// account's, and may say no (Declined). `translator` gives the question;
+// none asks nothing.
+RestartOutcome restartAsAdministrator(HWND owner, const Translator* translator);
+
 class Win32AdminRestart final : public AdminRestart {
  public:
-  // This program, told that it was restarted.
-  Win32AdminRestart();
+  // This program, told that it was restarted; `translator` for the question
+  // of restartAsAdministrator.
+  explicit Win32AdminRestart(const Translator* translator = nullptr);
   // Another program, for the tests.
   Win32AdminRestart(std::wstring program, std::wstring parameters)
       : program_(std::move(program)), parameters_(std::move(parameters)) {}
@@ -35,6 +45,7 @@ class Win32AdminRestart final : public AdminRestart {
  private:
   std::wstring program_;
   std::wstring parameters_;
+  const Translator* translator_ = nullptr;
 };
 
 }  // namespace velmora::win32

@@ -8,6 +8,7 @@
 
 #include "app/export.h"
 #include "app/win32/composition.h"
+#include "app/win32/workers.h"
 #include "core/format.h"
 #include "lang/win32/local_formats_win32.h"
 #include "lang/win32/translate_win32.h"
@@ -55,7 +56,11 @@ int exportFromCommandLine(const ProgramFiles& files, const Translator& translato
   return writeFileAtomically(file, csv.text()) == FileWrite::Written ? 0 : 1;
 }
 
-void exportFromMenu(HWND frame, const FamilyTable& families, const Translator& translator) {
+namespace {
+
+// Where File > Export writes, asked through the system's Save dialog;
+// nothing when the user cancelled.
+std::optional<std::string> askExportFile(HWND frame, const Translator& translator) {
   SYSTEMTIME now{};
   GetLocalTime(&now);
   std::wstring name = widen(defaultExportName(now.wYear, now.wMonth, now.wDay));
@@ -76,17 +81,51 @@ void exportFromMenu(HWND frame, const FamilyTable& families, const Translator& t
   const std::wstring documents = documentsFolder();
   if (!documents.empty()) dialog.lpstrInitialDir = documents.c_str();
   dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
-  if (!showSaveDialog(dialog)) return;
-  const std::string file = narrow(name.c_str());
+  if (!showSaveDialog(dialog)) return std::nullopt;
+  return narrow(name.c_str());
+}
 
-  const CsvWriter csv = exportEntries(families, translator);
-  const std::size_t entries = csv.records() - 1;  // the header is no entry
-  if (writeFileAtomically(file, csv.text()) == FileWrite::Written) {
+void reportExport(HWND frame, const Translator& translator, const std::string& file, std::size_t entries,
+                  bool written) {
+  if (written) {
     showMessage(frame, translator,
                 countedText(translator, "_ExportDone", entries, {userFormats().number(entries), file}, Escapes::Convert));
   } else {
     showMessage(frame, translator, safeFormat(translator.translate("_ExportFailed", Escapes::Convert), {file}));
   }
+}
+
+}  // namespace
+
+void exportFromMenu(HWND frame, const FamilyTable& families, const Translator& translator) {
+  const std::optional<std::string> file = askExportFile(frame, translator);
+  if (!file) return;
+  const CsvWriter csv = exportEntries(families, translator);
+  const std::size_t entries = csv.records() - 1;  // the header is no entry
+  reportExport(frame, translator, *file, entries, writeFileAtomically(*file, csv.text()) == FileWrite::Written);
+}
+
+void exportInBackground(HWND frame, const ProgramFiles& files, const Translator& translator, Workers& workers,
+                        const std::function<void(const std::string& file)>& started) {
+  const std::optional<std::string> file = askExportFile(frame, translator);
+  if (!file) return;
+  if (started) started(*file);
+  // The job has its own texts and its own families over adapters of its
+  // own apartment: nothing it uses is the window's, which may close first.
+  const auto* table = dynamic_cast<const LanguageTable*>(&translator);
+  const std::string languageFile = table ? table->file() : languageTable().file();
+  workers.post([ui = workers.ui(), files, languageFile, file = *file, frame, &translator] {
+    LanguageTable texts(readFileBytes, decodeLegacy);
+    texts.setFile(languageFile);
+    const Composition root(files, texts, nullptr);
+    const CsvWriter csv = exportEntries(root.families(), texts);
+    const std::size_t entries = csv.records() - 1;
+    const bool written = writeFileAtomically(file, csv.text()) == FileWrite::Written;
+    // The translator is the window's, used only on its thread while it lives.
+    ui([frame, file, entries, written, &translator] {
+      if (IsWindow(frame)) reportExport(frame, translator, file, entries, written);
+    });
+  });
 }
 
 }  // namespace velmora::win32

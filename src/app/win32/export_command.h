@@ -3,6 +3,7 @@
 // dialog, and from the command line without a window.
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -23,5 +24,15 @@ int exportFromCommandLine(const ProgramFiles& files, const Translator& translato
 // File > Export: asks where, writes, and says how many entries went where
 // (or that the file could not be written).
 void exportFromMenu(HWND frame, const FamilyTable& families, const Translator& translator);
+
+class Workers;
+
+// File > Export of the program's window, whose own families look files up
+// in the background: asks where, then lists every place and writes on the
+// slow places' worker (the window keeps answering; an export reads every
+// program file and the whole Task Scheduler), and says how it went once it
+// is done. `started` tells the file being written.
+void exportInBackground(HWND frame, const ProgramFiles& files, const Translator& translator, Workers& workers,
+                        const std::function<void(const std::string& file)>& started);
 
 }  // namespace velmora::win32

@@ -4,13 +4,18 @@
 #include <objbase.h>
 
 #include <exception>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/single_instance.h"
+#include "app/win32/data_folders_win32.h"
 #include "app/win32/export_command.h"
 #include "app/win32/language_menu.h"
 #include "app/win32/main_frame.h"
 #include "app/win32/message_loop.h"
 #include "app/win32/skin_layer.h"
+#include "core/format.h"
 #include "core/win32/log_component.h"
 #include "core/win32/store_msxml.h"
 #include "dialogs/win32/log_viewer.h"
@@ -18,17 +23,42 @@
 #include "platform/win32/failure_report.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/security_win32.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/worker_thread.h"
 
 using namespace velmora;
 
 namespace {
 
-constexpr const wchar_t* kInstanceMutex = L"{2E1BCC9F-86B7-44fd-BD6A-171E82463969}";
+// One Velmora per user and session: two users of one PC (fast user
+// switching, a remote session) each have theirs, and the machine's data
+// they share is guarded by a lock of its own (MutexDataLock).
+constexpr const wchar_t* kInstanceMutex = L"Local\\{2E1BCC9F-86B7-44fd-BD6A-171E82463969}-";
 // How long an instance started again as administrator waits for the one
 // that started it to close: 100 tries, 100 ms apart.
 constexpr int kRestartTries = 100;
 constexpr DWORD kRestartPauseMs = 100;
+
+// The main window of the Velmora already running in this session (a
+// dialog titled "Velmora (...", of this program's product name), shown and
+// brought to the front.
+void bringRunningInstanceForward() {
+  HWND found = nullptr;
+  EnumWindows(
+      [](HWND window, LPARAM out) -> BOOL {
+        wchar_t cls[16] = {}, title[32] = {};
+        GetClassNameW(window, cls, 16);
+        GetWindowTextW(window, title, 32);
+        if (std::wstring_view(cls) != L"#32770" || std::wstring_view(title).rfind(L"Velmora (", 0) != 0) return TRUE;
+        *reinterpret_cast<HWND*>(out) = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  if (!found) return;
+  if (IsIconic(found)) ShowWindowAsync(found, SW_RESTORE);
+  SetForegroundWindow(found);
+}
 
 // Everything after the component model is up, so that every way out of
 // start-up takes it down again in the same order.
@@ -58,6 +88,15 @@ int runProgram(HINSTANCE instance) {
     // Without a log (none registered, or the data folder refused) the
     // program works all the same.
     win32::makeDataFolders(files);
+    // Said to an administrator, who can have it repaired; the records of
+    // places of all users are kept beside the program meanwhile.
+    if (const auto refused = win32::untrustedMachineFolder(files); refused && win32::runsElevated()) {
+      MessageBoxW(nullptr,
+                  win32::widen(safeFormat(language.translate("_MachineFolderNotTrusted", Escapes::Convert),
+                                          {*refused, files.directory}))
+                      .c_str(),
+                  win32::widen(language.translate("_ToolVelmora")).c_str(), MB_ICONWARNING);
+    }
     log.connect(files.logDataFolder());
     // Released before COM goes down, however start-up or the loop ends.
     struct Disconnect {
@@ -119,6 +158,14 @@ int withCom(const char* what, int failed, Work work) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+  // Code from the system folder only, before anything loads a DLL by name:
+  // a DLL planted beside a copy run from Downloads is never loaded (the
+  // DLLs Windows does not protect are not imported, see the build).
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+
+  // The installer makes or repairs the machine's data folder through this.
+  if (win32::machineFolderRequest(GetCommandLineW())) return win32::prepareMachineFolderNow() ? 0 : 1;
+
   // An export changes nothing: no window, and no single-instance lock.
   if (const auto file = win32::exportRequest(GetCommandLineW())) {
     constexpr int kExportFailed = 1;
@@ -130,9 +177,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   // one has started); it must drop its own handle between tries, or the
   // mutex would outlive the old instance.
   win32::KernelHandle instanceLock;
+  const std::vector<std::string> account = win32::currentAccountNames();
+  const std::wstring instanceName = kInstanceMutex + win32::widen(account.empty() ? std::string() : account.front());
   const bool mayRun = claimSingleInstance(
-      [&instanceLock] {
-        HANDLE mutex = CreateMutexW(nullptr, FALSE, kInstanceMutex);
+      [&instanceLock, &instanceName] {
+        HANDLE mutex = CreateMutexW(nullptr, FALSE, instanceName.c_str());
         const DWORD error = GetLastError();
         instanceLock.reset(mutex);
         // One running as administrator owns a mutex this one may not open.
@@ -144,6 +193,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
       },
       startedAsRestart(win32::narrow(commandLine ? commandLine : L"")), [] { Sleep(kRestartPauseMs); },
       kRestartTries);
-  if (!mayRun) return 0;
-  return withCom("start-up", 0, [&] { return runProgram(instance); });
+  if (!mayRun) {
+    // The user's Velmora of this session is running: it comes to the front
+    // instead of a second one, which would only vanish.
+    bringRunningInstanceForward();
+    return 0;
+  }
+  const int result = withCom("start-up", 0, [&] { return runProgram(instance); });
+  // A worker still in a call that does not come back (a hung service, a
+  // network drive): everything is saved, so the process ends now, with its
+  // code, rather than tear down what the worker may still touch.
+  if (win32::WorkerThread::leftRunning() > 0) ExitProcess(static_cast<UINT>(result));
+  return result;
 }

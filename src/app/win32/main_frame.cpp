@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/stored_layout.h"
+#include "app/win32/admin_menu.h"
 #include "app/win32/composition.h"
 #include "app/win32/export_command.h"
 #include "app/win32/frame_commands.h"
@@ -25,57 +26,29 @@ namespace velmora::win32 {
 namespace {
 constexpr COLORREF kTreeBackground = RGB(255, 255, 255);
 
-// A count as the user's locale groups its digits.
-std::string number(int value) { return userFormats().number(static_cast<std::uint64_t>(value < 0 ? 0 : value)); }
-
 // The exit code of File > Exit and of the close box.
 constexpr int kExitCodeOnExit = 2;
-// The check box's choice under the user's settings key; off until set.
-constexpr const wchar_t* kHideWindowsChoice = L"HideWindowsEntries";
-// What else is kept there: the restored window ("left,top,right,bottom,
-// maximised", screen pixels), the tree's width at 96 DPI, the node selected.
-constexpr const wchar_t* kPlacementValue = L"WindowPlacement";
-constexpr const wchar_t* kSplitterValue = L"Splitter";
-constexpr const wchar_t* kNodeValue = L"TreeNode";
-
-Box boxOf(const RECT& r) { return Box{r.left, r.top, r.right, r.bottom}; }
-
-BOOL CALLBACK addWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  if (GetMonitorInfoW(monitor, &info)) reinterpret_cast<std::vector<Box>*>(areas)->push_back(boxOf(info.rcWork));
-  return TRUE;
-}
-
-std::vector<Box> workAreas() {
-  std::vector<Box> areas;
-  EnumDisplayMonitors(nullptr, nullptr, addWorkArea, reinterpret_cast<LPARAM>(&areas));
-  return areas;
-}
-
-// A restored rectangle is in workspace coordinates (those of its monitor's
-// work area); what is kept is in screen coordinates, which the screens'
-// work areas are checked in.
-POINT workspaceOffset(const RECT& rect) {
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  if (!GetMonitorInfoW(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &info)) return POINT{0, 0};
-  return POINT{info.rcWork.left - info.rcMonitor.left, info.rcWork.top - info.rcMonitor.top};
-}
-
-// Posted at start: the start pane adds the rows of what it left out to show
-// its window at once (wParam: the node).
-constexpr UINT kListSlowPlaces = WM_APP + 41;
+// Posted at start, handled once the window shows: the workers may begin to
+// read the slow places (earlier they would compete with making the window).
+constexpr UINT kWindowShown = WM_APP + 41;
 }  // namespace
 
 MainFrame::MainFrame(const ProgramFiles& files, const Translator& translator, LogSink* logSink, SkinLayer& skin)
-    : MainFrame(std::make_unique<Composition>(files, translator, logSink), translator, skin) {}
+    : MainFrame(std::make_unique<Composition>(files, translator, logSink, Composition::Mode::Window), translator,
+                skin) {
+  files_ = files;
+}
 
 // The adapters must exist before the families that refer to them.
 MainFrame::MainFrame(std::unique_ptr<Composition> root, const Translator& translator, SkinLayer& skin)
     : Dialog(IDD_MAINFRAME), root_(std::move(root)), translator_(translator), skin_(skin) {
   createPanes(root_->families(), root_->commit());
   history_ = &root_->history();
+  if (Workers* workers = root_->workers()) {
+    for (auto& pane : panes_) pane->setProgramFacts(&workers->programFacts());
+  }
+  root_->onSlowPlacesArrived([this] { slowPlacesArrived(); });
+  root_->onFactsArrived([this] { factsArrived(); });
 }
 
 MainFrame::MainFrame(const Translator& translator, const FamilyTable& families, ChangeCommit& commit,
@@ -160,6 +133,7 @@ bool MainFrame::onInit() {
   if (HMENU menu = GetMenu(hwnd())) {
     translateMenu(menu, translator_);
     fillLanguageMenu(menu, languageTable().file());
+    prepareRestartItem(menu, ID_RESTART_ADMIN);
     DrawMenuBar(hwnd());
   }
 
@@ -188,6 +162,7 @@ bool MainFrame::onInit() {
   splitter_.create(instance_, hwnd(), client);
   splitter_.setBarColour(skin_.frameColour("Splitter"));
   splitter_.setBarWidth(scaleToDpi(Splitter::kBarWidth, dpi_));
+  splitter_.setNarrowest(scaleToDpi(kNarrowestTree, dpi_), scaleToDpi(kNarrowestList, dpi_));
   buildTree();
   // The fonts every later DPI's fonts are made from (the controls own them).
   openedDpi_ = dpi_;
@@ -202,7 +177,7 @@ bool MainFrame::onInit() {
   host_.setPanes(static_cast<int>(panes_.size()), [this, look](int index, HWND parent) {
     EntryListPane& pane = *panes_[static_cast<std::size_t>(index)];
     pane.setLook(look);
-    pane.setOnChange([this] { updateStatus(); });
+    pane.setOnChange([this] { paneChanged(); });
     HWND made = pane.create(instance_, parent);
     // A pane made after the window moved to another DPI catches up.
     if (made && pane.dpi() != dpi_) pane.changeDpi(dpi_, dialogFont());
@@ -210,80 +185,33 @@ bool MainFrame::onInit() {
   });
 
   // Set before the first pane fills, so it never shows what it hides.
-  if (readChoice(kHideWindowsChoice, false)) {
+  if (storedHideWindows()) {
     CheckDlgButton(hwnd(), IDC_HIDEWINDOWS, BST_CHECKED);
     for (auto& pane : panes_) pane->hideMicrosoft(true);
   }
 
   restorePanes();
   // The node the user left, or at the first start the top of the tree.
-  const int start = storedNode(readNumber(kNodeValue), static_cast<int>(items_.size())).value_or(startNode());
+  const int start = storedStartNode().value_or(startNode());
   if (tree_ && start >= 0 && start < static_cast<int>(items_.size())) {
-    // Its slow places (the Task Scheduler) come once the window shows.
-    if (pane(start).family().deferSlowPlaces()) PostMessageW(hwnd(), kListSlowPlaces, static_cast<WPARAM>(start), 0);
     TreeView_SelectItem(tree_, items_[static_cast<std::size_t>(start)]);
   }
+  // Its slow places (the Task Scheduler) are read, and come, once it shows.
+  PostMessageW(hwnd(), kWindowShown, 0, 0);
 
   splitter_.setPanes(tree_, host_.hwnd());
-  splitter_.setPosition(scaleToDpi(storedSplitter(readNumber(kSplitterValue)).value_or(kSplitterStart), dpi_));
+  splitter_.setPosition(scaleToDpi(storedSplitterPosition().value_or(kSplitterStart), dpi_));
   layout(client.right, client.bottom);
   updateStatus();
 
   const ProductInfo info = productInfo();
-  SetWindowTextW(hwnd(), widen(info.name + " (" + info.version + ")").c_str());
+  SetWindowTextW(hwnd(), widen(titleWithAccount(info.name + " (" + info.version + ")", translator_)).c_str());
   // The tree, not the filter box that comes first in tab order.
   if (tree_) {
     SetFocus(tree_);
     return false;
   }
   return true;
-}
-
-void MainFrame::restorePlacement() {
-  const auto kept = parsePlacement(readText(kPlacementValue).value_or(""), workAreas());
-  if (!kept) return;  // the first start, or a place no screen has now: maximised
-  WINDOWPLACEMENT placement{};
-  placement.length = sizeof placement;
-  if (!GetWindowPlacement(hwnd(), &placement)) return;
-  RECT normal{kept->normal.left, kept->normal.top, kept->normal.right, kept->normal.bottom};
-  const POINT offset = workspaceOffset(normal);
-  OffsetRect(&normal, -offset.x, -offset.y);
-  placement.rcNormalPosition = normal;
-  placement.flags = 0;
-  // Only the rectangle changes: the window is shown later, as it was left.
-  placement.showCmd = SW_HIDE;
-  SetWindowPlacement(hwnd(), &placement);
-  showCommand_ = kept->maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
-}
-
-void MainFrame::restorePanes() {
-  for (std::size_t index = 0; index < panes_.size(); ++index) {
-    if (const auto text = readText(std::to_wstring(index).c_str(), kPaneSettingsKey)) {
-      panes_[index]->setColumnLayout(parsePaneLayout(*text, kRowColumns));
-    }
-  }
-}
-
-void MainFrame::saveSettings() {
-  // Not kept is no reason to stay open: the next start is then as this one was.
-  WINDOWPLACEMENT placement{};
-  placement.length = sizeof placement;
-  if (GetWindowPlacement(hwnd(), &placement)) {
-    RECT normal = placement.rcNormalPosition;
-    const POINT offset = workspaceOffset(normal);
-    OffsetRect(&normal, offset.x, offset.y);
-    // A minimised window opens as it was before: maximised or restored.
-    const bool maximised = placement.showCmd == SW_SHOWMAXIMIZED ||
-                           (placement.showCmd == SW_SHOWMINIMIZED && (placement.flags & WPF_RESTORETOMAXIMIZED));
-    (void)writeText(kPlacementValue, formatPlacement(StoredPlacement{boxOf(normal), maximised}));
-  }
-  (void)writeNumber(kSplitterValue, static_cast<std::uint32_t>(std::clamp(rescale(splitter_.position(), dpi_, kBaseDpi), 0, kWidestTree)));
-  if (const int node = host_.visibleIndex(); node >= 0) (void)writeNumber(kNodeValue, static_cast<std::uint32_t>(node));
-  (void)writeChoice(kHideWindowsChoice, IsDlgButtonChecked(hwnd(), IDC_HIDEWINDOWS) == BST_CHECKED);
-  for (std::size_t index = 0; index < panes_.size(); ++index) {
-    const std::string layout = formatPaneLayout(panes_[index]->columnLayout());
-    if (!layout.empty()) (void)writeText(std::to_wstring(index).c_str(), layout, kPaneSettingsKey);
-  }
 }
 
 int MainFrame::startNode() const {
@@ -302,62 +230,16 @@ void MainFrame::selectionChanged(const NMTREEVIEWW& change) {
   if (!change.itemNew.hItem) return;
   const int index = static_cast<int>(change.itemNew.lParam);
   if (!host_.show(index)) return;
-  // Every selection reloads the pane, so what it shows is current.
-  forward(pane_command::kRefresh);
+  pane(index).shown();
+  // Every selection reloads the pane, so what it shows is current; the slow
+  // places give their latest reading (F5 reads them again).
+  pane(index).refresh();
 }
 
 HWND MainFrame::filterBox() const { return item(IDC_FILTER); }
 
-void MainFrame::filterChanged() {
-  const std::string text = narrow(windowText(item(IDC_FILTER)));
-  // Every pane, shown or not: the filter holds across selections.
-  for (auto& pane : panes_) pane->setFilter(text);
-  updateStatus();
-}
-
-void MainFrame::hideWindowsChanged() {
-  const bool hide = IsDlgButtonChecked(hwnd(), IDC_HIDEWINDOWS) == BST_CHECKED;
-  for (auto& pane : panes_) pane->hideMicrosoft(hide);
-  // Not kept is still done: the list shows what the box says.
-  (void)writeChoice(kHideWindowsChoice, hide);
-  updateStatus();
-}
-
-void MainFrame::showNewChanged() {
-  const bool only = IsDlgButtonChecked(hwnd(), IDC_SHOWNEW) == BST_CHECKED;
-  for (auto& pane : panes_) pane->showOnlyNew(only);
-  updateStatus();
-}
-
 void MainFrame::closing() {
   if (root_) root_->closing();
-}
-
-void MainFrame::updateStatus() {
-  if (!status_) return;
-  const int visible = host_.visibleIndex();
-  std::string text;
-  if (visible >= 0) {
-    const RowCounts c = pane(visible).counts();
-    // A list that could not be read is not an empty one; a pane of several
-    // families shows the others' rows and says what it could not read.
-    const std::string problem = pane(visible).family().listingProblem();
-    text = !problem.empty() && c.total == 0 ? problem
-           : c.shown != c.total
-               ? countedText(translator_, "_StatusFiltered", static_cast<std::uint64_t>(c.total), {number(c.shown), number(c.total)})
-               : countedText(translator_, "_StatusEntries", static_cast<std::uint64_t>(c.total), {number(c.total), number(c.disabled)});
-    if (c.fresh > 0) text += "; " + countedText(translator_, "_StatusNewCount", static_cast<std::uint64_t>(c.fresh), {number(c.fresh)});
-    if (c.hidden > 0) text += "; " + countedText(translator_, "_StatusHiddenMicrosoft", static_cast<std::uint64_t>(c.hidden), {number(c.hidden)});
-    if (!problem.empty() && c.total > 0) text += "; " + problem;
-  }
-  SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(widen(text).c_str()));
-  RECT bar{};
-  GetClientRect(status_, &bar);
-  fitStatusParts(bar.right);
-  if (visible >= 0) {
-    if (std::string outcome = pane(visible).takeOutcome(); !outcome.empty()) lastOutcome_ = std::move(outcome);
-  }
-  SendMessageW(status_, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(widen(lastOutcome_).c_str()));
 }
 
 // The status bar follows: a pane tells after every command it takes
@@ -382,13 +264,17 @@ void MainFrame::command(int id) {
       // An Undo may have changed what the visible pane lists: refreshed at
       // once, while the dialog stays open.
       if (families_ && history_ && commit_) {
-        (void)showHistoryDialog(hwnd(), *families_, *history_, *commit_, translator_,
-                                [this] { forward(pane_command::kRefresh); });
+        (void)showHistoryDialog(hwnd(), *families_, *history_, *commit_, translator_, [this] {
+          // What the Undo changed is in the slow places' reading too: nothing
+          // is read again.
+          if (const int visible = host_.visibleIndex(); visible >= 0 && host_.visiblePane()) pane(visible).refresh();
+        });
       }
       return;
     case ID_EXPORT:
-      if (families_) exportFromMenu(hwnd(), *families_, translator_);
+      exportEntries();
       return;
+    case ID_RESTART_ADMIN: restartFromMenu(hwnd(), translator_, ID_APP_EXIT_CMD); return;
     case ID_APP_ABOUT_CMD: showAboutDialog(hwnd(), translator_); return;
   }
   if (chooseLanguage(hwnd(), id, translator_, languageTable().file())) return;
@@ -465,9 +351,21 @@ std::optional<INT_PTR> MainFrame::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
       }
       return std::nullopt;
-    case kListSlowPlaces:
-      if (host_.visibleIndex() == static_cast<int>(wp)) pane(static_cast<int>(wp)).addDeferredRows();
+    case kWindowShown:
+      if (const int visible = host_.visibleIndex(); visible >= 0 && host_.visiblePane()) pane(visible).shown();
+      if (root_) root_->windowShown();
       return TRUE;
+    case WM_QUERYENDSESSION:
+    case WM_ENDSESSION:
+      // Logoff or shutdown: what a normal close keeps is kept now, once,
+      // since the process may end as soon as the session does. Logoff is
+      // never held up (the default answer to the question is yes).
+      if ((msg == WM_QUERYENDSESSION || wp) && !savedForSessionEnd_) {
+        savedForSessionEnd_ = true;
+        saveSettings();
+        closing();
+      }
+      return std::nullopt;
     case WM_DESTROY:
       unregister();
       return std::nullopt;

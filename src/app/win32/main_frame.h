@@ -78,6 +78,14 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   // The node selected when the window opens; -1 without a tree.
   int startNode() const;
   void selectionChanged(const NMTREEVIEWW& change);
+  // The workers' results, on the window's thread: the rows of the slow
+  // places, and answers about program files, for the visible pane.
+  void slowPlacesArrived();
+  void factsArrived();
+  // After every command and box of a pane.
+  void paneChanged();
+  // File > Export.
+  void exportEntries();
   void forward(int id);
   void command(int id);
   void unregister();
@@ -98,6 +106,12 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   // splitter and the node are returned for the window to take.
   void restorePlacement();
   void restorePanes();
+  // The node, the splitter (96 DPI) and the Microsoft check box the user
+  // left, each when it holds; and the check box kept.
+  std::optional<int> storedStartNode() const;
+  std::optional<int> storedSplitterPosition() const;
+  bool storedHideWindows() const;
+  void keepHideWindows(bool hide) const;
   // Keeps the window's place, the splitter, the node, the filter's box and
   // each pane's columns for the next start.
   void saveSettings();
@@ -108,6 +122,10 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   HFONT dialogFont() const;
 
   std::unique_ptr<Composition> root_;
+  // The program's files, for an export in the background.
+  ProgramFiles files_;
+  // Results came while the visible pane was in a command: shown after it.
+  bool arrivedWhileBusy_ = false;
   const Translator& translator_;
   SkinLayer& skin_;
   std::vector<std::unique_ptr<EntryListPane>> panes_;
@@ -137,6 +155,8 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   std::vector<CategoryNode> nodes_;
   std::vector<Expansion> expansions_;
   std::vector<HTREEITEM> items_;
+  // Kept at the end of the session already (WM_QUERYENDSESSION).
+  bool savedForSessionEnd_ = false;
 };
 
 }  // namespace velmora::win32

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "app/win32/main_frame.h"
+
+#include "app/stored_layout.h"
 #include "app/win32/tree_images.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/handles.h"
@@ -65,6 +67,7 @@ void MainFrame::changeDpi(int dpi, const RECT& suggested) {
       setTreeImages();
     }
     splitter_.setBarWidth(scaleToDpi(Splitter::kBarWidth, dpi));
+    splitter_.setNarrowest(scaleToDpi(kNarrowestTree, dpi), scaleToDpi(kNarrowestList, dpi));
     splitter_.setPosition(rescale(splitter_.position(), from, dpi));
     // Without a new font (it could not be made) the panes still get their sizes.
     const HFONT paneFont = font ? font.get() : dialogFont();

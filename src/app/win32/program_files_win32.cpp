@@ -87,4 +87,11 @@ bool Win32ProgramFiles::opensByExtension(const std::string& extension) {
   return (hr == S_OK || hr == S_FALSE) && size > 1;
 }
 
+bool Win32ProgramFiles::isLocal(const std::string& path) {
+  // A UNC path (\\server\share) or a relative one is no fixed drive's.
+  if (path.size() < 3 || path[1] != ':' || path[2] != '\\') return false;
+  const wchar_t root[] = {static_cast<wchar_t>(static_cast<unsigned char>(path[0])), L':', L'\\', L'\0'};
+  return GetDriveTypeW(root) == DRIVE_FIXED;
+}
+
 }  // namespace velmora::win32

@@ -11,6 +11,8 @@ class Win32ProgramFiles : public ProgramFileLookup {
   [[nodiscard]] bool isFile(const std::string& path) override;
   [[nodiscard]] std::optional<std::string> findBareName(const std::string& name) override;
   [[nodiscard]] std::string companyName(const std::string& path) override;
+  // A path on a drive letter whose drive Windows knows as fixed.
+  [[nodiscard]] bool isLocal(const std::string& path) override;
   [[nodiscard]] bool opensByExtension(const std::string& extension) override;
 };
 

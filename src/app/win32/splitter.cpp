@@ -1,5 +1,7 @@
 #include "app/win32/splitter.h"
 
+#include "app/stored_layout.h"
+
 #include <windowsx.h>
 
 #include <algorithm>
@@ -24,7 +26,13 @@ void Splitter::setPanes(HWND left, HWND right) {
 }
 
 void Splitter::setPosition(int x) {
-  position_ = std::max(0, x);
+  wanted_ = std::max(0, x);
+  layout();
+}
+
+void Splitter::setNarrowest(int left, int right) {
+  narrowestLeft_ = std::max(0, left);
+  narrowestRight_ = std::max(0, right);
   layout();
 }
 
@@ -41,9 +49,15 @@ bool Splitter::overBar(int x, int y) const {
 }
 
 void Splitter::layout() {
-  if (!hwnd_) return;
+  if (!hwnd_) {
+    position_ = wanted_;
+    return;
+  }
   RECT client{};
   GetClientRect(hwnd_, &client);
+  const RECT was = barRect();
+  position_ = splitterPosition(wanted_, static_cast<int>(client.right), barWidth_, narrowestLeft_, narrowestRight_);
+  if (position_ != was.left) InvalidateRect(hwnd_, &was, TRUE);
   const int height = client.bottom;
   const int rightStart = position_ + barWidth_;
   if (left_) SetWindowPos(left_, nullptr, 0, 0, position_, height, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -108,10 +122,8 @@ LRESULT Splitter::handle(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_MOUSEMOVE:
       if (dragging_) {
-        RECT client{};
-        GetClientRect(hwnd_, &client);
-        const int limit = std::max(0, static_cast<int>(client.right) - barWidth_);
-        setPosition(std::clamp(GET_X_LPARAM(lp) - dragOffset_, 0, limit));
+        // Where the drag leaves it is checked as any position is.
+        setPosition(GET_X_LPARAM(lp) - dragOffset_);
         UpdateWindow(hwnd_);
       }
       return 0;

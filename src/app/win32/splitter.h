@@ -24,9 +24,13 @@ class Splitter {
   HWND hwnd() const { return hwnd_; }
 
   void setPanes(HWND left, HWND right);
-  // Pixels from the left edge to the bar.
+  // Pixels from the left edge to the bar, wanted: the bar stands there as
+  // far as both panes keep their narrowest widths (setNarrowest).
   void setPosition(int x);
+  // Where the bar stands now: the wanted place, checked against the width.
   int position() const { return position_; }
+  // The narrowest the left and right panes are made, in pixels.
+  void setNarrowest(int left, int right);
   RECT barRect() const;
   // The bar's width in pixels (the owner scales kBarWidth to its DPI).
   void setBarWidth(int width);
@@ -48,7 +52,10 @@ class Splitter {
   HWND hwnd_ = nullptr;
   HWND left_ = nullptr;
   HWND right_ = nullptr;
+  int wanted_ = 250;
   int position_ = 250;
+  int narrowestLeft_ = 0;
+  int narrowestRight_ = 0;
   int barWidth_ = kBarWidth;
   bool dragging_ = false;
   int dragOffset_ = 0;

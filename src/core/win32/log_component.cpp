@@ -186,6 +186,62 @@ class ComponentSink final : public LogSink {
 
 ILogComponent* createBuiltinLog(LogViewerFunction viewer) { return new BuiltinLog(std::move(viewer)); }
 
+namespace {
+
+// The default text value of a key of HKLM's 64-bit view, environment
+// references expanded; empty when there is none.
+std::wstring machineValue(const std::wstring& key) {
+  std::vector<wchar_t> value(MAX_PATH + 1);
+  for (;;) {
+    DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    // Expandable text is taken as written (RegGetValue refuses to expand
+    // it for us) and expanded below.
+    const LSTATUS s =
+        RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), nullptr,
+                     RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND | RRF_SUBKEY_WOW6464KEY, nullptr,
+                     value.data(), &size);
+    if (s == ERROR_MORE_DATA) {
+      value.resize(size / sizeof(wchar_t) + 1);
+      continue;
+    }
+    if (s != ERROR_SUCCESS) return {};
+    const std::wstring text(value.data());
+    const DWORD needed = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+    if (needed == 0) return text;
+    std::wstring expanded(needed, L'\0');
+    ExpandEnvironmentStringsW(text.c_str(), expanded.data(), needed);
+    expanded.resize(needed - 1);
+    return expanded;
+  }
+}
+
+}  // namespace
+
+ComPtr<ILogComponent> machineLogComponent() {
+  // The class and its DLL as registered for every user. COM itself would
+  // look in HKEY_CURRENT_USER\Software\Classes first, which any program
+  // the user runs may write: an elevated Velmora would load that user's DLL.
+  const std::wstring classText = machineValue(L"Software\\Classes\\" + std::wstring(kLogProgId) + L"\\CLSID");
+  CLSID clsid{};
+  if (classText.empty() || FAILED(CLSIDFromString(classText.c_str(), &clsid))) return {};
+  const std::wstring server = machineValue(L"Software\\Classes\\CLSID\\" + classText + L"\\InprocServer32");
+  // Only a full path: a bare name would be looked for along a search path.
+  if (server.size() < 3 || !(server[1] == L':' || (server[0] == L'\\' && server[1] == L'\\'))) return {};
+  // Its own folder for what it needs, then the system's; never ours.
+  HMODULE dll = LoadLibraryExW(server.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (!dll) return {};
+  // Kept loaded for the life of the process: what it handed out may live as long.
+  using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+  const auto get = reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(dll, "DllGetClassObject")));
+  ComPtr<IClassFactory> factory;
+  ComPtr<ILogComponent> component;
+  if (!get || FAILED(get(clsid, IID_IClassFactory, factory.putVoid())) || !factory ||
+      FAILED(factory->CreateInstance(nullptr, kIidLogComponent, component.putVoid()))) {
+    return {};
+  }
+  return component;
+}
+
 struct LogConnection::Impl {
   ComPtr<ILogComponent> component;
   BuiltinLog* builtin = nullptr;  // the same object as component, when it is ours
@@ -201,12 +257,7 @@ void LogConnection::setViewer(LogViewerFunction viewer) { impl_->viewer = std::m
 
 bool LogConnection::connect(const std::string& dataFolder) {
   disconnect();
-  ComPtr<ILogComponent> component;
-  CLSID clsid;
-  if (SUCCEEDED(CLSIDFromProgID(L"Tessary.Log", &clsid))) {
-    CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER,
-                     kIidLogComponent, component.putVoid());
-  }
+  ComPtr<ILogComponent> component = machineLogComponent();
   BuiltinLog* builtin = nullptr;
   if (!component) {
     // None registered, or it would not start: ours keeps the log instead.

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/operation_log.h"
+#include "platform/win32/com_ptr.h"
 
 namespace velmora::win32 {
 
@@ -31,6 +32,15 @@ struct ILogComponent : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE WriteRecord(BSTR type, BSTR category, BSTR itemType, BSTR source,
                                                 BSTR content) = 0;
 };
+
+// The ProgID of a log component that replaces the built-in one.
+inline constexpr const wchar_t* kLogProgId = L"Tessary.Log";
+
+// The component registered for every user (its ProgID and in-process
+// server under HKEY_LOCAL_MACHINE\Software\Classes, 64-bit view), created
+// from the DLL that registration names; none when there is none or it will
+// not start. A registration under HKEY_CURRENT_USER is never used.
+ComPtr<ILogComponent> machineLogComponent();
 
 // Shows the records of a log file to the user, in a window owned by `owner`.
 // The log is core; the viewer is a dialog of the application, which hands

@@ -82,7 +82,8 @@ class HistoryDialog final : public Dialog {
       SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
       if (changes) {
         for (const Change& c : *changes) {
-          std::vector<std::string> cells = historyColumns(c, translator_, userFormats());
+          const bool notTrusted = undoVerdict(families_, commit_.trust(), c) != TrustVerdict::Act;
+          std::vector<std::string> cells = historyColumns(c, translator_, userFormats(), notTrusted);
           for (std::string& cell : cells) cell = oneLine(std::move(cell));
           if (insertRow(list, static_cast<int>(shown_.size()), cells) >= 0) shown_.push_back(c);
         }

@@ -5,18 +5,45 @@
 #include <cwchar>
 
 #include "dialogs/file_info_format.h"
+#include "platform/win32/system_function.h"
 #include "platform/win32/wide.h"
 
 namespace velmora::win32 {
 
+namespace {
+
+// version.dll is not one of the DLLs Windows always takes from its own
+// folder: imported, a DLL of that name beside the program would be loaded
+// before the program runs a line. Its functions are taken from the system
+// folder when first needed.
+DWORD versionInfoSize(const wchar_t* file, DWORD* handle) {
+  using Function = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
+  static const auto f = systemFunction<Function>(L"version.dll", "GetFileVersionInfoSizeW");
+  return f ? f(file, handle) : 0;
+}
+
+BOOL versionInfo(const wchar_t* file, DWORD size, void* data) {
+  using Function = BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID);
+  static const auto f = systemFunction<Function>(L"version.dll", "GetFileVersionInfoW");
+  return f ? f(file, 0, size, data) : FALSE;
+}
+
+BOOL queryValue(void* block, const wchar_t* path, void** data, UINT* size) {
+  using Function = BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
+  static const auto f = systemFunction<Function>(L"version.dll", "VerQueryValueW");
+  return f ? f(block, path, data, size) : FALSE;
+}
+
+}  // namespace
+
 std::optional<VersionResource> VersionResource::load(const std::string& path) {
   const std::wstring file = widen(path);
   DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
+  const DWORD size = versionInfoSize(file.c_str(), &ignored);
   if (size == 0) return std::nullopt;
   VersionResource resource;
   resource.block_.resize(size);
-  if (!GetFileVersionInfoW(file.c_str(), 0, size, resource.block_.data())) return std::nullopt;
+  if (!versionInfo(file.c_str(), size, resource.block_.data())) return std::nullopt;
   return resource;
 }
 
@@ -38,7 +65,7 @@ std::vector<VersionTranslation> VersionResource::translations() const {
   UINT bytes = 0;
   // VerQueryValueW does not write to the block, whatever its signature says.
   void* block = const_cast<unsigned char*>(block_.data());
-  if (!VerQueryValueW(block, L"\\VarFileInfo\\Translation", &data, &bytes) || !data) return out;
+  if (!queryValue(block, L"\\VarFileInfo\\Translation", &data, &bytes) || !data) return out;
   const auto* words = static_cast<const WORD*>(data);
   for (UINT i = 0; i + 4 <= bytes; i += 4) out.push_back({words[i / 2], words[i / 2 + 1]});
   return out;
@@ -49,7 +76,7 @@ std::optional<std::string> VersionResource::text(VersionTranslation translation,
   void* data = nullptr;
   UINT chars = 0;
   void* block = const_cast<unsigned char*>(block_.data());
-  if (!VerQueryValueW(block, query.c_str(), &data, &chars) || !data) return std::nullopt;
+  if (!queryValue(block, query.c_str(), &data, &chars) || !data) return std::nullopt;
   // The length counts the terminating zero when there is one; stop at it.
   const auto* text = static_cast<const wchar_t*>(data);
   std::size_t length = 0;

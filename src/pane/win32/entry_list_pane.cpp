@@ -20,14 +20,6 @@
 namespace velmora::win32 {
 
 namespace {
-// Where the _Operation menu sits in the main menu bar.
-constexpr int kOperationMenuPosition = 1;
-// Columns 4 to 6 at 96 DPI: who made the program, what stops it, and who
-// signed it.
-constexpr int kPublisherWidth = 180;
-constexpr int kStatusWidth = 240;
-constexpr int kSignedByWidth = 180;
-constexpr int kColumnCount = kRowColumns;
 // Reads the icons the list asked for (posted: runs after the paint).
 constexpr UINT kReadIcons = WM_APP + 51;
 // Space beside a button's text, each side, at 96 DPI.
@@ -84,19 +76,38 @@ EntryListPane::EntryListPane(const Translator& translator, std::unique_ptr<Entry
   // session: a start-up paints a screenful of rows, never all of them. Even
   // those are read after the paint that asked (a few milliseconds a file
   // under Wine), so the rows show at once and their icons a moment later.
-  rows_.setIcons([this](const std::string& file) {
+  rows_.setIcons([this](const std::string& file, bool local) {
     if (const std::optional<int> index = ProgramIcons::session().remembered(file, dpi_)) return *index;
     if (iconsWanted_.empty() && hwnd()) PostMessageW(hwnd(), kReadIcons, 0, 0);
-    iconsWanted_.insert(file);
+    iconsWanted_.emplace(file, local);
     return I_IMAGENONE;
   });
 }
 
 EntryListPane::~EntryListPane() = default;
 
-void EntryListPane::addDeferredRows() {
-  filtered_.appendRows(family_->listDeferredPlaces());
-  if (onChange_) onChange_();
+
+void EntryListPane::refresh() {
+  {
+    const Busy busy(*this);
+    controller_->refill();
+  }
+  changed();
+}
+
+int EntryListPane::addDeferredRows() {
+  std::vector<Row> rows = family_->listDeferredPlaces();
+  const int added = static_cast<int>(rows.size());
+  filtered_.appendRows(std::move(rows));
+  changed();
+  return added;
+}
+
+void EntryListPane::factsArrived() {
+  const bool shownAgain = filtered_.factsArrived();
+  // The cells in view ask again and get what came.
+  if (!shownAgain && rows_.handle()) InvalidateRect(rows_.handle(), nullptr, FALSE);
+  changed();
 }
 
 HWND EntryListPane::create(HINSTANCE instance, HWND parent) {
@@ -113,32 +124,13 @@ bool EntryListPane::onInit() {
   // column widths are given at 96 DPI.
   dpi_ = windowDpi(hwnd());
   takeOverDpiScaling(hwnd());
-  const ColumnWidths widths = family_->columnWidths();
-  // The widths the user left, where he left any.
-  const int given[kColumnCount] = {widths.name, widths.type, widths.data, widths.path,
-                                   kPublisherWidth, kStatusWidth, kSignedByWidth};
-  const auto at = [this, &given](int column) {
-    const bool kept = stored_.widths.size() == static_cast<std::size_t>(kColumnCount);
-    return scaleToDpi(kept ? stored_.widths[static_cast<std::size_t>(column)] : given[column], dpi_);
-  };
-  addColumns(list, {{translator_.translate("_Name"), at(0)},
-                    {translator_.translate("_Type"), at(1)},
-                    {translator_.translate("_Data"), at(2)},
-                    {translator_.translate("_RegPath"), at(3)},
-                    // Shown only, in every pane.
-                    {translator_.translate("_Publisher"), at(4)},
-                    {translator_.translate("_Status"), at(5)},
-                    {translator_.translate("_SignedBy"), at(6)}});
+  makeColumns(list);
   // The whole extended style: full-row select, check boxes, the whole text
   // of a cut cell as a tip, and columns the user can drag into his order.
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES | LVS_EX_LABELTIP | LVS_EX_HEADERDRAGDROP);
   location_.attach(list, hwnd(), dpi_);
   showIcons(list, dpi_);
-  if (stored_.order.size() == static_cast<std::size_t>(kColumnCount)) {
-    SendMessageW(list, LVM_SETCOLUMNORDERARRAY, static_cast<WPARAM>(kColumnCount),
-                 reinterpret_cast<LPARAM>(stored_.order.data()));
-  }
   // Sorted before the first fill, so the first rows shown are in order.
   filtered_.setSort(stored_.sort);
   showSortArrow();
@@ -161,17 +153,23 @@ bool EntryListPane::onInit() {
   return false;  // a hidden pane takes no focus
 }
 
-void EntryListPane::updateButtons() {
-  for (const int id : {IDC_ADDNEW, IDC_MODIFY, IDC_ABOUTFILE}) {
-    if (HWND button = item(id)) EnableWindow(button, familyCan(id, controller_->abilitiesFor(id)));
-  }
-}
-
 void EntryListPane::layout(int width, int height) {
   if (!rows_.handle()) return;
   const int w = std::max(0, width - listRightGap_ - static_cast<int>(listStart_.left));
   const int h = std::max(0, height - listBottomGap_ - static_cast<int>(listStart_.top));
   SetWindowPos(rows_.handle(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void EntryListPane::shown() {
+  // The first layout in view of a pane the user left nothing for: the
+  // columns take the width the list now has.
+  HWND list = rows_.handle();
+  if (!defaultColumnsDue_ || !list || !IsWindowVisible(list)) return;
+  RECT client{};
+  GetClientRect(list, &client);
+  if (client.right <= 0) return;
+  defaultColumnsDue_ = false;
+  resetColumns();
 }
 
 void EntryListPane::changeDpi(int dpi, HFONT font) {
@@ -195,167 +193,9 @@ void EntryListPane::changeDpi(int dpi, HFONT font) {
   layout(client.right, client.bottom);
 }
 
-void EntryListPane::sortBy(int column) {
-  if (column < 0 || column >= kColumnCount) return;
-  filtered_.setSort(afterHeaderClick(filtered_.sortOrder(), column));
-  showSortArrow();
+void EntryListPane::changed() {
+  updateButtons();
   if (onChange_) onChange_();
-}
-
-void EntryListPane::showSortArrow() {
-  HWND header = rows_.handle() ? reinterpret_cast<HWND>(SendMessageW(rows_.handle(), LVM_GETHEADER, 0, 0)) : nullptr;
-  if (!header) return;
-  const SortOrder order = filtered_.sortOrder();
-  for (int column = 0; column < kColumnCount; ++column) {
-    HDITEMW item{};
-    item.mask = HDI_FORMAT;
-    if (!SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item))) continue;
-    item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
-    if (column == order.column) item.fmt |= order.descending ? HDF_SORTDOWN : HDF_SORTUP;
-    SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
-  }
-}
-
-PaneLayout EntryListPane::columnLayout() const {
-  HWND list = rows_.handle();
-  if (!list) return stored_;
-  PaneLayout layout;
-  layout.sort = filtered_.sortOrder();
-  for (int column = 0; column < kColumnCount; ++column) {
-    const int width = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
-    // Kept at 96 DPI, so a start on a screen of another scale shows the
-    // same proportions.
-    layout.widths.push_back(std::clamp(rescale(width, dpi_, kBaseDpi), 0, kWidestColumn));
-  }
-  std::vector<int> order(static_cast<std::size_t>(kColumnCount));
-  if (SendMessageW(list, LVM_GETCOLUMNORDERARRAY, static_cast<WPARAM>(kColumnCount),
-                   reinterpret_cast<LPARAM>(order.data()))) {
-    layout.order = std::move(order);
-  }
-  return layout;
-}
-
-void EntryListPane::setColumnLayout(PaneLayout layout) {
-  if (!rows_.handle()) stored_ = std::move(layout);
-}
-
-MenuHandle EntryListPane::buildContextMenu() const {
-  const MenuHandle bar(LoadMenuW(instance_, MAKEINTRESOURCEW(IDR_MAINMENU)));
-  if (!bar) return {};
-  MenuHandle menu(GetSubMenu(bar.get(), kOperationMenuPosition));
-  if (!menu) return {};
-  // Take the _Operation menu out of the bar so it lives on its own.
-  RemoveMenu(bar.get(), kOperationMenuPosition, MF_BYPOSITION);
-  translateMenu(menu.get(), translator_);
-
-  greyCommands(menu.get());
-  return menu;
-}
-
-void EntryListPane::greyCommands(HMENU menu) const {
-  const int row = rows_.selected();
-  const std::optional<int> image = row >= 0 ? std::optional<int>(rows_.stateImage(row)) : std::nullopt;
-  using namespace pane_command;
-  for (int id :
-       {kAddNew, kRemove, kModify, kEnable, kDisable, kRefresh, kProperty, kAboutFile, kOpenLocation, kSearchOnline}) {
-    EnableMenuItem(menu, static_cast<UINT>(id),
-                   MF_BYCOMMAND | (contextItemEnabled(id, image, controller_->abilitiesFor(id)) ? MF_ENABLED : MF_GRAYED));
-  }
-}
-
-std::string EntryListPane::selectionText() const {
-  HWND list = rows_.handle();
-  if (!list) return {};
-  // The columns the user can see, in the order he sees them: one dragged
-  // to nothing is left out.
-  std::vector<int> columns;
-  std::vector<std::string> titles;
-  std::vector<int> order(static_cast<std::size_t>(kColumnCount));
-  if (!SendMessageW(list, LVM_GETCOLUMNORDERARRAY, static_cast<WPARAM>(kColumnCount),
-                    reinterpret_cast<LPARAM>(order.data()))) {
-    for (int column = 0; column < kColumnCount; ++column) order[static_cast<std::size_t>(column)] = column;
-  }
-  for (const int column : order) {
-    wchar_t title[256] = {};
-    LVCOLUMNW info{};
-    info.mask = LVCF_TEXT | LVCF_WIDTH;
-    info.pszText = title;
-    info.cchTextMax = 256;
-    if (!SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info))) continue;
-    if (info.cx <= 0) continue;
-    columns.push_back(column);
-    titles.push_back(narrow(title));
-  }
-  std::vector<std::vector<std::string>> cells;
-  for (int row = -1;;) {
-    row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED));
-    if (row < 0) break;
-    std::vector<std::string> line;
-    for (const int column : columns) line.push_back(rows_.text(row, column));
-    cells.push_back(std::move(line));
-  }
-  if (cells.empty()) return {};
-  return tableText(titles, cells);
-}
-
-bool EntryListPane::copySelection() {
-  const std::string text = selectionText();
-  return text.empty() || putClipboardText(hwnd(), widen(text));
-}
-
-void EntryListPane::showContextMenu(POINT at) {
-  const MenuHandle menu = buildContextMenu();
-  if (!menu) return;
-  TrackPopupMenu(menu.get(), 0, at.x, at.y, 0, hwnd(), nullptr);
-}
-
-POINT EntryListPane::keyboardMenuPoint() const {
-  POINT at{0, 0};
-  HWND list = rows_.handle();
-  if (!list) return at;
-  const int row = rows_.selected();
-  RECT r{};
-  r.left = LVIR_LABEL;
-  if (row >= 0) {
-    SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
-    if (SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r))) {
-      at = {r.left, r.bottom};
-    }
-  }
-  ClientToScreen(list, &at);
-  return at;
-}
-
-bool EntryListPane::translateKeys(MSG& msg) {
-  if (!hwnd() || (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN)) return false;
-  if (msg.hwnd == rows_.handle()) {
-    const bool shift = GetKeyState(VK_SHIFT) < 0;
-    if ((msg.wParam == VK_F10 && shift) || msg.wParam == VK_APPS) {
-      showContextMenu(keyboardMenuPoint());
-      return true;
-    }
-    // Alt+Enter shows the properties, as in Explorer.
-    if (msg.wParam == VK_RETURN && msg.message == WM_SYSKEYDOWN) {
-      controller_->command(pane_command::kProperty);
-      if (onChange_) onChange_();
-      return true;
-    }
-    if (msg.wParam == 'C' && msg.message == WM_KEYDOWN && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) {
-      // Another program holding the clipboard is rare and brief: a beep
-      // says nothing was copied, and Ctrl+C can simply be pressed again.
-      if (!copySelection()) MessageBeep(MB_ICONWARNING);
-      return true;
-    }
-    if (msg.wParam == VK_RETURN && msg.message == WM_KEYDOWN) {
-      controller_->doubleClick();
-      if (onChange_) onChange_();
-      return true;
-    }
-  }
-  if (!keys_) return false;
-  // Delete removes only where the entries are; elsewhere it is the control's key.
-  if (msg.wParam == VK_DELETE && msg.hwnd != rows_.handle()) return false;
-  return TranslateAcceleratorW(hwnd(), keys_, &msg) != 0;
 }
 
 bool EntryListPane::onNotify(const NMHDR& header) {
@@ -364,9 +204,11 @@ bool EntryListPane::onNotify(const NMHDR& header) {
     case LVN_GETDISPINFOW:
       rows_.answer(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
       return true;
-    case NM_DBLCLK:
+    case NM_DBLCLK: {
+      const Busy busy(*this);
       controller_->doubleClick();
       return true;
+    }
     case LVN_COLUMNCLICK:
       sortBy(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
       return true;
@@ -379,10 +221,19 @@ bool EntryListPane::onNotify(const NMHDR& header) {
     }
     case LVN_ITEMCHANGED: {
       const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
-      controller_->itemChanged(change.iItem, change.uOldState, change.uNewState, rows_.loading());
-      // A pane of several families: the selected row's own decides.
-      if ((change.uOldState ^ change.uNewState) & LVIS_SELECTED) updateButtons();
-      if (onChange_ && !rows_.loading() && ((change.uOldState ^ change.uNewState) & LVIS_STATEIMAGEMASK)) onChange_();
+      {
+        const Busy busy(*this);
+        controller_->itemChanged(change.iItem, change.uOldState, change.uNewState, rows_.loading());
+      }
+      const UINT flipped = change.uOldState ^ change.uNewState;
+      // The buttons follow the selected row (a pane of several families:
+      // its own family decides) and its box (Enable or Disable).
+      if ((flipped & LVIS_SELECTED) || ((flipped & LVIS_STATEIMAGEMASK) && (change.uNewState & LVIS_SELECTED))) {
+        updateButtons();
+      }
+      // The status bar follows the box, and says why a selected row cannot
+      // be removed or disabled.
+      if (onChange_ && !rows_.loading() && (flipped & (LVIS_STATEIMAGEMASK | LVIS_SELECTED))) onChange_();
       return true;
     }
   }
@@ -392,17 +243,21 @@ bool EntryListPane::onNotify(const NMHDR& header) {
 // Every command goes to the pane's logic; IDOK and IDCANCEL are not the
 // pane's (the main window gets Escape).
 bool EntryListPane::onCommand(int id, int, HWND) {
-  const bool handled = controller_->command(id);
-  if (handled && onChange_) onChange_();
+  bool handled = false;
+  {
+    const Busy busy(*this);
+    handled = controller_->command(id);
+  }
+  if (handled) changed();
   return handled;
 }
 
 std::optional<INT_PTR> EntryListPane::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case kReadIcons: {
-      std::set<std::string> wanted;
+      std::map<std::string, bool> wanted;
       wanted.swap(iconsWanted_);
-      for (const std::string& file : wanted) (void)ProgramIcons::session().indexOf(file, dpi_);
+      for (const auto& [file, local] : wanted) (void)ProgramIcons::session().indexOf(file, dpi_, local);
       // The rows in view ask again, and now get them: only the icons'
       // strip is painted again, not every cell.
       if (HWND list = rows_.handle()) {
@@ -422,6 +277,11 @@ std::optional<INT_PTR> EntryListPane::onMessage(UINT msg, WPARAM wp, LPARAM lp) 
     case WM_SIZE:
       if (wp != SIZE_MINIMIZED) layout(LOWORD(lp), HIWORD(lp));
       return TRUE;
+    case WM_SHOWWINDOW:
+      // A hidden pane only keeps what the filter and boxes say; it is
+      // refreshed when its node is selected again.
+      filtered_.setDormant(wp == FALSE);
+      return std::nullopt;
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:

@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <set>
+#include <map>
 #include <string>
 
 #include "lang/language_table.h"
@@ -41,9 +41,22 @@ class EntryListPane final : public Dialog {
   HWND create(HINSTANCE instance, HWND parent);
 
   EntryFamily& family() { return *family_; }
+  // Lists the family's entries afresh, as a selection of the node does;
+  // the slow places answer with their latest reading (F5 reads them again).
+  void refresh();
   // Shows, after its rows, those of the places the family's latest listing
-  // left out (EntryFamily::deferSlowPlaces).
-  void addDeferredRows();
+  // found still being read (EntryFamily::listDeferredPlaces); the rows
+  // shown stand. How many were added.
+  int addDeferredRows();
+  // The program files are looked up by a worker through `facts` (none:
+  // when asked).
+  void setProgramFacts(ProgramFactsSource* facts) { filtered_.setProgramFacts(facts); }
+  // Answers about program files came: the cells in view show them, and a
+  // filter or sort that waited for them is applied again.
+  void factsArrived();
+  // True while a command or a box the user set is being carried out (it
+  // may wait in a question or a dialog): rows must not change under it.
+  [[nodiscard]] bool busy() const { return busy_ > 0; }
   // Shows only the rows where some column contains `text` (ignoring case),
   // now and after every refill, until it is set to "".
   void setFilter(const std::string& text) { filtered_.setFilter(text); }
@@ -54,6 +67,16 @@ class EntryListPane final : public Dialog {
   // show all again.
   void showOnlyNew(bool only) { filtered_.showOnlyNew(only); }
   [[nodiscard]] RowCounts counts() const { return filtered_.counts(); }
+  // Why the selected row cannot be removed or disabled, in words ("" when
+  // it can, or when none is selected).
+  [[nodiscard]] std::string whyNot() const;
+  // Lays the columns out as at the first start: widths from the list's
+  // width, what tells the most in view first (pane/pane_layout.h).
+  void resetColumns();
+  // Called once the pane is in view in its window: a pane the user left no
+  // widths for lays its columns out from the width it now has, not from the
+  // size it was made at or a window not yet placed.
+  void shown();
   // Sorts the rows by column `column` as a click on its header does: up,
   // or the other way round when they are sorted by it already. The header
   // shows the arrow.
@@ -111,9 +134,13 @@ class EntryListPane final : public Dialog {
   [[nodiscard]] bool onNotify(const NMHDR& header) override;
   [[nodiscard]] std::optional<INT_PTR> onMessage(UINT msg, WPARAM wp, LPARAM lp) override;
   void layout(int width, int height);
-  // Greys the buttons of what the selected row's family (or, without a
-  // selection, the pane's) cannot do.
+  // The columns, as the user left them or as at the first start.
+  void makeColumns(HWND list);
+  // Greys the buttons as the Entry menu greys its commands: what needs a
+  // selected row without one, and what its family cannot do.
   void updateButtons();
+  // After every command: the buttons, then the owner (the status bar).
+  void changed();
   void showContextMenu(POINT at);
   // The header's arrow on the sorted column, none on the others.
   void showSortArrow();
@@ -136,9 +163,26 @@ class EntryListPane final : public Dialog {
   RECT listStart_{};
   int dpi_ = 96;
   PaneLayout stored_;
+  static constexpr int kColumnCount = kRowColumns;
+  // Counts a command or box change being carried out, for its length.
+  class Busy {
+   public:
+    explicit Busy(EntryListPane& pane) : count_(pane.busy_) { ++count_; }
+    ~Busy() { --count_; }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+   private:
+    int& count_;
+  };
+  // Commands and box changes being carried out (they nest through dialogs).
+  int busy_ = 0;
+  // The user left no widths: the first layout lays the columns out.
+  bool defaultColumnsDue_ = false;
   // The program files whose icons the list asked for while it painted and
-  // that are still to be read, after the paint.
-  std::set<std::string> iconsWanted_;
+  // that are still to be read, after the paint; whether each may be read
+  // from the file itself (Row::programLocal).
+  std::map<std::string, bool> iconsWanted_;
 };
 
 }  // namespace velmora::win32

@@ -28,8 +28,9 @@ void ListViewRows::setRows(std::vector<Row> rows) {
   Loading loading(loading_);
   // The list holds no texts (it asks for them), so the rows already there
   // only get their new boxes: deleting every row of a long list and making
-  // it again costs as much as inserting them. What the user sees is the
-  // same: new rows, no selection, the top.
+  // it again costs as much as inserting them. What the user sees: new rows,
+  // no selection (the caller selects again what was), and the list where
+  // it was scrolled to, as far as it still reaches.
   rows_ = std::move(rows);
   const int before = count();
   const int kept = std::min(before, static_cast<int>(rows_.size()));
@@ -54,7 +55,6 @@ void ListViewRows::setRows(std::vector<Row> rows) {
     }
   }
   rows_.resize(static_cast<std::size_t>(index));  // what the list refused is not shown
-  if (index > 0) SendMessageW(list_, LVM_ENSUREVISIBLE, 0, FALSE);
   // The rows' texts may have changed under the same boxes: asked for again.
   if (!redraw) InvalidateRect(list_, nullptr, FALSE);
 }
@@ -70,7 +70,7 @@ std::string ListViewRows::text(int index, int column) const {
     describe_(r);
     // Its program is known now: the icon is asked for (and read after the
     // paint) if it never was.
-    if (iconOf_ && !r.programFile.empty()) (void)iconOf_(r.programFile);
+    if (iconOf_ && !r.programFile.empty()) (void)iconOf_(r.programFile, r.programLocal);
   }
   switch (column) {
     case 0: return r.name;
@@ -94,7 +94,7 @@ void ListViewRows::answer(NMLVDISPINFOW& request) const {
       // describing 32,000 rows takes seconds.
       Row& r = rows_[static_cast<std::size_t>(item.iItem)];
       if (r.programFile.empty() && describe_ && painting_ && painting_()) describe_(r);
-      if (!r.programFile.empty()) item.iImage = iconOf_(r.programFile);
+      if (!r.programFile.empty()) item.iImage = iconOf_(r.programFile, r.programLocal);
     }
   }
   if (!(item.mask & LVIF_TEXT)) return;

@@ -27,9 +27,10 @@ class ListViewRows : public EntryList, public CheckBoxes {
   // Whether the list is painting: a row painted is described for its icon.
   void setPainting(std::function<bool()> painting) { painting_ = std::move(painting); }
   // Rows filled from now on show an icon in the Name column: the image
-  // `iconOf` gives for the row's program file, asked when the list shows
-  // the row (the row is described first, as for columns 4 to 6).
-  void setIcons(std::function<int(const std::string&)> iconOf) { iconOf_ = std::move(iconOf); }
+  // `iconOf` gives for the row's program file (and whether its own icon may
+  // be read: Row::programLocal), asked when the list shows the row (the row
+  // is described first, as for columns 4 to 6).
+  void setIcons(std::function<int(const std::string&, bool)> iconOf) { iconOf_ = std::move(iconOf); }
   // The list asks for a cell it shows (LVN_GETDISPINFOW): the rows' texts
   // are kept here, not copied into the list.
   void answer(NMLVDISPINFOW& request) const;
@@ -62,7 +63,7 @@ class ListViewRows : public EntryList, public CheckBoxes {
   std::function<void(Row&)> describe_;
   std::function<std::string(const std::string&)> locationShown_;
   std::function<bool()> painting_;
-  std::function<int(const std::string&)> iconOf_;
+  std::function<int(const std::string&, bool)> iconOf_;
 };
 
 }  // namespace velmora::win32

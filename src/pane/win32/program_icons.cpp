@@ -100,7 +100,7 @@ std::optional<int> ProgramIcons::remembered(const std::string& path, int dpi) {
   return std::nullopt;
 }
 
-int ProgramIcons::indexOf(const std::string& path, int dpi) {
+int ProgramIcons::indexOf(const std::string& path, int dpi, bool readFile) {
   if (path.empty()) return I_IMAGENONE;
   Sized& s = sized(dpi);
   std::string key = foldedIgnoreCase(path);
@@ -109,7 +109,7 @@ int ProgramIcons::indexOf(const std::string& path, int dpi) {
   int index = I_IMAGENONE;
   int side = 0, unused = 0;
   if (s.list && ImageList_GetIconSize(s.list.get(), &side, &unused)) {
-    if (const IconHandle icon = ownIcon(path, side)) {
+    if (const IconHandle icon = readFile ? ownIcon(path, side) : IconHandle()) {
       index = added(s, icon);
     } else {
       // Every missing program shares one generic icon, every text file one.

@@ -32,8 +32,10 @@ class ProgramIcons {
   // type); for a missing file, or one without an icon, the icon of its type
   // by name alone (the generic one of programs, for a missing program).
   // I_IMAGENONE for an empty path or when Windows has not even that. Reads
-  // each path once per size; never shows a window.
-  [[nodiscard]] int indexOf(const std::string& path, int dpi);
+  // each path once per size; never shows a window. Without `readFile` the
+  // file is not touched (one on a network drive may not answer for long):
+  // the icon of its type.
+  [[nodiscard]] int indexOf(const std::string& path, int dpi, bool readFile = true);
   // What indexOf answered for `path` at `dpi` before, without reading
   // anything: nothing when it was never asked (I_IMAGENONE for "").
   [[nodiscard]] std::optional<int> remembered(const std::string& path, int dpi);

@@ -8,6 +8,7 @@
 #include "core/retry.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/known_folders.h"
+#include "platform/win32/security_win32.h"
 #include "platform/win32/wide.h"
 
 namespace velmora::win32 {
@@ -149,11 +150,13 @@ DataPlaces dataPlaces(const ProgramFiles& files) {
 
 void makeDataFolders(const ProgramFiles& files) {
   if (files.installedUserData.empty()) return;
-  // The installer makes the machine's folder, with its rights; the user's
-  // is made here, with the log's folder in it.
-  for (const std::string& folder : {files.installedUserData, files.logDataFolder(), files.installedMachineData}) {
+  // The user's is made here, with the log's folder in it.
+  for (const std::string& folder : {files.installedUserData, files.logDataFolder()}) {
     (void)SHCreateDirectoryExW(nullptr, widen(folder).c_str(), nullptr);
   }
+  // The machine's only with its rights, by an administrator: one a user
+  // made would be his, and never trusted (the installer makes it too).
+  if (!fileExists(files.installedMachineData) && runsElevated()) (void)prepareMachineFolder(files.installedMachineData);
 }
 
 bool fileExists(const std::string& path) {

@@ -23,7 +23,8 @@ ProgramFiles programFiles();
 // The places of `files` with the current user's own roots.
 DataPlaces dataPlaces(const ProgramFiles& files);
 // The installed copy's data folders, made where missing (nothing for any
-// other copy).
+// other copy): the user's always, the machine's only with administrator
+// rights and with its own (security_win32.h).
 void makeDataFolders(const ProgramFiles& files);
 
 bool fileExists(const std::string& path);

@@ -22,6 +22,8 @@ std::wstring documentsFolder() { return knownFolder(FOLDERID_Documents); }
 std::wstring programFilesFolder() { return knownFolder(FOLDERID_ProgramFiles); }
 std::wstring localAppDataFolder() { return knownFolder(FOLDERID_LocalAppData); }
 std::wstring programDataFolder() { return knownFolder(FOLDERID_ProgramData); }
+std::wstring roamingAppDataFolder() { return knownFolder(FOLDERID_RoamingAppData); }
+std::wstring profileFolder() { return knownFolder(FOLDERID_Profile); }
 
 std::vector<std::wstring> userOwnFolders() {
   std::vector<std::wstring> folders;

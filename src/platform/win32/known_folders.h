@@ -16,6 +16,9 @@ std::wstring programFilesFolder();
 std::wstring localAppDataFolder();
 // FOLDERID_ProgramData: the machine's application data, shared by every user.
 std::wstring programDataFolder();
+// FOLDERID_RoamingAppData (%APPDATA%) and FOLDERID_Profile (%USERPROFILE%).
+std::wstring roamingAppDataFolder();
+std::wstring profileFolder();
 // The folders that are the current user's own: the profile, the roaming
 // application data and the startup folder (which may be redirected).
 std::vector<std::wstring> userOwnFolders();

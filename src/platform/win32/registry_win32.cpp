@@ -32,15 +32,14 @@ RegStatus status(LSTATUS s) {
   }
 }
 
-// The change is made once the set or delete succeeded; the flush only asks
-// for it to reach the disk now. Reporting a failed flush as a failed change
-// would make callers undo a change that happened.
+// A change is made once the set or delete succeeded, and the families read
+// it back before it counts. Nothing flushes the hive: Windows writes it
+// lazily and keeps it consistent, and RegFlushKey writes the whole hive to
+// disk at every call, which Windows documents as costly and unneeded.
 // Every key is opened in the 64-bit view: a path names one key whatever the
 // build. "Software\\WOW6432Node\\..." then is the 32-bit view's key, so a row
 // is always written back to the key it was read from, never redirected.
 constexpr REGSAM kView = KEY_WOW64_64KEY;
-
-void flush(HKEY key) { (void)RegFlushKey(key); }
 
 bool isStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
 
@@ -319,7 +318,6 @@ RegStatus Win32Registry::setText(RootKey root, const std::string& subkey, const 
   s = RegSetValueExW(key.get(), widen(name).c_str(), 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
                      static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
   if (s != ERROR_SUCCESS) return status(s);
-  flush(key.get());
   return RegStatus::Ok;
 }
 
@@ -332,7 +330,6 @@ RegStatus Win32Registry::setBytes(RootKey root, const std::string& subkey, const
   s = RegSetValueExW(key.get(), widen(name).c_str(), 0, type, data.empty() ? nullptr : data.data(),
                      static_cast<DWORD>(data.size()));
   if (s != ERROR_SUCCESS) return status(s);
-  flush(key.get());
   return RegStatus::Ok;
 }
 
@@ -342,7 +339,6 @@ RegStatus Win32Registry::deleteValue(RootKey root, const std::string& subkey, co
   if (s != ERROR_SUCCESS) return status(s);
   s = RegDeleteValueW(key.get(), widen(name).c_str());
   if (s != ERROR_SUCCESS) return status(s);
-  flush(key.get());
   return RegStatus::Ok;
 }
 

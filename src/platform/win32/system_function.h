@@ -7,7 +7,8 @@
 
 namespace velmora::win32 {
 
-// Null when the library or the function is not there.
+// Null when the library or the function is not there. The library is
+// loaded from the system folder, never from the program's own.
 FARPROC systemFunction(const wchar_t* library, const char* name);
 
 template <class Function>

@@ -45,7 +45,11 @@ TaskStatus readInfo(IRegisteredTask* task, RegisteredTaskInfo& out) {
   if (SUCCEEDED(hr)) hr = task->get_Enabled(&enabled);
   if (SUCCEEDED(hr)) hr = task->get_Xml(xml.put());
   if (FAILED(hr)) return taskStatusOf(hr);
-  out = RegisteredTaskInfo{text(path), text(name), enabled != VARIANT_FALSE, text(xml)};
+  // Its access list, kept with a removed task so that Undo gives it the
+  // same; a scheduler that does not tell (Wine's) leaves it empty.
+  Bstr sddl;
+  if (FAILED(task->GetSecurityDescriptor(DACL_SECURITY_INFORMATION, sddl.put()))) (void)sddl.put();
+  out = RegisteredTaskInfo{text(path), text(name), enabled != VARIANT_FALSE, text(xml), text(sddl)};
   return TaskStatus::Ok;
 }
 
@@ -164,15 +168,22 @@ TaskStatus TaskSchedulerWin32::deleteTask(const std::string& path) {
   return taskStatusOf(folder->DeleteTask(n.get(), 0));
 }
 
-TaskStatus TaskSchedulerWin32::registerTask(const std::string& path, const std::string& xml) {
+TaskStatus TaskSchedulerWin32::registerTask(const std::string& path, const std::string& xml,
+                                           const std::string& securityDescriptor) {
   ComPtr<ITaskFolder> root;
   if (const TaskStatus status = rootFolder(root); status != TaskStatus::Ok) return status;
   Bstr p(widen(path));
   Bstr x(widen(xml));
+  Bstr s(widen(securityDescriptor));
+  VARIANT sddl = empty();
+  if (!securityDescriptor.empty()) {
+    V_VT(&sddl) = VT_BSTR;
+    V_BSTR(&sddl) = s.get();
+  }
   ComPtr<IRegisteredTask> registered;
   // No credentials of our own: the definition's principal holds. TASK_CREATE
   // never replaces a task that appeared meanwhile.
-  const HRESULT hr = root->RegisterTask(p.get(), x.get(), TASK_CREATE, empty(), empty(), TASK_LOGON_NONE, empty(),
+  const HRESULT hr = root->RegisterTask(p.get(), x.get(), TASK_CREATE, empty(), empty(), TASK_LOGON_NONE, sddl,
                                         registered.put());
   return taskStatusOf(hr);
 }

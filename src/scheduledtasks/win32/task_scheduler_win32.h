@@ -23,7 +23,8 @@ class TaskSchedulerWin32 : public TaskPort {
   TaskStatus readTask(const std::string& path, RegisteredTaskInfo& out) override;
   TaskStatus setEnabled(const std::string& path, bool enabled) override;
   TaskStatus deleteTask(const std::string& path) override;
-  TaskStatus registerTask(const std::string& path, const std::string& xml) override;
+  TaskStatus registerTask(const std::string& path, const std::string& xml,
+                          const std::string& securityDescriptor = {}) override;
   std::optional<TaskDefinition> readDefinition(const std::string& xml) override;
   std::string comServer(const std::string& classId) override;
   bool writeCopy(const std::string& filePath, const std::string& xml) override;

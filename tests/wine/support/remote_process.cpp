@@ -2,7 +2,34 @@
 
 #include <commctrl.h>
 
+#include "core/paths.h"
+#include "platform/win32/files_win32.h"
+#include "platform/win32/wide.h"
+
 namespace velmora::testing {
+
+ProgramCopy::ProgramCopy() {
+  const std::string built = directoryPart(win32::programPath());
+  for (const char* file : {"velmora.exe", "velmora.language"}) {
+    CopyFileW(win32::widen(built + "\\" + file).c_str(), win32::widen(dir.file(file)).c_str(), FALSE);
+  }
+}
+
+TestValue::TestValue(HKEY root, const wchar_t* key, std::wstring name, const std::wstring& data)
+    : name_(std::move(name)) {
+  if (RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key_, nullptr) != ERROR_SUCCESS) {
+    key_ = nullptr;
+    return;
+  }
+  RegSetValueExW(key_, name_.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                 static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+}
+
+TestValue::~TestValue() {
+  if (!key_) return;
+  RegDeleteValueW(key_, name_.c_str());
+  RegCloseKey(key_);
+}
 
 RemoteBuffer::RemoteBuffer(DWORD pid)
     : process_(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid)) {
@@ -34,6 +61,11 @@ StartedProgram::~StartedProgram() {
   WaitForSingleObject(pi_.hProcess, 5000);
   CloseHandle(pi_.hThread);
   CloseHandle(pi_.hProcess);
+}
+
+void StartedProgram::end() {
+  if (running()) TerminateProcess(pi_.hProcess, 99);
+  if (started_) WaitForSingleObject(pi_.hProcess, 5000);
 }
 
 bool StartedProgram::running() const { return started_ && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }

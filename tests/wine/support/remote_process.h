@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "wine/support/win_test_support.h"
+
 namespace velmora::testing {
 
 // Memory in another process, for the list and tree messages whose
@@ -58,6 +60,8 @@ class StartedProgram {
   DWORD id() const { return pi_.dwProcessId; }
   DWORD thread() const { return pi_.dwThreadId; }
   bool running() const;
+  // Ended from outside, as the end of a session ends a program.
+  void end();
   // The exit code, or nothing when it has not ended within the time.
   std::optional<DWORD> exitCode(DWORD ms) const;
   // The first shown top-level window of the program whose class and title
@@ -71,6 +75,28 @@ class StartedProgram {
  private:
   PROCESS_INFORMATION pi_{};
   bool started_ = false;
+};
+
+// The built velmora.exe and its language file copied to a folder of their
+// own, as a portable copy is unpacked: what it writes beside itself goes
+// with the folder.
+struct ProgramCopy {
+  ProgramCopy();
+  std::string exe() const { return dir.file("velmora.exe"); }
+  TempDir dir;
+};
+
+// A REG_SZ value set for as long as it lives, then deleted.
+class TestValue {
+ public:
+  TestValue(HKEY root, const wchar_t* key, std::wstring name, const std::wstring& data);
+  ~TestValue();
+  TestValue(const TestValue&) = delete;
+  TestValue& operator=(const TestValue&) = delete;
+
+ private:
+  HKEY key_ = nullptr;
+  std::wstring name_;
 };
 
 // A cell of another process's list view.

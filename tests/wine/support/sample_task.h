@@ -11,11 +11,14 @@ inline constexpr const char* kDailyTrigger =
     "<CalendarTrigger><StartBoundary>2026-01-01T09:00:00</StartBoundary><ScheduleByDay><DaysInterval>1</DaysInterval>"
     "</ScheduleByDay></CalendarTrigger>";
 
+// `path`: where the scheduler has the task, which it writes into the
+// definition it gives out (RegistrationInfo/URI).
 inline std::string sampleTask(const std::string& command, const std::string& arguments = "/silent",
-                              const std::string& trigger = kLogonTrigger, bool hidden = false) {
+                              const std::string& trigger = kLogonTrigger, bool hidden = false,
+                              const std::string& path = "\\Vendor\\Task") {
   return "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n"
          "<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\r\n"
-         "  <RegistrationInfo><Author>Vendor</Author><URI>\\Vendor\\Task</URI></RegistrationInfo>\r\n"
+         "  <RegistrationInfo><Author>Vendor</Author><URI>" + path + "</URI></RegistrationInfo>\r\n"
          "  <Triggers>" + trigger + "</Triggers>\r\n"
          "  <Principals><Principal id=\"Author\"><LogonType>InteractiveToken</LogonType>"
          "<RunLevel>LeastPrivilege</RunLevel></Principal></Principals>\r\n"

@@ -18,7 +18,8 @@ namespace {
 
 constexpr wchar_t kClassPath[] = L"Software\\Classes\\CLSID\\{0F87369F-A4E5-4CFC-BD3E-73E6154572DD}";
 constexpr wchar_t kServerKey[] = L"Software\\Classes\\CLSID\\{0F87369F-A4E5-4CFC-BD3E-73E6154572DD}\\InprocServer32";
-constexpr const wchar_t* kSwitches[] = {L"IgnoreEnable", L"DenyChanges", L"RefuseEnumeration"};
+constexpr const wchar_t* kSwitches[] = {L"IgnoreEnable", L"DenyChanges", L"RefuseEnumeration", L"ListDelayMs",
+                                       L"DefinitionDelayMs"};
 
 // A copy of what was there before, kept until it is put back, so that a test
 // that crashed with the double in place is undone by the next one.
@@ -216,15 +217,16 @@ std::string TaskDoubleInstalled::taskXml(const std::string& path) const {
   return narrow(storeAt(folder()).readTask(schedulerPath(path)).value_or(L""));
 }
 
-void TaskDoubleInstalled::setSwitch(const std::string& name, bool on) const {
+void TaskDoubleInstalled::setSwitch(const std::string& name, bool on) const { setNumber(name, on ? 1 : 0); }
+
+void TaskDoubleInstalled::setNumber(const std::string& name, DWORD value) const {
   const std::wstring wide = widen(name);
   bool known = false;
   for (const wchar_t* s : kSwitches) known = known || wide == s;
   if (!known) {
-    ADD_FAILURE() << "the double has no switch " << name;
+    ADD_FAILURE() << "the double has no setting " << name;
     return;
   }
-  const DWORD value = on ? 1 : 0;
   setValue(kClassPath, wide.c_str(), REG_DWORD, &value, sizeof value);
 }
 

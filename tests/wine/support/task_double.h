@@ -43,6 +43,9 @@ class TaskDoubleInstalled {
   // "DenyChanges" (changes answer E_ACCESSDENIED), "RefuseEnumeration"
   // (listing answers E_NOTIMPL, as Wine's).
   void setSwitch(const std::string& name, bool on) const;
+  // "ListDelayMs" (each folder's tasks listed that late), "DefinitionDelayMs"
+  // (each definition given that late): a slow service, held steady.
+  void setNumber(const std::string& name, DWORD value) const;
 
  private:
   struct Saved;

@@ -70,6 +70,7 @@ class TaskFolder final : public DispatchObject<ITaskFolder> {
     if (!tasks) return E_POINTER;
     *tasks = nullptr;
     if (refuseEnumeration()) return E_NOTIMPL;
+    waitListDelay();
     const std::optional<TaskStore> store = currentStore();
     if (!store) return kNoStore;
     if (!store->folderExists(path_)) return kNotFound;
@@ -94,8 +95,8 @@ class TaskFolder final : public DispatchObject<ITaskFolder> {
     return store->deleteTask(resolved) ? S_OK : E_FAIL;
   }
 
-  HRESULT STDMETHODCALLTYPE RegisterTask(BSTR path, BSTR xml, LONG flags, VARIANT, VARIANT, TASK_LOGON_TYPE, VARIANT,
-                                         IRegisteredTask** task) override {
+  HRESULT STDMETHODCALLTYPE RegisterTask(BSTR path, BSTR xml, LONG flags, VARIANT, VARIANT, TASK_LOGON_TYPE,
+                                         VARIANT sddl, IRegisteredTask** task) override {
     if (task) *task = nullptr;
     if (denyChanges()) return E_ACCESSDENIED;
     // The real service makes up a name when given none; nothing here needs that.
@@ -111,6 +112,11 @@ class TaskFolder final : public DispatchObject<ITaskFolder> {
     const std::wstring definition = fromBstr(xml);
     const bool enabled = !(flags & TASK_DISABLE) && !definitionDisabled(definition);
     if (!store->writeTask(resolved, definition, enabled)) return E_FAIL;
+    // The access list given, kept as the real service keeps it.
+    if (V_VT(&sddl) == VT_BSTR && SysStringLen(V_BSTR(&sddl)) > 0 &&
+        !store->setSecurity(resolved, fromBstr(V_BSTR(&sddl)))) {
+      return E_FAIL;
+    }
     return task ? give(newRegisteredTask(resolved), task) : S_OK;
   }
 

@@ -41,6 +41,7 @@ class RegisteredTask final : public DispatchObject<IRegisteredTask> {
     *xml = nullptr;
     std::optional<TaskStore> store;
     if (const HRESULT hr = existing(store); FAILED(hr)) return hr;
+    waitDefinitionDelay();
     const std::optional<std::wstring> text = store->readTask(path_);
     return text ? giveString(*text, xml) : E_FAIL;
   }
@@ -53,7 +54,13 @@ class RegisteredTask final : public DispatchObject<IRegisteredTask> {
   HRESULT STDMETHODCALLTYPE get_NumberOfMissedRuns(LONG*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE get_NextRunTime(DATE*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE get_Definition(ITaskDefinition**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetSecurityDescriptor(LONG, BSTR*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetSecurityDescriptor(LONG, BSTR* sddl) override {
+    if (!sddl) return E_POINTER;
+    *sddl = nullptr;
+    std::optional<TaskStore> store;
+    if (const HRESULT hr = existing(store); FAILED(hr)) return hr;
+    return giveString(store->security(path_), sddl);
+  }
   HRESULT STDMETHODCALLTYPE SetSecurityDescriptor(BSTR, LONG) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE Stop(LONG) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetRunTimes(const LPSYSTEMTIME, const LPSYSTEMTIME, DWORD*, LPSYSTEMTIME*) override {

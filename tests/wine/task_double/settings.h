@@ -20,4 +20,10 @@ bool denyChanges();
 // RefuseEnumeration: listing tasks or folders answers E_NOTIMPL, as Wine's does.
 bool refuseEnumeration();
 
+// DWORD delays in milliseconds, none when absent, so a test or benchmark can
+// hold a slow service steady: ListDelayMs before every folder's tasks are
+// listed, DefinitionDelayMs before every task's definition is given.
+void waitListDelay();
+void waitDefinitionDelay();
+
 }  // namespace velmora::taskdouble

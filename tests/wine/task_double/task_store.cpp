@@ -153,7 +153,34 @@ bool TaskStore::setEnabled(const std::wstring& path, bool enabled) const {
 bool TaskStore::deleteTask(const std::wstring& path) const {
   if (!taskExists(path) || !DeleteFileW((diskPath(path) + L".xml").c_str())) return false;
   DeleteFileW((diskPath(path) + L".disabled").c_str());
+  DeleteFileW((diskPath(path) + L".sddl").c_str());
   return true;
+}
+
+std::wstring TaskStore::security(const std::wstring& path) const {
+  // What the scheduler gives a task registered without an access list of its own.
+  const std::wstring fallback = L"D:(A;;FA;;;BA)(A;;FA;;;SY)(A;;FRFX;;;AU)";
+  HANDLE file = CreateFileW((diskPath(path) + L".sddl").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return fallback;
+  std::wstring text(1024, L'\0');
+  DWORD got = 0;
+  const bool ok = ReadFile(file, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &got, nullptr);
+  CloseHandle(file);
+  if (!ok) return fallback;
+  text.resize(got / sizeof(wchar_t));
+  return text;
+}
+
+bool TaskStore::setSecurity(const std::wstring& path, const std::wstring& sddl) const {
+  HANDLE file = CreateFileW((diskPath(path) + L".sddl").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const DWORD bytes = static_cast<DWORD>(sddl.size() * sizeof(wchar_t));
+  const bool ok = WriteFile(file, sddl.data(), bytes, &written, nullptr) && written == bytes;
+  CloseHandle(file);
+  return ok;
 }
 
 bool TaskStore::createFolder(const std::wstring& path) const {

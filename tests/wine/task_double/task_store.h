@@ -5,7 +5,8 @@
 // "\Vendor\Updater Task" is the file "Vendor\Updater Task.xml" holding the
 // definition as registered (UTF-16LE with a byte order mark, so any text
 // comes back unchanged), and a disabled task has "Updater Task.disabled"
-// beside it. The test support writes and reads tasks through this too.
+// beside it, and its access list "Updater Task.sddl". The test support
+// writes and reads tasks through this too.
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,6 +43,10 @@ class TaskStore {
   bool enabled(const std::wstring& path) const;
   bool setEnabled(const std::wstring& path, bool enabled) const;
   bool deleteTask(const std::wstring& path) const;
+  // Who may reach the task (SDDL, in "<name>.sddl" beside it); a task
+  // registered without one has the scheduler's default.
+  std::wstring security(const std::wstring& path) const;
+  bool setSecurity(const std::wstring& path, const std::wstring& sddl) const;
   // With the folders above it.
   bool createFolder(const std::wstring& path) const;
   // Only an empty one.

@@ -1,0 +1,97 @@
+#include "console/switch_entries.h"
+
+#include <set>
+
+#include "core/format.h"
+#include "core/text.h"
+#include "lang/language_table.h"
+
+namespace velmora {
+
+namespace {
+
+struct Target {
+  std::string id;
+  const Listing::Item* item = nullptr;  // none: already as asked
+  const Listing::Item* already = nullptr;
+};
+
+std::string named(const ListedEntry& e) { return e.name + " (" + e.place + ")"; }
+
+}  // namespace
+
+int switchEntries(const ConsoleCommand& command, const Listing& listing, ChangeCommit& commit, ConsolePrompt& prompt,
+                  ConsoleRights& rights, const Translator& translator, const SwitchOutput& output) {
+  const bool enable = command.verb == ConsoleVerb::Enable;
+  const auto say = [&translator](std::string_view key, const std::vector<std::string>& values) {
+    return safeFormat(translator.translate(key, Escapes::Convert), values);
+  };
+
+  // Every id first: one that names nothing, or names several entries that
+  // could be switched, stops everything before a change.
+  std::vector<Target> targets;
+  std::set<std::string> seen;
+  bool wrong = false;
+  for (const std::string& id : command.ids) {
+    if (!seen.insert(foldedIgnoreCase(id)).second) continue;
+    Target t{id};
+    std::vector<const Listing::Item*> switchable;
+    for (const Listing::Item& item : listing.items) {
+      if (!equalsIgnoreCase(item.entry.id, id)) continue;
+      if (item.entry.enabled != enable) {
+        switchable.push_back(&item);
+      } else if (!t.already) {
+        t.already = &item;
+      }
+    }
+    if (switchable.empty() && !t.already) {
+      output.message(say("_ConsoleUnknownId", {id}));
+      wrong = true;
+    } else if (switchable.size() > 1) {
+      std::string which;
+      for (const Listing::Item* item : switchable) which += "\n  " + named(item->entry);
+      output.message(say("_ConsoleAmbiguousId", {id}) + which);
+      wrong = true;
+    } else {
+      t.item = switchable.empty() ? nullptr : switchable.front();
+      targets.push_back(t);
+    }
+  }
+  if (wrong) {
+    for (const std::string& problem : listing.problems) output.message(problem);
+    output.message(say("_ConsoleNothingChanged", {}));
+    return console_exit::kFailed;
+  }
+
+  const ChangeKind kind = enable ? ChangeKind::Enable : ChangeKind::Disable;
+  std::size_t made = 0, refused = 0;
+  for (const Target& t : targets) {
+    if (!t.item) {
+      output.data(say(enable ? "_ConsoleAlreadyOn" : "_ConsoleAlreadyOff", {named(t.already->entry)}));
+      continue;
+    }
+    const ListedEntry& e = t.item->entry;
+    if (command.whatIf) {
+      output.data(say(enable ? "_ConsoleWouldEnable" : "_ConsoleWouldDisable", {named(e)}));
+      continue;
+    }
+    EntryFamily& family = listing.family(*t.item);
+    const EntryRef entry = entryOf(listing.row(*t.item));
+    const OperationResult result = enable ? family.enable(entry, prompt) : family.disable(entry, prompt);
+    commit.commit(family.traitsFor(entry), result, prompt);
+    if (rights.takeRefusal()) output.message(say("_ConsoleNeedsAdministrator", {e.name}));
+    if (result.done()) {
+      ++made;
+      output.data(changeReport(translator, kind, named(e), true, {}));
+      continue;
+    }
+    ++refused;
+    // A question answered No leaves no message of the family's own.
+    const std::string why = result.messages.empty() ? translator.translate("_ConsoleDeclined") : result.messages.back();
+    output.message(changeReport(translator, kind, named(e), false, why));
+  }
+  if (refused == 0) return console_exit::kDone;
+  return made > 0 ? console_exit::kPartly : console_exit::kFailed;
+}
+
+}  // namespace velmora

@@ -1,0 +1,266 @@
+// Packaged apps through the whole program, over packages seeded in the test
+// prefix as Windows records them (Wine has no package functions): the real
+// main window in this process, and the built velmora.exe started as a user
+// starts it, its list, its box, All Entries and its export.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+
+#include "app/all_families.h"
+#include "app/win32/main_frame.h"
+#include "core/paths.h"
+#include "history_dialog_res.h"
+#include "lang/language_table.h"
+#include "main_frame_res.h"
+#include "platform/win32/com_ptr.h"
+#include "platform/win32/files_win32.h"
+#include "platform/win32/wide.h"
+#include "resource.h"
+#include "wine/support/frame_dialogs.h"
+#include "wine/support/remote_process.h"
+#include "wine/support/seeded_packages.h"
+#include "wine/support/win_test_support.h"
+
+namespace velmora::testing {
+namespace {
+
+using win32::widen;
+
+constexpr int kUnchecked = 1;
+constexpr int kChecked = 2;
+const std::string kChatTask = kChat.family + "\\ChatStartup";
+const std::string kNotesTask = kNotes.family + "\\NotesSync";
+const std::string kGoneTask = kGone.family + "\\ClockStart";
+
+std::string builtFile(const std::string& name) { return directoryPart(win32::programPath()) + "\\" + name; }
+
+// Chat (on, its tray program signed), the Terminal (never run, named by
+// resources), Notes (its sync off by policy), and a package whose folder is
+// gone.
+void seed(SeededPackages& seeded) {
+  seeded.install(kChat);
+  seeded.install(kTerminal, true, /*utf16=*/true);
+  seeded.install(kNotes);
+  seeded.install(kGone, /*withFolder=*/false);
+  seeded.addFile(kChat, "bin\\ChatTray.exe", readFile(builtFile("signed_sample.exe")));
+  seeded.setState(kChat, "ChatStartup", 2);
+  seeded.setState(kNotes, "NotesSync", 3);
+  seeded.setState(kGone, "ClockStart", 2);
+}
+
+class PackagedAppsInTheWindow : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
+    InitCommonControlsEx(&icc);
+  }
+  void SetUp() override {
+    language.setFile(builtFile("velmora.language"));
+    seed(seeded);
+    frame = std::make_unique<win32::MainFrame>(files, language, nullptr);
+    ASSERT_NE(frame->create(GetModuleHandleW(nullptr), nullptr), nullptr);
+    ShowWindow(frame->hwnd(), SW_SHOW);
+    pumpMessages();
+  }
+  void TearDown() override {
+    frame.reset();
+    pumpMessages();
+  }
+  HWND select(int node) {
+    SendMessageW(frame->tree(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(frame->treeItem(node)));
+    pumpMessages();
+    return GetDlgItem(frame->pane(node).hwnd(), IDC_ENTRYLIST);
+  }
+  static void selectRow(HWND list, int row) {
+    LVITEMW selected{};
+    selected.stateMask = selected.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&selected));
+    pumpMessages();
+  }
+  // Whether the Entry menu, as the frame greys it for the selected row,
+  // offers `id`.
+  bool offered(int node, int id) {
+    const win32::MenuHandle menu = frame->pane(node).buildContextMenu();
+    return menu && !(GetMenuState(menu.get(), static_cast<UINT>(id), MF_BYCOMMAND) & MF_GRAYED);
+  }
+  std::wstring text(const char* key) { return widen(language.translate(key)); }
+
+  win32::ComScope com;
+  SettingsSetAside settings;
+  SeededPackages seeded;
+  TempDir dir;
+  ProgramFiles files{dir.path(), "velmora"};
+  LanguageTable language{win32::readFileBytes, win32::decodeLegacy};
+  FrameDialogs dialogs{[this] { return frame ? frame->hwnd() : nullptr; }};
+  std::unique_ptr<win32::MainFrame> frame;
+};
+
+TEST_F(PackagedAppsInTheWindow, TheBoxIsTheTasksStateUndoPutsItBackAndOnlyTheirRowsOfferWindowsSettings) {
+  HWND list = select(kPackagedAppsNode);
+  const int chat = rowWhere(list, 3, kChatTask);
+  ASSERT_GE(chat, 0);
+  EXPECT_EQ(cellText(list, chat, 0), L"Contoso Chat tray");
+  EXPECT_EQ(cellText(list, chat, 1), text("_PackagedStartupTask"));
+  EXPECT_EQ(cellText(list, chat, 2), widen(seeded.folderOf(kChat) + "\\bin\\ChatTray.exe"));
+  EXPECT_EQ(cellText(list, chat, 4), L"Contoso Ltd.") << "the manifest's publisher";
+  EXPECT_EQ(cellText(list, chat, 5), text("_PackagedStateOn"));
+  // The program files are looked up by a worker: their cells fill in.
+  for (int waited = 0; waited < 10000 && cellText(list, chat, 6).empty(); waited += 50) {
+    Sleep(50);
+    pumpMessages();
+  }
+  EXPECT_EQ(cellText(list, chat, 6), L"Velmora Test Signer") << "signed by, as for any file";
+  const int gone = rowWhere(list, 3, kGoneTask);
+  ASSERT_GE(gone, 0) << "a package whose folder is gone is listed";
+  EXPECT_EQ(cellText(list, gone, 5), text("_PackagedStateOn") + L"; " + text("_PackagedFolderMissing"));
+  const int terminal = rowWhere(list, 3, kTerminal.family + "\\StartTerminalOnLoginTask");
+  ASSERT_GE(terminal, 0);
+  EXPECT_EQ(cellText(list, terminal, 0), L"Fabrikam.Terminal") << "Wine has no PRI: the package's plain name";
+  EXPECT_EQ(cellText(list, terminal, 5), text("_PackagedStateOff") + L"; " + text("_StatusFileMissing"))
+      << "its program is looked up as any other";
+
+  setBox(list, chat, kUnchecked);
+  EXPECT_EQ(seeded.state(kChat, "ChatStartup"), 1u);
+  EXPECT_EQ(boxImage(list, chat), kUnchecked);
+  EXPECT_EQ(cellText(list, chat, 5), text("_PackagedStateOffByUser"));
+  setBox(list, chat, kChecked);
+  EXPECT_EQ(seeded.state(kChat, "ChatStartup"), 2u);
+  EXPECT_EQ(seeded.value(kChat, "ChatStartup", L"UserEnabledStartupOnce"), 1u);
+  EXPECT_TRUE(dialogs.shown.empty());
+
+  // A policy decides: said, and the box shows the state it has.
+  const int notes = rowWhere(list, 3, kNotesTask);
+  ASSERT_GE(notes, 0);
+  setBox(list, notes, kChecked);
+  EXPECT_EQ(seeded.state(kNotes, "NotesSync"), 3u);
+  EXPECT_EQ(boxImage(list, notes), kUnchecked);
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_NE(dialogs.shown[0].text.find(L"Notes sync"), std::wstring::npos);
+
+  selectRow(list, chat);
+  EXPECT_TRUE(offered(kPackagedAppsNode, IDC_OPENSTARTUPSETTINGS));
+  EXPECT_TRUE(offered(kPackagedAppsNode, IDC_ABOUTFILE));
+  EXPECT_FALSE(offered(kPackagedAppsNode, IDC_REMOVE));
+  EXPECT_FALSE(offered(kPackagedAppsNode, IDC_MODIFY));
+  EXPECT_FALSE(offered(kPackagedAppsNode, IDC_ADDNEW));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame->pane(kPackagedAppsNode).hwnd(), IDC_REMOVE)));
+
+  // Undo of the Enable: State back to 1, and no UserEnabledStartupOnce, as
+  // there was none.
+  dialogs.historyDialog = [](HWND dialog) { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_HISTORY_UNDO, BN_CLICKED), 0); };
+  SendMessageW(frame->hwnd(), WM_COMMAND, MAKEWPARAM(ID_HISTORY, 0), 0);
+  pumpMessages();
+  EXPECT_EQ(seeded.state(kChat, "ChatStartup"), 1u);
+  EXPECT_EQ(seeded.value(kChat, "ChatStartup", L"UserEnabledStartupOnce"), std::nullopt);
+  EXPECT_EQ(boxImage(list, rowWhere(list, 3, kChatTask)), kUnchecked) << "the visible pane was refreshed";
+  EXPECT_EQ(dialogs.shown.size(), 1u);
+}
+
+TEST_F(PackagedAppsInTheWindow, AllEntriesListsThemAndOffersWindowsSettingsForTheirRowsAlone) {
+  const std::wstring run = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const std::wstring name = L"Velmora packaged beside " + std::to_wstring(GetCurrentProcessId());
+  const std::wstring command = L"C:\\E2E\\beside.exe";
+  RegSetKeyValueW(HKEY_CURRENT_USER, run.c_str(), name.c_str(), REG_SZ, command.c_str(),
+                  static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+  // All Entries, shown at start, is read again with the Run value.
+  HWND list = select(kAllEntriesNode);
+  SendMessageW(frame->hwnd(), WM_COMMAND, MAKEWPARAM(IDC_REFRESH, BN_CLICKED), 0);
+  // The packages come with the slow places, after the first rows.
+  int chat = -1;
+  for (int tries = 0; tries < 100 && chat < 0; ++tries) {
+    pumpMessages();
+    chat = rowWhere(list, 3, kChatTask);
+    if (chat < 0) Sleep(50);
+  }
+  const int beside = rowWhere(list, 0, win32::narrow(name));
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, run.c_str(), name.c_str());
+  ASSERT_GE(chat, 0);
+  ASSERT_GE(beside, 0);
+  selectRow(list, beside);
+  EXPECT_FALSE(offered(kAllEntriesNode, IDC_OPENSTARTUPSETTINGS)) << "a Run value is not theirs";
+  EXPECT_TRUE(offered(kAllEntriesNode, IDC_REMOVE));
+  selectRow(list, chat);
+  EXPECT_TRUE(offered(kAllEntriesNode, IDC_OPENSTARTUPSETTINGS));
+  EXPECT_FALSE(offered(kAllEntriesNode, IDC_REMOVE));
+  setBox(list, chat, kUnchecked);
+  EXPECT_EQ(seeded.state(kChat, "ChatStartup"), 1u) << "switched by its own family";
+}
+
+// --- The built program, in a process of its own ------------------------------
+
+struct Installed {
+  TempDir dir;
+  Installed() {
+    for (const char* file : {"velmora.exe", "velmora.language"}) {
+      CopyFileW(widen(builtFile(file)).c_str(), widen(dir.file(file)).c_str(), FALSE);
+    }
+  }
+};
+
+int remoteRowWhere(RemoteBuffer& mem, HWND list, int column, const std::string& text) {
+  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int r = 0; r < count; ++r) {
+    if (remoteCell(mem, list, r, column) == widen(text)) return r;
+  }
+  return -1;
+}
+
+TEST(RealProgramPackagedApps, ListsAndSwitchesThemInTheirNodeAndExportsThem) {
+  const SettingsSetAside settings;
+  SeededPackages seeded;
+  seed(seeded);
+  Installed copy;
+  {
+    StartedProgram program(copy.dir.file("velmora.exe"), "", copy.dir.path());
+    ASSERT_TRUE(program.started());
+    HWND frame = program.dialog(L"Velmora (V 2.0)");
+    ASSERT_NE(frame, nullptr);
+    RemoteBuffer mem(program.id());
+    ASSERT_TRUE(mem.ok());
+    HWND tree = visibleChildWithId(frame, IDC_CATEGORYTREE);
+    ASSERT_NE(tree, nullptr);
+    // The last node of the tree, after the scheduled tasks.
+    HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    HTREEITEM last = item;
+    while ((item = reinterpret_cast<HTREEITEM>(
+                SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, reinterpret_cast<LPARAM>(item))))) {
+      last = item;
+    }
+    ASSERT_EQ(remoteTreeItem(mem, tree, last).value, kPackagedAppsNode);
+    LanguageTable language{win32::readFileBytes, win32::decodeLegacy};
+    language.setFile(copy.dir.file("velmora.language"));
+    EXPECT_EQ(remoteTreeItem(mem, tree, last).text, widen(language.translate("_TreePackagedApps")));
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(last));
+    HWND list = visibleChildWithId(frame, IDC_ENTRYLIST);
+    ASSERT_NE(list, nullptr);
+    const int chat = remoteRowWhere(mem, list, 3, kChatTask);
+    ASSERT_GE(chat, 0);
+    EXPECT_EQ(remoteCell(mem, list, chat, 0), L"Contoso Chat tray");
+    EXPECT_EQ(remoteCell(mem, list, chat, 5), widen(language.translate("_PackagedStateOn")));
+    LVITEMW box{};
+    box.stateMask = LVIS_STATEIMAGEMASK;
+    box.state = INDEXTOSTATEIMAGEMASK(kUnchecked);
+    mem.put(box);
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(chat), mem.address());
+    EXPECT_EQ(seeded.state(kChat, "ChatStartup"), 1u) << "turned off as Windows' startup settings do";
+    EXPECT_FALSE(win32::fileExists(copy.dir.file("config.xml"))) << "nothing of a packaged app goes to config.xml";
+    PostMessageW(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.exitCode(15000), std::optional<DWORD>(2));
+  }
+
+  const std::string out = copy.dir.file("entries.csv");
+  StartedProgram exporting(copy.dir.file("velmora.exe"), "/export \"" + out + "\"", copy.dir.path());
+  ASSERT_TRUE(exporting.started());
+  EXPECT_EQ(exporting.exitCode(30000), std::optional<DWORD>(0));
+  const std::string csv = readFile(out);
+  EXPECT_NE(csv.find(kChatTask + ",Contoso Chat tray,"), std::string::npos) << csv;
+  EXPECT_NE(csv.find(seeded.folderOf(kChat) + "\\bin\\ChatTray.exe"), std::string::npos);
+  EXPECT_NE(csv.find(kGoneTask + ",Adatum.Clock,"), std::string::npos) << "the package whose folder is gone too";
+}
+
+}  // namespace
+}  // namespace velmora::testing
