@@ -11,6 +11,7 @@
 #include <string>
 
 #include "entry_pane_res.h"
+#include "main_frame_res.h"
 #include "platform/win32/wide.h"
 #include "wine/support/remote_process.h"
 #include "wine/support/running_program.h"
@@ -42,6 +43,20 @@ RECT headerItem(RunningProgram& run, int column) {
   return run.mem->get<RECT>();
 }
 
+// Name, Status, Command and Signed by in view and readable, Status right
+// after Name.
+void expectWhatSaysTheMostInView(RunningProgram& run, DWORD dpi) {
+  RECT list{};
+  GetClientRect(run.list(), &list);
+  for (const int column : {0, 5, 2, 6}) {
+    const RECT item = headerItem(run, column);
+    EXPECT_LE(item.right, list.right) << "column " << column << " in view";
+    EXPECT_GE(item.right - item.left, MulDiv(100, static_cast<int>(dpi), 96)) << "column " << column << " readable";
+  }
+  EXPECT_LT(headerItem(run, 5).left, headerItem(run, 2).left) << "Status right after Name";
+}
+
+// At the first start, and after View > Reset Columns.
 TEST(FirstStart, NameStatusCommandAndSignedByAreInViewOnA1280PixelWindowAt96And144Dpi) {
   for (const DWORD dpi : {96u, 144u}) {
     SCOPED_TRACE(dpi);
@@ -53,14 +68,14 @@ TEST(FirstStart, NameStatusCommandAndSignedByAreInViewOnA1280PixelWindowAt96And1
     ProgramCopy copy;
     RunningProgram run(copy.dir);
     ASSERT_NE(run.frame, nullptr);
-    RECT list{};
-    GetClientRect(run.list(), &list);
-    for (const int column : {0, 5, 2, 6}) {
-      const RECT item = headerItem(run, column);
-      EXPECT_LE(item.right, list.right) << "column " << column << " in view";
-      EXPECT_GE(item.right - item.left, MulDiv(100, static_cast<int>(dpi), 96)) << "column " << column << " readable";
-    }
-    EXPECT_LT(headerItem(run, 5).left, headerItem(run, 2).left) << "Status right after Name";
+    expectWhatSaysTheMostInView(run, dpi);
+
+    // The user narrows Name and puts Signed by first; Reset Columns undoes both.
+    SendMessageW(run.list(), LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(20, 0));
+    run.setColumnOrder({6, 0, 1, 2, 3, 4, 5});
+    SendMessageW(run.frame, WM_COMMAND, MAKEWPARAM(ID_RESET_COLUMNS, 0), 0);
+    expectWhatSaysTheMostInView(run, dpi);
+    EXPECT_EQ(run.displayedAt(0), 0) << "Name first again";
     EXPECT_TRUE(run.close());
   }
 }

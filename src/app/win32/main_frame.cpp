@@ -260,6 +260,11 @@ void MainFrame::command(int id) {
     case ID_WEBSITE: openWebPage(hwnd(), WebPage::Home); return;
     case ID_SUPPORT: openWebPage(hwnd(), WebPage::Support); return;
     case ID_LOGVIEWER: showLogViewer(hwnd()); return;
+    case ID_RESET_COLUMNS:
+      // Every pane, as at the first start: one not made yet is laid out
+      // when it is first shown.
+      for (auto& p : panes_) p->resetColumns();
+      return;
     case ID_HISTORY:
       // An Undo may have changed what the visible pane lists: refreshed at
       // once, while the dialog stays open.
