@@ -237,7 +237,13 @@ TEST(RealProgramTasks, OverWinesOwnSchedulerTheNodeSaysTheListIsNotAvailable) {
   EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 0);
   HWND status = FindWindowExW(frame, nullptr, STATUSCLASSNAMEW, nullptr);
   ASSERT_NE(status, nullptr);
-  SendMessageW(status, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(mem.text()));
+  // Said while the worker reads, then what it found.
+  const std::wstring reading = widen(language.translate("_StatusReadingLater"));
+  for (int waited = 0; waited < 15000; waited += 100) {
+    SendMessageW(status, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(mem.text()));
+    if (mem.readText() != reading) break;
+    Sleep(100);
+  }
   EXPECT_EQ(mem.readText(), widen(language.translate("_TasksUnavailable")));
   EXPECT_EQ(program.dialog(widen(language.translate("_ToolVelmora")), 500), nullptr) << "never a message box";
 

@@ -157,7 +157,12 @@ TEST(RealProgramSeen, AValueAddedBehindItsBackIsNewAtTheNextStartAndWhatItSwitch
     win32::Win32SeenFile file(seenFile.path);
     SeenList last;
     ASSERT_EQ(file.read(last), SeenStatus::Ok);
-    // Its program is nowhere: "File not found" follows.
+    // Its program is nowhere: "File not found" follows, once the program
+    // files' worker answered.
+    for (int waited = 0; waited < 10000 && second.cell(row, kStatusColumn).find(L';') == std::wstring::npos;
+         waited += 100) {
+      Sleep(100);
+    }
     EXPECT_EQ(second.cell(row, kStatusColumn).rfind(widen(safeFormat(newText, {file.localDate(last.closed)})) + L";", 0), 0u)
         << "the day it last closed, as the user writes dates: " << second.cell(row, kStatusColumn);
     EXPECT_NE(second.statusBar().find(oneNew), std::wstring::npos) << second.statusBar();
