@@ -130,7 +130,7 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::vector<std::
     }
     if (row.notTrusted) {
       if (notTrustedText.empty()) notTrustedText = context_.translator.translate("_StatusNotTrusted");
-      addStatus(row.status, notTrustedText);
+      addStatus(row, "_StatusNotTrusted", notTrustedText);
     }
     if (row.origin == RowOrigin::OffInWindows) {
       if (offText_.empty()) offText_ = context_.translator.translate("_StatusOffInWindows");
