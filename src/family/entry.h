@@ -73,6 +73,10 @@ struct Row {
 
 inline const std::string& shownData(const Row& row) { return row.dataShown.empty() ? row.data : row.dataShown; }
 
+// Writes a row's status from its reasons, in their order: after a reason
+// was taken out or put in other than at the end.
+void showReasons(Row& row);
+
 // An entry an operation acts on: where it is (its key, value or folder as
 // the family lists it), its name and data, and whether it is live, a record
 // in config.xml, or live but turned off by Windows. A family checks it

@@ -76,11 +76,15 @@ void dropStatus(Row& row, std::string_view key) {
                                [key](const StatusReason& r) { return r.key == key; });
   if (at == row.reasons.end()) return;
   row.reasons.erase(at);
-  row.status.clear();
-  for (const StatusReason& r : row.reasons) addStatus(row.status, r.text);
+  showReasons(row);
 }
 
 }  // namespace
+
+void showReasons(Row& row) {
+  row.status.clear();
+  for (const StatusReason& r : row.reasons) addStatus(row.status, r.text);
+}
 
 void FamilySupport::describeRows(std::vector<Row>& rows, const std::vector<std::string>& places,
                                  const std::function<std::string(const Row&)>& commandLineOf,

@@ -17,12 +17,6 @@ std::vector<std::string> packagedLogModify(const std::string& location, const En
   return packagedLogEntry(location, before);
 }
 
-// A row's status from its reasons, in their order.
-void showReasons(Row& row) {
-  row.status.clear();
-  for (const StatusReason& r : row.reasons) row.status += (row.status.empty() ? "" : "; ") + r.text;
-}
-
 }  // namespace
 
 const FamilyTraits kPackagedAppTraits{RecordKind{"disabledpackagedappitem"},
