@@ -63,13 +63,9 @@ void AllEntriesFamily::rereadSlowPlaces() {
   for (Member& m : members_) m.family->rereadSlowPlaces();
 }
 
-ColumnWidths AllEntriesFamily::columnWidths() const {
-  ColumnWidths widest{0, 0, 0, 0};
-  for (const Member& m : members_) {
-    const ColumnWidths w = m.family->columnWidths();
-    widest = {std::max(widest.name, w.name), std::max(widest.type, w.type), std::max(widest.data, w.data),
-              std::max(widest.path, w.path)};
-  }
+int AllEntriesFamily::typeColumnWidth() const {
+  int widest = 0;
+  for (const Member& m : members_) widest = std::max(widest, m.family->typeColumnWidth());
   return widest;
 }
 

@@ -37,7 +37,7 @@ class AllEntriesFamily final : public EntryFamily {
   // the rows shown: the order of a full listing.
   std::vector<Row> listDeferredPlaces() override;
   void rereadSlowPlaces() override;
-  ColumnWidths columnWidths() const override;
+  int typeColumnWidth() const override;
 
   std::vector<Row> list() override;
   std::string listingProblem() const override;

@@ -21,10 +21,6 @@ namespace velmora {
 
 struct FamilyTraits;
 
-struct ColumnWidths {
-  int name, type, data, path;
-};
-
 // How an operation, or a step of one, ended. Stale: the entry no longer
 // matches what is stored or live (someone else changed it meanwhile), so
 // nothing was changed; the caller decides whether to say so.
@@ -95,8 +91,10 @@ class EntryFamily {
   // The next listing reads the slow places afresh (a refresh the user
   // asked for) instead of answering with what their latest reading kept.
   virtual void rereadSlowPlaces() {}
-  // At 96 DPI.
-  virtual ColumnWidths columnWidths() const = 0;
+  // The Type column's width at 96 DPI: as wide as the family's type texts
+  // need in both languages (the pane lays the other columns out from the
+  // list's width).
+  virtual int typeColumnWidth() const = 0;
 
   // Every entry of the family's locations, in the order the pane shows them.
   virtual std::vector<Row> list() = 0;

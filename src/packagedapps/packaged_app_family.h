@@ -38,7 +38,7 @@ class PackagedAppFamily : public EntryFamily {
 
   const FamilyTraits& traits() const override { return kPackagedAppTraits; }
   FamilyAbilities abilities() const override;
-  ColumnWidths columnWidths() const override { return {220, 200, 350, 300}; }
+  int typeColumnWidth() const override { return 200; }
   std::vector<Row> list() override;
   void describe(Row& row) override;
   EntryDialogData dialogData(const EntryRef& entry) const override { return support_.dialogData(entry); }

@@ -42,7 +42,7 @@ class ProgramListFamily : public EntryFamily {
   // disabled (_WhyNotMachineShell): Windows would show no desktop.
   FamilyAbilities abilitiesFor(const EntryRef& entry) const override;
   // At 96 DPI; Type fits its text in every shipped language.
-  ColumnWidths columnWidths() const override { return {200, 110, 350, 350}; }
+  int typeColumnWidth() const override { return 110; }
   std::vector<Row> list() override;
   void describe(Row& row) override { support_.describe(row); }
 

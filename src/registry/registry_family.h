@@ -74,7 +74,7 @@ class RegistryFamily : public EntryFamily {
 
   const FamilyTraits& traits() const override { return kRegistryTraits; }
   // At 96 DPI; Type fits "Registry value (expandable)" in every shipped language.
-  ColumnWidths columnWidths() const override { return {150, 190, 350, 350}; }
+  int typeColumnWidth() const override { return 190; }
   std::vector<Row> list() override;
   void describe(Row& row) override { support_.describe(row); }
   EntryDialogData dialogData(const EntryRef& entry) const override;

@@ -33,7 +33,7 @@ class ScheduledTaskFamily : public EntryFamily {
 
   const FamilyTraits& traits() const override { return kScheduledTaskTraits; }
   FamilyAbilities abilities() const override { return {false, false, true, true}; }
-  ColumnWidths columnWidths() const override { return {200, 170, 350, 250}; }
+  int typeColumnWidth() const override { return 170; }
   std::vector<Row> list() override;
   std::string listingProblem() const override { return problem_; }
   bool placesPending() const override { return pending_; }

@@ -60,7 +60,7 @@ class StartupFolderFamily : public EntryFamily {
 
   const FamilyTraits& traits() const override { return kStartupFolderTraits; }
   // At 96 DPI; Type fits its text in every shipped language.
-  ColumnWidths columnWidths() const override { return {200, 110, 350, 350}; }
+  int typeColumnWidth() const override { return 110; }
   std::vector<Row> list() override;
   void describe(Row& row) override { support_.describe(row); }
   EntryDialogData dialogData(const EntryRef& entry) const override;

@@ -16,7 +16,7 @@ inline const FamilyTraits kRecordingTraits{RecordKind{"recordeditem"}, LogKeys{"
 class RecordingFamily : public EntryFamily {
  public:
   std::vector<Row> rowsToFill;
-  ColumnWidths widths{150, 60, 350, 350};
+  int typeWidth = 60;
   FamilyAbilities can;
   // Whether enable and disable move the entry (and report a change).
   bool moves = true;
@@ -29,7 +29,7 @@ class RecordingFamily : public EntryFamily {
 
   const FamilyTraits& traits() const override { return kRecordingTraits; }
   FamilyAbilities abilities() const override { return can; }
-  ColumnWidths columnWidths() const override { return widths; }
+  int typeColumnWidth() const override { return typeWidth; }
   std::vector<Row> list() override {
     ++fills;
     calls.push_back("fill");

@@ -131,17 +131,12 @@ TEST_F(ProgramListFamilyTest, ListsEachLocationsRecordsThenItsProgramsInPaneOrde
       {"Run", "Program list", "r.exe", kRun, RowState::Live},
   };
   EXPECT_EQ(p.list(), expected);
-  EXPECT_EQ(family().columnWidths().name, 200);
-  EXPECT_EQ(family().columnWidths().type, 110);
-  EXPECT_EQ(family().columnWidths().data, 350);
-  EXPECT_EQ(family().columnWidths().path, 350);
   EXPECT_EQ(&family().traits(), &kProgramListTraits);
 }
 
 TEST_F(ProgramListFamilyTest, TheFactoryGivesProgramListNodesThisFamily) {
   putLoad("a.exe,b.exe");
   auto made = programListFamily(reg, shortPaths, context).make({kLoad});
-  EXPECT_EQ(made->columnWidths().name, 200);
   EXPECT_EQ(made->list().size(), 2u);
   EXPECT_EQ(made->traits().id, "programlist");
 }

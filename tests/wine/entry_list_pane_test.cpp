@@ -54,7 +54,7 @@ class PaneTest : public ::testing::Test {
   void open(std::vector<Row> rows, std::unique_ptr<UserPrompt> prompt = nullptr, bool refresh = true) {
     auto f = std::make_unique<RecordingFamily>();
     f->rowsToFill = std::move(rows);
-    f->widths = widths;
+    f->typeWidth = typeWidth;
     family = f.get();
     pane = std::make_unique<EntryListPane>(translator, std::move(f), commit, std::move(prompt));
     HWND hwnd = pane->create(GetModuleHandleW(nullptr), parent);
@@ -63,6 +63,7 @@ class PaneTest : public ::testing::Test {
     GetClientRect(parent, &client);
     MoveWindow(hwnd, 0, 0, client.right, client.bottom, TRUE);
     ShowWindow(hwnd, SW_SHOW);
+    pane->shown();  // as the main window tells a pane it shows
     if (refresh) SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDC_REFRESH, BN_CLICKED), 0);
     UpdateWindow(hwnd);
     list = pane->rows().handle();
@@ -113,7 +114,7 @@ class PaneTest : public ::testing::Test {
   RecordingLog logged;
   OperationLog log{translator, &logged};
   ChangeCommit commit{log, nullptr, translator};
-  ColumnWidths widths{150, 60, 350, 350};
+  int typeWidth = 60;
   HWND parent = nullptr;
   HWND list = nullptr;
   RecordingFamily* family = nullptr;
@@ -127,7 +128,7 @@ std::wstring buttonText(HWND pane, int id) {
 }
 
 TEST_F(PaneTest, CreationBuildsColumnsStyleAndTextsAndFillsOnceWithoutOperations) {
-  widths = {200, 80, 350, 340};
+  typeWidth = 80;
   open(threeRows());
   EXPECT_EQ(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0),
             LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES | LVS_EX_LABELTIP | LVS_EX_HEADERDRAGDROP)
@@ -221,7 +222,6 @@ TEST_F(PaneTest, TheListShowsTheLatestRowsAndDescribesOnlyThoseItAsksFor) {
     return out;
   };
   const auto listText = [&](int row, int column) { return narrow(cellText(list, row, column)); };
-  widths = {60, 40, 60, 60};  // columns 4 and 5 in view
   const int lookupsBefore = win32::ProgramIcons::session().lookups();
   open(rows(400, "row"));
   EXPECT_EQ(win32::ProgramIcons::session().lookups(), lookupsBefore) << "the first paint waits for no icon";
@@ -680,16 +680,16 @@ TEST_F(PaneTest, EveryShippedTypeTextFitsTheTypeColumnOfEveryFamily) {
         rows.push_back({"n", text, "d", "p", RowState::Live});
       }
     }
-    widths = real.table.family(family.id).make({})->columnWidths();
+    typeWidth = real.table.family(family.id).make({})->typeColumnWidth();
     open(rows);
     const int at96 = columnWidth(list, 1);
-    EXPECT_EQ(at96, widths.type);
+    EXPECT_EQ(at96, typeWidth);
     EXPECT_GE(at96, neededWidth(list, 1));
 
     const win32::FontHandle font =
         win32::rescaledFont(reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)), 96, 144);
     pane->changeDpi(144, font.get());
-    EXPECT_EQ(columnWidth(list, 1), win32::scaleToDpi(widths.type, 144));
+    EXPECT_EQ(columnWidth(list, 1), win32::scaleToDpi(typeWidth, 144));
     EXPECT_GE(columnWidth(list, 1), neededWidth(list, 1)) << "with the font of 144 DPI";
     pane.reset();
   }
@@ -820,7 +820,6 @@ TEST_F(PaneTest, ANarrowLocationIsPaintedWithAMiddleEllipsisAndReadWhole) {
 
 TEST_F(PaneTest, AShortenedLocationShowsItsWholePathAsATip) {
   const std::vector<Row> rows = runKeyRows();
-  widths = {80, 40, 60, 150};
   open(rows);
   const auto cellPoint = [this](int row, int column) {
     RECT r{};

@@ -31,7 +31,7 @@ void EntryListPane::makeColumns(HWND list) {
   // screen); otherwise provisional ones, laid out from the list's width at
   // its first layout.
   const bool kept = stored_.widths.size() == static_cast<std::size_t>(kColumnCount);
-  const PaneLayout provisional = defaultPaneLayout(0, kColumnCount, family_->columnWidths().type);
+  const PaneLayout provisional = defaultPaneLayout(0, kColumnCount, family_->typeColumnWidth());
   const int screen = screenWidth(hwnd(), dpi_);
   const auto at = [&](int column) {
     const auto c = static_cast<std::size_t>(column);
@@ -61,7 +61,7 @@ void EntryListPane::resetColumns() {
   RECT client{};
   GetClientRect(list, &client);
   const PaneLayout layout = defaultPaneLayout(rescale(static_cast<int>(client.right), dpi_, kBaseDpi), kColumnCount,
-                                             family_->columnWidths().type);
+                                             family_->typeColumnWidth());
   for (int column = 0; column < kColumnCount; ++column) {
     SendMessageW(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
                  MAKELPARAM(scaleToDpi(layout.widths[static_cast<std::size_t>(column)], dpi_), 0));
