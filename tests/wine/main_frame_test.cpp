@@ -309,7 +309,10 @@ TEST_F(FrameTest, ViewLanguageOffersTheLanguagesBesideTheProgramAndKeepsTheChoic
   wchar_t text[64];
   GetMenuStringW(bar, 1, text, 64, MF_BYPOSITION);
   EXPECT_STREQ(text, L"&Entry");
-  HMENU languages = GetSubMenu(GetSubMenu(bar, 2), 0);
+  // View: Reset Columns, a separator, then Language.
+  HMENU view = GetSubMenu(bar, 2);
+  EXPECT_EQ(GetMenuItemID(view, 0), static_cast<UINT>(ID_RESET_COLUMNS));
+  HMENU languages = GetSubMenu(view, 2);
   ASSERT_NE(languages, nullptr);
   std::vector<std::wstring> offered;
   for (int i = 0; i < GetMenuItemCount(languages); ++i) {
