@@ -13,28 +13,13 @@
 #include "fakes/fake_store.h"
 #include "fakes/family_driver.h"
 #include "fakes/fakes.h"
+#include "fakes/installed_copy.h"
 #include "registry/registry_family.h"
 #include "startupfolder/disabled_copies.h"
 #include "startupfolder/startup_folder_family.h"
 
 namespace velmora::testing {
 namespace {
-
-const std::string kProgram = "C:\\Program Files\\Velmora";
-const std::string kUserData = "C:\\Users\\Ann\\AppData\\Local\\Velmora";
-const std::string kMachineData = "C:\\ProgramData\\Velmora";
-const std::string kUserStartup = "C:\\Users\\Ann\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup";
-const std::string kCommonStartup = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp";
-const std::string kUserRun = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const std::string kMachineRun = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const std::string kRunSub = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-DataPlaces installedPlaces() {
-  ProgramFiles files{kProgram, "velmora"};
-  files.installedUserData = kUserData;
-  files.installedMachineData = kMachineData;
-  return files.dataPlaces({"HKEY_CURRENT_USER", "C:\\Users\\Ann\\", kUserStartup});
-}
 
 TEST(DataPlaces, TheInstalledCopyKeepsEachRecordWithTheScopeOfItsEntry) {
   const DataPlaces places = installedPlaces();
@@ -87,29 +72,11 @@ TEST(DataPlaces, OnlyTheFolderTheAppsAndFeaturesEntryNamesIsTheInstalledCopy) {
   EXPECT_FALSE(isInstalledCopy("D:\\Tools\\Velmora", kProgram));
 }
 
-class ScopedRecords : public ::testing::Test {
+class ScopedRecords : public ::testing::Test, protected InstalledStores {
  protected:
   ScopedRecords() {
     tr.texts = {{"_RegString", "string"}};
     legacy.elements.push_back({kRegistryRecords, DisabledItem{kUserRun, "Old", "C:\\old.exe"}});
-  }
-
-  DataPlaces places = installedPlaces();
-  FakeStore user, machine, legacy;
-  ScopedStore store{user, &machine, &legacy, [this](std::string_view p) { return places.isUserPlace(p); }};
-  FakeRegistry reg;
-  MapTranslator tr;
-  RecordingLog sink;
-  OperationLog log{tr, &sink};
-  ScriptedPrompt prompt;
-  ChangeCommit commit{log, nullptr, tr};
-  FamilyContext context{store, tr, kMachineData, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &places};
-
-  int rowNamed(const std::vector<Row>& rows, const std::string& name) {
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-      if (rows[i].name == name) return static_cast<int>(i);
-    }
-    return -1;
   }
 };
 

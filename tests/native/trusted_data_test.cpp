@@ -19,6 +19,7 @@
 #include "fakes/fake_tasks.h"
 #include "fakes/family_driver.h"
 #include "fakes/fakes.h"
+#include "fakes/installed_copy.h"
 #include "history/change_undo.h"
 #include "registry/registry_family.h"
 #include "scheduledtasks/scheduled_task_family.h"
@@ -29,49 +30,18 @@
 namespace velmora::testing {
 namespace {
 
-const std::string kProgram = "C:\\Program Files\\Velmora";
-const std::string kUserData = "C:\\Users\\Ann\\AppData\\Local\\Velmora";
-const std::string kMachineData = "C:\\ProgramData\\Velmora";
-const std::string kUserRun = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const std::string kMachineRun = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const std::string kRunSub = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const std::string kCommonStartup = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp";
 const std::vector<std::string> kAnn = {"S-1-5-21-1-2-3-1001", "PC\\Ann", "Ann"};
-
-DataPlaces installedPlaces() {
-  ProgramFiles files{kProgram, "velmora"};
-  files.installedUserData = kUserData;
-  files.installedMachineData = kMachineData;
-  return files.dataPlaces({"HKEY_CURRENT_USER", "C:\\Users\\Ann"});
-}
 
 // The installed copy: the user's file any of his programs may write, the
 // machine's only administrators.
-struct Installed {
+struct Installed : InstalledStores {
   explicit Installed(bool elevated) : trust(elevated, places, kAnn) {
     store.setAdminOnly(false, true, true);
     context.trust = &trust;
     context.newRecordAdminOnly = [this](std::string_view p) { return store.addsAdminOnly(p); };
   }
-  DataPlaces places = installedPlaces();
   Trust trust;
-  FakeStore user, machine, legacy;
-  ScopedStore store{user, &machine, &legacy, [this](std::string_view p) { return places.isUserPlace(p); }};
-  FakeRegistry reg;
-  MapTranslator tr;
-  RecordingLog sink;
-  OperationLog log{tr, &sink};
-  ScriptedPrompt prompt;
-  ChangeCommit commit{log, nullptr, tr};
-  FamilyContext context{store, tr, kMachineData, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &places};
 };
-
-int rowNamed(const std::vector<Row>& rows, const std::string& name) {
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (rows[i].name == name) return static_cast<int>(i);
-  }
-  return -1;
-}
 
 TEST(TrustedData, ARecordIsEnabledInAPlaceOfAllUsersOnlyFromTheMachinesFile) {
   struct Case {

@@ -119,10 +119,7 @@ TEST(FirstStart, ThePanesButtonsAreGreyedAsTheEntryMenuAndF5KeepsTheSelectedEntr
 
   const int row = run.rowOf(name);
   ASSERT_GE(row, 0);
-  LVITEMW item{};
-  item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
-  run.mem->put(item);
-  SendMessageW(run.list(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), run.mem->address());
+  run.select(row);
   EXPECT_TRUE(enabled(IDC_REMOVE));
   EXPECT_TRUE(enabled(IDC_DISABLE));
   EXPECT_FALSE(enabled(IDC_ENABLE)) << "the entry starts already";
@@ -151,18 +148,12 @@ TEST(FirstStart, TheDesktopsShellRowGreysRemoveAndDisableAndSaysWhy) {
   ASSERT_NE(run.frame, nullptr);
   const int row = run.rowOf(L"Shell");
   ASSERT_GE(row, 0);
-  LVITEMW item{};
-  item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
-  run.mem->put(item);
-  SendMessageW(run.list(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), run.mem->address());
+  run.select(row);
   HWND pane = GetParent(run.list());
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(pane, IDC_REMOVE)));
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(pane, IDC_DISABLE)));
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(pane, IDC_PROPERTY))) << "what it is can still be seen";
-  HWND status = FindWindowExW(run.frame, nullptr, STATUSCLASSNAMEW, nullptr);
-  ASSERT_NE(status, nullptr);
-  SendMessageW(status, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(run.mem->text()));
-  EXPECT_NE(run.mem->readText().find(L"is the desktop"), std::wstring::npos) << run.mem->readText();
+  EXPECT_NE(run.status().find(L"is the desktop"), std::wstring::npos) << run.status();
   EXPECT_TRUE(run.close());
 }
 

@@ -1,7 +1,7 @@
 // Packaged apps through the whole program, over packages seeded in the test
-// prefix as Windows records them (Wine has no package functions): the real
-// main window in this process, and the built velmora.exe started as a user
-// starts it, its list, its box, All Entries and its export.
+// prefix as Windows records them (Wine has no package functions), through
+// the real main window: the list, the box, Undo and All Entries. The
+// listing and the export are tested natively.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -13,7 +13,6 @@
 #include "app/all_families.h"
 #include "app/win32/main_frame.h"
 #include "core/paths.h"
-#include "history_dialog_res.h"
 #include "lang/language_table.h"
 #include "main_frame_res.h"
 #include "platform/win32/com_ptr.h"
@@ -21,7 +20,6 @@
 #include "platform/win32/wide.h"
 #include "resource.h"
 #include "wine/support/frame_dialogs.h"
-#include "wine/support/remote_process.h"
 #include "wine/support/seeded_packages.h"
 #include "wine/support/win_test_support.h"
 
@@ -33,7 +31,6 @@ using win32::widen;
 constexpr int kUnchecked = 1;
 constexpr int kChecked = 2;
 const std::string kChatTask = kChat.family + "\\ChatStartup";
-const std::string kNotesTask = kNotes.family + "\\NotesSync";
 const std::string kGoneTask = kGone.family + "\\ClockStart";
 
 std::string builtFile(const std::string& name) { return directoryPart(win32::programPath()) + "\\" + name; }
@@ -99,7 +96,7 @@ class PackagedAppsInTheWindow : public ::testing::Test {
   std::unique_ptr<win32::MainFrame> frame;
 };
 
-TEST_F(PackagedAppsInTheWindow, TheBoxIsTheTasksStateUndoPutsItBackAndOnlyTheirRowsOfferWindowsSettings) {
+TEST_F(PackagedAppsInTheWindow, TheBoxIsTheTasksStateAndOnlyTheirRowsOfferWindowsSettings) {
   HWND list = select(kPackagedAppsNode);
   const int chat = rowWhere(list, 3, kChatTask);
   ASSERT_GE(chat, 0);
@@ -132,15 +129,6 @@ TEST_F(PackagedAppsInTheWindow, TheBoxIsTheTasksStateUndoPutsItBackAndOnlyTheirR
   EXPECT_EQ(seeded.value(kChat, "ChatStartup", L"UserEnabledStartupOnce"), 1u);
   EXPECT_TRUE(dialogs.shown.empty());
 
-  // A policy decides: said, and the box shows the state it has.
-  const int notes = rowWhere(list, 3, kNotesTask);
-  ASSERT_GE(notes, 0);
-  setBox(list, notes, kChecked);
-  EXPECT_EQ(seeded.state(kNotes, "NotesSync"), 3u);
-  EXPECT_EQ(boxImage(list, notes), kUnchecked);
-  ASSERT_EQ(dialogs.shown.size(), 1u);
-  EXPECT_NE(dialogs.shown[0].text.find(L"Notes sync"), std::wstring::npos);
-
   selectRow(list, chat);
   EXPECT_TRUE(offered(kPackagedAppsNode, IDC_OPENSTARTUPSETTINGS));
   EXPECT_TRUE(offered(kPackagedAppsNode, IDC_ABOUTFILE));
@@ -149,15 +137,7 @@ TEST_F(PackagedAppsInTheWindow, TheBoxIsTheTasksStateUndoPutsItBackAndOnlyTheirR
   EXPECT_FALSE(offered(kPackagedAppsNode, IDC_ADDNEW));
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame->pane(kPackagedAppsNode).hwnd(), IDC_REMOVE)));
 
-  // Undo of the Enable: State back to 1, and no UserEnabledStartupOnce, as
-  // there was none.
-  dialogs.historyDialog = [](HWND dialog) { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_HISTORY_UNDO, BN_CLICKED), 0); };
-  SendMessageW(frame->hwnd(), WM_COMMAND, MAKEWPARAM(ID_HISTORY, 0), 0);
-  pumpMessages();
-  EXPECT_EQ(seeded.state(kChat, "ChatStartup"), 1u);
-  EXPECT_EQ(seeded.value(kChat, "ChatStartup", L"UserEnabledStartupOnce"), std::nullopt);
-  EXPECT_EQ(boxImage(list, rowWhere(list, 3, kChatTask)), kUnchecked) << "the visible pane was refreshed";
-  EXPECT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_TRUE(dialogs.shown.empty());
 }
 
 TEST_F(PackagedAppsInTheWindow, AllEntriesListsThemAndOffersWindowsSettingsForTheirRowsAlone) {
@@ -188,78 +168,6 @@ TEST_F(PackagedAppsInTheWindow, AllEntriesListsThemAndOffersWindowsSettingsForTh
   EXPECT_FALSE(offered(kAllEntriesNode, IDC_REMOVE));
   setBox(list, chat, kUnchecked);
   EXPECT_EQ(seeded.state(kChat, "ChatStartup"), 1u) << "switched by its own family";
-}
-
-// --- The built program, in a process of its own ------------------------------
-
-struct Installed {
-  TempDir dir;
-  Installed() {
-    for (const char* file : {"velmora.exe", "velmora.language"}) {
-      CopyFileW(widen(builtFile(file)).c_str(), widen(dir.file(file)).c_str(), FALSE);
-    }
-  }
-};
-
-int remoteRowWhere(RemoteBuffer& mem, HWND list, int column, const std::string& text) {
-  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-  for (int r = 0; r < count; ++r) {
-    if (remoteCell(mem, list, r, column) == widen(text)) return r;
-  }
-  return -1;
-}
-
-TEST(RealProgramPackagedApps, ListsAndSwitchesThemInTheirNodeAndExportsThem) {
-  const SettingsSetAside settings;
-  SeededPackages seeded;
-  seed(seeded);
-  Installed copy;
-  {
-    StartedProgram program(copy.dir.file("velmora.exe"), "", copy.dir.path());
-    ASSERT_TRUE(program.started());
-    HWND frame = program.dialog(L"Velmora (V 2.0)");
-    ASSERT_NE(frame, nullptr);
-    RemoteBuffer mem(program.id());
-    ASSERT_TRUE(mem.ok());
-    HWND tree = visibleChildWithId(frame, IDC_CATEGORYTREE);
-    ASSERT_NE(tree, nullptr);
-    // The last node of the tree, after the scheduled tasks.
-    HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-    HTREEITEM last = item;
-    while ((item = reinterpret_cast<HTREEITEM>(
-                SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, reinterpret_cast<LPARAM>(item))))) {
-      last = item;
-    }
-    ASSERT_EQ(remoteTreeItem(mem, tree, last).value, kPackagedAppsNode);
-    LanguageTable language{win32::readFileBytes, win32::decodeLegacy};
-    language.setFile(copy.dir.file("velmora.language"));
-    EXPECT_EQ(remoteTreeItem(mem, tree, last).text, widen(language.translate("_TreePackagedApps")));
-    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(last));
-    HWND list = visibleChildWithId(frame, IDC_ENTRYLIST);
-    ASSERT_NE(list, nullptr);
-    const int chat = remoteRowWhere(mem, list, 3, kChatTask);
-    ASSERT_GE(chat, 0);
-    EXPECT_EQ(remoteCell(mem, list, chat, 0), L"Contoso Chat tray");
-    EXPECT_EQ(remoteCell(mem, list, chat, 5), widen(language.translate("_PackagedStateOn")));
-    LVITEMW box{};
-    box.stateMask = LVIS_STATEIMAGEMASK;
-    box.state = INDEXTOSTATEIMAGEMASK(kUnchecked);
-    mem.put(box);
-    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(chat), mem.address());
-    EXPECT_EQ(seeded.state(kChat, "ChatStartup"), 1u) << "turned off as Windows' startup settings do";
-    EXPECT_FALSE(win32::fileExists(copy.dir.file("config.xml"))) << "nothing of a packaged app goes to config.xml";
-    PostMessageW(frame, WM_CLOSE, 0, 0);
-    EXPECT_EQ(program.exitCode(15000), std::optional<DWORD>(2));
-  }
-
-  const std::string out = copy.dir.file("entries.csv");
-  StartedProgram exporting(copy.dir.file("velmora.exe"), "/export \"" + out + "\"", copy.dir.path());
-  ASSERT_TRUE(exporting.started());
-  EXPECT_EQ(exporting.exitCode(30000), std::optional<DWORD>(0));
-  const std::string csv = readFile(out);
-  EXPECT_NE(csv.find(kChatTask + ",Contoso Chat tray,"), std::string::npos) << csv;
-  EXPECT_NE(csv.find(seeded.folderOf(kChat) + "\\bin\\ChatTray.exe"), std::string::npos);
-  EXPECT_NE(csv.find(kGoneTask + ",Adatum.Clock,"), std::string::npos) << "the package whose folder is gone too";
 }
 
 }  // namespace

@@ -13,7 +13,6 @@
 #include <sddl.h>
 #include <shellapi.h>
 
-#include <memory>
 #include <optional>
 #include <string>
 
@@ -24,7 +23,7 @@
 #include "platform/win32/files_win32.h"
 #include "platform/win32/known_folders.h"
 #include "platform/win32/wide.h"
-#include "wine/support/remote_process.h"
+#include "wine/support/running_program.h"
 #include "wine/support/sample_task.h"
 #include "wine/support/task_double.h"
 #include "wine/support/win_test_support.h"
@@ -96,92 +95,6 @@ class InstalledCopy {
   LanguageTable language{win32::readFileBytes, win32::decodeLegacy};
 };
 
-// The running program, reached from outside as a user's clicks reach it.
-class Running {
- public:
-  explicit Running(const InstalledCopy& copy) : program_(copy.dir.file("velmora.exe"), "", copy.dir.path()) {}
-  StartedProgram& program() { return program_; }
-
-  HWND frame() {
-    if (!frame_) frame_ = program_.dialog(L"Velmora (V 2.0)");
-    if (frame_ && !mem_) mem_ = std::make_unique<RemoteBuffer>(program_.id());
-    return frame_;
-  }
-  // The list of the node `index`, selected through the tree.
-  HWND show(int index) {
-    HWND tree = frame() ? visibleChildWithId(frame_, IDC_CATEGORYTREE) : nullptr;
-    if (!tree) return nullptr;
-    HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-    while (item && remoteTreeItem(*mem_, tree, item).value != index) {
-      item = reinterpret_cast<HTREEITEM>(
-          SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, reinterpret_cast<LPARAM>(item)));
-    }
-    if (!item) return nullptr;
-    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-    return visibleChildWithId(frame_, IDC_ENTRYLIST);
-  }
-  int rowOf(HWND list, int column, const std::string& text) {
-    const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int r = 0; r < count; ++r) {
-      if (remoteCell(*mem_, list, r, column) == widen(text)) return r;
-    }
-    return -1;
-  }
-  std::wstring cell(HWND list, int row, int column) { return remoteCell(*mem_, list, row, column); }
-  // Posted, as a click: what it starts may ask a question first.
-  void setBox(HWND list, int row, int image) {
-    LVITEMW item{};
-    item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = INDEXTOSTATEIMAGEMASK(image);
-    mem_->put(item);
-    PostMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), mem_->address());
-  }
-  void select(HWND list, int row) {
-    LVITEMW item{};
-    item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    mem_->put(item);
-    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), mem_->address());
-  }
-  // The text of the message box the program shows next, answered OK; none
-  // when it shows none within the time.
-  std::optional<std::wstring> message(DWORD ms = 20000) {
-    HWND box = program_.dialog(L"Velmora", ms);
-    if (!box) return std::nullopt;
-    wchar_t text[4096] = {};
-    GetDlgItemTextW(box, 0xFFFF, text, 4096);
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    return std::wstring(text);
-  }
-
- private:
-  StartedProgram program_;
-  HWND frame_ = nullptr;
-  std::unique_ptr<RemoteBuffer> mem_;
-};
-
-// What a text says before its first value, and after its last.
-// The program's shown top-level windows, class and title, for a failure's message.
-std::string windowsOf(DWORD pid) {
-  struct Found {
-    DWORD pid;
-    std::wstring text;
-  } found{pid, {}};
-  EnumWindows(
-      [](HWND w, LPARAM p) -> BOOL {
-        auto* f = reinterpret_cast<Found*>(p);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        if (owner != f->pid || !IsWindowVisible(w)) return TRUE;
-        wchar_t cls[64] = {}, title[256] = {};
-        GetClassNameW(w, cls, 64);
-        GetWindowTextW(w, title, 256);
-        f->text += std::wstring(cls) + L" \"" + title + L"\"; ";
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return narrow(found.text);
-}
-
 std::wstring firstLine(const std::string& text) { return widen(text.substr(0, text.find("%s"))); }
 std::wstring lastPart(const std::string& text) { return widen(text.substr(text.rfind("%s") + 2)); }
 
@@ -190,14 +103,14 @@ TEST(TrustedDataInTheProgram, ARecordInTheUsersFolderNamingHklmIsListedAsNotTrus
   writeFile(copy.user.path() + "\\config.xml",
             "<config><toolvelmora><disabledregistryitem path=\"" + kMachineRun +
                 "\" valuename=\"Planted\" valuedata=\"C:\\evil.exe\"/></toolvelmora></config>");
-  Running running(copy);
-  HWND list = running.show(kAllUsersRunNode);
-  ASSERT_NE(list, nullptr);
-  const int row = running.rowOf(list, 0, "Planted");
+  RunningProgram running(copy.dir);
+  ASSERT_NE(running.frame, nullptr);
+  running.selectNode(kAllUsersRunNode);
+  const int row = running.rowOf(L"Planted");
   ASSERT_GE(row, 0) << "listed";
-  EXPECT_NE(running.cell(list, row, kStatusColumn).find(widen(copy.text("_StatusNotTrusted"))), std::wstring::npos);
+  EXPECT_NE(running.cell(row, kStatusColumn).find(widen(copy.text("_StatusNotTrusted"))), std::wstring::npos);
 
-  running.setBox(list, row, kChecked);
+  running.setBox(row, kChecked, /*posted=*/true);
   const auto said = running.message();
   ASSERT_TRUE(said.has_value()) << "the refusal is said";
   EXPECT_EQ(said->rfind(firstLine(copy.text("_RecordNotTrusted")).substr(0, 18), 0), 0u) << *said;
@@ -228,16 +141,16 @@ TEST(TrustedDataInTheProgram, AMachineFolderUsersMayWriteIsNotUsedAndVelmoraSays
   RegSetKeyValueW(HKEY_LOCAL_MACHINE, kRunKey.c_str(), name.c_str(), REG_SZ, data.c_str(),
                   static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
 
-  Running running(copy);
-  const auto said = running.message();
+  std::optional<std::wstring> said;
+  RunningProgram running(copy.dir, [&](StartedProgram& p) { said = nextMessage(p); });
   ASSERT_TRUE(said.has_value()) << "said at start";
   EXPECT_NE(said->find(widen(copy.machine.path())), std::wstring::npos) << *said;
   EXPECT_NE(said->find(widen(copy.dir.path())), std::wstring::npos) << *said;
-  HWND list = running.show(kAllUsersRunNode);
-  ASSERT_NE(list, nullptr);
-  const int row = running.rowOf(list, 0, narrow(name));
+  ASSERT_NE(running.frame, nullptr);
+  running.selectNode(kAllUsersRunNode);
+  const int row = running.rowOf(name);
   ASSERT_GE(row, 0);
-  running.setBox(list, row, kUnchecked);
+  running.setBox(row, kUnchecked, /*posted=*/true);
   // Disabled without a word; its record beside the program.
   for (int i = 0; i < 100 && !win32::fileExists(copy.dir.file("config.xml")); ++i) Sleep(100);
   EXPECT_NE(readFile(copy.dir.file("config.xml")).find(narrow(name)), std::string::npos);
@@ -270,11 +183,11 @@ TEST(TrustedDataInTheProgram, AHistoryEntryPointingATasksUndoElsewhereIsRefusedA
   const std::string other = sampleTask("C:\\other.exe", "/silent", kLogonTrigger, false, "\\Vendor\\Other");
   plantTaskRemove(copy.user.path(), "\\Microsoft\\Windows\\Evil", "Evil", other);
   plantTaskRemove(copy.machine.path(), "\\Microsoft\\Windows\\Mixed", "Mixed", other);
-  Running running(copy);
-  ASSERT_NE(running.frame(), nullptr);
+  RunningProgram running(copy.dir);
+  ASSERT_NE(running.frame, nullptr);
 
-  PostMessageW(running.frame(), WM_COMMAND, MAKEWPARAM(ID_HISTORY, 0), 0);
-  HWND dialog = running.program().dialog(widen(copy.text("_HistoryTitle")));
+  PostMessageW(running.frame, WM_COMMAND, MAKEWPARAM(ID_HISTORY, 0), 0);
+  HWND dialog = running.program.dialog(widen(copy.text("_HistoryTitle")));
   ASSERT_NE(dialog, nullptr);
   HWND list = GetDlgItem(dialog, IDC_HISTORY_LIST);
   struct Case {
@@ -284,17 +197,16 @@ TEST(TrustedDataInTheProgram, AHistoryEntryPointingATasksUndoElsewhereIsRefusedA
   for (const Case& c : {Case{"\\Microsoft\\Windows\\Evil", "_UndoNotTrusted"},
                         Case{"\\Microsoft\\Windows\\Mixed", "_TaskCopyElsewhere"}}) {
     // The history lists the name, then the place.
-    const int row = running.rowOf(list, 4, c.location);
+    const int row = running.rowWhere(4, widen(c.location), list);
     ASSERT_GE(row, 0) << c.location << " is listed";
     if (c.refusal == "_UndoNotTrusted") {
-      EXPECT_NE(running.cell(list, row, 2).find(lastPart(copy.text("_HistoryNotTrusted"))), std::wstring::npos)
+      EXPECT_NE(running.cell(row, 2, list).find(lastPart(copy.text("_HistoryNotTrusted"))), std::wstring::npos)
           << "shown as not trusted";
     }
-    running.select(list, row);
+    running.select(row, list);
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_HISTORY_UNDO, BN_CLICKED), 0);
     const auto said = running.message();
-    ASSERT_TRUE(said.has_value()) << c.location << ": " << windowsOf(running.program().id()) << " registered: "
-                                  << tasks.taskExists(c.location) << tasks.taskExists("\\Vendor\\Other");
+    ASSERT_TRUE(said.has_value()) << c.location;
     EXPECT_EQ(said->rfind(firstLine(copy.text(c.refusal)).substr(0, 20), 0), 0u) << *said;
     EXPECT_FALSE(tasks.taskExists(c.location)) << "nothing registered";
     EXPECT_FALSE(tasks.taskExists("\\Vendor\\Other"));
@@ -304,14 +216,14 @@ TEST(TrustedDataInTheProgram, AHistoryEntryPointingATasksUndoElsewhereIsRefusedA
 
 TEST(TrustedDataInTheProgram, AtTheEndOfTheSessionItKeepsWhatANormalCloseKeeps) {
   InstalledCopy copy;
-  Running running(copy);
-  HWND frame = running.frame();
+  RunningProgram running(copy.dir);
+  HWND frame = running.frame;
   ASSERT_NE(frame, nullptr);
   ASSERT_FALSE(win32::fileExists(copy.user.path() + "\\seen.xml"));
   EXPECT_TRUE(SendMessageW(frame, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF)) << "logoff is never held up";
   SendMessageW(frame, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
   // The session ends the process; what it kept is there all the same.
-  running.program().end();
+  running.program.end();
   EXPECT_TRUE(win32::fileExists(copy.user.path() + "\\seen.xml"));
   wchar_t placement[128];
   DWORD size = sizeof placement;

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,12 +41,36 @@ class SeededRun {
   std::vector<std::wstring> names_;
 };
 
+// Polls `done` for up to `ms`.
+inline bool within(DWORD ms, const std::function<bool()>& done) {
+  for (DWORD waited = 0; waited < ms; waited += 100) {
+    if (done()) return true;
+    Sleep(100);
+  }
+  return done();
+}
+
+// The text of the message box `program` shows next, answered OK; none
+// when it shows none within the time.
+inline std::optional<std::wstring> nextMessage(StartedProgram& program, DWORD ms = 20000) {
+  HWND box = program.dialog(L"Velmora", ms);
+  if (!box) return std::nullopt;
+  wchar_t text[4096] = {};
+  GetDlgItemTextW(box, 0xFFFF, text, 4096);
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  return std::wstring(text);
+}
+
 // One run of the built velmora.exe copied to `dir`, with what a test needs
 // of its window; closed at the end if still running.
 struct RunningProgram {
   static constexpr int kColumns = 7;
 
-  explicit RunningProgram(const TempDir& dir) : program(dir.file("velmora.exe"), "", dir.path()) {
+  // `atStart` sees the program before its window is waited for (a question
+  // it asks first).
+  explicit RunningProgram(const TempDir& dir, const std::function<void(StartedProgram&)>& atStart = {})
+      : program(dir.file("velmora.exe"), "", dir.path()) {
+    if (atStart) atStart(program);
     frame = program.dialog(L"Velmora (V 2.0)");
     if (!frame) return;
     mem.emplace(program.id());
@@ -119,26 +144,56 @@ struct RunningProgram {
     mem->put(order);
     SendMessageW(list(), LVM_SETCOLUMNORDERARRAY, kColumns, mem->address());
   }
-  std::vector<std::wstring> column(int c) {
+  // Every cell of column `c` of `in` (the visible list when none).
+  std::vector<std::wstring> column(int c, HWND in = nullptr) {
+    if (!in) in = list();
     std::vector<std::wstring> out;
-    const int rows = static_cast<int>(SendMessageW(list(), LVM_GETITEMCOUNT, 0, 0));
-    for (int r = 0; r < rows; ++r) out.push_back(remoteCell(*mem, list(), r, c));
+    const int rows = static_cast<int>(SendMessageW(in, LVM_GETITEMCOUNT, 0, 0));
+    for (int r = 0; r < rows; ++r) out.push_back(remoteCell(*mem, in, r, c));
     return out;
   }
-  int rowOf(const std::wstring& name) {
-    const auto names = column(0);
-    for (std::size_t r = 0; r < names.size(); ++r) {
-      if (names[r] == name) return static_cast<int>(r);
+  std::wstring cell(int row, int c, HWND in = nullptr) { return remoteCell(*mem, in ? in : list(), row, c); }
+  // The first row whose column `c` reads `text`; -1 for none.
+  int rowWhere(int c, const std::wstring& text, HWND in = nullptr) {
+    const auto cells = column(c, in);
+    for (std::size_t r = 0; r < cells.size(); ++r) {
+      if (cells[r] == text) return static_cast<int>(r);
     }
     return -1;
   }
-  void setBox(int row, int image) {
+  int rowOf(const std::wstring& name) { return rowWhere(0, name); }
+  // A click on a row's box; posted when what it starts may ask first.
+  void setBox(int row, int image, bool posted = false) {
     LVITEMW item{};
     item.stateMask = LVIS_STATEIMAGEMASK;
     item.state = INDEXTOSTATEIMAGEMASK(image);
     mem->put(item);
-    SendMessageW(list(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), mem->address());
+    if (posted) {
+      PostMessageW(list(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), mem->address());
+    } else {
+      SendMessageW(list(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), mem->address());
+    }
   }
+  void select(int row, HWND in = nullptr) {
+    LVITEMW item{};
+    item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    mem->put(item);
+    SendMessageW(in ? in : list(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), mem->address());
+  }
+  // The status bar's first part.
+  std::wstring status() {
+    HWND bar = FindWindowExW(frame, nullptr, STATUSCLASSNAMEW, nullptr);
+    if (!bar) return {};
+    SendMessageW(bar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(mem->text()));
+    return mem->readText();
+  }
+  // The window answers when a message sent to it comes back: a thread busy
+  // reading would hold it.
+  bool answersWithin(UINT ms) const {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, ms, &result) != 0;
+  }
+  std::optional<std::wstring> message(DWORD ms = 20000) { return nextMessage(program, ms); }
   int treeWidth() {
     RECT r{};
     GetWindowRect(tree, &r);
