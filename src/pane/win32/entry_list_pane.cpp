@@ -72,6 +72,7 @@ EntryListPane::EntryListPane(const Translator& translator, std::unique_ptr<Entry
   filtered_.setDescriber(describe);
   rows_.setLocationShown([this](const std::string& path) { return location_.shown(path); });
   rows_.setPainting([this] { return location_.painting(); });
+  rows_.setBoxChanged([this](int row, UINT oldState, UINT newState) { itemChanged(row, oldState, newState); });
   // An icon is read when its row is first shown, then remembered for the
   // session: a start-up paints a screenful of rows, never all of them. Even
   // those are read after the paint that asked (a few milliseconds a file
@@ -221,23 +222,32 @@ bool EntryListPane::onNotify(const NMHDR& header) {
     }
     case LVN_ITEMCHANGED: {
       const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
-      {
-        const Busy busy(*this);
-        controller_->itemChanged(change.iItem, change.uOldState, change.uNewState, rows_.loading());
-      }
-      const UINT flipped = change.uOldState ^ change.uNewState;
-      // The buttons follow the selected row (a pane of several families:
-      // its own family decides) and its box (Enable or Disable).
-      if ((flipped & LVIS_SELECTED) || ((flipped & LVIS_STATEIMAGEMASK) && (change.uNewState & LVIS_SELECTED))) {
-        updateButtons();
-      }
-      // The status bar follows the box, and says why a selected row cannot
-      // be removed or disabled.
-      if (onChange_ && !rows_.loading() && (flipped & (LVIS_STATEIMAGEMASK | LVIS_SELECTED))) onChange_();
+      itemChanged(change.iItem, change.uOldState, change.uNewState);
+      return true;
+    }
+    case LVN_ODFINDITEMW: {
+      // Typing a name in the list goes to the row it begins.
+      const auto& find = reinterpret_cast<const NMLVFINDITEMW&>(header);
+      const bool byText = (find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) && find.lvfi.psz;
+      setResult(byText ? rows_.findByName(find.lvfi.psz, find.iStart) : -1);
       return true;
     }
   }
   return false;
+}
+
+void EntryListPane::itemChanged(int row, UINT oldState, UINT newState) {
+  {
+    const Busy busy(*this);
+    controller_->itemChanged(row, oldState, newState, rows_.loading());
+  }
+  const UINT flipped = oldState ^ newState;
+  // The buttons follow the selected row (a pane of several families: its
+  // own family decides) and its box (Enable or Disable).
+  if ((flipped & LVIS_SELECTED) || ((flipped & LVIS_STATEIMAGEMASK) && (newState & LVIS_SELECTED))) updateButtons();
+  // The status bar follows the box, and says why a selected row cannot be
+  // removed or disabled.
+  if (onChange_ && !rows_.loading() && (flipped & (LVIS_STATEIMAGEMASK | LVIS_SELECTED))) onChange_();
 }
 
 // Every command goes to the pane's logic; IDOK and IDCANCEL are not the

@@ -141,6 +141,9 @@ class EntryListPane final : public Dialog {
   void updateButtons();
   // After every command: the buttons, then the owner (the status bar).
   void changed();
+  // A row's box or selection changed (the list's LVN_ITEMCHANGED, or a box
+  // the rows report).
+  void itemChanged(int row, UINT oldState, UINT newState);
   void showContextMenu(POINT at);
   // The header's arrow on the sorted column, none on the others.
   void showSortArrow();

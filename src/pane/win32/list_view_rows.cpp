@@ -2,8 +2,9 @@
 
 #include <commctrl.h>
 
+#include <windowsx.h>
+
 #include <algorithm>
-#include <optional>
 
 #include "platform/win32/list_view.h"
 #include "platform/win32/wide.h"
@@ -23,45 +24,138 @@ class ListViewRows::Loading {
   bool was_;
 };
 
+namespace {
+// Where a list's rows object and the procedure before ours are kept: as
+// window properties, since the Location column keeps its own in the list's
+// user data.
+constexpr const wchar_t* kRowsProperty = L"VelmoraListRows";
+constexpr const wchar_t* kPreviousProperty = L"VelmoraListRowsPrevious";
+}  // namespace
+
+ListViewRows::~ListViewRows() {
+  // The list may outlive this object by a moment: it then keeps its boxes
+  // to itself.
+  if (list_ && IsWindow(list_)) RemovePropW(list_, kRowsProperty);
+}
+
+void ListViewRows::attach(HWND list) {
+  list_ = list;
+  if (!list_) return;
+  // The list asks for the boxes as it asks for the texts.
+  SendMessageW(list_, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
+  SetPropW(list_, kRowsProperty, this);
+  SetPropW(list_, kPreviousProperty,
+           reinterpret_cast<HANDLE>(SetWindowLongPtrW(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&listProc))));
+}
+
+LRESULT CALLBACK ListViewRows::listProc(HWND list, UINT msg, WPARAM wp, LPARAM lp) {
+  const auto previous = reinterpret_cast<WNDPROC>(GetPropW(list, kPreviousProperty));
+  auto* rows = static_cast<ListViewRows*>(GetPropW(list, kRowsProperty));
+  if (!previous) return DefWindowProcW(list, msg, wp, lp);
+  if (!rows) {
+    if (msg == WM_NCDESTROY) RemovePropW(list, kPreviousProperty);
+    return CallWindowProcW(previous, list, msg, wp, lp);
+  }
+  switch (msg) {
+    case LVM_SETITEMSTATE: {
+      if (!lp) break;
+      LVITEMW item = *reinterpret_cast<const LVITEMW*>(lp);
+      if (item.stateMask & LVIS_STATEIMAGEMASK) {
+        const int image = stateImageOf(item.state);
+        const int n = rows->count();
+        const int index = static_cast<int>(static_cast<INT_PTR>(wp));
+        if (index == -1) {
+          for (int row = 0; row < n; ++row) rows->setImage(row, image);
+        } else if (index >= 0 && index < n) {
+          rows->setImage(index, image);
+        }
+        item.stateMask &= ~static_cast<UINT>(LVIS_STATEIMAGEMASK);
+        if (!item.stateMask) return TRUE;
+      }
+      return CallWindowProcW(previous, list, msg, wp, reinterpret_cast<LPARAM>(&item));
+    }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+      // A click on a box turns it, as in a list that keeps its boxes; the
+      // list selects the row first.
+      LVHITTESTINFO hit{};
+      hit.pt = {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+      const int row = static_cast<int>(SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+      const LRESULT result = CallWindowProcW(previous, list, msg, wp, lp);
+      if (row >= 0 && (hit.flags & LVHT_ONITEMSTATEICON) && GetPropW(list, kRowsProperty) == rows) rows->toggle(row);
+      return result;
+    }
+    case WM_KEYDOWN:
+      if (wp == VK_SPACE) {
+        const LRESULT result = CallWindowProcW(previous, list, msg, wp, lp);
+        const int row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+        if (row >= 0 && GetPropW(list, kRowsProperty) == rows) rows->toggle(row);
+        return result;
+      }
+      break;
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+      RemovePropW(list, kRowsProperty);
+      RemovePropW(list, kPreviousProperty);
+      rows->list_ = nullptr;
+      break;
+  }
+  return CallWindowProcW(previous, list, msg, wp, lp);
+}
+
+UINT ListViewRows::itemState(int index, int image) const {
+  const UINT selected =
+      static_cast<UINT>(SendMessageW(list_, LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_SELECTED));
+  return INDEXTOSTATEIMAGEMASK(static_cast<UINT>(image)) | (selected & LVIS_SELECTED);
+}
+
+void ListViewRows::setImage(int index, int image) {
+  if (index < 0 || index >= static_cast<int>(rows_.size())) return;
+  if (image != static_cast<int>(RowState::Disabled) && image != static_cast<int>(RowState::Live)) return;
+  Row& r = rows_[static_cast<std::size_t>(index)];
+  const int was = static_cast<int>(r.state);
+  if (was == image) return;
+  r.state = static_cast<RowState>(image);
+  SendMessageW(list_, LVM_REDRAWITEMS, static_cast<WPARAM>(index), static_cast<LPARAM>(index));
+  if (boxChanged_) boxChanged_(index, itemState(index, was), itemState(index, image));
+}
+
+void ListViewRows::toggle(int index) {
+  if (index < 0 || index >= static_cast<int>(rows_.size())) return;
+  const bool off = rows_[static_cast<std::size_t>(index)].state == RowState::Disabled;
+  setImage(index, static_cast<int>(off ? RowState::Live : RowState::Disabled));
+}
+
 void ListViewRows::setRows(std::vector<Row> rows) {
   if (!list_) return;
   Loading loading(loading_);
-  // The list holds no texts (it asks for them), so the rows already there
-  // only get their new boxes: deleting every row of a long list and making
-  // it again costs as much as inserting them. What the user sees: new rows,
-  // no selection (the caller selects again what was), and the list where
-  // it was scrolled to, as far as it still reaches.
-  rows_ = std::move(rows);
-  const int before = count();
-  const int kept = std::min(before, static_cast<int>(rows_.size()));
-  std::vector<int> changed;
-  for (int index = 0; index < kept; ++index) {
-    if (stateImage(index) != static_cast<int>(rows_[static_cast<std::size_t>(index)].state)) changed.push_back(index);
-  }
-  // Drawing is turned off only when rows come or go or many boxes change:
-  // turning it back on costs tens of milliseconds under Wine whatever the
-  // list's length, while a box set in place repaints only its own row.
-  constexpr std::size_t kChangesDrawnInPlace = 64;
-  std::optional<RedrawSuspended> redraw;
-  if (before != static_cast<int>(rows_.size()) || changed.size() > kChangesDrawnInPlace) redraw.emplace(list_);
+  // The list holds no rows, only their count: what the user sees is the
+  // new rows, no selection (the caller selects again what was), and the
+  // list where it was scrolled to, as far as it still reaches.
   clearSelection(list_);
-  deleteRowsFrom(list_, kept);
-  for (int index : changed) setStateImage(list_, index, static_cast<int>(rows_[static_cast<std::size_t>(index)].state));
-  int index = kept;
-  for (; index < static_cast<int>(rows_.size()); ++index) {
-    if (insertCallbackRow(list_, index, static_cast<int>(rows_[static_cast<std::size_t>(index)].state),
-                          static_cast<bool>(iconOf_)) < 0) {
-      break;
-    }
-  }
-  rows_.resize(static_cast<std::size_t>(index));  // what the list refused is not shown
-  // The rows' texts may have changed under the same boxes: asked for again.
-  if (!redraw) InvalidateRect(list_, nullptr, FALSE);
+  rows_ = std::move(rows);
+  SendMessageW(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows_.size()), LVSICF_NOSCROLL);
+  // The rows' texts and boxes may have changed under the same count.
+  InvalidateRect(list_, nullptr, FALSE);
 }
 
-int ListViewRows::count() const {
-  return list_ ? static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0)) : 0;
+int ListViewRows::findByName(const std::wstring& prefix, int start) const {
+  const int n = static_cast<int>(rows_.size());
+  if (prefix.empty() || n == 0) return -1;
+  if (start < 0 || start >= n) start = 0;
+  for (int step = 0; step < n; ++step) {
+    const int index = (start + step) % n;
+    const std::wstring name = widen(rows_[static_cast<std::size_t>(index)].name);
+    if (name.size() >= prefix.size() &&
+        CompareStringOrdinal(name.data(), static_cast<int>(prefix.size()), prefix.data(),
+                             static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL) {
+      return index;
+    }
+  }
+  return -1;
 }
+
+int ListViewRows::count() const { return list_ ? static_cast<int>(rows_.size()) : 0; }
 
 std::string ListViewRows::text(int index, int column) const {
   if (index < 0 || index >= static_cast<int>(rows_.size())) return {};
@@ -86,6 +180,11 @@ std::string ListViewRows::text(int index, int column) const {
 
 void ListViewRows::answer(NMLVDISPINFOW& request) const {
   LVITEMW& item = request.item;
+  if ((item.mask & LVIF_STATE) && item.iItem >= 0 && item.iItem < static_cast<int>(rows_.size())) {
+    item.state = (item.state & ~static_cast<UINT>(LVIS_STATEIMAGEMASK)) |
+                 INDEXTOSTATEIMAGEMASK(static_cast<UINT>(rows_[static_cast<std::size_t>(item.iItem)].state));
+    item.stateMask |= LVIS_STATEIMAGEMASK;
+  }
   if ((item.mask & LVIF_IMAGE) && item.iSubItem == 0) {
     item.iImage = I_IMAGENONE;
     if (iconOf_ && item.iItem >= 0 && item.iItem < static_cast<int>(rows_.size())) {
@@ -108,9 +207,7 @@ Row ListViewRows::row(int index) const {
   if (!list_ || index < 0 || index >= count() || index >= static_cast<int>(rows_.size())) return r;
   // The row as listed and described (its family, its program file and
   // signer too), with the box as the list shows it.
-  r = rows_[static_cast<std::size_t>(index)];
-  r.state = stateImage(index) == static_cast<int>(RowState::Disabled) ? RowState::Disabled : RowState::Live;
-  return r;
+  return rows_[static_cast<std::size_t>(index)];
 }
 
 int ListViewRows::selected() const {
@@ -127,7 +224,7 @@ void ListViewRows::select(int index) {
   SendMessageW(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
 }
 
-void ListViewRows::setState(int index, RowState state) { setStateImage(list_, index, static_cast<int>(state)); }
+void ListViewRows::setState(int index, RowState state) { setImage(index, static_cast<int>(state)); }
 
 void ListViewRows::showState(int index, RowState state) {
   if (!list_) return;
@@ -143,10 +240,8 @@ void ListViewRows::setOrigin(int index, RowOrigin origin) {
 }
 
 int ListViewRows::stateImage(int row) const {
-  if (!list_) return 0;
-  const auto state = static_cast<std::uint32_t>(
-      SendMessageW(list_, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK));
-  return stateImageOf(state);
+  if (!list_ || row < 0 || row >= static_cast<int>(rows_.size())) return 0;
+  return static_cast<int>(rows_[static_cast<std::size_t>(row)].state);
 }
 
 void ListViewRows::check(int row, RowState state) {

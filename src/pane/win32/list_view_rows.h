@@ -12,9 +12,21 @@
 
 namespace velmora::win32 {
 
+// The list is virtual (LVS_OWNERDATA): it holds only the rows' count,
+// selection and focus, and asks for everything else, the boxes included.
+// Filling 32,000 rows is then one message, not 32,000 insertions. Boxes set
+// by a click, the space bar or LVM_SETITEMSTATE (from this program or any
+// other) are taken at the list's window procedure, kept in the rows and
+// reported through `setBoxChanged`, as a list that keeps them reports an
+// LVN_ITEMCHANGED.
 class ListViewRows : public EntryList, public CheckBoxes {
  public:
-  void attach(HWND list) { list_ = list; }
+  ListViewRows() = default;
+  ~ListViewRows();
+  ListViewRows(const ListViewRows&) = delete;
+  ListViewRows& operator=(const ListViewRows&) = delete;
+
+  void attach(HWND list);
   HWND handle() const { return list_; }
   // True while the list is being filled or a box is set by the program:
   // the item changes that causes are no user's doing.
@@ -31,6 +43,12 @@ class ListViewRows : public EntryList, public CheckBoxes {
   // be read: Row::programLocal), asked when the list shows the row (the row
   // is described first, as for columns 4 to 6).
   void setIcons(std::function<int(const std::string&, bool)> iconOf) { iconOf_ = std::move(iconOf); }
+  // A row's box changed: its state before and after, as LVN_ITEMCHANGED
+  // gives them (the state image and the selection).
+  void setBoxChanged(std::function<void(int, UINT, UINT)> changed) { boxChanged_ = std::move(changed); }
+  // The row at or after `start` (wrapping) whose name begins with `prefix`,
+  // ignoring case, for typing in the list (LVN_ODFINDITEM); -1 when none.
+  [[nodiscard]] int findByName(const std::wstring& prefix, int start) const;
   // The list asks for a cell it shows (LVN_GETDISPINFOW): the rows' texts
   // are kept here, not copied into the list.
   void answer(NMLVDISPINFOW& request) const;
@@ -55,6 +73,10 @@ class ListViewRows : public EntryList, public CheckBoxes {
  private:
   class Loading;
   void setState(int index, RowState state);
+  void setImage(int index, int image);
+  void toggle(int index);
+  [[nodiscard]] UINT itemState(int index, int image) const;
+  static LRESULT CALLBACK listProc(HWND list, UINT msg, WPARAM wp, LPARAM lp);
 
   HWND list_ = nullptr;
   bool loading_ = false;
@@ -64,6 +86,7 @@ class ListViewRows : public EntryList, public CheckBoxes {
   std::function<std::string(const std::string&)> locationShown_;
   std::function<bool()> painting_;
   std::function<int(const std::string&, bool)> iconOf_;
+  std::function<void(int, UINT, UINT)> boxChanged_;
 };
 
 }  // namespace velmora::win32
