@@ -54,9 +54,16 @@ class FamilySupport::FileMemory {
 namespace {
 
 // Location, name and data of a row, folded as the comparison ignoring case
-// does it.
-std::string folded(const Row& row) {
-  return foldedIgnoreCase(row.path) + '\0' + foldedIgnoreCase(row.name) + '\0' + foldedIgnoreCase(row.data);
+// does it. The rows of a place come together: its folded path is kept in
+// `place` (the path, then its folding) and made again only for another.
+std::string folded(const Row& row, std::pair<std::string, std::string>& place) {
+  if (place.first != row.path || place.second.empty()) place = {row.path, foldedIgnoreCase(row.path)};
+  std::string key = place.second;
+  key += '\0';
+  key += foldedIgnoreCase(row.name);
+  key += '\0';
+  key += foldedIgnoreCase(row.data);
+  return key;
 }
 
 void addStatus(std::string& status, const std::string& more) {
@@ -113,8 +120,9 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::vector<std::
   // The disabled rows by location, name and data ignoring case; a pane lists
   // its records under its own spelling of the location.
   std::unordered_set<std::string> disabled;
+  std::pair<std::string, std::string> place;
   for (const Row& row : rows) {
-    if (row.origin == RowOrigin::Record) disabled.insert(folded(row));
+    if (row.origin == RowOrigin::Record) disabled.insert(folded(row, place));
   }
 
   for (Row& row : rows) {
@@ -140,7 +148,7 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::vector<std::
       if (offText_.empty()) offText_ = context_.translator.translate("_StatusOffInWindows");
       addStatus(row, "_StatusOffInWindows", offText_);
     }
-    if (row.origin != RowOrigin::Record && !disabled.empty() && disabled.count(folded(row)) != 0) {
+    if (row.origin != RowOrigin::Record && !disabled.empty() && disabled.count(folded(row, place)) != 0) {
       if (cameBackText_.empty()) cameBackText_ = context_.translator.translate("_StatusCameBack");
       addStatus(row, "_StatusCameBack", cameBackText_);
     }

@@ -151,7 +151,13 @@ void SeenEntries::listed(const std::string& family, const std::vector<std::strin
     if (listedPlaceKeys_.insert(placeOf(family, place)).second) listedPlaces_.push_back({family, place});
   }
   // The latest listing of a place replaces what an earlier one found there.
-  std::erase_if(listedEntries_, [&](const SeenEntry& e) { return e.family == family && covered(now, family, e.location); });
+  // The entries of one place come together: its answer is asked once.
+  std::optional<std::pair<std::string, bool>> last;
+  std::erase_if(listedEntries_, [&](const SeenEntry& e) {
+    if (e.family != family) return false;
+    if (!last || last->first != e.location) last.emplace(e.location, covered(now, family, e.location));
+    return last->second;
+  });
   for (const Row& row : rows) listedEntries_.push_back(entryOf(family, row));
 }
 

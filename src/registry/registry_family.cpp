@@ -1,6 +1,8 @@
 #include "registry/registry_family.h"
 
 #include <algorithm>
+#include <map>
+#include <unordered_map>
 
 #include "core/format.h"
 #include "core/text.h"
@@ -146,6 +148,12 @@ std::vector<Row> RegistryFamily::list() {
   // Each flag key is read once for the whole listing.
   OffFlags offFlags(registry_);
 
+  // The records by key, found once: a listing of every key would otherwise
+  // compare every record with every key.
+  std::unordered_map<std::string, std::vector<const StoredItem*>> recordsByKey;
+  for (const StoredItem& s : items) recordsByKey[foldedIgnoreCase(s.item.path)].push_back(&s);
+  const std::vector<const StoredItem*> noRecords;
+
   std::vector<Row> rows;
   std::string onceExType;
   for (const std::string& path : keyPaths_) {
@@ -157,8 +165,9 @@ std::vector<Row> RegistryFamily::list() {
       continue;
     }
     // The key's disabled entries first, under the pane's spelling of the path.
-    for (const StoredItem& s : items) {
-      if (!kRegistryTraits.sameLocation(s.item.path, path)) continue;
+    const auto own = recordsByKey.find(foldedIgnoreCase(path));
+    for (const StoredItem* record : own != recordsByKey.end() ? own->second : noRecords) {
+      const StoredItem& s = *record;
       Row row{s.item.valuename, typeText(typeOfRecord(s.item)), s.item.valuedata, path, RowState::Disabled};
       row.origin = RowOrigin::Record;
       row.notTrusted = support_.verdict(s.adminOnly, path) != TrustVerdict::Act;
@@ -170,10 +179,11 @@ std::vector<Row> RegistryFamily::list() {
     std::vector<RegValue> values;
     if (registry_.enumerateValues(key->root, key->subkey, values) != RegStatus::Ok) continue;
     const auto flagKey = flagKeyOfRunKey(path);
-    for (const RegValue& v : values) {
+    for (RegValue& v : values) {
       if (!isListedType(v.type)) continue;
-      Row row{v.name, typeText(v.type), v.text, path, RowState::Live};
-      if (flagKey && offFlags.isOff(*flagKey, v.name)) {
+      const bool off = flagKey && offFlags.isOff(*flagKey, v.name);
+      Row row{std::move(v.name), typeText(v.type), std::move(v.text), path, RowState::Live};
+      if (off) {
         // It does not start, so its box is clear.
         row.state = RowState::Disabled;
         row.origin = RowOrigin::OffInWindows;
@@ -184,10 +194,14 @@ std::vector<Row> RegistryFamily::list() {
   // Windows NT and later never run RunServices and RunServicesOnce.
   support_.describeRows(
       rows, keyPaths_, [](const Row& row) { return row.data; },
-      [](const Row& row) -> std::string_view {
-        const bool legacy =
-            endsWith(asciiUpper(row.path), "\\RUNSERVICES") || endsWith(asciiUpper(row.path), "\\RUNSERVICESONCE");
-        return legacy ? "_StatusLegacy" : "";
+      [legacy = std::map<std::string, bool>{}](const Row& row) mutable -> std::string_view {
+        // Asked for every row; the rows of a key share its path.
+        auto known = legacy.find(row.path);
+        if (known == legacy.end()) {
+          const std::string upper = asciiUpper(row.path);
+          known = legacy.emplace(row.path, endsWith(upper, "\\RUNSERVICES") || endsWith(upper, "\\RUNSERVICESONCE")).first;
+        }
+        return known->second ? "_StatusLegacy" : "";
       });
   return rows;
 }
