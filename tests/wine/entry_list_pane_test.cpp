@@ -520,6 +520,24 @@ TEST_F(PaneTest, EnterOnARowShowsItsFileAsADoubleClickDoes) {
   EXPECT_FALSE(pane->translateKeys(space)) << "Space stays the list's: it toggles the box";
 }
 
+// The list holds no texts: typing a name is answered from the rows, and the
+// boxes it shows are theirs, whoever sets them.
+TEST_F(PaneTest, TypingANameSelectsItsRowAndTheListShowsTheRowsBoxes) {
+  open(threeRows());
+  EXPECT_TRUE(GetWindowLongW(list, GWL_STYLE) & LVS_OWNERDATA);
+  SendMessageW(list, WM_CHAR, L't', 1);  // a key's repeat count of one
+  SendMessageW(list, WM_CHAR, L'H', 1);
+  EXPECT_EQ(pane->rows().selected(), 2) << "three: the first row whose name begins so, case ignored";
+  const auto box = [this](int row) {
+    return (SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK) >> 12) & 0xF;
+  };
+  EXPECT_EQ(box(0), 2u);
+  EXPECT_EQ(box(1), 1u);
+  pane->rows().showState(0, RowState::Disabled);
+  EXPECT_EQ(box(0), 1u) << "read back from the row";
+  EXPECT_TRUE(family->operations().empty()) << "a box the program shows is no user's change";
+}
+
 TEST_F(PaneTest, AltEnterShowsThePropertiesOfTheSelectedRowAsExplorerDoes) {
   auto owned = std::make_unique<ScriptedPrompt>();
   ScriptedPrompt* prompt = owned.get();

@@ -58,15 +58,11 @@ void insistOnStateImage(HWND list, int index, UINT state) {
 
 // Inserts a row with its first cell and state image (above zero); the new
 // index, or -1.
-int insertFirstCell(HWND list, int index, LPWSTR text, int stateImage, bool iconByCallback = false) {
+int insertFirstCell(HWND list, int index, LPWSTR text, int stateImage) {
   LVITEMW item{};
   item.mask = LVIF_TEXT;
   item.iItem = index;
   item.pszText = text;
-  if (iconByCallback) {
-    item.mask |= LVIF_IMAGE;
-    item.iImage = I_IMAGECALLBACK;
-  }
   if (stateImage > 0) {
     item.mask |= LVIF_STATE;
     item.stateMask = LVIS_STATEIMAGEMASK;
@@ -89,25 +85,6 @@ int insertRow(HWND list, int index, const std::vector<std::string>& cells, int s
   return at;
 }
 
-int insertCallbackRow(HWND list, int index, int stateImage, bool iconToo) {
-  // The other columns of a callback row are asked for too, never having been
-  // set (Microsoft's own example of list-view items and subitems relies on
-  // it): one message a row.
-  return insertFirstCell(list, index, LPSTR_TEXTCALLBACKW, stateImage, iconToo);
-}
-
-void setStateImage(HWND list, int index, int stateImage) {
-  const UINT state = INDEXTOSTATEIMAGEMASK(static_cast<UINT>(stateImage));
-  // Setting the box it already has would still cost its notifications.
-  if (static_cast<UINT>(SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_STATEIMAGEMASK)) ==
-      state)
-    return;
-  LVITEMW item{};
-  item.stateMask = LVIS_STATEIMAGEMASK;
-  item.state = INDEXTOSTATEIMAGEMASK(static_cast<UINT>(stateImage));
-  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-}
-
 void answerText(NMLVDISPINFOW& request, const std::string& text) {
   LVITEMW& item = request.item;
   if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
@@ -115,16 +92,6 @@ void answerText(NMLVDISPINFOW& request, const std::string& text) {
   const std::size_t n = std::min(wide.size(), static_cast<std::size_t>(item.cchTextMax - 1));
   wide.copy(item.pszText, n);
   item.pszText[n] = L'\0';
-}
-
-void deleteRowsFrom(HWND list, int first) {
-  if (first <= 0) {
-    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
-    return;
-  }
-  for (int row = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) - 1; row >= first; --row) {
-    SendMessageW(list, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
-  }
 }
 
 void clearSelection(HWND list) {

@@ -26,22 +26,9 @@ void addSharedColumns(HWND list, const std::vector<ListColumn>& shares);
 // also sets the row's state image (its check box).
 int insertRow(HWND list, int index, const std::vector<std::string>& cells, int stateImage = 0);
 
-// Inserts a row at `index` whose cells the list asks its parent for
-// (LVN_GETDISPINFO) whenever it needs them; returns the index it got, or -1.
-// A long list is filled fast this way: no text is copied into the list.
-// With `iconToo` the row's icon (its image in the small image list) is
-// asked for the same way.
-int insertCallbackRow(HWND list, int index, int stateImage, bool iconToo = false);
-
-// Sets a row's state image (its check box).
-void setStateImage(HWND list, int index, int stateImage);
-
 // Answers a list's request for a callback cell with `text`, cut to the
 // buffer the list offers.
 void answerText(NMLVDISPINFOW& request, const std::string& text);
-
-// Deletes the rows from `first` on, last first (cheaper than from the front).
-void deleteRowsFrom(HWND list, int first);
 
 // Clears every row's selection and focus.
 void clearSelection(HWND list);
