@@ -4,10 +4,19 @@ namespace velmora {
 
 CsvWriter::CsvWriter() : text_("\xEF\xBB\xBF") {}
 
+std::string spreadsheetText(std::string_view field) {
+  // Any program may name a Run value "=HYPERLINK(...)": a spreadsheet would
+  // take it for a formula. An apostrophe first makes it text there.
+  if (!field.empty() && std::string_view("=+-@\t\r").find(field.front()) != std::string_view::npos) {
+    return "'" + std::string(field);
+  }
+  return std::string(field);
+}
+
 void CsvWriter::record(const std::vector<std::string>& fields) {
   for (std::size_t i = 0; i < fields.size(); ++i) {
     if (i > 0) text_ += ',';
-    text_ += csvField(fields[i]);
+    text_ += csvField(spreadsheetText(fields[i]));
   }
   text_ += "\r\n";
   ++records_;

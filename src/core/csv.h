@@ -11,6 +11,9 @@
 
 namespace velmora {
 
+// Records for spreadsheet programs: a field a spreadsheet would take for a
+// formula (its first character one of = + - @, a tab or a carriage return)
+// is written as text, with an apostrophe before it.
 class CsvWriter {
  public:
   CsvWriter();
@@ -24,6 +27,8 @@ class CsvWriter {
   std::size_t records_ = 0;
 };
 
+// `field` as a spreadsheet shows it as text (see CsvWriter).
+std::string spreadsheetText(std::string_view field);
 // One field as it stands in a record.
 std::string csvField(std::string_view field);
 // The same with another separator: quoted when it holds the separator, a

@@ -26,6 +26,15 @@ TEST(Csv, QuotesOnlyWhatNeedsItAndDoublesQuotes) {
   csv.record({"", ","});
   EXPECT_EQ(csv.text(), "\xEF\xBB\xBF\xC5\x81ukasz,\xE6\x97\xA5\xE6\x9C\xAC,x\r\n,\",\"\r\n");
   EXPECT_EQ(csv.records(), 2u);
+  // What any program may name its entry is never a formula in a spreadsheet.
+  for (const auto& [field, shown] : std::vector<std::pair<std::string, std::string>>{
+           {"=HYPERLINK(\"http://x\")", "\"'=HYPERLINK(\"\"http://x\"\")\""},
+           {"+1", "'+1"}, {"-cmd", "'-cmd"}, {"@SUM(A1)", "'@SUM(A1)"}, {"\tx", "'\tx"},
+           {"a=b", "a=b"}, {"C:\\a.exe -x", "C:\\a.exe -x"}}) {
+    CsvWriter one;
+    one.record({field});
+    EXPECT_EQ(one.text(), "\xEF\xBB\xBF" + shown + "\r\n") << field;
+  }
   EXPECT_EQ(defaultExportName(2026, 3, 9), "Velmora startup entries 2026-03-09.csv");
 }
 
