@@ -142,7 +142,8 @@ int runConsoleCommand(const ConsoleCommand& command, ConsoleEngine& engine, Cons
       facts.folders = host.folderNames();
       const Listing listing = listEntries(engine.families, std::nullopt, false, facts);
       const SwitchOutput output{[&host](std::string_view line) { host.writeData(std::string(line) + "\r\n"); },
-                                [&host](std::string_view text) { host.writeMessage(text); }};
+                                [&host](std::string_view text) { host.writeMessage(text); },
+                                [&host] { return host.stopAsked(); }};
       return switchEntries(command, listing, engine.commit, prompt, rights, engine.translator, output);
     }
     case ConsoleVerb::Help: break;

@@ -46,6 +46,8 @@ class ConsoleHost {
   [[nodiscard]] virtual std::vector<FolderName> folderNames() = 0;
   // The SHA-256 of a file in lower-case hexadecimal; nothing when it cannot be read.
   [[nodiscard]] virtual std::optional<std::string> sha256(const std::string& path) = 0;
+  // Whether the user asked to stop (Ctrl+C) while changes are made.
+  [[nodiscard]] virtual bool stopAsked() { return false; }
 };
 
 // The engine: the same families, store and commit as the window's.

@@ -75,6 +75,10 @@ int switchEntries(const ConsoleCommand& command, const Listing& listing, ChangeC
       output.data(say(enable ? "_ConsoleWouldEnable" : "_ConsoleWouldDisable", {named(e)}));
       continue;
     }
+    if (output.stopAsked && output.stopAsked()) {
+      output.message(say("_ConsoleStopped", {}));
+      return made > 0 ? console_exit::kPartly : console_exit::kFailed;
+    }
     EntryFamily& family = listing.family(*t.item);
     const EntryRef entry = entryOf(listing.row(*t.item));
     const OperationResult result = enable ? family.enable(entry, prompt) : family.disable(entry, prompt);

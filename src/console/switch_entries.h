@@ -18,6 +18,9 @@ namespace velmora {
 struct SwitchOutput {
   std::function<void(std::string_view)> data;
   std::function<void(std::string_view)> message;
+  // Whether the user asked to stop (Ctrl+C): asked before each change, so
+  // a change is never cut in half. Unset: never.
+  std::function<bool()> stopAsked;
 };
 
 // Exit codes, as scripts test them; never renumbered.

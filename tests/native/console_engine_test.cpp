@@ -3,6 +3,8 @@
 // line, and disable and enable by id.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <string>
 #include <vector>
 
@@ -207,8 +209,9 @@ struct Switching : ::testing::Test {
     c.whatIf = whatIf;
     return switchEntries(c, listing, f.commit, prompt, rights, f.tr,
                          {[this](std::string_view l) { data.emplace_back(l); },
-                          [this](std::string_view m) { messages.emplace_back(m); }});
+                          [this](std::string_view m) { messages.emplace_back(m); }, stop});
   }
+  std::function<bool()> stop;
   static std::string id(const std::string& name) { return entryId("registry", kUserRun, name); }
 };
 
@@ -225,6 +228,20 @@ TEST_F(Switching, DisablesAndEnablesByIdWhichADisabledEntryKeeps) {
   ASSERT_NE(reg.find(RootKey::CurrentUser, kRun, "Tool"), nullptr);
   EXPECT_TRUE(f.store.elements.empty());
   EXPECT_TRUE(messages.empty());
+}
+
+// Ctrl+C while changes are made: the one being made is made whole, no
+// other is started, and the exit code says that not all were.
+TEST_F(Switching, AStopAskedBetweenChangesKeepsTheOneMadeAndStartsNoOther) {
+  int asked = 0;
+  stop = [&asked] { return ++asked > 1; };
+  EXPECT_EQ(run(ConsoleVerb::Disable, {id("Tool"), id("Other")}), console_exit::kPartly);
+  EXPECT_EQ(reg.find(RootKey::CurrentUser, kRun, "Tool"), nullptr);
+  EXPECT_NE(reg.find(RootKey::CurrentUser, kRun, "Other"), nullptr);
+  EXPECT_EQ(f.store.elements.size(), 1u) << "the record of the one made";
+  EXPECT_EQ(messages, std::vector<std::string>{"_ConsoleStopped"});
+  stop = [] { return true; };
+  EXPECT_EQ(run(ConsoleVerb::Disable, {id("Other")}), console_exit::kFailed) << "nothing made";
 }
 
 TEST_F(Switching, AnUnknownOrAmbiguousIdChangesNothing) {

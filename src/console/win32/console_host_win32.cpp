@@ -1,6 +1,8 @@
 #include "console/win32/console_host_win32.h"
 
 #include <bcrypt.h>
+
+#include <atomic>
 #define SECURITY_WIN32
 #include <security.h>
 
@@ -14,6 +16,18 @@
 namespace velmora::win32 {
 
 namespace {
+
+std::atomic<bool> stopWanted{false};
+
+// On the thread Windows starts for the event. Ctrl+C and Ctrl+Break let the
+// change being made finish and the next not start; closing the console,
+// logging off and shutting down end the program as Windows does anyway.
+BOOL WINAPI onConsoleEvent(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+  stopWanted = true;
+  return TRUE;
+}
+
 
 bool isConsole(HANDLE handle) {
   DWORD mode = 0;
@@ -173,5 +187,9 @@ std::optional<std::string> Win32ConsoleHost::sha256(const std::string& path) {
   }
   return hex;
 }
+
+bool Win32ConsoleHost::stopAsked() { return stopWanted; }
+
+void Win32ConsoleHost::finishChangesOnStop() { SetConsoleCtrlHandler(&onConsoleEvent, TRUE); }
 
 }  // namespace velmora::win32

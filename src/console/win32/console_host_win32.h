@@ -24,6 +24,11 @@ class Win32ConsoleHost final : public ConsoleHost {
   [[nodiscard]] std::chrono::system_clock::time_point now() override;
   [[nodiscard]] std::vector<FolderName> folderNames() override;
   [[nodiscard]] std::optional<std::string> sha256(const std::string& path) override;
+  [[nodiscard]] bool stopAsked() override;
+  // From now on Ctrl+C, Ctrl+Break and closing the console ask the changes
+  // to stop after the one being made, instead of ending the program in the
+  // middle of it.
+  void finishChangesOnStop();
 
  private:
   HANDLE out_;

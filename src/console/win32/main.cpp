@@ -65,6 +65,7 @@ int run(const std::vector<std::string>& arguments, win32::Win32ConsoleHost& host
   if (changes && !command.whatIf) {
     win32::makeDataFolders(files);
     log.connect(files.logDataFolder());
+    host.finishChangesOnStop();
   }
   struct Disconnect {
     win32::LogConnection& log;
