@@ -104,6 +104,7 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::vector<std::
   if (context_.programFiles) {
     files_ = std::make_shared<FileMemory>(*context_.programFiles, context_.signatures, context_.programFacts);
     fileMissingText_ = context_.translator.translate("_StatusFileMissing");
+    hijackableText_ = context_.translator.translate("_StatusHijackable");
     if (context_.signatures || context_.programFacts) {
       unsignedText_ = context_.translator.translate("_SignatureNone");
       invalidText_ = context_.translator.translate("_SignatureInvalid");
@@ -179,11 +180,13 @@ void FamilySupport::describe(Row& row) {
   row.programFile.clear();
   row.programLocal = false;
   dropStatus(row, "_StatusFileMissing");
+  dropStatus(row, "_StatusHijackable");
   if (known->current) row.program.clear();
   const ProgramFacts& facts = known->facts;
   if (facts.file.path.empty()) return;
   row.programFile = facts.file.path;
   row.programLocal = facts.local;
+  if (facts.file.hijackable) addStatus(row, "_StatusHijackable", hijackableText_);
   if (facts.file.found) {
     row.publisher = facts.company;
     describeSignature(row, facts.signature);

@@ -96,7 +96,61 @@ std::string_view placeLabelKey(const std::string& key) {
   return {};
 }
 
+// The four Explorer policies that stop Windows from running a place's
+// entries at logon, each set machine-wide or for the user.
+struct RunPolicy {
+  std::string_view value;
+  std::string_view reason;
+  std::vector<std::string_view> keys;
+};
+
+const std::vector<RunPolicy>& runPolicies() {
+  static const std::vector<RunPolicy> kPolicies = {
+      {"DisableLocalMachineRun", "_StatusPolicyDisableLocalMachineRun", {kMachineRun, kMachineRun32}},
+      {"DisableLocalMachineRunOnce", "_StatusPolicyDisableLocalMachineRunOnce", {kMachineRunOnce, kMachineRunOnce32}},
+      {"DisableCurrentUserRun", "_StatusPolicyDisableCurrentUserRun", {kUserRun}},
+      {"DisableCurrentUserRunOnce", "_StatusPolicyDisableCurrentUserRunOnce", {kUserRunOnce}},
+  };
+  return kPolicies;
+}
+
+// A DWORD policy value other than 0 is set.
+bool policySet(RegistryPort& registry, RootKey root, std::string_view name) {
+  RegValue value;
+  if (registry.queryValue(root, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer",
+                          std::string(name), value) != RegStatus::Ok) {
+    return false;
+  }
+  return value.type == 4 && value.bytes.size() == 4 &&
+         std::any_of(value.bytes.begin(), value.bytes.end(), [](std::uint8_t b) { return b != 0; });
+}
+
 }  // namespace
+
+std::vector<std::string_view> RegistryFamily::blockedKeys() {
+  std::vector<std::string_view> reasons(keyPaths_.size());
+  for (const RunPolicy& policy : runPolicies()) {
+    bool read = false;
+    bool set = false;
+    for (std::size_t i = 0; i < keyPaths_.size(); ++i) {
+      const bool governed = std::any_of(policy.keys.begin(), policy.keys.end(),
+                                        [&](std::string_view key) { return equalsIgnoreCase(key, keyPaths_[i]); });
+      if (!governed) continue;
+      // Read only for a pane that lists a key the policy governs.
+      if (!read) set = policySet(registry_, RootKey::LocalMachine, policy.value) ||
+                       policySet(registry_, RootKey::CurrentUser, policy.value);
+      read = true;
+      if (set) reasons[i] = policy.reason;
+    }
+  }
+  return reasons;
+}
+
+bool isRunOnceKey(std::string_view path) {
+  return equalsIgnoreCase(path, kMachineRunOnce) || equalsIgnoreCase(path, kMachineRunOnce32) ||
+         equalsIgnoreCase(path, kUserRunOnce) || sameRegistryLocation(path, kMachineRunOnceEx) ||
+         sameRegistryLocation(path, kMachineRunOnceEx32);
+}
 
 bool isRunOnceExKey(std::string_view path) {
   return equalsIgnoreCase(path, kMachineRunOnceEx) || equalsIgnoreCase(path, kMachineRunOnceEx32);
@@ -181,13 +235,20 @@ std::vector<Row> RegistryFamily::list() {
       rows.push_back(std::move(row));
     }
   }
-  // Windows NT and later never run RunServices and RunServicesOnce.
+  // Why Windows will not run a key's entries at logon, or runs them only
+  // once: the policies that govern it are read once per listing. Windows NT
+  // and later never run RunServices and RunServicesOnce.
+  const std::vector<std::string_view> blocked = blockedKeys();
   support_.describeRows(
       rows, keyPaths_, [](const Row& row) { return row.data; },
-      [](const Row& row) -> std::string_view {
+      [this, &blocked](const Row& row) -> std::string_view {
         const bool legacy =
             endsWith(asciiUpper(row.path), "\\RUNSERVICES") || endsWith(asciiUpper(row.path), "\\RUNSERVICESONCE");
-        return legacy ? "_StatusLegacy" : "";
+        if (legacy) return "_StatusLegacy";
+        for (std::size_t i = 0; i < keyPaths_.size(); ++i) {
+          if (!blocked[i].empty() && sameRegistryLocation(row.path, keyPaths_[i])) return blocked[i];
+        }
+        return isRunOnceKey(row.path) ? "_StatusRunsOnce" : "";
       });
   return rows;
 }
