@@ -81,6 +81,24 @@ void dropStatus(Row& row, std::string_view key) {
 
 }  // namespace
 
+bool willNotStart(const Row& row) {
+  static constexpr std::string_view kNotStarting[] = {
+      "_StatusFileMissing",
+      "_StatusLegacy",
+      "_StatusNotStartable",
+      "_StatusOffInWindows",
+      "_StatusNoTrigger",
+      "_StatusPolicyDisableLocalMachineRun",
+      "_StatusPolicyDisableLocalMachineRunOnce",
+      "_StatusPolicyDisableCurrentUserRun",
+      "_StatusPolicyDisableCurrentUserRunOnce",
+  };
+  if (row.origin == RowOrigin::Record) return false;
+  return std::any_of(row.reasons.begin(), row.reasons.end(), [](const StatusReason& r) {
+    return std::find(std::begin(kNotStarting), std::end(kNotStarting), r.key) != std::end(kNotStarting);
+  });
+}
+
 void showReasons(Row& row) {
   row.status.clear();
   for (const StatusReason& r : row.reasons) addStatus(row.status, r.text);

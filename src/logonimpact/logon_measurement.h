@@ -6,7 +6,9 @@
 // that lists the slow places.
 #include <cstdint>
 #include <optional>
+#include <string>
 
+#include "core/log_file.h"
 #include "logonimpact/startup_measurement.h"
 
 namespace velmora {
@@ -21,12 +23,21 @@ enum class MeasurementStatus {
 struct LogonMeasurement {
   MeasurementStatus status = MeasurementStatus::None;
   StartupMeasurement measurement;
-  // When the file was written (the end of the measured logon), as a
-  // FILETIME: 100 ns since 1601 UTC. 0 when there is none.
-  std::uint64_t madeAt = 0;
+  // When the file was written (the end of the measured logon), UTC; none
+  // when there is no file.
+  std::optional<LocalTime> madeAt;
   // The firmware's time before Windows started, as Windows recorded it.
   std::optional<std::uint32_t> biosMilliseconds;
 };
+
+class Translator;
+class LocalFormats;
+
+// What the status bar of All Entries says of the measurement: when it was
+// made and the last BIOS time ("Last BIOS time: 8.2 s"), or, once, that
+// only an administrator may read it; empty when there is nothing to say.
+std::string measurementStatus(const LogonMeasurement& logon, const Translator& translator,
+                              const LocalFormats& formats);
 
 class LogonMeasurementSource {
  public:

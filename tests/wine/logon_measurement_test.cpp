@@ -70,7 +70,7 @@ TEST(LogonMeasurement, ReadsTheNewestFileOfTheUserAndTellsWhyNot) {
     const LogonMeasurement read = source.read();
     const MeasurementStatus expected = c.newest.empty() ? MeasurementStatus::Read : c.status;
     EXPECT_EQ(read.status, expected);
-    EXPECT_NE(read.madeAt, 0u);
+    EXPECT_TRUE(read.madeAt);
     if (read.status != MeasurementStatus::Read) continue;
     ASSERT_EQ(read.measurement.processes.size(), 1u);
     const MeasuredProcess& p = read.measurement.processes.front();

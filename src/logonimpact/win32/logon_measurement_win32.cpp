@@ -107,7 +107,11 @@ LogonMeasurement LogonMeasurementWin32::read() {
   } while (FindNextFileW(find.get(), &found));
   if (newest.empty()) return result;
 
-  result.madeAt = newestTime;
+  FILETIME written{static_cast<DWORD>(newestTime), static_cast<DWORD>(newestTime >> 32)};
+  SYSTEMTIME utc{};
+  if (FileTimeToSystemTime(&written, &utc)) {
+    result.madeAt = LocalTime{utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute, utc.wSecond};
+  }
   result.status = MeasurementStatus::Unreadable;
   const std::wstring path = folder + newest;
   const std::optional<std::string> bytes = boundedBytes(path, kLargestStartupMeasurement);
