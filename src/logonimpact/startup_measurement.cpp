@@ -4,7 +4,6 @@
 #include <set>
 #include <utility>
 
-#include "core/format.h"
 #include "core/text.h"
 
 namespace velmora {
@@ -118,25 +117,6 @@ Impact impactOf(const ProgramCost& cost) {
   if (cost.cpuMicroseconds > kSecond || cost.diskBytes > 3 * kKilobyte * kKilobyte) return Impact::High;
   if (cost.cpuMicroseconds >= 300 * kSecond / 1000 || cost.diskBytes >= 300 * kKilobyte) return Impact::Medium;
   return Impact::Low;
-}
-
-std::string_view impactKey(Impact impact) {
-  switch (impact) {
-    case Impact::Off: return {};
-    case Impact::NotMeasured: return "_ImpactNotMeasured";
-    case Impact::Low: return "_ImpactLow";
-    case Impact::Medium: return "_ImpactMedium";
-    case Impact::High: return "_ImpactHigh";
-  }
-  return {};
-}
-
-int impactRank(Impact impact) { return static_cast<int>(impact); }
-
-std::string secondsText(double seconds) {
-  if (seconds < 0) return {};
-  if (seconds < 10) return printed("%.1f", seconds);
-  return printed("%.0f", seconds);
 }
 
 }  // namespace velmora

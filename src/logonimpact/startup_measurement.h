@@ -78,13 +78,4 @@ enum class Impact { Off, NotMeasured, Low, Medium, High };
 // below both.
 Impact impactOf(const ProgramCost& cost);
 
-// The language key of an impact's text; empty for Off.
-std::string_view impactKey(Impact impact);
-
-// How the Impact column sorts: by size, the unmeasured below the measured.
-int impactRank(Impact impact);
-
-// "12", "2.5": seconds for the Last logon column, one decimal below ten.
-std::string secondsText(double seconds);
-
 }  // namespace velmora

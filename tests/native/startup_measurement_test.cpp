@@ -98,10 +98,6 @@ TEST(StartupMeasurement, ImpactAsTaskManagerDefinesIt) {
   for (const Case& c : cases) {
     EXPECT_EQ(impactOf(ProgramCost{c.cpu, c.disk, -1}), c.impact) << c.cpu << " us, " << c.disk << " bytes";
   }
-  EXPECT_LT(impactRank(Impact::NotMeasured), impactRank(Impact::Low));
-  EXPECT_LT(impactRank(Impact::Medium), impactRank(Impact::High));
-  EXPECT_EQ(secondsText(8.24), "8.2");
-  EXPECT_EQ(secondsText(12.25), "12");
 }
 
 }  // namespace
