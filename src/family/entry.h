@@ -77,6 +77,10 @@ inline const std::string& shownData(const Row& row) { return row.dataShown.empty
 // was taken out or put in other than at the end.
 void showReasons(Row& row);
 
+// Whether a row's entry looks on (it is no record kept by Velmora) but its
+// status gives a reason Windows will not run it at logon.
+bool willNotStart(const Row& row);
+
 // An entry an operation acts on: where it is (its key, value or folder as
 // the family lists it), its name and data, and whether it is live, a record
 // in config.xml, or live but turned off by Windows. A family checks it

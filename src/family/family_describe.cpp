@@ -88,6 +88,24 @@ void dropStatus(Row& row, std::string_view key) {
 
 }  // namespace
 
+bool willNotStart(const Row& row) {
+  static constexpr std::string_view kNotStarting[] = {
+      "_StatusFileMissing",
+      "_StatusLegacy",
+      "_StatusNotStartable",
+      "_StatusOffInWindows",
+      "_StatusNoTrigger",
+      "_StatusPolicyDisableLocalMachineRun",
+      "_StatusPolicyDisableLocalMachineRunOnce",
+      "_StatusPolicyDisableCurrentUserRun",
+      "_StatusPolicyDisableCurrentUserRunOnce",
+  };
+  if (row.origin == RowOrigin::Record) return false;
+  return std::any_of(row.reasons.begin(), row.reasons.end(), [](const StatusReason& r) {
+    return std::find(std::begin(kNotStarting), std::end(kNotStarting), r.key) != std::end(kNotStarting);
+  });
+}
+
 void showReasons(Row& row) {
   row.status.clear();
   for (const StatusReason& r : row.reasons) addStatus(row.status, r.text);
@@ -111,6 +129,7 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::vector<std::
   if (context_.programFiles) {
     files_ = std::make_shared<FileMemory>(*context_.programFiles, context_.signatures, context_.programFacts);
     fileMissingText_ = context_.translator.translate("_StatusFileMissing");
+    hijackableText_ = context_.translator.translate("_StatusHijackable");
     if (context_.signatures || context_.programFacts) {
       unsignedText_ = context_.translator.translate("_SignatureNone");
       invalidText_ = context_.translator.translate("_SignatureInvalid");
@@ -187,11 +206,13 @@ void FamilySupport::describe(Row& row) {
   row.programFile.clear();
   row.programLocal = false;
   dropStatus(row, "_StatusFileMissing");
+  dropStatus(row, "_StatusHijackable");
   if (known->current) row.program.clear();
   const ProgramFacts& facts = known->facts;
   if (facts.file.path.empty()) return;
   row.programFile = facts.file.path;
   row.programLocal = facts.local;
+  if (facts.file.hijackable) addStatus(row, "_StatusHijackable", hijackableText_);
   if (facts.file.found) {
     row.publisher = facts.company;
     describeSignature(row, facts.signature);

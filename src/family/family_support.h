@@ -250,6 +250,7 @@ class FamilySupport {
   class FileMemory;
   std::shared_ptr<FileMemory> files_;
   std::string fileMissingText_;
+  std::string hijackableText_;
   std::string unsignedText_, invalidText_, unverifiedText_;
   // The statuses of the latest listing that hold only where an entry was.
   std::string offText_;

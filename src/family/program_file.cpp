@@ -1,5 +1,7 @@
 #include "family/program_file.h"
 
+#include <optional>
+
 namespace velmora {
 
 namespace {
@@ -53,14 +55,23 @@ ProgramFile resolveProgramFile(std::string_view commandLine, ProgramFileLookup& 
   // Unquoted: "C:\Program Files\A B\a.exe -x" is tried as "C:\Program",
   // "C:\Program Files\A", "C:\Program Files\A B\a.exe", ... ; the first that
   // is a file wins.
+  std::optional<ProgramFile> found;
   for (std::size_t end = firstBlank;; end = text.find(' ', end + 1)) {
     const std::string_view prefix = text.substr(0, end);
     if (prefix.back() != ' ') {
       std::string path = withExtension(prefix);
-      if (lookup.isFile(path)) return {std::move(path), true};
+      if (lookup.isFile(path)) {
+        // A longer prefix that is a file too is the program meant.
+        if (found) {
+          found->hijackable = true;
+          break;
+        }
+        found = ProgramFile{std::move(path), true};
+      }
     }
     if (end == std::string_view::npos) break;
   }
+  if (found) return *found;
   return {withExtension(first), false};
 }
 

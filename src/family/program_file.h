@@ -42,6 +42,10 @@ class ProgramFileLookup {
 struct ProgramFile {
   std::string path;    // the file, or the best guess at it when missing
   bool found = false;  // false also for an empty command line (path empty)
+  // An unquoted path with a blank, where a shorter prefix names a file that
+  // Windows starts instead of a longer one that exists too (C:\Program.exe
+  // before C:\Program Files\...): whoever may write there can take it over.
+  bool hijackable = false;
 };
 
 // The program file of a command line: environment references expanded, then
@@ -49,6 +53,7 @@ struct ProgramFile {
 // ended by a blank (or the end) that names an existing file, ".exe" added
 // when the prefix's file name has no extension. A first part without a
 // folder is a bare name, looked up on the search path and under App Paths.
+// Unquoted, the longer prefixes are looked up too, to tell `hijackable`.
 ProgramFile resolveProgramFile(std::string_view commandLine, ProgramFileLookup& lookup);
 
 }  // namespace velmora

@@ -79,8 +79,11 @@ void FilteredList::apply() {
   for (std::size_t i = 0; i < all_.size(); ++i) {
     // The text and Microsoft's signature need the described columns; a
     // row's newness is known from its listing.
-    if ((!filter_.empty() || hideMicrosoft_) && describe_ && !described(all_[i])) waiting_.push_back(i);
+    if ((!filter_.empty() || hideMicrosoft_ || onlyNotStarting_) && describe_ && !described(all_[i])) {
+      waiting_.push_back(i);
+    }
     if (onlyNew_ && !all_[i].isNew) continue;
+    if (onlyNotStarting_ && !willNotStart(all_[i])) continue;
     if (!rowMatches(all_[i], filter_)) continue;
     if (hideMicrosoft_ && all_[i].signedByMicrosoft) {
       ++hidden_;
@@ -123,6 +126,12 @@ void FilteredList::setSort(SortOrder order) {
 void FilteredList::showOnlyNew(bool only) {
   if (only == onlyNew_) return;
   onlyNew_ = only;
+  reapply();
+}
+
+void FilteredList::showOnlyNotStarting(bool only) {
+  if (only == onlyNotStarting_) return;
+  onlyNotStarting_ = only;
   reapply();
 }
 

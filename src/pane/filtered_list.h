@@ -60,7 +60,7 @@ class FilteredList : public EntryList {
   // selected when it is still shown.
   void setFilter(std::string filter);
   [[nodiscard]] const std::string& filter() const { return filter_; }
-  [[nodiscard]] bool filtered() const { return !filter_.empty() || hideMicrosoft_ || onlyNew_; }
+  [[nodiscard]] bool filtered() const { return !filter_.empty() || hideMicrosoft_ || onlyNew_ || onlyNotStarting_; }
   // Hides, or shows again, the rows whose program file Microsoft signed
   // (Row::signedByMicrosoft), now and after every refill.
   void hideMicrosoft(bool hide);
@@ -73,6 +73,9 @@ class FilteredList : public EntryList {
   // every row again, now and after every refill.
   void showOnlyNew(bool only);
   [[nodiscard]] bool showingOnlyNew() const { return onlyNew_; }
+  // Shows only the rows that look on but will not start (willNotStart);
+  // a missing file is known once the row is described.
+  void showOnlyNotStarting(bool only);
   [[nodiscard]] RowCounts counts() const;
 
   // Adds rows after those set, shown as the filter and sort say; every row
@@ -112,6 +115,7 @@ class FilteredList : public EntryList {
   bool hideMicrosoft_ = false;
   SortOrder sort_;
   bool onlyNew_ = false;
+  bool onlyNotStarting_ = false;
   int hidden_ = 0;
   std::vector<Row> all_;
   std::vector<std::size_t> source_;  // shown row -> its index in all_

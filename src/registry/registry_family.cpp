@@ -98,7 +98,61 @@ std::string_view placeLabelKey(const std::string& key) {
   return {};
 }
 
+// The four Explorer policies that stop Windows from running a place's
+// entries at logon, each set machine-wide or for the user.
+struct RunPolicy {
+  std::string_view value;
+  std::string_view reason;
+  std::vector<std::string_view> keys;
+};
+
+const std::vector<RunPolicy>& runPolicies() {
+  static const std::vector<RunPolicy> kPolicies = {
+      {"DisableLocalMachineRun", "_StatusPolicyDisableLocalMachineRun", {kMachineRun, kMachineRun32}},
+      {"DisableLocalMachineRunOnce", "_StatusPolicyDisableLocalMachineRunOnce", {kMachineRunOnce, kMachineRunOnce32}},
+      {"DisableCurrentUserRun", "_StatusPolicyDisableCurrentUserRun", {kUserRun}},
+      {"DisableCurrentUserRunOnce", "_StatusPolicyDisableCurrentUserRunOnce", {kUserRunOnce}},
+  };
+  return kPolicies;
+}
+
+// A DWORD policy value other than 0 is set.
+bool policySet(RegistryPort& registry, RootKey root, std::string_view name) {
+  RegValue value;
+  if (registry.queryValue(root, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer",
+                          std::string(name), value) != RegStatus::Ok) {
+    return false;
+  }
+  return value.type == 4 && value.bytes.size() == 4 &&
+         std::any_of(value.bytes.begin(), value.bytes.end(), [](std::uint8_t b) { return b != 0; });
+}
+
 }  // namespace
+
+std::vector<std::string_view> RegistryFamily::blockedKeys() {
+  std::vector<std::string_view> reasons(keyPaths_.size());
+  for (const RunPolicy& policy : runPolicies()) {
+    bool read = false;
+    bool set = false;
+    for (std::size_t i = 0; i < keyPaths_.size(); ++i) {
+      const bool governed = std::any_of(policy.keys.begin(), policy.keys.end(),
+                                        [&](std::string_view key) { return equalsIgnoreCase(key, keyPaths_[i]); });
+      if (!governed) continue;
+      // Read only for a pane that lists a key the policy governs.
+      if (!read) set = policySet(registry_, RootKey::LocalMachine, policy.value) ||
+                       policySet(registry_, RootKey::CurrentUser, policy.value);
+      read = true;
+      if (set) reasons[i] = policy.reason;
+    }
+  }
+  return reasons;
+}
+
+bool isRunOnceKey(std::string_view path) {
+  return equalsIgnoreCase(path, kMachineRunOnce) || equalsIgnoreCase(path, kMachineRunOnce32) ||
+         equalsIgnoreCase(path, kUserRunOnce) || sameRegistryLocation(path, kMachineRunOnceEx) ||
+         sameRegistryLocation(path, kMachineRunOnceEx32);
+}
 
 bool isRunOnceExKey(std::string_view path) {
   return equalsIgnoreCase(path, kMachineRunOnceEx) || equalsIgnoreCase(path, kMachineRunOnceEx32);
@@ -191,17 +245,28 @@ std::vector<Row> RegistryFamily::list() {
       rows.push_back(std::move(row));
     }
   }
-  // Windows NT and later never run RunServices and RunServicesOnce.
+  // Why Windows will not run a key's entries at logon, or runs them only
+  // once: the policies that govern it are read once per listing. Windows NT
+  // and later never run RunServices and RunServicesOnce.
+  const std::vector<std::string_view> blocked = blockedKeys();
   support_.describeRows(
       rows, keyPaths_, [](const Row& row) { return row.data; },
-      [legacy = std::map<std::string, bool>{}](const Row& row) mutable -> std::string_view {
-        // Asked for every row; the rows of a key share its path.
-        auto known = legacy.find(row.path);
-        if (known == legacy.end()) {
-          const std::string upper = asciiUpper(row.path);
-          known = legacy.emplace(row.path, endsWith(upper, "\\RUNSERVICES") || endsWith(upper, "\\RUNSERVICESONCE")).first;
+      [this, &blocked, known = std::map<std::string, std::string_view>{}](const Row& row) mutable -> std::string_view {
+        // Asked for every row; the rows of a key share its path, and so
+        // its answer.
+        auto found = known.find(row.path);
+        if (found != known.end()) return found->second;
+        std::string_view reason;
+        const std::string upper = asciiUpper(row.path);
+        if (endsWith(upper, "\\RUNSERVICES") || endsWith(upper, "\\RUNSERVICESONCE")) {
+          reason = "_StatusLegacy";
+        } else {
+          for (std::size_t i = 0; i < keyPaths_.size() && reason.empty(); ++i) {
+            if (!blocked[i].empty() && sameRegistryLocation(row.path, keyPaths_[i])) reason = blocked[i];
+          }
+          if (reason.empty() && isRunOnceKey(row.path)) reason = "_StatusRunsOnce";
         }
-        return known->second ? "_StatusLegacy" : "";
+        return known.emplace(row.path, reason).first->second;
       });
   return rows;
 }

@@ -54,6 +54,9 @@ bool holdsEnvironmentReference(std::string_view text);
 // of commands Windows runs once at the next logon, each named string value
 // of the group one entry (the group's default value is its title).
 bool isRunOnceExKey(std::string_view path);
+// Whether Windows runs a key's entries once at the next logon, then deletes
+// them (RunOnce, and a RunOnceEx group).
+bool isRunOnceKey(std::string_view path);
 // Whether a record's or a change's path names `location`: the same key, or,
 // for a RunOnceEx location, one of its direct subkeys (never RunOnceEx
 // itself, a deeper key or a "." or ".." name).
@@ -95,6 +98,9 @@ class RegistryFamily : public EntryFamily {
   // `type` as their type text: the records first, then each group's values.
   void listRunOnceEx(const std::string& path, const KeyPath& key, const std::vector<StoredItem>& items,
                      const std::string& type, std::vector<Row>& rows);
+  // For each of keyPaths_, the reason key of the Explorer policy that stops
+  // Windows from running its entries; empty where none does.
+  std::vector<std::string_view> blockedKeys();
   // The keys Add may write to: every one that is not RunOnceEx.
   std::vector<std::string> addKeys() const;
 

@@ -109,6 +109,9 @@ std::vector<Row> ScheduledTaskFamily::list() {
   const std::string atStartup = support_.translator().translate("_TaskAtStartup");
   const auto comServer = [this](const std::string& classId) { return tasks_.comServer(classId); };
   std::vector<bool> unread;
+  // Listed, as a task that looks like a startup task, but no trigger of it
+  // starts it: the row says why.
+  std::vector<bool> triggersOff;
   for (const RegisteredTaskInfo& task : tasks) {
     if (!ownPath(task.path)) continue;
     Row row{task.name, {}, {}, task.path, task.enabled ? RowState::Live : RowState::Disabled};
@@ -119,16 +122,18 @@ std::vector<Row> ScheduledTaskFamily::list() {
       row.type = support_.typeText();
       programs.emplace_back();
       unread.push_back(true);
+      triggersOff.push_back(false);
       rows.push_back(std::move(row));
       continue;
     }
     const std::optional<TaskDefinition> definition = tasks_.readDefinition(task.xml);
-    if (!definition || !(definition->atLogon || definition->atStartup)) continue;
-    row.type = definition->atLogon ? atLogon : atStartup;
+    if (!definition || !(definition->atLogon || definition->atStartup || definition->triggersOff)) continue;
+    row.type = definition->atLogon || definition->offTriggerAtLogon ? atLogon : atStartup;
     row.data = taskCommandText(*definition, comServer);
     programs.push_back(definition->actions.empty() ? std::string()
                                                    : actionProgram(definition->actions.front(), comServer));
     unread.push_back(false);
+    triggersOff.push_back(definition->triggersOff);
     rows.push_back(std::move(row));
   }
   // A list the scheduler refused is no look at its folders: what was seen
@@ -138,7 +143,10 @@ std::vector<Row> ScheduledTaskFamily::list() {
   support_.describeRows(
       rows, status == TaskStatus::Ok ? folders_ : kNotLookedAt,
       [&programs, &index](const Row& row) { return programs[index(row)]; },
-      [&unread, &index](const Row& row) { return unread[index(row)] ? "_TaskDefinitionNotRead" : std::string_view(); });
+      [&unread, &triggersOff, &index](const Row& row) -> std::string_view {
+        if (unread[index(row)]) return "_TaskDefinitionNotRead";
+        return triggersOff[index(row)] ? "_StatusNoTrigger" : std::string_view();
+      });
   return rows;
 }
 

@@ -41,10 +41,13 @@ class Reader {
   std::string_view ns_;
 };
 
-bool anyEnabledTrigger(const Reader& r, const XmlElement& task, std::string_view kind) {
+// Whether the task has a trigger of `kind` that is on; `any` learns whether
+// it has one at all.
+bool anyEnabledTrigger(const Reader& r, const XmlElement& task, std::string_view kind, bool& any) {
   bool found = false;
   r.each(task, "Triggers", [&](const XmlElement& triggers) {
     r.each(triggers, kind, [&](const XmlElement& trigger) {
+      any = true;
       if (r.text(trigger, "Enabled") != "false") found = true;
     });
   });
@@ -57,8 +60,12 @@ std::optional<TaskDefinition> readTaskDefinition(const XmlElement& root) {
   if (root.name != "Task" || !(root.namespaceUri.empty() || root.namespaceUri == kTaskNamespace)) return std::nullopt;
   const Reader r(root.namespaceUri);
   TaskDefinition d;
-  d.atLogon = anyEnabledTrigger(r, root, "LogonTrigger");
-  d.atStartup = anyEnabledTrigger(r, root, "BootTrigger");
+  bool anyLogon = false;
+  bool anyStartup = false;
+  d.atLogon = anyEnabledTrigger(r, root, "LogonTrigger", anyLogon);
+  d.atStartup = anyEnabledTrigger(r, root, "BootTrigger", anyStartup);
+  d.triggersOff = !d.atLogon && !d.atStartup && (anyLogon || anyStartup);
+  d.offTriggerAtLogon = anyLogon;
   r.each(root, "Settings", [&](const XmlElement& settings) {
     if (r.text(settings, "Hidden") == "true") d.hidden = true;
   });

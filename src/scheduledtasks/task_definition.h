@@ -45,6 +45,11 @@ struct TaskDefinition {
   // nothing).
   bool atLogon = false;
   bool atStartup = false;
+  // It has logon or boot triggers, and every one of them is off: it looks
+  // like a startup task but does not start (offTriggerAtLogon: a logon one
+  // is among them).
+  bool triggersOff = false;
+  bool offTriggerAtLogon = false;
   // Settings/Hidden.
   bool hidden = false;
   // Principal/LogonType is Password: it runs whether or not the user is

@@ -26,6 +26,7 @@ struct TaskSample {
   Is is = Is::Task;
   bool atLogon = false;
   bool atStartup = false;
+  bool triggersOff = false;
   bool hidden = false;
   bool needsPassword = false;
   // taskCommandText with sampleComServer.
@@ -193,6 +194,10 @@ inline const std::vector<TaskSample>& taskDefinitionSamples() {
        .xml = usual(logonTrigger("      <Enabled>false</Enabled>\r\n") + bootTrigger(), chat),
        .atStartup = true,
        .command = "%LOCALAPPDATA%\\Chat\\chat.exe --autostart"},
+      {.name = "EveryLogonTriggerDisabled",
+       .xml = usual(logonTrigger("      <Enabled>false</Enabled>\r\n"), chat),
+       .triggersOff = true,
+       .command = "%LOCALAPPDATA%\\Chat\\chat.exe --autostart"},
       {.name = "OneOfTwoLogonTriggersDisabled",
        .xml = usual(logonTrigger("      <Enabled>false</Enabled>\r\n") + logonTrigger(), chat),
        .atLogon = true,
@@ -318,6 +323,7 @@ inline void expectRead(const TaskSample& sample, const std::optional<TaskDefinit
   ASSERT_TRUE(definition);
   EXPECT_EQ(definition->atLogon, sample.atLogon);
   EXPECT_EQ(definition->atStartup, sample.atStartup);
+  EXPECT_EQ(definition->triggersOff, sample.triggersOff);
   EXPECT_EQ(definition->hidden, sample.hidden);
   EXPECT_EQ(definition->needsPassword, sample.needsPassword);
   EXPECT_EQ(taskCommandText(*definition, sampleComServer), sample.command);

@@ -92,6 +92,37 @@ TEST(FilteredList, ShowsMatchingRowsAcrossRefillsAndCountsThem) {
 // filter matches against them, so it completes every row it tries.
 // Rows added after a listing (the places it left out) take their place in
 // the order shown and under the filter; what the user did meanwhile stands.
+// "Show only entries that will not start": entries that look on but whose
+// status gives Windows a reason not to run them; a record kept by Velmora,
+// a warning or RunOnce is no such reason.
+TEST(FilteredList, OnlyTheEntriesThatWillNotStart) {
+  FakeList shown;
+  FakeBoxes boxes(shown);
+  FilteredList list(shown, boxes);
+  const std::pair<const char*, const char*> reasons[] = {
+      {"Plain", ""},
+      {"Blocked", "_StatusPolicyDisableCurrentUserRun"},
+      {"Gone", "_StatusFileMissing"},
+      {"Trigger", "_StatusNoTrigger"},
+      {"Once", "_StatusRunsOnce"},
+      {"Hijackable", "_StatusHijackable"},
+      {"Kept", "_StatusFileMissing"},
+  };
+  std::vector<Row> rows;
+  for (const auto& [name, key] : reasons) {
+    Row r = row(name, "C:\\x.exe");
+    if (*key) r.reasons = {{key, key}};
+    if (std::string(name) == "Kept") r.origin = RowOrigin::Record;
+    rows.push_back(r);
+  }
+  list.setRows(rows);
+  list.showOnlyNotStarting(true);
+  EXPECT_EQ(names(shown), (std::vector<std::string>{"Blocked", "Gone", "Trigger"}));
+  EXPECT_EQ(list.counts().total, 7);
+  list.showOnlyNotStarting(false);
+  EXPECT_EQ(shown.rows.size(), 7u);
+}
+
 TEST(FilteredList, RowsAddedLaterAreSortedAndFilteredAndKeepTheUsersBoxesAndSelection) {
   FakeList shown;
   FakeBoxes boxes(shown);

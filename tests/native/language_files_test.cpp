@@ -207,7 +207,7 @@ TEST(ShippedLanguageFiles, MnemonicsOfMenusAndPaneButtonsNeverShadowEachOther) {
   const ResourceKeys rc = resourceKeys();
   ASSERT_EQ(rc.titles.size(), 5u) << "the menu bar of the resources";
   ASSERT_EQ(rc.buttons.size(), 8u) << "the pane's buttons";
-  ASSERT_EQ(rc.labels, (std::vector<std::string>{"_FilterLabel", "_ShowOnlyNew", "_HideWindowsEntries"}))
+  ASSERT_EQ(rc.labels, (std::vector<std::string>{"_FilterLabel", "_ShowOnlyNew", "_ShowOnlyNotStarting", "_HideWindowsEntries"}))
       << "the main window's labels and check boxes";
   for (const auto& f : shippedFiles()) {
     const std::string text = textOf(f);

@@ -24,7 +24,7 @@ class FakeLookup : public ProgramFileLookup {
   std::set<std::string> files = {
       "C:\\Program Files\\Vendor Tool\\tool.exe", "C:\\Windows\\System32\\rundll32.exe",
       "C:\\Windows\\System32\\SecurityHealthSystray.exe", "C:\\Program Files\\A B\\app.exe",
-      "C:\\Tools\\t.exe", "C:\\Program.exe.bak", "C:\\Startup\\notes.txt", "C:\\Users\\me\\My App\\run.cmd"};
+      "C:\\Tools\\t.exe", "C:\\Program.exe.bak", "C:\\Apps\\Sync.exe", "C:\\Apps\\Sync Tool\\sync.exe", "C:\\Startup\\notes.txt", "C:\\Users\\me\\My App\\run.cmd"};
   std::map<std::string, std::string> companies = {{"C:\\Program Files\\Vendor Tool\\tool.exe", "Vendor Ltd"}};
   int lookups = 0;
   int companyReads = 0;
@@ -65,6 +65,7 @@ TEST(ProgramFileResolution, RealWorldCommandLines) {
     const char* commandLine;
     const char* file;
     bool found;
+    bool hijackable = false;
   };
   const Case cases[] = {
       // Quoted paths with blanks, arguments with slashes and quotes.
@@ -80,6 +81,11 @@ TEST(ProgramFileResolution, RealWorldCommandLines) {
       {"C:\\Users\\me\\My App\\run.cmd", "C:\\Users\\me\\My App\\run.cmd", true},
       {"C:\\Tools\\t.exe /s /d:C:\\Temp", "C:\\Tools\\t.exe", true},
       {"C:\\Program Files\\Gone\\gone.exe -q", "C:\\Program.exe", false},
+      // A shorter prefix that exists is started instead of the program meant.
+      {"C:\\Apps\\Sync Tool\\sync.exe /min", "C:\\Apps\\Sync.exe", true, true},
+      {"C:\\Apps\\Sync Tool\\sync /min", "C:\\Apps\\Sync.exe", true, true},
+      {"\"C:\\Apps\\Sync Tool\\sync.exe\" /min", "C:\\Apps\\Sync Tool\\sync.exe", true},
+      {"C:\\Apps\\Sync Tool\\gone.exe", "C:\\Apps\\Sync.exe", true},
       // Environment references.
       {"%windir%\\system32\\SecurityHealthSystray.exe", "C:\\Windows\\system32\\SecurityHealthSystray.exe", true},
       {"\"%ProgramFiles%\\Vendor Tool\\tool.exe\" -q", "C:\\Program Files\\Vendor Tool\\tool.exe", true},
@@ -99,6 +105,7 @@ TEST(ProgramFileResolution, RealWorldCommandLines) {
     const ProgramFile file = resolveProgramFile(c.commandLine, lookup);
     EXPECT_EQ(file.path, c.file);
     EXPECT_EQ(file.found, c.found);
+    EXPECT_EQ(file.hijackable, c.hijackable);
   }
 }
 
@@ -117,7 +124,11 @@ class RowDescriptions : public ::testing::Test {
                 {"_StatusLegacy", "Not run by this version of Windows"},
                 {"_StatusCameBack", "Came back after it was disabled"},
                 {"_StatusOffInWindows", "Turned off in Windows startup settings"},
-                {"_StatusNotStartable", "Windows cannot start this file"}};
+                {"_StatusNotStartable", "Windows cannot start this file"},
+                {"_StatusPolicyDisableCurrentUserRun", "User Run off by policy"},
+                {"_StatusPolicyDisableLocalMachineRunOnce", "Machine RunOnce off by policy"},
+                {"_StatusRunsOnce", "Runs once"},
+                {"_StatusHijackable", "Hijackable"}};
   }
   FakeRegistry reg;
   FakeStore store;
@@ -163,6 +174,36 @@ TEST_F(RowDescriptions, PublisherAndStatusOfEachRow) {
   list.rows = pane.list();
   pane.describe(list.rows[1]);
   EXPECT_EQ(lookup.companyReads, 3) << "what a file says may have changed since the last fill";
+}
+
+// Why Windows will not run an entry that looks on: a policy of either scope
+// for the keys it governs, RunOnce, an unquoted path another file can take.
+TEST_F(RowDescriptions, WhyWindowsWillNotRunAKeysEntries) {
+  const std::string version = "Software\\Microsoft\\Windows\\CurrentVersion";
+  reg.putBytes(RootKey::LocalMachine, version + "\\Policies\\Explorer", "DisableCurrentUserRun", {1, 0, 0, 0}, 4);
+  reg.putBytes(RootKey::CurrentUser, version + "\\Policies\\Explorer", "DisableLocalMachineRunOnce", {1, 0, 0, 0}, 4);
+  reg.putBytes(RootKey::CurrentUser, version + "\\Policies\\Explorer", "DisableLocalMachineRun", {0, 0, 0, 0}, 4);
+  const std::pair<RootKey, const char*> keys[] = {{RootKey::CurrentUser, "Run"},
+                                                  {RootKey::CurrentUser, "RunOnce"},
+                                                  {RootKey::LocalMachine, "Run"},
+                                                  {RootKey::LocalMachine, "RunOnce"},
+                                                  {RootKey::CurrentUser, "Policies\\Explorer\\Run"}};
+  std::vector<std::string> paths;
+  for (const auto& [root, key] : keys) {
+    reg.put(root, version + "\\" + key, "Sync", "C:\\Apps\\Sync Tool\\sync.exe");
+    paths.push_back((root == RootKey::CurrentUser ? "HKEY_CURRENT_USER\\" : "HKEY_LOCAL_MACHINE\\") + version + "\\" + key);
+  }
+  RegistryFamily pane{paths, reg, context};
+  list.rows = pane.list();
+  std::vector<std::string> status;
+  for (Row& r : list.rows) {
+    pane.describe(r);
+    status.push_back(r.status);
+  }
+  EXPECT_EQ(status, (std::vector<std::string>{"User Run off by policy; Hijackable", "Runs once; Hijackable",
+                                              "Hijackable", "Machine RunOnce off by policy; Hijackable",
+                                              "Hijackable"}));
+  EXPECT_EQ(list.rows[0].reasons.front().key, "_StatusPolicyDisableCurrentUserRun");
 }
 
 // A startup folder's file that Windows cannot open (no extension, or a type

@@ -132,12 +132,17 @@ TEST_F(RegistryPane, ListsRecordsThenLiveValuesKeyByKey) {
   record(kRun, "D1", "d1.exe");
 
   const std::string t = "Registry value";
+  // RunOnce's entries say that Windows runs them once.
+  const auto once = [](Row row) {
+    row.reasons = {{"_StatusRunsOnce", row.status = "_StatusRunsOnce"}};
+    return row;
+  };
   EXPECT_EQ(refresh(), (Rows{recordRow("D1", t, "d1.exe", kRun),
                              {"A", t, "a.exe", kRun, RowState::Live},
                              {"Expand", "Registry value (expandable)", "%windir%\\x.exe", kRun, RowState::Live},
                              {"B", t, "b.exe", kRun, RowState::Live},
-                             recordRow("D2", t, "d2.exe", kOnce),
-                             {"C", t, "c.exe", kOnce, RowState::Live}}));
+                             once(recordRow("D2", t, "d2.exe", kOnce)),
+                             once({"C", t, "c.exe", kOnce, RowState::Live})}));
   EXPECT_TRUE(prompt.messages.empty());
 }
 
@@ -876,7 +881,7 @@ TEST_F(RegistryFlags, ATurnedOffValueIsListedUncheckedWhereItIsWithItsStatus) {
   }
   EXPECT_EQ(seen, (std::vector<std::string>{"Kept unchecked record", "Off unchecked off / off in Windows",
                                             "On checked live", "Short checked live", "Plain checked live",
-                                            "Seven unchecked off / off in Windows", "Once checked live"}));
+                                            "Seven unchecked off / off in Windows", "Once checked live / _StatusRunsOnce"}));
   EXPECT_EQ(reg.enumerations, 3) << "the Run key, its flags once, RunOnce";
 }
 

@@ -86,9 +86,16 @@ TEST(ScheduledTasks, ListsWhatStartsAtLogonOrBootWithTheSchedulersSwitch) {
   TaskDefinition timed;  // a daily task starts nothing at logon
   timed.actions = {{TaskAction::Kind::Exec, "C:\\daily.exe", "", ""}};
   w.tasks.add("\\Daily", timed);
+  TaskDefinition triggerOff = timed;  // looks like a startup task, but its logon trigger is off
+  triggerOff.triggersOff = triggerOff.offTriggerAtLogon = true;
+  w.tasks.add("\\Trigger Off", triggerOff);
   auto p = w.pane();
   const std::vector<Row>& rows = p->rows();
-  ASSERT_EQ(rows.size(), 2u);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[2].type, "at logon");
+  EXPECT_EQ(rows[2].state, RowState::Live);
+  ASSERT_EQ(rows[2].reasons.size(), 1u);
+  EXPECT_EQ(rows[2].reasons[0].key, "_StatusNoTrigger");
   EXPECT_EQ(rows[0].name, "Updater Task");
   EXPECT_EQ(rows[0].type, "at logon");
   EXPECT_EQ(rows[0].data, "\"C:\\Program Files\\Vendor\\update.exe\" /silent");

@@ -1,6 +1,7 @@
 #include "app/win32/composition.h"
 
 #include "app/all_families.h"
+#include "logonimpact/win32/logon_measurement_win32.h"
 #include "platform/win32/files_win32.h"
 #include "platform/win32/security_win32.h"
 
@@ -78,8 +79,12 @@ void Composition::readTasks() {
     TaskSchedulerWin32 scheduler;
     std::vector<RegisteredTaskInfo> tasks;
     const TaskStatus status = scheduler.listTasks(tasks);
+    // The logon measurement is read with them: a system folder and a file
+    // of some size, never on the window's thread.
+    LogonMeasurement logon = LogonMeasurementWin32().read();
     // Runs only while the window's side lives (UiPost drops it after).
-    ui([this, status, tasks = std::move(tasks)]() mutable {
+    ui([this, status, tasks = std::move(tasks), logon = std::move(logon)]() mutable {
+      logon_ = std::move(logon);
       taskListing_->arrived(status, std::move(tasks));
       if (slowPlacesArrived_) slowPlacesArrived_();
     });

@@ -24,6 +24,7 @@
 #include "family/win32/location_opener_win32.h"
 #include "family/win32/seen_file_win32.h"
 #include "family/families.h"
+#include "logonimpact/logon_measurement.h"
 #include "platform/win32/data_lock_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "programlist/win32/short_path_win32.h"
@@ -76,6 +77,9 @@ class Composition {
   void onFactsArrived(std::function<void()> arrived);
   // The window shows: the slow places are read from now on.
   void windowShown();
+  // What Windows measured of the last logon, as the latest reading of the
+  // slow places found it; none before one came.
+  const std::optional<LogonMeasurement>& logonMeasurement() const { return logon_; }
 
  private:
   // A store of one data folder, its every change under the folder's lock.
@@ -132,6 +136,7 @@ class Composition {
   // reading (inline: the scheduler itself).
   std::unique_ptr<TaskListing> taskListing_;
   std::function<void()> slowPlacesArrived_;
+  std::optional<LogonMeasurement> logon_;
   PackagesWin32 packages_;
   FamilyTable families_;
   // Last, so that they go first: nothing they hand back runs after the

@@ -327,6 +327,14 @@ bool MainFrame::onCommand(int id, int code, HWND) {
     if (code == BN_CLICKED) showNewChanged();
     return true;
   }
+  if (id == IDC_NOTSTARTING) {
+    if (code == BN_CLICKED) {
+      const bool only = IsDlgButtonChecked(hwnd(), IDC_NOTSTARTING) == BST_CHECKED;
+      for (auto& pane : panes_) pane->showOnlyNotStarting(only);
+      updateStatus();
+    }
+    return true;
+  }
   command(id);
   return true;
 }

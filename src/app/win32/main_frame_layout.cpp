@@ -52,7 +52,7 @@ void MainFrame::changeDpi(int dpi, const RECT& suggested) {
     // controls before the old ones are deleted.
     const auto fontFor = [this, dpi](HFONT original) { return rescaledFont(original, openedDpi_, dpi); };
     FontHandle font = fontFor(reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)));
-    for (int id : {IDC_FILTERLABEL, IDC_FILTER, IDC_SHOWNEW, IDC_HIDEWINDOWS}) {
+    for (int id : {IDC_FILTERLABEL, IDC_FILTER, IDC_SHOWNEW, IDC_NOTSTARTING, IDC_HIDEWINDOWS}) {
       if (HWND control = item(id)) rescaleChild(control, from, dpi, font.get());
     }
     if (status_) {
@@ -132,7 +132,7 @@ void MainFrame::layout(int width, int height) {
     // The check boxes keep their whole texts at the right, in template
     // order; the filter box takes what is left.
     int boxRight = width - gap;
-    for (int id : {IDC_HIDEWINDOWS, IDC_SHOWNEW}) {
+    for (int id : {IDC_HIDEWINDOWS, IDC_NOTSTARTING, IDC_SHOWNEW}) {
       HWND check = item(id);
       if (!check) continue;
       const int checkWidth = checkBoxWidth(check, dpi_);

@@ -2,6 +2,7 @@
 // the check boxes over every pane, the workers' results for the visible one
 // (the slow places' rows, program files' answers), the export, and the
 // counts and outcome of the last change.
+#include "app/all_families.h"
 #include "app/win32/composition.h"
 #include "app/win32/export_command.h"
 #include "app/win32/main_frame.h"
@@ -107,6 +108,11 @@ void MainFrame::updateStatus() {
     if (c.waiting > 0) text += "; " + countedText(translator_, "_StatusWaitingForFiles", static_cast<std::uint64_t>(c.waiting), {number(c.waiting)});
     if (!problem.empty() && c.total > 0) text += "; " + problem;
     if (const std::string why = pane(visible).whyNot(); !why.empty()) text += "; " + why;
+    // All Entries says what Windows measured of the last logon.
+    if (visible == kAllEntriesNode && root_ && root_->logonMeasurement()) {
+      const std::string logon = measurementStatus(*root_->logonMeasurement(), translator_, UserFormats());
+      if (!logon.empty()) text += "; " + logon;
+    }
   }
   SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(widen(text).c_str()));
   RECT bar{};

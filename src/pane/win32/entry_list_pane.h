@@ -66,6 +66,7 @@ class EntryListPane final : public Dialog {
   // Shows only the entries new since Velmora last closed, until told to
   // show all again.
   void showOnlyNew(bool only) { filtered_.showOnlyNew(only); }
+  void showOnlyNotStarting(bool only) { filtered_.showOnlyNotStarting(only); }
   [[nodiscard]] RowCounts counts() const { return filtered_.counts(); }
   // Why the selected row cannot be removed or disabled, in words ("" when
   // it can, or when none is selected).
