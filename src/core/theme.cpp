@@ -34,6 +34,19 @@ double contrastRatio(Rgb a, Rgb b) {
   return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
+Rgb readableText(Rgb wanted, Rgb background) {
+  const Rgb towards = isDarkBackground(background) ? kWhite : kBlack;
+  const auto mix = [](std::uint8_t from, std::uint8_t to, int step) {
+    return static_cast<std::uint8_t>(from + (to - from) * step / 20);
+  };
+  for (int step = 0; step < 20; ++step) {
+    const Rgb tried{mix(wanted.red, towards.red, step), mix(wanted.green, towards.green, step),
+                    mix(wanted.blue, towards.blue, step)};
+    if (contrastRatio(tried, background) >= kReadableContrast) return tried;
+  }
+  return towards;
+}
+
 std::optional<ColourPair> skinPair(const SkinColours& skin, bool dark) {
   if (!skin.background || isDarkBackground(*skin.background) != dark) return std::nullopt;
   ColourPair pair{*skin.background, skin.text.value_or(kBlack)};

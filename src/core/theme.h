@@ -23,6 +23,11 @@ inline constexpr double kReadableContrast = 4.5;
 
 [[nodiscard]] inline bool isDarkBackground(Rgb background) { return relativeLuminance(background) < kDarkLuminance; }
 
+// `wanted` as text on `background`, moved towards white (on a dark
+// background) or black just far enough to read at AA; unchanged when it
+// reads already. For colours the user chose, such as links.
+[[nodiscard]] Rgb readableText(Rgb wanted, Rgb background);
+
 struct ColourPair {
   Rgb background;
   Rgb text;

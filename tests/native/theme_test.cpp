@@ -42,6 +42,14 @@ TEST(Theme, EveryPaletteReadsAtAaAndIsOfItsKind) {
   EXPECT_EQ(darkPalette(unreadable).face->text, (Rgb{255, 255, 255})) << "unreadable text replaced";
   EXPECT_EQ(lightPalette(shipped).face, (ColourPair{*shipped.background, *shipped.text})) << "a readable skin is kept";
   EXPECT_EQ(systemPalette().window, std::nullopt);
+  // A link colour the user chose: kept where it reads, lightened on dark.
+  const Rgb blue{0, 0, 255};
+  EXPECT_EQ(readableText(blue, Rgb{240, 240, 240}), blue);
+  for (const auto& pair : {*darkPalette().face, *darkPalette().window}) {
+    const Rgb shown = readableText(blue, pair.background);
+    EXPECT_GE(contrastRatio(shown, pair.background), kReadableContrast);
+    EXPECT_GT(shown.blue, shown.red) << "still a blue";
+  }
   EXPECT_NEAR(contrastRatio(Rgb{0, 0, 0}, Rgb{255, 255, 255}), 21.0, 1e-9);
   EXPECT_NEAR(contrastRatio(Rgb{119, 119, 119}, Rgb{255, 255, 255}), 4.48, 0.01);
 }
