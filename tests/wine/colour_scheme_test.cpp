@@ -60,6 +60,7 @@ struct Seen {
   double background = 0;  // luminance
   int light = 0;          // pixels of luminance above 0.6
   int dark = 0;           // below 0.15
+  int selection = 0;      // in the dark palette's selection background
   bool darkWithLightText() const { return background < kDarkLuminance && light > 20; }
   bool lightWithDarkText() const { return background > 0.5 && dark > 20; }
 };
@@ -82,10 +83,13 @@ Seen look(HWND control) {
   HGDIOBJ old = SelectObject(memory, bitmap);
   BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
   std::map<std::uint32_t, int> counts;
+  const Rgb selected = darkPalette().selection->background;
+  const std::uint32_t selectedPixel = static_cast<std::uint32_t>(selected.red) << 16 | selected.green << 8 | selected.blue;
   const auto* pixels = static_cast<const std::uint32_t*>(bits);
   for (int i = 0; i < w * h; ++i) {
     const std::uint32_t p = pixels[i] & 0xFFFFFF;
     ++counts[p];
+    seen.selection += p == selectedPixel;
     const double l = relativeLuminance(Rgb{static_cast<std::uint8_t>(p >> 16), static_cast<std::uint8_t>(p >> 8),
                                            static_cast<std::uint8_t>(p)});
     seen.light += l > 0.6;
@@ -116,6 +120,8 @@ struct Window {
           << when << ": " << name << " background " << seen.background << ", light " << seen.light << ", dark "
           << seen.dark;
     }
+    // The selected node in the palette's selection pair, not the system's highlight.
+    EXPECT_EQ(look(run.tree).selection > 100, dark) << when;
   }
 };
 

@@ -160,6 +160,36 @@ std::optional<INT_PTR> ColourScheme::controlColour(UINT msg, WPARAM wp, LPARAM l
   return reinterpret_cast<INT_PTR>(face_.get());
 }
 
+std::optional<LRESULT> ColourScheme::customDraw(const NMHDR& header) const {
+  if (header.code != NM_CUSTOMDRAW || !palette_.selection) return std::nullopt;
+  wchar_t buffer[64];
+  const std::wstring_view name = className(header.hwndFrom, buffer);
+  const bool list = equalNoCase(name, WC_LISTVIEWW);
+  if (!list && !equalNoCase(name, WC_TREEVIEWW)) return std::nullopt;
+  auto& draw = *reinterpret_cast<NMCUSTOMDRAW*>(const_cast<NMHDR*>(&header));
+  if (draw.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+  if (draw.dwDrawStage != CDDS_ITEMPREPAINT) return std::nullopt;
+  // A list's item state says what the row is; its draw state may not.
+  const bool selected =
+      list ? SendMessageW(header.hwndFrom, LVM_GETITEMSTATE, draw.dwItemSpec, LVIS_SELECTED) & LVIS_SELECTED
+           : (draw.uItemState & CDIS_SELECTED) != 0;
+  if (!selected) return CDRF_DODEFAULT;
+  const COLORREF back = colorOf(palette_.selection->background);
+  const COLORREF text = colorOf(palette_.selection->text);
+  if (list) {
+    auto& row = reinterpret_cast<NMLVCUSTOMDRAW&>(draw);
+    row.clrText = text;
+    row.clrTextBk = back;
+  } else {
+    auto& node = reinterpret_cast<NMTVCUSTOMDRAW&>(draw);
+    node.clrText = text;
+    node.clrTextBk = back;
+  }
+  // Drawn as a normal row in the colours given, not in the system's highlight.
+  draw.uItemState &= ~static_cast<UINT>(CDIS_SELECTED);
+  return CDRF_NEWFONT;
+}
+
 ColourScheme& colourScheme() {
   static ColourScheme scheme;
   return scheme;

@@ -35,6 +35,11 @@ class ColourScheme {
   // A dialog's answer to WM_CTLCOLOR* (msg, wp, lp as it came); nothing
   // leaves it to the system.
   [[nodiscard]] std::optional<INT_PTR> controlColour(UINT msg, WPARAM wp, LPARAM lp) const;
+  // A list's or tree's NM_CUSTOMDRAW while the palette has a selection
+  // pair: the selected row in that pair, so its text never lands on a
+  // highlight chosen for other text. Nothing leaves the drawing to the
+  // control.
+  [[nodiscard]] std::optional<LRESULT> customDraw(const NMHDR& header) const;
 
  private:
   Palette palette_;

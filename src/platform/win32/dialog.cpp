@@ -59,7 +59,13 @@ INT_PTR Dialog::dispatch(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_COMMAND:
       return onCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)) ? TRUE : FALSE;
-    case WM_NOTIFY: return onNotify(*reinterpret_cast<const NMHDR*>(lp)) ? TRUE : FALSE;
+    case WM_NOTIFY: {
+      const auto& header = *reinterpret_cast<const NMHDR*>(lp);
+      if (onNotify(header)) return TRUE;
+      const auto drawn = colourScheme().customDraw(header);
+      if (drawn) setResult(*drawn);
+      return drawn ? TRUE : FALSE;
+    }
   }
   if (auto handled = onMessage(msg, wp, lp)) return *handled;
   if (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC) return colourScheme().controlColour(msg, wp, lp).value_or(FALSE);
