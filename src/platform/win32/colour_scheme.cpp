@@ -14,12 +14,13 @@ namespace {
 constexpr DWORD kImmersiveDarkMode = 20;
 constexpr DWORD kImmersiveDarkModeBefore20H1 = 19;
 
-bool titleBarWasDark = false;
+// Whether the scheme was ever dark: until then nothing needs making light.
+bool everDark = false;
 
 // Dark or light title bar. A light one is asked for only after a dark one,
 // so a light start loads nothing it does not need.
 void setTitleBar(HWND window, bool dark) {
-  if (!dark && !titleBarWasDark) return;
+  if (!dark && !everDark) return;
   using SetAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
   static const auto setAttribute = systemFunction<SetAttributeFn>(L"dwmapi.dll", "DwmSetWindowAttribute");
   if (!setAttribute) return;
@@ -27,7 +28,6 @@ void setTitleBar(HWND window, bool dark) {
   if (FAILED(setAttribute(window, kImmersiveDarkMode, &value, sizeof value))) {
     (void)setAttribute(window, kImmersiveDarkModeBefore20H1, &value, sizeof value);
   }
-  if (dark) titleBarWasDark = true;
 }
 
 // SetWindowTheme: uxtheme is loaded with common controls 6 already.
@@ -97,6 +97,9 @@ void themeControl(HWND control, const ColourScheme& scheme) {
     themeTree(control, scheme);
   } else if (equalNoCase(name, STATUSCLASSNAMEW)) {
     paintStatusBarFromScheme(control);
+  } else if (!everDark) {
+    // Light since the start: buttons and edit boxes keep the theme they
+    // were made with, and a light start pays nothing for them.
   } else if (equalNoCase(name, WC_BUTTONW)) {
     themeButton(control, scheme);
   } else if (equalNoCase(name, WC_EDITW) || equalNoCase(name, WC_COMBOBOXW)) {
@@ -120,6 +123,7 @@ void ColourScheme::set(const Palette& palette) {
   BrushHandle face(palette.face ? CreateSolidBrush(colorOf(palette.face->background)) : nullptr);
   BrushHandle window(palette.window ? CreateSolidBrush(colorOf(palette.window->background)) : nullptr);
   palette_ = palette;
+  everDark = everDark || palette.dark;
   face_ = std::move(face);
   window_ = std::move(window);
 }
