@@ -348,7 +348,9 @@ bool MainFrame::onNotify(const NMHDR& header) {
 
 std::optional<INT_PTR> MainFrame::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (coloursMayHaveChanged(msg, wp, lp)) {
-    // Windows' own handling too (nothing is answered here).
+    // Windows' own handling too (nothing is answered here). Common controls
+    // refresh their cached system colours when one of them hears of it.
+    if (msg == WM_SYSCOLORCHANGE && tree_) SendMessageW(tree_, msg, wp, lp);
     takeColours();
     applyColourSchemeToThreadWindows();
     return std::nullopt;

@@ -54,6 +54,9 @@ const wchar_t* explorerTheme(const ColourScheme& scheme) { return scheme.dark() 
 void themeList(HWND list, const ColourScheme& scheme) {
   setTheme(list, explorerTheme(scheme));
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_DOUBLEBUFFER, LVS_EX_DOUBLEBUFFER);
+  // Light since the start, a list keeps the system's pair it was made with
+  // and no painter: they cost a refresh of a long list many times over.
+  if (!everDark) return;
   SendMessageW(list, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(scheme.windowBackground()));
   SendMessageW(list, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(scheme.windowBackground()));
   SendMessageW(list, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(scheme.windowText()));
