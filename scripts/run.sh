@@ -56,6 +56,10 @@ start_wine_prefix 60
 say "screen at ${VELMORA_DPI:-96} DPI"
 "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "${VELMORA_DPI:-96}" /f \
   </dev/null >/dev/null 2>&1
+# VELMORA_DARK=1 starts it as under Windows' dark setting for apps
+# (AppsUseLightTheme 0); light otherwise, so an earlier run's does not stay.
+"$wine" reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize' /v AppsUseLightTheme \
+  /t REG_DWORD /d "$([ "${VELMORA_DARK:-0}" = 1 ] && echo 0 || echo 1)" /f </dev/null >/dev/null 2>&1
 sleep 1
 "$root/scripts/seed-demo.sh" --runonce
 # The language is the user's choice (View › Language), kept in the prefix

@@ -21,6 +21,9 @@
 #define ID_EXPORT 32790
 #define ID_RESTART_ADMIN 32791
 #define ID_RESET_COLUMNS 32792
+#define ID_THEME_SYSTEM 32793
+#define ID_THEME_LIGHT 32794
+#define ID_THEME_DARK 32795
 #define ID_APP_ABOUT_CMD 57664
 // View > Language: one item per language present, from the first on.
 #define ID_LANGUAGE_FIRST 33100

@@ -145,7 +145,11 @@ TEST_F(FrameTest, TreeHoldsEveryNodeExpandedWithAllEntriesFirstAndSelected) {
   EXPECT_TRUE(style & TVS_HASBUTTONS);
   EXPECT_TRUE(style & TVS_LINESATROOT);
   EXPECT_FALSE(style & TVS_HASLINES);
-  EXPECT_EQ(TreeView_GetBkColor(tree), RGB(255, 255, 255));
+  // Background and text both the system's (-1) in the light look: a
+  // background forced white under the system's text colour could be white
+  // on white.
+  EXPECT_EQ(TreeView_GetBkColor(tree), static_cast<COLORREF>(-1));
+  EXPECT_EQ(TreeView_GetTextColor(tree), static_cast<COLORREF>(-1));
   HIMAGELIST images = TreeView_GetImageList(tree, TVSIL_NORMAL);
   ASSERT_NE(images, nullptr);
   EXPECT_EQ(ImageList_GetImageCount(images), 11);

@@ -9,6 +9,7 @@
 #include "app/win32/frame_commands.h"
 #include "app/win32/language_menu.h"
 #include "dialogs/win32/history_dialog.h"
+#include "app/win32/theme_win32.h"
 #include "app/win32/tree_images.h"
 #include "app/win32/user_settings_win32.h"
 #include "core/format.h"
@@ -16,6 +17,7 @@
 #include "lang/win32/local_formats_win32.h"
 #include "lang/win32/translate_win32.h"
 #include "pane/pane_logic.h"
+#include "platform/win32/colour_scheme.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/placement.h"
 #include "platform/win32/wide.h"
@@ -24,8 +26,6 @@
 namespace velmora::win32 {
 
 namespace {
-constexpr COLORREF kTreeBackground = RGB(255, 255, 255);
-
 // The exit code of File > Exit and of the close box.
 constexpr int kExitCodeOnExit = 2;
 // Posted at start, handled once the window shows: the workers may begin to
@@ -108,7 +108,6 @@ void MainFrame::buildTree() {
   if (!tree_) return;
 
   setTreeImages();
-  TreeView_SetBkColor(tree_, kTreeBackground);
 
   for (const CategoryNode& node : nodes_) {
     std::wstring text = widen(translator_.translate(node.labelKey));
@@ -144,6 +143,7 @@ bool MainFrame::onInit() {
 
   skin_.applyToFrame(hwnd(), "MainFrame");
   skin_.setDialogSkin("Dialog");
+  theme_ = storedThemeChoice();
 
   centreWindow(hwnd());
   restorePlacement();
@@ -160,10 +160,15 @@ bool MainFrame::onInit() {
   RECT client{};
   GetClientRect(hwnd(), &client);
   splitter_.create(instance_, hwnd(), client);
-  splitter_.setBarColour(skin_.frameColour("Splitter"));
+  takeColours();
   splitter_.setBarWidth(scaleToDpi(Splitter::kBarWidth, dpi_));
   splitter_.setNarrowest(scaleToDpi(kNarrowestTree, dpi_), scaleToDpi(kNarrowestList, dpi_));
   buildTree();
+  // Tree and status bar in the dialogs' font, the system's UI font.
+  const auto uiFont = static_cast<WPARAM>(SendMessageW(hwnd(), WM_GETFONT, 0, 0));
+  for (HWND control : {tree_, status_}) {
+    if (control && uiFont) SendMessageW(control, WM_SETFONT, uiFont, FALSE);
+  }
   // The fonts every later DPI's fonts are made from (the controls own them).
   openedDpi_ = dpi_;
   if (tree_) openedTreeFont_ = reinterpret_cast<HFONT>(SendMessageW(tree_, WM_GETFONT, 0, 0));
@@ -173,10 +178,9 @@ bool MainFrame::onInit() {
   // A pane's window is made, and filled, when its node is first selected:
   // every selection refreshes its pane, so the user sees the same as if all
   // had been made now, without waiting for the ones he never looks at.
-  const PaneLook look{skin_.dialogBrush(), skin_.dialogTextColour()};
-  host_.setPanes(static_cast<int>(panes_.size()), [this, look](int index, HWND parent) {
+  // Its colours are the scheme's, given when it is made (dialog.cpp).
+  host_.setPanes(static_cast<int>(panes_.size()), [this](int index, HWND parent) {
     EntryListPane& pane = *panes_[static_cast<std::size_t>(index)];
-    pane.setLook(look);
     pane.setOnChange([this] { paneChanged(); });
     HWND made = pane.create(instance_, parent);
     // A pane made after the window moved to another DPI catches up.
@@ -281,6 +285,9 @@ void MainFrame::command(int id) {
       return;
     case ID_RESTART_ADMIN: restartFromMenu(hwnd(), translator_, ID_APP_EXIT_CMD); return;
     case ID_APP_ABOUT_CMD: showAboutDialog(hwnd(), translator_); return;
+    case ID_THEME_SYSTEM: chooseTheme(ThemeChoice::System); return;
+    case ID_THEME_LIGHT: chooseTheme(ThemeChoice::Light); return;
+    case ID_THEME_DARK: chooseTheme(ThemeChoice::Dark); return;
   }
   if (chooseLanguage(hwnd(), id, translator_, languageTable().file())) return;
   if (isPaneCommand(id)) forward(id);
@@ -348,6 +355,14 @@ bool MainFrame::onNotify(const NMHDR& header) {
 }
 
 std::optional<INT_PTR> MainFrame::onMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (coloursMayHaveChanged(msg, wp, lp)) {
+    // Windows' own handling too (nothing is answered here). Common controls
+    // refresh their cached system colours when one of them hears of it.
+    if (msg == WM_SYSCOLORCHANGE && tree_) SendMessageW(tree_, msg, wp, lp);
+    takeColours();
+    applyColourSchemeToThreadWindows();
+    return std::nullopt;
+  }
   switch (msg) {
     case WM_DPICHANGED:
       if (lp) changeDpi(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));

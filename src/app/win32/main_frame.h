@@ -14,6 +14,7 @@
 #include "app/win32/pane_host.h"
 #include "app/win32/skin_layer.h"
 #include "app/win32/splitter.h"
+#include "core/theme.h"
 #include "core/locations.h"
 #include "core/paths.h"
 #include "family/families.h"
@@ -120,6 +121,10 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   // takes `suggested` (screen coordinates).
   void changeDpi(int dpi, const RECT& suggested);
   HFONT dialogFont() const;
+  // The colours follow View > Theme, or Windows' setting while the choice
+  // is System: taken at start, again after every change of either.
+  void takeColours();
+  void chooseTheme(ThemeChoice choice);
 
   std::unique_ptr<Composition> root_;
   // The program's files, for an export in the background.
@@ -155,6 +160,7 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   std::vector<CategoryNode> nodes_;
   std::vector<Expansion> expansions_;
   std::vector<HTREEITEM> items_;
+  ThemeChoice theme_ = ThemeChoice::System;
   // Kept at the end of the session already (WM_QUERYENDSESSION).
   bool savedForSessionEnd_ = false;
 };

@@ -52,6 +52,15 @@ HBRUSH SkinLayer::dialogBrush() {
 
 std::optional<COLORREF> SkinLayer::dialogTextColour() const { return colour(dialogObject_, "Text"); }
 
+SkinColours SkinLayer::colours(bool dark) const {
+  if (!skin_) return {};
+  const auto read = [this, dark](const std::string& object, const char* key) -> std::optional<Rgb> {
+    if (object.empty()) return std::nullopt;
+    return skin_->colour(object, dark ? std::string("Dark") + key : std::string(key));
+  };
+  return SkinColours{read(dialogObject_, "Background"), read(dialogObject_, "Text"), read(frameObject_, "Splitter")};
+}
+
 SkinLayer& skinLayer() {
   static SkinLayer layer;
   return layer;

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "app/skin.h"
+#include "core/theme.h"
 #include "platform/win32/handles.h"
 
 namespace velmora::win32 {
@@ -39,6 +40,10 @@ class SkinLayer {
   // system's own.
   HBRUSH dialogBrush();
   std::optional<COLORREF> dialogTextColour() const;
+  // What the skin asks of the light or the dark palette: the dialog object's
+  // Background and Text (DarkBackground and DarkText), the frame object's
+  // Splitter (DarkSplitter).
+  [[nodiscard]] SkinColours colours(bool dark) const;
 
  private:
   std::optional<COLORREF> colour(const std::string& object, std::string_view key) const;

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "lang/win32/translate_win32.h"
+#include "platform/win32/colour_scheme.h"
 #include "platform/win32/failure_report.h"
 
 namespace velmora::win32 {
@@ -83,7 +84,12 @@ void Hyperlink::detach() {
 
 COLORREF Hyperlink::textColour() const {
   if (control_ && !IsWindowEnabled(control_)) return GetSysColor(COLOR_GRAYTEXT);
-  return visited_ ? visitedColour_ : linkColour_;
+  const COLORREF chosen = visited_ ? visitedColour_ : linkColour_;
+  // The user's link colour, lightened just enough where the dialog is dark.
+  const COLORREF face = colourScheme().faceBackground();
+  const Rgb shown = readableText(Rgb{GetRValue(chosen), GetGValue(chosen), GetBValue(chosen)},
+                                 Rgb{GetRValue(face), GetGValue(face), GetBValue(face)});
+  return colourScheme().dark() ? colorOf(shown) : chosen;
 }
 
 HGDIOBJ Hyperlink::drawFont() const {

@@ -1,5 +1,6 @@
 #include "platform/win32/dialog.h"
 
+#include "platform/win32/colour_scheme.h"
 #include "platform/win32/failure_report.h"
 #include "platform/win32/wide.h"
 
@@ -50,12 +51,25 @@ void Dialog::setItemText(int id, const std::string& text) const { SetDlgItemText
 
 INT_PTR Dialog::dispatch(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_INITDIALOG: return onInit() ? TRUE : FALSE;
+    case WM_INITDIALOG: {
+      const bool focusFirst = onInit();
+      // Every dialog, the main window and the panes, in the program's colours.
+      applyColourScheme(hwnd_);
+      return focusFirst ? TRUE : FALSE;
+    }
     case WM_COMMAND:
       return onCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)) ? TRUE : FALSE;
-    case WM_NOTIFY: return onNotify(*reinterpret_cast<const NMHDR*>(lp)) ? TRUE : FALSE;
+    case WM_NOTIFY: {
+      const auto& header = *reinterpret_cast<const NMHDR*>(lp);
+      if (onNotify(header)) return TRUE;
+      const auto drawn = colourScheme().customDraw(header);
+      if (drawn) setResult(*drawn);
+      return drawn ? TRUE : FALSE;
+    }
   }
-  return onMessage(msg, wp, lp).value_or(FALSE);
+  if (auto handled = onMessage(msg, wp, lp)) return *handled;
+  if (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC) return colourScheme().controlColour(msg, wp, lp).value_or(FALSE);
+  return FALSE;
 }
 
 void Dialog::failed(UINT msg) {
