@@ -131,8 +131,8 @@ TEST_F(PaneTest, CreationBuildsColumnsStyleAndTextsAndFillsOnceWithoutOperations
   typeWidth = 80;
   open(threeRows());
   EXPECT_EQ(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0),
-            LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES | LVS_EX_LABELTIP | LVS_EX_HEADERDRAGDROP)
-      << "a cut cell shows its whole text as a tip; columns can be dragged";
+            LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES | LVS_EX_LABELTIP | LVS_EX_HEADERDRAGDROP | LVS_EX_DOUBLEBUFFER)
+      << "a cut cell shows its whole text as a tip; columns can be dragged; nothing flickers";
   const wchar_t* titles[] = {L"Name", L"Type", L"Command", L"Where"};
   for (int i = 0; i < 4; ++i) {
     wchar_t title[64] = {};
