@@ -222,7 +222,10 @@ bool EntryListPane::onNotify(const NMHDR& header) {
     }
     case LVN_ITEMCHANGED: {
       const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
-      itemChanged(change.iItem, change.uOldState, change.uNewState);
+      // The list keeps no boxes: a box changes only through the rows
+      // (setBoxChanged), whatever a list of another Windows version reports.
+      const UINT notBoxes = ~static_cast<UINT>(LVIS_STATEIMAGEMASK);
+      itemChanged(change.iItem, change.uOldState & notBoxes, change.uNewState & notBoxes);
       return true;
     }
     case LVN_ODFINDITEMW: {
