@@ -7,6 +7,7 @@
 
 #include "core/text.h"
 #include "core/win32/xml_tree.h"
+#include "platform/win32/files_win32.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/system_function.h"
 #include "platform/win32/wide.h"
@@ -30,47 +31,9 @@ PackageStatus statusOf(LONG error) {
   }
 }
 
-// The file's bytes, or nothing when it cannot be read or is larger than
-// `most` (also when it grows past that while read).
-std::optional<std::string> boundedBytes(const std::wstring& path, std::size_t most) {
-  const FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  LARGE_INTEGER size{};
-  if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
-      static_cast<unsigned long long>(size.QuadPart) > most) {
-    return std::nullopt;
-  }
-  std::string bytes;
-  char buffer[65536];
-  for (;;) {
-    DWORD got = 0;
-    if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) return std::nullopt;
-    if (got == 0) return bytes;
-    if (bytes.size() + got > most) return std::nullopt;
-    bytes.append(buffer, got);
-  }
-}
 
 }  // namespace
 
-std::optional<std::wstring> manifestText(std::string_view bytes) {
-  const auto starts = [&](std::string_view mark) { return bytes.substr(0, mark.size()) == mark; };
-  if (starts("\xFF\xFE") || starts("\xFE\xFF")) {
-    const bool big = starts("\xFE\xFF");
-    bytes.remove_prefix(2);
-    if (bytes.size() % 2 != 0) return std::nullopt;
-    std::wstring text(bytes.size() / 2, L'\0');
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      const auto lo = static_cast<unsigned char>(bytes[2 * i + (big ? 1 : 0)]);
-      const auto hi = static_cast<unsigned char>(bytes[2 * i + (big ? 0 : 1)]);
-      text[i] = static_cast<wchar_t>(lo | hi << 8);
-    }
-    return text;
-  }
-  if (starts("\xEF\xBB\xBF")) bytes.remove_prefix(3);
-  if (!isValidUtf8(bytes)) return std::nullopt;
-  return widen(bytes);
-}
 
 PackageStatus PackagesWin32::familyPackages(const std::string& familyName, std::vector<std::string>& out) {
   static const auto get = systemFunction<GetPackagesByFamily>(L"kernel32.dll", "GetPackagesByPackageFamily");
@@ -114,8 +77,8 @@ PackageStatus PackagesWin32::packageFolder(const std::string& fullName, std::str
 PackageStatus PackagesWin32::readManifest(const std::string& folder, XmlElement& out) {
   const DWORD attributes = GetFileAttributesW(widen(folder).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return PackageStatus::NotFound;
-  const std::optional<std::string> bytes = boundedBytes(widen(folder + "\\AppxManifest.xml"), kMostManifestBytes);
-  const std::optional<std::wstring> text = bytes ? manifestText(*bytes) : std::nullopt;
+  const std::optional<std::string> bytes = readFileBytesUpTo(widen(folder + "\\AppxManifest.xml"), kMostManifestBytes);
+  const std::optional<std::wstring> text = bytes ? textOfXmlFile(*bytes) : std::nullopt;
   std::optional<XmlElement> root = text ? readXmlTree(*text) : std::nullopt;
   if (!root) return PackageStatus::Failed;
   out = std::move(*root);

@@ -24,8 +24,5 @@ class PackagesWin32 : public PackagePort {
   [[nodiscard]] bool openStartupSettings() override;
 };
 
-// A manifest's bytes as text: UTF-16 after its byte-order mark, UTF-8
-// otherwise (with or without one); nothing for bytes that are neither.
-std::optional<std::wstring> manifestText(std::string_view bytes);
 
 }  // namespace velmora::win32

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/retry.h"
+#include "core/text.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/known_folders.h"
 #include "platform/win32/security_win32.h"
@@ -27,6 +28,44 @@ std::optional<std::string> readFileBytes(const std::string& path) {
     out.append(buffer, got);
   }
   return out;
+}
+
+std::optional<std::string> readFileBytesUpTo(const std::wstring& path, std::size_t most) {
+  const FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER size{};
+  if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
+      static_cast<unsigned long long>(size.QuadPart) > most) {
+    return std::nullopt;
+  }
+  std::string bytes;
+  std::vector<char> buffer(65536);
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) return std::nullopt;
+    if (got == 0) return bytes;
+    if (bytes.size() + got > most) return std::nullopt;
+    bytes.append(buffer.data(), got);
+  }
+}
+
+std::optional<std::wstring> textOfXmlFile(std::string_view bytes) {
+  const auto starts = [&](std::string_view mark) { return bytes.substr(0, mark.size()) == mark; };
+  if (starts("\xFF\xFE") || starts("\xFE\xFF")) {
+    const bool big = starts("\xFE\xFF");
+    bytes.remove_prefix(2);
+    if (bytes.size() % 2 != 0) return std::nullopt;
+    std::wstring text(bytes.size() / 2, L'\0');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const auto lo = static_cast<unsigned char>(bytes[2 * i + (big ? 1 : 0)]);
+      const auto hi = static_cast<unsigned char>(bytes[2 * i + (big ? 0 : 1)]);
+      text[i] = static_cast<wchar_t>(lo | hi << 8);
+    }
+    return text;
+  }
+  if (starts("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  if (!isValidUtf8(bytes)) return std::nullopt;
+  return widen(bytes);
 }
 
 FileWrite creationRefusal(unsigned long error) {

@@ -11,6 +11,12 @@ namespace velmora::win32 {
 
 // The whole content of a file, or nothing when it cannot be opened.
 std::optional<std::string> readFileBytes(const std::string& path);
+// The same for a file others may write: nothing when it is larger than
+// `most`, also when it grows past that while read.
+std::optional<std::string> readFileBytesUpTo(const std::wstring& path, std::size_t most);
+// The text of an XML file's bytes: UTF-16 of either byte order after its
+// byte-order mark, else UTF-8 (a mark skipped); nothing when it is neither.
+std::optional<std::wstring> textOfXmlFile(std::string_view bytes);
 
 // Text in the system's legacy ANSI code page, as UTF-8. The program runs
 // with UTF-8 as its active code page, so the legacy one is asked of the
