@@ -1,7 +1,7 @@
 // Packaged apps through the whole program, over packages seeded in the test
 // prefix as Windows records them (Wine has no package functions), through
-// the real main window: the list, the box, Undo and All Entries. The
-// listing and the export are tested natively.
+// the real main window: the list, the box and Undo. The
+// listing, the export and All Entries are tested natively.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -138,36 +138,6 @@ TEST_F(PackagedAppsInTheWindow, TheBoxIsTheTasksStateAndOnlyTheirRowsOfferWindow
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame->pane(kPackagedAppsNode).hwnd(), IDC_REMOVE)));
 
   EXPECT_TRUE(dialogs.shown.empty());
-}
-
-TEST_F(PackagedAppsInTheWindow, AllEntriesListsThemAndOffersWindowsSettingsForTheirRowsAlone) {
-  const std::wstring run = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-  const std::wstring name = L"Velmora packaged beside " + std::to_wstring(GetCurrentProcessId());
-  const std::wstring command = L"C:\\E2E\\beside.exe";
-  RegSetKeyValueW(HKEY_CURRENT_USER, run.c_str(), name.c_str(), REG_SZ, command.c_str(),
-                  static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
-  // All Entries, shown at start, is read again with the Run value.
-  HWND list = select(kAllEntriesNode);
-  SendMessageW(frame->hwnd(), WM_COMMAND, MAKEWPARAM(IDC_REFRESH, BN_CLICKED), 0);
-  // The packages come with the slow places, after the first rows.
-  int chat = -1;
-  for (int tries = 0; tries < 100 && chat < 0; ++tries) {
-    pumpMessages();
-    chat = rowWhere(list, 3, kChatTask);
-    if (chat < 0) Sleep(50);
-  }
-  const int beside = rowWhere(list, 0, win32::narrow(name));
-  RegDeleteKeyValueW(HKEY_CURRENT_USER, run.c_str(), name.c_str());
-  ASSERT_GE(chat, 0);
-  ASSERT_GE(beside, 0);
-  selectRow(list, beside);
-  EXPECT_FALSE(offered(kAllEntriesNode, IDC_OPENSTARTUPSETTINGS)) << "a Run value is not theirs";
-  EXPECT_TRUE(offered(kAllEntriesNode, IDC_REMOVE));
-  selectRow(list, chat);
-  EXPECT_TRUE(offered(kAllEntriesNode, IDC_OPENSTARTUPSETTINGS));
-  EXPECT_FALSE(offered(kAllEntriesNode, IDC_REMOVE));
-  setBox(list, chat, kUnchecked);
-  EXPECT_EQ(seeded.state(kChat, "ChatStartup"), 1u) << "switched by its own family";
 }
 
 }  // namespace
