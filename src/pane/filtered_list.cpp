@@ -16,6 +16,8 @@ bool rowMatches(const Row& row, std::string_view filter) {
          containsIgnoreCase(row.signedBy, filter);
 }
 
+FilteredList::~FilteredList() { shown_.forgetRows(); }
+
 void FilteredList::setRows(std::vector<Row> rows) {
   // A new listing: its files are looked at again (what they said before is
   // shown until then).
@@ -74,8 +76,6 @@ void FilteredList::apply() {
   source_.clear();
   waiting_.clear();
   hidden_ = 0;
-  std::vector<Row> shown;
-  shown.reserve(all_.size());
   for (std::size_t i = 0; i < all_.size(); ++i) {
     // The text and Microsoft's signature need the described columns; a
     // row's newness is known from its listing.
@@ -101,8 +101,7 @@ void FilteredList::apply() {
     }
     source_ = sortedIndices(all_, std::move(source_), sort_);
   }
-  for (const std::size_t i : source_) shown.push_back(all_[i]);
-  shown_.setRows(std::move(shown));
+  shown_.showRows(all_, source_);
 }
 
 void FilteredList::setFilter(std::string filter) {

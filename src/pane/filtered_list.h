@@ -39,6 +39,9 @@ class FilteredList : public EntryList {
   // `boxes` are the check boxes of `shown`: a box the user set is read
   // there, row texts are not read back for it.
   FilteredList(EntryList& shown, const CheckBoxes& boxes) : shown_(shown), boxes_(boxes) {}
+  ~FilteredList() override;
+  FilteredList(const FilteredList&) = delete;
+  FilteredList& operator=(const FilteredList&) = delete;
 
   // Completes a row's columns 4 to 6 (EntryFamily::describe): a filter
   // looks at them, so it completes every row it matches against.

@@ -110,42 +110,77 @@ UINT ListViewRows::itemState(int index, int image) const {
 }
 
 void ListViewRows::setImage(int index, int image) {
-  if (index < 0 || index >= static_cast<int>(rows_.size())) return;
+  Row* r = at(index);
+  if (!r) return;
   if (image != static_cast<int>(RowState::Disabled) && image != static_cast<int>(RowState::Live)) return;
-  Row& r = rows_[static_cast<std::size_t>(index)];
-  const int was = static_cast<int>(r.state);
+  const int was = static_cast<int>(r->state);
   if (was == image) return;
-  r.state = static_cast<RowState>(image);
+  r->state = static_cast<RowState>(image);
   SendMessageW(list_, LVM_REDRAWITEMS, static_cast<WPARAM>(index), static_cast<LPARAM>(index));
   if (boxChanged_) boxChanged_(index, itemState(index, was), itemState(index, image));
 }
 
 void ListViewRows::toggle(int index) {
-  if (index < 0 || index >= static_cast<int>(rows_.size())) return;
-  const bool off = rows_[static_cast<std::size_t>(index)].state == RowState::Disabled;
+  const Row* r = at(index);
+  if (!r) return;
+  const bool off = r->state == RowState::Disabled;
   setImage(index, static_cast<int>(off ? RowState::Live : RowState::Disabled));
 }
 
+Row* ListViewRows::at(int index) const {
+  if (index < 0 || index >= size()) return nullptr;
+  const auto i = static_cast<std::size_t>(index);
+  if (!all_) return &rows_[i];
+  // Between a new listing and its showing, the rows may have fewer.
+  return order_[i] < all_->size() ? &(*all_)[order_[i]] : nullptr;
+}
+
+int ListViewRows::size() const { return static_cast<int>(all_ ? order_.size() : rows_.size()); }
+
 void ListViewRows::setRows(std::vector<Row> rows) {
+  all_ = nullptr;
+  order_.clear();
   if (!list_) return;
+  rows_ = std::move(rows);
+  fill(rows_.size());
+}
+
+void ListViewRows::showRows(std::vector<Row>& all, std::vector<std::size_t> order) {
+  rows_.clear();
+  if (!list_) {
+    all_ = nullptr;
+    order_.clear();
+    return;
+  }
+  all_ = &all;
+  order_ = std::move(order);
+  fill(order_.size());
+}
+
+void ListViewRows::forgetRows() {
+  all_ = nullptr;
+  order_.clear();
+  rows_.clear();
+}
+
+void ListViewRows::fill(std::size_t count) {
   Loading loading(loading_);
   // The list holds no rows, only their count: what the user sees is the
   // new rows, no selection (the caller selects again what was), and the
   // list where it was scrolled to, as far as it still reaches.
   clearSelection(list_);
-  rows_ = std::move(rows);
-  SendMessageW(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows_.size()), LVSICF_NOSCROLL);
+  SendMessageW(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOSCROLL);
   // The rows' texts and boxes may have changed under the same count.
   InvalidateRect(list_, nullptr, FALSE);
 }
 
 int ListViewRows::findByName(const std::wstring& prefix, int start) const {
-  const int n = static_cast<int>(rows_.size());
+  const int n = size();
   if (prefix.empty() || n == 0) return -1;
   if (start < 0 || start >= n) start = 0;
   for (int step = 0; step < n; ++step) {
     const int index = (start + step) % n;
-    const std::wstring name = widen(rows_[static_cast<std::size_t>(index)].name);
+    const std::wstring name = widen(at(index)->name);
     if (name.size() >= prefix.size() &&
         CompareStringOrdinal(name.data(), static_cast<int>(prefix.size()), prefix.data(),
                              static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL) {
@@ -155,11 +190,12 @@ int ListViewRows::findByName(const std::wstring& prefix, int start) const {
   return -1;
 }
 
-int ListViewRows::count() const { return list_ ? static_cast<int>(rows_.size()) : 0; }
+int ListViewRows::count() const { return list_ ? size() : 0; }
 
 std::string ListViewRows::text(int index, int column) const {
-  if (index < 0 || index >= static_cast<int>(rows_.size())) return {};
-  Row& r = rows_[static_cast<std::size_t>(index)];
+  Row* shown = at(index);
+  if (!shown) return {};
+  Row& r = *shown;
   if (column >= 4 && describe_) {
     describe_(r);
     // Its program is known now: the icon is asked for (and read after the
@@ -180,34 +216,34 @@ std::string ListViewRows::text(int index, int column) const {
 
 void ListViewRows::answer(NMLVDISPINFOW& request) const {
   LVITEMW& item = request.item;
-  if ((item.mask & LVIF_STATE) && item.iItem >= 0 && item.iItem < static_cast<int>(rows_.size())) {
+  Row* shown = at(item.iItem);
+  if ((item.mask & LVIF_STATE) && shown) {
     item.state = (item.state & ~static_cast<UINT>(LVIS_STATEIMAGEMASK)) |
-                 INDEXTOSTATEIMAGEMASK(static_cast<UINT>(rows_[static_cast<std::size_t>(item.iItem)].state));
+                 INDEXTOSTATEIMAGEMASK(static_cast<UINT>(shown->state));
     item.stateMask |= LVIS_STATEIMAGEMASK;
   }
   if ((item.mask & LVIF_IMAGE) && item.iSubItem == 0) {
     item.iImage = I_IMAGENONE;
-    if (iconOf_ && item.iItem >= 0 && item.iItem < static_cast<int>(rows_.size())) {
+    if (iconOf_ && shown) {
       // Described for its image only while the list paints it: Wine's list
       // asks for every row's image when a refill only sets boxes, and
       // describing 32,000 rows takes seconds.
-      Row& r = rows_[static_cast<std::size_t>(item.iItem)];
+      Row& r = *shown;
       if (r.programFile.empty() && describe_ && painting_ && painting_()) describe_(r);
       if (!r.programFile.empty()) item.iImage = iconOf_(r.programFile, r.programLocal);
     }
   }
   if (!(item.mask & LVIF_TEXT)) return;
-  std::string shown = text(item.iItem, item.iSubItem);
-  if (item.iSubItem == 3 && locationShown_) shown = locationShown_(shown);
-  answerText(request, shown);
+  std::string cell = text(item.iItem, item.iSubItem);
+  if (item.iSubItem == 3 && locationShown_) cell = locationShown_(cell);
+  answerText(request, cell);
 }
 
 Row ListViewRows::row(int index) const {
-  Row r;
-  if (!list_ || index < 0 || index >= count() || index >= static_cast<int>(rows_.size())) return r;
+  const Row* shown = list_ ? at(index) : nullptr;
   // The row as listed and described (its family, its program file and
   // signer too), with the box as the list shows it.
-  return rows_[static_cast<std::size_t>(index)];
+  return shown ? *shown : Row{};
 }
 
 int ListViewRows::selected() const {
@@ -233,15 +269,16 @@ void ListViewRows::showState(int index, RowState state) {
 }
 
 void ListViewRows::setOrigin(int index, RowOrigin origin) {
-  if (index < 0 || index >= static_cast<int>(rows_.size())) return;
-  rows_[static_cast<std::size_t>(index)].origin = origin;
+  Row* r = at(index);
+  if (!r) return;
+  r->origin = origin;
   // Its status depends on where the entry is: the cells are asked for again.
   if (list_) SendMessageW(list_, LVM_REDRAWITEMS, static_cast<WPARAM>(index), static_cast<LPARAM>(index));
 }
 
 int ListViewRows::stateImage(int row) const {
-  if (!list_ || row < 0 || row >= static_cast<int>(rows_.size())) return 0;
-  return static_cast<int>(rows_[static_cast<std::size_t>(row)].state);
+  const Row* r = list_ ? at(row) : nullptr;
+  return r ? static_cast<int>(r->state) : 0;
 }
 
 void ListViewRows::check(int row, RowState state) {

@@ -55,6 +55,11 @@ class ListViewRows : public EntryList, public CheckBoxes {
 
   // EntryList
   void setRows(std::vector<Row> rows) override;
+  // Shown in place: the texts are read from `all` when the list asks.
+  void showRows(std::vector<Row>& all, std::vector<std::size_t> order) override;
+  // Shows no rows from now on (their cells empty), without a message to
+  // the list.
+  void forgetRows() override;
   [[nodiscard]] int count() const override;
   [[nodiscard]] Row row(int index) const override;
   [[nodiscard]] int selected() const override;
@@ -76,12 +81,19 @@ class ListViewRows : public EntryList, public CheckBoxes {
   void setImage(int index, int image);
   void toggle(int index);
   [[nodiscard]] UINT itemState(int index, int image) const;
+  // The row shown at `index`, or null outside the rows.
+  [[nodiscard]] Row* at(int index) const;
+  [[nodiscard]] int size() const;
+  void fill(std::size_t count);
   static LRESULT CALLBACK listProc(HWND list, UINT msg, WPARAM wp, LPARAM lp);
 
   HWND list_ = nullptr;
   bool loading_ = false;
-  // The texts of the rows in the list, in its order; completed when shown.
+  // The texts of the rows in the list, in its order, completed when shown:
+  // its own (setRows), or those of another's rows at `order_` (showRows).
   mutable std::vector<Row> rows_;
+  std::vector<Row>* all_ = nullptr;
+  std::vector<std::size_t> order_;
   std::function<void(Row&)> describe_;
   std::function<std::string(const std::string&)> locationShown_;
   std::function<bool()> painting_;
