@@ -145,9 +145,9 @@ TEST_F(PaneTest, CreationBuildsColumnsStyleAndTextsAndFillsOnceWithoutOperations
   }
   // Laid out from the list's width: what says the most first, the Type as
   // wide as the family's labels need.
-  std::array<int, 7> order{};
-  SendMessageW(list, LVM_GETCOLUMNORDERARRAY, 7, reinterpret_cast<LPARAM>(order.data()));
-  EXPECT_EQ(order, (std::array<int, 7>{0, 5, 2, 6, 3, 4, 1}));
+  std::array<int, 9> order{};
+  SendMessageW(list, LVM_GETCOLUMNORDERARRAY, 9, reinterpret_cast<LPARAM>(order.data()));
+  EXPECT_EQ(order, (std::array<int, 9>{0, 5, 2, 6, 3, 4, 1, 7, 8}));
   const auto width = [this](int column) { return static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0)); };
   EXPECT_EQ(width(1), 80);
   RECT client{};
