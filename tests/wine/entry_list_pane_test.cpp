@@ -594,6 +594,8 @@ TEST_F(PaneTest, CtrlCInTheListCopiesTheSelectedRowsUnderTheVisibleColumnTitles)
   translator.texts["_Publisher"] = "Publisher";
   translator.texts["_Status"] = "Status";
   translator.texts["_SignedBy"] = "Signed by";
+  translator.texts["_Impact"] = "Impact";
+  translator.texts["_LastLogon"] = "Last logon";
   auto rows = threeRows();
   rows[1].name = "t\xC5\x82o\tabs";  // a tab of its own, and a letter beyond ASCII
   rows[1].program = "two.exe";       // described when shown: "Maker of two.exe"
@@ -607,16 +609,16 @@ TEST_F(PaneTest, CtrlCInTheListCopiesTheSelectedRowsUnderTheVisibleColumnTitles)
   select(1);
   EXPECT_TRUE(pane->translateKeys(ctrlC));
   EXPECT_EQ(clipboardText(parent),
-            L"Name\tStatus\tCommand\tSigned by\tWhere\tPublisher\tType\r\n"
+            L"Name\tStatus\tCommand\tSigned by\tWhere\tPublisher\tType\tImpact\tLast logon\r\n"
             L"t\u0142o abs\t\tC:\\two.exe -q\tSigner of two.exe\tHKEY_CURRENT_USER\\Run\tMaker of two.exe\t"
-            L"Registry value\r\n");
+            L"Registry value\t\t\r\n");
 
   // A column the user dragged to nothing is left out.
   SendMessageW(list, LVM_SETCOLUMNWIDTH, 3, 0);
   EXPECT_TRUE(pane->translateKeys(ctrlC));
   EXPECT_EQ(clipboardText(parent),
-            L"Name\tStatus\tCommand\tSigned by\tPublisher\tType\r\n"
-            L"t\u0142o abs\t\tC:\\two.exe -q\tSigner of two.exe\tMaker of two.exe\tRegistry value\r\n");
+            L"Name\tStatus\tCommand\tSigned by\tPublisher\tType\tImpact\tLast logon\r\n"
+            L"t\u0142o abs\t\tC:\\two.exe -q\tSigner of two.exe\tMaker of two.exe\tRegistry value\t\t\r\n");
 
   // Outside the list Ctrl+C is the control's own.
   setClipboardText(parent, L"kept");
