@@ -48,14 +48,12 @@ TEST(LogonCells, EachRowsCellsAndTheirOrder) {
       {"mid", "C:\\Apps\\mid.exe", "", RowOrigin::Live, Measured, "_ImpactMedium", "+40 s"},
       {"mid2", "C:\\Apps\\mid2.exe", before, RowOrigin::Live, Measured, "_ImpactMedium", "+1.5 s"},
       {"record", "C:\\Apps\\heavy.exe", before, RowOrigin::Record, Measured, "", ""},
-      {"off in Windows", "C:\\Apps\\heavy.exe", before, RowOrigin::OffInWindows, Measured, "", ""},
       {"written after", "C:\\Apps\\heavy.exe", after, RowOrigin::Live, Measured, "_ImpactNotMeasured", ""},
       {"changed since", "C:\\Apps\\heavy.exe", before, RowOrigin::Live, Measured, "_ImpactNotMeasured", ""},
       {"changed before", "C:\\Apps\\heavy.exe", before, RowOrigin::Live, Measured, "_ImpactHigh", "+12 s"},
       {"did not start", "C:\\Apps\\gone.exe", before, RowOrigin::Live, Measured, "_ImpactNotMeasured",
        "_LastLogonDidNotStart"},
       {"no time", "C:\\Apps\\gone.exe", "", RowOrigin::Live, Measured, "_ImpactNotMeasured", ""},
-      {"new, not run", "C:\\Apps\\gone.exe", after, RowOrigin::Live, Measured, "_ImpactNotMeasured", ""},
       {"no rights", "C:\\Apps\\heavy.exe", before, RowOrigin::Live, NeedsAdmin, "_ImpactNotMeasured", ""},
       {"none yet", "C:\\Apps\\heavy.exe", before, RowOrigin::Live, NotYet, "", ""},
   };
@@ -83,11 +81,11 @@ TEST(LogonCells, EachRowsCellsAndTheirOrder) {
   std::string order;
   for (const std::size_t i : sortedIndices(rows, all, {7, true})) order += rows[i].name + std::string(", ");
   EXPECT_EQ(order, "heavy, changed before, mid2, mid, light, written after, changed since, did not start, no time, "
-                   "new, not run, no rights, record, off in Windows, none yet, ");
+                   "no rights, record, none yet, ");
   order.clear();
   for (const std::size_t i : sortedIndices(rows, all, {8, false})) order += rows[i].name + std::string(", ");
-  EXPECT_EQ(order, "mid2, light, heavy, changed before, mid, did not start, record, off in Windows, written after, "
-                   "changed since, no time, new, not run, no rights, none yet, ");
+  EXPECT_EQ(order, "mid2, light, heavy, changed before, mid, did not start, record, written after, changed since, "
+                   "no time, no rights, none yet, ");
 }
 
 }  // namespace
