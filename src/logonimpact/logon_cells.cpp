@@ -82,9 +82,11 @@ void LogonCells::describeLogon(Row& row, std::string_view family) const {
     row.impactLevel = 1;
   };
   if (status_ != MeasurementStatus::Read || madeAt_.empty()) return notMeasured();
-  // Written after the measurement, or changed by Velmora since: what was
-  // measured may be another program, or none.
-  if ((!row.writtenAt.empty() && row.writtenAt > madeAt_) || changed_.count(entryKey(family, row.path, row.name)) != 0) {
+  // Written after the measurement (a key's later time may be another
+  // value's), or changed by Velmora since: what was measured may be another
+  // program, or none.
+  const bool written = !row.writtenAt.empty() && row.writtenAt > madeAt_ && !row.writtenAtShared;
+  if (written || changed_.count(entryKey(family, row.path, row.name)) != 0) {
     return notMeasured();
   }
   const std::optional<ProgramCost> cost = row.programFile.empty() ? std::nullopt : costs_.of(row.programFile);

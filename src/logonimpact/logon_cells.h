@@ -39,8 +39,8 @@ class LogonCells : public LogonFacts {
   [[nodiscard]] unsigned generation() const { return generation_; }
 
   // Off (a record, or turned off in Windows): both empty. No measurement
-  // the user may read, or the entry written or changed by Velmora after
-  // it: "Not measured". Otherwise the impact of its program and the
+  // the user may read, or the entry written (its own time, not its key's)
+  // or changed by Velmora after it: "Not measured". Otherwise the impact of its program and the
   // processes it started, or "Not measured" when they are not in it; the
   // seconds after the logon began its program started, or "Did not start"
   // when it was written before the measurement and not changed since.

@@ -242,6 +242,7 @@ std::vector<Row> RegistryFamily::list() {
       const bool off = flagKey && offFlags.isOff(*flagKey, v.name);
       Row row{std::move(v.name), typeText(v.type), std::move(v.text), path, RowState::Live};
       row.writtenAt = written;
+      row.writtenAtShared = !written.empty();
       if (off) {
         // It does not start, so its box is clear.
         row.state = RowState::Disabled;

@@ -41,6 +41,7 @@ TEST(LogonCells, EachRowsCellsAndTheirOrder) {
     When when;
     const char* impact;
     const char* lastLogon;
+    bool keyTime = false;  // Row::writtenAtShared
   };
   const Case cases[] = {
       {"heavy", "C:\\Apps\\heavy.exe", before, RowOrigin::Live, Measured, "_ImpactHigh", "+12 s"},
@@ -49,6 +50,8 @@ TEST(LogonCells, EachRowsCellsAndTheirOrder) {
       {"mid2", "C:\\Apps\\mid2.exe", before, RowOrigin::Live, Measured, "_ImpactMedium", "+1.5 s"},
       {"record", "C:\\Apps\\heavy.exe", before, RowOrigin::Record, Measured, "", ""},
       {"written after", "C:\\Apps\\heavy.exe", after, RowOrigin::Live, Measured, "_ImpactNotMeasured", ""},
+      {"key written after", "C:\\Apps\\light.exe", after, RowOrigin::Live, Measured, "_ImpactLow", "+3.0 s", true},
+      {"key not run", "C:\\Apps\\gone.exe", after, RowOrigin::Live, Measured, "_ImpactNotMeasured", "", true},
       {"changed since", "C:\\Apps\\heavy.exe", before, RowOrigin::Live, Measured, "_ImpactNotMeasured", ""},
       {"changed before", "C:\\Apps\\heavy.exe", before, RowOrigin::Live, Measured, "_ImpactHigh", "+12 s"},
       {"did not start", "C:\\Apps\\gone.exe", before, RowOrigin::Live, Measured, "_ImpactNotMeasured",
@@ -65,6 +68,7 @@ TEST(LogonCells, EachRowsCellsAndTheirOrder) {
     row.origin = c.origin;
     row.programFile = c.program;
     row.writtenAt = c.written;
+    row.writtenAtShared = c.keyTime;
     cells.describeLogon(row, "registry");
     EXPECT_EQ(row.impact + "|" + row.lastLogon, std::string(c.impact) + "|" + c.lastLogon) << c.name;
     rows.push_back(row);
@@ -80,12 +84,12 @@ TEST(LogonCells, EachRowsCellsAndTheirOrder) {
   std::iota(all.begin(), all.end(), 0);
   std::string order;
   for (const std::size_t i : sortedIndices(rows, all, {7, true})) order += rows[i].name + std::string(", ");
-  EXPECT_EQ(order, "heavy, changed before, mid2, mid, light, written after, changed since, did not start, no time, "
-                   "no rights, record, none yet, ");
+  EXPECT_EQ(order, "heavy, changed before, mid2, mid, light, key written after, written after, key not run, "
+                   "changed since, did not start, no time, no rights, record, none yet, ");
   order.clear();
   for (const std::size_t i : sortedIndices(rows, all, {8, false})) order += rows[i].name + std::string(", ");
-  EXPECT_EQ(order, "mid2, light, heavy, changed before, mid, did not start, record, written after, changed since, "
-                   "no time, no rights, none yet, ");
+  EXPECT_EQ(order, "mid2, light, key written after, heavy, changed before, mid, did not start, record, "
+                   "written after, key not run, changed since, no time, no rights, none yet, ");
 }
 
 }  // namespace
