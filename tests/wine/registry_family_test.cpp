@@ -202,6 +202,7 @@ TEST_F(RealRegistryPane, ModifyFromAToBLeavesNoA) {
   // The key's last write time, as the logon columns compare it.
   EXPECT_EQ(listed[0].writtenAt.size(), std::string("2026-12-09T12:00:00Z").size()) << listed[0].writtenAt;
   listed[0].writtenAt.clear();
+  listed[0].writtenAtShared = false;
   EXPECT_EQ(listed, (std::vector<Row>{{"B", "_RegString", "b.exe", key.path(), RowState::Live}}));
 }
 
@@ -262,7 +263,8 @@ TEST_F(RealRegistryPane, ExpandableValueIsRestoredByteForByteWithItsType) {
   FamilyDriver driver{pane, scripted, commit};
   ASSERT_EQ(driver.list().size(), 1u) << "a REG_DWORD value is not listed";
   Row listed = driver.rows()[0];
-  listed.writtenAt.clear();
+  listed.writtenAt = {};
+  listed.writtenAtShared = false;
   EXPECT_EQ(listed, (Row{"SecurityHealth", "Registry value (expandable)", narrow(text), key.path(), RowState::Live}));
   ASSERT_TRUE(driver.disable(0).done());
   EXPECT_EQ(records(), (std::vector<DisabledItem>{{key.path(), "SecurityHealth", narrow(text), "REG_EXPAND_SZ"}}));
