@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Seeds the run prefix, once, with demo startup entries: values in the Run
 # keys, a program list in the Load value, two packaged apps with startup
-# tasks, and a config.xml beside the program with a disabled entry of each
-# family. Called by run.sh with the
+# tasks, a config.xml beside the program with a disabled entry of each
+# family, and Windows' measurement of the last logon. Called by run.sh with the
 # program's folder; WINEPREFIX and the Wine settings come from run.sh.
 #
 # With --runonce it seeds only the RunOnce keys, and does so on every start:
@@ -21,7 +21,7 @@ if [ "${1:-}" = --runonce ]; then
 fi
 
 app=$1
-marker="$WINEPREFIX/.velmora-demo-seeded-4"
+marker="$WINEPREFIX/.velmora-demo-seeded-5"
 [ -f "$marker" ] && exit 0
 
 run_cu='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
@@ -122,6 +122,26 @@ cat >"$app/config.xml" <<XML
 <disabledstartupfolderitem path="$cfu" valuedata="C:\\windows\\notepad.exe" valuename="Notes.lnk"/>
 </toolvelmora></config>
 XML
+
+# Windows' measurement of the last logon, for the Wine user, where Windows
+# keeps it (Wine writes none): UTF-16, dated a minute after the entries
+# above, so that those it does not name did not start.
+info="$WINEPREFIX/drive_c/windows/system32/WDI/LogFiles/StartupInfo"
+mkdir -p "$info"
+process() {  # name, pid, seconds in, cpu (us), disk (bytes), parent pid, parent name
+  printf '<Process Name="%s" PID="%s" StartedInTraceSec="%s"><StartTime>t%s</StartTime>' "$1" "$2" "$3" "$2"
+  printf '<CpuUsage>%s</CpuUsage><DiskUsage>%s</DiskUsage><ParentPID>%s</ParentPID>' "$4" "$5" "$6"
+  printf '<ParentStartTime>t%s</ParentStartTime><ParentName>%s</ParentName></Process>' "$6" "$7"
+}
+{
+  printf '<?xml version="1.0" encoding="UTF-16"?><StartupData Version="1">'
+  process 'C:\windows\explorer.exe' 40 0.8 850000 2500000 4 'C:\windows\system32\userinit.exe'
+  process 'C:\windows\notepad.exe' 41 8.4 1400000 600000 40 'C:\windows\explorer.exe'
+  process 'C:\windows\system32\cmd.exe' 42 2.1 90000 120000 40 'C:\windows\explorer.exe'
+  process 'C:\windows\system32\conhost.exe' 43 2.2 40000 60000 42 'C:\windows\system32\cmd.exe'
+  printf '</StartupData>'
+} | iconv -f UTF-8 -t UTF-16 >"$info/S-1-5-21-0-0-0-1000_StartupInfo1.xml"
+touch -d '+1 minute' "$info/S-1-5-21-0-0-0-1000_StartupInfo1.xml"
 
 "$wineserver" -w
 touch "$marker"

@@ -24,13 +24,14 @@ CsvWriter exportEntries(const FamilyTable& families, const Translator& translato
   auto text = [&](const char* key) { return translator.translate(key); };
   CsvWriter csv;
   csv.record({text("_ExportLocation"), text("_Name"), text("_Type"), text("_Data"), text("_ExportState"),
-              text("_Publisher"), text("_Status"), text("_SignedBy")});
+              text("_Publisher"), text("_Status"), text("_SignedBy"), text("_Impact"), text("_LastLogon")});
   for (const ListedPane& listed : listEveryPlace(families)) {
     for (const Row& r : listed.rows) {
       const char* state = r.origin == RowOrigin::OffInWindows ? "_ExportStateOffInWindows"
                           : r.state == RowState::Live      ? "_ExportStateEnabled"
                                                            : "_ExportStateDisabled";
-      csv.record({r.path, r.name, r.type, shownData(r), text(state), r.publisher, r.status, r.signedBy});
+      csv.record({r.path, r.name, r.type, shownData(r), text(state), r.publisher, r.status, r.signedBy, r.impact,
+                  r.lastLogon});
     }
   }
   return csv;

@@ -28,7 +28,8 @@ std::vector<ListedPane> listEveryPlace(const FamilyTable& families, bool describ
 
 // Lists each family once over all the places its nodes show and writes a
 // header and one record an entry: location, name, type, command, state,
-// publisher, status, signed by. Texts come from the language table.
+// publisher, status, signed by,
+// impact and last logon (what Windows measured of the last logon). Texts come from the language table.
 CsvWriter exportEntries(const FamilyTable& families, const Translator& translator);
 
 // "Velmora startup entries YYYY-MM-DD.csv".

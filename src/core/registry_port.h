@@ -81,6 +81,11 @@ class RegistryPort {
   // Deletes one value and flushes the key.
   [[nodiscard]] virtual RegStatus deleteValue(RootKey root, const std::string& subkey,
                                               const std::string& name) = 0;
+  // When the key was last written (any value of it), UTC
+  // "YYYY-MM-DDTHH:MM:SSZ". NotFound where the port keeps no times.
+  [[nodiscard]] virtual RegStatus keyWritten(RootKey /*root*/, const std::string& /*subkey*/, std::string& /*out*/) {
+    return RegStatus::NotFound;
+  }
 };
 
 }  // namespace velmora

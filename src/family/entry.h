@@ -68,6 +68,22 @@ struct Row {
   // A record a user's program could have written that names a place of all
   // users (core/trust.h): listed, column 5 says so, and never enabled.
   bool notTrusted = false;
+  // When the entry was last written where it is (its key's last write, its
+  // file's), UTC "YYYY-MM-DDTHH:MM:SSZ"; empty where the place keeps no time.
+  // A key's time is shared by all its values: the entry is at least that
+  // old, but a later time may be another value's.
+  std::string writtenAt;
+  bool writtenAtShared = false;
+  // Columns 7 and 8, _Impact and _LastLogon: what Windows measured of the
+  // entry's program at the last logon (family/logon_facts.h), and what they
+  // sort by: the impact's level (0 empty, 1 not measured, 2 low to 4 high)
+  // and its cost within it, the seconds after the logon began it started
+  // (kDidNotStart: it did not; negative: empty).
+  std::string impact;
+  std::string lastLogon;
+  int impactLevel = 0;
+  double impactSize = 0;
+  double lastLogonSeconds = -1;
   bool operator==(const Row&) const = default;
 };
 

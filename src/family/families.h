@@ -21,6 +21,7 @@
 namespace velmora {
 
 class LocationOpener;
+class LogonFacts;
 class ProgramFactsSource;
 class ProgramFileLookup;
 class SeenEntries;
@@ -88,6 +89,9 @@ struct FamilyContext {
   // never wait for a file; none: looked up at once through `programFiles`
   // and `signatures`.
   ProgramFactsSource* programFacts = nullptr;
+  // Fills the Impact and Last logon cells of described rows; none: they
+  // stay empty.
+  const LogonFacts* logon = nullptr;
 };
 
 // Which set of content keys a family's log records use:

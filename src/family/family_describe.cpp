@@ -13,6 +13,7 @@
 #include "family/family_support.h"
 #include "family/program_facts.h"
 #include "family/file_signature.h"
+#include "family/logon_facts.h"
 #include "family/program_file.h"
 #include "family/seen_entries.h"
 #include "core/format.h"
@@ -180,6 +181,13 @@ void FamilySupport::describeRows(std::vector<Row>& rows, const std::vector<std::
 }
 
 void FamilySupport::describe(Row& row) {
+  describeProgram(row);
+  // What Windows measured of the program, once it is known; again at every
+  // look, as the measurement may have come meanwhile (a map's look-up).
+  if (context_.logon && row.program.empty()) context_.logon->describeLogon(row, traits_.id);
+}
+
+void FamilySupport::describeProgram(Row& row) {
   // An Enable or Disable moves a row's entry without a new listing: what
   // held only where the entry was no longer does. Windows' switch was turned
   // on, or the entry left it; a record is no program that came back.

@@ -213,6 +213,8 @@ class FamilySupport {
   // The first record a disabled entry stands for: Done with `found` set,
   // Stale when there is none, Failed after telling why the store is unreadable.
   Outcome locateRecord(const EntryRef& entry, StoredItem& found) const;
+  // Columns 4 to 6 of describe, from the row's program file.
+  void describeProgram(Row& row);
   // Column 6 of a row whose program file has `signature`.
   void describeSignature(Row& row, const std::optional<FileSignature>& signature);
 

@@ -77,14 +77,11 @@ void ChangeCommit::log(const FamilyTraits& traits, const Change& c) {
 }
 
 void ChangeCommit::see(const FamilyTraits& traits, const Change& change) {
-  if (!seen_) return;
-  if (!change.family.empty()) {
-    seen_->changed(change);
-    return;
-  }
+  if (!seen_ && !told_) return;
   Change named = change;
-  named.family = std::string(traits.id);
-  seen_->changed(named);
+  if (named.family.empty()) named.family = std::string(traits.id);
+  if (seen_) seen_->changed(named);
+  if (told_) told_(named);
 }
 
 void ChangeCommit::commit(const FamilyTraits& traits, const OperationResult& result, UserPrompt& prompt,

@@ -4,6 +4,7 @@
 // change history's entries and the status bar's words. No family logs or
 // keeps a change itself.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -72,6 +73,9 @@ class ChangeCommit {
   // every Undo is believed (tests of other rules).
   void setTrust(const Trust* trust) { trust_ = trust; }
   const Trust* trust() const { return trust_; }
+  // Also told every change committed, named by its family: what was
+  // measured before it no longer tells of its entry.
+  void tellChanges(std::function<void(const Change&)> told) { told_ = std::move(told); }
 
   // The status bar's words for `result` of an operation of `kind` on the
   // entry `name`; empty when nothing was tried (the user said no). An
@@ -88,6 +92,7 @@ class ChangeCommit {
   const Translator& translator_;
   SeenEntries* seen_;
   const Trust* trust_ = nullptr;
+  std::function<void(const Change&)> told_;
 };
 
 }  // namespace velmora

@@ -13,7 +13,8 @@ bool rowMatches(const Row& row, std::string_view filter) {
   return filter.empty() || containsIgnoreCase(row.name, filter) || containsIgnoreCase(row.type, filter) ||
          containsIgnoreCase(shownData(row), filter) || containsIgnoreCase(row.path, filter) ||
          containsIgnoreCase(row.publisher, filter) || containsIgnoreCase(row.status, filter) ||
-         containsIgnoreCase(row.signedBy, filter);
+         containsIgnoreCase(row.signedBy, filter) || containsIgnoreCase(row.impact, filter) ||
+         containsIgnoreCase(row.lastLogon, filter);
 }
 
 FilteredList::~FilteredList() { shown_.forgetRows(); }
@@ -120,6 +121,11 @@ void FilteredList::setSort(SortOrder order) {
   if (order == sort_) return;
   sort_ = order;
   reapply();
+}
+
+void FilteredList::logonMeasured() {
+  // Only an order or a filter that reads the measured cells changes.
+  if (!dormant_ && (filtered() || sort_.column >= kFirstMeasuredColumn)) reapply();
 }
 
 void FilteredList::showOnlyNew(bool only) {

@@ -54,6 +54,9 @@ class FilteredList : public EntryList {
   // The worker answered: true when the rows were shown again because every
   // answer the filter and sort waited for came.
   bool factsArrived();
+  // What Windows measured of the last logon came (the Impact and Last
+  // logon cells): shown again when sorted or filtered, the selection kept.
+  void logonMeasured();
   // While dormant (its pane hidden), a new filter, sort or check box is
   // only kept, and applied by the next setRows: a hidden pane costs
   // nothing, and is refreshed when shown.

@@ -33,6 +33,13 @@ std::optional<std::vector<int>> numbers(std::string_view text, int largest) {
   }
 }
 
+// Whether `count` columns are the list's `columns` or those of a version
+// before it (none had fewer than kFirstColumns).
+bool olderOrSame(std::size_t count, int columns) {
+  return static_cast<int>(count) == columns ||
+         (static_cast<int>(count) >= kFirstColumns && static_cast<int>(count) < columns);
+}
+
 }  // namespace
 
 std::string formatPaneLayout(const PaneLayout& layout) {
@@ -59,15 +66,21 @@ PaneLayout parsePaneLayout(std::string_view text, int columns) {
     const std::string_view name = part.substr(0, equals);
     const std::string_view value = part.substr(equals + 1);
     if (name == "widths") {
+      // Fewer widths come from a version with fewer columns: kept, and the
+      // columns added since take their own.
       const auto widths = numbers(value, kWidestColumn);
-      if (widths && static_cast<int>(widths->size()) == columns) layout.widths = *widths;
+      if (widths && olderOrSame(widths->size(), columns)) layout.widths = *widths;
     } else if (name == "order") {
       auto order = numbers(value, columns - 1);
-      if (!order || static_cast<int>(order->size()) != columns) continue;
+      if (!order || !olderOrSame(order->size(), columns)) continue;
       std::vector<int> sorted = *order;
       std::sort(sorted.begin(), sorted.end());
-      // Each column once: the header refuses anything else.
-      if (std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end()) layout.order = *order;
+      // Each column once: the header refuses anything else. A shorter order
+      // (an older version's) holds its first columns; the others follow it.
+      if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) continue;
+      if (sorted.back() != static_cast<int>(sorted.size()) - 1) continue;
+      for (int c = static_cast<int>(order->size()); c < columns; ++c) order->push_back(c);
+      layout.order = *order;
     } else if (name == "sort") {
       const std::size_t comma = value.find(',');
       if (comma == std::string_view::npos) continue;
@@ -101,6 +114,8 @@ PaneLayout defaultPaneLayout(int listWidth, int columns, int typeWidth) {
       {3, 18, 90},   // Location, middle ellipsis
       {4, 0, 150},   // Publisher
       {1, 0, 110},   // Type
+      {7, 0, 90},    // Impact: "Not measured"
+      {8, 0, 100},   // Last logon: "Did not start"
   };
   PaneLayout layout;
   layout.widths.assign(static_cast<std::size_t>(std::max(columns, 0)), kNarrowestColumn * 3);

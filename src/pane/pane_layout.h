@@ -19,6 +19,9 @@ struct PaneLayout {
   bool operator==(const PaneLayout&) const = default;
 };
 
+// The columns of the first versions: a layout of fewer is none Velmora kept.
+constexpr int kFirstColumns = 7;
+
 // The widest column kept, at 96 DPI; a wider one is no choice anyone made.
 constexpr int kWidestColumn = 4000;
 // The narrowest column shown, at 96 DPI: a column dragged shut, or stored
@@ -43,7 +46,9 @@ PaneLayout defaultPaneLayout(int listWidth, int columns, int typeWidth = 0);
 std::string formatPaneLayout(const PaneLayout& layout);
 // The parts of `text` that hold for a list of `columns` columns: every
 // width from 0 to kWidestColumn, the order each column once, the sort a
-// column with up or down.
+// column with up or down. Fewer widths and a shorter order (of an older
+// version, with from kFirstColumns columns on) hold for the first columns: the widths are
+// kept as they are, the order has the others appended.
 PaneLayout parsePaneLayout(std::string_view text, int columns);
 
 }  // namespace velmora

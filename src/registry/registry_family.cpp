@@ -233,10 +233,16 @@ std::vector<Row> RegistryFamily::list() {
     std::vector<RegValue> values;
     if (registry_.enumerateValues(key->root, key->subkey, values) != RegStatus::Ok) continue;
     const auto flagKey = flagKeyOfRunKey(path);
+    // Any write of a value moves the key's time: an entry is at least as
+    // old as it says, never older.
+    std::string written;
+    if (registry_.keyWritten(key->root, key->subkey, written) != RegStatus::Ok) written.clear();
     for (RegValue& v : values) {
       if (!isListedType(v.type)) continue;
       const bool off = flagKey && offFlags.isOff(*flagKey, v.name);
       Row row{std::move(v.name), typeText(v.type), std::move(v.text), path, RowState::Live};
+      row.writtenAt = written;
+      row.writtenAtShared = !written.empty();
       if (off) {
         // It does not start, so its box is clear.
         row.state = RowState::Disabled;

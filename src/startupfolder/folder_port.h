@@ -31,6 +31,10 @@ enum class Visibility { Shown, Hidden };
 struct FolderEntry {
   std::string name;  // as the file system gives it
   std::uint32_t attributes = 0;
+  // When the file came or was last written there, whichever is later, UTC
+  // "YYYY-MM-DDTHH:MM:SSZ" (a copied file keeps its write time but comes
+  // new); empty where the port keeps no times.
+  std::string written = {};
 };
 
 // Every call leaves its output untouched unless it returns Ok. A read-only

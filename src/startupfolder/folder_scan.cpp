@@ -61,7 +61,7 @@ std::vector<ScannedFile> folderScan(FolderPort& folders, std::string_view folder
     // the folder's own.
     if (e.attributes & (kAttrHidden | kAttrSystem)) continue;
     if (e.attributes & kAttrDirectory) continue;
-    files.push_back({e.name, base + "\\" + e.name});
+    files.push_back({e.name, base + "\\" + e.name, e.written});
   }
   return files;
 }

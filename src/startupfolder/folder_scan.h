@@ -36,6 +36,7 @@ std::string ensureExtension(std::string_view fileName, std::string_view extensio
 struct ScannedFile {
   std::string name;      // as the file system gives it, extension included
   std::string fullPath;  // entryPath(folder, name)
+  std::string written;   // FolderEntry::written
 };
 
 // The files of a folder in the file system's order, read-only ones too.

@@ -115,6 +115,7 @@ std::vector<Row> StartupFolderFamily::list() {
       if (links_.read(file.fullPath, target, args) != LinkStatus::Ok) target.clear();
       Row row{file.name, type, target, withoutTrailingBackslash(folder), RowState::Live};
       row.dataShown = commandShown(target, args, file.fullPath);
+      row.writtenAt = file.written;
       if (flagKey && offFlags->isOff(*flagKey, file.name)) {
         // It does not start, so its box is clear.
         row.state = RowState::Disabled;

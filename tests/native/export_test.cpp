@@ -62,7 +62,8 @@ TEST(Export, EveryEntryOfEveryPlaceOnceLiveAndDisabled) {
   f.tr.texts = {{"_ExportLocation", "Location"}, {"_Name", "Name"}, {"_Type", "Type"}, {"_Data", "Command"},
                 {"_ExportState", "State"}, {"_ExportStateEnabled", "enabled"}, {"_ExportStateDisabled", "disabled"},
                 {"_ExportStateOffInWindows", "turned off in Windows"}, {"_Publisher", "Publisher"}, {"_Status", "Status"},
-                {"_SignedBy", "Signed by"}};
+                {"_SignedBy", "Signed by"}, {"_Impact", "Impact"},
+                {"_LastLogon", "Last logon"}};
   ASSERT_EQ(f.store.add(RecordKind{"disabledregistryitem"},
                         DisabledItem{"HKEY_CURRENT_USER\\" + run, "Old, \"quoted\"", "C:\\old.exe"}),
             StoreStatus::Ok);
@@ -70,7 +71,7 @@ TEST(Export, EveryEntryOfEveryPlaceOnceLiveAndDisabled) {
   const CsvWriter csv = exportEntries(f.table, f.tr);
   const auto got = lines(csv.text());
   ASSERT_FALSE(got.empty());
-  EXPECT_EQ(got[0], "Location,Name,Type,Command,State,Publisher,Status,Signed by");
+  EXPECT_EQ(got[0], "Location,Name,Type,Command,State,Publisher,Status,Signed by,Impact,Last logon");
   const std::string hkcuRun = "HKEY_CURRENT_USER\\" + run;
   // The value shows under three tree nodes; it is exported once.
   EXPECT_EQ(std::count_if(got.begin(), got.end(), [](const std::string& l) { return l.find(",Tool,") != std::string::npos; }), 1);

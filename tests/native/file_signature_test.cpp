@@ -211,10 +211,10 @@ TEST_F(SignedByColumn, TheExportChecksEveryRowAndWritesTheColumn) {
   const FamilyTable table(allFamilies({reg, folders, links, noShortPaths(), tasks, packages, "C:\\Velmora"}, context));
 
   const std::string csv = exportEntries(table, tr).text();
-  EXPECT_NE(csv.find(",_Status,Signed by\r\n"), std::string::npos) << csv;
+  EXPECT_NE(csv.find(",_Status,Signed by,_Impact,_LastLogon\r\n"), std::string::npos) << csv;
   EXPECT_NE(csv.find("\\Run,Shell,"), std::string::npos);
-  EXPECT_NE(csv.find(",Microsoft Windows\r\n"), std::string::npos) << csv;
-  EXPECT_NE(csv.find(",Not signed\r\n"), std::string::npos) << csv;
+  EXPECT_NE(csv.find(",Microsoft Windows,,\r\n"), std::string::npos) << csv;
+  EXPECT_NE(csv.find(",Not signed,,\r\n"), std::string::npos) << csv;
 }
 
 // The list the filter shows into, with boxes read from its rows.

@@ -58,6 +58,12 @@ TEST(PaneLayout, RoundTripsEachPartOnItsOwn) {
   EXPECT_EQ(formatPaneLayout(sortOnly), "sort=0,up");
   EXPECT_EQ(parsePaneLayout("sort=0,up", 7), sortOnly);
   EXPECT_EQ(parsePaneLayout("", 7), PaneLayout{});
+  // Kept by a version of seven columns, read with nine: its widths and
+  // order hold for the first seven, the new columns follow them.
+  EXPECT_EQ(parsePaneLayout(formatPaneLayout(full), 9),
+            (PaneLayout{full.widths, {2, 0, 1, 3, 4, 6, 5, 7, 8}, full.sort}));
+  EXPECT_TRUE(parsePaneLayout("order=0,1,2,3,4,5,7", 9).order.empty()) << "a shorter order names its own columns";
+  EXPECT_TRUE(parsePaneLayout("widths=1,2,3", 9).widths.empty()) << "no version had three columns";
 }
 
 TEST(PaneLayout, APartThatDoesNotHoldIsLeftOutTheOthersKept) {

@@ -145,9 +145,9 @@ TEST_F(PaneTest, CreationBuildsColumnsStyleAndTextsAndFillsOnceWithoutOperations
   }
   // Laid out from the list's width: what says the most first, the Type as
   // wide as the family's labels need.
-  std::array<int, 7> order{};
-  SendMessageW(list, LVM_GETCOLUMNORDERARRAY, 7, reinterpret_cast<LPARAM>(order.data()));
-  EXPECT_EQ(order, (std::array<int, 7>{0, 5, 2, 6, 3, 4, 1}));
+  std::array<int, 9> order{};
+  SendMessageW(list, LVM_GETCOLUMNORDERARRAY, 9, reinterpret_cast<LPARAM>(order.data()));
+  EXPECT_EQ(order, (std::array<int, 9>{0, 5, 2, 6, 3, 4, 1, 7, 8}));
   const auto width = [this](int column) { return static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0)); };
   EXPECT_EQ(width(1), 80);
   RECT client{};
@@ -594,6 +594,8 @@ TEST_F(PaneTest, CtrlCInTheListCopiesTheSelectedRowsUnderTheVisibleColumnTitles)
   translator.texts["_Publisher"] = "Publisher";
   translator.texts["_Status"] = "Status";
   translator.texts["_SignedBy"] = "Signed by";
+  translator.texts["_Impact"] = "Impact";
+  translator.texts["_LastLogon"] = "Last logon";
   auto rows = threeRows();
   rows[1].name = "t\xC5\x82o\tabs";  // a tab of its own, and a letter beyond ASCII
   rows[1].program = "two.exe";       // described when shown: "Maker of two.exe"
@@ -607,16 +609,16 @@ TEST_F(PaneTest, CtrlCInTheListCopiesTheSelectedRowsUnderTheVisibleColumnTitles)
   select(1);
   EXPECT_TRUE(pane->translateKeys(ctrlC));
   EXPECT_EQ(clipboardText(parent),
-            L"Name\tStatus\tCommand\tSigned by\tWhere\tPublisher\tType\r\n"
+            L"Name\tStatus\tCommand\tSigned by\tWhere\tPublisher\tType\tImpact\tLast logon\r\n"
             L"t\u0142o abs\t\tC:\\two.exe -q\tSigner of two.exe\tHKEY_CURRENT_USER\\Run\tMaker of two.exe\t"
-            L"Registry value\r\n");
+            L"Registry value\t\t\r\n");
 
   // A column the user dragged to nothing is left out.
   SendMessageW(list, LVM_SETCOLUMNWIDTH, 3, 0);
   EXPECT_TRUE(pane->translateKeys(ctrlC));
   EXPECT_EQ(clipboardText(parent),
-            L"Name\tStatus\tCommand\tSigned by\tPublisher\tType\r\n"
-            L"t\u0142o abs\t\tC:\\two.exe -q\tSigner of two.exe\tMaker of two.exe\tRegistry value\r\n");
+            L"Name\tStatus\tCommand\tSigned by\tPublisher\tType\tImpact\tLast logon\r\n"
+            L"t\u0142o abs\t\tC:\\two.exe -q\tSigner of two.exe\tMaker of two.exe\tRegistry value\t\t\r\n");
 
   // Outside the list Ctrl+C is the control's own.
   setClipboardText(parent, L"kept");

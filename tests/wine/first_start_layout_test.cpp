@@ -72,7 +72,7 @@ TEST(FirstStart, NameStatusCommandAndSignedByAreInViewOnA1280PixelWindowAt96And1
 
     // The user narrows Name and puts Signed by first; Reset Columns undoes both.
     SendMessageW(run.list(), LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(20, 0));
-    run.setColumnOrder({6, 0, 1, 2, 3, 4, 5});
+    run.setColumnOrder({6, 0, 1, 2, 3, 4, 5, 7, 8});
     SendMessageW(run.frame, WM_COMMAND, MAKEWPARAM(ID_RESET_COLUMNS, 0), 0);
     expectWhatSaysTheMostInView(run, dpi);
     EXPECT_EQ(run.displayedAt(0), 0) << "Name first again";

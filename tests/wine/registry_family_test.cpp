@@ -197,7 +197,13 @@ TEST_F(RealRegistryPane, ModifyFromAToBLeavesNoA) {
   RegValue b;
   ASSERT_EQ(registry.queryValue(RootKey::CurrentUser, key.subkey(), "B", b), RegStatus::Ok);
   EXPECT_EQ(b.text, "b.exe");
-  EXPECT_EQ(driver.list(), (std::vector<Row>{{"B", "_RegString", "b.exe", key.path(), RowState::Live}}));
+  std::vector<Row> listed = driver.list();
+  ASSERT_EQ(listed.size(), 1u);
+  // The key's last write time, as the logon columns compare it.
+  EXPECT_EQ(listed[0].writtenAt.size(), std::string("2026-12-09T12:00:00Z").size()) << listed[0].writtenAt;
+  listed[0].writtenAt.clear();
+  listed[0].writtenAtShared = false;
+  EXPECT_EQ(listed, (std::vector<Row>{{"B", "_RegString", "b.exe", key.path(), RowState::Live}}));
 }
 
 TEST_F(RealRegistryPane, ModifyOfOnlyTheCaseOfTheNameReachesTheRegistry) {
@@ -256,8 +262,10 @@ TEST_F(RealRegistryPane, ExpandableValueIsRestoredByteForByteWithItsType) {
   RegistryFamily pane{{key.path()}, registry, context};
   FamilyDriver driver{pane, scripted, commit};
   ASSERT_EQ(driver.list().size(), 1u) << "a REG_DWORD value is not listed";
-  EXPECT_EQ(driver.rows()[0], (Row{"SecurityHealth", "Registry value (expandable)", narrow(text), key.path(),
-                                   RowState::Live}));
+  Row listed = driver.rows()[0];
+  listed.writtenAt = {};
+  listed.writtenAtShared = false;
+  EXPECT_EQ(listed, (Row{"SecurityHealth", "Registry value (expandable)", narrow(text), key.path(), RowState::Live}));
   ASSERT_TRUE(driver.disable(0).done());
   EXPECT_EQ(records(), (std::vector<DisabledItem>{{key.path(), "SecurityHealth", narrow(text), "REG_EXPAND_SZ"}}));
   EXPECT_NE(readFile(store.path()).find("valuetype=\"REG_EXPAND_SZ\""), std::string::npos);

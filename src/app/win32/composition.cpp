@@ -42,6 +42,7 @@ Composition::Composition(const ProgramFiles& files, const Translator& translator
                &trust_,
                [this](std::string_view path) { return store_.addsAdminOnly(path); }},
       taskListing_(mode == Mode::Window ? std::make_unique<TaskListing>(tasks_, [this] { readTasks(); }) : nullptr),
+      logonCells_(translator),
       families_(allFamilies({registry_, folders_, shellLinks_, shortPaths_,
                              taskListing_ ? static_cast<TaskPort&>(*taskListing_) : tasks_, packages_,
                              files.directory},
@@ -50,6 +51,16 @@ Composition::Composition(const ProgramFiles& files, const Translator& translator
       workers_(mode == Mode::Window ? std::make_unique<Workers>(ui_->poster()) : nullptr) {
   // Set before any family is made (the table makes them when asked).
   if (workers_) context_.programFacts = &workers_->programFacts();
+  context_.logon = &logonCells_;
+  // The window's worker reads the measurement with the slow places; an
+  // export or the console reads it where a cell first asks.
+  if (!workers_) {
+    logonCells_.measureWhenAsked([this](LogonCells& cells) {
+      logon_ = LogonMeasurementWin32().read();
+      cells.measured(*logon_, history_.changes().value_or(std::vector<Change>{}));
+    });
+  }
+  commit_.tellChanges([this](const Change& change) { logonCells_.changed(change); });
   // Who can write what, for the trust rule (core/trust.h).
   store_.setAdminOnly(judged_.userAdminOnly, judged_.machineAdminOnly, judged_.legacyAdminOnly);
   history_.setAdminOnly(judged_.userAdminOnly);
@@ -85,6 +96,8 @@ void Composition::readTasks() {
     // Runs only while the window's side lives (UiPost drops it after).
     ui([this, status, tasks = std::move(tasks), logon = std::move(logon)]() mutable {
       logon_ = std::move(logon);
+      // What Velmora changed since the measurement is not measured.
+      logonCells_.measured(*logon_, history_.changes().value_or(std::vector<Change>{}));
       taskListing_->arrived(status, std::move(tasks));
       if (slowPlacesArrived_) slowPlacesArrived_();
     });

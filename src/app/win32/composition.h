@@ -24,6 +24,7 @@
 #include "family/win32/location_opener_win32.h"
 #include "family/win32/seen_file_win32.h"
 #include "family/families.h"
+#include "logonimpact/logon_cells.h"
 #include "logonimpact/logon_measurement.h"
 #include "platform/win32/data_lock_win32.h"
 #include "platform/win32/registry_win32.h"
@@ -80,6 +81,9 @@ class Composition {
   // What Windows measured of the last logon, as the latest reading of the
   // slow places found it; none before one came.
   const std::optional<LogonMeasurement>& logonMeasurement() const { return logon_; }
+  // The Impact and Last logon cells the families fill from it; its
+  // generation counts the measurements that came.
+  const LogonCells& logonCells() const { return logonCells_; }
 
  private:
   // A store of one data folder, its every change under the folder's lock.
@@ -137,6 +141,7 @@ class Composition {
   std::unique_ptr<TaskListing> taskListing_;
   std::function<void()> slowPlacesArrived_;
   std::optional<LogonMeasurement> logon_;
+  LogonCells logonCells_;
   PackagesWin32 packages_;
   FamilyTable families_;
   // Last, so that they go first: nothing they hand back runs after the

@@ -83,6 +83,9 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   // places, and answers about program files, for the visible pane.
   void slowPlacesArrived();
   void factsArrived();
+  // A new measurement of the last logon is shown in every pane, once none
+  // is busy with a command.
+  void showLogonMeasured();
   // After every command and box of a pane.
   void paneChanged();
   // File > Export.
@@ -131,6 +134,8 @@ class MainFrame final : public Dialog, public MessageFilter, public IdleHandler 
   ProgramFiles files_;
   // Results came while the visible pane was in a command: shown after it.
   bool arrivedWhileBusy_ = false;
+  // The generation of the logon measurement the panes show (LogonCells).
+  unsigned logonShown_ = 0;
   const Translator& translator_;
   SkinLayer& skin_;
   std::vector<std::unique_ptr<EntryListPane>> panes_;

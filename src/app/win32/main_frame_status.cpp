@@ -20,6 +20,7 @@ std::string number(int value) { return userFormats().number(static_cast<std::uin
 }  // namespace
 
 void MainFrame::slowPlacesArrived() {
+  showLogonMeasured();
   const int visible = host_.visibleIndex();
   if (visible < 0 || !host_.visiblePane()) return;
   EntryListPane& shown = pane(visible);
@@ -34,6 +35,18 @@ void MainFrame::slowPlacesArrived() {
     lastOutcome_ = countedText(translator_, "_StatusTasksRead", static_cast<std::uint64_t>(added), {number(added)});
   }
   updateStatus();
+}
+
+void MainFrame::showLogonMeasured() {
+  if (!root_ || root_->logonCells().generation() == logonShown_) return;
+  for (const auto& pane : panes_) {
+    if (pane->busy()) {
+      arrivedWhileBusy_ = true;
+      return;
+    }
+  }
+  logonShown_ = root_->logonCells().generation();
+  for (auto& pane : panes_) pane->logonMeasured();
 }
 
 void MainFrame::factsArrived() {

@@ -96,6 +96,13 @@ void EntryListPane::refresh() {
   changed();
 }
 
+void EntryListPane::logonMeasured() {
+  filtered_.logonMeasured();
+  // The cells in view ask again and get what came.
+  if (rows_.handle()) InvalidateRect(rows_.handle(), nullptr, FALSE);
+  changed();
+}
+
 int EntryListPane::addDeferredRows() {
   std::vector<Row> rows = family_->listDeferredPlaces();
   const int added = static_cast<int>(rows.size());

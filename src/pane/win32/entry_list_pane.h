@@ -54,6 +54,9 @@ class EntryListPane final : public Dialog {
   // Answers about program files came: the cells in view show them, and a
   // filter or sort that waited for them is applied again.
   void factsArrived();
+  // Windows' measurement of the last logon came: the Impact and Last logon
+  // cells show it, and an order or filter by them is applied again.
+  void logonMeasured();
   // True while a command or a box the user set is being carried out (it
   // may wait in a question or a dialog): rows must not change under it.
   [[nodiscard]] bool busy() const { return busy_ > 0; }

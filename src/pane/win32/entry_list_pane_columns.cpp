@@ -30,12 +30,15 @@ void EntryListPane::makeColumns(HWND list) {
   // The widths the user left, where he left any (each checked against the
   // screen); otherwise provisional ones, laid out from the list's width at
   // its first layout.
-  const bool kept = stored_.widths.size() == static_cast<std::size_t>(kColumnCount);
+  // Widths kept by a version with fewer columns keep theirs; the columns
+  // it did not have come at their own.
+  const bool kept = !stored_.widths.empty();
   const PaneLayout provisional = defaultPaneLayout(0, kColumnCount, family_->typeColumnWidth());
   const int screen = screenWidth(hwnd(), dpi_);
   const auto at = [&](int column) {
     const auto c = static_cast<std::size_t>(column);
-    return scaleToDpi(kept ? checkedColumnWidth(stored_.widths[c], screen) : provisional.widths[c], dpi_);
+    return scaleToDpi(c < stored_.widths.size() ? checkedColumnWidth(stored_.widths[c], screen) : provisional.widths[c],
+                      dpi_);
   };
   addColumns(list, {{translator_.translate("_Name"), at(0)},
                     {translator_.translate("_Type"), at(1)},
@@ -44,7 +47,9 @@ void EntryListPane::makeColumns(HWND list) {
                     // Shown only, in every pane.
                     {translator_.translate("_Publisher"), at(4)},
                     {translator_.translate("_Status"), at(5)},
-                    {translator_.translate("_SignedBy"), at(6)}});
+                    {translator_.translate("_SignedBy"), at(6)},
+                    {translator_.translate("_Impact"), at(7)},
+                    {translator_.translate("_LastLogon"), at(8)}});
   defaultColumnsDue_ = !kept;
   const std::vector<int>& order = stored_.order.size() == static_cast<std::size_t>(kColumnCount) ? stored_.order
                                                                                                  : provisional.order;

@@ -210,6 +210,8 @@ std::string ListViewRows::text(int index, int column) const {
     case 4: return r.publisher;
     case 5: return r.status;
     case 6: return r.signedBy;
+    case 7: return r.impact;
+    case 8: return r.lastLogon;
     default: return {};
   }
 }

@@ -71,7 +71,7 @@ class ListViewRows : public EntryList, public CheckBoxes {
   [[nodiscard]] int stateImage(int row) const override;
   void check(int row, RowState state) override;
 
-  // Column 0..6 of a row, as the list shows it (4 to 6 are never read back
+  // Column 0..8 of a row, as the list shows it (4 to 8 are never read back
   // into a Row).
   [[nodiscard]] std::string text(int index, int column) const;
 

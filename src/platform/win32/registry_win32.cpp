@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win32/file_time.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 
@@ -254,6 +255,18 @@ RegStatus Win32Registry::enumerateValues(RootKey root, const std::string& subkey
     listings_->kept.emplace(id, std::move(kept));
   }
   out = std::move(values);
+  return RegStatus::Ok;
+}
+
+RegStatus Win32Registry::keyWritten(RootKey root, const std::string& subkey, std::string& out) {
+  RegKey key;
+  LSTATUS s = RegOpenKeyExW(rootHandle(root), widen(subkey).c_str(), 0, KEY_QUERY_VALUE | kView, key.put());
+  if (s != ERROR_SUCCESS) return status(s);
+  KeyStamp stamp;
+  if ((s = stampOf(key.get(), stamp)) != ERROR_SUCCESS) return status(s);
+  std::string written = utcStampOf(stamp.written);
+  if (written.empty()) return RegStatus::Failed;
+  out = std::move(written);
   return RegStatus::Ok;
 }
 

@@ -24,6 +24,7 @@ class Win32Registry : public RegistryPort {
                                    const std::vector<std::uint8_t>& data, std::uint32_t type,
                                    KeyCreation creation) override;
   [[nodiscard]] RegStatus deleteValue(RootKey root, const std::string& subkey, const std::string& name) override;
+  [[nodiscard]] RegStatus keyWritten(RootKey root, const std::string& subkey, std::string& out) override;
 
   // How many listings were read from the registry rather than served from
   // memory because Windows said the key had not changed since.

@@ -7,6 +7,7 @@
 
 #include "platform/win32/files_win32.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/file_time.h"
 #include "platform/win32/wide.h"
 
 namespace velmora::win32 {
@@ -62,7 +63,9 @@ FileStatus Win32Folders::list(const std::string& folder, std::vector<FolderEntry
   if (!find) return lastError();
   std::vector<FolderEntry> entries;
   do {
-    entries.push_back(FolderEntry{narrow(data.cFileName), data.dwFileAttributes});
+    const FILETIME& later = CompareFileTime(&data.ftCreationTime, &data.ftLastWriteTime) > 0 ? data.ftCreationTime
+                                                                                             : data.ftLastWriteTime;
+    entries.push_back(FolderEntry{narrow(data.cFileName), data.dwFileAttributes, utcStampOf(later)});
   } while (FindNextFileW(find.get(), &data));
   out = std::move(entries);
   return FileStatus::Ok;

@@ -64,7 +64,7 @@ inline std::optional<std::wstring> nextMessage(StartedProgram& program, DWORD ms
 // One run of the built velmora.exe copied to `dir`, with what a test needs
 // of its window; closed at the end if still running.
 struct RunningProgram {
-  static constexpr int kColumns = 7;
+  static constexpr int kColumns = 9;
 
   // `atStart` sees the program before its window is waited for (a question
   // it asks first).
