@@ -880,6 +880,34 @@ TEST_F(PaneTest, AShortenedLocationShowsItsWholePathAsATip) {
   pane.reset();
 }
 
+// The columns of the last logon explain themselves on their headers, where
+// the user dragged them; other headers have no tip.
+TEST_F(PaneTest, TheLastLogonHeadersShowWhatTheyMeanAsTips) {
+  open(threeRows());
+  std::vector<int> order = {8, 0, 7, 1, 2, 3, 4, 5, 6};
+  SendMessageW(list, LVM_SETCOLUMNORDERARRAY, order.size(), reinterpret_cast<LPARAM>(order.data()));
+  HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  HWND tip = pane->headerTips().tipWindow();
+  ASSERT_NE(tip, nullptr);
+  const auto hover = [&](int column) {
+    RECT r{};
+    SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&r));
+    SendMessageW(header, WM_MOUSEMOVE, 0, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    wchar_t text[512] = {};
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.lpszText = text;
+    if (SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0) != 1 || !SendMessageW(tip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool))) {
+      return std::string("(none)");
+    }
+    return narrow(text);
+  };
+  EXPECT_EQ(hover(8), "_LastLogonTip") << "dragged first";
+  EXPECT_EQ(hover(0), "(none)");
+  EXPECT_EQ(hover(7), "_ImpactTip");
+  pane.reset();
+}
+
 TEST_F(PaneTest, EachRowShowsItsProgramsIconAndTheBoxesStayAsTheyWere) {
   const std::string velmora = directoryPart(win32::programPath()) + "\\velmora.exe";
   std::vector<Row> rows = {{"own", "t", velmora, "HKEY_CURRENT_USER\\Run", RowState::Live},

@@ -138,6 +138,9 @@ bool EntryListPane::onInit() {
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES | LVS_EX_LABELTIP | LVS_EX_HEADERDRAGDROP);
   location_.attach(list, hwnd(), dpi_);
+  headerTips_.attach(list, hwnd(),
+                     {{kFirstMeasuredColumn, widen(translator_.translate("_ImpactTip"))},
+                      {kFirstMeasuredColumn + 1, widen(translator_.translate("_LastLogonTip"))}});
   showIcons(list, dpi_);
   // Sorted before the first fill, so the first rows shown are in order.
   filtered_.setSort(stored_.sort);

@@ -17,6 +17,7 @@
 #include "pane/pane_logic.h"
 #include "pane/win32/list_view_rows.h"
 #include "pane/win32/location_column.h"
+#include "platform/win32/header_tips.h"
 #include "platform/win32/dialog.h"
 #include "platform/win32/handles.h"
 
@@ -99,6 +100,7 @@ class EntryListPane final : public Dialog {
   void setOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
   ListViewRows& rows() { return rows_; }
   LocationColumn& locationColumn() { return location_; }
+  HeaderTips& headerTips() { return headerTips_; }
   void setLook(const PaneLook& look) { look_ = look; }
 
   // The DPI the pane's controls and columns are sized for: its monitor's
@@ -158,6 +160,8 @@ class EntryListPane final : public Dialog {
   ListViewRows rows_;
   // Column 3's painting and tip.
   LocationColumn location_{3};
+  // What the columns of the last logon mean, on their headers.
+  HeaderTips headerTips_;
   // What the family fills and reads: the rows shown under the filter.
   FilteredList filtered_{rows_, rows_};
   std::function<void()> onChange_;
