@@ -92,6 +92,8 @@ inline const std::string& shownData(const Row& row) { return row.dataShown.empty
 // Writes a row's status from its reasons, in their order: after a reason
 // was taken out or put in other than at the end.
 void showReasons(Row& row);
+// Takes the reason `key` out of a row's status.
+void dropStatus(Row& row, std::string_view key);
 
 // Whether a row's entry looks on (it is no record kept by Velmora) but its
 // status gives a reason Windows will not run it at logon.

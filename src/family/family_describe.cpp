@@ -78,7 +78,8 @@ void addStatus(Row& row, std::string_view key, const std::string& text) {
   row.reasons.push_back(StatusReason{std::string(key), text});
 }
 
-// Takes the reason `key` out of a row's status.
+}  // namespace
+
 void dropStatus(Row& row, std::string_view key) {
   const auto at = std::find_if(row.reasons.begin(), row.reasons.end(),
                                [key](const StatusReason& r) { return r.key == key; });
@@ -86,8 +87,6 @@ void dropStatus(Row& row, std::string_view key) {
   row.reasons.erase(at);
   showReasons(row);
 }
-
-}  // namespace
 
 bool willNotStart(const Row& row) {
   static constexpr std::string_view kNotStarting[] = {

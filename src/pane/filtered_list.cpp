@@ -168,9 +168,9 @@ void FilteredList::setOrigin(int index, RowOrigin origin) {
   Row& row = all_[source_[static_cast<std::size_t>(index)]];
   row.origin = origin;
   // Only Velmora's own Enable or Disable moves a row, and an entry it
-  // moved is no longer new (the shown row's status follows when it is
-  // described again). It stays shown until the next listing.
+  // moved is no longer new. It stays shown until the next listing.
   row.isNew = false;
+  dropStatus(row, "_StatusNew");
 }
 
 RowCounts FilteredList::counts() const {
