@@ -17,11 +17,19 @@ void HeaderTips::attach(HWND list, HWND owner, std::map<int, std::wstring> tips)
   header_ = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
   if (!header_) return;
   // A subclass of the header alone: it gets few messages, unlike the list.
+  owner_ = owner;
   SetWindowSubclass(header_, &headerProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+bool HeaderTips::makeTipWindow() {
+  // Made when the mouse first comes to the header: every pane has a header,
+  // and most are never pointed at.
+  if (tip_) return true;
   tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, nullptr, nullptr);
+                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner_, nullptr, nullptr, nullptr);
   // Tips of a sentence or two wrap instead of crossing the screen.
   if (tip_) SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, 400);
+  return tip_ != nullptr;
 }
 
 void HeaderTips::detach() {
@@ -42,7 +50,7 @@ void HeaderTips::dropTool() {
 }
 
 void HeaderTips::followMouse(const MSG& msg) {
-  if (!tip_) return;
+  if (!makeTipWindow()) return;
   if (msg.message == WM_MOUSEMOVE) {
     HDHITTESTINFO hit{};
     hit.pt = {static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))};

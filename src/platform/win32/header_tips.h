@@ -18,6 +18,7 @@ class HeaderTips {
   // Watches `list`'s header and makes the tip window, owned by `owner`;
   // `tips` are the texts by column (the header's item index).
   void attach(HWND list, HWND owner, std::map<int, std::wstring> tips);
+  // Made when the mouse first comes to the header; null before.
   HWND tipWindow() const { return tip_; }
   // The column whose tip is up or waiting for the mouse to rest; -1: none.
   [[nodiscard]] int column() const { return column_; }
@@ -30,8 +31,10 @@ class HeaderTips {
   void followMouse(const MSG& msg);
   void dropTool();
   void detach();
+  [[nodiscard]] bool makeTipWindow();
 
   HWND header_ = nullptr;
+  HWND owner_ = nullptr;
   HWND tip_ = nullptr;
   std::map<int, std::wstring> tips_;
   int column_ = -1;
