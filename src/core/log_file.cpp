@@ -17,6 +17,13 @@ std::string formatTimeStamp(const LocalTime& t) {
   return buf;
 }
 
+std::string formatUtcStamp(const LocalTime& utc) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02dZ", utc.year, utc.month, utc.day, utc.hour,
+                utc.minute, utc.second);
+  return buf;
+}
+
 std::string escapeLogField(std::string_view text) {
   std::string out;
   out.reserve(text.size());

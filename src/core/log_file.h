@@ -33,6 +33,9 @@ struct LocalTime {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
 };
 std::string formatTimeStamp(const LocalTime& t);
+// "2026-12-07T21:40:05Z": a UTC time as the change history and the seen
+// entries store it.
+std::string formatUtcStamp(const LocalTime& utc);
 
 // "\\" for a backslash, "\t", "\n" and "\r" for the control characters.
 std::string escapeLogField(std::string_view text);

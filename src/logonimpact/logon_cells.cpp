@@ -26,18 +26,11 @@ std::string secondsText(double seconds) { return seconds < 10 ? printed("%.1f", 
 
 }  // namespace
 
-std::string utcStamp(const LocalTime& utc) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", utc.year, utc.month, utc.day, utc.hour,
-                utc.minute, utc.second);
-  return text;
-}
-
 void LogonCells::measured(const LogonMeasurement& logon, const std::vector<Change>& history) {
   pending_ = nullptr;
   ++generation_;
   status_ = logon.status;
-  madeAt_ = logon.madeAt ? utcStamp(*logon.madeAt) : std::string();
+  madeAt_ = logon.madeAt ? formatUtcStamp(*logon.madeAt) : std::string();
   costs_ = status_ == MeasurementStatus::Read ? ProgramCosts(logon.measurement) : ProgramCosts();
   changed_.clear();
   for (const Change& change : history) {

@@ -19,10 +19,6 @@ namespace velmora {
 
 class Translator;
 
-// A UTC time as Change::time and Row::writtenAt have it,
-// "YYYY-MM-DDTHH:MM:SSZ": such texts order as their times do.
-std::string utcStamp(const LocalTime& utc);
-
 class LogonCells : public LogonFacts {
  public:
   explicit LogonCells(const Translator& translator) : translator_(translator) {}

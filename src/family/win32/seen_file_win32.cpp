@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "core/log_file.h"
 #include "core/paths.h"
 #include "core/win32/xml_file.h"
 #include "lang/win32/local_formats_win32.h"
@@ -45,10 +46,7 @@ SeenStatus Win32SeenFile::write(const SeenList& list) {
 std::string Win32SeenFile::now() {
   SYSTEMTIME t{};
   GetSystemTime(&t);
-  char text[32];
-  std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02uZ", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
-                t.wSecond);
-  return text;
+  return formatUtcStamp({t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond});
 }
 
 std::string Win32SeenFile::localDate(const std::string& utc) {

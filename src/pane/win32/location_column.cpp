@@ -6,6 +6,7 @@
 #include "pane/path_ellipsis.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/tip_relay.h"
 #include "platform/win32/wide.h"
 
 namespace velmora::win32 {
@@ -168,10 +169,7 @@ LRESULT CALLBACK LocationColumn::listProc(HWND list, UINT msg, WPARAM wp, LPARAM
     case WM_RBUTTONUP:
     case WM_MBUTTONDOWN:
     case WM_MBUTTONUP: {
-      const DWORD at = GetMessagePos();
-      const MSG relayed{list, msg, wp, lp, static_cast<DWORD>(GetMessageTime()),
-                        {static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))}};
-      column->followMouse(relayed);
+      column->followMouse(tipRelayMessage(list, msg, wp, lp));
       break;
     }
     case WM_NOTIFY: {

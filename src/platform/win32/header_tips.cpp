@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "platform/win32/tip_relay.h"
+
 namespace velmora::win32 {
 
 namespace {
@@ -83,10 +85,7 @@ LRESULT CALLBACK HeaderTips::headerProc(HWND header, UINT msg, WPARAM wp, LPARAM
     case WM_LBUTTONUP:
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP: {
-      const DWORD at = GetMessagePos();
-      const MSG relayed{header, msg, wp, lp, static_cast<DWORD>(GetMessageTime()),
-                        {static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))}};
-      tips->followMouse(relayed);
+      tips->followMouse(tipRelayMessage(header, msg, wp, lp));
       // A click starts a drag or a sort: the tip would stand over it.
       if (msg != WM_MOUSEMOVE) tips->dropTool();
       break;
