@@ -1,6 +1,7 @@
 #include "family/all_entries_family.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string_view>
 
 #include "lang/language_table.h"
@@ -89,10 +90,14 @@ void AllEntriesFamily::listMember(std::size_t i, std::vector<Row>& rows, bool de
   // One family that cannot read its places hides nobody else's rows.
   m.problem = m.family->listingProblem();
   m.pending = m.family->placesPending();
-  rows.reserve(rows.size() + own.size());
-  for (Row& row : own) {
-    row.family = m.descriptor->id;
-    rows.push_back(std::move(row));
+  for (Row& row : own) row.family = m.descriptor->id;
+  // Taken whole, or appended with the vector's own growth: room made for
+  // exactly each family's rows moved every row listed before it again, two
+  // tenths of a second at 32,000 rows.
+  if (rows.empty()) {
+    rows = std::move(own);
+  } else {
+    rows.insert(rows.end(), std::make_move_iterator(own.begin()), std::make_move_iterator(own.end()));
   }
 }
 

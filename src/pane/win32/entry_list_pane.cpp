@@ -195,6 +195,7 @@ void EntryListPane::changeDpi(int dpi, HFONT font) {
                 rescale(listStart_.right, from, dpi), rescale(listStart_.bottom, from, dpi)};
   listRightGap_ = rescale(listRightGap_, from, dpi);
   listBottomGap_ = rescale(listBottomGap_, from, dpi);
+  const RedrawSuspended still(list);
   for (int column = 0; column < kColumnCount; ++column) {
     const int width = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
     SendMessageW(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(rescale(width, from, dpi), 0));
