@@ -19,6 +19,14 @@ bool rowMatches(const Row& row, std::string_view filter) {
 
 FilteredList::~FilteredList() { shown_.forgetRows(); }
 
+void FilteredList::letGo() {
+  shown_.forgetRows();
+  all_ = {};
+  source_ = {};
+  waiting_ = {};
+  wanted_.reset();
+}
+
 void FilteredList::setRows(std::vector<Row> rows) {
   // A new listing: its files are looked at again (what they said before is
   // shown until then).

@@ -54,6 +54,8 @@ class FilteredList : public EntryList {
   // The worker answered: true when the rows were shown again because every
   // answer the filter and sort waited for came.
   bool factsArrived();
+  // Lets go of every row, for good: the program closes.
+  void letGo();
   // What Windows measured of the last logon came (the Impact and Last
   // logon cells): shown again when sorted or filtered, the selection kept.
   void logonMeasured();

@@ -45,6 +45,8 @@ class EntryListPane final : public Dialog {
   // Lists the family's entries afresh, as a selection of the node does;
   // the slow places answer with their latest reading (F5 reads them again).
   void refresh();
+  // The window is gone and the program closes: its rows are let go.
+  void letGoOfRows() { filtered_.letGo(); }
   // Shows, after its rows, those of the places the family's latest listing
   // found still being read (EntryFamily::listDeferredPlaces); the rows
   // shown stand. How many were added.
