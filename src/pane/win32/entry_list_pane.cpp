@@ -113,8 +113,11 @@ int EntryListPane::addDeferredRows() {
 
 void EntryListPane::factsArrived() {
   const bool shownAgain = filtered_.factsArrived();
-  // The cells in view ask again and get what came.
-  if (!shownAgain && rows_.handle()) InvalidateRect(rows_.handle(), nullptr, FALSE);
+  // The rows in view that waited ask again and get what came. Answers for
+  // rows out of view paint nothing: a whole long list painted again at
+  // every answer kept the window's thread busy while a filter or a script
+  // read the rows.
+  if (!shownAgain) rows_.redrawWaiting();
   changed();
 }
 

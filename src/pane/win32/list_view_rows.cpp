@@ -157,10 +157,30 @@ void ListViewRows::showRows(std::vector<Row>& all, std::vector<std::size_t> orde
   fill(order_.size());
 }
 
+bool ListViewRows::redrawWaiting() {
+  if (!list_ || shownWaiting_.empty()) return false;
+  const int top = static_cast<int>(SendMessageW(list_, LVM_GETTOPINDEX, 0, 0));
+  // A row cut at the bottom is in view too.
+  const int end = std::min(size(), top + static_cast<int>(SendMessageW(list_, LVM_GETCOUNTPERPAGE, 0, 0)) + 1);
+  int first = -1;
+  int last = -1;
+  for (const int i : shownWaiting_) {
+    if (i < top || i >= end) continue;
+    if (first < 0) first = i;
+    last = i;
+  }
+  // Painted again, those still waiting are noted again.
+  shownWaiting_.clear();
+  if (first < 0) return false;
+  SendMessageW(list_, LVM_REDRAWITEMS, static_cast<WPARAM>(first), static_cast<LPARAM>(last));
+  return true;
+}
+
 void ListViewRows::forgetRows() {
   all_ = nullptr;
   order_.clear();
   rows_.clear();
+  shownWaiting_.clear();
 }
 
 void ListViewRows::fill(std::size_t count) {
@@ -169,6 +189,7 @@ void ListViewRows::fill(std::size_t count) {
   // new rows, no selection (the caller selects again what was), and the
   // list where it was scrolled to, as far as it still reaches.
   clearSelection(list_);
+  shownWaiting_.clear();
   SendMessageW(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOSCROLL);
   // The rows' texts and boxes may have changed under the same count.
   InvalidateRect(list_, nullptr, FALSE);
@@ -235,10 +256,12 @@ void ListViewRows::answer(NMLVDISPINFOW& request) const {
       if (!r.programFile.empty()) item.iImage = iconOf_(r.programFile, r.programLocal);
     }
   }
-  if (!(item.mask & LVIF_TEXT)) return;
-  std::string cell = text(item.iItem, item.iSubItem);
-  if (item.iSubItem == 3 && locationShown_) cell = locationShown_(cell);
-  answerText(request, cell);
+  if (item.mask & LVIF_TEXT) {
+    std::string cell = text(item.iItem, item.iSubItem);
+    if (item.iSubItem == 3 && locationShown_) cell = locationShown_(cell);
+    answerText(request, cell);
+  }
+  if (shown && describe_ && !shown->program.empty()) shownWaiting_.insert(item.iItem);
 }
 
 Row ListViewRows::row(int index) const {

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,10 @@ class ListViewRows : public EntryList, public CheckBoxes {
   [[nodiscard]] int stateImage(int row) const override;
   void check(int row, RowState state) override;
 
+  // Asks the list to paint again the rows in view that were shown while
+  // their program's file was still being looked up; false when none was.
+  bool redrawWaiting();
+
   // Column 0..8 of a row, as the list shows it (4 to 8 are never read back
   // into a Row).
   [[nodiscard]] std::string text(int index, int column) const;
@@ -94,6 +99,8 @@ class ListViewRows : public EntryList, public CheckBoxes {
   mutable std::vector<Row> rows_;
   std::vector<Row>* all_ = nullptr;
   std::vector<std::size_t> order_;
+  // The rows whose cells were shown before their program's file was looked up.
+  mutable std::set<int> shownWaiting_;
   std::function<void(Row&)> describe_;
   std::function<std::string(const std::string&)> locationShown_;
   std::function<bool()> painting_;
