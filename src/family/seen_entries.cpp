@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_set>
 
 #include "core/text.h"
 
@@ -38,18 +39,41 @@ SeenEntry entryOf(const std::string& family, const Row& row) { return {family, r
 
 }  // namespace
 
-std::string seenXml(const SeenList& list) {
-  std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<seen version=\"1\" closed=\"";
+SeenList SeenListView::copy() const {
+  SeenList list{std::string(closed), {}, {}};
+  for (const SeenPlace* p : places) list.places.push_back(*p);
+  for (const SeenEntry* e : entries) list.entries.push_back(*e);
+  return list;
+}
+
+SeenListView viewOf(const SeenList& list) {
+  SeenListView view{list.closed, {}, {}};
+  for (const SeenPlace& p : list.places) view.places.push_back(&p);
+  for (const SeenEntry& e : list.entries) view.entries.push_back(&e);
+  return view;
+}
+
+std::string seenXml(const SeenListView& list) {
+  // Room for about the whole text at once: grown by doubling, a long list
+  // held the text twice for a moment.
+  std::size_t about = 128;
+  for (const SeenPlace* p : list.places) about += 48 + p->family.size() + p->location.size();
+  for (const SeenEntry* e : list.entries) {
+    about += 64 + e->family.size() + e->location.size() + e->name.size() + e->data.size();
+  }
+  std::string out;
+  out.reserve(about + about / 8);
+  out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<seen version=\"1\" closed=\"";
   appendXmlAttributeValue(out, list.closed);
   out += "\">\r\n";
-  for (const SeenPlace& p : list.places) {
-    appendXmlElement(out, kPlace, storableFields({{std::string(kFamily), p.family}, {std::string(kLocation), p.location}}));
+  for (const SeenPlace* p : list.places) {
+    appendXmlElement(out, kPlace, storableFields({{std::string(kFamily), p->family}, {std::string(kLocation), p->location}}));
   }
-  for (const SeenEntry& e : list.entries) {
-    appendXmlElement(out, kEntry, storableFields({{std::string(kFamily), e.family},
-                                                  {std::string(kLocation), e.location},
-                                                  {std::string(kName), e.name},
-                                                  {std::string(kData), e.data}}));
+  for (const SeenEntry* e : list.entries) {
+    appendXmlElement(out, kEntry, storableFields({{std::string(kFamily), e->family},
+                                                  {std::string(kLocation), e->location},
+                                                  {std::string(kName), e->name},
+                                                  {std::string(kData), e->data}}));
   }
   out += "</seen>\r\n";
   return out;
@@ -182,16 +206,28 @@ void SeenEntries::changed(const Change& change) {
 SeenStatus SeenEntries::save() {
   // Only a list read whole, or none at all, is replaced.
   if (state_ != State::Loaded && state_ != State::FirstRun) return SeenStatus::Unreadable;
-  SeenList list;
-  list.closed = file_.now();
+  const std::string closed = file_.now();
+  SeenListView list{closed, {}, {}};
   // Every place looked at, this run or before.
-  list.places = beforePlaces_;
+  for (const SeenPlace& p : beforePlaces_) list.places.push_back(&p);
   for (const SeenPlace& p : listedPlaces_) {
-    if (beforePlaceKeys_.count(placeOf(p.family, p.location)) == 0) list.places.push_back(p);
+    if (beforePlaceKeys_.count(placeOf(p.family, p.location)) == 0) list.places.push_back(&p);
   }
-  std::set<Key> kept;
+  // Each entry once. Its key is made again when asked for, not kept: a set
+  // of a thousand keys was the most of what a close needed.
+  const auto hashOf = [](const SeenEntry* e) {
+    const Key key = keyOf(*e);
+    std::size_t h = 0;
+    for (const std::string* part : {&std::get<0>(key), &std::get<1>(key), &std::get<2>(key), &std::get<3>(key)}) {
+      h = h * 1000003u ^ std::hash<std::string>{}(*part);
+    }
+    return h;
+  };
+  const auto same = [](const SeenEntry* a, const SeenEntry* b) { return keyOf(*a) == keyOf(*b); };
+  std::unordered_set<const SeenEntry*, decltype(hashOf), decltype(same)> kept(
+      listedEntries_.size() + produced_.size() + before_.size(), hashOf, same);
   const auto keep = [&](const SeenEntry& e) {
-    if (kept.insert(keyOf(e)).second) list.entries.push_back(e);
+    if (kept.insert(&e).second) list.entries.push_back(&e);
   };
   // What this run listed and produced; of the last run's list, what is in
   // places this run did not list, unless one of its changes took it away.

@@ -8,6 +8,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <vector>
 
@@ -45,10 +46,21 @@ struct SeenList {
   bool operator==(const SeenList&) const = default;
 };
 
+// A list as it is written: its parts where the session keeps them. A close
+// copies nothing of a thousand entries to write them.
+struct SeenListView {
+  std::string_view closed;
+  std::vector<const SeenPlace*> places;
+  std::vector<const SeenEntry*> entries;
+  [[nodiscard]] SeenList copy() const;
+};
+SeenListView viewOf(const SeenList& list);
+
 // The file's text: UTF-8 XML, <seen version="1" closed="..."> with one
 // <place family location/> element per place and one <entry family
 // location name data/> element per entry.
-std::string seenXml(const SeenList& list);
+std::string seenXml(const SeenListView& list);
+inline std::string seenXml(const SeenList& list) { return seenXml(viewOf(list)); }
 // The list from the root's and the elements' attributes as a parser read
 // them; nothing when they do not make one (no closing time, a place or an
 // entry without one of its fields): such a file is damaged.
@@ -72,7 +84,7 @@ class SeenFile {
   // `out` is untouched unless Ok.
   [[nodiscard]] virtual SeenStatus read(SeenList& out) = 0;
   // Replaces the whole file atomically (its folder made when missing).
-  [[nodiscard]] virtual SeenStatus write(const SeenList& list) = 0;
+  [[nodiscard]] virtual SeenStatus write(const SeenListView& list) = 0;
   // Now, in UTC, as SeenList::closed has it.
   [[nodiscard]] virtual std::string now() = 0;
   // A closing time as the user's local date ("08.12.2026"); "" when it

@@ -34,9 +34,9 @@ class FakeSeenFile : public SeenFile {
     out = *list;
     return SeenStatus::Ok;
   }
-  SeenStatus write(const SeenList& l) override {
+  SeenStatus write(const SeenListView& l) override {
     ++writes;
-    list = l;
+    list = l.copy();
     return SeenStatus::Ok;
   }
   std::string now() override { return "2026-12-09T08:00:00Z"; }

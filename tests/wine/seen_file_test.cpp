@@ -40,7 +40,7 @@ TEST_F(SeenFileTest, WhatIsWrittenReadsBackThroughXmlLiteAndThroughMsxml) {
                        {{"registry", kRun}, {"startupfolder", "C:\\Users\\\xC5\x81ukasz\\Startup"}},
                        {{"registry", kRun, "", "\"C:\\A & B\\x.exe\" <arg> \xE6\x97\xA5\xE6\x9C\xAC"},
                         {"startupfolder", "C:\\Users\\\xC5\x81ukasz\\Startup", "Tool.lnk", ""}}};
-  ASSERT_EQ(file.write(plain), SeenStatus::Ok) << "its folder is made";
+  ASSERT_EQ(file.write(viewOf(plain)), SeenStatus::Ok) << "its folder is made";
   EXPECT_EQ(file.read(out), SeenStatus::Ok);
   EXPECT_EQ(out, plain);
   // A close saves this without starting MSXML, as a start-up reads it.
@@ -50,7 +50,7 @@ TEST_F(SeenFileTest, WhatIsWrittenReadsBackThroughXmlLiteAndThroughMsxml) {
   // with, so MSXML reads them.
   SeenList awkward = plain;
   awkward.entries.push_back({"registry", kRun, "Two\r\nlines\tand a bell\x07", "C:\\x.exe"});
-  ASSERT_EQ(file.write(awkward), SeenStatus::Ok);
+  ASSERT_EQ(file.write(viewOf(awkward)), SeenStatus::Ok);
   EXPECT_EQ(file.read(out), SeenStatus::Ok);
   EXPECT_EQ(out, awkward);
 }
@@ -91,7 +91,7 @@ TEST_F(SeenFileTest, ADamagedFileIsUnreadableAndSeenEntriesNeverWritesOverIt) {
 
 TEST_F(SeenFileTest, AWriteThatCannotReplaceTheFileLeavesItAsItWas) {
   const SeenList first{"2026-12-08T21:30:00Z", {{"registry", kRun}}, {{"registry", kRun, "A", "C:\\a.exe"}}};
-  ASSERT_EQ(file.write(first), SeenStatus::Ok);
+  ASSERT_EQ(file.write(viewOf(first)), SeenStatus::Ok);
   const std::string before = readFile(path);
   {
     // Open without FILE_SHARE_DELETE: the move over it fails.
@@ -100,7 +100,7 @@ TEST_F(SeenFileTest, AWriteThatCannotReplaceTheFileLeavesItAsItWas) {
     ASSERT_TRUE(held);
     SeenList second = first;
     second.entries.push_back({"registry", kRun, "B", "C:\\b.exe"});
-    EXPECT_EQ(file.write(second), SeenStatus::WriteFailed);
+    EXPECT_EQ(file.write(viewOf(second)), SeenStatus::WriteFailed);
   }
   EXPECT_EQ(readFile(path), before);
   WIN32_FIND_DATAW found{};

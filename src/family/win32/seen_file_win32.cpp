@@ -30,7 +30,7 @@ SeenStatus Win32SeenFile::read(SeenList& out) {
   return SeenStatus::Ok;
 }
 
-SeenStatus Win32SeenFile::write(const SeenList& list) {
+SeenStatus Win32SeenFile::write(const SeenListView& list) {
   const std::string bytes = seenXml(list);
   // Nothing is written that the next read could not take back.
   if (!parsesWithRoot(bytes, L"seen")) return SeenStatus::WriteFailed;

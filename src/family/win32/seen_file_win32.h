@@ -17,7 +17,7 @@ class Win32SeenFile : public SeenFile {
   const std::string& path() const { return path_; }
 
   [[nodiscard]] SeenStatus read(SeenList& out) override;
-  [[nodiscard]] SeenStatus write(const SeenList& list) override;
+  [[nodiscard]] SeenStatus write(const SeenListView& list) override;
   [[nodiscard]] std::string now() override;
   [[nodiscard]] std::string localDate(const std::string& utc) override;
 
