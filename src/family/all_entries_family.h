@@ -81,7 +81,12 @@ class AllEntriesFamily final : public EntryFamily {
   // Lists member `i` after `rows`, each row marked with its family, noting
   // what it could not read; its rows of places still being read come
   // through its listDeferredPlaces instead when `deferred`.
-  void listMember(std::size_t i, std::vector<Row>& rows, bool deferred = false);
+  // The member's rows, each marked with its family.
+  std::vector<Row> listMember(std::size_t i, bool deferred = false);
+  // The members' rows one after the other, each moved once into a list of
+  // their exact number: appended family by family, a list's room grew to
+  // twice what it held, or every row was moved again for each family.
+  static std::vector<Row> joined(std::vector<std::vector<Row>> parts);
 
   std::shared_ptr<const FamilyTable> table_;
   const Translator& translator_;

@@ -1,6 +1,7 @@
 #pragma once
 // An entry as a family lists it: the row of a pane's list, with where the
 // entry is.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,16 +41,10 @@ struct Row {
   // worker does it, and until its answer came the row keeps this.
   std::string program;
   std::string signedBy;  // column 6, _SignedBy: who signed the program file, or that none did
-  // The program file's signature verified with a Microsoft signer: one of
-  // Windows' own, which the user may hide.
-  bool signedByMicrosoft = false;
   // Column 2 as shown and exported where it says more than `data`, which
   // operations compare and records keep: a shortcut's target followed by
   // its arguments. Empty: `data` as it stands.
   std::string dataShown;
-  // Listed now but not when Velmora last closed, and not made by Velmora
-  // since (family/seen_entries.h): column 5 says since when.
-  bool isNew = false;
   // The file describe found for `program` (a shortcut's target), or its
   // best guess when missing: the pane shows its icon.
   std::string programFile;
@@ -59,21 +54,14 @@ struct Row {
   // places may have the same text (a startup folder value that spells a Run
   // key, the tasks' root "\"), so the location never tells.
   std::string_view family;
-  // `programFile` exists on a fixed drive of this computer: its own icon
-  // may be read. Otherwise its type's icon is shown.
-  bool programLocal = false;
   // The parts of `status`, in its order, each with the language key that
   // names its reason: what a script reads where a person reads the text.
   std::vector<StatusReason> reasons;
-  // A record a user's program could have written that names a place of all
-  // users (core/trust.h): listed, column 5 says so, and never enabled.
-  bool notTrusted = false;
   // When the entry was last written where it is (its key's last write, its
-  // file's), UTC "YYYY-MM-DDTHH:MM:SSZ"; empty where the place keeps no time.
-  // A key's time is shared by all its values: the entry is at least that
-  // old, but a later time may be another value's.
-  std::string writtenAt;
-  bool writtenAtShared = false;
+  // file's), in UTC as yyyymmddhhmmss (utcOrder); 0 where the place keeps no
+  // time. A key's time is shared by all its values: the entry is at least
+  // that old, but a later time may be another value's.
+  std::int64_t writtenAt = 0;
   // Columns 7 and 8, _Impact and _LastLogon: what Windows measured of the
   // entry's program at the last logon (family/logon_facts.h), and what they
   // sort by: the impact's level (0 empty, 1 not measured, 2 low to 4 high)
@@ -81,9 +69,24 @@ struct Row {
   // (kDidNotStart: it did not; negative: empty).
   std::string impact;
   std::string lastLogon;
-  int impactLevel = 0;
   double impactSize = 0;
   double lastLogonSeconds = -1;
+  int impactLevel = 0;
+  // The small fields together: a pane holds thousands of rows, and each
+  // flag between two strings cost a row eight bytes.
+  bool writtenAtShared = false;
+  // The program file's signature verified with a Microsoft signer: one of
+  // Windows' own, which the user may hide.
+  bool signedByMicrosoft = false;
+  // Listed now but not when Velmora last closed, and not made by Velmora
+  // since (family/seen_entries.h): column 5 says since when.
+  bool isNew = false;
+  // `programFile` exists on a fixed drive of this computer: its own icon
+  // may be read. Otherwise its type's icon is shown.
+  bool programLocal = false;
+  // A record a user's program could have written that names a place of all
+  // users (core/trust.h): listed, column 5 says so, and never enabled.
+  bool notTrusted = false;
   bool operator==(const Row&) const = default;
 };
 

@@ -67,6 +67,14 @@ std::optional<LocalTime> parseUtcStamp(std::string_view text) {
   return parseStamp(text.substr(0, 19), 'T');
 }
 
+std::int64_t utcOrder(std::string_view text) {
+  const auto t = parseUtcStamp(text);
+  if (!t) return 0;
+  return ((((static_cast<std::int64_t>(t->year) * 100 + t->month) * 100 + t->day) * 100 + t->hour) * 100 + t->minute) *
+             100 +
+         t->second;
+}
+
 std::optional<LocalTime> parseLocalStamp(std::string_view text) {
   if (text.size() != 19) return std::nullopt;
   return parseStamp(text, ' ');

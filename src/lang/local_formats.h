@@ -38,6 +38,9 @@ LocalFormats& fixedFormats();
 
 // "2026-12-07T21:40:05Z", as the change history stores its times.
 std::optional<LocalTime> parseUtcStamp(std::string_view text);
+// The stamp as the number yyyymmddhhmmss, which orders times as they came
+// and takes no allocation to keep; 0 for one that does not read.
+std::int64_t utcOrder(std::string_view text);
 // "2026-12-07 21:40:05", as the operation log stores local times.
 std::optional<LocalTime> parseLocalStamp(std::string_view text);
 

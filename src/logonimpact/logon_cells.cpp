@@ -6,6 +6,7 @@
 #include "core/format.h"
 #include "core/text.h"
 #include "lang/language_table.h"
+#include "lang/local_formats.h"
 
 namespace velmora {
 
@@ -31,6 +32,7 @@ void LogonCells::measured(const LogonMeasurement& logon, const std::vector<Chang
   ++generation_;
   status_ = logon.status;
   madeAt_ = logon.madeAt ? formatUtcStamp(*logon.madeAt) : std::string();
+  madeAtOrder_ = utcOrder(madeAt_);
   costs_ = status_ == MeasurementStatus::Read ? ProgramCosts(logon.measurement) : ProgramCosts();
   changed_.clear();
   for (const Change& change : history) {
@@ -78,7 +80,7 @@ void LogonCells::describeLogon(Row& row, std::string_view family) const {
   // Written after the measurement (a key's later time may be another
   // value's), or changed by Velmora since: what was measured may be another
   // program, or none.
-  const bool written = !row.writtenAt.empty() && row.writtenAt > madeAt_ && !row.writtenAtShared;
+  const bool written = row.writtenAt != 0 && row.writtenAt > madeAtOrder_ && !row.writtenAtShared;
   if (written || changed_.count(entryKey(family, row.path, row.name)) != 0) {
     return notMeasured();
   }
@@ -87,7 +89,7 @@ void LogonCells::describeLogon(Row& row, std::string_view family) const {
     notMeasured();
     // On before the logon, and nothing of it ran: it did not start. Where
     // the place keeps no time, nothing tells that it was on.
-    if (!row.writtenAt.empty() && row.writtenAt < madeAt_) {
+    if (row.writtenAt != 0 && row.writtenAt < madeAtOrder_) {
       row.lastLogon = didNotStart_;
       row.lastLogonSeconds = kDidNotStart;
     }

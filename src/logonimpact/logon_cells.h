@@ -7,6 +7,7 @@
 // asked for.
 #include <functional>
 #include <set>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +51,7 @@ class LogonCells : public LogonFacts {
   unsigned generation_ = 0;
   MeasurementStatus status_ = MeasurementStatus::None;
   std::string madeAt_;
+  std::int64_t madeAtOrder_ = 0;  // madeAt_ as utcOrder gives it
   ProgramCosts costs_;
   // Entries changed after the measurement: family, location and name,
   // folded ignoring case.

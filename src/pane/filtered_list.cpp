@@ -35,6 +35,9 @@ void FilteredList::setRows(std::vector<Row> rows) {
   std::optional<EntryRef> selected;
   if (was >= 0 && was < static_cast<int>(source_.size())) selected = entryOf(all_[source_[static_cast<std::size_t>(was)]]);
   all_ = std::move(rows);
+  // A listing grown row by row may hold room for twice its rows, for as
+  // long as the pane shows them; a long listing is grown by little.
+  if (all_.capacity() - all_.size() > all_.size() / 4) all_.shrink_to_fit();
   apply();
   wanted_.reset();
   if (selected && !reselect(*selected)) wanted_ = std::move(selected);

@@ -10,6 +10,7 @@
 #include "family/transaction.h"
 #include "lang/language_table.h"
 #include "registry/registry_types.h"
+#include "lang/local_formats.h"
 
 namespace velmora {
 
@@ -237,11 +238,12 @@ std::vector<Row> RegistryFamily::list() {
     // old as it says, never older.
     std::string written;
     if (registry_.keyWritten(key->root, key->subkey, written) != RegStatus::Ok) written.clear();
+    const std::int64_t writtenOrder = utcOrder(written);
     for (RegValue& v : values) {
       if (!isListedType(v.type)) continue;
       const bool off = flagKey && offFlags.isOff(*flagKey, v.name);
       Row row{std::move(v.name), typeText(v.type), std::move(v.text), path, RowState::Live};
-      row.writtenAt = written;
+      row.writtenAt = writtenOrder;
       row.writtenAtShared = !written.empty();
       if (off) {
         // It does not start, so its box is clear.

@@ -4,6 +4,7 @@
 #include "lang/language_table.h"
 #include "startupfolder/folder_scan.h"
 #include "startupfolder/startup_folder_family.h"
+#include "lang/local_formats.h"
 
 namespace velmora {
 
@@ -115,7 +116,7 @@ std::vector<Row> StartupFolderFamily::list() {
       if (links_.read(file.fullPath, target, args) != LinkStatus::Ok) target.clear();
       Row row{file.name, type, target, withoutTrailingBackslash(folder), RowState::Live};
       row.dataShown = commandShown(target, args, file.fullPath);
-      row.writtenAt = file.written;
+      row.writtenAt = utcOrder(file.written);
       if (flagKey && offFlags->isOff(*flagKey, file.name)) {
         // It does not start, so its box is clear.
         row.state = RowState::Disabled;

@@ -18,7 +18,10 @@ TEST(StoredStamps, OnlyRealCalendarTimesRead) {
                           "2026-04-31T00:00:00Z", "2026-12-07T24:00:00Z", "2026-12-07T21:60:05Z",
                           "2026-12-07T21:40:05", "2026-12-07 21:40:05Z", "2026-12-0xT21:40:05Z", "", "Z"}) {
     EXPECT_FALSE(parseUtcStamp(bad)) << bad;
+    EXPECT_EQ(utcOrder(bad), 0) << bad;
   }
+  EXPECT_EQ(utcOrder("2026-12-07T21:40:05Z"), 20261207214005);
+  EXPECT_LT(utcOrder("2026-12-31T23:59:59Z"), utcOrder("2027-01-01T00:00:00Z")) << "a later time orders after";
   EXPECT_TRUE(parseLocalStamp("2026-12-07 21:40:05"));
   EXPECT_FALSE(parseLocalStamp("2026-12-07T21:40:05")) << "the log's stamps have a blank";
   EXPECT_FALSE(parseLocalStamp("2026-12-07 21:40:05 "));

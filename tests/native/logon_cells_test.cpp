@@ -8,6 +8,7 @@
 #include "fakes/fakes.h"
 #include "logonimpact/logon_cells.h"
 #include "pane/row_order.h"
+#include "lang/local_formats.h"
 
 namespace velmora::testing {
 namespace {
@@ -67,7 +68,7 @@ TEST(LogonCells, EachRowsCellsAndTheirOrder) {
     Row row{c.name, "Registry value", "x", kRun, c.origin == RowOrigin::Live ? RowState::Live : RowState::Disabled};
     row.origin = c.origin;
     row.programFile = c.program;
-    row.writtenAt = c.written;
+    row.writtenAt = utcOrder(c.written);
     row.writtenAtShared = c.keyTime;
     cells.describeLogon(row, "registry");
     EXPECT_EQ(row.impact + "|" + row.lastLogon, std::string(c.impact) + "|" + c.lastLogon) << c.name;
