@@ -23,6 +23,9 @@ class RecordingFamily : public EntryFamily {
 
   int fills = 0;
   int describes = 0;
+  // Whether the program files' answers came: until then describe leaves a
+  // row waiting, as a family whose worker has not answered does.
+  bool factsCame = true;
   std::vector<std::string> calls;  // "remove A", "add N", "modify A->N", "enable A", "disable A", ...
   // The origin of each entry handed to enable or disable.
   std::vector<RowOrigin> originsSeen;
@@ -38,7 +41,7 @@ class RecordingFamily : public EntryFamily {
   // Completes a row as a family would: publisher and signer from the program.
   void describe(Row& row) override {
     ++describes;
-    if (row.program.empty()) return;
+    if (row.program.empty() || !factsCame) return;
     row.publisher = "Maker of " + row.program;
     row.signedBy = "Signer of " + row.program;
     row.programFile = row.program;
