@@ -39,13 +39,6 @@ SeenEntry entryOf(const std::string& family, const Row& row) { return {family, r
 
 }  // namespace
 
-SeenList SeenListView::copy() const {
-  SeenList list{std::string(closed), {}, {}};
-  for (const SeenPlace* p : places) list.places.push_back(*p);
-  for (const SeenEntry* e : entries) list.entries.push_back(*e);
-  return list;
-}
-
 SeenListView viewOf(const SeenList& list) {
   SeenListView view{list.closed, {}, {}};
   for (const SeenPlace& p : list.places) view.places.push_back(&p);

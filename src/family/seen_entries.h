@@ -52,7 +52,6 @@ struct SeenListView {
   std::string_view closed;
   std::vector<const SeenPlace*> places;
   std::vector<const SeenEntry*> entries;
-  [[nodiscard]] SeenList copy() const;
 };
 SeenListView viewOf(const SeenList& list);
 

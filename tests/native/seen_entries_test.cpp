@@ -36,7 +36,9 @@ class FakeSeenFile : public SeenFile {
   }
   SeenStatus write(const SeenListView& l) override {
     ++writes;
-    list = l.copy();
+    list = SeenList{std::string(l.closed), {}, {}};
+    for (const SeenPlace* p : l.places) list->places.push_back(*p);
+    for (const SeenEntry* e : l.entries) list->entries.push_back(*e);
     return SeenStatus::Ok;
   }
   std::string now() override { return "2026-12-09T08:00:00Z"; }
