@@ -33,8 +33,14 @@ native_rc=0
 (cd "$build/native" && ctest --output-on-failure -j "$jobs") 2>&1 | tee "$native_log" || native_rc=$?
 grep -q '100% tests passed' "$native_log" || native_rc=1
 win_rc=0
-(cd "$build/win" && ctest --output-on-failure --timeout 300) 2>&1 | tee "$win_log" || win_rc=$?
+# A Windows test that fails is run once more: Wine under Xvfb now and then
+# fails to start a process at all (no output, well under a second). What
+# needed the second run is named in the count below, never hidden; a test
+# that fails twice fails the run.
+(cd "$build/win" && ctest --output-on-failure --timeout 300 --repeat until-pass:2) 2>&1 | tee "$win_log" || win_rc=$?
 grep -q '100% tests passed' "$win_log" || win_rc=1
+second_try=$(sed -n 's/.*Test *#[0-9]*: \([^ ]*\) .*\*\*\*\(Failed\|Exception\|Timeout\).*/\1/p' "$win_log" |
+             sort -u | tr '\n' ' ')
 
 # The packages, as a Windows user gets them: zip, install, upgrade,
 # uninstall, in a Wine prefix of their own.
@@ -56,5 +62,6 @@ read -r wf wt <<<"$(count "$win_log" || true)"
 nf=${nf:-0}; nt=${nt:-0}; wf=${wf:-0}; wt=${wt:-0}
 echo "native: $((nt - nf)) passed, $nf failed; wine: $((wt - wf)) passed, $wf failed;" \
      "packages: $pp passed, $pf failed (${pkg_seconds} s)"
+[ -n "$second_try" ] && echo "Windows tests that failed their first run (run again): $second_try"
 echo "$((nt - nf + wt - wf + pp)) passed, $((nf + wf + pf)) failed"
 [ "$native_rc" = 0 ] && [ "$win_rc" = 0 ] && [ "$pkg_rc" = 0 ]
