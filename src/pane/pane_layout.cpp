@@ -106,16 +106,19 @@ PaneLayout defaultPaneLayout(int listWidth, int columns, int typeWidth) {
     int percent;
     int narrowest;
   };
+  // Impact and Last logon answer what a user opens a startup manager to
+  // ask (what slows the logon, did it start), so they come before Location
+  // and are in view on a list of about 1100 pixels or more.
   static constexpr Share kShares[] = {
-      {0, 20, 130},  // Name
-      {5, 19, 120},  // Status: "File not found", "New since ..."
-      {2, 27, 150},  // Command
-      {6, 16, 110},  // Signed by
-      {3, 18, 90},   // Location, middle ellipsis
+      {0, 18, 130},  // Name
+      {5, 16, 120},  // Status: "File not found", "New since ..."
+      {2, 24, 150},  // Command
+      {6, 13, 110},  // Signed by
+      {7, 8, 90},    // Impact: "Not measured"
+      {8, 8, 100},   // Last logon: "Did not start"
+      {3, 13, 90},   // Location, middle ellipsis
       {4, 0, 150},   // Publisher
       {1, 0, 110},   // Type
-      {7, 0, 90},    // Impact: "Not measured"
-      {8, 0, 100},   // Last logon: "Did not start"
   };
   PaneLayout layout;
   layout.widths.assign(static_cast<std::size_t>(std::max(columns, 0)), kNarrowestColumn * 3);

@@ -35,8 +35,9 @@ int checkedColumnWidth(int width, int screenWidth);
 
 // How the columns stand at the first start and after View > Reset columns,
 // for a list `listWidth` pixels wide at 96 DPI: what tells the most in view
-// first (Name, Status, Command, Signed by), the Location narrow (its middle
-// is cut, never its ends), Publisher and Type after them; the widths share
+// first (Name, Status, Command, Signed by, then Impact and Last logon), the
+// Location narrow (its middle is cut, never its ends), Publisher and Type
+// after them; the widths share
 // the list's width, none narrower than it needs to be read. The Type column
 // is `typeWidth` wide when given (the family knows how long its type
 // labels are in every language).

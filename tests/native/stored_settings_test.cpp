@@ -136,7 +136,7 @@ TEST(PaneLayout, AColumnIsKeptReadableAndNoWiderThanTheScreen) {
 // At the first start the columns that say the most are in view: the list of
 // a maximised window on a 1280-pixel screen, beside the tree, at 96 DPI and
 // at 144 DPI (where the same pixels are two thirds as many at 96 DPI).
-TEST(PaneLayout, AtTheFirstStartNameStatusCommandAndSignedByAreInView) {
+TEST(PaneLayout, AtTheFirstStartNameStatusCommandAndSignedByAreInViewThenImpactAndLastLogon) {
   for (const int listWidth : {1000, 595}) {
     SCOPED_TRACE(listWidth);
     const PaneLayout layout = defaultPaneLayout(listWidth, kRowColumns);
@@ -148,6 +148,16 @@ TEST(PaneLayout, AtTheFirstStartNameStatusCommandAndSignedByAreInView) {
     for (int i = 0; i < 4; ++i) right += layout.widths[static_cast<std::size_t>(layout.order[static_cast<std::size_t>(i)])];
     EXPECT_LE(right, listWidth) << "all four within the list";
     for (const int column : {0, 2, 5, 6}) EXPECT_GE(layout.widths[static_cast<std::size_t>(column)], 110) << column;
+  }
+  // From about 1100 pixels (a maximised window on a 1366-pixel screen) Impact
+  // and Last logon are in view too, right after them.
+  for (const int listWidth : {1100, 1650}) {
+    SCOPED_TRACE(listWidth);
+    const PaneLayout layout = defaultPaneLayout(listWidth, kRowColumns);
+    EXPECT_EQ(std::vector<int>(layout.order.begin(), layout.order.begin() + 6), (std::vector<int>{0, 5, 2, 6, 7, 8}));
+    int right = 0;
+    for (int i = 0; i < 6; ++i) right += layout.widths[static_cast<std::size_t>(layout.order[static_cast<std::size_t>(i)])];
+    EXPECT_LE(right, listWidth);
   }
   // A wide list shares its width out, the Location narrow among them.
   const PaneLayout wide = defaultPaneLayout(1800, kRowColumns);

@@ -147,7 +147,7 @@ TEST_F(PaneTest, CreationBuildsColumnsStyleAndTextsAndFillsOnceWithoutOperations
   // wide as the family's labels need.
   std::array<int, 9> order{};
   SendMessageW(list, LVM_GETCOLUMNORDERARRAY, 9, reinterpret_cast<LPARAM>(order.data()));
-  EXPECT_EQ(order, (std::array<int, 9>{0, 5, 2, 6, 3, 4, 1, 7, 8}));
+  EXPECT_EQ(order, (std::array<int, 9>{0, 5, 2, 6, 7, 8, 3, 4, 1}));
   const auto width = [this](int column) { return static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0)); };
   EXPECT_EQ(width(1), 80);
   RECT client{};
@@ -635,16 +635,16 @@ TEST_F(PaneTest, CtrlCInTheListCopiesTheSelectedRowsUnderTheVisibleColumnTitles)
   select(1);
   EXPECT_TRUE(pane->translateKeys(ctrlC));
   EXPECT_EQ(clipboardText(parent),
-            L"Name\tStatus\tCommand\tSigned by\tWhere\tPublisher\tType\tImpact\tLast logon\r\n"
-            L"t\u0142o abs\t\tC:\\two.exe -q\tSigner of two.exe\tHKEY_CURRENT_USER\\Run\tMaker of two.exe\t"
-            L"Registry value\t\t\r\n");
+            L"Name\tStatus\tCommand\tSigned by\tImpact\tLast logon\tWhere\tPublisher\tType\r\n"
+            L"t\u0142o abs\t\tC:\\two.exe -q\tSigner of two.exe\t\t\tHKEY_CURRENT_USER\\Run\tMaker of two.exe\t"
+            L"Registry value\r\n");
 
   // A column the user dragged to nothing is left out.
   SendMessageW(list, LVM_SETCOLUMNWIDTH, 3, 0);
   EXPECT_TRUE(pane->translateKeys(ctrlC));
   EXPECT_EQ(clipboardText(parent),
-            L"Name\tStatus\tCommand\tSigned by\tPublisher\tType\tImpact\tLast logon\r\n"
-            L"t\u0142o abs\t\tC:\\two.exe -q\tSigner of two.exe\tMaker of two.exe\tRegistry value\t\t\r\n");
+            L"Name\tStatus\tCommand\tSigned by\tImpact\tLast logon\tPublisher\tType\r\n"
+            L"t\u0142o abs\t\tC:\\two.exe -q\tSigner of two.exe\t\t\tMaker of two.exe\tRegistry value\r\n");
 
   // Outside the list Ctrl+C is the control's own.
   setClipboardText(parent, L"kept");
