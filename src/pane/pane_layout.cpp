@@ -107,16 +107,17 @@ PaneLayout defaultPaneLayout(int listWidth, int columns, int typeWidth) {
     int narrowest;
   };
   // Impact and Last logon answer what a user opens a startup manager to
-  // ask (what slows the logon, did it start), so they come before Location
-  // and are in view on a list of about 1100 pixels or more.
+  // ask (what slows the logon, did it start), so they come before Location;
+  // on the list of a maximised window on a 1280-pixel screen (about 1000
+  // pixels) everything up to Location is in view.
   static constexpr Share kShares[] = {
-      {0, 18, 130},  // Name
-      {5, 16, 120},  // Status: "File not found", "New since ..."
-      {2, 24, 150},  // Command
-      {6, 13, 110},  // Signed by
+      {0, 17, 130},  // Name
+      {5, 15, 120},  // Status: "File not found", "New since ..."
+      {2, 23, 150},  // Command, and what the others leave of the list
+      {6, 12, 110},  // Signed by
       {7, 8, 90},    // Impact: "Not measured"
-      {8, 8, 100},   // Last logon: "Did not start"
-      {3, 13, 90},   // Location, middle ellipsis
+      {8, 8, 100},   // Last logon: "Did not start", "Letzte Anmeldung"
+      {3, 14, 90},   // Location, middle ellipsis
       {4, 0, 150},   // Publisher
       {1, 0, 110},   // Type
   };
@@ -132,6 +133,13 @@ PaneLayout defaultPaneLayout(int listWidth, int columns, int typeWidth) {
   for (int c = 0; c < columns; ++c) {
     if (!placed[static_cast<std::size_t>(c)]) layout.order.push_back(c);
   }
+  // The shares round down and leave some percent over: a wide list would end
+  // in an empty strip, so the Command, the longest text, takes it.
+  int shared = 0;
+  for (const Share& s : kShares) {
+    if (s.column < columns && s.percent > 0) shared += layout.widths[static_cast<std::size_t>(s.column)];
+  }
+  if (columns > 2 && shared < listWidth) layout.widths[2] += listWidth - shared;
   if (typeWidth > 0 && columns > 1) layout.widths[1] = typeWidth;
   return layout;
 }

@@ -149,15 +149,16 @@ TEST(PaneLayout, AtTheFirstStartNameStatusCommandAndSignedByAreInViewThenImpactA
     EXPECT_LE(right, listWidth) << "all four within the list";
     for (const int column : {0, 2, 5, 6}) EXPECT_GE(layout.widths[static_cast<std::size_t>(column)], 110) << column;
   }
-  // From about 1100 pixels (a maximised window on a 1366-pixel screen) Impact
-  // and Last logon are in view too, right after them.
-  for (const int listWidth : {1100, 1650}) {
+  // At 96 DPI Impact, Last logon and Location follow, all in view, and a
+  // wider list is filled to its edge, never left with an empty strip.
+  for (const int listWidth : {1000, 1650}) {
     SCOPED_TRACE(listWidth);
     const PaneLayout layout = defaultPaneLayout(listWidth, kRowColumns);
-    EXPECT_EQ(std::vector<int>(layout.order.begin(), layout.order.begin() + 6), (std::vector<int>{0, 5, 2, 6, 7, 8}));
+    EXPECT_EQ(std::vector<int>(layout.order.begin(), layout.order.begin() + 7),
+              (std::vector<int>{0, 5, 2, 6, 7, 8, 3}));
     int right = 0;
-    for (int i = 0; i < 6; ++i) right += layout.widths[static_cast<std::size_t>(layout.order[static_cast<std::size_t>(i)])];
-    EXPECT_LE(right, listWidth);
+    for (int i = 0; i < 7; ++i) right += layout.widths[static_cast<std::size_t>(layout.order[static_cast<std::size_t>(i)])];
+    EXPECT_EQ(right, listWidth);
   }
   // A wide list shares its width out, the Location narrow among them.
   const PaneLayout wide = defaultPaneLayout(1800, kRowColumns);

@@ -790,7 +790,7 @@ std::vector<int> scaled(std::vector<int> widths, int to, int from) {
 void expectLaidOutFromItsWidth(HWND list, int dpi) {
   RECT client{};
   GetClientRect(list, &client);
-  const PaneLayout layout = defaultPaneLayout(MulDiv(client.right, 96, dpi), 7, 0);
+  const PaneLayout layout = defaultPaneLayout(MulDiv(client.right, 96, dpi), kRowColumns, 0);
   const std::vector<int> widths = columnWidths(list);
   for (std::size_t c = 0; c < widths.size(); ++c) {
     if (c != 1) {
