@@ -63,6 +63,9 @@ const char* verdictToken(SignatureVerdict verdict) {
     case SignatureVerdict::Verified: return "verified";
     case SignatureVerdict::Unsigned: return "unsigned";
     case SignatureVerdict::Invalid: return "invalid";
+    // Signed but not verifiable offline: the check came to no answer, which
+    // is what scripts read "unknown" as.
+    case SignatureVerdict::Unverified:
     case SignatureVerdict::Unknown: break;
   }
   return "unknown";

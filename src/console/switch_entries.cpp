@@ -4,6 +4,7 @@
 
 #include "core/format.h"
 #include "core/text.h"
+#include "family/file_signature.h"
 #include "lang/language_table.h"
 
 namespace velmora {
@@ -17,6 +18,16 @@ struct Target {
 };
 
 std::string named(const ListedEntry& e) { return e.name + " (" + e.place + ")"; }
+
+// The listing for a switch is not described (it reads no program file), so
+// the entry to be switched off is, to know whether it is part of Windows.
+bool mayDisable(const Listing& listing, const Listing::Item& item, ConsolePrompt& prompt,
+                const Translator& translator) {
+  Row row = listing.row(item);
+  if (!row.program.empty()) listing.family(item).describe(row);
+  const std::optional<std::string> question = partOfWindowsQuestion(row, translator);
+  return !question || prompt.confirm(*question);
+}
 
 }  // namespace
 
@@ -71,8 +82,16 @@ int switchEntries(const ConsoleCommand& command, const Listing& listing, ChangeC
       continue;
     }
     const ListedEntry& e = t.item->entry;
+    // Asked as the window asks it, before a part of Windows is switched off;
+    // the console's answer is No, so a dry run says so too.
+    if (!enable && !mayDisable(listing, *t.item, prompt, translator)) {
+      ++refused;
+      output.message(changeReport(translator, kind, named(e), false, translator.translate("_ConsoleDeclined")));
+      continue;
+    }
     if (command.whatIf) {
       output.data(say(enable ? "_ConsoleWouldEnable" : "_ConsoleWouldDisable", {named(e)}));
+      ++made;  // as the exit code of the real run would count it
       continue;
     }
     if (output.stopAsked && output.stopAsked()) {

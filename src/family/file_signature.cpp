@@ -1,6 +1,9 @@
 #include "family/file_signature.h"
 
+#include "core/format.h"
 #include "core/text.h"
+#include "family/entry.h"
+#include "lang/language_table.h"
 
 namespace velmora {
 
@@ -34,6 +37,11 @@ bool signedByMicrosoft(const FileSignature& signature) {
 
 bool windowsItselfSigned(std::string_view verifiedSigner) {
   return verifiedSigner == "Microsoft Windows" || verifiedSigner == "Microsoft Windows Publisher";
+}
+
+std::optional<std::string> partOfWindowsQuestion(const Row& described, const Translator& translator) {
+  if (!described.signedByMicrosoft || !windowsItselfSigned(described.signedBy)) return std::nullopt;
+  return safeFormat(translator.translate("_DisableWindowsPart", Escapes::Convert), {described.name, described.signedBy});
 }
 
 std::optional<FileSignature> SignatureMemory::signatureOf(const std::string& path) {

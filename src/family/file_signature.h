@@ -89,6 +89,13 @@ bool signedByMicrosoft(const FileSignature& signature);
 // What such a file starts is part of Windows.
 bool windowsItselfSigned(std::string_view verifiedSigner);
 
+struct Row;
+class Translator;
+// Whether a described row starts part of Windows (its program verified as
+// Windows' own), and the question asked before it is switched off, in the
+// window and in velmorac alike: none when it is no part of Windows.
+std::optional<std::string> partOfWindowsQuestion(const Row& described, const Translator& translator);
+
 // The answers of one session: a file is checked again only when its path,
 // size or write time is new. Paths ignore case, as Windows' do. Safe to use
 // from several threads; one file is checked by one at a time.

@@ -230,9 +230,8 @@ Row PaneController::described(int row) {
 
 bool PaneController::mayDisable(Row r) {
   if (!r.program.empty()) family_.describe(r);
-  if (!r.signedByMicrosoft || !windowsItselfSigned(r.signedBy)) return true;
-  return prompt_.confirm(
-      safeFormat(translator_.translate("_DisableWindowsPart", Escapes::Convert), {r.name, r.signedBy}));
+  const std::optional<std::string> question = partOfWindowsQuestion(r, translator_);
+  return !question || prompt_.confirm(*question);
 }
 
 void PaneController::doubleClick() {

@@ -14,6 +14,7 @@
 #include "console/console_listing.h"
 #include "console/switch_entries.h"
 #include "fakes/fake_registry.h"
+#include "fakes/fake_signatures.h"
 #include "fakes/real_families.h"
 
 namespace velmora::testing {
@@ -256,6 +257,34 @@ TEST_F(Switching, AnUnknownOrAmbiguousIdChangesNothing) {
   EXPECT_EQ(run(ConsoleVerb::Enable, {id("Tool")}), console_exit::kFailed);
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[0].substr(0, 18), "_ConsoleAmbiguousI");
+  EXPECT_EQ(reg.find(RootKey::CurrentUser, kRun, "Tool"), nullptr);
+}
+
+// A part of Windows is asked about before it is switched off, as in the
+// window; velmorac answers No and says so, in a dry run as in a real one,
+// and switches the others off.
+TEST_F(Switching, APartOfWindowsIsAskedAboutAndLeftOn) {
+  const std::string health = "C:\\Windows\\System32\\SecurityHealthSystray.exe";
+  reg.put(RootKey::CurrentUser, kRun, "Health", health);
+  FilesOnly files;
+  files.files = {health, "C:\\tool.exe"};
+  FakeSignatureCheck check;
+  check.files[health] = {{1, 1}, {SignatureVerdict::Verified, "Microsoft Windows"}};
+  SignatureMemory signatures{check};
+  f.context.programFiles = &files;
+  f.context.signatures = &signatures;
+  f.tr.texts["_DisableWindowsPart"] = "%s is part of Windows (%s)";
+  for (const bool whatIf : {true, false}) {
+    SCOPED_TRACE(whatIf);
+    messages.clear();
+    data.clear();
+    EXPECT_EQ(run(ConsoleVerb::Disable, {id("Health"), id("Tool")}, whatIf), console_exit::kPartly);
+    EXPECT_NE(reg.find(RootKey::CurrentUser, kRun, "Health"), nullptr);
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[0], "Health is part of Windows (Microsoft Windows)");
+    EXPECT_EQ(messages[1], "_ConsoleAnsweredNo");
+    EXPECT_EQ(data.size(), 1u) << "Tool, switched off or would be";
+  }
   EXPECT_EQ(reg.find(RootKey::CurrentUser, kRun, "Tool"), nullptr);
 }
 

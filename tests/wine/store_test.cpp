@@ -321,7 +321,7 @@ TEST_F(MsxmlStoreTest, ListingGivesWhatMsxmlGivesWhereTheReadersDiffer) {
 TEST_F(MsxmlStoreTest, AFileCutShortAnywhereIsListedAsMsxmlReadsIt) {
   const std::string whole =
       "<?xml version=\"1.0\"?>\r\n<config><!-- kept </x> --><toolvelmora>\r\n  "
-      "<disabledregistryitem path=\"P\" valuename=\"\xC5\x81\xC3\xB3d\xC5\xBA\" valuedata=\"\xE6\x97\xA5\"/>\r\n  "
+      "<disabledregistryitem path=\"P\" valuename=\"\xC5\x81\xC3\xB3" "d\xC5\xBA\" valuedata=\"\xE6\x97\xA5\"/>\r\n  "
       "<note>text \xE6\x97\xA5</note>\r\n"
       "  <![CDATA[</y>]]>\r\n</toolvelmora></config>\r\n";
   const std::string reference = dir.file("reference.xml");
