@@ -57,11 +57,6 @@ class FakeList : public EntryList {
     selection = -1;
     ++fills;
   }
-  int forgets = 0;
-  void forgetRows() override {
-    rows.clear();
-    ++forgets;
-  }
   int count() const override { return static_cast<int>(rows.size()); }
   Row row(int i) const override { return rows.at(static_cast<std::size_t>(i)); }
   int selected() const override { return selection; }

@@ -170,22 +170,6 @@ TEST(AllEntriesNode, ListsEveryFamilysRowsAndEachOperationIsTheRowsOwnFamilys) {
   EXPECT_EQ(w.reg.find(RootKey::CurrentUser, kWindows, "Load")->text, "C:\\b.exe");
 }
 
-// One family's rows after the other's, each marked with its family, in a
-// list that holds no room beyond them: a pane keeps it for the session.
-TEST(AllEntriesNode, JoinsTheFamiliesRowsInTheirOrderInAListOfExactlyTheirNumber) {
-  AllEntriesWorld w;
-  const std::vector<Row> rows = w.view->list();
-  std::vector<std::pair<std::string, std::string_view>> listed;
-  for (const Row& r : rows) listed.emplace_back(r.name, r.family);
-  using L = std::vector<std::pair<std::string, std::string_view>>;
-  EXPECT_EQ(listed, (L{{"Helper.lnk", "startupfolder"},
-                       {"Tool", "registry"},
-                       {"Load", "programlist"},
-                       {"Load", "programlist"},
-                       {"Updater", "scheduledtasks"}}));
-  EXPECT_EQ(rows.capacity(), rows.size());
-}
-
 TEST(AllEntriesNode, GreyingAndTraitsFollowTheSelectedRowsFamily) {
   AllEntriesWorld w;
   w.driver.list();

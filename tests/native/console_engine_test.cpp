@@ -260,26 +260,23 @@ TEST_F(Switching, AnUnknownOrAmbiguousIdChangesNothing) {
   EXPECT_EQ(reg.find(RootKey::CurrentUser, kRun, "Tool"), nullptr);
 }
 
-// A part of Windows is asked about before it is switched off, as in the
-// window; velmorac answers No and says so, in a dry run as in a real one,
-// and switches the others off.
+// A part of Windows is asked about, as in the window: velmorac answers No,
+// in a dry run as in a real one, and switches the others off.
 TEST_F(Switching, APartOfWindowsIsAskedAboutAndLeftOn) {
   const std::string health = "C:\\Windows\\System32\\SecurityHealthSystray.exe";
   reg.put(RootKey::CurrentUser, kRun, "Health", health);
   FilesOnly files;
-  files.files = {health, "C:\\tool.exe"};
+  files.files = {health};
   FakeSignatureCheck check;
   check.files[health] = {{1, 1}, {SignatureVerdict::Verified, "Microsoft Windows"}};
   SignatureMemory signatures{check};
   f.context.programFiles = &files;
   f.context.signatures = &signatures;
-  f.tr.texts["_DisableWindowsPart"] = "%s is part of Windows (%s)";
   for (const bool whatIf : {true, false}) {
     messages.clear();
     EXPECT_EQ(run(ConsoleVerb::Disable, {id("Health"), id("Tool")}, whatIf), console_exit::kPartly) << whatIf;
     EXPECT_NE(reg.find(RootKey::CurrentUser, kRun, "Health"), nullptr);
-    EXPECT_EQ(messages, (std::vector<std::string>{"Health is part of Windows (Microsoft Windows)",
-                                                  "_ConsoleAnsweredNo", "_StatusDisableFailed"}));
+    EXPECT_EQ(messages, (std::vector<std::string>{"_DisableWindowsPart", "_ConsoleAnsweredNo", "_StatusDisableFailed"}));
   }
   EXPECT_EQ(reg.find(RootKey::CurrentUser, kRun, "Tool"), nullptr);
 }

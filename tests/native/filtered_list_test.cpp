@@ -88,22 +88,6 @@ TEST(FilteredList, ShowsMatchingRowsAcrossRefillsAndCountsThem) {
   EXPECT_FALSE(list.filtered());
 }
 
-// At close the rows go: the list shows none from then on, without a
-// message to it, and nothing counts them.
-TEST(FilteredList, LetsGoOfEveryRowAtClose) {
-  FakeList shown;
-  FakeBoxes boxes(shown);
-  FilteredList list(shown, boxes);
-  list.setRows({row("Spotify", "C:\\s.exe"), row("Teams", "C:\\t.exe")});
-  list.select(1);
-  list.letGo();
-  EXPECT_EQ(shown.forgets, 1);
-  EXPECT_EQ(list.counts().total, 0);
-  EXPECT_EQ(list.count(), 0);
-  list.setFilter("s");
-  EXPECT_TRUE(shown.rows.empty()) << "a later filter finds nothing to show";
-}
-
 // Publisher and status are completed only when something looks at them: a
 // filter matches against them, so it completes every row it tries.
 // Rows added after a listing (the places it left out) take their place in

@@ -76,7 +76,9 @@ TEST(LogonCells, EachRowsCellsAndTheirOrder) {
     // A change made in this session is newer than the measurement.
     cells.changed(changeOf("", c.name));
     cells.describeLogon(row, "registry");
-    if (c.when == Measured && row.origin == RowOrigin::Live) EXPECT_EQ(row.impact, "_ImpactNotMeasured") << c.name;
+    if (c.when == Measured && row.origin == RowOrigin::Live) {
+      EXPECT_EQ(row.impact, "_ImpactNotMeasured") << c.name;
+    }
   }
 
   // Impact by grade, then cost (not by its text); Last logon by the
